@@ -1,0 +1,12 @@
+# Compiler flags shared by every target of the project.
+add_library(tav_warnings INTERFACE)
+target_compile_options(tav_warnings INTERFACE -Wall -Wextra -Wpedantic -Wshadow
+                       -Wnon-virtual-dtor -Wold-style-cast -Wcast-align -Woverloaded-virtual
+                       -Wimplicit-fallthrough)
+if(TAV_WERROR)
+  target_compile_options(tav_warnings INTERFACE -Werror)
+endif()
+if(TAV_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
+  add_link_options(-fsanitize=address,undefined)
+endif()

@@ -1,0 +1,55 @@
+#include "platform/oleaut/com_error.h"
+
+#include <fmt/format.h>
+
+#include "platform/oleaut/text.h"
+
+namespace oleaut {
+
+ComError::ComError(std::int32_t hresult, std::u16string source, std::u16string description,
+                   std::u16string help_file, std::int32_t help_context)
+    : hresult_(hresult),
+      source_(std::move(source)),
+      description_(std::move(description)),
+      help_file_(std::move(help_file)),
+      help_context_(help_context),
+      what_(fmt::format("{} ({}, 0x{:08X})", ToUtf8(description_), ToUtf8(source_),
+                        static_cast<std::uint32_t>(hresult_))) {}
+
+std::int32_t ComError::VbNumber() const noexcept {
+  const auto h = static_cast<std::uint32_t>(hresult_);
+  return (h & 0xFFFF0000U) == 0x800A0000U ? static_cast<std::int32_t>(h & 0xFFFFU) : hresult_;
+}
+
+std::u16string_view VbErrorDescription(std::int32_t number) noexcept {
+  switch (number) {
+    case kInvalidProcedureCall: return u"Invalid procedure call or argument";
+    case kOverflow: return u"Overflow";
+    case kSubscriptOutOfRange: return u"Subscript out of range";
+    case kTypeMismatch: return u"Type mismatch";
+    case kObjectVariableNotSet: return u"Object variable or With block variable not set";
+    case kInvalidUseOfNull: return u"Invalid use of Null";
+    case kObjectRequired: return u"Object required";
+    case kNoSuchMember: return u"Object doesn't support this property or method";
+    case kKeyAlreadyAssociated:
+      return u"This key is already associated with an element of this collection";
+    default: return u"Application-defined or object-defined error";
+  }
+}
+
+void RaiseVbError(std::int32_t number, std::u16string_view detail, std::u16string_view source) {
+  std::u16string description(VbErrorDescription(number));
+  if (!detail.empty()) {
+    description += u": ";
+    description += detail;
+  }
+  throw ComError(VbHresult(number), std::u16string(source), std::move(description));
+}
+
+void RaiseNotImplemented(std::u16string_view member) {
+  constexpr auto kENotImpl = static_cast<std::int32_t>(0x80004001U);
+  throw ComError(kENotImpl, u"TAVMPrintExport",
+                 std::u16string(u"Not implemented: ") + std::u16string(member));
+}
+
+}  // namespace oleaut

@@ -1,0 +1,29 @@
+// Text as the Automation runtime sees it: UTF-16 code units (BSTR semantics), converted to UTF-8
+// only at the edges (files, terminal, JSON, syslog).
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace oleaut {
+
+using Bstr = std::u16string;
+
+// UTF-8 to UTF-16; invalid sequences become U+FFFD rather than failing.
+Bstr FromUtf8(std::string_view utf8);
+// UTF-16 to UTF-8; an unpaired surrogate becomes U+FFFD.
+std::string ToUtf8(std::u16string_view text);
+
+// VB's Trim/LTrim/RTrim: only the space character (U+0020) counts as a blank.
+Bstr Trim(std::u16string_view text);
+Bstr LTrim(std::u16string_view text);
+Bstr RTrim(std::u16string_view text);
+// VB's UCase/LCase over UTF-16 code units (ASCII and the common Unicode letters).
+Bstr UCase(std::u16string_view text);
+Bstr LCase(std::u16string_view text);
+// Comparison of texts without regard to case (vbTextCompare on UCase), for keys and names.
+bool EqualsNoCase(std::u16string_view a, std::u16string_view b) noexcept;
+// Every occurrence of `what` replaced by `with`, compared by exact code unit.
+Bstr Replace(std::u16string_view text, std::u16string_view what, std::u16string_view with);
+
+}  // namespace oleaut
