@@ -71,12 +71,20 @@ enum StreamTypeEnum : std::int32_t { adTypeBinary = 1, adTypeText = 2 };
 
 // ADO's own error numbers (HRESULT 0x800A0000 | number).
 enum AdoError : std::int32_t {
-  kAdoBofOrEof = 3021,           // Either BOF or EOF is True, or the current record has been deleted
-  kAdoItemNotFound = 3265,       // Item cannot be found in the collection
-  kAdoObjectClosed = 3704,       // Operation is not allowed when the object is closed
-  kAdoWrongArguments = 3001,     // Arguments are of the wrong type, out of range, or in conflict
-  kAdoObjectOpen = 3705,         // Operation is not allowed when the object is open
-  kAdoInvalidConnection = 3709,  // The connection cannot be used to perform this operation
+  kAdoBofOrEof = 3021,        // Either BOF or EOF is True, or the current record has been deleted
+  kAdoItemNotFound = 3265,    // Item cannot be found in the collection
+  kAdoObjectClosed = 3704,    // Operation is not allowed when the object is closed
+  kAdoWrongArguments = 3001,  // Arguments are of the wrong type, out of range, or in conflict
+  kAdoObjectOpen = 3705,      // Operation is not allowed when the object is open
+  kAdoInvalidConnection = 3709,    // The connection cannot be used to perform this operation
+  kAdoNotAllowedInContext = 3219,  // Operation is not allowed in this context
+  kAdoCloseInTransaction = 3246,   // Connection object cannot be explicitly closed in a transaction
+  kAdoFeatureNotAvailable = 3251,  // Object or provider is not capable of performing the operation
+  kAdoDataConversion = 3421,       // Application uses a value of the wrong type
+  kAdoParameterImproperlyDefined = 3708,  // Parameter object is improperly defined
 };
+
+// Stream.Read's count for "everything from the current position on".
+inline constexpr std::int32_t adReadAll = -1;  // NOLINT(readability-identifier-naming)
 
 }  // namespace ado
