@@ -19,7 +19,9 @@ class Unknown {
   Unknown& operator=(const Unknown&) = delete;
   virtual ~Unknown() = default;
 
-  std::uint32_t AddRef() const noexcept { return refs_.fetch_add(1, std::memory_order_relaxed) + 1; }
+  std::uint32_t AddRef() const noexcept {
+    return refs_.fetch_add(1, std::memory_order_relaxed) + 1;
+  }
   std::uint32_t Release() const noexcept {
     const std::uint32_t left = refs_.fetch_sub(1, std::memory_order_acq_rel) - 1;
     if (left == 0) delete this;
@@ -57,6 +59,13 @@ class Ptr {
   }
   // Gives up ownership without releasing; the caller now holds the reference.
   T* Detach() noexcept { return std::exchange(p_, nullptr); }
+  // Takes over a reference that `raw` already holds (the other half of Detach), as a pointer
+  // handed out through a void** by an entry point.
+  static Ptr Adopt(T* raw) noexcept {
+    Ptr taken;
+    taken.p_ = raw;
+    return taken;
+  }
 
   T* Get() const noexcept { return p_; }
   T* operator->() const noexcept { return p_; }
