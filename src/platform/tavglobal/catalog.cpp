@@ -1,0 +1,99 @@
+#include "platform/tavglobal/catalog.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <limits>
+#include <sstream>
+#include <toml++/toml.h>
+
+#include "platform/oleaut/com_error.h"
+#include "platform/oleaut/text.h"
+#include "platform/tavglobal/paths.h"
+
+namespace tavglobal {
+
+namespace {
+
+constexpr std::u16string_view kSource = u"TAVGlobal.Catalog";
+
+[[noreturn]] void RaiseCatalogError(const std::filesystem::path& path, std::string_view cause) {
+  throw oleaut::ComError(oleaut::VbHresult(oleaut::kInvalidProcedureCall), std::u16string(kSource),
+                         u"Data-source catalog '" + oleaut::FromUtf8(path.string()) +
+                             u"': " + oleaut::FromUtf8(cause));
+}
+
+DataSourceEntry ReadEntry(const std::filesystem::path& path, const std::string& name,
+                          const toml::table& table) {
+  DataSourceEntry entry;
+  if (auto connection = table["connection"].value<std::string>()) {
+    entry.connection = oleaut::FromUtf8(*connection);
+  } else if (table.contains("connection")) {
+    RaiseCatalogError(path, "sources." + name + ".connection must be a text");
+  }
+  if (const auto* node = table.get("user_id")) {
+    const auto id = node->value<std::int64_t>();
+    if (!id || *id < std::numeric_limits<std::int16_t>::min() ||
+        *id > std::numeric_limits<std::int16_t>::max()) {
+      RaiseCatalogError(path, "sources." + name + ".user_id must be an integer from -32768 to 32767");
+    }
+    entry.user_id = static_cast<std::int16_t>(*id);
+  }
+  if (auto user_name = table["user_name"].value<std::string>()) {
+    entry.user_name = oleaut::FromUtf8(*user_name);
+  }
+  if (auto language = table["language"].value<std::string>()) {
+    entry.language = oleaut::FromUtf8(*language);
+  }
+  return entry;
+}
+
+}  // namespace
+
+std::filesystem::path Catalog::DefaultPath() {
+  if (const char* explicit_path = std::getenv("TAV_CATALOG"); explicit_path && *explicit_path) {
+    return explicit_path;
+  }
+  return ConfigDirectory() / "catalog.toml";
+}
+
+Catalog Catalog::Load() { return LoadFile(DefaultPath()); }
+
+Catalog Catalog::LoadFile(const std::filesystem::path& path) {
+  Catalog catalog;
+  catalog.path_ = path;
+  std::error_code error;
+  if (!std::filesystem::exists(path, error)) return catalog;
+
+  std::ifstream in(path, std::ios::binary);
+  if (!in) RaiseCatalogError(path, "the file cannot be read");
+  std::stringstream text;
+  text << in.rdbuf();
+
+  toml::table root;
+  try {
+    root = toml::parse(text.str(), path.string());
+  } catch (const toml::parse_error& e) {
+    std::ostringstream cause;
+    cause << e.description() << " (line " << e.source().begin.line << ", column "
+          << e.source().begin.column << ")";
+    RaiseCatalogError(path, cause.str());
+  }
+  if (const auto* sources = root["sources"].as_table()) {
+    for (const auto& [key, node] : *sources) {
+      const std::string name(key.str());
+      const auto* table = node.as_table();
+      if (!table) RaiseCatalogError(path, "sources." + name + " must be a table");
+      catalog.entries_.emplace(oleaut::UCase(oleaut::FromUtf8(name)), ReadEntry(path, name, *table));
+    }
+  } else if (root.contains("sources")) {
+    RaiseCatalogError(path, "'sources' must be a table");
+  }
+  return catalog;
+}
+
+const DataSourceEntry* Catalog::Find(std::u16string_view name) const {
+  const auto found = entries_.find(oleaut::UCase(name));
+  return found == entries_.end() ? nullptr : &found->second;
+}
+
+}  // namespace tavglobal

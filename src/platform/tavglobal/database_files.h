@@ -1,0 +1,26 @@
+// Database files of the embedded engine: the demo data source and empty application databases.
+//
+// The demo database lives at DataDirectory()/demo.db. It is created with the application schema
+// and the demo data the first time the name "demo" is bound, built under a temporary name and
+// renamed into place, so that two processes starting at once never see half a database.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace tavglobal {
+
+std::filesystem::path DemoDatabasePath();
+// Creates the demo database when it does not exist yet; returns its path.
+std::filesystem::path EnsureDemoDatabase();
+// Replaces the demo database with a freshly seeded one.
+std::filesystem::path ResetDemoDatabase();
+
+// Creates a new database at `path` with the application schema and, when asked, the demo data.
+// An existing file is refused (ComError), never overwritten.
+void CreateDatabase(const std::filesystem::path& path, bool with_demo_data);
+
+// The connection string of the embedded provider for a database file.
+std::u16string SqliteConnectionString(const std::filesystem::path& path);
+
+}  // namespace tavglobal
