@@ -70,3 +70,6 @@ class Connection : public com::Unknown {
 };
 
 }  // namespace ado
+
+// Execute's callers need the whole Recordset; it includes this header in turn.
+#include "platform/ado/recordset.h"  // IWYU pragma: export

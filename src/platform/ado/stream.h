@@ -29,6 +29,7 @@ class Stream : public com::Unknown {
   void Write(std::span<const std::uint8_t> bytes);
   // As Write; the buffer must be a byte array (3001 for anything else).
   void Write(const oleaut::Variant& buffer);
+  void Write(const oleaut::ByteArray& bytes) { Write(std::span<const std::uint8_t>(bytes)); }
   // Up to `count` bytes from Position on (adReadAll: the rest); Null when none are left.
   oleaut::Variant Read(std::int32_t count = adReadAll);
 
