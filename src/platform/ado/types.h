@@ -19,6 +19,7 @@ enum DataTypeEnum : std::int32_t {
   adVariant = 12,
   adDecimal = 14,
   adTinyInt = 16,
+  adUnsignedTinyInt = 17,
   adBigInt = 20,
   adBinary = 128,
   adChar = 129,
