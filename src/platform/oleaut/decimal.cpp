@@ -73,27 +73,23 @@ std::optional<Decimal> FromDigits(std::string digits, int scale, bool negative) 
   }
   if (cut > scale) return std::nullopt;
   bool round_up = false;
+  std::size_t kept = digits.size();
   if (cut > 0) {
-    if (static_cast<std::size_t>(cut) >= digits.size() + 1) {
-      digits.clear();  // every digit is well below the last kept place
-    } else if (static_cast<std::size_t>(cut) == digits.size()) {
-      // The first dropped digit is the leading one; the kept part is 0 (even).
-      const bool more = digits.find_first_not_of('0', 1) != std::string::npos;
-      round_up = digits[0] > '5' || (digits[0] == '5' && more);
-      digits.clear();
+    if (static_cast<std::size_t>(cut) > digits.size()) {
+      kept = 0;  // every digit is well below the last kept place
     } else {
-      const std::size_t keep = digits.size() - static_cast<std::size_t>(cut);
-      const char dropped = digits[keep];
-      const bool more = digits.find_first_not_of('0', keep + 1) != std::string::npos;
-      const bool odd = ((digits[keep - 1] - '0') & 1) != 0;
+      kept = digits.size() - static_cast<std::size_t>(cut);
+      const char dropped = digits[kept];
+      const bool more = digits.find_first_not_of('0', kept + 1) != std::string::npos;
+      // Beside a kept part of nothing, the neighbour is 0, which is even.
+      const bool odd = kept > 0 && ((digits[kept - 1] - '0') & 1) != 0;
       round_up = dropped > '5' || (dropped == '5' && (more || odd));
-      digits.resize(keep);
     }
     scale -= cut;
   }
   U128 m = 0;
-  for (char c : digits)
-    m = m * 10 + static_cast<unsigned>(c - '0');
+  for (std::size_t i = 0; i < kept; ++i)
+    m = m * 10 + static_cast<unsigned>(digits[i] - '0');
   if (round_up) ++m;
   // 29 digits may still exceed 96 bits: give up one more fractional digit.
   while (m > kMaxMantissa) {

@@ -185,10 +185,6 @@ double Val(std::u16string_view text) {
     }
     if (exponent_digits) number += exponent;
   }
-  if (number.back() == '.') number.push_back('0');
-  if (number.front() == '.' || (number.size() > 1 && number[0] == '-' && number[1] == '.')) {
-    number.insert(number.front() == '-' ? 1 : 0, "0");
-  }
   const std::optional<double> value = ParseAscii(number);
   if (!value) return 0.0;
   if (std::isinf(*value)) RaiseVbError(kOverflow, u"the number in the text is too large");
@@ -212,7 +208,10 @@ Bstr DoubleToString(double value) {
   std::string out = value < 0 ? "-" : "";
   if (exponent < -4 || exponent >= 15) {
     out += digits.substr(0, 1);
-    if (digits.size() > 1) out += "." + digits.substr(1);
+    if (digits.size() > 1) {
+      out += '.';
+      out.append(digits, 1);
+    }
     const int magnitude = exponent < 0 ? -exponent : exponent;
     out += exponent < 0 ? "E-" : "E+";
     if (magnitude < 10) out += '0';
