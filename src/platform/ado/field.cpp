@@ -160,7 +160,8 @@ com::Ptr<Field> Fields::Item(std::u16string_view name) const {
                 u"There is no field named '" + std::u16string(name) + u"'.");
 }
 
-com::Ptr<Field> Fields::Item(const oleaut::Variant& index) const {
+com::Ptr<Field> Fields::Item(const oleaut::Variant& key) const {
+  const oleaut::Variant index = key.IsObject() ? oleaut::ValueOf(key) : key;
   if (index.IsString()) return Item(std::u16string_view(index.AsString()));
   if (index.IsNumeric()) return Item(oleaut::ToLong(index));
   RaiseAdoError(kAdoWrongArguments, kFieldsSource,

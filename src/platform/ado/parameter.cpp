@@ -6,6 +6,7 @@
 #include "platform/ado/errors.h"
 #include "platform/oleaut/com_error.h"
 #include "platform/oleaut/convert.h"
+#include "platform/oleaut/default_value.h"
 
 namespace ado {
 namespace {
@@ -222,6 +223,8 @@ std::u16string Parameter::Describe(std::size_t position) const {
 
 oleaut::Variant Parameter::Converted(oleaut::Variant value, std::size_t position) const {
   if (value.IsMissing()) return {};
+  // A Field given as a value stands for its value, as in VB's `p.Value = rs!FData`.
+  if (value.IsObject()) value = oleaut::ValueOf(value);
   const oleaut::VarType target = StoredType(type_);
   if (value.IsEmpty() || value.IsNull() || target == oleaut::VarType::Variant ||
       value.Type() == target) {

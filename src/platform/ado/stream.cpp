@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/ado/errors.h"
+#include "platform/oleaut/default_value.h"
 
 namespace ado {
 namespace {
@@ -62,7 +63,11 @@ void Stream::Write(std::span<const std::uint8_t> bytes) {
   position_ += bytes.size();
 }
 
-void Stream::Write(const oleaut::Variant& buffer) {
+void Stream::Write(const oleaut::Variant& value) {
+  // A Field given as the buffer stands for its value.
+  const oleaut::Variant looked_through =
+      value.IsObject() ? oleaut::ValueOf(value) : oleaut::Variant();
+  const oleaut::Variant& buffer = value.IsObject() ? looked_through : value;
   if (buffer.Type() != oleaut::VarType::ByteArray) {
     RequireBinary(u"Write");
     RaiseAdoError(kAdoWrongArguments, kSource,

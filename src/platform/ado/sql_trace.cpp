@@ -1,0 +1,111 @@
+#include "platform/ado/sql_trace.h"
+
+#include <fmt/format.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <mutex>
+
+#include "platform/oleaut/text.h"
+
+namespace ado {
+namespace detail {
+std::atomic<bool> sql_trace_to_destination{false};
+thread_local ScopedSqlTrace* sql_trace_capture = nullptr;
+}  // namespace detail
+
+namespace {
+
+struct Destination {
+  std::mutex mutex;
+  std::string target;  // "", "stderr" or a path
+  bool set_by_program = false;
+};
+
+Destination& GetDestination() {
+  static Destination destination;
+  return destination;
+}
+
+void Apply(Destination& d, const std::string& target) {
+  d.target = target;
+  detail::sql_trace_to_destination.store(!target.empty(), std::memory_order_relaxed);
+}
+
+std::string Timestamp() {
+  const auto now = std::chrono::system_clock::now();
+  const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
+  std::tm local{};
+  localtime_r(&seconds, &local);
+  const auto ms =
+      std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
+  return fmt::format("{:04}-{:02}-{:02} {:02}:{:02}:{:02}.{:03}", local.tm_year + 1900,
+                     local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec,
+                     ms);
+}
+
+void Write(const std::string& target, const SqlTraceEntry& entry) {
+  const std::string text =
+      fmt::format("-- {} {}\n-- as built:\n{}\n-- as run:\n{}\n\n", Timestamp(),
+                  oleaut::ToUtf8(entry.provider), oleaut::ToUtf8(entry.as_built), entry.as_run);
+  if (target == "stderr") {
+    std::fwrite(text.data(), 1, text.size(), stderr);
+    return;
+  }
+  if (std::FILE* file = std::fopen(target.c_str(), "ae")) {
+    std::fwrite(text.data(), 1, text.size(), file);
+    std::fclose(file);
+  }
+}
+
+}  // namespace
+
+void SetSqlTraceDestination(const std::string& destination) {
+  Destination& d = GetDestination();
+  std::lock_guard lock(d.mutex);
+  d.set_by_program = true;
+  Apply(d, destination);
+}
+
+void RefreshSqlTraceFromEnvironment() {
+  Destination& d = GetDestination();
+  std::lock_guard lock(d.mutex);
+  if (d.set_by_program) return;
+  const char* value = std::getenv("TAV_SQL_TRACE");
+  Apply(d, value ? value : "");
+}
+
+ScopedSqlTrace::ScopedSqlTrace() : outer_(detail::sql_trace_capture) {
+  detail::sql_trace_capture = this;
+}
+
+ScopedSqlTrace::~ScopedSqlTrace() {
+  detail::sql_trace_capture = outer_;
+}
+
+std::vector<std::u16string> ScopedSqlTrace::Batches() const {
+  std::vector<std::u16string> batches;
+  batches.reserve(entries_.size());
+  for (const SqlTraceEntry& entry : entries_)
+    batches.push_back(entry.as_built);
+  return batches;
+}
+
+void TraceSql(SqlTraceEntry entry) {
+  try {
+    if (detail::sql_trace_to_destination.load(std::memory_order_relaxed)) {
+      Destination& d = GetDestination();
+      std::lock_guard lock(d.mutex);
+      if (!d.target.empty()) Write(d.target, entry);
+    }
+    for (ScopedSqlTrace* capture = detail::sql_trace_capture; capture; capture = capture->outer_) {
+      capture->entries_.push_back(entry);
+    }
+  } catch (...) {
+    // A trace that cannot be written must not fail the statement it describes.
+  }
+}
+
+}  // namespace ado
