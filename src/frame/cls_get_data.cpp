@@ -1,0 +1,87 @@
+#include "frame/cls_get_data.h"
+
+#include "platform/com/bind.h"
+#include "platform/oleaut/com_error.h"
+#include "typelib/interfaces.h"
+
+namespace frame {
+
+using oleaut::Bstr;
+using oleaut::Variant;
+using DictionaryRef = com::Ptr<vdl::Dictionary>;
+
+const com::DispatchTable& clsGetData::Table() {
+  static constexpr com::Binding kBindings[] = {
+      com::Bind<&clsGetData::TransMode>(u"TransMode"),
+      com::Bind<&clsGetData::ExecuteSQL>(u"ExecuteSQL"),
+      com::Bind<&clsGetData::GetSysValue>(u"GetSysValue"),
+      com::Bind<&clsGetData::GetBillTypeInfo>(u"GetBillTypeInfo"),
+      com::Bind<&clsGetData::GetNoteCitation>(u"GetNoteCitation"),
+      com::Bind<&clsGetData::GetBillPackage>(u"GetBillPackage"),
+      com::Bind<&clsGetData::GetHeadFillData>(u"GetHeadFillData"),
+      com::Bind<&clsGetData::GetEntryFillData>(u"GetEntryFillData"),
+      com::Bind<&clsGetData::GetBillPrintCount>(u"GetBillPrintCount"),
+      com::Bind<&clsGetData::GetItemPicture>(u"GetItemPicture"),
+      com::Bind<&clsGetData::TAV_GetSysDirectory>(u"TAV_GetSysDirectory"),
+  };
+  static_assert(com::BindingsMatch(typelib::kGetDataInterface, kBindings));
+  static const com::DispatchTable table(u"TAVMPrintExport.clsGetData", typelib::kGetDataInterface,
+                                        kBindings);
+  return table;
+}
+
+clsGetData::clsGetData() : Dispatch(Table()) {}
+
+std::int32_t clsGetData::TransMode() const {
+  return 3;
+}
+
+com::Ptr<ado::Recordset> clsGetData::ExecuteSQL(const Bstr& /*sDsn*/, const Bstr& /*strSql*/) {
+  oleaut::RaiseNotImplemented(u"clsGetData.ExecuteSQL");
+}
+
+Variant clsGetData::GetSysValue(const Bstr& /*sDsn*/, const Bstr& /*FCategory*/,
+                                const Bstr& /*FKey*/) {
+  oleaut::RaiseNotImplemented(u"clsGetData.GetSysValue");
+}
+
+DictionaryRef clsGetData::GetBillTypeInfo(const Bstr& /*sDsn*/, std::int32_t /*pBillTranType*/) {
+  oleaut::RaiseNotImplemented(u"clsGetData.GetBillTypeInfo");
+}
+
+com::Ptr<ado::Recordset> clsGetData::GetNoteCitation(const Bstr& /*sDsn*/,
+                                                     std::int32_t /*pNoteTypeID*/) {
+  oleaut::RaiseNotImplemented(u"clsGetData.GetNoteCitation");
+}
+
+com::Ptr<vdl::List> clsGetData::GetBillPackage(const Bstr& /*sDsn*/,
+                                               std::int32_t /*lBillTransType*/,
+                                               const DictionaryRef& /*dicPara*/) {
+  oleaut::RaiseNotImplemented(u"clsGetData.GetBillPackage");
+}
+
+std::int32_t clsGetData::GetHeadFillData(const Bstr& /*sDsn*/, const DictionaryRef& /*pCondition*/,
+                                         const DictionaryRef& /*dicStruct*/, Variant& /*pRetRs*/,
+                                         bool /*SumNotePrint*/) {
+  oleaut::RaiseNotImplemented(u"clsGetData.GetHeadFillData");
+}
+
+std::int32_t clsGetData::GetEntryFillData(const Bstr& /*sDsn*/, const DictionaryRef& /*pCondition*/,
+                                          const DictionaryRef& /*dicStruct*/, Variant& /*pRetRs*/) {
+  oleaut::RaiseNotImplemented(u"clsGetData.GetEntryFillData");
+}
+
+Bstr clsGetData::GetBillPrintCount(const Bstr& /*sDsn*/, const Bstr& /*sInterID*/,
+                                   std::int32_t /*lBillTranType*/) {
+  oleaut::RaiseNotImplemented(u"clsGetData.GetBillPrintCount");
+}
+
+Bstr clsGetData::GetItemPicture(const Bstr& /*sDsn*/, const Bstr& /*sItemID*/) {
+  oleaut::RaiseNotImplemented(u"clsGetData.GetItemPicture");
+}
+
+Bstr clsGetData::TAV_GetSysDirectory() {
+  oleaut::RaiseNotImplemented(u"clsGetData.TAV_GetSysDirectory");
+}
+
+}  // namespace frame

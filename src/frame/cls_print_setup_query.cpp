@@ -1,0 +1,76 @@
+#include "frame/cls_print_setup_query.h"
+
+#include "platform/com/bind.h"
+#include "platform/oleaut/com_error.h"
+#include "typelib/interfaces.h"
+
+namespace frame {
+
+using oleaut::Bstr;
+using oleaut::Variant;
+using DictionaryRef = com::Ptr<vdl::Dictionary>;
+
+const com::DispatchTable& clsPrintSetupQuery::Table() {
+  static constexpr com::Binding kBindings[] = {
+      com::Bind<&clsPrintSetupQuery::GetCurrNote>(u"GetCurrNote"),
+      com::Bind<&clsPrintSetupQuery::CopyManagerNoteInfo>(u"CopyManagerNoteInfo"),
+      com::Bind<&clsPrintSetupQuery::GetNoteInfo>(u"GetNoteInfo"),
+      com::Bind<&clsPrintSetupQuery::GetNotePrintData>(u"GetNotePrintData"),
+      com::Bind<&clsPrintSetupQuery::GetPageAndPrintSet>(u"GetPageAndPrintSet"),
+      com::Bind<&clsPrintSetupQuery::GetPictureData>(u"GetPictureData"),
+      com::Bind<&clsPrintSetupQuery::CopyRptManagerNoteInfo>(u"CopyRptManagerNoteInfo"),
+      com::Bind<&clsPrintSetupQuery::GetRptNoteInfo>(u"GetRptNoteInfo"),
+      com::Bind<&clsPrintSetupQuery::GetRptNotePrintData>(u"GetRptNotePrintData"),
+  };
+  static_assert(com::BindingsMatch(typelib::kPrintSetupQueryInterface, kBindings));
+  static const com::DispatchTable table(u"TAVMPrintExport.clsPrintSetupQuery",
+                                        typelib::kPrintSetupQueryInterface, kBindings);
+  return table;
+}
+
+clsPrintSetupQuery::clsPrintSetupQuery() : Dispatch(Table()) {}
+
+DictionaryRef clsPrintSetupQuery::GetCurrNote(const Bstr& /*sDsn*/, std::int32_t /*fClssTypeId*/) {
+  oleaut::RaiseNotImplemented(u"clsPrintSetupQuery.GetCurrNote");
+}
+
+void clsPrintSetupQuery::CopyManagerNoteInfo(Variant& /*cn*/, std::int32_t /*classTypeId*/,
+                                             std::int32_t /*UserID*/, const Bstr& /*UserName*/) {
+  oleaut::RaiseNotImplemented(u"clsPrintSetupQuery.CopyManagerNoteInfo");
+}
+
+DictionaryRef clsPrintSetupQuery::GetNoteInfo(const Bstr& /*sDsn*/, std::int32_t /*classTypeId*/) {
+  oleaut::RaiseNotImplemented(u"clsPrintSetupQuery.GetNoteInfo");
+}
+
+DictionaryRef clsPrintSetupQuery::GetNotePrintData(const Bstr& /*sDsn*/,
+                                                   std::int32_t /*fClassTypeId*/,
+                                                   const Bstr& /*FSubType*/) {
+  oleaut::RaiseNotImplemented(u"clsPrintSetupQuery.GetNotePrintData");
+}
+
+DictionaryRef clsPrintSetupQuery::GetPageAndPrintSet(const Bstr& /*sDsn*/,
+                                                     std::int32_t /*fClassTypeId*/) {
+  oleaut::RaiseNotImplemented(u"clsPrintSetupQuery.GetPageAndPrintSet");
+}
+
+Variant clsPrintSetupQuery::GetPictureData(const Bstr& /*sDsn*/,
+                                           const DictionaryRef& /*dctDataInfo*/) {
+  oleaut::RaiseNotImplemented(u"clsPrintSetupQuery.GetPictureData");
+}
+
+void clsPrintSetupQuery::CopyRptManagerNoteInfo(Variant& /*cn*/, std::int32_t /*rptId*/,
+                                                std::int32_t /*UserID*/, const Bstr& /*UserName*/) {
+  oleaut::RaiseNotImplemented(u"clsPrintSetupQuery.CopyRptManagerNoteInfo");
+}
+
+DictionaryRef clsPrintSetupQuery::GetRptNoteInfo(const Bstr& /*sDsn*/, std::int32_t /*rptId*/) {
+  oleaut::RaiseNotImplemented(u"clsPrintSetupQuery.GetRptNoteInfo");
+}
+
+DictionaryRef clsPrintSetupQuery::GetRptNotePrintData(const Bstr& /*sDsn*/, std::int32_t /*rptId*/,
+                                                      const Bstr& /*FSubType*/) {
+  oleaut::RaiseNotImplemented(u"clsPrintSetupQuery.GetRptNotePrintData");
+}
+
+}  // namespace frame

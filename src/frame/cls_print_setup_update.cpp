@@ -1,0 +1,94 @@
+#include "frame/cls_print_setup_update.h"
+
+#include "platform/com/bind.h"
+#include "platform/oleaut/com_error.h"
+#include "typelib/interfaces.h"
+
+namespace frame {
+
+using oleaut::Bstr;
+using oleaut::Variant;
+using DictionaryRef = com::Ptr<vdl::Dictionary>;
+
+const com::DispatchTable& clsPrintSetupUpdate::Table() {
+  static constexpr com::Binding kBindings[] = {
+      com::Bind<&clsPrintSetupUpdate::TransMode>(u"TransMode"),
+      com::Bind<&clsPrintSetupUpdate::DeleteNoteRow>(u"DeleteNoteRow"),
+      com::Bind<&clsPrintSetupUpdate::InsertNoteRow>(u"InsertNoteRow"),
+      com::Bind<&clsPrintSetupUpdate::SaveNewBill>(u"SaveNewBill"),
+      com::Bind<&clsPrintSetupUpdate::SavePageAndPrintSet>(u"SavePageAndPrintSet"),
+      com::Bind<&clsPrintSetupUpdate::UpdateNoteRow>(u"UpdateNoteRow"),
+      com::Bind<&clsPrintSetupUpdate::UpdatePrintCount>(u"UpdatePrintCount"),
+      com::Bind<&clsPrintSetupUpdate::UpdateUserNoteData>(u"UpdateUserNoteData"),
+      com::Bind<&clsPrintSetupUpdate::DeleteRptNoteRow>(u"DeleteRptNoteRow"),
+      com::Bind<&clsPrintSetupUpdate::InsertRptNoteRow>(u"InsertRptNoteRow"),
+      com::Bind<&clsPrintSetupUpdate::UpdateUserRptNoteData>(u"UpdateUserRptNoteData"),
+  };
+  static_assert(com::BindingsMatch(typelib::kPrintSetupUpdateInterface, kBindings));
+  static const com::DispatchTable table(u"TAVMPrintExport.clsPrintSetupUpdate",
+                                        typelib::kPrintSetupUpdateInterface, kBindings);
+  return table;
+}
+
+clsPrintSetupUpdate::clsPrintSetupUpdate() : Dispatch(Table()) {}
+
+std::int32_t clsPrintSetupUpdate::TransMode() const {
+  return 2;
+}
+
+bool clsPrintSetupUpdate::DeleteNoteRow(const Bstr& /*sDsn*/, std::int32_t /*fClassType*/,
+                                        std::int32_t /*FID*/) {
+  oleaut::RaiseNotImplemented(u"clsPrintSetupUpdate.DeleteNoteRow");
+}
+
+com::Ptr<vdl::List> clsPrintSetupUpdate::InsertNoteRow(const Bstr& /*sDsn*/,
+                                                       std::int32_t /*fClassType*/,
+                                                       const Bstr& /*fNoteName*/,
+                                                       const Variant& /*fNoteBlob*/) {
+  oleaut::RaiseNotImplemented(u"clsPrintSetupUpdate.InsertNoteRow");
+}
+
+bool clsPrintSetupUpdate::SaveNewBill(const Bstr& /*sDsn*/, std::int32_t /*fClassType*/,
+                                      const DictionaryRef& /*dctData*/) {
+  oleaut::RaiseNotImplemented(u"clsPrintSetupUpdate.SaveNewBill");
+}
+
+void clsPrintSetupUpdate::SavePageAndPrintSet(const Bstr& /*sDsn*/, std::int32_t /*fClassTypeId*/,
+                                              const Variant& /*printSetValue*/) {
+  oleaut::RaiseNotImplemented(u"clsPrintSetupUpdate.SavePageAndPrintSet");
+}
+
+Variant clsPrintSetupUpdate::UpdateNoteRow(const Bstr& /*sDsn*/, std::int32_t /*fClassType*/,
+                                           const Variant& /*fNoteBlob*/,
+                                           const Bstr& /*sNoteName*/) {
+  oleaut::RaiseNotImplemented(u"clsPrintSetupUpdate.UpdateNoteRow");
+}
+
+void clsPrintSetupUpdate::UpdatePrintCount(const Bstr& /*sDsn*/,
+                                           const DictionaryRef& /*dctPCData*/) {
+  oleaut::RaiseNotImplemented(u"clsPrintSetupUpdate.UpdatePrintCount");
+}
+
+Variant clsPrintSetupUpdate::UpdateUserNoteData(const Bstr& /*sDsn*/, std::int32_t /*fClassType*/,
+                                                const DictionaryRef& /*modiData*/) {
+  oleaut::RaiseNotImplemented(u"clsPrintSetupUpdate.UpdateUserNoteData");
+}
+
+bool clsPrintSetupUpdate::DeleteRptNoteRow(const Bstr& /*sDsn*/, std::int32_t /*fRptId*/,
+                                           std::int32_t /*FID*/) {
+  oleaut::RaiseNotImplemented(u"clsPrintSetupUpdate.DeleteRptNoteRow");
+}
+
+com::Ptr<vdl::List> clsPrintSetupUpdate::InsertRptNoteRow(const Bstr& /*sDsn*/,
+                                                          std::int32_t /*fRptId*/,
+                                                          const Bstr& /*fNoteName*/,
+                                                          const Variant& /*fNoteBlob*/) {
+  oleaut::RaiseNotImplemented(u"clsPrintSetupUpdate.InsertRptNoteRow");
+}
+
+Variant clsPrintSetupUpdate::UpdateUserRptNoteData(const Bstr& /*sDsn*/, std::int32_t /*fRptId*/,
+                                                   const DictionaryRef& /*modiData*/) {
+  oleaut::RaiseNotImplemented(u"clsPrintSetupUpdate.UpdateUserRptNoteData");
+}
+
+}  // namespace frame

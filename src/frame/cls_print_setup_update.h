@@ -1,0 +1,43 @@
+// clsPrintSetupUpdate: the template store's write side (create, replace, delete and select
+// templates, page settings) and the print counter, bound to the _clsPrintSetupUpdate interface.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/com/dispatch.h"
+#include "platform/vdl/dictionary.h"
+#include "platform/vdl/list.h"
+
+namespace frame {
+
+class clsPrintSetupUpdate : public com::Dispatch {  // NOLINT(readability-identifier-naming)
+ public:
+  clsPrintSetupUpdate();
+
+  // Members of _clsPrintSetupUpdate, in interface order.
+  std::int32_t TransMode() const;
+  bool DeleteNoteRow(const oleaut::Bstr& sDsn, std::int32_t fClassType, std::int32_t FID);
+  com::Ptr<vdl::List> InsertNoteRow(const oleaut::Bstr& sDsn, std::int32_t fClassType,
+                                    const oleaut::Bstr& fNoteName,
+                                    const oleaut::Variant& fNoteBlob);
+  bool SaveNewBill(const oleaut::Bstr& sDsn, std::int32_t fClassType,
+                   const com::Ptr<vdl::Dictionary>& dctData);
+  void SavePageAndPrintSet(const oleaut::Bstr& sDsn, std::int32_t fClassTypeId,
+                           const oleaut::Variant& printSetValue);
+  oleaut::Variant UpdateNoteRow(const oleaut::Bstr& sDsn, std::int32_t fClassType,
+                                const oleaut::Variant& fNoteBlob, const oleaut::Bstr& sNoteName);
+  void UpdatePrintCount(const oleaut::Bstr& sDsn, const com::Ptr<vdl::Dictionary>& dctPCData);
+  oleaut::Variant UpdateUserNoteData(const oleaut::Bstr& sDsn, std::int32_t fClassType,
+                                     const com::Ptr<vdl::Dictionary>& modiData);
+  bool DeleteRptNoteRow(const oleaut::Bstr& sDsn, std::int32_t fRptId, std::int32_t FID);
+  com::Ptr<vdl::List> InsertRptNoteRow(const oleaut::Bstr& sDsn, std::int32_t fRptId,
+                                       const oleaut::Bstr& fNoteName,
+                                       const oleaut::Variant& fNoteBlob);
+  oleaut::Variant UpdateUserRptNoteData(const oleaut::Bstr& sDsn, std::int32_t fRptId,
+                                        const com::Ptr<vdl::Dictionary>& modiData);
+
+ private:
+  static const com::DispatchTable& Table();
+};
+
+}  // namespace frame
