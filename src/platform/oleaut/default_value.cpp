@@ -29,8 +29,4 @@ Variant ValueOf(const Variant& value) {
   return current;
 }
 
-bool IsPlainObject(const Variant& value) {
-  return value.IsObject() && !value.IsNothing() && DefaultOf(value) == nullptr;
-}
-
 }  // namespace oleaut

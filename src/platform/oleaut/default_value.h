@@ -18,7 +18,4 @@ class HasDefaultValue {
 // without a default value, and Nothing, come back unchanged.
 Variant ValueOf(const Variant& value);
 
-// True when `value` is an object that is not Nothing and has no default value.
-bool IsPlainObject(const Variant& value);
-
 }  // namespace oleaut

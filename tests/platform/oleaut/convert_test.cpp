@@ -36,6 +36,14 @@ class Field : public com::Unknown, public HasDefaultValue {
 
 class Plain : public com::Unknown {};
 
+// A faulty object whose default value is itself.
+class SelfDefault : public com::Unknown, public HasDefaultValue {
+ public:
+  Variant DefaultValue() const override {
+    return com::Ptr<SelfDefault>(const_cast<SelfDefault*>(this));
+  }
+};
+
 TEST(Convert, ToLongAndIntegerRoundHalvesToEven) {
   const std::pair<Variant, std::int32_t> cases[] = {
       {0.5, 0},
@@ -87,6 +95,7 @@ TEST(Convert, NullEmptyAndBadValuesRaiseAsVbDoes) {
   EXPECT_EQ(ErrorOf(to_long(com::Make<Plain>())), kTypeMismatch);
   EXPECT_EQ(ErrorOf(to_long(Variant::Nothing())), kObjectVariableNotSet);
   EXPECT_EQ(ErrorOf(to_long(ByteArray{1, 2})), kTypeMismatch);
+  EXPECT_EQ(ErrorOf(to_long(com::Make<SelfDefault>())), kTypeMismatch);
   EXPECT_EQ(ErrorOf([] { ToString(kNull); }), kInvalidUseOfNull);
   EXPECT_EQ(ErrorOf([] { ToString(com::Make<Plain>()); }), kTypeMismatch);
   EXPECT_EQ(ToString(Variant()), u"");
