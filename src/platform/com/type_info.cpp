@@ -7,6 +7,7 @@ namespace com {
 oleaut::Variant DefaultValue::Make() const {
   switch (kind) {
     case Kind::None:
+      return oleaut::kMissing;  // the callee sees IsMissing, as in VB
     case Kind::Empty:
       return {};
     case Kind::Nothing:

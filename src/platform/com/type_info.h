@@ -25,7 +25,8 @@ inline constexpr DispId kDispIdBase = 0x60030000;
 
 enum class MemberKind : std::uint8_t { Method, PropertyGet };
 
-// The value an optional parameter takes when the caller leaves it out.
+// The value an optional parameter takes when the caller leaves it out; without one (None) the
+// callee sees Missing, as IsMissing does in VB.
 struct DefaultValue {
   enum class Kind : std::uint8_t { None, Empty, Nothing, Text, Long, Boolean };
   Kind kind = Kind::None;
