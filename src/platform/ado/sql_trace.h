@@ -1,0 +1,65 @@
+// The SQL trace: every batch that reaches a provider, as the component built it and as it ran
+// (the SQLite text the translator made of it, or the same text on SQL Server), so that tests can
+// check exact statement texts and a user can see what ran.
+//
+// Destinations: the environment variable TAV_SQL_TRACE ("stderr" or a file path; entries are
+// appended as UTF-8), SetSqlTraceDestination (the CLI's --trace-sql), and ScopedSqlTrace, which
+// captures the entries of its own thread in memory. With none of them active, tracing costs one
+// test of a flag per batch.
+#pragma once
+
+#include <atomic>
+#include <string>
+#include <vector>
+
+namespace ado {
+
+struct SqlTraceEntry {
+  std::u16string as_built;  // the batch as the component built it
+  std::string as_run;       // what the engine ran, statement after statement, one per line
+  std::u16string provider;  // Provider::Describe()
+};
+
+// "stderr", a file path, or "" to stop writing; overrides TAV_SQL_TRACE from then on.
+void SetSqlTraceDestination(const std::string& destination);
+
+// Captures the entries traced on the constructing thread while it lives. Captures nest: each
+// live capture of the thread receives every entry.
+class ScopedSqlTrace {
+ public:
+  ScopedSqlTrace();
+  ScopedSqlTrace(const ScopedSqlTrace&) = delete;
+  ScopedSqlTrace& operator=(const ScopedSqlTrace&) = delete;
+  ~ScopedSqlTrace();
+
+  const std::vector<SqlTraceEntry>& Entries() const { return entries_; }
+  // The as-built texts only, in order: what most tests compare.
+  std::vector<std::u16string> Batches() const;
+  void Clear() { entries_.clear(); }
+
+ private:
+  friend void TraceSql(SqlTraceEntry entry);
+  std::vector<SqlTraceEntry> entries_;
+  ScopedSqlTrace* outer_;
+};
+
+namespace detail {
+extern std::atomic<bool> sql_trace_to_destination;
+extern thread_local ScopedSqlTrace* sql_trace_capture;
+}  // namespace detail
+
+// Whether an entry would go anywhere: providers build entries only when it is true.
+inline bool SqlTraceActive() noexcept {
+  return detail::sql_trace_to_destination.load(std::memory_order_relaxed) ||
+         detail::sql_trace_capture != nullptr;
+}
+
+// Hands an entry to the captures of this thread and to the destination. Never raises: a trace
+// that cannot be written does not fail the statement.
+void TraceSql(SqlTraceEntry entry);
+
+// Reads TAV_SQL_TRACE again unless SetSqlTraceDestination was called (providers call it when
+// they open, so a test that sets the variable sees its entries).
+void RefreshSqlTraceFromEnvironment();
+
+}  // namespace ado

@@ -1,0 +1,536 @@
+#include "platform/ado/sqlite/sqlite_provider.h"
+
+#include <fmt/format.h>
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <unordered_map>
+
+#include "platform/ado/sql_trace.h"
+#include "platform/ado/sqlite/column_types.h"
+#include "platform/ado/sqlite/engine.h"
+#include "platform/ado/sqlite/parameters.h"
+#include "platform/oleaut/com_error.h"
+#include "platform/oleaut/text.h"
+#include "platform/tsql/program.h"
+#include "platform/tsql/runtime.h"
+#include "platform/tsql/sql_type.h"
+
+namespace ado::sqlite {
+namespace {
+
+std::string Quote(std::string_view name) {
+  std::string out = "\"";
+  for (char c : name) {
+    if (c == '"') out += '"';
+    out += c;
+  }
+  return out + '"';
+}
+
+std::string LowerAscii(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return out;
+}
+
+// The hint of each result column: items before the first * match the first columns, items after
+// the last * the last ones; columns a * stands for have none.
+std::vector<const tsql::ResultHint*> MatchHints(const std::vector<tsql::ResultHint>& hints,
+                                                int column_count) {
+  std::vector<const tsql::ResultHint*> matched(static_cast<std::size_t>(column_count), nullptr);
+  std::size_t front = 0;
+  while (front < hints.size() && !hints[front].star && front < matched.size()) {
+    matched[front] = &hints[front];
+    ++front;
+  }
+  if (front == hints.size()) return matched;
+  std::size_t back = 0;
+  while (back < hints.size() - front && !hints[hints.size() - 1 - back].star &&
+         back < matched.size() - front) {
+    matched[matched.size() - 1 - back] = &hints[hints.size() - 1 - back];
+    ++back;
+  }
+  return matched;
+}
+
+class SqliteProvider final : public Provider, private tsql::Executor {
+ public:
+  explicit SqliteProvider(const SqliteOptions& options) { Open(options); }
+
+  ~SqliteProvider() override {
+    cache_.reset();
+    sqlite3_close_v2(db_);
+  }
+
+  SqliteProvider(const SqliteProvider&) = delete;
+  SqliteProvider& operator=(const SqliteProvider&) = delete;
+
+  ExecuteResult Execute(std::u16string_view batch,
+                        std::span<const ParameterValue> parameters) override {
+    ExecuteResult result;
+    std::string as_run;
+    struct BatchScope {
+      SqliteProvider& self;
+      std::u16string_view batch;
+      std::string* as_run;
+      ~BatchScope() {
+        self.parameters_ = {};
+        self.result_ = nullptr;
+        self.as_run_ = nullptr;
+        if (as_run) TraceSql({std::u16string(batch), std::move(*as_run), self.description_});
+      }
+    } scope{*this, batch, SqlTraceActive() ? &as_run : nullptr};
+    const std::shared_ptr<const tsql::Program> program = tsql::Translate(batch);
+    if (parameters.size() != static_cast<std::size_t>(program->marker_count)) {
+      RaiseProviderError(static_cast<std::int32_t>(0x80040E10U),
+                         fmt::format("The batch has {} parameter marker(s) but {} value(s) were "
+                                     "given",
+                                     program->marker_count, parameters.size()),
+                         {description_, batch, {}});
+    }
+    parameters_ = parameters;
+    result_ = &result;
+    as_run_ = scope.as_run;
+    tsql::Run(*program, *this);
+    return result;
+  }
+
+  void BeginTransaction() override {
+    if (!sqlite3_get_autocommit(db_)) {
+      RaiseProviderError(kEFail, "A transaction is already active on this connection",
+                         {description_, {}, {}});
+    }
+    RunInternal("BEGIN IMMEDIATE");
+  }
+
+  void CommitTransaction() override {
+    if (sqlite3_get_autocommit(db_)) {
+      RaiseProviderError(kEFail, "No transaction is active on this connection",
+                         {description_, {}, {}});
+    }
+    RunInternal("COMMIT");
+  }
+
+  void RollbackTransaction() override {
+    if (sqlite3_get_autocommit(db_)) {
+      RaiseProviderError(kEFail, "No transaction is active on this connection",
+                         {description_, {}, {}});
+    }
+    RunInternal("ROLLBACK");
+    identity_tables_.clear();
+  }
+
+  std::u16string Describe() const override { return description_; }
+
+ private:
+  void Open(const SqliteOptions& options) {
+    using Mode = SqliteOptions::Mode;
+    const bool memory = options.mode == Mode::kMemory || options.path == u":memory:";
+    const std::string path = memory ? std::string(":memory:") : oleaut::ToUtf8(options.path);
+    description_ = u"SQLite " + (memory ? std::u16string(u":memory:") : options.path);
+    std::error_code ignored;
+    const bool exists = !memory && std::filesystem::exists(path, ignored);
+    if (!memory && !exists && options.mode != Mode::kReadWriteCreate) {
+      RaiseProviderError(kEFail,
+                         fmt::format("The SQLite database file '{}' does not exist (add "
+                                     "Mode=ReadWriteCreate to the connection string to create it)",
+                                     path),
+                         {});
+    }
+    int flags = SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_EXRESCODE;
+    flags |= options.mode == Mode::kReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
+    if (options.mode == Mode::kReadWriteCreate || memory) flags |= SQLITE_OPEN_CREATE;
+    const int rc = sqlite3_open_v2(path.c_str(), &db_, flags, nullptr);
+    if (rc != SQLITE_OK) {
+      const std::string message = db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(rc);
+      sqlite3_close_v2(db_);
+      db_ = nullptr;
+      RaiseProviderError(
+          kEFail, fmt::format("Cannot open the SQLite database '{}': {}", path, message), {});
+    }
+    try {
+      Configure(options, memory, exists);
+    } catch (...) {
+      sqlite3_close_v2(db_);
+      db_ = nullptr;
+      throw;
+    }
+    cache_ = std::make_unique<StatementCache>(db_);
+    RefreshSqlTraceFromEnvironment();
+  }
+
+  void Configure(const SqliteOptions& options, bool memory, bool existed) {
+    const ErrorContext where{description_, {}, {}};
+    // Quoted names must never silently become string literals.
+    Check(db_, sqlite3_db_config(db_, SQLITE_DBCONFIG_DQS_DML, 0, nullptr), where);
+    Check(db_, sqlite3_db_config(db_, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr), where);
+    Check(db_, sqlite3_busy_timeout(db_, options.busy_timeout_ms), where);
+    // Text crosses as UTF-16 on both sides: a new database stores it so.
+    if (!existed || memory) RunInternal("PRAGMA encoding = 'UTF-16le'");
+    if (!memory && options.mode != SqliteOptions::Mode::kReadOnly) {
+      RunInternal("PRAGMA journal_mode = WAL");
+      RunInternal("PRAGMA synchronous = NORMAL");
+    }
+    RunInternal("PRAGMA foreign_keys = ON");
+    RunInternal("PRAGMA temp_store = MEMORY");
+    tsql::InstallSqliteRuntime(db_, &session_);
+  }
+
+  // Statements of the provider's own (pragmas, transactions), not of a batch.
+  void RunInternal(const char* sql) {
+    char* message = nullptr;
+    const int rc = sqlite3_exec(db_, sql, nullptr, nullptr, &message);
+    sqlite3_free(message);
+    Check(db_, rc, {description_, {}, sql});
+  }
+
+  ErrorContext Where(const tsql::SqlStatement& statement, std::string_view sql) const {
+    return {description_, statement.source, sql};
+  }
+
+  void NoteRun(const std::string& sql) {
+    if (!as_run_) return;
+    *as_run_ += sql;
+    *as_run_ += '\n';
+  }
+
+  sqlite3_stmt* PrepareBound(const tsql::SqlStatement& statement, const std::string& sql) {
+    const ErrorContext where = Where(statement, sql);
+    sqlite3_stmt* stmt = cache_->Prepare(sql, where);
+    for (std::size_t k = 0; k < statement.markers.size(); ++k) {
+      const int global = statement.markers[k];
+      BindParameter(stmt, static_cast<int>(k + 1), parameters_[static_cast<std::size_t>(global)],
+                    global + 1, where);
+    }
+    return stmt;
+  }
+
+  void StepToEnd(sqlite3_stmt* stmt, const ErrorContext& where) {
+    int rc;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+    }
+    Check(db_, rc, where);
+  }
+
+  // ---- tsql::Executor ----
+  void Execute(const tsql::SqlStatement& statement) override {
+    using Kind = tsql::StatementKind;
+    switch (statement.kind) {
+      case Kind::kQuery:
+        return RunQuery(statement);
+      case Kind::kSelectInto:
+        return RunSelectInto(statement);
+      case Kind::kAlterColumn:
+        return RunAlterColumn(statement);
+      case Kind::kCommand:
+      case Kind::kInsert:
+      case Kind::kDdl:
+        return RunCommand(statement);
+    }
+  }
+
+  bool Test(const tsql::SqlStatement& condition) override {
+    NoteRun(condition.sql);
+    StatementCache::Lease lease(PrepareBound(condition, condition.sql));
+    const ErrorContext where = Where(condition, condition.sql);
+    const int rc = Check(db_, sqlite3_step(lease.Get()), where);
+    return rc == SQLITE_ROW && sqlite3_column_int(lease.Get(), 0) != 0;
+  }
+
+  void RunCommand(const tsql::SqlStatement& statement) {
+    NoteRun(statement.sql);
+    StatementCache::Lease lease(PrepareBound(statement, statement.sql));
+    StepToEnd(lease.Get(), Where(statement, statement.sql));
+    if (statement.kind == tsql::StatementKind::kDdl) {
+      identity_tables_.clear();
+      return;
+    }
+    const std::int64_t changes = sqlite3_changes64(db_);
+    result_->records_affected = changes;
+    if (statement.kind == tsql::StatementKind::kInsert && changes > 0) {
+      // @@IDENTITY: the key just made in a table with an identity column, else NULL.
+      if (HasIdentity(statement.target, statement.target_temp)) {
+        session_.identity = sqlite3_last_insert_rowid(db_);
+      } else {
+        session_.identity.reset();
+      }
+    }
+  }
+
+  void RunQuery(const tsql::SqlStatement& statement) {
+    NoteRun(statement.sql);
+    StatementCache::Lease lease(PrepareBound(statement, statement.sql));
+    const ErrorContext where = Where(statement, statement.sql);
+    if (result_->rows) {
+      // Only the first row set of a batch is handed back; later ones still run.
+      StepToEnd(lease.Get(), where);
+      return;
+    }
+    result_->rows.emplace();
+    Collect(lease.Get(), statement, *result_->rows, where);
+  }
+
+  void Collect(sqlite3_stmt* stmt, const tsql::SqlStatement& statement, RowSet& rows,
+               const ErrorContext& where) {
+    const int count = sqlite3_column_count(stmt);
+    const std::vector<const tsql::ResultHint*> hints = MatchHints(statement.columns, count);
+    std::vector<ColumnType> types(static_cast<std::size_t>(count));
+    std::vector<bool> undecided(static_cast<std::size_t>(count), false);
+    for (int i = 0; i < count; ++i) {
+      ColumnType& type = types[static_cast<std::size_t>(i)];
+      if (const char* declared = sqlite3_column_decltype(stmt, i)) type = MapDeclaredType(declared);
+      const tsql::ResultHint* hint = hints[static_cast<std::size_t>(i)];
+      if (type.kind == ValueKind::kNatural && hint && !hint->type.empty()) {
+        type = MapDeclaredType(hint->type);
+      }
+      if (type.kind == ValueKind::kNatural) undecided[static_cast<std::size_t>(i)] = true;
+      const void* name = sqlite3_column_name16(stmt, i);
+      type.info.name = name ? std::u16string(static_cast<const char16_t*>(name)) : std::u16string();
+    }
+    std::vector<std::int32_t> text_length(static_cast<std::size_t>(count), 0);
+    int rc;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+      for (int i = 0; i < count; ++i) {
+        const auto c = static_cast<std::size_t>(i);
+        oleaut::Variant value = ReadValue(stmt, i, types[c]);
+        if (undecided[c]) {
+          const int storage = sqlite3_column_type(stmt, i);
+          if (storage != SQLITE_NULL) {
+            std::u16string name = std::move(types[c].info.name);
+            types[c] = NaturalType(storage);
+            types[c].info.name = std::move(name);
+            undecided[c] = false;
+          }
+        }
+        if (types[c].kind == ValueKind::kNatural && value.IsString()) {
+          text_length[c] =
+              std::max(text_length[c], static_cast<std::int32_t>(value.AsString().size()));
+        }
+        rows.values.push_back(std::move(value));
+      }
+    }
+    Check(db_, rc, where);
+    rows.columns.reserve(types.size());
+    for (std::size_t c = 0; c < types.size(); ++c) {
+      if (types[c].kind == ValueKind::kNatural && types[c].info.type == adVarWChar) {
+        types[c].info.defined_size = std::max(1, text_length[c]);
+      }
+      rows.columns.push_back(std::move(types[c].info));
+    }
+  }
+
+  // SELECT ... INTO: the table is made with the declared types of the query's columns (or the
+  // types their expressions fix), so that it keeps bit, datetime and decimal(p,s) columns as
+  // SQL Server's would, then filled by the same query.
+  void RunSelectInto(const tsql::SqlStatement& statement) {
+    std::string create = statement.target_temp ? "CREATE TEMP TABLE " : "CREATE TABLE ";
+    create += Quote(statement.target) + " (";
+    {
+      StatementCache::Lease lease(cache_->Prepare(statement.sql, Where(statement, statement.sql)));
+      sqlite3_stmt* stmt = lease.Get();
+      const int count = sqlite3_column_count(stmt);
+      const std::vector<const tsql::ResultHint*> hints = MatchHints(statement.columns, count);
+      std::vector<std::u16string> names;
+      for (int i = 0; i < count; ++i) {
+        const void* raw = sqlite3_column_name16(stmt, i);
+        std::u16string name = raw ? std::u16string(static_cast<const char16_t*>(raw)) : u"";
+        if (name.empty()) {
+          RaiseProviderError(kErrorsInCommand,
+                             "An object or column name is missing or empty. For SELECT INTO "
+                             "statements, verify each column has a name",
+                             Where(statement, statement.sql));
+        }
+        for (const std::u16string& other : names) {
+          if (oleaut::EqualsNoCase(other, name)) {
+            RaiseProviderError(kErrorsInCommand,
+                               fmt::format("Column names in each table must be unique. Column "
+                                           "name '{}' in table '{}' is specified more than once",
+                                           oleaut::ToUtf8(name), statement.target),
+                               Where(statement, statement.sql));
+          }
+        }
+        names.push_back(name);
+        std::optional<tsql::SqlType> type;
+        if (const char* declared = sqlite3_column_decltype(stmt, i)) {
+          type = tsql::ParseDeclaredType(declared);
+        }
+        const tsql::ResultHint* hint = hints[static_cast<std::size_t>(i)];
+        if (!type && hint && !hint->type.empty()) type = tsql::ParseDeclaredType(hint->type);
+        if (i > 0) create += ", ";
+        create += Quote(oleaut::ToUtf8(name));
+        if (type) create += tsql::ColumnClauses(name, *type, false);
+      }
+    }
+    create += ')';
+    RunGenerated(statement, create);
+    const std::string insert = "INSERT INTO " + Quote(statement.target) + " " + statement.sql;
+    NoteRun(insert);
+    StatementCache::Lease lease(PrepareBound(statement, insert));
+    StepToEnd(lease.Get(), Where(statement, insert));
+    result_->records_affected = sqlite3_changes64(db_);
+    identity_tables_.clear();
+  }
+
+  // A statement the provider made for the batch, without markers.
+  void RunGenerated(const tsql::SqlStatement& statement, const std::string& sql) {
+    NoteRun(sql);
+    StatementCache::Lease lease(cache_->Prepare(sql, Where(statement, sql)));
+    StepToEnd(lease.Get(), Where(statement, sql));
+  }
+
+  // SQLite cannot change a column's type: the temporary table is built again with the new type,
+  // its rows converted as SQL Server converts them, all or nothing.
+  void RunAlterColumn(const tsql::SqlStatement& statement) {
+    struct Column {
+      std::string name;
+      std::string type;
+      bool not_null = false;
+      std::string default_value;
+      int key = 0;
+    };
+    std::vector<Column> columns;
+    const std::string table = Quote(statement.target);
+    const std::string info = "PRAGMA temp.table_info(" + table + ")";
+    {
+      StatementCache::Lease lease(cache_->Prepare(info, Where(statement, info)));
+      int rc;
+      while ((rc = sqlite3_step(lease.Get())) == SQLITE_ROW) {
+        Column c;
+        const auto text = [&](int i) {
+          const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(lease.Get(), i));
+          return p ? std::string(p) : std::string();
+        };
+        c.name = text(1);
+        c.type = text(2);
+        c.not_null = sqlite3_column_int(lease.Get(), 3) != 0;
+        c.default_value = text(4);
+        c.key = sqlite3_column_int(lease.Get(), 5);
+        columns.push_back(std::move(c));
+      }
+      Check(db_, rc, Where(statement, info));
+    }
+    if (columns.empty()) {
+      RaiseProviderError(
+          kNoTable,
+          fmt::format("Cannot find the object \"{}\" because it does not exist", statement.target),
+          Where(statement, {}));
+    }
+    const auto altered = std::find_if(columns.begin(), columns.end(), [&](const Column& c) {
+      return LowerAscii(c.name) == LowerAscii(statement.column);
+    });
+    if (altered == columns.end()) {
+      RaiseProviderError(
+          kErrorsInCommand,
+          fmt::format("Invalid column name '{}' in table '{}'", statement.column, statement.target),
+          Where(statement, {}));
+    }
+    const std::optional<tsql::SqlType> new_type = tsql::ParseDeclaredType(statement.column_type);
+    if (!new_type) {
+      RaiseProviderError(kErrorsInCommand, "Unknown type " + statement.column_type,
+                         Where(statement, {}));
+    }
+    const bool autoincrement = HasIdentity(statement.target, true);
+    const std::string rebuilt = Quote(statement.target + "$rebuild");
+    std::string create = "CREATE TEMP TABLE " + rebuilt + " (";
+    std::string copy = "INSERT INTO " + rebuilt + " SELECT ";
+    std::vector<std::string> keys;
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+      const Column& c = columns[i];
+      const std::u16string name16 = oleaut::FromUtf8(c.name);
+      if (i > 0) {
+        create += ", ";
+        copy += ", ";
+      }
+      create += Quote(c.name);
+      if (&c == &*altered) {
+        create += tsql::ColumnClauses(name16, *new_type, statement.column_not_null);
+        // A decimal column converts with every digit of its scale, as SQL Server prints it.
+        const auto old_type = tsql::ParseDeclaredType(c.type);
+        std::string value = Quote(c.name);
+        if (old_type && old_type->cls == tsql::SqlType::Class::kDecimal) {
+          value = "tsql_convert('" + old_type->Declared() + "', " + value + ")";
+        }
+        copy += "tsql_convert('" + new_type->Declared() + "', " + value + ")";
+      } else {
+        copy += Quote(c.name);
+        if (c.key == 1 && autoincrement) {
+          create += " INTEGER PRIMARY KEY AUTOINCREMENT";
+          continue;
+        }
+        if (const auto type = tsql::ParseDeclaredType(c.type)) {
+          create += tsql::ColumnClauses(name16, *type, c.not_null);
+        } else {
+          create += " " + c.type + (c.not_null ? " NOT NULL" : "");
+        }
+      }
+      if (!c.default_value.empty()) create += " DEFAULT (" + c.default_value + ")";
+      if (c.key > 0) keys.push_back(Quote(c.name));
+    }
+    if (!keys.empty() && !autoincrement) {
+      create += ", PRIMARY KEY (";
+      for (std::size_t i = 0; i < keys.size(); ++i)
+        create += (i > 0 ? ", " : "") + keys[i];
+      create += ')';
+    }
+    create += ')';
+    copy += " FROM " + table;
+    RunInternal("SAVEPOINT tsql_alter_column");
+    try {
+      RunGenerated(statement, create);
+      RunGenerated(statement, copy);
+      RunGenerated(statement, "DROP TABLE temp." + table);
+      RunGenerated(statement, "ALTER TABLE temp." + rebuilt + " RENAME TO " + table);
+      RunInternal("RELEASE tsql_alter_column");
+    } catch (...) {
+      sqlite3_exec(db_, "ROLLBACK TO tsql_alter_column; RELEASE tsql_alter_column", nullptr,
+                   nullptr, nullptr);
+      throw;
+    }
+    identity_tables_.clear();
+  }
+
+  bool HasIdentity(const std::string& table, bool temp) {
+    const std::string key = (temp ? "t:" : "m:") + LowerAscii(table);
+    if (auto found = identity_tables_.find(key); found != identity_tables_.end()) {
+      return found->second;
+    }
+    const std::string sql = temp ? "SELECT sql FROM temp.sqlite_master WHERE type = 'table' AND "
+                                   "name = ?1 COLLATE NOCASE"
+                                 : "SELECT sql FROM main.sqlite_master WHERE type = 'table' AND "
+                                   "name = ?1 COLLATE NOCASE";
+    const ErrorContext where{description_, {}, sql};
+    StatementCache::Lease lease(cache_->Prepare(sql, where));
+    Check(db_,
+          sqlite3_bind_text(lease.Get(), 1, table.data(), static_cast<int>(table.size()), nullptr),
+          where);
+    bool identity = false;
+    if (Check(db_, sqlite3_step(lease.Get()), where) == SQLITE_ROW) {
+      const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(lease.Get(), 0));
+      identity = text && LowerAscii(text).find("autoincrement") != std::string::npos;
+    }
+    identity_tables_.emplace(key, identity);
+    return identity;
+  }
+
+  sqlite3* db_ = nullptr;
+  std::u16string description_;
+  tsql::SessionState session_;
+  std::unique_ptr<StatementCache> cache_;
+  std::unordered_map<std::string, bool> identity_tables_;
+  // The batch being run.
+  std::span<const ParameterValue> parameters_;
+  ExecuteResult* result_ = nullptr;
+  std::string* as_run_ = nullptr;
+};
+
+}  // namespace
+
+std::unique_ptr<Provider> OpenSqliteProvider(const SqliteOptions& options) {
+  return std::make_unique<SqliteProvider>(options);
+}
+
+}  // namespace ado::sqlite

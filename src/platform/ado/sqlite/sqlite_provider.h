@@ -1,0 +1,28 @@
+// The embedded provider: ado::Provider on libsqlite3. Batches arrive in SQL Server's dialect and
+// are translated (cached by their text) into SQLite statements that keep their meaning; session
+// state (temporary tables, @@IDENTITY) belongs to the connection, as a SQL Server session's does.
+//
+// The database runs in WAL mode, so readers never wait for writers; writers wait for each other
+// up to the busy timeout, and explicit transactions take the write lock when they begin, so two
+// writers never deadlock upgrading a read lock.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/ado/provider.h"
+
+namespace ado::sqlite {
+
+struct SqliteOptions {
+  enum class Mode { kReadWrite, kReadWriteCreate, kReadOnly, kMemory };
+  std::u16string path;
+  Mode mode = Mode::kReadWrite;
+  int busy_timeout_ms = 10000;
+};
+
+// Opens the database; a missing file (in kReadWrite and kReadOnly mode) raises a ComError
+// saying so.
+std::unique_ptr<Provider> OpenSqliteProvider(const SqliteOptions& options);
+
+}  // namespace ado::sqlite

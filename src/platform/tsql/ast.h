@@ -1,0 +1,242 @@
+// The translator's neutral syntax tree of a T-SQL batch: what the parser builds and the SQLite
+// generator reads. It holds what the statements say, in SQL Server's terms, and nothing of how
+// SQLite will run them.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "platform/tsql/token.h"
+
+namespace tsql {
+
+struct Select;
+struct Statement;
+struct Expr;
+using ExprPtr = std::unique_ptr<Expr>;
+using SelectPtr = std::unique_ptr<Select>;
+using StatementPtr = std::unique_ptr<Statement>;
+
+// A SQL Server type as written: name in lower case, then its arguments: varchar(255) has
+// {255}, decimal(28,10) has {28, 10}; varchar(max) sets `max`.
+struct TypeName {
+  std::u16string name;
+  std::vector<int> args;
+  bool max = false;
+  SourcePos pos;
+
+  bool IsEmpty() const { return name.empty(); }
+};
+
+// A possibly qualified object name: server.database.schema.name, parts as written, the last one
+// the object's own name. "#x" names a temporary table.
+struct ObjectName {
+  std::vector<std::u16string> parts;
+  SourcePos pos;
+
+  const std::u16string& Name() const { return parts.back(); }
+  bool IsTemp() const { return !parts.empty() && !parts.back().empty() && parts.back()[0] == u'#'; }
+};
+
+enum class ExprKind : std::uint8_t {
+  kNull,
+  kNumber,    // text: the literal as written
+  kString,    // text: the value; national for N''
+  kBinary,    // text: hex digits
+  kMarker,    // ? marker; index: its number in the batch, from 0
+  kColumn,    // names: the parts as written (t.FName has {t, FName})
+  kVariable,  // text: @@IDENTITY, @x
+  kUnary,     // text: "-", "+", "~", "NOT"; args[0]
+  kBinaryOp,  // text: the operator in upper case ("+", "AND", "<>"); args[0], args[1]
+  kFunction,  // text: the name as written; args; distinct; star for count(*)
+  kCase,      // has_operand: args[0] is the operand; then WHEN/THEN pairs; has_else: last
+  kConvert,   // CAST or CONVERT: type; args[0] the value, args[1] the style when given
+  kSubquery,  // select
+  kExists,    // select; negated
+  kIn,        // args[0] IN (args[1..]) or IN (select); negated
+  kBetween,   // args[0] BETWEEN args[1] AND args[2]; negated
+  kLike,      // args[0] LIKE args[1] [ESCAPE args[2]]; negated
+  kIsNull,    // args[0] IS [NOT] NULL; negated for IS NOT NULL
+};
+
+struct Expr {
+  ExprKind kind = ExprKind::kNull;
+  SourcePos pos;
+  std::u16string text;
+  std::vector<std::u16string> names;
+  std::vector<ExprPtr> args;
+  SelectPtr select;
+  TypeName type;
+  int index = 0;
+  bool negated = false;
+  bool distinct = false;
+  bool star = false;
+  bool national = false;
+  bool has_operand = false;
+  bool has_else = false;
+  bool parenthesized = false;
+};
+
+struct SelectItem {
+  ExprPtr expr;                                // empty for * and t.*
+  std::vector<std::u16string> star_qualifier;  // t of t.*; empty for *
+  bool star = false;
+  std::u16string alias;
+  bool has_alias = false;
+  SourcePos pos;
+};
+
+enum class JoinType : std::uint8_t { kInner, kLeft, kRight, kFull, kCross };
+
+struct TableRef;
+using TableRefPtr = std::unique_ptr<TableRef>;
+
+struct TableRef {
+  enum class Kind : std::uint8_t { kTable, kDerived, kJoin } kind = Kind::kTable;
+  ObjectName name;   // kTable
+  SelectPtr select;  // kDerived
+  std::u16string alias;
+  bool has_alias = false;
+  JoinType join = JoinType::kInner;  // kJoin
+  TableRefPtr left;
+  TableRefPtr right;
+  ExprPtr on;
+  SourcePos pos;
+};
+
+struct OrderItem {
+  ExprPtr expr;
+  bool descending = false;
+};
+
+// One SELECT ... of a possibly compound query.
+struct SelectCore {
+  bool distinct = false;
+  ExprPtr top;  // TOP n
+  std::vector<SelectItem> items;
+  bool has_into = false;
+  ObjectName into;
+  std::vector<TableRefPtr> from;  // comma-separated
+  ExprPtr where;
+  std::vector<ExprPtr> group_by;
+  ExprPtr having;
+  SourcePos pos;
+};
+
+enum class SetOp : std::uint8_t { kUnion, kUnionAll, kExcept, kIntersect };
+
+struct Select {
+  std::vector<SelectCore> cores;  // cores[i + 1] joined to the ones before by ops[i]
+  std::vector<SetOp> ops;
+  std::vector<OrderItem> order_by;
+  SourcePos pos;
+};
+
+struct InsertStmt {
+  ObjectName table;
+  std::vector<std::u16string> columns;
+  std::vector<std::vector<ExprPtr>> rows;  // VALUES
+  SelectPtr select;                        // INSERT ... SELECT
+  bool default_values = false;
+};
+
+struct UpdateStmt {
+  ObjectName table;
+  std::vector<std::pair<std::u16string, ExprPtr>> sets;
+  ExprPtr where;
+};
+
+struct DeleteStmt {
+  ObjectName table;
+  ExprPtr where;
+};
+
+struct ColumnDef {
+  std::u16string name;
+  TypeName type;
+  bool identity = false;
+  std::int64_t identity_seed = 1;
+  bool not_null = false;
+  bool primary_key = false;
+  bool unique = false;
+  ExprPtr default_value;
+  ExprPtr check;
+  ObjectName references;
+  std::vector<std::u16string> references_columns;
+  SourcePos pos;
+};
+
+struct TableConstraint {
+  enum class Kind : std::uint8_t { kPrimaryKey, kUnique, kForeignKey, kCheck } kind;
+  std::u16string name;
+  std::vector<std::u16string> columns;
+  ObjectName references;
+  std::vector<std::u16string> references_columns;
+  ExprPtr check;
+  SourcePos pos;
+};
+
+struct CreateTableStmt {
+  ObjectName table;
+  std::vector<ColumnDef> columns;
+  std::vector<TableConstraint> constraints;
+};
+
+struct DropTableStmt {
+  std::vector<ObjectName> tables;
+  bool if_exists = false;
+};
+
+struct CreateIndexStmt {
+  bool unique = false;
+  std::u16string name;
+  ObjectName table;
+  std::vector<std::pair<std::u16string, bool>> columns;  // name, descending
+};
+
+struct DropIndexStmt {
+  std::vector<std::pair<ObjectName, std::u16string>> indexes;  // table, index name
+};
+
+struct AlterColumnStmt {
+  ObjectName table;
+  std::u16string column;
+  TypeName type;
+  bool not_null = false;
+};
+
+struct AddColumnsStmt {
+  ObjectName table;
+  std::vector<ColumnDef> columns;
+};
+
+struct TruncateStmt {
+  ObjectName table;
+};
+
+struct IfStmt {
+  ExprPtr condition;
+  StatementPtr then_branch;
+  StatementPtr else_branch;  // may be empty
+};
+
+struct BlockStmt {
+  std::vector<StatementPtr> body;
+};
+
+// A statement that changes nothing on SQLite (SET NOCOUNT ON).
+struct NoOpStmt {};
+
+struct Statement {
+  std::variant<NoOpStmt, SelectPtr, InsertStmt, UpdateStmt, DeleteStmt, CreateTableStmt,
+               DropTableStmt, CreateIndexStmt, DropIndexStmt, AlterColumnStmt, AddColumnsStmt,
+               TruncateStmt, IfStmt, BlockStmt>
+      body;
+  SourcePos pos;
+  std::uint32_t end_offset = 0;  // one past its last token in the batch
+};
+
+}  // namespace tsql

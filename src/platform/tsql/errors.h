@@ -1,0 +1,24 @@
+// The translator's errors: a batch that does not parse, and a construct that has no faithful
+// SQLite form. Both are ComErrors (DB_E_ERRORSINCOMMAND, as SQL Server's provider reports a
+// syntax error) whose description quotes the fragment and says where it stands.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "platform/tsql/token.h"
+
+namespace tsql {
+
+inline constexpr std::int32_t kErrorsInCommand = static_cast<std::int32_t>(0x80040E14U);
+inline constexpr std::u16string_view kErrorSource = u"TAV T-SQL translator";
+
+// "Incorrect syntax near 'fragment' (line L, column C): <what>".
+[[noreturn]] void RaiseSyntaxError(std::u16string_view batch, SourcePos pos,
+                                   std::u16string_view what);
+
+// "<construct> is not supported by the SQLite provider (line L, column C, near 'fragment')".
+[[noreturn]] void RaiseUnsupported(std::u16string_view batch, SourcePos pos,
+                                   std::u16string_view construct);
+
+}  // namespace tsql

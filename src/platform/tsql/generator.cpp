@@ -1,0 +1,1117 @@
+#include "platform/tsql/generator.h"
+
+#include <algorithm>
+#include <string>
+
+#include "platform/oleaut/text.h"
+#include "platform/tsql/errors.h"
+#include "platform/tsql/sql_type.h"
+
+namespace tsql {
+namespace {
+
+std::string Utf8(std::u16string_view text) {
+  return oleaut::ToUtf8(text);
+}
+
+std::u16string Lower(std::u16string_view text) {
+  std::u16string out(text);
+  for (char16_t& c : out) {
+    if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
+  }
+  return out;
+}
+
+void AppendQuotedName(std::string& out, std::u16string_view name) {
+  out += '"';
+  for (char c : Utf8(name)) {
+    if (c == '"') out += '"';
+    out += c;
+  }
+  out += '"';
+}
+
+void AppendStringLiteral(std::string& out, std::u16string_view value) {
+  out += '\'';
+  for (char c : Utf8(value)) {
+    if (c == '\'') out += '\'';
+    out += c;
+  }
+  out += '\'';
+}
+
+bool IsComparison(std::u16string_view op) {
+  return op == u"=" || op == u"<>" || op == u"!=" || op == u"<" || op == u"<=" || op == u">" ||
+         op == u">=" || op == u"!<" || op == u"!>";
+}
+
+bool IsBareColumn(const Expr& expr) {
+  return expr.kind == ExprKind::kColumn;
+}
+
+class Generator {
+ public:
+  Generator(std::u16string_view batch, const ParsedBatch& parsed) : batch_(batch) {
+    program_.marker_count = parsed.marker_count;
+    program_.source = std::u16string(batch);
+  }
+
+  Program Run(const ParsedBatch& parsed) {
+    for (const StatementPtr& statement : parsed.statements) {
+      GenerateStatement(*statement, program_.nodes);
+    }
+    return std::move(program_);
+  }
+
+ private:
+  // ---- statements ----
+  void GenerateStatement(const Statement& statement, std::vector<Node>& nodes) {
+    current_ = &statement;
+    std::visit([&](const auto& body) { Generate(body, nodes); }, statement.body);
+  }
+
+  SqlStatement Begin(StatementKind kind) {
+    SqlStatement s;
+    s.kind = kind;
+    s.pos = current_->pos;
+    s.source = std::u16string(
+        batch_.substr(current_->pos.offset, current_->end_offset - current_->pos.offset));
+    out_.clear();
+    markers_.clear();
+    return s;
+  }
+
+  void Finish(SqlStatement& s, std::vector<Node>& nodes) {
+    s.sql = std::move(out_);
+    s.markers = std::move(markers_);
+    out_.clear();
+    markers_.clear();
+    nodes.push_back(Node{std::move(s)});
+  }
+
+  void Generate(const NoOpStmt&, std::vector<Node>&) {}
+
+  void Generate(const SelectPtr& select, std::vector<Node>& nodes) {
+    const SelectCore& first = select->cores.front();
+    SqlStatement s = Begin(first.has_into ? StatementKind::kSelectInto : StatementKind::kQuery);
+    if (first.has_into) {
+      s.target = Utf8(TableName(first.into));
+      s.target_temp = first.into.IsTemp();
+    }
+    s.columns = Hints(first);
+    GenSelect(*select);
+    Finish(s, nodes);
+  }
+
+  void Generate(const InsertStmt& insert, std::vector<Node>& nodes) {
+    SqlStatement s = Begin(StatementKind::kInsert);
+    s.target = Utf8(TableName(insert.table));
+    s.target_temp = insert.table.IsTemp();
+    out_ += "INSERT INTO ";
+    AppendTable(insert.table);
+    if (!insert.columns.empty()) {
+      out_ += " (";
+      for (std::size_t i = 0; i < insert.columns.size(); ++i) {
+        if (i > 0) out_ += ", ";
+        AppendQuotedName(out_, insert.columns[i]);
+      }
+      out_ += ')';
+    }
+    if (insert.default_values) {
+      out_ += " DEFAULT VALUES";
+    } else if (insert.select) {
+      out_ += ' ';
+      GenSelect(*insert.select);
+    } else {
+      out_ += " VALUES ";
+      for (std::size_t r = 0; r < insert.rows.size(); ++r) {
+        if (r > 0) out_ += ", ";
+        out_ += '(';
+        for (std::size_t i = 0; i < insert.rows[r].size(); ++i) {
+          if (i > 0) out_ += ", ";
+          Gen(*insert.rows[r][i]);
+        }
+        out_ += ')';
+      }
+    }
+    Finish(s, nodes);
+  }
+
+  void Generate(const UpdateStmt& update, std::vector<Node>& nodes) {
+    SqlStatement s = Begin(StatementKind::kCommand);
+    out_ += "UPDATE ";
+    AppendTable(update.table);
+    out_ += " SET ";
+    for (std::size_t i = 0; i < update.sets.size(); ++i) {
+      if (i > 0) out_ += ", ";
+      AppendQuotedName(out_, update.sets[i].first);
+      out_ += " = ";
+      Gen(*update.sets[i].second);
+    }
+    if (update.where) {
+      out_ += " WHERE ";
+      Gen(*update.where);
+    }
+    Finish(s, nodes);
+  }
+
+  void Generate(const DeleteStmt& del, std::vector<Node>& nodes) {
+    SqlStatement s = Begin(StatementKind::kCommand);
+    out_ += "DELETE FROM ";
+    AppendTable(del.table);
+    if (del.where) {
+      out_ += " WHERE ";
+      Gen(*del.where);
+    }
+    Finish(s, nodes);
+  }
+
+  void Generate(const CreateTableStmt& create, std::vector<Node>& nodes) {
+    SqlStatement s = Begin(StatementKind::kDdl);
+    s.target = Utf8(TableName(create.table));
+    s.target_temp = create.table.IsTemp();
+    const ColumnDef* identity = nullptr;
+    for (const ColumnDef& column : create.columns) {
+      if (!column.identity) continue;
+      if (identity) RaiseUnsupported(batch_, column.pos, u"A second identity column");
+      identity = &column;
+    }
+    out_ += create.table.IsTemp() ? "CREATE TEMP TABLE " : "CREATE TABLE ";
+    AppendTable(create.table);
+    out_ += " (";
+    for (std::size_t i = 0; i < create.columns.size(); ++i) {
+      if (i > 0) out_ += ", ";
+      GenColumnDef(create.columns[i]);
+    }
+    for (const TableConstraint& constraint : create.constraints) {
+      GenTableConstraint(constraint, identity);
+    }
+    out_ += ')';
+    Finish(s, nodes);
+    // SQLite numbers AUTOINCREMENT keys from the sequence table's value plus one.
+    if (identity && identity->identity_seed != 1) {
+      SqlStatement seed = Begin(StatementKind::kCommand);
+      out_ += create.table.IsTemp() ? "INSERT INTO temp.sqlite_sequence (name, seq) VALUES ("
+                                    : "INSERT INTO main.sqlite_sequence (name, seq) VALUES (";
+      AppendStringLiteral(out_, TableName(create.table));
+      out_ += ", " + std::to_string(identity->identity_seed - 1) + ")";
+      Finish(seed, nodes);
+    }
+  }
+
+  // A column's type and constraints. Text columns compare as SQL Server's default collation does
+  // (letter case and trailing blanks do not count); an identity column is SQLite's AUTOINCREMENT
+  // key, which never reuses a number, as an identity never does.
+  void GenColumnDef(const ColumnDef& column) {
+    AppendQuotedName(out_, column.name);
+    const SqlType type = ColumnType(column.type);
+    if (column.identity) {
+      if (type.cls != SqlType::Class::kInteger && type.cls != SqlType::Class::kDecimal) {
+        RaiseUnsupported(batch_, column.pos, u"An identity column that is not an integer");
+      }
+      out_ += " INTEGER PRIMARY KEY AUTOINCREMENT";
+    } else {
+      out_ += ColumnClauses(column.name, type, column.not_null || column.primary_key);
+      if (column.primary_key) out_ += " PRIMARY KEY";
+      if (column.unique) out_ += " UNIQUE";
+    }
+    if (column.default_value) {
+      out_ += " DEFAULT (";
+      Gen(*column.default_value);
+      out_ += ')';
+    }
+    if (column.check) {
+      out_ += " CHECK (";
+      Gen(*column.check);
+      out_ += ')';
+    }
+    if (!column.references.parts.empty()) {
+      out_ += " REFERENCES ";
+      AppendTable(column.references);
+      AppendNameList(column.references_columns);
+    }
+  }
+
+  void GenTableConstraint(const TableConstraint& constraint, const ColumnDef* identity) {
+    using K = TableConstraint::Kind;
+    if (constraint.kind == K::kPrimaryKey && identity) {
+      // The identity column is already the key SQLite needs; a key on it again is redundant,
+      // and a key on other columns still keeps them unique.
+      if (constraint.columns.size() == 1 &&
+          oleaut::EqualsNoCase(constraint.columns[0], identity->name)) {
+        return;
+      }
+      out_ += ", UNIQUE";
+      AppendNameList(constraint.columns);
+      return;
+    }
+    out_ += ", ";
+    if (!constraint.name.empty()) {
+      out_ += "CONSTRAINT ";
+      AppendQuotedName(out_, constraint.name);
+      out_ += ' ';
+    }
+    switch (constraint.kind) {
+      case K::kPrimaryKey:
+        out_ += "PRIMARY KEY";
+        AppendNameList(constraint.columns);
+        break;
+      case K::kUnique:
+        out_ += "UNIQUE";
+        AppendNameList(constraint.columns);
+        break;
+      case K::kForeignKey:
+        out_ += "FOREIGN KEY";
+        AppendNameList(constraint.columns);
+        out_ += " REFERENCES ";
+        AppendTable(constraint.references);
+        AppendNameList(constraint.references_columns);
+        break;
+      case K::kCheck:
+        out_ += "CHECK (";
+        Gen(*constraint.check);
+        out_ += ')';
+        break;
+    }
+  }
+
+  void AppendNameList(const std::vector<std::u16string>& names) {
+    if (names.empty()) return;
+    out_ += " (";
+    for (std::size_t i = 0; i < names.size(); ++i) {
+      if (i > 0) out_ += ", ";
+      AppendQuotedName(out_, names[i]);
+    }
+    out_ += ')';
+  }
+
+  SqlType ColumnType(const TypeName& name) {
+    std::optional<SqlType> type = ResolveType(name, false);
+    if (!type) RaiseUnsupported(batch_, name.pos, u"The data type " + name.name);
+    return *type;
+  }
+
+  void Generate(const DropTableStmt& drop, std::vector<Node>& nodes) {
+    for (const ObjectName& table : drop.tables) {
+      SqlStatement s = Begin(StatementKind::kDdl);
+      s.target = Utf8(TableName(table));
+      s.target_temp = table.IsTemp();
+      out_ += drop.if_exists ? "DROP TABLE IF EXISTS " : "DROP TABLE ";
+      AppendTable(table);
+      Finish(s, nodes);
+    }
+  }
+
+  // SQL Server names indexes per table, SQLite per schema: the table's name is part of the name.
+  std::u16string IndexName(const ObjectName& table, std::u16string_view index) {
+    return TableName(table) + u"$" + std::u16string(index);
+  }
+
+  void Generate(const CreateIndexStmt& create, std::vector<Node>& nodes) {
+    SqlStatement s = Begin(StatementKind::kDdl);
+    out_ += create.unique ? "CREATE UNIQUE INDEX " : "CREATE INDEX ";
+    AppendQuotedName(out_, IndexName(create.table, create.name));
+    out_ += " ON ";
+    AppendTable(create.table);
+    out_ += " (";
+    for (std::size_t i = 0; i < create.columns.size(); ++i) {
+      if (i > 0) out_ += ", ";
+      AppendQuotedName(out_, create.columns[i].first);
+      if (create.columns[i].second) out_ += " DESC";
+    }
+    out_ += ')';
+    Finish(s, nodes);
+  }
+
+  void Generate(const DropIndexStmt& drop, std::vector<Node>& nodes) {
+    for (const auto& [table, index] : drop.indexes) {
+      SqlStatement s = Begin(StatementKind::kDdl);
+      out_ += "DROP INDEX ";
+      AppendQuotedName(out_, IndexName(table, index));
+      Finish(s, nodes);
+    }
+  }
+
+  void Generate(const AlterColumnStmt& alter, std::vector<Node>& nodes) {
+    if (!alter.table.IsTemp()) {
+      RaiseUnsupported(batch_, alter.table.pos, u"ALTER COLUMN on a permanent table");
+    }
+    SqlStatement s = Begin(StatementKind::kAlterColumn);
+    s.target = Utf8(TableName(alter.table));
+    s.target_temp = true;
+    s.column = Utf8(alter.column);
+    const SqlType type = ColumnType(alter.type);
+    s.column_type = type.Declared();
+    s.column_not_null = alter.not_null;
+    Finish(s, nodes);
+  }
+
+  void Generate(const AddColumnsStmt& add, std::vector<Node>& nodes) {
+    for (const ColumnDef& column : add.columns) {
+      if (column.identity) RaiseUnsupported(batch_, column.pos, u"Adding an identity column");
+      SqlStatement s = Begin(StatementKind::kDdl);
+      out_ += "ALTER TABLE ";
+      AppendTable(add.table);
+      out_ += " ADD COLUMN ";
+      GenColumnDef(column);
+      Finish(s, nodes);
+    }
+  }
+
+  void Generate(const TruncateStmt& truncate, std::vector<Node>& nodes) {
+    SqlStatement s = Begin(StatementKind::kCommand);
+    out_ += "DELETE FROM ";
+    AppendTable(truncate.table);
+    Finish(s, nodes);
+    // TRUNCATE starts the identity again from its seed.
+    SqlStatement reset = Begin(StatementKind::kCommand);
+    out_ += truncate.table.IsTemp() ? "DELETE FROM temp.sqlite_sequence WHERE name = "
+                                    : "DELETE FROM main.sqlite_sequence WHERE name = ";
+    AppendStringLiteral(out_, TableName(truncate.table));
+    Finish(reset, nodes);
+  }
+
+  void Generate(const IfStmt& branch, std::vector<Node>& nodes) {
+    auto node = std::make_unique<IfNode>();
+    const Statement* outer = current_;
+    node->condition = Begin(StatementKind::kQuery);
+    out_ += "SELECT CASE WHEN ";
+    Gen(*branch.condition);
+    out_ += " THEN 1 ELSE 0 END";
+    node->condition.sql = std::move(out_);
+    node->condition.markers = std::move(markers_);
+    out_.clear();
+    markers_.clear();
+    GenerateStatement(*branch.then_branch, node->then_nodes);
+    if (branch.else_branch) GenerateStatement(*branch.else_branch, node->else_nodes);
+    current_ = outer;
+    nodes.push_back(Node{std::move(node)});
+  }
+
+  void Generate(const BlockStmt& block, std::vector<Node>& nodes) {
+    const Statement* outer = current_;
+    for (const StatementPtr& statement : block.body)
+      GenerateStatement(*statement, nodes);
+    current_ = outer;
+  }
+
+  // ---- names ----
+  // The table's own name; SQL Server's schema "dbo" is SQLite's main schema, and no other
+  // schema or database exists there.
+  std::u16string TableName(const ObjectName& name) {
+    const std::u16string& own = name.Name();
+    if (own.size() > 1 && own[0] == u'#' && own[1] == u'#') {
+      RaiseUnsupported(batch_, name.pos, u"A global temporary table (##name)");
+    }
+    for (std::size_t i = 0; i + 1 < name.parts.size(); ++i) {
+      const std::u16string& part = name.parts[i];
+      const bool schema = i + 2 == name.parts.size();
+      if (part.empty()) continue;
+      if (schema && oleaut::EqualsNoCase(part, u"dbo")) continue;
+      RaiseUnsupported(batch_, name.pos,
+                       schema ? u"A schema other than dbo" : u"A name qualified by a database");
+    }
+    return own;
+  }
+
+  void AppendTable(const ObjectName& name) { AppendQuotedName(out_, TableName(name)); }
+
+  // ---- SELECT ----
+  std::vector<ResultHint> Hints(const SelectCore& core) {
+    std::vector<ResultHint> hints;
+    for (const SelectItem& item : core.items) {
+      ResultHint hint;
+      if (item.star) {
+        hint.star = true;
+      } else {
+        hint.named = item.has_alias || item.expr->kind == ExprKind::kColumn;
+        hint.name = item.has_alias                         ? item.alias
+                    : item.expr->kind == ExprKind::kColumn ? item.expr->names.back()
+                                                           : std::u16string();
+        hint.type = TypeOf(*item.expr).Declared();
+      }
+      hints.push_back(std::move(hint));
+    }
+    return hints;
+  }
+
+  void GenSelect(const Select& select) {
+    const bool compound = select.cores.size() > 1;
+    for (std::size_t i = 0; i < select.cores.size(); ++i) {
+      if (i > 0) {
+        switch (select.ops[i - 1]) {
+          case SetOp::kUnion:
+            out_ += " UNION ";
+            break;
+          case SetOp::kUnionAll:
+            out_ += " UNION ALL ";
+            break;
+          case SetOp::kExcept:
+            out_ += " EXCEPT ";
+            break;
+          case SetOp::kIntersect:
+            out_ += " INTERSECT ";
+            break;
+        }
+      }
+      const SelectCore& core = select.cores[i];
+      if (compound && core.top) {
+        // TOP limits its own SELECT, LIMIT the whole compound.
+        out_ += "SELECT * FROM (";
+        GenCore(core);
+        out_ += " LIMIT ";
+        Gen(*core.top);
+        out_ += ')';
+      } else {
+        GenCore(core);
+      }
+    }
+    if (!select.order_by.empty()) {
+      out_ += " ORDER BY ";
+      for (std::size_t i = 0; i < select.order_by.size(); ++i) {
+        if (i > 0) out_ += ", ";
+        const Expr& expr = *select.order_by[i].expr;
+        Gen(expr);
+        if (NeedsCollation(expr) && !compound) out_ += " COLLATE TSQL";
+        if (select.order_by[i].descending) out_ += " DESC";
+      }
+    }
+    if (!compound && select.cores[0].top) {
+      out_ += " LIMIT ";
+      Gen(*select.cores[0].top);
+    }
+  }
+
+  // Expressions that are neither columns nor numbers order and group under the default
+  // collation too; columns carry it from their declaration.
+  static bool NeedsCollation(const Expr& expr) {
+    return expr.kind != ExprKind::kColumn && expr.kind != ExprKind::kNumber &&
+           expr.kind != ExprKind::kMarker;
+  }
+
+  void GenCore(const SelectCore& core) {
+    out_ += core.distinct ? "SELECT DISTINCT " : "SELECT ";
+    for (std::size_t i = 0; i < core.items.size(); ++i) {
+      if (i > 0) out_ += ", ";
+      const SelectItem& item = core.items[i];
+      if (item.star) {
+        if (!item.star_qualifier.empty()) {
+          AppendQuotedName(out_, item.star_qualifier.back());
+          out_ += '.';
+        }
+        out_ += '*';
+        continue;
+      }
+      Gen(*item.expr);
+      if (core.distinct && NeedsCollation(*item.expr)) out_ += " COLLATE TSQL";
+      if (item.has_alias) {
+        out_ += " AS ";
+        AppendQuotedName(out_, item.alias);
+      } else if (item.expr->kind != ExprKind::kColumn) {
+        // SQL Server leaves an expression without alias unnamed.
+        out_ += " AS \"\"";
+      }
+    }
+    if (!core.from.empty()) {
+      out_ += " FROM ";
+      for (std::size_t i = 0; i < core.from.size(); ++i) {
+        if (i > 0) out_ += ", ";
+        GenTableRef(*core.from[i]);
+      }
+    }
+    if (core.where) {
+      out_ += " WHERE ";
+      Gen(*core.where);
+    }
+    if (!core.group_by.empty()) {
+      out_ += " GROUP BY ";
+      for (std::size_t i = 0; i < core.group_by.size(); ++i) {
+        if (i > 0) out_ += ", ";
+        Gen(*core.group_by[i]);
+        if (NeedsCollation(*core.group_by[i])) out_ += " COLLATE TSQL";
+      }
+    }
+    if (core.having) {
+      out_ += " HAVING ";
+      Gen(*core.having);
+    }
+  }
+
+  void GenTableRef(const TableRef& ref) {
+    switch (ref.kind) {
+      case TableRef::Kind::kTable:
+        AppendTable(ref.name);
+        break;
+      case TableRef::Kind::kDerived:
+        out_ += '(';
+        GenSelect(*ref.select);
+        out_ += ')';
+        break;
+      case TableRef::Kind::kJoin:
+        GenTableRef(*ref.left);
+        switch (ref.join) {
+          case JoinType::kInner:
+            out_ += " JOIN ";
+            break;
+          case JoinType::kLeft:
+            out_ += " LEFT JOIN ";
+            break;
+          case JoinType::kRight:
+            out_ += " RIGHT JOIN ";
+            break;
+          case JoinType::kFull:
+            out_ += " FULL JOIN ";
+            break;
+          case JoinType::kCross:
+            out_ += " CROSS JOIN ";
+            break;
+        }
+        if (ref.right->kind == TableRef::Kind::kJoin) {
+          out_ += '(';
+          GenTableRef(*ref.right);
+          out_ += ')';
+        } else {
+          GenTableRef(*ref.right);
+        }
+        if (ref.on) {
+          out_ += " ON ";
+          Gen(*ref.on);
+        }
+        return;
+    }
+    if (ref.has_alias) {
+      out_ += " AS ";
+      AppendQuotedName(out_, ref.alias);
+    }
+  }
+
+  // ---- expressions ----
+  void Gen(const Expr& expr) {
+    switch (expr.kind) {
+      case ExprKind::kNull:
+        out_ += "NULL";
+        return;
+      case ExprKind::kNumber:
+        out_ += Utf8(expr.text);
+        return;
+      case ExprKind::kString:
+        AppendStringLiteral(out_, expr.text);
+        return;
+      case ExprKind::kBinary:
+        out_ += "X'";
+        if (expr.text.size() % 2 != 0) out_ += '0';
+        out_ += Utf8(expr.text);
+        out_ += '\'';
+        return;
+      case ExprKind::kMarker:
+        markers_.push_back(expr.index);
+        out_ += '?';
+        out_ += std::to_string(markers_.size());
+        return;
+      case ExprKind::kColumn:
+        GenColumn(expr);
+        return;
+      case ExprKind::kVariable:
+        GenVariable(expr);
+        return;
+      case ExprKind::kUnary:
+        GenUnary(expr);
+        return;
+      case ExprKind::kBinaryOp:
+        GenBinary(expr);
+        return;
+      case ExprKind::kFunction:
+        GenFunction(expr);
+        return;
+      case ExprKind::kCase:
+        GenCase(expr);
+        return;
+      case ExprKind::kConvert:
+        GenConvert(expr);
+        return;
+      case ExprKind::kSubquery:
+        out_ += '(';
+        GenSelect(*expr.select);
+        out_ += ')';
+        return;
+      case ExprKind::kExists:
+        out_ += "(EXISTS (";
+        GenSelect(*expr.select);
+        out_ += "))";
+        return;
+      case ExprKind::kIn:
+        GenIn(expr);
+        return;
+      case ExprKind::kBetween:
+        out_ += '(';
+        GenCompared(*expr.args[0], !IsBareColumn(*expr.args[0]));
+        out_ += expr.negated ? " NOT BETWEEN " : " BETWEEN ";
+        Gen(*expr.args[1]);
+        out_ += " AND ";
+        Gen(*expr.args[2]);
+        out_ += ')';
+        return;
+      case ExprKind::kLike:
+        GenLike(expr);
+        return;
+      case ExprKind::kIsNull:
+        out_ += '(';
+        Gen(*expr.args[0]);
+        out_ += expr.negated ? " IS NOT NULL)" : " IS NULL)";
+        return;
+    }
+  }
+
+  void GenCompared(const Expr& expr, bool collate) {
+    Gen(expr);
+    if (collate) out_ += " COLLATE TSQL";
+  }
+
+  void GenColumn(const Expr& expr) {
+    const auto& names = expr.names;
+    // database.schema.table.column and schema.table.column name the table by its own name.
+    const std::size_t first = names.size() > 2 ? names.size() - 2 : 0;
+    for (std::size_t i = 0; i + 2 < names.size(); ++i) {
+      const bool schema = i + 3 == names.size();
+      if (names[i].empty() || (schema && oleaut::EqualsNoCase(names[i], u"dbo"))) continue;
+      RaiseUnsupported(batch_, expr.pos,
+                       schema ? u"A schema other than dbo" : u"A name qualified by a database");
+    }
+    for (std::size_t i = first; i < names.size(); ++i) {
+      if (i > first) out_ += '.';
+      AppendQuotedName(out_, names[i]);
+    }
+  }
+
+  void GenVariable(const Expr& expr) {
+    if (IsKeyword(expr.text, u"@@IDENTITY")) {
+      out_ += "tsql_identity()";
+      return;
+    }
+    if (expr.text.size() > 1 && expr.text[1] == u'@') {
+      RaiseUnsupported(batch_, expr.pos, u"The system function " + expr.text);
+    }
+    RaiseUnsupported(batch_, expr.pos, u"The local variable " + expr.text);
+  }
+
+  void GenUnary(const Expr& expr) {
+    const std::u16string& op = expr.text;
+    if (op == u"+") {
+      Gen(*expr.args[0]);
+      return;
+    }
+    out_ += op == u"NOT" ? "(NOT " : op == u"-" ? "(-" : "(~";
+    Gen(*expr.args[0]);
+    out_ += ')';
+  }
+
+  void GenBinary(const Expr& expr) {
+    const std::u16string& op = expr.text;
+    const Expr& left = *expr.args[0];
+    const Expr& right = *expr.args[1];
+    if (op == u"AND" || op == u"OR") {
+      out_ += '(';
+      Gen(left);
+      out_ += op == u"AND" ? " AND " : " OR ";
+      Gen(right);
+      out_ += ')';
+      return;
+    }
+    if (IsComparison(op)) {
+      // Two columns or a column and a value compare under the column's declared collation; any
+      // other pair under SQL Server's default one.
+      const bool collate = !IsBareColumn(left) && !IsBareColumn(right);
+      out_ += '(';
+      Gen(left);
+      if (op == u"!=") {
+        out_ += " <> ";
+      } else if (op == u"!<") {
+        out_ += " >= ";
+      } else if (op == u"!>") {
+        out_ += " <= ";
+      } else {
+        out_ += ' ' + Utf8(op) + ' ';
+      }
+      GenCompared(right, collate);
+      out_ += ')';
+      return;
+    }
+    if (op == u"+") {
+      GenPlus(left, right);
+      return;
+    }
+    if (op == u"^") {
+      out_ += "((";
+      Gen(left);
+      out_ += " | ";
+      Gen(right);
+      out_ += ") - (";
+      Gen(left);
+      out_ += " & ";
+      Gen(right);
+      out_ += "))";
+      return;
+    }
+    out_ += '(';
+    Gen(left);
+    out_ += ' ' + Utf8(op) + ' ';
+    Gen(right);
+    out_ += ')';
+  }
+
+  // + concatenates texts and adds numbers. Where the operands' types are fixed by the text the
+  // choice is made here; otherwise tsql_add decides on the values, as SQL Server would on their
+  // types.
+  void GenPlus(const Expr& left, const Expr& right) {
+    const SqlType lt = TypeOf(left);
+    const SqlType rt = TypeOf(right);
+    const bool l_text = lt.IsText() || lt.cls == SqlType::Class::kNull;
+    const bool r_text = rt.IsText() || rt.cls == SqlType::Class::kNull;
+    const bool l_num = lt.IsNumeric() || lt.cls == SqlType::Class::kNull;
+    const bool r_num = rt.IsNumeric() || rt.cls == SqlType::Class::kNull;
+    const char* op = nullptr;
+    if (l_text && r_text && (lt.IsText() || rt.IsText())) {
+      op = " || ";
+    } else if (l_num && r_num) {
+      op = " + ";
+    }
+    if (op) {
+      out_ += '(';
+      Gen(left);
+      out_ += op;
+      Gen(right);
+      out_ += ')';
+      return;
+    }
+    out_ += "tsql_add(";
+    Gen(left);
+    out_ += ", ";
+    Gen(right);
+    out_ += ')';
+  }
+
+  void GenIn(const Expr& expr) {
+    out_ += '(';
+    GenCompared(*expr.args[0], !IsBareColumn(*expr.args[0]));
+    out_ += expr.negated ? " NOT IN (" : " IN (";
+    if (expr.select) {
+      GenSelect(*expr.select);
+    } else {
+      for (std::size_t i = 1; i < expr.args.size(); ++i) {
+        if (i > 1) out_ += ", ";
+        Gen(*expr.args[i]);
+      }
+    }
+    out_ += "))";
+  }
+
+  // LIKE ignores ASCII letter case in SQLite as under the default collation; SQL Server's
+  // [set] wildcard has no SQLite form.
+  void GenLike(const Expr& expr) {
+    const Expr& pattern = *expr.args[1];
+    if (pattern.kind == ExprKind::kString && pattern.text.find(u'[') != std::u16string::npos) {
+      RaiseUnsupported(batch_, pattern.pos, u"A LIKE pattern with a [character set]");
+    }
+    if (pattern.kind != ExprKind::kString) {
+      RaiseUnsupported(batch_, pattern.pos, u"A LIKE pattern that is not a literal");
+    }
+    out_ += '(';
+    Gen(*expr.args[0]);
+    out_ += expr.negated ? " NOT LIKE " : " LIKE ";
+    Gen(pattern);
+    if (expr.args.size() > 2) {
+      out_ += " ESCAPE ";
+      Gen(*expr.args[2]);
+    }
+    out_ += ')';
+  }
+
+  void GenCase(const Expr& expr) {
+    out_ += "CASE";
+    std::size_t i = 0;
+    if (expr.has_operand) {
+      out_ += ' ';
+      GenCompared(*expr.args[0], !IsBareColumn(*expr.args[0]));
+      i = 1;
+    }
+    const std::size_t pairs_end = expr.args.size() - (expr.has_else ? 1 : 0);
+    for (; i + 1 < pairs_end; i += 2) {
+      out_ += " WHEN ";
+      Gen(*expr.args[i]);
+      out_ += " THEN ";
+      Gen(*expr.args[i + 1]);
+    }
+    if (expr.has_else) {
+      out_ += " ELSE ";
+      Gen(*expr.args.back());
+    }
+    out_ += " END";
+  }
+
+  void GenConvert(const Expr& expr) {
+    const std::optional<SqlType> type = ResolveType(expr.type, true);
+    if (!type) RaiseUnsupported(batch_, expr.type.pos, u"Conversion to the type " + expr.type.name);
+    out_ += "tsql_convert('";
+    out_ += type->Declared();
+    out_ += "', ";
+    Gen(*expr.args[0]);
+    if (expr.args.size() > 1) {
+      out_ += ", ";
+      Gen(*expr.args[1]);
+    }
+    out_ += ')';
+  }
+
+  void ExpectArgs(const Expr& expr, std::size_t low, std::size_t high) {
+    if (expr.star || expr.args.size() < low || expr.args.size() > high) {
+      RaiseSyntaxError(batch_, expr.pos,
+                       u"the function " + expr.text + u" takes " +
+                           oleaut::FromUtf8(std::to_string(low)) +
+                           (low == high ? u"" : u" to " + oleaut::FromUtf8(std::to_string(high))) +
+                           u" argument(s)");
+    }
+    if (expr.distinct) RaiseUnsupported(batch_, expr.pos, u"DISTINCT in " + expr.text);
+  }
+
+  void GenCall(const char* name, const Expr& expr) {
+    out_ += name;
+    out_ += '(';
+    for (std::size_t i = 0; i < expr.args.size(); ++i) {
+      if (i > 0) out_ += ", ";
+      Gen(*expr.args[i]);
+    }
+    out_ += ')';
+  }
+
+  struct FunctionMap {
+    std::u16string_view tsql;
+    const char* sqlite;
+    std::size_t low;
+    std::size_t high;
+  };
+
+  void GenFunction(const Expr& expr) {
+    static constexpr FunctionMap kFunctions[] = {
+        {u"isnull", "ifnull", 2, 2},
+        {u"coalesce", "coalesce", 2, 100},
+        {u"nullif", "nullif", 2, 2},
+        {u"len", "tsql_len", 1, 1},
+        {u"datalength", "tsql_datalength", 1, 1},
+        {u"ltrim", "ltrim", 1, 1},
+        {u"rtrim", "rtrim", 1, 1},
+        {u"upper", "tsql_upper", 1, 1},
+        {u"lower", "tsql_lower", 1, 1},
+        {u"substring", "tsql_substring", 3, 3},
+        {u"left", "tsql_left", 2, 2},
+        {u"right", "tsql_right", 2, 2},
+        {u"charindex", "tsql_charindex", 2, 3},
+        {u"replace", "tsql_replace", 3, 3},
+        {u"getdate", "tsql_getdate", 0, 0},
+        {u"abs", "abs", 1, 1},
+        {u"round", "tsql_round", 2, 2},
+        {u"floor", "tsql_floor", 1, 1},
+        {u"ceiling", "tsql_ceiling", 1, 1},
+        {u"sign", "sign", 1, 1},
+        {u"space", "tsql_space", 1, 1},
+        {u"replicate", "tsql_replicate", 2, 2},
+        {u"ascii", "unicode", 1, 1},
+        {u"unicode", "unicode", 1, 1},
+        {u"char", "char", 1, 1},
+        {u"nchar", "char", 1, 1},
+        {u"isnumeric", "tsql_isnumeric", 1, 1},
+        {u"year", "tsql_year", 1, 1},
+        {u"month", "tsql_month", 1, 1},
+        {u"day", "tsql_day", 1, 1},
+        {u"scope_identity", "tsql_identity", 0, 0},
+    };
+    const std::u16string name = Lower(expr.text);
+    if (name == u"count" || name == u"sum" || name == u"avg" || name == u"min" || name == u"max") {
+      GenAggregate(name, expr);
+      return;
+    }
+    if (name == u"object_id") {
+      GenObjectId(expr);
+      return;
+    }
+    for (const FunctionMap& f : kFunctions) {
+      if (f.tsql != name) continue;
+      ExpectArgs(expr, f.low, f.high);
+      GenCall(f.sqlite, expr);
+      return;
+    }
+    RaiseUnsupported(batch_, expr.pos, u"The function " + expr.text);
+  }
+
+  void GenAggregate(const std::u16string& name, const Expr& expr) {
+    out_ += Utf8(name);
+    out_ += '(';
+    if (expr.star) {
+      if (name != u"count") RaiseSyntaxError(batch_, expr.pos, u"only COUNT takes *");
+      out_ += "*)";
+      return;
+    }
+    if (expr.args.size() != 1) {
+      RaiseSyntaxError(batch_, expr.pos, u"the aggregate " + expr.text + u" takes one argument");
+    }
+    if (expr.distinct) out_ += "DISTINCT ";
+    Gen(*expr.args[0]);
+    if (expr.distinct && NeedsCollation(*expr.args[0])) out_ += " COLLATE TSQL";
+    out_ += ')';
+  }
+
+  // object_id('tempdb..#name') finds the connection's temporary table, object_id('name') a
+  // permanent object; the answer is an id or NULL, as on SQL Server.
+  void GenObjectId(const Expr& expr) {
+    ExpectArgs(expr, 1, 2);
+    const Expr& arg = *expr.args[0];
+    if (arg.kind != ExprKind::kString) {
+      RaiseUnsupported(batch_, arg.pos, u"object_id of a name that is not a literal");
+    }
+    std::vector<std::u16string> parts{std::u16string()};
+    for (char16_t c : arg.text) {
+      if (c == u'.') {
+        parts.emplace_back();
+      } else if (c != u'[' && c != u']' && c != u'"') {
+        parts.back() += c;
+      }
+    }
+    const std::u16string& own = parts.back();
+    const bool in_tempdb = parts.size() >= 3 && oleaut::EqualsNoCase(parts[0], u"tempdb");
+    const bool temp_name = !own.empty() && own[0] == u'#';
+    if (own.empty() || parts.size() > 3 || temp_name != in_tempdb) {
+      // A temporary table is only found through tempdb, a permanent object only outside it.
+      out_ += "NULL";
+      return;
+    }
+    out_ += temp_name ? "(SELECT rowid FROM temp.sqlite_master WHERE name = "
+                      : "(SELECT rowid FROM main.sqlite_master WHERE name = ";
+    AppendStringLiteral(out_, own);
+    out_ += " COLLATE NOCASE AND type IN ('table', 'view', 'index', 'trigger'))";
+  }
+
+  // ---- static types ----
+  SqlType TypeOf(const Expr& expr) {
+    using C = SqlType::Class;
+    switch (expr.kind) {
+      case ExprKind::kNull:
+        return SqlType::Null();
+      case ExprKind::kNumber:
+        return NumberType(expr.text);
+      case ExprKind::kString:
+        return SqlType::Varchar(static_cast<int>(expr.text.size()), expr.national);
+      case ExprKind::kBinary: {
+        SqlType type{C::kBinary, "varbinary",
+                     std::max<int>(1, static_cast<int>(expr.text.size() + 1) / 2), 0, 0};
+        return type;
+      }
+      case ExprKind::kVariable:
+        return IsKeyword(expr.text, u"@@IDENTITY") ? SqlType::Decimal(38, 0) : SqlType::Unknown();
+      case ExprKind::kUnary:
+        return expr.text == u"NOT" ? SqlType::Unknown() : TypeOf(*expr.args[0]);
+      case ExprKind::kBinaryOp:
+        if (expr.text.size() == 1 &&
+            std::u16string_view(u"+-*/%&|^").find(expr.text[0]) != std::u16string_view::npos) {
+          return ArithmeticResult(TypeOf(*expr.args[0]), TypeOf(*expr.args[1]), expr.text[0]);
+        }
+        return SqlType::Unknown();
+      case ExprKind::kFunction:
+        return FunctionType(expr);
+      case ExprKind::kCase: {
+        SqlType result = SqlType::Null();
+        const std::size_t begin = expr.has_operand ? 2 : 1;
+        const std::size_t end = expr.args.size() - (expr.has_else ? 1 : 0);
+        for (std::size_t i = begin; i < end; i += 2) {
+          const SqlType branch = TypeOf(*expr.args[i]);
+          if (branch.cls == C::kNull) continue;
+          result = result.cls == C::kNull ? branch : HigherType(result, branch);
+        }
+        if (expr.has_else) {
+          const SqlType branch = TypeOf(*expr.args.back());
+          if (branch.cls != C::kNull) {
+            result = result.cls == C::kNull ? branch : HigherType(result, branch);
+          }
+        }
+        return result.cls == C::kNull ? SqlType::Unknown() : result;
+      }
+      case ExprKind::kConvert: {
+        std::optional<SqlType> type = ResolveType(expr.type, true);
+        return type ? *type : SqlType::Unknown();
+      }
+      case ExprKind::kSubquery: {
+        const SelectCore& core = expr.select->cores.front();
+        if (core.items.size() == 1 && !core.items[0].star) return TypeOf(*core.items[0].expr);
+        return SqlType::Unknown();
+      }
+      default:
+        return SqlType::Unknown();
+    }
+  }
+
+  static SqlType NumberType(std::u16string_view text) {
+    if (text.find_first_of(u"eE") != std::u16string_view::npos) return SqlType::Float();
+    const std::size_t point = text.find(u'.');
+    std::size_t digits = 0;
+    for (char16_t c : text)
+      digits += (c >= u'0' && c <= u'9') ? 1 : 0;
+    if (point == std::u16string_view::npos) {
+      if (digits < 10 || (digits == 10 && text <= u"2147483647")) return SqlType::Int();
+      return SqlType::Decimal(static_cast<int>(std::min<std::size_t>(digits, 38)), 0);
+    }
+    const int scale = static_cast<int>(text.size() - point - 1);
+    return SqlType::Decimal(
+        static_cast<int>(std::min<std::size_t>(std::max<std::size_t>(digits, 1), 38)), scale);
+  }
+
+  SqlType FunctionType(const Expr& expr) {
+    const std::u16string name = Lower(expr.text);
+    const auto arg = [&](std::size_t i) {
+      return i < expr.args.size() ? TypeOf(*expr.args[i]) : SqlType::Unknown();
+    };
+    if (name == u"count" || name == u"len" || name == u"datalength" || name == u"charindex" ||
+        name == u"object_id" || name == u"isnumeric" || name == u"year" || name == u"month" ||
+        name == u"day" || name == u"ascii" || name == u"unicode") {
+      return SqlType::Int();
+    }
+    if (name == u"getdate") return SqlType::DateTime();
+    if (name == u"scope_identity") return SqlType::Decimal(38, 0);
+    if (name == u"min" || name == u"max" || name == u"abs" || name == u"round" ||
+        name == u"floor" || name == u"ceiling") {
+      return arg(0);
+    }
+    if (name == u"sum") {
+      const SqlType type = arg(0);
+      if (type.cls == SqlType::Class::kDecimal) return SqlType::Decimal(38, type.scale);
+      if (type.cls == SqlType::Class::kInteger && type.name != "bigint") return SqlType::Int();
+      return type;
+    }
+    if (name == u"isnull" || name == u"coalesce") {
+      const SqlType first = arg(0);
+      return first.IsKnown() && first.cls != SqlType::Class::kNull ? first : arg(1);
+    }
+    if (name == u"nullif") return arg(0);
+    if (name == u"upper" || name == u"lower" || name == u"ltrim" || name == u"rtrim" ||
+        name == u"replace" || name == u"substring" || name == u"left" || name == u"right") {
+      const SqlType type = arg(0);
+      if (type.IsText()) return type;
+      return SqlType::Varchar(8000);
+    }
+    if (name == u"space" || name == u"replicate") return SqlType::Varchar(8000);
+    if (name == u"char") return SqlType::Varchar(1);
+    if (name == u"nchar") return SqlType::Varchar(1, true);
+    return SqlType::Unknown();
+  }
+
+  std::u16string_view batch_;
+  Program program_;
+  const Statement* current_ = nullptr;
+  std::string out_;
+  std::vector<int> markers_;
+};
+
+}  // namespace
+
+Program Generate(std::u16string_view batch, const ParsedBatch& parsed) {
+  return Generator(batch, parsed).Run(parsed);
+}
+
+}  // namespace tsql

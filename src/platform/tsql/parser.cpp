@@ -1,0 +1,1190 @@
+#include "platform/tsql/parser.h"
+
+#include <algorithm>
+#include <array>
+#include <string>
+
+#include "platform/tsql/errors.h"
+
+namespace tsql {
+namespace {
+
+// Words that end an expression or a name list: they never serve as an alias without AS, and a
+// statement boundary is found where one of them starts a new statement.
+constexpr std::u16string_view kReserved[] = {
+    u"ADD",       u"ALL",     u"ALTER",   u"AND",        u"ANY",        u"APPLY",    u"AS",
+    u"ASC",       u"BEGIN",   u"BETWEEN", u"BREAK",      u"BY",         u"CASE",     u"CHECK",
+    u"CLUSTERED", u"COLLATE", u"COLUMN",  u"COMMIT",     u"CONSTRAINT", u"CONTINUE", u"CONVERT",
+    u"CREATE",    u"CROSS",   u"CURRENT", u"DECLARE",    u"DEFAULT",    u"DELETE",   u"DESC",
+    u"DISTINCT",  u"DROP",    u"ELSE",    u"END",        u"EXCEPT",     u"EXEC",     u"EXECUTE",
+    u"EXISTS",    u"FOR",     u"FOREIGN", u"FROM",       u"FULL",       u"GO",       u"GOTO",
+    u"GROUP",     u"HAVING",  u"IF",      u"IN",         u"INDEX",      u"INNER",    u"INSERT",
+    u"INTERSECT", u"INTO",    u"IS",      u"JOIN",       u"KEY",        u"LEFT",     u"LIKE",
+    u"MERGE",     u"NOT",     u"NULL",    u"ON",         u"OPTION",     u"OR",       u"ORDER",
+    u"OUTER",     u"PRIMARY", u"PRINT",   u"REFERENCES", u"RETURN",     u"RIGHT",    u"ROLLBACK",
+    u"SELECT",    u"SET",     u"TABLE",   u"THEN",       u"TOP",        u"TRUNCATE", u"UNION",
+    u"UNIQUE",    u"UPDATE",  u"USE",     u"VALUES",     u"WHEN",       u"WHERE",    u"WHILE",
+    u"WITH",      u"CAST",
+};
+
+constexpr int kMaxDepth = 200;
+
+bool IsReserved(std::u16string_view word) {
+  return std::any_of(std::begin(kReserved), std::end(kReserved),
+                     [word](std::u16string_view k) { return IsKeyword(word, k); });
+}
+
+std::u16string Lower(std::u16string_view text) {
+  std::u16string out(text);
+  for (char16_t& c : out) {
+    if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
+  }
+  return out;
+}
+
+class Parser {
+ public:
+  Parser(std::u16string_view text, std::vector<Token> tokens)
+      : text_(text), tokens_(std::move(tokens)) {}
+
+  ParsedBatch ParseBatch() {
+    ParsedBatch batch;
+    for (;;) {
+      while (AcceptSymbol(u";")) {
+      }
+      if (Peek().kind == TokenKind::kEnd) break;
+      batch.statements.push_back(ParseStatement());
+    }
+    batch.marker_count = marker_count_;
+    return batch;
+  }
+
+ private:
+  // ---- token access ----
+  const Token& Peek(std::size_t ahead = 0) const {
+    const std::size_t at = std::min(next_ + ahead, tokens_.size() - 1);
+    return tokens_[at];
+  }
+  const Token& Take() {
+    const Token& token = tokens_[next_];
+    if (next_ + 1 < tokens_.size()) ++next_;
+    last_end_ = token.pos.offset + token.length;
+    return token;
+  }
+  bool AtKeyword(std::u16string_view keyword, std::size_t ahead = 0) const {
+    const Token& token = Peek(ahead);
+    return token.kind == TokenKind::kWord && IsKeyword(token.text, keyword);
+  }
+  bool AcceptKeyword(std::u16string_view keyword) {
+    if (!AtKeyword(keyword)) return false;
+    Take();
+    return true;
+  }
+  void ExpectKeyword(std::u16string_view keyword) {
+    if (!AcceptKeyword(keyword)) Fail(u"expected " + std::u16string(keyword));
+  }
+  bool AtSymbol(std::u16string_view symbol, std::size_t ahead = 0) const {
+    const Token& token = Peek(ahead);
+    return token.kind == TokenKind::kSymbol && token.text == symbol;
+  }
+  bool AcceptSymbol(std::u16string_view symbol) {
+    if (!AtSymbol(symbol)) return false;
+    Take();
+    return true;
+  }
+  void ExpectSymbol(std::u16string_view symbol) {
+    if (!AcceptSymbol(symbol)) Fail(u"expected '" + std::u16string(symbol) + u"'");
+  }
+  [[noreturn]] void Fail(std::u16string_view what) const {
+    RaiseSyntaxError(text_, Peek().pos, what);
+  }
+  [[noreturn]] void Unsupported(std::u16string_view construct) const {
+    RaiseUnsupported(text_, Peek().pos, construct);
+  }
+  [[noreturn]] void UnsupportedAt(SourcePos pos, std::u16string_view construct) const {
+    RaiseUnsupported(text_, pos, construct);
+  }
+
+  // A name: an unreserved word or a quoted name.
+  bool AtName(std::size_t ahead = 0) const {
+    const Token& token = Peek(ahead);
+    return token.kind == TokenKind::kQuotedName ||
+           (token.kind == TokenKind::kWord && !IsReserved(token.text));
+  }
+  std::u16string ExpectName(std::u16string_view what = u"expected a name") {
+    if (!AtName()) Fail(what);
+    return Take().text;
+  }
+
+  class DepthGuard {
+   public:
+    explicit DepthGuard(Parser& parser) : parser_(parser) {
+      if (++parser_.depth_ > kMaxDepth) parser_.Fail(u"the statement is nested too deeply");
+    }
+    ~DepthGuard() { --parser_.depth_; }
+    DepthGuard(const DepthGuard&) = delete;
+    DepthGuard& operator=(const DepthGuard&) = delete;
+
+   private:
+    Parser& parser_;
+  };
+
+  // ---- statements ----
+  StatementPtr ParseStatement() {
+    DepthGuard guard(*this);
+    auto statement = std::make_unique<Statement>();
+    statement->pos = Peek().pos;
+    const Token& token = Peek();
+    if (token.kind != TokenKind::kWord) Fail(u"expected the start of a statement");
+    if (AtKeyword(u"SELECT")) {
+      statement->body = ParseSelect(true);
+    } else if (AtKeyword(u"INSERT")) {
+      statement->body = ParseInsert();
+    } else if (AtKeyword(u"UPDATE")) {
+      statement->body = ParseUpdate();
+    } else if (AtKeyword(u"DELETE")) {
+      statement->body = ParseDelete();
+    } else if (AtKeyword(u"CREATE")) {
+      ParseCreate(*statement);
+    } else if (AtKeyword(u"DROP")) {
+      ParseDrop(*statement);
+    } else if (AtKeyword(u"ALTER")) {
+      ParseAlter(*statement);
+    } else if (AtKeyword(u"IF")) {
+      statement->body = ParseIf();
+    } else if (AtKeyword(u"BEGIN")) {
+      statement->body = ParseBlock();
+    } else if (AtKeyword(u"TRUNCATE")) {
+      Take();
+      ExpectKeyword(u"TABLE");
+      statement->body = TruncateStmt{ParseObjectName()};
+    } else if (AtKeyword(u"SET")) {
+      ParseSet(*statement);
+    } else {
+      ReportUnknownStatement();
+    }
+    statement->end_offset = last_end_;
+    return statement;
+  }
+
+  [[noreturn]] void ReportUnknownStatement() const {
+    static constexpr std::array<std::pair<std::u16string_view, std::u16string_view>, 14> kNamed = {{
+        {u"WITH", u"A common table expression (WITH)"},
+        {u"DECLARE", u"DECLARE (local variables)"},
+        {u"EXEC", u"EXEC (stored procedures)"},
+        {u"EXECUTE", u"EXECUTE (stored procedures)"},
+        {u"WHILE", u"WHILE"},
+        {u"PRINT", u"PRINT"},
+        {u"RETURN", u"RETURN"},
+        {u"GOTO", u"GOTO"},
+        {u"USE", u"USE"},
+        {u"GO", u"GO (a batch separator of the client tools, not T-SQL)"},
+        {u"MERGE", u"MERGE"},
+        {u"COMMIT", u"COMMIT inside a batch (use the connection's transactions)"},
+        {u"ROLLBACK", u"ROLLBACK inside a batch (use the connection's transactions)"},
+        {u"SAVE", u"SAVE TRANSACTION"},
+    }};
+    for (const auto& [word, name] : kNamed) {
+      if (AtKeyword(word)) Unsupported(name);
+    }
+    Fail(u"expected the start of a statement");
+  }
+
+  void ParseSet(Statement& statement) {
+    Take();  // SET
+    if (AtKeyword(u"NOCOUNT") && (AtKeyword(u"ON", 1) || AtKeyword(u"OFF", 1))) {
+      Take();
+      Take();
+      statement.body = NoOpStmt{};
+      return;
+    }
+    Unsupported(u"SET (session options and variables other than NOCOUNT)");
+  }
+
+  IfStmt ParseIf() {
+    Take();  // IF
+    IfStmt result;
+    result.condition = ParseExpr();
+    if (Peek().kind == TokenKind::kEnd) Fail(u"IF needs a statement to run");
+    result.then_branch = ParseStatement();
+    while (AcceptSymbol(u";")) {
+    }
+    if (AcceptKeyword(u"ELSE")) result.else_branch = ParseStatement();
+    return result;
+  }
+
+  BlockStmt ParseBlock() {
+    Take();  // BEGIN
+    if (AtKeyword(u"TRAN") || AtKeyword(u"TRANSACTION")) {
+      Unsupported(u"BEGIN TRANSACTION inside a batch (use the connection's transactions)");
+    }
+    if (AtKeyword(u"TRY") || AtKeyword(u"CATCH")) Unsupported(u"BEGIN TRY / BEGIN CATCH");
+    BlockStmt block;
+    for (;;) {
+      while (AcceptSymbol(u";")) {
+      }
+      if (AcceptKeyword(u"END")) return block;
+      if (Peek().kind == TokenKind::kEnd) Fail(u"BEGIN needs a matching END");
+      block.body.push_back(ParseStatement());
+    }
+  }
+
+  // ---- SELECT ----
+  SelectPtr ParseSelect(bool allow_into) {
+    DepthGuard guard(*this);
+    auto select = std::make_unique<Select>();
+    select->pos = Peek().pos;
+    select->cores.push_back(ParseSelectCore(allow_into));
+    for (;;) {
+      SetOp op;
+      if (AtKeyword(u"UNION")) {
+        Take();
+        op = AcceptKeyword(u"ALL") ? SetOp::kUnionAll : SetOp::kUnion;
+      } else if (AtKeyword(u"EXCEPT")) {
+        Take();
+        op = SetOp::kExcept;
+      } else if (AtKeyword(u"INTERSECT")) {
+        Take();
+        op = SetOp::kIntersect;
+      } else {
+        break;
+      }
+      if (AtSymbol(u"(")) Unsupported(u"A parenthesized query after UNION");
+      select->ops.push_back(op);
+      select->cores.push_back(ParseSelectCore(false));
+    }
+    if (AtKeyword(u"ORDER")) {
+      Take();
+      ExpectKeyword(u"BY");
+      do {
+        OrderItem item;
+        item.expr = ParseExpr();
+        if (AcceptKeyword(u"DESC")) {
+          item.descending = true;
+        } else {
+          AcceptKeyword(u"ASC");
+        }
+        select->order_by.push_back(std::move(item));
+      } while (AcceptSymbol(u","));
+    }
+    if (AtKeyword(u"OPTION")) Unsupported(u"OPTION (query hints)");
+    if (AtKeyword(u"FOR")) Unsupported(u"FOR XML / FOR BROWSE");
+    if (AtKeyword(u"COMPUTE")) Unsupported(u"COMPUTE");
+    return select;
+  }
+
+  SelectCore ParseSelectCore(bool allow_into) {
+    SelectCore core;
+    core.pos = Peek().pos;
+    ExpectKeyword(u"SELECT");
+    if (AcceptKeyword(u"DISTINCT")) {
+      core.distinct = true;
+    } else {
+      AcceptKeyword(u"ALL");
+    }
+    if (AtKeyword(u"TOP")) {
+      Take();
+      if (AcceptSymbol(u"(")) {
+        core.top = ParseExpr();
+        ExpectSymbol(u")");
+      } else if (Peek().kind == TokenKind::kNumber || Peek().kind == TokenKind::kMarker) {
+        core.top = ParsePrimary();
+      } else {
+        Fail(u"TOP needs a number");
+      }
+      if (AtKeyword(u"PERCENT")) Unsupported(u"TOP ... PERCENT");
+      if (AtKeyword(u"WITH") && AtKeyword(u"TIES", 1)) Unsupported(u"TOP ... WITH TIES");
+    }
+    do {
+      core.items.push_back(ParseSelectItem());
+    } while (AcceptSymbol(u","));
+    if (AtKeyword(u"INTO")) {
+      if (!allow_into) Fail(u"INTO is allowed only in the first SELECT of a statement");
+      Take();
+      core.has_into = true;
+      core.into = ParseObjectName();
+    }
+    if (AcceptKeyword(u"FROM")) {
+      do {
+        core.from.push_back(ParseJoinedTable());
+      } while (AcceptSymbol(u","));
+    }
+    if (AcceptKeyword(u"WHERE")) core.where = ParseExpr();
+    if (AtKeyword(u"GROUP")) {
+      Take();
+      ExpectKeyword(u"BY");
+      if (AtKeyword(u"ALL")) Unsupported(u"GROUP BY ALL");
+      do {
+        core.group_by.push_back(ParseExpr());
+      } while (AcceptSymbol(u","));
+      if (AtKeyword(u"WITH")) Unsupported(u"GROUP BY ... WITH ROLLUP / CUBE");
+    }
+    if (AcceptKeyword(u"HAVING")) core.having = ParseExpr();
+    return core;
+  }
+
+  // Whether the tokens ahead are name(.name)*.* (a qualified star).
+  bool AtQualifiedStar() const {
+    std::size_t i = 0;
+    for (;;) {
+      const Token& token = Peek(i);
+      if (token.kind != TokenKind::kWord && token.kind != TokenKind::kQuotedName) return false;
+      if (!AtSymbol(u".", i + 1)) return false;
+      if (AtSymbol(u"*", i + 2)) return true;
+      i += 2;
+    }
+  }
+
+  bool AtAlias() const {
+    const Token& token = Peek();
+    return token.kind == TokenKind::kQuotedName || token.kind == TokenKind::kString ||
+           (token.kind == TokenKind::kWord && !IsReserved(token.text));
+  }
+
+  SelectItem ParseSelectItem() {
+    SelectItem item;
+    item.pos = Peek().pos;
+    if (AcceptSymbol(u"*")) {
+      item.star = true;
+      return item;
+    }
+    if (AtQualifiedStar()) {
+      item.star = true;
+      while (!AtSymbol(u"*")) {
+        item.star_qualifier.push_back(Take().text);
+        ExpectSymbol(u".");
+      }
+      Take();
+      return item;
+    }
+    // SQL Server's "alias = expression" form.
+    if (AtAlias() && AtSymbol(u"=", 1)) {
+      item.alias = Take().text;
+      item.has_alias = true;
+      Take();
+      item.expr = ParseExpr();
+      return item;
+    }
+    item.expr = ParseExpr();
+    if (AcceptKeyword(u"AS")) {
+      if (!AtAlias()) Fail(u"expected an alias after AS");
+      item.alias = Take().text;
+      item.has_alias = true;
+    } else if (AtAlias()) {
+      item.alias = Take().text;
+      item.has_alias = true;
+    }
+    return item;
+  }
+
+  TableRefPtr ParseJoinedTable() {
+    DepthGuard guard(*this);
+    TableRefPtr left = ParseTablePrimary();
+    for (;;) {
+      const SourcePos pos = Peek().pos;
+      JoinType type;
+      if (AtKeyword(u"JOIN")) {
+        type = JoinType::kInner;
+      } else if (AtKeyword(u"INNER")) {
+        Take();
+        type = JoinType::kInner;
+      } else if (AtKeyword(u"LEFT") || AtKeyword(u"RIGHT") || AtKeyword(u"FULL")) {
+        type = AtKeyword(u"LEFT")    ? JoinType::kLeft
+               : AtKeyword(u"RIGHT") ? JoinType::kRight
+                                     : JoinType::kFull;
+        Take();
+        AcceptKeyword(u"OUTER");
+      } else if (AtKeyword(u"CROSS")) {
+        Take();
+        if (AtKeyword(u"APPLY")) Unsupported(u"CROSS APPLY");
+        type = JoinType::kCross;
+      } else if (AtKeyword(u"OUTER") && AtKeyword(u"APPLY", 1)) {
+        Unsupported(u"OUTER APPLY");
+      } else {
+        return left;
+      }
+      if (AtKeyword(u"LOOP") || AtKeyword(u"HASH") || AtKeyword(u"MERGE") || AtKeyword(u"REMOTE")) {
+        Unsupported(u"A join hint");
+      }
+      ExpectKeyword(u"JOIN");
+      auto join = std::make_unique<TableRef>();
+      join->kind = TableRef::Kind::kJoin;
+      join->pos = pos;
+      join->join = type;
+      join->left = std::move(left);
+      join->right = ParseTablePrimary();
+      if (type != JoinType::kCross) {
+        ExpectKeyword(u"ON");
+        join->on = ParseExpr();
+      }
+      left = std::move(join);
+    }
+  }
+
+  TableRefPtr ParseTablePrimary() {
+    auto ref = std::make_unique<TableRef>();
+    ref->pos = Peek().pos;
+    if (AcceptSymbol(u"(")) {
+      if (AtKeyword(u"SELECT")) {
+        ref->kind = TableRef::Kind::kDerived;
+        ref->select = ParseSelect(false);
+        ExpectSymbol(u")");
+        ParseTableAlias(*ref);
+        if (!ref->has_alias) Fail(u"a derived table needs an alias");
+        return ref;
+      }
+      TableRefPtr inner = ParseJoinedTable();
+      ExpectSymbol(u")");
+      return inner;
+    }
+    if (Peek().kind == TokenKind::kVariable) Unsupported(u"A table variable");
+    ref->kind = TableRef::Kind::kTable;
+    ref->name = ParseObjectName();
+    if (AtSymbol(u"(")) Unsupported(u"A table-valued function");
+    ParseTableAlias(*ref);
+    if (AtKeyword(u"WITH") && AtSymbol(u"(", 1)) SkipTableHints();
+    return ref;
+  }
+
+  void ParseTableAlias(TableRef& ref) {
+    if (AcceptKeyword(u"AS")) {
+      ref.alias = ExpectName(u"expected an alias after AS");
+      ref.has_alias = true;
+    } else if (AtName()) {
+      ref.alias = Take().text;
+      ref.has_alias = true;
+    }
+  }
+
+  // WITH (NOLOCK) and the like change locking on SQL Server only; SQLite readers never block.
+  void SkipTableHints() {
+    Take();  // WITH
+    Take();  // (
+    do {
+      if (!AtName()) Fail(u"expected a table hint");
+      Take();
+    } while (AcceptSymbol(u","));
+    ExpectSymbol(u")");
+  }
+
+  ObjectName ParseObjectName() {
+    ObjectName name;
+    name.pos = Peek().pos;
+    if (!AtName()) Fail(u"expected a table name");
+    name.parts.push_back(Take().text);
+    while (AtSymbol(u".")) {
+      Take();
+      if (AtSymbol(u".")) {
+        name.parts.emplace_back();
+        continue;
+      }
+      if (!AtName()) Fail(u"expected a name after '.'");
+      name.parts.push_back(Take().text);
+    }
+    if (name.parts.size() > 4 || name.parts.back().empty()) {
+      RaiseSyntaxError(text_, name.pos, u"the object name is malformed");
+    }
+    return name;
+  }
+
+  // ---- INSERT, UPDATE, DELETE ----
+  InsertStmt ParseInsert() {
+    Take();  // INSERT
+    AcceptKeyword(u"INTO");
+    InsertStmt insert;
+    insert.table = ParseObjectName();
+    if (AtKeyword(u"WITH") && AtSymbol(u"(", 1)) SkipTableHints();
+    if (AcceptSymbol(u"(")) {
+      do {
+        insert.columns.push_back(ExpectName(u"expected a column name"));
+      } while (AcceptSymbol(u","));
+      ExpectSymbol(u")");
+    }
+    if (AtKeyword(u"OUTPUT")) Unsupported(u"OUTPUT");
+    if (AcceptKeyword(u"VALUES")) {
+      do {
+        ExpectSymbol(u"(");
+        std::vector<ExprPtr> row;
+        do {
+          row.push_back(ParseExpr());
+        } while (AcceptSymbol(u","));
+        ExpectSymbol(u")");
+        insert.rows.push_back(std::move(row));
+      } while (AcceptSymbol(u","));
+    } else if (AtKeyword(u"SELECT")) {
+      insert.select = ParseSelect(false);
+    } else if (AtKeyword(u"DEFAULT")) {
+      Take();
+      ExpectKeyword(u"VALUES");
+      insert.default_values = true;
+    } else if (AtKeyword(u"EXEC") || AtKeyword(u"EXECUTE")) {
+      Unsupported(u"INSERT ... EXEC");
+    } else {
+      Fail(u"expected VALUES or SELECT");
+    }
+    return insert;
+  }
+
+  UpdateStmt ParseUpdate() {
+    Take();  // UPDATE
+    if (AtKeyword(u"TOP")) Unsupported(u"UPDATE TOP");
+    UpdateStmt update;
+    update.table = ParseObjectName();
+    if (AtKeyword(u"WITH") && AtSymbol(u"(", 1)) SkipTableHints();
+    ExpectKeyword(u"SET");
+    do {
+      if (Peek().kind == TokenKind::kVariable) Unsupported(u"SET @variable in UPDATE");
+      std::u16string column = ExpectName(u"expected a column name");
+      while (AcceptSymbol(u"."))
+        column = ExpectName(u"expected a column name");
+      ExpectSymbol(u"=");
+      update.sets.emplace_back(std::move(column), ParseExpr());
+    } while (AcceptSymbol(u","));
+    if (AtKeyword(u"OUTPUT")) Unsupported(u"OUTPUT");
+    if (AtKeyword(u"FROM")) Unsupported(u"UPDATE ... FROM");
+    if (AcceptKeyword(u"WHERE")) {
+      if (AtKeyword(u"CURRENT")) Unsupported(u"WHERE CURRENT OF");
+      update.where = ParseExpr();
+    }
+    return update;
+  }
+
+  DeleteStmt ParseDelete() {
+    Take();  // DELETE
+    if (AtKeyword(u"TOP")) Unsupported(u"DELETE TOP");
+    AcceptKeyword(u"FROM");
+    DeleteStmt del;
+    del.table = ParseObjectName();
+    if (AtKeyword(u"WITH") && AtSymbol(u"(", 1)) SkipTableHints();
+    if (AtKeyword(u"OUTPUT")) Unsupported(u"OUTPUT");
+    if (AtKeyword(u"FROM")) Unsupported(u"DELETE ... FROM");
+    if (AcceptKeyword(u"WHERE")) {
+      if (AtKeyword(u"CURRENT")) Unsupported(u"WHERE CURRENT OF");
+      del.where = ParseExpr();
+    }
+    return del;
+  }
+
+  // ---- DDL ----
+  void ParseCreate(Statement& statement) {
+    Take();  // CREATE
+    if (AcceptKeyword(u"TABLE")) {
+      statement.body = ParseCreateTable();
+      return;
+    }
+    CreateIndexStmt index;
+    if (AcceptKeyword(u"UNIQUE")) index.unique = true;
+    if (!AcceptKeyword(u"CLUSTERED")) AcceptKeyword(u"NONCLUSTERED");
+    if (!AcceptKeyword(u"INDEX")) {
+      if (AtKeyword(u"VIEW") || AtKeyword(u"PROCEDURE") || AtKeyword(u"PROC") ||
+          AtKeyword(u"FUNCTION") || AtKeyword(u"TRIGGER") || AtKeyword(u"DATABASE") ||
+          AtKeyword(u"SCHEMA") || AtKeyword(u"TYPE")) {
+        Unsupported(u"CREATE " + Take().text);
+      }
+      Fail(u"expected TABLE or INDEX after CREATE");
+    }
+    index.name = ExpectName(u"expected an index name");
+    ExpectKeyword(u"ON");
+    index.table = ParseObjectName();
+    index.columns = ParseKeyColumns();
+    if (AtKeyword(u"INCLUDE")) Unsupported(u"INCLUDE columns of an index");
+    if (AtKeyword(u"WHERE")) Unsupported(u"A filtered index");
+    SkipStorageOptions();
+    statement.body = std::move(index);
+  }
+
+  std::vector<std::pair<std::u16string, bool>> ParseKeyColumns() {
+    std::vector<std::pair<std::u16string, bool>> columns;
+    ExpectSymbol(u"(");
+    do {
+      std::u16string name = ExpectName(u"expected a column name");
+      bool descending = false;
+      if (AcceptKeyword(u"DESC")) {
+        descending = true;
+      } else {
+        AcceptKeyword(u"ASC");
+      }
+      columns.emplace_back(std::move(name), descending);
+    } while (AcceptSymbol(u","));
+    ExpectSymbol(u")");
+    return columns;
+  }
+
+  // WITH (FILLFACTOR = 90), ON [PRIMARY], TEXTIMAGE_ON [PRIMARY]: physical storage of SQL Server.
+  void SkipStorageOptions() {
+    for (;;) {
+      if (AtKeyword(u"WITH") && AtSymbol(u"(", 1)) {
+        Take();
+        Take();
+        int depth = 1;
+        while (depth > 0) {
+          if (Peek().kind == TokenKind::kEnd) Fail(u"expected ')'");
+          if (AtSymbol(u"(")) ++depth;
+          if (AtSymbol(u")")) --depth;
+          Take();
+        }
+      } else if ((AtKeyword(u"ON") || AtKeyword(u"TEXTIMAGE_ON")) &&
+                 (Peek(1).kind == TokenKind::kQuotedName || Peek(1).kind == TokenKind::kWord)) {
+        Take();
+        Take();
+      } else {
+        return;
+      }
+    }
+  }
+
+  CreateTableStmt ParseCreateTable() {
+    CreateTableStmt create;
+    create.table = ParseObjectName();
+    ExpectSymbol(u"(");
+    do {
+      if (AtKeyword(u"CONSTRAINT") || AtKeyword(u"PRIMARY") || AtKeyword(u"UNIQUE") ||
+          AtKeyword(u"FOREIGN") || AtKeyword(u"CHECK")) {
+        create.constraints.push_back(ParseTableConstraint());
+      } else {
+        create.columns.push_back(ParseColumnDef());
+      }
+    } while (AcceptSymbol(u","));
+    ExpectSymbol(u")");
+    SkipStorageOptions();
+    return create;
+  }
+
+  TableConstraint ParseTableConstraint() {
+    TableConstraint constraint;
+    constraint.pos = Peek().pos;
+    if (AcceptKeyword(u"CONSTRAINT")) constraint.name = ExpectName(u"expected a constraint name");
+    if (AcceptKeyword(u"PRIMARY")) {
+      ExpectKeyword(u"KEY");
+      constraint.kind = TableConstraint::Kind::kPrimaryKey;
+    } else if (AcceptKeyword(u"UNIQUE")) {
+      constraint.kind = TableConstraint::Kind::kUnique;
+    } else if (AcceptKeyword(u"FOREIGN")) {
+      ExpectKeyword(u"KEY");
+      constraint.kind = TableConstraint::Kind::kForeignKey;
+    } else if (AcceptKeyword(u"CHECK")) {
+      constraint.kind = TableConstraint::Kind::kCheck;
+      ExpectSymbol(u"(");
+      constraint.check = ParseExpr();
+      ExpectSymbol(u")");
+      return constraint;
+    } else {
+      Fail(u"expected PRIMARY KEY, UNIQUE, FOREIGN KEY or CHECK");
+    }
+    if (!AcceptKeyword(u"CLUSTERED")) AcceptKeyword(u"NONCLUSTERED");
+    for (auto& [name, descending] : ParseKeyColumns())
+      constraint.columns.push_back(name);
+    if (constraint.kind == TableConstraint::Kind::kForeignKey) {
+      ExpectKeyword(u"REFERENCES");
+      constraint.references = ParseObjectName();
+      if (AtSymbol(u"(")) {
+        for (auto& [name, descending] : ParseKeyColumns()) {
+          constraint.references_columns.push_back(name);
+        }
+      }
+      SkipReferentialActions();
+    }
+    SkipStorageOptions();
+    return constraint;
+  }
+
+  void SkipReferentialActions() {
+    while (AtKeyword(u"ON") && (AtKeyword(u"DELETE", 1) || AtKeyword(u"UPDATE", 1))) {
+      Unsupported(u"ON DELETE / ON UPDATE actions");
+    }
+  }
+
+  ColumnDef ParseColumnDef() {
+    ColumnDef column;
+    column.pos = Peek().pos;
+    column.name = ExpectName(u"expected a column name");
+    if (AtKeyword(u"AS")) Unsupported(u"A computed column");
+    column.type = ParseTypeName();
+    for (;;) {
+      if (AcceptKeyword(u"IDENTITY")) {
+        column.identity = true;
+        if (AcceptSymbol(u"(")) {
+          column.identity_seed = ParseSignedInteger();
+          ExpectSymbol(u",");
+          const SourcePos pos = Peek().pos;
+          if (ParseSignedInteger() != 1) UnsupportedAt(pos, u"An identity increment other than 1");
+          ExpectSymbol(u")");
+        }
+      } else if (AtKeyword(u"NOT") && AtKeyword(u"NULL", 1)) {
+        Take();
+        Take();
+        column.not_null = true;
+      } else if (AcceptKeyword(u"NULL")) {
+        column.not_null = false;
+      } else if (AtKeyword(u"CONSTRAINT")) {
+        Take();
+        ExpectName(u"expected a constraint name");
+      } else if (AcceptKeyword(u"DEFAULT")) {
+        column.default_value = ParseExpr();
+      } else if (AcceptKeyword(u"PRIMARY")) {
+        ExpectKeyword(u"KEY");
+        if (!AcceptKeyword(u"CLUSTERED")) AcceptKeyword(u"NONCLUSTERED");
+        column.primary_key = true;
+      } else if (AcceptKeyword(u"UNIQUE")) {
+        if (!AcceptKeyword(u"CLUSTERED")) AcceptKeyword(u"NONCLUSTERED");
+        column.unique = true;
+      } else if (AcceptKeyword(u"REFERENCES")) {
+        column.references = ParseObjectName();
+        if (AtSymbol(u"(")) {
+          for (auto& [name, descending] : ParseKeyColumns()) {
+            column.references_columns.push_back(name);
+          }
+        }
+        SkipReferentialActions();
+      } else if (AcceptKeyword(u"CHECK")) {
+        ExpectSymbol(u"(");
+        column.check = ParseExpr();
+        ExpectSymbol(u")");
+      } else if (AcceptKeyword(u"COLLATE")) {
+        ExpectName(u"expected a collation name");
+      } else if (AcceptKeyword(u"ROWGUIDCOL")) {
+      } else {
+        return column;
+      }
+    }
+  }
+
+  std::int64_t ParseSignedInteger() {
+    const bool negative = AcceptSymbol(u"-");
+    if (Peek().kind != TokenKind::kNumber) Fail(u"expected a whole number");
+    const std::u16string& digits = Take().text;
+    std::int64_t value = 0;
+    for (char16_t c : digits) {
+      if (c < u'0' || c > u'9' || value > 100000000000000000) Fail(u"expected a whole number");
+      value = value * 10 + (c - u'0');
+    }
+    return negative ? -value : value;
+  }
+
+  TypeName ParseTypeName() {
+    TypeName type;
+    type.pos = Peek().pos;
+    if (Peek().kind != TokenKind::kWord && Peek().kind != TokenKind::kQuotedName) {
+      Fail(u"expected a data type");
+    }
+    std::u16string name = Take().text;
+    if (AtSymbol(u".")) Unsupported(u"A user-defined data type");
+    type.name = Lower(name);
+    if (type.name == u"double" && AcceptKeyword(u"PRECISION")) type.name = u"float";
+    if (AcceptSymbol(u"(")) {
+      do {
+        if (AcceptKeyword(u"MAX")) {
+          type.max = true;
+        } else {
+          const std::int64_t value = ParseSignedInteger();
+          if (value < 0 || value > 2147483647) Fail(u"the type's size is out of range");
+          type.args.push_back(static_cast<int>(value));
+        }
+      } while (AcceptSymbol(u","));
+      ExpectSymbol(u")");
+    }
+    return type;
+  }
+
+  void ParseDrop(Statement& statement) {
+    Take();  // DROP
+    if (AcceptKeyword(u"TABLE")) {
+      DropTableStmt drop;
+      if (AtKeyword(u"IF") && AtKeyword(u"EXISTS", 1)) {
+        Take();
+        Take();
+        drop.if_exists = true;
+      }
+      do {
+        drop.tables.push_back(ParseObjectName());
+      } while (AcceptSymbol(u","));
+      statement.body = std::move(drop);
+      return;
+    }
+    if (AcceptKeyword(u"INDEX")) {
+      DropIndexStmt drop;
+      do {
+        ObjectName first = ParseObjectName();
+        if (AcceptKeyword(u"ON")) {
+          if (first.parts.size() != 1) Fail(u"expected an index name");
+          drop.indexes.emplace_back(ParseObjectName(), first.parts[0]);
+        } else {
+          if (first.parts.size() < 2) Fail(u"DROP INDEX needs table.index or index ON table");
+          std::u16string index = first.parts.back();
+          first.parts.pop_back();
+          drop.indexes.emplace_back(std::move(first), std::move(index));
+        }
+      } while (AcceptSymbol(u","));
+      statement.body = std::move(drop);
+      return;
+    }
+    if (Peek().kind == TokenKind::kWord) Unsupported(u"DROP " + Peek().text);
+    Fail(u"expected TABLE or INDEX after DROP");
+  }
+
+  void ParseAlter(Statement& statement) {
+    Take();  // ALTER
+    if (!AcceptKeyword(u"TABLE")) {
+      if (Peek().kind == TokenKind::kWord) Unsupported(u"ALTER " + Peek().text);
+      Fail(u"expected TABLE after ALTER");
+    }
+    ObjectName table = ParseObjectName();
+    if (AcceptKeyword(u"ALTER")) {
+      ExpectKeyword(u"COLUMN");
+      AlterColumnStmt alter;
+      alter.table = std::move(table);
+      alter.column = ExpectName(u"expected a column name");
+      alter.type = ParseTypeName();
+      if (AcceptKeyword(u"COLLATE")) ExpectName(u"expected a collation name");
+      if (AtKeyword(u"NOT") && AtKeyword(u"NULL", 1)) {
+        Take();
+        Take();
+        alter.not_null = true;
+      } else {
+        AcceptKeyword(u"NULL");
+      }
+      statement.body = std::move(alter);
+      return;
+    }
+    if (AcceptKeyword(u"ADD")) {
+      if (AtKeyword(u"CONSTRAINT") || AtKeyword(u"PRIMARY") || AtKeyword(u"UNIQUE") ||
+          AtKeyword(u"FOREIGN") || AtKeyword(u"CHECK")) {
+        Unsupported(u"ALTER TABLE ... ADD CONSTRAINT");
+      }
+      AddColumnsStmt add;
+      add.table = std::move(table);
+      do {
+        add.columns.push_back(ParseColumnDef());
+      } while (AcceptSymbol(u","));
+      statement.body = std::move(add);
+      return;
+    }
+    if (Peek().kind == TokenKind::kWord) Unsupported(u"ALTER TABLE ... " + Peek().text);
+    Fail(u"expected ALTER COLUMN or ADD");
+  }
+
+  // ---- expressions ----
+  ExprPtr MakeExpr(ExprKind kind, SourcePos pos) {
+    auto expr = std::make_unique<Expr>();
+    expr->kind = kind;
+    expr->pos = pos;
+    return expr;
+  }
+
+  ExprPtr MakeBinary(std::u16string op, ExprPtr left, ExprPtr right, SourcePos pos) {
+    ExprPtr expr = MakeExpr(ExprKind::kBinaryOp, pos);
+    expr->text = std::move(op);
+    expr->args.push_back(std::move(left));
+    expr->args.push_back(std::move(right));
+    return expr;
+  }
+
+  ExprPtr ParseExpr() {
+    DepthGuard guard(*this);
+    return ParseOr();
+  }
+
+  ExprPtr ParseOr() {
+    ExprPtr left = ParseAnd();
+    while (AtKeyword(u"OR")) {
+      const SourcePos pos = Take().pos;
+      left = MakeBinary(u"OR", std::move(left), ParseAnd(), pos);
+    }
+    return left;
+  }
+
+  ExprPtr ParseAnd() {
+    ExprPtr left = ParseNot();
+    while (AtKeyword(u"AND")) {
+      const SourcePos pos = Take().pos;
+      left = MakeBinary(u"AND", std::move(left), ParseNot(), pos);
+    }
+    return left;
+  }
+
+  ExprPtr ParseNot() {
+    if (AtKeyword(u"NOT")) {
+      DepthGuard guard(*this);
+      const SourcePos pos = Take().pos;
+      ExprPtr expr = MakeExpr(ExprKind::kUnary, pos);
+      expr->text = u"NOT";
+      expr->args.push_back(ParseNot());
+      return expr;
+    }
+    return ParsePredicate();
+  }
+
+  static bool IsComparison(const Token& token) {
+    if (token.kind != TokenKind::kSymbol) return false;
+    const std::u16string& t = token.text;
+    return t == u"=" || t == u"<>" || t == u"!=" || t == u"<" || t == u"<=" || t == u">" ||
+           t == u">=" || t == u"!<" || t == u"!>";
+  }
+
+  ExprPtr ParsePredicate() {
+    ExprPtr left = ParseAdditive();
+    if (IsComparison(Peek())) {
+      const Token& op = Take();
+      if (AtKeyword(u"ALL") || AtKeyword(u"ANY") || AtKeyword(u"SOME")) {
+        Unsupported(u"ALL / ANY / SOME comparisons");
+      }
+      return MakeBinary(op.text, std::move(left), ParseAdditive(), op.pos);
+    }
+    const SourcePos pos = Peek().pos;
+    bool negated = false;
+    if (AtKeyword(u"NOT") &&
+        (AtKeyword(u"BETWEEN", 1) || AtKeyword(u"IN", 1) || AtKeyword(u"LIKE", 1))) {
+      Take();
+      negated = true;
+    }
+    if (AcceptKeyword(u"BETWEEN")) {
+      ExprPtr expr = MakeExpr(ExprKind::kBetween, pos);
+      expr->negated = negated;
+      expr->args.push_back(std::move(left));
+      expr->args.push_back(ParseAdditive());
+      ExpectKeyword(u"AND");
+      expr->args.push_back(ParseAdditive());
+      return expr;
+    }
+    if (AcceptKeyword(u"IN")) {
+      ExprPtr expr = MakeExpr(ExprKind::kIn, pos);
+      expr->negated = negated;
+      expr->args.push_back(std::move(left));
+      ExpectSymbol(u"(");
+      if (AtKeyword(u"SELECT")) {
+        expr->select = ParseSelect(false);
+      } else {
+        do {
+          expr->args.push_back(ParseExpr());
+        } while (AcceptSymbol(u","));
+      }
+      ExpectSymbol(u")");
+      return expr;
+    }
+    if (AcceptKeyword(u"LIKE")) {
+      ExprPtr expr = MakeExpr(ExprKind::kLike, pos);
+      expr->negated = negated;
+      expr->args.push_back(std::move(left));
+      expr->args.push_back(ParseAdditive());
+      if (AcceptKeyword(u"ESCAPE")) expr->args.push_back(ParseAdditive());
+      return expr;
+    }
+    if (AtKeyword(u"IS")) {
+      Take();
+      ExprPtr expr = MakeExpr(ExprKind::kIsNull, pos);
+      expr->negated = AcceptKeyword(u"NOT");
+      ExpectKeyword(u"NULL");
+      expr->args.push_back(std::move(left));
+      return expr;
+    }
+    return left;
+  }
+
+  ExprPtr ParseAdditive() {
+    ExprPtr left = ParseMultiplicative();
+    while (AtSymbol(u"+") || AtSymbol(u"-") || AtSymbol(u"&") || AtSymbol(u"|") || AtSymbol(u"^")) {
+      const Token& op = Take();
+      left = MakeBinary(op.text, std::move(left), ParseMultiplicative(), op.pos);
+    }
+    return left;
+  }
+
+  ExprPtr ParseMultiplicative() {
+    ExprPtr left = ParseUnary();
+    while (AtSymbol(u"*") || AtSymbol(u"/") || AtSymbol(u"%")) {
+      const Token& op = Take();
+      left = MakeBinary(op.text, std::move(left), ParseUnary(), op.pos);
+    }
+    return left;
+  }
+
+  ExprPtr ParseUnary() {
+    if (AtSymbol(u"-") || AtSymbol(u"+") || AtSymbol(u"~")) {
+      DepthGuard guard(*this);
+      const Token& op = Take();
+      ExprPtr expr = MakeExpr(ExprKind::kUnary, op.pos);
+      expr->text = op.text;
+      expr->args.push_back(ParseUnary());
+      return expr;
+    }
+    return ParsePrimary();
+  }
+
+  ExprPtr ParsePrimary() {
+    const Token& token = Peek();
+    const SourcePos pos = token.pos;
+    switch (token.kind) {
+      case TokenKind::kNumber: {
+        ExprPtr expr = MakeExpr(ExprKind::kNumber, pos);
+        expr->text = Take().text;
+        return expr;
+      }
+      case TokenKind::kString: {
+        ExprPtr expr = MakeExpr(ExprKind::kString, pos);
+        expr->national = token.national;
+        expr->text = Take().text;
+        return expr;
+      }
+      case TokenKind::kBinary: {
+        ExprPtr expr = MakeExpr(ExprKind::kBinary, pos);
+        expr->text = Take().text;
+        return expr;
+      }
+      case TokenKind::kMarker: {
+        Take();
+        ExprPtr expr = MakeExpr(ExprKind::kMarker, pos);
+        expr->index = marker_count_++;
+        return expr;
+      }
+      case TokenKind::kVariable: {
+        ExprPtr expr = MakeExpr(ExprKind::kVariable, pos);
+        expr->text = Take().text;
+        return expr;
+      }
+      case TokenKind::kSymbol:
+        if (AcceptSymbol(u"(")) {
+          if (AtKeyword(u"SELECT")) {
+            ExprPtr expr = MakeExpr(ExprKind::kSubquery, pos);
+            expr->select = ParseSelect(false);
+            ExpectSymbol(u")");
+            return expr;
+          }
+          ExprPtr inner = ParseExpr();
+          ExpectSymbol(u")");
+          inner->parenthesized = true;
+          return inner;
+        }
+        Fail(u"expected an expression");
+      case TokenKind::kQuotedName:
+        return ParseNameOrCall();
+      case TokenKind::kWord:
+        break;
+      case TokenKind::kEnd:
+        Fail(u"expected an expression");
+    }
+    if (AcceptKeyword(u"NULL")) return MakeExpr(ExprKind::kNull, pos);
+    if (AtKeyword(u"CASE")) return ParseCase();
+    if (AtKeyword(u"CAST") && AtSymbol(u"(", 1)) return ParseCast();
+    if (AtKeyword(u"CONVERT") && AtSymbol(u"(", 1)) return ParseConvert();
+    if (AtKeyword(u"EXISTS")) {
+      Take();
+      ExprPtr expr = MakeExpr(ExprKind::kExists, pos);
+      ExpectSymbol(u"(");
+      if (!AtKeyword(u"SELECT")) Fail(u"EXISTS needs a SELECT");
+      expr->select = ParseSelect(false);
+      ExpectSymbol(u")");
+      return expr;
+    }
+    if (AtKeyword(u"CURRENT_TIMESTAMP")) {
+      Take();
+      ExprPtr expr = MakeExpr(ExprKind::kFunction, pos);
+      expr->text = u"getdate";
+      return expr;
+    }
+    // LEFT and RIGHT are join words and functions.
+    if ((AtKeyword(u"LEFT") || AtKeyword(u"RIGHT")) && AtSymbol(u"(", 1)) return ParseCall();
+    if (IsReserved(token.text)) Fail(u"expected an expression");
+    return ParseNameOrCall();
+  }
+
+  ExprPtr ParseNameOrCall() {
+    if (AtSymbol(u"(", 1)) return ParseCall();
+    ExprPtr expr = MakeExpr(ExprKind::kColumn, Peek().pos);
+    expr->names.push_back(Take().text);
+    while (AtSymbol(u".")) {
+      Take();
+      if (AtSymbol(u".")) {
+        expr->names.emplace_back();
+        continue;
+      }
+      if (!AtName()) Fail(u"expected a column name after '.'");
+      if (AtSymbol(u"(", 1)) Unsupported(u"A user-defined function");
+      expr->names.push_back(Take().text);
+    }
+    if (expr->names.size() > 4 || expr->names.back().empty()) {
+      RaiseSyntaxError(text_, expr->pos, u"the column name is malformed");
+    }
+    return expr;
+  }
+
+  ExprPtr ParseCall() {
+    ExprPtr expr = MakeExpr(ExprKind::kFunction, Peek().pos);
+    expr->text = Take().text;
+    ExpectSymbol(u"(");
+    if (AcceptSymbol(u")")) return expr;
+    if (AtSymbol(u"*") && AtSymbol(u")", 1)) {
+      Take();
+      Take();
+      expr->star = true;
+      return expr;
+    }
+    if (AcceptKeyword(u"DISTINCT")) {
+      expr->distinct = true;
+    } else {
+      AcceptKeyword(u"ALL");
+    }
+    do {
+      expr->args.push_back(ParseExpr());
+    } while (AcceptSymbol(u","));
+    ExpectSymbol(u")");
+    if (AtKeyword(u"OVER")) Unsupported(u"A window function (OVER)");
+    if (AtKeyword(u"WITHIN")) Unsupported(u"WITHIN GROUP");
+    return expr;
+  }
+
+  ExprPtr ParseCase() {
+    ExprPtr expr = MakeExpr(ExprKind::kCase, Take().pos);
+    if (!AtKeyword(u"WHEN")) {
+      expr->has_operand = true;
+      expr->args.push_back(ParseExpr());
+    }
+    if (!AtKeyword(u"WHEN")) Fail(u"CASE needs WHEN");
+    while (AcceptKeyword(u"WHEN")) {
+      expr->args.push_back(ParseExpr());
+      ExpectKeyword(u"THEN");
+      expr->args.push_back(ParseExpr());
+    }
+    if (AcceptKeyword(u"ELSE")) {
+      expr->has_else = true;
+      expr->args.push_back(ParseExpr());
+    }
+    ExpectKeyword(u"END");
+    return expr;
+  }
+
+  ExprPtr ParseCast() {
+    ExprPtr expr = MakeExpr(ExprKind::kConvert, Take().pos);
+    ExpectSymbol(u"(");
+    expr->args.push_back(ParseExpr());
+    ExpectKeyword(u"AS");
+    expr->type = ParseTypeName();
+    ExpectSymbol(u")");
+    return expr;
+  }
+
+  ExprPtr ParseConvert() {
+    ExprPtr expr = MakeExpr(ExprKind::kConvert, Take().pos);
+    ExpectSymbol(u"(");
+    expr->type = ParseTypeName();
+    ExpectSymbol(u",");
+    expr->args.push_back(ParseExpr());
+    if (AcceptSymbol(u",")) expr->args.push_back(ParseExpr());
+    ExpectSymbol(u")");
+    return expr;
+  }
+
+  std::u16string_view text_;
+  std::vector<Token> tokens_;
+  std::size_t next_ = 0;
+  std::uint32_t last_end_ = 0;
+  int marker_count_ = 0;
+  int depth_ = 0;
+};
+
+}  // namespace
+
+ParsedBatch Parse(std::u16string_view batch) {
+  return Parser(batch, Tokenize(batch)).ParseBatch();
+}
+
+}  // namespace tsql

@@ -1,0 +1,422 @@
+#include "platform/tsql/runtime.h"
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <string>
+
+#include "platform/oleaut/clock.h"
+#include "platform/oleaut/com_error.h"
+#include "platform/oleaut/text.h"
+#include "platform/tsql/runtime_detail.h"
+
+namespace tsql {
+namespace {
+
+using detail::ResultText;
+using detail::ValueText;
+
+char16_t FoldAscii(char16_t c) {
+  return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - u'a' + u'A') : c;
+}
+
+// ---- the TSQL collation ----
+template <class Unit>
+int CompareNoCaseNoTrailingBlanks(const Unit* a, int a_len, const Unit* b, int b_len) {
+  while (a_len > 0 && a[a_len - 1] == ' ')
+    --a_len;
+  while (b_len > 0 && b[b_len - 1] == ' ')
+    --b_len;
+  const int common = a_len < b_len ? a_len : b_len;
+  for (int i = 0; i < common; ++i) {
+    const auto ca = static_cast<std::uint32_t>(FoldAscii(static_cast<char16_t>(a[i])));
+    const auto cb = static_cast<std::uint32_t>(FoldAscii(static_cast<char16_t>(b[i])));
+    if (ca != cb) return ca < cb ? -1 : 1;
+  }
+  return a_len == b_len ? 0 : (a_len < b_len ? -1 : 1);
+}
+
+int CollateUtf16(void*, int a_bytes, const void* a, int b_bytes, const void* b) {
+  return CompareNoCaseNoTrailingBlanks(static_cast<const char16_t*>(a), a_bytes / 2,
+                                       static_cast<const char16_t*>(b), b_bytes / 2);
+}
+
+int CollateUtf8(void*, int a_bytes, const void* a, int b_bytes, const void* b) {
+  return CompareNoCaseNoTrailingBlanks(static_cast<const unsigned char*>(a), a_bytes,
+                                       static_cast<const unsigned char*>(b), b_bytes);
+}
+
+// ---- helpers ----
+bool AnyNull(int argc, sqlite3_value** argv) {
+  for (int i = 0; i < argc; ++i) {
+    if (sqlite3_value_type(argv[i]) == SQLITE_NULL) return true;
+  }
+  return false;
+}
+
+std::u16string_view Text16(sqlite3_value* value) {
+  const void* data = sqlite3_value_text16(value);
+  const int bytes = sqlite3_value_bytes16(value);
+  return {static_cast<const char16_t*>(data), static_cast<std::size_t>(bytes / 2)};
+}
+
+void Error(sqlite3_context* context, const std::string& message) {
+  sqlite3_result_error(context, message.c_str(), static_cast<int>(message.size()));
+}
+
+std::size_t FindNoCase(std::u16string_view text, std::u16string_view what, std::size_t from) {
+  if (what.empty() || what.size() > text.size()) return std::u16string_view::npos;
+  for (std::size_t i = from; i + what.size() <= text.size(); ++i) {
+    std::size_t k = 0;
+    while (k < what.size() && FoldAscii(text[i + k]) == FoldAscii(what[k]))
+      ++k;
+    if (k == what.size()) return i;
+  }
+  return std::u16string_view::npos;
+}
+
+// ---- + ----
+// SQL Server's +: two texts concatenate, two binaries too; otherwise the operands are numbers,
+// a text converted to the other operand's type (an integer when the other is one), and a text
+// that is no such number is a conversion error, never silently 0.
+void Add(sqlite3_context* context, int argc, sqlite3_value** argv) {
+  if (AnyNull(argc, argv)) return sqlite3_result_null(context);
+  sqlite3_value* a = argv[0];
+  sqlite3_value* b = argv[1];
+  const int ta = sqlite3_value_type(a);
+  const int tb = sqlite3_value_type(b);
+  if (ta == SQLITE_TEXT && tb == SQLITE_TEXT) {
+    std::u16string text(Text16(a));
+    text += Text16(b);
+    return ResultText(context, text);
+  }
+  if (ta == SQLITE_BLOB && tb == SQLITE_BLOB) {
+    std::string bytes(static_cast<const char*>(sqlite3_value_blob(a)),
+                      static_cast<std::size_t>(sqlite3_value_bytes(a)));
+    bytes.append(static_cast<const char*>(sqlite3_value_blob(b)),
+                 static_cast<std::size_t>(sqlite3_value_bytes(b)));
+    return sqlite3_result_blob64(context, bytes.data(), bytes.size(), detail::kTransient);
+  }
+  if (ta == SQLITE_BLOB || tb == SQLITE_BLOB) {
+    return Error(context, "Operand type clash: varbinary is incompatible with this operand");
+  }
+  // Both numeric, or one text and one number.
+  const bool integral =
+      (ta == SQLITE_INTEGER || ta == SQLITE_TEXT) && (tb == SQLITE_INTEGER || tb == SQLITE_TEXT);
+  if (integral) {
+    std::int64_t x = 0;
+    std::int64_t y = 0;
+    for (auto [value, out] : {std::pair{a, &x}, std::pair{b, &y}}) {
+      if (sqlite3_value_type(value) == SQLITE_INTEGER) {
+        *out = sqlite3_value_int64(value);
+      } else if (auto parsed = detail::ParseInteger(Text16(value))) {
+        *out = *parsed;
+      } else {
+        return detail::ResultConversionError(context, value, "int");
+      }
+    }
+    std::int64_t sum = 0;
+    if (__builtin_add_overflow(x, y, &sum)) {
+      return Error(context, "Arithmetic overflow error converting expression to data type bigint.");
+    }
+    return sqlite3_result_int64(context, sum);
+  }
+  double x = 0;
+  double y = 0;
+  for (auto [value, out] : {std::pair{a, &x}, std::pair{b, &y}}) {
+    if (sqlite3_value_type(value) == SQLITE_TEXT) {
+      auto parsed = detail::ParseReal(Text16(value));
+      if (!parsed) return detail::ResultConversionError(context, value, "numeric");
+      *out = *parsed;
+    } else {
+      *out = sqlite3_value_double(value);
+    }
+  }
+  sqlite3_result_double(context, x + y);
+}
+
+// ---- text functions ----
+void Len(sqlite3_context* context, int, sqlite3_value** argv) {
+  if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return sqlite3_result_null(context);
+  if (sqlite3_value_type(argv[0]) == SQLITE_BLOB) {
+    return sqlite3_result_int(context, sqlite3_value_bytes(argv[0]));
+  }
+  std::u16string text = ValueText(argv[0]);
+  std::size_t length = text.size();
+  while (length > 0 && text[length - 1] == u' ')
+    --length;
+  sqlite3_result_int64(context, static_cast<sqlite3_int64>(length));
+}
+
+// Bytes as SQL Server stores them: binary as it is, numbers by their type's size, and text as a
+// double-byte code page stores it (one byte for ASCII, two for any other character).
+void DataLength(sqlite3_context* context, int, sqlite3_value** argv) {
+  switch (sqlite3_value_type(argv[0])) {
+    case SQLITE_NULL:
+      return sqlite3_result_null(context);
+    case SQLITE_BLOB:
+      return sqlite3_result_int(context, sqlite3_value_bytes(argv[0]));
+    case SQLITE_INTEGER: {
+      const sqlite3_int64 v = sqlite3_value_int64(argv[0]);
+      return sqlite3_result_int(context, v >= INT32_MIN && v <= INT32_MAX ? 4 : 8);
+    }
+    case SQLITE_FLOAT:
+      return sqlite3_result_int(context, 8);
+    default: {
+      std::int64_t bytes = 0;
+      for (char16_t c : Text16(argv[0]))
+        bytes += c < 0x80 ? 1 : 2;
+      return sqlite3_result_int64(context, bytes);
+    }
+  }
+}
+
+void Upper(sqlite3_context* context, int, sqlite3_value** argv) {
+  if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return sqlite3_result_null(context);
+  ResultText(context, oleaut::UCase(ValueText(argv[0])));
+}
+
+void Lower(sqlite3_context* context, int, sqlite3_value** argv) {
+  if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return sqlite3_result_null(context);
+  ResultText(context, oleaut::LCase(ValueText(argv[0])));
+}
+
+// SUBSTRING counts positions from 1; positions before 1 still use up the length.
+void Substring(sqlite3_context* context, int argc, sqlite3_value** argv) {
+  if (AnyNull(argc, argv)) return sqlite3_result_null(context);
+  const sqlite3_int64 start = sqlite3_value_int64(argv[1]);
+  const sqlite3_int64 length = sqlite3_value_int64(argv[2]);
+  if (length < 0)
+    return Error(context, "Invalid length parameter passed to the substring function.");
+  const sqlite3_int64 first = start < 1 ? 1 : start;
+  const sqlite3_int64 end = start + length;  // one past the last position
+  if (sqlite3_value_type(argv[0]) == SQLITE_BLOB) {
+    const auto size = static_cast<sqlite3_int64>(sqlite3_value_bytes(argv[0]));
+    const auto* bytes = static_cast<const char*>(sqlite3_value_blob(argv[0]));
+    const sqlite3_int64 last = std::min(end, size + 1);
+    if (last <= first) return sqlite3_result_zeroblob(context, 0);
+    return sqlite3_result_blob64(context, bytes + first - 1,
+                                 static_cast<sqlite3_uint64>(last - first), detail::kTransient);
+  }
+  const std::u16string text = ValueText(argv[0]);
+  const sqlite3_int64 last =
+      std::min<sqlite3_int64>(end, static_cast<sqlite3_int64>(text.size()) + 1);
+  if (last <= first) return ResultText(context, u"");
+  ResultText(context, std::u16string_view(text).substr(static_cast<std::size_t>(first - 1),
+                                                       static_cast<std::size_t>(last - first)));
+}
+
+void LeftRight(sqlite3_context* context, sqlite3_value** argv, bool left) {
+  if (sqlite3_value_type(argv[0]) == SQLITE_NULL || sqlite3_value_type(argv[1]) == SQLITE_NULL) {
+    return sqlite3_result_null(context);
+  }
+  const sqlite3_int64 count = sqlite3_value_int64(argv[1]);
+  if (count < 0) {
+    return Error(context, left ? "Invalid length parameter passed to the left function."
+                               : "Invalid length parameter passed to the right function.");
+  }
+  const std::u16string text = ValueText(argv[0]);
+  const std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(count), text.size());
+  ResultText(context, left ? std::u16string_view(text).substr(0, n)
+                           : std::u16string_view(text).substr(text.size() - n));
+}
+
+void Left(sqlite3_context* context, int, sqlite3_value** argv) {
+  LeftRight(context, argv, true);
+}
+void Right(sqlite3_context* context, int, sqlite3_value** argv) {
+  LeftRight(context, argv, false);
+}
+
+// CHARINDEX compares under the default collation: ASCII letter case does not count.
+void CharIndex(sqlite3_context* context, int argc, sqlite3_value** argv) {
+  if (AnyNull(argc, argv)) return sqlite3_result_null(context);
+  const std::u16string what = ValueText(argv[0]);
+  const std::u16string text = ValueText(argv[1]);
+  sqlite3_int64 start = argc > 2 ? sqlite3_value_int64(argv[2]) : 1;
+  if (start < 1) start = 1;
+  if (static_cast<std::size_t>(start) > text.size()) return sqlite3_result_int(context, 0);
+  const std::size_t at = FindNoCase(text, what, static_cast<std::size_t>(start - 1));
+  sqlite3_result_int64(context,
+                       at == std::u16string::npos ? 0 : static_cast<sqlite3_int64>(at + 1));
+}
+
+// REPLACE finds its pattern under the default collation as well.
+void Replace(sqlite3_context* context, int argc, sqlite3_value** argv) {
+  if (AnyNull(argc, argv)) return sqlite3_result_null(context);
+  const std::u16string text = ValueText(argv[0]);
+  const std::u16string what = ValueText(argv[1]);
+  const std::u16string with = ValueText(argv[2]);
+  if (what.empty()) return ResultText(context, text);
+  std::u16string out;
+  std::size_t from = 0;
+  for (std::size_t at; (at = FindNoCase(text, what, from)) != std::u16string::npos;) {
+    out.append(text, from, at - from);
+    out += with;
+    from = at + what.size();
+  }
+  out.append(text, from);
+  ResultText(context, out);
+}
+
+void Space(sqlite3_context* context, int, sqlite3_value** argv) {
+  if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return sqlite3_result_null(context);
+  const sqlite3_int64 n = sqlite3_value_int64(argv[0]);
+  if (n < 0) return sqlite3_result_null(context);
+  ResultText(context,
+             std::u16string(static_cast<std::size_t>(std::min<sqlite3_int64>(n, 8000)), u' '));
+}
+
+void Replicate(sqlite3_context* context, int argc, sqlite3_value** argv) {
+  if (AnyNull(argc, argv)) return sqlite3_result_null(context);
+  const sqlite3_int64 n = sqlite3_value_int64(argv[1]);
+  if (n < 0) return sqlite3_result_null(context);
+  const std::u16string unit = ValueText(argv[0]);
+  std::u16string out;
+  for (sqlite3_int64 i = 0; i < n && out.size() + unit.size() <= 8000; ++i)
+    out += unit;
+  ResultText(context, out);
+}
+
+void IsNumeric(sqlite3_context* context, int, sqlite3_value** argv) {
+  switch (sqlite3_value_type(argv[0])) {
+    case SQLITE_INTEGER:
+    case SQLITE_FLOAT:
+      return sqlite3_result_int(context, 1);
+    case SQLITE_TEXT:
+      return sqlite3_result_int(context, detail::ParseReal(Text16(argv[0])) ? 1 : 0);
+    default:
+      return sqlite3_result_int(context, 0);
+  }
+}
+
+template <int detail::DateTime::*Field>
+void DateField(sqlite3_context* context, int, sqlite3_value** argv) {
+  if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return sqlite3_result_null(context);
+  auto parsed = detail::ParseDateTime(ValueText(argv[0]));
+  if (!parsed) {
+    return Error(context,
+                 "Conversion failed when converting date and/or time from character string.");
+  }
+  sqlite3_result_int(context, (*parsed).*Field);
+}
+
+// ---- numbers ----
+// ROUND takes halves away from zero and keeps the argument's type.
+void Round(sqlite3_context* context, int argc, sqlite3_value** argv) {
+  if (AnyNull(argc, argv)) return sqlite3_result_null(context);
+  const sqlite3_int64 digits = sqlite3_value_int64(argv[1]);
+  if (sqlite3_value_type(argv[0]) == SQLITE_INTEGER) {
+    sqlite3_int64 value = sqlite3_value_int64(argv[0]);
+    if (digits < 0 && digits > -19) {
+      sqlite3_int64 unit = 1;
+      for (sqlite3_int64 i = 0; i < -digits; ++i)
+        unit *= 10;
+      const sqlite3_int64 rest = value % unit;
+      value -= rest;
+      if (2 * (rest < 0 ? -rest : rest) >= unit) value += rest < 0 ? -unit : unit;
+    }
+    return sqlite3_result_int64(context, value);
+  }
+  const double value = sqlite3_value_double(argv[0]);
+  const double unit = std::pow(10.0, static_cast<double>(digits));
+  const double scaled = value * unit;
+  // Decimal inputs arrive as doubles: round the shortest decimal form, not the binary value.
+  const double nudged = scaled + (scaled >= 0 ? 1e-9 : -1e-9) * std::fabs(scaled) * 1e-6;
+  sqlite3_result_double(context, std::round(nudged) / unit);
+  const unsigned subtype = sqlite3_value_subtype(argv[0]);
+  if ((subtype & 0xE0U) == kDecimalSubtype) sqlite3_result_subtype(context, subtype);
+}
+
+void FloorCeiling(sqlite3_context* context, sqlite3_value** argv, bool floor) {
+  switch (sqlite3_value_type(argv[0])) {
+    case SQLITE_NULL:
+      return sqlite3_result_null(context);
+    case SQLITE_INTEGER:
+      return sqlite3_result_int64(context, sqlite3_value_int64(argv[0]));
+    default: {
+      const double v = sqlite3_value_double(argv[0]);
+      sqlite3_result_double(context, floor ? std::floor(v) : std::ceil(v));
+    }
+  }
+}
+void Floor(sqlite3_context* context, int, sqlite3_value** argv) {
+  FloorCeiling(context, argv, true);
+}
+void Ceiling(sqlite3_context* context, int, sqlite3_value** argv) {
+  FloorCeiling(context, argv, false);
+}
+
+// ---- session ----
+void Identity(sqlite3_context* context, int, sqlite3_value**) {
+  const auto* state = static_cast<const SessionState*>(sqlite3_user_data(context));
+  if (!state->identity) return sqlite3_result_null(context);
+  sqlite3_result_int64(context, *state->identity);
+}
+
+void GetDate(sqlite3_context* context, int, sqlite3_value**) {
+  const oleaut::CalendarFields f = oleaut::Now().ToFields();
+  ResultText(context, detail::FormatIso(
+                          {f.year, f.month, f.day, f.hour, f.minute, f.second, f.millisecond}));
+}
+
+struct Function {
+  const char* name;
+  int args;
+  void (*call)(sqlite3_context*, int, sqlite3_value**);
+  int flags;
+};
+
+}  // namespace
+
+void InstallSqliteRuntime(sqlite3* db, SessionState* state) {
+  constexpr int kPure = SQLITE_UTF16 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS;
+  constexpr int kVolatile = SQLITE_UTF16 | SQLITE_INNOCUOUS;
+  static constexpr Function kFunctions[] = {
+      {"tsql_add", 2, Add, kPure},
+      {"tsql_convert", 2, detail::ConvertFunction, kPure | SQLITE_SUBTYPE},
+      {"tsql_convert", 3, detail::ConvertFunction, kPure | SQLITE_SUBTYPE},
+      {"tsql_len", 1, Len, kPure},
+      {"tsql_datalength", 1, DataLength, kPure},
+      {"tsql_upper", 1, Upper, kPure},
+      {"tsql_lower", 1, Lower, kPure},
+      {"tsql_substring", 3, Substring, kPure},
+      {"tsql_left", 2, Left, kPure},
+      {"tsql_right", 2, Right, kPure},
+      {"tsql_charindex", 2, CharIndex, kPure},
+      {"tsql_charindex", 3, CharIndex, kPure},
+      {"tsql_replace", 3, Replace, kPure},
+      {"tsql_space", 1, Space, kPure},
+      {"tsql_replicate", 2, Replicate, kPure},
+      {"tsql_isnumeric", 1, IsNumeric, kPure},
+      {"tsql_year", 1, DateField<&detail::DateTime::year>, kPure},
+      {"tsql_month", 1, DateField<&detail::DateTime::month>, kPure},
+      {"tsql_day", 1, DateField<&detail::DateTime::day>, kPure},
+      {"tsql_round", 2, Round, kPure | SQLITE_SUBTYPE},
+      {"tsql_floor", 1, Floor, kPure},
+      {"tsql_ceiling", 1, Ceiling, kPure},
+      {"tsql_getdate", 0, GetDate, kVolatile},
+  };
+  const auto check = [db](int rc, const char* what) {
+    if (rc == SQLITE_OK) return;
+    throw oleaut::ComError(
+        static_cast<std::int32_t>(0x80004005U), u"TAV SQLite provider",
+        oleaut::FromUtf8(std::string("Cannot install ") + what + ": " + sqlite3_errmsg(db)));
+  };
+  for (const Function& f : kFunctions) {
+    check(sqlite3_create_function_v2(db, f.name, f.args, f.flags, nullptr, f.call, nullptr, nullptr,
+                                     nullptr),
+          f.name);
+  }
+  check(sqlite3_create_function_v2(db, "tsql_identity", 0, SQLITE_UTF16, state, Identity, nullptr,
+                                   nullptr, nullptr),
+        "tsql_identity");
+  check(sqlite3_create_collation_v2(db, "TSQL", SQLITE_UTF16LE, nullptr, CollateUtf16, nullptr),
+        "the collation TSQL");
+  check(sqlite3_create_collation_v2(db, "TSQL", SQLITE_UTF8, nullptr, CollateUtf8, nullptr),
+        "the collation TSQL");
+}
+
+}  // namespace tsql

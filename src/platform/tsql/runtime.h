@@ -1,0 +1,36 @@
+// What SQLite needs on every connection to run translated T-SQL: the functions that keep
+// SQL Server's meaning where SQLite's own differ (+ by type precedence, CONVERT with its styles
+// and decimal scales, LEN, CHARINDEX, ...), @@IDENTITY from the session, and the collation TSQL
+// that compares text as SQL Server's default collation does (ASCII letter case and trailing
+// blanks do not count).
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+#include "platform/oleaut/date.h"
+
+struct sqlite3;
+
+namespace tsql {
+
+// Per-connection state the functions read: the session's last identity value (@@IDENTITY,
+// SCOPE_IDENTITY()), NULL until an insert into a table with an identity column.
+struct SessionState {
+  std::optional<std::int64_t> identity;
+};
+
+// Installs the functions and the collation on `db`. `state` must outlive the connection.
+// Raises a ComError when the engine refuses a registration.
+void InstallSqliteRuntime(sqlite3* db, SessionState* state);
+
+// A date-time text as SQL Server reads it (the stored form "YYYY-MM-DD HH:MM:SS.fff", other ISO
+// forms, yyyymmdd, mm/dd/yyyy, "Jan 5 2024 10:00AM"); nullopt when it is none of them.
+std::optional<oleaut::CalendarFields> ParseSqlDateTime(std::u16string_view text);
+
+// The subtype tsql_convert gives a decimal(p,s) result, so that a CONVERT to text around it
+// prints every digit of the scale: kDecimalSubtype | scale.
+inline constexpr unsigned kDecimalSubtype = 0xA0;
+
+}  // namespace tsql

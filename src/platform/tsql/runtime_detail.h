@@ -1,0 +1,45 @@
+// Shared pieces of the SQLite runtime's functions (internal to tsql).
+#pragma once
+
+#include <sqlite3.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tsql::detail {
+
+// SQLITE_TRANSIENT without its C-style cast: the engine copies the value.
+inline const sqlite3_destructor_type kTransient =
+    reinterpret_cast<sqlite3_destructor_type>(static_cast<std::intptr_t>(-1));
+
+// A value's text as SQL Server would convert it to varchar without a style: integers in
+// decimal, reals as SQLite prints them unless tagged with a decimal scale, texts as they are.
+std::u16string ValueText(sqlite3_value* value);
+
+void ResultText(sqlite3_context* context, std::u16string_view text);
+
+// SQL Server's message for a failed conversion, raised as the statement's error.
+void ResultConversionError(sqlite3_context* context, sqlite3_value* value, std::string_view target);
+
+// The whole text as a 64-bit integer (blanks around it allowed); nullopt when it is not one.
+std::optional<std::int64_t> ParseInteger(std::u16string_view text);
+// The whole text as a number (blanks around it allowed); nullopt when it is not one.
+std::optional<double> ParseReal(std::u16string_view text);
+
+// Calendar fields of a date-time; a text is parsed in the forms SQL Server reads with the
+// us_english settings (ISO, yyyymmdd, yyyy/mm/dd, mm/dd/yyyy, "Jan 5 2024 10:00AM").
+struct DateTime {
+  int year = 1900, month = 1, day = 1, hour = 0, minute = 0, second = 0, millisecond = 0;
+};
+std::optional<DateTime> ParseDateTime(std::u16string_view text);
+// "YYYY-MM-DD HH:MM:SS.fff": the one form dates are stored in.
+std::u16string FormatIso(const DateTime& value);
+
+// A date-time in one of CONVERT's styles (120: "yyyy-mm-dd hh:mi:ss", 112: "yyyymmdd", ...).
+std::u16string FormatStyle(const DateTime& value, int style);
+
+void ConvertFunction(sqlite3_context* context, int argc, sqlite3_value** argv);
+
+}  // namespace tsql::detail

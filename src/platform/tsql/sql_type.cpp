@@ -1,0 +1,266 @@
+#include "platform/tsql/sql_type.h"
+
+#include <algorithm>
+
+#include "platform/oleaut/text.h"
+
+namespace tsql {
+namespace {
+
+int Rank(const SqlType& type) {
+  using C = SqlType::Class;
+  switch (type.cls) {
+    case C::kUnknown:
+      return -1;
+    case C::kNull:
+      return 0;
+    case C::kBinary:
+      return 1;
+    case C::kText:
+      return type.name[0] == 'n' ? 3 : 2;
+    case C::kBit:
+      return 4;
+    case C::kInteger:
+      return type.name == "tinyint" ? 5 : type.name == "smallint" ? 6 : type.name == "int" ? 7 : 8;
+    case C::kDecimal:
+      return type.name == "money" || type.name == "smallmoney" ? 9 : 10;
+    case C::kFloat:
+      return type.name == "real" ? 11 : 12;
+    case C::kDate:
+      return 13;
+  }
+  return -1;
+}
+
+// Digits before the point that an integer type can hold, for decimal arithmetic.
+int IntegerDigits(const SqlType& type) {
+  if (type.name == "tinyint") return 3;
+  if (type.name == "smallint") return 5;
+  if (type.name == "bigint") return 19;
+  return 10;
+}
+
+SqlType AsDecimal(const SqlType& type) {
+  if (type.cls == SqlType::Class::kDecimal) return type;
+  if (type.cls == SqlType::Class::kBit) return SqlType::Decimal(1, 0);
+  return SqlType::Decimal(IntegerDigits(type), 0);
+}
+
+}  // namespace
+
+SqlType SqlType::Varchar(int length, bool national) {
+  return {Class::kText, national ? "nvarchar" : "varchar", std::clamp(length, 1, 8000), 0, 0};
+}
+
+SqlType SqlType::Decimal(int precision, int scale) {
+  precision = std::clamp(precision, 1, 38);
+  scale = std::clamp(scale, 0, precision);
+  return {Class::kDecimal, "decimal", 0, precision, scale};
+}
+
+std::string SqlType::Declared() const {
+  switch (cls) {
+    case Class::kUnknown:
+    case Class::kNull:
+      return {};
+    case Class::kDecimal:
+      if (name == "money" || name == "smallmoney") return name;
+      return name + "(" + std::to_string(precision) + "," + std::to_string(scale) + ")";
+    case Class::kText:
+    case Class::kBinary:
+      if (name == "text" || name == "ntext" || name == "image" || name == "uniqueidentifier") {
+        return name;
+      }
+      return name + "(" + (length < 0 ? std::string("max") : std::to_string(length)) + ")";
+    default:
+      return name;
+  }
+}
+
+std::string SqlType::SqliteDeclared() const {
+  if (length < 0) {
+    if (cls == Class::kBinary) return "image";
+    return name[0] == 'n' ? "ntext" : "text";
+  }
+  return Declared();
+}
+
+std::optional<SqlType> ResolveType(const TypeName& type, bool in_convert) {
+  const std::string name = oleaut::ToUtf8(type.name);
+  const auto& args = type.args;
+  const auto arg = [&](std::size_t i, int fallback) {
+    return i < args.size() ? args[i] : fallback;
+  };
+  SqlType result;
+  result.name = name;
+  using C = SqlType::Class;
+  if (name == "bit") {
+    result.cls = C::kBit;
+  } else if (name == "tinyint" || name == "smallint" || name == "int" || name == "bigint") {
+    result.cls = C::kInteger;
+  } else if (name == "integer") {
+    result = SqlType::Int();
+  } else if (name == "decimal" || name == "numeric" || name == "dec") {
+    if (args.size() > 2 || arg(0, 18) < 1 || arg(0, 18) > 38 || arg(1, 0) > arg(0, 18)) {
+      return std::nullopt;
+    }
+    result = SqlType::Decimal(arg(0, 18), arg(1, 0));
+    result.name = name == "numeric" ? "numeric" : "decimal";
+  } else if (name == "money") {
+    result = {C::kDecimal, "money", 0, 19, 4};
+  } else if (name == "smallmoney") {
+    result = {C::kDecimal, "smallmoney", 0, 10, 4};
+  } else if (name == "float" || name == "real") {
+    result.cls = C::kFloat;
+    if (name == "float" && !args.empty() && args[0] <= 24) result.name = "real";
+  } else if (name == "datetime" || name == "smalldatetime" || name == "date" ||
+             name == "datetime2" || name == "time") {
+    result.cls = C::kDate;
+  } else if (name == "char" || name == "varchar" || name == "nchar" || name == "nvarchar" ||
+             name == "binary" || name == "varbinary") {
+    result.cls = name.find("binary") != std::string::npos ? C::kBinary : C::kText;
+    const int limit = name[0] == 'n' ? 4000 : 8000;
+    result.length = type.max ? -1 : arg(0, in_convert ? 30 : 1);
+    if (result.length == 0 || result.length > limit) return std::nullopt;
+    if (type.max && (name == "char" || name == "nchar" || name == "binary")) return std::nullopt;
+  } else if (name == "text" || name == "ntext") {
+    result.cls = C::kText;
+    result.length = -1;
+  } else if (name == "image") {
+    result.cls = C::kBinary;
+    result.length = -1;
+  } else if (name == "sysname") {
+    result = SqlType::Varchar(128, true);
+  } else if (name == "uniqueidentifier") {
+    result.cls = C::kText;
+    result.length = 36;
+  } else {
+    return std::nullopt;
+  }
+  return result;
+}
+
+std::optional<SqlType> ParseDeclaredType(std::string_view declared) {
+  TypeName name;
+  std::size_t i = 0;
+  while (i < declared.size() && declared[i] != '(' && declared[i] != ' ') {
+    char c = declared[i++];
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    name.name += static_cast<char16_t>(static_cast<unsigned char>(c));
+  }
+  while (i < declared.size() && declared[i] == ' ')
+    ++i;
+  if (i < declared.size() && declared[i] == '(') {
+    std::string inside(declared.substr(i + 1));
+    const std::size_t close = inside.find(')');
+    if (close == std::string::npos) return std::nullopt;
+    inside.resize(close);
+    if (inside == "max" || inside == "MAX") {
+      name.max = true;
+    } else {
+      std::size_t at = 0;
+      while (at < inside.size()) {
+        std::size_t used = 0;
+        try {
+          name.args.push_back(std::stoi(inside.substr(at), &used));
+        } catch (...) {
+          return std::nullopt;
+        }
+        at += used;
+        while (at < inside.size() && (inside[at] == ',' || inside[at] == ' '))
+          ++at;
+      }
+    }
+  }
+  return ResolveType(name, false);
+}
+
+std::string ColumnClauses(std::u16string_view column, const SqlType& type, bool not_null) {
+  std::string out = " " + type.SqliteDeclared();
+  if (not_null) out += " NOT NULL";
+  if (type.IsText()) out += " COLLATE TSQL";
+  if ((type.IsText() || type.cls == SqlType::Class::kBinary) && type.length > 0 &&
+      type.name != "uniqueidentifier") {
+    std::string quoted = "\"";
+    for (char c : oleaut::ToUtf8(column)) {
+      if (c == '"') quoted += '"';
+      quoted += c;
+    }
+    quoted += '"';
+    std::string name = oleaut::ToUtf8(column) + " is longer than " + type.Declared();
+    std::string constraint = "\"";
+    for (char c : name) {
+      if (c == '"') constraint += '"';
+      constraint += c;
+    }
+    constraint += '"';
+    out += " CONSTRAINT " + constraint + " CHECK (" + (type.IsText() ? "length(" : "length(CAST(") +
+           quoted + (type.IsText() ? ")" : " AS BLOB))") + " <= " + std::to_string(type.length) +
+           ")";
+  }
+  return out;
+}
+
+SqlType ArithmeticResult(const SqlType& a, const SqlType& b, char16_t op) {
+  using C = SqlType::Class;
+  if (a.cls == C::kNull) return b.IsKnown() ? b : a;
+  if (b.cls == C::kNull) return a;
+  if (!a.IsKnown() || !b.IsKnown()) return SqlType::Unknown();
+  if (op == u'+' && a.IsText() && b.IsText()) {
+    const bool national = a.name[0] == 'n' || b.name[0] == 'n';
+    if (a.length < 0 || b.length < 0) {
+      SqlType result = SqlType::Varchar(1, national);
+      result.length = -1;
+      return result;
+    }
+    return SqlType::Varchar(a.length + b.length, national);
+  }
+  if (op == u'&' || op == u'|' || op == u'^') return HigherType(a, b);
+  const SqlType high = HigherType(a, b);
+  if (high.cls != C::kDecimal || (a.cls != C::kDecimal && b.cls != C::kDecimal)) {
+    return high.IsText() ? SqlType::Unknown() : high;
+  }
+  const SqlType x = AsDecimal(a.IsText() ? high : a);
+  const SqlType y = AsDecimal(b.IsText() ? high : b);
+  int precision = 0;
+  int scale = 0;
+  switch (op) {
+    case u'+':
+    case u'-':
+      scale = std::max(x.scale, y.scale);
+      precision = scale + std::max(x.precision - x.scale, y.precision - y.scale) + 1;
+      break;
+    case u'*':
+      precision = x.precision + y.precision + 1;
+      scale = x.scale + y.scale;
+      break;
+    default:
+      scale = std::max(6, x.scale + y.precision + 1);
+      precision = x.precision - x.scale + y.scale + scale;
+      break;
+  }
+  if (precision > 38) {
+    scale = std::max(std::min(scale, 6), scale - (precision - 38));
+    precision = 38;
+  }
+  return SqlType::Decimal(precision, scale);
+}
+
+SqlType HigherType(const SqlType& a, const SqlType& b) {
+  if (!a.IsKnown() || !b.IsKnown()) return SqlType::Unknown();
+  const int ra = Rank(a);
+  const int rb = Rank(b);
+  if (a.IsText() && b.IsText()) {
+    SqlType result = ra >= rb ? a : b;
+    result.length = (a.length < 0 || b.length < 0) ? -1 : std::max(a.length, b.length);
+    return result;
+  }
+  if (a.cls == SqlType::Class::kDecimal && b.cls == SqlType::Class::kDecimal && a.name != "money" &&
+      b.name != "money") {
+    const int scale = std::max(a.scale, b.scale);
+    return SqlType::Decimal(scale + std::max(a.precision - a.scale, b.precision - b.scale), scale);
+  }
+  return ra >= rb ? a : b;
+}
+
+}  // namespace tsql

@@ -1,0 +1,78 @@
+// SQL Server's data types as the translator reasons about them: the declared type of a column,
+// the target of CAST and CONVERT, and the static type of an expression where its text fixes it
+// (literals, conversions, string functions). The provider maps the declared text ("varchar(255)")
+// to ADO's field types.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/tsql/ast.h"
+
+namespace tsql {
+
+struct SqlType {
+  enum class Class : std::uint8_t {
+    kUnknown,  // only the data will tell (a column, a marker)
+    kNull,     // the NULL literal
+    kBit,
+    kInteger,
+    kDecimal,
+    kFloat,
+    kDate,
+    kText,
+    kBinary,
+  };
+
+  Class cls = Class::kUnknown;
+  std::string name;   // "int", "varchar", "decimal", ...
+  int length = 0;     // characters or bytes; -1 for max
+  int precision = 0;  // decimal
+  int scale = 0;      // decimal
+
+  bool IsKnown() const { return cls != Class::kUnknown; }
+  bool IsText() const { return cls == Class::kText; }
+  bool IsNumeric() const {
+    return cls == Class::kBit || cls == Class::kInteger || cls == Class::kDecimal ||
+           cls == Class::kFloat;
+  }
+
+  // The type as SQL Server writes it: "varchar(255)", "decimal(28,10)", "int", "varchar(max)".
+  std::string Declared() const;
+  // The declared type of a SQLite column that keeps the type's meaning: the same text, except
+  // that (max) types become their long forms (text, ntext, image).
+  std::string SqliteDeclared() const;
+
+  static SqlType Unknown() { return {}; }
+  static SqlType Null() { return {Class::kNull, "", 0, 0, 0}; }
+  static SqlType Int() { return {Class::kInteger, "int", 0, 0, 0}; }
+  static SqlType Varchar(int length, bool national = false);
+  static SqlType Decimal(int precision, int scale);
+  static SqlType Float() { return {Class::kFloat, "float", 0, 0, 0}; }
+  static SqlType DateTime() { return {Class::kDate, "datetime", 0, 0, 0}; }
+};
+
+// The type a TypeName stands for; `in_convert` gives character types without a length the
+// length 30 of CAST and CONVERT (a column declaration gives them 1). nullopt for a type the
+// translator does not know.
+std::optional<SqlType> ResolveType(const TypeName& type, bool in_convert);
+
+// The type a declared type text stands for ("varchar(255)", "decimal(28,10)", "INTEGER", "text"),
+// as SQLite reports a column's declared type; nullopt for a text that names no SQL Server type.
+std::optional<SqlType> ParseDeclaredType(std::string_view declared);
+
+// What follows a column's name in a SQLite column definition so that the column keeps the
+// type's meaning: the declared type, NOT NULL when asked, the default collation for text, and
+// a check that refuses a text longer than the declared length, as SQL Server refuses it.
+std::string ColumnClauses(std::u16string_view column, const SqlType& type, bool not_null);
+
+// The type of `a op b` for an arithmetic operator, by SQL Server's precedence: the operand of
+// the higher type wins; + of two texts is a text. Unknown when either operand is unknown.
+SqlType ArithmeticResult(const SqlType& a, const SqlType& b, char16_t op);
+
+// The higher of two types by SQL Server's data type precedence (CASE, ISNULL, UNION results).
+SqlType HigherType(const SqlType& a, const SqlType& b);
+
+}  // namespace tsql
