@@ -1,5 +1,6 @@
 #include "frame/cls_get_data.h"
 
+#include "frame/sql_quote.h"
 #include "platform/com/bind.h"
 #include "platform/oleaut/com_error.h"
 #include "typelib/interfaces.h"
@@ -30,19 +31,41 @@ const com::DispatchTable& clsGetData::Table() {
   return table;
 }
 
-clsGetData::clsGetData() : Dispatch(Table()) {}
+clsGetData::clsGetData() : ComponentObject(Table(), tavglobal::TransactionIntent::Read) {}
 
 std::int32_t clsGetData::TransMode() const {
   return 3;
 }
 
-com::Ptr<ado::Recordset> clsGetData::ExecuteSQL(const Bstr& /*sDsn*/, const Bstr& /*strSql*/) {
-  oleaut::RaiseNotImplemented(u"clsGetData.ExecuteSQL");
+void clsGetData::BindToDsn(const Bstr& sDsn) {
+  BindContext(sDsn);
+  user_info_ = context_->GetUserInfo();
 }
 
-Variant clsGetData::GetSysValue(const Bstr& /*sDsn*/, const Bstr& /*FCategory*/,
-                                const Bstr& /*FKey*/) {
-  oleaut::RaiseNotImplemented(u"clsGetData.GetSysValue");
+com::Ptr<ado::Recordset> clsGetData::ExecuteSQL(const Bstr& sDsn, const Bstr& strSql) {
+  context_->MarkComplete();
+  BindToDsn(sDsn);
+  const auto connection = context_->GetConnection();
+  auto recordset = connection->Execute(strSql, nullptr, ado::adOptionUnspecified);
+  recordset->SetActiveConnection(nullptr);
+  return recordset;
+}
+
+Variant clsGetData::GetSysValue(const Bstr& sDsn, const Bstr& FCategory, const Bstr& FKey) {
+  context_->MarkComplete();
+  BindToDsn(sDsn);
+  const Bstr sql = u"SELECT FValue FROM t_SystemProfile WHERE FCategory=" + SqlQuote(FCategory) +
+                   u" and FKey=" + SqlQuote(FKey);
+  auto recordset = com::Make<ado::Recordset>();
+  recordset->SetCursorLocation(ado::adUseClient);
+  recordset->SetCursorType(ado::adOpenForwardOnly);
+  recordset->SetLockType(ado::adLockReadOnly);
+  recordset->SetActiveConnection(context_->GetConnection());
+  recordset->Open(Variant(sql));
+  Variant result = recordset->Eof() ? Variant(std::int16_t{0})
+                                    : recordset->Fields()->Item(std::int32_t{0})->Value();
+  recordset->Close();
+  return result;
 }
 
 DictionaryRef clsGetData::GetBillTypeInfo(const Bstr& /*sDsn*/, std::int32_t /*pBillTranType*/) {

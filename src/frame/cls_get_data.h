@@ -4,14 +4,16 @@
 
 #include <cstdint>
 
+#include "frame/component_object.h"
+#include "platform/ado/connection.h"
 #include "platform/ado/recordset.h"
-#include "platform/com/dispatch.h"
+#include "platform/tavglobal/user_info.h"
 #include "platform/vdl/dictionary.h"
 #include "platform/vdl/list.h"
 
 namespace frame {
 
-class clsGetData : public com::Dispatch {  // NOLINT(readability-identifier-naming)
+class clsGetData : public ComponentObject {  // NOLINT(readability-identifier-naming)
  public:
   clsGetData();
 
@@ -39,6 +41,11 @@ class clsGetData : public com::Dispatch {  // NOLINT(readability-identifier-nami
 
  private:
   static const com::DispatchTable& Table();
+
+  // Binds the held context to `sDsn` and takes the user-info object again.
+  void BindToDsn(const oleaut::Bstr& sDsn);
+
+  com::Ptr<tavglobal::UserInfo> user_info_;
 };
 
 }  // namespace frame

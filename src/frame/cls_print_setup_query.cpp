@@ -28,7 +28,13 @@ const com::DispatchTable& clsPrintSetupQuery::Table() {
   return table;
 }
 
-clsPrintSetupQuery::clsPrintSetupQuery() : Dispatch(Table()) {}
+clsPrintSetupQuery::clsPrintSetupQuery()
+    : ComponentObject(Table(), tavglobal::TransactionIntent::Read) {}
+
+com::Ptr<ado::Connection> clsPrintSetupQuery::BindToDsn(const Bstr& sDsn) {
+  BindContext(sDsn);
+  return context_->GetConnection();
+}
 
 DictionaryRef clsPrintSetupQuery::GetCurrNote(const Bstr& /*sDsn*/, std::int32_t /*fClssTypeId*/) {
   oleaut::RaiseNotImplemented(u"clsPrintSetupQuery.GetCurrNote");

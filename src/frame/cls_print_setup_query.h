@@ -4,12 +4,13 @@
 
 #include <cstdint>
 
-#include "platform/com/dispatch.h"
+#include "frame/component_object.h"
+#include "platform/ado/connection.h"
 #include "platform/vdl/dictionary.h"
 
 namespace frame {
 
-class clsPrintSetupQuery : public com::Dispatch {  // NOLINT(readability-identifier-naming)
+class clsPrintSetupQuery : public ComponentObject {  // NOLINT(readability-identifier-naming)
  public:
   clsPrintSetupQuery();
 
@@ -31,6 +32,9 @@ class clsPrintSetupQuery : public com::Dispatch {  // NOLINT(readability-identif
 
  private:
   static const com::DispatchTable& Table();
+
+  // Binds the held context to `sDsn` and returns its connection.
+  com::Ptr<ado::Connection> BindToDsn(const oleaut::Bstr& sDsn);
 };
 
 }  // namespace frame

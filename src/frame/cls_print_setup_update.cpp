@@ -30,7 +30,13 @@ const com::DispatchTable& clsPrintSetupUpdate::Table() {
   return table;
 }
 
-clsPrintSetupUpdate::clsPrintSetupUpdate() : Dispatch(Table()) {}
+clsPrintSetupUpdate::clsPrintSetupUpdate()
+    : ComponentObject(Table(), tavglobal::TransactionIntent::Write) {}
+
+com::Ptr<ado::Connection> clsPrintSetupUpdate::BindToDsn(const Bstr& sDsn) {
+  BindContext(sDsn);
+  return context_->GetConnection();
+}
 
 std::int32_t clsPrintSetupUpdate::TransMode() const {
   return 2;

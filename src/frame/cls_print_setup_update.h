@@ -4,13 +4,14 @@
 
 #include <cstdint>
 
-#include "platform/com/dispatch.h"
+#include "frame/component_object.h"
+#include "platform/ado/connection.h"
 #include "platform/vdl/dictionary.h"
 #include "platform/vdl/list.h"
 
 namespace frame {
 
-class clsPrintSetupUpdate : public com::Dispatch {  // NOLINT(readability-identifier-naming)
+class clsPrintSetupUpdate : public ComponentObject {  // NOLINT(readability-identifier-naming)
  public:
   clsPrintSetupUpdate();
 
@@ -38,6 +39,9 @@ class clsPrintSetupUpdate : public com::Dispatch {  // NOLINT(readability-identi
 
  private:
   static const com::DispatchTable& Table();
+
+  // Binds the held context to `sDsn` and returns its connection.
+  com::Ptr<ado::Connection> BindToDsn(const oleaut::Bstr& sDsn);
 };
 
 }  // namespace frame

@@ -53,10 +53,10 @@ void TrapWithSourcePrefix(tavglobal::DataContext* context, std::u16string_view m
     oleaut::ComError error = CurrentError();
     if (context) context->MarkFailed();
     result = -1;
-    throw oleaut::ComError(error.Number(),
-                           u"TAVMAppConnection.clsGetData:" + std::u16string(member) + u":" +
-                               error.Source(),
-                           error.Description(), error.HelpFile(), error.HelpContext());
+    throw oleaut::ComError(
+        error.Number(),
+        u"TAVMAppConnection.clsGetData:" + std::u16string(member) + u":" + error.Source(),
+        error.Description(), error.HelpFile(), error.HelpContext());
   }
 }
 

@@ -23,7 +23,9 @@ oleaut::Bstr Quote(const oleaut::Variant& value, bool keep_breaks) noexcept {
 
 }  // namespace
 
-oleaut::Bstr SqlQuote(const oleaut::Variant& value) noexcept { return Quote(value, false); }
+oleaut::Bstr SqlQuote(const oleaut::Variant& value) noexcept {
+  return Quote(value, false);
+}
 
 oleaut::Bstr SqlQuoteKeepBreaks(const oleaut::Variant& value) noexcept {
   return Quote(value, true);

@@ -197,7 +197,7 @@ Variant Dispatch::Invoke(DispId id, InvokeKind kind, std::span<Variant> args) {
 
   const InvokeArgs invoke_args(std::span<Variant* const>(slots.data(), params.size()), table_,
                                member);
-  Variant result = table_.HandlerAt(index)(*this, invoke_args);
+  Variant result = CallMember(table_.HandlerAt(index), invoke_args);
 
   for (std::size_t i = 0; i < params.size() && i < given; ++i) {
     if (params[i].by_ref && slots[i] == &converted[i] && !args[i].IsMissing()) {

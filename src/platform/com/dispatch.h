@@ -170,6 +170,12 @@ class Dispatch : public Unknown {
  protected:
   explicit Dispatch(const DispatchTable& table) noexcept : table_(table) {}
 
+  // Runs one member's handler once its arguments are ready. A class overrides it to frame every
+  // late-bound call (the component opens its per-call transaction here).
+  virtual oleaut::Variant CallMember(Handler handler, const InvokeArgs& args) {
+    return handler(*this, args);
+  }
+
  private:
   const DispatchTable& table_;
 };

@@ -1,0 +1,27 @@
+#include "frame/component_object.h"
+
+#include "platform/tavglobal/globals.h"
+
+namespace frame {
+
+ComponentObject::ComponentObject(const com::DispatchTable& table,
+                                 tavglobal::TransactionIntent intent)
+    : Dispatch(table),
+      context_(tavglobal::Globals::Current().GetCurrentContext()),
+      intent_(intent) {}
+
+ComponentObject::~ComponentObject() = default;
+
+oleaut::Variant ComponentObject::CallMember(com::Handler handler, const com::InvokeArgs& args) {
+  tavglobal::CallScope call(intent_);
+  oleaut::Variant result = handler(*this, args);
+  call.Finish();
+  return result;
+}
+
+void ComponentObject::BindContext(const oleaut::Bstr& sDsn) {
+  context_ = tavglobal::Globals::Current().GetCurrentContext();
+  context_->BindDsn(sDsn);
+}
+
+}  // namespace frame
