@@ -48,7 +48,7 @@ void BuildAt(const std::filesystem::path& path, bool with_demo_data, bool replac
   RemoveDatabaseFiles(building);
   try {
     auto connection = com::Make<ado::Connection>();
-    connection->Open(SqliteConnectionString(building));
+    connection->Open(SqliteConnectionString(building) + u";Mode=ReadWriteCreate");
     connection->BeginTrans();
     RunScript(*connection, SchemaScript());
     if (with_demo_data) RunScript(*connection, DemoDataScript());

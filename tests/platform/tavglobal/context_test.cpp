@@ -1,0 +1,194 @@
+// The data-access context: resolving data-source names, user identity, per-call transactions,
+// per-thread contexts, and concurrent writers on one database file.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/ado/connection.h"
+#include "platform/ado/recordset.h"
+#include "platform/oleaut/com_error.h"
+#include "platform/oleaut/convert.h"
+#include "platform/oleaut/text.h"
+#include "platform/tavglobal/database_files.h"
+#include "platform/tavglobal/globals.h"
+#include "temp_dir.h"
+
+namespace tavglobal {
+namespace {
+
+using oleaut::ComError;
+using oleaut::FromUtf8;
+
+class ContextTest : public testing::Test {
+ protected:
+  ContextTest()
+      : catalog_env_("TAV_CATALOG", (dir_ / "catalog.toml").string()),
+        data_env_("TAV_DATA_DIR", (dir_ / "data").string()) {
+    // Each test names its source afresh: a thread keeps its connections for its whole life.
+    WriteCatalog("[sources." + dsn_ + "]\nconnection = \"" + ConnectionFor("books.db") +
+                 "\"\nuser_id = 7\nuser_name = \"王芳\"\nlanguage = \"EN\"\n");
+    CreateDatabase(dir_ / "books.db", /*with_demo_data=*/false);
+    Run(u"CREATE TABLE t_Log (FID int NOT NULL, FText nvarchar(50) NULL)");
+  }
+
+  std::string ConnectionFor(const std::string& file) const {
+    return "Provider=SQLite;Data Source=" + (dir_ / file).string();
+  }
+  void WriteCatalog(const std::string& text) const {
+    std::ofstream(dir_ / "catalog.toml") << text;
+  }
+  static com::Ptr<DataContext> Context() { return Globals::Current().GetCurrentContext(); }
+  com::Ptr<ado::Recordset> Run(std::u16string_view sql) const {
+    auto context = Context();
+    context->BindDsn(FromUtf8(dsn_));
+    return context->GetConnection()->Execute(sql);
+  }
+  std::int32_t LogRows() const {
+    auto rs = Run(u"SELECT count(*) FROM t_Log");
+    return oleaut::ToLong(rs->Fields()->Item(oleaut::Variant(0))->Value());
+  }
+
+  tavtest::TempDir dir_;
+  std::string dsn_ = "books_" + dir_.Path().filename().string().substr(8);
+  tavtest::ScopedEnv catalog_env_;
+  tavtest::ScopedEnv data_env_;
+};
+
+TEST_F(ContextTest, CatalogEntryGivesConnectionAndIdentity) {
+  auto context = Context();
+  context->BindDsn(oleaut::UCase(FromUtf8(dsn_)));  // names are compared without regard to case
+  auto user = context->GetUserInfo();
+  EXPECT_EQ(user->UserID(), 7);
+  EXPECT_EQ(user->UserName(), u"王芳");
+  EXPECT_EQ(user->Language(), u"EN");
+}
+
+TEST_F(ContextTest, EnvironmentOverridesIdentity) {
+  tavtest::ScopedEnv id("TAV_USER_ID", "12");
+  tavtest::ScopedEnv name("TAV_USER_NAME", "Li Lei");
+  auto context = Context();
+  context->BindDsn(FromUtf8(ConnectionFor("books.db")));  // used as a connection string
+  EXPECT_EQ(context->GetUserInfo()->UserID(), 12);
+  EXPECT_EQ(context->GetUserInfo()->UserName(), u"Li Lei");
+  EXPECT_EQ(context->GetUserInfo()->Language(), u"CHS");
+}
+
+TEST_F(ContextTest, BadSourcesRaiseNamingTheSourceAndCause) {
+  std::ofstream(dir_ / "junk.db") << std::string(4096, 'x');
+  WriteCatalog("[sources.junk]\nconnection = \"" + ConnectionFor("junk.db") + "\"\n");
+  struct Case {
+    std::u16string dsn;
+    std::u16string expected;
+  };
+  for (const Case& c : {Case{u"nowhere", u"no such data source"},
+                        Case{u"junk", u"junk"}}) {
+    try {
+      Context()->BindDsn(c.dsn);
+      Context()->GetConnection()->Execute(u"SELECT 1");
+      ADD_FAILURE() << "no error for " << oleaut::ToUtf8(c.dsn);
+    } catch (const ComError& e) {
+      EXPECT_NE(e.Description().find(c.dsn), std::u16string::npos) << e.what();
+      EXPECT_NE(e.Description().find(c.expected), std::u16string::npos) << e.what();
+    }
+  }
+  WriteCatalog("[sources.broken\nconnection = 1");
+  try {
+    Context()->BindDsn(u"other");
+    ADD_FAILURE() << "a malformed catalog was accepted";
+  } catch (const ComError& e) {
+    EXPECT_NE(e.Description().find(u"catalog.toml"), std::u16string::npos) << e.what();
+    EXPECT_NE(e.Description().find(u"line 1"), std::u16string::npos) << e.what();
+  }
+}
+
+TEST_F(ContextTest, DemoResolvesToASeededDatabase) {
+  auto context = Context();
+  context->BindDsn(u"demo");
+  auto rs = context->GetConnection()->Execute(
+      u"SELECT count(*) FROM t_SystemProfile WHERE FCategory='IC'");
+  EXPECT_GT(oleaut::ToLong(rs->Fields()->Item(oleaut::Variant(0))->Value()), 0);
+  EXPECT_TRUE(std::filesystem::exists(dir_ / "data" / "demo.db"));
+}
+
+TEST_F(ContextTest, OutermostCallCommitsOrRollsBackByVoteAndOutcome) {
+  {  // no vote: commit
+    CallScope call;
+    Run(u"INSERT INTO t_Log VALUES (1, N'a')");
+    call.Finish();
+  }
+  {  // last vote MarkFailed: roll back, even though the call returned
+    CallScope call;
+    Run(u"INSERT INTO t_Log VALUES (2, N'b')");
+    Context()->MarkComplete();
+    Context()->MarkFailed();
+    call.Finish();
+  }
+  try {  // an exception leaves the call: roll back the write made before it
+    CallScope call;
+    Run(u"INSERT INTO t_Log VALUES (3, N'c')");
+    Run(u"SELECT * FROM t_NoSuchTable");
+    call.Finish();
+  } catch (const ComError&) {
+  }
+  {  // a nested call joins the outer one; its own end commits nothing yet
+    CallScope outer;
+    {
+      CallScope inner;
+      Run(u"INSERT INTO t_Log VALUES (4, N'd')");
+      inner.Finish();
+    }
+    Context()->MarkFailed();
+    outer.Finish();
+  }
+  EXPECT_EQ(LogRows(), 1);
+}
+
+TEST_F(ContextTest, EachThreadHasItsOwnContextAndTemporaryTables) {
+  Run(u"CREATE TABLE #tmpsort (FID int)");
+  com::Ptr<DataContext> other_context;
+  bool other_sees_table = true;
+  std::thread([&, this] {
+    other_context = Context();
+    Run(u"CREATE TABLE #tmpsort (FID int)");  // its own session: no clash
+    Run(u"INSERT INTO #tmpsort VALUES (1)");
+    other_sees_table = oleaut::ToLong(Run(u"SELECT count(*) FROM #tmpsort")
+                                          ->Fields()
+                                          ->Item(oleaut::Variant(0))
+                                          ->Value()) == 1;
+  }).join();
+  EXPECT_NE(other_context, Context());
+  EXPECT_TRUE(other_sees_table);
+  auto rs = Run(u"SELECT count(*) FROM #tmpsort");
+  EXPECT_EQ(oleaut::ToLong(rs->Fields()->Item(oleaut::Variant(0))->Value()), 0);
+}
+
+TEST_F(ContextTest, ConcurrentWritersWaitAndLoseNothing) {
+  constexpr int kThreads = 4;
+  constexpr int kCalls = 200;
+  std::vector<std::string> failures(kThreads);
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([this, t, &failures] {
+      try {
+        for (int i = 0; i < kCalls; ++i) {
+          CallScope call(TransactionIntent::Write);
+          Run(u"INSERT INTO t_Log VALUES (" + FromUtf8(std::to_string(t * kCalls + i)) +
+              u", N'x')");
+          Context()->MarkComplete();
+          call.Finish();
+        }
+      } catch (const std::exception& e) {
+        failures[t] = e.what();
+      }
+    });
+  }
+  for (auto& thread : threads) thread.join();
+  for (const auto& failure : failures) EXPECT_EQ(failure, "");
+  EXPECT_EQ(LogRows(), kThreads * kCalls);
+}
+
+}  // namespace
+}  // namespace tavglobal
