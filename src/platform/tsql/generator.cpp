@@ -363,12 +363,18 @@ class Generator {
     out_ += "DELETE FROM ";
     AppendTable(truncate.table);
     Finish(s, nodes);
-    // TRUNCATE starts the identity again from its seed.
+    // TRUNCATE starts the identity again from its seed; SQLite keeps the sequence table only
+    // once a table of the schema has an AUTOINCREMENT key.
+    const std::string schema = truncate.table.IsTemp() ? "temp" : "main";
+    auto node = std::make_unique<IfNode>();
+    node->condition = Begin(StatementKind::kQuery);
+    node->condition.sql =
+        "SELECT EXISTS (SELECT 1 FROM " + schema + ".sqlite_master WHERE name = 'sqlite_sequence')";
     SqlStatement reset = Begin(StatementKind::kCommand);
-    out_ += truncate.table.IsTemp() ? "DELETE FROM temp.sqlite_sequence WHERE name = "
-                                    : "DELETE FROM main.sqlite_sequence WHERE name = ";
+    out_ += "DELETE FROM " + schema + ".sqlite_sequence WHERE name = ";
     AppendStringLiteral(out_, TableName(truncate.table));
-    Finish(reset, nodes);
+    Finish(reset, node->then_nodes);
+    nodes.push_back(Node{std::move(node)});
   }
 
   void Generate(const IfStmt& branch, std::vector<Node>& nodes) {
@@ -512,17 +518,7 @@ class Generator {
         out_ += " AS \"\"";
       }
     }
-    if (!core.from.empty()) {
-      out_ += " FROM ";
-      for (std::size_t i = 0; i < core.from.size(); ++i) {
-        if (i > 0) out_ += ", ";
-        GenTableRef(*core.from[i]);
-      }
-    }
-    if (core.where) {
-      out_ += " WHERE ";
-      Gen(*core.where);
-    }
+    GenFromWhere(core);
     if (!core.group_by.empty()) {
       out_ += " GROUP BY ";
       for (std::size_t i = 0; i < core.group_by.size(); ++i) {
@@ -535,6 +531,56 @@ class Generator {
       out_ += " HAVING ";
       Gen(*core.having);
     }
+  }
+
+  void GenFromWhere(const SelectCore& core) {
+    if (!core.from.empty()) {
+      out_ += " FROM ";
+      for (std::size_t i = 0; i < core.from.size(); ++i) {
+        if (i > 0) out_ += ", ";
+        GenTableRef(*core.from[i]);
+      }
+    }
+    if (core.where) {
+      out_ += " WHERE ";
+      Gen(*core.where);
+    }
+  }
+
+  static bool IsAggregate(const Expr& expr) {
+    if (expr.kind != ExprKind::kFunction) return false;
+    const std::u16string name = Lower(expr.text);
+    return name == u"count" || name == u"sum" || name == u"avg" || name == u"min" || name == u"max";
+  }
+
+  static bool ContainsAggregate(const Expr& expr) {
+    if (IsAggregate(expr)) return true;
+    return std::any_of(expr.args.begin(), expr.args.end(),
+                       [](const ExprPtr& arg) { return arg && ContainsAggregate(*arg); });
+  }
+
+  // A subquery used as a value must yield at most one row; SQL Server raises when it yields
+  // more, where SQLite would take the first. A plain subquery is counted as it is read.
+  void GenScalarSubquery(const Select& select) {
+    const SelectCore& core = select.cores.front();
+    const bool plain = select.cores.size() == 1 && select.order_by.empty() && !core.top &&
+                       !core.distinct && core.group_by.empty() && !core.having &&
+                       !core.from.empty() && core.items.size() == 1 && !core.items[0].star &&
+                       !ContainsAggregate(*core.items[0].expr);
+    if (!plain) {
+      out_ += '(';
+      GenSelect(select);
+      out_ += ')';
+      return;
+    }
+    out_ +=
+        "(SELECT CASE WHEN count(*) > 1 THEN tsql_raise('Subquery returned more than 1 value. "
+        "This is not permitted when the subquery follows =, !=, <, <= , >, >= or when the "
+        "subquery is used as an expression.') ELSE min(\"v\") END FROM (SELECT ";
+    Gen(*core.items[0].expr);
+    out_ += " AS \"v\"";
+    GenFromWhere(core);
+    out_ += " LIMIT 2))";
   }
 
   void GenTableRef(const TableRef& ref) {
@@ -630,9 +676,7 @@ class Generator {
         GenConvert(expr);
         return;
       case ExprKind::kSubquery:
-        out_ += '(';
-        GenSelect(*expr.select);
-        out_ += ')';
+        GenScalarSubquery(*expr.select);
         return;
       case ExprKind::kExists:
         out_ += "(EXISTS (";

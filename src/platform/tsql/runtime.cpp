@@ -349,6 +349,12 @@ void Ceiling(sqlite3_context* context, int, sqlite3_value** argv) {
   FloorCeiling(context, argv, false);
 }
 
+// A statement's own error, with SQL Server's message.
+void Raise(sqlite3_context* context, int, sqlite3_value** argv) {
+  const auto* message = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
+  sqlite3_result_error(context, message ? message : "error", -1);
+}
+
 // ---- session ----
 void Identity(sqlite3_context* context, int, sqlite3_value**) {
   const auto* state = static_cast<const SessionState*>(sqlite3_user_data(context));
@@ -398,6 +404,7 @@ void InstallSqliteRuntime(sqlite3* db, SessionState* state) {
       {"tsql_floor", 1, Floor, kPure},
       {"tsql_ceiling", 1, Ceiling, kPure},
       {"tsql_getdate", 0, GetDate, kVolatile},
+      {"tsql_raise", 1, Raise, kVolatile},
   };
   const auto check = [db](int rc, const char* what) {
     if (rc == SQLITE_OK) return;
