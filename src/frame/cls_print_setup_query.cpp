@@ -36,10 +36,6 @@ com::Ptr<ado::Connection> clsPrintSetupQuery::BindToDsn(const Bstr& sDsn) {
   return context_->GetConnection();
 }
 
-DictionaryRef clsPrintSetupQuery::GetCurrNote(const Bstr& /*sDsn*/, std::int32_t /*fClssTypeId*/) {
-  oleaut::RaiseNotImplemented(u"clsPrintSetupQuery.GetCurrNote");
-}
-
 void clsPrintSetupQuery::CopyManagerNoteInfo(Variant& /*cn*/, std::int32_t /*classTypeId*/,
                                              std::int32_t /*UserID*/, const Bstr& /*UserName*/) {
   oleaut::RaiseNotImplemented(u"clsPrintSetupQuery.CopyManagerNoteInfo");
@@ -47,17 +43,6 @@ void clsPrintSetupQuery::CopyManagerNoteInfo(Variant& /*cn*/, std::int32_t /*cla
 
 DictionaryRef clsPrintSetupQuery::GetNoteInfo(const Bstr& /*sDsn*/, std::int32_t /*classTypeId*/) {
   oleaut::RaiseNotImplemented(u"clsPrintSetupQuery.GetNoteInfo");
-}
-
-DictionaryRef clsPrintSetupQuery::GetNotePrintData(const Bstr& /*sDsn*/,
-                                                   std::int32_t /*fClassTypeId*/,
-                                                   const Bstr& /*FSubType*/) {
-  oleaut::RaiseNotImplemented(u"clsPrintSetupQuery.GetNotePrintData");
-}
-
-DictionaryRef clsPrintSetupQuery::GetPageAndPrintSet(const Bstr& /*sDsn*/,
-                                                     std::int32_t /*fClassTypeId*/) {
-  oleaut::RaiseNotImplemented(u"clsPrintSetupQuery.GetPageAndPrintSet");
 }
 
 Variant clsPrintSetupQuery::GetPictureData(const Bstr& /*sDsn*/,
@@ -72,11 +57,6 @@ void clsPrintSetupQuery::CopyRptManagerNoteInfo(Variant& /*cn*/, std::int32_t /*
 
 DictionaryRef clsPrintSetupQuery::GetRptNoteInfo(const Bstr& /*sDsn*/, std::int32_t /*rptId*/) {
   oleaut::RaiseNotImplemented(u"clsPrintSetupQuery.GetRptNoteInfo");
-}
-
-DictionaryRef clsPrintSetupQuery::GetRptNotePrintData(const Bstr& /*sDsn*/, std::int32_t /*rptId*/,
-                                                      const Bstr& /*FSubType*/) {
-  oleaut::RaiseNotImplemented(u"clsPrintSetupQuery.GetRptNotePrintData");
 }
 
 }  // namespace frame

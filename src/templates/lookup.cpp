@@ -1,0 +1,281 @@
+// The template lookups that serve printing: which template body a user prints a bill type or a
+// report with (falling back to the administrator's choice and then to anyone's), the user's page
+// settings, and the user's own assignment rows with the bill-type settings and the switch.
+#include <string_view>
+#include <vector>
+
+#include "frame/cls_print_setup_query.h"
+#include "frame/error_styles.h"
+#include "frame/sql_quote.h"
+#include "platform/oleaut/com_error.h"
+#include "platform/oleaut/convert.h"
+#include "platform/vdl/list.h"
+#include "templates/store_support.h"
+
+namespace frame {
+
+using oleaut::Bstr;
+using oleaut::Variant;
+using templates::CurrentUserId;
+using templates::Num;
+using templates::Sql;
+
+namespace {
+
+using DictionaryRef = com::Ptr<vdl::Dictionary>;
+
+// The literal pieces of one flavour's page-text lookup and the columns of its result key.
+struct PrintTables {
+  std::u16string_view page_select;  // up to the type id
+  std::u16string_view page_filter;  // between the type id and " and FPreparerId="
+  std::u16string_view type_column;
+  std::u16string_view link_column;
+};
+
+constexpr PrintTables kBillPrint{u"Select FData from T_ExcelPrintExport where fbilltype=",
+                                 u" and fbillid=0 ", u"FBillType", u"FBillId"};
+constexpr PrintTables kReportPrint{u"Select FData from T_RptExcelPrintExport where FRptId=",
+                                   u" and FNoteId=0 ", u"FRptId", u"FNoteId"};
+
+constexpr std::u16string_view kBillJoin1 =
+    u"Select c.FData as FBlob,i.* From T_ExcelPrintExport i inner Join T_ExcelPrintExportNote c "
+    u" On i.FbillId=c.FId ";
+constexpr std::u16string_view kBillJoin2 =
+    u"Select c.FData as FBlob,i.* From T_ExcelPrintExport i inner Join T_ExcelPrintExportNote c "
+    u" On i.FbillId=c.FId  ";
+constexpr std::u16string_view kReportJoin1 =
+    u"Select c.FData as FBlob,i.* From T_RptExcelPrintExport i inner Join "
+    u"T_RptExcelPrintExportNote c  On i.FNoteId=c.FId ";
+constexpr std::u16string_view kReportJoin2 =
+    u"Select c.FData as FBlob,i.* From T_RptExcelPrintExport i inner Join "
+    u"T_RptExcelPrintExportNote c  On i.FNoteId=c.FId  ";
+
+// Each step of a fallback chain builds its statement only when the steps before it found
+// nothing, since a step may need the user's id from the context.
+using ChainStep = Bstr (*)(tavglobal::DataContext& context, std::int32_t type, const Bstr& sub);
+
+std::vector<ChainStep> BillChain(const Bstr& FSubType) {
+  if (!FSubType.empty()) {
+    return {
+        [](tavglobal::DataContext& context, std::int32_t type, const Bstr& sub) {
+          return Sql({kBillJoin1, u" Where i.FBillType=", Num(type), u" And i.FBillTypeSub=",
+                      SqlQuote(sub), u" and i.FSel=1", u" and FPreparerId=",
+                      Num(CurrentUserId(context))});
+        },
+        [](tavglobal::DataContext& context, std::int32_t type, const Bstr&) {
+          return Sql({kBillJoin2, u" Where i.FBillType=", Num(type),
+                      u" And i.FBillTypeSub='' and i.FSel=1", u" and FPreparerId=",
+                      Num(CurrentUserId(context))});
+        },
+        [](tavglobal::DataContext&, std::int32_t type, const Bstr& sub) {
+          return Sql({kBillJoin2, u" Where i.FBillType=", Num(type), u" And i.FBillTypeSub=",
+                      SqlQuote(sub), u" and i.FSel=1", u" and FPreparerId=16394"});
+        },
+        [](tavglobal::DataContext&, std::int32_t type, const Bstr&) {
+          return Sql({kBillJoin2, u" Where i.FBillType=", Num(type),
+                      u" And i.FBillTypeSub='' and i.FSel=1", u" and FPreparerId=16394"});
+        },
+        [](tavglobal::DataContext&, std::int32_t type, const Bstr& sub) {
+          return Sql({kBillJoin2, u" Where i.FBillType=", Num(type), u" And i.FBillTypeSub=",
+                      SqlQuote(sub), u" and i.FSel=1"});
+        },
+    };
+  }
+  return {
+      [](tavglobal::DataContext& context, std::int32_t type, const Bstr&) {
+        return Sql({kBillJoin2, u" Where i.FBillType=", Num(type),
+                    u" And isnull(i.FBillTypeSub, '') = '' ", u" And i.FSel=1 and FPreparerId=",
+                    Num(CurrentUserId(context))});
+      },
+      [](tavglobal::DataContext&, std::int32_t type, const Bstr&) {
+        return Sql({kBillJoin2, u" Where i.FBillType=", Num(type),
+                    u" And i.FSel=1 and FPreparerId=16394"});
+      },
+  };
+}
+
+// Reports have no sub-type: a requested one only decides whether anyone's template is the last
+// resort.
+std::vector<ChainStep> ReportChain(const Bstr& FSubType) {
+  if (!FSubType.empty()) {
+    return {
+        [](tavglobal::DataContext& context, std::int32_t rpt, const Bstr&) {
+          return Sql({kReportJoin1, u" Where i.FRptId=", Num(rpt), u" And i.FSel=1",
+                      u" and FPreparerId=", Num(CurrentUserId(context))});
+        },
+        [](tavglobal::DataContext&, std::int32_t rpt, const Bstr&) {
+          return Sql({kReportJoin2, u" Where i.FRptId=", Num(rpt), u" And i.FSel=1",
+                      u" and FPreparerId=16394"});
+        },
+        [](tavglobal::DataContext&, std::int32_t rpt, const Bstr&) {
+          return Sql({kReportJoin2, u" Where i.FRptId=", Num(rpt), u" And i.FSel=1"});
+        },
+    };
+  }
+  return {
+      [](tavglobal::DataContext& context, std::int32_t rpt, const Bstr&) {
+        return Sql({kReportJoin2, u" Where i.FRptId=", Num(rpt), u" And i.FSel=1 and FPreparerId=",
+                    Num(CurrentUserId(context))});
+      },
+      [](tavglobal::DataContext&, std::int32_t rpt, const Bstr&) {
+        return Sql(
+            {kReportJoin2, u" Where i.FRptId=", Num(rpt), u" And i.FSel=1 and FPreparerId=16394"});
+      },
+  };
+}
+
+Bstr KeyPart(const Variant& id) {
+  return oleaut::Trim(Num(oleaut::ToLong(id)));
+}
+
+DictionaryRef FindPrintTemplate(tavglobal::DataContext& context, ado::Connection& connection,
+                                const PrintTables& tables, const std::vector<ChainStep>& chain,
+                                std::int32_t type, const Bstr& FSubType) {
+  com::Ptr<ado::Recordset> found;
+  for (const ChainStep step : chain) {
+    found = connection.Execute(step(context, type, FSubType), nullptr, ado::adOptionUnspecified);
+    if (!found->Eof()) break;
+  }
+
+  auto page = connection.Execute(Sql({tables.page_select, Num(type), tables.page_filter,
+                                      u" and FPreparerId=", Num(CurrentUserId(context))}),
+                                 nullptr, ado::adOptionUnspecified);
+  if (page->Eof()) {
+    page = connection.Execute(
+        Sql({tables.page_select, Num(type), tables.page_filter, u" and FPreparerId=16394"}),
+        nullptr, ado::adOptionUnspecified);
+  }
+
+  auto result = com::Make<vdl::Dictionary>();
+  if (found->Eof()) return result;
+  const Bstr page_text =
+      page->Eof() ? Bstr() : templates::TextOrEmpty(templates::FieldValue(*page, u"FData"));
+  auto entry = com::Make<vdl::List>();
+  entry->Add(page_text);
+  entry->Add(templates::FieldValue(*found, u"FBlob"));
+  result->Add(KeyPart(templates::FieldValue(*found, tables.type_column)) + u"|" +
+                  KeyPart(templates::FieldValue(*found, tables.link_column)),
+              entry);
+  return result;
+}
+
+// The bill-type settings text "key,value|key,value|": text after a second comma is dropped and
+// empty pieces are skipped.
+DictionaryRef ParseBillTypeSettings(const Bstr& text) {
+  auto settings = com::Make<vdl::Dictionary>();
+  std::size_t start = 0;
+  while (start <= text.size()) {
+    std::size_t end = text.find(u'|', start);
+    if (end == Bstr::npos) end = text.size();
+    const std::u16string_view piece = std::u16string_view(text).substr(start, end - start);
+    if (!piece.empty()) {
+      const std::size_t comma = piece.find(u',');
+      if (comma == std::u16string_view::npos) {
+        oleaut::RaiseVbError(oleaut::kSubscriptOutOfRange,
+                             u"the bill-type setting '" + Bstr(piece) +
+                                 u"' has no value: settings are key,value pairs joined by |");
+      }
+      const std::size_t second = piece.find(u',', comma + 1);
+      settings->SetItem(piece.substr(0, comma),
+                        Bstr(piece.substr(comma + 1, second == std::u16string_view::npos
+                                                         ? std::u16string_view::npos
+                                                         : second - comma - 1)));
+    }
+    start = end + 1;
+  }
+  return settings;
+}
+
+}  // namespace
+
+DictionaryRef clsPrintSetupQuery::GetNotePrintData(const Bstr& sDsn, std::int32_t fClassTypeId,
+                                                   const Bstr& FSubType) {
+  return TrapMarkFailedAndReraise(context_.Get(), [&] {
+    context_->MarkComplete();
+    BindToDsn(sDsn);
+    return FindPrintTemplate(*context_, *context_->GetConnection(), kBillPrint, BillChain(FSubType),
+                             fClassTypeId, FSubType);
+  });
+}
+
+DictionaryRef clsPrintSetupQuery::GetRptNotePrintData(const Bstr& sDsn, std::int32_t rptId,
+                                                      const Bstr& FSubType) {
+  return TrapMarkFailedAndReraise(context_.Get(), [&] {
+    context_->MarkComplete();
+    BindToDsn(sDsn);
+    return FindPrintTemplate(*context_, *context_->GetConnection(), kReportPrint,
+                             ReportChain(FSubType), rptId, FSubType);
+  });
+}
+
+DictionaryRef clsPrintSetupQuery::GetPageAndPrintSet(const Bstr& sDsn, std::int32_t fClassTypeId) {
+  return TrapMarkFailedAndReraise(context_.Get(), [&] {
+    context_->MarkComplete();
+    BindToDsn(sDsn);
+    const auto connection = context_->GetConnection();
+    const Bstr type = Num(fClassTypeId);
+    auto rows = connection->Execute(
+        Sql({u"Select FPrintSet From T_ExcelPrintExport Where FBillId=0 And FBillType=", type,
+             u" And FPreparerId=", Num(CurrentUserId(*context_))}),
+        nullptr, ado::adOptionUnspecified);
+    if (rows->Eof()) {
+      rows = connection->Execute(
+          Sql({u"Select FPrintSet From T_ExcelPrintExport Where FBillId=0 And FBillType=", type,
+               u" And FPreparerId=16394"}),
+          nullptr, ado::adOptionUnspecified);
+    }
+    auto result = com::Make<vdl::Dictionary>();
+    // The value, not the field: the caller reads the blob after the recordset is gone.
+    if (!rows->Eof()) result->SetItem(u"Set", rows->Fields()->Item(0)->Value());
+    rows->Close();
+    return result;
+  });
+}
+
+DictionaryRef clsPrintSetupQuery::GetCurrNote(const Bstr& sDsn, std::int32_t fClssTypeId) {
+  return TrapMarkFailedAndReraise(context_.Get(), [&] {
+    context_->MarkComplete();
+    BindToDsn(sDsn);
+    const auto connection = context_->GetConnection();
+    const Bstr type = Num(fClssTypeId);
+
+    auto result = com::Make<vdl::Dictionary>();
+    const auto own = connection->Execute(
+        Sql({u"Select * From T_ExcelPrintExport  Where FBillId>0 And FBillType=", type,
+             u" And FPreparerId=", Num(CurrentUserId(*context_))}),
+        nullptr, ado::adOptionUnspecified);
+    for (; !own->Eof(); own->MoveNext()) {
+      const std::int32_t bill_id = oleaut::ToLong(templates::FieldValue(*own, u"FBillId"));
+      const std::int32_t bill_type = oleaut::ToLong(templates::FieldValue(*own, u"FBillType"));
+      auto row = com::Make<vdl::List>();
+      row->Add(bill_id);
+      row->Add(bill_type);
+      // A row without a name lists as the empty name, as the template lists show it.
+      row->Add(templates::TextOrEmpty(templates::FieldValue(*own, u"fname")));
+      row->Add(templates::FieldValue(*own, u"fData"));
+      result->Add(oleaut::Trim(Num(bill_type)) + u"|" + oleaut::Trim(Num(bill_id)), row);
+    }
+
+    const auto save_by_user = connection->Execute(
+        u"SELECT FData From T_ExcelPrintExport Where FBillType=0 and FBillId =0 and "
+        u"FName='SaveByUser'",
+        nullptr, ado::adOptionUnspecified);
+    if (save_by_user->Eof()) {
+      result->SetItem(u"SaveByUser", std::int16_t{1});
+    } else {
+      result->SetItem(u"SaveByUser",
+                      oleaut::ToLong(templates::FieldValue(*save_by_user, u"FData")));
+    }
+
+    const auto settings_row = connection->Execute(
+        Sql({u"SELECT FData From T_ExcelPrintExport Where FBillType=", type, u" and FBillId =-1"}),
+        nullptr, ado::adOptionUnspecified);
+    DictionaryRef settings = settings_row->Eof() ? com::Make<vdl::Dictionary>()
+                                                 : ParseBillTypeSettings(templates::TextOrEmpty(
+                                                       settings_row->Fields()->Item(0)->Value()));
+    result->Add(u"BillTypeSet", settings);
+    return result;
+  });
+}
+
+}  // namespace frame

@@ -1,0 +1,71 @@
+#include "templates/store_support.h"
+
+#include <string>
+
+#include "platform/ado/recordset.h"
+#include "platform/oleaut/convert.h"
+#include "platform/vdl/utility.h"
+
+namespace templates {
+
+std::int16_t CurrentUserId(tavglobal::DataContext& context) {
+  return context.GetUserInfo()->UserID();
+}
+
+oleaut::Bstr CurrentUserName(tavglobal::DataContext& context) {
+  return context.GetUserInfo()->UserName();
+}
+
+oleaut::Bstr Num(std::int64_t number) {
+  const std::string digits = std::to_string(number);
+  return oleaut::Bstr(digits.begin(), digits.end());
+}
+
+oleaut::Bstr Sql(std::initializer_list<std::u16string_view> pieces) {
+  std::size_t length = 0;
+  for (const auto piece : pieces)
+    length += piece.size();
+  oleaut::Bstr text;
+  text.reserve(length);
+  for (const auto piece : pieces)
+    text.append(piece);
+  return text;
+}
+
+com::Ptr<ado::Command> TextCommand(const com::Ptr<ado::Connection>& connection,
+                                   std::u16string_view text) {
+  auto command = com::Make<ado::Command>();
+  command->SetActiveConnection(connection);
+  command->SetCommandType(ado::adCmdText);
+  command->SetCommandText(text);
+  return command;
+}
+
+void AppendParameter(ado::Command& command, std::int32_t type, std::int32_t size,
+                     const oleaut::Variant& value) {
+  command.Parameters()->Append(command.CreateParameter({}, type, ado::adParamInput, size, value));
+}
+
+void ExecuteOnce(ado::Command& command) {
+  command.Execute();
+  command.SetActiveConnection({});
+}
+
+oleaut::Variant LastIdentity(ado::Connection& connection) {
+  const auto identity = connection.Execute(u"select @@IDENTITY");
+  return identity->Fields()->Item(0)->Value();
+}
+
+oleaut::Bstr TextOrEmpty(const oleaut::Variant& value) {
+  return oleaut::ToString(vdl::Utility::Current().ValueOrDefault(value, oleaut::Bstr()));
+}
+
+std::int32_t LeadingLong(std::u16string_view text) {
+  return oleaut::ToLong(oleaut::Val(text));
+}
+
+oleaut::Variant FieldValue(const ado::Recordset& recordset, std::u16string_view name) {
+  return recordset.Fields()->Item(name)->Value();
+}
+
+}  // namespace templates

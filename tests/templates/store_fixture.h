@@ -1,0 +1,77 @@
+// A template store on a fresh database for each test: three users who reach it through their own
+// data-source names (the administrator, 张伟 and 李娜), rows seeded directly, the tables read back
+// directly, and the store's classes called late-bound as a client calls them.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "frame/cls_print_setup_query.h"
+#include "frame/cls_print_setup_update.h"
+#include "platform/ado/connection.h"
+#include "platform/oleaut/variant.h"
+#include "platform/vdl/dictionary.h"
+#include "platform/vdl/list.h"
+#include "temp_dir.h"
+
+namespace templates_test {
+
+using oleaut::Bstr;
+using oleaut::Variant;
+
+inline constexpr std::int16_t kAdmin = 16394;
+inline constexpr std::int16_t kZhang = 16395;
+inline constexpr std::int16_t kLi = 16396;
+inline constexpr char16_t kZhangName[] = u"张伟";
+
+using Row = std::vector<Variant>;
+
+class StoreTest : public testing::Test {
+ protected:
+  StoreTest();
+
+  // The data-source name through which `user` (kAdmin, kZhang or kLi) reaches this test's
+  // database.
+  Bstr Dsn(std::int16_t user) const;
+
+  // Runs statements on the database outside the component (autocommit).
+  void Exec(std::u16string_view sql) const;
+  std::vector<Row> Rows(std::u16string_view sql) const;
+  std::int32_t Count(std::u16string_view sql) const;
+
+  // Seeding. Returns the new body's FId.
+  std::int32_t AddBillBody(std::u16string_view name, std::int32_t type, std::u16string_view creator,
+                           const oleaut::ByteArray& blob) const;
+  std::int32_t AddReportBody(std::u16string_view name, std::int32_t rpt,
+                             std::u16string_view creator, const oleaut::ByteArray& blob) const;
+  // An assignment (or settings) row; `sub` absent stores Null.
+  void AddBillRow(std::int32_t type, std::int32_t bill_id, std::int16_t user,
+                  std::u16string_view name, std::optional<std::u16string> sub, int sel,
+                  std::optional<std::u16string> data = u"") const;
+  void AddReportRow(std::int32_t rpt, std::int32_t note_id, std::int16_t user,
+                    std::u16string_view name, int sel,
+                    std::optional<std::u16string> data = u"") const;
+
+  // Every row of the four tables, for checking that a failed call changed nothing.
+  std::vector<Row> Snapshot() const;
+
+  com::Ptr<frame::clsPrintSetupQuery> query_ = com::Make<frame::clsPrintSetupQuery>();
+  com::Ptr<frame::clsPrintSetupUpdate> update_ = com::Make<frame::clsPrintSetupUpdate>();
+
+ private:
+  tavtest::TempDir dir_;
+  tavtest::ScopedEnv catalog_env_;
+  std::string suffix_;
+  com::Ptr<ado::Connection> raw_;
+};
+
+// Result helpers.
+com::Ptr<vdl::Dictionary> AsDict(const Variant& value);
+com::Ptr<vdl::List> AsList(const Variant& value);
+oleaut::ByteArray Bytes(std::string_view text);
+
+}  // namespace templates_test
