@@ -1,0 +1,118 @@
+#include "commands.h"
+
+#include "json_values.h"
+#include "platform/com/activation.h"
+#include "platform/com/dispatch.h"
+#include "platform/com/hresult.h"
+#include "platform/com/registry.h"
+#include "platform/oleaut/com_error.h"
+#include "server_locator.h"
+#include "typelib/library.h"
+#include "typelib_printer.h"
+
+namespace tavprint {
+
+namespace {
+
+using oleaut::Bstr;
+using oleaut::ComError;
+using oleaut::Variant;
+
+constexpr std::u16string_view kSource = u"tavprint";
+
+[[noreturn]] void Raise(com::HRESULT hr, const std::string& description) {
+  throw ComError(hr, Bstr(kSource), oleaut::FromUtf8(description));
+}
+
+// The object behind `progid`. The component's own classes are registered from the library
+// beside tavprint when they are not registered yet, so that a fresh build just works.
+com::Ptr<com::Unknown> Activate(const Bstr& progid) {
+  try {
+    return com::CreateByProgID(progid);
+  } catch (const ComError& error) {
+    if (error.Number() != com::REGDB_E_CLASSNOTREG || typelib::FindClass(progid) == nullptr) {
+      throw;
+    }
+    const std::optional<std::filesystem::path> library = FindServerLibrary();
+    if (!library) {
+      throw ComError(error.Number(), error.Source(),
+                     error.Description() +
+                         u"; no libTAVMPrintExport.so was found beside tavprint to register");
+    }
+    com::RegisterServer(*library);
+    return com::CreateByProgID(progid);
+  }
+}
+
+}  // namespace
+
+std::filesystem::path ServerLibrary(const std::optional<std::filesystem::path>& given) {
+  if (given) return std::filesystem::absolute(*given);
+  if (std::optional<std::filesystem::path> found = FindServerLibrary()) return *found;
+  Raise(com::CO_E_DLLNOTFOUND,
+        "No libTAVMPrintExport.so beside tavprint (in ../lib); give one with --library");
+}
+
+void RunRegister(const std::filesystem::path& library, std::ostream& out) {
+  com::RegisterServer(library);
+  out << "Registered " << library.string() << " in " << com::Registry::DefaultFile().string()
+      << '\n';
+}
+
+void RunUnregister(const std::filesystem::path& library, std::ostream& out) {
+  com::UnregisterServer(library);
+  out << "Unregistered " << library.string() << " from " << com::Registry::DefaultFile().string()
+      << '\n';
+}
+
+void RunTypelib(std::ostream& out) {
+  PrintTypeLibrary(typelib::kLibrary, out);
+}
+
+void RunCall(const std::string& target, const std::vector<std::string>& args, std::ostream& out) {
+  const std::size_t dot = target.rfind('.');
+  if (dot == std::string::npos || dot == 0 || dot + 1 == target.size()) {
+    Raise(com::DISP_E_UNKNOWNNAME,
+          "'" + target + "' is not Class.Member (for example clsGetData.TransMode)");
+  }
+  const Bstr class_name = oleaut::FromUtf8(target.substr(0, dot));
+  const Bstr member_name = oleaut::FromUtf8(target.substr(dot + 1));
+  const com::ClassInfo* info = typelib::FindClass(class_name);
+  const Bstr progid = info != nullptr ? typelib::ProgIdOf(*info) : class_name;
+
+  const com::Ptr<com::Dispatch> object = com::As<com::Dispatch>(Activate(progid));
+  if (!object) {
+    Raise(com::E_NOINTERFACE, oleaut::ToUtf8(progid) + " cannot be called by name");
+  }
+  const com::DispId id = object->GetIDsOfNames(member_name);
+  const com::MemberInfo& member = object->Member(id);
+
+  std::vector<Variant> values;
+  values.reserve(args.size());
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const com::ParamInfo* param = i < member.params.size() ? &member.params[i] : nullptr;
+    values.push_back(ParseArgument(args[i], i + 1, param));
+  }
+  const Variant result =
+      object->Invoke(id, com::InvokeKind::Method | com::InvokeKind::PropertyGet, values);
+
+  const ResultPrinter printer;
+  Json json = printer.Print(result);
+  // By-reference parameters are results too: show what the member left in them.
+  bool by_ref = false;
+  for (const com::ParamInfo& param : member.params)
+    by_ref = by_ref || param.by_ref;
+  if (by_ref) {
+    Json all = Json::object();
+    all["result"] = std::move(json);
+    for (std::size_t i = 0; i < member.params.size() && i < values.size(); ++i) {
+      if (member.params[i].by_ref) {
+        all[oleaut::ToUtf8(member.params[i].name)] = printer.Print(values[i]);
+      }
+    }
+    json = std::move(all);
+  }
+  out << json.dump(2, ' ', false, Json::error_handler_t::replace) << '\n';
+}
+
+}  // namespace tavprint

@@ -1,0 +1,22 @@
+// The tavprint commands, apart from their command-line parsing.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace tavprint {
+
+// The server library to (un)register: the one given, else the one beside tavprint.
+std::filesystem::path ServerLibrary(const std::optional<std::filesystem::path>& given);
+
+void RunRegister(const std::filesystem::path& library, std::ostream& out);
+void RunUnregister(const std::filesystem::path& library, std::ostream& out);
+void RunTypelib(std::ostream& out);
+// `target` is Class.Member (clsGetData.TransMode, or a full ProgID such as
+// TAVMPrintExport.clsGetData.TransMode or VDL.Reg.GetKeyValue); `args` are JSON values.
+void RunCall(const std::string& target, const std::vector<std::string>& args, std::ostream& out);
+
+}  // namespace tavprint
