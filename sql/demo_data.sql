@@ -11,7 +11,8 @@
 --   template bodies (identity order): 1, 2 bill type 1; 3, 4 bill type 21; 5 bill type 71,
 --          all the administrator's; 6 bill type 1 by 张伟; report bodies 1 (report 1001) and
 --          2 (report 1002).
--- Dates are written 'YYYY-MM-DD hh:mm:ss'.
+-- Dates are written 'YYYY-MM-DD hh:mm:ss.fff': the form the embedded database stores dates in,
+-- which SQL Server also reads under its us_english and Chinese date settings (not under dmy).
 
 -- System profile.
 INSERT INTO t_SystemProfile (FCategory,FKey,FValue,FDescription,FReadOnly) VALUES ('IC','IndustryVersion','0',N'行业版本 (1 为行业版)',1);
@@ -190,33 +191,33 @@ INSERT INTO GLNoteCitation (FNoteTypeID,FCitationName,FCitationName_CHT,FCitatio
 INSERT INTO GLNoteCitation (FNoteTypeID,FCitationName,FCitationName_CHT,FCitationName_EN,FIndex) VALUES (2,N'票据到期承兑',N'票據到期承兌','Note honoured at maturity',2);
 
 -- Print template bodies (ids 1 to 6 in this order) and report template bodies (ids 1, 2).
-INSERT INTO T_ExcelPrintExportNote (FName,FScreenId,FCreatorName,FModifierName,FNewBillType,FCreateDate,FModifyDate,FData) VALUES (N'外购入库单(标准格式)','1','Manager','Manager','1','2024-03-01 09:12:00','2024-03-01 09:12:00',0x5441565052543031A8F2FE1EBE9B2C88BBF7DC6A56613092BE6CBD064FD6B5C51BD232EB52F2233E);
-INSERT INTO T_ExcelPrintExportNote (FName,FScreenId,FCreatorName,FModifierName,FNewBillType,FCreateDate,FModifyDate,FData) VALUES (N'外购入库单(不含金额)','1','Manager','Manager','1','2024-03-01 09:20:00','2024-04-15 16:05:00',0x54415650525430314108311576C2744964151F0F2312304497F572FE22EB8E7C);
-INSERT INTO T_ExcelPrintExportNote (FName,FScreenId,FCreatorName,FModifierName,FNewBillType,FCreateDate,FModifyDate,FData) VALUES (N'销售出库单(标准格式)','21','Manager','Manager','21','2024-03-02 10:00:00','2024-03-02 10:00:00',0x5441565052543031E6CAA05D572B7289AE846869BB3E4B4205608AAD2586B480B8014FAF5172F376606B0FE212F5B8A8);
-INSERT INTO T_ExcelPrintExportNote (FName,FScreenId,FCreatorName,FModifierName,FNewBillType,FCreateDate,FModifyDate,FData) VALUES (N'销售出库单(红字)','21','Manager','Manager','21','2024-03-02 10:30:00','2024-03-02 10:30:00',0x5441565052543031B34472135DFDEAD546AF2AC3B33BB69D);
-INSERT INTO T_ExcelPrintExportNote (FName,FScreenId,FCreatorName,FModifierName,FNewBillType,FCreateDate,FModifyDate,FData) VALUES (N'采购订单(标准格式)','71','Manager','Manager','71','2024-03-05 14:45:00','2024-03-05 14:45:00',0x54415650525430317E8B1CF61BCFDE202825F412E50F00EF9B802980520DD3B5E9B73C9BFA099D01BEA618E46DEA23A779D06EF8044D72AC1E2C83630A36678F);
-INSERT INTO T_ExcelPrintExportNote (FName,FScreenId,FCreatorName,FModifierName,FNewBillType,FCreateDate,FModifyDate,FData) VALUES (N'外购入库单(张伟)','1',N'张伟',N'张伟','1','2024-05-20 11:11:00','2024-05-21 08:30:00',0x5441565052543031B2692E5E95399275);
-INSERT INTO T_RptExcelPrintExportNote (FName,FScreenId,FCreatorName,FModifierName,FNewRptId,FCreateDate,FModifyDate,FData) VALUES (N'库存台账(标准格式)','1001','Manager','Manager','1001','2024-03-10 09:00:00','2024-03-10 09:00:00',0x544156525054303105CD1D73B20C2BF89BFA3A8DED63AB0CC9D55590C6E18E1D);
-INSERT INTO T_RptExcelPrintExportNote (FName,FScreenId,FCreatorName,FModifierName,FNewRptId,FCreateDate,FModifyDate,FData) VALUES (N'销售明细表 (Sales Detail)','1002','Manager',NULL,'1002','2024-03-11 09:00:00','2024-03-11 09:00:00',0x5441565250543031E9246DF0D2EEF15DDF255F74FDCE4CF3A53704B0B41EA1FB9E017391F968CF2626AEDCE46CD6A1E9);
+INSERT INTO T_ExcelPrintExportNote (FName,FScreenId,FCreatorName,FModifierName,FNewBillType,FCreateDate,FModifyDate,FData) VALUES (N'外购入库单(标准格式)','1','Manager','Manager','1','2024-03-01 09:12:00.000','2024-03-01 09:12:00.000',0x5441565052543031A8F2FE1EBE9B2C88BBF7DC6A56613092BE6CBD064FD6B5C51BD232EB52F2233E);
+INSERT INTO T_ExcelPrintExportNote (FName,FScreenId,FCreatorName,FModifierName,FNewBillType,FCreateDate,FModifyDate,FData) VALUES (N'外购入库单(不含金额)','1','Manager','Manager','1','2024-03-01 09:20:00.000','2024-04-15 16:05:00.000',0x54415650525430314108311576C2744964151F0F2312304497F572FE22EB8E7C);
+INSERT INTO T_ExcelPrintExportNote (FName,FScreenId,FCreatorName,FModifierName,FNewBillType,FCreateDate,FModifyDate,FData) VALUES (N'销售出库单(标准格式)','21','Manager','Manager','21','2024-03-02 10:00:00.000','2024-03-02 10:00:00.000',0x5441565052543031E6CAA05D572B7289AE846869BB3E4B4205608AAD2586B480B8014FAF5172F376606B0FE212F5B8A8);
+INSERT INTO T_ExcelPrintExportNote (FName,FScreenId,FCreatorName,FModifierName,FNewBillType,FCreateDate,FModifyDate,FData) VALUES (N'销售出库单(红字)','21','Manager','Manager','21','2024-03-02 10:30:00.000','2024-03-02 10:30:00.000',0x5441565052543031B34472135DFDEAD546AF2AC3B33BB69D);
+INSERT INTO T_ExcelPrintExportNote (FName,FScreenId,FCreatorName,FModifierName,FNewBillType,FCreateDate,FModifyDate,FData) VALUES (N'采购订单(标准格式)','71','Manager','Manager','71','2024-03-05 14:45:00.000','2024-03-05 14:45:00.000',0x54415650525430317E8B1CF61BCFDE202825F412E50F00EF9B802980520DD3B5E9B73C9BFA099D01BEA618E46DEA23A779D06EF8044D72AC1E2C83630A36678F);
+INSERT INTO T_ExcelPrintExportNote (FName,FScreenId,FCreatorName,FModifierName,FNewBillType,FCreateDate,FModifyDate,FData) VALUES (N'外购入库单(张伟)','1',N'张伟',N'张伟','1','2024-05-20 11:11:00.000','2024-05-21 08:30:00.000',0x5441565052543031B2692E5E95399275);
+INSERT INTO T_RptExcelPrintExportNote (FName,FScreenId,FCreatorName,FModifierName,FNewRptId,FCreateDate,FModifyDate,FData) VALUES (N'库存台账(标准格式)','1001','Manager','Manager','1001','2024-03-10 09:00:00.000','2024-03-10 09:00:00.000',0x544156525054303105CD1D73B20C2BF89BFA3A8DED63AB0CC9D55590C6E18E1D);
+INSERT INTO T_RptExcelPrintExportNote (FName,FScreenId,FCreatorName,FModifierName,FNewRptId,FCreateDate,FModifyDate,FData) VALUES (N'销售明细表 (Sales Detail)','1002','Manager',NULL,'1002','2024-03-11 09:00:00.000','2024-03-11 09:00:00.000',0x5441565250543031E9246DF0D2EEF15DDF255F74FDCE4CF3A53704B0B41EA1FB9E017391F968CF2626AEDCE46CD6A1E9);
 
 -- Template assignments and settings. The administrator (16394) selects bodies 1 (bill type 1),
 -- 3 (bill type 21, no sub-type), 4 (bill type 21, sub-type RED) and 5 (bill type 71, whose
 -- sub-type is Null); 张伟 (16395) has his own body 6. Page-settings rows have FBillId 0; the
 -- bill-type settings row of bill type 1 has FBillId -1; the switch row is 'SaveByUser'.
-INSERT INTO T_ExcelPrintExport (FBillType,FBillId,FPreparerId,FDate,FName,FData,FPrintSet,FBillTypeSub,FSel) VALUES (0,0,16394,'2024-03-01 09:00:00','SaveByUser','1',NULL,NULL,0);
-INSERT INTO T_ExcelPrintExport (FBillType,FBillId,FPreparerId,FDate,FName,FData,FPrintSet,FBillTypeSub,FSel) VALUES (1,1,16394,'2024-03-01 09:12:00',N'外购入库单(标准格式)','',NULL,'',1);
-INSERT INTO T_ExcelPrintExport (FBillType,FBillId,FPreparerId,FDate,FName,FData,FPrintSet,FBillTypeSub,FSel) VALUES (1,2,16394,'2024-03-01 09:20:00',N'外购入库单(不含金额)','',NULL,'',0);
-INSERT INTO T_ExcelPrintExport (FBillType,FBillId,FPreparerId,FDate,FName,FData,FPrintSet,FBillTypeSub,FSel) VALUES (1,0,16394,'2024-03-01 09:25:00',N'存放页面设置信息','PaperSize=9,Orientation=1,TopMargin=10,LeftMargin=12,Copies=1',0x505345549CD7834B8B80B51502E6EA0E8C0CDF38BE4918B2,NULL,0);
-INSERT INTO T_ExcelPrintExport (FBillType,FBillId,FPreparerId,FDate,FName,FData,FPrintSet,FBillTypeSub,FSel) VALUES (1,-1,16394,'2024-03-01 09:30:00',N'单据类型设置','ShowPrintTimes,1|PrintZeroQty,0|',NULL,NULL,0);
-INSERT INTO T_ExcelPrintExport (FBillType,FBillId,FPreparerId,FDate,FName,FData,FPrintSet,FBillTypeSub,FSel) VALUES (21,3,16394,'2024-03-02 10:00:00',N'销售出库单(标准格式)','',NULL,'',1);
-INSERT INTO T_ExcelPrintExport (FBillType,FBillId,FPreparerId,FDate,FName,FData,FPrintSet,FBillTypeSub,FSel) VALUES (21,4,16394,'2024-03-02 10:30:00',N'销售出库单(红字)','',NULL,'RED',1);
-INSERT INTO T_ExcelPrintExport (FBillType,FBillId,FPreparerId,FDate,FName,FData,FPrintSet,FBillTypeSub,FSel) VALUES (21,0,16394,'2024-03-02 10:35:00',N'存放页面设置信息','PaperSize=9,Orientation=2,TopMargin=8,LeftMargin=8,Copies=2',0x50534554BAEC00746FAB9F33C9F5E7E9D5816879B66B84432D9656FBB6DBFA9C,NULL,0);
-INSERT INTO T_ExcelPrintExport (FBillType,FBillId,FPreparerId,FDate,FName,FData,FPrintSet,FBillTypeSub,FSel) VALUES (71,5,16394,'2024-03-05 14:45:00',N'采购订单(标准格式)','',NULL,NULL,1);
-INSERT INTO T_ExcelPrintExport (FBillType,FBillId,FPreparerId,FDate,FName,FData,FPrintSet,FBillTypeSub,FSel) VALUES (1,6,16395,'2024-05-20 11:11:00',N'外购入库单(张伟)','',NULL,'',1);
-INSERT INTO T_ExcelPrintExport (FBillType,FBillId,FPreparerId,FDate,FName,FData,FPrintSet,FBillTypeSub,FSel) VALUES (1,0,16395,'2024-05-20 11:15:00',N'存放页面设置信息','PaperSize=9,Orientation=1,TopMargin=15,LeftMargin=15,Copies=1',0x50534554C8793EAF1AC056A9519CC0A3,NULL,0);
-INSERT INTO T_RptExcelPrintExport (FRptId,FNoteId,FPreparerId,FDate,FName,FData,FPrintSet,FSel) VALUES (1001,1,16394,'2024-03-10 09:00:00',N'库存台账(标准格式)','',NULL,1);
-INSERT INTO T_RptExcelPrintExport (FRptId,FNoteId,FPreparerId,FDate,FName,FData,FPrintSet,FSel) VALUES (1001,0,16394,'2024-03-10 09:05:00',N'存放页面设置信息','PaperSize=9,Orientation=2',NULL,0);
-INSERT INTO T_RptExcelPrintExport (FRptId,FNoteId,FPreparerId,FDate,FName,FData,FPrintSet,FSel) VALUES (1002,2,16394,'2024-03-11 09:00:00',N'销售明细表 (Sales Detail)','',NULL,1);
+INSERT INTO T_ExcelPrintExport (FBillType,FBillId,FPreparerId,FDate,FName,FData,FPrintSet,FBillTypeSub,FSel) VALUES (0,0,16394,'2024-03-01 09:00:00.000','SaveByUser','1',NULL,NULL,0);
+INSERT INTO T_ExcelPrintExport (FBillType,FBillId,FPreparerId,FDate,FName,FData,FPrintSet,FBillTypeSub,FSel) VALUES (1,1,16394,'2024-03-01 09:12:00.000',N'外购入库单(标准格式)','',NULL,'',1);
+INSERT INTO T_ExcelPrintExport (FBillType,FBillId,FPreparerId,FDate,FName,FData,FPrintSet,FBillTypeSub,FSel) VALUES (1,2,16394,'2024-03-01 09:20:00.000',N'外购入库单(不含金额)','',NULL,'',0);
+INSERT INTO T_ExcelPrintExport (FBillType,FBillId,FPreparerId,FDate,FName,FData,FPrintSet,FBillTypeSub,FSel) VALUES (1,0,16394,'2024-03-01 09:25:00.000',N'存放页面设置信息','PaperSize=9,Orientation=1,TopMargin=10,LeftMargin=12,Copies=1',0x505345549CD7834B8B80B51502E6EA0E8C0CDF38BE4918B2,NULL,0);
+INSERT INTO T_ExcelPrintExport (FBillType,FBillId,FPreparerId,FDate,FName,FData,FPrintSet,FBillTypeSub,FSel) VALUES (1,-1,16394,'2024-03-01 09:30:00.000',N'单据类型设置','ShowPrintTimes,1|PrintZeroQty,0|',NULL,NULL,0);
+INSERT INTO T_ExcelPrintExport (FBillType,FBillId,FPreparerId,FDate,FName,FData,FPrintSet,FBillTypeSub,FSel) VALUES (21,3,16394,'2024-03-02 10:00:00.000',N'销售出库单(标准格式)','',NULL,'',1);
+INSERT INTO T_ExcelPrintExport (FBillType,FBillId,FPreparerId,FDate,FName,FData,FPrintSet,FBillTypeSub,FSel) VALUES (21,4,16394,'2024-03-02 10:30:00.000',N'销售出库单(红字)','',NULL,'RED',1);
+INSERT INTO T_ExcelPrintExport (FBillType,FBillId,FPreparerId,FDate,FName,FData,FPrintSet,FBillTypeSub,FSel) VALUES (21,0,16394,'2024-03-02 10:35:00.000',N'存放页面设置信息','PaperSize=9,Orientation=2,TopMargin=8,LeftMargin=8,Copies=2',0x50534554BAEC00746FAB9F33C9F5E7E9D5816879B66B84432D9656FBB6DBFA9C,NULL,0);
+INSERT INTO T_ExcelPrintExport (FBillType,FBillId,FPreparerId,FDate,FName,FData,FPrintSet,FBillTypeSub,FSel) VALUES (71,5,16394,'2024-03-05 14:45:00.000',N'采购订单(标准格式)','',NULL,NULL,1);
+INSERT INTO T_ExcelPrintExport (FBillType,FBillId,FPreparerId,FDate,FName,FData,FPrintSet,FBillTypeSub,FSel) VALUES (1,6,16395,'2024-05-20 11:11:00.000',N'外购入库单(张伟)','',NULL,'',1);
+INSERT INTO T_ExcelPrintExport (FBillType,FBillId,FPreparerId,FDate,FName,FData,FPrintSet,FBillTypeSub,FSel) VALUES (1,0,16395,'2024-05-20 11:15:00.000',N'存放页面设置信息','PaperSize=9,Orientation=1,TopMargin=15,LeftMargin=15,Copies=1',0x50534554C8793EAF1AC056A9519CC0A3,NULL,0);
+INSERT INTO T_RptExcelPrintExport (FRptId,FNoteId,FPreparerId,FDate,FName,FData,FPrintSet,FSel) VALUES (1001,1,16394,'2024-03-10 09:00:00.000',N'库存台账(标准格式)','',NULL,1);
+INSERT INTO T_RptExcelPrintExport (FRptId,FNoteId,FPreparerId,FDate,FName,FData,FPrintSet,FSel) VALUES (1001,0,16394,'2024-03-10 09:05:00.000',N'存放页面设置信息','PaperSize=9,Orientation=2',NULL,0);
+INSERT INTO T_RptExcelPrintExport (FRptId,FNoteId,FPreparerId,FDate,FName,FData,FPrintSet,FSel) VALUES (1002,2,16394,'2024-03-11 09:00:00.000',N'销售明细表 (Sales Detail)','',NULL,1);
 
 -- Print counters: bill types 1 and 21 show the count; 71 does not.
 INSERT INTO ICPrintMaxCount (FID,FShowPrintTimes,FMaxCount) VALUES (1,1,0);
@@ -227,9 +228,9 @@ INSERT INTO ICPrintCount (FID,FInterID,FPrintCount) VALUES (1,1002,1);
 INSERT INTO ICPrintCount (FID,FInterID,FPrintCount) VALUES (21,2001,2);
 
 -- Purchase receipts (bill type 1).
-INSERT INTO ICStockBill (FInterID,FTranType,FBillNo,FDate,FSupplyID,FDeptID,FEmpID,FFManagerID,FSManagerID,FBillerID,FCheckerID,FCheckDate,FStatus,FExplanation) VALUES (1001,1,'WIN000001','2024-06-03 00:00:00',1,1,1,3,4,16395,16394,'2024-06-03 17:20:00',1,N'6月首批服装到货');
-INSERT INTO ICStockBill (FInterID,FTranType,FBillNo,FDate,FSupplyID,FDeptID,FEmpID,FFManagerID,FSManagerID,FBillerID,FCheckerID,FCheckDate,FStatus,FExplanation) VALUES (1002,1,'WIN000002','2024-06-07 00:00:00',2,1,5,3,4,16395,16394,'2024-06-08 09:05:00',1,'Electronics restock');
-INSERT INTO ICStockBill (FInterID,FTranType,FBillNo,FDate,FSupplyID,FDeptID,FEmpID,FFManagerID,FSManagerID,FBillerID,FCheckerID,FCheckDate,FStatus,FExplanation) VALUES (1003,1,'WIN000003','2024-06-12 00:00:00',3,1,1,4,4,16395,NULL,NULL,0,N'办公用品及紧固件');
+INSERT INTO ICStockBill (FInterID,FTranType,FBillNo,FDate,FSupplyID,FDeptID,FEmpID,FFManagerID,FSManagerID,FBillerID,FCheckerID,FCheckDate,FStatus,FExplanation) VALUES (1001,1,'WIN000001','2024-06-03 00:00:00.000',1,1,1,3,4,16395,16394,'2024-06-03 17:20:00.000',1,N'6月首批服装到货');
+INSERT INTO ICStockBill (FInterID,FTranType,FBillNo,FDate,FSupplyID,FDeptID,FEmpID,FFManagerID,FSManagerID,FBillerID,FCheckerID,FCheckDate,FStatus,FExplanation) VALUES (1002,1,'WIN000002','2024-06-07 00:00:00.000',2,1,5,3,4,16395,16394,'2024-06-08 09:05:00.000',1,'Electronics restock');
+INSERT INTO ICStockBill (FInterID,FTranType,FBillNo,FDate,FSupplyID,FDeptID,FEmpID,FFManagerID,FSManagerID,FBillerID,FCheckerID,FCheckDate,FStatus,FExplanation) VALUES (1003,1,'WIN000003','2024-06-12 00:00:00.000',3,1,1,4,4,16395,NULL,NULL,0,N'办公用品及紧固件');
 INSERT INTO ICStockBillEntry (FInterID,FEntryID,FItemID,FAuxPropID,FUnitID,FBatchNo,FQty,FAuxQty,FPrice,FAmount,FConsignPrice,FConsignAmount,FDCStockID,FSCStockID,FSourceBillNo,FNote) VALUES (1001,1,1,1,1,'B240603',120,120,35.2,4224.00,0,0,2,0,'POORD000001',N'S 码');
 INSERT INTO ICStockBillEntry (FInterID,FEntryID,FItemID,FAuxPropID,FUnitID,FBatchNo,FQty,FAuxQty,FPrice,FAmount,FConsignPrice,FConsignAmount,FDCStockID,FSCStockID,FSourceBillNo,FNote) VALUES (1001,2,1,2,1,'B240603',150,150,35.2,5280.00,0,0,2,0,'POORD000001',NULL);
 INSERT INTO ICStockBillEntry (FInterID,FEntryID,FItemID,FAuxPropID,FUnitID,FBatchNo,FQty,FAuxQty,FPrice,FAmount,FConsignPrice,FConsignAmount,FDCStockID,FSCStockID,FSourceBillNo,FNote) VALUES (1001,3,1,3,1,'B240603',80,80,36.5,2920.00,0,0,2,0,'POORD000001',N'L 码加价');
@@ -241,9 +242,9 @@ INSERT INTO ICStockBillEntry (FInterID,FEntryID,FItemID,FAuxPropID,FUnitID,FBatc
 INSERT INTO ICStockBillEntry (FInterID,FEntryID,FItemID,FAuxPropID,FUnitID,FBatchNo,FQty,FAuxQty,FPrice,FAmount,FConsignPrice,FConsignAmount,FDCStockID,FSCStockID,FSourceBillNo,FNote) VALUES (1003,3,6,0,6,'HT-0612',0.375,0.375,21.35,8.01,0,0,1,0,'',N'补差');
 
 -- Sales deliveries (bill type 21). FStatus 0 unchecked, 3 checked, 5 closed.
-INSERT INTO ICStockBill (FInterID,FTranType,FBillNo,FDate,FSupplyID,FDeptID,FEmpID,FFManagerID,FSManagerID,FBillerID,FCheckerID,FCheckDate,FStatus,FExplanation) VALUES (2001,21,'XOUT000001','2024-06-10 00:00:00',1,2,2,4,3,16396,16394,'2024-06-10 15:40:00',3,N'天河百货 618 备货');
-INSERT INTO ICStockBill (FInterID,FTranType,FBillNo,FDate,FSupplyID,FDeptID,FEmpID,FFManagerID,FSManagerID,FBillerID,FCheckerID,FCheckDate,FStatus,FExplanation) VALUES (2002,21,'XOUT000002','2024-06-14 00:00:00',2,2,5,4,3,16396,NULL,NULL,0,'Shipment to Hangzhou');
-INSERT INTO ICStockBill (FInterID,FTranType,FBillNo,FDate,FSupplyID,FDeptID,FEmpID,FFManagerID,FSManagerID,FBillerID,FCheckerID,FCheckDate,FStatus,FExplanation) VALUES (2003,21,'XOUT000003','2024-06-18 00:00:00',3,2,2,4,3,16396,16394,'2024-06-19 10:00:00',5,N'成都门店补货');
+INSERT INTO ICStockBill (FInterID,FTranType,FBillNo,FDate,FSupplyID,FDeptID,FEmpID,FFManagerID,FSManagerID,FBillerID,FCheckerID,FCheckDate,FStatus,FExplanation) VALUES (2001,21,'XOUT000001','2024-06-10 00:00:00.000',1,2,2,4,3,16396,16394,'2024-06-10 15:40:00.000',3,N'天河百货 618 备货');
+INSERT INTO ICStockBill (FInterID,FTranType,FBillNo,FDate,FSupplyID,FDeptID,FEmpID,FFManagerID,FSManagerID,FBillerID,FCheckerID,FCheckDate,FStatus,FExplanation) VALUES (2002,21,'XOUT000002','2024-06-14 00:00:00.000',2,2,5,4,3,16396,NULL,NULL,0,'Shipment to Hangzhou');
+INSERT INTO ICStockBill (FInterID,FTranType,FBillNo,FDate,FSupplyID,FDeptID,FEmpID,FFManagerID,FSManagerID,FBillerID,FCheckerID,FCheckDate,FStatus,FExplanation) VALUES (2003,21,'XOUT000003','2024-06-18 00:00:00.000',3,2,2,4,3,16396,16394,'2024-06-19 10:00:00.000',5,N'成都门店补货');
 INSERT INTO ICStockBillEntry (FInterID,FEntryID,FItemID,FAuxPropID,FUnitID,FBatchNo,FQty,FAuxQty,FPrice,FAmount,FConsignPrice,FConsignAmount,FDCStockID,FSCStockID,FSourceBillNo,FNote) VALUES (2001,1,1,1,1,'B240603',60,60,35.2,2112.00,59,3540.00,0,2,'',N'赠品 2 件');
 INSERT INTO ICStockBillEntry (FInterID,FEntryID,FItemID,FAuxPropID,FUnitID,FBatchNo,FQty,FAuxQty,FPrice,FAmount,FConsignPrice,FConsignAmount,FDCStockID,FSCStockID,FSourceBillNo,FNote) VALUES (2001,2,1,2,1,'B240603',80,80,35.2,2816.00,59,4720.00,0,2,'',NULL);
 INSERT INTO ICStockBillEntry (FInterID,FEntryID,FItemID,FAuxPropID,FUnitID,FBatchNo,FQty,FAuxQty,FPrice,FAmount,FConsignPrice,FConsignAmount,FDCStockID,FSCStockID,FSourceBillNo,FNote) VALUES (2001,3,2,3,2,'B240603-J',30,30,78.6,2358.00,129,3870.00,0,2,'',NULL);
@@ -254,12 +255,12 @@ INSERT INTO ICStockBillEntry (FInterID,FEntryID,FItemID,FAuxPropID,FUnitID,FBatc
 INSERT INTO ICStockBillEntry (FInterID,FEntryID,FItemID,FAuxPropID,FUnitID,FBatchNo,FQty,FAuxQty,FPrice,FAmount,FConsignPrice,FConsignAmount,FDCStockID,FSCStockID,FSourceBillNo,FNote) VALUES (2003,2,6,0,6,'HT-0612',2.75,2.75,21.35,58.71,32.8,90.20,0,1,'',NULL);
 
 -- Purchase orders (bill type 71).
-INSERT INTO POOrder (FInterID,FTranType,FBillNo,FDate,FSupplyID,FDeptID,FEmpID,FBillerID,FCheckerID,FCheckDate,FStatus,FExplanation) VALUES (3001,71,'POORD000001','2024-05-28 00:00:00',1,1,1,16395,16394,'2024-05-28 16:00:00',1,N'夏季服装采购');
-INSERT INTO POOrder (FInterID,FTranType,FBillNo,FDate,FSupplyID,FDeptID,FEmpID,FBillerID,FCheckerID,FCheckDate,FStatus,FExplanation) VALUES (3002,71,'POORD000002','2024-06-01 00:00:00',2,1,5,16395,NULL,NULL,0,'Q3 accessories order');
-INSERT INTO POOrderEntry (FInterID,FEntryID,FItemID,FAuxPropID,FUnitID,FQty,FPrice,FTaxRate,FTaxPrice,FAmount,FTaxAmount,FAllAmount,FDate,FNote) VALUES (3001,1,1,1,1,120,35.2,13,39.7760,4224.00,549.12,4773.12,'2024-06-03 00:00:00',N'S 码');
-INSERT INTO POOrderEntry (FInterID,FEntryID,FItemID,FAuxPropID,FUnitID,FQty,FPrice,FTaxRate,FTaxPrice,FAmount,FTaxAmount,FAllAmount,FDate,FNote) VALUES (3001,2,1,2,1,150,35.2,13,39.7760,5280.00,686.40,5966.40,'2024-06-03 00:00:00',NULL);
-INSERT INTO POOrderEntry (FInterID,FEntryID,FItemID,FAuxPropID,FUnitID,FQty,FPrice,FTaxRate,FTaxPrice,FAmount,FTaxAmount,FAllAmount,FDate,FNote) VALUES (3001,3,1,3,1,80,36.5,13,41.2450,2920.00,379.60,3299.60,'2024-06-03 00:00:00',NULL);
-INSERT INTO POOrderEntry (FInterID,FEntryID,FItemID,FAuxPropID,FUnitID,FQty,FPrice,FTaxRate,FTaxPrice,FAmount,FTaxAmount,FAllAmount,FDate,FNote) VALUES (3001,4,2,3,2,60,78.6,13,88.8180,4716.00,613.08,5329.08,'2024-06-10 00:00:00',N'加急');
-INSERT INTO POOrderEntry (FInterID,FEntryID,FItemID,FAuxPropID,FUnitID,FQty,FPrice,FTaxRate,FTaxPrice,FAmount,FTaxAmount,FAllAmount,FDate,FNote) VALUES (3002,1,3,0,3,500,12.4,13,14.0120,6200.00,806.00,7006.00,'2024-06-07 00:00:00',NULL);
-INSERT INTO POOrderEntry (FInterID,FEntryID,FItemID,FAuxPropID,FUnitID,FQty,FPrice,FTaxRate,FTaxPrice,FAmount,FTaxAmount,FAllAmount,FDate,FNote) VALUES (3002,2,4,0,4,48,41.5,13,46.8950,1992.00,258.96,2250.96,'2024-06-07 00:00:00',NULL);
-INSERT INTO POOrderEntry (FInterID,FEntryID,FItemID,FAuxPropID,FUnitID,FQty,FPrice,FTaxRate,FTaxPrice,FAmount,FTaxAmount,FAllAmount,FDate,FNote) VALUES (3002,3,6,0,6,20.25,21.35,9,23.2715,432.34,38.91,471.25,'2024-06-20 00:00:00','Partial delivery allowed');
+INSERT INTO POOrder (FInterID,FTranType,FBillNo,FDate,FSupplyID,FDeptID,FEmpID,FBillerID,FCheckerID,FCheckDate,FStatus,FExplanation) VALUES (3001,71,'POORD000001','2024-05-28 00:00:00.000',1,1,1,16395,16394,'2024-05-28 16:00:00.000',1,N'夏季服装采购');
+INSERT INTO POOrder (FInterID,FTranType,FBillNo,FDate,FSupplyID,FDeptID,FEmpID,FBillerID,FCheckerID,FCheckDate,FStatus,FExplanation) VALUES (3002,71,'POORD000002','2024-06-01 00:00:00.000',2,1,5,16395,NULL,NULL,0,'Q3 accessories order');
+INSERT INTO POOrderEntry (FInterID,FEntryID,FItemID,FAuxPropID,FUnitID,FQty,FPrice,FTaxRate,FTaxPrice,FAmount,FTaxAmount,FAllAmount,FDate,FNote) VALUES (3001,1,1,1,1,120,35.2,13,39.7760,4224.00,549.12,4773.12,'2024-06-03 00:00:00.000',N'S 码');
+INSERT INTO POOrderEntry (FInterID,FEntryID,FItemID,FAuxPropID,FUnitID,FQty,FPrice,FTaxRate,FTaxPrice,FAmount,FTaxAmount,FAllAmount,FDate,FNote) VALUES (3001,2,1,2,1,150,35.2,13,39.7760,5280.00,686.40,5966.40,'2024-06-03 00:00:00.000',NULL);
+INSERT INTO POOrderEntry (FInterID,FEntryID,FItemID,FAuxPropID,FUnitID,FQty,FPrice,FTaxRate,FTaxPrice,FAmount,FTaxAmount,FAllAmount,FDate,FNote) VALUES (3001,3,1,3,1,80,36.5,13,41.2450,2920.00,379.60,3299.60,'2024-06-03 00:00:00.000',NULL);
+INSERT INTO POOrderEntry (FInterID,FEntryID,FItemID,FAuxPropID,FUnitID,FQty,FPrice,FTaxRate,FTaxPrice,FAmount,FTaxAmount,FAllAmount,FDate,FNote) VALUES (3001,4,2,3,2,60,78.6,13,88.8180,4716.00,613.08,5329.08,'2024-06-10 00:00:00.000',N'加急');
+INSERT INTO POOrderEntry (FInterID,FEntryID,FItemID,FAuxPropID,FUnitID,FQty,FPrice,FTaxRate,FTaxPrice,FAmount,FTaxAmount,FAllAmount,FDate,FNote) VALUES (3002,1,3,0,3,500,12.4,13,14.0120,6200.00,806.00,7006.00,'2024-06-07 00:00:00.000',NULL);
+INSERT INTO POOrderEntry (FInterID,FEntryID,FItemID,FAuxPropID,FUnitID,FQty,FPrice,FTaxRate,FTaxPrice,FAmount,FTaxAmount,FAllAmount,FDate,FNote) VALUES (3002,2,4,0,4,48,41.5,13,46.8950,1992.00,258.96,2250.96,'2024-06-07 00:00:00.000',NULL);
+INSERT INTO POOrderEntry (FInterID,FEntryID,FItemID,FAuxPropID,FUnitID,FQty,FPrice,FTaxRate,FTaxPrice,FAmount,FTaxAmount,FAllAmount,FDate,FNote) VALUES (3002,3,6,0,6,20.25,21.35,9,23.2715,432.34,38.91,471.25,'2024-06-20 00:00:00.000','Partial delivery allowed');

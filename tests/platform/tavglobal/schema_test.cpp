@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -12,6 +13,7 @@
 #include "platform/ado/provider.h"
 #include "platform/oleaut/com_error.h"
 #include "platform/oleaut/convert.h"
+#include "platform/oleaut/date.h"
 #include "platform/oleaut/text.h"
 #include "platform/tavglobal/schema/schema_scripts.h"
 #include "temp_dir.h"
@@ -170,11 +172,10 @@ TEST_F(DemoDatabaseTest, LookupDataFitsTheGeneratedStatements) {
   // A status control of lookup class 241 joins the code that the state maps to: 0 gives ZT1,
   // 3 gives ZT3, 5 gives ZT4.
   provider_->Execute(
-      u"IF  object_id('tempdb..#tmpBillHeadPrint') is not null drop table #tmpBillHeadPrint "
-      u"SELECT ICStockBill.FInterID, ICStockBill.FStatus, t006.FID as  FStatusNumber, t006.FName "
-      u"as  FStatusName\r\n INTO #tmpBillHeadPrint  FROM ICStockBill left join t_SubMessage  t006 "
-      u"on 'ZT'+convert(varchar,(+(SELECT CASE ICStockBill.FStatus when 0 then 1 when 3 then 3 "
-      u"when 5 then 4 else 1 END) ))= t006.FID \r\n WHERE ICStockBill.FInterID IN (2001,2002,2003)",
+      u"SELECT ICStockBill.FInterID, t006.FName as  FStatusName INTO #tmpBillHeadPrint "
+      u"FROM ICStockBill left join t_SubMessage  t006 on 'ZT'+convert(varchar,(CASE "
+      u"ICStockBill.FStatus when 0 then 1 when 3 then 3 when 5 then 4 else 1 END))= t006.FID "
+      u"WHERE ICStockBill.FInterID IN (2001,2002,2003)",
       {});
   const ado::ExecuteResult heads =
       provider_->Execute(u"SELECT FStatusName FROM #tmpBillHeadPrint ORDER BY FInterID", {});
@@ -188,6 +189,19 @@ TEST_F(DemoDatabaseTest, LookupDataFitsTheGeneratedStatements) {
   EXPECT_EQ(Scalar(u"SELECT count(*) FROM (SELECT FItemID FROM t_BarCode WHERE FIsPrint=1 "
                    u"GROUP BY FItemID HAVING count(*)>1) x"),
             0);
+}
+
+TEST_F(DemoDatabaseTest, DatesCompareWithDatesTheComponentWrites) {
+  // Written dates go in as parameters; the demo dates must be stored in the same form for the
+  // two to compare equal.
+  const std::optional<oleaut::Date> june3 = oleaut::Date::ParseIso(u"2024-06-03");
+  ASSERT_TRUE(june3);
+  const ado::ParameterValue date{ado::adDate, ado::adParamInput, 0, oleaut::Variant(*june3)};
+  const ado::ExecuteResult result =
+      provider_->Execute(u"SELECT FBillNo FROM ICStockBill WHERE FDate=?", {&date, 1});
+  ASSERT_TRUE(result.rows);
+  ASSERT_EQ(result.rows->RowCount(), 1u);
+  EXPECT_EQ(oleaut::ToString(result.rows->values.front()), u"WIN000001");
 }
 
 TEST_F(DemoDatabaseTest, BinaryLiteralsArriveAsBytes) {
