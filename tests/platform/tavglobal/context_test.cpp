@@ -37,9 +37,7 @@ class ContextTest : public testing::Test {
   std::string ConnectionFor(const std::string& file) const {
     return "Provider=SQLite;Data Source=" + (dir_ / file).string();
   }
-  void WriteCatalog(const std::string& text) const {
-    std::ofstream(dir_ / "catalog.toml") << text;
-  }
+  void WriteCatalog(const std::string& text) const { std::ofstream(dir_ / "catalog.toml") << text; }
   static com::Ptr<DataContext> Context() { return Globals::Current().GetCurrentContext(); }
   com::Ptr<ado::Recordset> Run(std::u16string_view sql) const {
     auto context = Context();
@@ -83,8 +81,7 @@ TEST_F(ContextTest, BadSourcesRaiseNamingTheSourceAndCause) {
     std::u16string dsn;
     std::u16string expected;
   };
-  for (const Case& c : {Case{u"nowhere", u"no such data source"},
-                        Case{u"junk", u"junk"}}) {
+  for (const Case& c : {Case{u"nowhere", u"no such data source"}, Case{u"junk", u"junk"}}) {
     try {
       Context()->BindDsn(c.dsn);
       Context()->GetConnection()->Execute(u"SELECT 1");
@@ -154,10 +151,10 @@ TEST_F(ContextTest, EachThreadHasItsOwnContextAndTemporaryTables) {
     other_context = Context();
     Run(u"CREATE TABLE #tmpsort (FID int)");  // its own session: no clash
     Run(u"INSERT INTO #tmpsort VALUES (1)");
-    other_sees_table = oleaut::ToLong(Run(u"SELECT count(*) FROM #tmpsort")
-                                          ->Fields()
-                                          ->Item(oleaut::Variant(0))
-                                          ->Value()) == 1;
+    other_sees_table =
+        oleaut::ToLong(
+            Run(u"SELECT count(*) FROM #tmpsort")->Fields()->Item(oleaut::Variant(0))->Value()) ==
+        1;
   }).join();
   EXPECT_NE(other_context, Context());
   EXPECT_TRUE(other_sees_table);
@@ -185,8 +182,10 @@ TEST_F(ContextTest, ConcurrentWritersWaitAndLoseNothing) {
       }
     });
   }
-  for (auto& thread : threads) thread.join();
-  for (const auto& failure : failures) EXPECT_EQ(failure, "");
+  for (auto& thread : threads)
+    thread.join();
+  for (const auto& failure : failures)
+    EXPECT_EQ(failure, "");
   EXPECT_EQ(LogRows(), kThreads * kCalls);
 }
 
