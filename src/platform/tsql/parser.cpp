@@ -12,19 +12,19 @@ namespace {
 // Words that end an expression or a name list: they never serve as an alias without AS, and a
 // statement boundary is found where one of them starts a new statement.
 constexpr std::u16string_view kReserved[] = {
-    u"ADD",       u"ALL",     u"ALTER",   u"AND",        u"ANY",        u"APPLY",    u"AS",
-    u"ASC",       u"BEGIN",   u"BETWEEN", u"BREAK",      u"BY",         u"CASE",     u"CHECK",
-    u"CLUSTERED", u"COLLATE", u"COLUMN",  u"COMMIT",     u"CONSTRAINT", u"CONTINUE", u"CONVERT",
-    u"CREATE",    u"CROSS",   u"CURRENT", u"DECLARE",    u"DEFAULT",    u"DELETE",   u"DESC",
-    u"DISTINCT",  u"DROP",    u"ELSE",    u"END",        u"EXCEPT",     u"EXEC",     u"EXECUTE",
-    u"EXISTS",    u"FOR",     u"FOREIGN", u"FROM",       u"FULL",       u"GO",       u"GOTO",
-    u"GROUP",     u"HAVING",  u"IF",      u"IN",         u"INDEX",      u"INNER",    u"INSERT",
-    u"INTERSECT", u"INTO",    u"IS",      u"JOIN",       u"KEY",        u"LEFT",     u"LIKE",
-    u"MERGE",     u"NOT",     u"NULL",    u"ON",         u"OPTION",     u"OR",       u"ORDER",
-    u"OUTER",     u"PRIMARY", u"PRINT",   u"REFERENCES", u"RETURN",     u"RIGHT",    u"ROLLBACK",
-    u"SELECT",    u"SET",     u"TABLE",   u"THEN",       u"TOP",        u"TRUNCATE", u"UNION",
-    u"UNIQUE",    u"UPDATE",  u"USE",     u"VALUES",     u"WHEN",       u"WHERE",    u"WHILE",
-    u"WITH",      u"CAST",
+    u"ADD",       u"ALL",     u"ALTER",   u"AND",     u"ANY",        u"APPLY",    u"AS",
+    u"ASC",       u"BEGIN",   u"BETWEEN", u"BREAK",   u"BY",         u"CASE",     u"CHECK",
+    u"CLUSTERED", u"COLLATE", u"COLUMN",  u"COMMIT",  u"CONSTRAINT", u"CONTINUE", u"CONVERT",
+    u"CREATE",    u"CROSS",   u"CURRENT", u"DECLARE", u"DEFAULT",    u"DELETE",   u"DESC",
+    u"DISTINCT",  u"DROP",    u"ELSE",    u"END",     u"EXCEPT",     u"EXEC",     u"EXECUTE",
+    u"EXISTS",    u"FOR",     u"FOREIGN", u"FROM",    u"FULL",       u"GO",       u"GOTO",
+    u"GROUP",     u"HAVING",  u"IF",      u"IN",      u"INDEX",      u"INNER",    u"INSERT",
+    u"INTERSECT", u"INTO",    u"IS",      u"JOIN",    u"KEY",        u"LEFT",     u"LIKE",
+    u"MERGE",     u"NOT",     u"NULL",    u"ON",      u"OPTION",     u"OR",       u"OVER",
+    u"ORDER",     u"OUTER",   u"PRIMARY", u"PRINT",   u"REFERENCES", u"RETURN",   u"RIGHT",
+    u"ROLLBACK",  u"SELECT",  u"SET",     u"TABLE",   u"THEN",       u"TOP",      u"TRUNCATE",
+    u"UNION",     u"UNIQUE",  u"UPDATE",  u"USE",     u"VALUES",     u"WHEN",     u"WHERE",
+    u"WHILE",     u"WITH",    u"CAST",
 };
 
 constexpr int kMaxDepth = 200;
@@ -1116,17 +1116,17 @@ class Parser {
       Take();
       Take();
       expr->star = true;
-      return expr;
-    }
-    if (AcceptKeyword(u"DISTINCT")) {
-      expr->distinct = true;
     } else {
-      AcceptKeyword(u"ALL");
+      if (AcceptKeyword(u"DISTINCT")) {
+        expr->distinct = true;
+      } else {
+        AcceptKeyword(u"ALL");
+      }
+      do {
+        expr->args.push_back(ParseExpr());
+      } while (AcceptSymbol(u","));
+      ExpectSymbol(u")");
     }
-    do {
-      expr->args.push_back(ParseExpr());
-    } while (AcceptSymbol(u","));
-    ExpectSymbol(u")");
     if (AtKeyword(u"OVER")) Unsupported(u"A window function (OVER)");
     if (AtKeyword(u"WITHIN")) Unsupported(u"WITHIN GROUP");
     return expr;

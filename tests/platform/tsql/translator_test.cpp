@@ -1,1 +1,129 @@
+// The translator on its own: tokens, the SQLite text of the statement shapes, markers, IF
+// blocks, the cache, and where errors point.
 #include <gtest/gtest.h>
+
+#include "platform/oleaut/com_error.h"
+#include "platform/oleaut/text.h"
+#include "platform/tsql/program.h"
+#include "platform/tsql/token.h"
+
+namespace {
+
+using tsql::TokenKind;
+
+TEST(Tokenizer, ReadsTsqlLexicalForms) {
+  const auto tokens = tsql::Tokenize(
+      u"FBillID=12and [a]]b] \"q\" N'x''y' /* c /* d */ */ #tmp @@IDENTITY 0x1F 1.5e3 -- end");
+  const std::vector<std::pair<TokenKind, std::u16string>> expected = {
+      {TokenKind::kWord, u"FBillID"},        {TokenKind::kSymbol, u"="},
+      {TokenKind::kNumber, u"12"},           {TokenKind::kWord, u"and"},
+      {TokenKind::kQuotedName, u"a]b"},      {TokenKind::kQuotedName, u"q"},
+      {TokenKind::kString, u"x'y"},          {TokenKind::kWord, u"#tmp"},
+      {TokenKind::kVariable, u"@@IDENTITY"}, {TokenKind::kBinary, u"1F"},
+      {TokenKind::kNumber, u"1.5e3"},        {TokenKind::kEnd, u""},
+  };
+  ASSERT_EQ(tokens.size(), expected.size());
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    EXPECT_EQ(tokens[i].kind, expected[i].first) << i;
+    EXPECT_EQ(tokens[i].text, expected[i].second) << i;
+  }
+  EXPECT_TRUE(tokens[6].national);
+  EXPECT_EQ(tokens[3].pos.column, 11u);
+}
+
+const tsql::SqlStatement& Only(const tsql::Program& program) {
+  EXPECT_EQ(program.nodes.size(), 1u);
+  return std::get<tsql::SqlStatement>(program.nodes.at(0).item);
+}
+
+TEST(Generator, WritesSqliteTextWithTheSameMeaning) {
+  struct Case {
+    std::u16string_view tsql;
+    std::string_view sqlite;
+  };
+  const Case cases[] = {
+      {u"Select top 1 FId From T_X Where FNewBillType=57",
+       R"(SELECT "FId" FROM "T_X" WHERE ("FNewBillType" = 57) LIMIT 1)"},
+      {u"Update T set FSel=1 where FBillID=12and FPreParerID=3",
+       R"(UPDATE "T" SET "FSel" = 1 WHERE (("FBillID" = 12) AND ("FPreParerID" = 3)))"},
+      {u"select a.*, b.x y, 'a'+'b', 1+2, f+1 from dbo.T a, #t b",
+       R"(SELECT "a".*, "b"."x" AS "y", ('a' || 'b') AS "", (1 + 2) AS "", tsql_add("f", 1) AS "" FROM "T" AS "a", "#t" AS "b")"},
+      {u"select top 2 a from t union all select top 1 b from u order by 1",
+       R"(SELECT * FROM (SELECT "a" FROM "t" LIMIT 2) UNION ALL SELECT * FROM (SELECT "b" FROM "u" LIMIT 1) ORDER BY 1)"},
+      {u"select x from t where isnull(s, '') = '' and n in (1, 2) and u like 'a%'",
+       R"(SELECT "x" FROM "t" WHERE (((ifnull("s", '') = '' COLLATE TSQL) AND ("n" IN (1, 2))) AND ("u" LIKE 'a%')))"},
+      {u"delete T_ExcelPrintExport Where FPreparerID=7 And FBillId=-1",
+       R"(DELETE FROM "T_ExcelPrintExport" WHERE (("FPreparerID" = 7) AND ("FBillId" = (-1))))"},
+      {u"create table #s(FID int identity ,FValue int)",
+       R"(CREATE TEMP TABLE "#s" ("FID" INTEGER PRIMARY KEY AUTOINCREMENT, "FValue" int))"},
+  };
+  for (const Case& c : cases) {
+    const auto program = tsql::TranslateUncached(c.tsql);
+    EXPECT_EQ(Only(*program).sql, c.sqlite) << oleaut::ToUtf8(c.tsql);
+  }
+}
+
+TEST(Generator, NumbersMarkersAcrossTheBatch) {
+  const auto program =
+      tsql::TranslateUncached(u"insert into t values (?, 1) update t set a = ? where b = ?");
+  ASSERT_EQ(program->nodes.size(), 2u);
+  EXPECT_EQ(program->marker_count, 3);
+  const auto& insert = std::get<tsql::SqlStatement>(program->nodes[0].item);
+  const auto& update = std::get<tsql::SqlStatement>(program->nodes[1].item);
+  EXPECT_EQ(insert.sql, R"(INSERT INTO "t" VALUES (?1, 1))");
+  EXPECT_EQ(update.sql, R"(UPDATE "t" SET "a" = ?1 WHERE ("b" = ?2))");
+  EXPECT_EQ(insert.markers, std::vector<int>({0}));
+  EXPECT_EQ(update.markers, std::vector<int>({1, 2}));
+  EXPECT_EQ(update.source, u"update t set a = ? where b = ?");
+}
+
+TEST(Generator, BuildsIfBlocksAndTypeHints) {
+  const auto program = tsql::TranslateUncached(
+      u"IF NOT EXISTS (select 1 from t) BEGIN insert into t values (1) insert into t values (2) "
+      u"END ELSE select cast(0 as decimal(28,14)) AS FQty, 'x' n");
+  ASSERT_EQ(program->nodes.size(), 1u);
+  const auto& branch = *std::get<std::unique_ptr<tsql::IfNode>>(program->nodes[0].item);
+  EXPECT_EQ(branch.condition.sql,
+            R"(SELECT CASE WHEN (NOT (EXISTS (SELECT 1 AS "" FROM "t"))) THEN 1 ELSE 0 END)");
+  EXPECT_EQ(branch.then_nodes.size(), 2u);
+  ASSERT_EQ(branch.else_nodes.size(), 1u);
+  const auto& query = std::get<tsql::SqlStatement>(branch.else_nodes[0].item);
+  ASSERT_EQ(query.columns.size(), 2u);
+  EXPECT_EQ(query.columns[0].name, u"FQty");
+  EXPECT_EQ(query.columns[0].type, "decimal(28,14)");
+  EXPECT_EQ(query.columns[1].type, "varchar(1)");
+}
+
+TEST(Translate, CachesByBatchText) {
+  const std::u16string batch = u"select FName from T_Cache where FId = 12";
+  const auto first = tsql::Translate(batch);
+  const auto second = tsql::Translate(std::u16string(batch));
+  EXPECT_EQ(first.get(), second.get());
+  EXPECT_NE(tsql::TranslateUncached(batch).get(), first.get());
+}
+
+TEST(Translate, ErrorsSayWhereAndWhat) {
+  const auto message = [](std::u16string_view batch) {
+    try {
+      tsql::TranslateUncached(batch);
+    } catch (const oleaut::ComError& e) {
+      EXPECT_EQ(static_cast<std::uint32_t>(e.Number()), 0x80040E14U);
+      return std::string(e.what());
+    }
+    return std::string("(no error)");
+  };
+  EXPECT_NE(message(u"select a\r\nfrom t\r\nwhere a = = 1")
+                .find("Incorrect syntax near '= 1' (line 3, column 11): expected an expression"),
+            std::string::npos);
+  EXPECT_NE(message(u"select a from t\n  cross apply f(a)")
+                .find("CROSS APPLY is not supported by the SQLite provider (line 2, column 9"),
+            std::string::npos);
+  EXPECT_NE(message(u"select ((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((("
+                    u"((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((("
+                    u"((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((("
+                    u"((((((((((((((((((((((((1")
+                .find("nested too deeply"),
+            std::string::npos);
+}
+
+}  // namespace

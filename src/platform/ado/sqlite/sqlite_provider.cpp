@@ -276,6 +276,9 @@ class SqliteProvider final : public Provider, private tsql::Executor {
 
   void Collect(sqlite3_stmt* stmt, const tsql::SqlStatement& statement, RowSet& rows,
                const ErrorContext& where) {
+    // The first step prepares a cached statement again when the schema changed since (a
+    // temporary table made anew): only then do its columns describe what it reads.
+    int rc = Check(db_, sqlite3_step(stmt), where);
     const int count = sqlite3_column_count(stmt);
     const std::vector<const tsql::ResultHint*> hints = MatchHints(statement.columns, count);
     std::vector<ColumnType> types(static_cast<std::size_t>(count));
@@ -292,8 +295,7 @@ class SqliteProvider final : public Provider, private tsql::Executor {
       type.info.name = name ? std::u16string(static_cast<const char16_t*>(name)) : std::u16string();
     }
     std::vector<std::int32_t> text_length(static_cast<std::size_t>(count), 0);
-    int rc;
-    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+    for (; rc == SQLITE_ROW; rc = sqlite3_step(stmt)) {
       for (int i = 0; i < count; ++i) {
         const auto c = static_cast<std::size_t>(i);
         oleaut::Variant value = ReadValue(stmt, i, types[c]);
@@ -330,8 +332,14 @@ class SqliteProvider final : public Provider, private tsql::Executor {
     std::string create = statement.target_temp ? "CREATE TEMP TABLE " : "CREATE TABLE ";
     create += Quote(statement.target) + " (";
     {
-      StatementCache::Lease lease(cache_->Prepare(statement.sql, Where(statement, statement.sql)));
-      sqlite3_stmt* stmt = lease.Get();
+      // Prepared afresh, not from the cache: a cached statement describes the schema it was
+      // prepared for until it runs again.
+      sqlite3_stmt* stmt = nullptr;
+      Check(db_,
+            sqlite3_prepare_v2(db_, statement.sql.c_str(), static_cast<int>(statement.sql.size()),
+                               &stmt, nullptr),
+            Where(statement, statement.sql));
+      const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> owner(stmt, sqlite3_finalize);
       const int count = sqlite3_column_count(stmt);
       const std::vector<const tsql::ResultHint*> hints = MatchHints(statement.columns, count);
       std::vector<std::u16string> names;
