@@ -6,6 +6,7 @@
 #include "platform/com/hresult.h"
 #include "platform/com/registry.h"
 #include "platform/oleaut/com_error.h"
+#include "recordset_printer.h"
 #include "server_locator.h"
 #include "typelib/library.h"
 #include "typelib_printer.h"
@@ -23,6 +24,8 @@ constexpr std::u16string_view kSource = u"tavprint";
 [[noreturn]] void Raise(com::HRESULT hr, const std::string& description) {
   throw ComError(hr, Bstr(kSource), oleaut::FromUtf8(description));
 }
+
+}  // namespace
 
 // The object behind `progid`. The component's own classes are registered from the library
 // beside tavprint when they are not registered yet, so that a fresh build just works.
@@ -43,8 +46,6 @@ com::Ptr<com::Unknown> Activate(const Bstr& progid) {
     return com::CreateByProgID(progid);
   }
 }
-
-}  // namespace
 
 std::filesystem::path ServerLibrary(const std::optional<std::filesystem::path>& given) {
   if (given) return std::filesystem::absolute(*given);
@@ -96,7 +97,7 @@ void RunCall(const std::string& target, const std::vector<std::string>& args, st
   const Variant result =
       object->Invoke(id, com::InvokeKind::Method | com::InvokeKind::PropertyGet, values);
 
-  const ResultPrinter printer;
+  const ResultPrinter printer = MakeResultPrinter();
   Json json = printer.Print(result);
   // By-reference parameters are results too: show what the member left in them.
   bool by_ref = false;

@@ -7,6 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/com/object.h"
+#include "platform/oleaut/text.h"
+
 namespace tavprint {
 
 // The server library to (un)register: the one given, else the one beside tavprint.
@@ -17,6 +20,10 @@ void RunUnregister(const std::filesystem::path& library, std::ostream& out);
 void RunTypelib(std::ostream& out);
 // `target` is Class.Member (clsGetData.TransMode, or a full ProgID such as
 // TAVMPrintExport.clsGetData.TransMode or VDL.Reg.GetKeyValue); `args` are JSON values.
+// The object behind `progid`. The component's own classes are registered from the library
+// beside tavprint when they are not registered yet, so that a fresh build just works.
+com::Ptr<com::Unknown> Activate(const oleaut::Bstr& progid);
+
 void RunCall(const std::string& target, const std::vector<std::string>& args, std::ostream& out);
 
 }  // namespace tavprint

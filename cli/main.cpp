@@ -7,6 +7,8 @@
 #include <iostream>
 
 #include "commands.h"
+#include "data_commands.h"
+#include "platform/ado/sql_trace.h"
 #include "platform/oleaut/com_error.h"
 #include "platform/oleaut/text.h"
 
@@ -30,6 +32,25 @@ int main(int argc, char** argv) {
                  "Registry file to use (default: $TAV_REGISTRY_FILE, else "
                  "$XDG_CONFIG_HOME/tav/registry.json)");
 
+  // Options every command understands: which data source, who the user is, how to show results.
+  std::string dsn = "demo";
+  std::optional<int> user_id;
+  std::string user_name;
+  std::string language;
+  std::string trace_sql;
+  tavprint::OutputOptions output;
+  app.add_option("--dsn", dsn, "Data source for commands that take none (default: demo)");
+  app.add_option("--user-id", user_id,
+                 "Act as this user id (overrides the catalog and TAV_USER_ID)")
+      ->check(CLI::Range(-32768, 32767));
+  app.add_option("--user-name", user_name, "Act under this user name");
+  app.add_option("--language", language, "The user's language code (CHS, CHT, EN)");
+  app.add_flag("--json", output.json, "Print results as JSON instead of tables");
+  app.add_option("--trace-sql", trace_sql,
+                 "Write every statement as built and as run to FILE, or to stderr")
+      ->expected(0, 1)
+      ->default_str("stderr");
+
   std::optional<std::filesystem::path> library;
   CLI::App* reg = app.add_subcommand("register", "Register libTAVMPrintExport.so's classes");
   reg->add_option("--library", library, "Server library (default: the one beside tavprint)");
@@ -38,6 +59,28 @@ int main(int argc, char** argv) {
   unreg->add_option("--library", library, "Server library (default: the one beside tavprint)");
   CLI::App* typelib = app.add_subcommand(
       "typelib", "Print the classes, interfaces and members of the type library");
+
+  CLI::App* demo = app.add_subcommand(
+      "demo", "Create the demo data source afresh and tour what the component reads from it");
+
+  std::string sql_dsn;
+  std::string statement;
+  CLI::App* sql = app.add_subcommand(
+      "sql",
+      "Run a statement through clsGetData.ExecuteSQL and show its rows as a table.\n"
+      "The statement is SQL Server's dialect; on the embedded engine it is translated.\n"
+      "Example: tavprint sql demo \"SELECT FID, FName FROM ICTransactionType\"");
+  sql->add_option("dsn", sql_dsn, "Data source: demo, a catalog name or a connection string")
+      ->required();
+  sql->add_option("statement", statement, "The statement or batch")->required();
+
+  std::filesystem::path db_path;
+  bool with_demo_data = false;
+  CLI::App* create_db = app.add_subcommand(
+      "create-db", "Create a new SQLite database with the application schema, for a deployment");
+  create_db->add_option("path", db_path, "The database file to create (must not exist)")
+      ->required();
+  create_db->add_flag("--demo-data", with_demo_data, "Seed it with the demo data as well");
 
   std::string target;
   std::vector<std::string> args;
@@ -59,6 +102,14 @@ int main(int argc, char** argv) {
 
   try {
     if (!registry.empty()) setenv("TAV_REGISTRY_FILE", registry.c_str(), 1);
+    if (user_id) setenv("TAV_USER_ID", std::to_string(*user_id).c_str(), 1);
+    if (!user_name.empty()) setenv("TAV_USER_NAME", user_name.c_str(), 1);
+    if (!language.empty()) setenv("TAV_LANGUAGE", language.c_str(), 1);
+    if (app.count("--trace-sql") > 0)
+      ado::SetSqlTraceDestination(trace_sql.empty() ? "stderr" : trace_sql);
+    if (*demo) tavprint::RunDemo(dsn, output, std::cout);
+    if (*sql) tavprint::RunSql(sql_dsn, statement, output, std::cout);
+    if (*create_db) tavprint::RunCreateDatabase(db_path, with_demo_data, std::cout);
     if (*reg) tavprint::RunRegister(tavprint::ServerLibrary(library), std::cout);
     if (*unreg) tavprint::RunUnregister(tavprint::ServerLibrary(library), std::cout);
     if (*typelib) tavprint::RunTypelib(std::cout);

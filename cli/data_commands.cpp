@@ -1,0 +1,90 @@
+#include "data_commands.h"
+
+#include "commands.h"
+#include "platform/ado/recordset.h"
+#include "platform/com/dispatch.h"
+#include "platform/oleaut/convert.h"
+#include "platform/oleaut/text.h"
+#include "platform/tavglobal/database_files.h"
+#include "recordset_printer.h"
+
+namespace tavprint {
+
+namespace {
+
+using oleaut::FromUtf8;
+using oleaut::Variant;
+
+com::Ptr<com::Dispatch> GetDataObject() {
+  return com::As<com::Dispatch>(Activate(u"TAVMPrintExport.clsGetData"));
+}
+
+void Show(const Variant& result, const OutputOptions& options, std::ostream& out) {
+  if (options.json) {
+    out << MakeResultPrinter().Print(result).dump(2, ' ', false, Json::error_handler_t::replace)
+        << '\n';
+    return;
+  }
+  if (const auto recordset = result.IsObject() ? result.AsObjectOf<ado::Recordset>() : nullptr) {
+    PrintRecordsetTable(*recordset, out);
+  } else if (result.IsNull()) {
+    out << "NULL\n";
+  } else {
+    out << oleaut::ToUtf8(oleaut::ToString(result)) << " ("
+        << oleaut::ToUtf8(oleaut::VarTypeName(result.Type())) << ")\n";
+  }
+}
+
+void Step(std::ostream& out, const std::string& title, const std::string& call) {
+  out << "\n== " << title << "\n   " << call << "\n\n";
+}
+
+}  // namespace
+
+void RunSql(const std::string& dsn, const std::string& statement, const OutputOptions& options,
+            std::ostream& out) {
+  Show(GetDataObject()->Call(u"ExecuteSQL", FromUtf8(dsn), FromUtf8(statement)), options, out);
+}
+
+void RunDemo(const std::string& dsn, const OutputOptions& options, std::ostream& out) {
+  const auto path = tavglobal::ResetDemoDatabase();
+  out << "Demo data source \"demo\" created afresh at " << path.string() << '\n';
+  const auto data = GetDataObject();
+  const Variant sdsn(FromUtf8(dsn));
+
+  Step(out, "Users of the application", "clsGetData.ExecuteSQL(\"" + dsn + "\", ...)");
+  Show(data->Call(u"ExecuteSQL", sdsn,
+                  u"SELECT FUserID, FName, FLanguage FROM t_User ORDER BY FUserID"),
+       options, out);
+
+  Step(out, "Bill types and their templates", "clsGetData.ExecuteSQL(\"" + dsn + "\", ...)");
+  Show(data->Call(u"ExecuteSQL", sdsn,
+                  u"SELECT FID, FName, FTemplateID, FHeadTable, FEntryTable FROM ICTransactionType"
+                  u" ORDER BY FID"),
+       options, out);
+
+  Step(out, "Administrator's print templates", "clsGetData.ExecuteSQL(\"" + dsn + "\", ...)");
+  Show(data->Call(u"ExecuteSQL", sdsn,
+                  u"SELECT FId, FName, FNewBillType, FCreatorName, datalength(FData) AS FBytes"
+                  u" FROM T_ExcelPrintExportNote ORDER BY FId"),
+       options, out);
+
+  Step(out, "The industry edition's version from the system profile",
+       "clsGetData.GetSysValue(\"" + dsn + "\", \"IC\", \"IndustryVersion\")");
+  Show(data->Call(u"GetSysValue", sdsn, u"IC", u"IndustryVersion"), options, out);
+
+  Step(out, "A key without a row gives the Integer 0",
+       "clsGetData.GetSysValue(\"" + dsn + "\", \"IC\", \"NoSuchKey\")");
+  Show(data->Call(u"GetSysValue", sdsn, u"IC", u"NoSuchKey"), options, out);
+
+  out << "\nTry: tavprint sql demo \"SELECT * FROM t_SystemProfile\"\n"
+         "     tavprint call clsGetData.GetSysValue '\"demo\"' '\"IC\"' '\"IndustryVersion\"'\n";
+}
+
+void RunCreateDatabase(const std::filesystem::path& path, bool with_demo_data, std::ostream& out) {
+  tavglobal::CreateDatabase(path, with_demo_data);
+  out << "Created " << path.string() << (with_demo_data ? " with the demo data\n" : "\n")
+      << "Connection string: " << oleaut::ToUtf8(tavglobal::SqliteConnectionString(path)) << '\n';
+}
+
+}  // namespace tavprint

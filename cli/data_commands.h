@@ -1,0 +1,22 @@
+// The commands that work on a data source: the demo tour, ad-hoc SQL, and creating databases.
+#pragma once
+
+#include <filesystem>
+#include <ostream>
+#include <string>
+
+namespace tavprint {
+
+struct OutputOptions {
+  bool json = false;  // JSON instead of aligned tables
+};
+
+// Recreates the demo data source and shows what the component reads from it.
+void RunDemo(const std::string& dsn, const OutputOptions& options, std::ostream& out);
+// clsGetData.ExecuteSQL(dsn, statement), the rows as a table or JSON.
+void RunSql(const std::string& dsn, const std::string& statement, const OutputOptions& options,
+            std::ostream& out);
+// A new database file with the application schema (and the demo data when asked).
+void RunCreateDatabase(const std::filesystem::path& path, bool with_demo_data, std::ostream& out);
+
+}  // namespace tavprint

@@ -1,0 +1,26 @@
+// Recordsets for people and for programs: an aligned text table (Chinese text aligned by its
+// display width) or JSON with each field's name and ADO type.
+#pragma once
+
+#include <ostream>
+
+#include "json_values.h"
+#include "platform/ado/recordset.h"
+
+namespace tavprint {
+
+// {"fields": [{"name": "FName", "type": 202}, ...], "rows": [[...], ...]}. Reads the recordset
+// from its first row and leaves it after the last.
+Json RecordsetToJson(ado::Recordset& recordset, const ResultPrinter& values);
+
+// A header, a rule and one line per row; Null shows as NULL, byte arrays as "<n bytes>". A closed
+// recordset (a statement without rows) prints "(no rows returned)".
+void PrintRecordsetTable(ado::Recordset& recordset, std::ostream& out);
+
+// Columns a text occupies on a terminal: East Asian wide characters count two.
+std::size_t DisplayWidth(std::string_view utf8);
+
+// A ResultPrinter that also prints recordsets as JSON.
+ResultPrinter MakeResultPrinter();
+
+}  // namespace tavprint
