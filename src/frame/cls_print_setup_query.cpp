@@ -36,27 +36,9 @@ com::Ptr<ado::Connection> clsPrintSetupQuery::BindToDsn(const Bstr& sDsn) {
   return context_->GetConnection();
 }
 
-void clsPrintSetupQuery::CopyManagerNoteInfo(Variant& /*cn*/, std::int32_t /*classTypeId*/,
-                                             std::int32_t /*UserID*/, const Bstr& /*UserName*/) {
-  oleaut::RaiseNotImplemented(u"clsPrintSetupQuery.CopyManagerNoteInfo");
-}
-
-DictionaryRef clsPrintSetupQuery::GetNoteInfo(const Bstr& /*sDsn*/, std::int32_t /*classTypeId*/) {
-  oleaut::RaiseNotImplemented(u"clsPrintSetupQuery.GetNoteInfo");
-}
-
 Variant clsPrintSetupQuery::GetPictureData(const Bstr& /*sDsn*/,
                                            const DictionaryRef& /*dctDataInfo*/) {
   oleaut::RaiseNotImplemented(u"clsPrintSetupQuery.GetPictureData");
-}
-
-void clsPrintSetupQuery::CopyRptManagerNoteInfo(Variant& /*cn*/, std::int32_t /*rptId*/,
-                                                std::int32_t /*UserID*/, const Bstr& /*UserName*/) {
-  oleaut::RaiseNotImplemented(u"clsPrintSetupQuery.CopyRptManagerNoteInfo");
-}
-
-DictionaryRef clsPrintSetupQuery::GetRptNoteInfo(const Bstr& /*sDsn*/, std::int32_t /*rptId*/) {
-  oleaut::RaiseNotImplemented(u"clsPrintSetupQuery.GetRptNoteInfo");
 }
 
 }  // namespace frame

@@ -1,7 +1,10 @@
 #include "store_fixture.h"
 
+#include <sqlite3.h>
+
 #include <atomic>
 #include <fstream>
+#include <iomanip>
 
 #include "platform/ado/command.h"
 #include "platform/ado/recordset.h"
@@ -23,10 +26,11 @@ std::string NextSuffix() {
 }  // namespace
 
 StoreTest::StoreTest()
-    : catalog_env_("TAV_CATALOG", (dir_ / "catalog.toml").string()), suffix_(NextSuffix()) {
-  const auto db = dir_ / "store.db";
-  tavglobal::CreateDatabase(db, /*with_demo_data=*/false);
-  const std::string connection = oleaut::ToUtf8(tavglobal::SqliteConnectionString(db));
+    : catalog_env_("TAV_CATALOG", (dir_ / "catalog.toml").string()),
+      db_(dir_ / "store.db"),
+      suffix_(NextSuffix()) {
+  tavglobal::CreateDatabase(db_, /*with_demo_data=*/false);
+  const std::string connection = oleaut::ToUtf8(tavglobal::SqliteConnectionString(db_));
   std::ofstream catalog(dir_ / "catalog.toml");
   for (const auto& [user, name] :
        {std::pair{kAdmin, "Manager"}, std::pair{kZhang, "张伟"}, std::pair{kLi, "李娜"}}) {
@@ -140,6 +144,16 @@ std::vector<Row> StoreTest::Snapshot() const {
   return all;
 }
 
+void StoreTest::ExecNative(const char* sql) const {
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(db_.c_str(), &db), SQLITE_OK);
+  char* message = nullptr;
+  const int rc = sqlite3_exec(db, sql, nullptr, nullptr, &message);
+  EXPECT_EQ(rc, SQLITE_OK) << (message ? message : "");
+  sqlite3_free(message);
+  sqlite3_close(db);
+}
+
 com::Ptr<vdl::Dictionary> AsDict(const Variant& value) {
   return value.AsObjectOf<vdl::Dictionary>();
 }
@@ -153,3 +167,23 @@ oleaut::ByteArray Bytes(std::string_view text) {
 }
 
 }  // namespace templates_test
+
+namespace oleaut {
+
+void PrintTo(const Variant& value, std::ostream* out) {
+  *out << ToUtf8(VarTypeName(value.Type()));
+  if (value.IsEmpty() || value.IsNull() || value.IsMissing()) return;
+  if (value.Type() == VarType::ByteArray) {
+    const ByteArray& bytes = value.AsByteArray();
+    *out << "[" << bytes.size() << "]" << std::hex;
+    for (std::size_t i = 0; i < bytes.size() && i < 32; ++i) {
+      *out << " " << std::setw(2) << std::setfill('0') << int{bytes[i]};
+    }
+    *out << std::dec;
+    return;
+  }
+  if (value.IsObject()) return;
+  *out << "(" << ToUtf8(ToString(value)) << ")";
+}
+
+}  // namespace oleaut

@@ -6,7 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -56,6 +58,13 @@ class StoreTest : public testing::Test {
                     std::u16string_view name, int sel,
                     std::optional<std::u16string> data = u"") const;
 
+  // Runs SQLite's own SQL on the database, for faults that the T-SQL dialect cannot set up (a
+  // trigger that makes one insert fail).
+  void ExecNative(const char* sql) const;
+
+  // A connection of its own to this test's database, as a client that copies templates holds.
+  com::Ptr<ado::Connection> RawConnection() const { return raw_; }
+
   // Every row of the four tables, for checking that a failed call changed nothing.
   std::vector<Row> Snapshot() const;
 
@@ -65,6 +74,7 @@ class StoreTest : public testing::Test {
  private:
   tavtest::TempDir dir_;
   tavtest::ScopedEnv catalog_env_;
+  std::filesystem::path db_;
   std::string suffix_;
   com::Ptr<ado::Connection> raw_;
 };
@@ -75,3 +85,8 @@ com::Ptr<vdl::List> AsList(const Variant& value);
 oleaut::ByteArray Bytes(std::string_view text);
 
 }  // namespace templates_test
+
+namespace oleaut {
+// Readable failure messages for Variants and rows of them.
+void PrintTo(const Variant& value, std::ostream* out);
+}  // namespace oleaut
