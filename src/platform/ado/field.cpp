@@ -16,6 +16,7 @@ constexpr std::u16string_view kFieldsSource = u"ADODB.Fields";
 std::int32_t FixedSize(DataTypeEnum type) noexcept {
   switch (type) {
     case adTinyInt:
+    case adUnsignedTinyInt:
       return 1;
     case adSmallInt:
     case adBoolean:

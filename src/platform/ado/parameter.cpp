@@ -43,6 +43,7 @@ oleaut::VarType StoredType(DataTypeEnum type) noexcept {
   switch (type) {
     case adSmallInt:
     case adTinyInt:
+    case adUnsignedTinyInt:
       return oleaut::VarType::Integer;
     case adInteger:
       return oleaut::VarType::Long;
@@ -79,6 +80,11 @@ oleaut::Variant ConvertTo(const oleaut::Variant& value, DataTypeEnum type) {
     case adTinyInt: {
       const std::int16_t number = oleaut::ToInteger(value);
       if (number < -128 || number > 127) RaiseOutOfRange();
+      return number;
+    }
+    case adUnsignedTinyInt: {
+      const std::int16_t number = oleaut::ToInteger(value);
+      if (number < 0 || number > 255) RaiseOutOfRange();
       return number;
     }
     case adInteger:
@@ -142,6 +148,8 @@ std::u16string_view DataTypeName(std::int32_t type) noexcept {
       return u"adDecimal";
     case adTinyInt:
       return u"adTinyInt";
+    case adUnsignedTinyInt:
+      return u"adUnsignedTinyInt";
     case adBigInt:
       return u"adBigInt";
     case adBinary:

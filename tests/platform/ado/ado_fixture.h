@@ -21,7 +21,8 @@ class AdoTest : public ::testing::Test {
   AdoTest() : connection_(OpenConnection()) {}
 
   std::u16string ConnectionString() const {
-    return u"Provider=SQLite;Data Source=" + oleaut::FromUtf8((dir_ / "ado.db").string());
+    return u"Provider=SQLite;Mode=ReadWriteCreate;Data Source=" +
+           oleaut::FromUtf8((dir_ / "ado.db").string());
   }
   com::Ptr<Connection> OpenConnection() const {
     auto connection = com::Make<Connection>();
