@@ -94,7 +94,9 @@ constexpr bool BindingsMatch(const InterfaceInfo& iface, std::span<const Binding
   for (std::size_t m = 0; m < bindings.size(); ++m) {
     const MemberInfo& member = iface.members[m];
     const Binding& binding = bindings[m];
-    if (binding.name != member.name || binding.handler == nullptr) return false;
+    // The handler is not compared with nullptr: under -fsanitize GCC cannot fold that in a
+    // constant expression, and Bind always sets one.
+    if (binding.name != member.name) return false;
     if (member.params.size() > kMaxParams) return false;
     if (binding.params.size() != member.params.size()) return false;
     for (std::size_t p = 0; p < member.params.size(); ++p) {
