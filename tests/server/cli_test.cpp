@@ -74,7 +74,6 @@ TEST_F(TavprintTest, ErrorsArePrintedWithSourceAndNumberAndExitNonZero) {
       {"call clsGetData.GetBillTypeInfo demo 1", "Argument 1 (sDsn) is not a JSON value"},
       {"call clsGetData.GetBillTypeInfo '\"demo\"'", "takes 2 arguments"},
       {"call clsGetData.GetBillTypeInfo '\"demo\"' '\"x\"'", "pBillTranType (Long)"},
-      {"call clsGetData.ExecuteSQL '\"demo\"' '\"select 1\"'", "Not implemented"},
       {"call Nobody.Thing.Member", "'Nobody.Thing' is not in the registry"},
       {"call TransMode", "is not Class.Member"},
   };
