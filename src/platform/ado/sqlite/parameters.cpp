@@ -13,6 +13,13 @@ namespace {
 const sqlite3_destructor_type kTransient =
     reinterpret_cast<sqlite3_destructor_type>(static_cast<std::intptr_t>(-1));
 
+// SQLite binds a null pointer as NULL, so an empty byte array needs a pointer of its own to stay
+// a zero-length blob.
+const void* BlobData(const oleaut::ByteArray& bytes) {
+  static constexpr std::uint8_t kNoBytes = 0;
+  return bytes.empty() ? &kNoBytes : bytes.data();
+}
+
 const char* TypeName(DataTypeEnum type) {
   switch (type) {
     case adChar:
@@ -105,7 +112,7 @@ void BindNatural(sqlite3_stmt* stmt, int index, const oleaut::Variant& value,
     }
     case VarType::ByteArray: {
       const oleaut::ByteArray& bytes = value.AsByteArray();
-      return Check(stmt, sqlite3_bind_blob64(stmt, index, bytes.data(), bytes.size(), nullptr),
+      return Check(stmt, sqlite3_bind_blob64(stmt, index, BlobData(bytes), bytes.size(), nullptr),
                    where);
     }
     default: {
@@ -158,7 +165,7 @@ void BindParameter(sqlite3_stmt* stmt, int index, const ParameterValue& p, int o
                                        ordinal, TypeName(p.type), p.size, bytes.size()),
                            where);
       }
-      return Check(stmt, sqlite3_bind_blob64(stmt, index, bytes.data(), bytes.size(), nullptr),
+      return Check(stmt, sqlite3_bind_blob64(stmt, index, BlobData(bytes), bytes.size(), nullptr),
                    where);
     }
     // A text given for binary data goes in as its UTF-16 bytes, as a BSTR does.
