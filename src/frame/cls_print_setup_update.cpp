@@ -42,32 +42,9 @@ std::int32_t clsPrintSetupUpdate::TransMode() const {
   return 2;
 }
 
-bool clsPrintSetupUpdate::DeleteNoteRow(const Bstr& /*sDsn*/, std::int32_t /*fClassType*/,
-                                        std::int32_t /*FID*/) {
-  oleaut::RaiseNotImplemented(u"clsPrintSetupUpdate.DeleteNoteRow");
-}
-
-com::Ptr<vdl::List> clsPrintSetupUpdate::InsertNoteRow(const Bstr& /*sDsn*/,
-                                                       std::int32_t /*fClassType*/,
-                                                       const Bstr& /*fNoteName*/,
-                                                       const Variant& /*fNoteBlob*/) {
-  oleaut::RaiseNotImplemented(u"clsPrintSetupUpdate.InsertNoteRow");
-}
-
-bool clsPrintSetupUpdate::SaveNewBill(const Bstr& /*sDsn*/, std::int32_t /*fClassType*/,
-                                      const DictionaryRef& /*dctData*/) {
-  oleaut::RaiseNotImplemented(u"clsPrintSetupUpdate.SaveNewBill");
-}
-
 void clsPrintSetupUpdate::SavePageAndPrintSet(const Bstr& /*sDsn*/, std::int32_t /*fClassTypeId*/,
                                               const Variant& /*printSetValue*/) {
   oleaut::RaiseNotImplemented(u"clsPrintSetupUpdate.SavePageAndPrintSet");
-}
-
-Variant clsPrintSetupUpdate::UpdateNoteRow(const Bstr& /*sDsn*/, std::int32_t /*fClassType*/,
-                                           const Variant& /*fNoteBlob*/,
-                                           const Bstr& /*sNoteName*/) {
-  oleaut::RaiseNotImplemented(u"clsPrintSetupUpdate.UpdateNoteRow");
 }
 
 void clsPrintSetupUpdate::UpdatePrintCount(const Bstr& /*sDsn*/,
@@ -78,18 +55,6 @@ void clsPrintSetupUpdate::UpdatePrintCount(const Bstr& /*sDsn*/,
 Variant clsPrintSetupUpdate::UpdateUserNoteData(const Bstr& /*sDsn*/, std::int32_t /*fClassType*/,
                                                 const DictionaryRef& /*modiData*/) {
   oleaut::RaiseNotImplemented(u"clsPrintSetupUpdate.UpdateUserNoteData");
-}
-
-bool clsPrintSetupUpdate::DeleteRptNoteRow(const Bstr& /*sDsn*/, std::int32_t /*fRptId*/,
-                                           std::int32_t /*FID*/) {
-  oleaut::RaiseNotImplemented(u"clsPrintSetupUpdate.DeleteRptNoteRow");
-}
-
-com::Ptr<vdl::List> clsPrintSetupUpdate::InsertRptNoteRow(const Bstr& /*sDsn*/,
-                                                          std::int32_t /*fRptId*/,
-                                                          const Bstr& /*fNoteName*/,
-                                                          const Variant& /*fNoteBlob*/) {
-  oleaut::RaiseNotImplemented(u"clsPrintSetupUpdate.InsertRptNoteRow");
 }
 
 Variant clsPrintSetupUpdate::UpdateUserRptNoteData(const Bstr& /*sDsn*/, std::int32_t /*fRptId*/,

@@ -33,7 +33,8 @@ StoreTest::StoreTest()
   const std::string connection = oleaut::ToUtf8(tavglobal::SqliteConnectionString(db_));
   std::ofstream catalog(dir_ / "catalog.toml");
   for (const auto& [user, name] :
-       {std::pair{kAdmin, "Manager"}, std::pair{kZhang, "张伟"}, std::pair{kLi, "李娜"}}) {
+       {std::pair{kAdmin, "Manager"}, std::pair{kZhang, "张伟"}, std::pair{kLi, "李娜"},
+        std::pair{kLong, "一二三四五六七八九十甲乙丙丁戊己庚辛壬癸子"}}) {
     catalog << "[sources.u" << user << "-" << suffix_ << "]\nconnection = \"" << connection
             << "\"\nuser_id = " << user << "\nuser_name = \"" << name << "\"\n";
   }

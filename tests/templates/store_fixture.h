@@ -1,6 +1,6 @@
-// A template store on a fresh database for each test: three users who reach it through their own
-// data-source names (the administrator, 张伟 and 李娜), rows seeded directly, the tables read back
-// directly, and the store's classes called late-bound as a client calls them.
+// A template store on a fresh database for each test: four users who reach it through their own
+// data-source names (the administrator, 张伟, 李娜 and one with a long name), rows seeded directly,
+// the tables read back directly, and the store's classes called late-bound as a client calls them.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -28,7 +28,9 @@ using oleaut::Variant;
 inline constexpr std::int16_t kAdmin = 16394;
 inline constexpr std::int16_t kZhang = 16395;
 inline constexpr std::int16_t kLi = 16396;
+inline constexpr std::int16_t kLong = 16397;  // a user whose name is 21 characters long
 inline constexpr char16_t kZhangName[] = u"张伟";
+inline constexpr char16_t kLongName[] = u"一二三四五六七八九十甲乙丙丁戊己庚辛壬癸子";
 
 using Row = std::vector<Variant>;
 
@@ -36,7 +38,7 @@ class StoreTest : public testing::Test {
  protected:
   StoreTest();
 
-  // The data-source name through which `user` (kAdmin, kZhang or kLi) reaches this test's
+  // The data-source name through which `user` (kAdmin, kZhang, kLi or kLong) reaches this test's
   // database.
   Bstr Dsn(std::int16_t user) const;
 

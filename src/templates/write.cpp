@@ -1,0 +1,252 @@
+// Creating, replacing and deleting template bodies: a user's own templates of a bill type or
+// report (with an assignment row each time one is saved), the administrator's templates, and the
+// wholesale body replacement of a bill type.
+#include <algorithm>
+#include <string_view>
+
+#include "frame/cls_print_setup_update.h"
+#include "frame/error_styles.h"
+#include "frame/sql_quote.h"
+#include "platform/oleaut/clock.h"
+#include "platform/oleaut/com_error.h"
+#include "platform/oleaut/convert.h"
+#include "templates/store_support.h"
+
+namespace frame {
+
+using oleaut::Bstr;
+using oleaut::Variant;
+using templates::AppendParameter;
+using templates::CurrentUserId;
+using templates::CurrentUserName;
+using templates::kBlobSize;
+using templates::Num;
+using templates::Sql;
+
+namespace {
+
+struct InsertTables {
+  std::u16string_view body_lookup;  // up to the creator
+  std::u16string_view body_insert;
+  // The creator and modifier parameters: reports declare them narrower.
+  std::int32_t person_size;
+  std::u16string_view body_replace;       // up to the id
+  std::u16string_view assignment_insert;  // up to the first value
+};
+
+constexpr InsertTables kBillInsert{
+    u"select *  from T_ExcelPrintExportNote where FCreatorName=",
+    u"Insert Into T_ExcelPrintExportNote(FName,FScreenId,FCreatorName,FModifierName,FNewBillType,"
+    u"FCreateDate,FModifyDate,FData) Values(?,?,?,?,?,?,?,?)",
+    255,
+    u"Update T_ExcelPrintExportNote set FData = ?  Where FID=",
+    u"insert into T_ExcelPrintExport (FBillType,FBillID,FDate,FName,FSel,FPreParerID,FData) "
+    u"values (",
+};
+
+constexpr InsertTables kReportInsert{
+    u"select *  from T_RptExcelPrintExportNote where FCreatorName=",
+    u"Insert Into T_RptExcelPrintExportNote(FName,FScreenId,FCreatorName,FModifierName,FNewRptId,"
+    u"FCreateDate,FModifyDate,FData) Values(?,?,?,?,?,?,?,?)",
+    20,
+    u"Update T_RptExcelPrintExportNote set FData = ?  Where FID=",
+    u"insert into T_RptExcelPrintExport (FRptId,FNoteId,FDate,FName,FSel,FPreParerID,FData) "
+    u"values (",
+};
+
+struct DeleteTables {
+  std::u16string_view body_delete;        // up to the creator
+  std::u16string_view body_type;          // between the creator and the type
+  std::u16string_view assignment_delete;  // up to the user
+  std::u16string_view assignment_type;    // between the user and the type
+  std::u16string_view assignment_link;    // between the type and the id
+};
+
+constexpr DeleteTables kBillDelete{
+    u"Delete From T_ExcelPrintExportNote Where FCreatorName=", u" and FNewBillType=",
+    u"Delete From T_ExcelPrintExport Where FPreparerID=", u" and FBillType=", u" And FBillId="};
+
+constexpr DeleteTables kReportDelete{
+    u"Delete From T_RptExcelPrintExportNote Where FCreatorName=", u" and FNewRptId=",
+    u"Delete From T_RptExcelPrintExport Where FPreparerID=", u" and FRptId=", u" And FNoteId="};
+
+com::Ptr<vdl::List> SaveUserTemplate(tavglobal::DataContext& context,
+                                     const com::Ptr<ado::Connection>& connection,
+                                     const InsertTables& tables, std::int32_t type,
+                                     const Bstr& fNoteName, const Variant& fNoteBlob) {
+  auto command = com::Make<ado::Command>();
+  const Bstr user_name = CurrentUserName(context);
+  auto found = connection->Execute(Sql({tables.body_lookup, SqlQuote(user_name), u" and FScreenId=",
+                                        SqlQuote(type), u" and FName=", SqlQuote(fNoteName)}));
+  std::int32_t id = 0;
+  command->SetActiveConnection(connection);
+  command->SetCommandType(ado::adCmdText);
+  if (found->Eof()) {
+    command->SetCommandText(tables.body_insert);
+    AppendParameter(*command, ado::adVarChar, 255, fNoteName);
+    AppendParameter(*command, ado::adVarChar, 20, Num(type));
+    AppendParameter(*command, ado::adVarChar, tables.person_size, user_name);
+    AppendParameter(*command, ado::adVarChar, tables.person_size, user_name);
+    AppendParameter(*command, ado::adVarChar, 20, type);
+    AppendParameter(*command, ado::adDate, 0, oleaut::Now());
+    AppendParameter(*command, ado::adDate, 0, oleaut::Now());
+    AppendParameter(*command, ado::adLongVarBinary, kBlobSize, fNoteBlob);
+    command->Execute();
+    const Variant identity = templates::LastIdentity(*connection);
+    id = identity.IsNull() ? 0 : oleaut::ToLong(identity);
+  } else {
+    id = oleaut::ToLong(templates::FieldValue(*found, u"FID"));
+    command->SetCommandText(Sql({tables.body_replace, Num(id)}));
+    AppendParameter(*command, ado::adLongVarBinary, kBlobSize, fNoteBlob);
+    command->Execute();
+  }
+  found->Close();
+  command.Reset();
+
+  connection->Execute(Sql({tables.assignment_insert, Num(type), u",", Num(id), u",",
+                           SqlQuoteKeepBreaks(oleaut::Today()), u",", SqlQuoteKeepBreaks(fNoteName),
+                           u",0,", Num(CurrentUserId(context)), u",'')"}));
+  context.MarkComplete();
+
+  auto result = com::Make<vdl::List>();
+  result->Add(id);
+  result->Add(type);
+  result->Add(fNoteName);
+  result->Add(fNoteBlob);
+  return result;
+}
+
+void DeleteUserTemplate(tavglobal::DataContext& context, ado::Connection& connection,
+                        const DeleteTables& tables, std::int32_t type, std::int32_t FID) {
+  const std::int16_t user_id = CurrentUserId(context);
+  const Bstr user_name = CurrentUserName(context);
+  connection.Execute(Sql({tables.body_delete, SqlQuote(user_name), tables.body_type, Num(type),
+                          u" And FId=", Num(FID)}));
+  connection.Execute(Sql({tables.assignment_delete, Num(user_id), tables.assignment_type, Num(type),
+                          tables.assignment_link, Num(FID)}));
+  context.MarkComplete();
+}
+
+// The name as the lookup's literal compares it: trimmed of blanks, without NUL and line breaks.
+Bstr LookupName(const Bstr& name) {
+  Bstr text = oleaut::Trim(name);
+  std::erase_if(text, [](char16_t c) { return c == u'\0' || c == u'\n' || c == u'\r'; });
+  return text;
+}
+
+com::Ptr<vdl::Dictionary> RequireDictionary(const com::Ptr<vdl::Dictionary>& dictionary,
+                                            std::u16string_view name) {
+  if (!dictionary) {
+    oleaut::RaiseVbError(oleaut::kObjectVariableNotSet,
+                         Bstr(name) + u" is Nothing; a VDL.Dictionary is needed");
+  }
+  return dictionary;
+}
+
+}  // namespace
+
+com::Ptr<vdl::List> clsPrintSetupUpdate::InsertNoteRow(const Bstr& sDsn, std::int32_t fClassType,
+                                                       const Bstr& fNoteName,
+                                                       const Variant& fNoteBlob) {
+  return TrapMarkFailedAndReraise(context_.Get(), [&] {
+    const auto connection = BindToDsn(sDsn);
+    return SaveUserTemplate(*context_, connection, kBillInsert, fClassType, fNoteName, fNoteBlob);
+  });
+}
+
+com::Ptr<vdl::List> clsPrintSetupUpdate::InsertRptNoteRow(const Bstr& sDsn, std::int32_t fRptId,
+                                                          const Bstr& fNoteName,
+                                                          const Variant& fNoteBlob) {
+  return TrapMarkFailedAndReraise(context_.Get(), [&] {
+    const auto connection = BindToDsn(sDsn);
+    return SaveUserTemplate(*context_, connection, kReportInsert, fRptId, fNoteName, fNoteBlob);
+  });
+}
+
+bool clsPrintSetupUpdate::SaveNewBill(const Bstr& sDsn, std::int32_t fClassType,
+                                      const com::Ptr<vdl::Dictionary>& dctData) {
+  return TrapMarkFailedAndReraise(context_.Get(), [&] {
+    Bstr name;
+    Variant blob;
+    if (RequireDictionary(dctData, u"dctData")->Count() > 0) {
+      name = oleaut::ToString(dctData->Item(u"fNoteName"));
+      blob = dctData->Item(u"FNoteBlob");
+    }
+    const auto connection = BindToDsn(sDsn);
+    const auto found =
+        connection->Execute(Sql({u"Select FId From T_ExcelPrintExportNote Where FNewBillType=",
+                                 Num(fClassType), u" And FName=", SqlQuote(name)}));
+    found->SetActiveConnection(nullptr);
+
+    const auto command = templates::TextCommand(connection, {});
+    if (found->Eof()) {
+      command->SetCommandText(
+          u"Insert Into T_ExcelPrintExportNote(FName,FScreenId,FCreatorName,FNewBillType,"
+          u"FCreateDate,FModifyDate,FData) Values(?,?,?,?,?,?,?)");
+      AppendParameter(*command, ado::adVarChar, 255, name);
+      AppendParameter(*command, ado::adVarChar, 20, Num(fClassType));
+      AppendParameter(*command, ado::adVarChar, 20, u"Manager");
+      AppendParameter(*command, ado::adVarChar, 20, fClassType);
+      AppendParameter(*command, ado::adDate, 0, oleaut::Now());
+      AppendParameter(*command, ado::adDate, 0, oleaut::Now());
+      AppendParameter(*command, ado::adLongVarBinary, kBlobSize, blob);
+    } else {
+      command->SetCommandText(
+          u"Update T_ExcelPrintExportNote Set FCreateDate=?,FModifyDate=?,FData=? Where "
+          u"FNewBillType=? And FName=?");
+      AppendParameter(*command, ado::adDate, 0, oleaut::Now());
+      AppendParameter(*command, ado::adDate, 0, oleaut::Now());
+      AppendParameter(*command, ado::adLongVarBinary, kBlobSize, blob);
+      AppendParameter(*command, ado::adVarChar, 20, fClassType);
+      // The rows the lookup found: a name with surrounding blanks or line breaks would
+      // otherwise match none of them, and the body would be dropped without a word.
+      AppendParameter(*command, ado::adVarChar, 255, LookupName(name));
+    }
+    command->Execute();
+    context_->MarkComplete();
+    return false;
+  });
+}
+
+Variant clsPrintSetupUpdate::UpdateNoteRow(const Bstr& sDsn, std::int32_t fClassType,
+                                           const Variant& fNoteBlob, const Bstr& sNoteName) {
+  return TrapMarkFailedAndReraise(context_.Get(), [&] {
+    const auto connection = BindToDsn(sDsn);
+    const Bstr user_name = CurrentUserName(*context_);
+    const auto any = connection->Execute(Sql(
+        {u"Select top 1 FId From T_ExcelPrintExportNote Where FNewBillType=", Num(fClassType)}));
+    if (!any->Eof()) {
+      const bool by_name = !sNoteName.empty();
+      const auto command = templates::TextCommand(
+          connection, Sql({u"Update T_ExcelPrintExportNote Set FModifierName=?,FModifyDate=? "
+                           u",FData=? Where FNewBillType=? ",
+                           by_name ? u" AND FName = ? " : u""}));
+      AppendParameter(*command, ado::adVarChar, 20, user_name);
+      AppendParameter(*command, ado::adDate, 0, oleaut::Now());
+      AppendParameter(*command, ado::adLongVarBinary, kBlobSize, fNoteBlob);
+      AppendParameter(*command, ado::adVarChar, 20, fClassType);
+      if (by_name) AppendParameter(*command, ado::adVarChar, 510, sNoteName);
+      command->Execute();
+    }
+    context_->MarkComplete();
+    return Variant();
+  });
+}
+
+bool clsPrintSetupUpdate::DeleteNoteRow(const Bstr& sDsn, std::int32_t fClassType,
+                                        std::int32_t FID) {
+  return TrapMarkFailedAndReraise(context_.Get(), [&] {
+    DeleteUserTemplate(*context_, *BindToDsn(sDsn), kBillDelete, fClassType, FID);
+    return true;
+  });
+}
+
+bool clsPrintSetupUpdate::DeleteRptNoteRow(const Bstr& sDsn, std::int32_t fRptId,
+                                           std::int32_t FID) {
+  return TrapMarkFailedAndReraise(context_.Get(), [&] {
+    DeleteUserTemplate(*context_, *BindToDsn(sDsn), kReportDelete, fRptId, FID);
+    return true;
+  });
+}
+
+}  // namespace frame
