@@ -42,24 +42,9 @@ std::int32_t clsPrintSetupUpdate::TransMode() const {
   return 2;
 }
 
-void clsPrintSetupUpdate::SavePageAndPrintSet(const Bstr& /*sDsn*/, std::int32_t /*fClassTypeId*/,
-                                              const Variant& /*printSetValue*/) {
-  oleaut::RaiseNotImplemented(u"clsPrintSetupUpdate.SavePageAndPrintSet");
-}
-
 void clsPrintSetupUpdate::UpdatePrintCount(const Bstr& /*sDsn*/,
                                            const DictionaryRef& /*dctPCData*/) {
   oleaut::RaiseNotImplemented(u"clsPrintSetupUpdate.UpdatePrintCount");
-}
-
-Variant clsPrintSetupUpdate::UpdateUserNoteData(const Bstr& /*sDsn*/, std::int32_t /*fClassType*/,
-                                                const DictionaryRef& /*modiData*/) {
-  oleaut::RaiseNotImplemented(u"clsPrintSetupUpdate.UpdateUserNoteData");
-}
-
-Variant clsPrintSetupUpdate::UpdateUserRptNoteData(const Bstr& /*sDsn*/, std::int32_t /*fRptId*/,
-                                                   const DictionaryRef& /*modiData*/) {
-  oleaut::RaiseNotImplemented(u"clsPrintSetupUpdate.UpdateUserRptNoteData");
 }
 
 }  // namespace frame

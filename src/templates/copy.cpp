@@ -1,7 +1,6 @@
 // Copying the administrator's templates of a bill type or report to a user: each body becomes a
 // new body the user owns, and each of the administrator's rows is repeated for the user pointing
 // at the new bodies. Runs on the caller's connection and leaves transactions to the caller.
-#include <algorithm>
 #include <string_view>
 
 #include "frame/cls_print_setup_query.h"
@@ -86,13 +85,6 @@ com::Ptr<ado::Connection> CallerConnection(const Variant& cn) {
   return connection;
 }
 
-// Declared at the size the inserts give, or wider for a settings text the store itself holds
-// longer (the option text is written as a literal, so it may exceed it): copying stored data
-// must not fail on its own contents.
-std::int32_t StoredTextSize(const Bstr& text) {
-  return std::max<std::int32_t>(255, static_cast<std::int32_t>(text.size()));
-}
-
 // Returns the new body's id as text, or `link` when the body is missing or no id came back.
 Bstr CopyBody(const com::Ptr<ado::Connection>& cn, const CopyTables& tables, const Bstr& link,
               const Bstr& row_name, const Bstr& UserName) {
@@ -149,7 +141,7 @@ void CopyAdministratorRows(Variant& cn, const CopyTables& tables, std::int32_t t
     AppendParameter(*command, ado::adInteger, 0, UserID);
     AppendParameter(*command, ado::adDate, 0, oleaut::Now());
     AppendParameter(*command, ado::adVarChar, 255, name);
-    AppendParameter(*command, ado::adVarChar, StoredTextSize(data), data);
+    AppendParameter(*command, ado::adVarChar, templates::StoredTextSize(255, data), data);
     if (tables.has_sub_type) AppendParameter(*command, ado::adVarChar, 255, sub);
     AppendParameter(*command, ado::adInteger, 0, LeadingLong(sel));
     AppendParameter(*command, ado::adLongVarBinary, templates::kBlobSize, print_set);

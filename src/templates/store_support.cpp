@@ -1,5 +1,6 @@
 #include "templates/store_support.h"
 
+#include <algorithm>
 #include <string>
 
 #include "platform/ado/recordset.h"
@@ -62,6 +63,10 @@ oleaut::Bstr TextOrEmpty(const oleaut::Variant& value) {
 
 std::int32_t LeadingLong(std::u16string_view text) {
   return oleaut::ToLong(oleaut::Val(text));
+}
+
+std::int32_t StoredTextSize(std::int32_t declared, const oleaut::Bstr& text) {
+  return std::max(declared, static_cast<std::int32_t>(text.size()));
 }
 
 oleaut::Variant FieldValue(const ado::Recordset& recordset, std::u16string_view name) {

@@ -61,6 +61,11 @@ oleaut::Bstr TextOrEmpty(const oleaut::Variant& value);
 // the even neighbour.
 std::int32_t LeadingLong(std::u16string_view text);
 
+// The declared size of a text parameter that carries a settings text the store itself holds:
+// the given size, or wider for a text stored longer (option texts are written as literals, so
+// they may exceed it), so that copying stored data never fails on its own contents.
+std::int32_t StoredTextSize(std::int32_t declared, const oleaut::Bstr& text);
+
 // The value of the field `name` of the recordset's current row.
 oleaut::Variant FieldValue(const ado::Recordset& recordset, std::u16string_view name);
 
