@@ -6,14 +6,11 @@
 
 #include "platform/ado/errors.h"
 #include "platform/ado/execute_options.h"
-#include "platform/oleaut/com_error.h"
 
 namespace ado {
 namespace {
 
 constexpr std::u16string_view kSource = u"ADODB.Command";
-// OLE DB's DB_E_NOCOMMAND.
-constexpr auto kNoCommandText = static_cast<std::int32_t>(0x80040E0CU);
 
 // Hands the values lent for binding back to their parameters, however the run ends.
 class BoundValues {
@@ -77,10 +74,6 @@ com::Ptr<Recordset> Command::Execute(std::int32_t* records_affected,
     RaiseAdoError(kAdoInvalidConnection, kSource,
                   connection_ ? u"Its active connection is closed."
                               : u"Execute needs an active connection; none was set.");
-  }
-  if (text_.empty()) {
-    throw oleaut::ComError(kNoCommandText, std::u16string(kSource),
-                           u"Command text was not set for the command object.");
   }
   const ExecuteOptions decoded = DecodeExecuteOptions(options, type_, kSource);
   const std::u16string statement = StatementFor(text_, decoded.command_type, kSource);

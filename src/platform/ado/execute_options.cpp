@@ -2,11 +2,14 @@
 
 #include "platform/ado/errors.h"
 #include "platform/ado/types.h"
+#include "platform/oleaut/com_error.h"
 
 namespace ado {
 namespace {
 
 constexpr std::int32_t kCmdFile = 0x100;
+// OLE DB's DB_E_NOCOMMAND.
+constexpr auto kNoCommandText = static_cast<std::int32_t>(0x80040E0CU);
 constexpr std::int32_t kCmdTableDirect = 0x200;
 
 bool IsCommandType(std::int32_t type) {
@@ -42,6 +45,10 @@ ExecuteOptions DecodeExecuteOptions(std::int32_t options, std::int32_t fallback_
 
 std::u16string StatementFor(std::u16string_view text, std::int32_t command_type,
                             std::u16string_view source) {
+  if (text.empty()) {
+    throw oleaut::ComError(kNoCommandText, std::u16string(source),
+                           u"Command text was not set for the command object.");
+  }
   switch (command_type) {
     case adCmdTable:
     case kCmdTableDirect:

@@ -22,7 +22,8 @@ ExecuteOptions DecodeExecuteOptions(std::int32_t options, std::int32_t fallback_
                                     std::u16string_view source);
 
 // The statement to run for `text` read as `command_type`: text as it is, a table name as a
-// select of all its rows. Stored procedures raise 3251: no provider here has them.
+// select of all its rows. Stored procedures raise 3251: no provider here has them. An empty text
+// raises OLE DB's "Command text was not set" (0x80040E0C).
 std::u16string StatementFor(std::u16string_view text, std::int32_t command_type,
                             std::u16string_view source);
 

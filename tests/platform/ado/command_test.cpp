@@ -125,6 +125,17 @@ TEST_F(CommandTest, ExecuteNeedsAnOpenConnectionAndText) {
   auto command = com::Make<Command>();
   command->SetCommandText(u"SELECT 1");
   ExpectAdoError([&] { command->Execute(); }, kAdoInvalidConnection, u"ADODB.Command");
+  command->SetActiveConnection(connection_);
+  command->SetCommandText({});
+  for (const auto& call : {std::function<void()>([&] { command->Execute(); }),
+                           std::function<void()>([&] { connection_->Execute(u""); })}) {
+    try {
+      call();
+      ADD_FAILURE() << "an empty command text ran";
+    } catch (const oleaut::ComError& error) {
+      EXPECT_EQ(static_cast<std::uint32_t>(error.Number()), 0x80040E0CU) << error.what();
+    }
+  }
   command_->SetCommandText(u"SELECT FID FROM t_note WHERE FID = ?");
   Add(adInteger, 0, 5);
   auto rs = command_->Execute();
