@@ -1,0 +1,368 @@
+#include "template_commands.h"
+
+#include <CLI/CLI.hpp>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+#include "commands.h"
+#include "json_values.h"
+#include "platform/ado/recordset.h"
+#include "platform/ado/sql_trace.h"
+#include "platform/com/dispatch.h"
+#include "platform/oleaut/com_error.h"
+#include "platform/oleaut/convert.h"
+#include "platform/oleaut/text.h"
+#include "platform/vdl/dictionary.h"
+#include "platform/vdl/list.h"
+#include "recordset_printer.h"
+
+namespace tavprint {
+
+namespace {
+
+using oleaut::Bstr;
+using oleaut::FromUtf8;
+using oleaut::ToUtf8;
+using oleaut::Variant;
+
+constexpr char kFallbackRules[] =
+    "Printing uses the user's own selected template of the bill type (of the requested sub-type "
+    "first, then one without), else the administrator's selected one, else, when a sub-type was "
+    "asked for, any user's selected template of that sub-type. A user who lists templates for "
+    "the first time gets copies of the administrator's templates; a list with none of those "
+    "shows the administrator's templates, then the newest template of each name.";
+
+[[noreturn]] void Fail(const std::string& message) {
+  throw oleaut::ComError(oleaut::VbHresult(oleaut::kInvalidProcedureCall), u"tavprint",
+                         FromUtf8(message));
+}
+
+com::Ptr<com::Dispatch> Object(const char16_t* progid) {
+  return com::As<com::Dispatch>(Activate(progid));
+}
+com::Ptr<com::Dispatch> Query() {
+  return Object(u"TAVMPrintExport.clsPrintSetupQuery");
+}
+com::Ptr<com::Dispatch> Update() {
+  return Object(u"TAVMPrintExport.clsPrintSetupUpdate");
+}
+
+const char16_t* Member(TemplateOwner owner, const char16_t* bill, const char16_t* report) {
+  return owner.report ? report : bill;
+}
+
+std::string OwnerText(TemplateOwner owner) {
+  return (owner.report ? "report " : "bill type ") + std::to_string(owner.id);
+}
+
+void PrintJson(const Variant& value, std::ostream& out) {
+  out << MakeResultPrinter().Print(value).dump(2, ' ', false, Json::error_handler_t::replace)
+      << '\n';
+}
+
+std::string Text(const Variant& value) {
+  return ToUtf8(oleaut::ToString(value));
+}
+
+// The steps of the lookup's fallback chain, in the order it tries them.
+std::vector<std::string> FallbackSteps(TemplateOwner owner, bool with_sub_type) {
+  if (owner.report) {
+    std::vector<std::string> steps = {"the user's own selected template",
+                                      "the administrator's selected template"};
+    if (with_sub_type) steps.push_back("another user's selected template");
+    return steps;
+  }
+  if (!with_sub_type) {
+    return {"the user's own selected template without sub-type",
+            "the administrator's selected template (of any sub-type)"};
+  }
+  return {"the user's own selected template of the sub-type",
+          "the user's own selected template without sub-type",
+          "the administrator's selected template of the sub-type",
+          "the administrator's selected template without sub-type",
+          "another user's selected template of the sub-type"};
+}
+
+// The body printing would use: its key, its page text and its body, and how many steps of the
+// fallback chain ran to find it.
+struct PrintChoice {
+  std::string key;
+  Variant page_text;
+  Variant body;
+  std::size_t steps_run = 0;
+};
+
+std::optional<PrintChoice> ChoosePrintTemplate(const std::string& dsn, TemplateOwner owner,
+                                               const std::string& sub_type) {
+  ado::ScopedSqlTrace trace;
+  const auto result = Query()
+                          ->Call(Member(owner, u"GetNotePrintData", u"GetRptNotePrintData"),
+                                 FromUtf8(dsn), owner.id, FromUtf8(sub_type))
+                          .AsObjectOf<vdl::Dictionary>();
+  std::size_t steps = 0;
+  for (const std::u16string& batch : trace.Batches()) {
+    if (batch.starts_with(u"Select c.FData as FBlob")) ++steps;
+  }
+  if (result->Count() == 0) return std::nullopt;
+  const auto entry = result->ItemAt(0).AsObjectOf<vdl::List>();
+  return PrintChoice{ToUtf8(result->KeyAt(0)), entry->Item(1), entry->Item(2), steps};
+}
+
+oleaut::ByteArray ReadFile(const std::filesystem::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  if (!in) Fail("cannot read " + file.string());
+  return oleaut::ByteArray(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteFile(const std::filesystem::path& file, const Variant& body) {
+  if (body.IsNull() || body.IsEmpty()) Fail("the template has no body to export");
+  const oleaut::ByteArray& bytes = body.AsByteArray();
+  std::ofstream outfile(file, std::ios::binary | std::ios::trunc);
+  outfile.write(reinterpret_cast<const char*>(bytes.data()),
+                static_cast<std::streamsize>(bytes.size()));
+  if (!outfile) Fail("cannot write " + file.string());
+}
+
+}  // namespace
+
+void RunTemplateList(const std::string& dsn, TemplateOwner owner, const OutputOptions& options,
+                     std::ostream& out) {
+  const Variant result =
+      Query()->Call(Member(owner, u"GetNoteInfo", u"GetRptNoteInfo"), FromUtf8(dsn), owner.id);
+  if (options.json) return PrintJson(result, out);
+  const auto info = result.AsObjectOf<vdl::Dictionary>();
+  const auto rows = info->Item(u"Data").AsObjectOf<vdl::List>();
+  const char16_t* id_key = owner.report ? u"FNoteId" : u"fbillid";
+  out << "Templates of " << OwnerText(owner) << ":\n";
+  for (std::int32_t i = 1; i <= rows->UpperBound(); ++i) {
+    const auto row = rows->Item(i).AsObjectOf<vdl::Dictionary>();
+    const bool selected = oleaut::Val(oleaut::ToString(row->Item(u"fsel"))) == 1;
+    out << (selected ? "  * " : "    ") << Text(row->Item(id_key)) << "  "
+        << Text(row->Item(u"fname"));
+    if (!owner.report && !oleaut::ToString(row->Item(u"fbilltypesub")).empty()) {
+      out << "  [sub-type " << Text(row->Item(u"fbilltypesub")) << "]";
+    }
+    out << '\n';
+  }
+  if (rows->UpperBound() == 0) out << "    (none)\n";
+  out << "Page options: " << Text(info->Item(u"Option")) << '\n';
+}
+
+void RunTemplateWhich(const std::string& dsn, TemplateOwner owner, const std::string& sub_type,
+                      const OutputOptions& options, std::ostream& out) {
+  const std::vector<std::string> steps = FallbackSteps(owner, !sub_type.empty());
+  const std::optional<PrintChoice> choice = ChoosePrintTemplate(dsn, owner, sub_type);
+  if (options.json) {
+    Json json = Json::object();
+    json["found"] = choice.has_value();
+    if (choice) {
+      json["key"] = choice->key;
+      json["step"] = choice->steps_run;
+      json["reason"] = steps.at(choice->steps_run - 1);
+      json["page_options"] = Text(choice->page_text);
+      json["body_bytes"] = choice->body.IsNull() ? 0 : choice->body.AsByteArray().size();
+    }
+    out << json.dump(2, ' ', false, Json::error_handler_t::replace) << '\n';
+    return;
+  }
+  if (!choice) {
+    out << "No template would be used for " << OwnerText(owner)
+        << (sub_type.empty() ? "" : ", sub-type " + sub_type) << ": none of the " << steps.size()
+        << " steps found a selected template with a body.\n";
+    return;
+  }
+  out << "Template " << choice->key << " (type|id) would be used for " << OwnerText(owner)
+      << (sub_type.empty() ? "" : ", sub-type " + sub_type) << ".\n"
+      << "Found by step " << choice->steps_run << " of " << steps.size() << ": "
+      << steps.at(choice->steps_run - 1) << ".\n"
+      << "Page options: " << Text(choice->page_text) << '\n'
+      << "Body: "
+      << (choice->body.IsNull() ? std::string("NULL")
+                                : std::to_string(choice->body.AsByteArray().size()) + " bytes")
+      << '\n';
+}
+
+void RunTemplateSave(const std::string& dsn, TemplateOwner owner, const std::string& name,
+                     const std::filesystem::path& file, bool as_administrator, std::ostream& out) {
+  const oleaut::ByteArray body = ReadFile(file);
+  if (as_administrator) {
+    if (owner.report) Fail("--admin saves bill templates only (there is no report counterpart)");
+    auto data = com::Make<vdl::Dictionary>();
+    data->SetItem(u"fNoteName", FromUtf8(name));
+    data->SetItem(u"FNoteBlob", body);
+    Update()->Call(u"SaveNewBill", FromUtf8(dsn), owner.id, data);
+    out << "Saved the administrator's template \"" << name << "\" of " << OwnerText(owner) << " ("
+        << body.size() << " bytes)\n";
+    return;
+  }
+  const auto saved = Update()
+                         ->Call(Member(owner, u"InsertNoteRow", u"InsertRptNoteRow"), FromUtf8(dsn),
+                                owner.id, FromUtf8(name), body)
+                         .AsObjectOf<vdl::List>();
+  out << "Saved template " << Text(saved->Item(1)) << " \"" << name << "\" of " << OwnerText(owner)
+      << " (" << body.size() << " bytes)\n";
+}
+
+void RunTemplateExport(const std::string& dsn, TemplateOwner owner, std::optional<std::int32_t> id,
+                       const std::string& sub_type, const std::filesystem::path& file,
+                       std::ostream& out) {
+  Variant body;
+  std::string what;
+  if (id) {
+    const Bstr table = owner.report ? u"T_RptExcelPrintExportNote" : u"T_ExcelPrintExportNote";
+    const auto rows =
+        Object(u"TAVMPrintExport.clsGetData")
+            ->Call(u"ExecuteSQL", FromUtf8(dsn),
+                   u"SELECT FData FROM " + table + u" WHERE FId=" + oleaut::ToString(*id))
+            .AsObjectOf<ado::Recordset>();
+    if (rows->Eof()) Fail("there is no template body " + std::to_string(*id));
+    body = rows->Fields()->Item(0)->Value();
+    what = "template " + std::to_string(*id);
+  } else {
+    const std::optional<PrintChoice> choice = ChoosePrintTemplate(dsn, owner, sub_type);
+    if (!choice) Fail("no template would be used for " + OwnerText(owner));
+    body = choice->body;
+    what = "template " + choice->key + " (the one printing uses)";
+  }
+  WriteFile(file, body);
+  out << "Exported " << what << " to " << file.string() << " (" << body.AsByteArray().size()
+      << " bytes)\n";
+}
+
+void RunTemplateSelect(const std::string& dsn, TemplateOwner owner, std::int32_t id,
+                       std::ostream& out) {
+  const auto info =
+      Query()
+          ->Call(Member(owner, u"GetNoteInfo", u"GetRptNoteInfo"), FromUtf8(dsn), owner.id)
+          .AsObjectOf<vdl::Dictionary>();
+  const auto rows = info->Item(u"Data").AsObjectOf<vdl::List>();
+  const char16_t* id_key = owner.report ? u"FNoteId" : u"fbillid";
+  auto sub_type_of = [&](const com::Ptr<vdl::Dictionary>& row) {
+    return owner.report ? Bstr() : oleaut::ToString(row->Item(u"fbilltypesub"));
+  };
+  com::Ptr<vdl::Dictionary> chosen;
+  for (std::int32_t i = 1; i <= rows->UpperBound() && !chosen; ++i) {
+    const auto row = rows->Item(i).AsObjectOf<vdl::Dictionary>();
+    if (oleaut::ToLong(row->Item(id_key)) == id) chosen = row;
+  }
+  if (!chosen) {
+    Fail("template " + std::to_string(id) + " is not among the templates of " + OwnerText(owner) +
+         " (see: tavprint templates list)");
+  }
+  // Only the rows whose flag changes are sent: the store clears the sub-type of every row it
+  // is given.
+  auto items = com::Make<vdl::List>();
+  for (std::int32_t i = 1; i <= rows->UpperBound(); ++i) {
+    const auto row = rows->Item(i).AsObjectOf<vdl::Dictionary>();
+    const std::int32_t row_id = oleaut::ToLong(row->Item(id_key));
+    const bool selected = oleaut::Val(oleaut::ToString(row->Item(u"fsel"))) == 1;
+    const bool change = row_id == id || (selected && sub_type_of(row) == sub_type_of(chosen));
+    if (!change) continue;
+    auto item = com::Make<vdl::Dictionary>();
+    item->SetItem(u"FKey", oleaut::ToString(owner.id) + u"|" + oleaut::ToString(row_id));
+    item->SetItem(u"FName", row->Item(u"fname"));
+    item->SetItem(u"FSel", row_id == id ? 1 : 0);
+    items->Add(item);
+  }
+  auto modi = com::Make<vdl::Dictionary>();
+  modi->SetItem(u"Option", info->Item(u"Option"));
+  modi->SetItem(u"Data", items);
+  Update()->Call(Member(owner, u"UpdateUserNoteData", u"UpdateUserRptNoteData"), FromUtf8(dsn),
+                 owner.id, modi);
+  out << "Selected template " << id << " of " << OwnerText(owner) << '\n';
+}
+
+void RunTemplateDelete(const std::string& dsn, TemplateOwner owner, std::int32_t id,
+                       std::ostream& out) {
+  Update()->Call(Member(owner, u"DeleteNoteRow", u"DeleteRptNoteRow"), FromUtf8(dsn), owner.id, id);
+  out << "Deleted template " << id << " of " << OwnerText(owner)
+      << " (the body only when you created it; your own assignment rows in any case)\n";
+}
+
+struct TemplateCommands::State {
+  State(const std::string& dsn_in, const OutputOptions& options_in)
+      : dsn(dsn_in), options(options_in) {}
+
+  const std::string& dsn;
+  const OutputOptions& options;
+  CLI::App* list = nullptr;
+  CLI::App* which = nullptr;
+  CLI::App* save = nullptr;
+  CLI::App* exporter = nullptr;
+  CLI::App* select = nullptr;
+  CLI::App* remove = nullptr;
+  TemplateOwner owner;
+  std::int32_t id = 0;
+  std::optional<std::int32_t> export_id;
+  std::string name;
+  std::string sub_type;
+  std::filesystem::path file;
+  bool as_administrator = false;
+};
+
+TemplateCommands::TemplateCommands(CLI::App& app, const std::string& dsn,
+                                   const OutputOptions& options)
+    : state_(std::make_unique<State>(dsn, options)) {
+  State& s = *state_;
+  CLI::App* templates = app.add_subcommand(
+      "templates",
+      std::string("Print templates of the user (--user-id) on --dsn.\n") + kFallbackRules);
+  templates->require_subcommand(1);
+  auto owner_options = [&s](CLI::App* command) {
+    command->add_option("type", s.owner.id, "Bill type (or report id with --report)")->required();
+    command->add_flag("--report", s.owner.report, "The id is a report's, not a bill type");
+  };
+  s.list = templates->add_subcommand("list",
+                                     "List the user's templates (copies the "
+                                     "administrator's on first use)");
+  owner_options(s.list);
+  s.which = templates->add_subcommand("which",
+                                      "Show which template printing would use, and which "
+                                      "fallback step found it");
+  owner_options(s.which);
+  s.which->add_option("--sub-type", s.sub_type, "The bill sub-type to print");
+  s.save = templates->add_subcommand("save", "Save a template body from a file under a name");
+  owner_options(s.save);
+  s.save->add_option("name", s.name, "Template name")->required();
+  s.save->add_option("file", s.file, "File holding the template body")
+      ->required()
+      ->check(CLI::ExistingFile);
+  s.save->add_flag("--admin", s.as_administrator,
+                   "Save as the administrator's template, every user's default");
+  s.exporter = templates->add_subcommand(
+      "export", "Write a template body to a file: the one printing uses, or --id's");
+  owner_options(s.exporter);
+  s.exporter->add_option("file", s.file, "File to write")->required();
+  s.exporter->add_option("--id", s.export_id, "The template (body) id");
+  s.exporter->add_option("--sub-type", s.sub_type, "The bill sub-type to print");
+  s.select = templates->add_subcommand(
+      "select",
+      "Make a template the selected one for printing, in place of the selected one of its "
+      "sub-type (as the print setup does, the template keeps no sub-type)");
+  owner_options(s.select);
+  s.select->add_option("id", s.id, "The template id, as listed")->required();
+  s.remove = templates->add_subcommand(
+      "delete", "Delete a template: the body if you created it, and your assignment rows");
+  owner_options(s.remove);
+  s.remove->add_option("id", s.id, "The template id, as listed")->required();
+}
+
+TemplateCommands::~TemplateCommands() = default;
+
+bool TemplateCommands::Chosen() const {
+  const State& s = *state_;
+  return *s.list || *s.which || *s.save || *s.exporter || *s.select || *s.remove;
+}
+
+void TemplateCommands::Run(std::ostream& out) const {
+  const State& s = *state_;
+  if (*s.list) RunTemplateList(s.dsn, s.owner, s.options, out);
+  if (*s.which) RunTemplateWhich(s.dsn, s.owner, s.sub_type, s.options, out);
+  if (*s.save) RunTemplateSave(s.dsn, s.owner, s.name, s.file, s.as_administrator, out);
+  if (*s.exporter) RunTemplateExport(s.dsn, s.owner, s.export_id, s.sub_type, s.file, out);
+  if (*s.select) RunTemplateSelect(s.dsn, s.owner, s.id, out);
+  if (*s.remove) RunTemplateDelete(s.dsn, s.owner, s.id, out);
+}
+
+}  // namespace tavprint
