@@ -11,6 +11,7 @@
 #include "platform/ado/sql_trace.h"
 #include "platform/oleaut/com_error.h"
 #include "platform/oleaut/text.h"
+#include "template_commands.h"
 
 namespace {
 
@@ -94,6 +95,8 @@ int main(int argc, char** argv) {
   call->add_option("target", target, "Class.Member")->required();
   call->add_option("args", args, "Arguments, one JSON value each");
 
+  const tavprint::TemplateCommands templates(app, dsn, output);
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {
@@ -114,6 +117,7 @@ int main(int argc, char** argv) {
     if (*unreg) tavprint::RunUnregister(tavprint::ServerLibrary(library), std::cout);
     if (*typelib) tavprint::RunTypelib(std::cout);
     if (*call) tavprint::RunCall(target, args, std::cout);
+    if (templates.Chosen()) templates.Run(std::cout);
   } catch (const oleaut::ComError& error) {
     return ReportError(error);
   } catch (const std::exception& error) {
