@@ -45,10 +45,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   sqlite3_stmt* stmt = nullptr;
   if (sqlite3_prepare_v2(Database(), statement, -1, &stmt, nullptr) != SQLITE_OK) std::abort();
   switch (kind) {
-    case 0: sqlite3_bind_text(stmt, 1, text, length, SQLITE_TRANSIENT); break;
-    case 1: sqlite3_bind_blob(stmt, 1, text, length, SQLITE_TRANSIENT); break;
-    case 2: sqlite3_bind_double(stmt, 1, std::strtod(std::string(text, length).c_str(), nullptr)); break;
-    default: sqlite3_bind_int64(stmt, 1, std::strtoll(std::string(text, length).c_str(), nullptr, 10)); break;
+    case 0:
+      sqlite3_bind_text(stmt, 1, text, length, SQLITE_TRANSIENT);
+      break;
+    case 1:
+      sqlite3_bind_blob(stmt, 1, text, length, SQLITE_TRANSIENT);
+      break;
+    case 2:
+      sqlite3_bind_double(stmt, 1, std::strtod(std::string(text, length).c_str(), nullptr));
+      break;
+    default:
+      sqlite3_bind_int64(stmt, 1, std::strtoll(std::string(text, length).c_str(), nullptr, 10));
+      break;
   }
   while (sqlite3_step(stmt) == SQLITE_ROW) {
   }

@@ -148,6 +148,13 @@ std::unique_ptr<Provider> OpenSqlite(const std::vector<Setting>& settings) {
               fmt::format("{} '{}' is not a number of milliseconds", oleaut::ToUtf8(key), value));
       }
       options.busy_timeout_ms = ms;
+    } else if (oleaut::EqualsNoCase(key, u"User ID") || oleaut::EqualsNoCase(key, u"Password")) {
+      // ADO's Open adds them when given; an embedded database has no logins to check them
+      // against, so only empty ones are accepted rather than silently ignored.
+      if (!s.value.empty()) {
+        Raise(kEFail, fmt::format("The SQLite provider has no logins: '{}' must be empty",
+                                  oleaut::ToUtf8(key)));
+      }
     } else {
       Raise(kEFail, fmt::format("The SQLite provider does not know the connection string key "
                                 "'{}'",

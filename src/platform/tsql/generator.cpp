@@ -188,6 +188,11 @@ class Generator {
     }
     out_ += ')';
     Finish(s, nodes);
+    for (const ColumnDef& column : create.columns) {
+      if (ColumnType(column.type).cls == SqlType::Class::kDate) {
+        GenDateTriggers(create.table, column.name, nodes);
+      }
+    }
     // SQLite numbers AUTOINCREMENT keys from the sequence table's value plus one.
     if (identity && identity->identity_seed != 1) {
       SqlStatement seed = Begin(StatementKind::kCommand);
@@ -272,6 +277,41 @@ class Generator {
         Gen(*constraint.check);
         out_ += ')';
         break;
+    }
+  }
+
+  // A date-time column holds one text form ("YYYY-MM-DD HH:MM:SS.fff") so that dates sort and
+  // compare as dates. A value written in another form is converted as SQL Server converts a text
+  // assigned to a datetime column, and one that is no date fails the statement.
+  void GenDateTriggers(const ObjectName& table, const std::u16string& column,
+                       std::vector<Node>& nodes) {
+    static constexpr const char* kStoredForm =
+        "'[0-9][0-9][0-9][0-9]-[0-1][0-9]-[0-3][0-9] "
+        "[0-2][0-9]:[0-5][0-9]:[0-5][0-9].[0-9][0-9][0-9]'";
+    for (const bool update : {false, true}) {
+      SqlStatement s = Begin(StatementKind::kDdl);
+      out_ += table.IsTemp() ? "CREATE TEMP TRIGGER " : "CREATE TRIGGER ";
+      AppendQuotedName(out_, TableName(table) + u"$" + column + (update ? u"$update" : u"$insert"));
+      out_ += update ? " AFTER UPDATE OF " : " AFTER INSERT";
+      if (update) AppendQuotedName(out_, column);
+      out_ += " ON ";
+      AppendTable(table);
+      out_ += " FOR EACH ROW WHEN NEW.";
+      AppendQuotedName(out_, column);
+      out_ += " IS NOT NULL AND (typeof(NEW.";
+      AppendQuotedName(out_, column);
+      out_ += ") <> 'text' OR NEW.";
+      AppendQuotedName(out_, column);
+      out_ += " NOT GLOB ";
+      out_ += kStoredForm;
+      out_ += ") BEGIN UPDATE ";
+      AppendTable(table);
+      out_ += " SET ";
+      AppendQuotedName(out_, column);
+      out_ += " = tsql_convert('datetime', NEW.";
+      AppendQuotedName(out_, column);
+      out_ += ") WHERE rowid = NEW.rowid; END";
+      Finish(s, nodes);
     }
   }
 

@@ -78,6 +78,10 @@ std::string SqlType::Declared() const {
 }
 
 std::string SqlType::SqliteDeclared() const {
+  // The word "blob" gives the column no affinity: a text stays a text (NUMERIC affinity would
+  // turn '20240305' into a number) and a number stays a number, so that the column's triggers
+  // convert either as SQL Server converts it to a date.
+  if (cls == Class::kDate) return Declared() + " blob";
   if (length < 0) {
     if (cls == Class::kBinary) return "image";
     return name[0] == 'n' ? "ntext" : "text";

@@ -42,7 +42,8 @@ struct SqlType {
   // The type as SQL Server writes it: "varchar(255)", "decimal(28,10)", "int", "varchar(max)".
   std::string Declared() const;
   // The declared type of a SQLite column that keeps the type's meaning: the same text, except
-  // that (max) types become their long forms (text, ntext, image).
+  // that (max) types become their long forms (text, ntext, image) and date types are followed
+  // by "blob" ("datetime blob"), which keeps SQLite from converting what is stored.
   std::string SqliteDeclared() const;
 
   static SqlType Unknown() { return {}; }

@@ -1,5 +1,6 @@
 #include "platform/ado/sqlite/column_types.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 
@@ -79,9 +80,8 @@ std::optional<oleaut::Decimal> StoredDecimal(sqlite3_stmt* stmt, int column, int
 ColumnType MapDeclaredType(std::string_view declared) {
   const std::string lower = LowerAscii(declared);
   const std::size_t open = lower.find('(');
-  std::string name = lower.substr(0, open);
-  while (!name.empty() && name.back() == ' ')
-    name.pop_back();
+  // The first word names the type: "datetime blob" is a datetime.
+  std::string name = lower.substr(0, std::min(open, lower.find(' ')));
   int a = -1;
   int b = -1;
   bool max = false;

@@ -84,6 +84,10 @@ class SqliteProvider final : public Provider, private tsql::Executor {
         if (as_run) TraceSql({std::u16string(batch), std::move(*as_run), self.description_});
       }
     } scope{*this, batch, SqlTraceActive() ? &as_run : nullptr};
+    if (batch.find_first_not_of(u" \t\r\n") == std::u16string_view::npos) {
+      RaiseProviderError(static_cast<std::int32_t>(0x80040E0CU),
+                         "Command text was not set for the command object", {description_, {}, {}});
+    }
     const std::shared_ptr<const tsql::Program> program = tsql::Translate(batch);
     if (parameters.size() != static_cast<std::size_t>(program->marker_count)) {
       RaiseProviderError(static_cast<std::int32_t>(0x80040E10U),
