@@ -3,6 +3,8 @@
 // user, and failures that leave every table as it was.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "platform/ado/sql_trace.h"
 #include "platform/oleaut/clock.h"
 #include "platform/oleaut/com_error.h"
@@ -294,6 +296,58 @@ TEST_F(WriteTest, FailedSaveLeavesNothingBehind) {
   const auto error = Raised([&] { Insert(kZhang, u"form", Bytes("b")); });
   EXPECT_NE(error.Description().find(u"refused"), std::u16string::npos);
   EXPECT_EQ(Snapshot(), before);  // the body inserted first is gone again
+}
+
+}  // namespace
+}  // namespace templates_test
+
+namespace templates_test {
+namespace {
+
+// Whatever a write member had done before its failure is undone.
+TEST_F(WriteTest, EveryWriteFailureLeavesTheTablesUnchanged) {
+  const std::int32_t body = AddBillBody(u"mine", kType, u"张伟", Bytes("m"));
+  AddBillRow(kType, body, kZhang, u"mine", u"", 1);
+  AddBillRow(kType, 0, kAdmin, u"存放页面设置信息", std::nullopt, 0, u"admin");
+
+  auto modi = com::Make<vdl::Dictionary>();
+  auto items = com::Make<vdl::List>();
+  auto item = com::Make<vdl::Dictionary>();
+  item->SetItem(u"FKey", u"1001|9");
+  item->SetItem(u"FSel", 1);
+  items->Add(item);
+  modi->SetItem(u"Option", u"o");
+  modi->SetItem(u"Data", items);
+  auto long_name = com::Make<vdl::Dictionary>();
+  long_name->SetItem(u"fNoteName", Bstr(256, u'名'));
+
+  struct Case {
+    const char* label;
+    const char* trigger;  // SQLite trigger body that refuses, or nullptr
+    std::function<void()> call;
+  };
+  const std::vector<Case> cases = {
+      {"SaveNewBill with a name over 255 characters", nullptr,
+       [&] { update_->Call(u"SaveNewBill", Dsn(kZhang), kType, long_name); }},
+      {"DeleteNoteRow whose second delete fails",
+       "BEFORE DELETE ON T_ExcelPrintExport BEGIN SELECT RAISE(ABORT, 'refused'); END",
+       [&] { update_->Call(u"DeleteNoteRow", Dsn(kZhang), kType, body); }},
+      {"SavePageAndPrintSet whose insert fails",
+       "BEFORE INSERT ON T_ExcelPrintExport BEGIN SELECT RAISE(ABORT, 'refused'); END",
+       [&] { update_->Call(u"SavePageAndPrintSet", Dsn(kZhang), kType, Bytes("p")); }},
+      {"UpdateUserRptNoteData whose item insert fails",
+       "BEFORE INSERT ON T_RptExcelPrintExport WHEN NEW.FNoteId > 0 BEGIN "
+       "SELECT RAISE(ABORT, 'refused'); END",
+       [&] { update_->Call(u"UpdateUserRptNoteData", Dsn(kZhang), 1001, modi); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    if (c.trigger) ExecNative((std::string("CREATE TRIGGER refuse ") + c.trigger).c_str());
+    const auto before = Snapshot();
+    Raised(c.call);
+    EXPECT_EQ(Snapshot(), before);
+    ExecNative("DROP TRIGGER IF EXISTS refuse");
+  }
 }
 
 }  // namespace
