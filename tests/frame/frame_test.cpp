@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "frame/cls_get_data.h"
 #include "frame/cls_print_setup_query.h"
@@ -83,6 +85,35 @@ TEST_F(FrameTest, FailingStatementAfterAWriteLeavesNothingBehind) {
                ComError);
   EXPECT_EQ(FirstValue(Sql(dsn_a_, u"SELECT count(*) FROM t_SystemProfile WHERE FCategory='X'")),
             Variant(std::int32_t{0}));
+}
+
+TEST_F(FrameTest, ConcurrentWritingCallsWaitForEachOtherAndLoseNothing) {
+  constexpr int kThreads = 4;
+  constexpr int kCalls = 200;
+  Sql(dsn_a_, u"CREATE TABLE t_Log (FID int NOT NULL, FThread int NOT NULL)");
+  std::vector<std::string> failures(kThreads);
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([this, t, &failures] {
+      try {
+        // Apartment model: each thread creates and calls its own instance.
+        auto data = com::Make<clsGetData>();
+        for (int i = 0; i < kCalls; ++i) {
+          data->Call(u"ExecuteSQL", dsn_a_,
+                     u"INSERT INTO t_Log VALUES (" + oleaut::FromUtf8(std::to_string(i)) + u", " +
+                         oleaut::FromUtf8(std::to_string(t)) + u")");
+        }
+      } catch (const std::exception& e) {
+        failures[t] = e.what();
+      }
+    });
+  }
+  for (auto& thread : threads)
+    thread.join();
+  for (const auto& failure : failures)
+    EXPECT_EQ(failure, "");
+  EXPECT_EQ(FirstValue(Sql(dsn_a_, u"SELECT count(*) FROM t_Log")),
+            Variant(std::int32_t{kThreads * kCalls}));
 }
 
 TEST_F(FrameTest, GetSysValueQuotesItsKeysAndTellsZeroFromNull) {

@@ -86,14 +86,14 @@ com::Ptr<Recordset> Connection::Execute(std::u16string_view command_text,
   return recordset;
 }
 
-std::int32_t Connection::BeginTrans() {
+std::int32_t Connection::BeginTrans(TransactionLock lock) {
   if (!provider_) RaiseAdoError(kAdoObjectClosed, kSource, u"BeginTrans needs an open connection.");
   if (in_transaction_) {
     throw oleaut::ComError(kTransactionExists, std::u16string(kSource),
                            u"Only one transaction can be active on this session; transactions "
                            u"do not nest.");
   }
-  provider_->BeginTransaction();
+  provider_->BeginTransaction(lock);
   in_transaction_ = true;
   return 1;
 }

@@ -57,6 +57,15 @@ struct ExecuteResult {
   std::int64_t records_affected = -1;
 };
 
+// How a transaction takes the database's locks.
+enum class TransactionLock {
+  // The write lock now: a writer waits for other writers at the start, within the busy timeout,
+  // instead of failing later when a read lock cannot be upgraded.
+  Immediate,
+  // Locks as statements need them: for work that reads, so that readers never queue.
+  Deferred,
+};
+
 // An open session on one database. Each Connection owns one; session state (temporary tables,
 // the last identity value) belongs to it, as a SQL Server session's does.
 class Provider {
@@ -67,7 +76,8 @@ class Provider {
   // message and the statement text.
   virtual ExecuteResult Execute(std::u16string_view batch,
                                 std::span<const ParameterValue> parameters) = 0;
-  virtual void BeginTransaction() = 0;
+  virtual void BeginTransaction(TransactionLock lock) = 0;
+  void BeginTransaction() { BeginTransaction(TransactionLock::Immediate); }
   virtual void CommitTransaction() = 0;
   virtual void RollbackTransaction() = 0;
   // What this session is connected to, for messages: "SQLite /home/u/.local/share/.../demo.db".

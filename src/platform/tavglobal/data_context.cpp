@@ -24,9 +24,9 @@ const char* NonEmptyEnv(const char* name) {
   return value && *value ? value : nullptr;
 }
 
-[[noreturn]] void RaiseForSource(std::u16string_view sDsn, std::u16string_view cause,
-                                 std::int32_t number = oleaut::VbHresult(
-                                     oleaut::kInvalidProcedureCall)) {
+[[noreturn]] void RaiseForSource(
+    std::u16string_view sDsn, std::u16string_view cause,
+    std::int32_t number = oleaut::VbHresult(oleaut::kInvalidProcedureCall)) {
   throw oleaut::ComError(number, std::u16string(kSource),
                          u"Data source '" + std::u16string(sDsn) + u"': " + std::u16string(cause));
 }
@@ -123,7 +123,9 @@ DataContext::Source& DataContext::Open(std::u16string_view sDsn) {
 
 void DataContext::BeginIfInCall(Source& source) {
   if (call_depth_ == 0 || source.in_transaction) return;
-  source.connection->BeginTrans();
+  source.connection->BeginTrans(intent_ == TransactionIntent::Write
+                                    ? ado::TransactionLock::Immediate
+                                    : ado::TransactionLock::Deferred);
   source.in_transaction = true;
 }
 

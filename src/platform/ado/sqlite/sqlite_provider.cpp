@@ -103,12 +103,12 @@ class SqliteProvider final : public Provider, private tsql::Executor {
     return result;
   }
 
-  void BeginTransaction() override {
+  void BeginTransaction(ado::TransactionLock lock) override {
     if (!sqlite3_get_autocommit(db_)) {
       RaiseProviderError(kEFail, "A transaction is already active on this connection",
                          {description_, {}, {}});
     }
-    RunInternal("BEGIN IMMEDIATE");
+    RunInternal(lock == ado::TransactionLock::Immediate ? "BEGIN IMMEDIATE" : "BEGIN DEFERRED");
   }
 
   void CommitTransaction() override {
