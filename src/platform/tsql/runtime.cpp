@@ -56,10 +56,13 @@ bool AnyNull(int argc, sqlite3_value** argv) {
   return false;
 }
 
-std::u16string_view Text16(sqlite3_value* value) {
+// The engine may hand UTF-16 text at an odd address: it is copied, never read in place.
+std::u16string Text16(sqlite3_value* value) {
   const void* data = sqlite3_value_text16(value);
   const int bytes = sqlite3_value_bytes16(value);
-  return {static_cast<const char16_t*>(data), static_cast<std::size_t>(bytes / 2)};
+  std::u16string text(static_cast<std::size_t>(bytes / 2), u'\0');
+  if (bytes > 0) std::memcpy(text.data(), data, static_cast<std::size_t>(bytes / 2) * 2);
+  return text;
 }
 
 void Error(sqlite3_context* context, const std::string& message) {
@@ -88,7 +91,7 @@ void Add(sqlite3_context* context, int argc, sqlite3_value** argv) {
   const int ta = sqlite3_value_type(a);
   const int tb = sqlite3_value_type(b);
   if (ta == SQLITE_TEXT && tb == SQLITE_TEXT) {
-    std::u16string text(Text16(a));
+    std::u16string text = Text16(a);
     text += Text16(b);
     return ResultText(context, text);
   }
@@ -420,8 +423,9 @@ void InstallSqliteRuntime(sqlite3* db, SessionState* state) {
   check(sqlite3_create_function_v2(db, "tsql_identity", 0, SQLITE_UTF16, state, Identity, nullptr,
                                    nullptr, nullptr),
         "tsql_identity");
-  check(sqlite3_create_collation_v2(db, "TSQL", SQLITE_UTF16LE, nullptr, CollateUtf16, nullptr),
-        "the collation TSQL");
+  check(
+      sqlite3_create_collation_v2(db, "TSQL", SQLITE_UTF16_ALIGNED, nullptr, CollateUtf16, nullptr),
+      "the collation TSQL");
   check(sqlite3_create_collation_v2(db, "TSQL", SQLITE_UTF8, nullptr, CollateUtf8, nullptr),
         "the collation TSQL");
 }

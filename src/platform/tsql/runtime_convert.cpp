@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -29,10 +30,13 @@ std::u16string_view TrimBlanks(std::u16string_view text) {
   return text;
 }
 
-std::u16string_view Text16(sqlite3_value* value) {
+// The engine may hand UTF-16 text at an odd address: it is copied, never read in place.
+std::u16string Text16(sqlite3_value* value) {
   const void* data = sqlite3_value_text16(value);
   const int bytes = sqlite3_value_bytes16(value);
-  return {static_cast<const char16_t*>(data), static_cast<std::size_t>(bytes / 2)};
+  std::u16string text(static_cast<std::size_t>(bytes / 2), u'\0');
+  if (bytes > 0) std::memcpy(text.data(), data, static_cast<std::size_t>(bytes / 2) * 2);
+  return text;
 }
 
 std::u16string Ascii(std::string_view text) {
@@ -250,7 +254,7 @@ void ToText(sqlite3_context* context, sqlite3_value* value, const Target& t, int
     if (auto date = ParseDateTime(Text16(value))) {
       text = FormatStyle(*date, style);
     } else {
-      text = std::u16string(Text16(value));
+      text = Text16(value);
     }
   } else {
     text = ValueText(value);
@@ -278,7 +282,8 @@ void ToInteger(sqlite3_context* context, sqlite3_value* value, const Target& t) 
       break;
     }
     case SQLITE_TEXT: {
-      const std::u16string_view text = TrimBlanks(Text16(value));
+      const std::u16string raw = Text16(value);
+      const std::u16string_view text = TrimBlanks(raw);
       if (text.empty()) {
         result = 0;  // SQL Server converts the empty text to 0
       } else if (auto parsed = ParseInteger(text)) {
@@ -537,7 +542,7 @@ std::u16string ValueText(sqlite3_value* value) {
       return Ascii(fmt::format("{:.15g}", v));
     }
     case SQLITE_TEXT:
-      return std::u16string(Text16(value));
+      return Text16(value);
     case SQLITE_BLOB: {
       const auto* bytes = static_cast<const unsigned char*>(sqlite3_value_blob(value));
       return std::u16string(bytes, bytes + sqlite3_value_bytes(value));

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "platform/oleaut/com_error.h"
@@ -32,10 +33,13 @@ ColumnType Make(DataTypeEnum type, std::int32_t size, ValueKind kind, int precis
   return t;
 }
 
-std::u16string_view ColumnText16(sqlite3_stmt* stmt, int column) {
+// The engine may hand UTF-16 text at an odd address: it is copied, never read in place.
+std::u16string ColumnText16(sqlite3_stmt* stmt, int column) {
   const void* data = sqlite3_column_text16(stmt, column);
   const int bytes = sqlite3_column_bytes16(stmt, column);
-  return {static_cast<const char16_t*>(data), static_cast<std::size_t>(bytes / 2)};
+  std::u16string text(static_cast<std::size_t>(bytes / 2), u'\0');
+  if (bytes > 0) std::memcpy(text.data(), data, static_cast<std::size_t>(bytes / 2) * 2);
+  return text;
 }
 
 oleaut::Variant Natural(sqlite3_stmt* stmt, int column, int storage) {
