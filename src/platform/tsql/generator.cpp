@@ -31,13 +31,22 @@ void AppendQuotedName(std::string& out, std::u16string_view name) {
   out += '"';
 }
 
+// A text literal; a NUL character, which would end the statement's text for the engine, is
+// written as char(0) joined to the pieces around it.
 void AppendStringLiteral(std::string& out, std::u16string_view value) {
+  const bool has_nul = value.find(u'\0') != std::u16string_view::npos;
+  if (has_nul) out += '(';
   out += '\'';
   for (char c : Utf8(value)) {
+    if (c == '\0') {
+      out += "' || char(0) || '";
+      continue;
+    }
     if (c == '\'') out += '\'';
     out += c;
   }
   out += '\'';
+  if (has_nul) out += ')';
 }
 
 bool IsComparison(std::u16string_view op) {

@@ -160,6 +160,21 @@ TEST_F(ProviderTest, TemplateBodyInsertReadsItsIdentityBack) {
   EXPECT_EQ(rows.values[1].AsByteArray(), body);
 }
 
+TEST_F(ProviderTest, TextWithNulCharactersKeepsThem) {
+  auto p = Open();
+  const std::u16string name(u"nu\0l's", 6);
+  p->Execute(u"create table T (a varchar(20)) insert into T values ('" +
+                 oleaut::Replace(name, u"'", u"''") + u"')",
+             {});
+  p->Execute(u"insert into T values (?)",
+             std::vector<ParameterValue>{{ado::adVarChar, ado::adParamInput, 20, Variant(name)}});
+  const ado::RowSet rows = Query(*p, u"select a, len(a) from T");
+  ASSERT_EQ(rows.RowCount(), 2u);
+  EXPECT_EQ(rows.values[0], Variant(name));
+  EXPECT_EQ(rows.values[1], Variant(std::int32_t{6}));
+  EXPECT_EQ(rows.values[2], Variant(name));
+}
+
 TEST_F(ProviderTest, ParametersLongerThanTheirSizeRaise) {
   auto p = Open();
   p->Execute(u"create table T (a varchar(20), b image)", {});
