@@ -490,6 +490,18 @@ class Generator {
     return hints;
   }
 
+  // A query inside another (derived table, subquery): SQL Server orders only the rows TOP
+  // picks there, and refuses an ORDER BY without TOP rather than ignore it.
+  void GenNestedSelect(const Select& select) {
+    if (!select.order_by.empty() && (select.cores.size() > 1 || !select.cores[0].top)) {
+      RaiseSyntaxError(batch_, select.pos,
+                       u"The ORDER BY clause is invalid in views, inline functions, derived "
+                       u"tables, subqueries, and common table expressions, unless TOP, OFFSET or "
+                       u"FOR XML is also specified");
+    }
+    GenSelect(select);
+  }
+
   void GenSelect(const Select& select) {
     const bool compound = select.cores.size() > 1;
     for (std::size_t i = 0; i < select.cores.size(); ++i) {
@@ -618,7 +630,7 @@ class Generator {
                        !ContainsAggregate(*core.items[0].expr);
     if (!plain) {
       out_ += '(';
-      GenSelect(select);
+      GenNestedSelect(select);
       out_ += ')';
       return;
     }
@@ -639,7 +651,7 @@ class Generator {
         break;
       case TableRef::Kind::kDerived:
         out_ += '(';
-        GenSelect(*ref.select);
+        GenNestedSelect(*ref.select);
         out_ += ')';
         break;
       case TableRef::Kind::kJoin:
@@ -729,7 +741,7 @@ class Generator {
         return;
       case ExprKind::kExists:
         out_ += "(EXISTS (";
-        GenSelect(*expr.select);
+        GenNestedSelect(*expr.select);
         out_ += "))";
         return;
       case ExprKind::kIn:
@@ -888,7 +900,7 @@ class Generator {
     GenCompared(*expr.args[0], !IsBareColumn(*expr.args[0]));
     out_ += expr.negated ? " NOT IN (" : " IN (";
     if (expr.select) {
-      GenSelect(*expr.select);
+      GenNestedSelect(*expr.select);
     } else {
       for (std::size_t i = 1; i < expr.args.size(); ++i) {
         if (i > 1) out_ += ", ";
