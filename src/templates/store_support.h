@@ -13,12 +13,8 @@
 #include "platform/oleaut/text.h"
 #include "platform/oleaut/variant.h"
 #include "platform/tavglobal/data_context.h"
-#include "platform/tavglobal/user_info.h"
 
 namespace templates {
-
-// The administrator's rows are every user's fallback; statements name the id as a literal.
-inline constexpr std::int16_t kAdministratorId = tavglobal::kAdministratorUserId;
 
 // FName of the page-settings rows.
 inline constexpr std::u16string_view kPageSettingsName = u"存放页面设置信息";
