@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <string>
+#include <unordered_map>
 
 #include "platform/oleaut/text.h"
 #include "platform/tsql/errors.h"
@@ -846,15 +847,12 @@ class Generator {
       return;
     }
     if (op == u"^") {
-      out_ += "((";
+      // SQLite has no exclusive or; a function evaluates each operand once.
+      out_ += "tsql_bitxor(";
       Gen(left);
-      out_ += " | ";
+      out_ += ", ";
       Gen(right);
-      out_ += ") - (";
-      Gen(left);
-      out_ += " & ";
-      Gen(right);
-      out_ += "))";
+      out_ += ')';
       return;
     }
     out_ += '(';
@@ -1095,7 +1093,15 @@ class Generator {
   }
 
   // ---- static types ----
+  // Types are asked for again at every level of a + chain: each is worked out once.
   SqlType TypeOf(const Expr& expr) {
+    if (auto found = types_.find(&expr); found != types_.end()) return found->second;
+    SqlType type = ComputeType(expr);
+    types_.emplace(&expr, type);
+    return type;
+  }
+
+  SqlType ComputeType(const Expr& expr) {
     using C = SqlType::Class;
     switch (expr.kind) {
       case ExprKind::kNull:
@@ -1207,6 +1213,7 @@ class Generator {
   }
 
   std::u16string_view batch_;
+  std::unordered_map<const Expr*, SqlType> types_;
   Program program_;
   const Statement* current_ = nullptr;
   std::string out_;

@@ -28,6 +28,7 @@ constexpr std::u16string_view kReserved[] = {
 };
 
 constexpr int kMaxDepth = 200;
+constexpr int kMaxOperators = 5000;
 
 bool IsReserved(std::u16string_view word) {
   return std::any_of(std::begin(kReserved), std::end(kReserved),
@@ -871,7 +872,12 @@ class Parser {
     return expr;
   }
 
+  // A chain of operators makes a tree as deep as it is long, and later stages walk trees
+  // recursively: the operators of a batch are bounded as its nesting is.
   ExprPtr MakeBinary(std::u16string op, ExprPtr left, ExprPtr right, SourcePos pos) {
+    if (++operator_count_ > kMaxOperators) {
+      RaiseSyntaxError(text_, pos, u"the batch has too many operators");
+    }
     ExprPtr expr = MakeExpr(ExprKind::kBinaryOp, pos);
     expr->text = std::move(op);
     expr->args.push_back(std::move(left));
@@ -1179,6 +1185,7 @@ class Parser {
   std::uint32_t last_end_ = 0;
   int marker_count_ = 0;
   int depth_ = 0;
+  int operator_count_ = 0;
 };
 
 }  // namespace

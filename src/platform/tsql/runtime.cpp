@@ -307,6 +307,11 @@ void DateField(sqlite3_context* context, int, sqlite3_value** argv) {
 }
 
 // ---- numbers ----
+void BitXor(sqlite3_context* context, int argc, sqlite3_value** argv) {
+  if (AnyNull(argc, argv)) return sqlite3_result_null(context);
+  sqlite3_result_int64(context, sqlite3_value_int64(argv[0]) ^ sqlite3_value_int64(argv[1]));
+}
+
 // ROUND takes halves away from zero and keeps the argument's type.
 void Round(sqlite3_context* context, int argc, sqlite3_value** argv) {
   if (AnyNull(argc, argv)) return sqlite3_result_null(context);
@@ -405,6 +410,7 @@ void InstallSqliteRuntime(sqlite3* db, SessionState* state) {
       {"tsql_day", 1, DateField<&detail::DateTime::day>, kPure},
       {"tsql_round", 2, Round, kPure | SQLITE_SUBTYPE},
       {"tsql_floor", 1, Floor, kPure},
+      {"tsql_bitxor", 2, BitXor, kPure},
       {"tsql_ceiling", 1, Ceiling, kPure},
       {"tsql_getdate", 0, GetDate, kVolatile},
       {"tsql_raise", 1, Raise, kVolatile},

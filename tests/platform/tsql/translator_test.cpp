@@ -124,6 +124,10 @@ TEST(Translate, ErrorsSayWhereAndWhat) {
                     u"((((((((((((((((((((((((1")
                 .find("nested too deeply"),
             std::string::npos);
+  std::u16string chain = u"select 1";
+  for (int i = 0; i < 6000; ++i)
+    chain += u"^1";
+  EXPECT_NE(message(chain).find("too many operators"), std::string::npos);
 }
 
 }  // namespace
