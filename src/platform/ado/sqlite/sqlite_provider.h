@@ -5,6 +5,13 @@
 // The database runs in WAL mode, so readers never wait for writers; writers wait for each other
 // up to the busy timeout, and explicit transactions take the write lock when they begin, so two
 // writers never deadlock upgrading a read lock.
+//
+// Connection string keys (OpenProvider): Provider=SQLite (or no provider and a Data Source
+// ending in .db, .sqlite or .sqlite3); Data Source (also DataSource, Filename; ":memory:" for a
+// private in-memory database); Mode=ReadWrite (the default: a missing file is an error),
+// ReadWriteCreate, ReadOnly or Memory; Busy Timeout (also Default Timeout) in milliseconds,
+// 10000 by default; Persist Security Info, and User ID and Password when empty, are accepted and
+// ignored. Any other key is an error that names it.
 #pragma once
 
 #include <memory>
