@@ -31,7 +31,9 @@ const com::DispatchTable& clsGetData::Table() {
   return table;
 }
 
-clsGetData::clsGetData() : ComponentObject(Table(), tavglobal::TransactionIntent::Read) {}
+clsGetData::clsGetData()
+    : ComponentObject(Table(), tavglobal::TransactionIntent::Read),
+      user_info_(context_->GetUserInfo()) {}
 
 std::int32_t clsGetData::TransMode() const {
   return 3;
