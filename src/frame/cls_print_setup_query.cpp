@@ -31,6 +31,13 @@ const com::DispatchTable& clsPrintSetupQuery::Table() {
 clsPrintSetupQuery::clsPrintSetupQuery()
     : ComponentObject(Table(), tavglobal::TransactionIntent::Read) {}
 
+tavglobal::TransactionIntent clsPrintSetupQuery::IntentOf(const com::MemberInfo& member) const {
+  const bool copies = member.name == u"GetNoteInfo" || member.name == u"GetRptNoteInfo" ||
+                      member.name == u"CopyManagerNoteInfo" ||
+                      member.name == u"CopyRptManagerNoteInfo";
+  return copies ? tavglobal::TransactionIntent::Write : tavglobal::TransactionIntent::Read;
+}
+
 com::Ptr<ado::Connection> clsPrintSetupQuery::BindToDsn(const Bstr& sDsn) {
   BindContext(sDsn);
   return context_->GetConnection();

@@ -30,6 +30,10 @@ class clsPrintSetupQuery : public ComponentObject {  // NOLINT(readability-ident
   com::Ptr<vdl::Dictionary> GetRptNotePrintData(const oleaut::Bstr& sDsn, std::int32_t rptId,
                                                 const oleaut::Bstr& FSubType);
 
+ protected:
+  // The lists copy the administrator's templates on a user's first use: those calls write.
+  tavglobal::TransactionIntent IntentOf(const com::MemberInfo& member) const override;
+
  private:
   static const com::DispatchTable& Table();
 

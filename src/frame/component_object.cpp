@@ -13,10 +13,14 @@ ComponentObject::ComponentObject(const com::DispatchTable& table,
 ComponentObject::~ComponentObject() = default;
 
 oleaut::Variant ComponentObject::CallMember(com::Handler handler, const com::InvokeArgs& args) {
-  tavglobal::CallScope call(intent_);
+  tavglobal::CallScope call(IntentOf(args.Member()));
   oleaut::Variant result = handler(*this, args);
   call.Finish();
   return result;
+}
+
+tavglobal::TransactionIntent ComponentObject::IntentOf(const com::MemberInfo& /*member*/) const {
+  return intent_;
 }
 
 void ComponentObject::BindContext(const oleaut::Bstr& sDsn) {

@@ -21,6 +21,9 @@ class ComponentObject : public com::Dispatch {
   // call raises.
   oleaut::Variant CallMember(com::Handler handler, const com::InvokeArgs& args) override;
 
+  // What a call of `member` intends; the class's intent unless a class says otherwise.
+  virtual tavglobal::TransactionIntent IntentOf(const com::MemberInfo& member) const;
+
   // The first steps of every class's BindToDsn: take the current context again (keeping it) and
   // bind it to `sDsn`.
   void BindContext(const oleaut::Bstr& sDsn);

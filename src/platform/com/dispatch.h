@@ -47,6 +47,8 @@ class InvokeArgs {
       : slots_(slots), table_(table), member_(member) {}
 
   std::size_t Size() const noexcept { return slots_.size(); }
+  // The member being called.
+  const MemberInfo& Member() const noexcept { return member_; }
   const oleaut::Variant& operator[](std::size_t i) const noexcept { return *slots_[i]; }
   // A by-reference parameter: what the handler stores here reaches the caller.
   oleaut::Variant& ByRef(std::size_t i) const noexcept { return *slots_[i]; }

@@ -1,0 +1,45 @@
+// Users opening their template lists for the first time at once: each first list copies the
+// administrator's templates, so these reading calls write, and must wait for each other rather
+// than fail when a read lock cannot be upgraded.
+#include <string>
+#include <thread>
+
+#include "store_fixture.h"
+
+namespace templates_test {
+namespace {
+
+class ConcurrencyTest : public StoreTest {};
+
+TEST_F(ConcurrencyTest, FirstListsOfSeveralUsersAtOnceAllCopy) {
+  constexpr std::int32_t kTypes = 25;
+  for (std::int32_t type = 1; type <= kTypes; ++type) {
+    const std::int32_t body = AddBillBody(u"标准", type, u"Manager", {1, 2, 3});
+    AddBillRow(type, body, kAdmin, u"标准", std::nullopt, 1);
+  }
+  const std::int16_t users[] = {kZhang, kLi};
+  std::vector<std::string> failures(std::size(users));
+  std::vector<std::thread> threads;
+  for (std::size_t u = 0; u < std::size(users); ++u) {
+    threads.emplace_back([&, u] {
+      try {
+        auto query = com::Make<frame::clsPrintSetupQuery>();
+        for (std::int32_t type = 1; type <= kTypes; ++type) {
+          query->Call(u"GetNoteInfo", Dsn(users[u]), type);
+        }
+      } catch (const std::exception& e) {
+        failures[u] = e.what();
+      }
+    });
+  }
+  for (auto& thread : threads) thread.join();
+  for (const auto& failure : failures) EXPECT_EQ(failure, "");
+  for (const std::int16_t user : users) {
+    EXPECT_EQ(Count(u"SELECT count(*) FROM T_ExcelPrintExport WHERE FBillId > 0 AND FPreparerId=" +
+                    oleaut::FromUtf8(std::to_string(user))),
+              kTypes);
+  }
+}
+
+}  // namespace
+}  // namespace templates_test
