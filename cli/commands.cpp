@@ -1,11 +1,15 @@
 #include "commands.h"
 
+#include <fstream>
+
 #include "json_values.h"
 #include "platform/com/activation.h"
 #include "platform/com/dispatch.h"
 #include "platform/com/hresult.h"
 #include "platform/com/registry.h"
 #include "platform/oleaut/com_error.h"
+#include "platform/vdl/dictionary.h"
+#include "platform/vdl/list.h"
 #include "recordset_printer.h"
 #include "server_locator.h"
 #include "typelib/library.h"
@@ -70,7 +74,36 @@ void RunTypelib(std::ostream& out) {
   PrintTypeLibrary(typelib::kLibrary, out);
 }
 
-void RunCall(const std::string& target, const std::vector<std::string>& args, std::ostream& out) {
+namespace {
+
+const oleaut::ByteArray* FindByteArray(const Variant& value) {
+  if (value.Type() == oleaut::VarType::ByteArray) return &value.AsByteArray();
+  if (!value.IsObject() || !value.AsObject()) return nullptr;
+  if (const auto list = com::As<vdl::List>(value.AsObject())) {
+    for (std::int32_t i = list->LowerBound(); i <= list->UpperBound(); ++i) {
+      if (const auto* found = FindByteArray(list->Item(i))) return found;
+    }
+  } else if (const auto dictionary = com::As<vdl::Dictionary>(value.AsObject())) {
+    for (std::size_t i = 0; i < static_cast<std::size_t>(dictionary->Count()); ++i) {
+      if (const auto* found = FindByteArray(dictionary->ItemAt(i))) return found;
+    }
+  }
+  return nullptr;
+}
+
+void WriteByteArray(const Variant& result, const std::filesystem::path& file) {
+  const oleaut::ByteArray* bytes = FindByteArray(result);
+  if (bytes == nullptr) Raise(com::E_FAIL, "The result holds no byte array to write to --out");
+  std::ofstream stream(file, std::ios::binary | std::ios::trunc);
+  stream.write(reinterpret_cast<const char*>(bytes->data()),
+               static_cast<std::streamsize>(bytes->size()));
+  if (!stream) Raise(com::E_FAIL, "Cannot write " + file.string());
+}
+
+}  // namespace
+
+void RunCall(const std::string& target, const std::vector<std::string>& args, std::ostream& out,
+             const std::optional<std::filesystem::path>& out_file) {
   const std::size_t dot = target.rfind('.');
   if (dot == std::string::npos || dot == 0 || dot + 1 == target.size()) {
     Raise(com::DISP_E_UNKNOWNNAME,
@@ -114,6 +147,7 @@ void RunCall(const std::string& target, const std::vector<std::string>& args, st
     json = std::move(all);
   }
   out << json.dump(2, ' ', false, Json::error_handler_t::replace) << '\n';
+  if (out_file) WriteByteArray(result, *out_file);
 }
 
 }  // namespace tavprint

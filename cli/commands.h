@@ -24,6 +24,9 @@ void RunTypelib(std::ostream& out);
 // beside tavprint when they are not registered yet, so that a fresh build just works.
 com::Ptr<com::Unknown> Activate(const oleaut::Bstr& progid);
 
-void RunCall(const std::string& target, const std::vector<std::string>& args, std::ostream& out);
+// With `out_file`, the first byte array of the result (itself, or an item of a returned list or
+// dictionary, such as a template body) is also written to that file.
+void RunCall(const std::string& target, const std::vector<std::string>& args, std::ostream& out,
+             const std::optional<std::filesystem::path>& out_file = std::nullopt);
 
 }  // namespace tavprint

@@ -94,6 +94,9 @@ int main(int argc, char** argv) {
       "Example: tavprint call clsGetData.GetSysValue '\"demo\"' '\"IC\"' '\"IndustryVersion\"'");
   call->add_option("target", target, "Class.Member")->required();
   call->add_option("args", args, "Arguments, one JSON value each");
+  std::optional<std::filesystem::path> out_file;
+  call->add_option("--out", out_file,
+                   "Also write the result's first byte array (a template body) to this file");
 
   const tavprint::TemplateCommands templates(app, dsn, output);
 
@@ -116,7 +119,7 @@ int main(int argc, char** argv) {
     if (*reg) tavprint::RunRegister(tavprint::ServerLibrary(library), std::cout);
     if (*unreg) tavprint::RunUnregister(tavprint::ServerLibrary(library), std::cout);
     if (*typelib) tavprint::RunTypelib(std::cout);
-    if (*call) tavprint::RunCall(target, args, std::cout);
+    if (*call) tavprint::RunCall(target, args, std::cout, out_file);
     if (templates.Chosen()) templates.Run(std::cout);
   } catch (const oleaut::ComError& error) {
     return ReportError(error);

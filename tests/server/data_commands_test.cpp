@@ -1,5 +1,6 @@
 // The data commands of tavprint: the demo tour, ad-hoc SQL shown as tables or JSON, and creating
 // a deployment database.
+#include "commands.h"
 #include "data_commands.h"
 
 #include <gtest/gtest.h>
@@ -64,6 +65,17 @@ TEST_F(DataCommandsTest, CreateDbMakesAnEmptySchemaAndRefusesAnExistingFile) {
          {}, count);
   EXPECT_NE(count.str().find("0\n"), std::string::npos) << count.str();
   EXPECT_THROW(RunCreateDatabase(path, false, out), oleaut::ComError);
+}
+
+TEST_F(DataCommandsTest, CallWritesTheBodyItFindsToOutAndRefusesWhenThereIsNone) {
+  std::ostringstream out;
+  const auto body = dir_ / "body.bin";
+  RunCall("clsPrintSetupQuery.GetNotePrintData", {"\"demo\"", "1"}, out, body);
+  const Json json = Json::parse(out.str());
+  const auto bytes = json.begin().value()[1]["bytes"].get<std::uintmax_t>();
+  EXPECT_GT(bytes, 0U);
+  EXPECT_EQ(std::filesystem::file_size(body), bytes);
+  EXPECT_THROW(RunCall("clsGetData.TransMode", {}, out, dir_ / "none.bin"), oleaut::ComError);
 }
 
 }  // namespace
