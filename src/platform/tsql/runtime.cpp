@@ -16,6 +16,7 @@ namespace tsql {
 namespace {
 
 using detail::ResultText;
+using detail::Text16;
 using detail::ValueText;
 
 char16_t FoldAscii(char16_t c) {
@@ -54,15 +55,6 @@ bool AnyNull(int argc, sqlite3_value** argv) {
     if (sqlite3_value_type(argv[i]) == SQLITE_NULL) return true;
   }
   return false;
-}
-
-// The engine may hand UTF-16 text at an odd address: it is copied, never read in place.
-std::u16string Text16(sqlite3_value* value) {
-  const void* data = sqlite3_value_text16(value);
-  const int bytes = sqlite3_value_bytes16(value);
-  std::u16string text(static_cast<std::size_t>(bytes / 2), u'\0');
-  if (bytes > 0) std::memcpy(text.data(), data, static_cast<std::size_t>(bytes / 2) * 2);
-  return text;
 }
 
 void Error(sqlite3_context* context, const std::string& message) {

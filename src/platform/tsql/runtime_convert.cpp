@@ -30,15 +30,6 @@ std::u16string_view TrimBlanks(std::u16string_view text) {
   return text;
 }
 
-// The engine may hand UTF-16 text at an odd address: it is copied, never read in place.
-std::u16string Text16(sqlite3_value* value) {
-  const void* data = sqlite3_value_text16(value);
-  const int bytes = sqlite3_value_bytes16(value);
-  std::u16string text(static_cast<std::size_t>(bytes / 2), u'\0');
-  if (bytes > 0) std::memcpy(text.data(), data, static_cast<std::size_t>(bytes / 2) * 2);
-  return text;
-}
-
 std::u16string Ascii(std::string_view text) {
   return {text.begin(), text.end()};
 }
@@ -550,6 +541,14 @@ std::u16string ValueText(sqlite3_value* value) {
     default:
       return {};
   }
+}
+
+std::u16string Text16(sqlite3_value* value) {
+  const void* data = sqlite3_value_text16(value);
+  const int bytes = sqlite3_value_bytes16(value);
+  std::u16string text(static_cast<std::size_t>(bytes / 2), u'\0');
+  if (bytes > 0) std::memcpy(text.data(), data, static_cast<std::size_t>(bytes / 2) * 2);
+  return text;
 }
 
 void ResultText(sqlite3_context* context, std::u16string_view text) {

@@ -20,6 +20,9 @@ std::u16string ValueText(sqlite3_value* value);
 
 void ResultText(sqlite3_context* context, std::u16string_view text);
 
+// A value's text, copied: the engine may hand UTF-16 text at an odd address.
+std::u16string Text16(sqlite3_value* value);
+
 // SQL Server's message for a failed conversion, raised as the statement's error.
 void ResultConversionError(sqlite3_context* context, sqlite3_value* value, std::string_view target);
 
