@@ -95,6 +95,17 @@ TEST_F(ProviderTest, DeclaredTypesMapToAdoTypesAndValues) {
   }
 }
 
+TEST_F(ProviderTest, ColumnsAreNamedAsTheStatementSpellsThem) {
+  auto p = Open();
+  p->Execute(u"create table T (FName nvarchar(10), FSel int)", {});
+  p->Execute(u"insert into T values (N'a', 1)", {});
+  const ado::RowSet rows = Query(*p, u"select fname, t.FSEL, FName as Alias, * from T t");
+  std::vector<std::u16string> names;
+  for (const auto& column : rows.columns)
+    names.push_back(column.name);
+  EXPECT_EQ(names, (std::vector<std::u16string>{u"fname", u"FSEL", u"Alias", u"FName", u"FSel"}));
+}
+
 TEST_F(ProviderTest, DecimalsKeepTheirScaleAndEveryDigit) {
   auto p = Open();
   p->Execute(u"create table T (a decimal(28,10), b decimal(38,4))", {});

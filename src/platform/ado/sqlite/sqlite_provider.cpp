@@ -295,8 +295,15 @@ class SqliteProvider final : public Provider, private tsql::Executor {
         type = MapDeclaredType(hint->type);
       }
       if (type.kind == ValueKind::kNatural) undecided[static_cast<std::size_t>(i)] = true;
-      const void* name = sqlite3_column_name16(stmt, i);
-      type.info.name = name ? std::u16string(static_cast<const char16_t*>(name)) : std::u16string();
+      if (hint && hint->named) {
+        // SQL Server names a column as the statement spells it ("fname"); the engine would give
+        // the declared spelling ("FName").
+        type.info.name = hint->name;
+      } else {
+        const void* name = sqlite3_column_name16(stmt, i);
+        type.info.name =
+            name ? std::u16string(static_cast<const char16_t*>(name)) : std::u16string();
+      }
     }
     std::vector<std::int32_t> text_length(static_cast<std::size_t>(count), 0);
     for (; rc == SQLITE_ROW; rc = sqlite3_step(stmt)) {
