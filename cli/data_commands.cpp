@@ -77,7 +77,18 @@ void RunDemo(const std::string& dsn, const OutputOptions& options, std::ostream&
        "clsGetData.GetSysValue(\"" + dsn + "\", \"IC\", \"NoSuchKey\")");
   Show(data->Call(u"GetSysValue", sdsn, u"IC", u"NoSuchKey"), options, out);
 
-  out << "\nTry: tavprint sql demo \"SELECT * FROM t_SystemProfile\"\n"
+  const auto query = com::As<com::Dispatch>(Activate(u"TAVMPrintExport.clsPrintSetupQuery"));
+  Step(out, "The template printing uses for bill type 1 (key \"type|body\": page settings, body)",
+       "clsPrintSetupQuery.GetNotePrintData(\"" + dsn + "\", 1)");
+  out << MakeResultPrinter()
+             .Print(query->Call(u"GetNotePrintData", sdsn, std::int32_t{1}))
+             .dump(2, ' ', false, Json::error_handler_t::replace)
+      << '\n';
+
+  out << "\nTry: tavprint --user-id 16396 templates list 1   (李娜's first list copies the"
+         " administrator's)\n"
+         "     tavprint templates which 21 --sub-type RED\n";
+  out << "     tavprint sql demo \"SELECT * FROM t_SystemProfile\"\n"
          "     tavprint call clsGetData.GetSysValue '\"demo\"' '\"IC\"' '\"IndustryVersion\"'\n";
 }
 
