@@ -8,23 +8,20 @@
 
 #include "platform/oleaut/com_error.h"
 #include "platform/oleaut/convert.h"
+#include "platform/oleaut/text.h"
 
 namespace oleaut {
 namespace {
 
 bool IsBlank(char16_t c) {
-  return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n';
+  return oleaut::IsWhitespace(c);
 }
 bool IsDigit(char16_t c) {
   return c >= u'0' && c <= u'9';
 }
 
 std::u16string_view TrimBlanks(std::u16string_view text) {
-  while (!text.empty() && IsBlank(text.front()))
-    text.remove_prefix(1);
-  while (!text.empty() && IsBlank(text.back()))
-    text.remove_suffix(1);
-  return text;
+  return oleaut::TrimWhitespace(text);
 }
 
 // Reads the digits of "&H..." or "&O..." (after the prefix). Values above 16 bits wrap to a

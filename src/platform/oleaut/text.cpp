@@ -51,6 +51,14 @@ Bstr Trim(std::u16string_view text) {
   return Bstr(text.substr(first, last - first + 1));
 }
 
+std::u16string_view TrimWhitespace(std::u16string_view text) noexcept {
+  while (!text.empty() && IsWhitespace(text.front()))
+    text.remove_prefix(1);
+  while (!text.empty() && IsWhitespace(text.back()))
+    text.remove_suffix(1);
+  return text;
+}
+
 namespace {
 
 char16_t UpperUnit(char16_t c) noexcept {
@@ -99,8 +107,7 @@ Bstr Replace(std::u16string_view text, std::u16string_view what, std::u16string_
   Bstr out;
   out.reserve(text.size());
   std::size_t pos = 0;
-  for (auto hit = text.find(what); hit != std::u16string_view::npos;
-       hit = text.find(what, pos)) {
+  for (auto hit = text.find(what); hit != std::u16string_view::npos; hit = text.find(what, pos)) {
     out.append(text.substr(pos, hit - pos));
     out.append(with);
     pos = hit + what.size();

@@ -18,6 +18,12 @@ std::string ToUtf8(std::u16string_view text);
 Bstr Trim(std::u16string_view text);
 Bstr LTrim(std::u16string_view text);
 Bstr RTrim(std::u16string_view text);
+// Blanks in the wider sense that number and date parsers skip: space, tab, CR and LF.
+constexpr bool IsWhitespace(char16_t c) noexcept {
+  return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n';
+}
+// The text without leading and trailing IsWhitespace characters.
+std::u16string_view TrimWhitespace(std::u16string_view text) noexcept;
 // VB's UCase/LCase over UTF-16 code units (ASCII and the common Unicode letters).
 Bstr UCase(std::u16string_view text);
 Bstr LCase(std::u16string_view text);

@@ -19,15 +19,11 @@ namespace tsql::detail {
 namespace {
 
 bool IsBlank(char16_t c) {
-  return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n';
+  return oleaut::IsWhitespace(c);
 }
 
 std::u16string_view TrimBlanks(std::u16string_view text) {
-  while (!text.empty() && IsBlank(text.front()))
-    text.remove_prefix(1);
-  while (!text.empty() && IsBlank(text.back()))
-    text.remove_suffix(1);
-  return text;
+  return oleaut::TrimWhitespace(text);
 }
 
 std::u16string Ascii(std::string_view text) {
