@@ -19,6 +19,16 @@ struct CalendarFields {
   int millisecond = 0;
 };
 
+// The Gregorian calendar's rules, shared by every date parser.
+constexpr bool IsLeapYear(int year) noexcept {
+  return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
+// Days in `month` (1..12) of `year`.
+constexpr int DaysInMonth(int year, int month) noexcept {
+  constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  return month == 2 && IsLeapYear(year) ? 29 : kDays[month - 1];
+}
+
 class Date {
  public:
   Date() = default;

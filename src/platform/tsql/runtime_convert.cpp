@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/oleaut/com_error.h"
+#include "platform/oleaut/date.h"
 #include "platform/oleaut/decimal.h"
 #include "platform/oleaut/text.h"
 #include "platform/tsql/runtime.h"
@@ -46,13 +47,7 @@ std::u16string DecimalText(double value, int scale) {
 }
 
 // ---- dates ----
-bool IsLeap(int year) {
-  return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-}
-int DaysInMonth(int year, int month) {
-  static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  return month == 2 && IsLeap(year) ? 29 : kDays[month - 1];
-}
+using oleaut::DaysInMonth;
 
 bool Valid(const DateTime& d) {
   return d.year >= 1753 && d.year <= 9999 && d.month >= 1 && d.month <= 12 && d.day >= 1 &&
