@@ -7,6 +7,7 @@
 #include <set>
 #include <sstream>
 
+#include "com_error_of.h"
 #include "platform/com/activation.h"
 #include "platform/com/dispatch.h"
 #include "platform/com/hresult.h"
@@ -25,15 +26,7 @@ const std::filesystem::path kLibrary =
     std::filesystem::weakly_canonical(std::filesystem::path(TAV_SERVER_LIBRARY));
 const Bstr kLibraryText = oleaut::FromUtf8(kLibrary.string());
 
-ComError ErrorOf(const std::function<void()>& call) {
-  try {
-    call();
-  } catch (const ComError& error) {
-    return error;
-  }
-  ADD_FAILURE() << "no error raised";
-  return ComError(0, u"", u"");
-}
+using tavtest::ErrorOf;
 
 TEST(ServerLibrary, ExportsExactlyTheFourEntryPoints) {
   const std::string command = "nm -D --defined-only '" + kLibrary.string() + "'";

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "com_error_of.h"
 #include "platform/com/bind.h"
 #include "platform/com/hresult.h"
 #include "platform/oleaut/com_error.h"
@@ -62,16 +63,7 @@ class Sample : public com::Dispatch {
   }
 };
 
-// The error a call raises, or a failure when it raises none.
-ComError ErrorOf(const std::function<void()>& call) {
-  try {
-    call();
-  } catch (const ComError& error) {
-    return error;
-  }
-  ADD_FAILURE() << "no error raised";
-  return ComError(0, u"", u"");
-}
+using tavtest::ErrorOf;
 
 bool Mentions(const ComError& error, std::string_view text) {
   return oleaut::ToUtf8(error.Description()).find(text) != std::string::npos;
