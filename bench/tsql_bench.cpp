@@ -41,16 +41,16 @@ std::u16string HeadBatch() {
 void BM_TranslateCold(benchmark::State& state) {
   const std::u16string batch = HeadBatch();
   for (auto _ : state)
-    benchmark::DoNotOptimize(tsql::TranslateUncached(batch));
+    benchmark::DoNotOptimize(tsql::TranslateUncached(batch, nullptr));
   state.counters["batch_bytes"] = static_cast<double>(batch.size());
 }
 BENCHMARK(BM_TranslateCold);
 
 void BM_TranslateCached(benchmark::State& state) {
   const std::u16string batch = HeadBatch();
-  tsql::Translate(batch);
+  tsql::Translate(batch, nullptr);
   for (auto _ : state)
-    benchmark::DoNotOptimize(tsql::Translate(batch));
+    benchmark::DoNotOptimize(tsql::Translate(batch, nullptr));
 }
 BENCHMARK(BM_TranslateCached);
 

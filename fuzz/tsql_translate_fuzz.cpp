@@ -27,13 +27,13 @@ void Collect(const std::vector<tsql::Node>& nodes, std::string& out) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::u16string text = FuzzText(data, size);
   try {
-    const auto first = tsql::TranslateUncached(text);
-    const auto cached = tsql::Translate(text);
+    const auto first = tsql::TranslateUncached(text, nullptr);
+    const auto cached = tsql::Translate(text, nullptr);
     std::string a;
     std::string b;
     Collect(first->nodes, a);
     Collect(cached->nodes, b);
-    if (a != b || tsql::Translate(text) != cached) std::abort();
+    if (a != b || tsql::Translate(text, nullptr) != cached) std::abort();
   } catch (const oleaut::ComError&) {
   }
   return 0;

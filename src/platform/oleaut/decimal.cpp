@@ -1,6 +1,7 @@
 #include "platform/oleaut/decimal.h"
 
 #include <array>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -139,6 +140,15 @@ Decimal Decimal::FromDouble(double value) {
     --scale;
   }
   return FromMantissa(m, scale, result->IsNegative());
+}
+
+std::optional<Decimal> Decimal::FromDoubleShortest(double value) {
+  if (!std::isfinite(value)) return std::nullopt;
+  char buffer[32];
+  const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value);
+  if (error != std::errc()) return std::nullopt;
+  const std::u16string text(buffer, end);
+  return Parse(text);
 }
 
 std::optional<Decimal> Decimal::Parse(std::u16string_view text) {

@@ -20,6 +20,9 @@ class Decimal {
   static Decimal FromInt64(std::int64_t value);
   // The nearest decimal of at most 15 significant digits, as VarDecFromR8 does; raises Overflow.
   static Decimal FromDouble(double value);
+  // The shortest decimal that reads back as the same double (at most 17 significant digits):
+  // what a double holds that was written from decimal text. nullopt beyond a Decimal's range.
+  static std::optional<Decimal> FromDoubleShortest(double value);
   // Parses "-123.4500", "1e3", " 12 " (blanks around allowed); nullopt when it is not a number or
   // does not fit 96 bits.
   static std::optional<Decimal> Parse(std::u16string_view text);

@@ -6,21 +6,15 @@
 
 #include "platform/oleaut/text.h"
 #include "platform/tsql/errors.h"
+#include "platform/tsql/resolver.h"
 #include "platform/tsql/sql_type.h"
+#include "platform/tsql/typing.h"
 
 namespace tsql {
 namespace {
 
 std::string Utf8(std::u16string_view text) {
   return oleaut::ToUtf8(text);
-}
-
-std::u16string Lower(std::u16string_view text) {
-  std::u16string out(text);
-  for (char16_t& c : out) {
-    if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
-  }
-  return out;
 }
 
 void AppendQuotedName(std::string& out, std::u16string_view name) {
@@ -61,15 +55,18 @@ bool IsBareColumn(const Expr& expr) {
 
 class Generator {
  public:
-  Generator(std::u16string_view batch, const ParsedBatch& parsed) : batch_(batch) {
+  Generator(std::u16string_view batch, const ParsedBatch& parsed, Schema* schema)
+      : batch_(batch), tables_(schema) {
     program_.marker_count = parsed.marker_count;
     program_.source = std::u16string(batch);
+    program_.typed = schema != nullptr;
   }
 
   Program Run(const ParsedBatch& parsed) {
     for (const StatementPtr& statement : parsed.statements) {
       GenerateStatement(*statement, program_.nodes);
     }
+    program_.dependencies = tables_.TakeDependencies();
     return std::move(program_);
   }
 
@@ -77,6 +74,7 @@ class Generator {
   // ---- statements ----
   void GenerateStatement(const Statement& statement, std::vector<Node>& nodes) {
     current_ = &statement;
+    query_columns_ = ResolveColumns(statement, tables_, typer_);
     std::visit([&](const auto& body) { Generate(body, nodes); }, statement.body);
   }
 
@@ -107,6 +105,7 @@ class Generator {
     if (first.has_into) {
       s.target = Utf8(TableName(first.into));
       s.target_temp = first.into.IsTemp();
+      tables_.Define(first.into.Name(), query_columns_);
     }
     s.columns = Hints(first);
     GenSelect(*select);
@@ -198,11 +197,13 @@ class Generator {
     }
     out_ += ')';
     Finish(s, nodes);
+    auto columns = std::make_shared<TableColumns>();
     for (const ColumnDef& column : create.columns) {
-      if (ColumnType(column.type).cls == SqlType::Class::kDate) {
-        GenDateTriggers(create.table, column.name, nodes);
-      }
+      const SqlType type = ColumnType(column.type);
+      if (!column.identity) GenNormalizingTriggers(create.table, column.name, type, nodes);
+      columns->push_back({column.name, type});
     }
+    tables_.Define(create.table.Name(), std::move(columns));
     // SQLite numbers AUTOINCREMENT keys from the sequence table's value plus one.
     if (identity && identity->identity_seed != 1) {
       SqlStatement seed = Begin(StatementKind::kCommand);
@@ -290,37 +291,11 @@ class Generator {
     }
   }
 
-  // A date-time column holds one text form ("YYYY-MM-DD HH:MM:SS.fff") so that dates sort and
-  // compare as dates. A value written in another form is converted as SQL Server converts a text
-  // assigned to a datetime column, and one that is no date fails the statement.
-  void GenDateTriggers(const ObjectName& table, const std::u16string& column,
-                       std::vector<Node>& nodes) {
-    static constexpr const char* kStoredForm =
-        "'[0-9][0-9][0-9][0-9]-[0-1][0-9]-[0-3][0-9] "
-        "[0-2][0-9]:[0-5][0-9]:[0-5][0-9].[0-9][0-9][0-9]'";
-    for (const bool update : {false, true}) {
+  void GenNormalizingTriggers(const ObjectName& table, const std::u16string& column,
+                              const SqlType& type, std::vector<Node>& nodes) {
+    for (std::string& trigger : NormalizingTriggers(TableName(table), column, type)) {
       SqlStatement s = Begin(StatementKind::kDdl);
-      out_ += table.IsTemp() ? "CREATE TEMP TRIGGER " : "CREATE TRIGGER ";
-      AppendQuotedName(out_, TableName(table) + u"$" + column + (update ? u"$update" : u"$insert"));
-      out_ += update ? " AFTER UPDATE OF " : " AFTER INSERT";
-      if (update) AppendQuotedName(out_, column);
-      out_ += " ON ";
-      AppendTable(table);
-      out_ += " FOR EACH ROW WHEN NEW.";
-      AppendQuotedName(out_, column);
-      out_ += " IS NOT NULL AND (typeof(NEW.";
-      AppendQuotedName(out_, column);
-      out_ += ") <> 'text' OR NEW.";
-      AppendQuotedName(out_, column);
-      out_ += " NOT GLOB ";
-      out_ += kStoredForm;
-      out_ += ") BEGIN UPDATE ";
-      AppendTable(table);
-      out_ += " SET ";
-      AppendQuotedName(out_, column);
-      out_ += " = tsql_convert('datetime', NEW.";
-      AppendQuotedName(out_, column);
-      out_ += ") WHERE rowid = NEW.rowid; END";
+      out_ = std::move(trigger);
       Finish(s, nodes);
     }
   }
@@ -349,6 +324,7 @@ class Generator {
       out_ += drop.if_exists ? "DROP TABLE IF EXISTS " : "DROP TABLE ";
       AppendTable(table);
       Finish(s, nodes);
+      tables_.Drop(table.Name());
     }
   }
 
@@ -394,6 +370,13 @@ class Generator {
     s.column_type = type.Declared();
     s.column_not_null = alter.not_null;
     Finish(s, nodes);
+    if (auto before = tables_.Find(alter.table.Name())) {
+      auto after = std::make_shared<TableColumns>(*before);
+      for (TableColumn& column : *after) {
+        if (oleaut::EqualsNoCase(column.name, alter.column)) column.type = type;
+      }
+      tables_.Define(alter.table.Name(), std::move(after));
+    }
   }
 
   void Generate(const AddColumnsStmt& add, std::vector<Node>& nodes) {
@@ -405,6 +388,13 @@ class Generator {
       out_ += " ADD COLUMN ";
       GenColumnDef(column);
       Finish(s, nodes);
+      const SqlType type = ColumnType(column.type);
+      GenNormalizingTriggers(add.table, column.name, type, nodes);
+      if (auto before = tables_.Find(add.table.Name())) {
+        auto after = std::make_shared<TableColumns>(*before);
+        after->push_back({column.name, type});
+        tables_.Define(add.table.Name(), std::move(after));
+      }
     }
   }
 
@@ -611,7 +601,7 @@ class Generator {
 
   static bool IsAggregate(const Expr& expr) {
     if (expr.kind != ExprKind::kFunction) return false;
-    const std::u16string name = Lower(expr.text);
+    const std::u16string name = LowerAscii(expr.text);
     return name == u"count" || name == u"sum" || name == u"avg" || name == u"min" || name == u"max";
   }
 
@@ -749,13 +739,7 @@ class Generator {
         GenIn(expr);
         return;
       case ExprKind::kBetween:
-        out_ += '(';
-        GenCompared(*expr.args[0], !IsBareColumn(*expr.args[0]));
-        out_ += expr.negated ? " NOT BETWEEN " : " BETWEEN ";
-        Gen(*expr.args[1]);
-        out_ += " AND ";
-        Gen(*expr.args[2]);
-        out_ += ')';
+        GenBetween(expr);
         return;
       case ExprKind::kLike:
         GenLike(expr);
@@ -771,6 +755,37 @@ class Generator {
   void GenCompared(const Expr& expr, bool collate) {
     Gen(expr);
     if (collate) out_ += " COLLATE TSQL";
+  }
+
+  // SQL Server compares a text with a number or a date as a number or a date: the text is
+  // converted to the other side's type, so that '057' = 57 and '2024-01-05' equals midnight of
+  // that day. The type to convert `side` to, when it needs converting.
+  static std::optional<SqlType> ComparedAs(const SqlType& side, const SqlType& other) {
+    if (!side.IsText()) return std::nullopt;
+    switch (other.cls) {
+      case SqlType::Class::kBit:
+      case SqlType::Class::kFloat:
+        return other;
+      case SqlType::Class::kInteger:
+        return other.name == "bigint" ? other : SqlType::Int();
+      case SqlType::Class::kDecimal:
+        // Widest precision: the text's digits before the point need not fit the other side's.
+        return SqlType::Decimal(38, other.scale);
+      case SqlType::Class::kDate:
+        return SqlType::DateTime();
+      default:
+        return std::nullopt;
+    }
+  }
+
+  void GenAs(const Expr& expr, const std::optional<SqlType>& type) {
+    if (!type) {
+      Gen(expr);
+      return;
+    }
+    out_ += "tsql_convert('" + type->Declared() + "', ";
+    Gen(expr);
+    out_ += ')';
   }
 
   void GenColumn(const Expr& expr) {
@@ -827,8 +842,12 @@ class Generator {
       // Two columns or a column and a value compare under the column's declared collation; any
       // other pair under SQL Server's default one.
       const bool collate = !IsBareColumn(left) && !IsBareColumn(right);
+      const SqlType lt = TypeOf(left);
+      const SqlType rt = TypeOf(right);
+      const std::optional<SqlType> left_as = ComparedAs(lt, rt);
+      const std::optional<SqlType> right_as = ComparedAs(rt, lt);
       out_ += '(';
-      Gen(left);
+      GenAs(left, left_as);
       if (op == u"!=") {
         out_ += " <> ";
       } else if (op == u"!<") {
@@ -838,7 +857,11 @@ class Generator {
       } else {
         out_ += ' ' + Utf8(op) + ' ';
       }
-      GenCompared(right, collate);
+      if (right_as) {
+        GenAs(right, right_as);
+      } else {
+        GenCompared(right, collate && !left_as);
+      }
       out_ += ')';
       return;
     }
@@ -893,16 +916,46 @@ class Generator {
     out_ += ')';
   }
 
-  void GenIn(const Expr& expr) {
+  void GenBetween(const Expr& expr) {
+    const SqlType value = TypeOf(*expr.args[0]);
+    const SqlType low = TypeOf(*expr.args[1]);
+    const SqlType high = TypeOf(*expr.args[2]);
+    std::optional<SqlType> value_as = ComparedAs(value, low);
+    if (!value_as) value_as = ComparedAs(value, high);
     out_ += '(';
-    GenCompared(*expr.args[0], !IsBareColumn(*expr.args[0]));
+    if (value_as) {
+      GenAs(*expr.args[0], value_as);
+    } else {
+      GenCompared(*expr.args[0], !IsBareColumn(*expr.args[0]));
+    }
+    out_ += expr.negated ? " NOT BETWEEN " : " BETWEEN ";
+    GenAs(*expr.args[1], value_as ? std::nullopt : ComparedAs(low, value));
+    out_ += " AND ";
+    GenAs(*expr.args[2], value_as ? std::nullopt : ComparedAs(high, value));
+    out_ += ')';
+  }
+
+  void GenIn(const Expr& expr) {
+    // A list converts each item that is a text to the value's type, or the value to the type
+    // of the first item that is not a text.
+    const SqlType value = TypeOf(*expr.args[0]);
+    std::optional<SqlType> value_as;
+    for (std::size_t i = 1; i < expr.args.size() && !value_as; ++i) {
+      value_as = ComparedAs(value, TypeOf(*expr.args[i]));
+    }
+    out_ += '(';
+    if (value_as) {
+      GenAs(*expr.args[0], value_as);
+    } else {
+      GenCompared(*expr.args[0], !IsBareColumn(*expr.args[0]));
+    }
     out_ += expr.negated ? " NOT IN (" : " IN (";
     if (expr.select) {
       GenNestedSelect(*expr.select);
     } else {
       for (std::size_t i = 1; i < expr.args.size(); ++i) {
         if (i > 1) out_ += ", ";
-        Gen(*expr.args[i]);
+        GenAs(*expr.args[i], value_as ? std::nullopt : ComparedAs(TypeOf(*expr.args[i]), value));
       }
     }
     out_ += "))";
@@ -957,7 +1010,13 @@ class Generator {
     out_ += "tsql_convert('";
     out_ += type->Declared();
     out_ += "', ";
-    Gen(*expr.args[0]);
+    // A decimal becomes text with every digit of its scale ("1.5000000000"); a column or a sum
+    // arrives as a plain number, so its type is given to it first.
+    const Expr& value = *expr.args[0];
+    const SqlType value_type = TypeOf(value);
+    const bool scale_needed = type->IsText() && value_type.cls == SqlType::Class::kDecimal &&
+                              value.kind != ExprKind::kConvert;
+    GenAs(value, scale_needed ? std::optional<SqlType>(value_type) : std::nullopt);
     if (expr.args.size() > 1) {
       out_ += ", ";
       Gen(*expr.args[1]);
@@ -1027,7 +1086,7 @@ class Generator {
         {u"day", "tsql_day", 1, 1},
         {u"scope_identity", "tsql_identity", 0, 0},
     };
-    const std::u16string name = Lower(expr.text);
+    const std::u16string name = LowerAscii(expr.text);
     if (name == u"count" || name == u"sum" || name == u"avg" || name == u"min" || name == u"max") {
       GenAggregate(name, expr);
       return;
@@ -1046,6 +1105,7 @@ class Generator {
   }
 
   void GenAggregate(const std::u16string& name, const Expr& expr) {
+    const std::size_t start = out_.size();
     out_ += Utf8(name);
     out_ += '(';
     if (expr.star) {
@@ -1060,6 +1120,11 @@ class Generator {
     Gen(*expr.args[0]);
     if (expr.distinct && NeedsCollation(*expr.args[0])) out_ += " COLLATE TSQL";
     out_ += ')';
+    // The average of integers is an integer on SQL Server, its fraction dropped.
+    if (name == u"avg" && TypeOf(*expr.args[0]).cls == SqlType::Class::kInteger) {
+      out_.insert(start, "CAST(");
+      out_ += " AS INTEGER)";
+    }
   }
 
   // object_id('tempdb..#name') finds the connection's temporary table, object_id('name') a
@@ -1092,128 +1157,12 @@ class Generator {
     out_ += " COLLATE NOCASE AND type IN ('table', 'view', 'index', 'trigger'))";
   }
 
-  // ---- static types ----
-  // Types are asked for again at every level of a + chain: each is worked out once.
-  SqlType TypeOf(const Expr& expr) {
-    if (auto found = types_.find(&expr); found != types_.end()) return found->second;
-    SqlType type = ComputeType(expr);
-    types_.emplace(&expr, type);
-    return type;
-  }
-
-  SqlType ComputeType(const Expr& expr) {
-    using C = SqlType::Class;
-    switch (expr.kind) {
-      case ExprKind::kNull:
-        return SqlType::Null();
-      case ExprKind::kNumber:
-        return NumberType(expr.text);
-      case ExprKind::kString:
-        return SqlType::Varchar(static_cast<int>(expr.text.size()), expr.national);
-      case ExprKind::kBinary: {
-        SqlType type{C::kBinary, "varbinary",
-                     std::max<int>(1, static_cast<int>(expr.text.size() + 1) / 2), 0, 0};
-        return type;
-      }
-      case ExprKind::kVariable:
-        return IsKeyword(expr.text, u"@@IDENTITY") ? SqlType::Decimal(38, 0) : SqlType::Unknown();
-      case ExprKind::kUnary:
-        return expr.text == u"NOT" ? SqlType::Unknown() : TypeOf(*expr.args[0]);
-      case ExprKind::kBinaryOp:
-        if (expr.text.size() == 1 &&
-            std::u16string_view(u"+-*/%&|^").find(expr.text[0]) != std::u16string_view::npos) {
-          return ArithmeticResult(TypeOf(*expr.args[0]), TypeOf(*expr.args[1]), expr.text[0]);
-        }
-        return SqlType::Unknown();
-      case ExprKind::kFunction:
-        return FunctionType(expr);
-      case ExprKind::kCase: {
-        SqlType result = SqlType::Null();
-        const std::size_t begin = expr.has_operand ? 2 : 1;
-        const std::size_t end = expr.args.size() - (expr.has_else ? 1 : 0);
-        for (std::size_t i = begin; i < end; i += 2) {
-          const SqlType branch = TypeOf(*expr.args[i]);
-          if (branch.cls == C::kNull) continue;
-          result = result.cls == C::kNull ? branch : HigherType(result, branch);
-        }
-        if (expr.has_else) {
-          const SqlType branch = TypeOf(*expr.args.back());
-          if (branch.cls != C::kNull) {
-            result = result.cls == C::kNull ? branch : HigherType(result, branch);
-          }
-        }
-        return result.cls == C::kNull ? SqlType::Unknown() : result;
-      }
-      case ExprKind::kConvert: {
-        std::optional<SqlType> type = ResolveType(expr.type, true);
-        return type ? *type : SqlType::Unknown();
-      }
-      case ExprKind::kSubquery: {
-        const SelectCore& core = expr.select->cores.front();
-        if (core.items.size() == 1 && !core.items[0].star) return TypeOf(*core.items[0].expr);
-        return SqlType::Unknown();
-      }
-      default:
-        return SqlType::Unknown();
-    }
-  }
-
-  static SqlType NumberType(std::u16string_view text) {
-    if (text.find_first_of(u"eE") != std::u16string_view::npos) return SqlType::Float();
-    const std::size_t point = text.find(u'.');
-    std::size_t digits = 0;
-    for (char16_t c : text)
-      digits += (c >= u'0' && c <= u'9') ? 1 : 0;
-    if (point == std::u16string_view::npos) {
-      if (digits < 10 || (digits == 10 && text <= u"2147483647")) return SqlType::Int();
-      return SqlType::Decimal(static_cast<int>(std::min<std::size_t>(digits, 38)), 0);
-    }
-    const int scale = static_cast<int>(text.size() - point - 1);
-    return SqlType::Decimal(
-        static_cast<int>(std::min<std::size_t>(std::max<std::size_t>(digits, 1), 38)), scale);
-  }
-
-  SqlType FunctionType(const Expr& expr) {
-    const std::u16string name = Lower(expr.text);
-    const auto arg = [&](std::size_t i) {
-      return i < expr.args.size() ? TypeOf(*expr.args[i]) : SqlType::Unknown();
-    };
-    if (name == u"count" || name == u"len" || name == u"datalength" || name == u"charindex" ||
-        name == u"object_id" || name == u"isnumeric" || name == u"year" || name == u"month" ||
-        name == u"day" || name == u"ascii" || name == u"unicode") {
-      return SqlType::Int();
-    }
-    if (name == u"getdate") return SqlType::DateTime();
-    if (name == u"scope_identity") return SqlType::Decimal(38, 0);
-    if (name == u"min" || name == u"max" || name == u"abs" || name == u"round" ||
-        name == u"floor" || name == u"ceiling") {
-      return arg(0);
-    }
-    if (name == u"sum") {
-      const SqlType type = arg(0);
-      if (type.cls == SqlType::Class::kDecimal) return SqlType::Decimal(38, type.scale);
-      if (type.cls == SqlType::Class::kInteger && type.name != "bigint") return SqlType::Int();
-      return type;
-    }
-    if (name == u"isnull" || name == u"coalesce") {
-      const SqlType first = arg(0);
-      return first.IsKnown() && first.cls != SqlType::Class::kNull ? first : arg(1);
-    }
-    if (name == u"nullif") return arg(0);
-    if (name == u"upper" || name == u"lower" || name == u"ltrim" || name == u"rtrim" ||
-        name == u"replace" || name == u"substring" || name == u"left" || name == u"right") {
-      const SqlType type = arg(0);
-      if (type.IsText()) return type;
-      return SqlType::Varchar(8000);
-    }
-    if (name == u"space" || name == u"replicate") return SqlType::Varchar(8000);
-    if (name == u"char") return SqlType::Varchar(1);
-    if (name == u"nchar") return SqlType::Varchar(1, true);
-    return SqlType::Unknown();
-  }
+  SqlType TypeOf(const Expr& expr) { return typer_.TypeOf(expr); }
 
   std::u16string_view batch_;
-  std::unordered_map<const Expr*, SqlType> types_;
+  BatchSchema tables_;
+  Typer typer_;
+  std::shared_ptr<const TableColumns> query_columns_;  // of the statement being generated
   Program program_;
   const Statement* current_ = nullptr;
   std::string out_;
@@ -1222,8 +1171,8 @@ class Generator {
 
 }  // namespace
 
-Program Generate(std::u16string_view batch, const ParsedBatch& parsed) {
-  return Generator(batch, parsed).Run(parsed);
+Program Generate(std::u16string_view batch, const ParsedBatch& parsed, Schema* schema) {
+  return Generator(batch, parsed, schema).Run(parsed);
 }
 
 }  // namespace tsql

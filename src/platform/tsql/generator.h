@@ -6,9 +6,12 @@
 
 #include "platform/tsql/parser.h"
 #include "platform/tsql/program.h"
+#include "platform/tsql/schema.h"
 
 namespace tsql {
 
-Program Generate(std::u16string_view batch, const ParsedBatch& parsed);
+// `schema` tells the columns of the database's tables; without it column references have no
+// static type and only the data tell.
+Program Generate(std::u16string_view batch, const ParsedBatch& parsed, Schema* schema);
 
 }  // namespace tsql

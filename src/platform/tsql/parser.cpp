@@ -35,14 +35,6 @@ bool IsReserved(std::u16string_view word) {
                      [word](std::u16string_view k) { return IsKeyword(word, k); });
 }
 
-std::u16string Lower(std::u16string_view text) {
-  std::u16string out(text);
-  for (char16_t& c : out) {
-    if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
-  }
-  return out;
-}
-
 class Parser {
  public:
   Parser(std::u16string_view text, std::vector<Token> tokens)
@@ -770,7 +762,7 @@ class Parser {
     }
     std::u16string name = Take().text;
     if (AtSymbol(u".")) Unsupported(u"A user-defined data type");
-    type.name = Lower(name);
+    type.name = LowerAscii(name);
     if (type.name == u"double" && AcceptKeyword(u"PRECISION")) type.name = u"float";
     if (AcceptSymbol(u"(")) {
       do {

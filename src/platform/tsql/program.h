@@ -13,6 +13,7 @@
 #include <variant>
 #include <vector>
 
+#include "platform/tsql/schema.h"
 #include "platform/tsql/token.h"
 
 namespace tsql {
@@ -66,14 +67,18 @@ struct Program {
   std::vector<Node> nodes;
   int marker_count = 0;
   std::u16string source;
+  bool typed = false;                          // translated with the database's schema
+  std::vector<SchemaDependency> dependencies;  // the tables it was translated against
 };
 
-// The translation of a batch, from the cache when the same text was translated before. Raises a
-// ComError for a batch that does not parse or that uses a construct without a SQLite form.
-std::shared_ptr<const Program> Translate(std::u16string_view batch);
+// The translation of a batch, from the cache when the same text was translated before against
+// tables of the same columns. Raises a ComError for a batch that does not parse or that uses a
+// construct without a SQLite form. `schema` may be null: column references then have no
+// static type.
+std::shared_ptr<const Program> Translate(std::u16string_view batch, Schema* schema);
 
 // Translates without the cache.
-std::shared_ptr<const Program> TranslateUncached(std::u16string_view batch);
+std::shared_ptr<const Program> TranslateUncached(std::u16string_view batch, Schema* schema);
 
 // Runs the statements of a program in order, asking the executor to run each statement and to
 // test each IF condition.

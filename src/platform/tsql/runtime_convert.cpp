@@ -38,7 +38,8 @@ int DecimalScale(sqlite3_value* value) {
 
 std::u16string DecimalText(double value, int scale) {
   try {
-    if (auto rescaled = oleaut::Decimal::FromDouble(value).Rescale(scale)) {
+    const auto decimal = oleaut::Decimal::FromDoubleShortest(value);
+    if (auto rescaled = decimal ? decimal->Rescale(scale) : std::nullopt) {
       return rescaled->ToString();
     }
   } catch (const oleaut::ComError&) {
@@ -312,7 +313,8 @@ void ToDecimal(sqlite3_context* context, sqlite3_value* value, const Target& t) 
         decimal = oleaut::Decimal::FromInt64(sqlite3_value_int64(value));
         break;
       case SQLITE_FLOAT:
-        decimal = oleaut::Decimal::FromDouble(sqlite3_value_double(value));
+        decimal = oleaut::Decimal::FromDoubleShortest(sqlite3_value_double(value));
+        if (!decimal) decimal = oleaut::Decimal::FromDouble(sqlite3_value_double(value));
         break;
       case SQLITE_TEXT:
         decimal = oleaut::Decimal::Parse(Text16(value));
@@ -346,19 +348,15 @@ void ToDecimal(sqlite3_context* context, sqlite3_value* value, const Target& t) 
   if (scale == 0 && rescaled->ToInt64()) {
     sqlite3_result_int64(context, *rescaled->ToInt64());
   } else {
-    std::size_t significant = 0;
-    bool leading = true;
-    for (char16_t c : text) {
-      if (c < u'1' && leading) continue;
-      if (c >= u'0' && c <= u'9') {
-        leading = false;
-        ++significant;
-      }
-    }
-    if (significant <= 15) {
-      sqlite3_result_double(context, rescaled->ToDouble());
+    // A double keeps the value when its shortest form reads back as the same digits; beyond
+    // that the exact text is kept.
+    const double approximate = rescaled->ToDouble();
+    const auto back = oleaut::Decimal::FromDoubleShortest(approximate);
+    const auto back_scaled = back ? back->Rescale(scale) : std::nullopt;
+    if (back_scaled && back_scaled->ToString() == text) {
+      sqlite3_result_double(context, approximate);
     } else {
-      ResultText(context, text);  // beyond a double's digits the exact text is kept
+      ResultText(context, text);
     }
   }
   sqlite3_result_subtype(context, kDecimalSubtype | static_cast<unsigned>(scale));

@@ -48,6 +48,15 @@ SqlType AsDecimal(const SqlType& type) {
 
 }  // namespace
 
+std::string QuoteName(std::string_view name) {
+  std::string out = "\"";
+  for (char c : name) {
+    if (c == '"') out += '"';
+    out += c;
+  }
+  return out + '"';
+}
+
 SqlType SqlType::Varchar(int length, bool national) {
   return {Class::kText, national ? "nvarchar" : "varchar", std::clamp(length, 1, 8000), 0, 0};
 }
@@ -185,24 +194,46 @@ std::string ColumnClauses(std::u16string_view column, const SqlType& type, bool 
   if (type.IsText()) out += " COLLATE TSQL";
   if ((type.IsText() || type.cls == SqlType::Class::kBinary) && type.length > 0 &&
       type.name != "uniqueidentifier") {
-    std::string quoted = "\"";
-    for (char c : oleaut::ToUtf8(column)) {
-      if (c == '"') quoted += '"';
-      quoted += c;
-    }
-    quoted += '"';
-    std::string name = oleaut::ToUtf8(column) + " is longer than " + type.Declared();
-    std::string constraint = "\"";
-    for (char c : name) {
-      if (c == '"') constraint += '"';
-      constraint += c;
-    }
-    constraint += '"';
-    out += " CONSTRAINT " + constraint + " CHECK (" + (type.IsText() ? "length(" : "length(CAST(") +
-           quoted + (type.IsText() ? ")" : " AS BLOB))") + " <= " + std::to_string(type.length) +
-           ")";
+    const std::string quoted = QuoteName(oleaut::ToUtf8(column));
+    out += " CONSTRAINT " +
+           QuoteName(oleaut::ToUtf8(column) + " is longer than " + type.Declared()) + " CHECK (" +
+           (type.IsText() ? "length(" : "length(CAST(") + quoted +
+           (type.IsText() ? ")" : " AS BLOB))") + " <= " + std::to_string(type.length) + ")";
   }
   return out;
+}
+
+std::vector<std::string> NormalizingTriggers(std::u16string_view table, std::u16string_view column,
+                                             const SqlType& type) {
+  // A date-time holds one text form ("YYYY-MM-DD HH:MM:SS.fff") so that dates sort and compare
+  // as dates; a decimal holds its value rounded to its scale. Another value is converted as SQL
+  // Server converts a value assigned to the column, and one it cannot hold fails the statement.
+  const std::string value = "NEW." + QuoteName(oleaut::ToUtf8(column));
+  const std::string convert = "tsql_convert('" + type.Declared() + "', " + value + ")";
+  std::string condition;
+  if (type.cls == SqlType::Class::kDate) {
+    condition = "(typeof(" + value + ") <> 'text' OR " + value +
+                " NOT GLOB '[0-9][0-9][0-9][0-9]-[0-1][0-9]-[0-3][0-9] "
+                "[0-2][0-9]:[0-5][0-9]:[0-5][0-9].[0-9][0-9][0-9]')";
+  } else if (type.cls == SqlType::Class::kDecimal) {
+    condition = value + " IS NOT " + convert;
+  } else {
+    return {};
+  }
+  const bool temp = !table.empty() && table[0] == u'#';
+  const std::string quoted_table = QuoteName(oleaut::ToUtf8(table));
+  std::vector<std::string> triggers;
+  for (const bool update : {false, true}) {
+    std::string sql = temp ? "CREATE TEMP TRIGGER " : "CREATE TRIGGER ";
+    sql += QuoteName(oleaut::ToUtf8(std::u16string(table) + u"$" + std::u16string(column) +
+                                    (update ? u"$update" : u"$insert")));
+    sql += update ? " AFTER UPDATE OF " + QuoteName(oleaut::ToUtf8(column)) : " AFTER INSERT";
+    sql += " ON " + quoted_table + " FOR EACH ROW WHEN " + value + " IS NOT NULL AND " + condition +
+           " BEGIN UPDATE " + quoted_table + " SET " + QuoteName(oleaut::ToUtf8(column)) + " = " +
+           convert + " WHERE rowid = NEW.rowid; END";
+    triggers.push_back(std::move(sql));
+  }
+  return triggers;
 }
 
 SqlType ArithmeticResult(const SqlType& a, const SqlType& b, char16_t op) {
@@ -244,7 +275,14 @@ SqlType ArithmeticResult(const SqlType& a, const SqlType& b, char16_t op) {
       break;
   }
   if (precision > 38) {
-    scale = std::max(std::min(scale, 6), scale - (precision - 38));
+    // Beyond 38 digits the scale gives way to the integral part, but not below 6 digits for a
+    // product or quotient; a sum keeps its scale while its integral part still fits.
+    if (op == u'+' || op == u'-') {
+      const int integral = std::max(x.precision - x.scale, y.precision - y.scale);
+      scale = std::min(scale, std::max(0, 38 - integral));
+    } else {
+      scale = std::max(std::min(scale, 6), scale - (precision - 38));
+    }
     precision = 38;
   }
   return SqlType::Decimal(precision, scale);

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/tsql/ast.h"
 
@@ -68,6 +69,15 @@ std::optional<SqlType> ParseDeclaredType(std::string_view declared);
 // type's meaning: the declared type, NOT NULL when asked, the default collation for text, and
 // a check that refuses a text longer than the declared length, as SQL Server refuses it.
 std::string ColumnClauses(std::u16string_view column, const SqlType& type, bool not_null);
+
+// The triggers that keep what a column holds in the form SQL Server stores: a datetime in one
+// text form, a decimal rounded to its scale (refused beyond its precision). None for other types.
+// `table` is the name SQLite knows ("#tmp" for a temporary table).
+std::vector<std::string> NormalizingTriggers(std::u16string_view table, std::u16string_view column,
+                                             const SqlType& type);
+
+// A name quoted for SQLite ("a""b").
+std::string QuoteName(std::string_view name);
 
 // The type of `a op b` for an arithmetic operator, by SQL Server's precedence: the operand of
 // the higher type wins; + of two texts is a text. Unknown when either operand is unknown.

@@ -49,4 +49,8 @@ std::vector<Token> Tokenize(std::u16string_view batch);
 // True when `word` is `keyword` in any ASCII letter case (keywords are ASCII upper case).
 bool IsKeyword(std::u16string_view word, std::u16string_view keyword) noexcept;
 
+// The text with ASCII letters in lower case: names of tables, columns, types and functions
+// compare so, as SQL Server's default collation and SQLite compare them.
+std::u16string LowerAscii(std::u16string_view text);
+
 }  // namespace tsql

@@ -270,4 +270,12 @@ bool IsKeyword(std::u16string_view word, std::u16string_view keyword) noexcept {
   return true;
 }
 
+std::u16string LowerAscii(std::u16string_view text) {
+  std::u16string out(text);
+  for (char16_t& c : out) {
+    if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
+  }
+  return out;
+}
+
 }  // namespace tsql

@@ -5,6 +5,7 @@
 #include "platform/tsql/generator.h"
 #include "platform/tsql/parser.h"
 #include "platform/tsql/program.h"
+#include "platform/tsql/resolver.h"
 
 namespace tsql {
 namespace {
@@ -23,9 +24,14 @@ class TranslationCache {
     return found->second->second;
   }
 
+  // A translation made against other tables takes the place of the one before.
   void Add(std::shared_ptr<const Program> program) {
     std::lock_guard lock(mutex_);
-    if (index_.count(program->source) != 0) return;
+    if (auto found = index_.find(program->source); found != index_.end()) {
+      found->second->second = std::move(program);
+      order_.splice(order_.begin(), order_, found->second);
+      return;
+    }
     order_.emplace_front(program->source, std::move(program));
     index_.emplace(order_.front().first, order_.begin());
     if (order_.size() > kCapacity) {
@@ -47,6 +53,17 @@ TranslationCache& Cache() {
   return cache;
 }
 
+// A translation still holds when it was made with a schema as this one is, against tables of the
+// same columns as they have now.
+bool StillHolds(const Program& program, Schema* schema) {
+  if (program.typed != (schema != nullptr)) return false;
+  for (const SchemaDependency& dependency : program.dependencies) {
+    const std::shared_ptr<const TableColumns> now = schema->Columns(dependency.name);
+    if (!SameColumns(dependency.seen.get(), now.get())) return false;
+  }
+  return true;
+}
+
 void RunNodes(const std::vector<Node>& nodes, Executor& executor) {
   for (const Node& node : nodes) {
     if (const auto* statement = std::get_if<SqlStatement>(&node.item)) {
@@ -60,14 +77,15 @@ void RunNodes(const std::vector<Node>& nodes, Executor& executor) {
 
 }  // namespace
 
-std::shared_ptr<const Program> TranslateUncached(std::u16string_view batch) {
+std::shared_ptr<const Program> TranslateUncached(std::u16string_view batch, Schema* schema) {
   const ParsedBatch parsed = Parse(batch);
-  return std::make_shared<const Program>(Generate(batch, parsed));
+  return std::make_shared<const Program>(Generate(batch, parsed, schema));
 }
 
-std::shared_ptr<const Program> Translate(std::u16string_view batch) {
-  if (std::shared_ptr<const Program> cached = Cache().Find(batch)) return cached;
-  std::shared_ptr<const Program> program = TranslateUncached(batch);
+std::shared_ptr<const Program> Translate(std::u16string_view batch, Schema* schema) {
+  std::shared_ptr<const Program> cached = Cache().Find(batch);
+  if (cached && StillHolds(*cached, schema)) return cached;
+  std::shared_ptr<const Program> program = TranslateUncached(batch, schema);
   Cache().Add(program);
   return program;
 }

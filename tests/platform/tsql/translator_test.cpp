@@ -58,14 +58,14 @@ TEST(Generator, WritesSqliteTextWithTheSameMeaning) {
        R"(CREATE TEMP TABLE "#s" ("FID" INTEGER PRIMARY KEY AUTOINCREMENT, "FValue" int))"},
   };
   for (const Case& c : cases) {
-    const auto program = tsql::TranslateUncached(c.tsql);
+    const auto program = tsql::TranslateUncached(c.tsql, nullptr);
     EXPECT_EQ(Only(*program).sql, c.sqlite) << oleaut::ToUtf8(c.tsql);
   }
 }
 
 TEST(Generator, NumbersMarkersAcrossTheBatch) {
-  const auto program =
-      tsql::TranslateUncached(u"insert into t values (?, 1) update t set a = ? where b = ?");
+  const auto program = tsql::TranslateUncached(
+      u"insert into t values (?, 1) update t set a = ? where b = ?", nullptr);
   ASSERT_EQ(program->nodes.size(), 2u);
   EXPECT_EQ(program->marker_count, 3);
   const auto& insert = std::get<tsql::SqlStatement>(program->nodes[0].item);
@@ -80,7 +80,8 @@ TEST(Generator, NumbersMarkersAcrossTheBatch) {
 TEST(Generator, BuildsIfBlocksAndTypeHints) {
   const auto program = tsql::TranslateUncached(
       u"IF NOT EXISTS (select 1 from t) BEGIN insert into t values (1) insert into t values (2) "
-      u"END ELSE select cast(0 as decimal(28,14)) AS FQty, 'x' n");
+      u"END ELSE select cast(0 as decimal(28,14)) AS FQty, 'x' n",
+      nullptr);
   ASSERT_EQ(program->nodes.size(), 1u);
   const auto& branch = *std::get<std::unique_ptr<tsql::IfNode>>(program->nodes[0].item);
   EXPECT_EQ(branch.condition.sql,
@@ -96,16 +97,16 @@ TEST(Generator, BuildsIfBlocksAndTypeHints) {
 
 TEST(Translate, CachesByBatchText) {
   const std::u16string batch = u"select FName from T_Cache where FId = 12";
-  const auto first = tsql::Translate(batch);
-  const auto second = tsql::Translate(std::u16string(batch));
+  const auto first = tsql::Translate(batch, nullptr);
+  const auto second = tsql::Translate(std::u16string(batch), nullptr);
   EXPECT_EQ(first.get(), second.get());
-  EXPECT_NE(tsql::TranslateUncached(batch).get(), first.get());
+  EXPECT_NE(tsql::TranslateUncached(batch, nullptr).get(), first.get());
 }
 
 TEST(Translate, ErrorsSayWhereAndWhat) {
   const auto message = [](std::u16string_view batch) {
     try {
-      tsql::TranslateUncached(batch);
+      tsql::TranslateUncached(batch, nullptr);
     } catch (const oleaut::ComError& e) {
       EXPECT_EQ(static_cast<std::uint32_t>(e.Number()), 0x80040E14U);
       return std::string(e.what());

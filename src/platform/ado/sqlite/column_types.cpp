@@ -67,8 +67,12 @@ std::optional<oleaut::Decimal> StoredDecimal(sqlite3_stmt* stmt, int column, int
     switch (storage) {
       case SQLITE_INTEGER:
         return oleaut::Decimal::FromInt64(sqlite3_column_int64(stmt, column));
-      case SQLITE_FLOAT:
-        return oleaut::Decimal::FromDouble(sqlite3_column_double(stmt, column));
+      case SQLITE_FLOAT: {
+        // The digits that were written, not the 15 that VB keeps of a double.
+        const double value = sqlite3_column_double(stmt, column);
+        if (auto shortest = oleaut::Decimal::FromDoubleShortest(value)) return shortest;
+        return oleaut::Decimal::FromDouble(value);
+      }
       case SQLITE_TEXT:
         return oleaut::Decimal::Parse(ColumnText16(stmt, column));
       default:

@@ -57,7 +57,7 @@ std::vector<const tsql::ResultHint*> MatchHints(const std::vector<tsql::ResultHi
   return matched;
 }
 
-class SqliteProvider final : public Provider, private tsql::Executor {
+class SqliteProvider final : public Provider, private tsql::Executor, private tsql::Schema {
  public:
   explicit SqliteProvider(const SqliteOptions& options) { Open(options); }
 
@@ -88,7 +88,8 @@ class SqliteProvider final : public Provider, private tsql::Executor {
       RaiseProviderError(static_cast<std::int32_t>(0x80040E0CU),
                          "Command text was not set for the command object", {description_, {}, {}});
     }
-    const std::shared_ptr<const tsql::Program> program = tsql::Translate(batch);
+    ForgetTablesIfSchemaChanged();
+    const std::shared_ptr<const tsql::Program> program = tsql::Translate(batch, this);
     if (parameters.size() != static_cast<std::size_t>(program->marker_count)) {
       RaiseProviderError(static_cast<std::int32_t>(0x80040E10U),
                          fmt::format("The batch has {} parameter marker(s) but {} value(s) were "
@@ -99,7 +100,12 @@ class SqliteProvider final : public Provider, private tsql::Executor {
     parameters_ = parameters;
     result_ = &result;
     as_run_ = scope.as_run;
-    tsql::Run(*program, *this);
+    try {
+      tsql::Run(*program, *this);
+    } catch (...) {
+      tables_.clear();  // a statement that failed may have changed tables before it failed
+      throw;
+    }
     return result;
   }
 
@@ -108,6 +114,7 @@ class SqliteProvider final : public Provider, private tsql::Executor {
       RaiseProviderError(kEFail, "A transaction is already active on this connection",
                          {description_, {}, {}});
     }
+    ForgetTablesIfSchemaChanged();
     RunInternal(lock == ado::TransactionLock::Immediate ? "BEGIN IMMEDIATE" : "BEGIN DEFERRED");
   }
 
@@ -126,6 +133,7 @@ class SqliteProvider final : public Provider, private tsql::Executor {
     }
     RunInternal("ROLLBACK");
     identity_tables_.clear();
+    tables_.clear();
   }
 
   std::u16string Describe() const override { return description_; }
@@ -182,6 +190,53 @@ class SqliteProvider final : public Provider, private tsql::Executor {
     RunInternal("PRAGMA foreign_keys = ON");
     RunInternal("PRAGMA temp_store = MEMORY");
     tsql::InstallSqliteRuntime(db_, &session_);
+  }
+
+  // ---- tsql::Schema ----
+  // The columns of a table as declared, known once per table until the schema changes. They
+  // are read from a statement prepared and never run: inside a deferred transaction a read
+  // would fix the snapshot before the batch's first write, which then could not wait for a
+  // concurrent writer.
+  std::shared_ptr<const tsql::TableColumns> Columns(std::u16string_view name) override {
+    const std::u16string key = tsql::LowerAscii(name);
+    if (auto found = tables_.find(key); found != tables_.end()) return found->second;
+    const bool temp = !name.empty() && name[0] == u'#';
+    const std::string sql = std::string(temp ? "SELECT * FROM temp." : "SELECT * FROM main.") +
+                            Quote(oleaut::ToUtf8(name));
+    sqlite3_stmt* stmt = nullptr;
+    std::shared_ptr<const tsql::TableColumns> found;
+    if (sqlite3_prepare_v2(db_, sql.c_str(), static_cast<int>(sql.size()), &stmt, nullptr) ==
+        SQLITE_OK) {
+      const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> owner(stmt, sqlite3_finalize);
+      auto columns = std::make_shared<tsql::TableColumns>();
+      for (int i = 0; i < sqlite3_column_count(stmt); ++i) {
+        const auto* column = static_cast<const char16_t*>(sqlite3_column_name16(stmt, i));
+        std::optional<tsql::SqlType> type;
+        if (const char* declared = sqlite3_column_decltype(stmt, i)) {
+          type = tsql::ParseDeclaredType(declared);
+        }
+        columns->push_back({column ? std::u16string(column) : std::u16string(),
+                            type ? *type : tsql::SqlType::Unknown()});
+      }
+      found = std::move(columns);
+    } else {
+      sqlite3_finalize(stmt);  // no such table
+    }
+    tables_.emplace(key, found);
+    return found;
+  }
+
+  // Another connection may have changed the database's tables. Asked only outside a
+  // transaction, where the question is a transaction of its own.
+  void ForgetTablesIfSchemaChanged() {
+    if (!sqlite3_get_autocommit(db_)) return;
+    static constexpr const char* kSql = "PRAGMA main.schema_version";
+    const ErrorContext where{description_, {}, kSql};
+    StatementCache::Lease lease(cache_->Prepare(kSql, where));
+    if (Check(db_, sqlite3_step(lease.Get()), where) != SQLITE_ROW) return;
+    const std::int64_t version = sqlite3_column_int64(lease.Get(), 0);
+    if (version != schema_version_) tables_.clear();
+    schema_version_ = version;
   }
 
   // Statements of the provider's own (pragmas, transactions), not of a batch.
@@ -251,6 +306,7 @@ class SqliteProvider final : public Provider, private tsql::Executor {
     StepToEnd(lease.Get(), Where(statement, statement.sql));
     if (statement.kind == tsql::StatementKind::kDdl) {
       identity_tables_.clear();
+      tables_.clear();
       return;
     }
     const std::int64_t changes = sqlite3_changes64(db_);
@@ -342,6 +398,7 @@ class SqliteProvider final : public Provider, private tsql::Executor {
   void RunSelectInto(const tsql::SqlStatement& statement) {
     std::string create = statement.target_temp ? "CREATE TEMP TABLE " : "CREATE TABLE ";
     create += Quote(statement.target) + " (";
+    std::vector<std::pair<std::u16string, tsql::SqlType>> typed;
     {
       // Prepared afresh, not from the cache: a cached statement describes the schema it was
       // prepared for until it runs again.
@@ -381,11 +438,21 @@ class SqliteProvider final : public Provider, private tsql::Executor {
         if (!type && hint && !hint->type.empty()) type = tsql::ParseDeclaredType(hint->type);
         if (i > 0) create += ", ";
         create += Quote(oleaut::ToUtf8(name));
-        if (type) create += tsql::ColumnClauses(name, *type, false);
+        if (type) {
+          create += tsql::ColumnClauses(name, *type, false);
+          typed.emplace_back(name, *type);
+        }
       }
     }
     create += ')';
+    tables_.clear();
     RunGenerated(statement, create);
+    const std::u16string target = oleaut::FromUtf8(statement.target);
+    for (const auto& [name, type] : typed) {
+      for (const std::string& trigger : tsql::NormalizingTriggers(target, name, type)) {
+        RunGenerated(statement, trigger);
+      }
+    }
     const std::string insert = "INSERT INTO " + Quote(statement.target) + " " + statement.sql;
     NoteRun(insert);
     StatementCache::Lease lease(PrepareBound(statement, insert));
@@ -497,12 +564,23 @@ class SqliteProvider final : public Provider, private tsql::Executor {
     }
     create += ')';
     copy += " FROM " + table;
+    tables_.clear();
     RunInternal("SAVEPOINT tsql_alter_column");
     try {
       RunGenerated(statement, create);
       RunGenerated(statement, copy);
       RunGenerated(statement, "DROP TABLE temp." + table);
       RunGenerated(statement, "ALTER TABLE temp." + rebuilt + " RENAME TO " + table);
+      // The triggers went with the table dropped: the table built again gets its own.
+      const std::u16string target = oleaut::FromUtf8(statement.target);
+      for (const Column& c : columns) {
+        const auto type = &c == &*altered ? new_type : tsql::ParseDeclaredType(c.type);
+        if (!type) continue;
+        for (const std::string& trigger :
+             tsql::NormalizingTriggers(target, oleaut::FromUtf8(c.name), *type)) {
+          RunGenerated(statement, trigger);
+        }
+      }
       RunInternal("RELEASE tsql_alter_column");
     } catch (...) {
       sqlite3_exec(db_, "ROLLBACK TO tsql_alter_column; RELEASE tsql_alter_column", nullptr,
@@ -540,6 +618,9 @@ class SqliteProvider final : public Provider, private tsql::Executor {
   tsql::SessionState session_;
   std::unique_ptr<StatementCache> cache_;
   std::unordered_map<std::string, bool> identity_tables_;
+  // Columns of tables that batches were translated against (nullptr: no such table).
+  std::unordered_map<std::u16string, std::shared_ptr<const tsql::TableColumns>> tables_;
+  std::int64_t schema_version_ = -1;
   // The batch being run.
   std::span<const ParameterValue> parameters_;
   ExecuteResult* result_ = nullptr;

@@ -1,0 +1,243 @@
+#include "platform/tsql/resolver.h"
+
+#include <variant>
+
+#include "platform/oleaut/text.h"
+
+namespace tsql {
+
+bool SameColumns(const TableColumns* a, const TableColumns* b) {
+  if (a == b) return true;
+  if (!a || !b || a->size() != b->size()) return false;
+  for (std::size_t i = 0; i < a->size(); ++i) {
+    const TableColumn& x = (*a)[i];
+    const TableColumn& y = (*b)[i];
+    if (!oleaut::EqualsNoCase(x.name, y.name) || x.type.Declared() != y.type.Declared() ||
+        x.type.cls != y.type.cls) {
+      return false;
+    }
+  }
+  return true;
+}
+
+std::shared_ptr<const TableColumns> BatchSchema::Find(std::u16string_view name) {
+  const std::u16string key = LowerAscii(name);
+  if (auto own = own_.find(key); own != own_.end()) return own->second;
+  if (!schema_) return nullptr;
+  for (const SchemaDependency& seen : dependencies_) {
+    if (seen.name == key) return seen.seen;
+  }
+  std::shared_ptr<const TableColumns> columns = schema_->Columns(name);
+  dependencies_.push_back({key, columns});
+  return columns;
+}
+
+void BatchSchema::Define(std::u16string_view name, std::shared_ptr<const TableColumns> columns) {
+  own_[LowerAscii(name)] = std::move(columns);
+}
+
+namespace {
+
+// A table of a FROM clause as its columns are qualified: by its alias, else by its own name.
+struct Source {
+  std::u16string qualifier;
+  std::shared_ptr<const TableColumns> columns;  // nullptr: unknown
+};
+using Scope = std::vector<Source>;
+
+const TableColumn* FindColumn(const TableColumns& columns, std::u16string_view name) {
+  for (const TableColumn& column : columns) {
+    if (oleaut::EqualsNoCase(column.name, name)) return &column;
+  }
+  return nullptr;
+}
+
+class Resolver {
+ public:
+  Resolver(BatchSchema& schema, Typer& typer) : schema_(schema), typer_(typer) {}
+
+  std::shared_ptr<const TableColumns> Statement(const tsql::Statement& statement) {
+    return std::visit([&](const auto& body) { return Resolve(body); }, statement.body);
+  }
+
+ private:
+  template <typename Body>
+  std::shared_ptr<const TableColumns> Resolve(const Body&) {
+    return nullptr;  // no expressions over tables
+  }
+
+  std::shared_ptr<const TableColumns> Resolve(const SelectPtr& select) { return Query(*select); }
+
+  std::shared_ptr<const TableColumns> Resolve(const InsertStmt& insert) {
+    for (const auto& row : insert.rows) {
+      for (const ExprPtr& value : row)
+        Expression(*value);
+    }
+    if (insert.select) Query(*insert.select);
+    return nullptr;
+  }
+
+  std::shared_ptr<const TableColumns> Resolve(const UpdateStmt& update) {
+    const Scope scope{Source{update.table.Name(), schema_.Find(update.table.Name())}};
+    scopes_.push_back(&scope);
+    for (const auto& set : update.sets)
+      Expression(*set.second);
+    if (update.where) Expression(*update.where);
+    scopes_.pop_back();
+    return nullptr;
+  }
+
+  std::shared_ptr<const TableColumns> Resolve(const DeleteStmt& del) {
+    const Scope scope{Source{del.table.Name(), schema_.Find(del.table.Name())}};
+    scopes_.push_back(&scope);
+    if (del.where) Expression(*del.where);
+    scopes_.pop_back();
+    return nullptr;
+  }
+
+  std::shared_ptr<const TableColumns> Resolve(const IfStmt& branch) {
+    Expression(*branch.condition);
+    return nullptr;
+  }
+
+  // The columns of a query are those of its first SELECT; ORDER BY may name them by alias.
+  std::shared_ptr<const TableColumns> Query(const Select& select) {
+    std::shared_ptr<const TableColumns> columns;
+    Scope first_scope;
+    for (std::size_t i = 0; i < select.cores.size(); ++i) {
+      Scope scope;
+      auto core_columns = Core(select.cores[i], scope);
+      if (i == 0) {
+        columns = std::move(core_columns);
+        first_scope = std::move(scope);
+      }
+    }
+    if (select.order_by.empty()) return columns;
+    scopes_.push_back(&first_scope);
+    for (const OrderItem& item : select.order_by) {
+      const Expr& expr = *item.expr;
+      const TableColumn* output = nullptr;
+      if (columns && expr.kind == ExprKind::kColumn && expr.names.size() == 1) {
+        output = FindColumn(*columns, expr.names.back());
+      }
+      if (output) {
+        if (output->type.IsKnown()) typer_.SetColumnType(expr, output->type);
+      } else {
+        Expression(expr);
+      }
+    }
+    scopes_.pop_back();
+    return columns;
+  }
+
+  std::shared_ptr<const TableColumns> Core(const SelectCore& core, Scope& scope) {
+    for (const TableRefPtr& ref : core.from)
+      AddSource(*ref, scope);
+    scopes_.push_back(&scope);
+    for (const TableRefPtr& ref : core.from)
+      JoinConditions(*ref);
+    if (core.top) Expression(*core.top);
+    for (const SelectItem& item : core.items) {
+      if (item.expr) Expression(*item.expr);
+    }
+    if (core.where) Expression(*core.where);
+    for (const ExprPtr& group : core.group_by)
+      Expression(*group);
+    if (core.having) Expression(*core.having);
+    scopes_.pop_back();
+    return Outputs(core, scope);
+  }
+
+  void AddSource(const TableRef& ref, Scope& scope) {
+    switch (ref.kind) {
+      case TableRef::Kind::kTable:
+        scope.push_back(
+            {ref.has_alias ? ref.alias : ref.name.Name(), schema_.Find(ref.name.Name())});
+        return;
+      case TableRef::Kind::kDerived:
+        scope.push_back({ref.alias, Query(*ref.select)});
+        return;
+      case TableRef::Kind::kJoin:
+        AddSource(*ref.left, scope);
+        AddSource(*ref.right, scope);
+        return;
+    }
+  }
+
+  void JoinConditions(const TableRef& ref) {
+    if (ref.kind != TableRef::Kind::kJoin) return;
+    JoinConditions(*ref.left);
+    JoinConditions(*ref.right);
+    if (ref.on) Expression(*ref.on);
+  }
+
+  // What a SELECT yields: a * stands for the columns of the tables it names; unknown as a
+  // whole when one of those tables is.
+  std::shared_ptr<const TableColumns> Outputs(const SelectCore& core, const Scope& scope) {
+    auto columns = std::make_shared<TableColumns>();
+    for (const SelectItem& item : core.items) {
+      if (!item.star) {
+        std::u16string name = item.has_alias                         ? item.alias
+                              : item.expr->kind == ExprKind::kColumn ? item.expr->names.back()
+                                                                     : std::u16string();
+        columns->push_back({std::move(name), typer_.TypeOf(*item.expr)});
+        continue;
+      }
+      for (const Source& source : scope) {
+        if (!item.star_qualifier.empty() &&
+            !oleaut::EqualsNoCase(source.qualifier, item.star_qualifier.back())) {
+          continue;
+        }
+        if (!source.columns) return nullptr;
+        columns->insert(columns->end(), source.columns->begin(), source.columns->end());
+      }
+    }
+    return columns;
+  }
+
+  void Expression(const Expr& expr) {
+    if (expr.kind == ExprKind::kColumn) {
+      const SqlType type = Lookup(expr.names);
+      if (type.IsKnown()) typer_.SetColumnType(expr, type);
+      return;
+    }
+    for (const ExprPtr& arg : expr.args) {
+      if (arg) Expression(*arg);
+    }
+    if (expr.select) Query(*expr.select);
+  }
+
+  // The type of the column a reference names: in the innermost query whose tables have it.
+  // Where a table of unknown columns might hold it, nothing is claimed.
+  SqlType Lookup(const std::vector<std::u16string>& names) {
+    const std::u16string& column = names.back();
+    const std::u16string* qualifier = names.size() >= 2 ? &names[names.size() - 2] : nullptr;
+    for (auto scope = scopes_.rbegin(); scope != scopes_.rend(); ++scope) {
+      bool unknown = false;
+      for (const Source& source : **scope) {
+        if (qualifier && !oleaut::EqualsNoCase(source.qualifier, *qualifier)) continue;
+        if (!source.columns) {
+          unknown = true;
+          continue;
+        }
+        if (const TableColumn* found = FindColumn(*source.columns, column)) return found->type;
+        if (qualifier) return SqlType::Unknown();
+      }
+      if (unknown) return SqlType::Unknown();
+    }
+    return SqlType::Unknown();
+  }
+
+  BatchSchema& schema_;
+  Typer& typer_;
+  std::vector<const Scope*> scopes_;
+};
+
+}  // namespace
+
+std::shared_ptr<const TableColumns> ResolveColumns(const Statement& statement, BatchSchema& schema,
+                                                   Typer& typer) {
+  return Resolver(schema, typer).Statement(statement);
+}
+
+}  // namespace tsql

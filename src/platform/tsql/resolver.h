@@ -1,0 +1,43 @@
+// Column references resolved to the columns they name. A batch is translated before any of it
+// runs, so the tables it sees are the database's as the schema describes them, changed by the
+// batch's own statements before (CREATE TABLE, SELECT INTO, DROP TABLE, ALTER TABLE).
+#pragma once
+
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/tsql/ast.h"
+#include "platform/tsql/schema.h"
+#include "platform/tsql/typing.h"
+
+namespace tsql {
+
+class BatchSchema {
+ public:
+  // `schema` may be null: then only the tables the batch makes are known.
+  explicit BatchSchema(Schema* schema) : schema_(schema) {}
+
+  // The columns of a table by its own name ("#tmp" for a temporary one); nullptr when unknown.
+  std::shared_ptr<const TableColumns> Find(std::u16string_view name);
+  // The batch makes or changes a table; nullptr: its columns are unknown.
+  void Define(std::u16string_view name, std::shared_ptr<const TableColumns> columns);
+  void Drop(std::u16string_view name) { Define(name, nullptr); }
+
+  // The database's tables looked up so far, and what was found.
+  std::vector<SchemaDependency> TakeDependencies() { return std::move(dependencies_); }
+
+ private:
+  Schema* schema_;
+  std::unordered_map<std::u16string, std::shared_ptr<const TableColumns>> own_;
+  std::vector<SchemaDependency> dependencies_;
+};
+
+// Gives every column reference of the statement whose column is known its declared type in
+// `typer`. IF conditions are resolved, not the statements of their branches. For a SELECT the
+// columns it yields (named and typed as far as known) are returned, else nullptr.
+std::shared_ptr<const TableColumns> ResolveColumns(const Statement& statement, BatchSchema& schema,
+                                                   Typer& typer);
+
+}  // namespace tsql

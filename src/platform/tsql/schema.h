@@ -1,0 +1,39 @@
+// What the translator knows of the database: the declared columns of its tables. With it a
+// column reference has the type SQL Server gives it (decimal(28,10), varchar(80), datetime), so
+// that comparisons, arithmetic and conversions of columns keep SQL Server's meaning.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/tsql/sql_type.h"
+
+namespace tsql {
+
+struct TableColumn {
+  std::u16string name;
+  SqlType type;
+};
+using TableColumns = std::vector<TableColumn>;
+
+class Schema {
+ public:
+  virtual ~Schema() = default;
+  // The columns of the table SQLite knows as `name` ("#tmp" for a temporary table), in their
+  // order; nullptr when there is no such table.
+  virtual std::shared_ptr<const TableColumns> Columns(std::u16string_view name) = 0;
+};
+
+// A table that the translation of a batch looked up, and what it found. A cached translation
+// holds while every table it depends on has the same columns.
+struct SchemaDependency {
+  std::u16string name;
+  std::shared_ptr<const TableColumns> seen;  // nullptr: there was no such table
+};
+
+// Same names (without regard to case) and types, in the same order; two nullptrs are equal.
+bool SameColumns(const TableColumns* a, const TableColumns* b);
+
+}  // namespace tsql

@@ -1,0 +1,140 @@
+#include "platform/tsql/typing.h"
+
+#include <algorithm>
+
+namespace tsql {
+
+SqlType Typer::TypeOf(const Expr& expr) {
+  if (auto found = types_.find(&expr); found != types_.end()) return found->second;
+  SqlType type = ComputeType(expr);
+  types_.emplace(&expr, type);
+  return type;
+}
+
+SqlType Typer::ComputeType(const Expr& expr) {
+  using C = SqlType::Class;
+  switch (expr.kind) {
+    case ExprKind::kNull:
+      return SqlType::Null();
+    case ExprKind::kNumber:
+      return NumberType(expr.text);
+    case ExprKind::kString:
+      return SqlType::Varchar(static_cast<int>(expr.text.size()), expr.national);
+    case ExprKind::kBinary:
+      return {C::kBinary, "varbinary", std::max<int>(1, static_cast<int>(expr.text.size() + 1) / 2),
+              0, 0};
+    case ExprKind::kVariable:
+      return IsKeyword(expr.text, u"@@IDENTITY") ? SqlType::Decimal(38, 0) : SqlType::Unknown();
+    case ExprKind::kUnary:
+      return expr.text == u"NOT" ? SqlType::Unknown() : TypeOf(*expr.args[0]);
+    case ExprKind::kBinaryOp:
+      if (expr.text.size() == 1 &&
+          std::u16string_view(u"+-*/%&|^").find(expr.text[0]) != std::u16string_view::npos) {
+        return ArithmeticResult(TypeOf(*expr.args[0]), TypeOf(*expr.args[1]), expr.text[0]);
+      }
+      return SqlType::Unknown();
+    case ExprKind::kFunction:
+      return FunctionType(expr);
+    case ExprKind::kCase: {
+      // The highest type of the branches; one branch of unknown type makes the whole unknown.
+      SqlType result = SqlType::Null();
+      const std::size_t begin = expr.has_operand ? 2 : 1;
+      const std::size_t end = expr.args.size() - (expr.has_else ? 1 : 0);
+      const auto merge = [&](const Expr& branch_expr) {
+        const SqlType branch = TypeOf(branch_expr);
+        if (branch.cls == C::kNull) return;
+        result = result.cls == C::kNull ? branch : HigherType(result, branch);
+      };
+      for (std::size_t i = begin; i < end; i += 2)
+        merge(*expr.args[i]);
+      if (expr.has_else) merge(*expr.args.back());
+      return result.cls == C::kNull ? SqlType::Unknown() : result;
+    }
+    case ExprKind::kConvert: {
+      std::optional<SqlType> type = ResolveType(expr.type, true);
+      return type ? *type : SqlType::Unknown();
+    }
+    case ExprKind::kSubquery: {
+      const SelectCore& core = expr.select->cores.front();
+      if (core.items.size() == 1 && !core.items[0].star) return TypeOf(*core.items[0].expr);
+      return SqlType::Unknown();
+    }
+    default:
+      // A column the resolver did not find, a marker: only the data will tell.
+      return SqlType::Unknown();
+  }
+}
+
+SqlType NumberType(std::u16string_view text) {
+  if (text.find_first_of(u"eE") != std::u16string_view::npos) return SqlType::Float();
+  const std::size_t point = text.find(u'.');
+  std::size_t digits = 0;
+  for (char16_t c : text)
+    digits += (c >= u'0' && c <= u'9') ? 1 : 0;
+  if (point == std::u16string_view::npos) {
+    if (digits < 10 || (digits == 10 && text <= u"2147483647")) return SqlType::Int();
+    return SqlType::Decimal(static_cast<int>(std::min<std::size_t>(digits, 38)), 0);
+  }
+  const int scale = static_cast<int>(text.size() - point - 1);
+  return SqlType::Decimal(
+      static_cast<int>(std::min<std::size_t>(std::max<std::size_t>(digits, 1), 38)), scale);
+}
+
+SqlType Typer::FunctionType(const Expr& expr) {
+  const std::u16string name = LowerAscii(expr.text);
+  const auto arg = [&](std::size_t i) {
+    return i < expr.args.size() ? TypeOf(*expr.args[i]) : SqlType::Unknown();
+  };
+  if (name == u"count" || name == u"len" || name == u"datalength" || name == u"charindex" ||
+      name == u"object_id" || name == u"isnumeric" || name == u"year" || name == u"month" ||
+      name == u"day" || name == u"ascii" || name == u"unicode") {
+    return SqlType::Int();
+  }
+  if (name == u"getdate") return SqlType::DateTime();
+  if (name == u"scope_identity") return SqlType::Decimal(38, 0);
+  if (name == u"min" || name == u"max" || name == u"abs" || name == u"round" || name == u"floor" ||
+      name == u"ceiling") {
+    return arg(0);
+  }
+  if (name == u"sum") {
+    const SqlType type = arg(0);
+    if (type.cls == SqlType::Class::kDecimal) return SqlType::Decimal(38, type.scale);
+    if (type.cls == SqlType::Class::kInteger && type.name != "bigint") return SqlType::Int();
+    return type;
+  }
+  if (name == u"avg") {
+    const SqlType type = arg(0);
+    if (type.cls == SqlType::Class::kDecimal) {
+      return SqlType::Decimal(38, std::max(6, type.scale));
+    }
+    if (type.cls == SqlType::Class::kInteger && type.name != "bigint") return SqlType::Int();
+    return type;
+  }
+  if (name == u"isnull") {
+    // ISNULL takes the type of its first argument.
+    const SqlType first = arg(0);
+    return first.cls == SqlType::Class::kNull ? arg(1) : first;
+  }
+  if (name == u"coalesce") {
+    SqlType result = SqlType::Null();
+    for (std::size_t i = 0; i < expr.args.size(); ++i) {
+      const SqlType type = arg(i);
+      if (type.cls == SqlType::Class::kNull) continue;
+      result = result.cls == SqlType::Class::kNull ? type : HigherType(result, type);
+    }
+    return result.cls == SqlType::Class::kNull ? SqlType::Unknown() : result;
+  }
+  if (name == u"nullif") return arg(0);
+  if (name == u"upper" || name == u"lower" || name == u"ltrim" || name == u"rtrim" ||
+      name == u"replace" || name == u"substring" || name == u"left" || name == u"right") {
+    const SqlType type = arg(0);
+    if (type.IsText()) return type;
+    return SqlType::Varchar(8000);
+  }
+  if (name == u"space" || name == u"replicate") return SqlType::Varchar(8000);
+  if (name == u"char") return SqlType::Varchar(1);
+  if (name == u"nchar") return SqlType::Varchar(1, true);
+  return SqlType::Unknown();
+}
+
+}  // namespace tsql

@@ -1,0 +1,31 @@
+// The static SQL Server type of an expression: literals, conversions, operators and functions
+// fix it by their text, column references by the declared type of the column they name (when
+// the resolver found it). Each expression is typed once; a + chain asks again at every level.
+#pragma once
+
+#include <unordered_map>
+
+#include "platform/tsql/ast.h"
+#include "platform/tsql/sql_type.h"
+
+namespace tsql {
+
+class Typer {
+ public:
+  SqlType TypeOf(const Expr& expr);
+
+  // The declared type of the column a column reference names. Set before anything that
+  // contains the reference is typed.
+  void SetColumnType(const Expr& column, const SqlType& type) { types_[&column] = type; }
+
+ private:
+  SqlType ComputeType(const Expr& expr);
+  SqlType FunctionType(const Expr& expr);
+
+  std::unordered_map<const Expr*, SqlType> types_;
+};
+
+// The type of a numeric literal as written: int, decimal(p,s) or float.
+SqlType NumberType(std::u16string_view text);
+
+}  // namespace tsql
