@@ -1010,13 +1010,19 @@ class Generator {
     out_ += "tsql_convert('";
     out_ += type->Declared();
     out_ += "', ";
-    // A decimal becomes text with every digit of its scale ("1.5000000000"); a column or a sum
-    // arrives as a plain number, so its type is given to it first.
+    // A decimal becomes text with every digit of its scale ("1.5000000000"), money with two
+    // ("1.50"); a column or a sum arrives as a plain number, so its type is given to it first.
     const Expr& value = *expr.args[0];
     const SqlType value_type = TypeOf(value);
-    const bool scale_needed = type->IsText() && value_type.cls == SqlType::Class::kDecimal &&
-                              value.kind != ExprKind::kConvert;
-    GenAs(value, scale_needed ? std::optional<SqlType>(value_type) : std::nullopt);
+    std::optional<SqlType> value_as;
+    if (type->IsText() && value_type.cls == SqlType::Class::kDecimal && expr.args.size() == 1) {
+      if (value_type.name == "money" || value_type.name == "smallmoney") {
+        value_as = SqlType::Decimal(19, 2);
+      } else if (value.kind != ExprKind::kConvert) {
+        value_as = value_type;
+      }
+    }
+    GenAs(value, value_as);
     if (expr.args.size() > 1) {
       out_ += ", ";
       Gen(*expr.args[1]);

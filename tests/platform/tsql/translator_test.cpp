@@ -2,9 +2,12 @@
 // blocks, the cache, and where errors point.
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "platform/oleaut/com_error.h"
 #include "platform/oleaut/text.h"
 #include "platform/tsql/program.h"
+#include "platform/tsql/schema.h"
 #include "platform/tsql/token.h"
 
 namespace {
@@ -101,6 +104,55 @@ TEST(Translate, CachesByBatchText) {
   const auto second = tsql::Translate(std::u16string(batch), nullptr);
   EXPECT_EQ(first.get(), second.get());
   EXPECT_NE(tsql::TranslateUncached(batch, nullptr).get(), first.get());
+}
+
+// Tables as a test declares them; counts what the translator asks.
+class FakeSchema : public tsql::Schema {
+ public:
+  std::map<std::u16string, tsql::TableColumns> tables;
+  std::vector<std::u16string> asked;
+
+  std::shared_ptr<const tsql::TableColumns> Columns(std::u16string_view name) override {
+    asked.emplace_back(name);
+    const auto found = tables.find(tsql::LowerAscii(name));
+    if (found == tables.end()) return nullptr;
+    return std::make_shared<const tsql::TableColumns>(found->second);
+  }
+};
+
+std::string SqlOf(const tsql::Program& program, std::size_t node) {
+  return std::get<tsql::SqlStatement>(program.nodes.at(node).item).sql;
+}
+
+TEST(Translate, TypesColumnsFromTheSchemaAndTranslatesAgainWhenItChanges) {
+  FakeSchema schema;
+  schema.tables[u"t_typed"] = {{u"FCode", tsql::SqlType::Varchar(10)},
+                               {u"FQty", tsql::SqlType::Decimal(28, 10)}};
+  const std::u16string batch =
+      u"select convert(varchar, q.FQty), FQty * 2 from T_Typed q where q.fcode = 57";
+  const auto first = tsql::Translate(batch, &schema);
+  EXPECT_EQ(
+      SqlOf(*first, 0),
+      R"(SELECT tsql_convert('varchar(30)', tsql_convert('decimal(28,10)', "q"."FQty")) AS "", ("FQty" * 2) AS "" FROM "T_Typed" AS "q" WHERE (tsql_convert('int', "q"."fcode") = 57))");
+  EXPECT_EQ(std::get<tsql::SqlStatement>(first->nodes[0].item).columns[1].type, "decimal(38,9)");
+  EXPECT_EQ(tsql::Translate(batch, &schema).get(), first.get());
+
+  schema.tables[u"t_typed"][1].type = tsql::SqlType::Decimal(10, 2);
+  const auto second = tsql::Translate(batch, &schema);
+  EXPECT_NE(second.get(), first.get());
+  EXPECT_NE(SqlOf(*second, 0).find("tsql_convert('decimal(10,2)', \"q\".\"FQty\")"),
+            std::string::npos);
+
+  // A table the batch makes is known from its own text; the database is not asked for it.
+  schema.asked.clear();
+  const auto own = tsql::TranslateUncached(
+      u"create table #n (v decimal(5,2)) select v into #m from #n select convert(varchar, v) from "
+      u"#m",
+      &schema);
+  EXPECT_NE(SqlOf(*own, own->nodes.size() - 1).find("tsql_convert('decimal(5,2)', \"v\")"),
+            std::string::npos)
+      << SqlOf(*own, own->nodes.size() - 1);
+  EXPECT_TRUE(schema.asked.empty());
 }
 
 TEST(Translate, ErrorsSayWhereAndWhat) {
