@@ -778,6 +778,17 @@ class Generator {
     }
   }
 
+  // A value compared with a list (IN, the WHENs of CASE x): a text value takes the type of the
+  // first item that is a number or a date; otherwise each item that is a text is converted to
+  // the value's type.
+  std::optional<SqlType> ListComparedAs(const SqlType& value,
+                                        const std::vector<const Expr*>& items) {
+    for (const Expr* item : items) {
+      if (auto as = ComparedAs(value, TypeOf(*item))) return as;
+    }
+    return std::nullopt;
+  }
+
   void GenAs(const Expr& expr, const std::optional<SqlType>& type) {
     if (!type) {
       Gen(expr);
@@ -936,13 +947,11 @@ class Generator {
   }
 
   void GenIn(const Expr& expr) {
-    // A list converts each item that is a text to the value's type, or the value to the type
-    // of the first item that is not a text.
     const SqlType value = TypeOf(*expr.args[0]);
-    std::optional<SqlType> value_as;
-    for (std::size_t i = 1; i < expr.args.size() && !value_as; ++i) {
-      value_as = ComparedAs(value, TypeOf(*expr.args[i]));
-    }
+    std::vector<const Expr*> items;
+    for (std::size_t i = 1; i < expr.args.size(); ++i)
+      items.push_back(expr.args[i].get());
+    const std::optional<SqlType> value_as = ListComparedAs(value, items);
     out_ += '(';
     if (value_as) {
       GenAs(*expr.args[0], value_as);
@@ -985,15 +994,28 @@ class Generator {
   void GenCase(const Expr& expr) {
     out_ += "CASE";
     std::size_t i = 0;
+    const std::size_t pairs_end = expr.args.size() - (expr.has_else ? 1 : 0);
+    std::optional<SqlType> operand_type;
+    std::optional<SqlType> operand_as;
     if (expr.has_operand) {
+      std::vector<const Expr*> whens;
+      for (std::size_t w = 1; w + 1 < pairs_end; w += 2)
+        whens.push_back(expr.args[w].get());
+      operand_type = TypeOf(*expr.args[0]);
+      operand_as = ListComparedAs(*operand_type, whens);
       out_ += ' ';
-      GenCompared(*expr.args[0], !IsBareColumn(*expr.args[0]));
+      if (operand_as) {
+        GenAs(*expr.args[0], operand_as);
+      } else {
+        GenCompared(*expr.args[0], !IsBareColumn(*expr.args[0]));
+      }
       i = 1;
     }
-    const std::size_t pairs_end = expr.args.size() - (expr.has_else ? 1 : 0);
     for (; i + 1 < pairs_end; i += 2) {
       out_ += " WHEN ";
-      Gen(*expr.args[i]);
+      const bool convert_when = operand_type && !operand_as;
+      GenAs(*expr.args[i],
+            convert_when ? ComparedAs(TypeOf(*expr.args[i]), *operand_type) : std::nullopt);
       out_ += " THEN ";
       Gen(*expr.args[i + 1]);
     }

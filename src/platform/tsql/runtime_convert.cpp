@@ -367,9 +367,13 @@ void ToFloat(sqlite3_context* context, sqlite3_value* value) {
     case SQLITE_INTEGER:
     case SQLITE_FLOAT:
       return sqlite3_result_double(context, sqlite3_value_double(value));
-    case SQLITE_TEXT:
-      if (auto parsed = ParseReal(Text16(value))) return sqlite3_result_double(context, *parsed);
+    case SQLITE_TEXT: {
+      const std::u16string text = Text16(value);
+      // SQL Server converts the empty text to 0, as it does to int.
+      if (TrimBlanks(text).empty()) return sqlite3_result_double(context, 0.0);
+      if (auto parsed = ParseReal(text)) return sqlite3_result_double(context, *parsed);
       return Fail(context, "Error converting data type varchar to float.");
+    }
     default:
       return Fail(context, "Explicit conversion from data type varbinary to float is not allowed.");
   }
