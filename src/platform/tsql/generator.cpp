@@ -107,7 +107,7 @@ class Generator {
       s.target_temp = first.into.IsTemp();
       tables_.Define(first.into.Name(), query_columns_);
     }
-    s.columns = Hints(first);
+    s.columns = Hints(*select);
     GenSelect(*select);
     Finish(s, nodes);
   }
@@ -463,9 +463,13 @@ class Generator {
   void AppendTable(const ObjectName& name) { AppendQuotedName(out_, TableName(name)); }
 
   // ---- SELECT ----
-  std::vector<ResultHint> Hints(const SelectCore& core) {
+  // Columns are named by the first SELECT of a UNION and typed by the highest type of each
+  // position, as SQL Server types them.
+  std::vector<ResultHint> Hints(const Select& select) {
+    const SelectCore& core = select.cores.front();
     std::vector<ResultHint> hints;
-    for (const SelectItem& item : core.items) {
+    for (std::size_t i = 0; i < core.items.size(); ++i) {
+      const SelectItem& item = core.items[i];
       ResultHint hint;
       if (item.star) {
         hint.star = true;
@@ -474,7 +478,21 @@ class Generator {
         hint.name = item.has_alias                         ? item.alias
                     : item.expr->kind == ExprKind::kColumn ? item.expr->names.back()
                                                            : std::u16string();
-        hint.type = TypeOf(*item.expr).Declared();
+        SqlType type = TypeOf(*item.expr);
+        for (std::size_t c = 1; c < select.cores.size(); ++c) {
+          const auto& items = select.cores[c].items;
+          if (i >= items.size() || items[i].star) {
+            type = SqlType::Unknown();
+            break;
+          }
+          const SqlType other = TypeOf(*items[i].expr);
+          if (type.cls == SqlType::Class::kNull) {
+            type = other;
+          } else if (other.cls != SqlType::Class::kNull) {
+            type = HigherType(type, other);
+          }
+        }
+        hint.type = type.Declared();
       }
       hints.push_back(std::move(hint));
     }

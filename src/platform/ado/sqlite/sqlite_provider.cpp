@@ -344,11 +344,15 @@ class SqliteProvider final : public Provider, private tsql::Executor, private ts
     std::vector<ColumnType> types(static_cast<std::size_t>(count));
     std::vector<bool> undecided(static_cast<std::size_t>(count), false);
     for (int i = 0; i < count; ++i) {
+      // The translator's type comes first: it knows the columns and types a UNION as a whole,
+      // where the engine describes the first SELECT's column alone.
       ColumnType& type = types[static_cast<std::size_t>(i)];
-      if (const char* declared = sqlite3_column_decltype(stmt, i)) type = MapDeclaredType(declared);
       const tsql::ResultHint* hint = hints[static_cast<std::size_t>(i)];
-      if (type.kind == ValueKind::kNatural && hint && !hint->type.empty()) {
-        type = MapDeclaredType(hint->type);
+      if (hint && !hint->type.empty()) type = MapDeclaredType(hint->type);
+      if (type.kind == ValueKind::kNatural) {
+        if (const char* declared = sqlite3_column_decltype(stmt, i)) {
+          type = MapDeclaredType(declared);
+        }
       }
       if (type.kind == ValueKind::kNatural) undecided[static_cast<std::size_t>(i)] = true;
       if (hint && hint->named) {
@@ -431,11 +435,13 @@ class SqliteProvider final : public Provider, private tsql::Executor, private ts
         }
         names.push_back(name);
         std::optional<tsql::SqlType> type;
-        if (const char* declared = sqlite3_column_decltype(stmt, i)) {
-          type = tsql::ParseDeclaredType(declared);
-        }
         const tsql::ResultHint* hint = hints[static_cast<std::size_t>(i)];
-        if (!type && hint && !hint->type.empty()) type = tsql::ParseDeclaredType(hint->type);
+        if (hint && !hint->type.empty()) type = tsql::ParseDeclaredType(hint->type);
+        if (!type) {
+          if (const char* declared = sqlite3_column_decltype(stmt, i)) {
+            type = tsql::ParseDeclaredType(declared);
+          }
+        }
         if (i > 0) create += ", ";
         create += Quote(oleaut::ToUtf8(name));
         if (type) {
