@@ -807,6 +807,21 @@ class Generator {
     return std::nullopt;
   }
 
+  // The value compared with a list: converted, or under the default collation unless it is a
+  // column with its own.
+  void GenListValue(const Expr& value, const std::optional<SqlType>& value_as) {
+    if (value_as) {
+      GenAs(value, value_as);
+    } else {
+      GenCompared(value, !IsBareColumn(value));
+    }
+  }
+
+  // An item of the list: a text converted to the value's type unless the value was converted.
+  void GenListItem(const Expr& item, const SqlType& value, const std::optional<SqlType>& value_as) {
+    GenAs(item, value_as ? std::nullopt : ComparedAs(TypeOf(item), value));
+  }
+
   void GenAs(const Expr& expr, const std::optional<SqlType>& type) {
     if (!type) {
       Gen(expr);
@@ -947,20 +962,14 @@ class Generator {
 
   void GenBetween(const Expr& expr) {
     const SqlType value = TypeOf(*expr.args[0]);
-    const SqlType low = TypeOf(*expr.args[1]);
-    const SqlType high = TypeOf(*expr.args[2]);
-    std::optional<SqlType> value_as = ComparedAs(value, low);
-    if (!value_as) value_as = ComparedAs(value, high);
+    const std::optional<SqlType> value_as =
+        ListComparedAs(value, {expr.args[1].get(), expr.args[2].get()});
     out_ += '(';
-    if (value_as) {
-      GenAs(*expr.args[0], value_as);
-    } else {
-      GenCompared(*expr.args[0], !IsBareColumn(*expr.args[0]));
-    }
+    GenListValue(*expr.args[0], value_as);
     out_ += expr.negated ? " NOT BETWEEN " : " BETWEEN ";
-    GenAs(*expr.args[1], value_as ? std::nullopt : ComparedAs(low, value));
+    GenListItem(*expr.args[1], value, value_as);
     out_ += " AND ";
-    GenAs(*expr.args[2], value_as ? std::nullopt : ComparedAs(high, value));
+    GenListItem(*expr.args[2], value, value_as);
     out_ += ')';
   }
 
@@ -971,18 +980,14 @@ class Generator {
       items.push_back(expr.args[i].get());
     const std::optional<SqlType> value_as = ListComparedAs(value, items);
     out_ += '(';
-    if (value_as) {
-      GenAs(*expr.args[0], value_as);
-    } else {
-      GenCompared(*expr.args[0], !IsBareColumn(*expr.args[0]));
-    }
+    GenListValue(*expr.args[0], value_as);
     out_ += expr.negated ? " NOT IN (" : " IN (";
     if (expr.select) {
       GenNestedSelect(*expr.select);
     } else {
       for (std::size_t i = 1; i < expr.args.size(); ++i) {
         if (i > 1) out_ += ", ";
-        GenAs(*expr.args[i], value_as ? std::nullopt : ComparedAs(TypeOf(*expr.args[i]), value));
+        GenListItem(*expr.args[i], value, value_as);
       }
     }
     out_ += "))";
@@ -1022,18 +1027,16 @@ class Generator {
       operand_type = TypeOf(*expr.args[0]);
       operand_as = ListComparedAs(*operand_type, whens);
       out_ += ' ';
-      if (operand_as) {
-        GenAs(*expr.args[0], operand_as);
-      } else {
-        GenCompared(*expr.args[0], !IsBareColumn(*expr.args[0]));
-      }
+      GenListValue(*expr.args[0], operand_as);
       i = 1;
     }
     for (; i + 1 < pairs_end; i += 2) {
       out_ += " WHEN ";
-      const bool convert_when = operand_type && !operand_as;
-      GenAs(*expr.args[i],
-            convert_when ? ComparedAs(TypeOf(*expr.args[i]), *operand_type) : std::nullopt);
+      if (operand_type) {
+        GenListItem(*expr.args[i], *operand_type, operand_as);
+      } else {
+        Gen(*expr.args[i]);
+      }
       out_ += " THEN ";
       Gen(*expr.args[i + 1]);
     }

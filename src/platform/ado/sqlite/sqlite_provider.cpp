@@ -20,15 +20,6 @@
 namespace ado::sqlite {
 namespace {
 
-std::string Quote(std::string_view name) {
-  std::string out = "\"";
-  for (char c : name) {
-    if (c == '"') out += '"';
-    out += c;
-  }
-  return out + '"';
-}
-
 std::string LowerAscii(std::string_view text) {
   std::string out(text);
   for (char& c : out) {
@@ -202,7 +193,7 @@ class SqliteProvider final : public Provider, private tsql::Executor, private ts
     if (auto found = tables_.find(key); found != tables_.end()) return found->second;
     const bool temp = !name.empty() && name[0] == u'#';
     const std::string sql = std::string(temp ? "SELECT * FROM temp." : "SELECT * FROM main.") +
-                            Quote(oleaut::ToUtf8(name));
+                            tsql::QuoteName(oleaut::ToUtf8(name));
     sqlite3_stmt* stmt = nullptr;
     std::shared_ptr<const tsql::TableColumns> found;
     if (sqlite3_prepare_v2(db_, sql.c_str(), static_cast<int>(sql.size()), &stmt, nullptr) ==
@@ -401,7 +392,7 @@ class SqliteProvider final : public Provider, private tsql::Executor, private ts
   // SQL Server's would, then filled by the same query.
   void RunSelectInto(const tsql::SqlStatement& statement) {
     std::string create = statement.target_temp ? "CREATE TEMP TABLE " : "CREATE TABLE ";
-    create += Quote(statement.target) + " (";
+    create += tsql::QuoteName(statement.target) + " (";
     std::vector<std::pair<std::u16string, tsql::SqlType>> typed;
     {
       // Prepared afresh, not from the cache: a cached statement describes the schema it was
@@ -443,7 +434,7 @@ class SqliteProvider final : public Provider, private tsql::Executor, private ts
           }
         }
         if (i > 0) create += ", ";
-        create += Quote(oleaut::ToUtf8(name));
+        create += tsql::QuoteName(oleaut::ToUtf8(name));
         if (type) {
           create += tsql::ColumnClauses(name, *type, false);
           typed.emplace_back(name, *type);
@@ -459,7 +450,8 @@ class SqliteProvider final : public Provider, private tsql::Executor, private ts
         RunGenerated(statement, trigger);
       }
     }
-    const std::string insert = "INSERT INTO " + Quote(statement.target) + " " + statement.sql;
+    const std::string insert =
+        "INSERT INTO " + tsql::QuoteName(statement.target) + " " + statement.sql;
     NoteRun(insert);
     StatementCache::Lease lease(PrepareBound(statement, insert));
     StepToEnd(lease.Get(), Where(statement, insert));
@@ -485,7 +477,7 @@ class SqliteProvider final : public Provider, private tsql::Executor, private ts
       int key = 0;
     };
     std::vector<Column> columns;
-    const std::string table = Quote(statement.target);
+    const std::string table = tsql::QuoteName(statement.target);
     const std::string info = "PRAGMA temp.table_info(" + table + ")";
     {
       StatementCache::Lease lease(cache_->Prepare(info, Where(statement, info)));
@@ -526,7 +518,7 @@ class SqliteProvider final : public Provider, private tsql::Executor, private ts
                          Where(statement, {}));
     }
     const bool autoincrement = HasIdentity(statement.target, true);
-    const std::string rebuilt = Quote(statement.target + "$rebuild");
+    const std::string rebuilt = tsql::QuoteName(statement.target + "$rebuild");
     std::string create = "CREATE TEMP TABLE " + rebuilt + " (";
     std::string copy = "INSERT INTO " + rebuilt + " SELECT ";
     std::vector<std::string> keys;
@@ -537,18 +529,18 @@ class SqliteProvider final : public Provider, private tsql::Executor, private ts
         create += ", ";
         copy += ", ";
       }
-      create += Quote(c.name);
+      create += tsql::QuoteName(c.name);
       if (&c == &*altered) {
         create += tsql::ColumnClauses(name16, *new_type, statement.column_not_null);
         // A decimal column converts with every digit of its scale, as SQL Server prints it.
         const auto old_type = tsql::ParseDeclaredType(c.type);
-        std::string value = Quote(c.name);
+        std::string value = tsql::QuoteName(c.name);
         if (old_type && old_type->cls == tsql::SqlType::Class::kDecimal) {
           value = "tsql_convert('" + old_type->Declared() + "', " + value + ")";
         }
         copy += "tsql_convert('" + new_type->Declared() + "', " + value + ")";
       } else {
-        copy += Quote(c.name);
+        copy += tsql::QuoteName(c.name);
         if (c.key == 1 && autoincrement) {
           create += " INTEGER PRIMARY KEY AUTOINCREMENT";
           continue;
@@ -560,7 +552,7 @@ class SqliteProvider final : public Provider, private tsql::Executor, private ts
         }
       }
       if (!c.default_value.empty()) create += " DEFAULT (" + c.default_value + ")";
-      if (c.key > 0) keys.push_back(Quote(c.name));
+      if (c.key > 0) keys.push_back(tsql::QuoteName(c.name));
     }
     if (!keys.empty() && !autoincrement) {
       create += ", PRIMARY KEY (";
