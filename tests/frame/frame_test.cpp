@@ -99,8 +99,11 @@ TEST_F(FrameTest, ConcurrentWritingCallsWaitForEachOtherAndLoseNothing) {
         // Apartment model: each thread creates and calls its own instance.
         auto data = com::Make<clsGetData>();
         for (int i = 0; i < kCalls; ++i) {
+          // The batch reads before it writes: it must still wait for the other writers.
           data->Call(u"ExecuteSQL", dsn_a_,
-                     u"INSERT INTO t_Log VALUES (" + oleaut::FromUtf8(std::to_string(i)) + u", " +
+                     u"IF NOT EXISTS (SELECT 1 FROM t_Log WHERE FID = -1) INSERT INTO t_Log "
+                     u"VALUES (" +
+                         oleaut::FromUtf8(std::to_string(i)) + u", " +
                          oleaut::FromUtf8(std::to_string(t)) + u")");
         }
       } catch (const std::exception& e) {

@@ -88,6 +88,7 @@ class SqliteProvider final : public Provider, private tsql::Executor, private ts
                                      program->marker_count, parameters.size()),
                          {description_, batch, {}});
     }
+    TakeWriteLockBeforeWriting(*program);
     parameters_ = parameters;
     result_ = &result;
     as_run_ = scope.as_run;
@@ -107,6 +108,7 @@ class SqliteProvider final : public Provider, private tsql::Executor, private ts
     }
     ForgetTablesIfSchemaChanged();
     RunInternal(lock == ado::TransactionLock::Immediate ? "BEGIN IMMEDIATE" : "BEGIN DEFERRED");
+    transaction_lock_ = lock;
   }
 
   void CommitTransaction() override {
@@ -215,6 +217,36 @@ class SqliteProvider final : public Provider, private tsql::Executor, private ts
     }
     tables_.emplace(key, found);
     return found;
+  }
+
+  // A deferred transaction that has read and written nothing yet takes the write lock before a
+  // batch that writes, waiting for other writers as BEGIN IMMEDIATE does. Otherwise a batch
+  // that reads first (IF EXISTS ... INSERT) would fix its snapshot, and its write could only
+  // fail when another writer had committed since. Restarting the empty transaction loses nothing.
+  void TakeWriteLockBeforeWriting(const tsql::Program& program) {
+    if (sqlite3_get_autocommit(db_) || transaction_lock_ != ado::TransactionLock::Deferred) return;
+    if (sqlite3_txn_state(db_, "main") > SQLITE_TXN_NONE ||
+        sqlite3_txn_state(db_, "temp") > SQLITE_TXN_NONE || !Writes(program.nodes)) {
+      return;
+    }
+    RunInternal("COMMIT");
+    try {
+      RunInternal("BEGIN IMMEDIATE");
+    } catch (...) {
+      RunInternal("BEGIN DEFERRED");  // the caller's transaction goes on, as it was
+      throw;
+    }
+    transaction_lock_ = ado::TransactionLock::Immediate;
+  }
+
+  static bool Writes(const std::vector<tsql::Node>& nodes) {
+    return std::any_of(nodes.begin(), nodes.end(), [](const tsql::Node& node) {
+      if (const auto* statement = std::get_if<tsql::SqlStatement>(&node.item)) {
+        return statement->kind != tsql::StatementKind::kQuery;
+      }
+      const auto& branch = *std::get<std::unique_ptr<tsql::IfNode>>(node.item);
+      return Writes(branch.then_nodes) || Writes(branch.else_nodes);
+    });
   }
 
   // Another connection may have changed the database's tables. Asked only outside a
@@ -619,6 +651,7 @@ class SqliteProvider final : public Provider, private tsql::Executor, private ts
   // Columns of tables that batches were translated against (nullptr: no such table).
   std::unordered_map<std::u16string, std::shared_ptr<const tsql::TableColumns>> tables_;
   std::int64_t schema_version_ = -1;
+  ado::TransactionLock transaction_lock_ = ado::TransactionLock::Deferred;
   // The batch being run.
   std::span<const ParameterValue> parameters_;
   ExecuteResult* result_ = nullptr;
