@@ -97,13 +97,13 @@ SqlType Typer::FunctionType(const Expr& expr) {
     return arg(0);
   }
   if (name == u"sum") {
-    const SqlType type = arg(0);
+    SqlType type = arg(0);
     if (type.cls == SqlType::Class::kDecimal) return SqlType::Decimal(38, type.scale);
     if (type.cls == SqlType::Class::kInteger && type.name != "bigint") return SqlType::Int();
     return type;
   }
   if (name == u"avg") {
-    const SqlType type = arg(0);
+    SqlType type = arg(0);
     if (type.cls == SqlType::Class::kDecimal) {
       return SqlType::Decimal(38, std::max(6, type.scale));
     }
@@ -127,7 +127,7 @@ SqlType Typer::FunctionType(const Expr& expr) {
   if (name == u"nullif") return arg(0);
   if (name == u"upper" || name == u"lower" || name == u"ltrim" || name == u"rtrim" ||
       name == u"replace" || name == u"substring" || name == u"left" || name == u"right") {
-    const SqlType type = arg(0);
+    SqlType type = arg(0);
     if (type.IsText()) return type;
     return SqlType::Varchar(8000);
   }
