@@ -78,9 +78,11 @@ class Generator {
     std::visit([&](const auto& body) { Generate(body, nodes); }, statement.body);
   }
 
-  SqlStatement Begin(StatementKind kind) {
+  // `temp`: the statement changes only a temporary table.
+  SqlStatement Begin(StatementKind kind, bool temp = false) {
     SqlStatement s;
     s.kind = kind;
+    s.target_temp = temp;
     s.pos = current_->pos;
     s.source = std::u16string(
         batch_.substr(current_->pos.offset, current_->end_offset - current_->pos.offset));
@@ -147,7 +149,7 @@ class Generator {
   }
 
   void Generate(const UpdateStmt& update, std::vector<Node>& nodes) {
-    SqlStatement s = Begin(StatementKind::kCommand);
+    SqlStatement s = Begin(StatementKind::kCommand, update.table.IsTemp());
     out_ += "UPDATE ";
     AppendTable(update.table);
     out_ += " SET ";
@@ -165,7 +167,7 @@ class Generator {
   }
 
   void Generate(const DeleteStmt& del, std::vector<Node>& nodes) {
-    SqlStatement s = Begin(StatementKind::kCommand);
+    SqlStatement s = Begin(StatementKind::kCommand, del.table.IsTemp());
     out_ += "DELETE FROM ";
     AppendTable(del.table);
     if (del.where) {
@@ -206,7 +208,7 @@ class Generator {
     tables_.Define(create.table.Name(), std::move(columns));
     // SQLite numbers AUTOINCREMENT keys from the sequence table's value plus one.
     if (identity && identity->identity_seed != 1) {
-      SqlStatement seed = Begin(StatementKind::kCommand);
+      SqlStatement seed = Begin(StatementKind::kCommand, create.table.IsTemp());
       out_ += create.table.IsTemp() ? "INSERT INTO temp.sqlite_sequence (name, seq) VALUES ("
                                     : "INSERT INTO main.sqlite_sequence (name, seq) VALUES (";
       AppendStringLiteral(out_, TableName(create.table));
@@ -294,7 +296,7 @@ class Generator {
   void GenNormalizingTriggers(const ObjectName& table, const std::u16string& column,
                               const SqlType& type, std::vector<Node>& nodes) {
     for (std::string& trigger : NormalizingTriggers(TableName(table), column, type)) {
-      SqlStatement s = Begin(StatementKind::kDdl);
+      SqlStatement s = Begin(StatementKind::kDdl, table.IsTemp());
       out_ = std::move(trigger);
       Finish(s, nodes);
     }
@@ -334,7 +336,7 @@ class Generator {
   }
 
   void Generate(const CreateIndexStmt& create, std::vector<Node>& nodes) {
-    SqlStatement s = Begin(StatementKind::kDdl);
+    SqlStatement s = Begin(StatementKind::kDdl, create.table.IsTemp());
     out_ += create.unique ? "CREATE UNIQUE INDEX " : "CREATE INDEX ";
     AppendQuotedName(out_, IndexName(create.table, create.name));
     out_ += " ON ";
@@ -351,7 +353,7 @@ class Generator {
 
   void Generate(const DropIndexStmt& drop, std::vector<Node>& nodes) {
     for (const auto& [table, index] : drop.indexes) {
-      SqlStatement s = Begin(StatementKind::kDdl);
+      SqlStatement s = Begin(StatementKind::kDdl, table.IsTemp());
       out_ += "DROP INDEX ";
       AppendQuotedName(out_, IndexName(table, index));
       Finish(s, nodes);
@@ -382,7 +384,7 @@ class Generator {
   void Generate(const AddColumnsStmt& add, std::vector<Node>& nodes) {
     for (const ColumnDef& column : add.columns) {
       if (column.identity) RaiseUnsupported(batch_, column.pos, u"Adding an identity column");
-      SqlStatement s = Begin(StatementKind::kDdl);
+      SqlStatement s = Begin(StatementKind::kDdl, add.table.IsTemp());
       out_ += "ALTER TABLE ";
       AppendTable(add.table);
       out_ += " ADD COLUMN ";
@@ -399,7 +401,7 @@ class Generator {
   }
 
   void Generate(const TruncateStmt& truncate, std::vector<Node>& nodes) {
-    SqlStatement s = Begin(StatementKind::kCommand);
+    SqlStatement s = Begin(StatementKind::kCommand, truncate.table.IsTemp());
     out_ += "DELETE FROM ";
     AppendTable(truncate.table);
     Finish(s, nodes);
@@ -410,7 +412,7 @@ class Generator {
     node->condition = Begin(StatementKind::kQuery);
     node->condition.sql =
         "SELECT EXISTS (SELECT 1 FROM " + schema + ".sqlite_master WHERE name = 'sqlite_sequence')";
-    SqlStatement reset = Begin(StatementKind::kCommand);
+    SqlStatement reset = Begin(StatementKind::kCommand, truncate.table.IsTemp());
     out_ += "DELETE FROM " + schema + ".sqlite_sequence WHERE name = ";
     AppendStringLiteral(out_, TableName(truncate.table));
     Finish(reset, node->then_nodes);

@@ -239,10 +239,11 @@ class SqliteProvider final : public Provider, private tsql::Executor, private ts
     transaction_lock_ = ado::TransactionLock::Immediate;
   }
 
+  // Whether the statements change the database's own tables (temporary ones take no lock).
   static bool Writes(const std::vector<tsql::Node>& nodes) {
     return std::any_of(nodes.begin(), nodes.end(), [](const tsql::Node& node) {
       if (const auto* statement = std::get_if<tsql::SqlStatement>(&node.item)) {
-        return statement->kind != tsql::StatementKind::kQuery;
+        return statement->kind != tsql::StatementKind::kQuery && !statement->target_temp;
       }
       const auto& branch = *std::get<std::unique_ptr<tsql::IfNode>>(node.item);
       return Writes(branch.then_nodes) || Writes(branch.else_nodes);
