@@ -1061,7 +1061,7 @@ class Generator {
     const SqlType value_type = TypeOf(value);
     std::optional<SqlType> value_as;
     if (type->IsText() && value_type.cls == SqlType::Class::kDecimal && expr.args.size() == 1) {
-      if (value_type.name == "money" || value_type.name == "smallmoney") {
+      if (value_type.IsMoney()) {
         value_as = SqlType::Decimal(19, 2);
       } else if (value.kind != ExprKind::kConvert) {
         value_as = value_type;

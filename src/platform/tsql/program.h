@@ -45,8 +45,8 @@ struct SqlStatement {
   std::vector<ResultHint> columns;  // kQuery, kSelectInto
   std::string target;               // table name, UTF-8, as SQLite knows it (unquoted)
   bool target_temp = false;         // it changes only a temporary table
-  std::string column;       // kAlterColumn
-  std::string column_type;  // kAlterColumn: the new type, as SQL Server declares it
+  std::string column;               // kAlterColumn
+  std::string column_type;          // kAlterColumn: the new type, as SQL Server declares it
   bool column_not_null = false;
 };
 

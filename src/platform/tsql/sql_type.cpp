@@ -23,7 +23,7 @@ int Rank(const SqlType& type) {
     case C::kInteger:
       return type.name == "tinyint" ? 5 : type.name == "smallint" ? 6 : type.name == "int" ? 7 : 8;
     case C::kDecimal:
-      return type.name == "money" || type.name == "smallmoney" ? 9 : 10;
+      return type.IsMoney() ? 9 : 10;
     case C::kFloat:
       return type.name == "real" ? 11 : 12;
     case C::kDate:
@@ -73,7 +73,7 @@ std::string SqlType::Declared() const {
     case Class::kNull:
       return {};
     case Class::kDecimal:
-      if (name == "money" || name == "smallmoney") return name;
+      if (IsMoney()) return name;
       return name + "(" + std::to_string(precision) + "," + std::to_string(scale) + ")";
     case Class::kText:
     case Class::kBinary:
@@ -252,7 +252,8 @@ SqlType ArithmeticResult(const SqlType& a, const SqlType& b, char16_t op) {
   }
   if (op == u'&' || op == u'|' || op == u'^') return HigherType(a, b);
   const SqlType high = HigherType(a, b);
-  if (high.cls != C::kDecimal || (a.cls != C::kDecimal && b.cls != C::kDecimal)) {
+  // Money with money or an integer stays money; only decimal(p,s) takes the rules below.
+  if (high.cls != C::kDecimal || high.IsMoney() || (a.cls != C::kDecimal && b.cls != C::kDecimal)) {
     return high.IsText() ? SqlType::Unknown() : high;
   }
   const SqlType x = AsDecimal(a.IsText() ? high : a);
@@ -297,8 +298,8 @@ SqlType HigherType(const SqlType& a, const SqlType& b) {
     result.length = (a.length < 0 || b.length < 0) ? -1 : std::max(a.length, b.length);
     return result;
   }
-  if (a.cls == SqlType::Class::kDecimal && b.cls == SqlType::Class::kDecimal && a.name != "money" &&
-      b.name != "money") {
+  if (a.cls == SqlType::Class::kDecimal && b.cls == SqlType::Class::kDecimal && !a.IsMoney() &&
+      !b.IsMoney()) {
     const int scale = std::max(a.scale, b.scale);
     return SqlType::Decimal(scale + std::max(a.precision - a.scale, b.precision - b.scale), scale);
   }

@@ -35,6 +35,7 @@ struct SqlType {
 
   bool IsKnown() const { return cls != Class::kUnknown; }
   bool IsText() const { return cls == Class::kText; }
+  bool IsMoney() const { return name == "money" || name == "smallmoney"; }
   bool IsNumeric() const {
     return cls == Class::kBit || cls == Class::kInteger || cls == Class::kDecimal ||
            cls == Class::kFloat;

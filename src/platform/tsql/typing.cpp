@@ -98,12 +98,14 @@ SqlType Typer::FunctionType(const Expr& expr) {
   }
   if (name == u"sum") {
     SqlType type = arg(0);
+    if (type.IsMoney()) return type;
     if (type.cls == SqlType::Class::kDecimal) return SqlType::Decimal(38, type.scale);
     if (type.cls == SqlType::Class::kInteger && type.name != "bigint") return SqlType::Int();
     return type;
   }
   if (name == u"avg") {
     SqlType type = arg(0);
+    if (type.IsMoney()) return type;
     if (type.cls == SqlType::Class::kDecimal) {
       return SqlType::Decimal(38, std::max(6, type.scale));
     }
