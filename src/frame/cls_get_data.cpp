@@ -2,7 +2,6 @@
 
 #include "frame/sql_quote.h"
 #include "platform/com/bind.h"
-#include "platform/oleaut/com_error.h"
 #include "typelib/interfaces.h"
 
 namespace frame {
@@ -68,45 +67,6 @@ Variant clsGetData::GetSysValue(const Bstr& sDsn, const Bstr& FCategory, const B
                                     : recordset->Fields()->Item(std::int32_t{0})->Value();
   recordset->Close();
   return result;
-}
-
-DictionaryRef clsGetData::GetBillTypeInfo(const Bstr& /*sDsn*/, std::int32_t /*pBillTranType*/) {
-  oleaut::RaiseNotImplemented(u"clsGetData.GetBillTypeInfo");
-}
-
-com::Ptr<ado::Recordset> clsGetData::GetNoteCitation(const Bstr& /*sDsn*/,
-                                                     std::int32_t /*pNoteTypeID*/) {
-  oleaut::RaiseNotImplemented(u"clsGetData.GetNoteCitation");
-}
-
-com::Ptr<vdl::List> clsGetData::GetBillPackage(const Bstr& /*sDsn*/,
-                                               std::int32_t /*lBillTransType*/,
-                                               const DictionaryRef& /*dicPara*/) {
-  oleaut::RaiseNotImplemented(u"clsGetData.GetBillPackage");
-}
-
-std::int32_t clsGetData::GetHeadFillData(const Bstr& /*sDsn*/, const DictionaryRef& /*pCondition*/,
-                                         const DictionaryRef& /*dicStruct*/, Variant& /*pRetRs*/,
-                                         bool /*SumNotePrint*/) {
-  oleaut::RaiseNotImplemented(u"clsGetData.GetHeadFillData");
-}
-
-std::int32_t clsGetData::GetEntryFillData(const Bstr& /*sDsn*/, const DictionaryRef& /*pCondition*/,
-                                          const DictionaryRef& /*dicStruct*/, Variant& /*pRetRs*/) {
-  oleaut::RaiseNotImplemented(u"clsGetData.GetEntryFillData");
-}
-
-Bstr clsGetData::GetBillPrintCount(const Bstr& /*sDsn*/, const Bstr& /*sInterID*/,
-                                   std::int32_t /*lBillTranType*/) {
-  oleaut::RaiseNotImplemented(u"clsGetData.GetBillPrintCount");
-}
-
-Bstr clsGetData::GetItemPicture(const Bstr& /*sDsn*/, const Bstr& /*sItemID*/) {
-  oleaut::RaiseNotImplemented(u"clsGetData.GetItemPicture");
-}
-
-Bstr clsGetData::TAV_GetSysDirectory() {
-  oleaut::RaiseNotImplemented(u"clsGetData.TAV_GetSysDirectory");
 }
 
 }  // namespace frame

@@ -1,7 +1,6 @@
 #include "frame/cls_print_setup_query.h"
 
 #include "platform/com/bind.h"
-#include "platform/oleaut/com_error.h"
 #include "typelib/interfaces.h"
 
 namespace frame {
@@ -41,11 +40,6 @@ tavglobal::TransactionIntent clsPrintSetupQuery::IntentOf(const com::MemberInfo&
 com::Ptr<ado::Connection> clsPrintSetupQuery::BindToDsn(const Bstr& sDsn) {
   BindContext(sDsn);
   return context_->GetConnection();
-}
-
-Variant clsPrintSetupQuery::GetPictureData(const Bstr& /*sDsn*/,
-                                           const DictionaryRef& /*dctDataInfo*/) {
-  oleaut::RaiseNotImplemented(u"clsPrintSetupQuery.GetPictureData");
 }
 
 }  // namespace frame

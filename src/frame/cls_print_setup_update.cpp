@@ -1,7 +1,6 @@
 #include "frame/cls_print_setup_update.h"
 
 #include "platform/com/bind.h"
-#include "platform/oleaut/com_error.h"
 #include "typelib/interfaces.h"
 
 namespace frame {
@@ -40,11 +39,6 @@ com::Ptr<ado::Connection> clsPrintSetupUpdate::BindToDsn(const Bstr& sDsn) {
 
 std::int32_t clsPrintSetupUpdate::TransMode() const {
   return 2;
-}
-
-void clsPrintSetupUpdate::UpdatePrintCount(const Bstr& /*sDsn*/,
-                                           const DictionaryRef& /*dctPCData*/) {
-  oleaut::RaiseNotImplemented(u"clsPrintSetupUpdate.UpdatePrintCount");
 }
 
 }  // namespace frame
