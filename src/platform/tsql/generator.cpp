@@ -63,9 +63,11 @@ class Generator {
   }
 
   Program Run(const ParsedBatch& parsed) {
-    for (const StatementPtr& statement : parsed.statements) {
-      GenerateStatement(*statement, program_.nodes);
+    for (std::size_t i = 0; i < parsed.statements.size(); ++i) {
+      next_ = i + 1 < parsed.statements.size() ? parsed.statements[i + 1].get() : nullptr;
+      GenerateStatement(*parsed.statements[i], program_.nodes);
     }
+    next_ = nullptr;
     program_.dependencies = tables_.TakeDependencies();
     return std::move(program_);
   }
@@ -360,6 +362,22 @@ class Generator {
     }
   }
 
+  // Whether the statement after `alter` is an UPDATE of the same table, without WHERE, that sets
+  // the altered column to a constant (summary printing widens a column and then writes one text
+  // into every row).
+  bool NextReplacesEveryValue(const AlterColumnStmt& alter) const {
+    const auto* update = next_ ? std::get_if<UpdateStmt>(&next_->body) : nullptr;
+    if (!update || update->where || !oleaut::EqualsNoCase(update->table.Name(), alter.table.Name())) {
+      return false;
+    }
+    for (const auto& [column, value] : update->sets) {
+      if (!oleaut::EqualsNoCase(column, alter.column)) continue;
+      return value->kind == ExprKind::kNull || value->kind == ExprKind::kNumber ||
+             value->kind == ExprKind::kString || value->kind == ExprKind::kMarker;
+    }
+    return false;
+  }
+
   void Generate(const AlterColumnStmt& alter, std::vector<Node>& nodes) {
     if (!alter.table.IsTemp()) {
       RaiseUnsupported(batch_, alter.table.pos, u"ALTER COLUMN on a permanent table");
@@ -371,6 +389,7 @@ class Generator {
     const SqlType type = ColumnType(alter.type);
     s.column_type = type.Declared();
     s.column_not_null = alter.not_null;
+    s.values_replaced = NextReplacesEveryValue(alter);
     Finish(s, nodes);
     if (auto before = tables_.Find(alter.table.Name())) {
       auto after = std::make_shared<TableColumns>(*before);
@@ -1215,6 +1234,7 @@ class Generator {
   Typer typer_;
   std::shared_ptr<const TableColumns> query_columns_;  // of the statement being generated
   Program program_;
+  const Statement* next_ = nullptr;  // the statement after the one being generated, if any
   const Statement* current_ = nullptr;
   std::string out_;
   std::vector<int> markers_;

@@ -48,6 +48,9 @@ struct SqlStatement {
   std::string column;               // kAlterColumn
   std::string column_type;          // kAlterColumn: the new type, as SQL Server declares it
   bool column_not_null = false;
+  // kAlterColumn: the next statement of the batch sets the column in every row to a value that
+  // does not depend on it, so converting the old values is unobservable when it cannot fail.
+  bool values_replaced = false;
 };
 
 struct IfNode;

@@ -77,6 +77,10 @@ std::string ColumnClauses(std::u16string_view column, const SqlType& type, bool 
 std::vector<std::string> NormalizingTriggers(std::u16string_view table, std::u16string_view column,
                                              const SqlType& type);
 
+// Whether every value of type `from` converts to the text type `to` without an error: a text
+// no longer than its length, a number whose longest form fits. False where that is not known.
+bool ConvertsToTextWithoutError(const SqlType& from, const SqlType& to);
+
 // A name quoted for SQLite ("a""b").
 std::string QuoteName(std::string_view name);
 

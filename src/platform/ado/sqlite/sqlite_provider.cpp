@@ -499,8 +499,10 @@ class SqliteProvider final : public Provider, private tsql::Executor, private ts
     StepToEnd(lease.Get(), Where(statement, sql));
   }
 
-  // SQLite cannot change a column's type: the temporary table is built again with the new type,
-  // its rows converted as SQL Server converts them, all or nothing.
+  // SQLite cannot change a column's type. Where the table's text is the one this provider
+  // writes, the declaration is changed in place (the rows keep their records, and the altered
+  // column alone is converted); otherwise the temporary table is built again with the new type.
+  // Either way its rows are converted as SQL Server converts them, all or nothing.
   void RunAlterColumn(const tsql::SqlStatement& statement) {
     struct Column {
       std::string name;
@@ -550,75 +552,147 @@ class SqliteProvider final : public Provider, private tsql::Executor, private ts
       RaiseProviderError(kErrorsInCommand, "Unknown type " + statement.column_type,
                          Where(statement, {}));
     }
+    const std::optional<tsql::SqlType> old_type = tsql::ParseDeclaredType(altered->type);
     const bool autoincrement = HasIdentity(statement.target, true);
-    const std::string rebuilt = tsql::QuoteName(statement.target + "$rebuild");
-    std::string create = "CREATE TEMP TABLE " + rebuilt + " (";
-    std::string copy = "INSERT INTO " + rebuilt + " SELECT ";
-    std::vector<std::string> keys;
-    for (std::size_t i = 0; i < columns.size(); ++i) {
-      const Column& c = columns[i];
-      const std::u16string name16 = oleaut::FromUtf8(c.name);
-      if (i > 0) {
-        create += ", ";
-        copy += ", ";
-      }
-      create += tsql::QuoteName(c.name);
-      if (&c == &*altered) {
-        create += tsql::ColumnClauses(name16, *new_type, statement.column_not_null);
-        // A decimal column converts with every digit of its scale, as SQL Server prints it.
-        const auto old_type = tsql::ParseDeclaredType(c.type);
-        std::string value = tsql::QuoteName(c.name);
-        if (old_type && old_type->cls == tsql::SqlType::Class::kDecimal) {
-          value = "tsql_convert('" + old_type->Declared() + "', " + value + ")";
-        }
-        copy += "tsql_convert('" + new_type->Declared() + "', " + value + ")";
-      } else {
-        copy += tsql::QuoteName(c.name);
-        if (c.key == 1 && autoincrement) {
-          create += " INTEGER PRIMARY KEY AUTOINCREMENT";
+
+    // The column list of the table, with the altered column in its old or its new type.
+    const auto definition = [&](bool changed) {
+      std::string text = " (";
+      std::vector<std::string> keys;
+      for (std::size_t i = 0; i < columns.size(); ++i) {
+        const Column& c = columns[i];
+        if (i > 0) text += ", ";
+        text += tsql::QuoteName(c.name);
+        const std::u16string name16 = oleaut::FromUtf8(c.name);
+        if (&c == &*altered && changed) {
+          text += tsql::ColumnClauses(name16, *new_type, statement.column_not_null);
+        } else if (c.key == 1 && autoincrement) {
+          text += " INTEGER PRIMARY KEY AUTOINCREMENT";
           continue;
-        }
-        if (const auto type = tsql::ParseDeclaredType(c.type)) {
-          create += tsql::ColumnClauses(name16, *type, c.not_null);
+        } else if (const auto type = tsql::ParseDeclaredType(c.type)) {
+          text += tsql::ColumnClauses(name16, *type, c.not_null);
         } else {
-          create += " " + c.type + (c.not_null ? " NOT NULL" : "");
+          text += " " + c.type + (c.not_null ? " NOT NULL" : "");
         }
+        if (!c.default_value.empty()) text += " DEFAULT (" + c.default_value + ")";
+        if (c.key > 0) keys.push_back(tsql::QuoteName(c.name));
       }
-      if (!c.default_value.empty()) create += " DEFAULT (" + c.default_value + ")";
-      if (c.key > 0) keys.push_back(tsql::QuoteName(c.name));
+      if (!keys.empty() && !autoincrement) {
+        text += ", PRIMARY KEY (";
+        for (std::size_t i = 0; i < keys.size(); ++i)
+          text += (i > 0 ? ", " : "") + keys[i];
+        text += ')';
+      }
+      return text + ')';
+    };
+    // The altered column's values in the new type; a decimal converts with every digit of its
+    // scale, as SQL Server prints it.
+    std::string converted = tsql::QuoteName(altered->name);
+    if (old_type && old_type->cls == tsql::SqlType::Class::kDecimal) {
+      converted = "tsql_convert('" + old_type->Declared() + "', " + converted + ")";
     }
-    if (!keys.empty() && !autoincrement) {
-      create += ", PRIMARY KEY (";
-      for (std::size_t i = 0; i < keys.size(); ++i)
-        create += (i > 0 ? ", " : "") + keys[i];
-      create += ')';
-    }
-    create += ')';
-    copy += " FROM " + table;
+    converted = "tsql_convert('" + new_type->Declared() + "', " + converted + ")";
+    const std::u16string target = oleaut::FromUtf8(statement.target);
+
     tables_.clear();
+    identity_tables_.clear();
     RunInternal("SAVEPOINT tsql_alter_column");
     try {
-      RunGenerated(statement, create);
-      RunGenerated(statement, copy);
-      RunGenerated(statement, "DROP TABLE temp." + table);
-      RunGenerated(statement, "ALTER TABLE temp." + rebuilt + " RENAME TO " + table);
-      // The triggers went with the table dropped: the table built again gets its own.
-      const std::u16string target = oleaut::FromUtf8(statement.target);
-      for (const Column& c : columns) {
-        const auto type = &c == &*altered ? new_type : tsql::ParseDeclaredType(c.type);
-        if (!type) continue;
+      if (StoredTableText(statement) == "CREATE TABLE " + table + definition(false)) {
+        ChangeDeclaration(statement, "CREATE TABLE " + table + definition(true));
+        for (const char* event : {"$insert", "$update"}) {
+          RunGenerated(statement, "DROP TRIGGER IF EXISTS temp." +
+                                      tsql::QuoteName(statement.target + "$" + altered->name +
+                                                      event));
+        }
         for (const std::string& trigger :
-             tsql::NormalizingTriggers(target, oleaut::FromUtf8(c.name), *type)) {
+             tsql::NormalizingTriggers(target, oleaut::FromUtf8(altered->name), *new_type)) {
           RunGenerated(statement, trigger);
+        }
+        const bool unobservable = statement.values_replaced && old_type &&
+                                  tsql::ConvertsToTextWithoutError(*old_type, *new_type);
+        if (!unobservable) {
+          RunGenerated(statement, "UPDATE " + table + " SET " + tsql::QuoteName(altered->name) +
+                                      " = " + converted);
+        }
+      } else {
+        const std::string rebuilt = tsql::QuoteName(statement.target + "$rebuild");
+        std::string copy = "INSERT INTO " + rebuilt + " SELECT ";
+        for (std::size_t i = 0; i < columns.size(); ++i) {
+          if (i > 0) copy += ", ";
+          copy += &columns[i] == &*altered ? converted : tsql::QuoteName(columns[i].name);
+        }
+        RunGenerated(statement, "CREATE TEMP TABLE " + rebuilt + definition(true));
+        RunGenerated(statement, copy + " FROM " + table);
+        RunGenerated(statement, "DROP TABLE temp." + table);
+        RunGenerated(statement, "ALTER TABLE temp." + rebuilt + " RENAME TO " + table);
+        // The triggers went with the table dropped: the table built again gets its own.
+        for (const Column& c : columns) {
+          const auto type = &c == &*altered ? new_type : tsql::ParseDeclaredType(c.type);
+          if (!type) continue;
+          for (const std::string& trigger :
+               tsql::NormalizingTriggers(target, oleaut::FromUtf8(c.name), *type)) {
+            RunGenerated(statement, trigger);
+          }
         }
       }
       RunInternal("RELEASE tsql_alter_column");
     } catch (...) {
+      sqlite3_exec(db_, "PRAGMA writable_schema = OFF", nullptr, nullptr, nullptr);
       sqlite3_exec(db_, "ROLLBACK TO tsql_alter_column; RELEASE tsql_alter_column", nullptr,
                    nullptr, nullptr);
       throw;
     }
-    identity_tables_.clear();
+  }
+
+  // The CREATE TABLE text SQLite keeps for the temporary table `statement` alters.
+  std::string StoredTableText(const tsql::SqlStatement& statement) {
+    const std::string sql =
+        "SELECT sql FROM temp.sqlite_master WHERE type = 'table' AND name = ?1 COLLATE NOCASE";
+    StatementCache::Lease lease(cache_->Prepare(sql, Where(statement, sql)));
+    Check(db_,
+          sqlite3_bind_text(lease.Get(), 1, statement.target.data(),
+                            static_cast<int>(statement.target.size()), nullptr),
+          Where(statement, sql));
+    std::string text;
+    if (Check(db_, sqlite3_step(lease.Get()), Where(statement, sql)) == SQLITE_ROW) {
+      if (const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(lease.Get(), 0))) {
+        text = p;
+      }
+    }
+    sqlite3_reset(lease.Get());
+    return text;
+  }
+
+  // Replaces the declaration of a temporary table whose records stay valid under the new one (a
+  // column's declared type, collation and checks; never which column is the rowid), as SQLite's
+  // documentation describes for changes that do not touch the stored format.
+  void ChangeDeclaration(const tsql::SqlStatement& statement, const std::string& create) {
+    std::int64_t version = 0;
+    {
+      const std::string sql = "PRAGMA temp.schema_version";
+      StatementCache::Lease lease(cache_->Prepare(sql, Where(statement, sql)));
+      if (Check(db_, sqlite3_step(lease.Get()), Where(statement, sql)) == SQLITE_ROW) {
+        version = sqlite3_column_int64(lease.Get(), 0);
+      }
+      sqlite3_reset(lease.Get());
+    }
+    RunInternal("PRAGMA writable_schema = ON");
+    const std::string update =
+        "UPDATE temp.sqlite_master SET sql = ?1 WHERE type = 'table' AND name = ?2 COLLATE NOCASE";
+    NoteRun(update);
+    {
+      sqlite3_stmt* raw = nullptr;
+      Check(db_, sqlite3_prepare_v2(db_, update.c_str(), -1, &raw, nullptr),
+            Where(statement, update));
+      const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> prepared(raw, sqlite3_finalize);
+      sqlite3_bind_text(raw, 1, create.data(), static_cast<int>(create.size()), nullptr);
+      sqlite3_bind_text(raw, 2, statement.target.data(),
+                        static_cast<int>(statement.target.size()), nullptr);
+      Check(db_, sqlite3_step(raw), Where(statement, update));
+    }
+    RunInternal(fmt::format("PRAGMA temp.schema_version = {}", version + 1).c_str());
+    RunInternal("PRAGMA writable_schema = OFF");
   }
 
   bool HasIdentity(const std::string& table, bool temp) {
