@@ -450,7 +450,7 @@ class OdbcProvider final : public Provider, private tsql::Executor, private tsql
   }
 
   // ---- tsql::Executor ----
-  CallContext Where(const tsql::SqlStatement& statement, std::string_view sql) {
+  CallContext WhereIn(const tsql::SqlStatement& statement, std::string_view sql) {
     return Where(statement.source, sql);
   }
 
@@ -464,7 +464,7 @@ class OdbcProvider final : public Provider, private tsql::Executor, private tsql
       const int global = statement.markers.at(static_cast<std::size_t>(number - 1));
       values.push_back(&parameters_[static_cast<std::size_t>(global)]);
     }
-    return Run(oleaut::FromUtf8(plain), values, Where(statement, sql), ValueStyle::kSqlite);
+    return Run(oleaut::FromUtf8(plain), values, WhereIn(statement, sql), ValueStyle::kSqlite);
   }
 
   void Execute(const tsql::SqlStatement& statement) override {
@@ -485,7 +485,7 @@ class OdbcProvider final : public Provider, private tsql::Executor, private tsql
 
   bool Test(const tsql::SqlStatement& condition) override {
     Handle stmt = RunStatement(condition, condition.sql);
-    const CallContext where = Where(condition, condition.sql);
+    const CallContext where = WhereIn(condition, condition.sql);
     if (TAV_ODBC_CALL(SQL_HANDLE_STMT, stmt.Get(), where, SQLFetch, stmt.Get()) == SQL_NO_DATA) {
       return false;
     }
@@ -504,7 +504,7 @@ class OdbcProvider final : public Provider, private tsql::Executor, private tsql
       return;
     }
     SQLLEN changes = 0;
-    TAV_ODBC_CALL(SQL_HANDLE_STMT, stmt.Get(), Where(statement, statement.sql), SQLRowCount,
+    TAV_ODBC_CALL(SQL_HANDLE_STMT, stmt.Get(), WhereIn(statement, statement.sql), SQLRowCount,
                   stmt.Get(), &changes);
     result_->records_affected = changes;
     if (statement.kind == tsql::StatementKind::kInsert && changes > 0) {
@@ -520,7 +520,7 @@ class OdbcProvider final : public Provider, private tsql::Executor, private tsql
     Handle stmt = RunStatement(statement, statement.sql);
     // Only the first row set of a batch is handed back; later ones still run.
     if (result_->rows) return;
-    const CallContext where = Where(statement, statement.sql);
+    const CallContext where = WhereIn(statement, statement.sql);
     const std::vector<DriverColumn> columns = DescribeColumns(stmt.Get(), where);
     const std::vector<const tsql::ResultHint*> hints =
         sqlite::MatchHints(statement.columns, static_cast<int>(columns.size()));
@@ -569,12 +569,12 @@ class OdbcProvider final : public Provider, private tsql::Executor, private tsql
 
   void RunGenerated(const tsql::SqlStatement& statement, const std::string& sql) {
     NoteRun(sql);
-    Run(oleaut::FromUtf8(sql), {}, Where(statement, sql), ValueStyle::kSqlite);
+    Run(oleaut::FromUtf8(sql), {}, WhereIn(statement, sql), ValueStyle::kSqlite);
   }
 
   sqlite::RaiseFunction RaiseFor(const tsql::SqlStatement& statement) {
     return [this, &statement](std::int32_t hresult, const std::string& message) {
-      RaiseProviderError(hresult, message, Where(statement, {}));
+      RaiseProviderError(hresult, message, WhereIn(statement, {}));
     };
   }
 
@@ -583,7 +583,7 @@ class OdbcProvider final : public Provider, private tsql::Executor, private tsql
     {
       std::vector<int> order;
       std::u16string plain = oleaut::FromUtf8(PlainMarkers(statement.sql, &order));
-      const CallContext where = Where(statement, statement.sql);
+      const CallContext where = WhereIn(statement, statement.sql);
       Handle stmt = Handle::Allocate(SQL_HANDLE_STMT, dbc_.Get(), where);
       TAV_ODBC_CALL(SQL_HANDLE_STMT, stmt.Get(), where, SQLPrepareW, stmt.Get(), Wide(plain),
                     SQL_NTS);
@@ -598,7 +598,7 @@ class OdbcProvider final : public Provider, private tsql::Executor, private tsql
       RunGenerated(statement, statements[i]);
     Handle stmt = RunStatement(statement, statements.back());
     SQLLEN changes = 0;
-    TAV_ODBC_CALL(SQL_HANDLE_STMT, stmt.Get(), Where(statement, statements.back()), SQLRowCount,
+    TAV_ODBC_CALL(SQL_HANDLE_STMT, stmt.Get(), WhereIn(statement, statements.back()), SQLRowCount,
                   stmt.Get(), &changes);
     result_->records_affected = changes;
     identity_tables_.clear();

@@ -2,6 +2,7 @@
 
 #include <fmt/format.h>
 
+#include "platform/ado/parameter.h"
 #include "platform/oleaut/convert.h"
 #include "platform/oleaut/decimal.h"
 #include "platform/oleaut/text.h"
