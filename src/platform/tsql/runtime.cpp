@@ -372,6 +372,17 @@ void SetIdentity(sqlite3_context* context, int, sqlite3_value** argv) {
   sqlite3_result_null(context);
 }
 
+// Quoted names must never silently become string literals, as the engine's default would let
+// them: for connections set up by SQL alone.
+void RejectQuotedLiterals(sqlite3_context* context, int, sqlite3_value**) {
+  sqlite3* db = sqlite3_context_db_handle(context);
+  if (sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr) != SQLITE_OK ||
+      sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr) != SQLITE_OK) {
+    return sqlite3_result_error(context, "cannot turn off double-quoted string literals", -1);
+  }
+  sqlite3_result_null(context);
+}
+
 void DeleteSession(void* state) {
   delete static_cast<SessionState*>(state);
 }
@@ -401,10 +412,13 @@ void InstallSqliteRuntimeWithOwnSession(sqlite3* db) {
   // (or at once, when the registration fails).
   InstallSqliteRuntime(db, state, DeleteSession);
   if (sqlite3_create_function_v2(db, "tsql_set_identity", 1, SQLITE_UTF16 | SQLITE_DIRECTONLY,
-                                 state, SetIdentity, nullptr, nullptr, nullptr) != SQLITE_OK) {
-    throw oleaut::ComError(
-        static_cast<std::int32_t>(0x80004005U), u"TAV SQLite provider",
-        oleaut::FromUtf8(std::string("Cannot install tsql_set_identity: ") + sqlite3_errmsg(db)));
+                                 state, SetIdentity, nullptr, nullptr, nullptr) != SQLITE_OK ||
+      sqlite3_create_function_v2(db, "tsql_reject_quoted_literals", 0,
+                                 SQLITE_UTF8 | SQLITE_DIRECTONLY, nullptr, RejectQuotedLiterals,
+                                 nullptr, nullptr, nullptr) != SQLITE_OK) {
+    throw oleaut::ComError(static_cast<std::int32_t>(0x80004005U), u"TAV SQLite provider",
+                           oleaut::FromUtf8(std::string("Cannot install the session functions: ") +
+                                            sqlite3_errmsg(db)));
   }
 }
 

@@ -29,7 +29,8 @@ void InstallSqliteRuntime(sqlite3* db, SessionState* state, void (*destroy_state
 
 // For a connection that a client reaches only through SQL (the SQLite ODBC driver, the sqlite3
 // shell): the runtime with a session the connection owns, and tsql_set_identity(x), through
-// which such a client records the session's @@IDENTITY after an insert.
+// which such a client records the session's @@IDENTITY after an insert, and
+// tsql_reject_quoted_literals(), which makes "x" a name only, as the embedded provider has it.
 void InstallSqliteRuntimeWithOwnSession(sqlite3* db);
 
 // A date-time text as SQL Server reads it (the stored form "YYYY-MM-DD HH:MM:SS.fff", other ISO

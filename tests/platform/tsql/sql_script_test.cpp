@@ -10,11 +10,11 @@
 #include <fstream>
 #include <sstream>
 
+#include "odbc_driver.h"
 #include "platform/ado/provider.h"
 #include "platform/oleaut/com_error.h"
 #include "platform/oleaut/convert.h"
 #include "platform/oleaut/text.h"
-#include "odbc_driver.h"
 #include "temp_dir.h"
 
 namespace {
@@ -146,9 +146,13 @@ TEST_P(SqlScriptTest, Runs) {
   const fs::path file = kScriptDir / (script + ".test");
   const fs::path database = dir_ / "script.db";
   provider_ = ado::OpenProvider(oleaut::FromUtf8(
-      provider == "odbc" ? tavtest::SqliteOdbcConnectionString(database)
-                         : "Provider=SQLite;Mode=ReadWriteCreate;Data Source=" + database.string()));
+      provider == "odbc"
+          ? tavtest::SqliteOdbcConnectionString(database)
+          : "Provider=SQLite;Mode=ReadWriteCreate;Data Source=" + database.string()));
   for (const tavtest::SqlRecord& record : tavtest::ReadSqlScript(file)) {
+    if (record.skip_if == provider || (!record.only_if.empty() && record.only_if != provider)) {
+      continue;
+    }
     Run(record, file.filename().string() + ":" + std::to_string(record.line));
   }
 }
@@ -156,8 +160,8 @@ TEST_P(SqlScriptTest, Runs) {
 INSTANTIATE_TEST_SUITE_P(
     Scripts, SqlScriptTest,
     ::testing::Combine(::testing::Values("embedded", "odbc"), ::testing::ValuesIn(ScriptNames())),
-    [](const ::testing::TestParamInfo<std::tuple<std::string, std::string>>& info) {
-      return std::get<0>(info.param) + "_" + std::get<1>(info.param);
+    [](const ::testing::TestParamInfo<std::tuple<std::string, std::string>>& script) {
+      return std::get<0>(script.param) + "_" + std::get<1>(script.param);
     });
 
 }  // namespace

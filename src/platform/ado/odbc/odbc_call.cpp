@@ -48,31 +48,26 @@ std::string Describe(const CallContext& where) {
 
 }  // namespace
 
+// Through the narrow functions, as UTF-8: drivers without the wide ones (the SQLite driver) would
+// have their messages widened by the driver manager byte by byte.
 std::vector<Diagnostic> ReadDiagnostics(SQLSMALLINT handle_type, SQLHANDLE handle) {
   std::vector<Diagnostic> records;
   if (handle == SQL_NULL_HANDLE) return records;
   for (SQLSMALLINT i = 1; i <= 8; ++i) {
-    SQLWCHAR state[6] = {};
+    SQLCHAR state[6] = {};
     SQLINTEGER native = 0;
-    std::u16string message(1024, u'\0');
+    std::string message(2048, '\0');
     SQLSMALLINT length = 0;
-    SQLRETURN rc = SQLGetDiagRecW(handle_type, handle, i, state, &native,
-                                  reinterpret_cast<SQLWCHAR*>(message.data()),
-                                  static_cast<SQLSMALLINT>(message.size()), &length);
-    if (rc == SQL_SUCCESS_WITH_INFO && length >= static_cast<SQLSMALLINT>(message.size())) {
-      message.assign(static_cast<std::size_t>(length) + 1, u'\0');
-      rc = SQLGetDiagRecW(handle_type, handle, i, state, &native,
-                          reinterpret_cast<SQLWCHAR*>(message.data()),
-                          static_cast<SQLSMALLINT>(message.size()), &length);
-    }
+    const SQLRETURN rc = SQLGetDiagRec(handle_type, handle, i, state, &native,
+                                       reinterpret_cast<SQLCHAR*>(message.data()),
+                                       static_cast<SQLSMALLINT>(message.size()), &length);
     if (rc != SQL_SUCCESS && rc != SQL_SUCCESS_WITH_INFO) break;
-    message.resize(std::min<std::size_t>(static_cast<std::size_t>(length), message.size()));
+    message.resize(std::min<std::size_t>(static_cast<std::size_t>(std::max<SQLSMALLINT>(length, 0)),
+                                         message.size() - 1));
     Diagnostic d;
-    for (SQLWCHAR c : state) {
-      if (c) d.sqlstate += static_cast<char>(c);
-    }
+    d.sqlstate = reinterpret_cast<const char*>(state);
     d.native_error = native;
-    d.message = std::move(message);
+    d.message = oleaut::FromUtf8(message);
     records.push_back(std::move(d));
   }
   return records;

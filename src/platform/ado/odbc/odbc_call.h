@@ -109,6 +109,11 @@ class Handle {
   SQLHANDLE handle_ = SQL_NULL_HANDLE;
 };
 
+// Text for the driver: drivers with the wide functions (FreeTDS) take UTF-16; those without them
+// (the SQLite driver of Debian) take UTF-8 through the narrow ones, which the driver manager
+// passes on as they are, where it would narrow UTF-16 byte by byte.
+enum class TextApi { kWide, kUtf8 };
+
 // UTF-16 text as the driver manager takes it (SQLWCHAR is 16 bits wide here).
 static_assert(sizeof(SQLWCHAR) == sizeof(char16_t));
 inline SQLWCHAR* Wide(std::u16string& text) {

@@ -188,10 +188,13 @@ class OdbcProvider final : public Provider, private tsql::Executor, private tsql
                   SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
     ConnectWith(target_.connection_string);
     dialect_ = DialectOfDbms();
+    // Debian's SQLite driver has no wide functions; SQL Server's drivers have them.
+    text_api_ = dialect_ == Dialect::kSqlite ? TextApi::kUtf8 : TextApi::kWide;
     if (dialect_ == Dialect::kSqlite) {
       // The driver loads the runtime only when it opens the database: open it again so.
       dbc_.Reset();
       ConnectWith(WithRuntimeExtension(target_.connection_string));
+      RunInternal("SELECT tsql_reject_quoted_literals()");
       RunInternal("PRAGMA foreign_keys = ON");
       RunInternal("PRAGMA temp_store = MEMORY");
       RunInternal("PRAGMA journal_mode = WAL");
@@ -332,8 +335,16 @@ class OdbcProvider final : public Provider, private tsql::Executor, private tsql
     ParameterBinder binder(stmt.Get(), style, where);
     for (std::size_t i = 0; i < values.size(); ++i)
       binder.Bind(*values[i], static_cast<int>(i + 1));
-    const SQLRETURN rc = TAV_ODBC_CALL(SQL_HANDLE_STMT, stmt.Get(), where, SQLExecDirectW,
-                                       stmt.Get(), Wide(text), SQL_NTS);
+    SQLRETURN rc;
+    if (text_api_ == TextApi::kWide) {
+      rc = TAV_ODBC_CALL(SQL_HANDLE_STMT, stmt.Get(), where, SQLExecDirectW, stmt.Get(), Wide(text),
+                         static_cast<SQLINTEGER>(text.size()));
+    } else {
+      std::string utf8 = oleaut::ToUtf8(text);
+      rc = TAV_ODBC_CALL(SQL_HANDLE_STMT, stmt.Get(), where, SQLExecDirect, stmt.Get(),
+                         reinterpret_cast<SQLCHAR*>(utf8.data()),
+                         static_cast<SQLINTEGER>(utf8.size()));
+    }
     binder.SendDataAtExecution(rc);
     return stmt;
   }
@@ -385,7 +396,7 @@ class OdbcProvider final : public Provider, private tsql::Executor, private tsql
         if (!result_->rows) {
           result_->rows.emplace();
           std::vector<sqlite::ColumnType> types;
-          for (DriverColumn& column : DescribeColumns(stmt.Get(), where)) {
+          for (DriverColumn& column : DescribeColumns(stmt.Get(), text_api_, where)) {
             types.push_back(SqlServerColumnType(column));
             types.back().info.name = std::move(column.name);
           }
@@ -521,7 +532,7 @@ class OdbcProvider final : public Provider, private tsql::Executor, private tsql
     // Only the first row set of a batch is handed back; later ones still run.
     if (result_->rows) return;
     const CallContext where = WhereIn(statement, statement.sql);
-    const std::vector<DriverColumn> columns = DescribeColumns(stmt.Get(), where);
+    const std::vector<DriverColumn> columns = DescribeColumns(stmt.Get(), text_api_, where);
     const std::vector<const tsql::ResultHint*> hints =
         sqlite::MatchHints(statement.columns, static_cast<int>(columns.size()));
     std::vector<sqlite::ColumnType> types;
@@ -585,9 +596,15 @@ class OdbcProvider final : public Provider, private tsql::Executor, private tsql
       std::u16string plain = oleaut::FromUtf8(PlainMarkers(statement.sql, &order));
       const CallContext where = WhereIn(statement, statement.sql);
       Handle stmt = Handle::Allocate(SQL_HANDLE_STMT, dbc_.Get(), where);
-      TAV_ODBC_CALL(SQL_HANDLE_STMT, stmt.Get(), where, SQLPrepareW, stmt.Get(), Wide(plain),
-                    SQL_NTS);
-      for (const DriverColumn& column : DescribeColumns(stmt.Get(), where)) {
+      if (text_api_ == TextApi::kWide) {
+        TAV_ODBC_CALL(SQL_HANDLE_STMT, stmt.Get(), where, SQLPrepareW, stmt.Get(), Wide(plain),
+                      SQL_NTS);
+      } else {
+        std::string utf8 = oleaut::ToUtf8(plain);
+        TAV_ODBC_CALL(SQL_HANDLE_STMT, stmt.Get(), where, SQLPrepare, stmt.Get(),
+                      reinterpret_cast<SQLCHAR*>(utf8.data()), SQL_NTS);
+      }
+      for (const DriverColumn& column : DescribeColumns(stmt.Get(), text_api_, where)) {
         described.push_back({column.name, DeclaredType(column)});
       }
     }
@@ -655,6 +672,7 @@ class OdbcProvider final : public Provider, private tsql::Executor, private tsql
   Handle env_;
   Handle dbc_;  // after env_: freed first
   Dialect dialect_ = Dialect::kPassThrough;
+  TextApi text_api_ = TextApi::kWide;
   bool lost_ = false;
   bool in_transaction_ = false;
   std::unordered_map<std::string, bool> identity_tables_;

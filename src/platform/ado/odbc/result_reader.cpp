@@ -257,32 +257,39 @@ std::string DeclaredText(const DriverColumn& column) {
 
 }  // namespace
 
-std::vector<DriverColumn> DescribeColumns(SQLHSTMT stmt, const CallContext& where) {
+std::vector<DriverColumn> DescribeColumns(SQLHSTMT stmt, TextApi api, const CallContext& where) {
   SQLSMALLINT count = 0;
   TAV_ODBC_CALL(SQL_HANDLE_STMT, stmt, where, SQLNumResultCols, stmt, &count);
   std::vector<DriverColumn> columns(static_cast<std::size_t>(count));
   for (SQLUSMALLINT i = 1; i <= static_cast<SQLUSMALLINT>(count); ++i) {
     DriverColumn& c = columns[i - 1];
-    std::u16string name(256, u'\0');
     SQLSMALLINT length = 0;
     SQLSMALLINT nullable = 0;
-    TAV_ODBC_CALL(SQL_HANDLE_STMT, stmt, where, SQLDescribeColW, stmt, i, Wide(name),
-                  static_cast<SQLSMALLINT>(name.size()), &length, &c.sql_type, &c.size, &c.digits,
-                  &nullable);
-    name.resize(std::min<std::size_t>(static_cast<std::size_t>(std::max<SQLSMALLINT>(length, 0)),
-                                      name.size()));
-    c.name = std::move(name);
-    char type_name[128] = {};
-    TAV_ODBC_CALL(SQL_HANDLE_STMT, stmt, where, SQLColAttribute, stmt, i, SQL_DESC_TYPE_NAME,
-                  type_name, static_cast<SQLSMALLINT>(sizeof(type_name)), &length, nullptr);
-    c.type_name = type_name;
-    std::u16string table(256, u'\0');
-    if (SQL_SUCCEEDED(SQLColAttributeW(stmt, i, SQL_DESC_TABLE_NAME, Wide(table),
-                                       static_cast<SQLSMALLINT>(table.size() * 2), &length,
-                                       nullptr))) {
-      table.resize(std::min<std::size_t>(
-          static_cast<std::size_t>(std::max<SQLSMALLINT>(length, 0)) / 2, table.size()));
-      c.table = std::move(table);
+    if (api == TextApi::kWide) {
+      std::u16string name(256, u'\0');
+      TAV_ODBC_CALL(SQL_HANDLE_STMT, stmt, where, SQLDescribeColW, stmt, i, Wide(name),
+                    static_cast<SQLSMALLINT>(name.size()), &length, &c.sql_type, &c.size, &c.digits,
+                    &nullable);
+      name.resize(std::min<std::size_t>(static_cast<std::size_t>(std::max<SQLSMALLINT>(length, 0)),
+                                        name.size() - 1));
+      c.name = std::move(name);
+    } else {
+      std::string name(1024, '\0');
+      TAV_ODBC_CALL(SQL_HANDLE_STMT, stmt, where, SQLDescribeCol, stmt, i,
+                    reinterpret_cast<SQLCHAR*>(name.data()), static_cast<SQLSMALLINT>(name.size()),
+                    &length, &c.sql_type, &c.size, &c.digits, &nullable);
+      name.resize(std::min<std::size_t>(static_cast<std::size_t>(std::max<SQLSMALLINT>(length, 0)),
+                                        name.size() - 1));
+      c.name = oleaut::FromUtf8(name);
+    }
+    char text[512] = {};
+    TAV_ODBC_CALL(SQL_HANDLE_STMT, stmt, where, SQLColAttribute, stmt, i, SQL_DESC_TYPE_NAME, text,
+                  static_cast<SQLSMALLINT>(sizeof(text)), &length, nullptr);
+    c.type_name = text;
+    text[0] = '\0';
+    if (SQL_SUCCEEDED(SQLColAttribute(stmt, i, SQL_DESC_TABLE_NAME, text,
+                                      static_cast<SQLSMALLINT>(sizeof(text)), &length, nullptr))) {
+      c.table = oleaut::FromUtf8(text);
     }
   }
   return columns;

@@ -23,7 +23,7 @@ struct DriverColumn {
   std::u16string table;   // the table the column comes from, when the driver says
 };
 
-std::vector<DriverColumn> DescribeColumns(SQLHSTMT stmt, const CallContext& where);
+std::vector<DriverColumn> DescribeColumns(SQLHSTMT stmt, TextApi api, const CallContext& where);
 
 // The ADO type SQL Server's OLE DB provider gives a column of this description.
 sqlite::ColumnType SqlServerColumnType(const DriverColumn& column);

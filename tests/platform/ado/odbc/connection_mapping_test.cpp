@@ -40,8 +40,8 @@ TEST(ConnectionMappingTest, SqlServerAndOdbcFormsBecomeDriverStrings) {
        "Driver=FreeTDS;Encryption=require;Server=db01;UID=u" + tds + ";PWD=pass", 15},
       {"Provider=SQLOLEDB;Data Source=db01;User ID=u;Password=\" pa=ss \"",
        "Driver=FreeTDS;Server=db01;UID=u" + tds + ";PWD={ pa=ss }", 15},
-      {"Driver={FreeTDS};Server=db01;UID=u;PWD={p;}}}", "Driver=FreeTDS;Server=db01;UID=u;PWD={p;}}}",
-       15},
+      {"Driver={FreeTDS};Server=db01;UID=u;PWD={p;}}}",
+       "Driver=FreeTDS;Server=db01;UID=u;PWD={p;}}}", 15},
       {"Provider=MSDASQL;DSN=finance;User ID=u;Password=p;Connect Timeout=7",
        "DSN=finance;UID=u;PWD=p", 7},
       {"Driver={SQLite3};Database=/srv/a b.db", "Driver=SQLite3;Database=/srv/a b.db", 15},
@@ -78,8 +78,9 @@ TEST(ConnectionMappingTest, BadFormsAreRefusedWithoutShowingThePassword) {
       {"Provider=SQLOLEDB;Data Source=np:\\\\db01\\pipe;User ID=u", "Named pipes"},
       {"Provider=SQLOLEDB;Initial Catalog=x;User ID=u;Password=hush", "names no Data Source"},
       {"Provider=SQLOLEDB;Data Source=db01;Password=hush", "names no User ID"},
-      {"Provider=SQLOLEDB;Data Source=db01;User ID=u;Colour=blue", "does not know the connection "
-                                                                   "string key 'Colour'"},
+      {"Provider=SQLOLEDB;Data Source=db01;User ID=u;Colour=blue",
+       "does not know the connection "
+       "string key 'Colour'"},
       {"Provider=SQLOLEDB;Data Source=db01;User ID=u;Connect Timeout=soon",
        "'soon' is not a number of seconds"},
       {"Provider=SQLOLEDB;Data Source=db01;User ID=u;Password={hush;Initial Catalog=x",
@@ -87,7 +88,7 @@ TEST(ConnectionMappingTest, BadFormsAreRefusedWithoutShowingThePassword) {
       {"Provider=SQLOLEDB;Data Source=db01;User ID=u;Password=hu}sh", "closing brace that no"},
       {"Provider=SQLOLEDB;Data Source=db01;User ID=u;Password=\"hush", "not closed with its quote"},
       {"Provider=SQLOLEDB;Data Source=db01;User ID=u;Password={hush}x", "Unexpected text after"},
-      {"Provider=SQLOLEDB;Data Source=db01;User ID=u;hush", "a part without '=' at character 40"},
+      {"Provider=SQLOLEDB;Data Source=db01;User ID=u;hush", "a part without '=' at character 46"},
       {"Provider=MSDASQL;User ID=u;Password=hush", "names neither a Driver nor a DSN"},
   };
   for (const Case& c : cases) {
@@ -103,8 +104,7 @@ TEST(ConnectionMappingTest, RedactionHidesEverySecretValue) {
   EXPECT_EQ(oleaut::ToUtf8(ado::RedactedConnectionString(
                 u"Driver={FreeTDS};Server=h;PWD={p;}}x};Password=y;UID=u")),
             "Driver=FreeTDS;Server=h;PWD=***;Password=***;UID=u");
-  EXPECT_EQ(oleaut::ToUtf8(ado::RedactedConnectionString(u"Server=h;PWD={unclosed")),
-            "Server=...");
+  EXPECT_EQ(oleaut::ToUtf8(ado::RedactedConnectionString(u"Server=h;PWD={unclosed")), "Server=...");
 }
 
 }  // namespace
