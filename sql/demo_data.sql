@@ -231,9 +231,9 @@ INSERT INTO ICPrintCount (FID,FInterID,FPrintCount) VALUES (21,2001,2);
 INSERT INTO ICStockBill (FInterID,FTranType,FBillNo,FDate,FSupplyID,FDeptID,FEmpID,FFManagerID,FSManagerID,FBillerID,FCheckerID,FCheckDate,FStatus,FExplanation) VALUES (1001,1,'WIN000001','2024-06-03 00:00:00.000',1,1,1,3,4,16395,16394,'2024-06-03 17:20:00.000',1,N'6月首批服装到货');
 INSERT INTO ICStockBill (FInterID,FTranType,FBillNo,FDate,FSupplyID,FDeptID,FEmpID,FFManagerID,FSManagerID,FBillerID,FCheckerID,FCheckDate,FStatus,FExplanation) VALUES (1002,1,'WIN000002','2024-06-07 00:00:00.000',2,1,5,3,4,16395,16394,'2024-06-08 09:05:00.000',1,'Electronics restock');
 INSERT INTO ICStockBill (FInterID,FTranType,FBillNo,FDate,FSupplyID,FDeptID,FEmpID,FFManagerID,FSManagerID,FBillerID,FCheckerID,FCheckDate,FStatus,FExplanation) VALUES (1003,1,'WIN000003','2024-06-12 00:00:00.000',3,1,1,4,4,16395,NULL,NULL,0,N'办公用品及紧固件');
-INSERT INTO ICStockBillEntry (FInterID,FEntryID,FItemID,FAuxPropID,FUnitID,FBatchNo,FQty,FAuxQty,FPrice,FAmount,FConsignPrice,FConsignAmount,FDCStockID,FSCStockID,FSourceBillNo,FNote) VALUES (1001,1,1,1,1,'B240603',120,120,35.2,4224.00,0,0,2,0,'POORD000001',N'S 码');
-INSERT INTO ICStockBillEntry (FInterID,FEntryID,FItemID,FAuxPropID,FUnitID,FBatchNo,FQty,FAuxQty,FPrice,FAmount,FConsignPrice,FConsignAmount,FDCStockID,FSCStockID,FSourceBillNo,FNote) VALUES (1001,2,1,2,1,'B240603',150,150,35.2,5280.00,0,0,2,0,'POORD000001',NULL);
-INSERT INTO ICStockBillEntry (FInterID,FEntryID,FItemID,FAuxPropID,FUnitID,FBatchNo,FQty,FAuxQty,FPrice,FAmount,FConsignPrice,FConsignAmount,FDCStockID,FSCStockID,FSourceBillNo,FNote) VALUES (1001,3,1,3,1,'B240603',80,80,36.5,2920.00,0,0,2,0,'POORD000001',N'L 码加价');
+INSERT INTO ICStockBillEntry (FInterID,FEntryID,FItemID,FAuxPropID,FUnitID,FBatchNo,FQty,FAuxQty,FPrice,FAmount,FConsignPrice,FConsignAmount,FDCStockID,FSCStockID,FSourceBillNo,FNote,FEntrySelfA0101) VALUES (1001,1,1,1,1,'B240603',120,120,35.2,4224.00,0,0,2,0,'POORD000001',N'S 码',36.00);
+INSERT INTO ICStockBillEntry (FInterID,FEntryID,FItemID,FAuxPropID,FUnitID,FBatchNo,FQty,FAuxQty,FPrice,FAmount,FConsignPrice,FConsignAmount,FDCStockID,FSCStockID,FSourceBillNo,FNote,FEntrySelfA0101) VALUES (1001,2,1,2,1,'B240603',150,150,35.2,5280.00,0,0,2,0,'POORD000001',NULL,45.00);
+INSERT INTO ICStockBillEntry (FInterID,FEntryID,FItemID,FAuxPropID,FUnitID,FBatchNo,FQty,FAuxQty,FPrice,FAmount,FConsignPrice,FConsignAmount,FDCStockID,FSCStockID,FSourceBillNo,FNote,FEntrySelfA0101) VALUES (1001,3,1,3,1,'B240603',80,80,36.5,2920.00,0,0,2,0,'POORD000001',N'L 码加价',24.00);
 INSERT INTO ICStockBillEntry (FInterID,FEntryID,FItemID,FAuxPropID,FUnitID,FBatchNo,FQty,FAuxQty,FPrice,FAmount,FConsignPrice,FConsignAmount,FDCStockID,FSCStockID,FSourceBillNo,FNote) VALUES (1001,4,2,3,2,'B240603-J',60,60,78.6,4716.00,0,0,2,0,'',NULL);
 INSERT INTO ICStockBillEntry (FInterID,FEntryID,FItemID,FAuxPropID,FUnitID,FBatchNo,FQty,FAuxQty,FPrice,FAmount,FConsignPrice,FConsignAmount,FDCStockID,FSCStockID,FSourceBillNo,FNote) VALUES (1002,1,3,0,3,'',500,500,12.4,6200.00,0,0,3,0,'POORD000002',NULL);
 INSERT INTO ICStockBillEntry (FInterID,FEntryID,FItemID,FAuxPropID,FUnitID,FBatchNo,FQty,FAuxQty,FPrice,FAmount,FConsignPrice,FConsignAmount,FDCStockID,FSCStockID,FSourceBillNo,FNote) VALUES (1002,2,4,0,4,'SN2406A',48,48,41.5,1992.00,0,0,3,0,'POORD000002',N'含电池');
@@ -361,9 +361,6 @@ INSERT INTO ICTemplateEntry (FID,FCtlOrder,FCtlIndex,FCtlType,FLookUpCls,FFieldN
 
 -- A self-defined amount column on purchase receipts, which the industry edition's report sums.
 INSERT INTO ICTemplateEntry (FID,FCtlOrder,FCtlIndex,FCtlType,FLookUpCls,FFieldName,FHeadCaption,FHeadCaption_CHT,FHeadCaption_EN,FWidth,FNeedCount,FStatCount,FRelateOutTbl,FRelationID,FAction,FPrint) VALUES ('A01',12,13,11,0,'FEntrySelfA0101',N'加工金额',N'加工金額','Processing Amount',1200,1,1,0,'','',1);
-UPDATE ICStockBillEntry SET FEntrySelfA0101 = 36.00 WHERE FInterID = 1001 AND FEntryID = 1;
-UPDATE ICStockBillEntry SET FEntrySelfA0101 = 45.00 WHERE FInterID = 1001 AND FEntryID = 2;
-UPDATE ICStockBillEntry SET FEntrySelfA0101 = 24.00 WHERE FInterID = 1001 AND FEntryID = 3;
 
 -- Production orders, issues (9201-9203) and a return (2401).
 INSERT INTO ICMO (FICMOInterID,FBillNo,FItemID,FQty,FStatus) VALUES (1,'MO000001',1,500,1);

@@ -367,7 +367,8 @@ class Generator {
   // into every row).
   bool NextReplacesEveryValue(const AlterColumnStmt& alter) const {
     const auto* update = next_ ? std::get_if<UpdateStmt>(&next_->body) : nullptr;
-    if (!update || update->where || !oleaut::EqualsNoCase(update->table.Name(), alter.table.Name())) {
+    if (!update || update->where ||
+        !oleaut::EqualsNoCase(update->table.Name(), alter.table.Name())) {
       return false;
     }
     for (const auto& [column, value] : update->sets) {

@@ -215,7 +215,10 @@ bool ConvertsToTextWithoutError(const SqlType& from, const SqlType& to) {
       longest = from.precision + 2;  // a sign and a point
       break;
     case SqlType::Class::kInteger:
-      longest = from.name == "bigint" ? 20 : from.name == "smallint" ? 6 : from.name == "tinyint" ? 3 : 11;
+      longest = from.name == "bigint"     ? 20
+                : from.name == "smallint" ? 6
+                : from.name == "tinyint"  ? 3
+                                          : 11;
       break;
     case SqlType::Class::kBit:
       longest = 1;

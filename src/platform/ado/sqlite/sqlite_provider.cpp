@@ -11,6 +11,7 @@
 #include "platform/ado/sqlite/column_types.h"
 #include "platform/ado/sqlite/engine.h"
 #include "platform/ado/sqlite/parameters.h"
+#include "platform/ado/sqlite/translated_statements.h"
 #include "platform/oleaut/com_error.h"
 #include "platform/oleaut/text.h"
 #include "platform/tsql/program.h"
@@ -26,26 +27,6 @@ std::string LowerAscii(std::string_view text) {
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
   }
   return out;
-}
-
-// The hint of each result column: items before the first * match the first columns, items after
-// the last * the last ones; columns a * stands for have none.
-std::vector<const tsql::ResultHint*> MatchHints(const std::vector<tsql::ResultHint>& hints,
-                                                int column_count) {
-  std::vector<const tsql::ResultHint*> matched(static_cast<std::size_t>(column_count), nullptr);
-  std::size_t front = 0;
-  while (front < hints.size() && !hints[front].star && front < matched.size()) {
-    matched[front] = &hints[front];
-    ++front;
-  }
-  if (front == hints.size()) return matched;
-  std::size_t back = 0;
-  while (back < hints.size() - front && !hints[hints.size() - 1 - back].star &&
-         back < matched.size() - front) {
-    matched[matched.size() - 1 - back] = &hints[hints.size() - 1 - back];
-    ++back;
-  }
-  return matched;
 }
 
 class SqliteProvider final : public Provider, private tsql::Executor, private tsql::Schema {
@@ -424,9 +405,7 @@ class SqliteProvider final : public Provider, private tsql::Executor, private ts
   // types their expressions fix), so that it keeps bit, datetime and decimal(p,s) columns as
   // SQL Server's would, then filled by the same query.
   void RunSelectInto(const tsql::SqlStatement& statement) {
-    std::string create = statement.target_temp ? "CREATE TEMP TABLE " : "CREATE TABLE ";
-    create += tsql::QuoteName(statement.target) + " (";
-    std::vector<std::pair<std::u16string, tsql::SqlType>> typed;
+    std::vector<DescribedColumn> described;
     {
       // Prepared afresh, not from the cache: a cached statement describes the schema it was
       // prepared for until it runs again.
@@ -436,60 +415,32 @@ class SqliteProvider final : public Provider, private tsql::Executor, private ts
                                &stmt, nullptr),
             Where(statement, statement.sql));
       const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> owner(stmt, sqlite3_finalize);
-      const int count = sqlite3_column_count(stmt);
-      const std::vector<const tsql::ResultHint*> hints = MatchHints(statement.columns, count);
-      std::vector<std::u16string> names;
-      for (int i = 0; i < count; ++i) {
+      for (int i = 0; i < sqlite3_column_count(stmt); ++i) {
         const void* raw = sqlite3_column_name16(stmt, i);
-        std::u16string name = raw ? std::u16string(static_cast<const char16_t*>(raw)) : u"";
-        if (name.empty()) {
-          RaiseProviderError(kErrorsInCommand,
-                             "An object or column name is missing or empty. For SELECT INTO "
-                             "statements, verify each column has a name",
-                             Where(statement, statement.sql));
+        DescribedColumn column;
+        if (raw) column.name = static_cast<const char16_t*>(raw);
+        if (const char* declared = sqlite3_column_decltype(stmt, i)) {
+          column.declared = tsql::ParseDeclaredType(declared);
         }
-        for (const std::u16string& other : names) {
-          if (oleaut::EqualsNoCase(other, name)) {
-            RaiseProviderError(kErrorsInCommand,
-                               fmt::format("Column names in each table must be unique. Column "
-                                           "name '{}' in table '{}' is specified more than once",
-                                           oleaut::ToUtf8(name), statement.target),
-                               Where(statement, statement.sql));
-          }
-        }
-        names.push_back(name);
-        std::optional<tsql::SqlType> type;
-        const tsql::ResultHint* hint = hints[static_cast<std::size_t>(i)];
-        if (hint && !hint->type.empty()) type = tsql::ParseDeclaredType(hint->type);
-        if (!type) {
-          if (const char* declared = sqlite3_column_decltype(stmt, i)) {
-            type = tsql::ParseDeclaredType(declared);
-          }
-        }
-        if (i > 0) create += ", ";
-        create += tsql::QuoteName(oleaut::ToUtf8(name));
-        if (type) {
-          create += tsql::ColumnClauses(name, *type, false);
-          typed.emplace_back(name, *type);
-        }
+        described.push_back(std::move(column));
       }
     }
-    create += ')';
+    std::vector<std::string> statements =
+        SelectIntoStatements(statement, described, RaiseFor(statement));
     tables_.clear();
-    RunGenerated(statement, create);
-    const std::u16string target = oleaut::FromUtf8(statement.target);
-    for (const auto& [name, type] : typed) {
-      for (const std::string& trigger : tsql::NormalizingTriggers(target, name, type)) {
-        RunGenerated(statement, trigger);
-      }
-    }
-    const std::string insert =
-        "INSERT INTO " + tsql::QuoteName(statement.target) + " " + statement.sql;
-    NoteRun(insert);
-    StatementCache::Lease lease(PrepareBound(statement, insert));
-    StepToEnd(lease.Get(), Where(statement, insert));
+    for (std::size_t i = 0; i + 1 < statements.size(); ++i)
+      RunGenerated(statement, statements[i]);
+    NoteRun(statements.back());
+    StatementCache::Lease lease(PrepareBound(statement, statements.back()));
+    StepToEnd(lease.Get(), Where(statement, statements.back()));
     result_->records_affected = sqlite3_changes64(db_);
     identity_tables_.clear();
+  }
+
+  RaiseFunction RaiseFor(const tsql::SqlStatement& statement) const {
+    return [this, &statement](std::int32_t hresult, const std::string& message) {
+      RaiseProviderError(hresult, message, Where(statement, {}));
+    };
   }
 
   // A statement the provider made for the batch, without markers.
@@ -499,26 +450,16 @@ class SqliteProvider final : public Provider, private tsql::Executor, private ts
     StepToEnd(lease.Get(), Where(statement, sql));
   }
 
-  // SQLite cannot change a column's type. Where the table's text is the one this provider
-  // writes, the declaration is changed in place (the rows keep their records, and the altered
-  // column alone is converted); otherwise the temporary table is built again with the new type.
-  // Either way its rows are converted as SQL Server converts them, all or nothing.
+  // SQLite cannot change a column's type: the temporary table is built again with the new type,
+  // its rows converted as SQL Server converts them, all or nothing.
   void RunAlterColumn(const tsql::SqlStatement& statement) {
-    struct Column {
-      std::string name;
-      std::string type;
-      bool not_null = false;
-      std::string default_value;
-      int key = 0;
-    };
-    std::vector<Column> columns;
-    const std::string table = tsql::QuoteName(statement.target);
-    const std::string info = "PRAGMA temp.table_info(" + table + ")";
+    std::vector<TableInfoColumn> columns;
+    const std::string info = TableInfoQuery(statement);
     {
       StatementCache::Lease lease(cache_->Prepare(info, Where(statement, info)));
       int rc;
       while ((rc = sqlite3_step(lease.Get())) == SQLITE_ROW) {
-        Column c;
+        TableInfoColumn c;
         const auto text = [&](int i) {
           const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(lease.Get(), i));
           return p ? std::string(p) : std::string();
@@ -532,167 +473,21 @@ class SqliteProvider final : public Provider, private tsql::Executor, private ts
       }
       Check(db_, rc, Where(statement, info));
     }
-    if (columns.empty()) {
-      RaiseProviderError(
-          kNoTable,
-          fmt::format("Cannot find the object \"{}\" because it does not exist", statement.target),
-          Where(statement, {}));
-    }
-    const auto altered = std::find_if(columns.begin(), columns.end(), [&](const Column& c) {
-      return LowerAscii(c.name) == LowerAscii(statement.column);
-    });
-    if (altered == columns.end()) {
-      RaiseProviderError(
-          kErrorsInCommand,
-          fmt::format("Invalid column name '{}' in table '{}'", statement.column, statement.target),
-          Where(statement, {}));
-    }
-    const std::optional<tsql::SqlType> new_type = tsql::ParseDeclaredType(statement.column_type);
-    if (!new_type) {
-      RaiseProviderError(kErrorsInCommand, "Unknown type " + statement.column_type,
-                         Where(statement, {}));
-    }
-    const std::optional<tsql::SqlType> old_type = tsql::ParseDeclaredType(altered->type);
-    const bool autoincrement = HasIdentity(statement.target, true);
-
-    // The column list of the table, with the altered column in its old or its new type.
-    const auto definition = [&](bool changed) {
-      std::string text = " (";
-      std::vector<std::string> keys;
-      for (std::size_t i = 0; i < columns.size(); ++i) {
-        const Column& c = columns[i];
-        if (i > 0) text += ", ";
-        text += tsql::QuoteName(c.name);
-        const std::u16string name16 = oleaut::FromUtf8(c.name);
-        if (&c == &*altered && changed) {
-          text += tsql::ColumnClauses(name16, *new_type, statement.column_not_null);
-        } else if (c.key == 1 && autoincrement) {
-          text += " INTEGER PRIMARY KEY AUTOINCREMENT";
-          continue;
-        } else if (const auto type = tsql::ParseDeclaredType(c.type)) {
-          text += tsql::ColumnClauses(name16, *type, c.not_null);
-        } else {
-          text += " " + c.type + (c.not_null ? " NOT NULL" : "");
-        }
-        if (!c.default_value.empty()) text += " DEFAULT (" + c.default_value + ")";
-        if (c.key > 0) keys.push_back(tsql::QuoteName(c.name));
-      }
-      if (!keys.empty() && !autoincrement) {
-        text += ", PRIMARY KEY (";
-        for (std::size_t i = 0; i < keys.size(); ++i)
-          text += (i > 0 ? ", " : "") + keys[i];
-        text += ')';
-      }
-      return text + ')';
-    };
-    // The altered column's values in the new type; a decimal converts with every digit of its
-    // scale, as SQL Server prints it.
-    std::string converted = tsql::QuoteName(altered->name);
-    if (old_type && old_type->cls == tsql::SqlType::Class::kDecimal) {
-      converted = "tsql_convert('" + old_type->Declared() + "', " + converted + ")";
-    }
-    converted = "tsql_convert('" + new_type->Declared() + "', " + converted + ")";
-    const std::u16string target = oleaut::FromUtf8(statement.target);
-
+    const std::vector<std::string> statements = AlterColumnStatements(
+        statement, columns, TableDefinition(statement.target, true), RaiseFor(statement));
     tables_.clear();
-    identity_tables_.clear();
     RunInternal("SAVEPOINT tsql_alter_column");
     try {
-      if (StoredTableText(statement) == "CREATE TABLE " + table + definition(false)) {
-        ChangeDeclaration(statement, "CREATE TABLE " + table + definition(true));
-        for (const char* event : {"$insert", "$update"}) {
-          RunGenerated(statement, "DROP TRIGGER IF EXISTS temp." +
-                                      tsql::QuoteName(statement.target + "$" + altered->name +
-                                                      event));
-        }
-        for (const std::string& trigger :
-             tsql::NormalizingTriggers(target, oleaut::FromUtf8(altered->name), *new_type)) {
-          RunGenerated(statement, trigger);
-        }
-        const bool unobservable = statement.values_replaced && old_type &&
-                                  tsql::ConvertsToTextWithoutError(*old_type, *new_type);
-        if (!unobservable) {
-          RunGenerated(statement, "UPDATE " + table + " SET " + tsql::QuoteName(altered->name) +
-                                      " = " + converted);
-        }
-      } else {
-        const std::string rebuilt = tsql::QuoteName(statement.target + "$rebuild");
-        std::string copy = "INSERT INTO " + rebuilt + " SELECT ";
-        for (std::size_t i = 0; i < columns.size(); ++i) {
-          if (i > 0) copy += ", ";
-          copy += &columns[i] == &*altered ? converted : tsql::QuoteName(columns[i].name);
-        }
-        RunGenerated(statement, "CREATE TEMP TABLE " + rebuilt + definition(true));
-        RunGenerated(statement, copy + " FROM " + table);
-        RunGenerated(statement, "DROP TABLE temp." + table);
-        RunGenerated(statement, "ALTER TABLE temp." + rebuilt + " RENAME TO " + table);
-        // The triggers went with the table dropped: the table built again gets its own.
-        for (const Column& c : columns) {
-          const auto type = &c == &*altered ? new_type : tsql::ParseDeclaredType(c.type);
-          if (!type) continue;
-          for (const std::string& trigger :
-               tsql::NormalizingTriggers(target, oleaut::FromUtf8(c.name), *type)) {
-            RunGenerated(statement, trigger);
-          }
-        }
-      }
+      for (const std::string& sql : statements)
+        RunGenerated(statement, sql);
       RunInternal("RELEASE tsql_alter_column");
     } catch (...) {
-      sqlite3_exec(db_, "PRAGMA writable_schema = OFF", nullptr, nullptr, nullptr);
-      sqlite3_exec(db_, "ROLLBACK TO tsql_alter_column; RELEASE tsql_alter_column", nullptr,
-                   nullptr, nullptr);
+      sqlite3_exec(db_, "ROLLBACK TO tsql_alter_column", nullptr, nullptr, nullptr);
+      sqlite3_exec(db_, kAlterColumnRecovery, nullptr, nullptr, nullptr);
+      sqlite3_exec(db_, "RELEASE tsql_alter_column", nullptr, nullptr, nullptr);
       throw;
     }
-  }
-
-  // The CREATE TABLE text SQLite keeps for the temporary table `statement` alters.
-  std::string StoredTableText(const tsql::SqlStatement& statement) {
-    const std::string sql =
-        "SELECT sql FROM temp.sqlite_master WHERE type = 'table' AND name = ?1 COLLATE NOCASE";
-    StatementCache::Lease lease(cache_->Prepare(sql, Where(statement, sql)));
-    Check(db_,
-          sqlite3_bind_text(lease.Get(), 1, statement.target.data(),
-                            static_cast<int>(statement.target.size()), nullptr),
-          Where(statement, sql));
-    std::string text;
-    if (Check(db_, sqlite3_step(lease.Get()), Where(statement, sql)) == SQLITE_ROW) {
-      if (const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(lease.Get(), 0))) {
-        text = p;
-      }
-    }
-    sqlite3_reset(lease.Get());
-    return text;
-  }
-
-  // Replaces the declaration of a temporary table whose records stay valid under the new one (a
-  // column's declared type, collation and checks; never which column is the rowid), as SQLite's
-  // documentation describes for changes that do not touch the stored format.
-  void ChangeDeclaration(const tsql::SqlStatement& statement, const std::string& create) {
-    std::int64_t version = 0;
-    {
-      const std::string sql = "PRAGMA temp.schema_version";
-      StatementCache::Lease lease(cache_->Prepare(sql, Where(statement, sql)));
-      if (Check(db_, sqlite3_step(lease.Get()), Where(statement, sql)) == SQLITE_ROW) {
-        version = sqlite3_column_int64(lease.Get(), 0);
-      }
-      sqlite3_reset(lease.Get());
-    }
-    RunInternal("PRAGMA writable_schema = ON");
-    const std::string update =
-        "UPDATE temp.sqlite_master SET sql = ?1 WHERE type = 'table' AND name = ?2 COLLATE NOCASE";
-    NoteRun(update);
-    {
-      sqlite3_stmt* raw = nullptr;
-      Check(db_, sqlite3_prepare_v2(db_, update.c_str(), -1, &raw, nullptr),
-            Where(statement, update));
-      const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> prepared(raw, sqlite3_finalize);
-      sqlite3_bind_text(raw, 1, create.data(), static_cast<int>(create.size()), nullptr);
-      sqlite3_bind_text(raw, 2, statement.target.data(),
-                        static_cast<int>(statement.target.size()), nullptr);
-      Check(db_, sqlite3_step(raw), Where(statement, update));
-    }
-    RunInternal(fmt::format("PRAGMA temp.schema_version = {}", version + 1).c_str());
-    RunInternal("PRAGMA writable_schema = OFF");
+    identity_tables_.clear();
   }
 
   bool HasIdentity(const std::string& table, bool temp) {
@@ -700,22 +495,26 @@ class SqliteProvider final : public Provider, private tsql::Executor, private ts
     if (auto found = identity_tables_.find(key); found != identity_tables_.end()) {
       return found->second;
     }
-    const std::string sql = temp ? "SELECT sql FROM temp.sqlite_master WHERE type = 'table' AND "
-                                   "name = ?1 COLLATE NOCASE"
-                                 : "SELECT sql FROM main.sqlite_master WHERE type = 'table' AND "
-                                   "name = ?1 COLLATE NOCASE";
+    const bool identity = DeclaresIdentity(TableDefinition(table, temp));
+    identity_tables_.emplace(key, identity);
+    return identity;
+  }
+
+  // The CREATE TABLE text SQLite keeps for `table`; empty when there is no such table.
+  std::string TableDefinition(const std::string& table, bool temp) {
+    const std::string sql = TableDefinitionQuery(temp);
     const ErrorContext where{description_, {}, sql};
     StatementCache::Lease lease(cache_->Prepare(sql, where));
     Check(db_,
           sqlite3_bind_text(lease.Get(), 1, table.data(), static_cast<int>(table.size()), nullptr),
           where);
-    bool identity = false;
+    std::string text;
     if (Check(db_, sqlite3_step(lease.Get()), where) == SQLITE_ROW) {
-      const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(lease.Get(), 0));
-      identity = text && LowerAscii(text).find("autoincrement") != std::string::npos;
+      if (const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(lease.Get(), 0))) {
+        text = p;
+      }
     }
-    identity_tables_.emplace(key, identity);
-    return identity;
+    return text;
   }
 
   sqlite3* db_ = nullptr;
