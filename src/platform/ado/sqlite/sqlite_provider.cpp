@@ -15,6 +15,7 @@
 #include "platform/oleaut/text.h"
 #include "platform/tsql/program.h"
 #include "platform/tsql/runtime.h"
+#include "platform/tsql/shape.h"
 #include "platform/tsql/sql_type.h"
 
 namespace ado::sqlite {
@@ -70,6 +71,7 @@ class SqliteProvider final : public Provider, private tsql::Executor, private ts
       std::string* as_run;
       ~BatchScope() {
         self.parameters_ = {};
+        self.translation_ = {};
         self.result_ = nullptr;
         self.as_run_ = nullptr;
         if (as_run) TraceSql({std::u16string(batch), std::move(*as_run), self.description_});
@@ -80,7 +82,8 @@ class SqliteProvider final : public Provider, private tsql::Executor, private ts
                          "Command text was not set for the command object", {description_, {}, {}});
     }
     ForgetTablesIfSchemaChanged();
-    const std::shared_ptr<const tsql::Program> program = tsql::Translate(batch, this);
+    tsql::Translation translation = tsql::Translate(batch, this);
+    const std::shared_ptr<const tsql::Program>& program = translation.program;
     if (parameters.size() != static_cast<std::size_t>(program->marker_count)) {
       RaiseProviderError(static_cast<std::int32_t>(0x80040E10U),
                          fmt::format("The batch has {} parameter marker(s) but {} value(s) were "
@@ -90,10 +93,12 @@ class SqliteProvider final : public Provider, private tsql::Executor, private ts
     }
     TakeWriteLockBeforeWriting(*program);
     parameters_ = parameters;
+    batch_ = batch;
+    translation_ = std::move(translation);
     result_ = &result;
     as_run_ = scope.as_run;
     try {
-      tsql::Run(*program, *this);
+      tsql::Run(*translation_.program, *this);
     } catch (...) {
       tables_.clear();  // a statement that failed may have changed tables before it failed
       throw;
@@ -272,7 +277,7 @@ class SqliteProvider final : public Provider, private tsql::Executor, private ts
   }
 
   ErrorContext Where(const tsql::SqlStatement& statement, std::string_view sql) const {
-    return {description_, statement.source, sql};
+    return {description_, translation_.SourceOf(batch_, statement), sql};
   }
 
   void NoteRun(const std::string& sql) {
@@ -280,14 +285,23 @@ class SqliteProvider final : public Provider, private tsql::Executor, private ts
     *as_run_ += sql;
     *as_run_ += '\n';
   }
+  void NoteRun(const tsql::SqlStatement& statement) {
+    if (!as_run_) return;
+    *as_run_ += tsql::WithLiteralsShown(statement, *translation_.binding);
+    *as_run_ += '\n';
+  }
 
   sqlite3_stmt* PrepareBound(const tsql::SqlStatement& statement, const std::string& sql) {
     const ErrorContext where = Where(statement, sql);
     sqlite3_stmt* stmt = cache_->Prepare(sql, where);
     for (std::size_t k = 0; k < statement.markers.size(); ++k) {
-      const int global = statement.markers[k];
-      BindParameter(stmt, static_cast<int>(k + 1), parameters_[static_cast<std::size_t>(global)],
-                    global + 1, where);
+      const tsql::BoundMarker marker = statement.markers[k];
+      const auto index = static_cast<std::size_t>(marker.index);
+      if (marker.from == tsql::BoundMarker::From::kLiteral) {
+        BindLiteral(stmt, static_cast<int>(k + 1), translation_.binding->literals[index], where);
+      } else {
+        BindParameter(stmt, static_cast<int>(k + 1), parameters_[index], marker.index + 1, where);
+      }
     }
     return stmt;
   }
@@ -317,7 +331,7 @@ class SqliteProvider final : public Provider, private tsql::Executor, private ts
   }
 
   bool Test(const tsql::SqlStatement& condition) override {
-    NoteRun(condition.sql);
+    NoteRun(condition);
     StatementCache::Lease lease(PrepareBound(condition, condition.sql));
     const ErrorContext where = Where(condition, condition.sql);
     const int rc = Check(db_, sqlite3_step(lease.Get()), where);
@@ -325,7 +339,7 @@ class SqliteProvider final : public Provider, private tsql::Executor, private ts
   }
 
   void RunCommand(const tsql::SqlStatement& statement) {
-    NoteRun(statement.sql);
+    NoteRun(statement);
     StatementCache::Lease lease(PrepareBound(statement, statement.sql));
     StepToEnd(lease.Get(), Where(statement, statement.sql));
     if (statement.kind == tsql::StatementKind::kDdl) {
@@ -346,7 +360,7 @@ class SqliteProvider final : public Provider, private tsql::Executor, private ts
   }
 
   void RunQuery(const tsql::SqlStatement& statement) {
-    NoteRun(statement.sql);
+    NoteRun(statement);
     StatementCache::Lease lease(PrepareBound(statement, statement.sql));
     const ErrorContext where = Where(statement, statement.sql);
     if (result_->rows) {
@@ -483,9 +497,9 @@ class SqliteProvider final : public Provider, private tsql::Executor, private ts
         RunGenerated(statement, trigger);
       }
     }
-    const std::string insert =
-        "INSERT INTO " + tsql::QuoteName(statement.target) + " " + statement.sql;
-    NoteRun(insert);
+    const std::string into = "INSERT INTO " + tsql::QuoteName(statement.target) + " ";
+    const std::string insert = into + statement.sql;
+    if (as_run_) NoteRun(into + tsql::WithLiteralsShown(statement, *translation_.binding));
     StatementCache::Lease lease(PrepareBound(statement, insert));
     StepToEnd(lease.Get(), Where(statement, insert));
     result_->records_affected = sqlite3_changes64(db_);
@@ -655,6 +669,8 @@ class SqliteProvider final : public Provider, private tsql::Executor, private ts
   ado::TransactionLock transaction_lock_ = ado::TransactionLock::Deferred;
   // The batch being run.
   std::span<const ParameterValue> parameters_;
+  std::u16string_view batch_;
+  tsql::Translation translation_;
   ExecuteResult* result_ = nullptr;
   std::string* as_run_ = nullptr;
 };
