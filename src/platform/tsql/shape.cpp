@@ -36,9 +36,10 @@ std::u16string ShapeKey(const std::vector<Token>& tokens) {
     key += static_cast<char16_t>(u'A' + static_cast<int>(token.kind));
     if (token.kind == TokenKind::kNumber) {
       // The literal's type decides the arithmetic and the result types around it.
-      const std::string type = NumberType(token.text).Declared();
-      AppendLength(key, type.size());
-      key.append(type.begin(), type.end());
+      const SqlType type = NumberType(token.text);
+      key += static_cast<char16_t>(type.cls);
+      key += static_cast<char16_t>(type.precision);
+      key += static_cast<char16_t>(type.scale);
     } else if (token.kind == TokenKind::kString) {
       key += token.national ? u'N' : u'V';
       AppendLength(key, token.text.size());

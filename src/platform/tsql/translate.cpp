@@ -73,11 +73,9 @@ class TranslationCache {
     return *found;
   }
 
-  void Add(std::u16string_view batch, std::u16string_view shape, const Translation& translation,
-           bool new_program) {
+  void Add(std::u16string_view batch, std::u16string_view shape, const Translation& translation) {
     std::lock_guard lock(mutex_);
     texts_.Put(batch, translation);
-    if (!new_program) return;
     auto* variants = shapes_.Find(shape);
     if (!variants) variants = &shapes_.Put(shape, {});
     variants->insert(variants->begin(), translation.program);
@@ -148,13 +146,13 @@ Translation Translate(std::u16string_view batch, Schema* schema) {
   const std::u16string shape = ShapeKey(tokens);
   for (const std::shared_ptr<const Program>& program : cache.FindShape(shape)) {
     if (!FixedLiteralsMatch(*program, tokens) || !StillHolds(*program, schema)) continue;
-    Translation translation{program, MakeBinding(*program, tokens)};
-    cache.Add(batch, shape, translation, false);
-    return translation;
+    // Not kept by its text: a text that differs from others of its shape only in its values is
+    // seldom run again, and would push out the texts that are.
+    return Translation{program, MakeBinding(*program, tokens)};
   }
   std::shared_ptr<const Program> program = TranslateTokens(batch, tokens, schema);
   Translation translation{program, MakeBinding(*program, tokens)};
-  cache.Add(batch, shape, translation, true);
+  cache.Add(batch, shape, translation);
   return translation;
 }
 
