@@ -129,8 +129,8 @@ void AppendLiteral(std::string& out, const LiteralValue& value) {
 
 }  // namespace
 
-std::string WithLiteralsShown(const SqlStatement& statement, const Binding& binding) {
-  const std::string& sql = statement.sql;
+std::string WithLiteralsShown(std::string_view sql, const SqlStatement& statement,
+                              const Binding& binding) {
   std::string out;
   out.reserve(sql.size());
   char quote = 0;

@@ -31,8 +31,13 @@ std::shared_ptr<const Binding> MakeBinding(const Program& program,
 // a float; a text as it stands.
 LiteralValue LiteralValueOf(const Token& literal);
 
-// The statement's SQLite text with each bound literal written in its marker's place, as a reader
+// A statement's SQLite text (or a text that holds it, with the same markers) with each bound
+// literal written in its marker's place, as a reader
 // of the SQL trace expects to see it; the caller's ? markers stay as they are.
-std::string WithLiteralsShown(const SqlStatement& statement, const Binding& binding);
+std::string WithLiteralsShown(std::string_view sql, const SqlStatement& statement,
+                              const Binding& binding);
+inline std::string WithLiteralsShown(const SqlStatement& statement, const Binding& binding) {
+  return WithLiteralsShown(statement.sql, statement, binding);
+}
 
 }  // namespace tsql
