@@ -273,14 +273,21 @@ class OdbcProvider final : public Provider, private tsql::Executor, private tsql
                                      oleaut::ToUtf8(extension)),
                          {});
     }
-    if (ConnectionSetting* load =
-            const_cast<ConnectionSetting*>(FindSetting(settings, u"LoadExt"))) {
-      if (load->value.find(extension) == std::u16string::npos) load->value += u',' + extension;
+    // The driver reads its keys without regard to braces: ours go first, before any braced value.
+    ConnectionSettings ours;
+    if (const ConnectionSetting* load = FindSetting(settings, u"LoadExt")) {
+      ours.push_back({u"LoadExt", load->value.find(extension) == std::u16string::npos
+                                      ? load->value + u',' + extension
+                                      : load->value});
     } else {
-      settings.push_back({u"LoadExt", extension});
+      ours.push_back({u"LoadExt", extension});
     }
     // The embedded provider's busy timeout, unless the string sets the driver's own.
-    if (!FindSetting(settings, u"Timeout")) settings.push_back({u"Timeout", u"10000"});
+    if (!FindSetting(settings, u"Timeout")) ours.push_back({u"Timeout", u"10000"});
+    for (ConnectionSetting& s : settings) {
+      if (!oleaut::EqualsNoCase(s.key, u"LoadExt")) ours.push_back(std::move(s));
+    }
+    settings = std::move(ours);
     return JoinOdbcSettings(settings);
   }
 
