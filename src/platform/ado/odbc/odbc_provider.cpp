@@ -75,7 +75,7 @@ std::string PlainMarkers(const std::string& sql, std::vector<int>* order) {
   return out;
 }
 
-class OdbcProvider final : public Provider, private tsql::Executor, private tsql::Schema {
+class OdbcProvider final : public Provider, private sqlite::StatementRunner, private tsql::Schema {
  public:
   explicit OdbcProvider(OdbcTarget target) : target_(std::move(target)) {
     Connect();
@@ -177,6 +177,8 @@ class OdbcProvider final : public Provider, private tsql::Executor, private tsql
   std::u16string Describe() const override { return target_.description; }
 
  private:
+  using sqlite::StatementRunner::Execute;  // the statements of a translated batch
+
   CallContext Where(std::u16string_view statement = {}, std::string_view engine_text = {}) {
     return {target_.description, statement, engine_text, &lost_};
   }
@@ -299,6 +301,14 @@ class OdbcProvider final : public Provider, private tsql::Executor, private tsql
 
   void ReconnectIfLost() {
     if (!lost_ && dbc_) return;
+    // The work before the loss is gone: later statements of the same transaction must not run
+    // on a new session, as if it were still there, and commit without it.
+    if (in_transaction_) {
+      RaiseProviderError(kEFail,
+                         "The connection was lost during the transaction, which the server has "
+                         "rolled back: end the transaction before running more statements",
+                         Where());
+    }
     Disconnect();
     env_.Reset();
     Connect();
@@ -485,22 +495,6 @@ class OdbcProvider final : public Provider, private tsql::Executor, private tsql
     return Run(oleaut::FromUtf8(plain), values, WhereIn(statement, sql), ValueStyle::kSqlite);
   }
 
-  void Execute(const tsql::SqlStatement& statement) override {
-    using Kind = tsql::StatementKind;
-    switch (statement.kind) {
-      case Kind::kQuery:
-        return RunQuery(statement);
-      case Kind::kSelectInto:
-        return RunSelectInto(statement);
-      case Kind::kAlterColumn:
-        return RunAlterColumn(statement);
-      case Kind::kCommand:
-      case Kind::kInsert:
-      case Kind::kDdl:
-        return RunCommand(statement);
-    }
-  }
-
   bool Test(const tsql::SqlStatement& condition) override {
     Handle stmt = RunStatement(condition, condition.sql);
     const CallContext where = WhereIn(condition, condition.sql);
@@ -514,7 +508,7 @@ class OdbcProvider final : public Provider, private tsql::Executor, private tsql
     return indicator != SQL_NULL_DATA && value != 0;
   }
 
-  void RunCommand(const tsql::SqlStatement& statement) {
+  void RunCommand(const tsql::SqlStatement& statement) override {
     Handle stmt = RunStatement(statement, statement.sql);
     if (statement.kind == tsql::StatementKind::kDdl) {
       identity_tables_.clear();
@@ -534,7 +528,7 @@ class OdbcProvider final : public Provider, private tsql::Executor, private tsql
     }
   }
 
-  void RunQuery(const tsql::SqlStatement& statement) {
+  void RunQuery(const tsql::SqlStatement& statement) override {
     Handle stmt = RunStatement(statement, statement.sql);
     // Only the first row set of a batch is handed back; later ones still run.
     if (result_->rows) return;
@@ -596,7 +590,7 @@ class OdbcProvider final : public Provider, private tsql::Executor, private tsql
     };
   }
 
-  void RunSelectInto(const tsql::SqlStatement& statement) {
+  void RunSelectInto(const tsql::SqlStatement& statement) override {
     std::vector<sqlite::DescribedColumn> described;
     {
       std::vector<int> order;
@@ -628,7 +622,7 @@ class OdbcProvider final : public Provider, private tsql::Executor, private tsql
     identity_tables_.clear();
   }
 
-  void RunAlterColumn(const tsql::SqlStatement& statement) {
+  void RunAlterColumn(const tsql::SqlStatement& statement) override {
     std::vector<sqlite::TableInfoColumn> columns;
     for (const auto& row : QueryInternal(sqlite::TableInfoQuery(statement))) {
       const auto text = [&](std::size_t i) {
