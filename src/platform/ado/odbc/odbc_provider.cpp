@@ -77,7 +77,7 @@ std::string PlainMarkers(const std::string& sql, std::vector<int>* order) {
   return out;
 }
 
-class OdbcProvider final : public Provider, private tsql::Executor, private tsql::Schema {
+class OdbcProvider final : public Provider, private sqlite::StatementRunner, private tsql::Schema {
  public:
   explicit OdbcProvider(OdbcTarget target) : target_(std::move(target)) {
     Connect();
@@ -181,6 +181,8 @@ class OdbcProvider final : public Provider, private tsql::Executor, private tsql
   std::u16string Describe() const override { return target_.description; }
 
  private:
+  using sqlite::StatementRunner::Execute;  // the statements of a translated batch
+
   CallContext Where(std::u16string_view statement = {}, std::string_view engine_text = {}) {
     return {target_.description, statement, engine_text, &lost_};
   }
@@ -277,14 +279,21 @@ class OdbcProvider final : public Provider, private tsql::Executor, private tsql
                                      oleaut::ToUtf8(extension)),
                          {});
     }
-    if (ConnectionSetting* load =
-            const_cast<ConnectionSetting*>(FindSetting(settings, u"LoadExt"))) {
-      if (load->value.find(extension) == std::u16string::npos) load->value += u',' + extension;
+    // The driver reads its keys without regard to braces: ours go first, before any braced value.
+    ConnectionSettings ours;
+    if (const ConnectionSetting* load = FindSetting(settings, u"LoadExt")) {
+      ours.push_back({u"LoadExt", load->value.find(extension) == std::u16string::npos
+                                      ? load->value + u',' + extension
+                                      : load->value});
     } else {
-      settings.push_back({u"LoadExt", extension});
+      ours.push_back({u"LoadExt", extension});
     }
     // The embedded provider's busy timeout, unless the string sets the driver's own.
-    if (!FindSetting(settings, u"Timeout")) settings.push_back({u"Timeout", u"10000"});
+    if (!FindSetting(settings, u"Timeout")) ours.push_back({u"Timeout", u"10000"});
+    for (ConnectionSetting& s : settings) {
+      if (!oleaut::EqualsNoCase(s.key, u"LoadExt")) ours.push_back(std::move(s));
+    }
+    settings = std::move(ours);
     return JoinOdbcSettings(settings);
   }
 
@@ -296,6 +305,14 @@ class OdbcProvider final : public Provider, private tsql::Executor, private tsql
 
   void ReconnectIfLost() {
     if (!lost_ && dbc_) return;
+    // The work before the loss is gone: later statements of the same transaction must not run
+    // on a new session, as if it were still there, and commit without it.
+    if (in_transaction_) {
+      RaiseProviderError(kEFail,
+                         "The connection was lost during the transaction, which the server has "
+                         "rolled back: end the transaction before running more statements",
+                         Where());
+    }
     Disconnect();
     env_.Reset();
     Connect();
@@ -501,22 +518,6 @@ class OdbcProvider final : public Provider, private tsql::Executor, private tsql
     return Run(oleaut::FromUtf8(plain), values, WhereIn(statement, sql), ValueStyle::kSqlite);
   }
 
-  void Execute(const tsql::SqlStatement& statement) override {
-    using Kind = tsql::StatementKind;
-    switch (statement.kind) {
-      case Kind::kQuery:
-        return RunQuery(statement);
-      case Kind::kSelectInto:
-        return RunSelectInto(statement);
-      case Kind::kAlterColumn:
-        return RunAlterColumn(statement);
-      case Kind::kCommand:
-      case Kind::kInsert:
-      case Kind::kDdl:
-        return RunCommand(statement);
-    }
-  }
-
   bool Test(const tsql::SqlStatement& condition) override {
     Handle stmt = RunStatement(condition, condition.sql);
     const CallContext where = WhereIn(condition, condition.sql);
@@ -530,7 +531,7 @@ class OdbcProvider final : public Provider, private tsql::Executor, private tsql
     return indicator != SQL_NULL_DATA && value != 0;
   }
 
-  void RunCommand(const tsql::SqlStatement& statement) {
+  void RunCommand(const tsql::SqlStatement& statement) override {
     Handle stmt = RunStatement(statement, statement.sql);
     if (statement.kind == tsql::StatementKind::kDdl) {
       identity_tables_.clear();
@@ -550,7 +551,7 @@ class OdbcProvider final : public Provider, private tsql::Executor, private tsql
     }
   }
 
-  void RunQuery(const tsql::SqlStatement& statement) {
+  void RunQuery(const tsql::SqlStatement& statement) override {
     Handle stmt = RunStatement(statement, statement.sql);
     // Only the first row set of a batch is handed back; later ones still run.
     if (result_->rows) return;
@@ -612,7 +613,7 @@ class OdbcProvider final : public Provider, private tsql::Executor, private tsql
     };
   }
 
-  void RunSelectInto(const tsql::SqlStatement& statement) {
+  void RunSelectInto(const tsql::SqlStatement& statement) override {
     std::vector<sqlite::DescribedColumn> described;
     {
       std::vector<int> order;
@@ -644,7 +645,7 @@ class OdbcProvider final : public Provider, private tsql::Executor, private tsql
     identity_tables_.clear();
   }
 
-  void RunAlterColumn(const tsql::SqlStatement& statement) {
+  void RunAlterColumn(const tsql::SqlStatement& statement) override {
     std::vector<sqlite::TableInfoColumn> columns;
     for (const auto& row : QueryInternal(sqlite::TableInfoQuery(statement))) {
       const auto text = [&](std::size_t i) {

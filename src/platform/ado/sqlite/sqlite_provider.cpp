@@ -22,15 +22,7 @@
 namespace ado::sqlite {
 namespace {
 
-std::string LowerAscii(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return out;
-}
-
-class SqliteProvider final : public Provider, private tsql::Executor, private tsql::Schema {
+class SqliteProvider final : public Provider, private StatementRunner, private tsql::Schema {
  public:
   explicit SqliteProvider(const SqliteOptions& options) { Open(options); }
 
@@ -118,6 +110,8 @@ class SqliteProvider final : public Provider, private tsql::Executor, private ts
   std::u16string Describe() const override { return description_; }
 
  private:
+  using StatementRunner::Execute;  // the statements of a translated batch
+
   void Open(const SqliteOptions& options) {
     using Mode = SqliteOptions::Mode;
     const bool memory = options.mode == Mode::kMemory || options.path == u":memory:";
@@ -295,22 +289,6 @@ class SqliteProvider final : public Provider, private tsql::Executor, private ts
   }
 
   // ---- tsql::Executor ----
-  void Execute(const tsql::SqlStatement& statement) override {
-    using Kind = tsql::StatementKind;
-    switch (statement.kind) {
-      case Kind::kQuery:
-        return RunQuery(statement);
-      case Kind::kSelectInto:
-        return RunSelectInto(statement);
-      case Kind::kAlterColumn:
-        return RunAlterColumn(statement);
-      case Kind::kCommand:
-      case Kind::kInsert:
-      case Kind::kDdl:
-        return RunCommand(statement);
-    }
-  }
-
   bool Test(const tsql::SqlStatement& condition) override {
     NoteRun(condition);
     StatementCache::Lease lease(PrepareBound(condition, condition.sql));
@@ -319,7 +297,7 @@ class SqliteProvider final : public Provider, private tsql::Executor, private ts
     return rc == SQLITE_ROW && sqlite3_column_int(lease.Get(), 0) != 0;
   }
 
-  void RunCommand(const tsql::SqlStatement& statement) {
+  void RunCommand(const tsql::SqlStatement& statement) override {
     NoteRun(statement);
     StatementCache::Lease lease(PrepareBound(statement, statement.sql));
     StepToEnd(lease.Get(), Where(statement, statement.sql));
@@ -340,7 +318,7 @@ class SqliteProvider final : public Provider, private tsql::Executor, private ts
     }
   }
 
-  void RunQuery(const tsql::SqlStatement& statement) {
+  void RunQuery(const tsql::SqlStatement& statement) override {
     NoteRun(statement);
     StatementCache::Lease lease(PrepareBound(statement, statement.sql));
     const ErrorContext where = Where(statement, statement.sql);
@@ -418,7 +396,7 @@ class SqliteProvider final : public Provider, private tsql::Executor, private ts
   // SELECT ... INTO: the table is made with the declared types of the query's columns (or the
   // types their expressions fix), so that it keeps bit, datetime and decimal(p,s) columns as
   // SQL Server's would, then filled by the same query.
-  void RunSelectInto(const tsql::SqlStatement& statement) {
+  void RunSelectInto(const tsql::SqlStatement& statement) override {
     std::vector<DescribedColumn> described;
     {
       // Prepared afresh, not from the cache: a cached statement describes the schema it was
@@ -467,7 +445,7 @@ class SqliteProvider final : public Provider, private tsql::Executor, private ts
 
   // SQLite cannot change a column's type: the temporary table is built again with the new type,
   // its rows converted as SQL Server converts them, all or nothing.
-  void RunAlterColumn(const tsql::SqlStatement& statement) {
+  void RunAlterColumn(const tsql::SqlStatement& statement) override {
     std::vector<TableInfoColumn> columns;
     const std::string info = TableInfoQuery(statement);
     {
