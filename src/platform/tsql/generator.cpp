@@ -86,6 +86,10 @@ class Generator {
     s.kind = kind;
     s.target_temp = temp;
     s.pos = current_->pos;
+    s.ordinal = program_.statement_count++;
+    program_.statement_tokens.emplace_back(current_->first_token, current_->end_token);
+    // SQLite takes no markers in a schema's definitions.
+    bind_literals_ = kind != StatementKind::kDdl;
     s.source = std::u16string(
         batch_.substr(current_->pos.offset, current_->end_offset - current_->pos.offset));
     out_.clear();
@@ -569,6 +573,7 @@ class Generator {
       for (std::size_t i = 0; i < select.order_by.size(); ++i) {
         if (i > 0) out_ += ", ";
         const Expr& expr = *select.order_by[i].expr;
+        Pin(expr);  // a number orders by that column of the select list
         Gen(expr);
         if (NeedsCollation(expr) && !compound) out_ += " COLLATE TSQL";
         if (select.order_by[i].descending) out_ += " DESC";
@@ -615,6 +620,7 @@ class Generator {
       out_ += " GROUP BY ";
       for (std::size_t i = 0; i < core.group_by.size(); ++i) {
         if (i > 0) out_ += ", ";
+        Pin(*core.group_by[i]);
         Gen(*core.group_by[i]);
         if (NeedsCollation(*core.group_by[i])) out_ += " COLLATE TSQL";
       }
@@ -730,10 +736,8 @@ class Generator {
         out_ += "NULL";
         return;
       case ExprKind::kNumber:
-        out_ += Utf8(expr.text);
-        return;
       case ExprKind::kString:
-        AppendStringLiteral(out_, expr.text);
+        GenLiteral(expr);
         return;
       case ExprKind::kBinary:
         out_ += "X'";
@@ -742,7 +746,7 @@ class Generator {
         out_ += '\'';
         return;
       case ExprKind::kMarker:
-        markers_.push_back(expr.index);
+        markers_.push_back({BoundMarker::From::kParameter, expr.index});
         out_ += '?';
         out_ += std::to_string(markers_.size());
         return;
@@ -790,6 +794,34 @@ class Generator {
         out_ += expr.negated ? " IS NOT NULL)" : " IS NULL)";
         return;
     }
+  }
+
+  // A literal becomes a marker bound to the value the running batch writes there, so that batches
+  // that differ only in such values share one translation; one whose value the translation
+  // depends on is written into the text, and the cache checks it.
+  void GenLiteral(const Expr& expr) {
+    if (bind_literals_ && expr.literal >= 0 && !IsPinned(expr)) {
+      markers_.push_back(
+          {BoundMarker::From::kLiteral, static_cast<int>(program_.bound_literals.size())});
+      program_.bound_literals.push_back(expr.literal);
+      out_ += '?';
+      out_ += std::to_string(markers_.size());
+      return;
+    }
+    if (expr.literal >= 0) program_.fixed_literals.push_back({expr.literal, expr.text});
+    if (expr.kind == ExprKind::kNumber) {
+      out_ += Utf8(expr.text);
+    } else {
+      AppendStringLiteral(out_, expr.text);
+    }
+  }
+
+  // The translation depends on the literal's value: it is written into the text.
+  void Pin(const Expr& expr) {
+    if (expr.literal >= 0) pinned_.push_back(expr.literal);
+  }
+  bool IsPinned(const Expr& expr) const {
+    return std::find(pinned_.begin(), pinned_.end(), expr.literal) != pinned_.end();
   }
 
   void GenCompared(const Expr& expr, bool collate) {
@@ -1019,6 +1051,7 @@ class Generator {
   // [set] wildcard has no SQLite form.
   void GenLike(const Expr& expr) {
     const Expr& pattern = *expr.args[1];
+    Pin(pattern);
     if (pattern.kind == ExprKind::kString && pattern.text.find(u'[') != std::u16string::npos) {
       RaiseUnsupported(batch_, pattern.pos, u"A LIKE pattern with a [character set]");
     }
@@ -1090,6 +1123,7 @@ class Generator {
     GenAs(value, value_as);
     if (expr.args.size() > 1) {
       out_ += ", ";
+      Pin(*expr.args[1]);  // the style decides the form of the result
       Gen(*expr.args[1]);
     }
     out_ += ')';
@@ -1238,7 +1272,9 @@ class Generator {
   const Statement* next_ = nullptr;  // the statement after the one being generated, if any
   const Statement* current_ = nullptr;
   std::string out_;
-  std::vector<int> markers_;
+  std::vector<BoundMarker> markers_;
+  bool bind_literals_ = true;
+  std::vector<int> pinned_;  // literals whose values the translation depends on
 };
 
 }  // namespace
