@@ -50,40 +50,51 @@ std::filesystem::path BenchDatabase(int bills) {
   for (int d = 0; d < 10; ++d)
     db->Execute(u"insert into #d values (" + Text(d) + u")");
   db->Execute(u"create table #n (n int)");
-  db->Execute(u"insert into #n select a.d+10*b.d+100*c.d+1000*e.d+10000*f.d+100000*g.d from #d a,"
-              u" #d b, #d c, #d e, #d f, #d g");
+  db->Execute(
+      u"insert into #n select a.d+10*b.d+100*c.d+1000*e.d+10000*f.d+100000*g.d from #d a,"
+      u" #d b, #d c, #d e, #d f, #d g");
   db->BeginTrans();
-  db->Execute(u"insert into t_ICItem (FItemID,FNumber,FName,FUnitID,FUnitGroupID,FQtyDecimal,"
-              u"FPriceDecimal) select n+1, 'I'+convert(varchar,n), N'物料'+convert(varchar,n), "
-              u"n%10+1, n%3, n%5, 2 from #n where n < 500");
-  db->Execute(u"insert into t_MeasureUnit (FMeasureUnitID,FUnitGroupID,FNumber,FName) select n+1,"
-              u" n%3, 'U'+convert(varchar,n), N'单位'+convert(varchar,n) from #n where n < 10");
-  db->Execute(u"insert into t_Stock (FItemID,FNumber,FName) select n+1, 'S'+convert(varchar,n), "
-              u"N'仓库'+convert(varchar,n) from #n where n < 20");
-  db->Execute(u"insert into t_auxitem (FItemID,FNumber,FName) select n+1, 'A'+convert(varchar,n),"
-              u" N'属性'+convert(varchar,n) from #n where n < 50");
-  db->Execute(u"insert into t_BarCode (FItemID,FBarCode,FIsPrint) select n+1, "
-              u"'69'+convert(varchar,1000000+n), n%2 from #n where n < 500");
-  db->Execute(u"insert into t_Supplier (FItemID,FNumber,FName) select n+1, 'V'+convert(varchar,n),"
-              u" N'供应商'+convert(varchar,n) from #n where n < 100");
-  db->Execute(u"insert into t_Department (FItemID,FNumber,FName) select n+1, "
-              u"'D'+convert(varchar,n), N'部门'+convert(varchar,n) from #n where n < 10");
-  db->Execute(u"insert into ICMOIssueBill (FInterID,FTranType,FBillNo,FDate,FSupplyID,FDeptID,"
-              u"FMOItemID,FMOQty,FMOAuxQty) select n+1, 92, 'B'+convert(varchar,n), "
-              u"'2024-06-01', n%100+1, n%10+1, n%500+1, n%1000, n%7 from #n where n < " +
-              Text(bills));
-  db->Execute(u"insert into ICStockBillEntry (FInterID,FEntryID,FItemID,FAuxPropID,FUnitID,FQty,"
-              u"FAuxQty,FPrice,FAmount,FDCStockID,FSCStockID) select b.n+1, l.d+1, (b.n*7+l.d)%500+1,"
-              u" (b.n+l.d)%50+1, (b.n+l.d)%10+1, l.d+1, l.d+1, 2.5, 2.5*(l.d+1), (b.n+l.d)%20+1, "
-              u"(b.n+2*l.d)%20+1 from #n b, #d l where b.n < " +
-              Text(bills));
+  db->Execute(
+      u"insert into t_ICItem (FItemID,FNumber,FName,FUnitID,FUnitGroupID,FQtyDecimal,"
+      u"FPriceDecimal) select n+1, 'I'+convert(varchar,n), N'物料'+convert(varchar,n), "
+      u"n%10+1, n%3, n%5, 2 from #n where n < 500");
+  db->Execute(
+      u"insert into t_MeasureUnit (FMeasureUnitID,FUnitGroupID,FNumber,FName) select n+1,"
+      u" n%3, 'U'+convert(varchar,n), N'单位'+convert(varchar,n) from #n where n < 10");
+  db->Execute(
+      u"insert into t_Stock (FItemID,FNumber,FName) select n+1, 'S'+convert(varchar,n), "
+      u"N'仓库'+convert(varchar,n) from #n where n < 20");
+  db->Execute(
+      u"insert into t_auxitem (FItemID,FNumber,FName) select n+1, 'A'+convert(varchar,n),"
+      u" N'属性'+convert(varchar,n) from #n where n < 50");
+  db->Execute(
+      u"insert into t_BarCode (FItemID,FBarCode,FIsPrint) select n+1, "
+      u"'69'+convert(varchar,1000000+n), n%2 from #n where n < 500");
+  db->Execute(
+      u"insert into t_Supplier (FItemID,FNumber,FName) select n+1, 'V'+convert(varchar,n),"
+      u" N'供应商'+convert(varchar,n) from #n where n < 100");
+  db->Execute(
+      u"insert into t_Department (FItemID,FNumber,FName) select n+1, "
+      u"'D'+convert(varchar,n), N'部门'+convert(varchar,n) from #n where n < 10");
+  db->Execute(
+      u"insert into ICMOIssueBill (FInterID,FTranType,FBillNo,FDate,FSupplyID,FDeptID,"
+      u"FMOItemID,FMOQty,FMOAuxQty) select n+1, 92, 'B'+convert(varchar,n), "
+      u"'2024-06-01', n%100+1, n%10+1, n%500+1, n%1000, n%7 from #n where n < " +
+      Text(bills));
+  db->Execute(
+      u"insert into ICStockBillEntry (FInterID,FEntryID,FItemID,FAuxPropID,FUnitID,FQty,"
+      u"FAuxQty,FPrice,FAmount,FDCStockID,FSCStockID) select b.n+1, l.d+1, (b.n*7+l.d)%500+1,"
+      u" (b.n+l.d)%50+1, (b.n+l.d)%10+1, l.d+1, l.d+1, 2.5, 2.5*(l.d+1), (b.n+l.d)%20+1, "
+      u"(b.n+2*l.d)%20+1 from #n b, #d l where b.n < " +
+      Text(bills));
   db->CommitTrans();
   db->Close();
   made[bills] = path;
   return path;
 }
 
-com::Ptr<vdl::Dictionary> Dict(std::initializer_list<std::pair<std::u16string_view, Variant>> items) {
+com::Ptr<vdl::Dictionary> Dict(
+    std::initializer_list<std::pair<std::u16string_view, Variant>> items) {
   auto dictionary = com::Make<vdl::Dictionary>();
   for (const auto& [key, value] : items)
     dictionary->SetItem(key, value);
@@ -126,16 +137,16 @@ com::Ptr<vdl::Dictionary> EntryStructure() {
   page1->Add(Lookup(u"FDCStockID", 8, 5, u"t_Stock", u"FItemID"));
   page1->Add(Lookup(u"FSCStockID", 9, 5, u"t_Stock", u"FItemID"));
   auto page_e = com::Make<vdl::List>();
-  page_e->Add(Variant(Dict({{u"FFieldName", u"FEntryID"}, {u"FCtlOrder", std::int32_t{0}},
-                            {u"FNeedSave", true}})));
+  page_e->Add(Variant(
+      Dict({{u"FFieldName", u"FEntryID"}, {u"FCtlOrder", std::int32_t{0}}, {u"FNeedSave", true}})));
   const auto bill_info = Dict({{u"FID", std::int32_t{1}},
                                {u"FTemplateID", u"A01"},
                                {u"FEntryTable", u"ICStockBillEntry"},
                                {u"FKeyInterID", u"FInterID"},
                                {u"FKeyItemID", u"FItemID"},
                                {u"FKeyIndexID", u"FEntryID"}});
-  return Dict({{u"BillInfo", Variant(bill_info)}, {u"Page1", Variant(page1)},
-               {u"PageE", Variant(page_e)}});
+  return Dict(
+      {{u"BillInfo", Variant(bill_info)}, {u"Page1", Variant(page1)}, {u"PageE", Variant(page_e)}});
 }
 
 com::Ptr<vdl::Dictionary> HeadStructure() {
@@ -197,7 +208,10 @@ void BM_GetHeadFillDataSummary(benchmark::State& state) {
     if (RowCount(args[3]) != bills) state.SkipWithError("wrong row count");
   }
 }
-BENCHMARK(BM_GetHeadFillDataSummary)->Args({10000, 1})->Args({10000, 0})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_GetHeadFillDataSummary)
+    ->Args({10000, 1})
+    ->Args({10000, 0})
+    ->Unit(benchmark::kMillisecond);
 
 // The bare engine's handle, with the collation the schema's indexes name.
 struct BareDatabase {
@@ -228,8 +242,9 @@ struct BareDatabase {
             values.emplace_back(oleaut::kNull);
             break;
           default:
-            values.emplace_back(Bstr(static_cast<const char16_t*>(sqlite3_column_text16(statement, c)),
-                                     static_cast<std::size_t>(sqlite3_column_bytes16(statement, c)) / 2));
+            values.emplace_back(
+                Bstr(static_cast<const char16_t*>(sqlite3_column_text16(statement, c)),
+                     static_cast<std::size_t>(sqlite3_column_bytes16(statement, c)) / 2));
         }
       }
     }
@@ -260,8 +275,9 @@ void BM_BareEntry(benchmark::State& state) {
   BareDatabase bare(BenchDatabase(bills));
   for (auto _ : state) {
     bare.Exec("BEGIN");
-    bare.Exec("DROP TABLE IF EXISTS temp.ids; CREATE TEMP TABLE ids (FID INTEGER PRIMARY KEY, "
-              "FValue INTEGER UNIQUE)");
+    bare.Exec(
+        "DROP TABLE IF EXISTS temp.ids; CREATE TEMP TABLE ids (FID INTEGER PRIMARY KEY, "
+        "FValue INTEGER UNIQUE)");
     sqlite3_stmt* insert = nullptr;
     sqlite3_prepare_v2(bare.db, "INSERT OR IGNORE INTO temp.ids (FValue) VALUES (?)", -1, &insert,
                        nullptr);
@@ -308,18 +324,25 @@ void BM_BareHeadSummary(benchmark::State& state) {
                "t3.FPriceDecimal, t3.FUnitGroupID, h.FMOQty, h.FMOAuxQty FROM ICMOIssueBill h "
                "LEFT JOIN t_Supplier t1 ON h.FSupplyID = t1.FItemID LEFT JOIN t_Department t2 ON "
                "h.FDeptID = t2.FItemID LEFT JOIN t_ICItem t3 ON h.FMOItemID = t3.FItemID WHERE "
-               "h.FInterID IN (" + ids + ")").c_str());
-    for (const auto& [column, width] :
-         {std::pair{"FSupplyIDName", 255}, {"FDeptIDName", 255}, {"FMOItemIDName", 255},
-          {"FBillNo", 255}, {"FMOQty", 100}, {"FMOAuxQty", 100}}) {
+               "h.FInterID IN (" +
+               ids + ")")
+                  .c_str());
+    for (const auto& [column, width] : {std::pair{"FSupplyIDName", 255},
+                                        {"FDeptIDName", 255},
+                                        {"FMOItemIDName", 255},
+                                        {"FBillNo", 255},
+                                        {"FMOQty", 100},
+                                        {"FMOAuxQty", 100}}) {
       const bool distinct = std::string(column).find("Qty") == std::string::npos;
-      std::string joined = bare.JoinAll((std::string("SELECT ") + (distinct ? "DISTINCT " : "") +
-                                         column + " FROM temp.head").c_str());
+      std::string joined = bare.JoinAll(
+          (std::string("SELECT ") + (distinct ? "DISTINCT " : "") + column + " FROM temp.head")
+              .c_str());
       if (joined.size() > static_cast<std::size_t>(width)) joined.resize(width);
       sqlite3_stmt* update = nullptr;
       sqlite3_prepare_v2(bare.db, (std::string("UPDATE temp.head SET ") + column + " = ?").c_str(),
                          -1, &update, nullptr);
-      sqlite3_bind_text(update, 1, joined.data(), static_cast<int>(joined.size()), SQLITE_TRANSIENT);
+      sqlite3_bind_text(update, 1, joined.data(), static_cast<int>(joined.size()),
+                        SQLITE_TRANSIENT);
       sqlite3_step(update);
       sqlite3_finalize(update);
     }

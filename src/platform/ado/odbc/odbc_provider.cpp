@@ -132,6 +132,7 @@ class OdbcProvider final : public Provider, private sqlite::StatementRunner, pri
     } catch (...) {
       tables_.clear();
       identity_tables_.clear();
+      ForgetProbeIndexes();
       if (lost_) Disconnect();
       throw;
     }
@@ -175,6 +176,7 @@ class OdbcProvider final : public Provider, private sqlite::StatementRunner, pri
     }
     tables_.clear();
     identity_tables_.clear();
+    ForgetProbeIndexes();
     EndTransaction(/*commit=*/false);
   }
 
@@ -301,6 +303,7 @@ class OdbcProvider final : public Provider, private sqlite::StatementRunner, pri
     dbc_.Reset();
     tables_.clear();
     identity_tables_.clear();
+    ForgetProbeIndexes();
   }
 
   void ReconnectIfLost() {
@@ -368,6 +371,14 @@ class OdbcProvider final : public Provider, private sqlite::StatementRunner, pri
     }
     binder.SendDataAtExecution(rc);
     return stmt;
+  }
+
+  void RunOptional(const std::string& sql) override {
+    try {
+      RunInternal(sql.c_str());
+    } catch (...) {  // NOLINT(bugprone-empty-catch): an index that cannot be made is not needed
+      if (lost_) throw;
+    }
   }
 
   // Statements of the provider's own (pragmas, transactions), not of a batch.
@@ -519,6 +530,7 @@ class OdbcProvider final : public Provider, private sqlite::StatementRunner, pri
   }
 
   bool Test(const tsql::SqlStatement& condition) override {
+    IndexProbedColumns(condition);
     Handle stmt = RunStatement(condition, condition.sql);
     const CallContext where = WhereIn(condition, condition.sql);
     if (TAV_ODBC_CALL(SQL_HANDLE_STMT, stmt.Get(), where, SQLFetch, stmt.Get()) == SQL_NO_DATA) {
@@ -632,16 +644,20 @@ class OdbcProvider final : public Provider, private sqlite::StatementRunner, pri
         described.push_back({column.name, DeclaredType(column)});
       }
     }
-    const std::vector<std::string> statements =
+    const sqlite::SelectIntoPlan plan =
         sqlite::SelectIntoStatements(statement, described, RaiseFor(statement));
     tables_.clear();
-    for (std::size_t i = 0; i + 1 < statements.size(); ++i)
-      RunGenerated(statement, statements[i]);
-    Handle stmt = RunStatement(statement, statements.back());
-    SQLLEN changes = 0;
-    TAV_ODBC_CALL(SQL_HANDLE_STMT, stmt.Get(), WhereIn(statement, statements.back()), SQLRowCount,
-                  stmt.Get(), &changes);
-    result_->records_affected = changes;
+    for (const std::string& sql : plan.before)
+      RunGenerated(statement, sql);
+    {
+      Handle stmt = RunStatement(statement, plan.insert);
+      SQLLEN changes = 0;
+      TAV_ODBC_CALL(SQL_HANDLE_STMT, stmt.Get(), WhereIn(statement, plan.insert), SQLRowCount,
+                    stmt.Get(), &changes);
+      result_->records_affected = changes;
+    }
+    for (const std::string& sql : plan.after)
+      RunGenerated(statement, sql);
     identity_tables_.clear();
   }
 

@@ -74,6 +74,7 @@ class SqliteProvider final : public Provider, private StatementRunner, private t
       tsql::Run(*translation_.program, *this);
     } catch (...) {
       tables_.clear();  // a statement that failed may have changed tables before it failed
+      ForgetProbeIndexes();
       throw;
     }
     return result;
@@ -105,6 +106,7 @@ class SqliteProvider final : public Provider, private StatementRunner, private t
     RunInternal("ROLLBACK");
     identity_tables_.clear();
     tables_.clear();
+    ForgetProbeIndexes();
   }
 
   std::u16string Describe() const override { return description_; }
@@ -244,6 +246,11 @@ class SqliteProvider final : public Provider, private StatementRunner, private t
   }
 
   // Statements of the provider's own (pragmas, transactions), not of a batch.
+  void RunOptional(const std::string& sql) override {
+    NoteRun(sql);
+    sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr);
+  }
+
   void RunInternal(const char* sql) {
     char* message = nullptr;
     const int rc = sqlite3_exec(db_, sql, nullptr, nullptr, &message);
@@ -290,6 +297,7 @@ class SqliteProvider final : public Provider, private StatementRunner, private t
 
   // ---- tsql::Executor ----
   bool Test(const tsql::SqlStatement& condition) override {
+    IndexProbedColumns(condition);
     NoteRun(condition);
     StatementCache::Lease lease(PrepareBound(condition, condition.sql));
     const ErrorContext where = Where(condition, condition.sql);
@@ -417,16 +425,18 @@ class SqliteProvider final : public Provider, private StatementRunner, private t
         described.push_back(std::move(column));
       }
     }
-    std::vector<std::string> statements =
-        SelectIntoStatements(statement, described, RaiseFor(statement));
+    const SelectIntoPlan plan = SelectIntoStatements(statement, described, RaiseFor(statement));
     tables_.clear();
-    for (std::size_t i = 0; i + 1 < statements.size(); ++i)
-      RunGenerated(statement, statements[i]);
-    if (as_run_)
-      NoteRun(tsql::WithLiteralsShown(statements.back(), statement, *translation_.binding));
-    StatementCache::Lease lease(PrepareBound(statement, statements.back()));
-    StepToEnd(lease.Get(), Where(statement, statements.back()));
+    for (const std::string& sql : plan.before)
+      RunGenerated(statement, sql);
+    if (as_run_) NoteRun(tsql::WithLiteralsShown(plan.insert, statement, *translation_.binding));
+    {
+      StatementCache::Lease lease(PrepareBound(statement, plan.insert));
+      StepToEnd(lease.Get(), Where(statement, plan.insert));
+    }
     result_->records_affected = sqlite3_changes64(db_);
+    for (const std::string& sql : plan.after)
+      RunGenerated(statement, sql);
     identity_tables_.clear();
   }
 

@@ -17,8 +17,22 @@ std::string LowerAscii(std::string_view text) {
   return out;
 }
 
+void StatementRunner::IndexProbedColumns(const tsql::SqlStatement& statement) {
+  for (const auto& [table, column] : statement.probes) {
+    if (!probe_indexes_.insert(LowerAscii(table + '\0' + column)).second) continue;
+    RunOptional("CREATE INDEX IF NOT EXISTS temp." + tsql::QuoteName(table + "$probe$" + column) +
+                " ON " + tsql::QuoteName(table) + " (" + tsql::QuoteName(column) + ")");
+  }
+}
+
 void StatementRunner::Execute(const tsql::SqlStatement& statement) {
   using Kind = tsql::StatementKind;
+  IndexProbedColumns(statement);
+  // A table dropped or made again has lost the indexes made for it.
+  if (statement.kind != Kind::kQuery && statement.kind != Kind::kCommand &&
+      statement.kind != Kind::kInsert) {
+    ForgetProbeIndexes();
+  }
   switch (statement.kind) {
     case Kind::kQuery:
       return RunQuery(statement);
@@ -51,9 +65,9 @@ std::vector<const tsql::ResultHint*> MatchHints(const std::vector<tsql::ResultHi
   return matched;
 }
 
-std::vector<std::string> SelectIntoStatements(const tsql::SqlStatement& statement,
-                                              const std::vector<DescribedColumn>& columns,
-                                              const RaiseFunction& raise) {
+SelectIntoPlan SelectIntoStatements(const tsql::SqlStatement& statement,
+                                    const std::vector<DescribedColumn>& columns,
+                                    const RaiseFunction& raise) {
   std::string create = statement.target_temp ? "CREATE TEMP TABLE " : "CREATE TABLE ";
   create += tsql::QuoteName(statement.target) + " (";
   std::vector<std::pair<std::u16string, tsql::SqlType>> typed;
@@ -85,15 +99,17 @@ std::vector<std::string> SelectIntoStatements(const tsql::SqlStatement& statemen
     }
   }
   create += ')';
-  std::vector<std::string> statements{std::move(create)};
+  SelectIntoPlan plan;
+  plan.before.push_back(std::move(create));
+  std::vector<std::string>& triggers = statement.values_normalized ? plan.after : plan.before;
   const std::u16string target = oleaut::FromUtf8(statement.target);
   for (const auto& [name, type] : typed) {
     for (std::string& trigger : tsql::NormalizingTriggers(target, name, type)) {
-      statements.push_back(std::move(trigger));
+      triggers.push_back(std::move(trigger));
     }
   }
-  statements.push_back("INSERT INTO " + tsql::QuoteName(statement.target) + " " + statement.sql);
-  return statements;
+  plan.insert = "INSERT INTO " + tsql::QuoteName(statement.target) + " " + statement.sql;
+  return plan;
 }
 
 std::string TableInfoQuery(const tsql::SqlStatement& statement) {

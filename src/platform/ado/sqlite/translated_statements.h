@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "platform/tsql/program.h"
@@ -25,11 +26,23 @@ class StatementRunner : public tsql::Executor {
   void Execute(const tsql::SqlStatement& statement) final;
 
  protected:
+  // Indexes, once, the columns of temporary tables that `statement` probes (an IF EXISTS over a
+  // table that grows row by row would otherwise scan it once per row). Call it before running a
+  // condition; Execute calls it for every other statement.
+  void IndexProbedColumns(const tsql::SqlStatement& statement);
+  // After a rollback or a failed batch the indexes made may be gone again.
+  void ForgetProbeIndexes() { probe_indexes_.clear(); }
+  // Runs a statement that only speeds later ones up; a failure is no error of the batch.
+  virtual void RunOptional(const std::string& sql) = 0;
+
   virtual void RunQuery(const tsql::SqlStatement& statement) = 0;
   virtual void RunSelectInto(const tsql::SqlStatement& statement) = 0;
   virtual void RunAlterColumn(const tsql::SqlStatement& statement) = 0;
   // UPDATE, DELETE, INSERT and DDL.
   virtual void RunCommand(const tsql::SqlStatement& statement) = 0;
+
+ private:
+  std::unordered_set<std::string> probe_indexes_;
 };
 
 // Raises a provider error with this HRESULT and message; never returns.
@@ -47,11 +60,17 @@ struct DescribedColumn {
 };
 
 // SELECT ... INTO: the CREATE TABLE with the columns' SQL Server types, the triggers that store
-// values as such columns do, then the INSERT of the query's rows. Unnamed or repeated columns
-// raise SQL Server's errors.
-std::vector<std::string> SelectIntoStatements(const tsql::SqlStatement& statement,
-                                              const std::vector<DescribedColumn>& columns,
-                                              const RaiseFunction& raise);
+// values as such columns do, and the INSERT of the query's rows: the triggers after the INSERT
+// when the query yields stored forms already, else before it. Unnamed or repeated columns raise
+// SQL Server's errors.
+struct SelectIntoPlan {
+  std::vector<std::string> before;  // run first
+  std::string insert;               // the query's markers are bound here
+  std::vector<std::string> after;   // run last
+};
+SelectIntoPlan SelectIntoStatements(const tsql::SqlStatement& statement,
+                                    const std::vector<DescribedColumn>& columns,
+                                    const RaiseFunction& raise);
 
 // A row of PRAGMA temp.table_info.
 struct TableInfoColumn {
