@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/ado/jet/jet_provider.h"
 #include "platform/ado/sqlite/sqlite_provider.h"
 #include "platform/oleaut/com_error.h"
 #include "platform/oleaut/text.h"
@@ -180,6 +181,12 @@ std::unique_ptr<Provider> OpenProvider(std::u16string_view connection_string) {
   }
   if (provider) {
     if (oleaut::EqualsNoCase(provider->value, u"SQLite")) return OpenSqlite(settings);
+    if (jet::IsJetProviderName(provider->value)) {
+      std::vector<std::pair<std::u16string, std::u16string>> pairs;
+      for (const Setting& s : settings)
+        pairs.emplace_back(s.key, s.value);
+      return jet::OpenJetProvider(pairs);
+    }
     // ADO's "Provider cannot be found" (3706), naming the provider.
     Raise(oleaut::VbHresult(3706),
           fmt::format("Provider cannot be found. It may not be properly installed: '{}'",
