@@ -202,8 +202,9 @@ MdbFile::MdbFile(const std::filesystem::path& path, std::u16string path_text)
     catalog.object_type = MDB_TABLE;
     catalog.table_pg = kCatalogPage;
     std::snprintf(catalog.object_name, sizeof catalog.object_name, "MSysObjects");
+    CheckDefinitionPage(kCatalogPage, u"MSysObjects");
     MdbTableDef* definition = mdb_read_table(&catalog);
-    if (!definition) RaiseDamaged("its catalog (page 2) is not a table definition");
+    if (!definition) RaiseDamaged("its catalog (page 2) cannot be read");
     struct FreeDefinition {
       MdbTableDef* table;
       ~FreeDefinition() { mdb_free_tabledef(table); }
@@ -223,6 +224,29 @@ MdbFile::~MdbFile() {
 
 void MdbFile::RaiseDamaged(const std::string& what) const {
   RaiseUnrecognizedFormat(path_text_, oleaut::FromUtf8(what));
+}
+
+void MdbFile::CheckDefinitionPage(std::uint32_t page, std::u16string_view name) const {
+  const std::string table_name = oleaut::ToUtf8(name);
+  const std::size_t page_size = LayoutOf(version_).page_size;
+  if (page >= page_count_) {
+    RaiseDamaged(fmt::format("the definition of table '{}' is on page {}, but the file ends at "
+                             "page {}: it is cut short",
+                             table_name, page, page_count_));
+  }
+  if (mdb_read_alt_pg(mdb_, page) != static_cast<ssize_t>(page_size) ||
+      mdb_->alt_pg_buf[0] != 0x02) {
+    RaiseDamaged(fmt::format("page {} should define table '{}' but does not", page, table_name));
+  }
+  const std::span<const std::uint8_t> definition(mdb_->alt_pg_buf, page_size);
+  for (const std::size_t at : {mdb_->fmt->tab_usage_map_offset, mdb_->fmt->tab_free_map_offset}) {
+    const std::uint32_t map_page = GetU32(definition, at) >> 8;
+    if (map_page >= page_count_) {
+      RaiseDamaged(fmt::format("the page map of table '{}' is on page {}, but the file ends at "
+                               "page {}: it is cut short",
+                               table_name, map_page, page_count_));
+    }
+  }
 }
 
 void MdbFile::CheckUsageMap(const MdbTableDef& table, std::u16string_view name) const {
@@ -277,6 +301,7 @@ MdbTable& MdbFile::Table(std::u16string_view name) {
     }
   }
   if (!entry) RaiseNoSuchTable(name);
+  CheckDefinitionPage(static_cast<std::uint32_t>(entry->table_pg), oleaut::FromUtf8(entry->object_name));
   MdbTableDef* definition = mdb_read_table(entry);
   if (!definition) {
     RaiseDamaged(fmt::format("the definition of table '{}' cannot be read", entry->object_name));

@@ -101,6 +101,9 @@ class MdbFile {
   std::uint32_t PageCount() const noexcept { return page_count_; }
   const DecodeContext& Decoding() const noexcept { return decode_; }
   [[noreturn]] void RaiseDamaged(const std::string& what) const;
+  // Checks that a table's definition page is one and that the rows holding its page maps lie
+  // inside the file, before libmdb reads them.
+  void CheckDefinitionPage(std::uint32_t page, std::u16string_view name) const;
   // Checks that libmdb can follow the table's usage map without reading past the file's end.
   void CheckUsageMap(const MdbTableDef& table, std::u16string_view name) const;
 
