@@ -41,9 +41,9 @@ void RunReportDbShow(const std::filesystem::path& path, const OutputOptions& opt
       const oleaut::Variant value = rows->Fields()->Item(name)->Value();
       return value.IsNull() ? std::string("NULL") : oleaut::ToUtf8(value.AsString());
     };
-    out << "ftrantypeid " << rows->Fields()->Item(u"ftrantypeid")->Value().AsLong()
-        << "  FNeedLog " << (rows->Fields()->Item(u"FNeedLog")->Value().AsBoolean() ? "Yes" : "No")
-        << "  FMaskFld " << text(u"FMaskFld") << "\nFRepSql:\n"
+    out << "ftrantypeid " << rows->Fields()->Item(u"ftrantypeid")->Value().AsLong() << "  FNeedLog "
+        << (rows->Fields()->Item(u"FNeedLog")->Value().AsBoolean() ? "Yes" : "No") << "  FMaskFld "
+        << text(u"FMaskFld") << "\nFRepSql:\n"
         << text(u"FRepSql") << "\n\n";
   }
 }
@@ -60,10 +60,10 @@ struct ReportDbCommands::State {
 ReportDbCommands::ReportDbCommands(CLI::App& app, const OutputOptions& options)
     : state_(std::make_unique<State>()) {
   state_->options = &options;
-  CLI::App* command = app.add_subcommand(
-      "report-db",
-      "Make or show a local report database: the Jet (.mdb) file whose table\n"
-      "T_RepNotePrintSql holds the industry edition's report statements");
+  CLI::App* command =
+      app.add_subcommand("report-db",
+                         "Make or show a local report database: the Jet (.mdb) file whose table\n"
+                         "T_RepNotePrintSql holds the industry edition's report statements");
   command->require_subcommand(1);
   state_->create = command->add_subcommand(
       "create",

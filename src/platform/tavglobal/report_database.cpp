@@ -1,11 +1,11 @@
 #include "platform/tavglobal/report_database.h"
 
 #include <fmt/format.h>
+#include <toml++/toml.h>
 
 #include <fstream>
 #include <set>
 #include <sstream>
-#include <toml++/toml.h>
 
 #include "platform/oleaut/com_error.h"
 #include "platform/oleaut/text.h"
@@ -22,8 +22,7 @@ constexpr std::u16string_view kSource = u"TAVGlobal.ReportDatabase";
 }
 
 bool SameKey(std::string_view a, std::string_view b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
            return std::tolower(static_cast<unsigned char>(x)) ==
                   std::tolower(static_cast<unsigned char>(y));
          });
@@ -113,8 +112,8 @@ ado::jet::JetTableSpec ReportNoteTable(const std::vector<ReportNoteSql>& rows) {
     const auto text_or_null = [](const std::optional<std::u16string>& text) {
       return text ? oleaut::Variant(*text) : oleaut::Variant(oleaut::kNull);
     };
-    table.rows.push_back({row.ftrantypeid, text_or_null(row.FRepSql), text_or_null(row.FMaskFld),
-                          row.FNeedLog});
+    table.rows.push_back(
+        {row.ftrantypeid, text_or_null(row.FRepSql), text_or_null(row.FMaskFld), row.FNeedLog});
   }
   return table;
 }

@@ -20,6 +20,28 @@
 
 namespace ado::testing {
 
+// A table of every column type the writer has, with a Null, an empty text, a long Memo and text
+// that needs quoting in CSV.
+inline jet::JetTableSpec NotesTable(std::u16string long_memo) {
+  using jet::JetColumnType;
+  jet::JetTableSpec table;
+  table.name = u"Notes";
+  table.columns = {{u"FID", JetColumnType::kLong},       {u"FName", JetColumnType::kText, 50},
+                   {u"FNote", JetColumnType::kMemo},     {u"FFlag", JetColumnType::kYesNo},
+                   {u"FCount", JetColumnType::kInteger}, {u"FPrice", JetColumnType::kDouble},
+                   {u"FDate", JetColumnType::kDateTime}};
+  const auto date = oleaut::Date::FromFields({2024, 1, 5, 13, 4, 0, 0});
+  table.rows = {
+      {1, u"alpha", u"short memo", true, std::int16_t{7}, 1.5, date},
+      {2, u"", oleaut::kNull, false, oleaut::kNull, oleaut::kNull, oleaut::kNull},
+      {3, oleaut::kNull, std::move(long_memo), oleaut::kNull, std::int16_t{-5}, -0.25,
+       oleaut::Date(0.0)},
+      {4, u"O'Brien, \"q\"", u"line1\nline2, a memo longer than sixty-four bytes leaves its row",
+       true, std::int16_t{0}, 0.0, u"2024-02-29"},
+  };
+  return table;
+}
+
 // Names parameterised tests by the file format.
 inline std::string FormatName(const ::testing::TestParamInfo<jet::JetVersion>& param) {
   return param.param == jet::JetVersion::kJet4 ? "Jet4" : "Jet3";
@@ -33,7 +55,7 @@ struct ToolRun {
 inline ToolRun RunTool(const std::string& command) {
   ToolRun run;
   std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen((command + " 2>/dev/null").c_str(), "r"),
-                                              pclose);
+                                             pclose);
   if (!pipe) return run;
   char buffer[4096];
   std::size_t got = 0;

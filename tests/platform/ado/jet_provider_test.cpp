@@ -28,19 +28,7 @@ const std::u16string kLongMemo = [] {
 jet::JetDatabaseSpec Database(JetVersion version) {
   jet::JetDatabaseSpec spec;
   spec.version = version;
-  jet::JetTableSpec notes;
-  notes.name = u"Notes";
-  notes.columns = {{u"FID", JetColumnType::kLong},       {u"FName", JetColumnType::kText, 50},
-                   {u"FNote", JetColumnType::kMemo},     {u"FFlag", JetColumnType::kYesNo},
-                   {u"FCount", JetColumnType::kInteger}, {u"FPrice", JetColumnType::kDouble},
-                   {u"FDate", JetColumnType::kDateTime}};
-  notes.rows = {
-      {1, u"alpha", u"short memo", true, std::int16_t{7}, 1.5, u"2024-01-05"},
-      {2, u"", oleaut::kNull, false, oleaut::kNull, oleaut::kNull, oleaut::kNull},
-      {3, oleaut::kNull, kLongMemo, oleaut::kNull, std::int16_t{-5}, -0.25, u"1899-12-30"},
-      {4, u"O'Brien, \"q\"", u"two\nlines", true, std::int16_t{0}, 0.0, oleaut::kNull},
-  };
-  spec.tables.push_back(notes);
+  spec.tables.push_back(NotesTable(kLongMemo));
   spec.tables.push_back({u"Empty", {{u"FID", JetColumnType::kLong}}, {}});
   return spec;
 }
@@ -72,12 +60,11 @@ TEST_P(JetProviderTest, RunsSelectsWithWhereOrderAndTop) {
       {u"SELECT FID FROM Notes WHERE NOT (FID = 1 OR FID >= 3)", {"2"}},
       {u"SELECT TOP 2 FID FROM Notes ORDER BY FPrice", {"2", "3"}},
       {u"SELECT TOP 1 FID FROM Notes ORDER BY FFlag", {"1", "4"}},
-      {u"SELECT n.FID AS Id FROM [Notes] AS n WHERE n.FDate >= #2024-01-01#", {"1"}},
-      {u"SELECT FID FROM Notes WHERE FDate = #1/5/2024#", {"1"}},
+      {u"SELECT n.FID AS Id FROM [Notes] AS n WHERE n.FDate >= #2024-01-01#", {"1", "4"}},
+      {u"SELECT FID FROM Notes WHERE FDate = #1/5/2024 1:04:00 PM#", {"1"}},
       {u"SELECT FID FROM Notes WHERE FPrice < -0.1 OR FName = \"O'Brien, \"\"q\"\"\"", {"3", "4"}},
       {u"select fid from notes where FFlag = -1 and fcount = 0;", {"4"}},
-      {u"SELECT Notes.* FROM Notes WHERE FID = 4",
-       {"4|O'Brien, \"q\"|two\nlines|True|0|0|NULL"}},
+      {u"SELECT Notes.* FROM Notes WHERE FID = 4", {"4|O'Brien, \"q\"|two\nlines|True|0|0|NULL"}},
       {u"SELECT FID FROM Empty", {}},
   };
   for (const auto& c : cases) {
@@ -93,10 +80,10 @@ TEST_P(JetProviderTest, FieldsKeepTheDeclaredTypesAndMemosComeWhole) {
     const char16_t* name;
     DataTypeEnum type;
     std::int32_t size;
-  } expected[] = {{u"FID", adInteger, 4},          {u"FName", adVarWChar, 50},
-                  {u"FNote", adLongVarWChar, 536870910}, {u"FFlag", adBoolean, 2},
-                  {u"FCount", adSmallInt, 2},      {u"FPrice", adDouble, 8},
-                  {u"FDate", adDate, 8}};
+  } expected[] = {
+      {u"FID", adInteger, 4},   {u"FName", adVarWChar, 50}, {u"FNote", adLongVarWChar, 536870910},
+      {u"FFlag", adBoolean, 2}, {u"FCount", adSmallInt, 2}, {u"FPrice", adDouble, 8},
+      {u"FDate", adDate, 8}};
   ASSERT_EQ(fields->Count(), 7);
   for (std::int32_t i = 0; i < 7; ++i) {
     EXPECT_EQ(fields->Item(i)->Name(), expected[i].name);
@@ -114,22 +101,24 @@ TEST_P(JetProviderTest, FieldsKeepTheDeclaredTypesAndMemosComeWhole) {
 
 TEST_P(JetProviderTest, AcceptsTransactionsOnTheReadOnlySource) {
   connection_->BeginTrans(TransactionLock::Deferred);
-  EXPECT_EQ(Rows(*connection_, u"SELECT FID FROM Notes WHERE FID = 1"), std::vector<std::string>{"1"});
+  EXPECT_EQ(Rows(*connection_, u"SELECT FID FROM Notes WHERE FID = 1"),
+            std::vector<std::string>{"1"});
   connection_->CommitTrans();
   connection_->BeginTrans();
   connection_->RollbackTrans();
-  EXPECT_EQ(Rows(*connection_, u"SELECT FID FROM Notes WHERE FID = 2"), std::vector<std::string>{"2"});
+  EXPECT_EQ(Rows(*connection_, u"SELECT FID FROM Notes WHERE FID = 2"),
+            std::vector<std::string>{"2"});
 }
 
 INSTANTIATE_TEST_SUITE_P(BothFormats, JetProviderTest,
-                         ::testing::Values(JetVersion::kJet4, JetVersion::kJet3),
-                         FormatName);
+                         ::testing::Values(JetVersion::kJet4, JetVersion::kJet3), FormatName);
 
 TEST(JetProvider, ReadsChineseNamesAndMemos) {
   tavtest::TempDir dir;
   jet::JetDatabaseSpec spec;
   const std::u16string memo = u"规格：" + std::u16string(40000, u'尺') + u"。";
-  spec.tables.push_back({u"单据", {{u"编号", JetColumnType::kLong}, {u"备注", JetColumnType::kMemo}},
+  spec.tables.push_back({u"单据",
+                         {{u"编号", JetColumnType::kLong}, {u"备注", JetColumnType::kMemo}},
                          {{1, memo}, {2, u"短"}}});
   jet::WriteJetDatabase(dir / "cn.mdb", spec);
   auto connection = OpenJet(dir / "cn.mdb");
@@ -223,9 +212,10 @@ TEST(JetProvider, MissingForeignAndDamagedFilesFailWithTheirPath) {
                            std::string(4096 * 3 - 24, '\0'));
        },
        u"Access 2007 or later"},
-      {"cut in half at a page", [&](const auto& p) { WriteBytes(p, image.substr(0, pages / 2 * 4096)); },
-       u"cut short"},
-      {"cut inside a page", [&](const auto& p) { WriteBytes(p, image.substr(0, image.size() / 2 + 100)); },
+      {"cut in half at a page",
+       [&](const auto& p) { WriteBytes(p, image.substr(0, pages / 2 * 4096)); }, u"cut short"},
+      {"cut inside a page",
+       [&](const auto& p) { WriteBytes(p, image.substr(0, image.size() / 2 + 100)); },
        u"cut short"},
       {"a directory", [](const auto& p) { std::filesystem::create_directory(p); },
        u"is not a valid path"},

@@ -13,25 +13,6 @@ using jet::JetColumnType;
 using jet::JetVersion;
 using oleaut::Variant;
 
-jet::JetTableSpec NotesTable(std::u16string long_memo) {
-  jet::JetTableSpec table;
-  table.name = u"Notes";
-  table.columns = {{u"FID", JetColumnType::kLong},       {u"FName", JetColumnType::kText, 50},
-                   {u"FNote", JetColumnType::kMemo},     {u"FFlag", JetColumnType::kYesNo},
-                   {u"FCount", JetColumnType::kInteger}, {u"FPrice", JetColumnType::kDouble},
-                   {u"FDate", JetColumnType::kDateTime}};
-  const auto date = oleaut::Date::FromFields({2024, 1, 5, 13, 4, 0, 0});
-  table.rows = {
-      {1, u"alpha", u"short memo", true, std::int16_t{7}, 1.5, date},
-      {2, u"", oleaut::kNull, false, oleaut::kNull, oleaut::kNull, oleaut::kNull},
-      {3, oleaut::kNull, std::move(long_memo), oleaut::kNull, std::int16_t{-5}, -0.25,
-       oleaut::Date(0.0)},
-      {4, u"O'Brien, \"q\"", u"line1\nline2, a memo longer than sixty-four bytes leaves its row",
-       true, std::int16_t{0}, 0.0, u"2024-02-29"},
-  };
-  return table;
-}
-
 class JetWriterTest : public ::testing::TestWithParam<JetVersion> {
  protected:
   std::filesystem::path Write(std::vector<jet::JetTableSpec> tables) {
@@ -60,13 +41,16 @@ TEST_P(JetWriterTest, MdbToolsListDescribeAndExportWhatItWrote) {
   }
   const ToolRun csv = RunTool("mdb-export -T '%Y-%m-%d %H:%M:%S' " + file + " Notes");
   ASSERT_TRUE(csv.ok);
-  EXPECT_EQ(csv.out,
-            "FID,FName,FNote,FFlag,FCount,FPrice,FDate\n"
-            "1,\"alpha\",\"short memo\",1,7,1.5,\"2024-01-05 13:04:00\"\n"
-            "2,,,0,,,\n"
-            "3,,\"" + memo + "\",0,-5,-0.25,\"1899-12-30 00:00:00\"\n"
-            "4,\"O'Brien, \"\"q\"\"\",\"line1\nline2, a memo longer than sixty-four bytes leaves "
-            "its row\",1,0,0,\"2024-02-29 00:00:00\"\n");
+  EXPECT_EQ(
+      csv.out,
+      "FID,FName,FNote,FFlag,FCount,FPrice,FDate\n"
+      "1,\"alpha\",\"short memo\",1,7,1.5,\"2024-01-05 13:04:00\"\n"
+      "2,,,0,,,\n"
+      "3,,\"" +
+          memo +
+          "\",0,-5,-0.25,\"1899-12-30 00:00:00\"\n"
+          "4,\"O'Brien, \"\"q\"\"\",\"line1\nline2, a memo longer than sixty-four bytes leaves "
+          "its row\",1,0,0,\"2024-02-29 00:00:00\"\n");
 }
 
 TEST_P(JetWriterTest, RowsSpreadOverManyPagesAndLongRowsKeepTheirColumns) {
@@ -78,8 +62,10 @@ TEST_P(JetWriterTest, RowsSpreadOverManyPagesAndLongRowsKeepTheirColumns) {
   // Three long texts take a row past 256 bytes, where Jet 3 needs its jump table.
   jet::JetTableSpec wide;
   wide.name = u"Wide";
-  wide.columns = {{u"A", JetColumnType::kText}, {u"B", JetColumnType::kText},
-                  {u"C", JetColumnType::kText}, {u"D", JetColumnType::kLong}};
+  wide.columns = {{u"A", JetColumnType::kText},
+                  {u"B", JetColumnType::kText},
+                  {u"C", JetColumnType::kText},
+                  {u"D", JetColumnType::kLong}};
   wide.rows = {{std::u16string(200, u'a'), std::u16string(250, u'b'), std::u16string(90, u'c'), 1},
                {oleaut::kNull, std::u16string(255, u'e'), u"", 2}};
   const auto path = Write({many, wide});
@@ -93,8 +79,7 @@ TEST_P(JetWriterTest, RowsSpreadOverManyPagesAndLongRowsKeepTheirColumns) {
 }
 
 INSTANTIATE_TEST_SUITE_P(BothFormats, JetWriterTest,
-                         ::testing::Values(JetVersion::kJet4, JetVersion::kJet3),
-                         FormatName);
+                         ::testing::Values(JetVersion::kJet4, JetVersion::kJet3), FormatName);
 
 TEST(JetWriter, Jet4KeepsChineseTextInNamesAndValues) {
   tavtest::TempDir dir;
@@ -128,13 +113,25 @@ TEST(JetWriter, RefusesBadDefinitionsAndValuesAndLeavesNoFileBehind) {
     return table;
   };
   const Refusal cases[] = {
-      {"text too long", JetVersion::kJet4, [](auto& t) { t.rows = {{1, u"abcdef"}}; },
+      {"text too long", JetVersion::kJet4,
+       [](auto& t) {
+         t.rows = {{1, u"abcdef"}};
+       },
        "row 1, column 'FName' (Text): the text has 6 characters; the column holds 5"},
-      {"text into Long", JetVersion::kJet4, [](auto& t) { t.rows = {{u"1", u"a"}}; },
+      {"text into Long", JetVersion::kJet4,
+       [](auto& t) {
+         t.rows = {{u"1", u"a"}};
+       },
        "column 'FID' (Long): cannot hold a value of type String"},
-      {"Long out of range", JetVersion::kJet4, [](auto& t) { t.rows = {{3e9, u"a"}}; },
+      {"Long out of range", JetVersion::kJet4,
+       [](auto& t) {
+         t.rows = {{3e9, u"a"}};
+       },
        "3000000000 is out of its range"},
-      {"fraction into Long", JetVersion::kJet4, [](auto& t) { t.rows = {{1.5, u"a"}}; },
+      {"fraction into Long", JetVersion::kJet4,
+       [](auto& t) {
+         t.rows = {{1.5, u"a"}};
+       },
        "cannot hold a value of type Double"},
       {"too few values", JetVersion::kJet4, [](auto& t) { t.rows = {{Variant(1)}}; },
        "row 1: 1 values for 2 columns"},
@@ -143,7 +140,9 @@ TEST(JetWriter, RefusesBadDefinitionsAndValuesAndLeavesNoFileBehind) {
       {"system name", JetVersion::kJet4, [](auto& t) { t.name = u"MSysMine"; },
        "names starting with MSys belong to Jet"},
       {"twin columns", JetVersion::kJet4,
-       [](auto& t) { t.columns.push_back({u"fname", JetColumnType::kLong}); },
+       [](auto& t) {
+         t.columns.push_back({u"fname", JetColumnType::kLong});
+       },
        "two columns named 'fname'"},
       {"text length 0", JetVersion::kJet4, [](auto& t) { t.columns[1].text_length = 0; },
        "a Text column holds 1 to 255 characters, not 0"},
@@ -159,7 +158,10 @@ TEST(JetWriter, RefusesBadDefinitionsAndValuesAndLeavesNoFileBehind) {
          t.rows = {row};
        },
        "a page holds rows of at most"},
-      {"Chinese in Jet 3", JetVersion::kJet3, [](auto& t) { t.rows = {{1, u"中文"}}; },
+      {"Chinese in Jet 3", JetVersion::kJet3,
+       [](auto& t) {
+         t.rows = {{1, u"中文"}};
+       },
        "code page 1252"},
   };
   for (const Refusal& refusal : cases) {

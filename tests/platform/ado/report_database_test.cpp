@@ -65,7 +65,8 @@ TEST(ReportDatabase, RefusesRowsItCannotStore) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.toml);
-    const auto error = tavtest::ErrorOf([&] { tavglobal::ParseReportNoteSql(c.toml, "rows.toml"); });
+    const auto error =
+        tavtest::ErrorOf([&] { tavglobal::ParseReportNoteSql(c.toml, "rows.toml"); });
     const std::string description = oleaut::ToUtf8(error.Description());
     EXPECT_EQ(description.rfind("rows.toml: ", 0), 0U) << description;
     EXPECT_NE(description.find(c.says), std::string::npos) << description;
@@ -76,9 +77,9 @@ TEST(ReportDatabase, AnswersTheComponentsStatements) {
   tavtest::TempDir dir;
   const auto path = dir / "TAVCom" / "Orvanta.mdb";
   tavglobal::CreateReportDatabase(path, tavglobal::ParseReportNoteSql(kRows, "rows.toml"));
-  EXPECT_EQ(tavglobal::JetConnectionString(path),
-            u"Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + oleaut::FromUtf8(path.string()) +
-                u";Persist Security Info=False");
+  EXPECT_EQ(tavglobal::JetConnectionString(path), u"Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" +
+                                                      oleaut::FromUtf8(path.string()) +
+                                                      u";Persist Security Info=False");
   auto connection = OpenJet(path);
   EXPECT_EQ(Rows(*connection, u"select FMaskFld From T_RepNotePrintSql where ftrantypeid=21"),
             std::vector<std::string>{"FNote,FBatchNo"});

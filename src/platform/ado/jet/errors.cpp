@@ -35,9 +35,10 @@ void RaiseCannotOpen(std::u16string_view path, std::u16string_view detail) {
 
 void RaiseNotAValidPath(std::u16string_view path, std::u16string_view detail) {
   Raise(kJetEFail, kJetSource,
-        Quoted(path) + u" is not a valid path.  Make sure that the path name is spelled "
-                       u"correctly and that you are connected to the server on which the file "
-                       u"resides.",
+        Quoted(path) +
+            u" is not a valid path.  Make sure that the path name is spelled "
+            u"correctly and that you are connected to the server on which the file "
+            u"resides.",
         detail);
 }
 
@@ -47,8 +48,8 @@ void RaiseUnrecognizedFormat(std::u16string_view path, std::u16string_view detai
 
 void RaiseNoSuchTable(std::u16string_view name) {
   Raise(kJetNoTable, kJetSource,
-        u"The Microsoft Jet database engine cannot find the input table or query " +
-            Quoted(name) + u".  Make sure it exists and that its name is spelled correctly.",
+        u"The Microsoft Jet database engine cannot find the input table or query " + Quoted(name) +
+            u".  Make sure it exists and that its name is spelled correctly.",
         {});
 }
 

@@ -32,28 +32,6 @@ oleaut::Variant DecimalValue(std::span<const std::uint8_t> b, int scale) {
   return oleaut::Decimal(hi, lo, static_cast<std::uint8_t>(scale), (b[0] & 0x80) != 0);
 }
 
-std::size_t FixedSize(std::uint8_t code) {
-  switch (code) {
-    case kJetByte:
-      return 1;
-    case kJetInteger:
-      return 2;
-    case kJetLong:
-    case kJetSingle:
-      return 4;
-    case kJetCurrency:
-    case kJetDouble:
-    case kJetDateTime:
-      return 8;
-    case kJetGuid:
-      return 16;
-    case kJetNumeric:
-      return 17;
-    default:
-      return 0;
-  }
-}
-
 }  // namespace
 
 ValueClass ClassOf(std::uint8_t code) {
@@ -71,89 +49,59 @@ ValueClass ClassOf(std::uint8_t code) {
 }
 
 ColumnInfo DescribeColumn(JetVersion version, const JetColumnInfo& column, std::u16string name) {
-  ColumnInfo info;
-  info.name = std::move(name);
-  switch (column.code) {
-    case kJetBoolean:
-      info.type = adBoolean;
-      info.defined_size = 2;
-      break;
-    case kJetByte:
-      info.type = adUnsignedTinyInt;
-      info.defined_size = 1;
-      info.precision = 3;
-      break;
-    case kJetInteger:
-      info.type = adSmallInt;
-      info.defined_size = 2;
-      info.precision = 5;
-      break;
-    case kJetLong:
-      info.type = adInteger;
-      info.defined_size = 4;
-      info.precision = 10;
-      break;
-    case kJetCurrency:
-      info.type = adCurrency;
-      info.defined_size = 8;
-      info.precision = 19;
-      info.numeric_scale = 4;
-      break;
-    case kJetSingle:
-      info.type = adSingle;
-      info.defined_size = 4;
-      info.precision = 7;
-      break;
-    case kJetDouble:
-      info.type = adDouble;
-      info.defined_size = 8;
-      info.precision = 15;
-      break;
-    case kJetDateTime:
-      info.type = adDate;
-      info.defined_size = 8;
-      break;
-    case kJetBinary:
-      info.type = adVarBinary;
-      info.defined_size = column.size;
-      break;
-    case kJetText:
-      info.type = adVarWChar;
-      info.defined_size = version == JetVersion::kJet4 ? column.size / 2 : column.size;
-      break;
-    case kJetOle:
-      info.type = adLongVarBinary;
-      info.defined_size = kOleSize;
-      break;
-    case kJetMemo:
-      info.type = adLongVarWChar;
-      info.defined_size = kMemoSize;
-      break;
-    case kJetGuid:
-      info.type = adGUID;
-      info.defined_size = 16;
-      break;
-    case kJetNumeric:
-      info.type = adNumeric;
-      info.defined_size = 19;
+  struct Shape {
+    std::uint8_t code;
+    DataTypeEnum type;
+    std::int32_t size;  // 0: the column's own
+    std::uint8_t precision;
+    std::uint8_t scale;
+  };
+  static constexpr Shape kShapes[] = {
+      {kJetBoolean, adBoolean, 2, 0, 0},
+      {kJetByte, adUnsignedTinyInt, 1, 3, 0},
+      {kJetInteger, adSmallInt, 2, 5, 0},
+      {kJetLong, adInteger, 4, 10, 0},
+      {kJetCurrency, adCurrency, 8, 19, 4},
+      {kJetSingle, adSingle, 4, 7, 0},
+      {kJetDouble, adDouble, 8, 15, 0},
+      {kJetDateTime, adDate, 8, 0, 0},
+      {kJetBinary, adVarBinary, 0, 0, 0},
+      {kJetText, adVarWChar, 0, 0, 0},
+      {kJetOle, adLongVarBinary, kOleSize, 0, 0},
+      {kJetMemo, adLongVarWChar, kMemoSize, 0, 0},
+      {kJetGuid, adGUID, 16, 0, 0},
+      {kJetNumeric, adNumeric, 19, 0, 0},
+  };
+  for (const Shape& shape : kShapes) {
+    if (shape.code != column.code) continue;
+    ColumnInfo info;
+    info.name = std::move(name);
+    info.type = shape.type;
+    info.defined_size = shape.size;
+    info.precision = shape.precision;
+    info.numeric_scale = shape.scale;
+    if (shape.size == 0) {
+      const bool characters_of_two_bytes = column.code == kJetText && version == JetVersion::kJet4;
+      info.defined_size = characters_of_two_bytes ? column.size / 2 : column.size;
+    }
+    if (column.code == kJetNumeric) {
       info.precision = static_cast<std::uint8_t>(column.precision);
       info.numeric_scale = static_cast<std::uint8_t>(column.scale);
-      break;
-    default:
-      throw oleaut::ComError(
-          kJetEFail, std::u16string(kProviderSource),
-          oleaut::FromUtf8(fmt::format("Column '{}' has Jet type 0x{:02X}, which this provider "
-                                       "cannot read (an Access 2007 or later type?)",
-                                       oleaut::ToUtf8(column.name), column.code)));
+    }
+    return info;
   }
-  return info;
+  throw oleaut::ComError(
+      kJetEFail, std::u16string(kProviderSource),
+      oleaut::FromUtf8(fmt::format("Column '{}' has Jet type 0x{:02X}, which this provider cannot "
+                                   "read (an Access 2007 or later type?)",
+                                   oleaut::ToUtf8(column.name), column.code)));
 }
 
 oleaut::Variant DecodeField(const DecodeContext& context, const JetColumnInfo& column,
                             std::span<const std::uint8_t> bytes, bool present) {
   if (column.code == kJetBoolean) return oleaut::Variant(present);
   if (!present) return oleaut::Variant(oleaut::kNull);
-  if (bytes.size() < FixedSize(column.code)) {
+  if (bytes.size() < FixedSizeOf(column.code)) {
     throw oleaut::ComError(kJetEFail, std::u16string(kProviderSource),
                            u"A value of column '" + column.name + u"' is cut short");
   }

@@ -30,6 +30,30 @@ enum JetTypeCode : std::uint8_t {
   kJetNumeric = 0x10,
 };
 
+// Bytes a fixed-size column takes in a row's fixed area; 0 for Yes/No, whose value is its bit
+// in the null mask, and for the variable-size types.
+constexpr std::uint32_t FixedSizeOf(int code) noexcept {
+  switch (code) {
+    case kJetByte:
+      return 1;
+    case kJetInteger:
+      return 2;
+    case kJetLong:
+    case kJetSingle:
+      return 4;
+    case kJetCurrency:
+    case kJetDouble:
+    case kJetDateTime:
+      return 8;
+    case kJetGuid:
+      return 16;
+    case kJetNumeric:
+      return 17;
+    default:
+      return 0;
+  }
+}
+
 // Where things sit in the pages of one version.
 struct JetLayout {
   std::uint32_t page_size;

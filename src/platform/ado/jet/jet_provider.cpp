@@ -24,11 +24,12 @@ using oleaut::EqualsNoCase;
 class JetProvider final : public Provider {
  public:
   explicit JetProvider(const std::u16string& path)
-      : file_(std::filesystem::path(oleaut::ToUtf8(path)), path), description_(u"Jet " + path) {}
+      : file_(std::filesystem::path(oleaut::ToUtf8(path)), path), description_(u"Jet " + path) {
+    RefreshSqlTraceFromEnvironment();
+  }
 
   ExecuteResult Execute(std::u16string_view batch,
                         std::span<const ParameterValue> parameters) override {
-    RefreshSqlTraceFromEnvironment();
     if (SqlTraceActive()) {
       TraceSql({std::u16string(batch), oleaut::ToUtf8(batch), description_});
     }
@@ -36,9 +37,10 @@ class JetProvider final : public Provider {
       RaiseNotSupported(u"A parameter (?)", 0, batch);
     }
     if (batch.find_first_not_of(u" \t\r\n") == std::u16string_view::npos) {
-      RaiseSyntaxError(u"Invalid SQL statement; expected 'DELETE', 'INSERT', 'PROCEDURE', "
-                       u"'SELECT', or 'UPDATE'.",
-                       u"the statement is empty");
+      RaiseSyntaxError(
+          u"Invalid SQL statement; expected 'DELETE', 'INSERT', 'PROCEDURE', "
+          u"'SELECT', or 'UPDATE'.",
+          u"the statement is empty");
     }
     const SelectStatement select = ParseJetSelect(batch);
     ExecuteResult result;
@@ -79,12 +81,16 @@ std::unique_ptr<Provider> OpenJetProvider(
       path = value;
     } else if (EqualsNoCase(key, u"User ID")) {
       if (!value.empty() && !EqualsNoCase(value, u"Admin")) {
-        RaiseSetting(u"The Jet provider has no workgroup security: User ID must be empty or "
-                     u"Admin, not '" + value + u"'");
+        RaiseSetting(
+            u"The Jet provider has no workgroup security: User ID must be empty or "
+            u"Admin, not '" +
+            value + u"'");
       }
     } else if (EqualsNoCase(key, u"Password")) {
-      if (!value.empty()) RaiseSetting(u"The Jet provider has no workgroup security: Password "
-                                       u"must be empty");
+      if (!value.empty())
+        RaiseSetting(
+            u"The Jet provider has no workgroup security: Password "
+            u"must be empty");
     } else if (EqualsNoCase(key, u"Jet OLEDB:Database Password") ||
                EqualsNoCase(key, u"Jet OLEDB:System database")) {
       if (!value.empty()) {
@@ -97,7 +103,8 @@ std::unique_ptr<Provider> OpenJetProvider(
       RaiseSetting(u"The Jet provider does not know the connection string key '" + key + u"'");
     }
   }
-  if (path.empty()) RaiseSetting(u"The connection string names no Data Source for the Jet provider");
+  if (path.empty())
+    RaiseSetting(u"The connection string names no Data Source for the Jet provider");
   return std::make_unique<JetProvider>(path);
 }
 

@@ -40,28 +40,6 @@ class FileDescriptor {
   int fd_;
 };
 
-std::size_t FixedSizeOf(int code) {
-  switch (code) {
-    case kJetByte:
-      return 1;
-    case kJetInteger:
-      return 2;
-    case kJetLong:
-    case kJetSingle:
-      return 4;
-    case kJetCurrency:
-    case kJetDouble:
-    case kJetDateTime:
-      return 8;
-    case kJetGuid:
-      return 16;
-    case kJetNumeric:
-      return 17;
-    default:
-      return 0;
-  }
-}
-
 // Where row `row` of a data page lies, by the page's offset table: the row ends where the row
 // before it starts. nullopt when the table or the bounds make no sense.
 struct RowBounds {
@@ -95,7 +73,8 @@ struct MdbFile::LongValues final : LongValueSource {
     const std::size_t length = word & 0x3FFFFFFFU;
     if (flags == kLongValueInline) {
       const auto rest = field.subspan(kLongValueHeaderSize);
-      return {rest.begin(), rest.begin() + static_cast<std::ptrdiff_t>(std::min(length, rest.size()))};
+      return {rest.begin(),
+              rest.begin() + static_cast<std::ptrdiff_t>(std::min(length, rest.size()))};
     }
     std::uint32_t pointer = GetU32(field, 4);
     if (flags == kLongValueSinglePage) {
@@ -111,7 +90,8 @@ struct MdbFile::LongValues final : LongValueSource {
       const std::vector<std::uint8_t> row = RowAt(pointer);
       if (row.size() < 4) file.RaiseDamaged("a piece of a Memo lacks its link");
       const std::size_t take = std::min(row.size() - 4, length - value.size());
-      value.insert(value.end(), row.begin() + 4, row.begin() + 4 + static_cast<std::ptrdiff_t>(take));
+      value.insert(value.end(), row.begin() + 4,
+                   row.begin() + 4 + static_cast<std::ptrdiff_t>(take));
       pointer = GetU32(row, 0);
       if (pointer == 0) break;
     }
@@ -128,14 +108,14 @@ struct MdbFile::LongValues final : LongValueSource {
     const JetLayout& layout = LayoutOf(file.Version());
     if (page_number == 0 || page_number >= file.PageCount() ||
         mdb_read_alt_pg(mdb, page_number) != static_cast<ssize_t>(layout.page_size)) {
-      file.RaiseDamaged(fmt::format("a Memo points at page {} of {}", page_number,
-                                    file.PageCount()));
+      file.RaiseDamaged(
+          fmt::format("a Memo points at page {} of {}", page_number, file.PageCount()));
     }
     const std::span<const std::uint8_t> page(mdb->alt_pg_buf, layout.page_size);
     const auto bounds = page[0] == 0x01 ? FindRow(page, layout, row) : std::nullopt;
     if (!bounds) {
-      file.RaiseDamaged(fmt::format("a Memo points at row {} of page {}, which is no row", row,
-                                    page_number));
+      file.RaiseDamaged(
+          fmt::format("a Memo points at row {} of page {}, which is no row", row, page_number));
     }
     return {page.begin() + static_cast<std::ptrdiff_t>(bounds->start),
             page.begin() + static_cast<std::ptrdiff_t>(bounds->end)};
@@ -159,14 +139,15 @@ MdbFile::MdbFile(const std::filesystem::path& path, std::u16string path_text)
     std::array<std::uint8_t, 0x20> header{};
     const ssize_t got = ::pread(fd.Get(), header.data(), header.size(), 0);
     if (got < static_cast<ssize_t>(header.size())) {
-      RaiseUnrecognizedFormat(path_text_, oleaut::FromUtf8(fmt::format(
-                                              "the file has {} bytes, too few for a database",
-                                              status.st_size)));
+      RaiseUnrecognizedFormat(
+          path_text_, oleaut::FromUtf8(fmt::format("the file has {} bytes, too few for a database",
+                                                   status.st_size)));
     }
     if (header[0] != 0 || std::memcmp(header.data() + 4, kJetMagic, sizeof kJetMagic) != 0) {
       if (std::memcmp(header.data() + 4, kAceMagic, sizeof kAceMagic) == 0) {
-        RaiseUnrecognizedFormat(path_text_, u"it is an Access 2007 or later database, which the "
-                                            u"Jet 4.0 provider cannot open");
+        RaiseUnrecognizedFormat(path_text_,
+                                u"it is an Access 2007 or later database, which the "
+                                u"Jet 4.0 provider cannot open");
       }
       RaiseUnrecognizedFormat(path_text_, u"it is not a Jet database");
     }
@@ -193,7 +174,8 @@ MdbFile::MdbFile(const std::filesystem::path& path, std::u16string path_text)
   mdb_ = mdb_open(path.c_str(), MDB_NOFLAGS);
   if (!mdb_) RaiseUnrecognizedFormat(path_text_, u"mdbtools cannot open it");
   try {
-    if (version_ == JetVersion::kJet3) code_page_ = std::make_unique<CodePageText>(mdb_->f->code_page);
+    if (version_ == JetVersion::kJet3)
+      code_page_ = std::make_unique<CodePageText>(mdb_->f->code_page);
     long_values_ = std::make_unique<LongValues>(*this);
     decode_ = {version_, code_page_.get(), long_values_.get()};
 
@@ -230,9 +212,10 @@ void MdbFile::CheckDefinitionPage(std::uint32_t page, std::u16string_view name) 
   const std::string table_name = oleaut::ToUtf8(name);
   const std::size_t page_size = LayoutOf(version_).page_size;
   if (page >= page_count_) {
-    RaiseDamaged(fmt::format("the definition of table '{}' is on page {}, but the file ends at "
-                             "page {}: it is cut short",
-                             table_name, page, page_count_));
+    RaiseDamaged(
+        fmt::format("the definition of table '{}' is on page {}, but the file ends at "
+                    "page {}: it is cut short",
+                    table_name, page, page_count_));
   }
   if (mdb_read_alt_pg(mdb_, page) != static_cast<ssize_t>(page_size) ||
       mdb_->alt_pg_buf[0] != 0x02) {
@@ -242,9 +225,10 @@ void MdbFile::CheckDefinitionPage(std::uint32_t page, std::u16string_view name) 
   for (const std::size_t at : {mdb_->fmt->tab_usage_map_offset, mdb_->fmt->tab_free_map_offset}) {
     const std::uint32_t map_page = GetU32(definition, at) >> 8;
     if (map_page >= page_count_) {
-      RaiseDamaged(fmt::format("the page map of table '{}' is on page {}, but the file ends at "
-                               "page {}: it is cut short",
-                               table_name, map_page, page_count_));
+      RaiseDamaged(
+          fmt::format("the page map of table '{}' is on page {}, but the file ends at "
+                      "page {}: it is cut short",
+                      table_name, map_page, page_count_));
     }
   }
 }
@@ -252,9 +236,10 @@ void MdbFile::CheckDefinitionPage(std::uint32_t page, std::u16string_view name) 
 void MdbFile::CheckUsageMap(const MdbTableDef& table, std::u16string_view name) const {
   const std::string table_name = oleaut::ToUtf8(name);
   const auto past_end = [&](std::uint64_t page) {
-    RaiseDamaged(fmt::format("table '{}' has rows on page {}, but the file ends at page {}: it "
-                             "is cut short",
-                             table_name, page, page_count_));
+    RaiseDamaged(
+        fmt::format("table '{}' has rows on page {}, but the file ends at page {}: it "
+                    "is cut short",
+                    table_name, page, page_count_));
   };
   const std::span<const std::uint8_t> map(table.usage_map, table.map_sz);
   if (map.empty()) RaiseDamaged(fmt::format("table '{}' has no usage map", table_name));
@@ -301,12 +286,14 @@ MdbTable& MdbFile::Table(std::u16string_view name) {
     }
   }
   if (!entry) RaiseNoSuchTable(name);
-  CheckDefinitionPage(static_cast<std::uint32_t>(entry->table_pg), oleaut::FromUtf8(entry->object_name));
+  CheckDefinitionPage(static_cast<std::uint32_t>(entry->table_pg),
+                      oleaut::FromUtf8(entry->object_name));
   MdbTableDef* definition = mdb_read_table(entry);
   if (!definition) {
     RaiseDamaged(fmt::format("the definition of table '{}' cannot be read", entry->object_name));
   }
-  std::unique_ptr<MdbTable> table(new MdbTable(*this, definition, oleaut::FromUtf8(entry->object_name)));
+  std::unique_ptr<MdbTable> table(
+      new MdbTable(*this, definition, oleaut::FromUtf8(entry->object_name)));
   CheckUsageMap(*definition, table->Name());
   if (!mdb_read_columns(definition) || definition->columns->len != definition->num_cols) {
     RaiseDamaged(fmt::format("the columns of table '{}' cannot be read", entry->object_name));
@@ -314,8 +301,7 @@ MdbTable& MdbFile::Table(std::u16string_view name) {
   const std::size_t page_size = LayoutOf(version_).page_size;
   for (guint i = 0; i < definition->columns->len; ++i) {
     const auto* column = static_cast<const MdbColumn*>(g_ptr_array_index(definition->columns, i));
-    if (column->is_fixed &&
-        column->fixed_offset + FixedSizeOf(column->col_type) > page_size) {
+    if (column->is_fixed && column->fixed_offset + FixedSizeOf(column->col_type) > page_size) {
       RaiseDamaged(fmt::format("column '{}' of table '{}' lies outside a row", column->name,
                                entry->object_name));
     }
@@ -377,8 +363,8 @@ void MdbTable::Scan(const std::function<bool(const RowView&)>& visit) {
       } restore{page, saved};
       for (int depth = 0;; ++depth) {
         if (bounds->end - bounds->start < 4 || depth == kMaxOverflowDepth) {
-          file_.RaiseDamaged(fmt::format("a moved row of table '{}' cannot be followed",
-                                         oleaut::ToUtf8(name_)));
+          file_.RaiseDamaged(
+              fmt::format("a moved row of table '{}' cannot be followed", oleaut::ToUtf8(name_)));
         }
         const std::uint32_t pointer = GetU32(page, bounds->start);
         const std::uint32_t target = pointer >> 8;
@@ -390,8 +376,8 @@ void MdbTable::Scan(const std::function<bool(const RowView&)>& visit) {
         std::copy(mdb->alt_pg_buf, mdb->alt_pg_buf + layout.page_size, page.begin());
         bounds = page[0] == 0x01 ? FindRow(page, layout, pointer & 0xFF) : std::nullopt;
         if (!bounds) {
-          file_.RaiseDamaged(fmt::format("a moved row of table '{}' points at no row",
-                                         oleaut::ToUtf8(name_)));
+          file_.RaiseDamaged(
+              fmt::format("a moved row of table '{}' points at no row", oleaut::ToUtf8(name_)));
         }
         if (!(bounds->flags & kRowOverflow)) break;
       }
@@ -448,8 +434,8 @@ oleaut::Variant RowView::Value(std::size_t column) const {
   if (field.siz < 0 || static_cast<std::size_t>(field.start) < row_offset_ ||
       static_cast<std::size_t>(field.start) + static_cast<std::size_t>(field.siz) >
           row_offset_ + row_.size()) {
-    file_.RaiseDamaged(fmt::format("a value of column '{}' lies outside its row",
-                                   oleaut::ToUtf8(info.name)));
+    file_.RaiseDamaged(
+        fmt::format("a value of column '{}' lies outside its row", oleaut::ToUtf8(info.name)));
   }
   return DecodeField(file_.Decoding(), info,
                      row_.subspan(field.start - row_offset_, static_cast<std::size_t>(field.siz)),

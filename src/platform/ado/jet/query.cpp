@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "platform/ado/jet/errors.h"
+#include "platform/oleaut/convert.h"
 #include "platform/oleaut/text.h"
 
 namespace ado::jet {
@@ -28,8 +29,7 @@ enum class Truth { kFalse, kTrue, kUnknown };
 
 class Binder {
  public:
-  Binder(const MdbTable& table, const SelectStatement& select)
-      : table_(table), select_(select) {}
+  Binder(const MdbTable& table, const SelectStatement& select) : table_(table), select_(select) {}
 
   // A qualifier names the table or its alias; Jet takes anything else for a parameter.
   void CheckQualifier(const ColumnRef& ref) const {
@@ -109,25 +109,6 @@ class Binder {
   const SelectStatement& select_;
 };
 
-double NumberOf(const oleaut::Variant& value) {
-  switch (value.Type()) {
-    case oleaut::VarType::Boolean:
-      return value.AsBoolean() ? -1.0 : 0.0;
-    case oleaut::VarType::Integer:
-      return value.AsInteger();
-    case oleaut::VarType::Long:
-      return value.AsLong();
-    case oleaut::VarType::Double:
-      return value.AsDouble();
-    case oleaut::VarType::Decimal:
-      return value.AsDecimal().ToDouble();
-    case oleaut::VarType::Date:
-      return value.AsDate().OleValue();
-    default:
-      return 0.0;
-  }
-}
-
 // -1, 0 or 1; both values are non-Null and of one class.
 int CompareValues(const oleaut::Variant& a, const oleaut::Variant& b) {
   if (a.IsString() && b.IsString()) {
@@ -139,8 +120,8 @@ int CompareValues(const oleaut::Variant& a, const oleaut::Variant& b) {
     const auto order = a.AsDecimal() <=> b.AsDecimal();
     return order < 0 ? -1 : (order > 0 ? 1 : 0);
   }
-  const double x = NumberOf(a);
-  const double y = NumberOf(b);
+  const double x = oleaut::ToDouble(a);
+  const double y = oleaut::ToDouble(b);
   return x < y ? -1 : (y < x ? 1 : 0);
 }
 

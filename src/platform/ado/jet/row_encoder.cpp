@@ -8,6 +8,7 @@
 
 #include "platform/ado/jet/page_bytes.h"
 #include "platform/oleaut/com_error.h"
+#include "platform/oleaut/convert.h"
 #include "platform/oleaut/text.h"
 
 namespace ado::jet {
@@ -19,31 +20,13 @@ constexpr std::size_t kInlineLongValueLimit = 64;
 // Access compresses a memo's text only up to this many characters.
 constexpr std::size_t kCompressedMemoLimit = 1024;
 
-std::uint16_t FixedSizeOf(JetTypeCode code) {
-  switch (code) {
-    case kJetBoolean:
-      return 0;  // its value is its bit in the null mask
-    case kJetByte:
-      return 1;
-    case kJetInteger:
-      return 2;
-    case kJetLong:
-    case kJetSingle:
-      return 4;
-    case kJetCurrency:
-    case kJetDouble:
-    case kJetDateTime:
-      return 8;
-    case kJetGuid:
-      return 16;
-    default:
-      return 0;
-  }
+bool IsFixed(JetTypeCode code) {
+  return code != kJetText && code != kJetMemo && code != kJetBinary && code != kJetOle;
 }
 
-bool IsFixed(JetTypeCode code) {
-  return code != kJetText && code != kJetMemo && code != kJetBinary && code != kJetOle &&
-         code != kJetNumeric;
+std::optional<double> RealNumber(const oleaut::Variant& value) {
+  if (!value.IsNumeric()) return std::nullopt;
+  return oleaut::ToDouble(value);
 }
 
 // The value as a whole number when it is one (Booleans as -1 and 0, as Jet converts them).
@@ -66,21 +49,6 @@ std::optional<std::int64_t> WholeNumber(const oleaut::Variant& value) {
       if (!whole || oleaut::Decimal::FromInt64(*whole) != dec) return std::nullopt;
       return whole;
     }
-    default:
-      return std::nullopt;
-  }
-}
-
-std::optional<double> RealNumber(const oleaut::Variant& value) {
-  switch (value.Type()) {
-    case oleaut::VarType::Integer:
-      return value.AsInteger();
-    case oleaut::VarType::Long:
-      return value.AsLong();
-    case oleaut::VarType::Double:
-      return value.AsDouble();
-    case oleaut::VarType::Decimal:
-      return value.AsDecimal().ToDouble();
     default:
       return std::nullopt;
   }
@@ -127,14 +95,15 @@ TableLayout LayOutColumns(JetVersion version, const std::vector<ColumnDefinition
     column.fixed = IsFixed(definition.code);
     if (column.fixed) {
       column.fixed_offset = layout.fixed_size;
-      column.length = definition.code == kJetBoolean ? 1 : FixedSizeOf(definition.code);
+      column.length = static_cast<std::uint16_t>(
+          definition.code == kJetBoolean ? 1 : FixedSizeOf(definition.code));
       layout.fixed_size = static_cast<std::uint16_t>(layout.fixed_size + FixedSizeOf(column.code));
     } else {
       column.var_index = layout.var_count++;
       if (definition.code == kJetText) {
         column.max_chars = static_cast<std::uint16_t>(definition.text_length);
-        column.length = static_cast<std::uint16_t>(
-            definition.text_length * (version == JetVersion::kJet4 ? 2 : 1));
+        column.length = static_cast<std::uint16_t>(definition.text_length *
+                                                   (version == JetVersion::kJet4 ? 2 : 1));
       } else if (definition.code == kJetBinary) {
         column.length = static_cast<std::uint16_t>(definition.text_length);
       }
@@ -155,8 +124,8 @@ RowEncoder::RowEncoder(JetVersion version, const TableLayout& layout, const Code
 void RowEncoder::RaiseValue(const StoredColumn& column, std::size_t row_number,
                             const std::string& what) const {
   RaiseWriterError(fmt::format("Table '{}', row {}, column '{}' ({}): {}",
-                               oleaut::ToUtf8(table_name_), row_number,
-                               oleaut::ToUtf8(column.name), TypeNameOf(column.code), what));
+                               oleaut::ToUtf8(table_name_), row_number, oleaut::ToUtf8(column.name),
+                               TypeNameOf(column.code), what));
 }
 
 std::vector<std::uint8_t> RowEncoder::TextBytes(const StoredColumn& column,
@@ -213,8 +182,7 @@ RowEncoder::Field RowEncoder::Convert(const StoredColumn& column, const oleaut::
   field.present = true;
   const auto wrong_type = [&] {
     RaiseValue(column, row_number,
-               "cannot hold a value of type " +
-                   oleaut::ToUtf8(oleaut::VarTypeName(value.Type())));
+               "cannot hold a value of type " + oleaut::ToUtf8(oleaut::VarTypeName(value.Type())));
   };
   switch (column.code) {
     case kJetInteger:
@@ -268,8 +236,8 @@ RowEncoder::Field RowEncoder::Convert(const StoredColumn& column, const oleaut::
     case kJetMemo: {
       if (!value.IsString()) wrong_type();
       const std::u16string& text = value.AsString();
-      field.bytes = LongValue(
-          TextBytes(column, text, text.size() <= kCompressedMemoLimit, row_number));
+      field.bytes =
+          LongValue(TextBytes(column, text, text.size() <= kCompressedMemoLimit, row_number));
       if (field.bytes.size() > kLongValueLengthMask) {
         RaiseValue(column, row_number, "the text is larger than 16 MiB");
       }
@@ -307,9 +275,10 @@ std::vector<std::uint8_t> RowEncoder::Encode(std::span<const oleaut::Variant> va
   const JetLayout& format = LayoutOf(version_);
   const std::size_t room = format.page_size - format.data_header_size - 2;
   if (row.size() > room) {
-    RaiseWriterError(fmt::format("Table '{}', row {}: the row takes {} bytes; a page holds "
-                                 "rows of at most {} (shorten its Text columns or use Memo)",
-                                 oleaut::ToUtf8(table_name_), row_number, row.size(), room));
+    RaiseWriterError(
+        fmt::format("Table '{}', row {}: the row takes {} bytes; a page holds "
+                    "rows of at most {} (shorten its Text columns or use Memo)",
+                    oleaut::ToUtf8(table_name_), row_number, row.size(), room));
   }
   return row;
 }
@@ -345,7 +314,8 @@ std::vector<std::uint8_t> RowEncoder::Assemble(const std::vector<Field>& fields)
   offsets[layout_.var_count] = static_cast<std::uint32_t>(row.size());  // end of the data
   std::vector<std::uint8_t> mask((column_count + 7) / 8, 0);
   for (std::size_t i = 0; i < column_count; ++i) {
-    if (fields[i].present) mask[layout_.columns[i].number / 8] |= 1 << (layout_.columns[i].number % 8);
+    if (fields[i].present)
+      mask[layout_.columns[i].number / 8] |= 1 << (layout_.columns[i].number % 8);
   }
   if (layout_.var_count > 0) {
     if (jet4) {

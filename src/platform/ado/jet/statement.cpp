@@ -51,8 +51,9 @@ class Tokenizer {
           token.text += text_[i_++];
       } else if (c == u'[' || c == u'`') {
         token.kind = TokenKind::kName;
-        token.text = Delimited(c == u'[' ? u']' : u'`', false, u"Syntax error in query: a name "
-                                                               u"is not closed with its bracket.");
+        token.text = Delimited(c == u'[' ? u']' : u'`', false,
+                               u"Syntax error in query: a name "
+                               u"is not closed with its bracket.");
       } else if (c == u'\'' || c == u'"') {
         token.kind = TokenKind::kString;
         token.text = Delimited(c, true, u"Syntax error in string in query expression.");
@@ -109,9 +110,8 @@ class Tokenizer {
         out += text_[i_++];
     }
     if (i_ + 1 < text_.size() && (text_[i_] == u'e' || text_[i_] == u'E') &&
-        (IsDigit(text_[i_ + 1]) ||
-         ((text_[i_ + 1] == u'+' || text_[i_ + 1] == u'-') && i_ + 2 < text_.size() &&
-          IsDigit(text_[i_ + 2])))) {
+        (IsDigit(text_[i_ + 1]) || ((text_[i_ + 1] == u'+' || text_[i_ + 1] == u'-') &&
+                                    i_ + 2 < text_.size() && IsDigit(text_[i_ + 2])))) {
       out += text_[i_++];
       out += text_[i_++];
       while (i_ < text_.size() && IsDigit(text_[i_]))
@@ -139,8 +139,8 @@ std::optional<oleaut::Date> ParseDateLiteral(std::u16string_view text) {
   int minute = 0;
   int second = 0;
   char ampm[3] = {};
-  const int fields = std::sscanf(ascii.c_str(), "%d/%d/%d %d:%d:%d %2s", &month, &day, &year,
-                                 &hour, &minute, &second, ampm);
+  const int fields = std::sscanf(ascii.c_str(), "%d/%d/%d %d:%d:%d %2s", &month, &day, &year, &hour,
+                                 &minute, &second, ampm);
   if (fields < 3 || fields == 4) return std::nullopt;
   const std::string suffix = ampm;
   if (suffix == "PM" || suffix == "pm") {
@@ -182,9 +182,10 @@ class Parser {
     } while (AcceptSymbol(u","));
     if (IsWord(Peek(), u"INTO")) RaiseReadOnly(u"SELECT ... INTO");
     if (!AcceptWord(u"FROM")) {
-      RaiseSyntaxError(u"The SELECT statement includes a reserved word or an argument name that "
-                       u"is misspelled or missing, or the punctuation is incorrect.",
-                       u"expected FROM at character " + Position(Peek()));
+      RaiseSyntaxError(
+          u"The SELECT statement includes a reserved word or an argument name that "
+          u"is misspelled or missing, or the punctuation is incorrect.",
+          u"expected FROM at character " + Position(Peek()));
     }
     Table(select);
     if (AcceptWord(u"WHERE")) {
@@ -253,9 +254,10 @@ class Parser {
   }
 
   [[noreturn]] void RaiseInvalidStatement() const {
-    RaiseSyntaxError(u"Invalid SQL statement; expected 'DELETE', 'INSERT', 'PROCEDURE', "
-                     u"'SELECT', or 'UPDATE'.",
-                     {});
+    RaiseSyntaxError(
+        u"Invalid SQL statement; expected 'DELETE', 'INSERT', 'PROCEDURE', "
+        u"'SELECT', or 'UPDATE'.",
+        {});
   }
   [[noreturn]] void Unsupported(std::u16string_view construct, const Token& at) const {
     RaiseNotSupported(construct, at.position, statement_);
@@ -275,23 +277,24 @@ class Parser {
       if (ec != std::errc() || end != digits.data() + digits.size()) value = -1;
     }
     if (value < 0) {
-      RaiseSyntaxError(u"The SELECT statement includes a reserved word or an argument name that "
-                       u"is misspelled or missing, or the punctuation is incorrect.",
-                       u"TOP needs a whole number at character " + Position(count));
+      RaiseSyntaxError(
+          u"The SELECT statement includes a reserved word or an argument name that "
+          u"is misspelled or missing, or the punctuation is incorrect.",
+          u"TOP needs a whole number at character " + Position(count));
     }
     if (IsWord(Peek(), u"PERCENT")) Unsupported(u"TOP ... PERCENT", Peek());
     return value;
   }
 
   bool IsNameToken(const Token& token) const {
-    return token.kind == TokenKind::kName ||
-           (token.kind == TokenKind::kWord && !IsReserved(token));
+    return token.kind == TokenKind::kName || (token.kind == TokenKind::kWord && !IsReserved(token));
   }
   static bool IsReserved(const Token& token) {
     for (const auto* word :
-         {u"SELECT", u"FROM", u"WHERE", u"ORDER", u"BY", u"GROUP", u"HAVING", u"UNION", u"AND",
-          u"OR", u"NOT", u"IS", u"NULL", u"AS", u"INNER", u"LEFT", u"RIGHT", u"JOIN", u"ON",
-          u"INTO", u"TOP", u"LIKE", u"IN", u"BETWEEN", u"ASC", u"DESC", u"DISTINCT"}) {
+         {u"SELECT", u"FROM", u"WHERE",   u"ORDER", u"BY",   u"GROUP",   u"HAVING",
+          u"UNION",  u"AND",  u"OR",      u"NOT",   u"IS",   u"NULL",    u"AS",
+          u"INNER",  u"LEFT", u"RIGHT",   u"JOIN",  u"ON",   u"INTO",    u"TOP",
+          u"LIKE",   u"IN",   u"BETWEEN", u"ASC",   u"DESC", u"DISTINCT"}) {
       if (IsWord(token, word)) return true;
     }
     return false;
@@ -333,9 +336,10 @@ class Parser {
     }
     if (!IsNameToken(first)) {
       if (IsWord(first, u"FROM")) {
-        RaiseSyntaxError(u"The SELECT statement includes a reserved word or an argument name "
-                         u"that is misspelled or missing, or the punctuation is incorrect.",
-                         u"no column before FROM");
+        RaiseSyntaxError(
+            u"The SELECT statement includes a reserved word or an argument name "
+            u"that is misspelled or missing, or the punctuation is incorrect.",
+            u"no column before FROM");
       }
       Unsupported(u"An expression in the select list", first);
     }
@@ -434,9 +438,9 @@ class Parser {
       if (IsWord(op, word)) Unsupported(oleaut::UCase(op.text), op);
     }
     static constexpr std::pair<std::u16string_view, CompareOp> kOperators[] = {
-        {u"=", CompareOp::kEqual},         {u"<>", CompareOp::kNotEqual},
-        {u"!=", CompareOp::kNotEqual},     {u"<", CompareOp::kLess},
-        {u"<=", CompareOp::kLessOrEqual},  {u">", CompareOp::kGreater},
+        {u"=", CompareOp::kEqual},          {u"<>", CompareOp::kNotEqual},
+        {u"!=", CompareOp::kNotEqual},      {u"<", CompareOp::kLess},
+        {u"<=", CompareOp::kLessOrEqual},   {u">", CompareOp::kGreater},
         {u">=", CompareOp::kGreaterOrEqual}};
     for (const auto& [symbol, compare] : kOperators) {
       if (IsSymbol(op, symbol)) {
@@ -462,8 +466,7 @@ class Parser {
     } else if (token.kind == TokenKind::kDate) {
       const auto date = ParseDateLiteral(token.text);
       if (!date) {
-        RaiseSyntaxError(u"Syntax error in date in query expression '#" + token.text + u"#'.",
-                         {});
+        RaiseSyntaxError(u"Syntax error in date in query expression '#" + token.text + u"#'.", {});
       }
       Next();
       operand = Literal{oleaut::Variant(*date)};

@@ -40,10 +40,9 @@ constexpr std::uint32_t kSystemObjectFlags = 0x80000002;
 
 // RC4, which scrambles the header fields of the database page.
 void Rc4(std::uint32_t key, std::span<std::uint8_t> data) {
-  const std::array<std::uint8_t, 4> k{static_cast<std::uint8_t>(key),
-                                      static_cast<std::uint8_t>(key >> 8),
-                                      static_cast<std::uint8_t>(key >> 16),
-                                      static_cast<std::uint8_t>(key >> 24)};
+  const std::array<std::uint8_t, 4> k{
+      static_cast<std::uint8_t>(key), static_cast<std::uint8_t>(key >> 8),
+      static_cast<std::uint8_t>(key >> 16), static_cast<std::uint8_t>(key >> 24)};
   std::array<std::uint8_t, 256> s{};
   for (std::size_t i = 0; i < s.size(); ++i)
     s[i] = static_cast<std::uint8_t>(i);
@@ -202,9 +201,10 @@ std::vector<std::uint8_t> NameBytes(JetVersion version, std::u16string_view name
   if (version == JetVersion::kJet4) return EncodeJet4Text(name, /*compress=*/false);
   auto bytes = code_page.Encode(name);
   if (!bytes) {
-    RaiseWriterError(fmt::format("The name '{}' has characters that a Jet 3 database (code page "
-                                 "{}) cannot hold",
-                                 ToUtf8(name), code_page.CodePage()));
+    RaiseWriterError(
+        fmt::format("The name '{}' has characters that a Jet 3 database (code page "
+                    "{}) cannot hold",
+                    ToUtf8(name), code_page.CodePage()));
   }
   return std::move(*bytes);
 }
@@ -264,9 +264,10 @@ void WriteTableDefinition(PageFile& file, const TableImage& table, std::uint32_t
   AppendU16(body, 0xFFFF);  // no long-value page maps of columns
   const std::size_t used = 8 + body.size();
   if (used > layout.page_size) {
-    RaiseWriterError(fmt::format("The definition of table '{}' takes {} bytes; a page holds {} "
-                                 "(use fewer or shorter column names)",
-                                 ToUtf8(table.name), used, layout.page_size));
+    RaiseWriterError(
+        fmt::format("The definition of table '{}' takes {} bytes; a page holds {} "
+                    "(use fewer or shorter column names)",
+                    ToUtf8(table.name), used, layout.page_size));
   }
   PutU32(body, 0, static_cast<std::uint32_t>(body.size()));
   auto page = file[table.definition_page];
@@ -314,9 +315,10 @@ void CheckNames(const JetDatabaseSpec& spec) {
   for (std::size_t t = 0; t < spec.tables.size(); ++t) {
     const JetTableSpec& table = spec.tables[t];
     if (!IsValidName(table.name)) {
-      RaiseWriterError(fmt::format("'{}' is not a valid table name (1 to 64 characters, none of "
-                                   ". ! ` [ ], no leading blank)",
-                                   ToUtf8(table.name)));
+      RaiseWriterError(
+          fmt::format("'{}' is not a valid table name (1 to 64 characters, none of "
+                      ". ! ` [ ], no leading blank)",
+                      ToUtf8(table.name)));
     }
     if (oleaut::UCase(table.name).starts_with(u"MSYS")) {
       RaiseWriterError(
@@ -338,16 +340,16 @@ void CheckNames(const JetDatabaseSpec& spec) {
       }
       for (std::size_t other = 0; other < c; ++other) {
         if (oleaut::EqualsNoCase(table.columns[other].name, column.name)) {
-          RaiseWriterError(fmt::format("Table '{}' has two columns named '{}'",
-                                       ToUtf8(table.name), ToUtf8(column.name)));
+          RaiseWriterError(fmt::format("Table '{}' has two columns named '{}'", ToUtf8(table.name),
+                                       ToUtf8(column.name)));
         }
       }
       if (column.type == JetColumnType::kText &&
           (column.text_length < 1 || column.text_length > 255)) {
-        RaiseWriterError(fmt::format("Table '{}', column '{}': a Text column holds 1 to 255 "
-                                     "characters, not {}",
-                                     ToUtf8(table.name), ToUtf8(column.name),
-                                     column.text_length));
+        RaiseWriterError(
+            fmt::format("Table '{}', column '{}': a Text column holds 1 to 255 "
+                        "characters, not {}",
+                        ToUtf8(table.name), ToUtf8(column.name), column.text_length));
       }
     }
   }
@@ -376,12 +378,23 @@ JetTypeCode CodeOf(JetColumnType type) {
 // MSysObjects as Access lays it out (its columns in alphabetical order).
 const std::vector<ColumnDefinition>& CatalogColumns() {
   static const std::vector<ColumnDefinition> columns{
-      {u"Connect", kJetMemo},          {u"Database", kJetMemo},     {u"DateCreate", kJetDateTime},
-      {u"DateUpdate", kJetDateTime},   {u"Flags", kJetLong},        {u"ForeignName", kJetText},
-      {u"Id", kJetLong},               {u"Lv", kJetOle},            {u"LvExtra", kJetOle},
-      {u"LvModule", kJetOle},          {u"LvProp", kJetOle},        {u"Name", kJetText},
-      {u"Owner", kJetBinary},          {u"ParentId", kJetLong},     {u"RmtInfoLong", kJetOle},
-      {u"RmtInfoShort", kJetBinary},   {u"Type", kJetInteger},
+      {u"Connect", kJetMemo},
+      {u"Database", kJetMemo},
+      {u"DateCreate", kJetDateTime},
+      {u"DateUpdate", kJetDateTime},
+      {u"Flags", kJetLong},
+      {u"ForeignName", kJetText},
+      {u"Id", kJetLong},
+      {u"Lv", kJetOle},
+      {u"LvExtra", kJetOle},
+      {u"LvModule", kJetOle},
+      {u"LvProp", kJetOle},
+      {u"Name", kJetText},
+      {u"Owner", kJetBinary},
+      {u"ParentId", kJetLong},
+      {u"RmtInfoLong", kJetOle},
+      {u"RmtInfoShort", kJetBinary},
+      {u"Type", kJetInteger},
   };
   return columns;
 }
@@ -423,14 +436,15 @@ void WritePages(const std::filesystem::path& path, const PageFile& file, Existin
           fmt::format("Cannot write '{}': {}", temporary.string(), std::strerror(errno)));
     }
     for (const Page& page : file.Pages())
-      out.write(reinterpret_cast<const char*>(page.data()), static_cast<std::streamsize>(page.size()));
+      out.write(reinterpret_cast<const char*>(page.data()),
+                static_cast<std::streamsize>(page.size()));
     out.flush();
     if (!out) RaiseWriterError(fmt::format("Cannot write '{}'", temporary.string()));
   }
   std::filesystem::rename(temporary, path, error);
   if (error) {
-    RaiseWriterError(fmt::format("Cannot put the database at '{}': {}", path.string(),
-                                 error.message()));
+    RaiseWriterError(
+        fmt::format("Cannot put the database at '{}': {}", path.string(), error.message()));
   }
   cleanup.keep = true;
 }
