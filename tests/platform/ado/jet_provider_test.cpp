@@ -64,7 +64,9 @@ TEST_P(JetProviderTest, RunsSelectsWithWhereOrderAndTop) {
       {u"SELECT FID FROM Notes WHERE FDate = #1/5/2024 1:04:00 PM#", {"1"}},
       {u"SELECT FID FROM Notes WHERE FPrice < -0.1 OR FName = \"O'Brien, \"\"q\"\"\"", {"3", "4"}},
       {u"select fid from notes where FFlag = -1 and fcount = 0;", {"4"}},
-      {u"SELECT Notes.* FROM Notes WHERE FID = 4", {"4|O'Brien, \"q\"|two\nlines|True|0|0|NULL"}},
+      {u"SELECT Notes.* FROM Notes WHERE FID = 4",
+       {"4|O'Brien, \"q\"|line1\nline2, a memo longer than sixty-four bytes leaves its "
+        "row|True|0|0|2024-02-29 00:00:00.000"}},
       {u"SELECT FID FROM Empty", {}},
   };
   for (const auto& c : cases) {
