@@ -2,6 +2,7 @@
 
 #include <fmt/format.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "platform/ado/jet/errors.h"
@@ -21,10 +22,24 @@ using oleaut::EqualsNoCase;
   throw oleaut::ComError(kJetEFail, std::u16string(kProviderSource), message);
 }
 
+// The file a Data Source names. The component builds Windows paths (the system directory, then
+// "TAVCom\Orvanta.mdb"): where the path as written does not exist, its backslashes are taken
+// for the separators they are on Windows.
+std::filesystem::path FileOf(const std::u16string& data_source) {
+  const std::filesystem::path literal(oleaut::ToUtf8(data_source));
+  std::error_code error;
+  if (data_source.find(u'\\') == std::u16string::npos || std::filesystem::exists(literal, error)) {
+    return literal;
+  }
+  std::u16string separated = data_source;
+  std::replace(separated.begin(), separated.end(), u'\\', u'/');
+  return std::filesystem::path(oleaut::ToUtf8(separated));
+}
+
 class JetProvider final : public Provider {
  public:
   explicit JetProvider(const std::u16string& path)
-      : file_(std::filesystem::path(oleaut::ToUtf8(path)), path), description_(u"Jet " + path) {
+      : file_(FileOf(path), path), description_(u"Jet " + path) {
     RefreshSqlTraceFromEnvironment();
   }
 
