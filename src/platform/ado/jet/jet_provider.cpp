@@ -84,8 +84,7 @@ bool IsJetProviderName(std::u16string_view provider) {
          EqualsNoCase(provider, u"Microsoft.Jet.OLEDB");
 }
 
-std::unique_ptr<Provider> OpenJetProvider(
-    const std::vector<std::pair<std::u16string, std::u16string>>& settings) {
+std::unique_ptr<Provider> OpenJetProvider(const ConnectionSettings& settings) {
   std::u16string path;
   for (const auto& [key, value] : settings) {
     if (EqualsNoCase(key, u"Provider") || EqualsNoCase(key, u"Persist Security Info") ||

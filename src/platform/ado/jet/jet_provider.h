@@ -12,16 +12,13 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <utility>
-#include <vector>
 
+#include "platform/ado/connection_string.h"
 #include "platform/ado/provider.h"
 
 namespace ado::jet {
 
-// Key and value pairs of the connection string, keys as written.
-std::unique_ptr<Provider> OpenJetProvider(
-    const std::vector<std::pair<std::u16string, std::u16string>>& settings);
+std::unique_ptr<Provider> OpenJetProvider(const ConnectionSettings& settings);
 
 // Whether `provider` (the value of Provider=) names the Jet OLE DB provider.
 bool IsJetProviderName(std::u16string_view provider);
