@@ -6,6 +6,7 @@
 
 #include "platform/oleaut/text.h"
 #include "platform/tsql/errors.h"
+#include "platform/tsql/grouping.h"
 #include "platform/tsql/resolver.h"
 #include "platform/tsql/sql_type.h"
 #include "platform/tsql/typing.h"
@@ -473,6 +474,7 @@ class Generator {
   // position, as SQL Server types them.
   std::vector<ResultHint> Hints(const Select& select) {
     const SelectCore& core = select.cores.front();
+    const std::vector<SqlType> types = ColumnTypes(select);
     std::vector<ResultHint> hints;
     for (std::size_t i = 0; i < core.items.size(); ++i) {
       const SelectItem& item = core.items[i];
@@ -484,25 +486,49 @@ class Generator {
         hint.name = item.has_alias                         ? item.alias
                     : item.expr->kind == ExprKind::kColumn ? item.expr->names.back()
                                                            : std::u16string();
-        SqlType type = TypeOf(*item.expr);
-        for (std::size_t c = 1; c < select.cores.size(); ++c) {
-          const auto& items = select.cores[c].items;
-          if (i >= items.size() || items[i].star) {
-            type = SqlType::Unknown();
-            break;
-          }
-          const SqlType other = TypeOf(*items[i].expr);
-          if (type.cls == SqlType::Class::kNull) {
-            type = other;
-          } else if (other.cls != SqlType::Class::kNull) {
-            type = HigherType(type, other);
-          }
-        }
-        hint.type = type.Declared();
+        hint.type = types[i].Declared();
       }
       hints.push_back(std::move(hint));
     }
     return hints;
+  }
+
+  // The type of each column of a query: the highest type of the position over a UNION's
+  // SELECTs; unknown where a * stands.
+  std::vector<SqlType> ColumnTypes(const Select& select) {
+    const SelectCore& core = select.cores.front();
+    std::vector<SqlType> types;
+    for (std::size_t i = 0; i < core.items.size(); ++i) {
+      if (core.items[i].star) {
+        types.push_back(SqlType::Unknown());
+        continue;
+      }
+      SqlType type = TypeOf(*core.items[i].expr);
+      for (std::size_t c = 1; c < select.cores.size(); ++c) {
+        const auto& items = select.cores[c].items;
+        if (i >= items.size() || items[i].star) {
+          type = SqlType::Unknown();
+          break;
+        }
+        const SqlType other = TypeOf(*items[i].expr);
+        if (type.cls == SqlType::Class::kNull) {
+          type = other;
+        } else if (other.cls != SqlType::Class::kNull) {
+          type = HigherType(type, other);
+        }
+      }
+      types.push_back(type);
+    }
+    return types;
+  }
+
+  // A text where the result is a number or a date is converted to it, as SQL Server converts
+  // the branches of CASE and COALESCE and the columns of a UNION: '' becomes 0, 'abc' an error.
+  void GenBranch(const Expr& branch, const SqlType& result) {
+    const SqlType type = TypeOf(branch);
+    const bool convert = result.IsKnown() && result.cls != SqlType::Class::kNull &&
+                         !result.IsText() && result.cls != SqlType::Class::kBinary && type.IsText();
+    GenAs(branch, convert ? std::optional<SqlType>(result) : std::nullopt);
   }
 
   // A query inside another (derived table, subquery): SQL Server orders only the rows TOP
@@ -518,7 +544,10 @@ class Generator {
   }
 
   void GenSelect(const Select& select) {
+    CheckDistinctOrder(select);
     const bool compound = select.cores.size() > 1;
+    const std::vector<SqlType> column_types =
+        compound ? ColumnTypes(select) : std::vector<SqlType>();
     for (std::size_t i = 0; i < select.cores.size(); ++i) {
       if (i > 0) {
         switch (select.ops[i - 1]) {
@@ -540,12 +569,12 @@ class Generator {
       if (compound && core.top) {
         // TOP limits its own SELECT, LIMIT the whole compound.
         out_ += "SELECT * FROM (";
-        GenCore(core);
+        GenCore(core, column_types);
         out_ += " LIMIT ";
         Gen(*core.top);
         out_ += ')';
       } else {
-        GenCore(core);
+        GenCore(core, column_types);
       }
     }
     if (!select.order_by.empty()) {
@@ -572,7 +601,9 @@ class Generator {
            expr.kind != ExprKind::kMarker;
   }
 
-  void GenCore(const SelectCore& core) {
+  // `column_types`: of a UNION's columns, which each SELECT's items are converted to.
+  void GenCore(const SelectCore& core, const std::vector<SqlType>& column_types) {
+    CheckGrouping(core);
     out_ += core.distinct ? "SELECT DISTINCT " : "SELECT ";
     for (std::size_t i = 0; i < core.items.size(); ++i) {
       if (i > 0) out_ += ", ";
@@ -585,7 +616,11 @@ class Generator {
         out_ += '*';
         continue;
       }
-      Gen(*item.expr);
+      if (i < column_types.size()) {
+        GenBranch(*item.expr, column_types[i]);
+      } else {
+        Gen(*item.expr);
+      }
       if (core.distinct && NeedsCollation(*item.expr)) out_ += " COLLATE TSQL";
       if (item.has_alias) {
         out_ += " AS ";
@@ -623,18 +658,6 @@ class Generator {
       out_ += " WHERE ";
       Gen(*core.where);
     }
-  }
-
-  static bool IsAggregate(const Expr& expr) {
-    if (expr.kind != ExprKind::kFunction) return false;
-    const std::u16string name = LowerAscii(expr.text);
-    return name == u"count" || name == u"sum" || name == u"avg" || name == u"min" || name == u"max";
-  }
-
-  static bool ContainsAggregate(const Expr& expr) {
-    if (IsAggregate(expr)) return true;
-    return std::any_of(expr.args.begin(), expr.args.end(),
-                       [](const ExprPtr& arg) { return arg && ContainsAggregate(*arg); });
   }
 
   // A subquery used as a value must yield at most one row; SQL Server raises when it yields
@@ -944,7 +967,11 @@ class Generator {
       return;
     }
     if (op == u"+") {
-      GenPlus(left, right);
+      GenFitted(expr, [&] { GenPlus(left, right); });
+      return;
+    }
+    if (op == u"-" || op == u"*" || op == u"/" || op == u"%") {
+      GenFitted(expr, [&] { GenArithmetic(expr); });
       return;
     }
     if (op == u"^") {
@@ -959,6 +986,50 @@ class Generator {
     out_ += '(';
     Gen(left);
     out_ += ' ' + Utf8(op) + ' ';
+    Gen(right);
+    out_ += ')';
+  }
+
+  // An expression of an integer type keeps to its type's range, as SQL Server's arithmetic does:
+  // SQLite computes in 64 bits, and beyond them in floats.
+  template <typename Body>
+  void GenFitted(const Expr& expr, Body body) {
+    const SqlType type = TypeOf(expr);
+    if (type.cls != SqlType::Class::kInteger) return body();
+    out_ += "tsql_fit(";
+    body();
+    out_ += ", '" + type.name + "')";
+  }
+
+  // - and * of two numbers are SQLite's; anything else (a text to convert, a type only the data
+  // tell, a divisor that may be zero) goes through a function that raises SQL Server's errors.
+  void GenArithmetic(const Expr& expr) {
+    const std::u16string& op = expr.text;
+    const Expr& left = *expr.args[0];
+    const Expr& right = *expr.args[1];
+    const SqlType lt = TypeOf(left);
+    const SqlType rt = TypeOf(right);
+    if (op == u"%" && (lt.cls == SqlType::Class::kFloat || rt.cls == SqlType::Class::kFloat)) {
+      RaiseStatementError(
+          expr.pos, oleaut::FromUtf8("The data types " + lt.Declared() + " and " + rt.Declared() +
+                                     " are incompatible in the modulo operator."));
+    }
+    const bool numbers = (lt.IsNumeric() || lt.cls == SqlType::Class::kNull) &&
+                         (rt.IsNumeric() || rt.cls == SqlType::Class::kNull);
+    if (numbers && (op == u"-" || op == u"*")) {
+      out_ += '(';
+      Gen(left);
+      out_ += ' ' + Utf8(op) + ' ';
+      Gen(right);
+      out_ += ')';
+      return;
+    }
+    out_ += op == u"-"   ? "tsql_subtract("
+            : op == u"*" ? "tsql_multiply("
+            : op == u"/" ? "tsql_divide("
+                         : "tsql_modulo(";
+    Gen(left);
+    out_ += ", ";
     Gen(right);
     out_ += ')';
   }
@@ -1050,6 +1121,7 @@ class Generator {
   }
 
   void GenCase(const Expr& expr) {
+    const SqlType result = TypeOf(expr);
     out_ += "CASE";
     std::size_t i = 0;
     const std::size_t pairs_end = expr.args.size() - (expr.has_else ? 1 : 0);
@@ -1073,11 +1145,11 @@ class Generator {
         Gen(*expr.args[i]);
       }
       out_ += " THEN ";
-      Gen(*expr.args[i + 1]);
+      GenBranch(*expr.args[i + 1], result);
     }
     if (expr.has_else) {
       out_ += " ELSE ";
-      Gen(*expr.args.back());
+      GenBranch(*expr.args.back(), result);
     }
     out_ += " END";
   }
@@ -1139,8 +1211,6 @@ class Generator {
 
   void GenFunction(const Expr& expr) {
     static constexpr FunctionMap kFunctions[] = {
-        {u"isnull", "ifnull", 2, 2},
-        {u"coalesce", "coalesce", 2, 100},
         {u"nullif", "nullif", 2, 2},
         {u"len", "tsql_len", 1, 1},
         {u"datalength", "tsql_datalength", 1, 1},
@@ -1180,6 +1250,21 @@ class Generator {
       GenObjectId(expr);
       return;
     }
+    if (name == u"isnull") {
+      GenIsNull(expr);
+      return;
+    }
+    if (name == u"coalesce") {
+      ExpectArgs(expr, 2, 100);
+      const SqlType result = TypeOf(expr);
+      out_ += "coalesce(";
+      for (std::size_t i = 0; i < expr.args.size(); ++i) {
+        if (i > 0) out_ += ", ";
+        GenBranch(*expr.args[i], result);
+      }
+      out_ += ')';
+      return;
+    }
     for (const FunctionMap& f : kFunctions) {
       if (f.tsql != name) continue;
       ExpectArgs(expr, f.low, f.high);
@@ -1210,6 +1295,28 @@ class Generator {
       out_.insert(start, "CAST(");
       out_ += " AS INTEGER)";
     }
+    if (name == u"sum" && TypeOf(expr).cls == SqlType::Class::kInteger) {
+      out_.insert(start, "tsql_fit(");
+      out_ += ", '" + TypeOf(expr).name + "')";
+    }
+  }
+
+  // ISNULL has its first argument's type: the second is converted to it, cut to its length
+  // (isnull(FName, 'longer') keeps FName's length) or to its number ('' beside an int is 0).
+  void GenIsNull(const Expr& expr) {
+    ExpectArgs(expr, 2, 2);
+    const SqlType first = TypeOf(*expr.args[0]);
+    const SqlType second = TypeOf(*expr.args[1]);
+    const bool longer =
+        first.IsText() && first.length >= 0 && (second.length < 0 || second.length > first.length);
+    const bool convert = first.IsKnown() && first.cls != SqlType::Class::kNull &&
+                         second.IsKnown() && second.cls != SqlType::Class::kNull &&
+                         (first.cls != second.cls || (second.IsText() && longer));
+    out_ += "ifnull(";
+    Gen(*expr.args[0]);
+    out_ += ", ";
+    GenAs(*expr.args[1], convert ? std::optional<SqlType>(first) : std::nullopt);
+    out_ += ')';
   }
 
   // object_id('tempdb..#name') finds the connection's temporary table, object_id('name') a

@@ -242,6 +242,20 @@ void ToText(sqlite3_context* context, sqlite3_value* value, const Target& t, int
   } else {
     text = ValueText(value);
   }
+  const int type = sqlite3_value_type(value);
+  if ((type == SQLITE_INTEGER || type == SQLITE_FLOAT) && t.length >= 0 &&
+      text.size() > static_cast<std::size_t>(t.length)) {
+    // A number is never cut: an integer shows as * in char and varchar, anything else fails.
+    const bool national = !t.name.empty() && t.name[0] == 'n';
+    if (type == SQLITE_INTEGER && !national && DecimalScale(value) < 0) {
+      return ResultText(context, u"*");
+    }
+    const char* from = type == SQLITE_INTEGER     ? "expression"
+                       : DecimalScale(value) >= 0 ? "numeric"
+                                                  : "float";
+    return Fail(context, std::string("Arithmetic overflow error converting ") + from +
+                             " to data type " + t.name + ".");
+  }
   if (t.length >= 0 && text.size() > static_cast<std::size_t>(t.length)) text.resize(t.length);
   if (t.pad && t.length >= 0 && text.size() < static_cast<std::size_t>(t.length)) {
     text.append(static_cast<std::size_t>(t.length) - text.size(), u' ');

@@ -45,4 +45,12 @@ std::u16string FormatStyle(const DateTime& value, int style);
 
 void ConvertFunction(sqlite3_context* context, int argc, sqlite3_value** argv);
 
+// - * / % of two values, with SQL Server's errors (division by zero, overflow, text that is no
+// number); NULL when either is NULL.
+void Subtract(sqlite3_context* context, int argc, sqlite3_value** argv);
+void Multiply(sqlite3_context* context, int argc, sqlite3_value** argv);
+void Divide(sqlite3_context* context, int argc, sqlite3_value** argv);
+void Modulo(sqlite3_context* context, int argc, sqlite3_value** argv);
+void FitInteger(sqlite3_context* context, int argc, sqlite3_value** argv);
+
 }  // namespace tsql::detail

@@ -270,6 +270,10 @@ SqlType ArithmeticResult(const SqlType& a, const SqlType& b, char16_t op) {
       precision = x.precision + y.precision + 1;
       scale = x.scale + y.scale;
       break;
+    case u'%':
+      scale = std::max(x.scale, y.scale);
+      precision = std::min(x.precision - x.scale, y.precision - y.scale) + scale;
+      break;
     default:
       scale = std::max(6, x.scale + y.precision + 1);
       precision = x.precision - x.scale + y.scale + scale;
