@@ -1,8 +1,10 @@
 #include "platform/tsql/generator.h"
 
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <unordered_map>
+#include <utility>
 
 #include "platform/oleaut/text.h"
 #include "platform/tsql/errors.h"
@@ -133,11 +135,14 @@ class Generator {
       }
       out_ += ')';
     }
+    const std::vector<std::optional<SqlType>> targets = InsertTargets(insert);
     if (insert.default_values) {
       out_ += " DEFAULT VALUES";
     } else if (insert.select) {
       out_ += ' ';
+      store_types_ = &targets;
       GenSelect(*insert.select);
+      store_types_ = nullptr;
     } else {
       out_ += " VALUES ";
       for (std::size_t r = 0; r < insert.rows.size(); ++r) {
@@ -145,12 +150,52 @@ class Generator {
         out_ += '(';
         for (std::size_t i = 0; i < insert.rows[r].size(); ++i) {
           if (i > 0) out_ += ", ";
-          Gen(*insert.rows[r][i]);
+          GenStored(*insert.rows[r][i], i < targets.size() ? targets[i] : std::nullopt);
         }
         out_ += ')';
       }
     }
     Finish(s, nodes);
+  }
+
+  // The declared type of each column an INSERT writes, in its order, as far as known.
+  std::vector<std::optional<SqlType>> InsertTargets(const InsertStmt& insert) {
+    std::vector<std::optional<SqlType>> targets;
+    const std::shared_ptr<const TableColumns> columns = tables_.Find(insert.table.Name());
+    if (!columns) return targets;
+    if (insert.columns.empty()) {
+      // Values for every column in order, or the engine refuses the statement anyway.
+      if (!insert.rows.empty() && insert.rows[0].size() != columns->size()) return targets;
+      for (const TableColumn& column : *columns)
+        targets.emplace_back(column.type);
+      return targets;
+    }
+    for (const std::u16string& name : insert.columns)
+      targets.push_back(ColumnTypeOf(*columns, name));
+    return targets;
+  }
+
+  static std::optional<SqlType> ColumnTypeOf(const TableColumns& columns,
+                                             std::u16string_view name) {
+    for (const TableColumn& column : columns) {
+      if (oleaut::EqualsNoCase(column.name, name)) return column.type;
+    }
+    return std::nullopt;
+  }
+
+  // A value stored in an integer or bit column is converted as SQL Server converts it on
+  // assignment: 1.7 becomes 1, 'abc' fails, 300 fails in a tinyint, any number but 0 is bit 1.
+  // SQLite's column affinity would instead keep 1.7, turn '1.7' into a number and store 'abc'.
+  void GenStored(const Expr& value, const std::optional<SqlType>& column) {
+    const bool convert =
+        column && (column->cls == SqlType::Class::kInteger || column->cls == SqlType::Class::kBit);
+    if (!convert) return Gen(value);
+    const SqlType type = TypeOf(value);
+    if (type.cls == SqlType::Class::kNull ||
+        (type.cls == column->cls && type.name == column->name)) {
+      return Gen(value);
+    }
+    GenAs(value, column);
   }
 
   void Generate(const UpdateStmt& update, std::vector<Node>& nodes) {
@@ -162,7 +207,9 @@ class Generator {
       if (i > 0) out_ += ", ";
       AppendQuotedName(out_, update.sets[i].first);
       out_ += " = ";
-      Gen(*update.sets[i].second);
+      const std::shared_ptr<const TableColumns> columns = tables_.Find(update.table.Name());
+      GenStored(*update.sets[i].second,
+                columns ? ColumnTypeOf(*columns, update.sets[i].first) : std::nullopt);
     }
     if (update.where) {
       out_ += " WHERE ";
@@ -486,7 +533,8 @@ class Generator {
         hint.name = item.has_alias                         ? item.alias
                     : item.expr->kind == ExprKind::kColumn ? item.expr->names.back()
                                                            : std::u16string();
-        hint.type = types[i].Declared();
+        // A column of NULLs is an int, as SQL Server types it (and makes it in SELECT INTO).
+        hint.type = types[i].cls == SqlType::Class::kNull ? "int" : types[i].Declared();
       }
       hints.push_back(std::move(hint));
     }
@@ -544,6 +592,8 @@ class Generator {
   }
 
   void GenSelect(const Select& select) {
+    // The columns an INSERT ... SELECT stores into, for its own SELECT alone.
+    const std::vector<std::optional<SqlType>>* store_types = std::exchange(store_types_, nullptr);
     CheckDistinctOrder(select);
     const bool compound = select.cores.size() > 1;
     const std::vector<SqlType> column_types =
@@ -569,12 +619,12 @@ class Generator {
       if (compound && core.top) {
         // TOP limits its own SELECT, LIMIT the whole compound.
         out_ += "SELECT * FROM (";
-        GenCore(core, column_types);
+        GenCore(core, column_types, store_types);
         out_ += " LIMIT ";
         Gen(*core.top);
         out_ += ')';
       } else {
-        GenCore(core, column_types);
+        GenCore(core, column_types, store_types);
       }
     }
     if (!select.order_by.empty()) {
@@ -602,7 +652,8 @@ class Generator {
   }
 
   // `column_types`: of a UNION's columns, which each SELECT's items are converted to.
-  void GenCore(const SelectCore& core, const std::vector<SqlType>& column_types) {
+  void GenCore(const SelectCore& core, const std::vector<SqlType>& column_types,
+               const std::vector<std::optional<SqlType>>* store_types = nullptr) {
     CheckGrouping(core);
     out_ += core.distinct ? "SELECT DISTINCT " : "SELECT ";
     for (std::size_t i = 0; i < core.items.size(); ++i) {
@@ -616,7 +667,9 @@ class Generator {
         out_ += '*';
         continue;
       }
-      if (i < column_types.size()) {
+      if (store_types && i < store_types->size() && column_types.empty()) {
+        GenStored(*item.expr, (*store_types)[i]);
+      } else if (i < column_types.size()) {
         GenBranch(*item.expr, column_types[i]);
       } else {
         Gen(*item.expr);
@@ -1361,6 +1414,7 @@ class Generator {
   std::vector<BoundMarker> markers_;
   bool bind_literals_ = true;
   std::vector<int> pinned_;  // literals whose values the translation depends on
+  const std::vector<std::optional<SqlType>>* store_types_ = nullptr;
 };
 
 }  // namespace
