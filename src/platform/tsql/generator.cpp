@@ -1067,6 +1067,9 @@ class Generator {
           expr.pos, oleaut::FromUtf8("The data types " + lt.Declared() + " and " + rt.Declared() +
                                      " are incompatible in the modulo operator."));
     }
+    if (op == u"-" && (lt.cls == SqlType::Class::kDate || rt.cls == SqlType::Class::kDate)) {
+      return GenDatePlus(left, right, -1);
+    }
     const bool numbers = (lt.IsNumeric() || lt.cls == SqlType::Class::kNull) &&
                          (rt.IsNumeric() || rt.cls == SqlType::Class::kNull);
     if (numbers && (op == u"-" || op == u"*")) {
@@ -1087,12 +1090,25 @@ class Generator {
     out_ += ')';
   }
 
+  // A datetime plus or minus a number moves by days (the fraction a part of a day); a text on
+  // the other side is read as a datetime, as SQL Server converts it.
+  void GenDatePlus(const Expr& left, const Expr& right, int sign) {
+    out_ += "tsql_date_plus(";
+    Gen(left);
+    out_ += ", ";
+    Gen(right);
+    out_ += sign > 0 ? ", 1)" : ", -1)";
+  }
+
   // + concatenates texts and adds numbers. Where the operands' types are fixed by the text the
   // choice is made here; otherwise tsql_add decides on the values, as SQL Server would on their
   // types.
   void GenPlus(const Expr& left, const Expr& right) {
     const SqlType lt = TypeOf(left);
     const SqlType rt = TypeOf(right);
+    if (lt.cls == SqlType::Class::kDate || rt.cls == SqlType::Class::kDate) {
+      return GenDatePlus(left, right, 1);
+    }
     const bool l_text = lt.IsText() || lt.cls == SqlType::Class::kNull;
     const bool r_text = rt.IsText() || rt.cls == SqlType::Class::kNull;
     const bool l_num = lt.IsNumeric() || lt.cls == SqlType::Class::kNull;
@@ -1226,6 +1242,9 @@ class Generator {
       }
     }
     GenAs(value, value_as);
+    if (expr.args.size() == 1 && type->IsText() && value_type.cls == SqlType::Class::kDate) {
+      out_ += ", 0";  // a date-time becomes text in style 0 unless told otherwise
+    }
     if (expr.args.size() > 1) {
       out_ += ", ";
       Pin(*expr.args[1]);  // the style decides the form of the result
@@ -1289,6 +1308,7 @@ class Generator {
         {u"char", "char", 1, 1},
         {u"nchar", "char", 1, 1},
         {u"isnumeric", "tsql_isnumeric", 1, 1},
+        {u"isdate", "tsql_isdate", 1, 1},
         {u"year", "tsql_year", 1, 1},
         {u"month", "tsql_month", 1, 1},
         {u"day", "tsql_day", 1, 1},
@@ -1305,6 +1325,10 @@ class Generator {
     }
     if (name == u"isnull") {
       GenIsNull(expr);
+      return;
+    }
+    if (name == u"dateadd" || name == u"datediff" || name == u"datepart" || name == u"datename") {
+      GenDateFunction(name, expr);
       return;
     }
     if (name == u"coalesce") {
@@ -1352,6 +1376,49 @@ class Generator {
       out_.insert(start, "tsql_fit(");
       out_ += ", '" + TypeOf(expr).name + "')";
     }
+  }
+
+  // DATEADD(day, 1, d) and the others: the part is a word, not a value; its abbreviations are
+  // read here.
+  void GenDateFunction(const std::u16string& name, const Expr& expr) {
+    const bool two = name == u"datepart" || name == u"datename";
+    ExpectArgs(expr, two ? 2 : 3, two ? 2 : 3);
+    const Expr& part = *expr.args[0];
+    static constexpr std::pair<std::u16string_view, const char*> kParts[] = {
+        {u"year", "year"},       {u"yy", "year"},
+        {u"yyyy", "year"},       {u"quarter", "quarter"},
+        {u"qq", "quarter"},      {u"q", "quarter"},
+        {u"month", "month"},     {u"mm", "month"},
+        {u"m", "month"},         {u"dayofyear", "dayofyear"},
+        {u"dy", "dayofyear"},    {u"y", "dayofyear"},
+        {u"day", "day"},         {u"dd", "day"},
+        {u"d", "day"},           {u"week", "week"},
+        {u"wk", "week"},         {u"ww", "week"},
+        {u"weekday", "weekday"}, {u"dw", "weekday"},
+        {u"w", "weekday"},       {u"hour", "hour"},
+        {u"hh", "hour"},         {u"minute", "minute"},
+        {u"mi", "minute"},       {u"n", "minute"},
+        {u"second", "second"},   {u"ss", "second"},
+        {u"s", "second"},        {u"millisecond", "millisecond"},
+        {u"ms", "millisecond"},
+    };
+    const char* canonical = nullptr;
+    if (part.kind == ExprKind::kColumn && part.names.size() == 1) {
+      const std::u16string word = LowerAscii(part.names[0]);
+      for (const auto& [written, known] : kParts) {
+        if (word == written) canonical = known;
+      }
+    }
+    if (!canonical) {
+      RaiseStatementError(part.pos, u"'" + (part.names.empty() ? part.text : part.names.back()) +
+                                        u"' is not a recognized datepart option.");
+    }
+    out_ += "tsql_" + Utf8(name) + "('" + canonical + "'";
+    for (std::size_t i = 1; i < expr.args.size(); ++i) {
+      out_ += ", ";
+      Gen(*expr.args[i]);
+    }
+    out_ += ')';
   }
 
   // ISNULL has its first argument's type: the second is converted to it, cut to its length
