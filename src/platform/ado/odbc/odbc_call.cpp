@@ -2,6 +2,7 @@
 
 #include <fmt/format.h>
 
+#include "platform/ado/errors.h"
 #include "platform/oleaut/com_error.h"
 #include "platform/oleaut/text.h"
 
@@ -17,15 +18,7 @@ struct InjectedFailure {
 thread_local std::vector<InjectedFailure> injected_failures;
 
 std::string Describe(const CallContext& where) {
-  std::string text;
-  if (!where.statement.empty()) {
-    text += fmt::format(" while running \"{}\"", oleaut::ToUtf8(where.statement));
-    if (!where.engine_text.empty()) text += fmt::format(" (as \"{}\")", where.engine_text);
-  } else if (!where.engine_text.empty()) {
-    text += fmt::format(" while running \"{}\"", where.engine_text);
-  }
-  if (!where.data_source.empty()) text += " on " + oleaut::ToUtf8(where.data_source);
-  return text;
+  return DescribeWhere(where.statement, where.engine_text, where.data_source);
 }
 
 [[noreturn]] void Raise(const char* function, const std::vector<Diagnostic>& records,

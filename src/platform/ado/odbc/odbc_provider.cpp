@@ -13,8 +13,10 @@
 #include "platform/ado/sql_trace.h"
 #include "platform/ado/sqlite/translated_statements.h"
 #include "platform/oleaut/com_error.h"
+#include "platform/oleaut/decimal.h"
 #include "platform/oleaut/text.h"
 #include "platform/tsql/program.h"
+#include "platform/tsql/shape.h"
 #include "platform/tsql/sql_type.h"
 #include "platform/tsql/token.h"
 
@@ -75,7 +77,7 @@ std::string PlainMarkers(const std::string& sql, std::vector<int>* order) {
   return out;
 }
 
-class OdbcProvider final : public Provider, private tsql::Executor, private tsql::Schema {
+class OdbcProvider final : public Provider, private sqlite::StatementRunner, private tsql::Schema {
  public:
   explicit OdbcProvider(OdbcTarget target) : target_(std::move(target)) {
     Connect();
@@ -107,6 +109,8 @@ class OdbcProvider final : public Provider, private tsql::Executor, private tsql
         self.result_ = nullptr;
         self.as_run_ = nullptr;
         self.batch_ = {};
+        self.translation_ = {};
+        self.literal_values_.clear();
         if (as_run) TraceSql({std::u16string(batch), std::move(*as_run), self.target_.description});
       }
     } scope{*this, batch, SqlTraceActive() ? &as_run : nullptr};
@@ -177,6 +181,8 @@ class OdbcProvider final : public Provider, private tsql::Executor, private tsql
   std::u16string Describe() const override { return target_.description; }
 
  private:
+  using sqlite::StatementRunner::Execute;  // the statements of a translated batch
+
   CallContext Where(std::u16string_view statement = {}, std::string_view engine_text = {}) {
     return {target_.description, statement, engine_text, &lost_};
   }
@@ -273,14 +279,21 @@ class OdbcProvider final : public Provider, private tsql::Executor, private tsql
                                      oleaut::ToUtf8(extension)),
                          {});
     }
-    if (ConnectionSetting* load =
-            const_cast<ConnectionSetting*>(FindSetting(settings, u"LoadExt"))) {
-      if (load->value.find(extension) == std::u16string::npos) load->value += u',' + extension;
+    // The driver reads its keys without regard to braces: ours go first, before any braced value.
+    ConnectionSettings ours;
+    if (const ConnectionSetting* load = FindSetting(settings, u"LoadExt")) {
+      ours.push_back({u"LoadExt", load->value.find(extension) == std::u16string::npos
+                                      ? load->value + u',' + extension
+                                      : load->value});
     } else {
-      settings.push_back({u"LoadExt", extension});
+      ours.push_back({u"LoadExt", extension});
     }
     // The embedded provider's busy timeout, unless the string sets the driver's own.
-    if (!FindSetting(settings, u"Timeout")) settings.push_back({u"Timeout", u"10000"});
+    if (!FindSetting(settings, u"Timeout")) ours.push_back({u"Timeout", u"10000"});
+    for (ConnectionSetting& s : settings) {
+      if (!oleaut::EqualsNoCase(s.key, u"LoadExt")) ours.push_back(std::move(s));
+    }
+    settings = std::move(ours);
     return JoinOdbcSettings(settings);
   }
 
@@ -292,6 +305,14 @@ class OdbcProvider final : public Provider, private tsql::Executor, private tsql
 
   void ReconnectIfLost() {
     if (!lost_ && dbc_) return;
+    // The work before the loss is gone: later statements of the same transaction must not run
+    // on a new session, as if it were still there, and commit without it.
+    if (in_transaction_) {
+      RaiseProviderError(kEFail,
+                         "The connection was lost during the transaction, which the server has "
+                         "rolled back: end the transaction before running more statements",
+                         Where());
+    }
     Disconnect();
     env_.Reset();
     Connect();
@@ -417,15 +438,32 @@ class OdbcProvider final : public Provider, private tsql::Executor, private tsql
   // ---- the SQLite driver: translated batches ----
   void RunTranslated(std::u16string_view batch, std::span<const ParameterValue> parameters) {
     ForgetTablesIfSchemaChanged();
-    const std::shared_ptr<const tsql::Program> program = tsql::Translate(batch, this);
-    if (parameters.size() != static_cast<std::size_t>(program->marker_count)) {
+    translation_ = tsql::Translate(batch, this);
+    const tsql::Program& program = *translation_.program;
+    if (parameters.size() != static_cast<std::size_t>(program.marker_count)) {
       RaiseProviderError(kParameterCount,
                          fmt::format("The batch has {} parameter marker(s) but {} value(s) were "
                                      "given",
-                                     program->marker_count, parameters.size()),
+                                     program.marker_count, parameters.size()),
                          Where(batch));
     }
-    tsql::Run(*program, *this);
+    // The literals the translation made markers go to the driver as parameters of their own.
+    for (const tsql::LiteralValue& literal : translation_.binding->literals) {
+      ParameterValue& value = literal_values_.emplace_back();
+      if (const auto* integer = std::get_if<std::int64_t>(&literal)) {
+        value.type = adBigInt;
+        value.value = oleaut::Decimal::FromInt64(*integer);
+      } else if (const auto* real = std::get_if<double>(&literal)) {
+        value.type = adDouble;
+        value.value = *real;
+      } else {
+        const std::u16string& text = std::get<std::u16string>(literal);
+        value.type = adVarWChar;
+        value.size = static_cast<std::int32_t>(text.size());
+        value.value = text;
+      }
+    }
+    tsql::Run(program, *this);
   }
 
   void ForgetTablesIfSchemaChanged() {
@@ -462,36 +500,22 @@ class OdbcProvider final : public Provider, private tsql::Executor, private tsql
 
   // ---- tsql::Executor ----
   CallContext WhereIn(const tsql::SqlStatement& statement, std::string_view sql) {
-    return Where(statement.source, sql);
+    return Where(translation_.SourceOf(batch_, statement), sql);
   }
 
   // Runs a statement of the translation with the batch's values bound to its markers.
   Handle RunStatement(const tsql::SqlStatement& statement, const std::string& sql) {
-    NoteRun(sql);
+    if (as_run_) NoteRun(tsql::WithLiteralsShown(sql, statement, *translation_.binding));
     std::vector<int> order;
     const std::string plain = PlainMarkers(sql, &order);
     std::vector<const ParameterValue*> values;
     for (int number : order) {
-      const int global = statement.markers.at(static_cast<std::size_t>(number - 1));
-      values.push_back(&parameters_[static_cast<std::size_t>(global)]);
+      const tsql::BoundMarker marker = statement.markers.at(static_cast<std::size_t>(number - 1));
+      const auto index = static_cast<std::size_t>(marker.index);
+      values.push_back(marker.from == tsql::BoundMarker::From::kLiteral ? &literal_values_[index]
+                                                                        : &parameters_[index]);
     }
     return Run(oleaut::FromUtf8(plain), values, WhereIn(statement, sql), ValueStyle::kSqlite);
-  }
-
-  void Execute(const tsql::SqlStatement& statement) override {
-    using Kind = tsql::StatementKind;
-    switch (statement.kind) {
-      case Kind::kQuery:
-        return RunQuery(statement);
-      case Kind::kSelectInto:
-        return RunSelectInto(statement);
-      case Kind::kAlterColumn:
-        return RunAlterColumn(statement);
-      case Kind::kCommand:
-      case Kind::kInsert:
-      case Kind::kDdl:
-        return RunCommand(statement);
-    }
   }
 
   bool Test(const tsql::SqlStatement& condition) override {
@@ -507,7 +531,7 @@ class OdbcProvider final : public Provider, private tsql::Executor, private tsql
     return indicator != SQL_NULL_DATA && value != 0;
   }
 
-  void RunCommand(const tsql::SqlStatement& statement) {
+  void RunCommand(const tsql::SqlStatement& statement) override {
     Handle stmt = RunStatement(statement, statement.sql);
     if (statement.kind == tsql::StatementKind::kDdl) {
       identity_tables_.clear();
@@ -527,7 +551,7 @@ class OdbcProvider final : public Provider, private tsql::Executor, private tsql
     }
   }
 
-  void RunQuery(const tsql::SqlStatement& statement) {
+  void RunQuery(const tsql::SqlStatement& statement) override {
     Handle stmt = RunStatement(statement, statement.sql);
     // Only the first row set of a batch is handed back; later ones still run.
     if (result_->rows) return;
@@ -589,7 +613,7 @@ class OdbcProvider final : public Provider, private tsql::Executor, private tsql
     };
   }
 
-  void RunSelectInto(const tsql::SqlStatement& statement) {
+  void RunSelectInto(const tsql::SqlStatement& statement) override {
     std::vector<sqlite::DescribedColumn> described;
     {
       std::vector<int> order;
@@ -621,7 +645,7 @@ class OdbcProvider final : public Provider, private tsql::Executor, private tsql
     identity_tables_.clear();
   }
 
-  void RunAlterColumn(const tsql::SqlStatement& statement) {
+  void RunAlterColumn(const tsql::SqlStatement& statement) override {
     std::vector<sqlite::TableInfoColumn> columns;
     for (const auto& row : QueryInternal(sqlite::TableInfoQuery(statement))) {
       const auto text = [&](std::size_t i) {
@@ -681,6 +705,8 @@ class OdbcProvider final : public Provider, private tsql::Executor, private tsql
   // The batch being run.
   std::u16string_view batch_;
   std::span<const ParameterValue> parameters_;
+  tsql::Translation translation_;
+  std::vector<ParameterValue> literal_values_;
   ExecuteResult* result_ = nullptr;
   std::string* as_run_ = nullptr;
 };

@@ -47,6 +47,16 @@ void ParameterBinder::BindBuffer(Buffer& buffer, SQLSMALLINT c_type, SQLSMALLINT
                 c_type, sql_type, column_size, digits, data, length, &buffer.indicator);
 }
 
+void ParameterBinder::CheckSize(const ParameterValue& p, int ordinal, std::size_t length,
+                                const std::string& what) const {
+  if (p.size <= 0 || length <= static_cast<std::size_t>(p.size)) return;
+  RaiseProviderError(kDataOverflow,
+                     fmt::format("String or binary data would be truncated: parameter {} ({}, size "
+                                 "{}) cannot hold {}",
+                                 ordinal, oleaut::ToUtf8(DataTypeName(p.type)), p.size, what),
+                     where_);
+}
+
 void ParameterBinder::Bind(const ParameterValue& p, int ordinal) {
   if (p.direction != adParamInput && p.direction != adParamUnknown) {
     RaiseProviderError(kErrorsInCommand,
@@ -66,14 +76,7 @@ void ParameterBinder::Bind(const ParameterValue& p, int ordinal) {
   if (IsTextType(p.type)) {
     std::u16string text = value.Type() == oleaut::VarType::Date ? value.AsDate().ToIsoString()
                                                                 : oleaut::ToString(value);
-    if (p.size > 0 && text.size() > static_cast<std::size_t>(p.size)) {
-      RaiseProviderError(
-          kDataOverflow,
-          fmt::format("String or binary data would be truncated: parameter {} ({}, "
-                      "size {}) cannot hold a text of {} characters",
-                      ordinal, oleaut::ToUtf8(DataTypeName(p.type)), p.size, text.size()),
-          where_);
-    }
+    CheckSize(p, ordinal, text.size(), fmt::format("a text of {} characters", text.size()));
     return BindText(buffer, std::move(text), p.type);
   }
   if (IsBinaryType(p.type)) return BindBinary(buffer, p, ordinal);
@@ -140,14 +143,7 @@ void ParameterBinder::BindBinary(Buffer& buffer, const ParameterValue& p, int or
                       static_cast<SQLLEN>(buffer.narrow.size()));
   }
   const oleaut::ByteArray& bytes = p.value.AsByteArray();
-  if (p.size > 0 && bytes.size() > static_cast<std::size_t>(p.size)) {
-    RaiseProviderError(
-        kDataOverflow,
-        fmt::format("String or binary data would be truncated: parameter {} ({}, "
-                    "size {}) cannot hold {} bytes",
-                    ordinal, oleaut::ToUtf8(DataTypeName(p.type)), p.size, bytes.size()),
-        where_);
-  }
+  CheckSize(p, ordinal, bytes.size(), fmt::format("{} bytes", bytes.size()));
   buffer.bytes = &bytes;
   buffer.at_execution = bytes.size() > kInlineLimit;
   const bool long_data = p.type == adLongVarBinary || bytes.size() > kInlineLimit;

@@ -46,6 +46,10 @@ class ParameterBinder {
     bool at_execution = false;
   };
 
+  // Raises when a value of `length` (characters or bytes) exceeds the parameter's declared size;
+  // `what` describes the value.
+  void CheckSize(const ParameterValue& p, int ordinal, std::size_t length,
+                 const std::string& what) const;
   void BindBuffer(Buffer& buffer, SQLSMALLINT c_type, SQLSMALLINT sql_type, SQLULEN column_size,
                   SQLSMALLINT digits, SQLPOINTER data, SQLLEN length);
   void BindText(Buffer& buffer, std::u16string text, DataTypeEnum type);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/ado/sqlite/translated_statements.h"
 #include "platform/oleaut/com_error.h"
 #include "platform/oleaut/date.h"
 #include "platform/oleaut/decimal.h"
@@ -16,13 +17,6 @@ using sqlite::ColumnType;
 using sqlite::ValueKind;
 
 constexpr std::size_t kPiece = 1 << 20;
-
-std::string LowerAscii(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
-}
 
 // Reads column `column` of the current row as text (SQL_C_WCHAR) or bytes (SQL_C_BINARY), piece
 // after piece; false when it is NULL.
@@ -199,7 +193,7 @@ oleaut::Variant ReadSqlServerValue(SQLHSTMT stmt, SQLUSMALLINT column, const Col
 }
 
 std::string DeclaredText(const DriverColumn& column) {
-  const std::string name = LowerAscii(column.type_name);
+  const std::string name = sqlite::LowerAscii(column.type_name);
   const auto sized = [&](const char* type) {
     return column.size == 0 || column.size > 8000
                ? std::string(type) + "(max)"

@@ -16,20 +16,13 @@
 #include "platform/oleaut/text.h"
 #include "platform/tsql/program.h"
 #include "platform/tsql/runtime.h"
+#include "platform/tsql/shape.h"
 #include "platform/tsql/sql_type.h"
 
 namespace ado::sqlite {
 namespace {
 
-std::string LowerAscii(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return out;
-}
-
-class SqliteProvider final : public Provider, private tsql::Executor, private tsql::Schema {
+class SqliteProvider final : public Provider, private StatementRunner, private tsql::Schema {
  public:
   explicit SqliteProvider(const SqliteOptions& options) { Open(options); }
 
@@ -51,6 +44,7 @@ class SqliteProvider final : public Provider, private tsql::Executor, private ts
       std::string* as_run;
       ~BatchScope() {
         self.parameters_ = {};
+        self.translation_ = {};
         self.result_ = nullptr;
         self.as_run_ = nullptr;
         if (as_run) TraceSql({std::u16string(batch), std::move(*as_run), self.description_});
@@ -61,7 +55,8 @@ class SqliteProvider final : public Provider, private tsql::Executor, private ts
                          "Command text was not set for the command object", {description_, {}, {}});
     }
     ForgetTablesIfSchemaChanged();
-    const std::shared_ptr<const tsql::Program> program = tsql::Translate(batch, this);
+    tsql::Translation translation = tsql::Translate(batch, this);
+    const std::shared_ptr<const tsql::Program>& program = translation.program;
     if (parameters.size() != static_cast<std::size_t>(program->marker_count)) {
       RaiseProviderError(static_cast<std::int32_t>(0x80040E10U),
                          fmt::format("The batch has {} parameter marker(s) but {} value(s) were "
@@ -71,10 +66,12 @@ class SqliteProvider final : public Provider, private tsql::Executor, private ts
     }
     TakeWriteLockBeforeWriting(*program);
     parameters_ = parameters;
+    batch_ = batch;
+    translation_ = std::move(translation);
     result_ = &result;
     as_run_ = scope.as_run;
     try {
-      tsql::Run(*program, *this);
+      tsql::Run(*translation_.program, *this);
     } catch (...) {
       tables_.clear();  // a statement that failed may have changed tables before it failed
       throw;
@@ -113,6 +110,8 @@ class SqliteProvider final : public Provider, private tsql::Executor, private ts
   std::u16string Describe() const override { return description_; }
 
  private:
+  using StatementRunner::Execute;  // the statements of a translated batch
+
   void Open(const SqliteOptions& options) {
     using Mode = SqliteOptions::Mode;
     const bool memory = options.mode == Mode::kMemory || options.path == u":memory:";
@@ -253,7 +252,7 @@ class SqliteProvider final : public Provider, private tsql::Executor, private ts
   }
 
   ErrorContext Where(const tsql::SqlStatement& statement, std::string_view sql) const {
-    return {description_, statement.source, sql};
+    return {description_, translation_.SourceOf(batch_, statement), sql};
   }
 
   void NoteRun(const std::string& sql) {
@@ -261,14 +260,23 @@ class SqliteProvider final : public Provider, private tsql::Executor, private ts
     *as_run_ += sql;
     *as_run_ += '\n';
   }
+  void NoteRun(const tsql::SqlStatement& statement) {
+    if (!as_run_) return;
+    *as_run_ += tsql::WithLiteralsShown(statement, *translation_.binding);
+    *as_run_ += '\n';
+  }
 
   sqlite3_stmt* PrepareBound(const tsql::SqlStatement& statement, const std::string& sql) {
     const ErrorContext where = Where(statement, sql);
     sqlite3_stmt* stmt = cache_->Prepare(sql, where);
     for (std::size_t k = 0; k < statement.markers.size(); ++k) {
-      const int global = statement.markers[k];
-      BindParameter(stmt, static_cast<int>(k + 1), parameters_[static_cast<std::size_t>(global)],
-                    global + 1, where);
+      const tsql::BoundMarker marker = statement.markers[k];
+      const auto index = static_cast<std::size_t>(marker.index);
+      if (marker.from == tsql::BoundMarker::From::kLiteral) {
+        BindLiteral(stmt, static_cast<int>(k + 1), translation_.binding->literals[index], where);
+      } else {
+        BindParameter(stmt, static_cast<int>(k + 1), parameters_[index], marker.index + 1, where);
+      }
     }
     return stmt;
   }
@@ -281,32 +289,16 @@ class SqliteProvider final : public Provider, private tsql::Executor, private ts
   }
 
   // ---- tsql::Executor ----
-  void Execute(const tsql::SqlStatement& statement) override {
-    using Kind = tsql::StatementKind;
-    switch (statement.kind) {
-      case Kind::kQuery:
-        return RunQuery(statement);
-      case Kind::kSelectInto:
-        return RunSelectInto(statement);
-      case Kind::kAlterColumn:
-        return RunAlterColumn(statement);
-      case Kind::kCommand:
-      case Kind::kInsert:
-      case Kind::kDdl:
-        return RunCommand(statement);
-    }
-  }
-
   bool Test(const tsql::SqlStatement& condition) override {
-    NoteRun(condition.sql);
+    NoteRun(condition);
     StatementCache::Lease lease(PrepareBound(condition, condition.sql));
     const ErrorContext where = Where(condition, condition.sql);
     const int rc = Check(db_, sqlite3_step(lease.Get()), where);
     return rc == SQLITE_ROW && sqlite3_column_int(lease.Get(), 0) != 0;
   }
 
-  void RunCommand(const tsql::SqlStatement& statement) {
-    NoteRun(statement.sql);
+  void RunCommand(const tsql::SqlStatement& statement) override {
+    NoteRun(statement);
     StatementCache::Lease lease(PrepareBound(statement, statement.sql));
     StepToEnd(lease.Get(), Where(statement, statement.sql));
     if (statement.kind == tsql::StatementKind::kDdl) {
@@ -326,8 +318,8 @@ class SqliteProvider final : public Provider, private tsql::Executor, private ts
     }
   }
 
-  void RunQuery(const tsql::SqlStatement& statement) {
-    NoteRun(statement.sql);
+  void RunQuery(const tsql::SqlStatement& statement) override {
+    NoteRun(statement);
     StatementCache::Lease lease(PrepareBound(statement, statement.sql));
     const ErrorContext where = Where(statement, statement.sql);
     if (result_->rows) {
@@ -404,7 +396,7 @@ class SqliteProvider final : public Provider, private tsql::Executor, private ts
   // SELECT ... INTO: the table is made with the declared types of the query's columns (or the
   // types their expressions fix), so that it keeps bit, datetime and decimal(p,s) columns as
   // SQL Server's would, then filled by the same query.
-  void RunSelectInto(const tsql::SqlStatement& statement) {
+  void RunSelectInto(const tsql::SqlStatement& statement) override {
     std::vector<DescribedColumn> described;
     {
       // Prepared afresh, not from the cache: a cached statement describes the schema it was
@@ -430,7 +422,8 @@ class SqliteProvider final : public Provider, private tsql::Executor, private ts
     tables_.clear();
     for (std::size_t i = 0; i + 1 < statements.size(); ++i)
       RunGenerated(statement, statements[i]);
-    NoteRun(statements.back());
+    if (as_run_)
+      NoteRun(tsql::WithLiteralsShown(statements.back(), statement, *translation_.binding));
     StatementCache::Lease lease(PrepareBound(statement, statements.back()));
     StepToEnd(lease.Get(), Where(statement, statements.back()));
     result_->records_affected = sqlite3_changes64(db_);
@@ -452,7 +445,7 @@ class SqliteProvider final : public Provider, private tsql::Executor, private ts
 
   // SQLite cannot change a column's type: the temporary table is built again with the new type,
   // its rows converted as SQL Server converts them, all or nothing.
-  void RunAlterColumn(const tsql::SqlStatement& statement) {
+  void RunAlterColumn(const tsql::SqlStatement& statement) override {
     std::vector<TableInfoColumn> columns;
     const std::string info = TableInfoQuery(statement);
     {
@@ -521,6 +514,8 @@ class SqliteProvider final : public Provider, private tsql::Executor, private ts
   ado::TransactionLock transaction_lock_ = ado::TransactionLock::Deferred;
   // The batch being run.
   std::span<const ParameterValue> parameters_;
+  std::u16string_view batch_;
+  tsql::Translation translation_;
   ExecuteResult* result_ = nullptr;
   std::string* as_run_ = nullptr;
 };

@@ -8,7 +8,6 @@
 #include "platform/oleaut/text.h"
 
 namespace ado::sqlite {
-namespace {
 
 std::string LowerAscii(std::string_view text) {
   std::string out(text);
@@ -18,7 +17,21 @@ std::string LowerAscii(std::string_view text) {
   return out;
 }
 
-}  // namespace
+void StatementRunner::Execute(const tsql::SqlStatement& statement) {
+  using Kind = tsql::StatementKind;
+  switch (statement.kind) {
+    case Kind::kQuery:
+      return RunQuery(statement);
+    case Kind::kSelectInto:
+      return RunSelectInto(statement);
+    case Kind::kAlterColumn:
+      return RunAlterColumn(statement);
+    case Kind::kCommand:
+    case Kind::kInsert:
+    case Kind::kDdl:
+      return RunCommand(statement);
+  }
+}
 
 std::vector<const tsql::ResultHint*> MatchHints(const std::vector<tsql::ResultHint>& hints,
                                                 int column_count) {

@@ -16,6 +16,22 @@
 
 namespace ado::sqlite {
 
+// ASCII letters in lower case, for names SQLite compares so.
+std::string LowerAscii(std::string_view text);
+
+// An executor of translated batches that runs each kind of statement its own way.
+class StatementRunner : public tsql::Executor {
+ public:
+  void Execute(const tsql::SqlStatement& statement) final;
+
+ protected:
+  virtual void RunQuery(const tsql::SqlStatement& statement) = 0;
+  virtual void RunSelectInto(const tsql::SqlStatement& statement) = 0;
+  virtual void RunAlterColumn(const tsql::SqlStatement& statement) = 0;
+  // UPDATE, DELETE, INSERT and DDL.
+  virtual void RunCommand(const tsql::SqlStatement& statement) = 0;
+};
+
 // Raises a provider error with this HRESULT and message; never returns.
 using RaiseFunction = std::function<void(std::int32_t hresult, const std::string& message)>;
 

@@ -192,6 +192,11 @@ TEST_F(OdbcProviderTest, ADroppedConnectionFailsTheCallRollsBackAndReconnects) {
   const oleaut::ComError error =
       tavtest::ErrorOf([&] { odbc_->Execute(u"INSERT INTO d VALUES (2)"); });
   EXPECT_NE(std::string(error.what()).find("SQLSTATE 08S01"), std::string::npos) << error.what();
+  // Nothing more runs in the lost transaction, as if its first part were still there.
+  EXPECT_NE(std::string(tavtest::ErrorOf([&] { odbc_->Execute(u"INSERT INTO d VALUES (4)"); })
+                            .what())
+                .find("end the transaction"),
+            std::string::npos);
   odbc_->RollbackTrans();
   EXPECT_EQ(oleaut::ToLong(Scalar(*odbc_, u"select count(*) from d")), 0);
   odbc_->Execute(u"INSERT INTO d VALUES (3)");
