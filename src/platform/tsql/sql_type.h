@@ -71,6 +71,9 @@ std::optional<SqlType> ParseDeclaredType(std::string_view declared);
 // a check that refuses a text longer than the declared length, as SQL Server refuses it.
 std::string ColumnClauses(std::u16string_view column, const SqlType& type, bool not_null);
 
+// Whether a column of this type keeps its values in a form of their own (see NormalizingTriggers).
+bool HasStoredForm(const SqlType& type);
+
 // The triggers that keep what a column holds in the form SQL Server stores: a datetime in one
 // text form, a decimal rounded to its scale (refused beyond its precision). None for other types.
 // `table` is the name SQLite knows ("#tmp" for a temporary table).

@@ -50,7 +50,7 @@ TEST(Generator, WritesSqliteTextWithTheSameMeaning) {
       {u"Update T set FSel=1 where FBillID=12and FPreParerID=3",
        R"(UPDATE "T" SET "FSel" = ?1 WHERE (("FBillID" = ?2) AND ("FPreParerID" = ?3)))"},
       {u"select a.*, b.x y, 'a'+'b', 1+2, f+1 from dbo.T a, #t b",
-       R"(SELECT "a".*, "b"."x" AS "y", (?1 || ?2) AS "", (?3 + ?4) AS "", tsql_add("f", ?5) AS "" FROM "T" AS "a", "#t" AS "b")"},
+       R"(SELECT "a".*, "b"."x" AS "y", (?1 || ?2) AS "", tsql_fit((?3 + ?4), 'int') AS "", tsql_add("f", ?5) AS "" FROM "T" AS "a", "#t" AS "b")"},
       {u"select top 2 a from t union all select top 1 b from u order by 1",
        R"(SELECT * FROM (SELECT "a" FROM "t" LIMIT ?1) UNION ALL SELECT * FROM (SELECT "b" FROM "u" LIMIT ?2) ORDER BY 1)"},
       {u"select x from t where isnull(s, '') = '' and n in (1, 2) and u like 'a%'",
