@@ -31,16 +31,18 @@ StoreTest::StoreTest()
       suffix_(NextSuffix()) {
   tavglobal::CreateDatabase(db_, /*with_demo_data=*/false);
   const std::string connection = oleaut::ToUtf8(tavglobal::SqliteConnectionString(db_));
+  raw_ = com::Make<ado::Connection>();
+  raw_->Open(oleaut::FromUtf8(connection));
   std::ofstream catalog(dir_ / "catalog.toml");
   for (const auto& [user, name] :
        {std::pair{kAdmin, "Manager"}, std::pair{kZhang, "张伟"}, std::pair{kLi, "李娜"},
         std::pair{kLong, "一二三四五六七八九十甲乙丙丁戊己庚辛壬癸子"}}) {
     catalog << "[sources.u" << user << "-" << suffix_ << "]\nconnection = \"" << connection
             << "\"\nuser_id = " << user << "\nuser_name = \"" << name << "\"\n";
+    Exec(u"INSERT INTO t_User (FUserID, FName) VALUES (" + oleaut::ToString(user) + u", N'" +
+         oleaut::FromUtf8(name) + u"')");
   }
   catalog.close();
-  raw_ = com::Make<ado::Connection>();
-  raw_->Open(oleaut::FromUtf8(connection));
 }
 
 Bstr StoreTest::Dsn(std::int16_t user) const {

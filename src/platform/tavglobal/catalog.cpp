@@ -1,11 +1,12 @@
 #include "platform/tavglobal/catalog.h"
 
-#include <cstdlib>
-#include <fstream>
-#include <limits>
-#include <sstream>
 #include <toml++/toml.h>
 
+#include <cstdlib>
+#include <limits>
+#include <sstream>
+
+#include "platform/io/regular_file.h"
 #include "platform/oleaut/com_error.h"
 #include "platform/oleaut/text.h"
 #include "platform/tavglobal/paths.h"
@@ -18,8 +19,8 @@ constexpr std::u16string_view kSource = u"TAVGlobal.Catalog";
 
 [[noreturn]] void RaiseCatalogError(const std::filesystem::path& path, std::string_view cause) {
   throw oleaut::ComError(oleaut::VbHresult(oleaut::kInvalidProcedureCall), std::u16string(kSource),
-                         u"Data-source catalog '" + oleaut::FromUtf8(path.string()) +
-                             u"': " + oleaut::FromUtf8(cause));
+                         u"Data-source catalog '" + oleaut::FromUtf8(path.string()) + u"': " +
+                             oleaut::FromUtf8(cause));
 }
 
 DataSourceEntry ReadEntry(const std::filesystem::path& path, const std::string& name,
@@ -34,7 +35,8 @@ DataSourceEntry ReadEntry(const std::filesystem::path& path, const std::string& 
     const auto id = node->value<std::int64_t>();
     if (!id || *id < std::numeric_limits<std::int16_t>::min() ||
         *id > std::numeric_limits<std::int16_t>::max()) {
-      RaiseCatalogError(path, "sources." + name + ".user_id must be an integer from -32768 to 32767");
+      RaiseCatalogError(path,
+                        "sources." + name + ".user_id must be an integer from -32768 to 32767");
     }
     entry.user_id = static_cast<std::int16_t>(*id);
   }
@@ -56,22 +58,24 @@ std::filesystem::path Catalog::DefaultPath() {
   return ConfigDirectory() / "catalog.toml";
 }
 
-Catalog Catalog::Load() { return LoadFile(DefaultPath()); }
+Catalog Catalog::Load() {
+  return LoadFile(DefaultPath());
+}
 
 Catalog Catalog::LoadFile(const std::filesystem::path& path) {
   Catalog catalog;
   catalog.path_ = path;
-  std::error_code error;
-  if (!std::filesystem::exists(path, error)) return catalog;
-
-  std::ifstream in(path, std::ios::binary);
-  if (!in) RaiseCatalogError(path, "the file cannot be read");
-  std::stringstream text;
-  text << in.rdbuf();
+  std::optional<std::string> text;
+  try {
+    text = io::ReadFileIfExists(path);
+  } catch (const oleaut::ComError& error) {
+    RaiseCatalogError(path, oleaut::ToUtf8(error.Description()));
+  }
+  if (!text) return catalog;
 
   toml::table root;
   try {
-    root = toml::parse(text.str(), path.string());
+    root = toml::parse(*text, path.string());
   } catch (const toml::parse_error& e) {
     std::ostringstream cause;
     cause << e.description() << " (line " << e.source().begin.line << ", column "
@@ -83,7 +87,8 @@ Catalog Catalog::LoadFile(const std::filesystem::path& path) {
       const std::string name(key.str());
       const auto* table = node.as_table();
       if (!table) RaiseCatalogError(path, "sources." + name + " must be a table");
-      catalog.entries_.emplace(oleaut::UCase(oleaut::FromUtf8(name)), ReadEntry(path, name, *table));
+      catalog.entries_.emplace(oleaut::UCase(oleaut::FromUtf8(name)),
+                               ReadEntry(path, name, *table));
     }
   } else if (root.contains("sources")) {
     RaiseCatalogError(path, "'sources' must be a table");

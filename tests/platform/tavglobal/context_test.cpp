@@ -31,6 +31,10 @@ class ContextTest : public testing::Test {
     WriteCatalog("[sources." + dsn_ + "]\nconnection = \"" + ConnectionFor("books.db") +
                  "\"\nuser_id = 7\nuser_name = \"王芳\"\nlanguage = \"EN\"\n");
     CreateDatabase(dir_ / "books.db", /*with_demo_data=*/false);
+    auto seed = com::Make<ado::Connection>();
+    seed->Open(FromUtf8(ConnectionFor("books.db")));
+    seed->Execute(u"INSERT INTO t_User (FUserID, FName) VALUES (7, N'王芳')");
+    seed->Execute(u"INSERT INTO t_User (FUserID, FName) VALUES (12, N'Li Lei')");
     Run(u"CREATE TABLE t_Log (FID int NOT NULL, FText nvarchar(50) NULL)");
   }
 
