@@ -84,7 +84,6 @@ int main(int argc, char** argv) {
   create_db->add_flag("--demo-data", with_demo_data, "Seed it with the demo data as well");
 
   std::string target;
-  std::vector<std::string> args;
   CLI::App* call = app.add_subcommand(
       "call",
       "Call Class.Member with JSON arguments and print the result as JSON.\n"
@@ -93,7 +92,8 @@ int main(int argc, char** argv) {
       "or Nothing for an object parameter), {...} (VDL.Dictionary), [...] (VDL.List).\n"
       "Example: tavprint call clsGetData.GetSysValue '\"demo\"' '\"IC\"' '\"IndustryVersion\"'");
   call->add_option("target", target, "Class.Member")->required();
-  call->add_option("args", args, "Arguments, one JSON value each");
+  // The arguments are taken as written: a vector option would split a JSON array into several.
+  call->allow_extras();
   std::optional<std::filesystem::path> out_file;
   call->add_option("--out", out_file,
                    "Also write the result's first byte array (a template body) to this file");
@@ -119,7 +119,7 @@ int main(int argc, char** argv) {
     if (*reg) tavprint::RunRegister(tavprint::ServerLibrary(library), std::cout);
     if (*unreg) tavprint::RunUnregister(tavprint::ServerLibrary(library), std::cout);
     if (*typelib) tavprint::RunTypelib(std::cout);
-    if (*call) tavprint::RunCall(target, args, std::cout, out_file);
+    if (*call) tavprint::RunCall(target, call->remaining(), std::cout, out_file);
     if (templates.Chosen()) templates.Run(std::cout);
   } catch (const oleaut::ComError& error) {
     return ReportError(error);
