@@ -42,9 +42,11 @@ int main(int argc, char** argv) {
   tavprint::OutputOptions output;
   app.add_option("--dsn", dsn, "Data source for commands that take none (default: demo)");
   app.add_option("--user-id", user_id,
-                 "Act as this user id (overrides the catalog and TAV_USER_ID)")
+                 "Act as this user of t_User, with their name and language (overrides the "
+                 "catalog and TAV_USER_ID)")
       ->check(CLI::Range(-32768, 32767));
-  app.add_option("--user-name", user_name, "Act under this user name");
+  app.add_option("--user-name", user_name,
+                 "Act as the user of t_User with this name (with --user-id: must be that user's)");
   app.add_option("--language", language, "The user's language code (CHS, CHT, EN)");
   app.add_flag("--json", output.json, "Print results as JSON instead of tables");
   app.add_option("--trace-sql", trace_sql,
