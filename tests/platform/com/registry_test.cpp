@@ -1,7 +1,7 @@
 #include "platform/com/registry.h"
 
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -198,11 +198,11 @@ TEST_F(RegistryTest, LinksAreFollowedAndWhatIsNoRegularFileIsRefused) {
         attempt();
         ADD_FAILURE() << "no error";
       } catch (const ComError& error) {
-        EXPECT_EQ(oleaut::ToUtf8(error.Description()), odd.string() + " is not a regular file but " +
-                                                           (odd == dir ? "a directory"
-                                                            : odd == "/dev/null"
-                                                                ? "a character device"
-                                                                : "a FIFO"));
+        EXPECT_EQ(oleaut::ToUtf8(error.Description()),
+                  odd.string() + " is not a regular file but " +
+                      (odd == dir           ? "a directory"
+                       : odd == "/dev/null" ? "a character device"
+                                            : "a FIFO"));
       }
     }
   }

@@ -109,8 +109,7 @@ TEST_F(ContextTest, IdentityComesFromTheUserTable) {
       {"a name two users have", books, "", "重名", "", 0, u"", u"",
        u"users 14 and 15 are both named '重名'"},
       {"no user table, nobody asked for", other, "", "", "", 16394, u"Manager", u"CHS", u""},
-      {"no user table, an id", other, "7", "", "", 0, u"", u"",
-       u"cannot tell who user id 7 is"},
+      {"no user table, an id", other, "7", "", "", 0, u"", u"", u"cannot tell who user id 7 is"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);
@@ -211,8 +210,7 @@ void ContextTest::DemoIsRecreatedInPlace() {
       u"INSERT INTO t_SystemProfile (FCategory, FKey, FValue) VALUES ('T', 'after', 'kept')");
   auto fresh = com::Make<ado::Connection>();
   fresh->Open(FromUtf8(ConnectionFor("data/demo.db")));
-  EXPECT_FALSE(
-      fresh->Execute(u"SELECT FValue FROM t_SystemProfile WHERE FKey = 'after'")->Eof());
+  EXPECT_FALSE(fresh->Execute(u"SELECT FValue FROM t_SystemProfile WHERE FKey = 'after'")->Eof());
 }
 
 TEST_F(ContextTest, OutermostCallCommitsOrRollsBackByVoteAndOutcome) {
