@@ -54,8 +54,12 @@ void StoreTest::Exec(std::u16string_view sql) const {
 }
 
 std::vector<Row> StoreTest::Rows(std::u16string_view sql) const {
+  return RowsOf(*raw_, sql);
+}
+
+std::vector<Row> StoreTest::RowsOf(ado::Connection& connection, std::u16string_view sql) {
   std::vector<Row> rows;
-  auto rs = raw_->Execute(sql);
+  auto rs = connection.Execute(sql);
   for (; !rs->Eof(); rs->MoveNext()) {
     Row row;
     const auto fields = rs->Fields();
@@ -135,11 +139,11 @@ void StoreTest::AddReportRow(std::int32_t rpt, std::int32_t note_id, std::int16_
       oleaut::ToString(sel) + u")");
 }
 
-std::vector<Row> StoreTest::Snapshot() const {
+std::vector<Row> StoreTest::SnapshotOf(ado::Connection& connection) {
   std::vector<Row> all;
   for (const char16_t* table : {u"T_ExcelPrintExportNote", u"T_RptExcelPrintExportNote",
                                 u"T_ExcelPrintExport", u"T_RptExcelPrintExport"}) {
-    for (Row& row : Rows(u"SELECT * FROM " + Bstr(table) + u" ORDER BY FId")) {
+    for (Row& row : RowsOf(connection, u"SELECT * FROM " + Bstr(table) + u" ORDER BY FId")) {
       row.insert(row.begin(), Variant(table));
       all.push_back(std::move(row));
     }
