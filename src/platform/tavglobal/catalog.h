@@ -9,6 +9,9 @@
 //   user_name = "王芳"
 //   language = "CHS"
 //
+// The entry says whom to act as; the user's name and language come from the data source's user
+// table (identity.h), and a user_name given here must be that user's.
+//
 // A missing file is an empty catalog. The name "demo" needs no entry: it always resolves to the
 // embedded demo database (an entry named demo may still set the identity).
 #pragma once

@@ -44,8 +44,8 @@ class DataContext : public com::Unknown {
 
   // Makes `sDsn` the current data source, opening its connection on first use. `sDsn` is a name
   // from the catalog, "demo", or itself a connection string. The result is Empty; no caller
-  // uses it. Unknown names, unreadable catalogs and connections that fail raise a ComError that
-  // names the data source and the cause.
+  // uses it. Unknown names, unreadable catalogs, connections that fail and users the data
+  // source does not know raise a ComError that names the data source and the cause.
   oleaut::Variant BindDsn(std::u16string_view sDsn);
 
   // The open connection of the data source bound last; raises when nothing is bound yet.
