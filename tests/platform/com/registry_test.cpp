@@ -12,6 +12,7 @@
 #include <functional>
 #include <sstream>
 
+#include "com_error_of.h"
 #include "platform/com/hresult.h"
 #include "platform/oleaut/com_error.h"
 #include "temp_dir.h"
@@ -191,20 +192,15 @@ TEST_F(RegistryTest, LinksAreFollowedAndWhatIsNoRegularFileIsRefused) {
   for (const std::filesystem::path& odd : {dir / "fifo", std::filesystem::path("/dev/null"), dir}) {
     SCOPED_TRACE(odd.string());
     const Registry registry(odd);
-    for (const auto& attempt :
-         {std::function<void()>([&] { registry.Read(); }),
-          std::function<void()>([&] { registry.SetValue(u"HKCR\\Y", u"", u"1"); })}) {
-      try {
-        attempt();
-        ADD_FAILURE() << "no error";
-      } catch (const ComError& error) {
-        EXPECT_EQ(oleaut::ToUtf8(error.Description()),
-                  odd.string() + " is not a regular file but " +
-                      (odd == dir           ? "a directory"
-                       : odd == "/dev/null" ? "a character device"
-                                            : "a FIFO"));
-      }
-    }
+    const std::string expected = odd.string() + " is not a regular file but " +
+                                 (odd == dir           ? "a directory"
+                                  : odd == "/dev/null" ? "a character device"
+                                                       : "a FIFO");
+    EXPECT_EQ(oleaut::ToUtf8(tavtest::ErrorOf([&] { registry.Read(); }).Description()), expected);
+    EXPECT_EQ(oleaut::ToUtf8(tavtest::ErrorOf([&] {
+                               registry.SetValue(u"HKCR\\Y", u"", u"1");
+                             }).Description()),
+              expected);
   }
   EXPECT_TRUE(std::filesystem::is_character_file("/dev/null"));
   EXPECT_TRUE(std::filesystem::is_fifo(dir / "fifo"));
@@ -217,14 +213,11 @@ TEST_F(RegistryTest, AWriterWaitsForAnothersLockNoLongerThanItsTimeout) {
   ASSERT_GE(held, 0);
   ASSERT_EQ(flock(held, LOCK_EX), 0);
   const Registry impatient(registry_.File(), std::chrono::milliseconds(50));
-  try {
-    impatient.SetValue(u"HKCU\\A", u"v", u"1");
-    ADD_FAILURE() << "no error";
-  } catch (const ComError& error) {
-    EXPECT_EQ(oleaut::ToUtf8(error.Description()),
-              "Another process has held the lock " + lock_path +
-                  " for longer than 50 ms; try again when it has finished");
-  }
+  EXPECT_EQ(oleaut::ToUtf8(tavtest::ErrorOf([&] {
+                             impatient.SetValue(u"HKCU\\A", u"v", u"1");
+                           }).Description()),
+            "Another process has held the lock " + lock_path +
+                " for longer than 50 ms; try again when it has finished");
   close(held);
   impatient.SetValue(u"HKCU\\A", u"v", u"1");
   EXPECT_EQ(registry_.GetValue(u"HKCU\\A", u"v"), Bstr(u"1"));
