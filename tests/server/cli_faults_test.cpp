@@ -86,6 +86,8 @@ TEST_F(TavprintFaultsTest, WhatIsNoRegularFileIsRefusedAndLinksAreFollowed) {
       {"call clsPrintSetupQuery.GetNotePrintData '\"demo\"' 1 --out /dev/null", "",
        "/dev/null is not a regular file but a character device"},
       {"templates export 1 odd", "", "odd is not a regular file but a directory"},
+      {"templates export 1 /dev/full", "",
+       "/dev/full is not a regular file but a character device"},
       {"call clsGetData.TransMode", "TAV_REGISTRY_FILE=" + fifo,
        fifo + " is not a regular file but a FIFO"},
       {"sql finance \"SELECT 1\"", "TAV_CATALOG=" + fifo,
