@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "faulty_vfs.h"
+#include "odbc_driver.h"
 #include "platform/oleaut/com_error.h"
 #include "platform/oleaut/text.h"
 #include "store_fixture.h"
@@ -83,6 +84,8 @@ class FaultInjectionTest : public StoreTest {
 };
 
 TEST_F(FaultInjectionTest, AFailingFileOperationLeavesTheTablesAsBeforeOrAsAfter) {
+  // The calls name the embedded provider themselves: a run through ODBC would repeat this one.
+  if (tavtest::TestsUseOdbc()) GTEST_SKIP();
   auto update = [](const char16_t* member, auto... args) {
     return [=](const Bstr& dsn) {
       com::Make<frame::clsPrintSetupUpdate>()->Call(member, dsn, args...);

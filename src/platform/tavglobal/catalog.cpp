@@ -23,6 +23,45 @@ constexpr std::u16string_view kSource = u"TAVGlobal.Catalog";
                              oleaut::FromUtf8(cause));
 }
 
+// The password an entry names the place of. Messages name the place, never what was read there.
+std::optional<std::u16string> ReadPassword(const std::filesystem::path& path,
+                                           const std::string& name, const toml::table& table) {
+  const auto variable = table["password_env"].value<std::string>();
+  const auto file = table["password_file"].value<std::string>();
+  if (table.contains("password")) {
+    RaiseCatalogError(path, "sources." + name +
+                                ".password is not read: name an environment variable "
+                                "(password_env) or a file (password_file) that holds it");
+  }
+  if (variable && file) {
+    RaiseCatalogError(path, "sources." + name + " names both password_env and password_file");
+  }
+  if (variable) {
+    const char* value = std::getenv(variable->c_str());
+    if (!value) {
+      RaiseCatalogError(path, "sources." + name + ".password_env names the environment variable " +
+                                  *variable + ", which is not set");
+    }
+    return oleaut::FromUtf8(value);
+  }
+  if (file) {
+    std::string line;
+    try {
+      line = io::ReadWholeFile(*file);
+    } catch (const oleaut::ComError& error) {
+      RaiseCatalogError(path, "sources." + name + ".password_file '" + *file +
+                                  "' cannot be read: " + oleaut::ToUtf8(error.Description()));
+    }
+    line = line.substr(0, line.find('\n'));
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    return oleaut::FromUtf8(line);
+  }
+  if (table.contains("password_env") || table.contains("password_file")) {
+    RaiseCatalogError(path, "sources." + name + ".password_env and password_file must be texts");
+  }
+  return std::nullopt;
+}
+
 DataSourceEntry ReadEntry(const std::filesystem::path& path, const std::string& name,
                           const toml::table& table) {
   DataSourceEntry entry;
@@ -46,6 +85,7 @@ DataSourceEntry ReadEntry(const std::filesystem::path& path, const std::string& 
   if (auto language = table["language"].value<std::string>()) {
     entry.language = oleaut::FromUtf8(*language);
   }
+  entry.password = ReadPassword(path, name, table);
   return entry;
 }
 

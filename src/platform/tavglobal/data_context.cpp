@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "platform/ado/connection_string.h"
 #include "platform/oleaut/com_error.h"
 #include "platform/oleaut/text.h"
 #include "platform/tavglobal/database_files.h"
@@ -22,8 +23,11 @@ bool IsConnectionString(std::u16string_view sDsn) {
 [[noreturn]] void RaiseForSource(
     std::u16string_view sDsn, std::u16string_view cause,
     std::int32_t number = oleaut::VbHresult(oleaut::kInvalidProcedureCall)) {
+  // A connection string used as a name may hold a password: messages show it without.
+  const std::u16string shown =
+      IsConnectionString(sDsn) ? ado::RedactedConnectionString(sDsn) : std::u16string(sDsn);
   throw oleaut::ComError(number, std::u16string(kSource),
-                         u"Data source '" + std::u16string(sDsn) + u"': " + std::u16string(cause));
+                         u"Data source '" + shown + u"': " + std::u16string(cause));
 }
 
 }  // namespace
@@ -84,7 +88,8 @@ DataContext::Source& DataContext::Open(std::u16string_view sDsn) {
     }
     const IdentityRequest identity = RequestedIdentity(entry);
     source.connection = com::Make<ado::Connection>();
-    source.connection->Open(connection_string);
+    source.connection->Open(connection_string, {},
+                            entry && entry->password ? *entry->password : std::u16string());
     source.user = ResolveIdentity(identity, *source.connection);
   } catch (const oleaut::ComError& e) {
     if (e.Source() == kSource) throw;
