@@ -1045,9 +1045,17 @@ class Generator {
 
   // An expression of an integer type keeps to its type's range, as SQL Server's arithmetic does:
   // SQLite computes in 64 bits, and beyond them in floats.
+  // A decimal result is rounded to its own scale at each step, as SQL Server rounds every
+  // intermediate result, and fails beyond its precision.
   template <typename Body>
   void GenFitted(const Expr& expr, Body body) {
     const SqlType type = TypeOf(expr);
+    if (type.cls == SqlType::Class::kDecimal && !type.IsMoney()) {
+      out_ += "tsql_convert('" + type.Declared() + "', ";
+      body();
+      out_ += ')';
+      return;
+    }
     if (type.cls != SqlType::Class::kInteger) return body();
     out_ += "tsql_fit(";
     body();
@@ -1084,7 +1092,15 @@ class Generator {
             : op == u"*" ? "tsql_multiply("
             : op == u"/" ? "tsql_divide("
                          : "tsql_modulo(";
+    // A quotient of a decimal or float type is not an integer division, whatever form SQLite
+    // holds the operands in (3000000001 / 2 is 1500000000.5...).
+    const SqlType result = TypeOf(expr);
+    const bool real =
+        op == u"/" && lt.IsNumeric() &&
+        (result.cls == SqlType::Class::kDecimal || result.cls == SqlType::Class::kFloat);
+    if (real) out_ += "CAST(";
     Gen(left);
+    if (real) out_ += " AS REAL)";
     out_ += ", ";
     Gen(right);
     out_ += ')';

@@ -94,10 +94,14 @@ SqlType Typer::FunctionType(const Expr& expr) {
   if (name == u"getdate" || name == u"dateadd") return SqlType::DateTime();
   if (name == u"datename") return SqlType::Varchar(30, true);
   if (name == u"scope_identity") return SqlType::Decimal(38, 0);
-  if (name == u"min" || name == u"max" || name == u"abs" || name == u"round" || name == u"floor" ||
-      name == u"ceiling") {
-    return arg(0);
+  if (name == u"floor" || name == u"ceiling") {
+    const SqlType type = arg(0);
+    if (type.cls == SqlType::Class::kDecimal && !type.IsMoney()) {
+      return SqlType::Decimal(type.precision, 0);
+    }
+    return type;
   }
+  if (name == u"min" || name == u"max" || name == u"abs" || name == u"round") return arg(0);
   if (name == u"sum") {
     SqlType type = arg(0);
     if (type.IsMoney()) return type;
