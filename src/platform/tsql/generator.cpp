@@ -1050,7 +1050,8 @@ class Generator {
   template <typename Body>
   void GenFitted(const Expr& expr, Body body) {
     const SqlType type = TypeOf(expr);
-    if (type.cls == SqlType::Class::kDecimal && !type.IsMoney()) {
+    // Beyond 28 digits the value is a double's approximation whatever is done to it.
+    if (type.cls == SqlType::Class::kDecimal && !type.IsMoney() && type.precision <= 28) {
       out_ += "tsql_convert('" + type.Declared() + "', ";
       body();
       out_ += ')';
@@ -1088,19 +1089,16 @@ class Generator {
       out_ += ')';
       return;
     }
-    out_ += op == u"-"   ? "tsql_subtract("
-            : op == u"*" ? "tsql_multiply("
-            : op == u"/" ? "tsql_divide("
-                         : "tsql_modulo(";
     // A quotient of a decimal or float type is not an integer division, whatever form SQLite
     // holds the operands in (3000000001 / 2 is 1500000000.5...).
     const SqlType result = TypeOf(expr);
     const bool real =
-        op == u"/" && lt.IsNumeric() &&
-        (result.cls == SqlType::Class::kDecimal || result.cls == SqlType::Class::kFloat);
-    if (real) out_ += "CAST(";
+        result.cls == SqlType::Class::kDecimal || result.cls == SqlType::Class::kFloat;
+    out_ += op == u"-"   ? "tsql_subtract("
+            : op == u"*" ? "tsql_multiply("
+            : op == u"/" ? (real ? "tsql_divide_real(" : "tsql_divide(")
+                         : "tsql_modulo(";
     Gen(left);
-    if (real) out_ += " AS REAL)";
     out_ += ", ";
     Gen(right);
     out_ += ')';

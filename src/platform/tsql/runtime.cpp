@@ -430,6 +430,7 @@ void InstallSqliteRuntime(sqlite3* db, SessionState* state, void (*destroy_state
       {"tsql_subtract", 2, detail::Subtract, kPure},
       {"tsql_multiply", 2, detail::Multiply, kPure},
       {"tsql_divide", 2, detail::Divide, kPure},
+      {"tsql_divide_real", 2, detail::DivideReal, kPure},
       {"tsql_modulo", 2, detail::Modulo, kPure},
       {"tsql_fit", 2, detail::FitInteger, kPure},
       {"tsql_date_plus", 3, detail::DatePlus, kPure},

@@ -324,8 +324,12 @@ void ToDecimal(sqlite3_context* context, sqlite3_value* value, const Target& t) 
   } catch (const oleaut::ComError&) {
     decimal.reset();
   }
-  const int scale = std::min(t.scale, oleaut::Decimal::kMaxScale);
+  int scale = std::min(t.scale, oleaut::Decimal::kMaxScale);
   std::optional<oleaut::Decimal> rescaled = decimal ? decimal->Rescale(scale) : std::nullopt;
+  // A value held exactly in 96 bits cannot take every digit of a wide scale (decimal(38,20));
+  // the digits it gives up are beyond what the value holds, so the scale it can take serves.
+  while (decimal && !rescaled && scale > 0)
+    rescaled = decimal->Rescale(--scale);
   if (!rescaled) {
     return Fail(context,
                 "Arithmetic overflow error converting " + t.name + " to data type " + t.name + ".");

@@ -61,6 +61,7 @@ void ConvertFunction(sqlite3_context* context, int argc, sqlite3_value** argv);
 void Subtract(sqlite3_context* context, int argc, sqlite3_value** argv);
 void Multiply(sqlite3_context* context, int argc, sqlite3_value** argv);
 void Divide(sqlite3_context* context, int argc, sqlite3_value** argv);
+void DivideReal(sqlite3_context* context, int argc, sqlite3_value** argv);  // never integral
 void Modulo(sqlite3_context* context, int argc, sqlite3_value** argv);
 void FitInteger(sqlite3_context* context, int argc, sqlite3_value** argv);
 

@@ -134,7 +134,7 @@ TEST(Translate, TypesColumnsFromTheSchemaAndTranslatesAgainWhenItChanges) {
   const auto first = tsql::Translate(batch, &schema).program;
   EXPECT_EQ(
       SqlOf(*first, 0),
-      R"(SELECT tsql_convert('varchar(30)', tsql_convert('decimal(28,10)', "q"."FQty")) AS "", tsql_convert('decimal(38,9)', ("FQty" * ?1)) AS "" FROM "T_Typed" AS "q" WHERE (tsql_convert('int', "q"."fcode") = ?2))");
+      R"(SELECT tsql_convert('varchar(30)', tsql_convert('decimal(28,10)', "q"."FQty")) AS "", ("FQty" * ?1) AS "" FROM "T_Typed" AS "q" WHERE (tsql_convert('int', "q"."fcode") = ?2))");
   EXPECT_EQ(std::get<tsql::SqlStatement>(first->nodes[0].item).columns[1].type, "decimal(38,9)");
   EXPECT_EQ(tsql::Translate(batch, &schema).program.get(), first.get());
 
