@@ -222,6 +222,8 @@ void ToText(sqlite3_context* context, sqlite3_value* value, const Target& t, int
     } else {
       text = Text16(value);
     }
+  } else if (sqlite3_value_type(value) == SQLITE_FLOAT && style >= 0 && DecimalScale(value) < 0) {
+    text = FloatText(sqlite3_value_double(value), style);
   } else {
     text = ValueText(value);
   }

@@ -139,7 +139,16 @@ SqlType Typer::FunctionType(const Expr& expr) {
     if (type.IsText()) return type;
     return SqlType::Varchar(8000);
   }
-  if (name == u"space" || name == u"replicate") return SqlType::Varchar(8000);
+  if (name == u"space" || name == u"replicate" || name == u"stuff" || name == u"reverse" ||
+      name == u"concat") {
+    return SqlType::Varchar(8000);
+  }
+  if (name == u"str") return SqlType::Varchar(10);
+  if (name == u"patindex") return SqlType::Int();
+  if (name == u"power") {
+    const SqlType base = arg(0);
+    return base.cls == SqlType::Class::kDecimal ? SqlType::Decimal(38, base.scale) : base;
+  }
   if (name == u"char") return SqlType::Varchar(1);
   if (name == u"nchar") return SqlType::Varchar(1, true);
   return SqlType::Unknown();
