@@ -36,18 +36,7 @@ class SqliteProvider final : public Provider, private StatementRunner, private t
   ExecuteResult Execute(std::u16string_view batch,
                         std::span<const ParameterValue> parameters) override {
     ExecuteResult result;
-    std::string as_run;
-    struct BatchScope {
-      SqliteProvider& self;
-      std::u16string_view batch;
-      std::string* as_run;
-      ~BatchScope() {
-        self.parameters_ = {};
-        self.result_ = nullptr;
-        self.as_run_ = nullptr;
-        if (as_run) TraceSql({std::u16string(batch), std::move(*as_run), self.description_});
-      }
-    } scope{*this, batch, SqlTraceActive() ? &as_run : nullptr};
+    const BatchScope scope(*this, batch, description_, parameters, result);
     if (batch.find_first_not_of(u" \t\r\n") == std::u16string_view::npos) {
       RaiseProviderError(static_cast<std::int32_t>(0x80040E0CU),
                          "Command text was not set for the command object", {description_, {}, {}});
@@ -62,9 +51,6 @@ class SqliteProvider final : public Provider, private StatementRunner, private t
                          {description_, batch, {}});
     }
     TakeWriteLockBeforeWriting(*program);
-    parameters_ = parameters;
-    result_ = &result;
-    as_run_ = scope.as_run;
     try {
       tsql::Run(*program, *this);
     } catch (...) {
@@ -248,12 +234,6 @@ class SqliteProvider final : public Provider, private StatementRunner, private t
 
   ErrorContext Where(const tsql::SqlStatement& statement, std::string_view sql) const {
     return {description_, statement.source, sql};
-  }
-
-  void NoteRun(const std::string& sql) {
-    if (!as_run_) return;
-    *as_run_ += sql;
-    *as_run_ += '\n';
   }
 
   sqlite3_stmt* PrepareBound(const tsql::SqlStatement& statement, const std::string& sql) {
@@ -497,10 +477,6 @@ class SqliteProvider final : public Provider, private StatementRunner, private t
   std::unordered_map<std::u16string, std::shared_ptr<const tsql::TableColumns>> tables_;
   std::int64_t schema_version_ = -1;
   ado::TransactionLock transaction_lock_ = ado::TransactionLock::Deferred;
-  // The batch being run.
-  std::span<const ParameterValue> parameters_;
-  ExecuteResult* result_ = nullptr;
-  std::string* as_run_ = nullptr;
 };
 
 }  // namespace
