@@ -7,6 +7,7 @@
 #include "platform/ado/sql_trace.h"
 #include "platform/ado/sqlite/engine.h"
 #include "platform/oleaut/text.h"
+#include "platform/tsql/shape.h"
 
 namespace ado::sqlite {
 
@@ -23,6 +24,7 @@ StatementRunner::BatchScope::BatchScope(StatementRunner& runner, std::u16string_
                                         std::span<const ParameterValue> parameters,
                                         ExecuteResult& result)
     : runner_(runner), batch_(batch), provider_(provider) {
+  runner_.batch_ = batch;
   runner_.parameters_ = parameters;
   runner_.result_ = &result;
   runner_.as_run_ = SqlTraceActive() ? &as_run_ : nullptr;
@@ -30,6 +32,8 @@ StatementRunner::BatchScope::BatchScope(StatementRunner& runner, std::u16string_
 
 StatementRunner::BatchScope::~BatchScope() {
   const bool traced = runner_.as_run_ != nullptr;
+  runner_.batch_ = {};
+  runner_.translation_ = {};
   runner_.parameters_ = {};
   runner_.result_ = nullptr;
   runner_.as_run_ = nullptr;
@@ -40,6 +44,10 @@ void StatementRunner::NoteRun(std::string_view sql) {
   if (!as_run_) return;
   *as_run_ += sql;
   *as_run_ += '\n';
+}
+
+void StatementRunner::NoteRun(const tsql::SqlStatement& statement) {
+  if (as_run_) NoteRun(tsql::WithLiteralsShown(statement, *translation_.binding));
 }
 
 void StatementRunner::Execute(const tsql::SqlStatement& statement) {

@@ -47,6 +47,8 @@ class StatementRunner : public tsql::Executor {
 
   // Notes a statement that ran, for the trace.
   void NoteRun(std::string_view sql);
+  // Notes a statement of the translation, with the literals it binds shown in their places.
+  void NoteRun(const tsql::SqlStatement& statement);
 
   virtual void RunQuery(const tsql::SqlStatement& statement) = 0;
   virtual void RunSelectInto(const tsql::SqlStatement& statement) = 0;
@@ -55,6 +57,8 @@ class StatementRunner : public tsql::Executor {
   virtual void RunCommand(const tsql::SqlStatement& statement) = 0;
 
   // The batch being run.
+  std::u16string_view batch_;
+  tsql::Translation translation_;
   std::span<const ParameterValue> parameters_;
   ExecuteResult* result_ = nullptr;
   std::string* as_run_ = nullptr;
