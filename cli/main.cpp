@@ -11,6 +11,7 @@
 #include "platform/ado/sql_trace.h"
 #include "platform/oleaut/com_error.h"
 #include "platform/oleaut/text.h"
+#include "report_db_commands.h"
 #include "template_commands.h"
 
 namespace {
@@ -99,6 +100,7 @@ int main(int argc, char** argv) {
                    "Also write the result's first byte array (a template body) to this file");
 
   const tavprint::TemplateCommands templates(app, dsn, output);
+  const tavprint::ReportDbCommands report_db(app, output);
 
   try {
     app.parse(argc, argv);
@@ -121,6 +123,7 @@ int main(int argc, char** argv) {
     if (*typelib) tavprint::RunTypelib(std::cout);
     if (*call) tavprint::RunCall(target, args, std::cout, out_file);
     if (templates.Chosen()) templates.Run(std::cout);
+    if (report_db.Chosen()) report_db.Run(std::cout);
   } catch (const oleaut::ComError& error) {
     return ReportError(error);
   } catch (const std::exception& error) {
