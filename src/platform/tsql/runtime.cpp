@@ -147,7 +147,7 @@ void Len(sqlite3_context* context, int, sqlite3_value** argv) {
 
 // Bytes as SQL Server stores them: binary as it is, numbers by their type's size, and text as a
 // double-byte code page stores it (one byte for ASCII, two for any other character).
-void DataLength(sqlite3_context* context, int, sqlite3_value** argv) {
+void DataLength(sqlite3_context* context, int argc, sqlite3_value** argv) {
   switch (sqlite3_value_type(argv[0])) {
     case SQLITE_NULL:
       return sqlite3_result_null(context);
@@ -160,8 +160,13 @@ void DataLength(sqlite3_context* context, int, sqlite3_value** argv) {
     case SQLITE_FLOAT:
       return sqlite3_result_int(context, 8);
     default: {
+      const std::u16string text = Text16(argv[0]);
+      // nvarchar holds two bytes a code unit; varchar one for ASCII, two for the rest.
+      if (argc > 1 && sqlite3_value_int(argv[1]) != 0) {
+        return sqlite3_result_int64(context, static_cast<sqlite3_int64>(text.size()) * 2);
+      }
       std::int64_t bytes = 0;
-      for (char16_t c : Text16(argv[0]))
+      for (char16_t c : text)
         bytes += c < 0x80 ? 1 : 2;
       return sqlite3_result_int64(context, bytes);
     }
@@ -273,18 +278,6 @@ void Replicate(sqlite3_context* context, int argc, sqlite3_value** argv) {
   for (sqlite3_int64 i = 0; i < n && out.size() + unit.size() <= 8000; ++i)
     out += unit;
   ResultText(context, out);
-}
-
-void IsNumeric(sqlite3_context* context, int, sqlite3_value** argv) {
-  switch (sqlite3_value_type(argv[0])) {
-    case SQLITE_INTEGER:
-    case SQLITE_FLOAT:
-      return sqlite3_result_int(context, 1);
-    case SQLITE_TEXT:
-      return sqlite3_result_int(context, detail::ParseReal(Text16(argv[0])) ? 1 : 0);
-    default:
-      return sqlite3_result_int(context, 0);
-  }
 }
 
 template <int detail::DateTime::*Field>
@@ -430,6 +423,7 @@ void InstallSqliteRuntime(sqlite3* db, SessionState* state, void (*destroy_state
       {"tsql_subtract", 2, detail::Subtract, kPure},
       {"tsql_multiply", 2, detail::Multiply, kPure},
       {"tsql_divide", 2, detail::Divide, kPure},
+      {"tsql_divide_real", 2, detail::DivideReal, kPure},
       {"tsql_modulo", 2, detail::Modulo, kPure},
       {"tsql_fit", 2, detail::FitInteger, kPure},
       {"tsql_date_plus", 3, detail::DatePlus, kPure},
@@ -452,7 +446,19 @@ void InstallSqliteRuntime(sqlite3* db, SessionState* state, void (*destroy_state
       {"tsql_replace", 3, Replace, kPure},
       {"tsql_space", 1, Space, kPure},
       {"tsql_replicate", 2, Replicate, kPure},
-      {"tsql_isnumeric", 1, IsNumeric, kPure},
+      {"tsql_isnumeric", 1, detail::IsNumeric, kPure},
+      {"tsql_like", 2, detail::Like, kPure},
+      {"tsql_like", 3, detail::Like, kPure},
+      {"tsql_str", 1, detail::Str, kPure},
+      {"tsql_str", 2, detail::Str, kPure},
+      {"tsql_str", 3, detail::Str, kPure},
+      {"tsql_stuff", 4, detail::Stuff, kPure},
+      {"tsql_patindex", 2, detail::PatIndex, kPure},
+      {"tsql_reverse", 1, detail::Reverse, kPure},
+      {"tsql_concat", -1, detail::Concat, kPure},
+      {"tsql_power", 2, detail::Power, kPure},
+      {"tsql_money_text", 2, detail::MoneyToText, kPure},
+      {"tsql_datalength", 2, DataLength, kPure},
       {"tsql_year", 1, DateField<&detail::DateTime::year>, kPure},
       {"tsql_month", 1, DateField<&detail::DateTime::month>, kPure},
       {"tsql_day", 1, DateField<&detail::DateTime::day>, kPure},

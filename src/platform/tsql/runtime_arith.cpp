@@ -65,7 +65,8 @@ bool ReadOperand(sqlite3_context* context, sqlite3_value* value, bool integral, 
   return true;
 }
 
-template <char Op>
+// `Real`: the result's type is a decimal or a float, whatever form SQLite holds the operands in.
+template <char Op, bool Real = false>
 void Arithmetic(sqlite3_context* context, int, sqlite3_value** argv) {
   const int ta = sqlite3_value_type(argv[0]);
   const int tb = sqlite3_value_type(argv[1]);
@@ -77,7 +78,7 @@ void Arithmetic(sqlite3_context* context, int, sqlite3_value** argv) {
                 fmt::format("The data types {} and {} are incompatible in the {} operator.", a, b,
                             OperatorName(Op)));
   }
-  const bool integral = ta != SQLITE_FLOAT && tb != SQLITE_FLOAT;
+  const bool integral = !Real && ta != SQLITE_FLOAT && tb != SQLITE_FLOAT;
   Operand x;
   Operand y;
   if (!ReadOperand(context, argv[0], integral, x) || !ReadOperand(context, argv[1], integral, y)) {
@@ -125,6 +126,9 @@ void Multiply(sqlite3_context* context, int argc, sqlite3_value** argv) {
 }
 void Divide(sqlite3_context* context, int argc, sqlite3_value** argv) {
   Arithmetic<'/'>(context, argc, argv);
+}
+void DivideReal(sqlite3_context* context, int argc, sqlite3_value** argv) {
+  Arithmetic<'/', true>(context, argc, argv);
 }
 void Modulo(sqlite3_context* context, int argc, sqlite3_value** argv) {
   Arithmetic<'%'>(context, argc, argv);

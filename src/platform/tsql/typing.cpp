@@ -94,10 +94,14 @@ SqlType Typer::FunctionType(const Expr& expr) {
   if (name == u"getdate" || name == u"dateadd") return SqlType::DateTime();
   if (name == u"datename") return SqlType::Varchar(30, true);
   if (name == u"scope_identity") return SqlType::Decimal(38, 0);
-  if (name == u"min" || name == u"max" || name == u"abs" || name == u"round" || name == u"floor" ||
-      name == u"ceiling") {
-    return arg(0);
+  if (name == u"floor" || name == u"ceiling") {
+    const SqlType type = arg(0);
+    if (type.cls == SqlType::Class::kDecimal && !type.IsMoney()) {
+      return SqlType::Decimal(type.precision, 0);
+    }
+    return type;
   }
+  if (name == u"min" || name == u"max" || name == u"abs" || name == u"round") return arg(0);
   if (name == u"sum") {
     SqlType type = arg(0);
     if (type.IsMoney()) return type;
@@ -135,7 +139,16 @@ SqlType Typer::FunctionType(const Expr& expr) {
     if (type.IsText()) return type;
     return SqlType::Varchar(8000);
   }
-  if (name == u"space" || name == u"replicate") return SqlType::Varchar(8000);
+  if (name == u"space" || name == u"replicate" || name == u"stuff" || name == u"reverse" ||
+      name == u"concat") {
+    return SqlType::Varchar(8000);
+  }
+  if (name == u"str") return SqlType::Varchar(10);
+  if (name == u"patindex") return SqlType::Int();
+  if (name == u"power") {
+    const SqlType base = arg(0);
+    return base.cls == SqlType::Class::kDecimal ? SqlType::Decimal(38, base.scale) : base;
+  }
   if (name == u"char") return SqlType::Varchar(1);
   if (name == u"nchar") return SqlType::Varchar(1, true);
   return SqlType::Unknown();
