@@ -1312,7 +1312,7 @@ class Generator {
         {u"replace", "tsql_replace", 3, 3},
         {u"getdate", "tsql_getdate", 0, 0},
         {u"abs", "abs", 1, 1},
-        {u"round", "tsql_round", 2, 2},
+        {u"round", "tsql_round", 2, 3},
         {u"floor", "tsql_floor", 1, 1},
         {u"ceiling", "tsql_ceiling", 1, 1},
         {u"sign", "sign", 1, 1},
@@ -1338,6 +1338,25 @@ class Generator {
     const std::u16string name = LowerAscii(expr.text);
     if (name == u"count" || name == u"sum" || name == u"avg" || name == u"min" || name == u"max") {
       GenAggregate(name, expr);
+      return;
+    }
+    if (name == u"count_big") {
+      GenAggregate(u"count", expr);
+      return;
+    }
+    if (name == u"iif" || name == u"choose") {
+      GenChoice(name, expr);
+      return;
+    }
+    if (name == u"square") {
+      ExpectArgs(expr, 1, 1);
+      out_ += "tsql_power(CAST(";
+      Gen(*expr.args[0]);
+      out_ += " AS REAL), 2)";
+      return;
+    }
+    if (name == u"quotename") {
+      GenQuoteName(expr);
       return;
     }
     if (name == u"object_id") {
@@ -1370,6 +1389,11 @@ class Generator {
     for (const FunctionMap& f : kFunctions) {
       if (f.tsql != name) continue;
       ExpectArgs(expr, f.low, f.high);
+      if (name == u"round") {
+        // ROUND keeps its argument's type: 999.5 in decimal(4,1) rounds out of it.
+        GenFitted(expr, [&] { GenCall(f.sqlite, expr); });
+        return;
+      }
       GenCall(f.sqlite, expr);
       return;
     }
@@ -1470,6 +1494,61 @@ class Generator {
     }
     Gen(value);
     out_ += ')';
+  }
+
+  // IIF(c, a, b) and CHOOSE(i, a, b, ...) are CASE in other words; their branches take the
+  // highest type, as CASE's do.
+  void GenChoice(const std::u16string& name, const Expr& expr) {
+    const bool iif = name == u"iif";
+    ExpectArgs(expr, iif ? 3 : 2, iif ? 3 : 255);
+    const SqlType result = TypeOf(expr);
+    out_ += iif ? "CASE WHEN " : "CASE ";
+    Gen(*expr.args[0]);
+    for (std::size_t i = 1; i < expr.args.size(); ++i) {
+      if (iif) {
+        out_ += i == 1 ? " THEN " : " ELSE ";
+      } else {
+        out_ += " WHEN " + std::to_string(i) + " THEN ";
+      }
+      GenBranch(*expr.args[i], result);
+    }
+    out_ += " END";
+  }
+
+  // QUOTENAME(s [, q]): s between [ ] (or the quote given) with the closing one doubled; NULL
+  // for a name longer than 128 characters, as SQL Server gives.
+  void GenQuoteName(const Expr& expr) {
+    ExpectArgs(expr, 1, 2);
+    std::u16string open = u"[";
+    if (expr.args.size() > 1) {
+      const Expr& quote = *expr.args[1];
+      if (quote.kind != ExprKind::kString || quote.text.size() != 1) {
+        RaiseUnsupported(batch_, quote.pos,
+                         u"QUOTENAME with a quote that is not a literal character");
+      }
+      open = quote.text;
+    }
+    const std::u16string close = open == u"["   ? u"]"
+                                 : open == u"(" ? u")"
+                                 : open == u"<" ? u">"
+                                 : open == u"{" ? u"}"
+                                                : open;
+    if (close != u"]" && close != u"'" && close != u"\"" && close != u")" && close != u">" &&
+        close != u"}" && close != u"`") {
+      out_ += "NULL";
+      return;
+    }
+    out_ += "(SELECT CASE WHEN length(v) > 128 THEN NULL ELSE ";
+    AppendStringLiteral(out_, open);
+    out_ += " || replace(v, ";
+    AppendStringLiteral(out_, close);
+    out_ += ", ";
+    AppendStringLiteral(out_, close + close);
+    out_ += ") || ";
+    AppendStringLiteral(out_, close);
+    out_ += " END FROM (SELECT ";
+    Gen(*expr.args[0]);
+    out_ += " AS v))";
   }
 
   // ISNULL has its first argument's type: the second is converted to it, cut to its length

@@ -50,12 +50,7 @@ int CollateUtf8(void*, int a_bytes, const void* a, int b_bytes, const void* b) {
 }
 
 // ---- helpers ----
-bool AnyNull(int argc, sqlite3_value** argv) {
-  for (int i = 0; i < argc; ++i) {
-    if (sqlite3_value_type(argv[i]) == SQLITE_NULL) return true;
-  }
-  return false;
-}
+using detail::AnyNull;
 
 void Error(sqlite3_context* context, const std::string& message) {
   sqlite3_result_error(context, message.c_str(), static_cast<int>(message.size()));
@@ -301,6 +296,8 @@ void BitXor(sqlite3_context* context, int argc, sqlite3_value** argv) {
 void Round(sqlite3_context* context, int argc, sqlite3_value** argv) {
   if (AnyNull(argc, argv)) return sqlite3_result_null(context);
   const sqlite3_int64 digits = sqlite3_value_int64(argv[1]);
+  // ROUND(x, d, f) with f not 0 cuts instead of rounding.
+  const bool cut = argc > 2 && sqlite3_value_int64(argv[2]) != 0;
   if (sqlite3_value_type(argv[0]) == SQLITE_INTEGER) {
     sqlite3_int64 value = sqlite3_value_int64(argv[0]);
     if (digits < 0 && digits > -19) {
@@ -309,13 +306,19 @@ void Round(sqlite3_context* context, int argc, sqlite3_value** argv) {
         unit *= 10;
       const sqlite3_int64 rest = value % unit;
       value -= rest;
-      if (2 * (rest < 0 ? -rest : rest) >= unit) value += rest < 0 ? -unit : unit;
+      if (!cut && 2 * (rest < 0 ? -rest : rest) >= unit) value += rest < 0 ? -unit : unit;
     }
     return sqlite3_result_int64(context, value);
   }
   const double value = sqlite3_value_double(argv[0]);
   const double unit = std::pow(10.0, static_cast<double>(digits));
   const double scaled = value * unit;
+  if (cut) {
+    sqlite3_result_double(context, std::trunc(scaled) / unit);
+    const unsigned subtype = sqlite3_value_subtype(argv[0]);
+    if ((subtype & 0xE0U) == kDecimalSubtype) sqlite3_result_subtype(context, subtype);
+    return;
+  }
   // Decimal inputs arrive as doubles: round the shortest decimal form, not the binary value.
   const double nudged = scaled + (scaled >= 0 ? 1e-9 : -1e-9) * std::fabs(scaled) * 1e-6;
   sqlite3_result_double(context, std::round(nudged) / unit);
@@ -463,6 +466,7 @@ void InstallSqliteRuntime(sqlite3* db, SessionState* state, void (*destroy_state
       {"tsql_month", 1, DateField<&detail::DateTime::month>, kPure},
       {"tsql_day", 1, DateField<&detail::DateTime::day>, kPure},
       {"tsql_round", 2, Round, kPure | SQLITE_SUBTYPE},
+      {"tsql_round", 3, Round, kPure | SQLITE_SUBTYPE},
       {"tsql_floor", 1, Floor, kPure},
       {"tsql_bitxor", 2, BitXor, kPure},
       {"tsql_ceiling", 1, Ceiling, kPure},

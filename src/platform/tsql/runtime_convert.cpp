@@ -654,6 +654,17 @@ void ResultText(sqlite3_context* context, std::u16string_view text) {
   sqlite3_result_text16(context, text.data(), static_cast<int>(text.size() * 2), kTransient);
 }
 
+void ResultError(sqlite3_context* context, const std::string& message) {
+  sqlite3_result_error(context, message.c_str(), static_cast<int>(message.size()));
+}
+
+bool AnyNull(int argc, sqlite3_value** argv) {
+  for (int i = 0; i < argc; ++i) {
+    if (sqlite3_value_type(argv[i]) == SQLITE_NULL) return true;
+  }
+  return false;
+}
+
 void ResultConversionError(sqlite3_context* context, sqlite3_value* value,
                            std::string_view target) {
   std::string shown = oleaut::ToUtf8(ValueText(value));

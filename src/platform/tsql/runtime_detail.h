@@ -23,6 +23,12 @@ void ResultText(sqlite3_context* context, std::u16string_view text);
 // A value's text, copied: the engine may hand UTF-16 text at an odd address.
 std::u16string Text16(sqlite3_value* value);
 
+// Raises `message` as the statement's error.
+void ResultError(sqlite3_context* context, const std::string& message);
+
+// Whether any of the arguments is NULL (most functions then give NULL).
+bool AnyNull(int argc, sqlite3_value** argv);
+
 // SQL Server's message for a failed conversion, raised as the statement's error.
 void ResultConversionError(sqlite3_context* context, sqlite3_value* value, std::string_view target);
 

@@ -13,17 +13,6 @@
 namespace tsql::detail {
 namespace {
 
-void Fail(sqlite3_context* context, const std::string& message) {
-  sqlite3_result_error(context, message.c_str(), static_cast<int>(message.size()));
-}
-
-bool AnyNull(int argc, sqlite3_value** argv) {
-  for (int i = 0; i < argc; ++i) {
-    if (sqlite3_value_type(argv[i]) == SQLITE_NULL) return true;
-  }
-  return false;
-}
-
 char16_t Fold(char16_t c) {
   return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - u'a' + u'A') : c;
 }
@@ -151,9 +140,9 @@ void Like(sqlite3_context* context, int argc, sqlite3_value** argv) {
   if (argc > 2) {
     const std::u16string escape_text = ValueText(argv[2]);
     if (escape_text.size() != 1) {
-      return Fail(context, "The invalid escape character \"" +
-                               std::string(escape_text.begin(), escape_text.end()) +
-                               "\" was specified in a LIKE predicate.");
+      return ResultError(context, "The invalid escape character \"" +
+                                      std::string(escape_text.begin(), escape_text.end()) +
+                                      "\" was specified in a LIKE predicate.");
     }
     escape = escape_text[0];
   }
@@ -242,14 +231,17 @@ void Concat(sqlite3_context* context, int argc, sqlite3_value** argv) {
 void Power(sqlite3_context* context, int argc, sqlite3_value** argv) {
   if (AnyNull(argc, argv)) return sqlite3_result_null(context);
   const double result = std::pow(sqlite3_value_double(argv[0]), sqlite3_value_double(argv[1]));
-  if (std::isnan(result)) return Fail(context, "An invalid floating point operation occurred.");
+  if (std::isnan(result))
+    return ResultError(context, "An invalid floating point operation occurred.");
   if (!std::isfinite(result)) {
-    return Fail(context, "Arithmetic overflow error converting expression to data type float.");
+    return ResultError(context,
+                       "Arithmetic overflow error converting expression to data type float.");
   }
   if (sqlite3_value_type(argv[0]) == SQLITE_INTEGER) {
     const double whole = std::trunc(result);
     if (!(whole >= -9.2e18 && whole <= 9.2e18)) {
-      return Fail(context, "Arithmetic overflow error converting expression to data type bigint.");
+      return ResultError(context,
+                         "Arithmetic overflow error converting expression to data type bigint.");
     }
     return sqlite3_result_int64(context, static_cast<std::int64_t>(whole));
   }

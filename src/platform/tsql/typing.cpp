@@ -123,16 +123,22 @@ SqlType Typer::FunctionType(const Expr& expr) {
     const SqlType first = arg(0);
     return first.cls == SqlType::Class::kNull ? arg(1) : first;
   }
-  if (name == u"coalesce") {
+  // The highest type of the arguments from `first` on (the branches of COALESCE, IIF, CHOOSE).
+  const auto highest = [&](std::size_t first) {
     SqlType result = SqlType::Null();
-    for (std::size_t i = 0; i < expr.args.size(); ++i) {
+    for (std::size_t i = first; i < expr.args.size(); ++i) {
       const SqlType type = arg(i);
       if (type.cls == SqlType::Class::kNull) continue;
       result = result.cls == SqlType::Class::kNull ? type : HigherType(result, type);
     }
     return result.cls == SqlType::Class::kNull ? SqlType::Unknown() : result;
-  }
+  };
+  if (name == u"coalesce") return highest(0);
   if (name == u"nullif") return arg(0);
+  if (name == u"count_big") return {SqlType::Class::kInteger, "bigint", 0, 0, 0};
+  if (name == u"square") return SqlType::Float();
+  if (name == u"quotename") return SqlType::Varchar(258, true);
+  if (name == u"iif" || name == u"choose") return highest(1);
   if (name == u"upper" || name == u"lower" || name == u"ltrim" || name == u"rtrim" ||
       name == u"replace" || name == u"substring" || name == u"left" || name == u"right") {
     SqlType type = arg(0);
