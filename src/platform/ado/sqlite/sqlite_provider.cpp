@@ -12,6 +12,7 @@
 #include "platform/ado/sqlite/engine.h"
 #include "platform/ado/sqlite/parameters.h"
 #include "platform/ado/sqlite/translated_statements.h"
+#include "platform/io/regular_file.h"
 #include "platform/oleaut/com_error.h"
 #include "platform/oleaut/text.h"
 #include "platform/tsql/program.h"
@@ -37,19 +38,7 @@ class SqliteProvider final : public Provider, private StatementRunner, private t
   ExecuteResult Execute(std::u16string_view batch,
                         std::span<const ParameterValue> parameters) override {
     ExecuteResult result;
-    std::string as_run;
-    struct BatchScope {
-      SqliteProvider& self;
-      std::u16string_view batch;
-      std::string* as_run;
-      ~BatchScope() {
-        self.parameters_ = {};
-        self.translation_ = {};
-        self.result_ = nullptr;
-        self.as_run_ = nullptr;
-        if (as_run) TraceSql({std::u16string(batch), std::move(*as_run), self.description_});
-      }
-    } scope{*this, batch, SqlTraceActive() ? &as_run : nullptr};
+    const BatchScope scope(*this, batch, description_, parameters, result);
     if (batch.find_first_not_of(u" \t\r\n") == std::u16string_view::npos) {
       RaiseProviderError(static_cast<std::int32_t>(0x80040E0CU),
                          "Command text was not set for the command object", {description_, {}, {}});
@@ -65,11 +54,8 @@ class SqliteProvider final : public Provider, private StatementRunner, private t
                          {description_, batch, {}});
     }
     TakeWriteLockBeforeWriting(*program);
-    parameters_ = parameters;
     batch_ = batch;
     translation_ = std::move(translation);
-    result_ = &result;
-    as_run_ = scope.as_run;
     try {
       tsql::Run(*translation_.program, *this);
     } catch (...) {
@@ -119,6 +105,8 @@ class SqliteProvider final : public Provider, private StatementRunner, private t
     const bool memory = options.mode == Mode::kMemory || options.path == u":memory:";
     const std::string path = memory ? std::string(":memory:") : oleaut::ToUtf8(options.path);
     description_ = u"SQLite " + (memory ? std::u16string(u":memory:") : options.path);
+    // SQLite would open a FIFO or a device too, and then wait on it or write into it.
+    if (!memory) io::RequireRegularOrAbsent(path);
     std::error_code ignored;
     const bool exists = !memory && std::filesystem::exists(path, ignored);
     if (!memory && !exists && options.mode != Mode::kReadWriteCreate) {
@@ -260,17 +248,6 @@ class SqliteProvider final : public Provider, private StatementRunner, private t
 
   ErrorContext Where(const tsql::SqlStatement& statement, std::string_view sql) const {
     return {description_, translation_.SourceOf(batch_, statement), sql};
-  }
-
-  void NoteRun(const std::string& sql) {
-    if (!as_run_) return;
-    *as_run_ += sql;
-    *as_run_ += '\n';
-  }
-  void NoteRun(const tsql::SqlStatement& statement) {
-    if (!as_run_) return;
-    *as_run_ += tsql::WithLiteralsShown(statement, *translation_.binding);
-    *as_run_ += '\n';
   }
 
   sqlite3_stmt* PrepareBound(const tsql::SqlStatement& statement, const std::string& sql) {
@@ -529,12 +506,6 @@ class SqliteProvider final : public Provider, private StatementRunner, private t
   std::unordered_map<std::u16string, std::shared_ptr<const tsql::TableColumns>> tables_;
   std::int64_t schema_version_ = -1;
   ado::TransactionLock transaction_lock_ = ado::TransactionLock::Deferred;
-  // The batch being run.
-  std::span<const ParameterValue> parameters_;
-  std::u16string_view batch_;
-  tsql::Translation translation_;
-  ExecuteResult* result_ = nullptr;
-  std::string* as_run_ = nullptr;
 };
 
 }  // namespace
