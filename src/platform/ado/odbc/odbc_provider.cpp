@@ -7,6 +7,7 @@
 #include <unordered_map>
 
 #include "platform/ado/odbc/connection_mapping.h"
+#include "platform/ado/odbc/fetch_buffers.h"
 #include "platform/ado/odbc/odbc_call.h"
 #include "platform/ado/odbc/parameter_binding.h"
 #include "platform/ado/odbc/result_reader.h"
@@ -193,6 +194,8 @@ class OdbcProvider final : public Provider, private sqlite::StatementRunner, pri
       // Long text and image values whole, not cut at the driver's default text size.
       RunInternal("SET TEXTSIZE 2147483647");
     }
+    text_fetch_ =
+        DriverReadsBoundColumnsAgain(dbc_.Get()) ? TextFetch::kBound : TextFetch::kPerValue;
     lost_ = false;
     in_transaction_ = false;
   }
@@ -409,7 +412,8 @@ class OdbcProvider final : public Provider, private sqlite::StatementRunner, pri
             types.push_back(SqlServerColumnType(column));
             types.back().info.name = std::move(column.name);
           }
-          ReadRows(stmt.Get(), std::move(types), ValueStyle::kSqlServer, *result_->rows, where);
+          ReadRows(stmt.Get(), std::move(types), ValueStyle::kSqlServer, TextFetch::kPerValue,
+                   *result_->rows, where);
         }
       } else {
         SQLLEN changed = -1;
@@ -556,7 +560,7 @@ class OdbcProvider final : public Provider, private sqlite::StatementRunner, pri
       types.push_back(std::move(type));
     }
     result_->rows.emplace();
-    ReadRows(stmt.Get(), std::move(types), ValueStyle::kSqlite, *result_->rows, where);
+    ReadRows(stmt.Get(), std::move(types), ValueStyle::kSqlite, text_fetch_, *result_->rows, where);
   }
 
   // The translator's type comes first: it knows the columns and types a UNION as a whole. Then
@@ -696,6 +700,7 @@ class OdbcProvider final : public Provider, private sqlite::StatementRunner, pri
   Handle dbc_;  // after env_: freed first
   Dialect dialect_ = Dialect::kPassThrough;
   TextApi text_api_ = TextApi::kWide;
+  TextFetch text_fetch_ = TextFetch::kPerValue;
   bool lost_ = false;
   bool in_transaction_ = false;
   std::unordered_map<std::string, bool> identity_tables_;

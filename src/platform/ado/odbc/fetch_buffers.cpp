@@ -1,0 +1,54 @@
+#include "platform/ado/odbc/fetch_buffers.h"
+
+namespace ado::odbc {
+namespace {
+
+// Numbers, dates and short names fit the first buffer; a column whose values do not gets a
+// larger one after the first such value, up to the most that is worth keeping per column.
+constexpr std::size_t kFirstBoundBytes = 64;
+constexpr std::size_t kMostBoundBytes = 64 * 1024;
+
+}  // namespace
+
+bool DriverReadsBoundColumnsAgain(SQLHDBC dbc) {
+  SQLUINTEGER extensions = 0;
+  if (!SQL_SUCCEEDED(
+          SQLGetInfo(dbc, SQL_GETDATA_EXTENSIONS, &extensions, sizeof(extensions), nullptr))) {
+    return false;
+  }
+  constexpr SQLUINTEGER kNeeded = SQL_GD_ANY_COLUMN | SQL_GD_BOUND;
+  return (extensions & kNeeded) == kNeeded;
+}
+
+BoundText::BoundText(SQLHSTMT stmt, SQLUSMALLINT column, const CallContext& where)
+    : stmt_(stmt), column_(column), where_(where) {
+  Bind(kFirstBoundBytes);
+}
+
+void BoundText::Bind(std::size_t bytes) {
+  buffer_.resize(bytes);
+  TAV_ODBC_CALL(SQL_HANDLE_STMT, stmt_, where_, SQLBindCol, stmt_, column_, SQL_C_CHAR,
+                buffer_.data(), static_cast<SQLLEN>(buffer_.size()), &indicator_);
+}
+
+bool BoundText::Read(PieceReader<char>& whole, std::string_view* text) {
+  if (indicator_ == SQL_NULL_DATA) return false;
+  // One byte of the buffer holds the terminator.
+  if (indicator_ != SQL_NO_TOTAL && indicator_ >= 0 &&
+      static_cast<std::size_t>(indicator_) < buffer_.size()) {
+    *text = std::string_view(buffer_.data(), static_cast<std::size_t>(indicator_));
+    return true;
+  }
+  if (!whole.Read(stmt_, column_, SQL_C_CHAR, where_)) return false;
+  *text = whole.View();
+  if (buffer_.size() < kMostBoundBytes) {
+    Bind(std::min(kMostBoundBytes, std::max(buffer_.size() * 2, text->size() + 1)));
+  }
+  return true;
+}
+
+BoundTextColumns::~BoundTextColumns() {
+  if (!columns_.empty()) SQLFreeStmt(stmt_, SQL_UNBIND);
+}
+
+}  // namespace ado::odbc
