@@ -31,14 +31,7 @@ void BoundText::Bind(std::size_t bytes) {
                 buffer_.data(), static_cast<SQLLEN>(buffer_.size()), &indicator_);
 }
 
-bool BoundText::Read(PieceReader<char>& whole, std::string_view* text) {
-  if (indicator_ == SQL_NULL_DATA) return false;
-  // One byte of the buffer holds the terminator.
-  if (indicator_ != SQL_NO_TOTAL && indicator_ >= 0 &&
-      static_cast<std::size_t>(indicator_) < buffer_.size()) {
-    *text = std::string_view(buffer_.data(), static_cast<std::size_t>(indicator_));
-    return true;
-  }
+bool BoundText::ReadWhole(PieceReader<char>& whole, std::string_view* text) {
   if (!whole.Read(stmt_, column_, SQL_C_CHAR, where_)) return false;
   *text = whole.View();
   if (buffer_.size() < kMostBoundBytes) {

@@ -67,10 +67,20 @@ class BoundText {
 
   // The value of the row just fetched: false when it is NULL, else its text in `text` (valid
   // until the next fetch or read). `whole` takes a value that did not fit the buffer.
-  bool Read(PieceReader<char>& whole, std::string_view* text);
+  bool Read(PieceReader<char>& whole, std::string_view* text) {
+    if (indicator_ == SQL_NULL_DATA) return false;
+    // One byte of the buffer holds the terminator.
+    if (indicator_ >= 0 && static_cast<std::size_t>(indicator_) < buffer_.size()) {
+      *text = std::string_view(buffer_.data(), static_cast<std::size_t>(indicator_));
+      return true;
+    }
+    return ReadWhole(whole, text);
+  }
 
  private:
   void Bind(std::size_t bytes);
+  // Reads again, whole, a value that did not fit; the buffer grows for the rows after it.
+  bool ReadWhole(PieceReader<char>& whole, std::string_view* text);
 
   SQLHSTMT stmt_;
   SQLUSMALLINT column_;
