@@ -1,21 +1,83 @@
 // Print counters: the text that shows how often a bill was printed, and counting a print.
+#include "billdata/caller_sql.h"
 #include "frame/cls_get_data.h"
 #include "frame/cls_print_setup_update.h"
+#include "frame/error_styles.h"
 #include "platform/oleaut/com_error.h"
+#include "platform/oleaut/convert.h"
+#include "templates/store_support.h"
 
 namespace frame {
 
 using oleaut::Bstr;
+using oleaut::Variant;
+using templates::Num;
+using templates::Sql;
 using DictionaryRef = com::Ptr<vdl::Dictionary>;
 
-Bstr clsGetData::GetBillPrintCount(const Bstr& /*sDsn*/, const Bstr& /*sInterID*/,
-                                   std::int32_t /*lBillTranType*/) {
-  oleaut::RaiseNotImplemented(u"clsGetData.GetBillPrintCount");
+namespace {
+
+// RecordCount is known: the bound connection gives client-side cursors.
+bool HasRecords(const ado::Recordset& rows) {
+  return rows.State() == ado::adStateOpen && rows.RecordCount() > 0;
 }
 
-void clsPrintSetupUpdate::UpdatePrintCount(const Bstr& /*sDsn*/,
-                                           const DictionaryRef& /*dctPCData*/) {
-  oleaut::RaiseNotImplemented(u"clsPrintSetupUpdate.UpdatePrintCount");
+// An item of dctPCData as text: a missing key reads as the empty text.
+Bstr TextItem(const DictionaryRef& data, std::u16string_view key) {
+  if (!data) {
+    oleaut::RaiseVbError(oleaut::kObjectVariableNotSet, u"dctPCData is Nothing",
+                         u"TAVMPrintExport.clsPrintSetupUpdate");
+  }
+  const Variant value = data->Item(key);
+  return value.IsEmpty() || value.IsNull() ? Bstr() : oleaut::ToString(value);
+}
+
+}  // namespace
+
+Bstr clsGetData::GetBillPrintCount(const Bstr& sDsn, const Bstr& sInterID,
+                                   std::int32_t lBillTranType) {
+  context_->MarkComplete();
+  BindToDsn(sDsn);
+  const auto connection = context_->GetConnection();
+  billdata::RequireWholeNumber(sInterID, u"sInterID", u"TAVMPrintExport.clsGetData");
+
+  const auto switch_rows = connection->Execute(
+      Sql({u" select FShowPrintTimes from ICPrintMaxCount where FID = ", Num(lBillTranType)}),
+      nullptr, ado::adOptionUnspecified);
+  const std::int32_t show_print_times =
+      HasRecords(*switch_rows)
+          ? oleaut::ToLong(switch_rows->Fields()->Item(u"FShowPrintTimes")->Value())
+          : 0;
+  if (show_print_times != 1) return {};
+
+  const auto count_rows = connection->Execute(
+      Sql({u" select * from ICPrintCount where FID = ", Num(lBillTranType), u" and FInterID = ",
+           sInterID}),
+      nullptr, ado::adOptionUnspecified);
+  if (count_rows->State() != ado::adStateOpen) return {};
+  if (!HasRecords(*count_rows)) return u"已打印0次";
+  const Variant count = count_rows->Fields()->Item(u"FPrintCount")->Value();
+  return u"已打印" + (count.IsNull() ? Bstr() : oleaut::ToString(count)) + u"次";
+}
+
+void clsPrintSetupUpdate::UpdatePrintCount(const Bstr& sDsn, const DictionaryRef& dctPCData) {
+  constexpr std::u16string_view kSource = u"TAVMPrintExport.clsPrintSetupUpdate";
+  TrapMarkFailedAndReraise(context_.Get(), [&] {
+    const auto connection = BindToDsn(sDsn);
+    context_->MarkFailed();
+    const Bstr table = TextItem(dctPCData, u"TableName");
+    const Bstr field = TextItem(dctPCData, u"FieldName");
+    const Bstr key = TextItem(dctPCData, u"PriKey");
+    const Bstr ids = TextItem(dctPCData, u"InterIDs");
+    billdata::RequireSqlName(table, u"TableName", kSource);
+    billdata::RequireSqlName(field, u"FieldName", kSource);
+    billdata::RequireSqlName(key, u"PriKey", kSource);
+    billdata::RequireIdList(ids, u"InterIDs", kSource);
+    connection->Execute(Sql({u"UPDATE ", table, u" SET ", field, u" = ", field, u" + 1 WHERE ",
+                             key, u" IN(  ", ids, u")\r\n"}),
+                        nullptr, ado::adOptionUnspecified);
+    context_->MarkComplete();
+  });
 }
 
 }  // namespace frame
