@@ -105,8 +105,8 @@ void RunBillInfo(const std::string& dsn, std::int32_t bill_type, const OutputOpt
 }
 
 void RunBillCount(const std::string& dsn, std::int32_t bill_type,
-                  const std::vector<std::string>& bill_ids, bool raise,
-                  const PrintCounter& counter, const OutputOptions& options, std::ostream& out) {
+                  const std::vector<std::string>& bill_ids, bool raise, const PrintCounter& counter,
+                  const OutputOptions& options, std::ostream& out) {
   if (raise) {
     std::string ids;
     for (const std::string& id : bill_ids)
@@ -121,15 +121,14 @@ void RunBillCount(const std::string& dsn, std::int32_t bill_type,
   const auto data = Object(u"TAVMPrintExport.clsGetData");
   Json json = Json::object();
   for (const std::string& id : bill_ids) {
-    const std::string text =
-        ToUtf8(oleaut::ToString(data->Call(u"GetBillPrintCount", FromUtf8(dsn), FromUtf8(id),
-                                           bill_type)));
+    const std::string text = ToUtf8(
+        oleaut::ToString(data->Call(u"GetBillPrintCount", FromUtf8(dsn), FromUtf8(id), bill_type)));
     json[id] = text;
     if (!options.json) {
       out << "Bill " << id << ": "
-          << (text.empty() ? "(bill type " + std::to_string(bill_type) +
-                                 " does not show print counts)"
-                           : text)
+          << (text.empty()
+                  ? "(bill type " + std::to_string(bill_type) + " does not show print counts)"
+                  : text)
           << '\n';
     }
   }

@@ -33,8 +33,8 @@ struct PrintCounter {
 // clsGetData.GetBillPrintCount for each bill; with `raise`, clsPrintSetupUpdate.UpdatePrintCount
 // counts one print of all of them first.
 void RunBillCount(const std::string& dsn, std::int32_t bill_type,
-                  const std::vector<std::string>& bill_ids, bool raise,
-                  const PrintCounter& counter, const OutputOptions& options, std::ostream& out);
+                  const std::vector<std::string>& bill_ids, bool raise, const PrintCounter& counter,
+                  const OutputOptions& options, std::ostream& out);
 
 // The "bill" command and its subcommands on `app`. Parsing only records the choice; Run()
 // carries it out afterwards, once the identity options are in force.

@@ -50,9 +50,9 @@ com::Ptr<com::Unknown> Activate(const Bstr& progid) {
     if (error.Number() != com::REGDB_E_CLASSNOTREG || typelib::FindClass(progid) == nullptr) {
       throw;
     }
-    throw ComError(error.Number(), error.Source(),
-                   error.Description() +
-                       u"; no libTAVMPrintExport.so was found beside tavprint to register");
+    throw ComError(
+        error.Number(), error.Source(),
+        error.Description() + u"; no libTAVMPrintExport.so was found beside tavprint to register");
   }
 }
 
@@ -81,8 +81,8 @@ void RunRegister(const std::vector<std::filesystem::path>& libraries, std::ostre
 void RunUnregister(const std::vector<std::filesystem::path>& libraries, std::ostream& out) {
   for (const std::filesystem::path& library : libraries) {
     com::UnregisterServer(library);
-    out << "Unregistered " << library.string() << " from "
-        << com::Registry::DefaultFile().string() << '\n';
+    out << "Unregistered " << library.string() << " from " << com::Registry::DefaultFile().string()
+        << '\n';
   }
 }
 

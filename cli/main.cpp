@@ -9,9 +9,9 @@
 #include "bill_commands.h"
 #include "commands.h"
 #include "data_commands.h"
+#include "picture_commands.h"
 #include "platform/ado/sql_trace.h"
 #include "platform/oleaut/com_error.h"
-#include "picture_commands.h"
 #include "platform/oleaut/text.h"
 #include "template_commands.h"
 
@@ -59,10 +59,12 @@ int main(int argc, char** argv) {
   std::optional<std::filesystem::path> library;
   CLI::App* reg = app.add_subcommand(
       "register", "Register the component and the outside components it creates by ProgID");
-  reg->add_option("--library", library, "Only this server library (default: the product's beside tavprint)");
+  reg->add_option("--library", library,
+                  "Only this server library (default: the product's beside tavprint)");
   CLI::App* unreg = app.add_subcommand(
       "unregister", "Remove the registry entries of the component and the outside components");
-  unreg->add_option("--library", library, "Only this server library (default: the product's beside tavprint)");
+  unreg->add_option("--library", library,
+                    "Only this server library (default: the product's beside tavprint)");
   CLI::App* typelib = app.add_subcommand(
       "typelib", "Print the classes, interfaces and members of the type library");
 

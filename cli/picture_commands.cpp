@@ -32,8 +32,8 @@ void RunPicture(const std::string& dsn, const PictureSource& source,
   const oleaut::Variant picture =
       com::As<com::Dispatch>(Activate(u"TAVMPrintExport.clsPrintSetupQuery"))
           ->Call(u"GetPictureData", FromUtf8(dsn), info);
-  const std::string where = source.table + "." + source.field + " where " + source.key_field +
-                            "=" + source.key_value;
+  const std::string where =
+      source.table + "." + source.field + " where " + source.key_field + "=" + source.key_value;
   if (picture.Type() != oleaut::VarType::ByteArray) {
     Fail("there is no picture in " + where + " (no such row, or the value is Null or empty)");
   }

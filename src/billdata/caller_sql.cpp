@@ -20,9 +20,8 @@ bool IsDigit(char16_t c) {
 // Unicode are not, as they would end a name.
 bool IsOtherLetter(char16_t c) {
   if (c < 0x80) return false;
-  return !(c == 0x85 || c == 0xA0 || c == 0x1680 || (c >= 0x2000 && c <= 0x200B) ||
-           c == 0x2028 || c == 0x2029 || c == 0x202F || c == 0x205F || c == 0x3000 ||
-           c == 0xFEFF);
+  return !(c == 0x85 || c == 0xA0 || c == 0x1680 || (c >= 0x2000 && c <= 0x200B) || c == 0x2028 ||
+           c == 0x2029 || c == 0x202F || c == 0x205F || c == 0x3000 || c == 0xFEFF);
 }
 
 bool StartsPlainName(char16_t c) {
@@ -33,8 +32,10 @@ bool ContinuesPlainName(char16_t c) {
 }
 
 std::u16string_view TrimBlanks(std::u16string_view text) {
-  while (!text.empty() && text.front() == u' ') text.remove_prefix(1);
-  while (!text.empty() && text.back() == u' ') text.remove_suffix(1);
+  while (!text.empty() && text.front() == u' ')
+    text.remove_prefix(1);
+  while (!text.empty() && text.back() == u' ')
+    text.remove_suffix(1);
   return text;
 }
 
@@ -79,9 +80,8 @@ bool IsIdList(std::u16string_view text) {
   std::size_t start = 0;
   while (true) {
     const std::size_t comma = text.find(u',', start);
-    const std::u16string_view item =
-        text.substr(start, comma == std::u16string_view::npos ? std::u16string_view::npos
-                                                              : comma - start);
+    const std::u16string_view item = text.substr(
+        start, comma == std::u16string_view::npos ? std::u16string_view::npos : comma - start);
     if (!oleaut::ParseWholeNumber(item)) return false;
     if (comma == std::u16string_view::npos) return true;
     start = comma + 1;
@@ -92,16 +92,19 @@ bool IsNumberLiteral(std::u16string_view text) {
   std::size_t at = 0;
   if (at < text.size() && (text[at] == u'+' || text[at] == u'-')) ++at;
   std::size_t digits = 0;
-  for (; at < text.size() && IsDigit(text[at]); ++at) ++digits;
+  for (; at < text.size() && IsDigit(text[at]); ++at)
+    ++digits;
   if (at < text.size() && text[at] == u'.') {
-    for (++at; at < text.size() && IsDigit(text[at]); ++at) ++digits;
+    for (++at; at < text.size() && IsDigit(text[at]); ++at)
+      ++digits;
   }
   if (digits == 0) return false;
   if (at < text.size() && (text[at] == u'e' || text[at] == u'E')) {
     ++at;
     if (at < text.size() && (text[at] == u'+' || text[at] == u'-')) ++at;
     const std::size_t exponent_start = at;
-    while (at < text.size() && IsDigit(text[at])) ++at;
+    while (at < text.size() && IsDigit(text[at]))
+      ++at;
     if (at == exponent_start) return false;
   }
   return at == text.size();

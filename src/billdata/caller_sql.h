@@ -12,8 +12,7 @@ namespace billdata {
 // A plain identifier (a letter, _, @ or # first, then letters, digits, _, @, # or $; letters
 // beyond ASCII included) or a bracketed one ([any text, with ]] for ]), or such names joined
 // by dots (dbo.ICStockBill, [db]..[t]); blanks around are allowed.
-void RequireSqlName(std::u16string_view text, std::u16string_view what,
-                    std::u16string_view source);
+void RequireSqlName(std::u16string_view text, std::u16string_view what, std::u16string_view source);
 
 // One or more whole numbers separated by commas, blanks allowed around each.
 void RequireIdList(std::u16string_view text, std::u16string_view what, std::u16string_view source);

@@ -50,10 +50,10 @@ Bstr clsGetData::GetBillPrintCount(const Bstr& sDsn, const Bstr& sInterID,
           : 0;
   if (show_print_times != 1) return {};
 
-  const auto count_rows = connection->Execute(
-      Sql({u" select * from ICPrintCount where FID = ", Num(lBillTranType), u" and FInterID = ",
-           sInterID}),
-      nullptr, ado::adOptionUnspecified);
+  const auto count_rows =
+      connection->Execute(Sql({u" select * from ICPrintCount where FID = ", Num(lBillTranType),
+                               u" and FInterID = ", sInterID}),
+                          nullptr, ado::adOptionUnspecified);
   if (count_rows->State() != ado::adStateOpen) return {};
   if (!HasRecords(*count_rows)) return u"已打印0次";
   const Variant count = count_rows->Fields()->Item(u"FPrintCount")->Value();
@@ -73,8 +73,8 @@ void clsPrintSetupUpdate::UpdatePrintCount(const Bstr& sDsn, const DictionaryRef
     billdata::RequireSqlName(field, u"FieldName", kSource);
     billdata::RequireSqlName(key, u"PriKey", kSource);
     billdata::RequireIdList(ids, u"InterIDs", kSource);
-    connection->Execute(Sql({u"UPDATE ", table, u" SET ", field, u" = ", field, u" + 1 WHERE ",
-                             key, u" IN(  ", ids, u")\r\n"}),
+    connection->Execute(Sql({u"UPDATE ", table, u" SET ", field, u" = ", field, u" + 1 WHERE ", key,
+                             u" IN(  ", ids, u")\r\n"}),
                         nullptr, ado::adOptionUnspecified);
     context_->MarkComplete();
   });

@@ -38,16 +38,18 @@ Bstr HeadFieldStatement(std::u16string_view language, const Bstr& template_id) {
               u" FFieldName,FLeft,FTop,FWidth,FHeight,FEnable,FPrint,FFontName,FFontSize,FSelBill,",
               u" FMustInput,FFilter,FRelationID,FAction,FLockA,FROB,FDefaultCtl,FVisForBillType,",
               u" FVBACtlType,FRelateOutTbl,FSysMustInputItem,FInEntryForSPrint,FRMustInput ",
-              u" FROM ICTemplate WHERE FID = ", template_id, u" AND FCtlIndex>=0 ORDER BY FCtlIndex"});
+              u" FROM ICTemplate WHERE FID = ", template_id,
+              u" AND FCtlIndex>=0 ORDER BY FCtlIndex"});
 }
 
 Bstr EntryFieldStatement(std::u16string_view language, const Bstr& template_id) {
-  return Sql({u"SELECT FID,FCtlOrder,FCtlIndex,FCtlType,FLookUpCls,FNeedSave,FValueType,"
-              u"FSaveValue,FFieldName,FEnable,",
-              u" FPrint,", GetLangFieldName(u"FHeadCaption", language), u" AS FHeadCaption ",
-              u",FWidth,FNeedCount,FRelationID,FAction,FMustInput,FFilter,FSaveRule,",
-              u" FDefaultCtl,FVisForBillType,FRelateOutTbl,FSysMustInputItem,FStatCount ",
-              u" FROM ICTemplateEntry WHERE FID = ", template_id, u" ORDER BY FCtlOrder"});
+  return Sql(
+      {u"SELECT FID,FCtlOrder,FCtlIndex,FCtlType,FLookUpCls,FNeedSave,FValueType,"
+       u"FSaveValue,FFieldName,FEnable,",
+       u" FPrint,", GetLangFieldName(u"FHeadCaption", language), u" AS FHeadCaption ",
+       u",FWidth,FNeedCount,FRelationID,FAction,FMustInput,FFilter,FSaveRule,",
+       u" FDefaultCtl,FVisForBillType,FRelateOutTbl,FSysMustInputItem,FStatCount ",
+       u" FROM ICTemplateEntry WHERE FID = ", template_id, u" ORDER BY FCtlOrder"});
 }
 
 // Execute gives a closed recordset for a batch without rows, and an open one that may be empty.
@@ -109,9 +111,8 @@ com::Ptr<vdl::List> clsGetData::GetBillPackage(const Bstr& sDsn, std::int32_t lB
 
   DictionaryRef bill_type;
   {
-    const auto rows = connection->Execute(
-        BillTypeStatement(user_info_->Language(), lBillTransType), nullptr,
-        ado::adOptionUnspecified);
+    const auto rows = connection->Execute(BillTypeStatement(user_info_->Language(), lBillTransType),
+                                          nullptr, ado::adOptionUnspecified);
     if (HasRows(*rows)) {
       bill_type = RecordToDict(*rows);
       rows->Close();
@@ -131,8 +132,8 @@ com::Ptr<vdl::List> clsGetData::GetBillPackage(const Bstr& sDsn, std::int32_t lB
 
   DictionaryRef package;
   {
-    const auto reader = com::As<com::Dispatch>(
-        tavglobal::ObjectCreator::Current().CreateByProgID(kPackageReader));
+    const auto reader =
+        com::As<com::Dispatch>(tavglobal::ObjectCreator::Current().CreateByProgID(kPackageReader));
     if (!reader) {
       oleaut::RaiseVbError(oleaut::kNoSuchMember,
                            Bstr(kPackageReader) + u" cannot be called by name",

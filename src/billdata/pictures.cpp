@@ -90,8 +90,8 @@ Bstr clsGetData::GetItemPicture(const Bstr& sDsn, const Bstr& sItemID) {
   constexpr std::u16string_view kItemInfo = u"TAVEBSGLItem.ItemInfo";
   Bstr result;
   TrapAndSwallow([&] {
-    const auto item = Callable(tavglobal::ObjectCreator::Current().CreateByProgID(kItemInfo),
-                               kItemInfo);
+    const auto item =
+        Callable(tavglobal::ObjectCreator::Current().CreateByProgID(kItemInfo), kItemInfo);
     const Variant picture = item->Call(u"GetItemPicture", sDsn, sItemID, u"SmallPhoto");
     result = oleaut::ToString(picture);
   });

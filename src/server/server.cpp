@@ -19,7 +19,8 @@ const com::ServerClass kServedClasses[] = {
 }  // namespace
 
 com::InprocServer& TavInprocServer() {
-  static com::InprocServer server(typelib::kLibrary, kServedClasses,
-                                  {&server::RecordInstallDirectory, &server::ForgetInstallDirectory});
+  static com::InprocServer server(
+      typelib::kLibrary, kServedClasses,
+      {&server::RecordInstallDirectory, &server::ForgetInstallDirectory});
   return server;
 }

@@ -33,7 +33,8 @@ inline constexpr const com::ClassInfo& kClsPrintSetupUpdate = kClasses[2];
 
 // The product's registry key and the value under it where registration records the install
 // directory (TAV_GetSysDirectory reads it).
-inline constexpr std::u16string_view kProductKey = u"HKEY_LOCAL_MACHINE\\SOFTWARE\\MERIDAN\\TAVPRODUCT";
+inline constexpr std::u16string_view kProductKey =
+    u"HKEY_LOCAL_MACHINE\\SOFTWARE\\MERIDAN\\TAVPRODUCT";
 inline constexpr std::u16string_view kInstallPathValue = u"Path";
 
 // "TAVMPrintExport.clsGetData": the ProgID registration gives each class.

@@ -65,7 +65,8 @@ class BillDataTest : public testing::Test {
 com::Ptr<vdl::Dictionary> AsDict(const Variant& value);
 com::Ptr<vdl::List> AsList(const Variant& value);
 // A dictionary built from key and value pairs.
-com::Ptr<vdl::Dictionary> Dict(std::initializer_list<std::pair<std::u16string_view, Variant>> items);
+com::Ptr<vdl::Dictionary> Dict(
+    std::initializer_list<std::pair<std::u16string_view, Variant>> items);
 oleaut::ByteArray PatternBytes(std::size_t size);
 
 }  // namespace billdata_test

@@ -27,9 +27,9 @@ TEST_F(CountersTest, PrintCountTextFollowsTheSwitchAndTheCountRow) {
     bool reads_count;
   };
   const Case cases[] = {
-      {1, u"1001", u"已打印3次", true},     {1, u"1003", u"已打印0次", true},
-      {1, u" 1002 ", u"已打印1次", true},   {71, u"3001", u"", false},
-      {72, u"3001", u"", false},            {99, u"1001", u"", false},
+      {1, u"1001", u"已打印3次", true},   {1, u"1003", u"已打印0次", true},
+      {1, u" 1002 ", u"已打印1次", true}, {71, u"3001", u"", false},
+      {72, u"3001", u"", false},          {99, u"1001", u"", false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.type);
@@ -100,8 +100,8 @@ TEST_F(CountersTest, CallersTextsThatAreNotWhatTheySayAreRefusedBeforeAnyStateme
     if (c.value) {
       data->SetItem(c.key, c.value);
     } else {
-      data = Dict({{u"TableName", u"ICPrintCount"}, {u"PriKey", u"FInterID"},
-                   {u"InterIDs", u"1001"}});
+      data =
+          Dict({{u"TableName", u"ICPrintCount"}, {u"PriKey", u"FInterID"}, {u"InterIDs", u"1001"}});
     }
     ado::ScopedSqlTrace trace;
     const oleaut::ComError error =

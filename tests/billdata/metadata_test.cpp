@@ -60,8 +60,8 @@ TEST_F(MetadataTest, NoteCitationIsTheOpenRecordsetWithTheLocalizedNameFirst) {
   for (const LanguageCase& c : kLanguages) {
     SCOPED_TRACE(c.language);
     ado::ScopedSqlTrace trace;
-    const auto rows = data_->Call(u"GetNoteCitation", Dsn(c.language), 1)
-                          .AsObjectOf<ado::Recordset>();
+    const auto rows =
+        data_->Call(u"GetNoteCitation", Dsn(c.language), 1).AsObjectOf<ado::Recordset>();
     EXPECT_EQ(trace.Batches(),
               std::vector<std::u16string>{u"SELECT " + Bstr(c.citation_column) +
                                           u" AS FCitationName,* FROM GLNoteCitation WHERE "
@@ -149,8 +149,7 @@ TEST_F(MetadataTest, BillPackageRaisesWhenTheBillTypeOrThePackageReaderIsMissing
   EXPECT_NE(oleaut::ToUtf8(no_row.Description()).find("bill type 999"), std::string::npos);
 
   UseEmptyRegistry();
-  const oleaut::ComError unregistered =
-      ErrorOf([&] { data_->Call(u"GetBillPackage", Dsn(), 1); });
+  const oleaut::ComError unregistered = ErrorOf([&] { data_->Call(u"GetBillPackage", Dsn(), 1); });
   EXPECT_EQ(unregistered.Number(), com::REGDB_E_CLASSNOTREG);
   EXPECT_NE(oleaut::ToUtf8(unregistered.Description()).find("TAVMBillsPackage.clsReadPackage"),
             std::string::npos);

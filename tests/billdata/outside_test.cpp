@@ -168,8 +168,7 @@ TEST_F(OutsideTest, ItemInfoRefusesWhatIsNotAnItemIdOrAPictureKind) {
   EXPECT_EQ(item->Call(u"GetItemPicture", Dsn(), u"1", u"smallphoto").AsString().size(), 336U);
   for (const auto& [id, kind] : {std::pair{u"1;", u"SmallPhoto"}, std::pair{u"x", u"SmallPhoto"},
                                  std::pair{u"1", u"LargePhoto"}}) {
-    const oleaut::ComError error =
-        ErrorOf([&] { item->Call(u"GetItemPicture", Dsn(), id, kind); });
+    const oleaut::ComError error = ErrorOf([&] { item->Call(u"GetItemPicture", Dsn(), id, kind); });
     EXPECT_EQ(error.VbNumber(), oleaut::kInvalidProcedureCall);
     EXPECT_EQ(error.Source(), u"TAVEBSGLItem.ItemInfo");
   }
@@ -211,9 +210,8 @@ TEST_F(OutsideTest, ThePackageIsTheStructureThatHeadDataReads) {
   for (rows->MoveFirst(); !rows->Eof(); rows->MoveNext()) {
     bill_numbers.push_back(rows->Fields()->Item(u"FBillNo")->Value());
   }
-  std::sort(bill_numbers.begin(), bill_numbers.end(), [](const Variant& a, const Variant& b) {
-    return a.AsString() < b.AsString();
-  });
+  std::sort(bill_numbers.begin(), bill_numbers.end(),
+            [](const Variant& a, const Variant& b) { return a.AsString() < b.AsString(); });
   EXPECT_EQ(bill_numbers, (std::vector<Variant>{u"WIN000001", u"WIN000002"}));
 }
 

@@ -25,8 +25,9 @@ constexpr auto kPictureError = static_cast<std::int32_t>(0x80040001U);
 class PicturesTest : public BillDataTest {
  protected:
   PicturesTest() {
-    Exec(u"CREATE TABLE T_Picture (FID int NOT NULL PRIMARY KEY, FCode varchar(20) NULL, "
-         u"FData image NULL)");
+    Exec(
+        u"CREATE TABLE T_Picture (FID int NOT NULL PRIMARY KEY, FCode varchar(20) NULL, "
+        u"FData image NULL)");
   }
 
   // Row `id` of T_Picture holding `bytes` (Null when absent).
@@ -61,7 +62,8 @@ TEST_F(PicturesTest, APictureIsReadInPiecesOfAHundredBytesAndComesBackWhole) {
       {3, 1, {1}},
       {4, 1000, std::vector<std::size_t>(10, 100)},
   };
-  for (const Case& c : cases) Store(c.id, PatternBytes(c.size));
+  for (const Case& c : cases)
+    Store(c.id, PatternBytes(c.size));
   for (const Case& c : cases) {
     SCOPED_TRACE(c.size);
     ado::ScopedSqlTrace sql;
@@ -147,8 +149,8 @@ TEST_F(PicturesTest, ItemPictureIsTheItemComponentsTextAndNeverRaises) {
     const char16_t* text;
   };
   const Case cases[] = {
-      {u"3", u"TWFu"}, {u"4", u"TWE="},    {u" 4", u"TWE="}, {u"5", u""},
-      {u"2", u""},     {u"999", u""},      {u"3 OR 1=1", u""}, {u"", u""},
+      {u"3", u"TWFu"}, {u"4", u"TWE="}, {u" 4", u"TWE="},   {u"5", u""},
+      {u"2", u""},     {u"999", u""},   {u"3 OR 1=1", u""}, {u"", u""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(oleaut::ToUtf8(c.item));

@@ -26,8 +26,7 @@ class ServerFactory final : public ClassFactory {
   ~ServerFactory() override { server_.ObjectDestroyed(); }
 
   Ptr<Unknown> CreateInstance(const Guid& iid) override {
-    if (iid != IID_IUnknown && iid != IID_IDispatch &&
-        iid != class_.info.default_interface->iid) {
+    if (iid != IID_IUnknown && iid != IID_IDispatch && iid != class_.info.default_interface->iid) {
       throw ComError(E_NOINTERFACE, ProgIdOf(server_.Library(), class_.info),
                      u"No such interface supported: " + Bstr(class_.info.name) +
                          u" does not implement " + iid.ToBstr());
@@ -102,17 +101,17 @@ HRESULT InprocServer::GetClassObject(const Guid& clsid, const Guid& iid, void** 
         return S_OK;
       }
     }
-    throw ComError(CLASS_E_CLASSNOTAVAILABLE, Bstr(library_.name),
-                   u"Class not available: " + Bstr(library_.name) + u" has no class " +
-                       clsid.ToBstr());
+    throw ComError(
+        CLASS_E_CLASSNOTAVAILABLE, Bstr(library_.name),
+        u"Class not available: " + Bstr(library_.name) + u" has no class " + clsid.ToBstr());
   } catch (...) {
     return ErrorFromCurrentException(library_.name);
   }
 }
 
 HRESULT InprocServer::CanUnloadNow() const noexcept {
-  const bool idle = objects_.load(std::memory_order_acquire) == 0 &&
-                    locks_.load(std::memory_order_acquire) == 0;
+  const bool idle =
+      objects_.load(std::memory_order_acquire) == 0 && locks_.load(std::memory_order_acquire) == 0;
   return idle ? S_OK : S_FALSE;
 }
 

@@ -7,7 +7,8 @@ namespace oleaut {
 std::optional<std::int64_t> ParseWholeNumber(std::u16string_view text) noexcept {
   std::size_t at = 0;
   const auto skip_blanks = [&] {
-    while (at < text.size() && text[at] == u' ') ++at;
+    while (at < text.size() && text[at] == u' ')
+      ++at;
   };
   skip_blanks();
   bool negative = false;

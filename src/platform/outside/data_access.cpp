@@ -8,7 +8,8 @@
 namespace outside {
 
 com::Ptr<ado::Connection> BindThreadContext(std::u16string_view sDsn) {
-  const com::Ptr<tavglobal::DataContext> context = tavglobal::Globals::Current().GetCurrentContext();
+  const com::Ptr<tavglobal::DataContext> context =
+      tavglobal::Globals::Current().GetCurrentContext();
   context->BindDsn(sDsn);
   return context->GetConnection();
 }

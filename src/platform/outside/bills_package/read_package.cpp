@@ -70,8 +70,7 @@ struct ControlPages {
 };
 
 constexpr ControlPages kHeadPages{u"ICTemplate", u"FCtlIndex", 0, u"Page0", u"PageH", u"P0_"};
-constexpr ControlPages kEntryPages{u"ICTemplateEntry", u"FCtlOrder", 1, u"Page1", u"PageE",
-                                   u"P1_"};
+constexpr ControlPages kEntryPages{u"ICTemplateEntry", u"FCtlOrder", 1, u"Page1", u"PageE", u"P1_"};
 
 std::int32_t PackControls(const com::Ptr<ado::Connection>& connection, const Bstr& template_id,
                           const std::map<std::int32_t, DictionaryRef>& lookup_classes,
@@ -89,8 +88,8 @@ std::int32_t PackControls(const com::Ptr<ado::Connection>& connection, const Bst
     DictionaryRef control = RowDictionary(*rows);
     const auto found = lookup_classes.find(oleaut::ToLong(control->Item(u"FLookUpCls")));
     for (const std::u16string_view column : kLookupColumns) {
-      control->SetItem(column, found == lookup_classes.end() ? Variant(Bstr())
-                                                             : found->second->Item(column));
+      control->SetItem(
+          column, found == lookup_classes.end() ? Variant(Bstr()) : found->second->Item(column));
     }
     const bool on_printed_page = oleaut::ToLong(control->Item(pages.order)) >= pages.first_printed;
     (on_printed_page ? printed : kept)->Add(control);
@@ -101,8 +100,8 @@ std::int32_t PackControls(const com::Ptr<ado::Connection>& connection, const Bst
 
 DictionaryRef SystemProperties(const com::Ptr<ado::Connection>& connection) {
   auto properties = com::Make<vdl::Dictionary>();
-  const auto rows =
-      Query(connection, u"SELECT FKey,FValue FROM t_SystemProfile WHERE FCategory='IC' ORDER BY FKey");
+  const auto rows = Query(
+      connection, u"SELECT FKey,FValue FROM t_SystemProfile WHERE FCategory='IC' ORDER BY FKey");
   for (; HasRows(*rows); rows->MoveNext()) {
     properties->SetItem(TextOf(rows->Fields()->Item(0)->Value()), rows->Fields()->Item(1)->Value());
   }

@@ -8,9 +8,13 @@ constexpr com::ClassInfo kClasses[] = {
     {u"clsReadPackage", com::Guid::Parse("{DDDE945D-4DF0-489F-9177-B9D5C542AE46}"),
      &outside::kReadPackageInterface},
 };
-constexpr com::LibraryInfo kLibrary{
-    u"TAVMBillsPackage", com::Guid::Parse("{52708961-BB11-497C-A278-62813E672876}"), 1, 0, 0x409,
-    u"TAVMBillsPackage: bill template packages for printing", kClasses};
+constexpr com::LibraryInfo kLibrary{u"TAVMBillsPackage",
+                                    com::Guid::Parse("{52708961-BB11-497C-A278-62813E672876}"),
+                                    1,
+                                    0,
+                                    0x409,
+                                    u"TAVMBillsPackage: bill template packages for printing",
+                                    kClasses};
 
 const com::ServerClass kServedClasses[] = {
     {kClasses[0], &com::CreateServed<outside::clsReadPackage>},

@@ -39,9 +39,8 @@ Bstr Base64(const oleaut::ByteArray& bytes) {
   std::string piece_text(kPiece / 3 * 4 + 1, '\0');
   for (std::size_t at = 0; at < bytes.size(); at += kPiece) {
     const std::size_t length = std::min(kPiece, bytes.size() - at);
-    const int written =
-        EVP_EncodeBlock(reinterpret_cast<unsigned char*>(piece_text.data()), bytes.data() + at,
-                        static_cast<int>(length));
+    const int written = EVP_EncodeBlock(reinterpret_cast<unsigned char*>(piece_text.data()),
+                                        bytes.data() + at, static_cast<int>(length));
     text.append(piece_text.data(), static_cast<std::size_t>(written));
   }
   return oleaut::FromUtf8(text);
@@ -63,15 +62,16 @@ Bstr ItemInfo::GetItemPicture(const Bstr& sDsn, const Bstr& sItemID, const Bstr&
   });
   if (kind == std::end(kKinds)) {
     oleaut::RaiseVbError(oleaut::kInvalidProcedureCall,
-                         u"'" + sKind + u"' is not a picture kind of an item (SmallPhoto)", kSource);
+                         u"'" + sKind + u"' is not a picture kind of an item (SmallPhoto)",
+                         kSource);
   }
   const std::optional<std::int64_t> item_id = oleaut::ParseWholeNumber(sItemID);
   if (!item_id || *item_id < INT32_MIN || *item_id > INT32_MAX) {
     oleaut::RaiseVbError(oleaut::kInvalidProcedureCall,
                          u"the item id '" + sItemID + u"' is not a whole number", kSource);
   }
-  const auto rows = Query(BindThreadContext(sDsn), kind->select,
-                          {static_cast<std::int32_t>(*item_id)});
+  const auto rows =
+      Query(BindThreadContext(sDsn), kind->select, {static_cast<std::int32_t>(*item_id)});
   if (rows->State() != ado::adStateOpen || rows->Eof()) return {};
   const oleaut::Variant picture = rows->Fields()->Item(std::int32_t{0})->Value();
   if (picture.Type() != oleaut::VarType::ByteArray) return {};
