@@ -2,7 +2,7 @@
 find_package(PkgConfig REQUIRED)
 find_package(Threads REQUIRED)
 pkg_check_modules(SQLITE3 REQUIRED IMPORTED_TARGET sqlite3)
-pkg_check_modules(ODBC IMPORTED_TARGET odbc)
+pkg_check_modules(ODBC REQUIRED IMPORTED_TARGET odbc)
 find_package(fmt REQUIRED)
 find_package(nlohmann_json REQUIRED)
 find_package(tomlplusplus REQUIRED)

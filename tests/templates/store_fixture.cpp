@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iomanip>
 
+#include "odbc_driver.h"
 #include "platform/ado/command.h"
 #include "platform/ado/recordset.h"
 #include "platform/oleaut/convert.h"
@@ -30,7 +31,8 @@ StoreTest::StoreTest()
       db_(dir_ / "store.db"),
       suffix_(NextSuffix()) {
   tavglobal::CreateDatabase(db_, /*with_demo_data=*/false);
-  const std::string connection = oleaut::ToUtf8(tavglobal::SqliteConnectionString(db_));
+  // TAV_TEST_PROVIDER=odbc runs the store through the ODBC provider over the SQLite driver.
+  const std::string connection = tavtest::TestConnectionString(db_);
   std::ofstream catalog(dir_ / "catalog.toml");
   for (const auto& [user, name] :
        {std::pair{kAdmin, "Manager"}, std::pair{kZhang, "张伟"}, std::pair{kLi, "李娜"},
@@ -41,6 +43,10 @@ StoreTest::StoreTest()
   catalog.close();
   raw_ = com::Make<ado::Connection>();
   raw_->Open(oleaut::FromUtf8(connection));
+}
+
+bool TextKeepsNul(std::u16string_view text) {
+  return !tavtest::TestsUseOdbc() || text.find(u'\0') == std::u16string_view::npos;
 }
 
 Bstr StoreTest::Dsn(std::int16_t user) const {

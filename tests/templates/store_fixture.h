@@ -81,6 +81,10 @@ class StoreTest : public testing::Test {
   com::Ptr<ado::Connection> raw_;
 };
 
+// Whether `text` comes back whole from the database the tests use: the SQLite ODBC driver hands
+// text over as C strings, which end at a NUL character (SQL Server's drivers do not).
+bool TextKeepsNul(std::u16string_view text);
+
 // Result helpers.
 com::Ptr<vdl::Dictionary> AsDict(const Variant& value);
 com::Ptr<vdl::List> AsList(const Variant& value);

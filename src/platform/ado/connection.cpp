@@ -18,6 +18,16 @@ constexpr std::u16string_view kSource = u"ADODB.Connection";
 constexpr auto kNoTransaction = static_cast<std::int32_t>(0x8004D00EU);
 constexpr auto kTransactionExists = static_cast<std::int32_t>(0x8004D013U);
 
+// A connection string value in double quotes, the quote doubled inside it.
+std::u16string Quoted(std::u16string_view value) {
+  std::u16string quoted = u"\"";
+  for (char16_t c : value) {
+    quoted += c;
+    if (c == u'"') quoted += u'"';
+  }
+  return quoted + u'"';
+}
+
 std::int32_t ClampToLong(std::int64_t count) noexcept {
   return static_cast<std::int32_t>(std::clamp<std::int64_t>(count, -1, 2147483647));
 }
@@ -56,8 +66,9 @@ void Connection::Open(std::u16string_view connection_string, std::u16string_view
   if (effective.empty()) {
     RaiseAdoError(kAdoWrongArguments, kSource, u"Open needs a connection string; none was set.");
   }
-  if (!user.empty()) effective += u";User ID=" + std::u16string(user);
-  if (!password.empty()) effective += u";Password=" + std::u16string(password);
+  // Quoted, so that a ; or a quote inside them cannot end them early.
+  if (!user.empty()) effective += u";User ID=" + Quoted(user);
+  if (!password.empty()) effective += u";Password=" + Quoted(password);
   provider_ = OpenProvider(effective);
   if (!connection_string.empty()) connection_string_ = connection_string;
   in_transaction_ = false;

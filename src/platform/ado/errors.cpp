@@ -3,6 +3,7 @@
 #include <string>
 
 #include "platform/oleaut/com_error.h"
+#include "platform/oleaut/text.h"
 
 namespace ado {
 
@@ -47,6 +48,19 @@ void RaiseAdoError(std::int32_t number, std::u16string_view source, std::u16stri
     description += detail;
   }
   throw oleaut::ComError(oleaut::VbHresult(number), std::u16string(source), std::move(description));
+}
+
+std::string DescribeWhere(std::u16string_view statement, std::string_view engine_text,
+                          std::u16string_view data_source) {
+  std::string text;
+  if (!statement.empty()) {
+    text += " while running \"" + oleaut::ToUtf8(statement) + "\"";
+    if (!engine_text.empty()) text += " (as \"" + std::string(engine_text) + "\")";
+  } else if (!engine_text.empty()) {
+    text += " while running \"" + std::string(engine_text) + "\"";
+  }
+  if (!data_source.empty()) text += " on " + oleaut::ToUtf8(data_source);
+  return text;
 }
 
 std::u16string NumberText(std::int64_t number) {

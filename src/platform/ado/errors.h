@@ -21,6 +21,11 @@ std::u16string_view AdoErrorDescription(std::int32_t number) noexcept;
 [[noreturn]] void RaiseAdoError(std::int32_t number, std::u16string_view source,
                                 std::u16string_view detail);
 
+// Where a provider's error happened, for the end of its message: ' while running "<statement>"
+// (as "<engine text>") on <data source>', each part only when known.
+std::string DescribeWhere(std::u16string_view statement, std::string_view engine_text,
+                          std::u16string_view data_source);
+
 // A whole number as text, for messages.
 std::u16string NumberText(std::int64_t number);
 

@@ -8,6 +8,9 @@
 #include <utility>
 #include <vector>
 
+#include "platform/ado/connection_string.h"
+#include "platform/ado/odbc/connection_mapping.h"
+#include "platform/ado/odbc/odbc_provider.h"
 #include "platform/ado/sqlite/sqlite_provider.h"
 #include "platform/oleaut/com_error.h"
 #include "platform/oleaut/text.h"
@@ -22,98 +25,14 @@ constexpr std::u16string_view kSource = u"ADODB.Connection";
   throw oleaut::ComError(hresult, std::u16string(kSource), oleaut::FromUtf8(message));
 }
 
-struct Setting {
-  std::u16string key;  // as written, trimmed
-  std::u16string value;
-};
-
-std::u16string Trimmed(std::u16string_view text) {
-  while (!text.empty() && (text.front() == u' ' || text.front() == u'\t'))
-    text.remove_prefix(1);
-  while (!text.empty() && (text.back() == u' ' || text.back() == u'\t'))
-    text.remove_suffix(1);
-  return std::u16string(text);
-}
-
-// "Key=Value;Key2='a;b';Key3=\"x\"": keys are trimmed and compared without regard to case; a
-// value may be quoted with ' or " (the quote doubled inside it) to hold ; or blanks.
-std::vector<Setting> ParseConnectionString(std::u16string_view text) {
-  std::vector<Setting> settings;
-  std::size_t i = 0;
-  while (i < text.size()) {
-    const std::size_t eq = text.find(u'=', i);
-    const std::size_t semi = text.find(u';', i);
-    if (eq == std::u16string_view::npos || (semi != std::u16string_view::npos && semi < eq)) {
-      const std::u16string rest =
-          Trimmed(text.substr(i, semi == std::u16string_view::npos ? text.npos : semi - i));
-      if (!rest.empty()) {
-        Raise(kEFail, fmt::format("The connection string has '{}' without a value (expected "
-                                  "Key=Value)",
-                                  oleaut::ToUtf8(rest)));
-      }
-      i = semi == std::u16string_view::npos ? text.size() : semi + 1;
-      continue;
-    }
-    Setting setting;
-    setting.key = Trimmed(text.substr(i, eq - i));
-    if (setting.key.empty()) Raise(kEFail, "The connection string has a value without a key");
-    i = eq + 1;
-    while (i < text.size() && text[i] == u' ')
-      ++i;
-    if (i < text.size() && (text[i] == u'\'' || text[i] == u'"')) {
-      const char16_t quote = text[i++];
-      for (;;) {
-        if (i >= text.size()) {
-          Raise(kEFail, fmt::format("The value of '{}' in the connection string is not closed "
-                                    "with its quote",
-                                    oleaut::ToUtf8(setting.key)));
-        }
-        if (text[i] == quote) {
-          if (i + 1 < text.size() && text[i + 1] == quote) {
-            setting.value += quote;
-            i += 2;
-            continue;
-          }
-          ++i;
-          break;
-        }
-        setting.value += text[i++];
-      }
-      while (i < text.size() && text[i] == u' ')
-        ++i;
-      if (i < text.size() && text[i] != u';') {
-        Raise(kEFail, fmt::format("Unexpected text after the quoted value of '{}' in the "
-                                  "connection string",
-                                  oleaut::ToUtf8(setting.key)));
-      }
-      ++i;
-    } else {
-      const std::size_t end = text.find(u';', i);
-      setting.value =
-          Trimmed(text.substr(i, end == std::u16string_view::npos ? text.npos : end - i));
-      i = end == std::u16string_view::npos ? text.size() : end + 1;
-    }
-    settings.push_back(std::move(setting));
-  }
-  return settings;
-}
-
-const Setting* Find(const std::vector<Setting>& settings, std::u16string_view key) {
-  const Setting* found = nullptr;
-  for (const Setting& s : settings) {
-    if (oleaut::EqualsNoCase(s.key, key)) found = &s;  // the last one wins, as in ADO
-  }
-  return found;
-}
-
 bool EndsWithNoCase(std::u16string_view text, std::u16string_view suffix) {
   return text.size() >= suffix.size() &&
          oleaut::EqualsNoCase(text.substr(text.size() - suffix.size()), suffix);
 }
 
-std::unique_ptr<Provider> OpenSqlite(const std::vector<Setting>& settings) {
+std::unique_ptr<Provider> OpenSqlite(const ConnectionSettings& settings) {
   sqlite::SqliteOptions options;
-  for (const Setting& s : settings) {
+  for (const ConnectionSetting& s : settings) {
     const std::u16string& key = s.key;
     if (oleaut::EqualsNoCase(key, u"Provider") ||
         oleaut::EqualsNoCase(key, u"Persist Security Info")) {
@@ -170,14 +89,12 @@ std::unique_ptr<Provider> OpenSqlite(const std::vector<Setting>& settings) {
 }  // namespace
 
 std::unique_ptr<Provider> OpenProvider(std::u16string_view connection_string) {
-  const std::vector<Setting> settings = ParseConnectionString(connection_string);
+  const ConnectionSettings settings = ParseConnectionString(connection_string);
   if (settings.empty()) Raise(kEFail, "The connection string is empty");
-  const Setting* provider = Find(settings, u"Provider");
-  if (Find(settings, u"Driver") || Find(settings, u"DSN") ||
-      (provider && (EndsWithNoCase(provider->value, u"MSDASQL") ||
-                    EndsWithNoCase(provider->value, u"MSDASQL.1")))) {
-    Raise(kEFail, "ODBC provider not available in this build");
+  if (odbc::FormOf(settings) != odbc::ConnectionForm::kNotOdbc) {
+    return odbc::OpenOdbcProvider(settings);
   }
+  const ConnectionSetting* provider = FindSetting(settings, u"Provider");
   if (provider) {
     if (oleaut::EqualsNoCase(provider->value, u"SQLite")) return OpenSqlite(settings);
     // ADO's "Provider cannot be found" (3706), naming the provider.
@@ -185,7 +102,7 @@ std::unique_ptr<Provider> OpenProvider(std::u16string_view connection_string) {
           fmt::format("Provider cannot be found. It may not be properly installed: '{}'",
                       oleaut::ToUtf8(provider->value)));
   }
-  if (const Setting* source = Find(settings, u"Data Source")) {
+  if (const ConnectionSetting* source = FindSetting(settings, u"Data Source")) {
     const std::u16string& path = source->value;
     if (EndsWithNoCase(path, u".db") || EndsWithNoCase(path, u".sqlite") ||
         EndsWithNoCase(path, u".sqlite3") || path == u":memory:") {

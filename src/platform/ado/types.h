@@ -85,6 +85,15 @@ enum AdoError : std::int32_t {
   kAdoParameterImproperlyDefined = 3708,  // Parameter object is improperly defined
 };
 
+// Text and binary data types, whose parameters declare a size.
+constexpr bool IsTextType(DataTypeEnum type) noexcept {
+  return type == adBSTR || type == adChar || type == adWChar || type == adVarChar ||
+         type == adLongVarChar || type == adVarWChar || type == adLongVarWChar;
+}
+constexpr bool IsBinaryType(DataTypeEnum type) noexcept {
+  return type == adBinary || type == adVarBinary || type == adLongVarBinary;
+}
+
 // Stream.Read's count for "everything from the current position on".
 inline constexpr std::int32_t adReadAll = -1;  // NOLINT(readability-identifier-naming)
 

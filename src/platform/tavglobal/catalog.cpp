@@ -1,10 +1,11 @@
 #include "platform/tavglobal/catalog.h"
 
+#include <toml++/toml.h>
+
 #include <cstdlib>
 #include <fstream>
 #include <limits>
 #include <sstream>
-#include <toml++/toml.h>
 
 #include "platform/oleaut/com_error.h"
 #include "platform/oleaut/text.h"
@@ -18,8 +19,45 @@ constexpr std::u16string_view kSource = u"TAVGlobal.Catalog";
 
 [[noreturn]] void RaiseCatalogError(const std::filesystem::path& path, std::string_view cause) {
   throw oleaut::ComError(oleaut::VbHresult(oleaut::kInvalidProcedureCall), std::u16string(kSource),
-                         u"Data-source catalog '" + oleaut::FromUtf8(path.string()) +
-                             u"': " + oleaut::FromUtf8(cause));
+                         u"Data-source catalog '" + oleaut::FromUtf8(path.string()) + u"': " +
+                             oleaut::FromUtf8(cause));
+}
+
+// The password an entry names the place of. Messages name the place, never what was read there.
+std::optional<std::u16string> ReadPassword(const std::filesystem::path& path,
+                                           const std::string& name, const toml::table& table) {
+  const auto variable = table["password_env"].value<std::string>();
+  const auto file = table["password_file"].value<std::string>();
+  if (table.contains("password")) {
+    RaiseCatalogError(path, "sources." + name +
+                                ".password is not read: name an environment variable "
+                                "(password_env) or a file (password_file) that holds it");
+  }
+  if (variable && file) {
+    RaiseCatalogError(path, "sources." + name + " names both password_env and password_file");
+  }
+  if (variable) {
+    const char* value = std::getenv(variable->c_str());
+    if (!value) {
+      RaiseCatalogError(path, "sources." + name + ".password_env names the environment variable " +
+                                  *variable + ", which is not set");
+    }
+    return oleaut::FromUtf8(value);
+  }
+  if (file) {
+    std::ifstream in(*file, std::ios::binary);
+    if (!in) {
+      RaiseCatalogError(path, "sources." + name + ".password_file '" + *file + "' cannot be read");
+    }
+    std::string line;
+    std::getline(in, line);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    return oleaut::FromUtf8(line);
+  }
+  if (table.contains("password_env") || table.contains("password_file")) {
+    RaiseCatalogError(path, "sources." + name + ".password_env and password_file must be texts");
+  }
+  return std::nullopt;
 }
 
 DataSourceEntry ReadEntry(const std::filesystem::path& path, const std::string& name,
@@ -34,7 +72,8 @@ DataSourceEntry ReadEntry(const std::filesystem::path& path, const std::string& 
     const auto id = node->value<std::int64_t>();
     if (!id || *id < std::numeric_limits<std::int16_t>::min() ||
         *id > std::numeric_limits<std::int16_t>::max()) {
-      RaiseCatalogError(path, "sources." + name + ".user_id must be an integer from -32768 to 32767");
+      RaiseCatalogError(path,
+                        "sources." + name + ".user_id must be an integer from -32768 to 32767");
     }
     entry.user_id = static_cast<std::int16_t>(*id);
   }
@@ -44,6 +83,7 @@ DataSourceEntry ReadEntry(const std::filesystem::path& path, const std::string& 
   if (auto language = table["language"].value<std::string>()) {
     entry.language = oleaut::FromUtf8(*language);
   }
+  entry.password = ReadPassword(path, name, table);
   return entry;
 }
 
@@ -56,7 +96,9 @@ std::filesystem::path Catalog::DefaultPath() {
   return ConfigDirectory() / "catalog.toml";
 }
 
-Catalog Catalog::Load() { return LoadFile(DefaultPath()); }
+Catalog Catalog::Load() {
+  return LoadFile(DefaultPath());
+}
 
 Catalog Catalog::LoadFile(const std::filesystem::path& path) {
   Catalog catalog;
@@ -83,7 +125,8 @@ Catalog Catalog::LoadFile(const std::filesystem::path& path) {
       const std::string name(key.str());
       const auto* table = node.as_table();
       if (!table) RaiseCatalogError(path, "sources." + name + " must be a table");
-      catalog.entries_.emplace(oleaut::UCase(oleaut::FromUtf8(name)), ReadEntry(path, name, *table));
+      catalog.entries_.emplace(oleaut::UCase(oleaut::FromUtf8(name)),
+                               ReadEntry(path, name, *table));
     }
   } else if (root.contains("sources")) {
     RaiseCatalogError(path, "'sources' must be a table");

@@ -9,6 +9,14 @@
 //   user_name = "王芳"
 //   language = "CHS"
 //
+//   [sources.erp]
+//   connection = "Provider=SQLOLEDB;Data Source=db01,1433;Initial Catalog=Finance;User ID=tav"
+//   password_env = "TAV_ERP_PASSWORD"      # or: password_file = "/etc/tav/erp.password"
+//
+// The password of a source is read from the environment variable or the file (its first line)
+// that the entry names, so that the catalog itself holds none; it is added to the connection
+// string when the source is opened.
+//
 // A missing file is an empty catalog. The name "demo" needs no entry: it always resolves to the
 // embedded demo database (an entry named demo may still set the identity).
 #pragma once
@@ -27,6 +35,7 @@ struct DataSourceEntry {
   std::optional<std::int16_t> user_id;
   std::optional<std::u16string> user_name;
   std::optional<std::u16string> language;
+  std::optional<std::u16string> password;  // from password_env or password_file
 };
 
 class Catalog {

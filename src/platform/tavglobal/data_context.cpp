@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <exception>
 
+#include "platform/ado/connection_string.h"
 #include "platform/oleaut/com_error.h"
 #include "platform/oleaut/text.h"
 #include "platform/tavglobal/database_files.h"
@@ -27,8 +28,11 @@ const char* NonEmptyEnv(const char* name) {
 [[noreturn]] void RaiseForSource(
     std::u16string_view sDsn, std::u16string_view cause,
     std::int32_t number = oleaut::VbHresult(oleaut::kInvalidProcedureCall)) {
+  // A connection string used as a name may hold a password: messages show it without.
+  const std::u16string shown =
+      IsConnectionString(sDsn) ? ado::RedactedConnectionString(sDsn) : std::u16string(sDsn);
   throw oleaut::ComError(number, std::u16string(kSource),
-                         u"Data source '" + std::u16string(sDsn) + u"': " + std::u16string(cause));
+                         u"Data source '" + shown + u"': " + std::u16string(cause));
 }
 
 }  // namespace
@@ -113,7 +117,8 @@ DataContext::Source& DataContext::Open(std::u16string_view sDsn) {
     }
     source.user = ResolveUser(entry);
     source.connection = com::Make<ado::Connection>();
-    source.connection->Open(connection_string);
+    source.connection->Open(connection_string, {},
+                            entry && entry->password ? *entry->password : std::u16string());
   } catch (const oleaut::ComError& e) {
     if (e.Source() == kSource) throw;
     RaiseForSource(sDsn, e.Description(), e.Number());

@@ -362,6 +362,31 @@ void Identity(sqlite3_context* context, int, sqlite3_value**) {
   sqlite3_result_int64(context, *state->identity);
 }
 
+void SetIdentity(sqlite3_context* context, int, sqlite3_value** argv) {
+  auto* state = static_cast<SessionState*>(sqlite3_user_data(context));
+  if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
+    state->identity.reset();
+  } else {
+    state->identity = sqlite3_value_int64(argv[0]);
+  }
+  sqlite3_result_null(context);
+}
+
+// Quoted names must never silently become string literals, as the engine's default would let
+// them: for connections set up by SQL alone.
+void RejectQuotedLiterals(sqlite3_context* context, int, sqlite3_value**) {
+  sqlite3* db = sqlite3_context_db_handle(context);
+  if (sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr) != SQLITE_OK ||
+      sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr) != SQLITE_OK) {
+    return sqlite3_result_error(context, "cannot turn off double-quoted string literals", -1);
+  }
+  sqlite3_result_null(context);
+}
+
+void DeleteSession(void* state) {
+  delete static_cast<SessionState*>(state);
+}
+
 void GetDate(sqlite3_context* context, int, sqlite3_value**) {
   const oleaut::CalendarFields f = oleaut::Now().ToFields();
   ResultText(context, detail::FormatIso(
@@ -378,6 +403,26 @@ struct Function {
 }  // namespace
 
 void InstallSqliteRuntime(sqlite3* db, SessionState* state) {
+  InstallSqliteRuntime(db, state, nullptr);
+}
+
+void InstallSqliteRuntimeWithOwnSession(sqlite3* db) {
+  auto* state = new SessionState;
+  // tsql_identity owns the session from here on: the engine deletes it with the connection
+  // (or at once, when the registration fails).
+  InstallSqliteRuntime(db, state, DeleteSession);
+  if (sqlite3_create_function_v2(db, "tsql_set_identity", 1, SQLITE_UTF16 | SQLITE_DIRECTONLY,
+                                 state, SetIdentity, nullptr, nullptr, nullptr) != SQLITE_OK ||
+      sqlite3_create_function_v2(db, "tsql_reject_quoted_literals", 0,
+                                 SQLITE_UTF8 | SQLITE_DIRECTONLY, nullptr, RejectQuotedLiterals,
+                                 nullptr, nullptr, nullptr) != SQLITE_OK) {
+    throw oleaut::ComError(static_cast<std::int32_t>(0x80004005U), u"TAV SQLite provider",
+                           oleaut::FromUtf8(std::string("Cannot install the session functions: ") +
+                                            sqlite3_errmsg(db)));
+  }
+}
+
+void InstallSqliteRuntime(sqlite3* db, SessionState* state, void (*destroy_state)(void*)) {
   constexpr int kPure = SQLITE_UTF16 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS;
   constexpr int kVolatile = SQLITE_UTF16 | SQLITE_INNOCUOUS;
   static constexpr Function kFunctions[] = {
@@ -419,7 +464,7 @@ void InstallSqliteRuntime(sqlite3* db, SessionState* state) {
           f.name);
   }
   check(sqlite3_create_function_v2(db, "tsql_identity", 0, SQLITE_UTF16, state, Identity, nullptr,
-                                   nullptr, nullptr),
+                                   nullptr, destroy_state),
         "tsql_identity");
   check(
       sqlite3_create_collation_v2(db, "TSQL", SQLITE_UTF16_ALIGNED, nullptr, CollateUtf16, nullptr),

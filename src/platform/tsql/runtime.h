@@ -24,6 +24,14 @@ struct SessionState {
 // Installs the functions and the collation on `db`. `state` must outlive the connection.
 // Raises a ComError when the engine refuses a registration.
 void InstallSqliteRuntime(sqlite3* db, SessionState* state);
+// The same with `state` handed to the engine: `destroy_state` frees it with the connection.
+void InstallSqliteRuntime(sqlite3* db, SessionState* state, void (*destroy_state)(void*));
+
+// For a connection that a client reaches only through SQL (the SQLite ODBC driver, the sqlite3
+// shell): the runtime with a session the connection owns, and tsql_set_identity(x), through
+// which such a client records the session's @@IDENTITY after an insert, and
+// tsql_reject_quoted_literals(), which makes "x" a name only, as the embedded provider has it.
+void InstallSqliteRuntimeWithOwnSession(sqlite3* db);
 
 // A date-time text as SQL Server reads it (the stored form "YYYY-MM-DD HH:MM:SS.fff", other ISO
 // forms, yyyymmdd, mm/dd/yyyy, "Jan 5 2024 10:00AM"); nullopt when it is none of them.

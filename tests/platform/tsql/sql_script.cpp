@@ -3,6 +3,7 @@
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <utility>
 
 namespace tavtest {
 namespace {
@@ -37,6 +38,8 @@ std::vector<SqlRecord> ReadSqlScript(const std::filesystem::path& file) {
     lines.push_back(line);
   }
   std::vector<SqlRecord> records;
+  std::string skip_if;
+  std::string only_if;
   std::size_t i = 0;
   const auto fail = [&](const std::string& what) {
     throw std::runtime_error(file.string() + ":" + std::to_string(i + 1) + ": " + what);
@@ -52,6 +55,13 @@ std::vector<SqlRecord> ReadSqlScript(const std::filesystem::path& file) {
     std::stringstream words(head);
     std::string word;
     words >> word;
+    if (word == "skipif" || word == "onlyif") {
+      words >> (word == "skipif" ? skip_if : only_if);
+      ++i;
+      continue;
+    }
+    record.skip_if = std::exchange(skip_if, {});
+    record.only_if = std::exchange(only_if, {});
     if (word == "load") {
       record.kind = SqlRecord::Kind::kLoad;
       words >> record.sql;

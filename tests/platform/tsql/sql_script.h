@@ -10,8 +10,10 @@
 //    (empty) for the empty text>
 //
 // a blank line ending each record, and "load <file>" running a file of the same folder as one
-// batch. Type letters: T text, I Integer or Long, D Decimal, R Double, B Boolean, A date,
-// X bytes, ? any; a lone * accepts any number of columns of any type.
+// batch. "skipif <provider>" or "onlyif <provider>" on the line before a record ("embedded",
+// "odbc") keeps it from, or to, one provider, as sqllogictest does for engines. Type letters: T
+// text, I Integer or Long, D Decimal, R Double, B Boolean, A date, X bytes, ? any; a lone * accepts
+// any number of columns of any type.
 #pragma once
 
 #include <filesystem>
@@ -28,6 +30,8 @@ struct SqlRecord {
   bool rowsort = false;
   std::vector<std::string> expected_rows;  // values joined by tabs
   int line = 0;
+  std::string skip_if;  // the provider that does not run this record
+  std::string only_if;  // the only provider that runs it
 };
 
 std::vector<SqlRecord> ReadSqlScript(const std::filesystem::path& file);

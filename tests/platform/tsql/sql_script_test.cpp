@@ -1,6 +1,7 @@
-// Runs every tests/sql/*.test script through ado::Provider on a fresh SQLite database: one test
-// case per file. The scripts are T-SQL as SQL Server runs it, so the same files serve a SQL Server
-// provider's fixture.
+// Runs every tests/sql/*.test script through ado::Provider on a fresh SQLite database, once through
+// the embedded provider and once through the ODBC provider over the SQLite ODBC driver: one test
+// body, one case per file and provider. The scripts are T-SQL as SQL Server runs it, so the same
+// files serve a SQL Server provider's fixture.
 #include "sql_script.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +10,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "odbc_driver.h"
 #include "platform/ado/provider.h"
 #include "platform/oleaut/com_error.h"
 #include "platform/oleaut/convert.h"
@@ -78,7 +80,7 @@ std::string Render(const oleaut::Variant& value) {
   }
 }
 
-class SqlScriptTest : public ::testing::TestWithParam<std::string> {
+class SqlScriptTest : public ::testing::TestWithParam<std::tuple<std::string, std::string>> {
  protected:
   void Run(const tavtest::SqlRecord& record, const std::string& where) {
     using Kind = tavtest::SqlRecord::Kind;
@@ -140,17 +142,26 @@ class SqlScriptTest : public ::testing::TestWithParam<std::string> {
 };
 
 TEST_P(SqlScriptTest, Runs) {
-  const fs::path file = kScriptDir / (GetParam() + ".test");
-  provider_ = ado::OpenProvider(u"Provider=SQLite;Mode=ReadWriteCreate;Data Source=" +
-                                oleaut::FromUtf8((dir_ / "script.db").string()));
+  const auto& [provider, script] = GetParam();
+  const fs::path file = kScriptDir / (script + ".test");
+  const fs::path database = dir_ / "script.db";
+  provider_ = ado::OpenProvider(oleaut::FromUtf8(
+      provider == "odbc"
+          ? tavtest::SqliteOdbcConnectionString(database)
+          : "Provider=SQLite;Mode=ReadWriteCreate;Data Source=" + database.string()));
   for (const tavtest::SqlRecord& record : tavtest::ReadSqlScript(file)) {
+    if (record.skip_if == provider || (!record.only_if.empty() && record.only_if != provider)) {
+      continue;
+    }
     Run(record, file.filename().string() + ":" + std::to_string(record.line));
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Scripts, SqlScriptTest, ::testing::ValuesIn(ScriptNames()),
-                         [](const ::testing::TestParamInfo<std::string>& script) {
-                           return script.param;
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Scripts, SqlScriptTest,
+    ::testing::Combine(::testing::Values("embedded", "odbc"), ::testing::ValuesIn(ScriptNames())),
+    [](const ::testing::TestParamInfo<std::tuple<std::string, std::string>>& script) {
+      return std::get<0>(script.param) + "_" + std::get<1>(script.param);
+    });
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <fmt/format.h>
 
+#include "platform/ado/errors.h"
 #include "platform/oleaut/com_error.h"
 #include "platform/oleaut/text.h"
 
@@ -9,15 +10,7 @@ namespace ado::sqlite {
 namespace {
 
 std::string Describe(const ErrorContext& where) {
-  std::string text;
-  if (!where.statement.empty()) {
-    text += fmt::format(" while running \"{}\"", oleaut::ToUtf8(where.statement));
-    if (!where.engine_text.empty()) text += fmt::format(" (as \"{}\")", where.engine_text);
-  } else if (!where.engine_text.empty()) {
-    text += fmt::format(" while running \"{}\"", where.engine_text);
-  }
-  if (!where.data_source.empty()) text += " on " + oleaut::ToUtf8(where.data_source);
-  return text;
+  return DescribeWhere(where.statement, where.engine_text, where.data_source);
 }
 
 std::int32_t HresultOf(int rc, std::string_view message) {

@@ -11,6 +11,7 @@
 #include "platform/ado/sqlite/column_types.h"
 #include "platform/ado/sqlite/engine.h"
 #include "platform/ado/sqlite/parameters.h"
+#include "platform/ado/sqlite/translated_statements.h"
 #include "platform/oleaut/com_error.h"
 #include "platform/oleaut/text.h"
 #include "platform/tsql/program.h"
@@ -20,35 +21,7 @@
 namespace ado::sqlite {
 namespace {
 
-std::string LowerAscii(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return out;
-}
-
-// The hint of each result column: items before the first * match the first columns, items after
-// the last * the last ones; columns a * stands for have none.
-std::vector<const tsql::ResultHint*> MatchHints(const std::vector<tsql::ResultHint>& hints,
-                                                int column_count) {
-  std::vector<const tsql::ResultHint*> matched(static_cast<std::size_t>(column_count), nullptr);
-  std::size_t front = 0;
-  while (front < hints.size() && !hints[front].star && front < matched.size()) {
-    matched[front] = &hints[front];
-    ++front;
-  }
-  if (front == hints.size()) return matched;
-  std::size_t back = 0;
-  while (back < hints.size() - front && !hints[hints.size() - 1 - back].star &&
-         back < matched.size() - front) {
-    matched[matched.size() - 1 - back] = &hints[hints.size() - 1 - back];
-    ++back;
-  }
-  return matched;
-}
-
-class SqliteProvider final : public Provider, private tsql::Executor, private tsql::Schema {
+class SqliteProvider final : public Provider, private StatementRunner, private tsql::Schema {
  public:
   explicit SqliteProvider(const SqliteOptions& options) { Open(options); }
 
@@ -132,6 +105,8 @@ class SqliteProvider final : public Provider, private tsql::Executor, private ts
   std::u16string Describe() const override { return description_; }
 
  private:
+  using StatementRunner::Execute;  // the statements of a translated batch
+
   void Open(const SqliteOptions& options) {
     using Mode = SqliteOptions::Mode;
     const bool memory = options.mode == Mode::kMemory || options.path == u":memory:";
@@ -300,22 +275,6 @@ class SqliteProvider final : public Provider, private tsql::Executor, private ts
   }
 
   // ---- tsql::Executor ----
-  void Execute(const tsql::SqlStatement& statement) override {
-    using Kind = tsql::StatementKind;
-    switch (statement.kind) {
-      case Kind::kQuery:
-        return RunQuery(statement);
-      case Kind::kSelectInto:
-        return RunSelectInto(statement);
-      case Kind::kAlterColumn:
-        return RunAlterColumn(statement);
-      case Kind::kCommand:
-      case Kind::kInsert:
-      case Kind::kDdl:
-        return RunCommand(statement);
-    }
-  }
-
   bool Test(const tsql::SqlStatement& condition) override {
     NoteRun(condition.sql);
     StatementCache::Lease lease(PrepareBound(condition, condition.sql));
@@ -324,7 +283,7 @@ class SqliteProvider final : public Provider, private tsql::Executor, private ts
     return rc == SQLITE_ROW && sqlite3_column_int(lease.Get(), 0) != 0;
   }
 
-  void RunCommand(const tsql::SqlStatement& statement) {
+  void RunCommand(const tsql::SqlStatement& statement) override {
     NoteRun(statement.sql);
     StatementCache::Lease lease(PrepareBound(statement, statement.sql));
     StepToEnd(lease.Get(), Where(statement, statement.sql));
@@ -345,7 +304,7 @@ class SqliteProvider final : public Provider, private tsql::Executor, private ts
     }
   }
 
-  void RunQuery(const tsql::SqlStatement& statement) {
+  void RunQuery(const tsql::SqlStatement& statement) override {
     NoteRun(statement.sql);
     StatementCache::Lease lease(PrepareBound(statement, statement.sql));
     const ErrorContext where = Where(statement, statement.sql);
@@ -423,10 +382,8 @@ class SqliteProvider final : public Provider, private tsql::Executor, private ts
   // SELECT ... INTO: the table is made with the declared types of the query's columns (or the
   // types their expressions fix), so that it keeps bit, datetime and decimal(p,s) columns as
   // SQL Server's would, then filled by the same query.
-  void RunSelectInto(const tsql::SqlStatement& statement) {
-    std::string create = statement.target_temp ? "CREATE TEMP TABLE " : "CREATE TABLE ";
-    create += tsql::QuoteName(statement.target) + " (";
-    std::vector<std::pair<std::u16string, tsql::SqlType>> typed;
+  void RunSelectInto(const tsql::SqlStatement& statement) override {
+    std::vector<DescribedColumn> described;
     {
       // Prepared afresh, not from the cache: a cached statement describes the schema it was
       // prepared for until it runs again.
@@ -436,60 +393,32 @@ class SqliteProvider final : public Provider, private tsql::Executor, private ts
                                &stmt, nullptr),
             Where(statement, statement.sql));
       const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> owner(stmt, sqlite3_finalize);
-      const int count = sqlite3_column_count(stmt);
-      const std::vector<const tsql::ResultHint*> hints = MatchHints(statement.columns, count);
-      std::vector<std::u16string> names;
-      for (int i = 0; i < count; ++i) {
+      for (int i = 0; i < sqlite3_column_count(stmt); ++i) {
         const void* raw = sqlite3_column_name16(stmt, i);
-        std::u16string name = raw ? std::u16string(static_cast<const char16_t*>(raw)) : u"";
-        if (name.empty()) {
-          RaiseProviderError(kErrorsInCommand,
-                             "An object or column name is missing or empty. For SELECT INTO "
-                             "statements, verify each column has a name",
-                             Where(statement, statement.sql));
+        DescribedColumn column;
+        if (raw) column.name = static_cast<const char16_t*>(raw);
+        if (const char* declared = sqlite3_column_decltype(stmt, i)) {
+          column.declared = tsql::ParseDeclaredType(declared);
         }
-        for (const std::u16string& other : names) {
-          if (oleaut::EqualsNoCase(other, name)) {
-            RaiseProviderError(kErrorsInCommand,
-                               fmt::format("Column names in each table must be unique. Column "
-                                           "name '{}' in table '{}' is specified more than once",
-                                           oleaut::ToUtf8(name), statement.target),
-                               Where(statement, statement.sql));
-          }
-        }
-        names.push_back(name);
-        std::optional<tsql::SqlType> type;
-        const tsql::ResultHint* hint = hints[static_cast<std::size_t>(i)];
-        if (hint && !hint->type.empty()) type = tsql::ParseDeclaredType(hint->type);
-        if (!type) {
-          if (const char* declared = sqlite3_column_decltype(stmt, i)) {
-            type = tsql::ParseDeclaredType(declared);
-          }
-        }
-        if (i > 0) create += ", ";
-        create += tsql::QuoteName(oleaut::ToUtf8(name));
-        if (type) {
-          create += tsql::ColumnClauses(name, *type, false);
-          typed.emplace_back(name, *type);
-        }
+        described.push_back(std::move(column));
       }
     }
-    create += ')';
+    std::vector<std::string> statements =
+        SelectIntoStatements(statement, described, RaiseFor(statement));
     tables_.clear();
-    RunGenerated(statement, create);
-    const std::u16string target = oleaut::FromUtf8(statement.target);
-    for (const auto& [name, type] : typed) {
-      for (const std::string& trigger : tsql::NormalizingTriggers(target, name, type)) {
-        RunGenerated(statement, trigger);
-      }
-    }
-    const std::string insert =
-        "INSERT INTO " + tsql::QuoteName(statement.target) + " " + statement.sql;
-    NoteRun(insert);
-    StatementCache::Lease lease(PrepareBound(statement, insert));
-    StepToEnd(lease.Get(), Where(statement, insert));
+    for (std::size_t i = 0; i + 1 < statements.size(); ++i)
+      RunGenerated(statement, statements[i]);
+    NoteRun(statements.back());
+    StatementCache::Lease lease(PrepareBound(statement, statements.back()));
+    StepToEnd(lease.Get(), Where(statement, statements.back()));
     result_->records_affected = sqlite3_changes64(db_);
     identity_tables_.clear();
+  }
+
+  RaiseFunction RaiseFor(const tsql::SqlStatement& statement) const {
+    return [this, &statement](std::int32_t hresult, const std::string& message) {
+      RaiseProviderError(hresult, message, Where(statement, {}));
+    };
   }
 
   // A statement the provider made for the batch, without markers.
@@ -501,22 +430,14 @@ class SqliteProvider final : public Provider, private tsql::Executor, private ts
 
   // SQLite cannot change a column's type: the temporary table is built again with the new type,
   // its rows converted as SQL Server converts them, all or nothing.
-  void RunAlterColumn(const tsql::SqlStatement& statement) {
-    struct Column {
-      std::string name;
-      std::string type;
-      bool not_null = false;
-      std::string default_value;
-      int key = 0;
-    };
-    std::vector<Column> columns;
-    const std::string table = tsql::QuoteName(statement.target);
-    const std::string info = "PRAGMA temp.table_info(" + table + ")";
+  void RunAlterColumn(const tsql::SqlStatement& statement) override {
+    std::vector<TableInfoColumn> columns;
+    const std::string info = TableInfoQuery(statement);
     {
       StatementCache::Lease lease(cache_->Prepare(info, Where(statement, info)));
       int rc;
       while ((rc = sqlite3_step(lease.Get())) == SQLITE_ROW) {
-        Column c;
+        TableInfoColumn c;
         const auto text = [&](int i) {
           const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(lease.Get(), i));
           return p ? std::string(p) : std::string();
@@ -530,88 +451,14 @@ class SqliteProvider final : public Provider, private tsql::Executor, private ts
       }
       Check(db_, rc, Where(statement, info));
     }
-    if (columns.empty()) {
-      RaiseProviderError(
-          kNoTable,
-          fmt::format("Cannot find the object \"{}\" because it does not exist", statement.target),
-          Where(statement, {}));
-    }
-    const auto altered = std::find_if(columns.begin(), columns.end(), [&](const Column& c) {
-      return LowerAscii(c.name) == LowerAscii(statement.column);
-    });
-    if (altered == columns.end()) {
-      RaiseProviderError(
-          kErrorsInCommand,
-          fmt::format("Invalid column name '{}' in table '{}'", statement.column, statement.target),
-          Where(statement, {}));
-    }
-    const std::optional<tsql::SqlType> new_type = tsql::ParseDeclaredType(statement.column_type);
-    if (!new_type) {
-      RaiseProviderError(kErrorsInCommand, "Unknown type " + statement.column_type,
-                         Where(statement, {}));
-    }
-    const bool autoincrement = HasIdentity(statement.target, true);
-    const std::string rebuilt = tsql::QuoteName(statement.target + "$rebuild");
-    std::string create = "CREATE TEMP TABLE " + rebuilt + " (";
-    std::string copy = "INSERT INTO " + rebuilt + " SELECT ";
-    std::vector<std::string> keys;
-    for (std::size_t i = 0; i < columns.size(); ++i) {
-      const Column& c = columns[i];
-      const std::u16string name16 = oleaut::FromUtf8(c.name);
-      if (i > 0) {
-        create += ", ";
-        copy += ", ";
-      }
-      create += tsql::QuoteName(c.name);
-      if (&c == &*altered) {
-        create += tsql::ColumnClauses(name16, *new_type, statement.column_not_null);
-        // A decimal column converts with every digit of its scale, as SQL Server prints it.
-        const auto old_type = tsql::ParseDeclaredType(c.type);
-        std::string value = tsql::QuoteName(c.name);
-        if (old_type && old_type->cls == tsql::SqlType::Class::kDecimal) {
-          value = "tsql_convert('" + old_type->Declared() + "', " + value + ")";
-        }
-        copy += "tsql_convert('" + new_type->Declared() + "', " + value + ")";
-      } else {
-        copy += tsql::QuoteName(c.name);
-        if (c.key == 1 && autoincrement) {
-          create += " INTEGER PRIMARY KEY AUTOINCREMENT";
-          continue;
-        }
-        if (const auto type = tsql::ParseDeclaredType(c.type)) {
-          create += tsql::ColumnClauses(name16, *type, c.not_null);
-        } else {
-          create += " " + c.type + (c.not_null ? " NOT NULL" : "");
-        }
-      }
-      if (!c.default_value.empty()) create += " DEFAULT (" + c.default_value + ")";
-      if (c.key > 0) keys.push_back(tsql::QuoteName(c.name));
-    }
-    if (!keys.empty() && !autoincrement) {
-      create += ", PRIMARY KEY (";
-      for (std::size_t i = 0; i < keys.size(); ++i)
-        create += (i > 0 ? ", " : "") + keys[i];
-      create += ')';
-    }
-    create += ')';
-    copy += " FROM " + table;
+    const std::vector<std::string> statements = AlterColumnStatements(
+        statement, columns, !columns.empty() && HasIdentity(statement.target, true),
+        RaiseFor(statement));
     tables_.clear();
     RunInternal("SAVEPOINT tsql_alter_column");
     try {
-      RunGenerated(statement, create);
-      RunGenerated(statement, copy);
-      RunGenerated(statement, "DROP TABLE temp." + table);
-      RunGenerated(statement, "ALTER TABLE temp." + rebuilt + " RENAME TO " + table);
-      // The triggers went with the table dropped: the table built again gets its own.
-      const std::u16string target = oleaut::FromUtf8(statement.target);
-      for (const Column& c : columns) {
-        const auto type = &c == &*altered ? new_type : tsql::ParseDeclaredType(c.type);
-        if (!type) continue;
-        for (const std::string& trigger :
-             tsql::NormalizingTriggers(target, oleaut::FromUtf8(c.name), *type)) {
-          RunGenerated(statement, trigger);
-        }
-      }
+      for (const std::string& sql : statements)
+        RunGenerated(statement, sql);
       RunInternal("RELEASE tsql_alter_column");
     } catch (...) {
       sqlite3_exec(db_, "ROLLBACK TO tsql_alter_column; RELEASE tsql_alter_column", nullptr,
@@ -626,10 +473,7 @@ class SqliteProvider final : public Provider, private tsql::Executor, private ts
     if (auto found = identity_tables_.find(key); found != identity_tables_.end()) {
       return found->second;
     }
-    const std::string sql = temp ? "SELECT sql FROM temp.sqlite_master WHERE type = 'table' AND "
-                                   "name = ?1 COLLATE NOCASE"
-                                 : "SELECT sql FROM main.sqlite_master WHERE type = 'table' AND "
-                                   "name = ?1 COLLATE NOCASE";
+    const std::string sql = TableDefinitionQuery(temp);
     const ErrorContext where{description_, {}, sql};
     StatementCache::Lease lease(cache_->Prepare(sql, where));
     Check(db_,
@@ -638,7 +482,7 @@ class SqliteProvider final : public Provider, private tsql::Executor, private ts
     bool identity = false;
     if (Check(db_, sqlite3_step(lease.Get()), where) == SQLITE_ROW) {
       const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(lease.Get(), 0));
-      identity = text && LowerAscii(text).find("autoincrement") != std::string::npos;
+      identity = text && DeclaresIdentity(text);
     }
     identity_tables_.emplace(key, identity);
     return identity;

@@ -1,0 +1,39 @@
+// Which ODBC connection an ADO connection string asks for. ADO's SQL Server forms
+// ("Provider=SQLOLEDB;Data Source=HOST,PORT;Initial Catalog=DB;User ID=U;Password=P", and the same
+// with MSOLEDBSQL or SQLNCLI) become a connection through the FreeTDS driver speaking TDS 7.4;
+// ODBC strings ("Driver=...;...", "DSN=...", or behind Provider=MSDASQL) go to the driver manager
+// as they are, with the ADO names of the login ("User ID", "Password") given ODBC's (UID, PWD).
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "platform/ado/connection_string.h"
+
+namespace ado::odbc {
+
+enum class ConnectionForm {
+  kNotOdbc,    // another provider's string
+  kSqlServer,  // ADO's SQL Server providers
+  kOdbc,       // a driver or data source of the driver manager
+};
+
+// Which form `settings` take.
+ConnectionForm FormOf(const ConnectionSettings& settings);
+
+struct OdbcTarget {
+  // For SQLDriverConnect.
+  std::u16string connection_string;
+  // What the session is connected to, for messages and the trace: never a password.
+  std::u16string description;
+  // Seconds to wait for the server to answer a login, ADO's "Connect Timeout" (15 by default).
+  int login_timeout_seconds = 15;
+};
+
+// The driver-manager connection for a string of form kSqlServer or kOdbc. The FreeTDS driver
+// is named "FreeTDS" in odbcinst.ini unless TAV_SQLSERVER_ODBC_DRIVER names another (a name or a
+// path). Raises a ComError for keys that have no meaning there, for Windows authentication
+// ("Integrated Security=SSPI"), which this platform cannot offer, and for a missing server.
+OdbcTarget MapConnectionString(const ConnectionSettings& settings);
+
+}  // namespace ado::odbc

@@ -1,0 +1,80 @@
+// The statements that carry out the translated batch's steps SQLite has no single statement for
+// (SELECT ... INTO with SQL Server's column types, ALTER TABLE ... ALTER COLUMN), and how result
+// columns meet the translator's hints. Shared by every provider that runs translated batches on
+// SQLite, whichever way it reaches the engine (directly, or through the SQLite ODBC driver).
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/tsql/program.h"
+#include "platform/tsql/sql_type.h"
+
+namespace ado::sqlite {
+
+// ASCII letters in lower case, for names SQLite compares so.
+std::string LowerAscii(std::string_view text);
+
+// An executor of translated batches that runs each kind of statement its own way.
+class StatementRunner : public tsql::Executor {
+ public:
+  void Execute(const tsql::SqlStatement& statement) final;
+
+ protected:
+  virtual void RunQuery(const tsql::SqlStatement& statement) = 0;
+  virtual void RunSelectInto(const tsql::SqlStatement& statement) = 0;
+  virtual void RunAlterColumn(const tsql::SqlStatement& statement) = 0;
+  // UPDATE, DELETE, INSERT and DDL.
+  virtual void RunCommand(const tsql::SqlStatement& statement) = 0;
+};
+
+// Raises a provider error with this HRESULT and message; never returns.
+using RaiseFunction = std::function<void(std::int32_t hresult, const std::string& message)>;
+
+// The hint of each result column: items before the first * match the first columns, items after
+// the last * the last ones; columns a * stands for have none.
+std::vector<const tsql::ResultHint*> MatchHints(const std::vector<tsql::ResultHint>& hints,
+                                                int column_count);
+
+// A result column of a prepared query, as the engine describes it.
+struct DescribedColumn {
+  std::u16string name;
+  std::optional<tsql::SqlType> declared;  // the engine's declared type, when it has one
+};
+
+// SELECT ... INTO: the CREATE TABLE with the columns' SQL Server types, the triggers that store
+// values as such columns do, then the INSERT of the query's rows. Unnamed or repeated columns
+// raise SQL Server's errors.
+std::vector<std::string> SelectIntoStatements(const tsql::SqlStatement& statement,
+                                              const std::vector<DescribedColumn>& columns,
+                                              const RaiseFunction& raise);
+
+// A row of PRAGMA temp.table_info.
+struct TableInfoColumn {
+  std::string name;
+  std::string type;
+  bool not_null = false;
+  std::string default_value;
+  int key = 0;
+};
+
+// What reads a temporary table's columns for AlterColumnStatements.
+std::string TableInfoQuery(const tsql::SqlStatement& statement);
+
+// ALTER COLUMN of a temporary table, which SQLite cannot do: the table is built again with the
+// new type and its rows converted as SQL Server converts them. Run all or nothing.
+// `autoincrement`: the table has an identity column.
+std::vector<std::string> AlterColumnStatements(const tsql::SqlStatement& statement,
+                                               const std::vector<TableInfoColumn>& columns,
+                                               bool autoincrement, const RaiseFunction& raise);
+
+// The query whose first row holds the CREATE TABLE text of ?1 (temporary or not), and whether
+// that text declares an identity column.
+const char* TableDefinitionQuery(bool temp);
+bool DeclaresIdentity(std::string_view create_table);
+
+}  // namespace ado::sqlite

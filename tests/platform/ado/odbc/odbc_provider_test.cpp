@@ -1,0 +1,282 @@
+// The ODBC provider over the SQLite ODBC driver, through ADO's objects: it gives the embedded
+// provider's answers on the same file (types and values), blobs of any size byte for byte,
+// errors with their SQLSTATE, transactions, session state, a dropped connection that rolls back
+// and reconnects; and what can be tried of SQL Server without one (a closed port, a driver that
+// is not installed). The runtime extension also serves the stock sqlite3 shell.
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <random>
+
+#include "com_error_of.h"
+#include "odbc_driver.h"
+#include "platform/ado/command.h"
+#include "platform/ado/connection.h"
+#include "platform/ado/odbc/odbc_call.h"
+#include "platform/ado/sql_trace.h"
+#include "platform/oleaut/convert.h"
+#include "platform/oleaut/decimal.h"
+#include "platform/oleaut/text.h"
+#include "platform/tavglobal/database_files.h"
+#include "temp_dir.h"
+
+namespace {
+
+using oleaut::Variant;
+
+class OdbcProviderTest : public ::testing::Test {
+ protected:
+  OdbcProviderTest() {
+    embedded_ = Open("Provider=SQLite;Mode=ReadWriteCreate;Data Source=" + db_.string());
+    odbc_ = Open(tavtest::SqliteOdbcConnectionString(db_));
+  }
+  static com::Ptr<ado::Connection> Open(const std::string& connection_string) {
+    auto connection = com::Make<ado::Connection>();
+    connection->Open(oleaut::FromUtf8(connection_string));
+    return connection;
+  }
+  static std::vector<std::vector<Variant>> Rows(ado::Connection& connection,
+                                                std::u16string_view sql) {
+    std::vector<std::vector<Variant>> rows;
+    for (auto rs = connection.Execute(sql); !rs->Eof(); rs->MoveNext()) {
+      auto& row = rows.emplace_back();
+      for (std::int32_t i = 0; i < rs->Fields()->Count(); ++i)
+        row.push_back(rs->Fields()->Item(i)->Value());
+    }
+    return rows;
+  }
+  static Variant Scalar(ado::Connection& connection, std::u16string_view sql) {
+    return connection.Execute(sql)->Fields()->Item(0)->Value();
+  }
+  void Insert(std::u16string_view sql,
+              std::initializer_list<std::pair<std::int32_t, Variant>> values) {
+    auto command = com::Make<ado::Command>();
+    command->SetActiveConnection(odbc_);
+    command->SetCommandText(sql);
+    for (const auto& [type, value] : values) {
+      command->Parameters()->Append(command->CreateParameter(
+          {}, type, ado::adParamInput,
+          type == ado::adLongVarBinary || type == ado::adLongVarWChar
+              ? 2147483647
+              : (ado::IsTextType(static_cast<ado::DataTypeEnum>(type)) ? 4000 : 0),
+          value));
+    }
+    command->Execute();
+  }
+
+  tavtest::TempDir dir_;
+  std::filesystem::path db_ = dir_ / "odbc.db";
+  com::Ptr<ado::Connection> embedded_;
+  com::Ptr<ado::Connection> odbc_;
+};
+
+TEST_F(OdbcProviderTest, GivesTheEmbeddedProvidersFieldsAndValuesOnTheSameFile) {
+  odbc_->Execute(
+      u"CREATE TABLE t (id int IDENTITY(1,1) PRIMARY KEY, name nvarchar(40), code varchar(10), "
+      u"small smallint, flag bit, amount decimal(28,10), price money, rate float, made datetime, "
+      u"body image, note ntext)");
+  Insert(
+      u"INSERT INTO t (name, code, small, flag, amount, price, rate, made, body, note) VALUES "
+      u"(?,?,?,?,?,?,?,?,?,?)",
+      {{ado::adVarWChar, Variant(u"名称 😀 ÄÖ")},
+       {ado::adVarChar, Variant(u"A-1")},
+       {ado::adSmallInt, Variant(std::int16_t{-7})},
+       {ado::adBoolean, Variant(true)},
+       {ado::adNumeric, Variant(*oleaut::Decimal::Parse(u"123456789012345678.0123456789"))},
+       {ado::adNumeric, Variant(*oleaut::Decimal::Parse(u"12.3456"))},
+       {ado::adDouble, Variant(0.25)},
+       {ado::adDBTimeStamp, Variant(oleaut::Date::FromFields({2024, 2, 29, 13, 45, 10, 123}))},
+       {ado::adLongVarBinary, Variant(oleaut::ByteArray{0, 1, 255})},
+       {ado::adLongVarWChar, Variant(std::u16string(5000, u'长'))}});
+  odbc_->Execute(u"INSERT INTO t (name) VALUES (NULL)");
+  for (const char16_t* sql :
+       {u"SELECT * FROM t ORDER BY id",
+        u"select name + N'!' as n, len(code), small * 2, "
+        u"amount / 3, convert(varchar(30), made, 121) from t",
+        u"select count(*), sum(price), max(made), isnull(max(code), 'none') from t",
+        u"select top 1 name into #copy from t select * from #copy"}) {
+    SCOPED_TRACE(oleaut::ToUtf8(sql));
+    auto expected = embedded_->Execute(sql);
+    auto actual = odbc_->Execute(sql);
+    ASSERT_EQ(actual->Fields()->Count(), expected->Fields()->Count());
+    for (std::int32_t i = 0; i < expected->Fields()->Count(); ++i) {
+      EXPECT_EQ(actual->Fields()->Item(i)->Name(), expected->Fields()->Item(i)->Name());
+      EXPECT_EQ(actual->Fields()->Item(i)->Type(), expected->Fields()->Item(i)->Type()) << i;
+      EXPECT_EQ(actual->Fields()->Item(i)->DefinedSize(),
+                expected->Fields()->Item(i)->DefinedSize())
+          << i;
+    }
+    for (; !expected->Eof(); expected->MoveNext(), actual->MoveNext()) {
+      ASSERT_FALSE(actual->Eof());
+      for (std::int32_t i = 0; i < expected->Fields()->Count(); ++i) {
+        EXPECT_EQ(actual->Fields()->Item(i)->Value(), expected->Fields()->Item(i)->Value()) << i;
+      }
+    }
+    EXPECT_TRUE(actual->Eof());
+    embedded_->Execute(u"if object_id('tempdb..#copy') is not null drop table #copy");
+    odbc_->Execute(u"if object_id('tempdb..#copy') is not null drop table #copy");
+  }
+}
+
+TEST_F(OdbcProviderTest, BlobsOfAnySizeGoInPiecesAndComeBackByteForByte) {
+  odbc_->Execute(u"CREATE TABLE b (id int, body image)");
+  std::mt19937 random(7);
+  for (const std::size_t size : {std::size_t{0}, std::size_t{8}, std::size_t{64} << 20}) {
+    SCOPED_TRACE(size);
+    oleaut::ByteArray body(size);
+    for (auto& byte : body)
+      byte = static_cast<std::uint8_t>(random());
+    Insert(u"INSERT INTO b VALUES (?, ?)",
+           {{ado::adInteger, Variant(static_cast<std::int32_t>(size))},
+            {ado::adLongVarBinary, Variant(body)}});
+    const std::u16string where =
+        u" FROM b WHERE id = " + oleaut::ToString(static_cast<std::int32_t>(size));
+    const Variant read = Scalar(*odbc_, u"SELECT body" + where);
+    ASSERT_EQ(read.Type(), oleaut::VarType::ByteArray);
+    EXPECT_TRUE(read.AsByteArray() == body);
+    EXPECT_EQ(oleaut::ToLong(Scalar(*odbc_, u"SELECT datalength(body)" + where)),
+              static_cast<std::int32_t>(size));
+  }
+}
+
+TEST_F(OdbcProviderTest, ErrorsCarryTheSqlStateTheStatementAndTheSource) {
+  odbc_->Execute(u"CREATE TABLE k (id int PRIMARY KEY)");
+  odbc_->Execute(u"INSERT INTO k VALUES (1)");
+  struct Case {
+    const char16_t* sql;
+    const char* mentions;
+  };
+  const Case cases[] = {
+      {u"select nothing from k", "no such column: nothing"},
+      {u"INSERT INTO k VALUES (1)", "UNIQUE constraint failed"},
+      {u"select convert(int, 'abc')", "Conversion failed when converting"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(oleaut::ToUtf8(c.sql));
+    const oleaut::ComError error = tavtest::ErrorOf([&] { odbc_->Execute(c.sql); });
+    const std::string message = error.what();
+    EXPECT_NE(message.find(c.mentions), std::string::npos) << message;
+    EXPECT_EQ(error.Source(), ado::odbc::kSource) << message;
+  }
+  const std::string message =
+      tavtest::ErrorOf([&] { odbc_->Execute(u"select nothing from k"); }).what();
+  EXPECT_NE(message.find("[SQLSTATE HY000, native error 1]"), std::string::npos) << message;
+  EXPECT_NE(message.find("while running \"select nothing from k\""), std::string::npos) << message;
+}
+
+TEST_F(OdbcProviderTest, TransactionsAndSessionStateBelongToTheConnection) {
+  odbc_->Execute(u"CREATE TABLE s (id int IDENTITY(1,1), v int)");
+  odbc_->BeginTrans();
+  odbc_->Execute(u"INSERT INTO s (v) VALUES (1)");
+  odbc_->RollbackTrans();
+  odbc_->BeginTrans();
+  odbc_->Execute(u"INSERT INTO s (v) VALUES (2) select 3 as v into #kept");
+  odbc_->CommitTrans();
+  EXPECT_EQ(Rows(*embedded_, u"SELECT v FROM s"), (std::vector<std::vector<Variant>>{{2}}));
+  EXPECT_EQ(oleaut::ToLong(Scalar(*odbc_, u"select v from #kept")), 3);
+  EXPECT_EQ(oleaut::ToLong(Scalar(*odbc_, u"select @@IDENTITY")),
+            oleaut::ToLong(Scalar(*odbc_, u"select max(id) from s")));
+  EXPECT_THROW(embedded_->Execute(u"select v from #kept"), oleaut::ComError);
+}
+
+TEST_F(OdbcProviderTest, ADroppedConnectionFailsTheCallRollsBackAndReconnects) {
+  odbc_->Execute(u"CREATE TABLE d (v int)");
+  odbc_->Execute(u"select 1 as v into #session");
+  odbc_->BeginTrans();
+  odbc_->Execute(u"INSERT INTO d VALUES (1)");
+  ado::odbc::FailNextCall("SQLExecDirect", "08S01");
+  const oleaut::ComError error =
+      tavtest::ErrorOf([&] { odbc_->Execute(u"INSERT INTO d VALUES (2)"); });
+  EXPECT_NE(std::string(error.what()).find("SQLSTATE 08S01"), std::string::npos) << error.what();
+  // Nothing more runs in the lost transaction, as if its first part were still there.
+  EXPECT_NE(std::string(tavtest::ErrorOf([&] { odbc_->Execute(u"INSERT INTO d VALUES (4)"); })
+                            .what())
+                .find("end the transaction"),
+            std::string::npos);
+  odbc_->RollbackTrans();
+  EXPECT_EQ(oleaut::ToLong(Scalar(*odbc_, u"select count(*) from d")), 0);
+  odbc_->Execute(u"INSERT INTO d VALUES (3)");
+  EXPECT_EQ(Rows(*embedded_, u"SELECT v FROM d"), (std::vector<std::vector<Variant>>{{3}}));
+  // The session went with the connection, as a SQL Server session would.
+  EXPECT_THROW(odbc_->Execute(u"select v from #session"), oleaut::ComError);
+}
+
+TEST_F(OdbcProviderTest, TheTraceShowsTheBatchAndWhatTheDriverRan) {
+  ado::ScopedSqlTrace trace;
+  odbc_->Execute(u"select top 1 N'x' as a");
+  ASSERT_EQ(trace.Entries().size(), 1u);
+  EXPECT_EQ(trace.Entries()[0].as_built, u"select top 1 N'x' as a");
+  EXPECT_EQ(trace.Entries()[0].as_run, "SELECT 'x' AS \"a\" LIMIT 1\n");
+  EXPECT_NE(oleaut::ToUtf8(trace.Entries()[0].provider).find("ODBC Driver="), std::string::npos);
+}
+
+// A port on 127.0.0.1 that nothing listens on.
+int ClosedPort() {
+  const int fd = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address));
+  socklen_t length = sizeof(address);
+  getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+  close(fd);
+  return ntohs(address.sin_port);
+}
+
+TEST(OdbcConnectTest, ServersAndDriversThatCannotBeReachedFailClearly) {
+  std::string tds;
+  for (const auto& root : {"/usr/lib/x86_64-linux-gnu/odbc", "/usr/lib/aarch64-linux-gnu/odbc"}) {
+    if (std::filesystem::exists(std::string(root) + "/libtdsodbc.so"))
+      tds = std::string(root) + "/libtdsodbc.so";
+  }
+  ASSERT_FALSE(tds.empty()) << "tdsodbc is not installed";
+  tavtest::ScopedEnv driver("TAV_SQLSERVER_ODBC_DRIVER", tds);
+  struct Case {
+    std::string connection;
+    std::string error;
+  };
+  const Case cases[] = {
+      {"Provider=SQLOLEDB;Data Source=127.0.0.1," + std::to_string(ClosedPort()) +
+           ";Initial Catalog=Finance;User ID=sa;Password={Hush;}}Pass};Connect Timeout=2",
+       "server cannot be reached"},
+      {"Driver=/nonexistent/libnodriver.so;Database=x.db", "not installed"},
+      {"Driver={No Such Driver};Database=x.db", "not installed"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.connection);
+    const oleaut::ComError error = tavtest::ErrorOf([&] {
+      auto connection = com::Make<ado::Connection>();
+      connection->Open(oleaut::FromUtf8(c.connection));
+    });
+    EXPECT_NE(std::string(error.what()).find(c.error), std::string::npos) << error.what();
+    EXPECT_EQ(std::string(error.what()).find("Hush"), std::string::npos) << error.what();
+  }
+}
+
+TEST(SqliteExtensionTest, TheStockShellChecksADemoDatabaseWithTheExtensionLoaded) {
+  tavtest::TempDir dir;
+  const std::filesystem::path db = dir / "demo.db";
+  tavglobal::CreateDatabase(db, /*with_demo_data=*/true);
+  const std::string extension = (std::filesystem::path(TAV_LIBRARY_DIR) / "libtavsqlite").string();
+  const auto shell = [&](const std::string& commands) {
+    const std::string command = "sqlite3 -batch '" + db.string() + "' " + commands + " 2>&1";
+    std::string output;
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+      char buffer[512];
+      while (fgets(buffer, sizeof buffer, pipe))
+        output += buffer;
+      pclose(pipe);
+    }
+    return output;
+  };
+  EXPECT_NE(shell("'PRAGMA integrity_check'").find("no such collation sequence: TSQL"),
+            std::string::npos);
+  EXPECT_EQ(shell("'.load " + extension + "' 'PRAGMA integrity_check'"), "ok\n");
+  EXPECT_EQ(shell("'.load " + extension + "' \"select tsql_len('ab  ')\""), "2\n");
+}
+
+}  // namespace
