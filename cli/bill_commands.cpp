@@ -22,14 +22,6 @@ using oleaut::ToUtf8;
 using oleaut::Variant;
 using DictionaryRef = com::Ptr<vdl::Dictionary>;
 
-com::Ptr<com::Dispatch> Object(const char16_t* progid) {
-  return com::As<com::Dispatch>(Activate(progid));
-}
-
-void PrintJson(const Json& json, std::ostream& out) {
-  out << json.dump(2, ' ', false, Json::error_handler_t::replace) << '\n';
-}
-
 // "2 ctlLookUp" for a control type the type library names.
 std::string CtlTypeText(const Variant& value) {
   std::string text = CellText(value);
@@ -71,9 +63,9 @@ std::size_t ListSize(const DictionaryRef& package, std::u16string_view page) {
 
 void RunBillInfo(const std::string& dsn, std::int32_t bill_type, const OutputOptions& options,
                  std::ostream& out) {
-  const Variant result =
-      Object(u"TAVMPrintExport.clsGetData")->Call(u"GetBillPackage", FromUtf8(dsn), bill_type);
-  if (options.json) return PrintJson(MakeResultPrinter().Print(result), out);
+  const Variant result = ActivateLateBound(u"TAVMPrintExport.clsGetData")
+                             ->Call(u"GetBillPackage", FromUtf8(dsn), bill_type);
+  if (options.json) return WriteJson(MakeResultPrinter().Print(result), out);
   const auto parts = result.AsObjectOf<vdl::List>();
   const auto bill = parts->Item(1).AsObjectOf<vdl::Dictionary>();
 
@@ -116,9 +108,10 @@ void RunBillCount(const std::string& dsn, std::int32_t bill_type,
     data->SetItem(u"FieldName", FromUtf8(counter.field));
     data->SetItem(u"PriKey", FromUtf8(counter.key));
     data->SetItem(u"InterIDs", FromUtf8(ids));
-    Object(u"TAVMPrintExport.clsPrintSetupUpdate")->Call(u"UpdatePrintCount", FromUtf8(dsn), data);
+    ActivateLateBound(u"TAVMPrintExport.clsPrintSetupUpdate")
+        ->Call(u"UpdatePrintCount", FromUtf8(dsn), data);
   }
-  const auto data = Object(u"TAVMPrintExport.clsGetData");
+  const auto data = ActivateLateBound(u"TAVMPrintExport.clsGetData");
   Json json = Json::object();
   for (const std::string& id : bill_ids) {
     const std::string text = ToUtf8(
@@ -132,7 +125,7 @@ void RunBillCount(const std::string& dsn, std::int32_t bill_type,
           << '\n';
     }
   }
-  if (options.json) PrintJson(json, out);
+  if (options.json) WriteJson(json, out);
 }
 
 struct BillCommands::State {

@@ -56,6 +56,14 @@ com::Ptr<com::Unknown> Activate(const Bstr& progid) {
   }
 }
 
+com::Ptr<com::Dispatch> ActivateLateBound(const Bstr& progid) {
+  com::Ptr<com::Dispatch> object = com::As<com::Dispatch>(Activate(progid));
+  if (!object) {
+    Raise(com::E_NOINTERFACE, oleaut::ToUtf8(progid) + " cannot be called by name");
+  }
+  return object;
+}
+
 std::vector<std::filesystem::path> ServerLibraries(
     const std::optional<std::filesystem::path>& given) {
   if (given) return {std::filesystem::absolute(*given)};
@@ -130,10 +138,7 @@ void RunCall(const std::string& target, const std::vector<std::string>& args, st
   const com::ClassInfo* info = typelib::FindClass(class_name);
   const Bstr progid = info != nullptr ? typelib::ProgIdOf(*info) : class_name;
 
-  const com::Ptr<com::Dispatch> object = com::As<com::Dispatch>(Activate(progid));
-  if (!object) {
-    Raise(com::E_NOINTERFACE, oleaut::ToUtf8(progid) + " cannot be called by name");
-  }
+  const com::Ptr<com::Dispatch> object = ActivateLateBound(progid);
   const com::DispId id = object->GetIDsOfNames(member_name);
   const com::MemberInfo& member = object->Member(id);
 

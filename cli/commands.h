@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/com/dispatch.h"
 #include "platform/com/object.h"
 #include "platform/oleaut/text.h"
 
@@ -26,6 +27,8 @@ void RunTypelib(std::ostream& out);
 // the outside components it creates) are registered first when they are not registered yet, so
 // that a fresh build just works.
 com::Ptr<com::Unknown> Activate(const oleaut::Bstr& progid);
+// Activate, for calls by name: an object that cannot be called by name raises E_NOINTERFACE.
+com::Ptr<com::Dispatch> ActivateLateBound(const oleaut::Bstr& progid);
 
 // With `out_file`, the first byte array of the result (itself, or an item of a returned list or
 // dictionary, such as a template body) is also written to that file.

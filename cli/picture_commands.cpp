@@ -29,9 +29,8 @@ void RunPicture(const std::string& dsn, const PictureSource& source,
   info->SetItem(u"FieldName", FromUtf8(source.field));
   info->SetItem(u"PrimaryKeyField", FromUtf8(source.key_field));
   info->SetItem(u"PrimaryKeyValue", FromUtf8(source.key_value));
-  const oleaut::Variant picture =
-      com::As<com::Dispatch>(Activate(u"TAVMPrintExport.clsPrintSetupQuery"))
-          ->Call(u"GetPictureData", FromUtf8(dsn), info);
+  const oleaut::Variant picture = ActivateLateBound(u"TAVMPrintExport.clsPrintSetupQuery")
+                                      ->Call(u"GetPictureData", FromUtf8(dsn), info);
   const std::string where =
       source.table + "." + source.field + " where " + source.key_field + "=" + source.key_value;
   if (picture.Type() != oleaut::VarType::ByteArray) {

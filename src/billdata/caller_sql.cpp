@@ -3,6 +3,7 @@
 #include <string>
 
 #include "platform/oleaut/com_error.h"
+#include "platform/oleaut/convert.h"
 #include "platform/oleaut/whole_number.h"
 
 namespace billdata {
@@ -133,30 +134,48 @@ bool IsTextLiteral(std::u16string_view text) {
                        source);
 }
 
-}  // namespace
-
-void RequireSqlName(std::u16string_view text, std::u16string_view what,
-                    std::u16string_view source) {
-  if (!IsSqlName(text)) {
-    Refuse(what, text, u"a table or column name (plain or [bracketed], dots allowed)", source);
+// The item as text: a missing key, Empty and Null read as the empty text.
+oleaut::Bstr ItemText(const com::Ptr<vdl::Dictionary>& data, std::u16string_view what,
+                      std::u16string_view key, std::u16string_view source) {
+  if (!data) {
+    oleaut::RaiseVbError(oleaut::kObjectVariableNotSet, std::u16string(what) + u" is Nothing",
+                         source);
   }
+  const oleaut::Variant value = data->Item(key);
+  return value.IsEmpty() || value.IsNull() ? oleaut::Bstr() : oleaut::ToString(value);
 }
 
-void RequireIdList(std::u16string_view text, std::u16string_view what, std::u16string_view source) {
-  if (!IsIdList(text)) Refuse(what, text, u"a comma-separated list of whole numbers", source);
+}  // namespace
+
+oleaut::Bstr SqlNameItem(const com::Ptr<vdl::Dictionary>& data, std::u16string_view what,
+                         std::u16string_view key, std::u16string_view source) {
+  oleaut::Bstr text = ItemText(data, what, key, source);
+  if (!IsSqlName(text)) {
+    Refuse(key, text, u"a table or column name (plain or [bracketed], dots allowed)", source);
+  }
+  return text;
+}
+
+oleaut::Bstr IdListItem(const com::Ptr<vdl::Dictionary>& data, std::u16string_view what,
+                        std::u16string_view key, std::u16string_view source) {
+  oleaut::Bstr text = ItemText(data, what, key, source);
+  if (!IsIdList(text)) Refuse(key, text, u"a comma-separated list of whole numbers", source);
+  return text;
+}
+
+oleaut::Bstr SqlLiteralItem(const com::Ptr<vdl::Dictionary>& data, std::u16string_view what,
+                            std::u16string_view key, std::u16string_view source) {
+  oleaut::Bstr text = ItemText(data, what, key, source);
+  const std::u16string_view literal = TrimBlanks(text);
+  if (!IsNumberLiteral(literal) && !IsTextLiteral(literal)) {
+    Refuse(key, text, u"a number or one quoted text literal", source);
+  }
+  return text;
 }
 
 void RequireWholeNumber(std::u16string_view text, std::u16string_view what,
                         std::u16string_view source) {
   if (!oleaut::ParseWholeNumber(text)) Refuse(what, text, u"a whole number", source);
-}
-
-void RequireSqlLiteral(std::u16string_view text, std::u16string_view what,
-                       std::u16string_view source) {
-  const std::u16string_view literal = TrimBlanks(text);
-  if (!IsNumberLiteral(literal) && !IsTextLiteral(literal)) {
-    Refuse(what, text, u"a number or one quoted text literal", source);
-  }
 }
 
 }  // namespace billdata

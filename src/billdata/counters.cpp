@@ -22,16 +22,6 @@ bool HasRecords(const ado::Recordset& rows) {
   return rows.State() == ado::adStateOpen && rows.RecordCount() > 0;
 }
 
-// An item of dctPCData as text: a missing key reads as the empty text.
-Bstr TextItem(const DictionaryRef& data, std::u16string_view key) {
-  if (!data) {
-    oleaut::RaiseVbError(oleaut::kObjectVariableNotSet, u"dctPCData is Nothing",
-                         u"TAVMPrintExport.clsPrintSetupUpdate");
-  }
-  const Variant value = data->Item(key);
-  return value.IsEmpty() || value.IsNull() ? Bstr() : oleaut::ToString(value);
-}
-
 }  // namespace
 
 Bstr clsGetData::GetBillPrintCount(const Bstr& sDsn, const Bstr& sInterID,
@@ -65,14 +55,10 @@ void clsPrintSetupUpdate::UpdatePrintCount(const Bstr& sDsn, const DictionaryRef
   TrapMarkFailedAndReraise(context_.Get(), [&] {
     const auto connection = BindToDsn(sDsn);
     context_->MarkFailed();
-    const Bstr table = TextItem(dctPCData, u"TableName");
-    const Bstr field = TextItem(dctPCData, u"FieldName");
-    const Bstr key = TextItem(dctPCData, u"PriKey");
-    const Bstr ids = TextItem(dctPCData, u"InterIDs");
-    billdata::RequireSqlName(table, u"TableName", kSource);
-    billdata::RequireSqlName(field, u"FieldName", kSource);
-    billdata::RequireSqlName(key, u"PriKey", kSource);
-    billdata::RequireIdList(ids, u"InterIDs", kSource);
+    const Bstr table = billdata::SqlNameItem(dctPCData, u"dctPCData", u"TableName", kSource);
+    const Bstr field = billdata::SqlNameItem(dctPCData, u"dctPCData", u"FieldName", kSource);
+    const Bstr key = billdata::SqlNameItem(dctPCData, u"dctPCData", u"PriKey", kSource);
+    const Bstr ids = billdata::IdListItem(dctPCData, u"dctPCData", u"InterIDs", kSource);
     connection->Execute(Sql({u"UPDATE ", table, u" SET ", field, u" = ", field, u" + 1 WHERE ", key,
                              u" IN(  ", ids, u")\r\n"}),
                         nullptr, ado::adOptionUnspecified);

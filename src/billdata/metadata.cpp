@@ -2,15 +2,14 @@
 // (head fields, entry fields and the package reader's dictionary) a print client starts from.
 #include <array>
 
+#include "billdata/late_bound.h"
 #include "frame/cls_get_data.h"
 #include "frame/context_helpers.h"
 #include "frame/error_styles.h"
 #include "frame/record_helpers.h"
 #include "frame/sql_quote.h"
-#include "platform/com/dispatch.h"
 #include "platform/oleaut/com_error.h"
 #include "platform/oleaut/convert.h"
-#include "platform/tavglobal/globals.h"
 #include "templates/store_support.h"
 
 namespace frame {
@@ -132,13 +131,7 @@ com::Ptr<vdl::List> clsGetData::GetBillPackage(const Bstr& sDsn, std::int32_t lB
 
   DictionaryRef package;
   {
-    const auto reader =
-        com::As<com::Dispatch>(tavglobal::ObjectCreator::Current().CreateByProgID(kPackageReader));
-    if (!reader) {
-      oleaut::RaiseVbError(oleaut::kNoSuchMember,
-                           Bstr(kPackageReader) + u" cannot be called by name",
-                           u"TAVMPrintExport.clsGetData");
-    }
+    const auto reader = billdata::CreateProductObject(kPackageReader);
     std::array<Variant, 3> arguments{Variant::Nothing(), Variant(lBillTransType), Variant(sDsn)};
     oleaut::ToLong(reader->Invoke(u"GetBillTemplatePackage", arguments));
     package = arguments[0].AsObjectOf<vdl::Dictionary>();

@@ -3,15 +3,14 @@
 #include <array>
 
 #include "billdata/caller_sql.h"
+#include "billdata/late_bound.h"
 #include "frame/cls_get_data.h"
 #include "frame/cls_print_setup_query.h"
 #include "frame/error_styles.h"
 #include "platform/ado/stream.h"
 #include "platform/com/activation.h"
-#include "platform/com/dispatch.h"
 #include "platform/oleaut/com_error.h"
 #include "platform/oleaut/convert.h"
-#include "platform/tavglobal/globals.h"
 #include "templates/store_support.h"
 #include "typelib/library.h"
 
@@ -31,31 +30,14 @@ constexpr std::int32_t kChunkSize = 100;
 constexpr auto kPictureError = static_cast<std::int32_t>(0x80040001U);
 constexpr std::u16string_view kPictureSource = u"TAVQPrintExport:GetPictureData";
 
-com::Ptr<com::Dispatch> Callable(com::Ptr<com::Unknown> object, std::u16string_view progid) {
-  auto callable = com::As<com::Dispatch>(object);
-  if (!callable) {
-    oleaut::RaiseVbError(oleaut::kNoSuchMember, Bstr(progid) + u" cannot be called by name");
-  }
-  return callable;
-}
-
-// An item of dctDataInfo as text: a missing key reads as the empty text.
-Bstr TextItem(const DictionaryRef& data, std::u16string_view key) {
-  if (!data) oleaut::RaiseVbError(oleaut::kObjectVariableNotSet, u"dctDataInfo is Nothing");
-  const Variant value = data->Item(key);
-  return value.IsEmpty() || value.IsNull() ? Bstr() : oleaut::ToString(value);
-}
-
 Variant ReadPicture(const com::Ptr<ado::Connection>& connection, const DictionaryRef& dctDataInfo) {
   constexpr std::u16string_view kSource = u"TAVMPrintExport.clsPrintSetupQuery";
-  const Bstr field_name = TextItem(dctDataInfo, u"FieldName");
-  const Bstr table_name = TextItem(dctDataInfo, u"TableName");
-  const Bstr key_field = TextItem(dctDataInfo, u"PrimaryKeyField");
-  const Bstr key_value = TextItem(dctDataInfo, u"PrimaryKeyValue");
-  billdata::RequireSqlName(field_name, u"FieldName", kSource);
-  billdata::RequireSqlName(table_name, u"TableName", kSource);
-  billdata::RequireSqlName(key_field, u"PrimaryKeyField", kSource);
-  billdata::RequireSqlLiteral(key_value, u"PrimaryKeyValue", kSource);
+  const Bstr field_name = billdata::SqlNameItem(dctDataInfo, u"dctDataInfo", u"FieldName", kSource);
+  const Bstr table_name = billdata::SqlNameItem(dctDataInfo, u"dctDataInfo", u"TableName", kSource);
+  const Bstr key_field =
+      billdata::SqlNameItem(dctDataInfo, u"dctDataInfo", u"PrimaryKeyField", kSource);
+  const Bstr key_value =
+      billdata::SqlLiteralItem(dctDataInfo, u"dctDataInfo", u"PrimaryKeyValue", kSource);
 
   auto rows = com::Make<ado::Recordset>();
   rows->SetActiveConnection(connection);
@@ -90,8 +72,7 @@ Bstr clsGetData::GetItemPicture(const Bstr& sDsn, const Bstr& sItemID) {
   constexpr std::u16string_view kItemInfo = u"TAVEBSGLItem.ItemInfo";
   Bstr result;
   TrapAndSwallow([&] {
-    const auto item =
-        Callable(tavglobal::ObjectCreator::Current().CreateByProgID(kItemInfo), kItemInfo);
+    const auto item = billdata::CreateProductObject(kItemInfo);
     const Variant picture = item->Call(u"GetItemPicture", sDsn, sItemID, u"SmallPhoto");
     result = oleaut::ToString(picture);
   });
@@ -100,7 +81,7 @@ Bstr clsGetData::GetItemPicture(const Bstr& sDsn, const Bstr& sItemID) {
 
 Bstr clsGetData::TAV_GetSysDirectory() {
   constexpr std::u16string_view kReg = u"VDL.Reg";
-  const auto reg = Callable(com::CreateByProgID(kReg), kReg);
+  const auto reg = billdata::LateBound(com::CreateByProgID(kReg), kReg);
   return oleaut::ToString(reg->Call(u"GetKeyValue", Bstr(typelib::kProductKey),
                                     Bstr(typelib::kInstallPathValue), u"1"));
 }

@@ -116,30 +116,28 @@ HRESULT InprocServer::CanUnloadNow() const noexcept {
 }
 
 HRESULT InprocServer::Register(const void* address) noexcept {
-  ClearErrorInfo();
-  try {
-    const std::filesystem::path library = LibraryAt(address, library_.name);
-    const std::vector<Entry> entries = Entries(library_, classes_, library);
-    Registry::Default().Update([&](RegistryData& data) {
-      for (const Entry& entry : entries)
-        data.SetValue(entry.key, entry.name, entry.value);
-      if (hooks_.on_register) hooks_.on_register(data, library);
-    });
-    return S_OK;
-  } catch (...) {
-    return ErrorFromCurrentException(library_.name);
-  }
+  return UpdateRegistry(address, /*registering=*/true);
 }
 
 HRESULT InprocServer::Unregister(const void* address) noexcept {
+  return UpdateRegistry(address, /*registering=*/false);
+}
+
+HRESULT InprocServer::UpdateRegistry(const void* address, bool registering) noexcept {
   ClearErrorInfo();
   try {
     const std::filesystem::path library = LibraryAt(address, library_.name);
     const std::vector<Entry> entries = Entries(library_, classes_, library);
     Registry::Default().Update([&](RegistryData& data) {
-      for (const Entry& entry : entries)
-        data.DeleteValue(entry.key, entry.name);
-      if (hooks_.on_unregister) hooks_.on_unregister(data, library);
+      for (const Entry& entry : entries) {
+        if (registering) {
+          data.SetValue(entry.key, entry.name, entry.value);
+        } else {
+          data.DeleteValue(entry.key, entry.name);
+        }
+      }
+      const auto hook = registering ? hooks_.on_register : hooks_.on_unregister;
+      if (hook) hook(data, library);
     });
     return S_OK;
   } catch (...) {

@@ -64,6 +64,8 @@ class InprocServer {
   void LockServer(bool lock) noexcept;
 
  private:
+  HRESULT UpdateRegistry(const void* address, bool registering) noexcept;
+
   const LibraryInfo& library_;
   std::span<const ServerClass> classes_;
   RegistrationHooks hooks_;
@@ -86,6 +88,14 @@ class ServedObject final : public T {
 template <class T>
 Ptr<Unknown> CreateServed(InprocServer& server) {
   return Ptr<Unknown>(Make<ServedObject<T>>(server));
+}
+
+// The server of a library whose one class, library.classes[0], is T.
+template <class T>
+InprocServer& SingleClassServer(const LibraryInfo& library) {
+  static const ServerClass served[] = {{library.classes[0], &CreateServed<T>}};
+  static InprocServer server(library, served);
+  return server;
 }
 
 }  // namespace com

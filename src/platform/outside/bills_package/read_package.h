@@ -46,6 +46,19 @@ inline constexpr com::InterfaceInfo kReadPackageInterface{
     u"_clsReadPackage", com::Guid::Parse("{469CCBC1-843C-440D-AB99-E259DFA0F8C0}"),
     read_package_detail::kMembers};
 
+// The class and its library, as registration writes them.
+inline constexpr com::ClassInfo kReadPackageClasses[] = {
+    {u"clsReadPackage", com::Guid::Parse("{DDDE945D-4DF0-489F-9177-B9D5C542AE46}"),
+     &kReadPackageInterface}};
+inline constexpr com::LibraryInfo kReadPackageLibrary{
+    u"TAVMBillsPackage",
+    com::Guid::Parse("{52708961-BB11-497C-A278-62813E672876}"),
+    1,
+    0,
+    0x409,
+    u"TAVMBillsPackage: bill template packages for printing",
+    kReadPackageClasses};
+
 class clsReadPackage : public com::Dispatch {  // NOLINT(readability-identifier-naming)
  public:
   clsReadPackage();
