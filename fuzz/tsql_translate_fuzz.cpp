@@ -60,8 +60,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string a;
     std::string b;
     Collect(first->nodes, a);
-    Collect(cached->nodes, b);
-    if (a != b || tsql::Translate(text, &schema) != cached) std::abort();
+    Collect(cached.program->nodes, b);
+    if (a != b || tsql::Translate(text, &schema).program != cached.program) std::abort();
   } catch (const oleaut::ComError&) {
   }
   return 0;

@@ -71,6 +71,7 @@ struct Expr {
   SelectPtr select;
   TypeName type;
   int index = 0;
+  int literal = -1;  // kNumber, kString: the literal's number among the batch's, from 0
   bool negated = false;
   bool distinct = false;
   bool star = false;
@@ -237,6 +238,8 @@ struct Statement {
       body;
   SourcePos pos;
   std::uint32_t end_offset = 0;  // one past its last token in the batch
+  std::uint32_t first_token = 0;
+  std::uint32_t end_token = 0;  // one past its last token
 };
 
 }  // namespace tsql

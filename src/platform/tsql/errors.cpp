@@ -34,6 +34,10 @@ void RaiseSyntaxError(std::u16string_view batch, SourcePos pos, std::u16string_v
                     pos.line, pos.column, oleaut::ToUtf8(what)));
 }
 
+void RaiseStatementError(SourcePos pos, std::u16string_view message) {
+  Raise(fmt::format("{} (line {}, column {})", oleaut::ToUtf8(message), pos.line, pos.column));
+}
+
 void RaiseUnsupported(std::u16string_view batch, SourcePos pos, std::u16string_view construct) {
   Raise(fmt::format("{} is not supported by the SQLite provider (line {}, column {}, near {})",
                     oleaut::ToUtf8(construct), pos.line, pos.column, Fragment(batch, pos)));

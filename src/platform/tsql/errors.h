@@ -17,6 +17,10 @@ inline constexpr std::u16string_view kErrorSource = u"TAV T-SQL translator";
 [[noreturn]] void RaiseSyntaxError(std::u16string_view batch, SourcePos pos,
                                    std::u16string_view what);
 
+// SQL Server's own message for a statement it refuses as written (a column not grouped, ...),
+// followed by " (line L, column C)".
+[[noreturn]] void RaiseStatementError(SourcePos pos, std::u16string_view message);
+
 // "<construct> is not supported by the SQLite provider (line L, column C, near 'fragment')".
 [[noreturn]] void RaiseUnsupported(std::u16string_view batch, SourcePos pos,
                                    std::u16string_view construct);

@@ -1,11 +1,14 @@
 #include "platform/tsql/generator.h"
 
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <unordered_map>
+#include <utility>
 
 #include "platform/oleaut/text.h"
 #include "platform/tsql/errors.h"
+#include "platform/tsql/grouping.h"
 #include "platform/tsql/resolver.h"
 #include "platform/tsql/sql_type.h"
 #include "platform/tsql/typing.h"
@@ -84,6 +87,10 @@ class Generator {
     s.kind = kind;
     s.target_temp = temp;
     s.pos = current_->pos;
+    s.ordinal = program_.statement_count++;
+    program_.statement_tokens.emplace_back(current_->first_token, current_->end_token);
+    // SQLite takes no markers in a schema's definitions.
+    bind_literals_ = kind != StatementKind::kDdl;
     s.source = std::u16string(
         batch_.substr(current_->pos.offset, current_->end_offset - current_->pos.offset));
     out_.clear();
@@ -128,11 +135,14 @@ class Generator {
       }
       out_ += ')';
     }
+    const std::vector<std::optional<SqlType>> targets = InsertTargets(insert);
     if (insert.default_values) {
       out_ += " DEFAULT VALUES";
     } else if (insert.select) {
       out_ += ' ';
+      store_types_ = &targets;
       GenSelect(*insert.select);
+      store_types_ = nullptr;
     } else {
       out_ += " VALUES ";
       for (std::size_t r = 0; r < insert.rows.size(); ++r) {
@@ -140,12 +150,52 @@ class Generator {
         out_ += '(';
         for (std::size_t i = 0; i < insert.rows[r].size(); ++i) {
           if (i > 0) out_ += ", ";
-          Gen(*insert.rows[r][i]);
+          GenStored(*insert.rows[r][i], i < targets.size() ? targets[i] : std::nullopt);
         }
         out_ += ')';
       }
     }
     Finish(s, nodes);
+  }
+
+  // The declared type of each column an INSERT writes, in its order, as far as known.
+  std::vector<std::optional<SqlType>> InsertTargets(const InsertStmt& insert) {
+    std::vector<std::optional<SqlType>> targets;
+    const std::shared_ptr<const TableColumns> columns = tables_.Find(insert.table.Name());
+    if (!columns) return targets;
+    if (insert.columns.empty()) {
+      // Values for every column in order, or the engine refuses the statement anyway.
+      if (!insert.rows.empty() && insert.rows[0].size() != columns->size()) return targets;
+      for (const TableColumn& column : *columns)
+        targets.emplace_back(column.type);
+      return targets;
+    }
+    for (const std::u16string& name : insert.columns)
+      targets.push_back(ColumnTypeOf(*columns, name));
+    return targets;
+  }
+
+  static std::optional<SqlType> ColumnTypeOf(const TableColumns& columns,
+                                             std::u16string_view name) {
+    for (const TableColumn& column : columns) {
+      if (oleaut::EqualsNoCase(column.name, name)) return column.type;
+    }
+    return std::nullopt;
+  }
+
+  // A value stored in an integer or bit column is converted as SQL Server converts it on
+  // assignment: 1.7 becomes 1, 'abc' fails, 300 fails in a tinyint, any number but 0 is bit 1.
+  // SQLite's column affinity would instead keep 1.7, turn '1.7' into a number and store 'abc'.
+  void GenStored(const Expr& value, const std::optional<SqlType>& column) {
+    const bool convert =
+        column && (column->cls == SqlType::Class::kInteger || column->cls == SqlType::Class::kBit);
+    if (!convert) return Gen(value);
+    const SqlType type = TypeOf(value);
+    if (type.cls == SqlType::Class::kNull ||
+        (type.cls == column->cls && type.name == column->name)) {
+      return Gen(value);
+    }
+    GenAs(value, column);
   }
 
   void Generate(const UpdateStmt& update, std::vector<Node>& nodes) {
@@ -157,7 +207,9 @@ class Generator {
       if (i > 0) out_ += ", ";
       AppendQuotedName(out_, update.sets[i].first);
       out_ += " = ";
-      Gen(*update.sets[i].second);
+      const std::shared_ptr<const TableColumns> columns = tables_.Find(update.table.Name());
+      GenStored(*update.sets[i].second,
+                columns ? ColumnTypeOf(*columns, update.sets[i].first) : std::nullopt);
     }
     if (update.where) {
       out_ += " WHERE ";
@@ -469,6 +521,7 @@ class Generator {
   // position, as SQL Server types them.
   std::vector<ResultHint> Hints(const Select& select) {
     const SelectCore& core = select.cores.front();
+    const std::vector<SqlType> types = ColumnTypes(select);
     std::vector<ResultHint> hints;
     for (std::size_t i = 0; i < core.items.size(); ++i) {
       const SelectItem& item = core.items[i];
@@ -480,25 +533,50 @@ class Generator {
         hint.name = item.has_alias                         ? item.alias
                     : item.expr->kind == ExprKind::kColumn ? item.expr->names.back()
                                                            : std::u16string();
-        SqlType type = TypeOf(*item.expr);
-        for (std::size_t c = 1; c < select.cores.size(); ++c) {
-          const auto& items = select.cores[c].items;
-          if (i >= items.size() || items[i].star) {
-            type = SqlType::Unknown();
-            break;
-          }
-          const SqlType other = TypeOf(*items[i].expr);
-          if (type.cls == SqlType::Class::kNull) {
-            type = other;
-          } else if (other.cls != SqlType::Class::kNull) {
-            type = HigherType(type, other);
-          }
-        }
-        hint.type = type.Declared();
+        // A column of NULLs is an int, as SQL Server types it (and makes it in SELECT INTO).
+        hint.type = types[i].cls == SqlType::Class::kNull ? "int" : types[i].Declared();
       }
       hints.push_back(std::move(hint));
     }
     return hints;
+  }
+
+  // The type of each column of a query: the highest type of the position over a UNION's
+  // SELECTs; unknown where a * stands.
+  std::vector<SqlType> ColumnTypes(const Select& select) {
+    const SelectCore& core = select.cores.front();
+    std::vector<SqlType> types;
+    for (std::size_t i = 0; i < core.items.size(); ++i) {
+      if (core.items[i].star) {
+        types.push_back(SqlType::Unknown());
+        continue;
+      }
+      SqlType type = TypeOf(*core.items[i].expr);
+      for (std::size_t c = 1; c < select.cores.size(); ++c) {
+        const auto& items = select.cores[c].items;
+        if (i >= items.size() || items[i].star) {
+          type = SqlType::Unknown();
+          break;
+        }
+        const SqlType other = TypeOf(*items[i].expr);
+        if (type.cls == SqlType::Class::kNull) {
+          type = other;
+        } else if (other.cls != SqlType::Class::kNull) {
+          type = HigherType(type, other);
+        }
+      }
+      types.push_back(type);
+    }
+    return types;
+  }
+
+  // A text where the result is a number or a date is converted to it, as SQL Server converts
+  // the branches of CASE and COALESCE and the columns of a UNION: '' becomes 0, 'abc' an error.
+  void GenBranch(const Expr& branch, const SqlType& result) {
+    const SqlType type = TypeOf(branch);
+    const bool convert = result.IsKnown() && result.cls != SqlType::Class::kNull &&
+                         !result.IsText() && result.cls != SqlType::Class::kBinary && type.IsText();
+    GenAs(branch, convert ? std::optional<SqlType>(result) : std::nullopt);
   }
 
   // A query inside another (derived table, subquery): SQL Server orders only the rows TOP
@@ -514,7 +592,12 @@ class Generator {
   }
 
   void GenSelect(const Select& select) {
+    // The columns an INSERT ... SELECT stores into, for its own SELECT alone.
+    const std::vector<std::optional<SqlType>>* store_types = std::exchange(store_types_, nullptr);
+    CheckDistinctOrder(select);
     const bool compound = select.cores.size() > 1;
+    const std::vector<SqlType> column_types =
+        compound ? ColumnTypes(select) : std::vector<SqlType>();
     for (std::size_t i = 0; i < select.cores.size(); ++i) {
       if (i > 0) {
         switch (select.ops[i - 1]) {
@@ -536,12 +619,12 @@ class Generator {
       if (compound && core.top) {
         // TOP limits its own SELECT, LIMIT the whole compound.
         out_ += "SELECT * FROM (";
-        GenCore(core);
+        GenCore(core, column_types, store_types);
         out_ += " LIMIT ";
         Gen(*core.top);
         out_ += ')';
       } else {
-        GenCore(core);
+        GenCore(core, column_types, store_types);
       }
     }
     if (!select.order_by.empty()) {
@@ -549,6 +632,7 @@ class Generator {
       for (std::size_t i = 0; i < select.order_by.size(); ++i) {
         if (i > 0) out_ += ", ";
         const Expr& expr = *select.order_by[i].expr;
+        Pin(expr);  // a number orders by that column of the select list
         Gen(expr);
         if (NeedsCollation(expr) && !compound) out_ += " COLLATE TSQL";
         if (select.order_by[i].descending) out_ += " DESC";
@@ -567,7 +651,10 @@ class Generator {
            expr.kind != ExprKind::kMarker;
   }
 
-  void GenCore(const SelectCore& core) {
+  // `column_types`: of a UNION's columns, which each SELECT's items are converted to.
+  void GenCore(const SelectCore& core, const std::vector<SqlType>& column_types,
+               const std::vector<std::optional<SqlType>>* store_types = nullptr) {
+    CheckGrouping(core);
     out_ += core.distinct ? "SELECT DISTINCT " : "SELECT ";
     for (std::size_t i = 0; i < core.items.size(); ++i) {
       if (i > 0) out_ += ", ";
@@ -580,7 +667,13 @@ class Generator {
         out_ += '*';
         continue;
       }
-      Gen(*item.expr);
+      if (store_types && i < store_types->size() && column_types.empty()) {
+        GenStored(*item.expr, (*store_types)[i]);
+      } else if (i < column_types.size()) {
+        GenBranch(*item.expr, column_types[i]);
+      } else {
+        Gen(*item.expr);
+      }
       if (core.distinct && NeedsCollation(*item.expr)) out_ += " COLLATE TSQL";
       if (item.has_alias) {
         out_ += " AS ";
@@ -595,6 +688,7 @@ class Generator {
       out_ += " GROUP BY ";
       for (std::size_t i = 0; i < core.group_by.size(); ++i) {
         if (i > 0) out_ += ", ";
+        Pin(*core.group_by[i]);
         Gen(*core.group_by[i]);
         if (NeedsCollation(*core.group_by[i])) out_ += " COLLATE TSQL";
       }
@@ -617,18 +711,6 @@ class Generator {
       out_ += " WHERE ";
       Gen(*core.where);
     }
-  }
-
-  static bool IsAggregate(const Expr& expr) {
-    if (expr.kind != ExprKind::kFunction) return false;
-    const std::u16string name = LowerAscii(expr.text);
-    return name == u"count" || name == u"sum" || name == u"avg" || name == u"min" || name == u"max";
-  }
-
-  static bool ContainsAggregate(const Expr& expr) {
-    if (IsAggregate(expr)) return true;
-    return std::any_of(expr.args.begin(), expr.args.end(),
-                       [](const ExprPtr& arg) { return arg && ContainsAggregate(*arg); });
   }
 
   // A subquery used as a value must yield at most one row; SQL Server raises when it yields
@@ -710,10 +792,8 @@ class Generator {
         out_ += "NULL";
         return;
       case ExprKind::kNumber:
-        out_ += Utf8(expr.text);
-        return;
       case ExprKind::kString:
-        AppendStringLiteral(out_, expr.text);
+        GenLiteral(expr);
         return;
       case ExprKind::kBinary:
         out_ += "X'";
@@ -722,7 +802,7 @@ class Generator {
         out_ += '\'';
         return;
       case ExprKind::kMarker:
-        markers_.push_back(expr.index);
+        markers_.push_back({BoundMarker::From::kParameter, expr.index});
         out_ += '?';
         out_ += std::to_string(markers_.size());
         return;
@@ -770,6 +850,34 @@ class Generator {
         out_ += expr.negated ? " IS NOT NULL)" : " IS NULL)";
         return;
     }
+  }
+
+  // A literal becomes a marker bound to the value the running batch writes there, so that batches
+  // that differ only in such values share one translation; one whose value the translation
+  // depends on is written into the text, and the cache checks it.
+  void GenLiteral(const Expr& expr) {
+    if (bind_literals_ && expr.literal >= 0 && !IsPinned(expr)) {
+      markers_.push_back(
+          {BoundMarker::From::kLiteral, static_cast<int>(program_.bound_literals.size())});
+      program_.bound_literals.push_back(expr.literal);
+      out_ += '?';
+      out_ += std::to_string(markers_.size());
+      return;
+    }
+    if (expr.literal >= 0) program_.fixed_literals.push_back({expr.literal, expr.text});
+    if (expr.kind == ExprKind::kNumber) {
+      out_ += Utf8(expr.text);
+    } else {
+      AppendStringLiteral(out_, expr.text);
+    }
+  }
+
+  // The translation depends on the literal's value: it is written into the text.
+  void Pin(const Expr& expr) {
+    if (expr.literal >= 0) pinned_.push_back(expr.literal);
+  }
+  bool IsPinned(const Expr& expr) const {
+    return std::find(pinned_.begin(), pinned_.end(), expr.literal) != pinned_.end();
   }
 
   void GenCompared(const Expr& expr, bool collate) {
@@ -912,7 +1020,11 @@ class Generator {
       return;
     }
     if (op == u"+") {
-      GenPlus(left, right);
+      GenFitted(expr, [&] { GenPlus(left, right); });
+      return;
+    }
+    if (op == u"-" || op == u"*" || op == u"/" || op == u"%") {
+      GenFitted(expr, [&] { GenArithmetic(expr); });
       return;
     }
     if (op == u"^") {
@@ -931,12 +1043,72 @@ class Generator {
     out_ += ')';
   }
 
+  // An expression of an integer type keeps to its type's range, as SQL Server's arithmetic does:
+  // SQLite computes in 64 bits, and beyond them in floats.
+  template <typename Body>
+  void GenFitted(const Expr& expr, Body body) {
+    const SqlType type = TypeOf(expr);
+    if (type.cls != SqlType::Class::kInteger) return body();
+    out_ += "tsql_fit(";
+    body();
+    out_ += ", '" + type.name + "')";
+  }
+
+  // - and * of two numbers are SQLite's; anything else (a text to convert, a type only the data
+  // tell, a divisor that may be zero) goes through a function that raises SQL Server's errors.
+  void GenArithmetic(const Expr& expr) {
+    const std::u16string& op = expr.text;
+    const Expr& left = *expr.args[0];
+    const Expr& right = *expr.args[1];
+    const SqlType lt = TypeOf(left);
+    const SqlType rt = TypeOf(right);
+    if (op == u"%" && (lt.cls == SqlType::Class::kFloat || rt.cls == SqlType::Class::kFloat)) {
+      RaiseStatementError(
+          expr.pos, oleaut::FromUtf8("The data types " + lt.Declared() + " and " + rt.Declared() +
+                                     " are incompatible in the modulo operator."));
+    }
+    if (op == u"-" && (lt.cls == SqlType::Class::kDate || rt.cls == SqlType::Class::kDate)) {
+      return GenDatePlus(left, right, -1);
+    }
+    const bool numbers = (lt.IsNumeric() || lt.cls == SqlType::Class::kNull) &&
+                         (rt.IsNumeric() || rt.cls == SqlType::Class::kNull);
+    if (numbers && (op == u"-" || op == u"*")) {
+      out_ += '(';
+      Gen(left);
+      out_ += ' ' + Utf8(op) + ' ';
+      Gen(right);
+      out_ += ')';
+      return;
+    }
+    out_ += op == u"-"   ? "tsql_subtract("
+            : op == u"*" ? "tsql_multiply("
+            : op == u"/" ? "tsql_divide("
+                         : "tsql_modulo(";
+    Gen(left);
+    out_ += ", ";
+    Gen(right);
+    out_ += ')';
+  }
+
+  // A datetime plus or minus a number moves by days (the fraction a part of a day); a text on
+  // the other side is read as a datetime, as SQL Server converts it.
+  void GenDatePlus(const Expr& left, const Expr& right, int sign) {
+    out_ += "tsql_date_plus(";
+    Gen(left);
+    out_ += ", ";
+    Gen(right);
+    out_ += sign > 0 ? ", 1)" : ", -1)";
+  }
+
   // + concatenates texts and adds numbers. Where the operands' types are fixed by the text the
   // choice is made here; otherwise tsql_add decides on the values, as SQL Server would on their
   // types.
   void GenPlus(const Expr& left, const Expr& right) {
     const SqlType lt = TypeOf(left);
     const SqlType rt = TypeOf(right);
+    if (lt.cls == SqlType::Class::kDate || rt.cls == SqlType::Class::kDate) {
+      return GenDatePlus(left, right, 1);
+    }
     const bool l_text = lt.IsText() || lt.cls == SqlType::Class::kNull;
     const bool r_text = rt.IsText() || rt.cls == SqlType::Class::kNull;
     const bool l_num = lt.IsNumeric() || lt.cls == SqlType::Class::kNull;
@@ -999,6 +1171,7 @@ class Generator {
   // [set] wildcard has no SQLite form.
   void GenLike(const Expr& expr) {
     const Expr& pattern = *expr.args[1];
+    Pin(pattern);
     if (pattern.kind == ExprKind::kString && pattern.text.find(u'[') != std::u16string::npos) {
       RaiseUnsupported(batch_, pattern.pos, u"A LIKE pattern with a [character set]");
     }
@@ -1017,6 +1190,7 @@ class Generator {
   }
 
   void GenCase(const Expr& expr) {
+    const SqlType result = TypeOf(expr);
     out_ += "CASE";
     std::size_t i = 0;
     const std::size_t pairs_end = expr.args.size() - (expr.has_else ? 1 : 0);
@@ -1040,11 +1214,11 @@ class Generator {
         Gen(*expr.args[i]);
       }
       out_ += " THEN ";
-      Gen(*expr.args[i + 1]);
+      GenBranch(*expr.args[i + 1], result);
     }
     if (expr.has_else) {
       out_ += " ELSE ";
-      Gen(*expr.args.back());
+      GenBranch(*expr.args.back(), result);
     }
     out_ += " END";
   }
@@ -1068,8 +1242,12 @@ class Generator {
       }
     }
     GenAs(value, value_as);
+    if (expr.args.size() == 1 && type->IsText() && value_type.cls == SqlType::Class::kDate) {
+      out_ += ", 0";  // a date-time becomes text in style 0 unless told otherwise
+    }
     if (expr.args.size() > 1) {
       out_ += ", ";
+      Pin(*expr.args[1]);  // the style decides the form of the result
       Gen(*expr.args[1]);
     }
     out_ += ')';
@@ -1105,8 +1283,6 @@ class Generator {
 
   void GenFunction(const Expr& expr) {
     static constexpr FunctionMap kFunctions[] = {
-        {u"isnull", "ifnull", 2, 2},
-        {u"coalesce", "coalesce", 2, 100},
         {u"nullif", "nullif", 2, 2},
         {u"len", "tsql_len", 1, 1},
         {u"datalength", "tsql_datalength", 1, 1},
@@ -1132,6 +1308,7 @@ class Generator {
         {u"char", "char", 1, 1},
         {u"nchar", "char", 1, 1},
         {u"isnumeric", "tsql_isnumeric", 1, 1},
+        {u"isdate", "tsql_isdate", 1, 1},
         {u"year", "tsql_year", 1, 1},
         {u"month", "tsql_month", 1, 1},
         {u"day", "tsql_day", 1, 1},
@@ -1144,6 +1321,25 @@ class Generator {
     }
     if (name == u"object_id") {
       GenObjectId(expr);
+      return;
+    }
+    if (name == u"isnull") {
+      GenIsNull(expr);
+      return;
+    }
+    if (name == u"dateadd" || name == u"datediff" || name == u"datepart" || name == u"datename") {
+      GenDateFunction(name, expr);
+      return;
+    }
+    if (name == u"coalesce") {
+      ExpectArgs(expr, 2, 100);
+      const SqlType result = TypeOf(expr);
+      out_ += "coalesce(";
+      for (std::size_t i = 0; i < expr.args.size(); ++i) {
+        if (i > 0) out_ += ", ";
+        GenBranch(*expr.args[i], result);
+      }
+      out_ += ')';
       return;
     }
     for (const FunctionMap& f : kFunctions) {
@@ -1176,6 +1372,71 @@ class Generator {
       out_.insert(start, "CAST(");
       out_ += " AS INTEGER)";
     }
+    if (name == u"sum" && TypeOf(expr).cls == SqlType::Class::kInteger) {
+      out_.insert(start, "tsql_fit(");
+      out_ += ", '" + TypeOf(expr).name + "')";
+    }
+  }
+
+  // DATEADD(day, 1, d) and the others: the part is a word, not a value; its abbreviations are
+  // read here.
+  void GenDateFunction(const std::u16string& name, const Expr& expr) {
+    const bool two = name == u"datepart" || name == u"datename";
+    ExpectArgs(expr, two ? 2 : 3, two ? 2 : 3);
+    const Expr& part = *expr.args[0];
+    static constexpr std::pair<std::u16string_view, const char*> kParts[] = {
+        {u"year", "year"},       {u"yy", "year"},
+        {u"yyyy", "year"},       {u"quarter", "quarter"},
+        {u"qq", "quarter"},      {u"q", "quarter"},
+        {u"month", "month"},     {u"mm", "month"},
+        {u"m", "month"},         {u"dayofyear", "dayofyear"},
+        {u"dy", "dayofyear"},    {u"y", "dayofyear"},
+        {u"day", "day"},         {u"dd", "day"},
+        {u"d", "day"},           {u"week", "week"},
+        {u"wk", "week"},         {u"ww", "week"},
+        {u"weekday", "weekday"}, {u"dw", "weekday"},
+        {u"w", "weekday"},       {u"hour", "hour"},
+        {u"hh", "hour"},         {u"minute", "minute"},
+        {u"mi", "minute"},       {u"n", "minute"},
+        {u"second", "second"},   {u"ss", "second"},
+        {u"s", "second"},        {u"millisecond", "millisecond"},
+        {u"ms", "millisecond"},
+    };
+    const char* canonical = nullptr;
+    if (part.kind == ExprKind::kColumn && part.names.size() == 1) {
+      const std::u16string word = LowerAscii(part.names[0]);
+      for (const auto& [written, known] : kParts) {
+        if (word == written) canonical = known;
+      }
+    }
+    if (!canonical) {
+      RaiseStatementError(part.pos, u"'" + (part.names.empty() ? part.text : part.names.back()) +
+                                        u"' is not a recognized datepart option.");
+    }
+    out_ += "tsql_" + Utf8(name) + "('" + canonical + "'";
+    for (std::size_t i = 1; i < expr.args.size(); ++i) {
+      out_ += ", ";
+      Gen(*expr.args[i]);
+    }
+    out_ += ')';
+  }
+
+  // ISNULL has its first argument's type: the second is converted to it, cut to its length
+  // (isnull(FName, 'longer') keeps FName's length) or to its number ('' beside an int is 0).
+  void GenIsNull(const Expr& expr) {
+    ExpectArgs(expr, 2, 2);
+    const SqlType first = TypeOf(*expr.args[0]);
+    const SqlType second = TypeOf(*expr.args[1]);
+    const bool longer =
+        first.IsText() && first.length >= 0 && (second.length < 0 || second.length > first.length);
+    const bool convert = first.IsKnown() && first.cls != SqlType::Class::kNull &&
+                         second.IsKnown() && second.cls != SqlType::Class::kNull &&
+                         (first.cls != second.cls || (second.IsText() && longer));
+    out_ += "ifnull(";
+    Gen(*expr.args[0]);
+    out_ += ", ";
+    GenAs(*expr.args[1], convert ? std::optional<SqlType>(first) : std::nullopt);
+    out_ += ')';
   }
 
   // object_id('tempdb..#name') finds the connection's temporary table, object_id('name') a
@@ -1217,7 +1478,10 @@ class Generator {
   Program program_;
   const Statement* current_ = nullptr;
   std::string out_;
-  std::vector<int> markers_;
+  std::vector<BoundMarker> markers_;
+  bool bind_literals_ = true;
+  std::vector<int> pinned_;  // literals whose values the translation depends on
+  const std::vector<std::optional<SqlType>>* store_types_ = nullptr;
 };
 
 }  // namespace

@@ -37,8 +37,13 @@ bool IsReserved(std::u16string_view word) {
 
 class Parser {
  public:
-  Parser(std::u16string_view text, std::vector<Token> tokens)
-      : text_(text), tokens_(std::move(tokens)) {}
+  Parser(std::u16string_view text, const std::vector<Token>& tokens)
+      : text_(text), tokens_(tokens), literal_ordinals_(tokens_.size(), -1) {
+    int ordinal = 0;
+    for (std::size_t i = 0; i < tokens_.size(); ++i) {
+      if (IsLiteral(tokens_[i])) literal_ordinals_[i] = ordinal++;
+    }
+  }
 
   ParsedBatch ParseBatch() {
     ParsedBatch batch;
@@ -60,6 +65,7 @@ class Parser {
   }
   const Token& Take() {
     const Token& token = tokens_[next_];
+    last_taken_ = next_;
     if (next_ + 1 < tokens_.size()) ++next_;
     last_end_ = token.pos.offset + token.length;
     return token;
@@ -127,6 +133,7 @@ class Parser {
     DepthGuard guard(*this);
     auto statement = std::make_unique<Statement>();
     statement->pos = Peek().pos;
+    statement->first_token = static_cast<std::uint32_t>(next_);
     const Token& token = Peek();
     if (token.kind != TokenKind::kWord) Fail(u"expected the start of a statement");
     if (AtKeyword(u"SELECT")) {
@@ -157,6 +164,7 @@ class Parser {
       ReportUnknownStatement();
     }
     statement->end_offset = last_end_;
+    statement->end_token = static_cast<std::uint32_t>(last_taken_ + 1);
     return statement;
   }
 
@@ -1014,12 +1022,14 @@ class Parser {
     switch (token.kind) {
       case TokenKind::kNumber: {
         ExprPtr expr = MakeExpr(ExprKind::kNumber, pos);
+        expr->literal = literal_ordinals_[next_];
         expr->text = Take().text;
         return expr;
       }
       case TokenKind::kString: {
         ExprPtr expr = MakeExpr(ExprKind::kString, pos);
         expr->national = token.national;
+        expr->literal = literal_ordinals_[next_];
         expr->text = Take().text;
         return expr;
       }
@@ -1172,8 +1182,10 @@ class Parser {
   }
 
   std::u16string_view text_;
-  std::vector<Token> tokens_;
+  const std::vector<Token>& tokens_;
+  std::vector<int> literal_ordinals_;  // by token; -1 for a token that is no literal
   std::size_t next_ = 0;
+  std::size_t last_taken_ = 0;
   std::uint32_t last_end_ = 0;
   int marker_count_ = 0;
   int depth_ = 0;
@@ -1183,7 +1195,11 @@ class Parser {
 }  // namespace
 
 ParsedBatch Parse(std::u16string_view batch) {
-  return Parser(batch, Tokenize(batch)).ParseBatch();
+  return Parse(batch, Tokenize(batch));
+}
+
+ParsedBatch Parse(std::u16string_view batch, const std::vector<Token>& tokens) {
+  return Parser(batch, tokens).ParseBatch();
 }
 
 }  // namespace tsql

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/tsql/ast.h"
+#include "platform/tsql/token.h"
 
 namespace tsql {
 
@@ -17,5 +18,12 @@ struct ParsedBatch {
 };
 
 ParsedBatch Parse(std::u16string_view batch);
+// The same, from the batch's tokens (as Tokenize gives them).
+ParsedBatch Parse(std::u16string_view batch, const std::vector<Token>& tokens);
+
+// Literals are the number and text tokens, numbered from 0 in text order.
+inline bool IsLiteral(const Token& token) {
+  return token.kind == TokenKind::kNumber || token.kind == TokenKind::kString;
+}
 
 }  // namespace tsql

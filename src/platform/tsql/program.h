@@ -2,8 +2,10 @@
 // that choose between them at run time, and the hints the provider needs to describe results
 // as SQL Server would (column names, declared types of expressions).
 //
-// Translation is cached by batch text: the component sends the same statement shapes again and
-// again, and the second run of a batch must not parse it again.
+// Translation is cached by the batch's shape: its tokens with the literals that do not change the
+// translation taken out. Those literals become markers of the SQLite text, their values bound at
+// run time from the batch that runs, so that a statement written once per bill id is translated
+// once, not once per id.
 #pragma once
 
 #include <cstdint>
@@ -36,12 +38,23 @@ struct ResultHint {
   std::string type;  // "varchar(255)", "decimal(28,14)", "int"...; empty when only the data tell
 };
 
+// What a ?k of a SQLite statement stands for: a ? marker of the batch, bound to the caller's
+// value, or a literal of the batch's text, bound to the value the running batch writes there.
+struct BoundMarker {
+  enum class From : std::uint8_t { kParameter, kLiteral };
+  From from = From::kParameter;
+  int index = 0;  // the batch's marker (from 0), or the literal's slot in Binding::literals
+
+  friend bool operator==(const BoundMarker&, const BoundMarker&) = default;
+};
+
 struct SqlStatement {
   StatementKind kind = StatementKind::kCommand;
-  std::string sql;           // SQLite text; markers are ?1..?n of this statement
-  std::vector<int> markers;  // for ?k, the number (from 0) of the batch's marker it stands for
-  std::u16string source;     // the T-SQL statement it came from, for messages
+  std::string sql;                   // SQLite text; markers are ?1..?n of this statement
+  std::vector<BoundMarker> markers;  // for ?k, what it stands for
+  std::u16string source;             // the T-SQL statement of the batch first translated, for tests
   SourcePos pos;
+  int ordinal = 0;  // the statement's number in its program; Binding::spans tells its text
   std::vector<ResultHint> columns;  // kQuery, kSelectInto
   std::string target;               // table name, UTF-8, as SQLite knows it (unquoted)
   bool target_temp = false;         // it changes only a temporary table
@@ -63,19 +76,50 @@ struct IfNode {
   std::vector<Node> else_nodes;
 };
 
+// A literal of the batch's text bound to a marker: an integer, a float or decimal (as SQLite
+// reads the literal), or a text.
+using LiteralValue = std::variant<std::int64_t, double, std::u16string>;
+
+// A literal of the batch written into the SQLite text: a batch shares the translation only when
+// it writes the same there.
+struct FixedLiteral {
+  int ordinal = 0;  // the literal's number among the batch's literals, from 0
+  std::u16string text;
+};
+
 struct Program {
   std::vector<Node> nodes;
   int marker_count = 0;
+  int statement_count = 0;
   std::u16string source;
   bool typed = false;                          // translated with the database's schema
   std::vector<SchemaDependency> dependencies;  // the tables it was translated against
+  std::vector<int> bound_literals;             // for each slot, the literal's ordinal
+  std::vector<FixedLiteral> fixed_literals;
+  // For each statement, its first token and one past its last, in the batch's tokens.
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> statement_tokens;
 };
 
-// The translation of a batch, from the cache when the same text was translated before against
-// tables of the same columns. Raises a ComError for a batch that does not parse or that uses a
-// construct without a SQLite form. `schema` may be null: column references then have no
+// What a program runs with for one batch text: the values of its bound literals and where each
+// statement stands in the text (messages quote the statement that failed).
+struct Binding {
+  std::vector<LiteralValue> literals;                          // by slot
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> spans;  // by statement: offset, end
+};
+
+struct Translation {
+  std::shared_ptr<const Program> program;
+  std::shared_ptr<const Binding> binding;
+
+  // The T-SQL of a statement as `batch` (the text translated) writes it.
+  std::u16string_view SourceOf(std::u16string_view batch, const SqlStatement& statement) const;
+};
+
+// The translation of a batch, from the cache when a batch of the same shape was translated before
+// against tables of the same columns. Raises a ComError for a batch that does not parse or that
+// uses a construct without a SQLite form. `schema` may be null: column references then have no
 // static type.
-std::shared_ptr<const Program> Translate(std::u16string_view batch, Schema* schema);
+Translation Translate(std::u16string_view batch, Schema* schema);
 
 // Translates without the cache.
 std::shared_ptr<const Program> TranslateUncached(std::u16string_view batch, Schema* schema);

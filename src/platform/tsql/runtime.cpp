@@ -427,6 +427,17 @@ void InstallSqliteRuntime(sqlite3* db, SessionState* state, void (*destroy_state
   constexpr int kVolatile = SQLITE_UTF16 | SQLITE_INNOCUOUS;
   static constexpr Function kFunctions[] = {
       {"tsql_add", 2, Add, kPure},
+      {"tsql_subtract", 2, detail::Subtract, kPure},
+      {"tsql_multiply", 2, detail::Multiply, kPure},
+      {"tsql_divide", 2, detail::Divide, kPure},
+      {"tsql_modulo", 2, detail::Modulo, kPure},
+      {"tsql_fit", 2, detail::FitInteger, kPure},
+      {"tsql_date_plus", 3, detail::DatePlus, kPure},
+      {"tsql_dateadd", 3, detail::DateAdd, kPure},
+      {"tsql_datediff", 3, detail::DateDiff, kPure},
+      {"tsql_datepart", 2, detail::DatePart, kPure},
+      {"tsql_datename", 2, detail::DateName, kPure},
+      {"tsql_isdate", 1, detail::IsDate, kPure},
       {"tsql_convert", 2, detail::ConvertFunction, kPure | SQLITE_SUBTYPE},
       {"tsql_convert", 3, detail::ConvertFunction, kPure | SQLITE_SUBTYPE},
       {"tsql_len", 1, Len, kPure},

@@ -57,35 +57,12 @@ bool Valid(const DateTime& d) {
          d.millisecond < 1000;
 }
 
-// Days from 1970-01-01 (proleptic Gregorian), and back.
-std::int64_t DaysFromCivil(int y, int m, int d) {
-  y -= m <= 2;
-  const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
-  const auto yoe = static_cast<unsigned>(y - era * 400);
-  const unsigned doy =
-      (153 * static_cast<unsigned>(m + (m > 2 ? -3 : 9)) + 2) / 5 + static_cast<unsigned>(d) - 1;
-  const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
-}
-
-void CivilFromDays(std::int64_t z, DateTime& out) {
-  z += 719468;
-  const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-  const auto doe = static_cast<unsigned>(z - era * 146097);
-  const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  const std::int64_t y = static_cast<std::int64_t>(yoe) + era * 400;
-  const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  const unsigned mp = (5 * doy + 2) / 153;
-  out.day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-  out.month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-  out.year = static_cast<int>(y + (out.month <= 2));
-}
-
 class DateScanner {
  public:
   explicit DateScanner(std::u16string_view text) : text_(text) {}
 
   bool AtEnd() const { return at_ >= text_.size(); }
+  bool AtSeparator() const { return Peek() == u'-' || Peek() == u'/' || Peek() == u'.'; }
   char16_t Peek() const { return AtEnd() ? 0 : text_[at_]; }
   bool Accept(char16_t c) {
     if (Peek() != c) return false;
@@ -235,12 +212,32 @@ void ToText(sqlite3_context* context, sqlite3_value* value, const Target& t, int
   if (sqlite3_value_type(value) == SQLITE_TEXT && style >= 0) {
     // A date-time with a style: reformat it; any other text stays as it is.
     if (auto date = ParseDateTime(Text16(value))) {
-      text = FormatStyle(*date, style);
+      auto formatted = FormatStyle(*date, style);
+      if (!formatted) {
+        return Fail(context, std::to_string(style) +
+                                 " is not a valid style number when converting from datetime to "
+                                 "a character string.");
+      }
+      text = std::move(*formatted);
     } else {
       text = Text16(value);
     }
   } else {
     text = ValueText(value);
+  }
+  const int type = sqlite3_value_type(value);
+  if ((type == SQLITE_INTEGER || type == SQLITE_FLOAT) && t.length >= 0 &&
+      text.size() > static_cast<std::size_t>(t.length)) {
+    // A number is never cut: an integer shows as * in char and varchar, anything else fails.
+    const bool national = !t.name.empty() && t.name[0] == 'n';
+    if (type == SQLITE_INTEGER && !national && DecimalScale(value) < 0) {
+      return ResultText(context, u"*");
+    }
+    const char* from = type == SQLITE_INTEGER     ? "expression"
+                       : DecimalScale(value) >= 0 ? "numeric"
+                                                  : "float";
+    return Fail(context, std::string("Arithmetic overflow error converting ") + from +
+                             " to data type " + t.name + ".");
   }
   if (t.length >= 0 && text.size() > static_cast<std::size_t>(t.length)) text.resize(t.length);
   if (t.pad && t.length >= 0 && text.size() < static_cast<std::size_t>(t.length)) {
@@ -414,6 +411,14 @@ void ToDate(sqlite3_context* context, sqlite3_value* value, const Target& t) {
                   "Explicit conversion from data type varbinary to datetime is not allowed.");
   }
   if (t.date_only) d.hour = d.minute = d.second = d.millisecond = 0;
+  if (t.name == "datetime") {
+    d = FromDatetimeTicks(DatetimeTicks(d));
+    if (!InDatetimeRange(d)) {
+      return Fail(context,
+                  "The conversion of a varchar data type to a datetime data type resulted "
+                  "in an out-of-range value.");
+    }
+  }
   if (t.name == "smalldatetime") {
     const bool up = d.second >= 30;
     d.second = d.millisecond = 0;
@@ -424,6 +429,13 @@ void ToDate(sqlite3_context* context, sqlite3_value* value, const Target& t) {
       d.hour = static_cast<int>(minutes % 1440 / 60);
       d.minute = static_cast<int>(minutes % 60);
     }
+  }
+  if (t.name == "smalldatetime" &&
+      (d.year < 1900 || d.year > 2079 ||
+       (d.year == 2079 && (d.month > 6 || (d.month == 6 && d.day > 6))))) {
+    return Fail(context,
+                "The conversion of a varchar data type to a smalldatetime data type "
+                "resulted in an out-of-range value.");
   }
   ResultText(context, FormatIso(d));
 }
@@ -448,57 +460,147 @@ void ToBinary(sqlite3_context* context, sqlite3_value* value, const Target& t) {
 
 }  // namespace
 
-std::u16string FormatStyle(const DateTime& d, int style) {
+// Days from 1970-01-01 (proleptic Gregorian), and back.
+std::int64_t DaysFromCivil(int y, int m, int d) {
+  y -= m <= 2;
+  const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
+  const auto yoe = static_cast<unsigned>(y - era * 400);
+  const unsigned doy =
+      (153 * static_cast<unsigned>(m + (m > 2 ? -3 : 9)) + 2) / 5 + static_cast<unsigned>(d) - 1;
+  const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+  return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
+}
+
+void CivilFromDays(std::int64_t z, DateTime& out) {
+  z += 719468;
+  const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+  const auto doe = static_cast<unsigned>(z - era * 146097);
+  const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+  const std::int64_t y = static_cast<std::int64_t>(yoe) + era * 400;
+  const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+  const unsigned mp = (5 * doy + 2) / 153;
+  out.day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+  out.month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+  out.year = static_cast<int>(y + (out.month <= 2));
+}
+
+std::int64_t DatetimeTicks(const DateTime& d) {
+  return ((DaysFromCivil(d.year, d.month, d.day) - DaysFromCivil(1900, 1, 1)) * 86400000LL) +
+         d.hour * 3600000LL + d.minute * 60000LL + d.second * 1000LL + d.millisecond;
+}
+
+DateTime FromDatetimeTicks(std::int64_t ms) {
+  // datetime keeps time in 1/300 of a second: .000, .003 or .007 in the last digit.
+  const std::int64_t day_ms = 86400000LL;
+  std::int64_t days = ms >= 0 ? ms / day_ms : -((-ms + day_ms - 1) / day_ms);
+  std::int64_t in_day = ms - days * day_ms;
+  const std::int64_t ticks = (in_day * 3 + 5) / 10;
+  in_day = (ticks * 10 + 1) / 3;
+  if (in_day >= day_ms) {
+    ++days;
+    in_day -= day_ms;
+  }
+  DateTime d;
+  CivilFromDays(DaysFromCivil(1900, 1, 1) + days, d);
+  d.hour = static_cast<int>(in_day / 3600000);
+  d.minute = static_cast<int>(in_day / 60000 % 60);
+  d.second = static_cast<int>(in_day / 1000 % 60);
+  d.millisecond = static_cast<int>(in_day % 1000);
+  return d;
+}
+
+bool InDatetimeRange(const DateTime& d) {
+  return d.year >= 1753 && d.year <= 9999;
+}
+
+std::optional<std::u16string> FormatStyle(const DateTime& d, int style) {
   static constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                             "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-  const int yy = d.year % 100;
+  const bool century = style >= 100 || style == 0 || style == 9 || style == 13 || style == 20 ||
+                       style == 21 || style == 126;
+  const int year = century ? d.year : d.year % 100;
+  const int year_width = century ? 4 : 2;
   const int hour12 = d.hour % 12 == 0 ? 12 : d.hour % 12;
   const char* ampm = d.hour < 12 ? "AM" : "PM";
+  const char* month = kMonths[d.month - 1];
   std::string text;
   switch (style) {
     case 0:
     case 100:
-      text = fmt::format("{} {:>2} {:04} {:>2}:{:02}{}", kMonths[d.month - 1], d.day, d.year,
-                         hour12, d.minute, ampm);
+      text =
+          fmt::format("{} {:>2} {:04} {:>2}:{:02}{}", month, d.day, d.year, hour12, d.minute, ampm);
       break;
     case 1:
-      text = fmt::format("{:02}/{:02}/{:02}", d.month, d.day, yy);
-      break;
     case 101:
-      text = fmt::format("{:02}/{:02}/{:04}", d.month, d.day, d.year);
+      text = fmt::format("{:02}/{:02}/{:0{}}", d.month, d.day, year, year_width);
       break;
     case 2:
-      text = fmt::format("{:02}.{:02}.{:02}", yy, d.month, d.day);
-      break;
     case 102:
-      text = fmt::format("{:04}.{:02}.{:02}", d.year, d.month, d.day);
+      text = fmt::format("{:0{}}.{:02}.{:02}", year, year_width, d.month, d.day);
       break;
     case 3:
-      text = fmt::format("{:02}/{:02}/{:02}", d.day, d.month, yy);
-      break;
     case 103:
-      text = fmt::format("{:02}/{:02}/{:04}", d.day, d.month, d.year);
+      text = fmt::format("{:02}/{:02}/{:0{}}", d.day, d.month, year, year_width);
+      break;
+    case 4:
+    case 104:
+      text = fmt::format("{:02}.{:02}.{:0{}}", d.day, d.month, year, year_width);
+      break;
+    case 5:
+    case 105:
+      text = fmt::format("{:02}-{:02}-{:0{}}", d.day, d.month, year, year_width);
+      break;
+    case 6:
+    case 106:
+      text = fmt::format("{:02} {} {:0{}}", d.day, month, year, year_width);
+      break;
+    case 7:
+    case 107:
+      text = fmt::format("{} {:02}, {:0{}}", month, d.day, year, year_width);
       break;
     case 8:
     case 108:
       text = fmt::format("{:02}:{:02}:{:02}", d.hour, d.minute, d.second);
       break;
-    case 11:
-      text = fmt::format("{:02}/{:02}/{:02}", yy, d.month, d.day);
+    case 9:
+    case 109:
+      text = fmt::format("{} {:>2} {:04} {:>2}:{:02}:{:02}:{:03}{}", month, d.day, d.year, hour12,
+                         d.minute, d.second, d.millisecond, ampm);
       break;
+    case 10:
+    case 110:
+      text = fmt::format("{:02}-{:02}-{:0{}}", d.month, d.day, year, year_width);
+      break;
+    case 11:
     case 111:
-      text = fmt::format("{:04}/{:02}/{:02}", d.year, d.month, d.day);
+      text = fmt::format("{:0{}}/{:02}/{:02}", year, year_width, d.month, d.day);
       break;
     case 12:
-      text = fmt::format("{:02}{:02}{:02}", yy, d.month, d.day);
-      break;
     case 112:
-      text = fmt::format("{:04}{:02}{:02}", d.year, d.month, d.day);
+      text = fmt::format("{:0{}}{:02}{:02}", year, year_width, d.month, d.day);
+      break;
+    case 13:
+    case 113:
+      text = fmt::format("{:02} {} {:04} {:02}:{:02}:{:02}:{:03}", d.day, month, d.year, d.hour,
+                         d.minute, d.second, d.millisecond);
+      break;
+    case 14:
+    case 114:
+      text = fmt::format("{:02}:{:02}:{:02}:{:03}", d.hour, d.minute, d.second, d.millisecond);
       break;
     case 20:
     case 120:
       text = fmt::format("{:04}-{:02}-{:02} {:02}:{:02}:{:02}", d.year, d.month, d.day, d.hour,
                          d.minute, d.second);
+      break;
+    case 21:
+    case 121:
+      text = fmt::format("{:04}-{:02}-{:02} {:02}:{:02}:{:02}.{:03}", d.year, d.month, d.day,
+                         d.hour, d.minute, d.second, d.millisecond);
+      break;
+    case 22:
+      text = fmt::format("{:02}/{:02}/{:02} {:>2}:{:02}:{:02} {}", d.month, d.day, d.year % 100,
+                         hour12, d.minute, d.second, ampm);
       break;
     case 23:
       text = fmt::format("{:04}-{:02}-{:02}", d.year, d.month, d.day);
@@ -507,10 +609,8 @@ std::u16string FormatStyle(const DateTime& d, int style) {
       text = fmt::format("{:04}-{:02}-{:02}T{:02}:{:02}:{:02}.{:03}", d.year, d.month, d.day,
                          d.hour, d.minute, d.second, d.millisecond);
       break;
-    default:  // 21, 121 and styles this runtime does not know
-      text = fmt::format("{:04}-{:02}-{:02} {:02}:{:02}:{:02}.{:03}", d.year, d.month, d.day,
-                         d.hour, d.minute, d.second, d.millisecond);
-      break;
+    default:
+      return std::nullopt;
   }
   return Ascii(text);
 }
@@ -613,6 +713,16 @@ std::optional<DateTime> ParseDateTime(std::u16string_view raw) {
       if (s.Accept(u'T')) {
         // ISO 8601's T joins date and time.
       }
+    } else if (digits <= 2 && !s.AtSeparator()) {  // "5 Jan 2024"
+      d.day = first;
+      s.SkipBlanks();
+      std::u16string month;
+      if (!s.Word(month) || (d.month = MonthFromName(month)) == 0) return std::nullopt;
+      s.SkipBlanks();
+      s.Accept(u',');
+      s.SkipBlanks();
+      int year_digits = 0;
+      if (!s.Number(d.year, 4, &year_digits) || year_digits != 4) return std::nullopt;
     } else if (digits <= 2) {  // mm/dd/yyyy, mm-dd-yyyy
       d.month = first;
       const char16_t sep = s.Peek();

@@ -40,9 +40,36 @@ std::optional<DateTime> ParseDateTime(std::u16string_view text);
 // "YYYY-MM-DD HH:MM:SS.fff": the one form dates are stored in.
 std::u16string FormatIso(const DateTime& value);
 
-// A date-time in one of CONVERT's styles (120: "yyyy-mm-dd hh:mi:ss", 112: "yyyymmdd", ...).
-std::u16string FormatStyle(const DateTime& value, int style);
+// A date-time in one of CONVERT's styles (120: "yyyy-mm-dd hh:mi:ss", 112: "yyyymmdd", ...);
+// nullopt for a number that is no style of a date-time.
+std::optional<std::u16string> FormatStyle(const DateTime& value, int style);
+
+// Days from 1970-01-01 (proleptic Gregorian), and back.
+std::int64_t DaysFromCivil(int y, int m, int d);
+void CivilFromDays(std::int64_t z, DateTime& out);
+
+// Milliseconds from 1900-01-01, datetime's day 0, and back; the way back rounds the time to
+// datetime's 1/300 of a second.
+std::int64_t DatetimeTicks(const DateTime& value);
+DateTime FromDatetimeTicks(std::int64_t ms);
+bool InDatetimeRange(const DateTime& value);
 
 void ConvertFunction(sqlite3_context* context, int argc, sqlite3_value** argv);
+
+// - * / % of two values, with SQL Server's errors (division by zero, overflow, text that is no
+// number); NULL when either is NULL.
+void Subtract(sqlite3_context* context, int argc, sqlite3_value** argv);
+void Multiply(sqlite3_context* context, int argc, sqlite3_value** argv);
+void Divide(sqlite3_context* context, int argc, sqlite3_value** argv);
+void Modulo(sqlite3_context* context, int argc, sqlite3_value** argv);
+void FitInteger(sqlite3_context* context, int argc, sqlite3_value** argv);
+
+// Date arithmetic and the date functions (part names as the generator writes them: 'day').
+void DatePlus(sqlite3_context* context, int argc, sqlite3_value** argv);
+void DateAdd(sqlite3_context* context, int argc, sqlite3_value** argv);
+void DateDiff(sqlite3_context* context, int argc, sqlite3_value** argv);
+void DatePart(sqlite3_context* context, int argc, sqlite3_value** argv);
+void DateName(sqlite3_context* context, int argc, sqlite3_value** argv);
+void IsDate(sqlite3_context* context, int argc, sqlite3_value** argv);
 
 }  // namespace tsql::detail

@@ -197,8 +197,8 @@ std::string ColumnClauses(std::u16string_view column, const SqlType& type, bool 
     const std::string quoted = QuoteName(oleaut::ToUtf8(column));
     out += " CONSTRAINT " +
            QuoteName(oleaut::ToUtf8(column) + " is longer than " + type.Declared()) + " CHECK (" +
-           (type.IsText() ? "length(" : "length(CAST(") + quoted +
-           (type.IsText() ? ")" : " AS BLOB))") + " <= " + std::to_string(type.length) + ")";
+           (type.IsText() ? "length(rtrim(" : "length(CAST(") + quoted +
+           (type.IsText() ? "))" : " AS BLOB))") + " <= " + std::to_string(type.length) + ")";
   }
   return out;
 }
@@ -217,6 +217,11 @@ std::vector<std::string> NormalizingTriggers(std::u16string_view table, std::u16
                 "[0-2][0-9]:[0-5][0-9]:[0-5][0-9].[0-9][0-9][0-9]')";
   } else if (type.cls == SqlType::Class::kDecimal) {
     condition = value + " IS NOT " + convert;
+  } else if (type.IsText() && type.length > 0) {
+    // char(n) is padded with blanks to n; blanks beyond n (the only text the length check lets
+    // past it) are cut, as SQL Server cuts them.
+    const bool padded = type.name == "char" || type.name == "nchar";
+    condition = "length(" + value + (padded ? ") <> " : ") > ") + std::to_string(type.length);
   } else {
     return {};
   }
@@ -269,6 +274,10 @@ SqlType ArithmeticResult(const SqlType& a, const SqlType& b, char16_t op) {
     case u'*':
       precision = x.precision + y.precision + 1;
       scale = x.scale + y.scale;
+      break;
+    case u'%':
+      scale = std::max(x.scale, y.scale);
+      precision = std::min(x.precision - x.scale, y.precision - y.scale) + scale;
       break;
     default:
       scale = std::max(6, x.scale + y.precision + 1);

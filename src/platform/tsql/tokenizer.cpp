@@ -175,37 +175,40 @@ class Tokenizer {
   void ScanNumber(Token& token) {
     token.kind = TokenKind::kNumber;
     while (IsDigit(Peek()))
-      TakeChar(token);
+      StepOver();
     if (Peek() == u'.') {
-      TakeChar(token);
+      StepOver();
       while (IsDigit(Peek()))
-        TakeChar(token);
+        StepOver();
     }
     if (Peek() == u'e' || Peek() == u'E') {
       const bool sign = Peek(1) == u'+' || Peek(1) == u'-';
       if (IsDigit(Peek(sign ? 2 : 1))) {
-        TakeChar(token);
-        if (sign) TakeChar(token);
+        StepOver();
+        if (sign) StepOver();
         while (IsDigit(Peek()))
-          TakeChar(token);
+          StepOver();
       }
     }
+    KeepText(token);
   }
 
   void ScanVariable(Token& token) {
     token.kind = TokenKind::kVariable;
-    TakeChar(token);
-    if (Peek() == u'@') TakeChar(token);
+    StepOver();
+    if (Peek() == u'@') StepOver();
     if (!IsNamePart(Peek())) RaiseSyntaxError(text_, token.pos, u"a variable needs a name");
     while (IsNamePart(Peek()))
-      TakeChar(token);
+      StepOver();
+    KeepText(token);
   }
 
   void ScanWord(Token& token) {
     token.kind = TokenKind::kWord;
-    TakeChar(token);
+    StepOver();
     while (IsNamePart(Peek()))
-      TakeChar(token);
+      StepOver();
+    KeepText(token);
     if (token.text == u"#" || token.text == u"##") {
       RaiseSyntaxError(text_, token.pos, u"a temporary table needs a name");
     }
@@ -241,13 +244,18 @@ class Tokenizer {
         RaiseSyntaxError(text_, pos_, u"this character has no meaning in T-SQL");
     }
     if (c == u'!' && !two) RaiseSyntaxError(text_, pos_, u"'!' must be followed by =, < or >");
-    TakeChar(token);
-    if (two) TakeChar(token);
+    StepOver();
+    if (two) StepOver();
+    KeepText(token);
   }
 
-  void TakeChar(Token& token) {
-    token.text += Peek();
-    Advance();
+  // Number, word, variable and symbol tokens hold no line break: their text is the source's.
+  void StepOver() {
+    ++pos_.column;
+    ++pos_.offset;
+  }
+  void KeepText(Token& token) {
+    token.text.assign(text_.substr(token.pos.offset, pos_.offset - token.pos.offset));
   }
 
   std::u16string_view text_;

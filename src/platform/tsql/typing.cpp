@@ -87,10 +87,12 @@ SqlType Typer::FunctionType(const Expr& expr) {
   };
   if (name == u"count" || name == u"len" || name == u"datalength" || name == u"charindex" ||
       name == u"object_id" || name == u"isnumeric" || name == u"year" || name == u"month" ||
-      name == u"day" || name == u"ascii" || name == u"unicode") {
+      name == u"day" || name == u"ascii" || name == u"unicode" || name == u"datediff" ||
+      name == u"datepart" || name == u"isdate") {
     return SqlType::Int();
   }
-  if (name == u"getdate") return SqlType::DateTime();
+  if (name == u"getdate" || name == u"dateadd") return SqlType::DateTime();
+  if (name == u"datename") return SqlType::Varchar(30, true);
   if (name == u"scope_identity") return SqlType::Decimal(38, 0);
   if (name == u"min" || name == u"max" || name == u"abs" || name == u"round" || name == u"floor" ||
       name == u"ceiling") {

@@ -72,7 +72,7 @@ TEST_F(ProviderTest, DeclaredTypesMapToAdoTypesAndValues) {
       {u"decimal(18,4)", u"1234567.1234", ado::adNumeric, 19, Variant(Dec(u"1234567.1234"))},
       {u"money", u"12.5", ado::adNumeric, 19, Variant(Dec(u"12.5000"))},
       {u"datetime", u"'2024-03-05 14:07:09.123'", ado::adDBTimeStamp, 16, Variant(date)},
-      {u"char(4)", u"'ab'", ado::adChar, 4, Variant(u"ab")},
+      {u"char(4)", u"'ab'", ado::adChar, 4, Variant(u"ab  ")},
       {u"varchar(255)", u"'文本'", ado::adVarChar, 255, Variant(u"文本")},
       {u"text", u"'long'", ado::adLongVarChar, 2147483647, Variant(u"long")},
       {u"nvarchar(40)", u"N'名称'", ado::adVarWChar, 40, Variant(u"名称")},

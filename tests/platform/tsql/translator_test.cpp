@@ -46,17 +46,17 @@ TEST(Generator, WritesSqliteTextWithTheSameMeaning) {
   };
   const Case cases[] = {
       {u"Select top 1 FId From T_X Where FNewBillType=57",
-       R"(SELECT "FId" FROM "T_X" WHERE ("FNewBillType" = 57) LIMIT 1)"},
+       R"(SELECT "FId" FROM "T_X" WHERE ("FNewBillType" = ?1) LIMIT ?2)"},
       {u"Update T set FSel=1 where FBillID=12and FPreParerID=3",
-       R"(UPDATE "T" SET "FSel" = 1 WHERE (("FBillID" = 12) AND ("FPreParerID" = 3)))"},
+       R"(UPDATE "T" SET "FSel" = ?1 WHERE (("FBillID" = ?2) AND ("FPreParerID" = ?3)))"},
       {u"select a.*, b.x y, 'a'+'b', 1+2, f+1 from dbo.T a, #t b",
-       R"(SELECT "a".*, "b"."x" AS "y", ('a' || 'b') AS "", (1 + 2) AS "", tsql_add("f", 1) AS "" FROM "T" AS "a", "#t" AS "b")"},
+       R"(SELECT "a".*, "b"."x" AS "y", (?1 || ?2) AS "", tsql_fit((?3 + ?4), 'int') AS "", tsql_add("f", ?5) AS "" FROM "T" AS "a", "#t" AS "b")"},
       {u"select top 2 a from t union all select top 1 b from u order by 1",
-       R"(SELECT * FROM (SELECT "a" FROM "t" LIMIT 2) UNION ALL SELECT * FROM (SELECT "b" FROM "u" LIMIT 1) ORDER BY 1)"},
+       R"(SELECT * FROM (SELECT "a" FROM "t" LIMIT ?1) UNION ALL SELECT * FROM (SELECT "b" FROM "u" LIMIT ?2) ORDER BY 1)"},
       {u"select x from t where isnull(s, '') = '' and n in (1, 2) and u like 'a%'",
-       R"(SELECT "x" FROM "t" WHERE (((ifnull("s", '') = '' COLLATE TSQL) AND ("n" IN (1, 2))) AND ("u" LIKE 'a%')))"},
+       R"(SELECT "x" FROM "t" WHERE (((ifnull("s", ?1) = ?2 COLLATE TSQL) AND ("n" IN (?3, ?4))) AND ("u" LIKE 'a%')))"},
       {u"delete T_ExcelPrintExport Where FPreparerID=7 And FBillId=-1",
-       R"(DELETE FROM "T_ExcelPrintExport" WHERE (("FPreparerID" = 7) AND ("FBillId" = (-1))))"},
+       R"(DELETE FROM "T_ExcelPrintExport" WHERE (("FPreparerID" = ?1) AND ("FBillId" = (-?2))))"},
       {u"create table #s(FID int identity ,FValue int)",
        R"(CREATE TEMP TABLE "#s" ("FID" INTEGER PRIMARY KEY AUTOINCREMENT, "FValue" int))"},
   };
@@ -73,10 +73,11 @@ TEST(Generator, NumbersMarkersAcrossTheBatch) {
   EXPECT_EQ(program->marker_count, 3);
   const auto& insert = std::get<tsql::SqlStatement>(program->nodes[0].item);
   const auto& update = std::get<tsql::SqlStatement>(program->nodes[1].item);
-  EXPECT_EQ(insert.sql, R"(INSERT INTO "t" VALUES (?1, 1))");
+  EXPECT_EQ(insert.sql, R"(INSERT INTO "t" VALUES (?1, ?2))");
   EXPECT_EQ(update.sql, R"(UPDATE "t" SET "a" = ?1 WHERE ("b" = ?2))");
-  EXPECT_EQ(insert.markers, std::vector<int>({0}));
-  EXPECT_EQ(update.markers, std::vector<int>({1, 2}));
+  using M = tsql::BoundMarker;
+  EXPECT_EQ(insert.markers, std::vector<M>({{M::From::kParameter, 0}, {M::From::kLiteral, 0}}));
+  EXPECT_EQ(update.markers, std::vector<M>({{M::From::kParameter, 1}, {M::From::kParameter, 2}}));
   EXPECT_EQ(update.source, u"update t set a = ? where b = ?");
 }
 
@@ -88,7 +89,7 @@ TEST(Generator, BuildsIfBlocksAndTypeHints) {
   ASSERT_EQ(program->nodes.size(), 1u);
   const auto& branch = *std::get<std::unique_ptr<tsql::IfNode>>(program->nodes[0].item);
   EXPECT_EQ(branch.condition.sql,
-            R"(SELECT CASE WHEN (NOT (EXISTS (SELECT 1 AS "" FROM "t"))) THEN 1 ELSE 0 END)");
+            R"(SELECT CASE WHEN (NOT (EXISTS (SELECT ?1 AS "" FROM "t"))) THEN 1 ELSE 0 END)");
   EXPECT_EQ(branch.then_nodes.size(), 2u);
   ASSERT_EQ(branch.else_nodes.size(), 1u);
   const auto& query = std::get<tsql::SqlStatement>(branch.else_nodes[0].item);
@@ -100,8 +101,8 @@ TEST(Generator, BuildsIfBlocksAndTypeHints) {
 
 TEST(Translate, CachesByBatchText) {
   const std::u16string batch = u"select FName from T_Cache where FId = 12";
-  const auto first = tsql::Translate(batch, nullptr);
-  const auto second = tsql::Translate(std::u16string(batch), nullptr);
+  const auto first = tsql::Translate(batch, nullptr).program;
+  const auto second = tsql::Translate(std::u16string(batch), nullptr).program;
   EXPECT_EQ(first.get(), second.get());
   EXPECT_NE(tsql::TranslateUncached(batch, nullptr).get(), first.get());
 }
@@ -130,15 +131,15 @@ TEST(Translate, TypesColumnsFromTheSchemaAndTranslatesAgainWhenItChanges) {
                                {u"FQty", tsql::SqlType::Decimal(28, 10)}};
   const std::u16string batch =
       u"select convert(varchar, q.FQty), FQty * 2 from T_Typed q where q.fcode = 57";
-  const auto first = tsql::Translate(batch, &schema);
+  const auto first = tsql::Translate(batch, &schema).program;
   EXPECT_EQ(
       SqlOf(*first, 0),
-      R"(SELECT tsql_convert('varchar(30)', tsql_convert('decimal(28,10)', "q"."FQty")) AS "", ("FQty" * 2) AS "" FROM "T_Typed" AS "q" WHERE (tsql_convert('int', "q"."fcode") = 57))");
+      R"(SELECT tsql_convert('varchar(30)', tsql_convert('decimal(28,10)', "q"."FQty")) AS "", ("FQty" * ?1) AS "" FROM "T_Typed" AS "q" WHERE (tsql_convert('int', "q"."fcode") = ?2))");
   EXPECT_EQ(std::get<tsql::SqlStatement>(first->nodes[0].item).columns[1].type, "decimal(38,9)");
-  EXPECT_EQ(tsql::Translate(batch, &schema).get(), first.get());
+  EXPECT_EQ(tsql::Translate(batch, &schema).program.get(), first.get());
 
   schema.tables[u"t_typed"][1].type = tsql::SqlType::Decimal(10, 2);
-  const auto second = tsql::Translate(batch, &schema);
+  const auto second = tsql::Translate(batch, &schema).program;
   EXPECT_NE(second.get(), first.get());
   EXPECT_NE(SqlOf(*second, 0).find("tsql_convert('decimal(10,2)', \"q\".\"FQty\")"),
             std::string::npos);

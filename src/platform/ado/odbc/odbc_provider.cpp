@@ -13,8 +13,10 @@
 #include "platform/ado/sql_trace.h"
 #include "platform/ado/sqlite/translated_statements.h"
 #include "platform/oleaut/com_error.h"
+#include "platform/oleaut/decimal.h"
 #include "platform/oleaut/text.h"
 #include "platform/tsql/program.h"
+#include "platform/tsql/shape.h"
 #include "platform/tsql/sql_type.h"
 #include "platform/tsql/token.h"
 
@@ -107,6 +109,8 @@ class OdbcProvider final : public Provider, private sqlite::StatementRunner, pri
         self.result_ = nullptr;
         self.as_run_ = nullptr;
         self.batch_ = {};
+        self.translation_ = {};
+        self.literal_values_.clear();
         if (as_run) TraceSql({std::u16string(batch), std::move(*as_run), self.target_.description});
       }
     } scope{*this, batch, SqlTraceActive() ? &as_run : nullptr};
@@ -434,15 +438,32 @@ class OdbcProvider final : public Provider, private sqlite::StatementRunner, pri
   // ---- the SQLite driver: translated batches ----
   void RunTranslated(std::u16string_view batch, std::span<const ParameterValue> parameters) {
     ForgetTablesIfSchemaChanged();
-    const std::shared_ptr<const tsql::Program> program = tsql::Translate(batch, this);
-    if (parameters.size() != static_cast<std::size_t>(program->marker_count)) {
+    translation_ = tsql::Translate(batch, this);
+    const tsql::Program& program = *translation_.program;
+    if (parameters.size() != static_cast<std::size_t>(program.marker_count)) {
       RaiseProviderError(kParameterCount,
                          fmt::format("The batch has {} parameter marker(s) but {} value(s) were "
                                      "given",
-                                     program->marker_count, parameters.size()),
+                                     program.marker_count, parameters.size()),
                          Where(batch));
     }
-    tsql::Run(*program, *this);
+    // The literals the translation made markers go to the driver as parameters of their own.
+    for (const tsql::LiteralValue& literal : translation_.binding->literals) {
+      ParameterValue& value = literal_values_.emplace_back();
+      if (const auto* integer = std::get_if<std::int64_t>(&literal)) {
+        value.type = adBigInt;
+        value.value = oleaut::Decimal::FromInt64(*integer);
+      } else if (const auto* real = std::get_if<double>(&literal)) {
+        value.type = adDouble;
+        value.value = *real;
+      } else {
+        const std::u16string& text = std::get<std::u16string>(literal);
+        value.type = adVarWChar;
+        value.size = static_cast<std::int32_t>(text.size());
+        value.value = text;
+      }
+    }
+    tsql::Run(program, *this);
   }
 
   void ForgetTablesIfSchemaChanged() {
@@ -479,18 +500,20 @@ class OdbcProvider final : public Provider, private sqlite::StatementRunner, pri
 
   // ---- tsql::Executor ----
   CallContext WhereIn(const tsql::SqlStatement& statement, std::string_view sql) {
-    return Where(statement.source, sql);
+    return Where(translation_.SourceOf(batch_, statement), sql);
   }
 
   // Runs a statement of the translation with the batch's values bound to its markers.
   Handle RunStatement(const tsql::SqlStatement& statement, const std::string& sql) {
-    NoteRun(sql);
+    if (as_run_) NoteRun(tsql::WithLiteralsShown(sql, statement, *translation_.binding));
     std::vector<int> order;
     const std::string plain = PlainMarkers(sql, &order);
     std::vector<const ParameterValue*> values;
     for (int number : order) {
-      const int global = statement.markers.at(static_cast<std::size_t>(number - 1));
-      values.push_back(&parameters_[static_cast<std::size_t>(global)]);
+      const tsql::BoundMarker marker = statement.markers.at(static_cast<std::size_t>(number - 1));
+      const auto index = static_cast<std::size_t>(marker.index);
+      values.push_back(marker.from == tsql::BoundMarker::From::kLiteral ? &literal_values_[index]
+                                                                        : &parameters_[index]);
     }
     return Run(oleaut::FromUtf8(plain), values, WhereIn(statement, sql), ValueStyle::kSqlite);
   }
@@ -682,6 +705,8 @@ class OdbcProvider final : public Provider, private sqlite::StatementRunner, pri
   // The batch being run.
   std::u16string_view batch_;
   std::span<const ParameterValue> parameters_;
+  tsql::Translation translation_;
+  std::vector<ParameterValue> literal_values_;
   ExecuteResult* result_ = nullptr;
   std::string* as_run_ = nullptr;
 };

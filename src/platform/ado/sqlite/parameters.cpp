@@ -213,4 +213,20 @@ void BindParameter(sqlite3_stmt* stmt, int index, const ParameterValue& p, int o
   }
 }
 
+void BindLiteral(sqlite3_stmt* stmt, int index, const tsql::LiteralValue& value,
+                 const ErrorContext& where) {
+  sqlite3* db = sqlite3_db_handle(stmt);
+  if (const auto* integer = std::get_if<std::int64_t>(&value)) {
+    Check(db, sqlite3_bind_int64(stmt, index, *integer), where);
+  } else if (const auto* real = std::get_if<double>(&value)) {
+    Check(db, sqlite3_bind_double(stmt, index, *real), where);
+  } else {
+    const std::u16string& text = std::get<std::u16string>(value);
+    Check(db,
+          sqlite3_bind_text16(stmt, index, text.data(), static_cast<int>(text.size() * 2),
+                              SQLITE_STATIC),
+          where);
+  }
+}
+
 }  // namespace ado::sqlite

@@ -7,6 +7,7 @@
 
 #include "platform/ado/provider.h"
 #include "platform/ado/sqlite/engine.h"
+#include "platform/tsql/program.h"
 
 namespace ado::sqlite {
 
@@ -14,5 +15,10 @@ namespace ado::sqlite {
 // messages. Binary values are bound without a copy: `value` must outlive the statement's run.
 void BindParameter(sqlite3_stmt* stmt, int index, const ParameterValue& value, int ordinal,
                    const ErrorContext& where);
+
+// Binds a literal of the batch's text, which the translation made a marker, as SQLite would
+// have read it in the text.
+void BindLiteral(sqlite3_stmt* stmt, int index, const tsql::LiteralValue& value,
+                 const ErrorContext& where);
 
 }  // namespace ado::sqlite

@@ -16,6 +16,7 @@
 #include "platform/oleaut/text.h"
 #include "platform/tsql/program.h"
 #include "platform/tsql/runtime.h"
+#include "platform/tsql/shape.h"
 #include "platform/tsql/sql_type.h"
 
 namespace ado::sqlite {
@@ -43,6 +44,7 @@ class SqliteProvider final : public Provider, private StatementRunner, private t
       std::string* as_run;
       ~BatchScope() {
         self.parameters_ = {};
+        self.translation_ = {};
         self.result_ = nullptr;
         self.as_run_ = nullptr;
         if (as_run) TraceSql({std::u16string(batch), std::move(*as_run), self.description_});
@@ -53,7 +55,8 @@ class SqliteProvider final : public Provider, private StatementRunner, private t
                          "Command text was not set for the command object", {description_, {}, {}});
     }
     ForgetTablesIfSchemaChanged();
-    const std::shared_ptr<const tsql::Program> program = tsql::Translate(batch, this);
+    tsql::Translation translation = tsql::Translate(batch, this);
+    const std::shared_ptr<const tsql::Program>& program = translation.program;
     if (parameters.size() != static_cast<std::size_t>(program->marker_count)) {
       RaiseProviderError(static_cast<std::int32_t>(0x80040E10U),
                          fmt::format("The batch has {} parameter marker(s) but {} value(s) were "
@@ -63,10 +66,12 @@ class SqliteProvider final : public Provider, private StatementRunner, private t
     }
     TakeWriteLockBeforeWriting(*program);
     parameters_ = parameters;
+    batch_ = batch;
+    translation_ = std::move(translation);
     result_ = &result;
     as_run_ = scope.as_run;
     try {
-      tsql::Run(*program, *this);
+      tsql::Run(*translation_.program, *this);
     } catch (...) {
       tables_.clear();  // a statement that failed may have changed tables before it failed
       throw;
@@ -247,7 +252,7 @@ class SqliteProvider final : public Provider, private StatementRunner, private t
   }
 
   ErrorContext Where(const tsql::SqlStatement& statement, std::string_view sql) const {
-    return {description_, statement.source, sql};
+    return {description_, translation_.SourceOf(batch_, statement), sql};
   }
 
   void NoteRun(const std::string& sql) {
@@ -255,14 +260,23 @@ class SqliteProvider final : public Provider, private StatementRunner, private t
     *as_run_ += sql;
     *as_run_ += '\n';
   }
+  void NoteRun(const tsql::SqlStatement& statement) {
+    if (!as_run_) return;
+    *as_run_ += tsql::WithLiteralsShown(statement, *translation_.binding);
+    *as_run_ += '\n';
+  }
 
   sqlite3_stmt* PrepareBound(const tsql::SqlStatement& statement, const std::string& sql) {
     const ErrorContext where = Where(statement, sql);
     sqlite3_stmt* stmt = cache_->Prepare(sql, where);
     for (std::size_t k = 0; k < statement.markers.size(); ++k) {
-      const int global = statement.markers[k];
-      BindParameter(stmt, static_cast<int>(k + 1), parameters_[static_cast<std::size_t>(global)],
-                    global + 1, where);
+      const tsql::BoundMarker marker = statement.markers[k];
+      const auto index = static_cast<std::size_t>(marker.index);
+      if (marker.from == tsql::BoundMarker::From::kLiteral) {
+        BindLiteral(stmt, static_cast<int>(k + 1), translation_.binding->literals[index], where);
+      } else {
+        BindParameter(stmt, static_cast<int>(k + 1), parameters_[index], marker.index + 1, where);
+      }
     }
     return stmt;
   }
@@ -276,7 +290,7 @@ class SqliteProvider final : public Provider, private StatementRunner, private t
 
   // ---- tsql::Executor ----
   bool Test(const tsql::SqlStatement& condition) override {
-    NoteRun(condition.sql);
+    NoteRun(condition);
     StatementCache::Lease lease(PrepareBound(condition, condition.sql));
     const ErrorContext where = Where(condition, condition.sql);
     const int rc = Check(db_, sqlite3_step(lease.Get()), where);
@@ -284,7 +298,7 @@ class SqliteProvider final : public Provider, private StatementRunner, private t
   }
 
   void RunCommand(const tsql::SqlStatement& statement) override {
-    NoteRun(statement.sql);
+    NoteRun(statement);
     StatementCache::Lease lease(PrepareBound(statement, statement.sql));
     StepToEnd(lease.Get(), Where(statement, statement.sql));
     if (statement.kind == tsql::StatementKind::kDdl) {
@@ -305,7 +319,7 @@ class SqliteProvider final : public Provider, private StatementRunner, private t
   }
 
   void RunQuery(const tsql::SqlStatement& statement) override {
-    NoteRun(statement.sql);
+    NoteRun(statement);
     StatementCache::Lease lease(PrepareBound(statement, statement.sql));
     const ErrorContext where = Where(statement, statement.sql);
     if (result_->rows) {
@@ -408,7 +422,8 @@ class SqliteProvider final : public Provider, private StatementRunner, private t
     tables_.clear();
     for (std::size_t i = 0; i + 1 < statements.size(); ++i)
       RunGenerated(statement, statements[i]);
-    NoteRun(statements.back());
+    if (as_run_)
+      NoteRun(tsql::WithLiteralsShown(statements.back(), statement, *translation_.binding));
     StatementCache::Lease lease(PrepareBound(statement, statements.back()));
     StepToEnd(lease.Get(), Where(statement, statements.back()));
     result_->records_affected = sqlite3_changes64(db_);
@@ -499,6 +514,8 @@ class SqliteProvider final : public Provider, private StatementRunner, private t
   ado::TransactionLock transaction_lock_ = ado::TransactionLock::Deferred;
   // The batch being run.
   std::span<const ParameterValue> parameters_;
+  std::u16string_view batch_;
+  tsql::Translation translation_;
   ExecuteResult* result_ = nullptr;
   std::string* as_run_ = nullptr;
 };

@@ -1,0 +1,293 @@
+// Date arithmetic as SQL Server does it on datetime: a number added to a date is days, DATEADD,
+// DATEDIFF (boundaries crossed), DATEPART and DATENAME with us_english and DATEFIRST 7, ISDATE.
+#include <fmt/format.h>
+#include <sqlite3.h>
+
+#include <cmath>
+#include <cstdint>
+#include <string>
+
+#include "platform/tsql/runtime_detail.h"
+
+namespace tsql::detail {
+namespace {
+
+void Fail(sqlite3_context* context, const std::string& message) {
+  sqlite3_result_error(context, message.c_str(), static_cast<int>(message.size()));
+}
+
+constexpr std::int64_t kDayMs = 86400000;
+
+// A value as milliseconds from 1900-01-01: a date-time text, or a number of days.
+bool ReadTicks(sqlite3_context* context, sqlite3_value* value, std::int64_t& out) {
+  switch (sqlite3_value_type(value)) {
+    case SQLITE_INTEGER:
+    case SQLITE_FLOAT: {
+      const double days = sqlite3_value_double(value);
+      if (!(std::fabs(days) < 4e6)) {
+        Fail(context, "Arithmetic overflow error converting expression to data type datetime.");
+        return false;
+      }
+      out = std::llround(days * kDayMs);
+      return true;
+    }
+    case SQLITE_TEXT:
+      if (auto date = ParseDateTime(Text16(value))) {
+        out = DatetimeTicks(*date);
+        return true;
+      }
+      Fail(context, "Conversion failed when converting date and/or time from character string.");
+      return false;
+    default:
+      Fail(context, "Operand type clash: varbinary is incompatible with datetime");
+      return false;
+  }
+}
+
+bool ResultDate(sqlite3_context* context, std::int64_t ticks) {
+  const DateTime d = FromDatetimeTicks(ticks);
+  if (!InDatetimeRange(d)) {
+    Fail(context, "Adding a value to a 'datetime' column caused an overflow.");
+    return false;
+  }
+  ResultText(context, FormatIso(d));
+  return true;
+}
+
+enum class Part {
+  kYear,
+  kQuarter,
+  kMonth,
+  kDayOfYear,
+  kDay,
+  kWeek,
+  kWeekday,
+  kHour,
+  kMinute,
+  kSecond,
+  kMillisecond
+};
+
+// The part named by the generator, which has already read SQL Server's abbreviations.
+bool ReadPart(sqlite3_context* context, sqlite3_value* value, Part& out) {
+  const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
+  const std::string name = text ? text : "";
+  static constexpr std::pair<const char*, Part> kParts[] = {
+      {"year", Part::kYear},
+      {"quarter", Part::kQuarter},
+      {"month", Part::kMonth},
+      {"dayofyear", Part::kDayOfYear},
+      {"day", Part::kDay},
+      {"week", Part::kWeek},
+      {"weekday", Part::kWeekday},
+      {"hour", Part::kHour},
+      {"minute", Part::kMinute},
+      {"second", Part::kSecond},
+      {"millisecond", Part::kMillisecond},
+  };
+  for (const auto& [part_name, part] : kParts) {
+    if (name == part_name) {
+      out = part;
+      return true;
+    }
+  }
+  Fail(context, "'" + name + "' is not a recognized datepart option.");
+  return false;
+}
+
+std::int64_t DayNumber(std::int64_t ticks) {
+  return ticks >= 0 ? ticks / kDayMs : -((-ticks + kDayMs - 1) / kDayMs);
+}
+
+// Sunday is 1 (DATEFIRST 7); 1900-01-01 was a Monday.
+int Weekday(std::int64_t day_number) {
+  return static_cast<int>(((day_number + 1) % 7 + 7) % 7) + 1;
+}
+
+int DayOfYear(const DateTime& d) {
+  return static_cast<int>(DaysFromCivil(d.year, d.month, d.day) - DaysFromCivil(d.year, 1, 1)) + 1;
+}
+
+std::int64_t PartValue(Part part, std::int64_t ticks) {
+  const DateTime d = FromDatetimeTicks(ticks);
+  switch (part) {
+    case Part::kYear:
+      return d.year;
+    case Part::kQuarter:
+      return (d.month - 1) / 3 + 1;
+    case Part::kMonth:
+      return d.month;
+    case Part::kDayOfYear:
+      return DayOfYear(d);
+    case Part::kDay:
+      return d.day;
+    case Part::kWeek: {
+      const std::int64_t jan1 = DaysFromCivil(d.year, 1, 1) - DaysFromCivil(1900, 1, 1);
+      return (DayOfYear(d) - 1 + Weekday(jan1) - 1) / 7 + 1;
+    }
+    case Part::kWeekday:
+      return Weekday(DayNumber(ticks));
+    case Part::kHour:
+      return d.hour;
+    case Part::kMinute:
+      return d.minute;
+    case Part::kSecond:
+      return d.second;
+    case Part::kMillisecond:
+      return d.millisecond;
+  }
+  return 0;
+}
+
+// The count of the part's boundaries from the day (or time) 0 to `ticks`: DATEDIFF is the
+// difference of two such counts.
+std::int64_t Boundaries(Part part, std::int64_t ticks) {
+  const DateTime d = FromDatetimeTicks(ticks);
+  const std::int64_t days = DayNumber(ticks);
+  switch (part) {
+    case Part::kYear:
+      return d.year;
+    case Part::kQuarter:
+      return d.year * 4LL + (d.month - 1) / 3;
+    case Part::kMonth:
+      return d.year * 12LL + d.month - 1;
+    case Part::kDayOfYear:
+    case Part::kDay:
+    case Part::kWeekday:
+      return days;
+    case Part::kWeek:
+      return days + 1 >= 0 ? (days + 1) / 7 : -((-(days + 1) + 6) / 7);  // weeks from Sunday
+    case Part::kHour:
+      return days * 24 + d.hour;
+    case Part::kMinute:
+      return (days * 24 + d.hour) * 60 + d.minute;
+    case Part::kSecond:
+      return ((days * 24 + d.hour) * 60 + d.minute) * 60 + d.second;
+    case Part::kMillisecond:
+      return ticks;
+  }
+  return 0;
+}
+
+}  // namespace
+
+// tsql_date_plus(a, b, sign): a + b or a - b where one side is a datetime; the other is days
+// (or a datetime, counted from 1900-01-01).
+void DatePlus(sqlite3_context* context, int, sqlite3_value** argv) {
+  if (sqlite3_value_type(argv[0]) == SQLITE_NULL || sqlite3_value_type(argv[1]) == SQLITE_NULL) {
+    return sqlite3_result_null(context);
+  }
+  std::int64_t a = 0;
+  std::int64_t b = 0;
+  if (!ReadTicks(context, argv[0], a) || !ReadTicks(context, argv[1], b)) return;
+  ResultDate(context, a + sqlite3_value_int(argv[2]) * b);
+}
+
+void DateAdd(sqlite3_context* context, int, sqlite3_value** argv) {
+  Part part;
+  if (!ReadPart(context, argv[0], part)) return;
+  if (sqlite3_value_type(argv[1]) == SQLITE_NULL || sqlite3_value_type(argv[2]) == SQLITE_NULL) {
+    return sqlite3_result_null(context);
+  }
+  const double amount = std::trunc(sqlite3_value_double(argv[1]));
+  if (!(std::fabs(amount) <= 2147483647.0)) {
+    return Fail(context, "Arithmetic overflow error converting expression to data type int.");
+  }
+  const auto n = static_cast<std::int64_t>(amount);
+  std::int64_t ticks = 0;
+  if (!ReadTicks(context, argv[2], ticks)) return;
+  if (part == Part::kYear || part == Part::kQuarter || part == Part::kMonth) {
+    DateTime d = FromDatetimeTicks(ticks);
+    const std::int64_t months = d.year * 12LL + d.month - 1 +
+                                n * (part == Part::kYear      ? 12
+                                     : part == Part::kQuarter ? 3
+                                                              : 1);
+    if (months < 1753 * 12 || months >= 10000 * 12) {
+      return Fail(context, "Adding a value to a 'datetime' column caused an overflow.");
+    }
+    d.year = static_cast<int>(months / 12);
+    d.month = static_cast<int>(months % 12) + 1;
+    const int last = static_cast<int>(
+        DaysFromCivil(d.month == 12 ? d.year + 1 : d.year, d.month == 12 ? 1 : d.month + 1, 1) -
+        DaysFromCivil(d.year, d.month, 1));
+    if (d.day > last) d.day = last;
+    ResultDate(context, DatetimeTicks(d));
+    return;
+  }
+  std::int64_t unit = kDayMs;
+  switch (part) {
+    case Part::kWeek:
+      unit = 7 * kDayMs;
+      break;
+    case Part::kHour:
+      unit = 3600000;
+      break;
+    case Part::kMinute:
+      unit = 60000;
+      break;
+    case Part::kSecond:
+      unit = 1000;
+      break;
+    case Part::kMillisecond:
+      unit = 1;
+      break;
+    default:
+      break;
+  }
+  ResultDate(context, ticks + n * unit);
+}
+
+void DateDiff(sqlite3_context* context, int, sqlite3_value** argv) {
+  Part part;
+  if (!ReadPart(context, argv[0], part)) return;
+  if (sqlite3_value_type(argv[1]) == SQLITE_NULL || sqlite3_value_type(argv[2]) == SQLITE_NULL) {
+    return sqlite3_result_null(context);
+  }
+  std::int64_t from = 0;
+  std::int64_t to = 0;
+  if (!ReadTicks(context, argv[1], from) || !ReadTicks(context, argv[2], to)) return;
+  const std::int64_t difference = Boundaries(part, to) - Boundaries(part, from);
+  if (difference < INT32_MIN || difference > INT32_MAX) {
+    return Fail(context,
+                "The datediff function resulted in an overflow. The number of dateparts "
+                "separating two date/time instances is too large. Try to use datediff "
+                "with a less precise datepart.");
+  }
+  sqlite3_result_int64(context, difference);
+}
+
+void DatePart(sqlite3_context* context, int, sqlite3_value** argv) {
+  Part part;
+  if (!ReadPart(context, argv[0], part)) return;
+  if (sqlite3_value_type(argv[1]) == SQLITE_NULL) return sqlite3_result_null(context);
+  std::int64_t ticks = 0;
+  if (!ReadTicks(context, argv[1], ticks)) return;
+  sqlite3_result_int64(context, PartValue(part, ticks));
+}
+
+void DateName(sqlite3_context* context, int, sqlite3_value** argv) {
+  static constexpr const char16_t* kMonths[] = {
+      u"January", u"February", u"March",     u"April",   u"May",      u"June",
+      u"July",    u"August",   u"September", u"October", u"November", u"December"};
+  static constexpr const char16_t* kDays[] = {u"Sunday",   u"Monday", u"Tuesday", u"Wednesday",
+                                              u"Thursday", u"Friday", u"Saturday"};
+  Part part;
+  if (!ReadPart(context, argv[0], part)) return;
+  if (sqlite3_value_type(argv[1]) == SQLITE_NULL) return sqlite3_result_null(context);
+  std::int64_t ticks = 0;
+  if (!ReadTicks(context, argv[1], ticks)) return;
+  const std::int64_t value = PartValue(part, ticks);
+  if (part == Part::kMonth) return ResultText(context, kMonths[value - 1]);
+  if (part == Part::kWeekday) return ResultText(context, kDays[value - 1]);
+  const std::string text = std::to_string(value);
+  ResultText(context, std::u16string(text.begin(), text.end()));
+}
+
+void IsDate(sqlite3_context* context, int, sqlite3_value** argv) {
+  if (sqlite3_value_type(argv[0]) != SQLITE_TEXT) return sqlite3_result_int(context, 0);
+  const std::u16string text = Text16(argv[0]);
+  const bool blank = text.find_first_not_of(u" \t") == std::u16string::npos;
+  sqlite3_result_int(context, !blank && ParseDateTime(text) ? 1 : 0);
+}
+
+}  // namespace tsql::detail

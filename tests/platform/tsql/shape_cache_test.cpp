@@ -1,0 +1,120 @@
+// The translation cache by shape: batches that differ only in literals that do not change the
+// translation share one, with their own values bound; the others never do.
+#include <gtest/gtest.h>
+
+#include "platform/ado/provider.h"
+#include "platform/ado/sql_trace.h"
+#include "platform/oleaut/com_error.h"
+#include "platform/oleaut/text.h"
+#include "platform/tsql/program.h"
+#include "platform/tsql/shape.h"
+#include "temp_dir.h"
+
+namespace {
+
+// Every statement of a program with its literals written in, as it runs for `batch`.
+std::string AsRun(const tsql::Program& program, const tsql::Binding& binding) {
+  std::string out;
+  const auto collect = [&](const auto& self, const std::vector<tsql::Node>& nodes) -> void {
+    for (const tsql::Node& node : nodes) {
+      if (const auto* statement = std::get_if<tsql::SqlStatement>(&node.item)) {
+        out += tsql::WithLiteralsShown(*statement, binding) + "\n";
+        continue;
+      }
+      const auto& branch = *std::get<std::unique_ptr<tsql::IfNode>>(node.item);
+      out += "IF " + tsql::WithLiteralsShown(branch.condition, binding) + "\n";
+      self(self, branch.then_nodes);
+      out += "ELSE\n";
+      self(self, branch.else_nodes);
+    }
+  };
+  collect(collect, program.nodes);
+  return out;
+}
+
+TEST(ShapeCache, ReusesATranslationOnlyWhereTheLiteralsDoNotChangeIt) {
+  struct Case {
+    std::u16string_view first;
+    std::u16string_view second;
+    bool shared;
+  };
+  const Case cases[] = {
+      {u"if not exists(select top 1 1 from #tmpsort where FValue=1234)\r\ninsert into #tmpsort "
+       u"(FValue) values (1234)",
+       u"if not exists(select top 1 1 from #tmpsort where FValue=77)\r\ninsert into #tmpsort "
+       u"(FValue) values (77)",
+       true},
+      {u"select FQty from ICStockBillEntry where FInterID IN (1002,1001,1002) and FNote = 'ab'",
+       u"select FQty from ICStockBillEntry where FInterID IN (7,8,9) and FNote = 'xy'", true},
+      // The literal's type is part of the shape: int, beyond int, decimal, float, text length.
+      {u"select 2147483647 / 2", u"select 3000000001 / 2", false},
+      {u"select 1 + 2", u"select 1 + 2.5", false},
+      {u"select 1.25 * 2", u"select 1.2 * 2", false},
+      {u"select 1 + 2", u"select 1 + 2e0", false},
+      {u"select isnull(NULL, 'ab')", u"select isnull(NULL, 'abc')", false},
+      {u"select N'ab'", u"select 'ab'", false},
+      // Values the translation depends on are written into it and checked.
+      {u"select FName, FNumber from t_Item order by 1",
+       u"select FName, FNumber from t_Item order by 2", false},
+      {u"select FName from t_Item where FName like 'a%'",
+       u"select FName from t_Item where FName like 'b%'", false},
+      {u"select object_id('t_Item')", u"select object_id('t_Unit')", false},
+      {u"select convert(varchar, getdate(), 101)", u"select convert(varchar, getdate(), 112)",
+       false},
+      {u"select cast(FName as varchar(10)) from t_Item",
+       u"select cast(FName as varchar(20)) from t_Item", false},
+      {u"create table #d (a int default 1)", u"create table #d (a int default 2)", false},
+      {u"select 1 'one'", u"select 1 'two'", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(oleaut::ToUtf8(c.second));
+    const tsql::Translation first = tsql::Translate(c.first, nullptr);
+    const tsql::Translation second = tsql::Translate(c.second, nullptr);
+    EXPECT_EQ(first.program == second.program, c.shared);
+    // Shared or not, the second batch runs as its own translation would.
+    const auto own = tsql::TranslateUncached(c.second, nullptr);
+    EXPECT_EQ(AsRun(*second.program, *second.binding),
+              AsRun(*own, *tsql::MakeBinding(*own, tsql::Tokenize(c.second))));
+  }
+}
+
+TEST(ShapeCache, MessagesQuoteTheStatementThatRan) {
+  const std::u16string_view first = u"select 1 select convert(int, '12')";
+  const std::u16string_view second = u"select 22 select convert(int, 'zz')";
+  tsql::Translate(first, nullptr);
+  const tsql::Translation translation = tsql::Translate(second, nullptr);
+  const auto& last = std::get<tsql::SqlStatement>(translation.program->nodes.back().item);
+  EXPECT_EQ(translation.SourceOf(second, last), u"select convert(int, 'zz')");
+}
+
+TEST(ShapeCache, EachSelectedBillIsItsOwnRowThroughTheProvider) {
+  tavtest::TempDir dir;
+  auto p = ado::OpenProvider(oleaut::FromUtf8("Provider=SQLite;Mode=ReadWriteCreate;Data Source=" +
+                                              (dir / "shape.db").string()));
+  p->Execute(u"create table #tmpsort (FValue int)", {});
+  ado::ScopedSqlTrace trace;
+  for (int id : {1002, 1001, 1002, 7}) {
+    const std::u16string value = oleaut::FromUtf8(std::to_string(id));
+    p->Execute(u"if not exists(select top 1 1 from #tmpsort where FValue=" + value +
+                   u")\r\ninsert into #tmpsort (FValue) values (" + value + u")",
+               {});
+  }
+  EXPECT_NE(trace.Entries().back().as_run.find(R"(INSERT INTO "#tmpsort" ("FValue") VALUES (7))"),
+            std::string::npos)
+      << trace.Entries().back().as_run;
+  const ado::ExecuteResult rows = p->Execute(u"select FValue from #tmpsort order by FValue", {});
+  ASSERT_TRUE(rows.rows);
+  std::vector<std::int32_t> values;
+  for (const oleaut::Variant& v : rows.rows->values)
+    values.push_back(v.AsLong());
+  EXPECT_EQ(values, (std::vector<std::int32_t>{7, 1001, 1002}));
+  p->Execute(u"select 5 select convert(int, '12')", {});
+  try {
+    p->Execute(u"select 6 select convert(int, 'x7')", {});
+    ADD_FAILURE() << "no error";
+  } catch (const oleaut::ComError& e) {
+    EXPECT_NE(std::string(e.what()).find("convert(int, 'x7')"), std::string::npos) << e.what();
+  }
+}
+
+}  // namespace
