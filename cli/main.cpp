@@ -13,6 +13,7 @@
 #include "platform/ado/sql_trace.h"
 #include "platform/oleaut/com_error.h"
 #include "platform/oleaut/text.h"
+#include "report_db_commands.h"
 #include "template_commands.h"
 
 namespace {
@@ -108,6 +109,7 @@ int main(int argc, char** argv) {
   const tavprint::TemplateCommands templates(app, dsn, output);
   const tavprint::BillCommands bills(app, dsn, output);
   const tavprint::PictureCommand picture(app, dsn);
+  const tavprint::ReportDbCommands report_db(app, output);
 
   try {
     app.parse(argc, argv);
@@ -132,6 +134,7 @@ int main(int argc, char** argv) {
     if (templates.Chosen()) templates.Run(std::cout);
     if (bills.Chosen()) bills.Run(std::cout);
     if (picture.Chosen()) picture.Run(std::cout);
+    if (report_db.Chosen()) report_db.Run(std::cout);
   } catch (const oleaut::ComError& error) {
     return ReportError(error);
   } catch (const std::exception& error) {

@@ -5,6 +5,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
   libsqlite3-dev sqlite3 unixodbc-dev odbcinst tdsodbc libsqliteodbc
+  mdbtools-dev mdbtools
   libfmt-dev nlohmann-json3-dev libtomlplusplus-dev libcli11-dev libutfcpp-dev
   libssl-dev
   libgtest-dev libgmock-dev libbenchmark-dev

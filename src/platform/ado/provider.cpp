@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/ado/connection_string.h"
+#include "platform/ado/jet/jet_provider.h"
 #include "platform/ado/odbc/connection_mapping.h"
 #include "platform/ado/odbc/odbc_provider.h"
 #include "platform/ado/sqlite/sqlite_provider.h"
@@ -97,6 +98,7 @@ std::unique_ptr<Provider> OpenProvider(std::u16string_view connection_string) {
   const ConnectionSetting* provider = FindSetting(settings, u"Provider");
   if (provider) {
     if (oleaut::EqualsNoCase(provider->value, u"SQLite")) return OpenSqlite(settings);
+    if (jet::IsJetProviderName(provider->value)) return jet::OpenJetProvider(settings);
     // ADO's "Provider cannot be found" (3706), naming the provider.
     Raise(oleaut::VbHresult(3706),
           fmt::format("Provider cannot be found. It may not be properly installed: '{}'",

@@ -21,6 +21,7 @@ enum DataTypeEnum : std::int32_t {
   adTinyInt = 16,
   adUnsignedTinyInt = 17,
   adBigInt = 20,
+  adGUID = 72,
   adBinary = 128,
   adChar = 129,
   adWChar = 130,

@@ -309,7 +309,8 @@ TEST_F(ProviderTest, ConnectionStringsChooseAndConfigureTheProvider) {
       {"Provider=SQLite;Data Source=:memory:", ""},
       {"Provider=MSDASQL;DSN=erp", "data source is not installed"},
       {"Driver={ODBC Driver 17 for SQL Server};Server=x", "driver or data source is not installed"},
-      {"Provider=Microsoft.Jet.OLEDB.4.0;Data Source=c:\\x.mdb", "Provider cannot be found"},
+      {"Provider=Microsoft.Jet.OLEDB.4.0;Data Source=c:\\x.mdb", "Could not find file 'c:\\x.mdb'"},
+      {"Provider=Microsoft.ACE.OLEDB.12.0;Data Source=c:\\x.accdb", "Provider cannot be found"},
       {"Provider=SQLite;Data Source=" + path + ";Colour=blue",
        "does not know the connection "
        "string key 'Colour'"},

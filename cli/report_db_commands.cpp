@@ -1,0 +1,100 @@
+#include "report_db_commands.h"
+
+#include <CLI/CLI.hpp>
+
+#include "json_values.h"
+#include "platform/ado/connection.h"
+#include "platform/oleaut/text.h"
+#include "platform/tavglobal/report_database.h"
+#include "recordset_printer.h"
+
+namespace tavprint {
+
+void RunReportDbCreate(const std::filesystem::path& path, const std::filesystem::path& rows_file,
+                       bool replace, std::ostream& out) {
+  const std::vector<tavglobal::ReportNoteSql> rows = tavglobal::LoadReportNoteSql(rows_file);
+  tavglobal::CreateReportDatabase(
+      path, rows, replace ? ado::jet::ExistingFile::kReplace : ado::jet::ExistingFile::kRefuse);
+  out << "Created " << path.string() << " with " << rows.size() << " row"
+      << (rows.size() == 1 ? "" : "s") << " in T_RepNotePrintSql\n"
+      << "Connection string: " << oleaut::ToUtf8(tavglobal::JetConnectionString(path)) << '\n';
+}
+
+void RunReportDbShow(const std::filesystem::path& path, const OutputOptions& options,
+                     std::ostream& out) {
+  auto connection = com::Make<ado::Connection>();
+  connection->SetCursorLocation(ado::adUseClient);
+  connection->Open(tavglobal::JetConnectionString(path));
+  auto rows = connection->Execute(
+      u"SELECT ftrantypeid, FNeedLog, FMaskFld, FRepSql FROM T_RepNotePrintSql "
+      u"ORDER BY ftrantypeid");
+  if (options.json) {
+    out << RecordsetToJson(*rows, MakeResultPrinter())
+               .dump(2, ' ', false, Json::error_handler_t::replace)
+        << '\n';
+    return;
+  }
+  // The statements span lines: each row is shown as a block rather than a table line.
+  if (rows->Eof()) out << "(no rows in T_RepNotePrintSql)\n";
+  for (; !rows->Eof(); rows->MoveNext()) {
+    const auto text = [&](const char16_t* name) {
+      const oleaut::Variant value = rows->Fields()->Item(name)->Value();
+      return value.IsNull() ? std::string("NULL") : oleaut::ToUtf8(value.AsString());
+    };
+    out << "ftrantypeid " << rows->Fields()->Item(u"ftrantypeid")->Value().AsLong() << "  FNeedLog "
+        << (rows->Fields()->Item(u"FNeedLog")->Value().AsBoolean() ? "Yes" : "No") << "  FMaskFld "
+        << text(u"FMaskFld") << "\nFRepSql:\n"
+        << text(u"FRepSql") << "\n\n";
+  }
+}
+
+struct ReportDbCommands::State {
+  CLI::App* create = nullptr;
+  CLI::App* show = nullptr;
+  std::filesystem::path path;
+  std::filesystem::path rows_file;
+  bool replace = false;
+  const OutputOptions* options = nullptr;
+};
+
+ReportDbCommands::ReportDbCommands(CLI::App& app, const OutputOptions& options)
+    : state_(std::make_unique<State>()) {
+  state_->options = &options;
+  CLI::App* command =
+      app.add_subcommand("report-db",
+                         "Make or show a local report database: the Jet (.mdb) file whose table\n"
+                         "T_RepNotePrintSql holds the industry edition's report statements");
+  command->require_subcommand(1);
+  state_->create = command->add_subcommand(
+      "create",
+      "Write a Jet 4 database with T_RepNotePrintSql from a TOML file of rows:\n"
+      "  [[T_RepNotePrintSql]]\n"
+      "  ftrantypeid = 21\n"
+      "  FMaskFld = \"FNote\"      # optional\n"
+      "  FNeedLog = false         # optional\n"
+      "  FRepSql = \"\"\"\n"
+      "  SELECT ?SelFields FROM #tmpBillPrint a\n"
+      "  \"\"\"\n"
+      "Example: tavprint report-db create Orvanta.mdb --from sql/report_notes.toml");
+  state_->create->add_option("path", state_->path, "The database file to write")->required();
+  state_->create->add_option("--from", state_->rows_file, "The TOML file of rows")
+      ->required()
+      ->check(CLI::ExistingFile);
+  state_->create->add_flag("--replace", state_->replace, "Replace the file when it exists");
+  state_->show = command->add_subcommand(
+      "show", "List the rows of T_RepNotePrintSql of a Jet database (Jet 3 or Jet 4)");
+  state_->show->add_option("path", state_->path, "The database file")->required();
+}
+
+ReportDbCommands::~ReportDbCommands() = default;
+
+bool ReportDbCommands::Chosen() const {
+  return *state_->create || *state_->show;
+}
+
+void ReportDbCommands::Run(std::ostream& out) const {
+  if (*state_->create) RunReportDbCreate(state_->path, state_->rows_file, state_->replace, out);
+  if (*state_->show) RunReportDbShow(state_->path, *state_->options, out);
+}
+
+}  // namespace tavprint

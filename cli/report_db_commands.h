@@ -1,0 +1,38 @@
+// tavprint's report-db commands: make a local report database (a Jet file with the table
+// T_RepNotePrintSql) from a TOML file of rows, and show the rows of one.
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <ostream>
+
+#include "data_commands.h"
+
+namespace CLI {
+class App;
+}
+
+namespace tavprint {
+
+// Writes the rows of `rows_file` into a new Jet database at `path` (--replace: over an existing
+// file).
+void RunReportDbCreate(const std::filesystem::path& path, const std::filesystem::path& rows_file,
+                       bool replace, std::ostream& out);
+// The rows of T_RepNotePrintSql in the database at `path`, read through the Jet provider.
+void RunReportDbShow(const std::filesystem::path& path, const OutputOptions& options,
+                     std::ostream& out);
+
+// The "report-db" command and its subcommands on `app`; Run() carries out the one chosen.
+class ReportDbCommands {
+ public:
+  ReportDbCommands(CLI::App& app, const OutputOptions& options);
+  ~ReportDbCommands();
+  bool Chosen() const;
+  void Run(std::ostream& out) const;
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
+
+}  // namespace tavprint
