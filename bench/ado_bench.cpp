@@ -4,6 +4,8 @@
 // opened through the ODBC provider over the SQLite ODBC driver, on the same file, must take at
 // most twice the embedded provider's time.
 #include <benchmark/benchmark.h>
+#include <sql.h>
+#include <sqlext.h>
 #include <sqlite3.h>
 #include <unistd.h>
 
@@ -111,19 +113,23 @@ void BM_RecordsetOpen(benchmark::State& state) {
 }
 BENCHMARK(BM_RecordsetOpen)->Unit(benchmark::kMillisecond);
 
-// The same rows through unixODBC and the SQLite ODBC driver (Debian's libsqliteodbc).
-void BM_RecordsetOpenOdbc(benchmark::State& state) {
-  std::string driver;
+// Debian's SQLite ODBC driver (libsqliteodbc), by its path; empty when it is not installed.
+std::string SqliteOdbcDriver() {
   for (const char* candidate :
        {"/usr/lib/x86_64-linux-gnu/odbc/libsqlite3odbc.so",
         "/usr/lib/aarch64-linux-gnu/odbc/libsqlite3odbc.so", "/usr/lib/odbc/libsqlite3odbc.so"}) {
-    if (std::filesystem::exists(candidate)) driver = candidate;
+    if (std::filesystem::exists(candidate)) return candidate;
   }
+  return {};
+}
+
+// The same rows through the ODBC provider, unixODBC and the SQLite ODBC driver.
+void BM_RecordsetOpenOdbc(benchmark::State& state) {
+  const std::string driver = SqliteOdbcDriver();
   if (driver.empty()) {
     state.SkipWithError("the SQLite ODBC driver (libsqliteodbc) is not installed");
     return;
   }
-  Database();
   auto connection = com::Make<ado::Connection>();
   connection->SetCursorLocation(ado::adUseClient);
   connection->Open(oleaut::FromUtf8("Driver=" + driver + ";Database=" + Database().Path()));
@@ -135,6 +141,48 @@ void BM_RecordsetOpenOdbc(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * kRows * kColumns);
 }
 BENCHMARK(BM_RecordsetOpenOdbc)->Unit(benchmark::kMillisecond);
+
+// The floor of the ODBC path: the driver's own execute and fetch, every value read as text,
+// nothing kept.
+void BM_BareOdbcLoop(benchmark::State& state) {
+  const std::string driver = SqliteOdbcDriver();
+  if (driver.empty()) {
+    state.SkipWithError("the SQLite ODBC driver (libsqliteodbc) is not installed");
+    return;
+  }
+  SQLHENV env = SQL_NULL_HENV;
+  SQLHDBC dbc = SQL_NULL_HDBC;
+  SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env);
+  SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
+  SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc);
+  std::string connection = "Driver=" + driver + ";Database=" + Database().Path();
+  if (!SQL_SUCCEEDED(SQLDriverConnect(dbc, nullptr, reinterpret_cast<SQLCHAR*>(connection.data()),
+                                      SQL_NTS, nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT))) {
+    state.SkipWithError("cannot connect through the driver");
+  }
+  char value[512];
+  for (auto _ : state) {
+    SQLHSTMT statement = SQL_NULL_HSTMT;
+    SQLAllocHandle(SQL_HANDLE_STMT, dbc, &statement);
+    char sql[] = "SELECT * FROM t_rows";
+    SQLExecDirect(statement, reinterpret_cast<SQLCHAR*>(sql), SQL_NTS);
+    std::size_t count = 0;
+    while (SQL_SUCCEEDED(SQLFetch(statement))) {
+      for (SQLUSMALLINT c = 1; c <= kColumns; ++c) {
+        SQLLEN indicator = 0;
+        SQLGetData(statement, c, SQL_C_CHAR, value, sizeof(value), &indicator);
+        ++count;
+      }
+    }
+    SQLFreeHandle(SQL_HANDLE_STMT, statement);
+    if (count != static_cast<std::size_t>(kRows) * kColumns) state.SkipWithError("wrong count");
+  }
+  SQLDisconnect(dbc);
+  SQLFreeHandle(SQL_HANDLE_DBC, dbc);
+  SQLFreeHandle(SQL_HANDLE_ENV, env);
+  state.SetItemsProcessed(state.iterations() * kRows * kColumns);
+}
+BENCHMARK(BM_BareOdbcLoop)->Unit(benchmark::kMillisecond);
 
 // The floor: the engine's own prepare/step loop, copying every value into Variants.
 void BM_BareSqliteLoop(benchmark::State& state) {

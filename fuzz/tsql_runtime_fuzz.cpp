@@ -1,5 +1,5 @@
 // The runtime functions on arbitrary values: CONVERT to every target type with and without a
-// style, the string functions and +. A value either converts or the statement fails with an
+// style, the string and date functions, LIKE and the arithmetic operators. A value either converts or the statement fails with an
 // error; the engine never crashes.
 #include <sqlite3.h>
 
@@ -32,6 +32,14 @@ constexpr const char* kStatements[] = {
     "SELECT tsql_substring(?1, -2, 5), tsql_charindex('a', ?1), tsql_replace(?1, 'a', 'bb'), "
     "tsql_left(?1, 3), tsql_right(?1, 3), tsql_upper(?1), tsql_year(?1), tsql_round(?1, -1)",
     "SELECT ?1 = 'abc' COLLATE TSQL, tsql_convert('float', ?1), tsql_convert('varbinary(4)', ?1)",
+    "SELECT tsql_subtract(?1, 3), tsql_multiply(?1, ?1), tsql_divide(7, ?1), tsql_modulo(?1, 3), "
+    "tsql_divide_real(?1, 2), tsql_fit(?1, 'smallint'), tsql_power(?1, 2)",
+    "SELECT tsql_date_plus(?1, 1, -1), tsql_dateadd('month', 1, ?1), tsql_datediff('week', ?1, "
+    "'2024-01-05'), tsql_datepart('weekday', ?1), tsql_datename('month', ?1), tsql_isdate(?1)",
+    "SELECT tsql_like(?1, '%[a-c]_%'), tsql_like('abc', ?1), tsql_like(?1, ?1, '!'), "
+    "tsql_patindex(?1, 'abcdef'), tsql_stuff(?1, 2, 3, 'x'), tsql_reverse(?1), tsql_str(?1, 6, 2)",
+    "SELECT tsql_isnumeric(?1), tsql_concat(?1, 1, NULL), tsql_money_text(?1, 1), "
+    "tsql_convert('varchar(3)', ?1, 1), tsql_convert('nvarchar(2)', ?1), tsql_datalength(?1, 1)",
 };
 
 }  // namespace

@@ -1045,9 +1045,18 @@ class Generator {
 
   // An expression of an integer type keeps to its type's range, as SQL Server's arithmetic does:
   // SQLite computes in 64 bits, and beyond them in floats.
+  // A decimal result is rounded to its own scale at each step, as SQL Server rounds every
+  // intermediate result, and fails beyond its precision.
   template <typename Body>
   void GenFitted(const Expr& expr, Body body) {
     const SqlType type = TypeOf(expr);
+    // Beyond 28 digits the value is a double's approximation whatever is done to it.
+    if (type.cls == SqlType::Class::kDecimal && !type.IsMoney() && type.precision <= 28) {
+      out_ += "tsql_convert('" + type.Declared() + "', ";
+      body();
+      out_ += ')';
+      return;
+    }
     if (type.cls != SqlType::Class::kInteger) return body();
     out_ += "tsql_fit(";
     body();
@@ -1080,9 +1089,14 @@ class Generator {
       out_ += ')';
       return;
     }
+    // A quotient of a decimal or float type is not an integer division, whatever form SQLite
+    // holds the operands in (3000000001 / 2 is 1500000000.5...).
+    const SqlType result = TypeOf(expr);
+    const bool real =
+        result.cls == SqlType::Class::kDecimal || result.cls == SqlType::Class::kFloat;
     out_ += op == u"-"   ? "tsql_subtract("
             : op == u"*" ? "tsql_multiply("
-            : op == u"/" ? "tsql_divide("
+            : op == u"/" ? (real ? "tsql_divide_real(" : "tsql_divide(")
                          : "tsql_modulo(";
     Gen(left);
     out_ += ", ";
@@ -1167,26 +1181,18 @@ class Generator {
     out_ += "))";
   }
 
-  // LIKE ignores ASCII letter case in SQLite as under the default collation; SQL Server's
-  // [set] wildcard has no SQLite form.
+  // LIKE under the default collation, with SQL Server's [set] wildcards, trailing blanks of the
+  // value ignored, and a pattern that may be any expression.
   void GenLike(const Expr& expr) {
-    const Expr& pattern = *expr.args[1];
-    Pin(pattern);
-    if (pattern.kind == ExprKind::kString && pattern.text.find(u'[') != std::u16string::npos) {
-      RaiseUnsupported(batch_, pattern.pos, u"A LIKE pattern with a [character set]");
-    }
-    if (pattern.kind != ExprKind::kString) {
-      RaiseUnsupported(batch_, pattern.pos, u"A LIKE pattern that is not a literal");
-    }
-    out_ += '(';
+    out_ += expr.negated ? "(NOT tsql_like(" : "(tsql_like(";
     Gen(*expr.args[0]);
-    out_ += expr.negated ? " NOT LIKE " : " LIKE ";
-    Gen(pattern);
+    out_ += ", ";
+    Gen(*expr.args[1]);
     if (expr.args.size() > 2) {
-      out_ += " ESCAPE ";
+      out_ += ", ";
       Gen(*expr.args[2]);
     }
-    out_ += ')';
+    out_ += "))";
   }
 
   void GenCase(const Expr& expr) {
@@ -1229,10 +1235,20 @@ class Generator {
     out_ += "tsql_convert('";
     out_ += type->Declared();
     out_ += "', ";
-    // A decimal becomes text with every digit of its scale ("1.5000000000"), money with two
-    // ("1.50"); a column or a sum arrives as a plain number, so its type is given to it first.
     const Expr& value = *expr.args[0];
     const SqlType value_type = TypeOf(value);
+    if (type->IsText() && value_type.IsMoney() && expr.args.size() > 1) {
+      // Money's styles: 0 two decimals, 1 with thousands commas, 2 four decimals.
+      out_ += "tsql_money_text(";
+      Gen(value);
+      out_ += ", ";
+      Pin(*expr.args[1]);
+      Gen(*expr.args[1]);
+      out_ += "))";
+      return;
+    }
+    // A decimal becomes text with every digit of its scale ("1.5000000000"), money with two
+    // ("1.50"); a column or a sum arrives as a plain number, so its type is given to it first.
     std::optional<SqlType> value_as;
     if (type->IsText() && value_type.cls == SqlType::Class::kDecimal && expr.args.size() == 1) {
       if (value_type.IsMoney()) {
@@ -1242,8 +1258,9 @@ class Generator {
       }
     }
     GenAs(value, value_as);
-    if (expr.args.size() == 1 && type->IsText() && value_type.cls == SqlType::Class::kDate) {
-      out_ += ", 0";  // a date-time becomes text in style 0 unless told otherwise
+    if (expr.args.size() == 1 && type->IsText() &&
+        (value_type.cls == SqlType::Class::kDate || value_type.cls == SqlType::Class::kFloat)) {
+      out_ += ", 0";  // a date-time or a float becomes text in style 0 unless told otherwise
     }
     if (expr.args.size() > 1) {
       out_ += ", ";
@@ -1284,8 +1301,6 @@ class Generator {
   void GenFunction(const Expr& expr) {
     static constexpr FunctionMap kFunctions[] = {
         {u"nullif", "nullif", 2, 2},
-        {u"len", "tsql_len", 1, 1},
-        {u"datalength", "tsql_datalength", 1, 1},
         {u"ltrim", "ltrim", 1, 1},
         {u"rtrim", "rtrim", 1, 1},
         {u"upper", "tsql_upper", 1, 1},
@@ -1297,7 +1312,7 @@ class Generator {
         {u"replace", "tsql_replace", 3, 3},
         {u"getdate", "tsql_getdate", 0, 0},
         {u"abs", "abs", 1, 1},
-        {u"round", "tsql_round", 2, 2},
+        {u"round", "tsql_round", 2, 3},
         {u"floor", "tsql_floor", 1, 1},
         {u"ceiling", "tsql_ceiling", 1, 1},
         {u"sign", "sign", 1, 1},
@@ -1309,6 +1324,12 @@ class Generator {
         {u"nchar", "char", 1, 1},
         {u"isnumeric", "tsql_isnumeric", 1, 1},
         {u"isdate", "tsql_isdate", 1, 1},
+        {u"str", "tsql_str", 1, 3},
+        {u"stuff", "tsql_stuff", 4, 4},
+        {u"patindex", "tsql_patindex", 2, 2},
+        {u"reverse", "tsql_reverse", 1, 1},
+        {u"concat", "tsql_concat", 2, 254},
+        {u"power", "tsql_power", 2, 2},
         {u"year", "tsql_year", 1, 1},
         {u"month", "tsql_month", 1, 1},
         {u"day", "tsql_day", 1, 1},
@@ -1319,12 +1340,35 @@ class Generator {
       GenAggregate(name, expr);
       return;
     }
+    if (name == u"count_big") {
+      GenAggregate(u"count", expr);
+      return;
+    }
+    if (name == u"iif" || name == u"choose") {
+      GenChoice(name, expr);
+      return;
+    }
+    if (name == u"square") {
+      ExpectArgs(expr, 1, 1);
+      out_ += "tsql_power(CAST(";
+      Gen(*expr.args[0]);
+      out_ += " AS REAL), 2)";
+      return;
+    }
+    if (name == u"quotename") {
+      GenQuoteName(expr);
+      return;
+    }
     if (name == u"object_id") {
       GenObjectId(expr);
       return;
     }
     if (name == u"isnull") {
       GenIsNull(expr);
+      return;
+    }
+    if (name == u"len" || name == u"datalength") {
+      GenLength(name, expr);
       return;
     }
     if (name == u"dateadd" || name == u"datediff" || name == u"datepart" || name == u"datename") {
@@ -1345,6 +1389,11 @@ class Generator {
     for (const FunctionMap& f : kFunctions) {
       if (f.tsql != name) continue;
       ExpectArgs(expr, f.low, f.high);
+      if (name == u"round") {
+        // ROUND keeps its argument's type: 999.5 in decimal(4,1) rounds out of it.
+        GenFitted(expr, [&] { GenCall(f.sqlite, expr); });
+        return;
+      }
       GenCall(f.sqlite, expr);
       return;
     }
@@ -1419,6 +1468,87 @@ class Generator {
       Gen(*expr.args[i]);
     }
     out_ += ')';
+  }
+
+  // LEN of a number counts the characters of its text as SQL Server writes it (12.50 has five),
+  // DATALENGTH of a national text two bytes a character.
+  void GenLength(const std::u16string& name, const Expr& expr) {
+    ExpectArgs(expr, 1, 1);
+    const Expr& value = *expr.args[0];
+    const SqlType type = TypeOf(value);
+    if (name == u"datalength") {
+      out_ += "tsql_datalength(";
+      Gen(value);
+      out_ += type.IsText() && type.name[0] == 'n' ? ", 1)" : ", 0)";
+      return;
+    }
+    out_ += "tsql_len(";
+    if (type.cls == SqlType::Class::kFloat || type.cls == SqlType::Class::kDecimal) {
+      out_ += "tsql_convert('varchar(8000)', ";
+      GenAs(value, type.cls == SqlType::Class::kDecimal && !type.IsMoney() &&
+                           value.kind != ExprKind::kConvert
+                       ? std::optional<SqlType>(type)
+                       : std::nullopt);
+      out_ += type.cls == SqlType::Class::kFloat ? ", 0))" : "))";
+      return;
+    }
+    Gen(value);
+    out_ += ')';
+  }
+
+  // IIF(c, a, b) and CHOOSE(i, a, b, ...) are CASE in other words; their branches take the
+  // highest type, as CASE's do.
+  void GenChoice(const std::u16string& name, const Expr& expr) {
+    const bool iif = name == u"iif";
+    ExpectArgs(expr, iif ? 3 : 2, iif ? 3 : 255);
+    const SqlType result = TypeOf(expr);
+    out_ += iif ? "CASE WHEN " : "CASE ";
+    Gen(*expr.args[0]);
+    for (std::size_t i = 1; i < expr.args.size(); ++i) {
+      if (iif) {
+        out_ += i == 1 ? " THEN " : " ELSE ";
+      } else {
+        out_ += " WHEN " + std::to_string(i) + " THEN ";
+      }
+      GenBranch(*expr.args[i], result);
+    }
+    out_ += " END";
+  }
+
+  // QUOTENAME(s [, q]): s between [ ] (or the quote given) with the closing one doubled; NULL
+  // for a name longer than 128 characters, as SQL Server gives.
+  void GenQuoteName(const Expr& expr) {
+    ExpectArgs(expr, 1, 2);
+    std::u16string open = u"[";
+    if (expr.args.size() > 1) {
+      const Expr& quote = *expr.args[1];
+      if (quote.kind != ExprKind::kString || quote.text.size() != 1) {
+        RaiseUnsupported(batch_, quote.pos,
+                         u"QUOTENAME with a quote that is not a literal character");
+      }
+      open = quote.text;
+    }
+    const std::u16string close = open == u"["   ? u"]"
+                                 : open == u"(" ? u")"
+                                 : open == u"<" ? u">"
+                                 : open == u"{" ? u"}"
+                                                : open;
+    if (close != u"]" && close != u"'" && close != u"\"" && close != u")" && close != u">" &&
+        close != u"}" && close != u"`") {
+      out_ += "NULL";
+      return;
+    }
+    out_ += "(SELECT CASE WHEN length(v) > 128 THEN NULL ELSE ";
+    AppendStringLiteral(out_, open);
+    out_ += " || replace(v, ";
+    AppendStringLiteral(out_, close);
+    out_ += ", ";
+    AppendStringLiteral(out_, close + close);
+    out_ += ") || ";
+    AppendStringLiteral(out_, close);
+    out_ += " END FROM (SELECT ";
+    Gen(*expr.args[0]);
+    out_ += " AS v))";
   }
 
   // ISNULL has its first argument's type: the second is converted to it, cut to its length

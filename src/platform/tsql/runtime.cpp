@@ -50,12 +50,7 @@ int CollateUtf8(void*, int a_bytes, const void* a, int b_bytes, const void* b) {
 }
 
 // ---- helpers ----
-bool AnyNull(int argc, sqlite3_value** argv) {
-  for (int i = 0; i < argc; ++i) {
-    if (sqlite3_value_type(argv[i]) == SQLITE_NULL) return true;
-  }
-  return false;
-}
+using detail::AnyNull;
 
 void Error(sqlite3_context* context, const std::string& message) {
   sqlite3_result_error(context, message.c_str(), static_cast<int>(message.size()));
@@ -147,7 +142,7 @@ void Len(sqlite3_context* context, int, sqlite3_value** argv) {
 
 // Bytes as SQL Server stores them: binary as it is, numbers by their type's size, and text as a
 // double-byte code page stores it (one byte for ASCII, two for any other character).
-void DataLength(sqlite3_context* context, int, sqlite3_value** argv) {
+void DataLength(sqlite3_context* context, int argc, sqlite3_value** argv) {
   switch (sqlite3_value_type(argv[0])) {
     case SQLITE_NULL:
       return sqlite3_result_null(context);
@@ -160,8 +155,13 @@ void DataLength(sqlite3_context* context, int, sqlite3_value** argv) {
     case SQLITE_FLOAT:
       return sqlite3_result_int(context, 8);
     default: {
+      const std::u16string text = Text16(argv[0]);
+      // nvarchar holds two bytes a code unit; varchar one for ASCII, two for the rest.
+      if (argc > 1 && sqlite3_value_int(argv[1]) != 0) {
+        return sqlite3_result_int64(context, static_cast<sqlite3_int64>(text.size()) * 2);
+      }
       std::int64_t bytes = 0;
-      for (char16_t c : Text16(argv[0]))
+      for (char16_t c : text)
         bytes += c < 0x80 ? 1 : 2;
       return sqlite3_result_int64(context, bytes);
     }
@@ -275,18 +275,6 @@ void Replicate(sqlite3_context* context, int argc, sqlite3_value** argv) {
   ResultText(context, out);
 }
 
-void IsNumeric(sqlite3_context* context, int, sqlite3_value** argv) {
-  switch (sqlite3_value_type(argv[0])) {
-    case SQLITE_INTEGER:
-    case SQLITE_FLOAT:
-      return sqlite3_result_int(context, 1);
-    case SQLITE_TEXT:
-      return sqlite3_result_int(context, detail::ParseReal(Text16(argv[0])) ? 1 : 0);
-    default:
-      return sqlite3_result_int(context, 0);
-  }
-}
-
 template <int detail::DateTime::*Field>
 void DateField(sqlite3_context* context, int, sqlite3_value** argv) {
   if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return sqlite3_result_null(context);
@@ -308,6 +296,8 @@ void BitXor(sqlite3_context* context, int argc, sqlite3_value** argv) {
 void Round(sqlite3_context* context, int argc, sqlite3_value** argv) {
   if (AnyNull(argc, argv)) return sqlite3_result_null(context);
   const sqlite3_int64 digits = sqlite3_value_int64(argv[1]);
+  // ROUND(x, d, f) with f not 0 cuts instead of rounding.
+  const bool cut = argc > 2 && sqlite3_value_int64(argv[2]) != 0;
   if (sqlite3_value_type(argv[0]) == SQLITE_INTEGER) {
     sqlite3_int64 value = sqlite3_value_int64(argv[0]);
     if (digits < 0 && digits > -19) {
@@ -316,13 +306,19 @@ void Round(sqlite3_context* context, int argc, sqlite3_value** argv) {
         unit *= 10;
       const sqlite3_int64 rest = value % unit;
       value -= rest;
-      if (2 * (rest < 0 ? -rest : rest) >= unit) value += rest < 0 ? -unit : unit;
+      if (!cut && 2 * (rest < 0 ? -rest : rest) >= unit) value += rest < 0 ? -unit : unit;
     }
     return sqlite3_result_int64(context, value);
   }
   const double value = sqlite3_value_double(argv[0]);
   const double unit = std::pow(10.0, static_cast<double>(digits));
   const double scaled = value * unit;
+  if (cut) {
+    sqlite3_result_double(context, std::trunc(scaled) / unit);
+    const unsigned subtype = sqlite3_value_subtype(argv[0]);
+    if ((subtype & 0xE0U) == kDecimalSubtype) sqlite3_result_subtype(context, subtype);
+    return;
+  }
   // Decimal inputs arrive as doubles: round the shortest decimal form, not the binary value.
   const double nudged = scaled + (scaled >= 0 ? 1e-9 : -1e-9) * std::fabs(scaled) * 1e-6;
   sqlite3_result_double(context, std::round(nudged) / unit);
@@ -430,6 +426,7 @@ void InstallSqliteRuntime(sqlite3* db, SessionState* state, void (*destroy_state
       {"tsql_subtract", 2, detail::Subtract, kPure},
       {"tsql_multiply", 2, detail::Multiply, kPure},
       {"tsql_divide", 2, detail::Divide, kPure},
+      {"tsql_divide_real", 2, detail::DivideReal, kPure},
       {"tsql_modulo", 2, detail::Modulo, kPure},
       {"tsql_fit", 2, detail::FitInteger, kPure},
       {"tsql_date_plus", 3, detail::DatePlus, kPure},
@@ -452,11 +449,24 @@ void InstallSqliteRuntime(sqlite3* db, SessionState* state, void (*destroy_state
       {"tsql_replace", 3, Replace, kPure},
       {"tsql_space", 1, Space, kPure},
       {"tsql_replicate", 2, Replicate, kPure},
-      {"tsql_isnumeric", 1, IsNumeric, kPure},
+      {"tsql_isnumeric", 1, detail::IsNumeric, kPure},
+      {"tsql_like", 2, detail::Like, kPure},
+      {"tsql_like", 3, detail::Like, kPure},
+      {"tsql_str", 1, detail::Str, kPure},
+      {"tsql_str", 2, detail::Str, kPure},
+      {"tsql_str", 3, detail::Str, kPure},
+      {"tsql_stuff", 4, detail::Stuff, kPure},
+      {"tsql_patindex", 2, detail::PatIndex, kPure},
+      {"tsql_reverse", 1, detail::Reverse, kPure},
+      {"tsql_concat", -1, detail::Concat, kPure},
+      {"tsql_power", 2, detail::Power, kPure},
+      {"tsql_money_text", 2, detail::MoneyToText, kPure},
+      {"tsql_datalength", 2, DataLength, kPure},
       {"tsql_year", 1, DateField<&detail::DateTime::year>, kPure},
       {"tsql_month", 1, DateField<&detail::DateTime::month>, kPure},
       {"tsql_day", 1, DateField<&detail::DateTime::day>, kPure},
       {"tsql_round", 2, Round, kPure | SQLITE_SUBTYPE},
+      {"tsql_round", 3, Round, kPure | SQLITE_SUBTYPE},
       {"tsql_floor", 1, Floor, kPure},
       {"tsql_bitxor", 2, BitXor, kPure},
       {"tsql_ceiling", 1, Ceiling, kPure},

@@ -12,10 +12,6 @@
 namespace tsql::detail {
 namespace {
 
-void Fail(sqlite3_context* context, const std::string& message) {
-  sqlite3_result_error(context, message.c_str(), static_cast<int>(message.size()));
-}
-
 const char* OperatorName(char op) {
   switch (op) {
     case '-':
@@ -54,7 +50,7 @@ bool ReadOperand(sqlite3_context* context, sqlite3_value* value, bool integral, 
       out.real = *parsed;
       return true;
     }
-    Fail(context, "Error converting data type varchar to numeric.");
+    ResultError(context, "Error converting data type varchar to numeric.");
     return false;
   }
   if (integral) {
@@ -65,7 +61,8 @@ bool ReadOperand(sqlite3_context* context, sqlite3_value* value, bool integral, 
   return true;
 }
 
-template <char Op>
+// `Real`: the result's type is a decimal or a float, whatever form SQLite holds the operands in.
+template <char Op, bool Real = false>
 void Arithmetic(sqlite3_context* context, int, sqlite3_value** argv) {
   const int ta = sqlite3_value_type(argv[0]);
   const int tb = sqlite3_value_type(argv[1]);
@@ -73,11 +70,11 @@ void Arithmetic(sqlite3_context* context, int, sqlite3_value** argv) {
   if (ta == SQLITE_BLOB || tb == SQLITE_BLOB || (ta == SQLITE_TEXT && tb == SQLITE_TEXT)) {
     const char* a = ta == SQLITE_BLOB ? "varbinary" : "varchar";
     const char* b = tb == SQLITE_BLOB ? "varbinary" : "varchar";
-    return Fail(context,
-                fmt::format("The data types {} and {} are incompatible in the {} operator.", a, b,
-                            OperatorName(Op)));
+    return ResultError(
+        context, fmt::format("The data types {} and {} are incompatible in the {} operator.", a, b,
+                             OperatorName(Op)));
   }
-  const bool integral = ta != SQLITE_FLOAT && tb != SQLITE_FLOAT;
+  const bool integral = !Real && ta != SQLITE_FLOAT && tb != SQLITE_FLOAT;
   Operand x;
   Operand y;
   if (!ReadOperand(context, argv[0], integral, x) || !ReadOperand(context, argv[1], integral, y)) {
@@ -91,12 +88,13 @@ void Arithmetic(sqlite3_context* context, int, sqlite3_value** argv) {
     } else if constexpr (Op == '*') {
       overflow = __builtin_mul_overflow(x.integer, y.integer, &result);
     } else {
-      if (y.integer == 0) return Fail(context, "Divide by zero error encountered.");
+      if (y.integer == 0) return ResultError(context, "Divide by zero error encountered.");
       overflow = x.integer == INT64_MIN && y.integer == -1;
       if (!overflow) result = Op == '/' ? x.integer / y.integer : x.integer % y.integer;
     }
     if (overflow) {
-      return Fail(context, "Arithmetic overflow error converting expression to data type bigint.");
+      return ResultError(context,
+                         "Arithmetic overflow error converting expression to data type bigint.");
     }
     return sqlite3_result_int64(context, result);
   }
@@ -106,11 +104,12 @@ void Arithmetic(sqlite3_context* context, int, sqlite3_value** argv) {
   } else if constexpr (Op == '*') {
     result = x.real * y.real;
   } else {
-    if (y.real == 0) return Fail(context, "Divide by zero error encountered.");
+    if (y.real == 0) return ResultError(context, "Divide by zero error encountered.");
     result = Op == '/' ? x.real / y.real : std::fmod(x.real, y.real);
   }
   if (!std::isfinite(result)) {
-    return Fail(context, "Arithmetic overflow error converting expression to data type float.");
+    return ResultError(context,
+                       "Arithmetic overflow error converting expression to data type float.");
   }
   sqlite3_result_double(context, result);
 }
@@ -125,6 +124,9 @@ void Multiply(sqlite3_context* context, int argc, sqlite3_value** argv) {
 }
 void Divide(sqlite3_context* context, int argc, sqlite3_value** argv) {
   Arithmetic<'/'>(context, argc, argv);
+}
+void DivideReal(sqlite3_context* context, int argc, sqlite3_value** argv) {
+  Arithmetic<'/', true>(context, argc, argv);
 }
 void Modulo(sqlite3_context* context, int argc, sqlite3_value** argv) {
   Arithmetic<'%'>(context, argc, argv);
@@ -154,8 +156,8 @@ void FitInteger(sqlite3_context* context, int, sqlite3_value** argv) {
                         ? sqlite3_value_int64(value) >= low && sqlite3_value_int64(value) <= high
                         : type != SQLITE_FLOAT;
   if (!fits) {
-    return Fail(context,
-                "Arithmetic overflow error converting expression to data type " + target + ".");
+    return ResultError(
+        context, "Arithmetic overflow error converting expression to data type " + target + ".");
   }
   sqlite3_result_value(context, value);
 }

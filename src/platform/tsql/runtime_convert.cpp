@@ -222,6 +222,8 @@ void ToText(sqlite3_context* context, sqlite3_value* value, const Target& t, int
     } else {
       text = Text16(value);
     }
+  } else if (sqlite3_value_type(value) == SQLITE_FLOAT && style >= 0 && DecimalScale(value) < 0) {
+    text = FloatText(sqlite3_value_double(value), style);
   } else {
     text = ValueText(value);
   }
@@ -324,8 +326,12 @@ void ToDecimal(sqlite3_context* context, sqlite3_value* value, const Target& t) 
   } catch (const oleaut::ComError&) {
     decimal.reset();
   }
-  const int scale = std::min(t.scale, oleaut::Decimal::kMaxScale);
+  int scale = std::min(t.scale, oleaut::Decimal::kMaxScale);
   std::optional<oleaut::Decimal> rescaled = decimal ? decimal->Rescale(scale) : std::nullopt;
+  // A value held exactly in 96 bits cannot take every digit of a wide scale (decimal(38,20));
+  // the digits it gives up are beyond what the value holds, so the scale it can take serves.
+  while (decimal && !rescaled && scale > 0)
+    rescaled = decimal->Rescale(--scale);
   if (!rescaled) {
     return Fail(context,
                 "Arithmetic overflow error converting " + t.name + " to data type " + t.name + ".");
@@ -646,6 +652,17 @@ std::u16string Text16(sqlite3_value* value) {
 
 void ResultText(sqlite3_context* context, std::u16string_view text) {
   sqlite3_result_text16(context, text.data(), static_cast<int>(text.size() * 2), kTransient);
+}
+
+void ResultError(sqlite3_context* context, const std::string& message) {
+  sqlite3_result_error(context, message.c_str(), static_cast<int>(message.size()));
+}
+
+bool AnyNull(int argc, sqlite3_value** argv) {
+  for (int i = 0; i < argc; ++i) {
+    if (sqlite3_value_type(argv[i]) == SQLITE_NULL) return true;
+  }
+  return false;
 }
 
 void ResultConversionError(sqlite3_context* context, sqlite3_value* value,

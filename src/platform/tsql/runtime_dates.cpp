@@ -12,10 +12,6 @@
 namespace tsql::detail {
 namespace {
 
-void Fail(sqlite3_context* context, const std::string& message) {
-  sqlite3_result_error(context, message.c_str(), static_cast<int>(message.size()));
-}
-
 constexpr std::int64_t kDayMs = 86400000;
 
 // A value as milliseconds from 1900-01-01: a date-time text, or a number of days.
@@ -25,7 +21,8 @@ bool ReadTicks(sqlite3_context* context, sqlite3_value* value, std::int64_t& out
     case SQLITE_FLOAT: {
       const double days = sqlite3_value_double(value);
       if (!(std::fabs(days) < 4e6)) {
-        Fail(context, "Arithmetic overflow error converting expression to data type datetime.");
+        ResultError(context,
+                    "Arithmetic overflow error converting expression to data type datetime.");
         return false;
       }
       out = std::llround(days * kDayMs);
@@ -36,10 +33,11 @@ bool ReadTicks(sqlite3_context* context, sqlite3_value* value, std::int64_t& out
         out = DatetimeTicks(*date);
         return true;
       }
-      Fail(context, "Conversion failed when converting date and/or time from character string.");
+      ResultError(context,
+                  "Conversion failed when converting date and/or time from character string.");
       return false;
     default:
-      Fail(context, "Operand type clash: varbinary is incompatible with datetime");
+      ResultError(context, "Operand type clash: varbinary is incompatible with datetime");
       return false;
   }
 }
@@ -47,7 +45,7 @@ bool ReadTicks(sqlite3_context* context, sqlite3_value* value, std::int64_t& out
 bool ResultDate(sqlite3_context* context, std::int64_t ticks) {
   const DateTime d = FromDatetimeTicks(ticks);
   if (!InDatetimeRange(d)) {
-    Fail(context, "Adding a value to a 'datetime' column caused an overflow.");
+    ResultError(context, "Adding a value to a 'datetime' column caused an overflow.");
     return false;
   }
   ResultText(context, FormatIso(d));
@@ -91,7 +89,7 @@ bool ReadPart(sqlite3_context* context, sqlite3_value* value, Part& out) {
       return true;
     }
   }
-  Fail(context, "'" + name + "' is not a recognized datepart option.");
+  ResultError(context, "'" + name + "' is not a recognized datepart option.");
   return false;
 }
 
@@ -191,7 +189,8 @@ void DateAdd(sqlite3_context* context, int, sqlite3_value** argv) {
   }
   const double amount = std::trunc(sqlite3_value_double(argv[1]));
   if (!(std::fabs(amount) <= 2147483647.0)) {
-    return Fail(context, "Arithmetic overflow error converting expression to data type int.");
+    return ResultError(context,
+                       "Arithmetic overflow error converting expression to data type int.");
   }
   const auto n = static_cast<std::int64_t>(amount);
   std::int64_t ticks = 0;
@@ -203,7 +202,7 @@ void DateAdd(sqlite3_context* context, int, sqlite3_value** argv) {
                                      : part == Part::kQuarter ? 3
                                                               : 1);
     if (months < 1753 * 12 || months >= 10000 * 12) {
-      return Fail(context, "Adding a value to a 'datetime' column caused an overflow.");
+      return ResultError(context, "Adding a value to a 'datetime' column caused an overflow.");
     }
     d.year = static_cast<int>(months / 12);
     d.month = static_cast<int>(months % 12) + 1;
@@ -248,10 +247,10 @@ void DateDiff(sqlite3_context* context, int, sqlite3_value** argv) {
   if (!ReadTicks(context, argv[1], from) || !ReadTicks(context, argv[2], to)) return;
   const std::int64_t difference = Boundaries(part, to) - Boundaries(part, from);
   if (difference < INT32_MIN || difference > INT32_MAX) {
-    return Fail(context,
-                "The datediff function resulted in an overflow. The number of dateparts "
-                "separating two date/time instances is too large. Try to use datediff "
-                "with a less precise datepart.");
+    return ResultError(context,
+                       "The datediff function resulted in an overflow. The number of dateparts "
+                       "separating two date/time instances is too large. Try to use datediff "
+                       "with a less precise datepart.");
   }
   sqlite3_result_int64(context, difference);
 }

@@ -23,6 +23,12 @@ void ResultText(sqlite3_context* context, std::u16string_view text);
 // A value's text, copied: the engine may hand UTF-16 text at an odd address.
 std::u16string Text16(sqlite3_value* value);
 
+// Raises `message` as the statement's error.
+void ResultError(sqlite3_context* context, const std::string& message);
+
+// Whether any of the arguments is NULL (most functions then give NULL).
+bool AnyNull(int argc, sqlite3_value** argv);
+
 // SQL Server's message for a failed conversion, raised as the statement's error.
 void ResultConversionError(sqlite3_context* context, sqlite3_value* value, std::string_view target);
 
@@ -61,6 +67,7 @@ void ConvertFunction(sqlite3_context* context, int argc, sqlite3_value** argv);
 void Subtract(sqlite3_context* context, int argc, sqlite3_value** argv);
 void Multiply(sqlite3_context* context, int argc, sqlite3_value** argv);
 void Divide(sqlite3_context* context, int argc, sqlite3_value** argv);
+void DivideReal(sqlite3_context* context, int argc, sqlite3_value** argv);  // never integral
 void Modulo(sqlite3_context* context, int argc, sqlite3_value** argv);
 void FitInteger(sqlite3_context* context, int argc, sqlite3_value** argv);
 
@@ -71,5 +78,19 @@ void DateDiff(sqlite3_context* context, int argc, sqlite3_value** argv);
 void DatePart(sqlite3_context* context, int argc, sqlite3_value** argv);
 void DateName(sqlite3_context* context, int argc, sqlite3_value** argv);
 void IsDate(sqlite3_context* context, int argc, sqlite3_value** argv);
+
+// Text functions.
+void Like(sqlite3_context* context, int argc, sqlite3_value** argv);
+void Str(sqlite3_context* context, int argc, sqlite3_value** argv);
+void Stuff(sqlite3_context* context, int argc, sqlite3_value** argv);
+void PatIndex(sqlite3_context* context, int argc, sqlite3_value** argv);
+void Reverse(sqlite3_context* context, int argc, sqlite3_value** argv);
+void Concat(sqlite3_context* context, int argc, sqlite3_value** argv);
+void Power(sqlite3_context* context, int argc, sqlite3_value** argv);
+void IsNumeric(sqlite3_context* context, int argc, sqlite3_value** argv);
+void MoneyToText(sqlite3_context* context, int argc, sqlite3_value** argv);
+
+// A float as CONVERT writes it in style 0 ("1.23457e+008"), 1 or 2.
+std::u16string FloatText(double value, int style);
 
 }  // namespace tsql::detail

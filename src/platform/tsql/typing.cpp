@@ -94,10 +94,14 @@ SqlType Typer::FunctionType(const Expr& expr) {
   if (name == u"getdate" || name == u"dateadd") return SqlType::DateTime();
   if (name == u"datename") return SqlType::Varchar(30, true);
   if (name == u"scope_identity") return SqlType::Decimal(38, 0);
-  if (name == u"min" || name == u"max" || name == u"abs" || name == u"round" || name == u"floor" ||
-      name == u"ceiling") {
-    return arg(0);
+  if (name == u"floor" || name == u"ceiling") {
+    const SqlType type = arg(0);
+    if (type.cls == SqlType::Class::kDecimal && !type.IsMoney()) {
+      return SqlType::Decimal(type.precision, 0);
+    }
+    return type;
   }
+  if (name == u"min" || name == u"max" || name == u"abs" || name == u"round") return arg(0);
   if (name == u"sum") {
     SqlType type = arg(0);
     if (type.IsMoney()) return type;
@@ -119,23 +123,38 @@ SqlType Typer::FunctionType(const Expr& expr) {
     const SqlType first = arg(0);
     return first.cls == SqlType::Class::kNull ? arg(1) : first;
   }
-  if (name == u"coalesce") {
+  // The highest type of the arguments from `first` on (the branches of COALESCE, IIF, CHOOSE).
+  const auto highest = [&](std::size_t first) {
     SqlType result = SqlType::Null();
-    for (std::size_t i = 0; i < expr.args.size(); ++i) {
+    for (std::size_t i = first; i < expr.args.size(); ++i) {
       const SqlType type = arg(i);
       if (type.cls == SqlType::Class::kNull) continue;
       result = result.cls == SqlType::Class::kNull ? type : HigherType(result, type);
     }
     return result.cls == SqlType::Class::kNull ? SqlType::Unknown() : result;
-  }
+  };
+  if (name == u"coalesce") return highest(0);
   if (name == u"nullif") return arg(0);
+  if (name == u"count_big") return {SqlType::Class::kInteger, "bigint", 0, 0, 0};
+  if (name == u"square") return SqlType::Float();
+  if (name == u"quotename") return SqlType::Varchar(258, true);
+  if (name == u"iif" || name == u"choose") return highest(1);
   if (name == u"upper" || name == u"lower" || name == u"ltrim" || name == u"rtrim" ||
       name == u"replace" || name == u"substring" || name == u"left" || name == u"right") {
     SqlType type = arg(0);
     if (type.IsText()) return type;
     return SqlType::Varchar(8000);
   }
-  if (name == u"space" || name == u"replicate") return SqlType::Varchar(8000);
+  if (name == u"space" || name == u"replicate" || name == u"stuff" || name == u"reverse" ||
+      name == u"concat") {
+    return SqlType::Varchar(8000);
+  }
+  if (name == u"str") return SqlType::Varchar(10);
+  if (name == u"patindex") return SqlType::Int();
+  if (name == u"power") {
+    const SqlType base = arg(0);
+    return base.cls == SqlType::Class::kDecimal ? SqlType::Decimal(38, base.scale) : base;
+  }
   if (name == u"char") return SqlType::Varchar(1);
   if (name == u"nchar") return SqlType::Varchar(1, true);
   return SqlType::Unknown();

@@ -54,7 +54,7 @@ TEST(Generator, WritesSqliteTextWithTheSameMeaning) {
       {u"select top 2 a from t union all select top 1 b from u order by 1",
        R"(SELECT * FROM (SELECT "a" FROM "t" LIMIT ?1) UNION ALL SELECT * FROM (SELECT "b" FROM "u" LIMIT ?2) ORDER BY 1)"},
       {u"select x from t where isnull(s, '') = '' and n in (1, 2) and u like 'a%'",
-       R"(SELECT "x" FROM "t" WHERE (((ifnull("s", ?1) = ?2 COLLATE TSQL) AND ("n" IN (?3, ?4))) AND ("u" LIKE 'a%')))"},
+       R"(SELECT "x" FROM "t" WHERE (((ifnull("s", ?1) = ?2 COLLATE TSQL) AND ("n" IN (?3, ?4))) AND (tsql_like("u", ?5))))"},
       {u"delete T_ExcelPrintExport Where FPreparerID=7 And FBillId=-1",
        R"(DELETE FROM "T_ExcelPrintExport" WHERE (("FPreparerID" = ?1) AND ("FBillId" = (-?2))))"},
       {u"create table #s(FID int identity ,FValue int)",

@@ -99,30 +99,12 @@ class OdbcProvider final : public Provider, private sqlite::StatementRunner, pri
   ExecuteResult Execute(std::u16string_view batch,
                         std::span<const ParameterValue> parameters) override {
     ExecuteResult result;
-    std::string as_run;
-    struct BatchScope {
-      OdbcProvider& self;
-      std::u16string_view batch;
-      std::string* as_run;
-      ~BatchScope() {
-        self.parameters_ = {};
-        self.result_ = nullptr;
-        self.as_run_ = nullptr;
-        self.batch_ = {};
-        self.translation_ = {};
-        self.literal_values_.clear();
-        if (as_run) TraceSql({std::u16string(batch), std::move(*as_run), self.target_.description});
-      }
-    } scope{*this, batch, SqlTraceActive() ? &as_run : nullptr};
+    const BatchScope scope(*this, batch, target_.description, parameters, result);
     if (batch.find_first_not_of(u" \t\r\n") == std::u16string_view::npos) {
       RaiseProviderError(kNoCommandText, "Command text was not set for the command object",
                          Where());
     }
     ReconnectIfLost();
-    parameters_ = parameters;
-    result_ = &result;
-    as_run_ = scope.as_run;
-    batch_ = batch;
     try {
       if (dialect_ == Dialect::kSqlite) {
         RunTranslated(batch, parameters);
@@ -342,11 +324,6 @@ class OdbcProvider final : public Provider, private sqlite::StatementRunner, pri
   }
 
   // ---- statements ----
-  void NoteRun(std::string_view sql) {
-    if (!as_run_) return;
-    *as_run_ += sql;
-    *as_run_ += '\n';
-  }
 
   // Runs `text` with `values` bound to its markers in order; the statement is left on its first
   // result.
@@ -439,6 +416,7 @@ class OdbcProvider final : public Provider, private sqlite::StatementRunner, pri
   void RunTranslated(std::u16string_view batch, std::span<const ParameterValue> parameters) {
     ForgetTablesIfSchemaChanged();
     translation_ = tsql::Translate(batch, this);
+    literal_values_.clear();
     const tsql::Program& program = *translation_.program;
     if (parameters.size() != static_cast<std::size_t>(program.marker_count)) {
       RaiseProviderError(kParameterCount,
@@ -702,13 +680,8 @@ class OdbcProvider final : public Provider, private sqlite::StatementRunner, pri
   std::unordered_map<std::string, bool> identity_tables_;
   std::unordered_map<std::u16string, std::shared_ptr<const tsql::TableColumns>> tables_;
   std::int64_t schema_version_ = -1;
-  // The batch being run.
-  std::u16string_view batch_;
-  std::span<const ParameterValue> parameters_;
-  tsql::Translation translation_;
+  // The literals the translation of the batch being run made markers, as parameters.
   std::vector<ParameterValue> literal_values_;
-  ExecuteResult* result_ = nullptr;
-  std::string* as_run_ = nullptr;
 };
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "platform/ado/odbc/result_reader.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstring>
 
 #include "platform/ado/sqlite/translated_statements.h"
@@ -18,44 +19,53 @@ using sqlite::ValueKind;
 
 constexpr std::size_t kPiece = 1 << 20;
 
-// Reads column `column` of the current row as text (SQL_C_WCHAR) or bytes (SQL_C_BINARY), piece
-// after piece; false when it is NULL.
-template <class Out>
-bool GetLong(SQLHSTMT stmt, SQLUSMALLINT column, SQLSMALLINT c_type, Out& out,
-             const CallContext& where) {
-  using Unit = typename Out::value_type;
-  out.clear();
-  // The first piece is small: most values are; a long one says its length.
-  std::size_t piece = 256;
-  for (;;) {
-    const std::size_t offset = out.size();
-    const std::size_t terminator = c_type == SQL_C_WCHAR ? 1 : 0;
-    out.resize(offset + piece + terminator);
-    SQLLEN indicator = 0;
-    const SQLRETURN rc = TAV_ODBC_CALL(
-        SQL_HANDLE_STMT, stmt, where, SQLGetData, stmt, column, c_type, out.data() + offset,
-        static_cast<SQLLEN>((piece + terminator) * sizeof(Unit)), &indicator);
-    if (rc == SQL_NO_DATA) {
-      out.resize(offset);
-      return true;
-    }
-    if (indicator == SQL_NULL_DATA) {
-      out.clear();
-      return false;
-    }
-    if (rc == SQL_SUCCESS) {
-      out.resize(offset + static_cast<std::size_t>(indicator) / sizeof(Unit));
-      return true;
-    }
-    // Truncated: the buffer is full (less the terminator) and more is to come.
-    out.resize(offset + piece);
-    if (indicator != SQL_NO_TOTAL && indicator > 0) {
-      const std::size_t rest = static_cast<std::size_t>(indicator) / sizeof(Unit) - piece;
-      piece = std::max<std::size_t>(rest, 1);
-    } else {
-      piece = std::min(piece * 4, kPiece);
+// Reads a column's value piece after piece, as text (SQL_C_CHAR, SQL_C_WCHAR) or bytes
+// (SQL_C_BINARY), into a buffer kept from value to value: most values fit the first piece.
+template <class Unit>
+class PieceReader {
+ public:
+  // False when the value is NULL; otherwise the value is View().
+  bool Read(SQLHSTMT stmt, SQLUSMALLINT column, SQLSMALLINT c_type, const CallContext& where) {
+    const std::size_t terminator = c_type == SQL_C_BINARY ? 0 : 1;
+    if (buffer_.size() < 256) buffer_.resize(256);
+    length_ = 0;
+    for (;;) {
+      const std::size_t room = buffer_.size() - length_;
+      SQLLEN indicator = 0;
+      const SQLRETURN rc = TAV_ODBC_CALL(SQL_HANDLE_STMT, stmt, where, SQLGetData, stmt, column,
+                                         c_type, buffer_.data() + length_,
+                                         static_cast<SQLLEN>(room * sizeof(Unit)), &indicator);
+      if (rc == SQL_NO_DATA) return true;
+      if (indicator == SQL_NULL_DATA) return false;
+      if (rc == SQL_SUCCESS) {
+        length_ += static_cast<std::size_t>(indicator) / sizeof(Unit);
+        return true;
+      }
+      // Truncated: the piece is full (less the terminator) and more is to come.
+      const std::size_t got = room - terminator;
+      length_ += got;
+      const std::size_t more = indicator != SQL_NO_TOTAL && indicator > 0
+                                   ? static_cast<std::size_t>(indicator) / sizeof(Unit) - got
+                                   : std::min(buffer_.size() * 4, kPiece);
+      buffer_.resize(length_ + std::max<std::size_t>(more, 1) + terminator);
     }
   }
+  std::basic_string_view<Unit> View() const { return {buffer_.data(), length_}; }
+
+ private:
+  std::vector<Unit> buffer_;
+  std::size_t length_ = 0;
+};
+
+// UTF-8 to UTF-16, with a fast path for the ASCII most values are.
+std::u16string Widen(std::string_view utf8) {
+  std::u16string out(utf8.size(), u'\0');
+  for (std::size_t i = 0; i < utf8.size(); ++i) {
+    const auto c = static_cast<unsigned char>(utf8[i]);
+    if (c >= 0x80) return oleaut::FromUtf8(utf8);
+    out[i] = c;
+  }
+  return out;
 }
 
 template <class T>
@@ -76,35 +86,24 @@ oleaut::Variant WholeNumber(std::int64_t v, ValueKind kind) {
   return oleaut::Decimal::FromInt64(v);
 }
 
-std::optional<std::int64_t> ParseWhole(std::u16string_view text) {
-  if (text.empty() || text.size() > 20) return std::nullopt;
-  std::size_t i = text[0] == u'-' ? 1 : 0;
-  if (i == text.size()) return std::nullopt;
+std::optional<std::int64_t> ParseWhole(std::string_view text) {
   std::int64_t value = 0;
-  for (; i < text.size(); ++i) {
-    if (text[i] < u'0' || text[i] > u'9') return std::nullopt;
-    if (__builtin_mul_overflow(value, 10, &value) ||
-        __builtin_add_overflow(value, text[0] == u'-' ? -(text[i] - u'0') : (text[i] - u'0'),
-                               &value)) {
-      return std::nullopt;
-    }
-  }
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (ec != std::errc() || end != text.data() + text.size() || text.empty()) return std::nullopt;
   return value;
 }
 
-std::optional<double> ParseReal(std::u16string_view text) {
-  const std::string narrow = oleaut::ToUtf8(text);
-  if (narrow.empty()) return std::nullopt;
-  char* end = nullptr;
-  const double value = std::strtod(narrow.c_str(), &end);
-  if (end != narrow.c_str() + narrow.size()) return std::nullopt;
+std::optional<double> ParseReal(std::string_view text) {
+  double value = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (ec != std::errc() || end != text.data() + text.size() || text.empty()) return std::nullopt;
   return value;
 }
 
 // A value the SQLite driver handed as text, with the meaning the embedded provider gives the
 // stored value in a column of this kind. A value the kind does not describe (SQLite stores any
 // value in any column) is handed over as it is.
-oleaut::Variant FromSqliteText(std::u16string text, const ColumnType& type) {
+oleaut::Variant FromSqliteText(std::string_view text, const ColumnType& type) {
   switch (type.kind) {
     case ValueKind::kBoolean:
       if (auto real = ParseReal(text)) return *real != 0;
@@ -118,12 +117,12 @@ oleaut::Variant FromSqliteText(std::u16string text, const ColumnType& type) {
       if (auto real = ParseReal(text)) return *real;
       break;
     case ValueKind::kDecimal:
-      if (auto value = oleaut::Decimal::Parse(text)) {
+      if (auto value = oleaut::Decimal::Parse(Widen(text))) {
         if (auto scaled = value->Rescale(type.info.numeric_scale)) return *scaled;
       }
       break;
     case ValueKind::kDate:
-      if (auto fields = tsql::ParseSqlDateTime(text)) {
+      if (auto fields = tsql::ParseSqlDateTime(Widen(text))) {
         try {
           return oleaut::Date::FromFields(*fields);
         } catch (const oleaut::ComError&) {
@@ -134,7 +133,7 @@ oleaut::Variant FromSqliteText(std::u16string text, const ColumnType& type) {
       }
       break;
     case ValueKind::kText:
-      return oleaut::Variant(std::move(text));
+      return oleaut::Variant(Widen(text));
     case ValueKind::kNatural:
       if (type.info.type == adInteger) {
         if (auto whole = ParseWhole(text)) return WholeNumber(*whole, ValueKind::kInteger);
@@ -148,7 +147,7 @@ oleaut::Variant FromSqliteText(std::u16string text, const ColumnType& type) {
   if (type.kind != ValueKind::kNatural) {
     if (auto whole = ParseWhole(text)) return WholeNumber(*whole, ValueKind::kInteger);
   }
-  return oleaut::Variant(std::move(text));
+  return oleaut::Variant(Widen(text));
 }
 
 bool ReadsBytes(const ColumnType& type) {
@@ -157,7 +156,7 @@ bool ReadsBytes(const ColumnType& type) {
 }
 
 oleaut::Variant ReadSqlServerValue(SQLHSTMT stmt, SQLUSMALLINT column, const ColumnType& type,
-                                   std::u16string& text, const CallContext& where) {
+                                   PieceReader<char16_t>& text, const CallContext& where) {
   switch (type.kind) {
     case ValueKind::kBoolean:
     case ValueKind::kSmallInt:
@@ -181,14 +180,14 @@ oleaut::Variant ReadSqlServerValue(SQLHSTMT stmt, SQLUSMALLINT column, const Col
     }
     case ValueKind::kDecimal:
       // As text: every digit SQL Server sends, which a double would not keep.
-      if (!GetLong(stmt, column, SQL_C_WCHAR, text, where)) return oleaut::kNull;
-      if (auto value = oleaut::Decimal::Parse(text)) {
+      if (!text.Read(stmt, column, SQL_C_WCHAR, where)) return oleaut::kNull;
+      if (auto value = oleaut::Decimal::Parse(text.View())) {
         if (auto scaled = value->Rescale(type.info.numeric_scale)) return *scaled;
       }
-      return oleaut::Variant(text);
+      return oleaut::Variant(text.View());
     default:
-      if (!GetLong(stmt, column, SQL_C_WCHAR, text, where)) return oleaut::kNull;
-      return oleaut::Variant(text);
+      if (!text.Read(stmt, column, SQL_C_WCHAR, where)) return oleaut::kNull;
+      return oleaut::Variant(text.View());
   }
 }
 
@@ -299,22 +298,26 @@ void ReadRows(SQLHSTMT stmt, std::vector<ColumnType> types, ValueStyle style, Ro
               const CallContext& where) {
   const std::size_t count = types.size();
   std::vector<std::int32_t> text_length(count, 0);
-  std::u16string text;
-  oleaut::ByteArray bytes;
+  PieceReader<char16_t> wide;
+  PieceReader<char> narrow;
+  PieceReader<std::uint8_t> bytes;
   while (TAV_ODBC_CALL(SQL_HANDLE_STMT, stmt, where, SQLFetch, stmt) != SQL_NO_DATA) {
     for (std::size_t c = 0; c < count; ++c) {
       const auto column = static_cast<SQLUSMALLINT>(c + 1);
       const ColumnType& type = types[c];
       oleaut::Variant value;
       if (ReadsBytes(type)) {
-        value = GetLong(stmt, column, SQL_C_BINARY, bytes, where)
-                    ? oleaut::Variant(std::move(bytes))
-                    : oleaut::kNull;
+        if (bytes.Read(stmt, column, SQL_C_BINARY, where)) {
+          value = oleaut::ByteArray(bytes.View().begin(), bytes.View().end());
+        } else {
+          value = oleaut::kNull;
+        }
       } else if (style == ValueStyle::kSqlServer) {
-        value = ReadSqlServerValue(stmt, column, type, text, where);
+        value = ReadSqlServerValue(stmt, column, type, wide, where);
       } else {
-        value = GetLong(stmt, column, SQL_C_WCHAR, text, where) ? FromSqliteText(text, type)
-                                                                : oleaut::kNull;
+        // The driver keeps values as UTF-8 text: taken as such, they are copied, not converted.
+        value = narrow.Read(stmt, column, SQL_C_CHAR, where) ? FromSqliteText(narrow.View(), type)
+                                                             : oleaut::kNull;
       }
       if (type.kind == ValueKind::kNatural && value.IsString()) {
         text_length[c] =

@@ -37,19 +37,7 @@ class SqliteProvider final : public Provider, private StatementRunner, private t
   ExecuteResult Execute(std::u16string_view batch,
                         std::span<const ParameterValue> parameters) override {
     ExecuteResult result;
-    std::string as_run;
-    struct BatchScope {
-      SqliteProvider& self;
-      std::u16string_view batch;
-      std::string* as_run;
-      ~BatchScope() {
-        self.parameters_ = {};
-        self.translation_ = {};
-        self.result_ = nullptr;
-        self.as_run_ = nullptr;
-        if (as_run) TraceSql({std::u16string(batch), std::move(*as_run), self.description_});
-      }
-    } scope{*this, batch, SqlTraceActive() ? &as_run : nullptr};
+    const BatchScope scope(*this, batch, description_, parameters, result);
     if (batch.find_first_not_of(u" \t\r\n") == std::u16string_view::npos) {
       RaiseProviderError(static_cast<std::int32_t>(0x80040E0CU),
                          "Command text was not set for the command object", {description_, {}, {}});
@@ -65,11 +53,8 @@ class SqliteProvider final : public Provider, private StatementRunner, private t
                          {description_, batch, {}});
     }
     TakeWriteLockBeforeWriting(*program);
-    parameters_ = parameters;
     batch_ = batch;
     translation_ = std::move(translation);
-    result_ = &result;
-    as_run_ = scope.as_run;
     try {
       tsql::Run(*translation_.program, *this);
     } catch (...) {
@@ -253,17 +238,6 @@ class SqliteProvider final : public Provider, private StatementRunner, private t
 
   ErrorContext Where(const tsql::SqlStatement& statement, std::string_view sql) const {
     return {description_, translation_.SourceOf(batch_, statement), sql};
-  }
-
-  void NoteRun(const std::string& sql) {
-    if (!as_run_) return;
-    *as_run_ += sql;
-    *as_run_ += '\n';
-  }
-  void NoteRun(const tsql::SqlStatement& statement) {
-    if (!as_run_) return;
-    *as_run_ += tsql::WithLiteralsShown(statement, *translation_.binding);
-    *as_run_ += '\n';
   }
 
   sqlite3_stmt* PrepareBound(const tsql::SqlStatement& statement, const std::string& sql) {
@@ -512,12 +486,6 @@ class SqliteProvider final : public Provider, private StatementRunner, private t
   std::unordered_map<std::u16string, std::shared_ptr<const tsql::TableColumns>> tables_;
   std::int64_t schema_version_ = -1;
   ado::TransactionLock transaction_lock_ = ado::TransactionLock::Deferred;
-  // The batch being run.
-  std::span<const ParameterValue> parameters_;
-  std::u16string_view batch_;
-  tsql::Translation translation_;
-  ExecuteResult* result_ = nullptr;
-  std::string* as_run_ = nullptr;
 };
 
 }  // namespace

@@ -4,8 +4,10 @@
 
 #include <algorithm>
 
+#include "platform/ado/sql_trace.h"
 #include "platform/ado/sqlite/engine.h"
 #include "platform/oleaut/text.h"
+#include "platform/tsql/shape.h"
 
 namespace ado::sqlite {
 
@@ -15,6 +17,37 @@ std::string LowerAscii(std::string_view text) {
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
   }
   return out;
+}
+
+StatementRunner::BatchScope::BatchScope(StatementRunner& runner, std::u16string_view batch,
+                                        std::u16string_view provider,
+                                        std::span<const ParameterValue> parameters,
+                                        ExecuteResult& result)
+    : runner_(runner), batch_(batch), provider_(provider) {
+  runner_.batch_ = batch;
+  runner_.parameters_ = parameters;
+  runner_.result_ = &result;
+  runner_.as_run_ = SqlTraceActive() ? &as_run_ : nullptr;
+}
+
+StatementRunner::BatchScope::~BatchScope() {
+  const bool traced = runner_.as_run_ != nullptr;
+  runner_.batch_ = {};
+  runner_.translation_ = {};
+  runner_.parameters_ = {};
+  runner_.result_ = nullptr;
+  runner_.as_run_ = nullptr;
+  if (traced) TraceSql({std::u16string(batch_), std::move(as_run_), std::u16string(provider_)});
+}
+
+void StatementRunner::NoteRun(std::string_view sql) {
+  if (!as_run_) return;
+  *as_run_ += sql;
+  *as_run_ += '\n';
+}
+
+void StatementRunner::NoteRun(const tsql::SqlStatement& statement) {
+  if (as_run_) NoteRun(tsql::WithLiteralsShown(statement, *translation_.binding));
 }
 
 void StatementRunner::Execute(const tsql::SqlStatement& statement) {

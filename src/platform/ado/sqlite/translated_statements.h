@@ -7,10 +7,12 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/ado/provider.h"
 #include "platform/tsql/program.h"
 #include "platform/tsql/sql_type.h"
 
@@ -19,17 +21,47 @@ namespace ado::sqlite {
 // ASCII letters in lower case, for names SQLite compares so.
 std::string LowerAscii(std::string_view text);
 
-// An executor of translated batches that runs each kind of statement its own way.
+// An executor of translated batches that runs each kind of statement its own way, and the
+// state of the batch it is running.
 class StatementRunner : public tsql::Executor {
  public:
   void Execute(const tsql::SqlStatement& statement) final;
 
  protected:
+  // Sets the batch's state for its run; when the run ends, ran or failed, clears it and traces
+  // the batch with what ran of it. Costs one test of a flag while no trace is active.
+  class BatchScope {
+   public:
+    BatchScope(StatementRunner& runner, std::u16string_view batch, std::u16string_view provider,
+               std::span<const ParameterValue> parameters, ExecuteResult& result);
+    BatchScope(const BatchScope&) = delete;
+    BatchScope& operator=(const BatchScope&) = delete;
+    ~BatchScope();
+
+   private:
+    StatementRunner& runner_;
+    std::u16string_view batch_;
+    std::u16string_view provider_;
+    std::string as_run_;
+  };
+
+  // Notes a statement that ran, for the trace.
+  void NoteRun(std::string_view sql);
+  // Notes a statement of the translation, with the literals it binds shown in their places.
+  void NoteRun(const tsql::SqlStatement& statement);
+
   virtual void RunQuery(const tsql::SqlStatement& statement) = 0;
   virtual void RunSelectInto(const tsql::SqlStatement& statement) = 0;
   virtual void RunAlterColumn(const tsql::SqlStatement& statement) = 0;
   // UPDATE, DELETE, INSERT and DDL.
   virtual void RunCommand(const tsql::SqlStatement& statement) = 0;
+
+  // The batch being run.
+  std::u16string_view batch_;
+  tsql::Translation translation_;
+  std::span<const ParameterValue> parameters_;
+  ExecuteResult* result_ = nullptr;
+  std::string* as_run_ = nullptr;
 };
 
 // Raises a provider error with this HRESULT and message; never returns.

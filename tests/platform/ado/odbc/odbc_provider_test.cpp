@@ -96,7 +96,7 @@ TEST_F(OdbcProviderTest, GivesTheEmbeddedProvidersFieldsAndValuesOnTheSameFile) 
   for (const char16_t* sql :
        {u"SELECT * FROM t ORDER BY id",
         u"select name + N'!' as n, len(code), small * 2, "
-        u"amount / 3, convert(varchar(30), made, 121) from t",
+        u"amount - 1, price / 3, convert(varchar(30), made, 121) from t",
         u"select count(*), sum(price), max(made), isnull(max(code), 'none') from t",
         u"select top 1 name into #copy from t select * from #copy"}) {
     SCOPED_TRACE(oleaut::ToUtf8(sql));
@@ -258,6 +258,9 @@ TEST(OdbcConnectTest, ServersAndDriversThatCannotBeReachedFailClearly) {
 }
 
 TEST(SqliteExtensionTest, TheStockShellChecksADemoDatabaseWithTheExtensionLoaded) {
+#ifdef __SANITIZE_ADDRESS__
+  GTEST_SKIP() << "an extension built with AddressSanitizer cannot load into the stock shell";
+#endif
   tavtest::TempDir dir;
   const std::filesystem::path db = dir / "demo.db";
   tavglobal::CreateDatabase(db, /*with_demo_data=*/true);
