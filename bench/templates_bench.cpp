@@ -74,6 +74,8 @@ std::filesystem::path Database(int rows) {
   auto connection = com::Make<ado::Connection>();
   connection->Open(tavglobal::SqliteConnectionString(path));
   connection->BeginTrans();
+  connection->Execute(u"INSERT INTO t_User (FUserID, FName) VALUES (" +
+                      oleaut::FromUtf8(std::to_string(kUser)) + u", N'bench')");
   Filler fill(connection);
   for (int i = 0; i < 20; ++i)
     fill.Template(kListType, kUser, "t" + std::to_string(i), u"", i == 0);

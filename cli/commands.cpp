@@ -1,12 +1,11 @@
 #include "commands.h"
 
-#include <fstream>
-
 #include "json_values.h"
 #include "platform/com/activation.h"
 #include "platform/com/dispatch.h"
 #include "platform/com/hresult.h"
 #include "platform/com/registry.h"
+#include "platform/io/regular_file.h"
 #include "platform/oleaut/com_error.h"
 #include "platform/vdl/dictionary.h"
 #include "platform/vdl/list.h"
@@ -118,10 +117,8 @@ const oleaut::ByteArray* FindByteArray(const Variant& value) {
 void WriteByteArray(const Variant& result, const std::filesystem::path& file) {
   const oleaut::ByteArray* bytes = FindByteArray(result);
   if (bytes == nullptr) Raise(com::E_FAIL, "The result holds no byte array to write to --out");
-  std::ofstream stream(file, std::ios::binary | std::ios::trunc);
-  stream.write(reinterpret_cast<const char*>(bytes->data()),
-               static_cast<std::streamsize>(bytes->size()));
-  if (!stream) Raise(com::E_FAIL, "Cannot write " + file.string());
+  io::ReplaceFile(file,
+                  std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
 }
 
 }  // namespace

@@ -19,7 +19,8 @@ namespace {
 using oleaut::Variant;
 
 constexpr std::u16string_view kSource = u"tavprint";
-// Deeper nesting than any request dictionary has; a guard against self-containing objects.
+// Deeper nesting than any request dictionary has: a guard against arguments that would exhaust
+// the stack, and against results that contain themselves.
 constexpr std::size_t kMaxDepth = 64;
 
 Variant NumberFromJson(const Json& value) {
@@ -84,8 +85,19 @@ Variant ArgumentFromJson(const Json& value, const com::ParamInfo* param) {
 
 Variant ParseArgument(std::string_view text, std::size_t position, const com::ParamInfo* param) {
   Json value;
+  // Checked while parsing, before anything deep is built: the conversion and the objects it
+  // makes recurse once per level.
+  const auto limit_depth = [&](int depth, Json::parse_event_t, Json&) {
+    if (static_cast<std::size_t>(depth) > kMaxDepth) {
+      throw oleaut::ComError(
+          oleaut::VbHresult(oleaut::kInvalidProcedureCall), std::u16string(kSource),
+          oleaut::FromUtf8(
+              fmt::format("Argument {} is nested deeper than {} levels", position, kMaxDepth)));
+    }
+    return true;
+  };
   try {
-    value = Json::parse(text);
+    value = Json::parse(text, limit_depth);
   } catch (const Json::exception& error) {
     const std::string name = param != nullptr ? " (" + oleaut::ToUtf8(param->name) + ")" : "";
     const std::string description = fmt::format(

@@ -20,7 +20,8 @@ using Json = nlohmann::ordered_json;
 // String; true/false Boolean; null Null, or Nothing when `param` is an object parameter;
 // objects become VDL.Dictionary (keys in the order written) and arrays VDL.List.
 oleaut::Variant ArgumentFromJson(const Json& value, const com::ParamInfo* param);
-// Parses one command-line argument; raises a ComError saying which argument is not JSON.
+// Parses one command-line argument; raises a ComError saying which argument is not JSON, or is
+// nested too deeply.
 oleaut::Variant ParseArgument(std::string_view text, std::size_t position,
                               const com::ParamInfo* param);
 

@@ -47,9 +47,11 @@ int main(int argc, char** argv) {
   tavprint::OutputOptions output;
   app.add_option("--dsn", dsn, "Data source for commands that take none (default: demo)");
   app.add_option("--user-id", user_id,
-                 "Act as this user id (overrides the catalog and TAV_USER_ID)")
+                 "Act as this user of t_User, with their name and language (overrides the "
+                 "catalog and TAV_USER_ID)")
       ->check(CLI::Range(-32768, 32767));
-  app.add_option("--user-name", user_name, "Act under this user name");
+  app.add_option("--user-name", user_name,
+                 "Act as the user of t_User with this name (with --user-id: must be that user's)");
   app.add_option("--language", language, "The user's language code (CHS, CHT, EN)");
   app.add_flag("--json", output.json, "Print results as JSON instead of tables");
   app.add_option("--trace-sql", trace_sql,
@@ -92,7 +94,6 @@ int main(int argc, char** argv) {
   create_db->add_flag("--demo-data", with_demo_data, "Seed it with the demo data as well");
 
   std::string target;
-  std::vector<std::string> args;
   CLI::App* call = app.add_subcommand(
       "call",
       "Call Class.Member with JSON arguments and print the result as JSON.\n"
@@ -101,7 +102,8 @@ int main(int argc, char** argv) {
       "or Nothing for an object parameter), {...} (VDL.Dictionary), [...] (VDL.List).\n"
       "Example: tavprint call clsGetData.GetSysValue '\"demo\"' '\"IC\"' '\"IndustryVersion\"'");
   call->add_option("target", target, "Class.Member")->required();
-  call->add_option("args", args, "Arguments, one JSON value each");
+  // The arguments are taken as written: a vector option would split a JSON array into several.
+  call->allow_extras();
   std::optional<std::filesystem::path> out_file;
   call->add_option("--out", out_file,
                    "Also write the result's first byte array (a template body) to this file");
@@ -130,7 +132,7 @@ int main(int argc, char** argv) {
     if (*reg) tavprint::RunRegister(tavprint::ServerLibraries(library), std::cout);
     if (*unreg) tavprint::RunUnregister(tavprint::ServerLibraries(library), std::cout);
     if (*typelib) tavprint::RunTypelib(std::cout);
-    if (*call) tavprint::RunCall(target, args, std::cout, out_file);
+    if (*call) tavprint::RunCall(target, call->remaining(), std::cout, out_file);
     if (templates.Chosen()) templates.Run(std::cout);
     if (bills.Chosen()) bills.Run(std::cout);
     if (picture.Chosen()) picture.Run(std::cout);

@@ -1,8 +1,6 @@
 #include "template_commands.h"
 
 #include <CLI/CLI.hpp>
-#include <fstream>
-#include <iterator>
 #include <vector>
 
 #include "commands.h"
@@ -10,6 +8,7 @@
 #include "platform/ado/recordset.h"
 #include "platform/ado/sql_trace.h"
 #include "platform/com/dispatch.h"
+#include "platform/io/regular_file.h"
 #include "platform/oleaut/com_error.h"
 #include "platform/oleaut/convert.h"
 #include "platform/oleaut/text.h"
@@ -110,18 +109,47 @@ std::optional<PrintChoice> ChoosePrintTemplate(const std::string& dsn, TemplateO
 }
 
 oleaut::ByteArray ReadFile(const std::filesystem::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  if (!in) Fail("cannot read " + file.string());
-  return oleaut::ByteArray(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  const std::string content = io::ReadWholeFile(file);
+  return oleaut::ByteArray(content.begin(), content.end());
 }
 
 void WriteFile(const std::filesystem::path& file, const Variant& body) {
   if (body.IsNull() || body.IsEmpty()) Fail("the template has no body to export");
   const oleaut::ByteArray& bytes = body.AsByteArray();
-  std::ofstream outfile(file, std::ios::binary | std::ios::trunc);
-  outfile.write(reinterpret_cast<const char*>(bytes.data()),
-                static_cast<std::streamsize>(bytes.size()));
-  if (!outfile) Fail("cannot write " + file.string());
+  io::ReplaceFile(file,
+                  std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+}
+
+// Rows of a statement of numbers only, run through clsGetData.ExecuteSQL.
+com::Ptr<ado::Recordset> QueryRows(const std::string& dsn, const Bstr& statement) {
+  return Object(u"TAVMPrintExport.clsGetData")
+      ->Call(u"ExecuteSQL", FromUtf8(dsn), statement)
+      .AsObjectOf<ado::Recordset>();
+}
+
+// What a delete can touch: the body (and who created it) and every assignment row to it.
+struct TemplateRows {
+  std::optional<std::string> body_creator;
+  std::int32_t assignments = 0;
+};
+
+TemplateRows CountTemplateRows(const std::string& dsn, TemplateOwner owner, std::int32_t id) {
+  const Bstr type = oleaut::ToString(owner.id);
+  const Bstr body_id = oleaut::ToString(id);
+  TemplateRows rows;
+  const auto body = QueryRows(
+      dsn, owner.report ? u"SELECT FCreatorName FROM T_RptExcelPrintExportNote WHERE FNewRptId=" +
+                              type + u" AND FId=" + body_id
+                        : u"SELECT FCreatorName FROM T_ExcelPrintExportNote WHERE FNewBillType=" +
+                              type + u" AND FId=" + body_id);
+  if (!body->Eof()) rows.body_creator = Text(body->Fields()->Item(0)->Value());
+  const auto count =
+      QueryRows(dsn, owner.report ? u"SELECT count(*) FROM T_RptExcelPrintExport WHERE FRptId=" +
+                                        type + u" AND FNoteId=" + body_id
+                                  : u"SELECT count(*) FROM T_ExcelPrintExport WHERE FBillType=" +
+                                        type + u" AND FBillId=" + body_id);
+  rows.assignments = oleaut::ToLong(count->Fields()->Item(0)->Value());
+  return rows;
 }
 
 }  // namespace
@@ -212,10 +240,7 @@ void RunTemplateExport(const std::string& dsn, TemplateOwner owner, std::optiona
   if (id) {
     const Bstr table = owner.report ? u"T_RptExcelPrintExportNote" : u"T_ExcelPrintExportNote";
     const auto rows =
-        Object(u"TAVMPrintExport.clsGetData")
-            ->Call(u"ExecuteSQL", FromUtf8(dsn),
-                   u"SELECT FData FROM " + table + u" WHERE FId=" + oleaut::ToString(*id))
-            .AsObjectOf<ado::Recordset>();
+        QueryRows(dsn, u"SELECT FData FROM " + table + u" WHERE FId=" + oleaut::ToString(*id));
     if (rows->Eof()) Fail("there is no template body " + std::to_string(*id));
     body = rows->Fields()->Item(0)->Value();
     what = "template " + std::to_string(*id);
@@ -275,9 +300,27 @@ void RunTemplateSelect(const std::string& dsn, TemplateOwner owner, std::int32_t
 
 void RunTemplateDelete(const std::string& dsn, TemplateOwner owner, std::int32_t id,
                        std::ostream& out) {
+  const TemplateRows before = CountTemplateRows(dsn, owner, id);
+  const std::string what = "template " + std::to_string(id) + " of " + OwnerText(owner);
+  if (!before.body_creator && before.assignments == 0) {
+    Fail("there is no " + what + ": nothing was deleted (see: tavprint templates list)");
+  }
   Update()->Call(Member(owner, u"DeleteNoteRow", u"DeleteRptNoteRow"), FromUtf8(dsn), owner.id, id);
-  out << "Deleted template " << id << " of " << OwnerText(owner)
-      << " (the body only when you created it; your own assignment rows in any case)\n";
+  const TemplateRows after = CountTemplateRows(dsn, owner, id);
+  const bool body_deleted = before.body_creator && !after.body_creator;
+  const std::int32_t rows_deleted = before.assignments - after.assignments;
+  std::string kept;
+  if (after.body_creator) {
+    kept = "the body stays: it was created by " + *after.body_creator + ", not by you";
+  } else if (!before.body_creator) {
+    kept = "it has no body";
+  }
+  if (!body_deleted && rows_deleted == 0) {
+    Fail("nothing was deleted of " + what + ": " + kept +
+         ", and you have no assignment rows to it");
+  }
+  out << "Deleted " << what << ": " << (body_deleted ? "its body and " : "") << rows_deleted
+      << " of your assignment rows" << (kept.empty() ? "" : "; " + kept) << '\n';
 }
 
 struct TemplateCommands::State {

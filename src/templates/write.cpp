@@ -70,6 +70,22 @@ constexpr DeleteTables kReportDelete{
     u"Delete From T_RptExcelPrintExportNote Where FCreatorName=", u" and FNewRptId=",
     u"Delete From T_RptExcelPrintExport Where FPreparerID=", u" and FRptId=", u" And FNoteId="};
 
+// The name as the lookup's literal compares it: trimmed of blanks, without NUL and line breaks.
+Bstr LookupName(const Bstr& name) {
+  Bstr text = oleaut::Trim(name);
+  std::erase_if(text, [](char16_t c) { return c == u'\0' || c == u'\n' || c == u'\r'; });
+  return text;
+}
+
+// The name a body row keeps: as the user typed it where the lookup, which compares the cleaned
+// name and ignores trailing blanks as the database does, still finds it; else the cleaned name.
+// A name with leading blanks or a line break would otherwise never be found again, and every
+// save of it would add another body.
+Bstr StoredName(const Bstr& name) {
+  Bstr cleaned = LookupName(name);
+  return oleaut::RTrim(name) == oleaut::RTrim(cleaned) ? name : cleaned;
+}
+
 com::Ptr<vdl::List> SaveUserTemplate(tavglobal::DataContext& context,
                                      const com::Ptr<ado::Connection>& connection,
                                      const InsertTables& tables, std::int32_t type,
@@ -81,9 +97,10 @@ com::Ptr<vdl::List> SaveUserTemplate(tavglobal::DataContext& context,
   std::int32_t id = 0;
   command->SetActiveConnection(connection);
   command->SetCommandType(ado::adCmdText);
+  const Bstr stored_name = StoredName(fNoteName);
   if (found->Eof()) {
     command->SetCommandText(tables.body_insert);
-    AppendParameter(*command, ado::adVarChar, 255, fNoteName);
+    AppendParameter(*command, ado::adVarChar, 255, stored_name);
     AppendParameter(*command, ado::adVarChar, 20, Num(type));
     AppendParameter(*command, ado::adVarChar, tables.person_size, user_name);
     AppendParameter(*command, ado::adVarChar, tables.person_size, user_name);
@@ -103,9 +120,10 @@ com::Ptr<vdl::List> SaveUserTemplate(tavglobal::DataContext& context,
   found->Close();
   command.Reset();
 
-  connection->Execute(Sql({tables.assignment_insert, Num(type), u",", Num(id), u",",
-                           SqlQuoteKeepBreaks(oleaut::Today()), u",", SqlQuoteKeepBreaks(fNoteName),
-                           u",0,", Num(CurrentUserId(context)), u",'')"}));
+  connection->Execute(
+      Sql({tables.assignment_insert, Num(type), u",", Num(id), u",",
+           SqlQuoteKeepBreaks(oleaut::Today()), u",", SqlQuoteKeepBreaks(stored_name), u",0,",
+           Num(CurrentUserId(context)), u",'')"}));
   context.MarkComplete();
 
   auto result = com::Make<vdl::List>();
@@ -125,13 +143,6 @@ void DeleteUserTemplate(tavglobal::DataContext& context, ado::Connection& connec
   connection.Execute(Sql({tables.assignment_delete, Num(user_id), tables.assignment_type, Num(type),
                           tables.assignment_link, Num(FID)}));
   context.MarkComplete();
-}
-
-// The name as the lookup's literal compares it: trimmed of blanks, without NUL and line breaks.
-Bstr LookupName(const Bstr& name) {
-  Bstr text = oleaut::Trim(name);
-  std::erase_if(text, [](char16_t c) { return c == u'\0' || c == u'\n' || c == u'\r'; });
-  return text;
 }
 
 com::Ptr<vdl::Dictionary> RequireDictionary(const com::Ptr<vdl::Dictionary>& dictionary,
@@ -183,7 +194,7 @@ bool clsPrintSetupUpdate::SaveNewBill(const Bstr& sDsn, std::int32_t fClassType,
       command->SetCommandText(
           u"Insert Into T_ExcelPrintExportNote(FName,FScreenId,FCreatorName,FNewBillType,"
           u"FCreateDate,FModifyDate,FData) Values(?,?,?,?,?,?,?)");
-      AppendParameter(*command, ado::adVarChar, 255, name);
+      AppendParameter(*command, ado::adVarChar, 255, StoredName(name));
       AppendParameter(*command, ado::adVarChar, 20, Num(fClassType));
       AppendParameter(*command, ado::adVarChar, 20, u"Manager");
       AppendParameter(*command, ado::adVarChar, 20, fClassType);
@@ -225,7 +236,8 @@ Variant clsPrintSetupUpdate::UpdateNoteRow(const Bstr& sDsn, std::int32_t fClass
       AppendParameter(*command, ado::adDate, 0, oleaut::Now());
       AppendParameter(*command, ado::adLongVarBinary, kBlobSize, fNoteBlob);
       AppendParameter(*command, ado::adVarChar, 20, fClassType);
-      if (by_name) AppendParameter(*command, ado::adVarChar, 510, sNoteName);
+      // The name as the saves store it, so that a name typed as it was saved finds its rows.
+      if (by_name) AppendParameter(*command, ado::adVarChar, 510, StoredName(sNoteName));
       command->Execute();
     }
     context_->MarkComplete();

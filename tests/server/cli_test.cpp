@@ -1,57 +1,22 @@
 // tavprint as a user runs it, and the JSON conversions behind its arguments and results.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdio>
 #include <fstream>
-#include <sstream>
 
 #include "json_values.h"
 #include "platform/oleaut/com_error.h"
 #include "platform/vdl/dictionary.h"
 #include "platform/vdl/list.h"
+#include "tavprint_fixture.h"
 #include "temp_dir.h"
 
 namespace {
 
 using oleaut::Variant;
 using tavprint::Json;
-
-struct Outcome {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-std::string ReadText(const std::filesystem::path& file) {
-  std::ifstream in(file);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-class TavprintTest : public ::testing::Test {
- protected:
-  Outcome Tavprint(const std::string& args) {
-    const std::filesystem::path err = dir_ / "stderr.txt";
-    const std::string command = "TAV_REGISTRY_FILE='" + registry_.string() + "' '" +
-                                std::string(TAV_TAVPRINT) + "' " + args + " 2>'" + err.string() +
-                                "'";
-    Outcome run;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) return run;
-    char buffer[4096];
-    while (const std::size_t got = fread(buffer, 1, sizeof buffer, pipe))
-      run.out.append(buffer, got);
-    const int status = pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.err = ReadText(err);
-    return run;
-  }
-
-  tavtest::TempDir dir_;
-  std::filesystem::path registry_ = dir_ / "registry.json";
-};
+using tavtest::Outcome;
+using tavtest::ReadText;
+using tavtest::TavprintTest;
 
 TEST_F(TavprintTest, AFreshBuildCallsWithoutAManualRegistration) {
   const Outcome run = Tavprint("call clsGetData.TransMode");

@@ -1,12 +1,12 @@
 // The data commands of tavprint: the demo tour, ad-hoc SQL shown as tables or JSON, and creating
 // a deployment database.
-#include "commands.h"
 #include "data_commands.h"
 
 #include <gtest/gtest.h>
 
 #include <sstream>
 
+#include "commands.h"
 #include "platform/oleaut/com_error.h"
 #include "recordset_printer.h"
 #include "temp_dir.h"

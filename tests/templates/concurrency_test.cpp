@@ -32,8 +32,10 @@ TEST_F(ConcurrencyTest, FirstListsOfSeveralUsersAtOnceAllCopy) {
       }
     });
   }
-  for (auto& thread : threads) thread.join();
-  for (const auto& failure : failures) EXPECT_EQ(failure, "");
+  for (auto& thread : threads)
+    thread.join();
+  for (const auto& failure : failures)
+    EXPECT_EQ(failure, "");
   for (const std::int16_t user : users) {
     EXPECT_EQ(Count(u"SELECT count(*) FROM T_ExcelPrintExport WHERE FBillId > 0 AND FPreparerId=" +
                     oleaut::FromUtf8(std::to_string(user))),

@@ -33,16 +33,18 @@ StoreTest::StoreTest()
   tavglobal::CreateDatabase(db_, /*with_demo_data=*/false);
   // TAV_TEST_PROVIDER=odbc runs the store through the ODBC provider over the SQLite driver.
   const std::string connection = tavtest::TestConnectionString(db_);
+  raw_ = com::Make<ado::Connection>();
+  raw_->Open(oleaut::FromUtf8(connection));
   std::ofstream catalog(dir_ / "catalog.toml");
   for (const auto& [user, name] :
        {std::pair{kAdmin, "Manager"}, std::pair{kZhang, "张伟"}, std::pair{kLi, "李娜"},
         std::pair{kLong, "一二三四五六七八九十甲乙丙丁戊己庚辛壬癸子"}}) {
     catalog << "[sources.u" << user << "-" << suffix_ << "]\nconnection = \"" << connection
             << "\"\nuser_id = " << user << "\nuser_name = \"" << name << "\"\n";
+    Exec(u"INSERT INTO t_User (FUserID, FName) VALUES (" + oleaut::ToString(user) + u", N'" +
+         oleaut::FromUtf8(name) + u"')");
   }
   catalog.close();
-  raw_ = com::Make<ado::Connection>();
-  raw_->Open(oleaut::FromUtf8(connection));
 }
 
 bool TextKeepsNul(std::u16string_view text) {
@@ -58,8 +60,12 @@ void StoreTest::Exec(std::u16string_view sql) const {
 }
 
 std::vector<Row> StoreTest::Rows(std::u16string_view sql) const {
+  return RowsOf(*raw_, sql);
+}
+
+std::vector<Row> StoreTest::RowsOf(ado::Connection& connection, std::u16string_view sql) {
   std::vector<Row> rows;
-  auto rs = raw_->Execute(sql);
+  auto rs = connection.Execute(sql);
   for (; !rs->Eof(); rs->MoveNext()) {
     Row row;
     const auto fields = rs->Fields();
@@ -139,11 +145,11 @@ void StoreTest::AddReportRow(std::int32_t rpt, std::int32_t note_id, std::int16_
       oleaut::ToString(sel) + u")");
 }
 
-std::vector<Row> StoreTest::Snapshot() const {
+std::vector<Row> StoreTest::SnapshotOf(ado::Connection& connection) {
   std::vector<Row> all;
   for (const char16_t* table : {u"T_ExcelPrintExportNote", u"T_RptExcelPrintExportNote",
                                 u"T_ExcelPrintExport", u"T_RptExcelPrintExport"}) {
-    for (Row& row : Rows(u"SELECT * FROM " + Bstr(table) + u" ORDER BY FId")) {
+    for (Row& row : RowsOf(connection, u"SELECT * FROM " + Bstr(table) + u" ORDER BY FId")) {
       row.insert(row.begin(), Variant(table));
       all.push_back(std::move(row));
     }

@@ -45,6 +45,7 @@ class StoreTest : public testing::Test {
   // Runs statements on the database outside the component (autocommit).
   void Exec(std::u16string_view sql) const;
   std::vector<Row> Rows(std::u16string_view sql) const;
+  static std::vector<Row> RowsOf(ado::Connection& connection, std::u16string_view sql);
   std::int32_t Count(std::u16string_view sql) const;
 
   // Seeding. Returns the new body's FId.
@@ -68,7 +69,11 @@ class StoreTest : public testing::Test {
   com::Ptr<ado::Connection> RawConnection() const { return raw_; }
 
   // Every row of the four tables, for checking that a failed call changed nothing.
-  std::vector<Row> Snapshot() const;
+  std::vector<Row> Snapshot() const { return SnapshotOf(*raw_); }
+  static std::vector<Row> SnapshotOf(ado::Connection& connection);
+
+  // This test's database file.
+  const std::filesystem::path& DatabasePath() const { return db_; }
 
   com::Ptr<frame::clsPrintSetupQuery> query_ = com::Make<frame::clsPrintSetupQuery>();
   com::Ptr<frame::clsPrintSetupUpdate> update_ = com::Make<frame::clsPrintSetupUpdate>();

@@ -87,22 +87,28 @@ TEST_F(WriteTest, EachUserSavesTheirOwnBody) {
   EXPECT_EQ(Count(u"SELECT count(*) FROM T_ExcelPrintExportNote WHERE FName = N'form'"), 2);
 }
 
-TEST_F(WriteTest, NamesAreStoredAsGivenOrRefused) {
+// A name is kept as typed unless the lookup of the next save could not find it so: then the
+// name stored is the one the lookup compares, and saving it again replaces that body.
+TEST_F(WriteTest, NamesAreStoredSoTheNextSaveFindsThemOrRefused) {
   struct Case {
     const char* label;
     std::u16string name;
-    std::u16string listed;  // the assignment row's name: trimmed, breaks and NUL kept
+    std::u16string stored;  // the body row's name
+    std::u16string listed;  // the assignment row's name
     bool refused = false;
   };
   const std::vector<Case> cases = {
-      {"apostrophes", u"it's 'x'", u"it's 'x'"},
-      {"blanks around", u"  padded  ", u"padded"},
-      {"line breaks", u"two\r\nlines", u"two\r\nlines"},
-      {"NUL", std::u16string(u"nu\0l", 4), std::u16string(u"nu\0l", 4)},
-      {"Chinese", u"销售出库单（红字）", u"销售出库单（红字）"},
-      {"SQL", u"x'; drop table T_ExcelPrintExport; --", u"x'; drop table T_ExcelPrintExport; --"},
-      {"255 characters", std::u16string(255, u'名'), std::u16string(255, u'名')},
-      {"256 characters", std::u16string(256, u'名'), u"", true},
+      {"apostrophes", u"it's 'x'", u"it's 'x'", u"it's 'x'"},
+      {"trailing blanks", u"padded  ", u"padded  ", u"padded"},
+      {"leading blanks", u"  indented  ", u"indented", u"indented"},
+      {"line breaks", u"two\r\nlines", u"twolines", u"twolines"},
+      {"NUL", std::u16string(u"nu\0l", 4), u"nul", u"nul"},
+      {"Chinese", u"销售出库单（红字）", u"销售出库单（红字）", u"销售出库单（红字）"},
+      {"SQL", u"x'; drop table T_ExcelPrintExport; --", u"x'; drop table T_ExcelPrintExport; --",
+       u"x'; drop table T_ExcelPrintExport; --"},
+      {"255 characters", std::u16string(255, u'名'), std::u16string(255, u'名'),
+       std::u16string(255, u'名')},
+      {"256 characters", std::u16string(256, u'名'), u"", u"", true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);
@@ -114,16 +120,29 @@ TEST_F(WriteTest, NamesAreStoredAsGivenOrRefused) {
       EXPECT_EQ(Snapshot(), before);
       continue;
     }
+    const std::int32_t bodies = Count(u"SELECT count(*) FROM T_ExcelPrintExportNote");
     const std::int32_t id = oleaut::ToLong(Insert(kZhang, Bstr(c.name), Bytes("b"))->Item(1));
-    if (!TextKeepsNul(c.name)) continue;
-    EXPECT_EQ(
-        Rows(u"SELECT FName FROM T_ExcelPrintExportNote WHERE FId = " + oleaut::ToString(id))[0][0],
-        Variant(Bstr(c.name)));
-    EXPECT_EQ(
-        Rows(u"SELECT FName FROM T_ExcelPrintExport WHERE FBillId = " + oleaut::ToString(id))[0][0],
-        Variant(Bstr(c.listed)));
+    EXPECT_EQ(oleaut::ToLong(Insert(kZhang, Bstr(c.name), Bytes("c"))->Item(1)), id);
+    EXPECT_EQ(Count(u"SELECT count(*) FROM T_ExcelPrintExportNote"), bodies + 1);
+    EXPECT_EQ(Rows(u"SELECT FName, FData FROM T_ExcelPrintExportNote WHERE FId = " +
+                   oleaut::ToString(id)),
+              (std::vector<Row>{{Variant(Bstr(c.stored)), Variant(Bytes("c"))}}));
+    EXPECT_EQ(Rows(u"SELECT DISTINCT FName FROM T_ExcelPrintExport WHERE FBillId = " +
+                   oleaut::ToString(id)),
+              (std::vector<Row>{{Variant(Bstr(c.listed))}}));
   }
-  EXPECT_EQ(Count(u"SELECT count(*) FROM T_ExcelPrintExport"), 7);
+  EXPECT_EQ(Count(u"SELECT count(*) FROM T_ExcelPrintExport"), 16);
+
+  // The administrator's saves and the wholesale replacement by name find what was saved too.
+  auto dct = com::Make<vdl::Dictionary>();
+  dct->Add(u"fNoteName", u" admin\n");
+  dct->Add(u"FNoteBlob", Bytes("a1"));
+  update_->Call(u"SaveNewBill", Dsn(kAdmin), kType, dct);
+  dct->SetItem(u"FNoteBlob", Bytes("a2"));
+  update_->Call(u"SaveNewBill", Dsn(kAdmin), kType, dct);
+  update_->Call(u"UpdateNoteRow", Dsn(kAdmin), kType, Bytes("a3"), u" admin\n");
+  EXPECT_EQ(Rows(u"SELECT FName, FData FROM T_ExcelPrintExportNote WHERE FCreatorName='Manager'"),
+            (std::vector<Row>{{Variant(u"admin"), Variant(Bytes("a3"))}}));
 }
 
 TEST_F(WriteTest, BlobsRoundTripByteForByte) {

@@ -8,6 +8,8 @@
 #include <ctime>
 #include <mutex>
 
+#include "platform/io/regular_file.h"
+#include "platform/oleaut/com_error.h"
 #include "platform/oleaut/text.h"
 
 namespace ado {
@@ -22,6 +24,7 @@ struct Destination {
   std::mutex mutex;
   std::string target;  // "", "stderr" or a path
   bool set_by_program = false;
+  bool warned = false;  // a target that cannot be written is reported once, not per statement
 };
 
 Destination& GetDestination() {
@@ -30,6 +33,7 @@ Destination& GetDestination() {
 }
 
 void Apply(Destination& d, const std::string& target) {
+  if (target != d.target) d.warned = false;
   d.target = target;
   detail::sql_trace_to_destination.store(!target.empty(), std::memory_order_relaxed);
 }
@@ -46,17 +50,22 @@ std::string Timestamp() {
                      ms);
 }
 
-void Write(const std::string& target, const SqlTraceEntry& entry) {
+void Write(Destination& d, const SqlTraceEntry& entry) {
   const std::string text =
       fmt::format("-- {} {}\n-- as built:\n{}\n-- as run:\n{}\n\n", Timestamp(),
                   oleaut::ToUtf8(entry.provider), oleaut::ToUtf8(entry.as_built), entry.as_run);
-  if (target == "stderr") {
+  if (d.target == "stderr") {
     std::fwrite(text.data(), 1, text.size(), stderr);
     return;
   }
-  if (std::FILE* file = std::fopen(target.c_str(), "ae")) {
-    std::fwrite(text.data(), 1, text.size(), file);
-    std::fclose(file);
+  try {
+    io::WriteAll(io::OpenForAppend(d.target), text, d.target);
+  } catch (const oleaut::ComError& error) {
+    if (d.warned) return;
+    d.warned = true;
+    const std::string message =
+        "warning: the SQL trace is not written: " + oleaut::ToUtf8(error.Description()) + "\n";
+    std::fwrite(message.data(), 1, message.size(), stderr);
   }
 }
 
@@ -85,6 +94,14 @@ ScopedSqlTrace::~ScopedSqlTrace() {
   detail::sql_trace_capture = outer_;
 }
 
+SqlTraceCaptureHold::SqlTraceCaptureHold() noexcept : held_(detail::sql_trace_capture) {
+  detail::sql_trace_capture = nullptr;
+}
+
+SqlTraceCaptureHold::~SqlTraceCaptureHold() {
+  detail::sql_trace_capture = held_;
+}
+
 std::vector<std::u16string> ScopedSqlTrace::Batches() const {
   std::vector<std::u16string> batches;
   batches.reserve(entries_.size());
@@ -98,7 +115,7 @@ void TraceSql(SqlTraceEntry entry) {
     if (detail::sql_trace_to_destination.load(std::memory_order_relaxed)) {
       Destination& d = GetDestination();
       std::lock_guard lock(d.mutex);
-      if (!d.target.empty()) Write(d.target, entry);
+      if (!d.target.empty()) Write(d, entry);
     }
     for (ScopedSqlTrace* capture = detail::sql_trace_capture; capture; capture = capture->outer_) {
       capture->entries_.push_back(entry);

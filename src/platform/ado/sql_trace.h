@@ -43,6 +43,20 @@ class ScopedSqlTrace {
   ScopedSqlTrace* outer_;
 };
 
+// Keeps the batches run on this thread while it lives out of the thread's captures (they still go
+// to the destination): for the platform's own look-ups, such as who the user is, which are not
+// statements of the component that a capture is there to check.
+class SqlTraceCaptureHold {
+ public:
+  SqlTraceCaptureHold() noexcept;
+  SqlTraceCaptureHold(const SqlTraceCaptureHold&) = delete;
+  SqlTraceCaptureHold& operator=(const SqlTraceCaptureHold&) = delete;
+  ~SqlTraceCaptureHold();
+
+ private:
+  ScopedSqlTrace* held_;
+};
+
 namespace detail {
 extern std::atomic<bool> sql_trace_to_destination;
 extern thread_local ScopedSqlTrace* sql_trace_capture;

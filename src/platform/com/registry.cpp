@@ -1,18 +1,12 @@
 #include "platform/com/registry.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdlib>
-#include <cstring>
 #include <nlohmann/json.hpp>
 #include <system_error>
 #include <utility>
 
 #include "platform/com/hresult.h"
+#include "platform/io/regular_file.h"
 #include "platform/oleaut/com_error.h"
 
 namespace com {
@@ -43,12 +37,6 @@ Bstr PathText(const std::filesystem::path& file) {
   return oleaut::FromUtf8(file.string());
 }
 
-[[noreturn]] void RaiseErrno(HRESULT hr, std::string_view what, const std::filesystem::path& file) {
-  const int error = errno;
-  Raise(hr, oleaut::FromUtf8(std::string(what)) + u" " + PathText(file) + u": " +
-                oleaut::FromUtf8(std::strerror(error)));
-}
-
 [[noreturn]] void RaiseCorrupt(const std::filesystem::path& file, std::string_view fault) {
   Raise(HRESULT_ERROR_BADDB, u"The registry file " + PathText(file) + u" is corrupt: " +
                                  oleaut::FromUtf8(std::string(fault)));
@@ -56,68 +44,6 @@ Bstr PathText(const std::filesystem::path& file) {
 
 Bstr Fold(std::u16string_view text) {
   return oleaut::UCase(text);
-}
-
-// A file descriptor closed when it goes out of scope.
-class Fd {
- public:
-  explicit Fd(int fd) noexcept : fd_(fd) {}
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  ~Fd() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  int Get() const noexcept { return fd_; }
-  int Release() noexcept { return std::exchange(fd_, -1); }
-
- private:
-  int fd_;
-};
-
-// A temporary file removed unless it was renamed into place.
-class TempFile {
- public:
-  explicit TempFile(std::filesystem::path path) : path_(std::move(path)) {}
-  TempFile(const TempFile&) = delete;
-  TempFile& operator=(const TempFile&) = delete;
-  ~TempFile() {
-    if (!path_.empty()) ::unlink(path_.c_str());
-  }
-  void Keep() noexcept { path_.clear(); }
-
- private:
-  std::filesystem::path path_;
-};
-
-void WriteAll(int fd, std::string_view text, const std::filesystem::path& file) {
-  while (!text.empty()) {
-    const ssize_t written = ::write(fd, text.data(), text.size());
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      RaiseErrno(REGDB_E_WRITEREGDB, "Cannot write", file);
-    }
-    text.remove_prefix(static_cast<std::size_t>(written));
-  }
-}
-
-std::optional<std::string> ReadFileText(const std::filesystem::path& file) {
-  const Fd fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
-  if (fd.Get() < 0) {
-    if (errno == ENOENT) return std::nullopt;
-    RaiseErrno(REGDB_E_READREGDB, "Cannot read the registry file", file);
-  }
-  std::string text;
-  char buffer[8192];
-  while (true) {
-    const ssize_t got = ::read(fd.Get(), buffer, sizeof buffer);
-    if (got == 0) break;
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      RaiseErrno(REGDB_E_READREGDB, "Cannot read the registry file", file);
-    }
-    text.append(buffer, static_cast<std::size_t>(got));
-  }
-  return text;
 }
 
 }  // namespace
@@ -299,7 +225,8 @@ std::string RegistryData::ToJson() const {
 
 // --- Registry -------------------------------------------------------------------------------
 
-Registry::Registry(std::filesystem::path file) : file_(std::move(file)) {}
+Registry::Registry(std::filesystem::path file, std::chrono::milliseconds lock_timeout)
+    : file_(std::move(file)), lock_timeout_(lock_timeout) {}
 
 std::filesystem::path Registry::DefaultFile() {
   if (const char* file = std::getenv("TAV_REGISTRY_FILE"); file != nullptr && *file != '\0') {
@@ -323,13 +250,15 @@ Registry Registry::Default() {
 }
 
 RegistryData Registry::Read() const {
-  const std::optional<std::string> text = ReadFileText(file_);
+  const std::optional<std::string> text = io::ReadFileIfExists(file_);
   if (!text) return {};
   return RegistryData::FromJson(*text, file_);
 }
 
 void Registry::Update(const std::function<void(RegistryData&)>& change) const {
-  const std::filesystem::path directory = file_.has_parent_path() ? file_.parent_path() : ".";
+  // A link is followed to the file it names, which is replaced; the link stays a link.
+  const std::filesystem::path target = io::ResolveLinks(file_);
+  const std::filesystem::path directory = target.has_parent_path() ? target.parent_path() : ".";
   std::error_code error;
   std::filesystem::create_directories(directory, error);
   if (error) {
@@ -337,31 +266,13 @@ void Registry::Update(const std::function<void(RegistryData&)>& change) const {
                                   u": " + oleaut::FromUtf8(error.message()));
   }
 
-  std::filesystem::path lock_path = file_;
+  std::filesystem::path lock_path = target;
   lock_path += ".lock";
-  const Fd lock(::open(lock_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644));
-  if (lock.Get() < 0) RaiseErrno(REGDB_E_WRITEREGDB, "Cannot open the lock file", lock_path);
-  while (::flock(lock.Get(), LOCK_EX) != 0) {
-    if (errno != EINTR) RaiseErrno(REGDB_E_WRITEREGDB, "Cannot lock", lock_path);
-  }
-  // The lock is released when `lock` is closed, after the rename.
-
+  // Held until the new file is in place.
+  const io::FileHandle lock = io::LockExclusive(lock_path, lock_timeout_);
   RegistryData data = Read();
   change(data);
-  const std::string text = data.ToJson();
-
-  std::string temp_name = (directory / (file_.filename().string() + ".XXXXXX")).string();
-  Fd temp(::mkstemp(temp_name.data()));
-  if (temp.Get() < 0) RaiseErrno(REGDB_E_WRITEREGDB, "Cannot create a temporary file for", file_);
-  TempFile temp_file{std::filesystem::path(temp_name)};
-  ::fchmod(temp.Get(), 0644);
-  WriteAll(temp.Get(), text, temp_name);
-  if (::fsync(temp.Get()) != 0) RaiseErrno(REGDB_E_WRITEREGDB, "Cannot write", temp_name);
-  if (::close(temp.Release()) != 0) RaiseErrno(REGDB_E_WRITEREGDB, "Cannot write", temp_name);
-  if (::rename(temp_name.c_str(), file_.c_str()) != 0) {
-    RaiseErrno(REGDB_E_WRITEREGDB, "Cannot replace the registry file", file_);
-  }
-  temp_file.Keep();
+  io::ReplaceFile(target, data.ToJson());
 }
 
 std::optional<Bstr> Registry::GetValue(std::u16string_view key, std::u16string_view name) const {

@@ -9,10 +9,13 @@
 // Every write is one transaction: it takes an exclusive flock on "<file>.lock", reads the file
 // afresh, applies the change, writes a temporary file beside it and renames it over the old one.
 // Two processes registering at once therefore never lose each other's entries, and a reader
-// always sees a whole file. A file that is not valid raises a ComError naming the file and the
-// fault, and is never overwritten.
+// always sees a whole file. A writer waits for another's lock as long as the database waits for
+// another writer, then raises. A file that is not valid raises a ComError naming the file and
+// the fault, and is never overwritten. The file may be a symbolic link (the file it names is
+// read and replaced); anything else that is not a regular file is refused.
 #pragma once
 
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -21,6 +24,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/io/file_lock.h"
 #include "platform/oleaut/text.h"
 
 namespace com {
@@ -65,7 +69,8 @@ class RegistryData {
 
 class Registry {
  public:
-  explicit Registry(std::filesystem::path file);
+  explicit Registry(std::filesystem::path file,
+                    std::chrono::milliseconds lock_timeout = io::kBusyTimeout);
   // The registry of this process's configuration (see the top of this file).
   static Registry Default();
   static std::filesystem::path DefaultFile();
@@ -85,6 +90,7 @@ class Registry {
 
  private:
   std::filesystem::path file_;
+  std::chrono::milliseconds lock_timeout_;
 };
 
 // An open key (RegOpenKeyEx): reads and writes relative to one path.

@@ -3,10 +3,10 @@
 #include <toml++/toml.h>
 
 #include <cstdlib>
-#include <fstream>
 #include <limits>
 #include <sstream>
 
+#include "platform/io/regular_file.h"
 #include "platform/oleaut/com_error.h"
 #include "platform/oleaut/text.h"
 #include "platform/tavglobal/paths.h"
@@ -45,12 +45,14 @@ std::optional<std::u16string> ReadPassword(const std::filesystem::path& path,
     return oleaut::FromUtf8(value);
   }
   if (file) {
-    std::ifstream in(*file, std::ios::binary);
-    if (!in) {
-      RaiseCatalogError(path, "sources." + name + ".password_file '" + *file + "' cannot be read");
-    }
     std::string line;
-    std::getline(in, line);
+    try {
+      line = io::ReadWholeFile(*file);
+    } catch (const oleaut::ComError& error) {
+      RaiseCatalogError(path, "sources." + name + ".password_file '" + *file +
+                                  "' cannot be read: " + oleaut::ToUtf8(error.Description()));
+    }
+    line = line.substr(0, line.find('\n'));
     if (!line.empty() && line.back() == '\r') line.pop_back();
     return oleaut::FromUtf8(line);
   }
@@ -103,17 +105,17 @@ Catalog Catalog::Load() {
 Catalog Catalog::LoadFile(const std::filesystem::path& path) {
   Catalog catalog;
   catalog.path_ = path;
-  std::error_code error;
-  if (!std::filesystem::exists(path, error)) return catalog;
-
-  std::ifstream in(path, std::ios::binary);
-  if (!in) RaiseCatalogError(path, "the file cannot be read");
-  std::stringstream text;
-  text << in.rdbuf();
+  std::optional<std::string> text;
+  try {
+    text = io::ReadFileIfExists(path);
+  } catch (const oleaut::ComError& error) {
+    RaiseCatalogError(path, oleaut::ToUtf8(error.Description()));
+  }
+  if (!text) return catalog;
 
   toml::table root;
   try {
-    root = toml::parse(text.str(), path.string());
+    root = toml::parse(*text, path.string());
   } catch (const toml::parse_error& e) {
     std::ostringstream cause;
     cause << e.description() << " (line " << e.source().begin.line << ", column "

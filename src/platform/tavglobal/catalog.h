@@ -17,6 +17,9 @@
 // that the entry names, so that the catalog itself holds none; it is added to the connection
 // string when the source is opened.
 //
+// The entry says whom to act as; the user's name and language come from the data source's user
+// table (identity.h), and a user_name given here must be that user's.
+//
 // A missing file is an empty catalog. The name "demo" needs no entry: it always resolves to the
 // embedded demo database (an entry named demo may still set the identity).
 #pragma once

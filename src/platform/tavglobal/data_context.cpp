@@ -1,6 +1,5 @@
 #include "platform/tavglobal/data_context.h"
 
-#include <cstdlib>
 #include <exception>
 
 #include "platform/ado/connection_string.h"
@@ -8,6 +7,7 @@
 #include "platform/oleaut/text.h"
 #include "platform/tavglobal/database_files.h"
 #include "platform/tavglobal/globals.h"
+#include "platform/tavglobal/identity.h"
 
 namespace tavglobal {
 
@@ -18,11 +18,6 @@ constexpr std::u16string_view kDemoName = u"demo";
 
 bool IsConnectionString(std::u16string_view sDsn) {
   return sDsn.find(u'=') != std::u16string_view::npos;
-}
-
-const char* NonEmptyEnv(const char* name) {
-  const char* value = std::getenv(name);
-  return value && *value ? value : nullptr;
 }
 
 [[noreturn]] void RaiseForSource(
@@ -37,30 +32,6 @@ const char* NonEmptyEnv(const char* name) {
 
 }  // namespace
 
-com::Ptr<UserInfo> ResolveUser(const DataSourceEntry* entry) {
-  std::int16_t user_id = kAdministratorUserId;
-  std::u16string user_name = u"Manager";
-  std::u16string language = u"CHS";
-  if (entry) {
-    if (entry->user_id) user_id = *entry->user_id;
-    if (entry->user_name) user_name = *entry->user_name;
-    if (entry->language) language = *entry->language;
-  }
-  if (const char* id = NonEmptyEnv("TAV_USER_ID")) {
-    char* end = nullptr;
-    const long value = std::strtol(id, &end, 10);
-    if (*end != '\0' || value < -32768 || value > 32767) {
-      throw oleaut::ComError(oleaut::VbHresult(oleaut::kOverflow), std::u16string(kSource),
-                             u"TAV_USER_ID must be an integer from -32768 to 32767, not '" +
-                                 oleaut::FromUtf8(id) + u"'");
-    }
-    user_id = static_cast<std::int16_t>(value);
-  }
-  if (const char* name = NonEmptyEnv("TAV_USER_NAME")) user_name = oleaut::FromUtf8(name);
-  if (const char* lang = NonEmptyEnv("TAV_LANGUAGE")) language = oleaut::FromUtf8(lang);
-  return com::Make<UserInfo>(std::move(user_name), user_id, std::move(language));
-}
-
 DataContext::DataContext() = default;
 
 DataContext::~DataContext() {
@@ -70,7 +41,7 @@ DataContext::~DataContext() {
 
 com::Ptr<UserInfo> DataContext::GetUserInfo() {
   if (current_) return current_->user;
-  if (!default_user_) default_user_ = ResolveUser(nullptr);
+  if (!default_user_) default_user_ = UnboundIdentity(RequestedIdentity(nullptr));
   return default_user_;
 }
 
@@ -115,10 +86,11 @@ DataContext::Source& DataContext::Open(std::u16string_view sDsn) {
                                  oleaut::FromUtf8(catalog.Path().string()) + u"'");
       }
     }
-    source.user = ResolveUser(entry);
+    const IdentityRequest identity = RequestedIdentity(entry);
     source.connection = com::Make<ado::Connection>();
     source.connection->Open(connection_string, {},
                             entry && entry->password ? *entry->password : std::u16string());
+    source.user = ResolveIdentity(identity, *source.connection);
   } catch (const oleaut::ComError& e) {
     if (e.Source() == kSource) throw;
     RaiseForSource(sDsn, e.Description(), e.Number());

@@ -39,13 +39,13 @@ class DataContext : public com::Unknown {
   void MarkFailed() noexcept { vote_ = Vote::Failed; }
   void MarkComplete() noexcept { vote_ = Vote::Complete; }
 
-  // The user of the data source bound last (before any binding: the default identity).
+  // The user of the data source bound last, as its user table knows them (see identity.h).
   com::Ptr<UserInfo> GetUserInfo();
 
   // Makes `sDsn` the current data source, opening its connection on first use. `sDsn` is a name
   // from the catalog, "demo", or itself a connection string. The result is Empty; no caller
-  // uses it. Unknown names, unreadable catalogs and connections that fail raise a ComError that
-  // names the data source and the cause.
+  // uses it. Unknown names, unreadable catalogs, connections that fail and users the data
+  // source does not know raise a ComError that names the data source and the cause.
   oleaut::Variant BindDsn(std::u16string_view sDsn);
 
   // The open connection of the data source bound last; raises when nothing is bound yet.
@@ -95,9 +95,5 @@ class CallScope {
   com::Ptr<DataContext> context_;
   bool finished_ = false;
 };
-
-// The identity used where neither the catalog nor the environment says otherwise: the
-// administrator. TAV_USER_ID, TAV_USER_NAME and TAV_LANGUAGE override every source.
-com::Ptr<UserInfo> ResolveUser(const DataSourceEntry* entry);
 
 }  // namespace tavglobal

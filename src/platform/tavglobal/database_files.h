@@ -1,8 +1,11 @@
 // Database files of the embedded engine: the demo data source and empty application databases.
 //
 // The demo database lives at DataDirectory()/demo.db. It is created with the application schema
-// and the demo data the first time the name "demo" is bound, built under a temporary name and
-// renamed into place, so that two processes starting at once never see half a database.
+// and the demo data the first time the name "demo" is bound, built under a temporary name
+// ("demo.db.building-<pid>") and put into place whole, so that two processes starting at once
+// never see half a database; what a killed build left behind is removed by the next one.
+// Recreating it replaces its content in place, so that processes using it meanwhile lose
+// nothing they commit afterwards. A path may be a symbolic link to the database file.
 #pragma once
 
 #include <filesystem>
@@ -13,7 +16,8 @@ namespace tavglobal {
 std::filesystem::path DemoDatabasePath();
 // Creates the demo database when it does not exist yet; returns its path.
 std::filesystem::path EnsureDemoDatabase();
-// Replaces the demo database with a freshly seeded one.
+// Gives the demo database the content of a freshly seeded one, in place: waits (up to the busy
+// timeout) for its writers, and every open connection sees the new content afterwards.
 std::filesystem::path ResetDemoDatabase();
 
 // Creates a new database at `path` with the application schema and, when asked, the demo data.

@@ -3,10 +3,9 @@
 #include <fmt/format.h>
 #include <toml++/toml.h>
 
-#include <fstream>
 #include <set>
-#include <sstream>
 
+#include "platform/io/regular_file.h"
 #include "platform/oleaut/com_error.h"
 #include "platform/oleaut/text.h"
 
@@ -93,11 +92,13 @@ std::vector<ReportNoteSql> ParseReportNoteSql(std::string_view toml_text, std::s
 }
 
 std::vector<ReportNoteSql> LoadReportNoteSql(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) Raise(path.string(), "the file cannot be read");
-  std::stringstream text;
-  text << in.rdbuf();
-  return ParseReportNoteSql(text.str(), path.string());
+  std::string text;
+  try {
+    text = io::ReadWholeFile(path);
+  } catch (const oleaut::ComError& error) {
+    Raise(path.string(), oleaut::ToUtf8(error.Description()));
+  }
+  return ParseReportNoteSql(text, path.string());
 }
 
 ado::jet::JetTableSpec ReportNoteTable(const std::vector<ReportNoteSql>& rows) {

@@ -1,14 +1,15 @@
 #include "platform/win/event_log.h"
 
-#include <fcntl.h>
 #include <syslog.h>
-#include <unistd.h>
 
-#include <cerrno>
+#include <atomic>
+#include <cstdio>
 #include <cstdlib>
 #include <mutex>
 
+#include "platform/io/regular_file.h"
 #include "platform/oleaut/clock.h"
+#include "platform/oleaut/com_error.h"
 #include "platform/oleaut/text.h"
 
 namespace win {
@@ -51,31 +52,6 @@ std::string Escaped(std::u16string_view text) {
   return out;
 }
 
-class File {
- public:
-  explicit File(const char* path)
-      : fd_(::open(path, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644)) {}
-  File(const File&) = delete;
-  File& operator=(const File&) = delete;
-  ~File() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-
-  // One write call for the whole line where the system allows, so that lines of concurrent
-  // writers do not interleave.
-  void WriteAll(std::string_view data) const {
-    while (fd_ >= 0 && !data.empty()) {
-      const ssize_t written = ::write(fd_, data.data(), data.size());
-      if (written < 0 && errno == EINTR) continue;
-      if (written <= 0) return;
-      data.remove_prefix(static_cast<std::size_t>(written));
-    }
-  }
-
- private:
-  int fd_;
-};
-
 void WriteToSyslog(EventType type, std::u16string_view source, std::u16string_view message) {
   static std::once_flag opened;
   std::call_once(opened, [] { openlog("TAVMPrintExport", LOG_PID, LOG_USER); });
@@ -93,7 +69,16 @@ void WriteToFile(EventType type, std::u16string_view source, std::u16string_view
   line += '\t';
   line += Escaped(message);
   line += '\n';
-  File(path).WriteAll(line);
+  try {
+    // One write call for the whole line, so that lines of concurrent writers do not interleave.
+    io::WriteAll(io::OpenForAppend(path), line, path);
+  } catch (const oleaut::ComError& error) {
+    static std::atomic<bool> warned{false};
+    if (warned.exchange(true)) return;
+    const std::string warning = "warning: the application event log file is not written: " +
+                                oleaut::ToUtf8(error.Description()) + "\n";
+    std::fwrite(warning.data(), 1, warning.size(), stderr);
+  }
 }
 
 }  // namespace

@@ -7,7 +7,8 @@
 //
 // with backslash, tab, line feed and carriage return in the source and message written as \\,
 // \t, \n and \r, so that one event is always one line. Writing an event never fails the caller:
-// a log that cannot be written is skipped.
+// a log file that cannot be written (or is no regular file) is skipped, and said so on standard
+// error once.
 #pragma once
 
 #include <string>

@@ -1,12 +1,18 @@
 #include "platform/com/registry.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
+#include "com_error_of.h"
 #include "platform/com/hresult.h"
 #include "platform/oleaut/com_error.h"
 #include "temp_dir.h"
@@ -165,6 +171,56 @@ TEST_F(RegistryTest, ConcurrentWritersFromSeveralProcessesLoseNothing) {
     ++files;
   }
   EXPECT_EQ(files, 2U);
+}
+
+// A symbolic link is followed to the file it names, which is written, and stays a link. What is
+// no regular file is refused with an error that names it, and a FIFO never makes anyone wait.
+TEST_F(RegistryTest, LinksAreFollowedAndWhatIsNoRegularFileIsRefused) {
+  const std::filesystem::path dir = dir_.Path();
+  WriteText(dir / "real.json", "{}");
+  std::filesystem::create_symlink("real.json", dir / "link.json");
+  std::filesystem::create_symlink("later.json", dir / "dangling.json");
+  for (const char* link : {"link.json", "dangling.json"}) {
+    Registry(dir / link).SetValue(u"HKCU\\A", u"v", u"1");
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / link)) << link;
+    EXPECT_EQ(Registry(dir / link).GetValue(u"HKCU\\A", u"v"), Bstr(u"1")) << link;
+  }
+  EXPECT_NE(ReadText(dir / "real.json").find("HKEY_CURRENT_USER"), std::string::npos);
+  EXPECT_TRUE(std::filesystem::is_regular_file(dir / "later.json"));
+
+  ASSERT_EQ(mkfifo((dir / "fifo").c_str(), 0644), 0);
+  for (const std::filesystem::path& odd : {dir / "fifo", std::filesystem::path("/dev/null"), dir}) {
+    SCOPED_TRACE(odd.string());
+    const Registry registry(odd);
+    const std::string expected = odd.string() + " is not a regular file but " +
+                                 (odd == dir           ? "a directory"
+                                  : odd == "/dev/null" ? "a character device"
+                                                       : "a FIFO");
+    EXPECT_EQ(oleaut::ToUtf8(tavtest::ErrorOf([&] { registry.Read(); }).Description()), expected);
+    EXPECT_EQ(oleaut::ToUtf8(tavtest::ErrorOf([&] {
+                               registry.SetValue(u"HKCR\\Y", u"", u"1");
+                             }).Description()),
+              expected);
+  }
+  EXPECT_TRUE(std::filesystem::is_character_file("/dev/null"));
+  EXPECT_TRUE(std::filesystem::is_fifo(dir / "fifo"));
+}
+
+TEST_F(RegistryTest, AWriterWaitsForAnothersLockNoLongerThanItsTimeout) {
+  std::filesystem::create_directories(registry_.File().parent_path());
+  const std::string lock_path = registry_.File().string() + ".lock";
+  const int held = open(lock_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+  ASSERT_GE(held, 0);
+  ASSERT_EQ(flock(held, LOCK_EX), 0);
+  const Registry impatient(registry_.File(), std::chrono::milliseconds(50));
+  EXPECT_EQ(oleaut::ToUtf8(tavtest::ErrorOf([&] {
+                             impatient.SetValue(u"HKCU\\A", u"v", u"1");
+                           }).Description()),
+            "Another process has held the lock " + lock_path +
+                " for longer than 50 ms; try again when it has finished");
+  close(held);
+  impatient.SetValue(u"HKCU\\A", u"v", u"1");
+  EXPECT_EQ(registry_.GetValue(u"HKCU\\A", u"v"), Bstr(u"1"));
 }
 
 TEST(RegistryLocation, FollowsTheEnvironment) {

@@ -1,6 +1,8 @@
 // The data-access context: resolving data-source names, user identity, per-call transactions,
 // per-thread contexts, and concurrent writers on one database file.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <fstream>
 #include <string>
@@ -31,6 +33,10 @@ class ContextTest : public testing::Test {
     WriteCatalog("[sources." + dsn_ + "]\nconnection = \"" + ConnectionFor("books.db") +
                  "\"\nuser_id = 7\nuser_name = \"王芳\"\nlanguage = \"EN\"\n");
     CreateDatabase(dir_ / "books.db", /*with_demo_data=*/false);
+    auto seed = com::Make<ado::Connection>();
+    seed->Open(FromUtf8(ConnectionFor("books.db")));
+    seed->Execute(u"INSERT INTO t_User (FUserID, FName) VALUES (7, N'王芳')");
+    seed->Execute(u"INSERT INTO t_User (FUserID, FName) VALUES (12, N'Li Lei')");
     Run(u"CREATE TABLE t_Log (FID int NOT NULL, FText nvarchar(50) NULL)");
   }
 
@@ -49,6 +55,8 @@ class ContextTest : public testing::Test {
     return oleaut::ToLong(rs->Fields()->Item(oleaut::Variant(0))->Value());
   }
 
+  void DemoIsRecreatedInPlace();
+
   tavtest::TempDir dir_;
   std::string dsn_ = "books_" + dir_.Path().filename().string().substr(8);
   tavtest::ScopedEnv catalog_env_;
@@ -64,14 +72,66 @@ TEST_F(ContextTest, CatalogEntryGivesConnectionAndIdentity) {
   EXPECT_EQ(user->Language(), u"EN");
 }
 
-TEST_F(ContextTest, EnvironmentOverridesIdentity) {
-  tavtest::ScopedEnv id("TAV_USER_ID", "12");
-  tavtest::ScopedEnv name("TAV_USER_NAME", "Li Lei");
-  auto context = Context();
-  context->BindDsn(FromUtf8(ConnectionFor("books.db")));  // used as a connection string
-  EXPECT_EQ(context->GetUserInfo()->UserID(), 12);
-  EXPECT_EQ(context->GetUserInfo()->UserName(), u"Li Lei");
-  EXPECT_EQ(context->GetUserInfo()->Language(), u"CHS");
+// A user asked for by id or by name comes with the name and language t_User gives them; an id
+// never goes with another user's name.
+TEST_F(ContextTest, IdentityComesFromTheUserTable) {
+  {
+    auto seed = com::Make<ado::Connection>();
+    seed->Open(FromUtf8(ConnectionFor("books.db")));
+    seed->Execute(u"INSERT INTO t_User (FUserID, FName, FLanguage) VALUES (8, N'Ann', 'CHT')");
+    seed->Execute(u"INSERT INTO t_User (FUserID, FName) VALUES (14, N'重名')");
+    seed->Execute(u"INSERT INTO t_User (FUserID, FName) VALUES (15, N'重名')");
+    auto other = com::Make<ado::Connection>();  // another application's database: no t_User
+    other->Open(FromUtf8(ConnectionFor("other.db") + ";Mode=ReadWriteCreate"));
+    other->Execute(u"CREATE TABLE t_Other (FID int)");
+  }
+  const std::string books = ConnectionFor("books.db");
+  const std::string other = ConnectionFor("other.db");
+  struct Case {
+    const char* label;
+    std::string dsn;
+    std::string id, name, language;  // TAV_USER_ID, TAV_USER_NAME, TAV_LANGUAGE; "" unset
+    std::int16_t expected_id = 0;
+    std::u16string expected_name, expected_language, error;
+  };
+  const Case cases[] = {
+      {"nobody asked for", books, "", "", "", 16394, u"Manager", u"CHS", u""},
+      {"an id alone", books, "8", "", "", 8, u"Ann", u"CHT", u""},
+      {"an id and its name", books, "12", "Li Lei", "", 12, u"Li Lei", u"CHS", u""},
+      {"a language asked for", books, "8", "", "EN", 8, u"Ann", u"EN", u""},
+      {"a name alone, in other case", books, "", "ANN", "", 8, u"Ann", u"CHT", u""},
+      {"the environment over the catalog", dsn_, "12", "", "", 12, u"Li Lei", u"CHS", u""},
+      {"the catalog's id and name", dsn_, "", "", "", 7, u"王芳", u"EN", u""},
+      {"an unknown id", books, "99", "", "", 0, u"", u"", u"user id 99 is not in"},
+      {"another user's name", books, "7", "Li Lei", "", 0, u"", u"",
+       u"user id 7 is '王芳' in the user table t_User, not 'Li Lei'"},
+      {"an unknown name", books, "", "Nobody", "", 0, u"", u"", u"no user is named 'Nobody'"},
+      {"a name two users have", books, "", "重名", "", 0, u"", u"",
+       u"users 14 and 15 are both named '重名'"},
+      {"no user table, nobody asked for", other, "", "", "", 16394, u"Manager", u"CHS", u""},
+      {"no user table, an id", other, "7", "", "", 0, u"", u"", u"cannot tell who user id 7 is"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    const tavtest::ScopedEnv id("TAV_USER_ID", c.id);
+    const tavtest::ScopedEnv name("TAV_USER_NAME", c.name);
+    const tavtest::ScopedEnv language("TAV_LANGUAGE", c.language);
+    // A thread of its own: a context keeps the identity of each source it has bound.
+    std::thread([&] {
+      try {
+        auto context = Context();
+        context->BindDsn(FromUtf8(c.dsn));
+        const auto user = context->GetUserInfo();
+        EXPECT_EQ(c.error, u"");
+        EXPECT_EQ(user->UserID(), c.expected_id);
+        EXPECT_EQ(user->UserName(), c.expected_name);
+        EXPECT_EQ(user->Language(), c.expected_language);
+      } catch (const ComError& e) {
+        EXPECT_NE(c.error, u"") << e.what();
+        EXPECT_NE(e.Description().find(c.error), std::u16string::npos) << e.what();
+      }
+    }).join();
+  }
 }
 
 TEST_F(ContextTest, BadSourcesRaiseNamingTheSourceAndCause) {
@@ -108,6 +168,49 @@ TEST_F(ContextTest, DemoResolvesToASeededDatabase) {
       u"SELECT count(*) FROM t_SystemProfile WHERE FCategory='IC'");
   EXPECT_GT(oleaut::ToLong(rs->Fields()->Item(oleaut::Variant(0))->Value()), 0);
   EXPECT_TRUE(std::filesystem::exists(dir_ / "data" / "demo.db"));
+}
+
+// Recreating the demo data source under a connection that stays open: the connection sees the
+// new database, and what it commits afterwards is in the file everybody opens, not in a removed
+// one. What a killed build left behind goes; a running builder's files stay.
+TEST_F(ContextTest, DemoIsRecreatedInPlaceUnderOpenConnections) {
+  // A thread of its own: the test thread's context may hold "demo" of an earlier test's folder.
+  std::thread([this] { DemoIsRecreatedInPlace(); }).join();
+}
+
+void ContextTest::DemoIsRecreatedInPlace() {
+  auto context = Context();
+  context->BindDsn(u"demo");
+  const auto profile_rows = [&] {
+    return oleaut::ToLong(context->GetConnection()
+                              ->Execute(u"SELECT count(*) FROM t_SystemProfile")
+                              ->Fields()
+                              ->Item(oleaut::Variant(0))
+                              ->Value());
+  };
+  const std::int32_t seeded = profile_rows();
+  context->GetConnection()->Execute(u"DELETE FROM t_SystemProfile");
+
+  const pid_t dead = fork();
+  if (dead == 0) _exit(0);
+  waitpid(dead, nullptr, 0);
+  const auto data = dir_ / "data";
+  const std::string stale = "demo.db.building-" + std::to_string(dead);
+  for (const std::string& name : {stale, stale + "-wal", std::string("demo.db.building-1")}) {
+    std::ofstream(data / name) << "left behind";
+  }
+
+  ResetDemoDatabase();
+  EXPECT_FALSE(std::filesystem::exists(data / stale));
+  EXPECT_FALSE(std::filesystem::exists(data / (stale + "-wal")));
+  EXPECT_TRUE(std::filesystem::exists(data / "demo.db.building-1"));  // pid 1 is running
+
+  EXPECT_EQ(profile_rows(), seeded);
+  context->GetConnection()->Execute(
+      u"INSERT INTO t_SystemProfile (FCategory, FKey, FValue) VALUES ('T', 'after', 'kept')");
+  auto fresh = com::Make<ado::Connection>();
+  fresh->Open(FromUtf8(ConnectionFor("data/demo.db")));
+  EXPECT_FALSE(fresh->Execute(u"SELECT FValue FROM t_SystemProfile WHERE FKey = 'after'")->Eof());
 }
 
 TEST_F(ContextTest, OutermostCallCommitsOrRollsBackByVoteAndOutcome) {

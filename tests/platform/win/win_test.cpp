@@ -44,6 +44,17 @@ TEST(EventLog, UnwritableSinkNeverFailsTheCaller) {
   EXPECT_EQ(capture.Events()[0].message, u"still captured");
 }
 
+TEST(EventLog, UnwritableSinkIsSaidOnceOnStandardError) {
+  tavtest::TempDir dir;
+  tavtest::ScopedEnv sink("TAV_EVENT_LOG_FILE", (dir / "missing" / "events.log").string());
+  testing::internal::CaptureStderr();
+  ReportEvent(EventType::Information, u"test", u"lost");
+  ReportEvent(EventType::Information, u"test", u"lost again");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "warning: the application event log file is not written: Cannot write " +
+                (dir / "missing" / "events.log").string() + ": No such file or directory\n");
+}
+
 TEST(EventLog, CaptureHoldsThisThreadsEventsInnermostFirst) {
   ScopedEventCapture outer;
   ReportEvent(EventType::Information, u"a", u"1");

@@ -7,6 +7,7 @@
 #include "platform/ado/jet/errors.h"
 #include "platform/oleaut/date.h"
 #include "platform/oleaut/text.h"
+#include "platform/tsql/runtime.h"
 
 namespace ado::jet {
 namespace {
@@ -123,36 +124,12 @@ class Tokenizer {
   std::size_t i_ = 0;
 };
 
-// A literal date: #2024-01-05#, #2024-01-05 13:04:00#, #1/5/2024#, #1/5/2024 1:04:00 PM#.
+// A literal date: #2024-01-05#, #1/5/2024#, #1/5/2024 1:04:00 PM#: the forms SQL Server reads
+// too, month before day as Jet has it.
 std::optional<oleaut::Date> ParseDateLiteral(std::u16string_view text) {
-  text = oleaut::TrimWhitespace(text);
-  if (auto iso = oleaut::Date::ParseIso(text)) return iso;
-  std::string ascii;
-  for (const char16_t c : text) {
-    if (c > 0x7F) return std::nullopt;
-    ascii += static_cast<char>(c);
-  }
-  int month = 0;
-  int day = 0;
-  int year = 0;
-  int hour = 0;
-  int minute = 0;
-  int second = 0;
-  char ampm[3] = {};
-  const int fields = std::sscanf(ascii.c_str(), "%d/%d/%d %d:%d:%d %2s", &month, &day, &year, &hour,
-                                 &minute, &second, ampm);
-  if (fields < 3 || fields == 4) return std::nullopt;
-  const std::string suffix = ampm;
-  if (suffix == "PM" || suffix == "pm") {
-    if (hour < 12) hour += 12;
-  } else if (suffix == "AM" || suffix == "am") {
-    if (hour == 12) hour = 0;
-  }
-  if (month < 1 || month > 12 || year < 100 || year > 9999 || day < 1 ||
-      day > oleaut::DaysInMonth(year, month) || hour > 23 || minute > 59 || second > 59) {
-    return std::nullopt;
-  }
-  return oleaut::Date::FromFields({year, month, day, hour, minute, second, 0});
+  const auto fields = tsql::ParseSqlDateTime(oleaut::TrimWhitespace(text));
+  if (!fields) return std::nullopt;
+  return oleaut::Date::FromFields(*fields);
 }
 
 class Parser {

@@ -1,19 +1,18 @@
 #include "platform/ado/jet/writer.h"
 
 #include <fmt/format.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <cstring>
-#include <fstream>
 #include <span>
 #include <system_error>
 
 #include "platform/ado/jet/page_bytes.h"
 #include "platform/ado/jet/row_encoder.h"
+#include "platform/io/regular_file.h"
 #include "platform/oleaut/clock.h"
+#include "platform/oleaut/com_error.h"
 #include "platform/oleaut/text.h"
 
 namespace ado::jet {
@@ -419,34 +418,14 @@ void WritePages(const std::filesystem::path& path, const PageFile& file, Existin
   if (existing == ExistingFile::kRefuse && std::filesystem::exists(path, error)) {
     RaiseWriterError(fmt::format("'{}' exists already", path.string()));
   }
-  std::filesystem::path temporary = path;
-  temporary += fmt::format(".tmp-{}", ::getpid());
-  struct RemoveOnFailure {
-    const std::filesystem::path& path;
-    bool keep = false;
-    ~RemoveOnFailure() {
-      std::error_code ignored;
-      if (!keep) std::filesystem::remove(path, ignored);
-    }
-  } cleanup{temporary};
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    if (!out) {
-      RaiseWriterError(
-          fmt::format("Cannot write '{}': {}", temporary.string(), std::strerror(errno)));
-    }
-    for (const Page& page : file.Pages())
-      out.write(reinterpret_cast<const char*>(page.data()),
-                static_cast<std::streamsize>(page.size()));
-    out.flush();
-    if (!out) RaiseWriterError(fmt::format("Cannot write '{}'", temporary.string()));
+  std::string content;
+  for (const Page& page : file.Pages())
+    content.append(reinterpret_cast<const char*>(page.data()), page.size());
+  try {
+    io::ReplaceFile(path, content);
+  } catch (const oleaut::ComError& failure) {
+    RaiseWriterError(oleaut::ToUtf8(failure.Description()));
   }
-  std::filesystem::rename(temporary, path, error);
-  if (error) {
-    RaiseWriterError(
-        fmt::format("Cannot put the database at '{}': {}", path.string(), error.message()));
-  }
-  cleanup.keep = true;
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "platform/ado/sqlite/engine.h"
 #include "platform/ado/sqlite/parameters.h"
 #include "platform/ado/sqlite/translated_statements.h"
+#include "platform/io/regular_file.h"
 #include "platform/oleaut/com_error.h"
 #include "platform/oleaut/text.h"
 #include "platform/tsql/program.h"
@@ -102,6 +103,8 @@ class SqliteProvider final : public Provider, private StatementRunner, private t
     const bool memory = options.mode == Mode::kMemory || options.path == u":memory:";
     const std::string path = memory ? std::string(":memory:") : oleaut::ToUtf8(options.path);
     description_ = u"SQLite " + (memory ? std::u16string(u":memory:") : options.path);
+    // SQLite would open a FIFO or a device too, and then wait on it or write into it.
+    if (!memory) io::RequireRegularOrAbsent(path);
     std::error_code ignored;
     const bool exists = !memory && std::filesystem::exists(path, ignored);
     if (!memory && !exists && options.mode != Mode::kReadWriteCreate) {

@@ -18,6 +18,7 @@
 #include <string>
 
 #include "platform/ado/provider.h"
+#include "platform/io/file_lock.h"
 
 namespace ado::sqlite {
 
@@ -25,7 +26,7 @@ struct SqliteOptions {
   enum class Mode { kReadWrite, kReadWriteCreate, kReadOnly, kMemory };
   std::u16string path;
   Mode mode = Mode::kReadWrite;
-  int busy_timeout_ms = 10000;
+  int busy_timeout_ms = static_cast<int>(io::kBusyTimeout.count());
 };
 
 // Opens the database; a missing file (in kReadWrite and kReadOnly mode) raises a ComError

@@ -1,0 +1,19 @@
+// Replacing the content of a database file in place, while other connections may be using it:
+// how the demo data source is recreated without pulling the file from under them.
+#pragma once
+
+#include <filesystem>
+
+namespace ado::sqlite {
+
+enum class CopyOutcome { kCopied, kTargetIsNoDatabase };
+
+// Makes the content of the SQLite database `target` that of the database `source`, in one write
+// transaction on `target`: it first waits, up to `busy_timeout_ms`, for the writers of `target`
+// to finish, and every connection open on `target` sees the new content afterwards (nothing is
+// ever committed into a file that has been removed). A `target` that is not a database at all
+// is left as it is and reported; any other failure raises a ComError naming the files.
+CopyOutcome CopyDatabaseInto(const std::filesystem::path& source,
+                             const std::filesystem::path& target, int busy_timeout_ms);
+
+}  // namespace ado::sqlite

@@ -1,0 +1,183 @@
+// tavprint used as an unfriendly or unlucky user would: acting as another user, files that are
+// not what they seem, files that cannot be written, deletes of what is not there, and JSON
+// arguments of awkward shapes. Each says what went wrong and exits non-zero, or does what it
+// says.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "tavprint_fixture.h"
+
+namespace {
+
+using tavtest::Outcome;
+using tavtest::ReadText;
+using tavtest::TavprintTest;
+
+bool Has(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+class TavprintFaultsTest : public TavprintTest {
+ protected:
+  void SetUp() override {
+    std::ofstream(dir_ / "body.bin", std::ios::binary) << std::string("\0\1\2body\xff", 8);
+    ASSERT_EQ(mkfifo((dir_ / "fifo").c_str(), 0644), 0);
+  }
+
+  // The demo's administrator bodies, as a fingerprint: id, creator and size of each.
+  std::string AdministratorBodies() {
+    return Tavprint(
+               "sql demo \"SELECT FId, FCreatorName, datalength(FData) AS FBytes FROM "
+               "T_ExcelPrintExportNote WHERE FCreatorName = 'Manager' ORDER BY FId\"")
+        .out;
+  }
+};
+
+TEST_F(TavprintFaultsTest, AUserIdComesWithItsOwnNameFromTheUserTable) {
+  const std::string before = AdministratorBodies();
+  ASSERT_TRUE(Has(before, "(5 rows)")) << before;
+  const Outcome saved =
+      Tavprint("--user-id 16395 templates save 21 \"销售出库单(标准格式)\" body.bin");
+  EXPECT_EQ(saved.status, 0) << saved.err;
+  EXPECT_EQ(AdministratorBodies(), before);  // the administrator's bodies are not touched
+  const Outcome mine = Tavprint(
+      "sql demo \"SELECT FCreatorName, FModifierName FROM T_ExcelPrintExportNote WHERE "
+      "FNewBillType = 21 AND FCreatorName <> 'Manager'\"");
+  EXPECT_TRUE(Has(mine.out, "张伟         | 张伟")) << mine.out;
+
+  struct Case {
+    std::string options;
+    std::string error;
+  };
+  const Case refused[] = {
+      {"--user-id 16399",
+       "Data source 'demo': user id 16399 is not in the application's user "
+       "table t_User"},
+      {"--user-id 16395 --user-name Manager",
+       "user id 16395 is '张伟' in the user table t_User, not 'Manager'"},
+      {"--user-name Nobody", "no user is named 'Nobody'"},
+  };
+  for (const Case& c : refused) {
+    SCOPED_TRACE(c.options);
+    const Outcome run = Tavprint(c.options + " templates delete 21 3");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(Has(run.err, c.error)) << run.err;
+  }
+  EXPECT_EQ(AdministratorBodies(), before);
+}
+
+// A FIFO, a device or a directory where a file is expected is refused with an error that names
+// it, and never makes tavprint wait; a symbolic link is followed to the file it names.
+TEST_F(TavprintFaultsTest, WhatIsNoRegularFileIsRefusedAndLinksAreFollowed) {
+  std::filesystem::create_directories(dir_ / "odd");
+  ASSERT_EQ(mkfifo((dir_ / "odd" / "demo.db").c_str(), 0644), 0);
+  struct Case {
+    std::string command;
+    std::string env;
+    std::string error;
+  };
+  const std::string fifo = (dir_ / "fifo").string();
+  const Case cases[] = {
+      {"templates export 1 fifo", "", "fifo is not a regular file but a FIFO"},
+      {"templates save 21 x fifo", "", "fifo is not a regular file but a FIFO"},
+      {"call clsPrintSetupQuery.GetNotePrintData '\"demo\"' 1 --out /dev/null", "",
+       "/dev/null is not a regular file but a character device"},
+      {"templates export 1 odd", "", "odd is not a regular file but a directory"},
+      {"templates export 1 /dev/full", "",
+       "/dev/full is not a regular file but a character device"},
+      {"call clsGetData.TransMode", "TAV_REGISTRY_FILE=" + fifo,
+       fifo + " is not a regular file but a FIFO"},
+      {"sql finance \"SELECT 1\"", "TAV_CATALOG=" + fifo,
+       "Data-source catalog '" + fifo + "': " + fifo + " is not a regular file but a FIFO"},
+      {"sql demo \"SELECT 1\"", "TAV_DATA_DIR=" + (dir_ / "odd").string(),
+       (dir_ / "odd" / "demo.db").string() + " is not a regular file but a FIFO"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.command);
+    // `timeout` only keeps a failure from hanging the suite.
+    const Outcome run = Tavprint(c.command, c.env + " timeout 20");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(Has(run.err, c.error)) << run.err;
+  }
+  EXPECT_TRUE(std::filesystem::is_fifo(dir_ / "fifo"));
+
+  const Outcome traced = Tavprint("--trace-sql fifo templates list 1", "timeout 20");
+  EXPECT_EQ(traced.status, 0) << traced.err;
+  EXPECT_EQ(traced.err,
+            "warning: the SQL trace is not written: fifo is not a regular file but a FIFO\n");
+
+  std::filesystem::create_symlink("real.bin", dir_ / "link.bin");
+  const Outcome exported = Tavprint("templates export 1 link.bin");
+  EXPECT_EQ(exported.status, 0) << exported.err;
+  EXPECT_TRUE(std::filesystem::is_symlink(dir_ / "link.bin"));
+  EXPECT_GT(std::filesystem::file_size(dir_ / "real.bin"), 0U);
+}
+
+// A write that fails is an error, not "Exported"; a log that cannot be written is said once.
+TEST_F(TavprintFaultsTest, FailedWritesAreReportedNeverSuccess) {
+  // A body larger than the file-size limit, which leaves the database its room (its shared
+  // memory file is 32 KiB) but makes the export's write fail (SIGXFSZ ignored: write says EFBIG).
+  std::ofstream(dir_ / "big.bin", std::ios::binary) << std::string(256 * 1024, 'x');
+  const Outcome saved = Tavprint("templates save 77 big big.bin");
+  ASSERT_EQ(saved.status, 0) << saved.err;
+  const std::string id = saved.out.substr(15, saved.out.find(' ', 15) - 15);  // "Saved template N"
+  ASSERT_EQ(Tavprint("templates select 77 " + id).status, 0);
+  const std::string limited = "trap \"\" XFSZ; ulimit -f 128; \"$TAVPRINT\" ";
+  for (const std::string& command :
+       {std::string("templates export 77 out.bin"),
+        std::string("call clsPrintSetupQuery.GetNotePrintData '\"demo\"' 77 --out out.bin")}) {
+    SCOPED_TRACE(command);
+    const Outcome run = Shell(limited + command);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(Has(run.err, "Cannot write out.bin: File too large")) << run.err;
+    EXPECT_FALSE(Has(run.out, "Exported"));
+    EXPECT_FALSE(std::filesystem::exists(dir_ / "out.bin"));
+  }
+
+  const Outcome traced = Tavprint("--trace-sql nowhere/trace.log templates list 1");
+  EXPECT_EQ(traced.status, 0) << traced.err;
+  EXPECT_EQ(traced.err,
+            "warning: the SQL trace is not written: Cannot write nowhere/trace.log: No such file "
+            "or directory\n");
+}
+
+TEST_F(TavprintFaultsTest, DeleteSaysWhatWasAndWasNotDeleted) {
+  struct Case {
+    std::string command;
+    int status;
+    std::string said;
+  };
+  const Case cases[] = {
+      {"templates delete 1 999", 1, "there is no template 999 of bill type 1: nothing was deleted"},
+      // 李娜's first list copies the administrator's templates: body 1 stays the administrator's.
+      {"--user-id 16396 templates list 1", 0, "Templates of bill type 1"},
+      {"--user-id 16396 templates delete 1 1", 1,
+       "nothing was deleted of template 1 of bill type 1: the body stays: it was created by "
+       "Manager, not by you, and you have no assignment rows to it"},
+      {"templates delete 1 1", 0,
+       "Deleted template 1 of bill type 1: its body and 1 of your assignment rows"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.command);
+    const Outcome run = Tavprint(c.command);
+    EXPECT_EQ(run.status, c.status) << run.err;
+    EXPECT_TRUE(Has(run.out + run.err, c.said)) << run.out << run.err;
+  }
+}
+
+TEST_F(TavprintFaultsTest, JsonArgumentsKeepTheirShape) {
+  // An array is one VDL.List argument: here the second of two, which is no Long.
+  const Outcome list = Tavprint("call clsGetData.GetBillTypeInfo '\"demo\"' '[1,2]'");
+  EXPECT_EQ(list.status, 1);
+  EXPECT_TRUE(Has(list.err, "in argument 2 pBillTranType (Long)")) << list.err;
+
+  const std::string deep = std::string(20000, '[') + std::string(20000, ']');
+  const Outcome nested = Tavprint("call clsGetData.GetBillTypeInfo '\"demo\"' '" + deep + "'");
+  EXPECT_EQ(nested.status, 1);  // an error, not a crash
+  EXPECT_TRUE(Has(nested.err, "Argument 2 is nested deeper than 64 levels")) << nested.err;
+}
+
+}  // namespace

@@ -1,0 +1,76 @@
+// tavprint run as a user runs it: a shell command line in a temporary folder of its own (its
+// registry, catalog and demo data source there), with its exit status, output and errors.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "temp_dir.h"
+
+namespace tavtest {
+
+struct Outcome {
+  int status = -1;  // the exit status; 128 + its number when a signal ended tavprint
+  std::string out;
+  std::string err;
+};
+
+inline std::string ReadText(const std::filesystem::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+class TavprintTest : public ::testing::Test {
+ protected:
+  // `args` and `env` (NAME='value' assignments that override the folder's) are shell words.
+  Outcome Tavprint(const std::string& args, const std::string& env = "") {
+    return Shell("'" + std::string(TAV_TAVPRINT) + "' " + args, env);
+  }
+
+  // Runs a shell command line in which $TAVPRINT names tavprint.
+  Outcome Shell(const std::string& command_line, const std::string& env = "") {
+    const std::filesystem::path err = dir_ / "stderr.txt";
+    const std::string command = "cd '" + dir_.Path().string() + "' && TAV_REGISTRY_FILE='" +
+                                registry_.string() + "' TAV_DATA_DIR='" + (dir_ / "data").string() +
+                                "' TAV_CATALOG='" + (dir_ / "catalog.toml").string() +
+                                "' TAVPRINT='" + std::string(TAV_TAVPRINT) + "' " + env +
+                                " sh -c '" + Escaped(command_line) + "' 2>'" + err.string() + "'";
+    Outcome run;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) return run;
+    char buffer[4096];
+    while (const std::size_t got = fread(buffer, 1, sizeof buffer, pipe))
+      run.out.append(buffer, got);
+    const int status = pclose(pipe);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.err = ReadText(err);
+    return run;
+  }
+
+  TempDir dir_;
+  std::filesystem::path registry_ = dir_ / "registry.json";
+
+ private:
+  // The command line as one single-quoted shell word.
+  static std::string Escaped(const std::string& text) {
+    std::string out;
+    for (const char c : text) {
+      if (c == '\'') {
+        out += "'\\''";
+      } else {
+        out += c;
+      }
+    }
+    return out;
+  }
+};
+
+}  // namespace tavtest
