@@ -104,6 +104,8 @@ int main(int argc, char** argv) {
   call->add_option("target", target, "Class.Member")->required();
   // The arguments are taken as written: a vector option would split a JSON array into several.
   call->allow_extras();
+  // Its arguments stay its own, not options of the program that fall through to it.
+  call->fallthrough(false);
   std::optional<std::filesystem::path> out_file;
   call->add_option("--out", out_file,
                    "Also write the result's first byte array (a template body) to this file");
