@@ -375,6 +375,8 @@ CREATE TABLE ICStockBillEntry (
   FSourceTranType int NOT NULL DEFAULT 0,
   FSourceInterId int NOT NULL DEFAULT 0,
   FNote nvarchar(255) NULL,
+  -- A self-defined entry column (the application names them FEntrySelf + bill code + number).
+  FEntrySelfA0101 decimal(20,2) NOT NULL DEFAULT 0,
   PRIMARY KEY (FInterID, FEntryID)
 );
 CREATE INDEX IX_ICStockBillEntry_Item ON ICStockBillEntry (FItemID);
@@ -415,3 +417,91 @@ CREATE TABLE POOrderEntry (
   PRIMARY KEY (FInterID, FEntryID)
 );
 CREATE INDEX IX_POOrderEntry_Item ON POOrderEntry (FItemID);
+
+-- Production orders, and the material requisitions and returns issued against them (bill types
+-- 92 and 24). The order's product and quantities are kept in the requisition's head, so that
+-- summary printing can list every selected requisition's order on one page.
+CREATE TABLE ICMO (
+  FICMOInterID int NOT NULL PRIMARY KEY,
+  FBillNo varchar(50) NOT NULL,
+  FItemID int NOT NULL,
+  FQty decimal(28,10) NOT NULL DEFAULT 0,
+  FStatus smallint NOT NULL DEFAULT 0
+);
+CREATE TABLE ICMOIssueBill (
+  FBrNo varchar(10) NOT NULL DEFAULT '0',
+  FInterID int NOT NULL PRIMARY KEY,
+  FTranType smallint NOT NULL DEFAULT 92,
+  FBillNo varchar(50) NOT NULL,
+  FDate datetime NOT NULL,
+  FSupplyID int NOT NULL DEFAULT 0,
+  FDeptID int NOT NULL DEFAULT 0,
+  FMOItemID int NOT NULL DEFAULT 0,
+  FMOQty decimal(28,10) NOT NULL DEFAULT 0,
+  FMOAuxQty decimal(28,10) NOT NULL DEFAULT 0,
+  FICMOInterID int NOT NULL DEFAULT 0,
+  FBillerID int NOT NULL DEFAULT 0,
+  FCheckerID int NULL,
+  FStatus smallint NOT NULL DEFAULT 0,
+  FExplanation nvarchar(255) NULL
+);
+CREATE TABLE ICMOIssueBillEntry (
+  FBrNo varchar(10) NOT NULL DEFAULT '0',
+  FInterID int NOT NULL,
+  FEntryID int NOT NULL,
+  FItemID int NOT NULL,
+  FAuxPropID int NOT NULL DEFAULT 0,
+  FUnitID int NOT NULL DEFAULT 0,
+  FQty decimal(28,10) NOT NULL DEFAULT 0,
+  FAuxQty decimal(28,10) NOT NULL DEFAULT 0,
+  FPrice decimal(28,10) NOT NULL DEFAULT 0,
+  FAmount decimal(20,2) NOT NULL DEFAULT 0,
+  FSCStockID int NOT NULL DEFAULT 0,
+  FICMOInterID int NOT NULL DEFAULT 0,
+  FNote nvarchar(255) NULL,
+  PRIMARY KEY (FInterID, FEntryID)
+);
+
+-- Quality inspections (bill types 707 to 715). A line inspects one item for one inspection item,
+-- by an analysis method: 9 is qualitative (target, limits and result are codes of
+-- t_SubMessage, in the ...ID columns), every other method quantitative (numbers, in the ...Qty
+-- columns and FTestValue).
+CREATE TABLE t_QMInspectItem (
+  FItemID int NOT NULL PRIMARY KEY,
+  FNumber varchar(80) NOT NULL,
+  FName nvarchar(255) NOT NULL,
+  FUnit nvarchar(20) NULL
+);
+CREATE TABLE QMInspectBill (
+  FBrNo varchar(10) NOT NULL DEFAULT '0',
+  FInterID int NOT NULL PRIMARY KEY,
+  FTranType smallint NOT NULL DEFAULT 707,
+  FBillNo varchar(50) NOT NULL,
+  FDate datetime NOT NULL,
+  FSupplyID int NOT NULL DEFAULT 0,
+  FDeptID int NOT NULL DEFAULT 0,
+  FInspectorID int NOT NULL DEFAULT 0,
+  FBillerID int NOT NULL DEFAULT 0,
+  FCheckerID int NULL,
+  FStatus smallint NOT NULL DEFAULT 0,
+  FExplanation nvarchar(255) NULL
+);
+CREATE TABLE QMInspectBillEntry (
+  FBrNo varchar(10) NOT NULL DEFAULT '0',
+  FInterID int NOT NULL,
+  FEntryID int NOT NULL,
+  FItemID int NOT NULL,
+  FInspectItemID int NOT NULL DEFAULT 0,
+  FAnalysisMethodID int NOT NULL DEFAULT 1,
+  FTargetQty decimal(28,10) NULL,
+  FLowerLimitQty decimal(28,10) NULL,
+  FUpperLimitQty decimal(28,10) NULL,
+  FTestValue decimal(28,10) NULL,
+  FTargetID int NULL,
+  FLowerLimitID int NULL,
+  FUpperLimitID int NULL,
+  FTestValueID int NULL,
+  FResultID int NULL,
+  FNote nvarchar(255) NULL,
+  PRIMARY KEY (FInterID, FEntryID)
+);

@@ -1,7 +1,14 @@
-// Bill entry data: the entry lines of the selected bills, built from the template's entry
-// controls, in the order of selection.
+// Bill entry data: the entry lines of the selected bills, each tagged with its bill's position in
+// the selection (#tmpsort), built from the template's entry controls, materialised in the
+// session's #tmpBillPrint, read plainly or through the industry edition's report statement, and
+// handed back with each item's printable bar code.
+#include "billdata/entry_statement.h"
+#include "billdata/fill_request.h"
+#include "billdata/industry_report.h"
 #include "frame/cls_get_data.h"
-#include "platform/oleaut/com_error.h"
+#include "frame/context_helpers.h"
+#include "frame/error_styles.h"
+#include "frame/sql_text.h"
 
 namespace frame {
 
@@ -9,10 +16,94 @@ using oleaut::Bstr;
 using oleaut::Variant;
 using DictionaryRef = com::Ptr<vdl::Dictionary>;
 
-std::int32_t clsGetData::GetEntryFillData(const Bstr& /*sDsn*/, const DictionaryRef& /*pCondition*/,
-                                          const DictionaryRef& /*dicStruct*/,
-                                          Variant& /*pRetRs*/) {
-  oleaut::RaiseNotImplemented(u"clsGetData.GetEntryFillData");
+namespace {
+
+// #tmpsort numbers the selected bills in the order of selection; a bill selected twice keeps the
+// position of its first selection.
+void SortSelection(ado::Connection& connection, const vdl::List& filter) {
+  for (std::int32_t i = filter.LowerBound(); i <= filter.UpperBound(); ++i) {
+    const Bstr id = Num(billdata::SelectedBillAt(filter, i));
+    connection.Execute(u"if not exists(select top 1 1 from #tmpsort where FValue=" + id + u")" +
+                       u"\r\n" + u"insert into #tmpsort (FValue) values (" + id + u")");
+  }
+}
+
+// Every entry row of `base` with the printable bar code of its item, by bill and line.
+Bstr WithBarCodes(const Bstr& base, const billdata::EntryTable& entry) {
+  return u"select a.*,b.FBarCode from (" + Bstr(u"\r\n") + base + u"\r\n" + u") a " + u"\r\n" +
+         u"left join (select FItemID,FBarCode from t_BarCode where FIsPrint=1) b" + u"\r\n" +
+         u"on a.FItemID=b.FItemID " + u" order by " + entry.key_inter + u"," + entry.key_index;
+}
+
+}  // namespace
+
+std::int32_t clsGetData::GetEntryFillData(const Bstr& sDsn, const DictionaryRef& pCondition,
+                                          const DictionaryRef& dicStruct, Variant& pRetRs) {
+  std::int32_t result = 1;
+  com::Ptr<ado::Recordset> held;
+  try {
+    TrapWithSourcePrefix(context_.Get(), u"GetEntryFillData", result, [&] {
+      context_->MarkComplete();
+      BindToDsn(sDsn);
+      const auto connection = context_->GetConnection();
+      result = 1;
+      const vdl::Dictionary& structure = billdata::Required(dicStruct, u"dicStruct");
+      const vdl::Dictionary& condition = billdata::Required(pCondition, u"pCondition");
+
+      const auto bill_info = billdata::RequiredDictionary(structure, u"dicStruct", u"BillInfo");
+      const Bstr template_id = billdata::ItemText(*bill_info, u"ftemplateid");
+      billdata::EntryTable entry{billdata::ValueText(*bill_info, u"FEntryTable"),
+                                 billdata::ValueText(*bill_info, u"FKeyInterID"),
+                                 billdata::ValueText(*bill_info, u"FKeyItemID"),
+                                 billdata::ValueText(*bill_info, u"FKeyIndexID")};
+      if (entry.table.empty()) {
+        result = 0;
+        return;
+      }
+      const std::int32_t tran_type = billdata::TranType(condition);
+      connection->Execute(
+          u"IF  object_id('tempdb..#tmpsort') is not null drop table #tmpsort"
+          u"\r\n"
+          u"create table #tmpsort(FID int identity ,FValue int)");
+
+      const billdata::Selection selection = billdata::SelectedBills(condition);
+      SortSelection(*connection, *selection.filter);
+
+      const auto page1 = billdata::OptionalList(structure, u"Page1");
+      if (!page1) {
+        result = 0;
+        return;
+      }
+      billdata::EntryStatement statement(structure, *bill_info, entry, tran_type,
+                                         selection.id_list);
+      for (std::int32_t i = page1->LowerBound(); i <= page1->UpperBound(); ++i)
+        statement.AddControl(*billdata::ControlAt(*page1, u"Page1", i), i);
+      if (const auto page_e = billdata::OptionalList(structure, u"PageE"))
+        statement.AddStoredControls(*page_e);
+      statement.AddDecimalDefaults();
+
+      billdata::RequireSelection(selection);
+      connection->Execute(statement.MaterialiseBatch());
+
+      const Bstr base =
+          GetIndustryVersion() != 1
+              ? Bstr(billdata::kPlainEntryRead)
+              : billdata::IndustryReportStatement(connection, sDsn, tran_type, template_id, held);
+
+      held = com::Make<ado::Recordset>();
+      held->SetCursorLocation(ado::adUseClient);
+      held->SetCursorType(ado::adOpenStatic);
+      held->SetLockType(ado::adLockOptimistic);
+      held->SetActiveConnection(connection);
+      held->Open(Variant(WithBarCodes(base, entry)));
+      connection->Execute(u"IF object_id('tempdb..#tmpsort') is not null drop table #tmpsort");
+      pRetRs = Variant(held);
+    });
+  } catch (...) {
+    pRetRs = Variant(held);
+    throw;
+  }
+  return result;
 }
 
 }  // namespace frame

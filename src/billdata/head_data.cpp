@@ -1,17 +1,135 @@
-// Bill head data: one row per selected bill, built from the template's head controls.
+// Bill head data: one row per selected bill, built from the template's head controls,
+// materialised in the session's #tmpBillHeadPrint and, for summary printing, rewritten so that
+// every row carries the values of all selected bills.
+#include <string_view>
+
+#include "billdata/fill_request.h"
+#include "billdata/head_statement.h"
 #include "frame/cls_get_data.h"
-#include "platform/oleaut/com_error.h"
+#include "frame/error_styles.h"
+#include "frame/sql_quote.h"
+#include "platform/oleaut/convert.h"
 
 namespace frame {
 
+using billdata::SummaryColumn;
 using oleaut::Bstr;
 using oleaut::Variant;
 using DictionaryRef = com::Ptr<vdl::Dictionary>;
 
-std::int32_t clsGetData::GetHeadFillData(const Bstr& /*sDsn*/, const DictionaryRef& /*pCondition*/,
-                                         const DictionaryRef& /*dicStruct*/, Variant& /*pRetRs*/,
-                                         bool /*SumNotePrint*/) {
-  oleaut::RaiseNotImplemented(u"clsGetData.GetHeadFillData");
+namespace {
+
+// How summary printing rewrites one column: the values are read, joined with "," and cut at the
+// width, and the column is widened to hold the text before it is written into every row.
+struct SummaryRewrite {
+  SummaryColumn column;
+  std::u16string_view read;
+  std::size_t width;
+  std::u16string_view alter;
+  std::u16string_view update;
+  bool keep_breaks;
+};
+
+// The names are read once each; the quantities once per bill.
+constexpr SummaryRewrite kSummaryRewrites[] = {
+    {SummaryColumn::SupplyId, u" select distinct FSupplyIDName FROM #tmpBillHeadPrint ", 255,
+     u" ALTER TABLE  #tmpBillHeadPrint ALTER COLUMN FSupplyIDName VARCHAR(255)  ",
+     u" update #tmpBillHeadPrint set FSupplyIDName = ", false},
+    {SummaryColumn::DeptId, u" select distinct FDEPTIDName FROM #tmpBillHeadPrint ", 255,
+     u" ALTER TABLE  #tmpBillHeadPrint ALTER COLUMN FDEPTIDName VARCHAR(255)  ",
+     u" update #tmpBillHeadPrint set FDEPTIDName =", false},
+    // The item-name column is widened to 510 while its text is cut at 255.
+    {SummaryColumn::MoItemId, u" select distinct FMOITEMIDNAME FROM #tmpBillHeadPrint ", 255,
+     u" ALTER TABLE  #tmpBillHeadPrint ALTER COLUMN FMOITEMIDNAME VARCHAR(510)  ",
+     u" update #tmpBillHeadPrint set FMOITEMIDNAME =", false},
+    {SummaryColumn::BillNo, u" select distinct FBILLNO FROM #tmpBillHeadPrint ", 255,
+     u" ALTER TABLE  #tmpBillHeadPrint ALTER COLUMN FBILLNO VARCHAR(255)  ",
+     u" update #tmpBillHeadPrint set FBILLNO =", true},
+    {SummaryColumn::MoQty, u" select FMOQty FROM #tmpBillHeadPrint ", 100,
+     u" ALTER TABLE  #tmpBillHeadPrint ALTER COLUMN FMOQty VARCHAR(100)  ",
+     u" update #tmpBillHeadPrint set FMOQty =", true},
+    {SummaryColumn::MoAuxQty, u" select FMOAuxQty FROM #tmpBillHeadPrint ", 100,
+     u" ALTER TABLE  #tmpBillHeadPrint ALTER COLUMN FMOAuxQty VARCHAR(100)  ",
+     u" update #tmpBillHeadPrint set FMOAuxQty =", true},
+};
+
+com::Ptr<ado::Recordset> ClientRecordset(const com::Ptr<ado::Connection>& connection) {
+  auto recordset = com::Make<ado::Recordset>();
+  recordset->SetCursorLocation(ado::adUseClient);
+  recordset->SetCursorType(ado::adOpenStatic);
+  recordset->SetLockType(ado::adLockOptimistic);
+  recordset->SetActiveConnection(connection);
+  return recordset;
+}
+
+void PrintSummaries(const billdata::HeadStatement& statement,
+                    const com::Ptr<ado::Connection>& connection) {
+  const auto recordset = ClientRecordset(connection);
+  for (const SummaryRewrite& rewrite : kSummaryRewrites) {
+    if (!statement.HasSummaryColumn(rewrite.column)) continue;
+    if (recordset->State() == ado::adStateOpen) recordset->Close();
+    recordset->Open(Variant(Bstr(rewrite.read)));
+    Bstr joined;
+    while (!recordset->Eof()) {
+      const Variant& value = recordset->Fields()->Item(std::int32_t{0})->Value();
+      if (!value.IsNull()) joined += oleaut::ToString(value) + u",";
+      recordset->MoveNext();
+    }
+    if (joined.empty()) continue;
+    joined.pop_back();
+    if (joined.size() > rewrite.width) joined.resize(rewrite.width);
+    const Variant text(joined);
+    connection->Execute(Bstr(rewrite.alter) + u"\r\n" + Bstr(rewrite.update) +
+                        (rewrite.keep_breaks ? SqlQuoteKeepBreaks(text) : SqlQuote(text)));
+  }
+}
+
+}  // namespace
+
+std::int32_t clsGetData::GetHeadFillData(const Bstr& sDsn, const DictionaryRef& pCondition,
+                                         const DictionaryRef& dicStruct, Variant& pRetRs,
+                                         bool SumNotePrint) {
+  std::int32_t result = 1;
+  TrapWithSourcePrefix(context_.Get(), u"GetHeadFillData", result, [&] {
+    context_->MarkComplete();
+    BindToDsn(sDsn);
+    const auto connection = context_->GetConnection();
+    result = 1;
+    const vdl::Dictionary& structure = billdata::Required(dicStruct, u"dicStruct");
+    const vdl::Dictionary& condition = billdata::Required(pCondition, u"pCondition");
+
+    const auto bill_info = billdata::RequiredDictionary(structure, u"dicStruct", u"BillInfo");
+    const Bstr head_table = billdata::ValueText(*bill_info, u"FHeadTable");
+    const Bstr key_item = billdata::ValueText(*bill_info, u"FKeyItemID");
+    const Bstr key_inter = billdata::ValueText(*bill_info, u"FKeyInterID");
+    if (head_table.empty()) {
+      result = -1;
+      return;
+    }
+    const std::int32_t tran_type = billdata::TranType(condition);
+    const billdata::Selection selection = billdata::SelectedBills(condition);
+
+    const auto page0 = billdata::OptionalList(structure, u"Page0");
+    if (!page0) {
+      result = -1;
+      return;
+    }
+    billdata::HeadStatement statement(structure, head_table, key_inter, key_item, tran_type,
+                                      selection.id_list);
+    for (std::int32_t i = 1; i <= page0->UpperBound(); ++i)
+      statement.AddControl(*billdata::ControlAt(*page0, u"Page0", i));
+    if (const auto page_h = billdata::OptionalList(structure, u"PageH"))
+      statement.AddStoredControls(*page_h);
+
+    billdata::RequireSelection(selection);
+    connection->Execute(statement.MaterialiseBatch());
+    if (SumNotePrint) PrintSummaries(statement, connection);
+
+    const auto recordset = ClientRecordset(connection);
+    recordset->Open(Variant(Bstr(u"SELECT * FROM #tmpBillHeadPrint ")));
+    pRetRs = Variant(recordset);
+  });
+  return result;
 }
 
 }  // namespace frame

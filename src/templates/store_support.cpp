@@ -17,22 +17,6 @@ oleaut::Bstr CurrentUserName(tavglobal::DataContext& context) {
   return context.GetUserInfo()->UserName();
 }
 
-oleaut::Bstr Num(std::int64_t number) {
-  const std::string digits = std::to_string(number);
-  return oleaut::Bstr(digits.begin(), digits.end());
-}
-
-oleaut::Bstr Sql(std::initializer_list<std::u16string_view> pieces) {
-  std::size_t length = 0;
-  for (const auto piece : pieces)
-    length += piece.size();
-  oleaut::Bstr text;
-  text.reserve(length);
-  for (const auto piece : pieces)
-    text.append(piece);
-  return text;
-}
-
 com::Ptr<ado::Command> TextCommand(const com::Ptr<ado::Connection>& connection,
                                    std::u16string_view text) {
   auto command = com::Make<ado::Command>();
@@ -55,10 +39,6 @@ void ExecuteOnce(ado::Command& command) {
 oleaut::Variant LastIdentity(ado::Connection& connection) {
   const auto identity = connection.Execute(u"select @@IDENTITY");
   return identity->Fields()->Item(0)->Value();
-}
-
-oleaut::Bstr TextOrEmpty(const oleaut::Variant& value) {
-  return oleaut::ToString(vdl::Utility::Current().ValueOrDefault(value, oleaut::Bstr()));
 }
 
 std::int32_t LeadingLong(std::u16string_view text) {

@@ -7,6 +7,7 @@
 #include <initializer_list>
 #include <string_view>
 
+#include "frame/sql_text.h"
 #include "platform/ado/command.h"
 #include "platform/ado/connection.h"
 #include "platform/com/object.h"
@@ -29,11 +30,9 @@ inline constexpr std::int32_t kBlobSize = 2147483647;
 std::int16_t CurrentUserId(tavglobal::DataContext& context);
 oleaut::Bstr CurrentUserName(tavglobal::DataContext& context);
 
-// A number as plain decimal text, the only way numbers enter statement texts.
-oleaut::Bstr Num(std::int64_t number);
-
-// Joins literal pieces and inserted values without any separator.
-oleaut::Bstr Sql(std::initializer_list<std::u16string_view> pieces);
+using frame::Num;
+using frame::Sql;
+using frame::TextOrEmpty;
 
 // A command on `connection` with `text`, adCmdText, and no parameters yet.
 com::Ptr<ado::Command> TextCommand(const com::Ptr<ado::Connection>& connection,
@@ -48,10 +47,6 @@ void ExecuteOnce(ado::Command& command);
 
 // The first column of "select @@IDENTITY": the id of the row the session inserted last, or Null.
 oleaut::Variant LastIdentity(ado::Connection& connection);
-
-// A field (or any value) through the utility object's ValueOrDefault with the empty text as
-// default, then as text: Null and Empty read as the empty text.
-oleaut::Bstr TextOrEmpty(const oleaut::Variant& value);
 
 // The leading number of a text (blanks ignored, none gives 0), rounded to a Long with halves to
 // the even neighbour.

@@ -8,7 +8,7 @@
 #include <sstream>
 
 #include "bill_commands.h"
-#include "bill_fixture.h"
+#include "meta_fixture.h"
 #include "com_error_of.h"
 #include "picture_commands.h"
 #include "platform/oleaut/com_error.h"

@@ -2,7 +2,7 @@
 // in the user's language, with their exact statements and error styles.
 #include <gtest/gtest.h>
 
-#include "bill_fixture.h"
+#include "meta_fixture.h"
 #include "com_error_of.h"
 #include "platform/ado/recordset.h"
 #include "platform/ado/sql_trace.h"

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <array>
 
-#include "bill_fixture.h"
+#include "meta_fixture.h"
 #include "com_error_of.h"
 #include "platform/ado/recordset.h"
 #include "platform/com/activation.h"

@@ -66,9 +66,11 @@ class Generator {
   }
 
   Program Run(const ParsedBatch& parsed) {
-    for (const StatementPtr& statement : parsed.statements) {
-      GenerateStatement(*statement, program_.nodes);
+    for (std::size_t i = 0; i < parsed.statements.size(); ++i) {
+      next_ = i + 1 < parsed.statements.size() ? parsed.statements[i + 1].get() : nullptr;
+      GenerateStatement(*parsed.statements[i], program_.nodes);
     }
+    next_ = nullptr;
     program_.dependencies = tables_.TakeDependencies();
     return std::move(program_);
   }
@@ -95,14 +97,17 @@ class Generator {
         batch_.substr(current_->pos.offset, current_->end_offset - current_->pos.offset));
     out_.clear();
     markers_.clear();
+    probes_.clear();
     return s;
   }
 
   void Finish(SqlStatement& s, std::vector<Node>& nodes) {
     s.sql = std::move(out_);
     s.markers = std::move(markers_);
+    s.probes = std::move(probes_);
     out_.clear();
     markers_.clear();
+    probes_.clear();
     nodes.push_back(Node{std::move(s)});
   }
 
@@ -117,7 +122,14 @@ class Generator {
       tables_.Define(first.into.Name(), query_columns_);
     }
     s.columns = Hints(*select);
+    // A single SELECT stores its values as the new columns store them: plain columns come so
+    // from their own tables, every other decimal or date is converted in the select list.
+    if (first.has_into && select->cores.size() == 1) {
+      into_hints_ = &s.columns;
+      s.values_normalized = true;
+    }
     GenSelect(*select);
+    into_hints_ = nullptr;
     Finish(s, nodes);
   }
 
@@ -412,6 +424,23 @@ class Generator {
     }
   }
 
+  // Whether the statement after `alter` is an UPDATE of the same table, without WHERE, that sets
+  // the altered column to a constant (summary printing widens a column and then writes one text
+  // into every row).
+  bool NextReplacesEveryValue(const AlterColumnStmt& alter) const {
+    const auto* update = next_ ? std::get_if<UpdateStmt>(&next_->body) : nullptr;
+    if (!update || update->where ||
+        !oleaut::EqualsNoCase(update->table.Name(), alter.table.Name())) {
+      return false;
+    }
+    for (const auto& [column, value] : update->sets) {
+      if (!oleaut::EqualsNoCase(column, alter.column)) continue;
+      return value->kind == ExprKind::kNull || value->kind == ExprKind::kNumber ||
+             value->kind == ExprKind::kString || value->kind == ExprKind::kMarker;
+    }
+    return false;
+  }
+
   void Generate(const AlterColumnStmt& alter, std::vector<Node>& nodes) {
     if (!alter.table.IsTemp()) {
       RaiseUnsupported(batch_, alter.table.pos, u"ALTER COLUMN on a permanent table");
@@ -423,6 +452,7 @@ class Generator {
     const SqlType type = ColumnType(alter.type);
     s.column_type = type.Declared();
     s.column_not_null = alter.not_null;
+    s.values_replaced = NextReplacesEveryValue(alter);
     Finish(s, nodes);
     if (auto before = tables_.Find(alter.table.Name())) {
       auto after = std::make_shared<TableColumns>(*before);
@@ -480,8 +510,10 @@ class Generator {
     out_ += " THEN 1 ELSE 0 END";
     node->condition.sql = std::move(out_);
     node->condition.markers = std::move(markers_);
+    node->condition.probes = std::move(probes_);
     out_.clear();
     markers_.clear();
+    probes_.clear();
     GenerateStatement(*branch.then_branch, node->then_nodes);
     if (branch.else_branch) GenerateStatement(*branch.else_branch, node->else_nodes);
     current_ = outer;
@@ -671,6 +703,10 @@ class Generator {
         GenStored(*item.expr, (*store_types)[i]);
       } else if (i < column_types.size()) {
         GenBranch(*item.expr, column_types[i]);
+      } else if (const std::optional<SqlType> stored = StoredFormOf(core, i)) {
+        out_ += "tsql_convert('" + stored->Declared() + "', ";
+        Gen(*item.expr);
+        out_ += ')';
       } else {
         Gen(*item.expr);
       }
@@ -699,6 +735,20 @@ class Generator {
     }
   }
 
+  // The type whose stored form item `i` of a SELECT INTO must be converted to: one with a stored
+  // form, of an item that is not a plain column. Nothing for other items and other queries.
+  std::optional<SqlType> StoredFormOf(const SelectCore& core, std::size_t i) const {
+    if (!into_hints_ || !core.has_into || i >= into_hints_->size()) return std::nullopt;
+    const SelectItem& item = core.items[i];
+    if (item.star || item.expr->kind == ExprKind::kColumn ||
+        item.expr->kind == ExprKind::kConvert) {
+      return std::nullopt;  // a column as its table stores it; a conversion yields the stored form
+    }
+    const std::optional<SqlType> type = ParseDeclaredType((*into_hints_)[i].type);
+    if (!type || !HasStoredForm(*type)) return std::nullopt;
+    return type;
+  }
+
   void GenFromWhere(const SelectCore& core) {
     if (!core.from.empty()) {
       out_ += " FROM ";
@@ -710,6 +760,40 @@ class Generator {
     if (core.where) {
       out_ += " WHERE ";
       Gen(*core.where);
+      NoteProbes(core);
+    }
+  }
+
+  // A single temporary table filtered by `column = number` (with AND): the column is probed.
+  // Only numbers: an index on a text column could change which of two values the collation
+  // finds equal a MIN or MAX returns.
+  void NoteProbes(const SelectCore& core) {
+    if (core.from.size() != 1 || core.from[0]->kind != TableRef::Kind::kTable ||
+        !core.from[0]->name.IsTemp()) {
+      return;
+    }
+    const TableRef& table = *core.from[0];
+    const std::u16string& qualifier = table.has_alias ? table.alias : table.name.Name();
+    const auto constant = [](const Expr& e) { return e.kind == ExprKind::kNumber; };
+    const auto column = [&](const Expr& e) -> const std::u16string* {
+      if (e.kind != ExprKind::kColumn || e.names.empty() || e.names.size() > 2) return nullptr;
+      if (e.names.size() == 2 && !oleaut::EqualsNoCase(e.names[0], qualifier)) return nullptr;
+      return &e.names.back();
+    };
+    std::vector<const Expr*> pending{core.where.get()};
+    while (!pending.empty()) {
+      const Expr& e = *pending.back();
+      pending.pop_back();
+      if (e.kind != ExprKind::kBinaryOp || e.args.size() != 2) continue;
+      if (e.text == u"AND") {
+        pending.push_back(e.args[0].get());
+        pending.push_back(e.args[1].get());
+      } else if (e.text == u"=") {
+        const std::u16string* probed = column(*e.args[0]);
+        if (!probed || !constant(*e.args[1]))
+          probed = constant(*e.args[0]) ? column(*e.args[1]) : nullptr;
+        if (probed) probes_.emplace_back(Utf8(TableName(table.name)), Utf8(*probed));
+      }
     }
   }
 
@@ -854,9 +938,14 @@ class Generator {
 
   // A literal becomes a marker bound to the value the running batch writes there, so that batches
   // that differ only in such values share one translation; one whose value the translation
-  // depends on is written into the text, and the cache checks it.
+  // depends on is written into the text, and the cache checks it. So is every literal past the
+  // first kMaxBoundLiterals of a statement: SQLite looks numbered markers up one by one (a list
+  // of thousands of ids would cost their square) and takes at most 32766 of them, and a
+  // statement that long is not sent twice alike anyway.
+  static constexpr std::size_t kMaxBoundLiterals = 100;
   void GenLiteral(const Expr& expr) {
-    if (bind_literals_ && expr.literal >= 0 && !IsPinned(expr)) {
+    if (bind_literals_ && expr.literal >= 0 && !IsPinned(expr) &&
+        markers_.size() < kMaxBoundLiterals) {
       markers_.push_back(
           {BoundMarker::From::kLiteral, static_cast<int>(program_.bound_literals.size())});
       program_.bound_literals.push_back(expr.literal);
@@ -1606,6 +1695,9 @@ class Generator {
   Typer typer_;
   std::shared_ptr<const TableColumns> query_columns_;  // of the statement being generated
   Program program_;
+  std::vector<std::pair<std::string, std::string>> probes_;  // of the statement being generated
+  const std::vector<ResultHint>* into_hints_ = nullptr;      // of the SELECT ... INTO generated
+  const Statement* next_ = nullptr;  // the statement after the one being generated, if any
   const Statement* current_ = nullptr;
   std::string out_;
   std::vector<BoundMarker> markers_;

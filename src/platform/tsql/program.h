@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -61,6 +62,17 @@ struct SqlStatement {
   std::string column;               // kAlterColumn
   std::string column_type;          // kAlterColumn: the new type, as SQL Server declares it
   bool column_not_null = false;
+  // kAlterColumn: the next statement of the batch sets the column in every row to a value that
+  // does not depend on it, so converting the old values is unobservable when it cannot fail.
+  bool values_replaced = false;
+  // kSelectInto: every value the query yields is already in the stored form of its column's
+  // type (decimals rounded to their scale, dates in their one text form), so the table's
+  // normalizing triggers need not run for the rows it is filled with.
+  bool values_normalized = false;
+  // Columns of temporary tables that the statement looks rows up by (`#t.c = constant`), as
+  // {table, column}: the provider indexes them once, since a temporary table has no index of its
+  // own and a caller may probe it once per row it adds.
+  std::vector<std::pair<std::string, std::string>> probes;
 };
 
 struct IfNode;

@@ -203,8 +203,40 @@ std::string ColumnClauses(std::u16string_view column, const SqlType& type, bool 
   return out;
 }
 
+bool ConvertsToTextWithoutError(const SqlType& from, const SqlType& to) {
+  if (!to.IsText()) return false;
+  int longest = 0;
+  switch (from.cls) {
+    case SqlType::Class::kText:
+      if (from.length < 0) return to.length < 0;
+      longest = from.length;
+      break;
+    case SqlType::Class::kDecimal:
+      longest = from.precision + 2;  // a sign and a point
+      break;
+    case SqlType::Class::kInteger:
+      longest = from.name == "bigint"     ? 20
+                : from.name == "smallint" ? 6
+                : from.name == "tinyint"  ? 3
+                                          : 11;
+      break;
+    case SqlType::Class::kBit:
+      longest = 1;
+      break;
+    default:
+      return false;
+  }
+  return to.length < 0 || longest <= to.length;
+}
+
+bool HasStoredForm(const SqlType& type) {
+  return type.cls == SqlType::Class::kDate || type.cls == SqlType::Class::kDecimal ||
+         (type.IsText() && type.length > 0);
+}
+
 std::vector<std::string> NormalizingTriggers(std::u16string_view table, std::u16string_view column,
                                              const SqlType& type) {
+  if (!HasStoredForm(type)) return {};
   // A date-time holds one text form ("YYYY-MM-DD HH:MM:SS.fff") so that dates sort and compare
   // as dates; a decimal holds its value rounded to its scale. Another value is converted as SQL
   // Server converts a value assigned to the column, and one it cannot hold fails the statement.

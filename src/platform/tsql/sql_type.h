@@ -71,11 +71,18 @@ std::optional<SqlType> ParseDeclaredType(std::string_view declared);
 // a check that refuses a text longer than the declared length, as SQL Server refuses it.
 std::string ColumnClauses(std::u16string_view column, const SqlType& type, bool not_null);
 
+// Whether a column of this type keeps its values in a form of their own (see NormalizingTriggers).
+bool HasStoredForm(const SqlType& type);
+
 // The triggers that keep what a column holds in the form SQL Server stores: a datetime in one
 // text form, a decimal rounded to its scale (refused beyond its precision). None for other types.
 // `table` is the name SQLite knows ("#tmp" for a temporary table).
 std::vector<std::string> NormalizingTriggers(std::u16string_view table, std::u16string_view column,
                                              const SqlType& type);
+
+// Whether every value of type `from` converts to the text type `to` without an error: a text
+// no longer than its length, a number whose longest form fits. False where that is not known.
+bool ConvertsToTextWithoutError(const SqlType& from, const SqlType& to);
 
 // A name quoted for SQLite ("a""b").
 std::string QuoteName(std::string_view name);

@@ -114,6 +114,7 @@ class OdbcProvider final : public Provider, private sqlite::StatementRunner, pri
     } catch (...) {
       tables_.clear();
       identity_tables_.clear();
+      ForgetProbeIndexes();
       if (lost_) Disconnect();
       throw;
     }
@@ -157,6 +158,7 @@ class OdbcProvider final : public Provider, private sqlite::StatementRunner, pri
     }
     tables_.clear();
     identity_tables_.clear();
+    ForgetProbeIndexes();
     EndTransaction(/*commit=*/false);
   }
 
@@ -283,6 +285,7 @@ class OdbcProvider final : public Provider, private sqlite::StatementRunner, pri
     dbc_.Reset();
     tables_.clear();
     identity_tables_.clear();
+    ForgetProbeIndexes();
   }
 
   void ReconnectIfLost() {
@@ -345,6 +348,14 @@ class OdbcProvider final : public Provider, private sqlite::StatementRunner, pri
     }
     binder.SendDataAtExecution(rc);
     return stmt;
+  }
+
+  void RunOptional(const std::string& sql) override {
+    try {
+      RunInternal(sql.c_str());
+    } catch (...) {  // NOLINT(bugprone-empty-catch): an index that cannot be made is not needed
+      if (lost_) throw;
+    }
   }
 
   // Statements of the provider's own (pragmas, transactions), not of a batch.
@@ -497,6 +508,7 @@ class OdbcProvider final : public Provider, private sqlite::StatementRunner, pri
   }
 
   bool Test(const tsql::SqlStatement& condition) override {
+    IndexProbedColumns(condition);
     Handle stmt = RunStatement(condition, condition.sql);
     const CallContext where = WhereIn(condition, condition.sql);
     if (TAV_ODBC_CALL(SQL_HANDLE_STMT, stmt.Get(), where, SQLFetch, stmt.Get()) == SQL_NO_DATA) {
@@ -610,16 +622,20 @@ class OdbcProvider final : public Provider, private sqlite::StatementRunner, pri
         described.push_back({column.name, DeclaredType(column)});
       }
     }
-    const std::vector<std::string> statements =
+    const sqlite::SelectIntoPlan plan =
         sqlite::SelectIntoStatements(statement, described, RaiseFor(statement));
     tables_.clear();
-    for (std::size_t i = 0; i + 1 < statements.size(); ++i)
-      RunGenerated(statement, statements[i]);
-    Handle stmt = RunStatement(statement, statements.back());
-    SQLLEN changes = 0;
-    TAV_ODBC_CALL(SQL_HANDLE_STMT, stmt.Get(), WhereIn(statement, statements.back()), SQLRowCount,
-                  stmt.Get(), &changes);
-    result_->records_affected = changes;
+    for (const std::string& sql : plan.before)
+      RunGenerated(statement, sql);
+    {
+      Handle stmt = RunStatement(statement, plan.insert);
+      SQLLEN changes = 0;
+      TAV_ODBC_CALL(SQL_HANDLE_STMT, stmt.Get(), WhereIn(statement, plan.insert), SQLRowCount,
+                    stmt.Get(), &changes);
+      result_->records_affected = changes;
+    }
+    for (const std::string& sql : plan.after)
+      RunGenerated(statement, sql);
     identity_tables_.clear();
   }
 
@@ -633,8 +649,7 @@ class OdbcProvider final : public Provider, private sqlite::StatementRunner, pri
           {text(1), text(2), text(3) == "1", text(4), text(5).empty() ? 0 : std::stoi(text(5))});
     }
     const std::vector<std::string> statements = sqlite::AlterColumnStatements(
-        statement, columns, !columns.empty() && HasIdentity(statement.target, true),
-        RaiseFor(statement));
+        statement, columns, TableDefinition(statement.target, true), RaiseFor(statement));
     tables_.clear();
     RunInternal("SAVEPOINT tsql_alter_column");
     try {
@@ -645,6 +660,7 @@ class OdbcProvider final : public Provider, private sqlite::StatementRunner, pri
       if (!lost_) {
         try {
           RunInternal("ROLLBACK TO tsql_alter_column");
+          RunInternal(sqlite::kAlterColumnRecovery);
           RunInternal("RELEASE tsql_alter_column");
         } catch (...) {  // NOLINT(bugprone-empty-catch): the first failure is what the caller sees
         }
@@ -660,14 +676,19 @@ class OdbcProvider final : public Provider, private sqlite::StatementRunner, pri
     if (auto found = identity_tables_.find(key); found != identity_tables_.end()) {
       return found->second;
     }
+    const bool identity = sqlite::DeclaresIdentity(TableDefinition(table, temp));
+    identity_tables_.emplace(key, identity);
+    return identity;
+  }
+
+  // The CREATE TABLE text the SQLite database keeps for `table`; empty when there is none.
+  std::string TableDefinition(const std::string& table, bool temp) {
     std::string sql = sqlite::TableDefinitionQuery(temp);
     sql.replace(sql.find("?1"), 2,
                 "'" + oleaut::ToUtf8(oleaut::Replace(oleaut::FromUtf8(table), u"'", u"''")) + "'");
     const auto rows = QueryInternal(sql);
-    const bool identity = !rows.empty() && !rows[0].empty() && rows[0][0] &&
-                          sqlite::DeclaresIdentity(oleaut::ToUtf8(*rows[0][0]));
-    identity_tables_.emplace(key, identity);
-    return identity;
+    return !rows.empty() && !rows[0].empty() && rows[0][0] ? oleaut::ToUtf8(*rows[0][0])
+                                                           : std::string();
   }
 
   OdbcTarget target_;

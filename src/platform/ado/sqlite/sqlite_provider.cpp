@@ -60,6 +60,7 @@ class SqliteProvider final : public Provider, private StatementRunner, private t
       tsql::Run(*translation_.program, *this);
     } catch (...) {
       tables_.clear();  // a statement that failed may have changed tables before it failed
+      ForgetProbeIndexes();
       throw;
     }
     return result;
@@ -91,6 +92,7 @@ class SqliteProvider final : public Provider, private StatementRunner, private t
     RunInternal("ROLLBACK");
     identity_tables_.clear();
     tables_.clear();
+    ForgetProbeIndexes();
   }
 
   std::u16string Describe() const override { return description_; }
@@ -232,6 +234,11 @@ class SqliteProvider final : public Provider, private StatementRunner, private t
   }
 
   // Statements of the provider's own (pragmas, transactions), not of a batch.
+  void RunOptional(const std::string& sql) override {
+    NoteRun(sql);
+    sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr);
+  }
+
   void RunInternal(const char* sql) {
     char* message = nullptr;
     const int rc = sqlite3_exec(db_, sql, nullptr, nullptr, &message);
@@ -267,6 +274,7 @@ class SqliteProvider final : public Provider, private StatementRunner, private t
 
   // ---- tsql::Executor ----
   bool Test(const tsql::SqlStatement& condition) override {
+    IndexProbedColumns(condition);
     NoteRun(condition);
     StatementCache::Lease lease(PrepareBound(condition, condition.sql));
     const ErrorContext where = Where(condition, condition.sql);
@@ -394,16 +402,18 @@ class SqliteProvider final : public Provider, private StatementRunner, private t
         described.push_back(std::move(column));
       }
     }
-    std::vector<std::string> statements =
-        SelectIntoStatements(statement, described, RaiseFor(statement));
+    const SelectIntoPlan plan = SelectIntoStatements(statement, described, RaiseFor(statement));
     tables_.clear();
-    for (std::size_t i = 0; i + 1 < statements.size(); ++i)
-      RunGenerated(statement, statements[i]);
-    if (as_run_)
-      NoteRun(tsql::WithLiteralsShown(statements.back(), statement, *translation_.binding));
-    StatementCache::Lease lease(PrepareBound(statement, statements.back()));
-    StepToEnd(lease.Get(), Where(statement, statements.back()));
+    for (const std::string& sql : plan.before)
+      RunGenerated(statement, sql);
+    if (as_run_) NoteRun(tsql::WithLiteralsShown(plan.insert, statement, *translation_.binding));
+    {
+      StatementCache::Lease lease(PrepareBound(statement, plan.insert));
+      StepToEnd(lease.Get(), Where(statement, plan.insert));
+    }
     result_->records_affected = sqlite3_changes64(db_);
+    for (const std::string& sql : plan.after)
+      RunGenerated(statement, sql);
     identity_tables_.clear();
   }
 
@@ -444,8 +454,7 @@ class SqliteProvider final : public Provider, private StatementRunner, private t
       Check(db_, rc, Where(statement, info));
     }
     const std::vector<std::string> statements = AlterColumnStatements(
-        statement, columns, !columns.empty() && HasIdentity(statement.target, true),
-        RaiseFor(statement));
+        statement, columns, TableDefinition(statement.target, true), RaiseFor(statement));
     tables_.clear();
     RunInternal("SAVEPOINT tsql_alter_column");
     try {
@@ -453,8 +462,9 @@ class SqliteProvider final : public Provider, private StatementRunner, private t
         RunGenerated(statement, sql);
       RunInternal("RELEASE tsql_alter_column");
     } catch (...) {
-      sqlite3_exec(db_, "ROLLBACK TO tsql_alter_column; RELEASE tsql_alter_column", nullptr,
-                   nullptr, nullptr);
+      sqlite3_exec(db_, "ROLLBACK TO tsql_alter_column", nullptr, nullptr, nullptr);
+      sqlite3_exec(db_, kAlterColumnRecovery, nullptr, nullptr, nullptr);
+      sqlite3_exec(db_, "RELEASE tsql_alter_column", nullptr, nullptr, nullptr);
       throw;
     }
     identity_tables_.clear();
@@ -465,19 +475,26 @@ class SqliteProvider final : public Provider, private StatementRunner, private t
     if (auto found = identity_tables_.find(key); found != identity_tables_.end()) {
       return found->second;
     }
+    const bool identity = DeclaresIdentity(TableDefinition(table, temp));
+    identity_tables_.emplace(key, identity);
+    return identity;
+  }
+
+  // The CREATE TABLE text SQLite keeps for `table`; empty when there is no such table.
+  std::string TableDefinition(const std::string& table, bool temp) {
     const std::string sql = TableDefinitionQuery(temp);
     const ErrorContext where{description_, {}, sql};
     StatementCache::Lease lease(cache_->Prepare(sql, where));
     Check(db_,
           sqlite3_bind_text(lease.Get(), 1, table.data(), static_cast<int>(table.size()), nullptr),
           where);
-    bool identity = false;
+    std::string text;
     if (Check(db_, sqlite3_step(lease.Get()), where) == SQLITE_ROW) {
-      const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(lease.Get(), 0));
-      identity = text && DeclaresIdentity(text);
+      if (const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(lease.Get(), 0))) {
+        text = p;
+      }
     }
-    identity_tables_.emplace(key, identity);
-    return identity;
+    return text;
   }
 
   sqlite3* db_ = nullptr;

@@ -19,6 +19,14 @@ std::string LowerAscii(std::string_view text) {
   return out;
 }
 
+void StatementRunner::IndexProbedColumns(const tsql::SqlStatement& statement) {
+  for (const auto& [table, column] : statement.probes) {
+    if (!probe_indexes_.insert(LowerAscii(table + '\0' + column)).second) continue;
+    RunOptional("CREATE INDEX IF NOT EXISTS temp." + tsql::QuoteName(table + "$probe$" + column) +
+                " ON " + tsql::QuoteName(table) + " (" + tsql::QuoteName(column) + ")");
+  }
+}
+
 StatementRunner::BatchScope::BatchScope(StatementRunner& runner, std::u16string_view batch,
                                         std::u16string_view provider,
                                         std::span<const ParameterValue> parameters,
@@ -52,6 +60,12 @@ void StatementRunner::NoteRun(const tsql::SqlStatement& statement) {
 
 void StatementRunner::Execute(const tsql::SqlStatement& statement) {
   using Kind = tsql::StatementKind;
+  IndexProbedColumns(statement);
+  // A table dropped or made again has lost the indexes made for it.
+  if (statement.kind != Kind::kQuery && statement.kind != Kind::kCommand &&
+      statement.kind != Kind::kInsert) {
+    ForgetProbeIndexes();
+  }
   switch (statement.kind) {
     case Kind::kQuery:
       return RunQuery(statement);
@@ -84,9 +98,9 @@ std::vector<const tsql::ResultHint*> MatchHints(const std::vector<tsql::ResultHi
   return matched;
 }
 
-std::vector<std::string> SelectIntoStatements(const tsql::SqlStatement& statement,
-                                              const std::vector<DescribedColumn>& columns,
-                                              const RaiseFunction& raise) {
+SelectIntoPlan SelectIntoStatements(const tsql::SqlStatement& statement,
+                                    const std::vector<DescribedColumn>& columns,
+                                    const RaiseFunction& raise) {
   std::string create = statement.target_temp ? "CREATE TEMP TABLE " : "CREATE TABLE ";
   create += tsql::QuoteName(statement.target) + " (";
   std::vector<std::pair<std::u16string, tsql::SqlType>> typed;
@@ -118,15 +132,17 @@ std::vector<std::string> SelectIntoStatements(const tsql::SqlStatement& statemen
     }
   }
   create += ')';
-  std::vector<std::string> statements{std::move(create)};
+  SelectIntoPlan plan;
+  plan.before.push_back(std::move(create));
+  std::vector<std::string>& triggers = statement.values_normalized ? plan.after : plan.before;
   const std::u16string target = oleaut::FromUtf8(statement.target);
   for (const auto& [name, type] : typed) {
     for (std::string& trigger : tsql::NormalizingTriggers(target, name, type)) {
-      statements.push_back(std::move(trigger));
+      triggers.push_back(std::move(trigger));
     }
   }
-  statements.push_back("INSERT INTO " + tsql::QuoteName(statement.target) + " " + statement.sql);
-  return statements;
+  plan.insert = "INSERT INTO " + tsql::QuoteName(statement.target) + " " + statement.sql;
+  return plan;
 }
 
 std::string TableInfoQuery(const tsql::SqlStatement& statement) {
@@ -135,7 +151,8 @@ std::string TableInfoQuery(const tsql::SqlStatement& statement) {
 
 std::vector<std::string> AlterColumnStatements(const tsql::SqlStatement& statement,
                                                const std::vector<TableInfoColumn>& columns,
-                                               bool autoincrement, const RaiseFunction& raise) {
+                                               std::string_view stored_create,
+                                               const RaiseFunction& raise) {
   if (columns.empty()) {
     raise(kNoTable,
           fmt::format("Cannot find the object \"{}\" because it does not exist", statement.target));
@@ -149,55 +166,86 @@ std::vector<std::string> AlterColumnStatements(const tsql::SqlStatement& stateme
   }
   const std::optional<tsql::SqlType> new_type = tsql::ParseDeclaredType(statement.column_type);
   if (!new_type) raise(kErrorsInCommand, "Unknown type " + statement.column_type);
+  const std::optional<tsql::SqlType> old_type = tsql::ParseDeclaredType(altered->type);
+  const bool autoincrement = DeclaresIdentity(stored_create);
   const std::string table = tsql::QuoteName(statement.target);
-  const std::string rebuilt = tsql::QuoteName(statement.target + "$rebuild");
-  std::string create = "CREATE TEMP TABLE " + rebuilt + " (";
-  std::string copy = "INSERT INTO " + rebuilt + " SELECT ";
-  std::vector<std::string> keys;
-  for (std::size_t i = 0; i < columns.size(); ++i) {
-    const TableInfoColumn& c = columns[i];
-    const std::u16string name16 = oleaut::FromUtf8(c.name);
-    if (i > 0) {
-      create += ", ";
-      copy += ", ";
-    }
-    create += tsql::QuoteName(c.name);
-    if (&c == &*altered) {
-      create += tsql::ColumnClauses(name16, *new_type, statement.column_not_null);
-      // A decimal column converts with every digit of its scale, as SQL Server prints it.
-      const auto old_type = tsql::ParseDeclaredType(c.type);
-      std::string value = tsql::QuoteName(c.name);
-      if (old_type && old_type->cls == tsql::SqlType::Class::kDecimal) {
-        value = "tsql_convert('" + old_type->Declared() + "', " + value + ")";
-      }
-      copy += "tsql_convert('" + new_type->Declared() + "', " + value + ")";
-    } else {
-      copy += tsql::QuoteName(c.name);
-      if (c.key == 1 && autoincrement) {
-        create += " INTEGER PRIMARY KEY AUTOINCREMENT";
+
+  // The column list, with the altered column in its old or its new type.
+  const auto definition = [&](bool changed) {
+    std::string text = " (";
+    std::vector<std::string> keys;
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+      const TableInfoColumn& c = columns[i];
+      const std::u16string name16 = oleaut::FromUtf8(c.name);
+      if (i > 0) text += ", ";
+      text += tsql::QuoteName(c.name);
+      if (&c == &*altered && changed) {
+        text += tsql::ColumnClauses(name16, *new_type, statement.column_not_null);
+      } else if (c.key == 1 && autoincrement) {
+        text += " INTEGER PRIMARY KEY AUTOINCREMENT";
         continue;
-      }
-      if (const auto type = tsql::ParseDeclaredType(c.type)) {
-        create += tsql::ColumnClauses(name16, *type, c.not_null);
+      } else if (const auto type = tsql::ParseDeclaredType(c.type)) {
+        text += tsql::ColumnClauses(name16, *type, c.not_null);
       } else {
-        create += " " + c.type + (c.not_null ? " NOT NULL" : "");
+        text += " " + c.type + (c.not_null ? " NOT NULL" : "");
       }
+      if (!c.default_value.empty()) text += " DEFAULT (" + c.default_value + ")";
+      if (c.key > 0) keys.push_back(tsql::QuoteName(c.name));
     }
-    if (!c.default_value.empty()) create += " DEFAULT (" + c.default_value + ")";
-    if (c.key > 0) keys.push_back(tsql::QuoteName(c.name));
+    if (!keys.empty() && !autoincrement) {
+      text += ", PRIMARY KEY (";
+      for (std::size_t i = 0; i < keys.size(); ++i)
+        text += (i > 0 ? ", " : "") + keys[i];
+      text += ')';
+    }
+    return text + ')';
+  };
+  // The altered column's values in the new type; a decimal converts with every digit of its
+  // scale, as SQL Server prints it.
+  std::string converted = tsql::QuoteName(altered->name);
+  if (old_type && old_type->cls == tsql::SqlType::Class::kDecimal) {
+    converted = "tsql_convert('" + old_type->Declared() + "', " + converted + ")";
   }
-  if (!keys.empty() && !autoincrement) {
-    create += ", PRIMARY KEY (";
-    for (std::size_t i = 0; i < keys.size(); ++i)
-      create += (i > 0 ? ", " : "") + keys[i];
-    create += ')';
-  }
-  create += ')';
-  copy += " FROM " + table;
-  std::vector<std::string> statements{create, copy, "DROP TABLE temp." + table,
-                                      "ALTER TABLE temp." + rebuilt + " RENAME TO " + table};
-  // The triggers went with the table dropped: the table built again gets its own.
+  converted = "tsql_convert('" + new_type->Declared() + "', " + converted + ")";
   const std::u16string target = oleaut::FromUtf8(statement.target);
+  const auto literal = [](std::string_view text) {
+    return "'" + oleaut::ToUtf8(oleaut::Replace(oleaut::FromUtf8(text), u"'", u"''")) + "'";
+  };
+
+  std::vector<std::string> statements;
+  if (stored_create == "CREATE TABLE " + table + definition(false)) {
+    statements = {"PRAGMA writable_schema = ON",
+                  "UPDATE temp.sqlite_master SET sql = " +
+                      literal("CREATE TABLE " + table + definition(true)) +
+                      " WHERE type = 'table' AND name = " + literal(statement.target) +
+                      " COLLATE NOCASE",
+                  kAlterColumnRecovery};
+    for (const char* event : {"$insert", "$update"}) {
+      statements.push_back("DROP TRIGGER IF EXISTS temp." +
+                           tsql::QuoteName(statement.target + "$" + altered->name + event));
+    }
+    for (std::string& trigger :
+         tsql::NormalizingTriggers(target, oleaut::FromUtf8(altered->name), *new_type)) {
+      statements.push_back(std::move(trigger));
+    }
+    const bool unobservable = statement.values_replaced && old_type &&
+                              tsql::ConvertsToTextWithoutError(*old_type, *new_type);
+    if (!unobservable) {
+      statements.push_back("UPDATE " + table + " SET " + tsql::QuoteName(altered->name) + " = " +
+                           converted);
+    }
+    return statements;
+  }
+
+  const std::string rebuilt = tsql::QuoteName(statement.target + "$rebuild");
+  std::string copy = "INSERT INTO " + rebuilt + " SELECT ";
+  for (std::size_t i = 0; i < columns.size(); ++i) {
+    if (i > 0) copy += ", ";
+    copy += &columns[i] == &*altered ? converted : tsql::QuoteName(columns[i].name);
+  }
+  statements = {"CREATE TEMP TABLE " + rebuilt + definition(true), copy + " FROM " + table,
+                "DROP TABLE temp." + table, "ALTER TABLE temp." + rebuilt + " RENAME TO " + table};
+  // The triggers went with the table dropped: the table built again gets its own.
   for (const TableInfoColumn& c : columns) {
     const auto type = &c == &*altered ? new_type : tsql::ParseDeclaredType(c.type);
     if (!type) continue;

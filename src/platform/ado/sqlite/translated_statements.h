@@ -10,6 +10,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "platform/ado/provider.h"
@@ -28,6 +29,15 @@ class StatementRunner : public tsql::Executor {
   void Execute(const tsql::SqlStatement& statement) final;
 
  protected:
+  // Indexes, once, the columns of temporary tables that `statement` probes (an IF EXISTS over a
+  // table that grows row by row would otherwise scan it once per row). Call it before running a
+  // condition; Execute calls it for every other statement.
+  void IndexProbedColumns(const tsql::SqlStatement& statement);
+  // After a rollback or a failed batch the indexes made may be gone again.
+  void ForgetProbeIndexes() { probe_indexes_.clear(); }
+  // Runs a statement that only speeds later ones up; a failure is no error of the batch.
+  virtual void RunOptional(const std::string& sql) = 0;
+
   // Sets the batch's state for its run; when the run ends, ran or failed, clears it and traces
   // the batch with what ran of it. Costs one test of a flag while no trace is active.
   class BatchScope {
@@ -62,6 +72,9 @@ class StatementRunner : public tsql::Executor {
   std::span<const ParameterValue> parameters_;
   ExecuteResult* result_ = nullptr;
   std::string* as_run_ = nullptr;
+
+ private:
+  std::unordered_set<std::string> probe_indexes_;
 };
 
 // Raises a provider error with this HRESULT and message; never returns.
@@ -79,11 +92,17 @@ struct DescribedColumn {
 };
 
 // SELECT ... INTO: the CREATE TABLE with the columns' SQL Server types, the triggers that store
-// values as such columns do, then the INSERT of the query's rows. Unnamed or repeated columns
-// raise SQL Server's errors.
-std::vector<std::string> SelectIntoStatements(const tsql::SqlStatement& statement,
-                                              const std::vector<DescribedColumn>& columns,
-                                              const RaiseFunction& raise);
+// values as such columns do, and the INSERT of the query's rows: the triggers after the INSERT
+// when the query yields stored forms already, else before it. Unnamed or repeated columns raise
+// SQL Server's errors.
+struct SelectIntoPlan {
+  std::vector<std::string> before;  // run first
+  std::string insert;               // the query's markers are bound here
+  std::vector<std::string> after;   // run last
+};
+SelectIntoPlan SelectIntoStatements(const tsql::SqlStatement& statement,
+                                    const std::vector<DescribedColumn>& columns,
+                                    const RaiseFunction& raise);
 
 // A row of PRAGMA temp.table_info.
 struct TableInfoColumn {
@@ -97,12 +116,20 @@ struct TableInfoColumn {
 // What reads a temporary table's columns for AlterColumnStatements.
 std::string TableInfoQuery(const tsql::SqlStatement& statement);
 
-// ALTER COLUMN of a temporary table, which SQLite cannot do: the table is built again with the
-// new type and its rows converted as SQL Server converts them. Run all or nothing.
-// `autoincrement`: the table has an identity column.
+// ALTER COLUMN of a temporary table, which SQLite cannot do. Where `stored_create` (the table's
+// CREATE TABLE text as SQLite keeps it) is the text these statements write, the declaration is
+// changed in place, as SQLite's documentation describes for changes that leave the stored
+// records valid, and the altered column alone is converted; otherwise the table is built again
+// with the new type. Either way its rows are converted as SQL Server converts them, except where
+// the next statement replaces every value and the conversion cannot fail. Run all or nothing;
+// after a failure, ROLLBACK TO the savepoint and then kAlterColumnRecovery.
 std::vector<std::string> AlterColumnStatements(const tsql::SqlStatement& statement,
                                                const std::vector<TableInfoColumn>& columns,
-                                               bool autoincrement, const RaiseFunction& raise);
+                                               std::string_view stored_create,
+                                               const RaiseFunction& raise);
+
+// Makes the connection read the schema again after a failed in-place change was rolled back.
+inline constexpr const char* kAlterColumnRecovery = "PRAGMA writable_schema = RESET";
 
 // The query whose first row holds the CREATE TABLE text of ?1 (temporary or not), and whether
 // that text declares an identity column.

@@ -1,0 +1,44 @@
+// The small helpers the bill data members share: tokens of relation actions, membership in a
+// list of values, the first field of a statement's first row, and the local report database of
+// the industry edition (its connection and where it lives).
+#pragma once
+
+#include <cstdint>
+#include <initializer_list>
+#include <string_view>
+
+#include "platform/ado/connection.h"
+#include "platform/com/object.h"
+#include "platform/oleaut/text.h"
+#include "platform/oleaut/variant.h"
+
+namespace billdata {
+
+// The index-th field (from 1) of `text` split at `delimiter`: the token after the last
+// delimiter counts, an index beyond the last token or below 1 gives "", two adjacent delimiters
+// give an empty token. With a delimiter of several characters only its first character is
+// removed together with a token, as the original did.
+oleaut::Bstr GetToken(std::u16string_view text, std::int16_t index, std::u16string_view delimiter);
+
+// Whether some element equals `value` by the ordinary Variant comparison (numbers by value,
+// text by exact characters). Errors of the comparison reach the caller.
+bool IsInArray(const oleaut::Variant& value, std::initializer_list<oleaut::Variant> values);
+
+// The first field of the first row of `statement` run on `connection`, as text: "" without a row,
+// a bit field as "1" (true) or "0" (false and Null), anything else through ValueOrDefault with ""
+// as default. Every error, a Nothing connection included, gives "" silently.
+oleaut::Bstr GetFirstFieldText(const com::Ptr<ado::Connection>& connection,
+                               std::u16string_view statement) noexcept;
+
+// A client-side connection to the Jet database at `path`, or Nothing when it cannot be opened;
+// the error's description then goes to the application event log and the caller goes on.
+com::Ptr<ado::Connection> OpenJetConnection(std::u16string_view path) noexcept;
+
+// The system directory with a trailing backslash, as GetSystemDirectory gives it; "" when the
+// system directory is unknown.
+oleaut::Bstr GetSystemDir();
+
+// Appends "\" unless the path already ends with one (an empty path becomes "\").
+void AddBackslash(oleaut::Bstr& path);
+
+}  // namespace billdata

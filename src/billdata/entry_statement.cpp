@@ -1,0 +1,187 @@
+#include "billdata/entry_statement.h"
+
+#include "billdata/bill_helpers.h"
+#include "billdata/head_statement.h"
+#include "billdata/quality_columns.h"
+#include "platform/oleaut/convert.h"
+
+namespace billdata {
+
+using oleaut::Bstr;
+using oleaut::Variant;
+
+namespace {
+
+// The part of an action that begins at `marker`, up to its next ";".
+Bstr ActionPart(const Bstr& act, std::u16string_view marker) {
+  return GetToken(std::u16string_view(act).substr(act.find(marker)), 1, u";");
+}
+
+}  // namespace
+
+EntryStatement::EntryStatement(const vdl::Dictionary& dicStruct, const vdl::Dictionary& billInfo,
+                               EntryTable entry, std::int32_t tran_type, const Bstr& id_list)
+    : dic_struct_(dicStruct),
+      bill_info_(billInfo),
+      entry_(std::move(entry)),
+      tran_type_(tran_type) {
+  const Bstr& e = entry_.table;
+  select_ = u"SELECT #tmpsort.FID," + e + u"." + entry_.key_inter + u",";
+  from_ = u" FROM #tmpsort inner join " + e + u" on #tmpsort.FValue=" + oleaut::Trim(e) + u"." +
+          oleaut::Trim(entry_.key_inter) + u" ";
+  where_ = u" WHERE " + e + u"." + entry_.key_inter + u" IN (" + id_list + u") AND ";
+}
+
+bool EntryStatement::Joined(const Bstr& ord) const {
+  return Contains(from_, u"t" + ord);
+}
+
+Bstr EntryStatement::RelatedAlias(const Bstr& rel, const Bstr& field) const {
+  const auto related = RelatedControl(dic_struct_, u"P1_", rel, field);
+  return Alias(oleaut::ToInteger(related->Item(u"FCtlOrder")));
+}
+
+void EntryStatement::AddControl(const vdl::Dictionary& control, std::int32_t index) {
+  const std::int16_t order = oleaut::ToInteger(control.GetValue(u"FCtlOrder", 0));
+  if (order <= 0) return;
+  const Bstr ord = Alias(order);
+  const Bstr field = ItemText(control, u"FFieldName");
+  const Bstr relation = ValueText(control, u"FRelationID");
+  Bstr rel;
+  Bstr act;
+  if (!relation.empty() && !Contains(relation, u",")) {
+    rel = GetToken(relation, 1, u",");
+    act = ValueText(control, u"FAction");
+  }
+  if (ValueFlag(control, u"FRelateOutTbl", false)) {
+    AddOutsideColumn(control, field, ord, rel, act, index);
+  } else if (oleaut::UCase(field) == u"FAMOUNT" && tran_type_ == 87) {
+    const Bstr expression = oleaut::Replace(act, u"u1", entry_.table);
+    select_ += u" " + GetToken(expression, 2, u",") + u" as FAmount , ";
+  } else {
+    AddEntryColumn(control, field, ord, rel);
+  }
+}
+
+// The control's value comes from another table, reached through a relation whose action says
+// how; without one it is a quality-inspection column, a source-bill reference or a placeholder.
+void EntryStatement::AddOutsideColumn(const vdl::Dictionary& control, const Bstr& field,
+                                      const Bstr& ord, const Bstr& rel, const Bstr& act,
+                                      std::int32_t index) {
+  const Bstr& e = entry_.table;
+  if (!Contains(act, u".")) {
+    if (IsInArray(control.Item(u"FCtlType"), {5})) {  // ctlSelBill
+      select_ += e + u"." + field + u" as " + ItemText(control, u"FInterID") + u", t" + ord + u"." +
+                 ItemText(control, u"FBillNo") + u" as " + field + u"Name ,";
+      from_ += u" left join  " + ItemText(control, u"FGetTable") + u" t" + ord + u" on  " + u" t" +
+               ord + u"." + field + u"=" + e + u"." + field;
+      return;
+    }
+    if (AppendQualityColumn(bill_info_, control, dic_struct_, index, select_)) return;
+    select_ += PlaceholderColumn(control.Item(u"FCtlType"), field);
+    return;
+  }
+  if (rel.empty()) return;
+
+  if (!Contains(act, u".A")) {
+    const Bstr a = ActionPart(act, u".");
+    const Bstr t2 = GetToken(a, 2, u",");
+    const Bstr t3 = GetToken(a, 3, u",");
+    if (t3.empty()) {
+      select_ += u" t" + RelatedAlias(rel, field) + u"." + t2 + u" as " + field + u",";
+      return;
+    }
+    select_ += u" t" + ord + u"." + ItemText(control, u"FName") + u" as " + field + u",";
+    if (!Joined(ord)) {
+      from_ += u" left join " + ItemText(control, u"FGetTable") + u" t" + ord + u" on " + u" t" +
+               ord + u"." + ItemText(control, u"FInterID") + u"=" + u"t" +
+               RelatedAlias(rel, field) + u"." + t3 + u" ";
+    }
+  } else if (!Contains(act, u".A3")) {
+    const Bstr t2 = GetToken(ActionPart(act, u".A"), 2, u",");
+    select_ += u"(SELECT " + ItemText(control, u"FName") + u" FROM " +
+               ItemText(control, u"FGetTable") + u" WHERE t" + RelatedAlias(rel, field) + u"." +
+               t2 + u"=" + ItemText(control, u"FInterID") + u") as " + field + u",";
+  } else {
+    const Bstr a = ActionPart(act, u".A3");
+    Bstr t[9];
+    for (std::int16_t i = 2; i <= 8; ++i)
+      t[i] = GetToken(a, i, u",");
+    if (!oleaut::Trim(t[6]).empty()) {
+      const Bstr x = t[8].empty() ? ItemText(control, u"FName") : t[8];
+      select_ += u"(SELECT " + x + u" FROM " + t[6] + u" WHERE t" + ord + u"." + t[5] + u"=" +
+                 t[7] + u") as " + field + u",";
+    } else {
+      select_ += u" t" + ord + u"." + t[5] + u" as " + field + u",";
+    }
+    if (!Joined(ord)) {
+      from_ += u" left join " + t[3] + u" t" + ord + u" on " + u" t" + ord + u"." + t[4] + u"=" +
+               e + u"." + t[2] + u" ";
+    }
+  }
+}
+
+// The control's value is a column of the entry table, with the code and name of the row it
+// refers to when the control looks one up.
+void EntryStatement::AddEntryColumn(const vdl::Dictionary& control, const Bstr& field,
+                                    const Bstr& ord, const Bstr& rel) {
+  const Bstr& e = entry_.table;
+  select_ += u" " + e + u"." + field + u",";
+
+  const Variant ctl_type = control.Item(u"FCtlType");
+  const std::int16_t lookup_class = oleaut::ToInteger(control.GetValue(u"FLookUpCls", 0));
+  // ctlLookUp, ctlChecker, ctlBiller, ctlRecorder, ctlBillModifier, ctlMultiChecker; a plain
+  // lookup of class 6 or -24 is not joined.
+  const bool lookup = IsInArray(ctl_type, {2, 8, 9, 18, 22, 25}) &&
+                      !((lookup_class == 6 || lookup_class == -24) && IsInArray(ctl_type, {2}));
+  if (!lookup) {
+    const Bstr action = ValueText(control, u"FAction");
+    if (!action.empty() && action.front() == u'=' && !rel.empty()) {
+      select_ += u" t" + RelatedAlias(rel, field) + u"." + GetToken(action, 2, u",") + u",";
+    }
+    return;
+  }
+
+  const Variant exact_class = control.Item(u"FLookUpCls");
+  if (IsInArray(exact_class, {4})) {
+    select_ += u" t" + ord + u".FQtyDecimal,";
+    select_ += u" t" + ord + u".FPriceDecimal,";
+    select_ += u" t" + ord + u".FUnitGroupID,";
+  }
+  select_ += u" t" + ord + u"." + ItemText(control, u"FNumber") + u" as  " + field + u"Number,";
+  select_ += u" t" + ord + u"." + ItemText(control, u"FName") + u" as  " + field + u"Name,";
+  // Lines whose item has no row in its table are not printed; other lookups may be empty.
+  const std::u16string_view join =
+      oleaut::EqualsNoCase(field, entry_.key_item) ? u" join " : u" left join ";
+  if (!Joined(ord)) {
+    from_ += Bstr(join) + ItemText(control, u"FGetTable") + u"  t" + ord + u" on t" + ord + u"." +
+             ItemText(control, u"FInterID") + u" = " + e + u"." + field;
+    if (IsInArray(exact_class, {-24})) {
+      from_ += u" AND " + e + u"." + entry_.key_item + u" = t" + ord + u"." + entry_.key_item;
+    }
+  }
+}
+
+void EntryStatement::AddStoredControls(const vdl::List& page_e) {
+  for (std::int32_t i = page_e.LowerBound(); i <= page_e.UpperBound(); ++i) {
+    const auto control = ControlAt(page_e, u"PageE", i);
+    if (ValueFlag(*control, u"FNeedSave", false)) {
+      select_ += u" " + entry_.table + u"." + ItemText(*control, u"FFieldName") + u",";
+    }
+  }
+}
+
+void EntryStatement::AddDecimalDefaults() {
+  const Bstr upper = oleaut::UCase(select_);
+  if (!Contains(upper, u".FQTYDECIMAL,")) select_ += u" 4 as FQtyDecimal,";
+  if (!Contains(upper, u".FPRICEDECIMAL,")) select_ += u" 2 as FPriceDecimal,";
+}
+
+Bstr EntryStatement::MaterialiseBatch() const {
+  return u"IF  object_id('tempdb..#tmpBillPrint') is not null drop table #tmpBillPrint " +
+         LeftOf(select_, TrimmedLength(select_) - 1) + u"\r\n" + u" INTO #tmpBillPrint " + from_ +
+         u"\r\n" + LeftOf(where_, TrimmedLength(where_) - 3) + u"\r\n" +
+         u" ORDER BY #tmpsort.FID, " + entry_.table + u"." + entry_.key_index;
+}
+
+}  // namespace billdata

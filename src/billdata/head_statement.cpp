@@ -1,0 +1,199 @@
+#include "billdata/head_statement.h"
+
+#include "billdata/bill_helpers.h"
+#include "platform/oleaut/convert.h"
+
+namespace billdata {
+
+using oleaut::Bstr;
+using oleaut::Variant;
+
+namespace {
+
+constexpr std::int32_t kCtlLookUp = 2;
+
+// The upper-cased field names that mark summary columns, in SummaryColumn order.
+constexpr std::u16string_view kSummaryFields[] = {u"FSUPPLYID", u"FDEPTID", u"FMOITEMID",
+                                                  u"FBILLNO",   u"FMOQTY",  u"FMOAUXQTY"};
+
+}  // namespace
+
+Bstr PlaceholderColumn(const Variant& ctl_type, const Bstr& field) {
+  // ctlqty, ctlAmount, ctlPrice, ctlTaxRate, ctlExchangeRate, ctlTaxPrice, ctlUserNumber,
+  // ctlUserInt, ctlStdAmount
+  if (IsInArray(ctl_type, {3, 11, 12, 13, 20, 21, 31, 33, 40})) {
+    return u" cast(0 as decimal(28,14)) AS " + field + u",";
+  }
+  return u" cast('' as varchar(255)) AS " + field + u",";
+}
+
+HeadStatement::HeadStatement(const vdl::Dictionary& dicStruct, Bstr head_table, Bstr key_inter_id,
+                             Bstr key_item_id, std::int32_t tran_type, const Bstr& id_list)
+    : dic_struct_(dicStruct),
+      head_table_(std::move(head_table)),
+      key_item_id_(std::move(key_item_id)),
+      tran_type_(tran_type) {
+  select_ = u"SELECT " + head_table_ + u"." + key_inter_id + u",";
+  from_ = u" FROM " + head_table_;
+  where_ = u" WHERE " + head_table_ + u"." + key_inter_id + u" IN (" + id_list + u") AND ";
+}
+
+void HeadStatement::AddControl(const vdl::Dictionary& control) {
+  const Bstr field = ItemText(control, u"FFieldName");
+  if (tran_type_ == 50 && field == u"FAuxPropCls") return;
+  const std::int32_t index = oleaut::ToLong(control.GetValue(u"FCtlIndex", 0));
+  if (index < 0) return;
+  const Bstr ord = Alias(index);
+  if (tran_type_ == 92 || tran_type_ == 24) NoteSummaryColumn(field);
+  if (ValueFlag(control, u"FRelateOutTbl", false)) {
+    AddOutsideColumn(control, field, ord);
+  } else {
+    AddHeadColumn(control, field, ord);
+  }
+}
+
+void HeadStatement::NoteSummaryColumn(const Bstr& field) {
+  const Bstr upper = oleaut::UCase(field);
+  for (std::size_t i = 0; i < std::size(kSummaryFields); ++i) {
+    if (upper == kSummaryFields[i]) summary_[i] = true;
+  }
+}
+
+bool HeadStatement::Joined(const Bstr& ord) const {
+  return Contains(from_, u"t" + ord);
+}
+
+Bstr HeadStatement::RelatedAlias(const Bstr& rel, const Bstr& field) const {
+  const auto related = RelatedControl(dic_struct_, u"P0_", rel, field);
+  return Alias(oleaut::ToLong(related->Item(u"FCtlIndex")));
+}
+
+void HeadStatement::AddNumberAndName(const vdl::Dictionary& control, const Bstr& field,
+                                     const Bstr& ord) {
+  select_ += u" t" + ord + u"." + ItemText(control, u"FNumber") + u" as  " + field + u"Number,";
+  select_ += u" t" + ord + u"." + ItemText(control, u"FName") + u" as  " + field + u"Name,";
+}
+
+// The control's value is a column of the head table, with the code and name of the row it
+// refers to when the control looks one up.
+void HeadStatement::AddHeadColumn(const vdl::Dictionary& control, const Bstr& field,
+                                  const Bstr& ord) {
+  select_ += u" " + head_table_ + u"." + field + u",";
+
+  // ctlSelBill, ctlChecker, ctlBiller, ctlRecorder, ctlBillModifier, ctlMultiChecker
+  if (IsInArray(control.Item(u"FCtlType"), {5, 8, 9, 18, 22, 25})) {
+    AddNumberAndName(control, field, ord);
+    if (!Joined(ord)) {
+      from_ += u" left join " + ItemText(control, u"FGetTable") + u"  t" + ord + u" on " +
+               head_table_ + u"." + field + u"=" + u" t" + ord + u"." +
+               ItemText(control, u"FInterID") + u" ";
+    }
+  }
+
+  if (oleaut::ToLong(control.GetValue(u"FCtlType", 0)) != kCtlLookUp) return;
+  const std::int32_t save_value = oleaut::ToLong(control.GetValue(u"FSaveValue", 0));
+  const std::int32_t lookup_class = oleaut::ToLong(control.GetValue(u"FLookUpCls", 0));
+  if (save_value == 1 && lookup_class != 241) {
+    AddNumberAndName(control, field, ord);
+    if (lookup_class == 4) {
+      select_ += u" t" + ord + u".FQtyDecimal,";
+      select_ += u" t" + ord + u".FPriceDecimal,";
+      select_ += u" t" + ord + u".FUnitGroupID,";
+    }
+    if (!Joined(ord)) {
+      const std::u16string_view join =
+          oleaut::EqualsNoCase(field, key_item_id_) ? u" join " : u" left join ";
+      from_ += Bstr(join) + ItemText(control, u"FGetTable") + u"  t" + ord + u" on " + head_table_ +
+               u"." + field + u"=" + u" t" + ord + u"." + ItemText(control, u"FInterID") + u" ";
+    }
+  } else if (lookup_class == 241) {
+    AddNumberAndName(control, field, ord);
+    // Codes of lookup class 241 are a prefix and a number: the status column maps its states to
+    // ZT1, ZT3 or ZT4; the other columns refer to the single row LY1, LX1 or 1.
+    const Bstr name = oleaut::UCase(
+        WithoutBlanks(std::u16string_view(field).substr(std::min<std::size_t>(1, field.size()))));
+    const std::u16string_view prefix = name == u"MRP"      ? u"LY"
+                                       : name == u"STATUS" ? u"ZT"
+                                       : name == u"TYPE"   ? u"LX"
+                                                           : u"";
+    Bstr key = u"'" + Bstr(prefix) + u"'+convert(varchar,(";
+    if (name == u"STATUS") {
+      key += u"+";
+      key += u"(SELECT CASE " + head_table_ + u"." + field +
+             u" when 0 then 1 when 3 then 3 when 5 then 4 else 1 END) ";
+      key += u"))";
+    } else {
+      key += u"+1))";
+    }
+    if (!Joined(ord)) {
+      from_ += u" left join " + ItemText(control, u"FGetTable") + u"  t" + ord + u" on " + key +
+               u"=" + u" t" + ord + u"." + ItemText(control, u"FNumber") + u" ";
+    }
+  }
+}
+
+// The control's value comes from another table, reached through a relation to another control
+// (its action says how), or is a placeholder when it has none.
+void HeadStatement::AddOutsideColumn(const vdl::Dictionary& control, const Bstr& field,
+                                     const Bstr& ord) {
+  const Bstr relation = ValueText(control, u"FRelationID");
+  const Bstr rel = Contains(relation, u",") ? Bstr() : relation;
+  const Bstr action = ValueText(control, u"FAction");
+  Bstr t[9];
+  for (std::int16_t i = 1; i <= 8; ++i)
+    t[i] = GetToken(action, i, u",");
+
+  if (Contains(action, u".A3")) {
+    if (rel.empty()) return;
+    if (!oleaut::Trim(t[6]).empty()) {
+      const Bstr x = t[8].empty() ? ItemText(control, u"FName") : t[8];
+      select_ += u"(SELECT " + x + u" FROM " + t[6] + u" WHERE t" + ord + u"." + t[5] + u"=" +
+                 t[7] + u") as " + field + u",";
+    } else {
+      select_ += u" t" + ord + u"." + t[5] + u" as " + field + u",";
+    }
+    if (!Joined(ord)) {
+      from_ += u" left join " + t[3] + u"  t" + ord + u" on " + head_table_ + u"." + t[2] + u"=" +
+               u" t" + ord + u"." + t[4] + u" ";
+    }
+  } else if (t[1] == u".A") {
+    if (rel.empty()) return;
+    select_ += u"(SELECT " + ItemText(control, u"FName") + u" FROM " +
+               ItemText(control, u"FGetTable") + u" WHERE t" + RelatedAlias(rel, field) + u"." +
+               t[2] + u"=" + ItemText(control, u"FInterID") + u") as " + field + u",";
+  } else if (t[1] == u".") {
+    if (rel.empty()) return;
+    const Bstr rel_ord = RelatedAlias(rel, field);
+    if (t[3].empty()) {
+      select_ += u" t" + rel_ord + u"." + t[2] + u" as " + field + u",";
+      return;
+    }
+    select_ += u" t" + ord + u"." + ItemText(control, u"FName") + u" as " + field + u",";
+    if (!Joined(ord)) {
+      from_ += u" left join " + ItemText(control, u"FGetTable") + u"  t" + ord + u" on t" +
+               rel_ord + u"." + t[3] + u"=" + u" t" + ord + u"." + ItemText(control, u"FInterID") +
+               u" ";
+    }
+    where_ += u" t" + rel_ord + u"." + t[3] + u"=" + u" t" + ord + u"." +
+              ItemText(control, u"FInterID") + u" AND";
+  } else {
+    select_ += PlaceholderColumn(control.Item(u"FCtlType"), field);
+  }
+}
+
+void HeadStatement::AddStoredControls(const vdl::List& page_h) {
+  for (std::int32_t i = page_h.LowerBound(); i <= page_h.UpperBound(); ++i) {
+    const auto control = ControlAt(page_h, u"PageH", i);
+    if (ValueFlag(*control, u"FNeedSave", false)) {
+      select_ += u" " + head_table_ + u"." + ItemText(*control, u"FFieldName") + u",";
+    }
+  }
+}
+
+Bstr HeadStatement::MaterialiseBatch() const {
+  return u"IF  object_id('tempdb..#tmpBillHeadPrint') is not null drop table #tmpBillHeadPrint " +
+         LeftOf(select_, TrimmedLength(select_) - 1) + u"\r\n" + u" INTO #tmpBillHeadPrint " +
+         from_ + u"\r\n" + LeftOf(where_, TrimmedLength(where_) - 3);
+}
+
+}  // namespace billdata
