@@ -35,8 +35,8 @@ TEST_F(CommandsTest, BillInfoShowsTheBillTypeItsFieldsAndItsPackage) {
   tavprint::RunBillInfo(dsn_, 1, table_, out);
   for (const char* part :
        {"FTemplateID    | A01", "FSupplyID      | Supplier", "2 ctlLookUp",
-        "FSupplyAddress | Supplier Address | 0 ctlText", "FEntryID       | Line",
-        "Page0 12 head controls, PageH 1 kept with the bill, Page1 11 entry columns, PageE 2"}) {
+        "FSupplyAddress | Supplier Address | 0 ctlText", "| FEntryID ",
+        "Page0 12 head controls, PageH 1 kept with the bill, Page1 12 entry columns, PageE 2"}) {
     EXPECT_TRUE(Contains(out.str(), part)) << part << "\n" << out.str();
   }
   std::ostringstream json;

@@ -103,7 +103,7 @@ TEST_F(MetadataTest, BillPackageHoldsTheBillTypeItsFieldsAndThePackage) {
     EXPECT_FALSE(head->Exists(u"FTranType"));
     EXPECT_EQ(AsDict(head->Item(u"FSupplyID"))->Item(u"FCtlIndex"), Variant(std::int32_t{2}));
     const auto entry = AsDict(list->Item(3));
-    EXPECT_EQ(entry->Count(), 13);  // every entry row, printed or not
+    EXPECT_EQ(entry->Count(), 14);  // every entry row, printed or not
     EXPECT_EQ(entry->KeyAt(0), u"FSourceInterId");
     EXPECT_TRUE(AsDict(list->Item(4))->Exists(u"BillInfo"));
 
