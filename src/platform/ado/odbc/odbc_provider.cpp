@@ -12,6 +12,7 @@
 #include "platform/ado/odbc/parameter_binding.h"
 #include "platform/ado/odbc/result_reader.h"
 #include "platform/ado/sql_trace.h"
+#include "platform/ado/sqlite/engine_setup.h"
 #include "platform/ado/sqlite/translated_statements.h"
 #include "platform/oleaut/com_error.h"
 #include "platform/oleaut/decimal.h"
@@ -174,6 +175,8 @@ class OdbcProvider final : public Provider, private sqlite::StatementRunner, pri
 
   // ---- the session ----
   void Connect() {
+    // The SQLite ODBC driver runs on this process's SQLite library.
+    sqlite::ConfigureEngineOnce();
     env_ = Handle::Allocate(SQL_HANDLE_ENV, SQL_NULL_HANDLE, Where());
     TAV_ODBC_CALL(SQL_HANDLE_ENV, env_.Get(), Where(), SQLSetEnvAttr, env_.Get(),
                   SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
@@ -484,7 +487,7 @@ class OdbcProvider final : public Provider, private sqlite::StatementRunner, pri
         if (row.size() > 2 && row[2]) type = tsql::ParseDeclaredType(oleaut::ToUtf8(*row[2]));
         // An identity is the AUTOINCREMENT key, always declared INTEGER.
         const bool integer_key = row.size() > 5 && row[2] && row[5] && *row[5] == u"1" &&
-                         oleaut::EqualsNoCase(*row[2], u"INTEGER");
+                                 oleaut::EqualsNoCase(*row[2], u"INTEGER");
         columns->push_back({row.size() > 1 && row[1] ? *row[1] : std::u16string(),
                             type ? *type : tsql::SqlType::Unknown(),
                             integer_key && HasIdentity(oleaut::ToUtf8(name), temp)});
