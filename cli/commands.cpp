@@ -28,45 +28,69 @@ constexpr std::u16string_view kSource = u"tavprint";
   throw ComError(hr, Bstr(kSource), oleaut::FromUtf8(description));
 }
 
+// Registers, from beside tavprint, every product server whose class is not in the registry.
+void RegisterMissingProductServers() {
+  const com::RegistryData registry = com::Registry::Default().Read();
+  for (const ProductServer& server : kProductServers) {
+    if (registry.GetValue(u"HKEY_CLASSES_ROOT\\" + Bstr(server.progid) + u"\\CLSID", u"")) {
+      continue;
+    }
+    if (const auto library = FindServerLibrary(server.library)) com::RegisterServer(*library);
+  }
+}
+
 }  // namespace
 
-// The object behind `progid`. The component's own classes are registered from the library
-// beside tavprint when they are not registered yet, so that a fresh build just works.
 com::Ptr<com::Unknown> Activate(const Bstr& progid) {
+  RegisterMissingProductServers();
   try {
     return com::CreateByProgID(progid);
   } catch (const ComError& error) {
     if (error.Number() != com::REGDB_E_CLASSNOTREG || typelib::FindClass(progid) == nullptr) {
       throw;
     }
-    const std::optional<std::filesystem::path> library = FindServerLibrary();
-    if (!library) {
-      throw ComError(error.Number(), error.Source(),
-                     error.Description() +
-                         u"; no libTAVMPrintExport.so was found beside tavprint to register");
-    }
-    com::RegisterServer(*library);
-    return com::CreateByProgID(progid);
+    throw ComError(
+        error.Number(), error.Source(),
+        error.Description() + u"; no libTAVMPrintExport.so was found beside tavprint to register");
   }
 }
 
-std::filesystem::path ServerLibrary(const std::optional<std::filesystem::path>& given) {
-  if (given) return std::filesystem::absolute(*given);
-  if (std::optional<std::filesystem::path> found = FindServerLibrary()) return *found;
-  Raise(com::CO_E_DLLNOTFOUND,
-        "No libTAVMPrintExport.so beside tavprint (in ../lib); give one with --library");
+com::Ptr<com::Dispatch> ActivateLateBound(const Bstr& progid) {
+  com::Ptr<com::Dispatch> object = com::As<com::Dispatch>(Activate(progid));
+  if (!object) {
+    Raise(com::E_NOINTERFACE, oleaut::ToUtf8(progid) + " cannot be called by name");
+  }
+  return object;
 }
 
-void RunRegister(const std::filesystem::path& library, std::ostream& out) {
-  com::RegisterServer(library);
-  out << "Registered " << library.string() << " in " << com::Registry::DefaultFile().string()
-      << '\n';
+std::vector<std::filesystem::path> ServerLibraries(
+    const std::optional<std::filesystem::path>& given) {
+  if (given) return {std::filesystem::absolute(*given)};
+  std::vector<std::filesystem::path> libraries;
+  for (const ProductServer& server : kProductServers) {
+    if (auto found = FindServerLibrary(server.library)) libraries.push_back(std::move(*found));
+  }
+  if (!FindServerLibrary()) {
+    Raise(com::CO_E_DLLNOTFOUND,
+          "No libTAVMPrintExport.so beside tavprint (in ../lib); give one with --library");
+  }
+  return libraries;
 }
 
-void RunUnregister(const std::filesystem::path& library, std::ostream& out) {
-  com::UnregisterServer(library);
-  out << "Unregistered " << library.string() << " from " << com::Registry::DefaultFile().string()
-      << '\n';
+void RunRegister(const std::vector<std::filesystem::path>& libraries, std::ostream& out) {
+  for (const std::filesystem::path& library : libraries) {
+    com::RegisterServer(library);
+    out << "Registered " << library.string() << " in " << com::Registry::DefaultFile().string()
+        << '\n';
+  }
+}
+
+void RunUnregister(const std::vector<std::filesystem::path>& libraries, std::ostream& out) {
+  for (const std::filesystem::path& library : libraries) {
+    com::UnregisterServer(library);
+    out << "Unregistered " << library.string() << " from " << com::Registry::DefaultFile().string()
+        << '\n';
+  }
 }
 
 void RunTypelib(std::ostream& out) {
@@ -111,10 +135,7 @@ void RunCall(const std::string& target, const std::vector<std::string>& args, st
   const com::ClassInfo* info = typelib::FindClass(class_name);
   const Bstr progid = info != nullptr ? typelib::ProgIdOf(*info) : class_name;
 
-  const com::Ptr<com::Dispatch> object = com::As<com::Dispatch>(Activate(progid));
-  if (!object) {
-    Raise(com::E_NOINTERFACE, oleaut::ToUtf8(progid) + " cannot be called by name");
-  }
+  const com::Ptr<com::Dispatch> object = ActivateLateBound(progid);
   const com::DispId id = object->GetIDsOfNames(member_name);
   const com::MemberInfo& member = object->Member(id);
 

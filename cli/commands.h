@@ -7,22 +7,28 @@
 #include <string>
 #include <vector>
 
+#include "platform/com/dispatch.h"
 #include "platform/com/object.h"
 #include "platform/oleaut/text.h"
 
 namespace tavprint {
 
-// The server library to (un)register: the one given, else the one beside tavprint.
-std::filesystem::path ServerLibrary(const std::optional<std::filesystem::path>& given);
+// The server libraries to (un)register: the one given, else the product's server libraries
+// beside tavprint (the component's at least).
+std::vector<std::filesystem::path> ServerLibraries(
+    const std::optional<std::filesystem::path>& given);
 
-void RunRegister(const std::filesystem::path& library, std::ostream& out);
-void RunUnregister(const std::filesystem::path& library, std::ostream& out);
+void RunRegister(const std::vector<std::filesystem::path>& libraries, std::ostream& out);
+void RunUnregister(const std::vector<std::filesystem::path>& libraries, std::ostream& out);
 void RunTypelib(std::ostream& out);
 // `target` is Class.Member (clsGetData.TransMode, or a full ProgID such as
 // TAVMPrintExport.clsGetData.TransMode or VDL.Reg.GetKeyValue); `args` are JSON values.
-// The object behind `progid`. The component's own classes are registered from the library
-// beside tavprint when they are not registered yet, so that a fresh build just works.
+// The object behind `progid`. The product's server libraries beside tavprint (the component and
+// the outside components it creates) are registered first when they are not registered yet, so
+// that a fresh build just works.
 com::Ptr<com::Unknown> Activate(const oleaut::Bstr& progid);
+// Activate, for calls by name: an object that cannot be called by name raises E_NOINTERFACE.
+com::Ptr<com::Dispatch> ActivateLateBound(const oleaut::Bstr& progid);
 
 // With `out_file`, the first byte array of the result (itself, or an item of a returned list or
 // dictionary, such as a template body) is also written to that file.

@@ -88,7 +88,8 @@ void RunDemo(const std::string& dsn, const OutputOptions& options, std::ostream&
   out << "\nTry: tavprint --user-id 16396 templates list 1   (李娜's first list copies the"
          " administrator's)\n"
          "     tavprint templates which 21 --sub-type RED\n";
-  out << "     tavprint sql demo \"SELECT * FROM t_SystemProfile\"\n"
+  out << "     tavprint bill info 1                  (a bill type and its template)\n"
+         "     tavprint sql demo \"SELECT * FROM t_SystemProfile\"\n"
          "     tavprint call clsGetData.GetSysValue '\"demo\"' '\"IC\"' '\"IndustryVersion\"'\n";
 }
 

@@ -191,4 +191,8 @@ Json ResultPrinter::PrintNested(const Variant& value, std::vector<const void*>& 
   return Json{{"object", "unknown"}};
 }
 
+void WriteJson(const Json& json, std::ostream& out) {
+  out << json.dump(2, ' ', false, Json::error_handler_t::replace) << '\n';
+}
+
 }  // namespace tavprint

@@ -5,6 +5,7 @@
 #include <functional>
 #include <nlohmann/json.hpp>
 #include <optional>
+#include <ostream>
 #include <string_view>
 #include <vector>
 
@@ -23,6 +24,9 @@ oleaut::Variant ArgumentFromJson(const Json& value, const com::ParamInfo* param)
 // nested too deeply.
 oleaut::Variant ParseArgument(std::string_view text, std::size_t position,
                               const com::ParamInfo* param);
+
+// `json` as tavprint prints it: indented by two, invalid UTF-8 replaced, a line break after it.
+void WriteJson(const Json& json, std::ostream& out);
 
 // Writes results as JSON: scalars as themselves (Decimal and Date as text, Empty, Null and
 // Nothing as null), byte arrays as {"bytes": n}, dictionaries as objects, lists as arrays.

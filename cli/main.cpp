@@ -6,8 +6,10 @@
 #include <cstdlib>
 #include <iostream>
 
+#include "bill_commands.h"
 #include "commands.h"
 #include "data_commands.h"
+#include "picture_commands.h"
 #include "platform/ado/sql_trace.h"
 #include "platform/oleaut/com_error.h"
 #include "platform/oleaut/text.h"
@@ -29,6 +31,8 @@ int ReportError(const oleaut::ComError& error) {
 int main(int argc, char** argv) {
   CLI::App app{"tavprint: register, inspect and call the TAVMPrintExport component"};
   app.require_subcommand(1);
+  // Options of the whole program are accepted after a subcommand too, as users type them.
+  app.fallthrough();
   std::string registry;
   app.add_option("--registry", registry,
                  "Registry file to use (default: $TAV_REGISTRY_FILE, else "
@@ -56,11 +60,14 @@ int main(int argc, char** argv) {
       ->default_str("stderr");
 
   std::optional<std::filesystem::path> library;
-  CLI::App* reg = app.add_subcommand("register", "Register libTAVMPrintExport.so's classes");
-  reg->add_option("--library", library, "Server library (default: the one beside tavprint)");
-  CLI::App* unreg =
-      app.add_subcommand("unregister", "Remove the registry entries of libTAVMPrintExport.so");
-  unreg->add_option("--library", library, "Server library (default: the one beside tavprint)");
+  CLI::App* reg = app.add_subcommand(
+      "register", "Register the component and the outside components it creates by ProgID");
+  reg->add_option("--library", library,
+                  "Only this server library (default: the product's beside tavprint)");
+  CLI::App* unreg = app.add_subcommand(
+      "unregister", "Remove the registry entries of the component and the outside components");
+  unreg->add_option("--library", library,
+                    "Only this server library (default: the product's beside tavprint)");
   CLI::App* typelib = app.add_subcommand(
       "typelib", "Print the classes, interfaces and members of the type library");
 
@@ -97,11 +104,15 @@ int main(int argc, char** argv) {
   call->add_option("target", target, "Class.Member")->required();
   // The arguments are taken as written: a vector option would split a JSON array into several.
   call->allow_extras();
+  // Its arguments stay its own, not options of the program that fall through to it.
+  call->fallthrough(false);
   std::optional<std::filesystem::path> out_file;
   call->add_option("--out", out_file,
                    "Also write the result's first byte array (a template body) to this file");
 
   const tavprint::TemplateCommands templates(app, dsn, output);
+  const tavprint::BillCommands bills(app, dsn, output);
+  const tavprint::PictureCommand picture(app, dsn);
   const tavprint::ReportDbCommands report_db(app, output);
 
   try {
@@ -120,11 +131,13 @@ int main(int argc, char** argv) {
     if (*demo) tavprint::RunDemo(dsn, output, std::cout);
     if (*sql) tavprint::RunSql(sql_dsn, statement, output, std::cout);
     if (*create_db) tavprint::RunCreateDatabase(db_path, with_demo_data, std::cout);
-    if (*reg) tavprint::RunRegister(tavprint::ServerLibrary(library), std::cout);
-    if (*unreg) tavprint::RunUnregister(tavprint::ServerLibrary(library), std::cout);
+    if (*reg) tavprint::RunRegister(tavprint::ServerLibraries(library), std::cout);
+    if (*unreg) tavprint::RunUnregister(tavprint::ServerLibraries(library), std::cout);
     if (*typelib) tavprint::RunTypelib(std::cout);
     if (*call) tavprint::RunCall(target, call->remaining(), std::cout, out_file);
     if (templates.Chosen()) templates.Run(std::cout);
+    if (bills.Chosen()) bills.Run(std::cout);
+    if (picture.Chosen()) picture.Run(std::cout);
     if (report_db.Chosen()) report_db.Run(std::cout);
   } catch (const oleaut::ComError& error) {
     return ReportError(error);

@@ -22,6 +22,28 @@ bool IsWide(std::uint32_t cp) {
          (cp >= 0x20000 && cp <= 0x3FFFD);
 }
 
+void Pad(std::ostream& out, const std::string& text, std::size_t width) {
+  out << text << std::string(width - std::min(width, DisplayWidth(text)), ' ');
+}
+
+}  // namespace
+
+std::size_t DisplayWidth(std::string_view utf8) {
+  std::size_t width = 0;
+  auto it = utf8.begin();
+  while (it != utf8.end()) {
+    std::uint32_t cp = 0;
+    try {
+      cp = utf8::next(it, utf8.end());
+    } catch (const utf8::exception&) {
+      ++it;
+      cp = '?';
+    }
+    width += IsWide(cp) ? 2 : 1;
+  }
+  return width;
+}
+
 std::string CellText(const oleaut::Variant& value) {
   if (value.IsNull()) return "NULL";
   if (value.Type() == oleaut::VarType::ByteArray) {
@@ -46,28 +68,6 @@ std::string CellText(const oleaut::Variant& value) {
   } catch (const oleaut::ComError&) {
     return "<" + oleaut::ToUtf8(oleaut::VarTypeName(value.Type())) + ">";
   }
-}
-
-void Pad(std::ostream& out, const std::string& text, std::size_t width) {
-  out << text << std::string(width - std::min(width, DisplayWidth(text)), ' ');
-}
-
-}  // namespace
-
-std::size_t DisplayWidth(std::string_view utf8) {
-  std::size_t width = 0;
-  auto it = utf8.begin();
-  while (it != utf8.end()) {
-    std::uint32_t cp = 0;
-    try {
-      cp = utf8::next(it, utf8.end());
-    } catch (const utf8::exception&) {
-      ++it;
-      cp = '?';
-    }
-    width += IsWide(cp) ? 2 : 1;
-  }
-  return width;
 }
 
 Json RecordsetToJson(ado::Recordset& recordset, const ResultPrinter& values) {
@@ -118,6 +118,11 @@ void PrintRecordsetTable(ado::Recordset& recordset, std::ostream& out) {
       cells.push_back(std::move(row));
     }
   }
+  PrintTextTable(cells, out);
+}
+
+void PrintTextTable(const std::vector<std::vector<std::string>>& cells, std::ostream& out) {
+  const std::size_t columns = cells.empty() ? 0 : cells[0].size();
   std::vector<std::size_t> widths(columns, 0);
   for (const auto& row : cells) {
     for (std::size_t i = 0; i < columns; ++i)
@@ -140,7 +145,8 @@ void PrintRecordsetTable(ado::Recordset& recordset, std::ostream& out) {
       out << '\n';
     }
   }
-  out << "(" << cells.size() - 1 << (cells.size() == 2 ? " row" : " rows") << ")\n";
+  const std::size_t rows = cells.empty() ? 0 : cells.size() - 1;
+  out << "(" << rows << (rows == 1 ? " row" : " rows") << ")\n";
 }
 
 ResultPrinter MakeResultPrinter() {

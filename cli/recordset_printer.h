@@ -3,6 +3,8 @@
 #pragma once
 
 #include <ostream>
+#include <string>
+#include <vector>
 
 #include "json_values.h"
 #include "platform/ado/recordset.h"
@@ -16,6 +18,13 @@ Json RecordsetToJson(ado::Recordset& recordset, const ResultPrinter& values);
 // A header, a rule and one line per row; Null shows as NULL, byte arrays as "<n bytes>". A closed
 // recordset (a statement without rows) prints "(no rows returned)".
 void PrintRecordsetTable(ado::Recordset& recordset, std::ostream& out);
+
+// Rows of cells (the first row the header) as an aligned table with a rule under the header and
+// the number of rows after it.
+void PrintTextTable(const std::vector<std::vector<std::string>>& cells, std::ostream& out);
+
+// A value as a table cell: Null as NULL, byte arrays as "<n bytes>", line breaks shown as \n.
+std::string CellText(const oleaut::Variant& value);
 
 // Columns a text occupies on a terminal: East Asian wide characters count two.
 std::size_t DisplayWidth(std::string_view utf8);

@@ -265,6 +265,11 @@ INSERT INTO POOrderEntry (FInterID,FEntryID,FItemID,FAuxPropID,FUnitID,FQty,FPri
 INSERT INTO POOrderEntry (FInterID,FEntryID,FItemID,FAuxPropID,FUnitID,FQty,FPrice,FTaxRate,FTaxPrice,FAmount,FTaxAmount,FAllAmount,FDate,FNote) VALUES (3002,2,4,0,4,48,41.5,13,46.8950,1992.00,258.96,2250.96,'2024-06-07 00:00:00.000',NULL);
 INSERT INTO POOrderEntry (FInterID,FEntryID,FItemID,FAuxPropID,FUnitID,FQty,FPrice,FTaxRate,FTaxPrice,FAmount,FTaxAmount,FAllAmount,FDate,FNote) VALUES (3002,3,6,0,6,20.25,21.35,9,23.2715,432.34,38.91,471.25,'2024-06-20 00:00:00.000','Partial delivery allowed');
 
+-- Print counters, pictures and the template package. The system profile reads a key of one
+-- template from a row keyed "<key>:<template id>" before the key itself: template B01 (sales
+-- deliveries) prints a run of bills as one job.
+INSERT INTO t_SystemProfile (FCategory,FKey,FValue,FDescription,FReadOnly) VALUES ('IC','NotePrintSingle:B01','0',N'销售出库单套打不逐张打印',0);
+
 -- Bill types for printing several bills at once and for the computed columns: production issues
 -- and returns (92, 24) with summary printing of their orders, incoming inspections (707) with
 -- quantitative and qualitative lines, subcontract receipts (87) whose amount is computed from

@@ -1,21 +1,69 @@
 // Print counters: the text that shows how often a bill was printed, and counting a print.
+#include "billdata/caller_sql.h"
 #include "frame/cls_get_data.h"
 #include "frame/cls_print_setup_update.h"
+#include "frame/error_styles.h"
 #include "platform/oleaut/com_error.h"
+#include "platform/oleaut/convert.h"
+#include "templates/store_support.h"
 
 namespace frame {
 
 using oleaut::Bstr;
+using oleaut::Variant;
+using templates::Num;
+using templates::Sql;
 using DictionaryRef = com::Ptr<vdl::Dictionary>;
 
-Bstr clsGetData::GetBillPrintCount(const Bstr& /*sDsn*/, const Bstr& /*sInterID*/,
-                                   std::int32_t /*lBillTranType*/) {
-  oleaut::RaiseNotImplemented(u"clsGetData.GetBillPrintCount");
+namespace {
+
+// RecordCount is known: the bound connection gives client-side cursors.
+bool HasRecords(const ado::Recordset& rows) {
+  return rows.State() == ado::adStateOpen && rows.RecordCount() > 0;
 }
 
-void clsPrintSetupUpdate::UpdatePrintCount(const Bstr& /*sDsn*/,
-                                           const DictionaryRef& /*dctPCData*/) {
-  oleaut::RaiseNotImplemented(u"clsPrintSetupUpdate.UpdatePrintCount");
+}  // namespace
+
+Bstr clsGetData::GetBillPrintCount(const Bstr& sDsn, const Bstr& sInterID,
+                                   std::int32_t lBillTranType) {
+  context_->MarkComplete();
+  BindToDsn(sDsn);
+  const auto connection = context_->GetConnection();
+  billdata::RequireWholeNumber(sInterID, u"sInterID", u"TAVMPrintExport.clsGetData");
+
+  const auto switch_rows = connection->Execute(
+      Sql({u" select FShowPrintTimes from ICPrintMaxCount where FID = ", Num(lBillTranType)}),
+      nullptr, ado::adOptionUnspecified);
+  const std::int32_t show_print_times =
+      HasRecords(*switch_rows)
+          ? oleaut::ToLong(switch_rows->Fields()->Item(u"FShowPrintTimes")->Value())
+          : 0;
+  if (show_print_times != 1) return {};
+
+  const auto count_rows =
+      connection->Execute(Sql({u" select * from ICPrintCount where FID = ", Num(lBillTranType),
+                               u" and FInterID = ", sInterID}),
+                          nullptr, ado::adOptionUnspecified);
+  if (count_rows->State() != ado::adStateOpen) return {};
+  if (!HasRecords(*count_rows)) return u"已打印0次";
+  const Variant count = count_rows->Fields()->Item(u"FPrintCount")->Value();
+  return u"已打印" + (count.IsNull() ? Bstr() : oleaut::ToString(count)) + u"次";
+}
+
+void clsPrintSetupUpdate::UpdatePrintCount(const Bstr& sDsn, const DictionaryRef& dctPCData) {
+  constexpr std::u16string_view kSource = u"TAVMPrintExport.clsPrintSetupUpdate";
+  TrapMarkFailedAndReraise(context_.Get(), [&] {
+    const auto connection = BindToDsn(sDsn);
+    context_->MarkFailed();
+    const Bstr table = billdata::SqlNameItem(dctPCData, u"dctPCData", u"TableName", kSource);
+    const Bstr field = billdata::SqlNameItem(dctPCData, u"dctPCData", u"FieldName", kSource);
+    const Bstr key = billdata::SqlNameItem(dctPCData, u"dctPCData", u"PriKey", kSource);
+    const Bstr ids = billdata::IdListItem(dctPCData, u"dctPCData", u"InterIDs", kSource);
+    connection->Execute(Sql({u"UPDATE ", table, u" SET ", field, u" = ", field, u" + 1 WHERE ", key,
+                             u" IN(  ", ids, u")\r\n"}),
+                        nullptr, ado::adOptionUnspecified);
+    context_->MarkComplete();
+  });
 }
 
 }  // namespace frame

@@ -5,7 +5,7 @@
 namespace typelib {
 
 std::u16string ProgIdOf(const com::ClassInfo& info) {
-  return std::u16string(kLibrary.name) + u"." + std::u16string(info.name);
+  return com::ProgIdOf(kLibrary, info);
 }
 
 const com::ClassInfo* FindClass(std::u16string_view name_or_progid) noexcept {

@@ -31,6 +31,12 @@ inline constexpr const com::ClassInfo& kClsGetData = kClasses[0];
 inline constexpr const com::ClassInfo& kClsPrintSetupQuery = kClasses[1];
 inline constexpr const com::ClassInfo& kClsPrintSetupUpdate = kClasses[2];
 
+// The product's registry key and the value under it where registration records the install
+// directory (TAV_GetSysDirectory reads it).
+inline constexpr std::u16string_view kProductKey =
+    u"HKEY_LOCAL_MACHINE\\SOFTWARE\\MERIDAN\\TAVPRODUCT";
+inline constexpr std::u16string_view kInstallPathValue = u"Path";
+
 // "TAVMPrintExport.clsGetData": the ProgID registration gives each class.
 std::u16string ProgIdOf(const com::ClassInfo& info);
 // The class with that name ("clsGetData", any case) or ProgID, or nullptr.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "platform/ado/chunk_trace.h"
 #include "platform/ado/errors.h"
 #include "platform/oleaut/convert.h"
 
@@ -111,6 +112,7 @@ oleaut::Variant Field::GetChunk(std::int32_t length) {
     const std::size_t start = std::min(offset, size);
     const std::size_t count = std::min<std::size_t>(size - start, length);
     offset = start + count;
+    if (detail::chunk_trace_capture != nullptr && count > 0) TraceChunk(count);
     return std::pair{start, count};
   };
   if (value.Type() == oleaut::VarType::ByteArray) {

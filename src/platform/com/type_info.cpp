@@ -63,4 +63,8 @@ std::optional<std::size_t> InterfaceInfo::IndexOf(DispId id) const noexcept {
   return index;
 }
 
+std::u16string ProgIdOf(const LibraryInfo& library, const ClassInfo& info) {
+  return std::u16string(library.name) + u"." + std::u16string(info.name);
+}
+
 }  // namespace com

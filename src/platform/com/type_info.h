@@ -97,6 +97,9 @@ struct LibraryInfo {
   std::span<const ClassInfo> classes;
 };
 
+// "<Library>.<Class>", the ProgID registration gives a class ("TAVMPrintExport.clsGetData").
+std::u16string ProgIdOf(const LibraryInfo& library, const ClassInfo& info);
+
 // Shorthand for the tables.
 constexpr ParamInfo In(std::u16string_view name, oleaut::VarType type,
                        std::u16string_view type_name = {}) {

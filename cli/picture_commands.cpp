@@ -1,0 +1,82 @@
+#include "picture_commands.h"
+
+#include <CLI/CLI.hpp>
+#include <fstream>
+
+#include "commands.h"
+#include "platform/com/dispatch.h"
+#include "platform/oleaut/com_error.h"
+#include "platform/oleaut/text.h"
+#include "platform/vdl/dictionary.h"
+
+namespace tavprint {
+
+namespace {
+
+using oleaut::FromUtf8;
+
+[[noreturn]] void Fail(const std::string& message) {
+  throw oleaut::ComError(oleaut::VbHresult(oleaut::kInvalidProcedureCall), u"tavprint",
+                         FromUtf8(message));
+}
+
+}  // namespace
+
+void RunPicture(const std::string& dsn, const PictureSource& source,
+                const std::filesystem::path& file, std::ostream& out) {
+  auto info = com::Make<vdl::Dictionary>();
+  info->SetItem(u"TableName", FromUtf8(source.table));
+  info->SetItem(u"FieldName", FromUtf8(source.field));
+  info->SetItem(u"PrimaryKeyField", FromUtf8(source.key_field));
+  info->SetItem(u"PrimaryKeyValue", FromUtf8(source.key_value));
+  const oleaut::Variant picture = ActivateLateBound(u"TAVMPrintExport.clsPrintSetupQuery")
+                                      ->Call(u"GetPictureData", FromUtf8(dsn), info);
+  const std::string where =
+      source.table + "." + source.field + " where " + source.key_field + "=" + source.key_value;
+  if (picture.Type() != oleaut::VarType::ByteArray) {
+    Fail("there is no picture in " + where + " (no such row, or the value is Null or empty)");
+  }
+  const oleaut::ByteArray& bytes = picture.AsByteArray();
+  std::ofstream stream(file, std::ios::binary | std::ios::trunc);
+  stream.write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+  if (!stream) Fail("cannot write " + file.string());
+  out << "Wrote " << bytes.size() << " bytes of " << where << " to " << file.string() << '\n';
+}
+
+struct PictureCommand::State {
+  explicit State(const std::string& dsn_in) : dsn(dsn_in) {}
+  const std::string& dsn;
+  CLI::App* command = nullptr;
+  PictureSource source;
+  std::filesystem::path file;
+};
+
+PictureCommand::PictureCommand(CLI::App& app, const std::string& dsn)
+    : state_(std::make_unique<State>(dsn)) {
+  State& s = *state_;
+  s.command = app.add_subcommand(
+      "picture",
+      "Write a picture stored in a binary column of --dsn to a file\n"
+      "(clsPrintSetupQuery.GetPictureData). KEY_VALUE is an SQL literal: 1, or 'A01'.\n"
+      "Example: tavprint picture t_ICItem FSmallPhoto FItemID 1 photo.png");
+  s.command->add_option("table", s.source.table, "Table that holds the picture")->required();
+  s.command->add_option("field", s.source.field, "Binary (image) column")->required();
+  s.command->add_option("key_field", s.source.key_field, "Column that identifies the row")
+      ->required();
+  s.command->add_option("key_value", s.source.key_value, "Its value, as an SQL literal")
+      ->required();
+  s.command->add_option("file", s.file, "File to write")->required();
+}
+
+PictureCommand::~PictureCommand() = default;
+
+bool PictureCommand::Chosen() const {
+  return static_cast<bool>(*state_->command);
+}
+
+void PictureCommand::Run(std::ostream& out) const {
+  RunPicture(state_->dsn, state_->source, state_->file, out);
+}
+
+}  // namespace tavprint

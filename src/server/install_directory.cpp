@@ -1,0 +1,33 @@
+#include "server/install_directory.h"
+
+#include "platform/oleaut/text.h"
+#include "typelib/library.h"
+
+namespace server {
+
+namespace {
+
+oleaut::Bstr PathText(const std::filesystem::path& library) {
+  return oleaut::FromUtf8(InstallDirectoryOf(library).string());
+}
+
+}  // namespace
+
+std::filesystem::path InstallDirectoryOf(const std::filesystem::path& library) {
+  const std::filesystem::path folder = library.parent_path();
+  const std::string name = folder.filename().string();
+  return name == "lib" || name == "lib64" ? folder.parent_path() : folder;
+}
+
+void RecordInstallDirectory(com::RegistryData& data, const std::filesystem::path& library) {
+  if (data.GetValue(typelib::kProductKey, typelib::kInstallPathValue)) return;
+  data.SetValue(typelib::kProductKey, typelib::kInstallPathValue, PathText(library));
+}
+
+void ForgetInstallDirectory(com::RegistryData& data, const std::filesystem::path& library) {
+  if (data.GetValue(typelib::kProductKey, typelib::kInstallPathValue) == PathText(library)) {
+    data.DeleteValue(typelib::kProductKey, typelib::kInstallPathValue);
+  }
+}
+
+}  // namespace server

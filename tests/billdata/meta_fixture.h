@@ -1,0 +1,72 @@
+// A bill print database for each test: the demo data in a temporary folder, reached through
+// data-source names of three languages (CHS, cht, EN), a registry of its own in which the
+// component and the outside components of this build are registered, and the three classes
+// called late-bound as a print client calls them.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "frame/cls_get_data.h"
+#include "frame/cls_print_setup_query.h"
+#include "frame/cls_print_setup_update.h"
+#include "platform/ado/connection.h"
+#include "platform/com/registry.h"
+#include "platform/oleaut/variant.h"
+#include "platform/vdl/dictionary.h"
+#include "platform/vdl/list.h"
+#include "temp_dir.h"
+
+namespace billdata_test {
+
+using oleaut::Bstr;
+using oleaut::Variant;
+
+class BillDataTest : public testing::Test {
+ protected:
+  BillDataTest();
+
+  // The data source of this test's database for a user of `language` ("CHS", "cht" or "EN").
+  Bstr Dsn(std::string_view language = "CHS") const;
+
+  // Runs T-SQL on the database outside the component (autocommit).
+  void Exec(std::u16string_view sql) const;
+  // SQLite's own SQL, for what the T-SQL dialect cannot set up (a column that allows Null).
+  void ExecNative(const std::string& sql) const;
+  // A connection of its own to this test's database.
+  com::Ptr<ado::Connection> RawConnection() const { return raw_; }
+  // The first column of every row.
+  std::vector<Variant> Column(std::u16string_view sql) const;
+
+  // A registry file of its own for this test, with nothing registered in it.
+  void UseEmptyRegistry();
+  // The registry the product servers were registered in.
+  com::Registry Registry() const { return com::Registry(dir_ / "registry.json"); }
+
+  com::Ptr<frame::clsGetData> data_ = com::Make<frame::clsGetData>();
+  com::Ptr<frame::clsPrintSetupQuery> query_ = com::Make<frame::clsPrintSetupQuery>();
+  com::Ptr<frame::clsPrintSetupUpdate> update_ = com::Make<frame::clsPrintSetupUpdate>();
+
+ private:
+  tavtest::TempDir dir_;
+  tavtest::ScopedEnv catalog_env_;
+  tavtest::ScopedEnv registry_env_;
+  std::unique_ptr<tavtest::ScopedEnv> empty_registry_env_;
+  std::filesystem::path db_;
+  std::string suffix_;
+  com::Ptr<ado::Connection> raw_;
+};
+
+// Result helpers.
+com::Ptr<vdl::Dictionary> AsDict(const Variant& value);
+com::Ptr<vdl::List> AsList(const Variant& value);
+// A dictionary built from key and value pairs.
+com::Ptr<vdl::Dictionary> Dict(
+    std::initializer_list<std::pair<std::u16string_view, Variant>> items);
+oleaut::ByteArray PatternBytes(std::size_t size);
+
+}  // namespace billdata_test
