@@ -60,6 +60,7 @@ enum class ExprKind : std::uint8_t {
   kBetween,   // args[0] BETWEEN args[1] AND args[2]; negated
   kLike,      // args[0] LIKE args[1] [ESCAPE args[2]]; negated
   kIsNull,    // args[0] IS [NOT] NULL; negated for IS NOT NULL
+  kIdentity,  // IDENTITY(type, seed, 1) of SELECT ... INTO: type; number the seed
 };
 
 struct Expr {
@@ -72,6 +73,7 @@ struct Expr {
   TypeName type;
   int index = 0;
   int literal = -1;  // kNumber, kString: the literal's number among the batch's, from 0
+  std::int64_t number = 0;
   bool negated = false;
   bool distinct = false;
   bool star = false;

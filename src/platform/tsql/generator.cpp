@@ -9,6 +9,7 @@
 #include "platform/oleaut/text.h"
 #include "platform/tsql/errors.h"
 #include "platform/tsql/grouping.h"
+#include "platform/tsql/identity.h"
 #include "platform/tsql/resolver.h"
 #include "platform/tsql/sql_type.h"
 #include "platform/tsql/typing.h"
@@ -119,7 +120,8 @@ class Generator {
     if (first.has_into) {
       s.target = Utf8(TableName(first.into));
       s.target_temp = first.into.IsTemp();
-      tables_.Define(first.into.Name(), query_columns_);
+      s.identity = NewTableIdentity(*select);
+      tables_.Define(first.into.Name(), WithIdentity(query_columns_, s.identity));
     }
     s.columns = Hints(*select);
     // A single SELECT stores its values as the new columns store them: plain columns come so
@@ -168,6 +170,89 @@ class Generator {
       }
     }
     Finish(s, nodes);
+  }
+
+  // The identity column of the table a SELECT ... INTO makes: IDENTITY(...) of the select list,
+  // or the source's identity column copied as it is.
+  std::optional<NewIdentity> NewTableIdentity(const Select& select) {
+    const SelectCore& core = select.cores.front();
+    std::optional<NewIdentity> made;
+    for (const SelectItem& item : core.items) {
+      if (item.star || item.expr->kind != ExprKind::kIdentity) continue;
+      const Expr& expr = *item.expr;
+      if (made) {
+        RaiseStatementError(expr.pos, u"Multiple identity columns specified for table '" +
+                                          core.into.Name() +
+                                          u"'. Only one identity column per table is allowed.");
+      }
+      CheckIdentityType(TypeOf(expr), item.alias, expr.type.pos);
+      CheckIdentitySeed(expr.number, expr.pos);
+      made = NewIdentity{item.alias, {}, false, expr.number};
+    }
+    std::optional<NewIdentity> copied = CopiedIdentity(select);
+    if (made && copied) {
+      RaiseStatementError(core.pos,
+                          u"Cannot add identity column, using the SELECT INTO statement, "
+                          u"to table '" +
+                              core.into.Name() + u"', which already has column '" + copied->column +
+                              u"' that inherits the identity property.");
+    }
+    return made ? made : copied;
+  }
+
+  // A column copied from an identity column stays one when the query reads one table, neither
+  // grouped nor aggregated nor joined to another query, and copies it once and as it is.
+  std::optional<NewIdentity> CopiedIdentity(const Select& select) {
+    const SelectCore& core = select.cores.front();
+    if (select.cores.size() != 1 || !core.group_by.empty() || core.having ||
+        core.from.size() != 1 || core.from[0]->kind != TableRef::Kind::kTable) {
+      return std::nullopt;
+    }
+    const TableRef& table = *core.from[0];
+    const std::shared_ptr<const TableColumns> columns = tables_.Find(table.name.Name());
+    if (!columns) return std::nullopt;
+    const auto identity = std::find_if(columns->begin(), columns->end(),
+                                       [](const TableColumn& c) { return c.identity; });
+    if (identity == columns->end()) return std::nullopt;
+    const std::u16string& qualifier = table.has_alias ? table.alias : table.name.Name();
+    int copies = 0;
+    std::u16string output;
+    for (const SelectItem& item : core.items) {
+      if (item.star) {
+        if (item.star_qualifier.empty() ||
+            oleaut::EqualsNoCase(item.star_qualifier.back(), qualifier)) {
+          ++copies;
+          output = identity->name;
+        }
+        continue;
+      }
+      if (ContainsAggregate(*item.expr)) return std::nullopt;
+      const Expr& expr = *item.expr;
+      if (expr.kind != ExprKind::kColumn ||
+          !oleaut::EqualsNoCase(expr.names.back(), identity->name) ||
+          (expr.names.size() > 1 &&
+           !oleaut::EqualsNoCase(expr.names[expr.names.size() - 2], qualifier))) {
+        continue;
+      }
+      ++copies;
+      output = item.has_alias ? item.alias : expr.names.back();
+    }
+    if (copies != 1) return std::nullopt;
+    return NewIdentity{output, Utf8(TableName(table.name)), table.name.IsTemp(), 1};
+  }
+
+  // The columns of a table SELECT ... INTO makes: the query's, of which only `identity` is one.
+  static std::shared_ptr<const TableColumns> WithIdentity(
+      const std::shared_ptr<const TableColumns>& query,
+      const std::optional<NewIdentity>& identity) {
+    if (!query) return nullptr;
+    auto columns = std::make_shared<TableColumns>(*query);
+    bool marked = false;
+    for (TableColumn& column : *columns) {
+      column.identity = identity && !marked && oleaut::EqualsNoCase(column.name, identity->column);
+      marked = marked || column.identity;
+    }
+    return columns;
   }
 
   // The declared type of each column an INSERT writes, in its order, as far as known.
@@ -267,17 +352,17 @@ class Generator {
     for (const ColumnDef& column : create.columns) {
       const SqlType type = ColumnType(column.type);
       if (!column.identity) GenNormalizingTriggers(create.table, column.name, type, nodes);
-      columns->push_back({column.name, type});
+      columns->push_back({column.name, type, column.identity});
     }
     tables_.Define(create.table.Name(), std::move(columns));
-    // SQLite numbers AUTOINCREMENT keys from the sequence table's value plus one.
-    if (identity && identity->identity_seed != 1) {
-      SqlStatement seed = Begin(StatementKind::kCommand, create.table.IsTemp());
-      out_ += create.table.IsTemp() ? "INSERT INTO temp.sqlite_sequence (name, seq) VALUES ("
-                                    : "INSERT INTO main.sqlite_sequence (name, seq) VALUES (";
-      AppendStringLiteral(out_, TableName(create.table));
-      out_ += ", " + std::to_string(identity->identity_seed - 1) + ")";
-      Finish(seed, nodes);
+    if (identity) {
+      std::string seed = SeedStatement(Utf8(TableName(create.table)), create.table.IsTemp(),
+                                       identity->identity_seed);
+      if (!seed.empty()) {
+        SqlStatement s_seed = Begin(StatementKind::kCommand, create.table.IsTemp());
+        out_ = std::move(seed);
+        Finish(s_seed, nodes);
+      }
     }
   }
 
@@ -288,10 +373,9 @@ class Generator {
     AppendQuotedName(out_, column.name);
     const SqlType type = ColumnType(column.type);
     if (column.identity) {
-      if (type.cls != SqlType::Class::kInteger && type.cls != SqlType::Class::kDecimal) {
-        RaiseUnsupported(batch_, column.pos, u"An identity column that is not an integer");
-      }
-      out_ += " INTEGER PRIMARY KEY AUTOINCREMENT";
+      CheckIdentityType(type, column.name, column.pos);
+      CheckIdentitySeed(column.identity_seed, column.pos);
+      out_ += IdentityColumnClause(column.identity_seed);
     } else {
       out_ += ColumnClauses(column.name, type, column.not_null || column.primary_key);
       if (column.primary_key) out_ += " PRIMARY KEY";
@@ -312,6 +396,21 @@ class Generator {
       AppendTable(column.references);
       AppendNameList(column.references_columns);
     }
+  }
+
+  static void CheckIdentityType(const SqlType& type, std::u16string_view column, SourcePos pos) {
+    if (type.cls != SqlType::Class::kInteger &&
+        (type.cls != SqlType::Class::kDecimal || type.IsMoney() || type.scale != 0)) {
+      RaiseStatementError(pos, u"Identity column '" + std::u16string(column) +
+                                   u"' must be of data type int, bigint, smallint, tinyint, or "
+                                   u"decimal or numeric with a scale of 0, and constrained to be "
+                                   u"nonnullable.");
+    }
+  }
+
+  // SQLite numbers a key from one past the sequence table's entry, and never below 1.
+  void CheckIdentitySeed(std::int64_t seed, SourcePos pos) {
+    if (seed < 1) RaiseUnsupported(batch_, pos, u"An identity seed below 1");
   }
 
   void GenTableConstraint(const TableConstraint& constraint, const ColumnDef* identity) {
@@ -487,8 +586,8 @@ class Generator {
     out_ += "DELETE FROM ";
     AppendTable(truncate.table);
     Finish(s, nodes);
-    // TRUNCATE starts the identity again from its seed; SQLite keeps the sequence table only
-    // once a table of the schema has an AUTOINCREMENT key.
+    // TRUNCATE starts the identity again from its seed, which the table's definition keeps;
+    // SQLite keeps the sequence table only once a table of the schema has an AUTOINCREMENT key.
     const std::string schema = truncate.table.IsTemp() ? "temp" : "main";
     auto node = std::make_unique<IfNode>();
     node->condition = Begin(StatementKind::kQuery);
@@ -497,7 +596,15 @@ class Generator {
     SqlStatement reset = Begin(StatementKind::kCommand, truncate.table.IsTemp());
     out_ += "DELETE FROM " + schema + ".sqlite_sequence WHERE name = ";
     AppendStringLiteral(out_, TableName(truncate.table));
+    out_ += " COLLATE NOCASE";
     Finish(reset, node->then_nodes);
+    SqlStatement reseed = Begin(StatementKind::kCommand, truncate.table.IsTemp());
+    out_ += "INSERT INTO " + schema + ".sqlite_sequence (name, seq) SELECT name, " +
+            "tsql_identity_seed(sql) - 1 FROM " + schema +
+            ".sqlite_master WHERE type = 'table' AND name = ";
+    AppendStringLiteral(out_, TableName(truncate.table));
+    out_ += " COLLATE NOCASE AND tsql_identity_seed(sql) <> 1";
+    Finish(reseed, node->then_nodes);
     nodes.push_back(Node{std::move(node)});
   }
 
@@ -699,7 +806,9 @@ class Generator {
         out_ += '*';
         continue;
       }
-      if (store_types && i < store_types->size() && column_types.empty()) {
+      if (item.expr->kind == ExprKind::kIdentity && core.has_into) {
+        out_ += "NULL";  // the key SQLite makes for each row
+      } else if (store_types && i < store_types->size() && column_types.empty()) {
         GenStored(*item.expr, (*store_types)[i]);
       } else if (i < column_types.size()) {
         GenBranch(*item.expr, column_types[i]);
@@ -933,6 +1042,10 @@ class Generator {
         Gen(*expr.args[0]);
         out_ += expr.negated ? " IS NOT NULL)" : " IS NULL)";
         return;
+      case ExprKind::kIdentity:
+        RaiseStatementError(expr.pos,
+                            u"The IDENTITY function can only be used when the SELECT statement "
+                            u"has an INTO clause.");
     }
   }
 

@@ -705,10 +705,7 @@ class Parser {
       if (AcceptKeyword(u"IDENTITY")) {
         column.identity = true;
         if (AcceptSymbol(u"(")) {
-          column.identity_seed = ParseSignedInteger();
-          ExpectSymbol(u",");
-          const SourcePos pos = Peek().pos;
-          if (ParseSignedInteger() != 1) UnsupportedAt(pos, u"An identity increment other than 1");
+          column.identity_seed = ParseIdentitySeedAndIncrement();
           ExpectSymbol(u")");
         }
       } else if (AtKeyword(u"NOT") && AtKeyword(u"NULL", 1)) {
@@ -1091,6 +1088,7 @@ class Parser {
     }
     // LEFT and RIGHT are join words and functions.
     if ((AtKeyword(u"LEFT") || AtKeyword(u"RIGHT")) && AtSymbol(u"(", 1)) return ParseCall();
+    if (AtKeyword(u"IDENTITY") && AtSymbol(u"(", 1)) return ParseIdentityFunction();
     if (IsReserved(token.text)) Fail(u"expected an expression");
     return ParseNameOrCall();
   }
@@ -1138,6 +1136,28 @@ class Parser {
     if (AtKeyword(u"OVER")) Unsupported(u"A window function (OVER)");
     if (AtKeyword(u"WITHIN")) Unsupported(u"WITHIN GROUP");
     return expr;
+  }
+
+  // IDENTITY(type [, seed, increment]): a new identity column of SELECT ... INTO.
+  ExprPtr ParseIdentityFunction() {
+    ExprPtr expr = MakeExpr(ExprKind::kIdentity, Take().pos);
+    ExpectSymbol(u"(");
+    expr->type = ParseTypeName();
+    expr->number = 1;
+    if (AcceptSymbol(u",")) {
+      expr->number = ParseIdentitySeedAndIncrement();
+    }
+    ExpectSymbol(u")");
+    return expr;
+  }
+
+  // "seed, increment" of an identity; SQLite's keys grow by 1.
+  std::int64_t ParseIdentitySeedAndIncrement() {
+    const std::int64_t seed = ParseSignedInteger();
+    ExpectSymbol(u",");
+    const SourcePos pos = Peek().pos;
+    if (ParseSignedInteger() != 1) UnsupportedAt(pos, u"An identity increment other than 1");
+    return seed;
   }
 
   ExprPtr ParseCase() {

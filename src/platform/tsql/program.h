@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -49,6 +50,16 @@ struct BoundMarker {
   friend bool operator==(const BoundMarker&, const BoundMarker&) = default;
 };
 
+// The identity column of a table that SELECT ... INTO makes: one that carries on the identity of
+// the column it copies (`source` names that column's table, whose seed it takes), or one that
+// IDENTITY(type, seed, 1) makes (`source` empty).
+struct NewIdentity {
+  std::u16string column;
+  std::string source;  // as SQLite knows the table, UTF-8
+  bool source_temp = false;
+  std::int64_t seed = 1;
+};
+
 struct SqlStatement {
   StatementKind kind = StatementKind::kCommand;
   std::string sql;                   // SQLite text; markers are ?1..?n of this statement
@@ -69,6 +80,7 @@ struct SqlStatement {
   // type (decimals rounded to their scale, dates in their one text form), so the table's
   // normalizing triggers need not run for the rows it is filled with.
   bool values_normalized = false;
+  std::optional<NewIdentity> identity;  // kSelectInto
   // Columns of temporary tables that the statement looks rows up by (`#t.c = constant`), as
   // {table, column}: the provider indexes them once, since a temporary table has no index of its
   // own and a caller may probe it once per row it adds.

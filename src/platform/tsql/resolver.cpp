@@ -13,7 +13,7 @@ bool SameColumns(const TableColumns* a, const TableColumns* b) {
     const TableColumn& x = (*a)[i];
     const TableColumn& y = (*b)[i];
     if (!oleaut::EqualsNoCase(x.name, y.name) || x.type.Declared() != y.type.Declared() ||
-        x.type.cls != y.type.cls) {
+        x.type.cls != y.type.cls || x.identity != y.identity) {
       return false;
     }
   }

@@ -10,6 +10,7 @@
 #include "platform/oleaut/clock.h"
 #include "platform/oleaut/com_error.h"
 #include "platform/oleaut/text.h"
+#include "platform/tsql/identity.h"
 #include "platform/tsql/runtime_detail.h"
 
 namespace tsql {
@@ -351,6 +352,12 @@ void Raise(sqlite3_context* context, int, sqlite3_value** argv) {
   sqlite3_result_error(context, message ? message : "error", -1);
 }
 
+// The identity seed a CREATE TABLE text keeps (1 when it keeps none).
+void IdentitySeed(sqlite3_context* context, int, sqlite3_value** argv) {
+  const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
+  sqlite3_result_int64(context, text ? IdentitySeedOf(text) : 1);
+}
+
 // ---- session ----
 void Identity(sqlite3_context* context, int, sqlite3_value**) {
   const auto* state = static_cast<const SessionState*>(sqlite3_user_data(context));
@@ -472,6 +479,7 @@ void InstallSqliteRuntime(sqlite3* db, SessionState* state, void (*destroy_state
       {"tsql_ceiling", 1, Ceiling, kPure},
       {"tsql_getdate", 0, GetDate, kVolatile},
       {"tsql_raise", 1, Raise, kVolatile},
+      {"tsql_identity_seed", 1, IdentitySeed, kPure},
   };
   const auto check = [db](int rc, const char* what) {
     if (rc == SQLITE_OK) return;

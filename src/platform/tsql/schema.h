@@ -15,6 +15,7 @@ namespace tsql {
 struct TableColumn {
   std::u16string name;
   SqlType type;
+  bool identity = false;  // the table's identity column
 };
 using TableColumns = std::vector<TableColumn>;
 
@@ -33,7 +34,8 @@ struct SchemaDependency {
   std::shared_ptr<const TableColumns> seen;  // nullptr: there was no such table
 };
 
-// Same names (without regard to case) and types, in the same order; two nullptrs are equal.
+// Same names (without regard to case), types and identity, in the same order; two nullptrs are
+// equal.
 bool SameColumns(const TableColumns* a, const TableColumns* b);
 
 }  // namespace tsql

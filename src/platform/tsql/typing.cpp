@@ -50,8 +50,9 @@ SqlType Typer::ComputeType(const Expr& expr) {
       if (expr.has_else) merge(*expr.args.back());
       return result.cls == C::kNull ? SqlType::Unknown() : result;
     }
-    case ExprKind::kConvert: {
-      std::optional<SqlType> type = ResolveType(expr.type, true);
+    case ExprKind::kConvert:
+    case ExprKind::kIdentity: {
+      std::optional<SqlType> type = ResolveType(expr.type, expr.kind == ExprKind::kConvert);
       return type ? *type : SqlType::Unknown();
     }
     case ExprKind::kSubquery: {

@@ -478,8 +478,12 @@ class OdbcProvider final : public Provider, private sqlite::StatementRunner, pri
       for (const auto& row : rows) {
         std::optional<tsql::SqlType> type;
         if (row.size() > 2 && row[2]) type = tsql::ParseDeclaredType(oleaut::ToUtf8(*row[2]));
+        // An identity is the AUTOINCREMENT key, always declared INTEGER.
+        const bool integer_key = row.size() > 5 && row[2] && row[5] && *row[5] == u"1" &&
+                         oleaut::EqualsNoCase(*row[2], u"INTEGER");
         columns->push_back({row.size() > 1 && row[1] ? *row[1] : std::u16string(),
-                            type ? *type : tsql::SqlType::Unknown()});
+                            type ? *type : tsql::SqlType::Unknown(),
+                            integer_key && HasIdentity(oleaut::ToUtf8(name), temp)});
       }
       found = std::move(columns);
     }
@@ -622,8 +626,8 @@ class OdbcProvider final : public Provider, private sqlite::StatementRunner, pri
         described.push_back({column.name, DeclaredType(column)});
       }
     }
-    const sqlite::SelectIntoPlan plan =
-        sqlite::SelectIntoStatements(statement, described, RaiseFor(statement));
+    const sqlite::SelectIntoPlan plan = sqlite::SelectIntoStatements(
+        statement, described, NewIdentitySeed(statement), RaiseFor(statement));
     tables_.clear();
     for (const std::string& sql : plan.before)
       RunGenerated(statement, sql);
@@ -682,7 +686,7 @@ class OdbcProvider final : public Provider, private sqlite::StatementRunner, pri
   }
 
   // The CREATE TABLE text the SQLite database keeps for `table`; empty when there is none.
-  std::string TableDefinition(const std::string& table, bool temp) {
+  std::string TableDefinition(const std::string& table, bool temp) override {
     std::string sql = sqlite::TableDefinitionQuery(temp);
     sql.replace(sql.find("?1"), 2,
                 "'" + oleaut::ToUtf8(oleaut::Replace(oleaut::FromUtf8(table), u"'", u"''")) + "'");

@@ -175,11 +175,16 @@ class SqliteProvider final : public Provider, private StatementRunner, private t
       for (int i = 0; i < sqlite3_column_count(stmt); ++i) {
         const auto* column = static_cast<const char16_t*>(sqlite3_column_name16(stmt, i));
         std::optional<tsql::SqlType> type;
+        bool identity = false;
         if (const char* declared = sqlite3_column_decltype(stmt, i)) {
           type = tsql::ParseDeclaredType(declared);
+          // An identity is the AUTOINCREMENT key, always declared INTEGER.
+          identity = LowerAscii(declared) == "integer" &&
+                     IsAutoincrement(temp, sqlite3_column_table_name(stmt, i),
+                                     sqlite3_column_origin_name(stmt, i));
         }
         columns->push_back({column ? std::u16string(column) : std::u16string(),
-                            type ? *type : tsql::SqlType::Unknown()});
+                            type ? *type : tsql::SqlType::Unknown(), identity});
       }
       found = std::move(columns);
     } else {
@@ -187,6 +192,15 @@ class SqliteProvider final : public Provider, private StatementRunner, private t
     }
     tables_.emplace(key, found);
     return found;
+  }
+
+  // From the schema the connection holds in memory: no read of the database.
+  bool IsAutoincrement(bool temp, const char* table, const char* column) {
+    int autoincrement = 0;
+    return table && column &&
+           sqlite3_table_column_metadata(db_, temp ? "temp" : "main", table, column, nullptr,
+                                         nullptr, nullptr, nullptr, &autoincrement) == SQLITE_OK &&
+           autoincrement != 0;
   }
 
   // A deferred transaction that has read and written nothing yet takes the write lock before a
@@ -402,7 +416,8 @@ class SqliteProvider final : public Provider, private StatementRunner, private t
         described.push_back(std::move(column));
       }
     }
-    const SelectIntoPlan plan = SelectIntoStatements(statement, described, RaiseFor(statement));
+    const SelectIntoPlan plan =
+        SelectIntoStatements(statement, described, NewIdentitySeed(statement), RaiseFor(statement));
     tables_.clear();
     for (const std::string& sql : plan.before)
       RunGenerated(statement, sql);
@@ -481,7 +496,7 @@ class SqliteProvider final : public Provider, private StatementRunner, private t
   }
 
   // The CREATE TABLE text SQLite keeps for `table`; empty when there is no such table.
-  std::string TableDefinition(const std::string& table, bool temp) {
+  std::string TableDefinition(const std::string& table, bool temp) override {
     const std::string sql = TableDefinitionQuery(temp);
     const ErrorContext where{description_, {}, sql};
     StatementCache::Lease lease(cache_->Prepare(sql, where));

@@ -7,6 +7,7 @@
 #include "platform/ado/sql_trace.h"
 #include "platform/ado/sqlite/engine.h"
 #include "platform/oleaut/text.h"
+#include "platform/tsql/identity.h"
 #include "platform/tsql/shape.h"
 
 namespace ado::sqlite {
@@ -80,6 +81,13 @@ void StatementRunner::Execute(const tsql::SqlStatement& statement) {
   }
 }
 
+std::int64_t StatementRunner::NewIdentitySeed(const tsql::SqlStatement& statement) {
+  if (!statement.identity) return 1;
+  const tsql::NewIdentity& identity = *statement.identity;
+  if (identity.source.empty()) return identity.seed;
+  return tsql::IdentitySeedOf(TableDefinition(identity.source, identity.source_temp));
+}
+
 std::vector<const tsql::ResultHint*> MatchHints(const std::vector<tsql::ResultHint>& hints,
                                                 int column_count) {
   std::vector<const tsql::ResultHint*> matched(static_cast<std::size_t>(column_count), nullptr);
@@ -100,10 +108,11 @@ std::vector<const tsql::ResultHint*> MatchHints(const std::vector<tsql::ResultHi
 
 SelectIntoPlan SelectIntoStatements(const tsql::SqlStatement& statement,
                                     const std::vector<DescribedColumn>& columns,
-                                    const RaiseFunction& raise) {
+                                    std::int64_t identity_seed, const RaiseFunction& raise) {
   std::string create = statement.target_temp ? "CREATE TEMP TABLE " : "CREATE TABLE ";
   create += tsql::QuoteName(statement.target) + " (";
   std::vector<std::pair<std::u16string, tsql::SqlType>> typed;
+  bool identity_made = false;
   const std::vector<const tsql::ResultHint*> hints =
       MatchHints(statement.columns, static_cast<int>(columns.size()));
   for (std::size_t i = 0; i < columns.size(); ++i) {
@@ -126,7 +135,12 @@ SelectIntoPlan SelectIntoStatements(const tsql::SqlStatement& statement,
     if (!type) type = columns[i].declared;
     if (i > 0) create += ", ";
     create += tsql::QuoteName(oleaut::ToUtf8(name));
-    if (type) {
+    if (statement.identity && !identity_made &&
+        oleaut::EqualsNoCase(name, statement.identity->column)) {
+      // Copied keys keep their values, and SQLite numbers the rows of IDENTITY() (NULL here).
+      create += tsql::IdentityColumnClause(identity_seed);
+      identity_made = true;
+    } else if (type) {
       create += tsql::ColumnClauses(name, *type, false);
       typed.emplace_back(name, *type);
     }
@@ -134,6 +148,10 @@ SelectIntoPlan SelectIntoStatements(const tsql::SqlStatement& statement,
   create += ')';
   SelectIntoPlan plan;
   plan.before.push_back(std::move(create));
+  if (identity_made) {
+    std::string seed = tsql::SeedStatement(statement.target, statement.target_temp, identity_seed);
+    if (!seed.empty()) plan.before.push_back(std::move(seed));
+  }
   std::vector<std::string>& triggers = statement.values_normalized ? plan.after : plan.before;
   const std::u16string target = oleaut::FromUtf8(statement.target);
   for (const auto& [name, type] : typed) {
@@ -182,7 +200,7 @@ std::vector<std::string> AlterColumnStatements(const tsql::SqlStatement& stateme
       if (&c == &*altered && changed) {
         text += tsql::ColumnClauses(name16, *new_type, statement.column_not_null);
       } else if (c.key == 1 && autoincrement) {
-        text += " INTEGER PRIMARY KEY AUTOINCREMENT";
+        text += tsql::IdentityColumnClause(tsql::IdentitySeedOf(stored_create));
         continue;
       } else if (const auto type = tsql::ParseDeclaredType(c.type)) {
         text += tsql::ColumnClauses(name16, *type, c.not_null);
@@ -243,8 +261,18 @@ std::vector<std::string> AlterColumnStatements(const tsql::SqlStatement& stateme
     if (i > 0) copy += ", ";
     copy += &columns[i] == &*altered ? converted : tsql::QuoteName(columns[i].name);
   }
-  statements = {"CREATE TEMP TABLE " + rebuilt + definition(true), copy + " FROM " + table,
-                "DROP TABLE temp." + table, "ALTER TABLE temp." + rebuilt + " RENAME TO " + table};
+  statements = {"CREATE TEMP TABLE " + rebuilt + definition(true), copy + " FROM " + table};
+  if (autoincrement) {
+    // The identity goes on from where the table's went, not from its largest key left.
+    const std::string sequence = "temp.sqlite_sequence";
+    statements.push_back("DELETE FROM " + sequence +
+                         " WHERE name = " + literal(statement.target + "$rebuild"));
+    statements.push_back("UPDATE " + sequence +
+                         " SET name = " + literal(statement.target + "$rebuild") +
+                         " WHERE name = " + literal(statement.target) + " COLLATE NOCASE");
+  }
+  statements.push_back("DROP TABLE temp." + table);
+  statements.push_back("ALTER TABLE temp." + rebuilt + " RENAME TO " + table);
   // The triggers went with the table dropped: the table built again gets its own.
   for (const TableInfoColumn& c : columns) {
     const auto type = &c == &*altered ? new_type : tsql::ParseDeclaredType(c.type);

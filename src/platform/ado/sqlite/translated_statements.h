@@ -60,6 +60,11 @@ class StatementRunner : public tsql::Executor {
   // Notes a statement of the translation, with the literals it binds shown in their places.
   void NoteRun(const tsql::SqlStatement& statement);
 
+  // The CREATE TABLE text SQLite keeps for `table`; empty when there is no such table.
+  virtual std::string TableDefinition(const std::string& table, bool temp) = 0;
+  // The seed of the identity column a SELECT ... INTO makes (1 when it makes none).
+  std::int64_t NewIdentitySeed(const tsql::SqlStatement& statement);
+
   virtual void RunQuery(const tsql::SqlStatement& statement) = 0;
   virtual void RunSelectInto(const tsql::SqlStatement& statement) = 0;
   virtual void RunAlterColumn(const tsql::SqlStatement& statement) = 0;
@@ -100,9 +105,10 @@ struct SelectIntoPlan {
   std::string insert;               // the query's markers are bound here
   std::vector<std::string> after;   // run last
 };
+// `identity_seed`: of the statement's identity column, if it makes one.
 SelectIntoPlan SelectIntoStatements(const tsql::SqlStatement& statement,
                                     const std::vector<DescribedColumn>& columns,
-                                    const RaiseFunction& raise);
+                                    std::int64_t identity_seed, const RaiseFunction& raise);
 
 // A row of PRAGMA temp.table_info.
 struct TableInfoColumn {
