@@ -45,7 +45,7 @@ constexpr const char* kStatements[] = {
     "tsql_convert('time', ?1), tsql_convert('time(0)', ?1)",
     "SELECT tsql_convert('money', ?1), tsql_convert('smallmoney', ?1), "
     "tsql_try_convert('smallmoney', ?1), tsql_convert('date', ?1), tsql_datefromparts(?1, 2, 28), "
-    "tsql_datefromparts(2024, ?1, ?1), tsql_top_percent(?1, 1000)",
+    "tsql_datefromparts(2024, ?1, ?1), tsql_top_percent(?1, 1000), tsql_top_count(?1)",
 };
 
 }  // namespace

@@ -783,7 +783,15 @@ class Generator {
   void GenLimit(const SelectCore& core) {
     out_ += " LIMIT ";
     if (!core.top_percent) {
+      // A number written out is a count as it stands; anything else may be negative or NULL,
+      // which SQL Server refuses and SQLite would read as no limit at all.
+      if (core.top->kind == ExprKind::kNumber && !IsMoneyLiteral(core.top->text)) {
+        Gen(*core.top);
+        return;
+      }
+      out_ += "tsql_top_count(";
       Gen(*core.top);
+      out_ += ')';
       return;
     }
     out_ += "tsql_top_percent(";
@@ -1111,6 +1119,13 @@ class Generator {
   // converted to the other side's type, so that '057' = 57 and '2024-01-05' equals midnight of
   // that day. The type to convert `side` to, when it needs converting.
   static std::optional<SqlType> ComparedAs(const SqlType& side, const SqlType& other) {
+    if (side.IsTime() && other.cls == SqlType::Class::kDate) {
+      // A time beside a date-time is that time on 1900-01-01; two times compare at the
+      // precision of the finer, whose texts have the same digits.
+      if (!other.IsTime()) return SqlType::DateTime();
+      if (side.scale < other.scale) return other;
+      return std::nullopt;
+    }
     if (!side.IsText()) return std::nullopt;
     switch (other.cls) {
       case SqlType::Class::kBit:

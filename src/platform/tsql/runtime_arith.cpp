@@ -167,6 +167,32 @@ void FitInteger(sqlite3_context* context, int, sqlite3_value** argv) {
 
 namespace tsql::detail {
 
+void TopCount(sqlite3_context* context, int, sqlite3_value** argv) {
+  std::int64_t count = 0;
+  switch (sqlite3_value_type(argv[0])) {
+    case SQLITE_INTEGER:
+      count = sqlite3_value_int64(argv[0]);
+      break;
+    case SQLITE_FLOAT:
+      count = static_cast<std::int64_t>(std::clamp(sqlite3_value_double(argv[0]), -1.0, 9e18));
+      break;
+    case SQLITE_TEXT:
+      if (auto parsed = ParseInteger(Text16(argv[0]))) {
+        count = *parsed;
+        break;
+      }
+      return ResultConversionError(context, argv[0], "bigint");
+    default:
+      return ResultError(context,
+                         "The number of rows provided for a TOP or FETCH clauses row count "
+                         "parameter must be an integer.");
+  }
+  if (count < 0) {
+    return ResultError(context, "A TOP N or FETCH rows count value may not be negative.");
+  }
+  sqlite3_result_int64(context, count);
+}
+
 void TopPercent(sqlite3_context* context, int, sqlite3_value** argv) {
   double percent = -1;
   switch (sqlite3_value_type(argv[0])) {

@@ -80,7 +80,9 @@ void Divide(sqlite3_context* context, int argc, sqlite3_value** argv);
 void DivideReal(sqlite3_context* context, int argc, sqlite3_value** argv);  // never integral
 void Modulo(sqlite3_context* context, int argc, sqlite3_value** argv);
 void FitInteger(sqlite3_context* context, int argc, sqlite3_value** argv);
+// tsql_top_count(n): the rows TOP (n) keeps, refused when negative or NULL;
 // tsql_top_percent(percent, rows): the rows TOP percent PERCENT keeps, rounded up.
+void TopCount(sqlite3_context* context, int argc, sqlite3_value** argv);
 void TopPercent(sqlite3_context* context, int argc, sqlite3_value** argv);
 
 // Date arithmetic and the date functions (part names as the generator writes them: 'day').
