@@ -233,10 +233,16 @@ struct BlockStmt {
 // A statement that changes nothing on SQLite (SET NOCOUNT ON).
 struct NoOpStmt {};
 
+// SET IDENTITY_INSERT table ON | OFF.
+struct IdentityInsertStmt {
+  ObjectName table;
+  bool on = false;
+};
+
 struct Statement {
   std::variant<NoOpStmt, SelectPtr, InsertStmt, UpdateStmt, DeleteStmt, CreateTableStmt,
                DropTableStmt, CreateIndexStmt, DropIndexStmt, AlterColumnStmt, AddColumnsStmt,
-               TruncateStmt, IfStmt, BlockStmt>
+               TruncateStmt, IfStmt, BlockStmt, IdentityInsertStmt>
       body;
   SourcePos pos;
   std::uint32_t end_offset = 0;  // one past its last token in the batch

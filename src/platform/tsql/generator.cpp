@@ -112,7 +112,47 @@ class Generator {
     nodes.push_back(Node{std::move(s)});
   }
 
-  void Generate(const NoOpStmt&, std::vector<Node>&) {}
+  // SET options reset @@ROWCOUNT, and nothing else here.
+  void Generate(const NoOpStmt&, std::vector<Node>& nodes) {
+    SqlStatement s = Begin(StatementKind::kSessionOption);
+    s.row_count = RowCountEffect::kZero;
+    Finish(s, nodes);
+  }
+
+  void Generate(const IdentityInsertStmt& option, std::vector<Node>& nodes) {
+    SqlStatement s = Begin(StatementKind::kSessionOption, option.table.IsTemp());
+    s.target = Utf8(TableName(option.table));
+    s.identity_insert_on = option.on;
+    s.row_count = RowCountEffect::kZero;
+    if (program_.typed) {
+      const std::shared_ptr<const TableColumns> columns = tables_.Find(option.table.Name());
+      if (!columns) {
+        RaiseStatementError(option.table.pos, u"Cannot find the object \"" + option.table.Name() +
+                                                  u"\" because it does not exist or you do not "
+                                                  u"have permissions.");
+      }
+      if (std::none_of(columns->begin(), columns->end(),
+                       [](const TableColumn& column) { return column.identity; })) {
+        RaiseStatementError(option.table.pos, u"Table '" + option.table.Name() +
+                                                  u"' does not have the identity property. "
+                                                  u"Cannot perform SET operation.");
+      }
+    }
+    Finish(s, nodes);
+  }
+
+  // Whether an INSERT numbers the identity column of its table or writes it itself.
+  IdentityValues IdentityValuesOf(const InsertStmt& insert) {
+    const std::shared_ptr<const TableColumns> columns = tables_.Find(insert.table.Name());
+    if (!columns) return IdentityValues::kNoIdentity;
+    const auto identity = std::find_if(columns->begin(), columns->end(),
+                                       [](const TableColumn& column) { return column.identity; });
+    if (identity == columns->end()) return IdentityValues::kNoIdentity;
+    for (const std::u16string& name : insert.columns) {
+      if (oleaut::EqualsNoCase(name, identity->name)) return IdentityValues::kExplicit;
+    }
+    return IdentityValues::kGenerated;
+  }
 
   void Generate(const SelectPtr& select, std::vector<Node>& nodes) {
     const SelectCore& first = select->cores.front();
@@ -139,6 +179,7 @@ class Generator {
     SqlStatement s = Begin(StatementKind::kInsert);
     s.target = Utf8(TableName(insert.table));
     s.target_temp = insert.table.IsTemp();
+    s.identity_values = IdentityValuesOf(insert);
     out_ += "INSERT INTO ";
     AppendTable(insert.table);
     if (!insert.columns.empty()) {
@@ -360,6 +401,7 @@ class Generator {
                                        identity->identity_seed);
       if (!seed.empty()) {
         SqlStatement s_seed = Begin(StatementKind::kCommand, create.table.IsTemp());
+        s_seed.row_count = RowCountEffect::kKept;
         out_ = std::move(seed);
         Finish(s_seed, nodes);
       }
@@ -583,6 +625,7 @@ class Generator {
 
   void Generate(const TruncateStmt& truncate, std::vector<Node>& nodes) {
     SqlStatement s = Begin(StatementKind::kCommand, truncate.table.IsTemp());
+    s.row_count = RowCountEffect::kZero;
     out_ += "DELETE FROM ";
     AppendTable(truncate.table);
     Finish(s, nodes);
@@ -591,14 +634,17 @@ class Generator {
     const std::string schema = truncate.table.IsTemp() ? "temp" : "main";
     auto node = std::make_unique<IfNode>();
     node->condition = Begin(StatementKind::kQuery);
+    node->condition.row_count = RowCountEffect::kKept;
     node->condition.sql =
         "SELECT EXISTS (SELECT 1 FROM " + schema + ".sqlite_master WHERE name = 'sqlite_sequence')";
     SqlStatement reset = Begin(StatementKind::kCommand, truncate.table.IsTemp());
+    reset.row_count = RowCountEffect::kKept;
     out_ += "DELETE FROM " + schema + ".sqlite_sequence WHERE name = ";
     AppendStringLiteral(out_, TableName(truncate.table));
     out_ += " COLLATE NOCASE";
     Finish(reset, node->then_nodes);
     SqlStatement reseed = Begin(StatementKind::kCommand, truncate.table.IsTemp());
+    reseed.row_count = RowCountEffect::kKept;
     out_ += "INSERT INTO " + schema + ".sqlite_sequence (name, seq) SELECT name, " +
             "tsql_identity_seed(sql) - 1 FROM " + schema +
             ".sqlite_master WHERE type = 'table' AND name = ";
@@ -1163,6 +1209,12 @@ class Generator {
   void GenVariable(const Expr& expr) {
     if (IsKeyword(expr.text, u"@@IDENTITY")) {
       out_ += "tsql_identity()";
+      return;
+    }
+    if (IsKeyword(expr.text, u"@@ROWCOUNT")) {
+      markers_.push_back({BoundMarker::From::kRowCount, 0});
+      out_ += '?';
+      out_ += std::to_string(markers_.size());
       return;
     }
     if (expr.text.size() > 1 && expr.text[1] == u'@') {

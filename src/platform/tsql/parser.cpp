@@ -199,7 +199,18 @@ class Parser {
       statement.body = NoOpStmt{};
       return;
     }
-    Unsupported(u"SET (session options and variables other than NOCOUNT)");
+    if (AcceptKeyword(u"IDENTITY_INSERT")) {
+      IdentityInsertStmt option;
+      option.table = ParseObjectName();
+      if (AcceptKeyword(u"ON")) {
+        option.on = true;
+      } else if (!AcceptKeyword(u"OFF")) {
+        Fail(u"expected ON or OFF");
+      }
+      statement.body = std::move(option);
+      return;
+    }
+    Unsupported(u"SET (session options other than NOCOUNT and IDENTITY_INSERT)");
   }
 
   IfStmt ParseIf() {
