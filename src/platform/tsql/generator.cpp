@@ -72,6 +72,16 @@ class Generator {
       GenerateStatement(*parsed.statements[i], program_.nodes);
     }
     next_ = nullptr;
+    if (parsed.variable_count > 0) {
+      // Every variable of a batch starts as NULL, wherever it is declared.
+      current_ = parsed.statements.front().get();
+      SqlStatement clear = Begin(StatementKind::kAssign);
+      clear.row_count = RowCountEffect::kKept;
+      out_ = "SELECT tsql_clear_variables()";
+      std::vector<Node> first;
+      Finish(clear, first);
+      program_.nodes.insert(program_.nodes.begin(), std::move(first.front()));
+    }
     program_.dependencies = tables_.TakeDependencies();
     return std::move(program_);
   }
@@ -119,6 +129,47 @@ class Generator {
     Finish(s, nodes);
   }
 
+  // SET @v = expr, DECLARE @v type = expr: one SELECT that sets each in order.
+  void Generate(const AssignStmt& assign, std::vector<Node>& nodes) {
+    if (assign.assignments.empty()) return;  // DECLARE alone runs nothing
+    SqlStatement s = Begin(StatementKind::kAssign);
+    out_ += "SELECT ";
+    for (std::size_t i = 0; i < assign.assignments.size(); ++i) {
+      if (i > 0) out_ += ", ";
+      GenAssigned(*assign.assignments[i].first, *assign.assignments[i].second);
+    }
+    Finish(s, nodes);
+  }
+
+  // The value converted to the variable's declared type, as SQL Server converts on assignment.
+  void GenAssigned(const Expr& target, const Expr& value) {
+    const SqlType type = ColumnType(target.type);
+    const SqlType value_type = TypeOf(value);
+    out_ += "tsql_set_variable(" + std::to_string(target.index) + ", ";
+    if (value_type.cls == SqlType::Class::kNull || value_type.Declared() == type.Declared()) {
+      Gen(value);
+    } else {
+      GenAs(value, type);
+    }
+    out_ += ')';
+  }
+
+  // A SELECT that sets variables returns no rows, and may do nothing else.
+  bool IsAssigningSelect(const Select& select) {
+    const SelectCore& first = select.cores.front();
+    const bool assigns = std::any_of(first.items.begin(), first.items.end(),
+                                     [](const SelectItem& item) { return item.target != nullptr; });
+    if (!assigns) return false;
+    const bool all = std::all_of(first.items.begin(), first.items.end(),
+                                 [](const SelectItem& item) { return item.target != nullptr; });
+    if (!all || select.cores.size() > 1 || first.has_into) {
+      RaiseStatementError(first.pos,
+                          u"A SELECT statement that assigns a value to a variable must not be "
+                          u"combined with data-retrieval operations.");
+    }
+    return true;
+  }
+
   void Generate(const IdentityInsertStmt& option, std::vector<Node>& nodes) {
     SqlStatement s = Begin(StatementKind::kSessionOption, option.table.IsTemp());
     s.target = Utf8(TableName(option.table));
@@ -156,6 +207,12 @@ class Generator {
 
   void Generate(const SelectPtr& select, std::vector<Node>& nodes) {
     const SelectCore& first = select->cores.front();
+    if (IsAssigningSelect(*select)) {
+      SqlStatement s = Begin(StatementKind::kAssign);
+      GenSelect(*select);
+      Finish(s, nodes);
+      return;
+    }
     SqlStatement s = Begin(first.has_into ? StatementKind::kSelectInto : StatementKind::kQuery);
     if (first.has_into) {
       s.target = Utf8(TableName(first.into));
@@ -852,6 +909,10 @@ class Generator {
         out_ += '*';
         continue;
       }
+      if (item.target) {
+        GenAssigned(*item.target, *item.expr);
+        continue;
+      }
       if (item.expr->kind == ExprKind::kIdentity && core.has_into) {
         out_ += "NULL";  // the key SQLite makes for each row
       } else if (store_types && i < store_types->size() && column_types.empty()) {
@@ -1220,7 +1281,7 @@ class Generator {
     if (expr.text.size() > 1 && expr.text[1] == u'@') {
       RaiseUnsupported(batch_, expr.pos, u"The system function " + expr.text);
     }
-    RaiseUnsupported(batch_, expr.pos, u"The local variable " + expr.text);
+    out_ += "tsql_variable(" + std::to_string(expr.index) + ')';
   }
 
   void GenUnary(const Expr& expr) {

@@ -26,6 +26,10 @@ SqlType Typer::ComputeType(const Expr& expr) {
     case ExprKind::kVariable:
       if (IsKeyword(expr.text, u"@@IDENTITY")) return SqlType::Decimal(38, 0);
       if (IsKeyword(expr.text, u"@@ROWCOUNT")) return SqlType::Int();
+      if (!expr.type.IsEmpty()) {
+        std::optional<SqlType> type = ResolveType(expr.type, false);
+        return type ? *type : SqlType::Unknown();
+      }
       return SqlType::Unknown();
     case ExprKind::kUnary:
       return expr.text == u"NOT" ? SqlType::Unknown() : TypeOf(*expr.args[0]);
