@@ -48,7 +48,8 @@ enum class ExprKind : std::uint8_t {
   kBinary,    // text: hex digits
   kMarker,    // ? marker; index: its number in the batch, from 0
   kColumn,    // names: the parts as written (t.FName has {t, FName})
-  kVariable,  // text: @@IDENTITY, @x
+  kVariable,  // text: @@IDENTITY, @x; a local variable's index is its number in the batch and
+              // type its declared type
   kUnary,     // text: "-", "+", "~", "NOT"; args[0]
   kBinaryOp,  // text: the operator in upper case ("+", "AND", "<>"); args[0], args[1]
   kFunction,  // text: the name as written; args; distinct; star for count(*)
@@ -87,6 +88,7 @@ struct Expr {
 
 struct SelectItem {
   ExprPtr expr;                                // empty for * and t.*
+  ExprPtr target;                              // SELECT @v = expr: the variable it sets
   std::vector<std::u16string> star_qualifier;  // t of t.*; empty for *
   bool star = false;
   std::u16string alias;
@@ -236,10 +238,21 @@ struct BlockStmt {
 // A statement that changes nothing on SQLite (SET NOCOUNT ON).
 struct NoOpStmt {};
 
+// SET @v = expr, and DECLARE @v type = expr: each target a local variable, set in order.
+struct AssignStmt {
+  std::vector<std::pair<ExprPtr, ExprPtr>> assignments;  // target, value
+};
+
+// SET IDENTITY_INSERT table ON | OFF.
+struct IdentityInsertStmt {
+  ObjectName table;
+  bool on = false;
+};
+
 struct Statement {
   std::variant<NoOpStmt, SelectPtr, InsertStmt, UpdateStmt, DeleteStmt, CreateTableStmt,
                DropTableStmt, CreateIndexStmt, DropIndexStmt, AlterColumnStmt, AddColumnsStmt,
-               TruncateStmt, IfStmt, BlockStmt>
+               TruncateStmt, IfStmt, BlockStmt, IdentityInsertStmt, AssignStmt>
       body;
   SourcePos pos;
   std::uint32_t end_offset = 0;  // one past its last token in the batch

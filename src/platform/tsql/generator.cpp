@@ -72,6 +72,16 @@ class Generator {
       GenerateStatement(*parsed.statements[i], program_.nodes);
     }
     next_ = nullptr;
+    if (parsed.variable_count > 0) {
+      // Every variable of a batch starts as NULL, wherever it is declared.
+      current_ = parsed.statements.front().get();
+      SqlStatement clear = Begin(StatementKind::kAssign);
+      clear.row_count = RowCountEffect::kKept;
+      out_ = "SELECT tsql_clear_variables()";
+      std::vector<Node> first;
+      Finish(clear, first);
+      program_.nodes.insert(program_.nodes.begin(), std::move(first.front()));
+    }
     program_.dependencies = tables_.TakeDependencies();
     return std::move(program_);
   }
@@ -112,10 +122,97 @@ class Generator {
     nodes.push_back(Node{std::move(s)});
   }
 
-  void Generate(const NoOpStmt&, std::vector<Node>&) {}
+  // SET options reset @@ROWCOUNT, and nothing else here.
+  void Generate(const NoOpStmt&, std::vector<Node>& nodes) {
+    SqlStatement s = Begin(StatementKind::kSessionOption);
+    s.row_count = RowCountEffect::kZero;
+    Finish(s, nodes);
+  }
+
+  // SET @v = expr, DECLARE @v type = expr: one SELECT that sets each in order.
+  void Generate(const AssignStmt& assign, std::vector<Node>& nodes) {
+    if (assign.assignments.empty()) return;  // DECLARE alone runs nothing
+    SqlStatement s = Begin(StatementKind::kAssign);
+    out_ += "SELECT ";
+    for (std::size_t i = 0; i < assign.assignments.size(); ++i) {
+      if (i > 0) out_ += ", ";
+      GenAssigned(*assign.assignments[i].first, *assign.assignments[i].second);
+    }
+    Finish(s, nodes);
+  }
+
+  // The value converted to the variable's declared type, as SQL Server converts on assignment.
+  void GenAssigned(const Expr& target, const Expr& value) {
+    const SqlType type = ColumnType(target.type);
+    const SqlType value_type = TypeOf(value);
+    out_ += "tsql_set_variable(" + std::to_string(target.index) + ", ";
+    if (value_type.cls == SqlType::Class::kNull || value_type.Declared() == type.Declared()) {
+      Gen(value);
+    } else {
+      GenAs(value, type);
+    }
+    out_ += ')';
+  }
+
+  // A SELECT that sets variables returns no rows, and may do nothing else.
+  bool IsAssigningSelect(const Select& select) {
+    const SelectCore& first = select.cores.front();
+    const bool assigns = std::any_of(first.items.begin(), first.items.end(),
+                                     [](const SelectItem& item) { return item.target != nullptr; });
+    if (!assigns) return false;
+    const bool all = std::all_of(first.items.begin(), first.items.end(),
+                                 [](const SelectItem& item) { return item.target != nullptr; });
+    if (!all || select.cores.size() > 1 || first.has_into) {
+      RaiseStatementError(first.pos,
+                          u"A SELECT statement that assigns a value to a variable must not be "
+                          u"combined with data-retrieval operations.");
+    }
+    return true;
+  }
+
+  void Generate(const IdentityInsertStmt& option, std::vector<Node>& nodes) {
+    SqlStatement s = Begin(StatementKind::kSessionOption, option.table.IsTemp());
+    s.target = Utf8(TableName(option.table));
+    s.identity_insert_on = option.on;
+    s.row_count = RowCountEffect::kZero;
+    if (program_.typed) {
+      const std::shared_ptr<const TableColumns> columns = tables_.Find(option.table.Name());
+      if (!columns) {
+        RaiseStatementError(option.table.pos, u"Cannot find the object \"" + option.table.Name() +
+                                                  u"\" because it does not exist or you do not "
+                                                  u"have permissions.");
+      }
+      if (std::none_of(columns->begin(), columns->end(),
+                       [](const TableColumn& column) { return column.identity; })) {
+        RaiseStatementError(option.table.pos, u"Table '" + option.table.Name() +
+                                                  u"' does not have the identity property. "
+                                                  u"Cannot perform SET operation.");
+      }
+    }
+    Finish(s, nodes);
+  }
+
+  // Whether an INSERT numbers the identity column of its table or writes it itself.
+  IdentityValues IdentityValuesOf(const InsertStmt& insert) {
+    const std::shared_ptr<const TableColumns> columns = tables_.Find(insert.table.Name());
+    if (!columns) return IdentityValues::kNoIdentity;
+    const auto identity = std::find_if(columns->begin(), columns->end(),
+                                       [](const TableColumn& column) { return column.identity; });
+    if (identity == columns->end()) return IdentityValues::kNoIdentity;
+    for (const std::u16string& name : insert.columns) {
+      if (oleaut::EqualsNoCase(name, identity->name)) return IdentityValues::kExplicit;
+    }
+    return IdentityValues::kGenerated;
+  }
 
   void Generate(const SelectPtr& select, std::vector<Node>& nodes) {
     const SelectCore& first = select->cores.front();
+    if (IsAssigningSelect(*select)) {
+      SqlStatement s = Begin(StatementKind::kAssign);
+      GenSelect(*select);
+      Finish(s, nodes);
+      return;
+    }
     SqlStatement s = Begin(first.has_into ? StatementKind::kSelectInto : StatementKind::kQuery);
     if (first.has_into) {
       s.target = Utf8(TableName(first.into));
@@ -139,6 +236,7 @@ class Generator {
     SqlStatement s = Begin(StatementKind::kInsert);
     s.target = Utf8(TableName(insert.table));
     s.target_temp = insert.table.IsTemp();
+    s.identity_values = IdentityValuesOf(insert);
     out_ += "INSERT INTO ";
     AppendTable(insert.table);
     if (!insert.columns.empty()) {
@@ -360,6 +458,7 @@ class Generator {
                                        identity->identity_seed);
       if (!seed.empty()) {
         SqlStatement s_seed = Begin(StatementKind::kCommand, create.table.IsTemp());
+        s_seed.row_count = RowCountEffect::kKept;
         out_ = std::move(seed);
         Finish(s_seed, nodes);
       }
@@ -583,6 +682,7 @@ class Generator {
 
   void Generate(const TruncateStmt& truncate, std::vector<Node>& nodes) {
     SqlStatement s = Begin(StatementKind::kCommand, truncate.table.IsTemp());
+    s.row_count = RowCountEffect::kZero;
     out_ += "DELETE FROM ";
     AppendTable(truncate.table);
     Finish(s, nodes);
@@ -591,14 +691,17 @@ class Generator {
     const std::string schema = truncate.table.IsTemp() ? "temp" : "main";
     auto node = std::make_unique<IfNode>();
     node->condition = Begin(StatementKind::kQuery);
+    node->condition.row_count = RowCountEffect::kKept;
     node->condition.sql =
         "SELECT EXISTS (SELECT 1 FROM " + schema + ".sqlite_master WHERE name = 'sqlite_sequence')";
     SqlStatement reset = Begin(StatementKind::kCommand, truncate.table.IsTemp());
+    reset.row_count = RowCountEffect::kKept;
     out_ += "DELETE FROM " + schema + ".sqlite_sequence WHERE name = ";
     AppendStringLiteral(out_, TableName(truncate.table));
     out_ += " COLLATE NOCASE";
     Finish(reset, node->then_nodes);
     SqlStatement reseed = Begin(StatementKind::kCommand, truncate.table.IsTemp());
+    reseed.row_count = RowCountEffect::kKept;
     out_ += "INSERT INTO " + schema + ".sqlite_sequence (name, seq) SELECT name, " +
             "tsql_identity_seed(sql) - 1 FROM " + schema +
             ".sqlite_master WHERE type = 'table' AND name = ";
@@ -822,6 +925,10 @@ class Generator {
           out_ += '.';
         }
         out_ += '*';
+        continue;
+      }
+      if (item.target) {
+        GenAssigned(*item.target, *item.expr);
         continue;
       }
       if (item.expr->kind == ExprKind::kIdentity && core.has_into) {
@@ -1209,10 +1316,16 @@ class Generator {
       out_ += "tsql_identity()";
       return;
     }
+    if (IsKeyword(expr.text, u"@@ROWCOUNT")) {
+      markers_.push_back({BoundMarker::From::kRowCount, 0});
+      out_ += '?';
+      out_ += std::to_string(markers_.size());
+      return;
+    }
     if (expr.text.size() > 1 && expr.text[1] == u'@') {
       RaiseUnsupported(batch_, expr.pos, u"The system function " + expr.text);
     }
-    RaiseUnsupported(batch_, expr.pos, u"The local variable " + expr.text);
+    out_ += "tsql_variable(" + std::to_string(expr.index) + ')';
   }
 
   void GenUnary(const Expr& expr) {

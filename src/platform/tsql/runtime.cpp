@@ -503,6 +503,7 @@ void InstallSqliteRuntime(sqlite3* db, SessionState* state, void (*destroy_state
   check(sqlite3_create_function_v2(db, "tsql_identity", 0, SQLITE_UTF16, state, Identity, nullptr,
                                    nullptr, destroy_state),
         "tsql_identity");
+  check(detail::InstallVariableFunctions(db, state), "the local variables' functions");
   check(
       sqlite3_create_collation_v2(db, "TSQL", SQLITE_UTF16_ALIGNED, nullptr, CollateUtf16, nullptr),
       "the collation TSQL");

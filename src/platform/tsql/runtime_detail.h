@@ -8,6 +8,10 @@
 #include <string>
 #include <string_view>
 
+namespace tsql {
+struct SessionState;
+}
+
 namespace tsql::detail {
 
 // SQLITE_TRANSIENT without its C-style cast: the engine copies the value.
@@ -104,6 +108,10 @@ void Concat(sqlite3_context* context, int argc, sqlite3_value** argv);
 void Power(sqlite3_context* context, int argc, sqlite3_value** argv);
 void IsNumeric(sqlite3_context* context, int argc, sqlite3_value** argv);
 void MoneyToText(sqlite3_context* context, int argc, sqlite3_value** argv);
+
+// tsql_variable(n), tsql_set_variable(n, value) and tsql_clear_variables(): the batch's local
+// variables, kept in `state`. Returns the engine's code of the first registration that failed.
+int InstallVariableFunctions(sqlite3* db, SessionState* state);
 
 // A float as CONVERT writes it in style 0 ("1.23457e+008"), 1 or 2.
 std::u16string FloatText(double value, int style);

@@ -24,7 +24,13 @@ SqlType Typer::ComputeType(const Expr& expr) {
       return {C::kBinary, "varbinary", std::max<int>(1, static_cast<int>(expr.text.size() + 1) / 2),
               0, 0};
     case ExprKind::kVariable:
-      return IsKeyword(expr.text, u"@@IDENTITY") ? SqlType::Decimal(38, 0) : SqlType::Unknown();
+      if (IsKeyword(expr.text, u"@@IDENTITY")) return SqlType::Decimal(38, 0);
+      if (IsKeyword(expr.text, u"@@ROWCOUNT")) return SqlType::Int();
+      if (!expr.type.IsEmpty()) {
+        std::optional<SqlType> type = ResolveType(expr.type, false);
+        return type ? *type : SqlType::Unknown();
+      }
+      return SqlType::Unknown();
     case ExprKind::kUnary:
       return expr.text == u"NOT" ? SqlType::Unknown() : TypeOf(*expr.args[0]);
     case ExprKind::kBinaryOp:
