@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "bill_fill.h"
 #include "commands.h"
 #include "json_values.h"
 #include "platform/com/dispatch.h"
@@ -136,7 +137,9 @@ struct BillCommands::State {
   const OutputOptions& options;
   CLI::App* info = nullptr;
   CLI::App* count = nullptr;
+  CLI::App* fill = nullptr;
   std::int32_t bill_type = 0;
+  BillFillRequest fill_request;
   std::vector<std::string> bill_ids;
   bool raise = false;
   PrintCounter counter;
@@ -146,7 +149,9 @@ BillCommands::BillCommands(CLI::App& app, const std::string& dsn, const OutputOp
     : state_(std::make_unique<State>(dsn, options)) {
   State& s = *state_;
   CLI::App* bill = app.add_subcommand(
-      "bill", "What printing reads about bills of --dsn: bill types, templates, print counts");
+      "bill",
+      "What printing reads about bills of --dsn: bill types, templates, print counts, and the\n"
+      "rows selected bills are filled with");
   bill->require_subcommand(1);
   s.info = bill->add_subcommand(
       "info",
@@ -166,12 +171,33 @@ BillCommands::BillCommands(CLI::App& app, const std::string& dsn, const OutputOp
   s.count->add_option("--field", s.counter.field, "Counter column")->capture_default_str();
   s.count->add_option("--key", s.counter.key, "Column that holds the bill ids")
       ->capture_default_str();
+  s.fill = bill->add_subcommand(
+      "fill",
+      "Fill selected bills for printing as a print client does: the bill type and its template\n"
+      "package (GetBillTypeInfo, GetBillPackage), then the head rows (GetHeadFillData) and the\n"
+      "entry rows (GetEntryFillData), shown in the order of selection.\n"
+      "Example: tavprint bill fill 1 1002 1001");
+  s.fill->add_option("type", s.fill_request.bill_type, "Bill type (ICTransactionType.FID)")
+      ->required();
+  s.fill
+      ->add_option("ids", s.fill_request.bill_ids,
+                   "Interior ids (FInterID) of the bills, in the order of selection")
+      ->required();
+  s.fill->add_flag("--sum", s.fill_request.sum,
+                   "Summary printing: every head row shows the values of all selected bills");
+  s.fill->add_option("--csv", s.fill_request.csv,
+                     "Also write the entry rows to FILE and the head rows to FILE-head");
+  s.fill
+      ->add_option("--columns", s.fill_request.columns,
+                   "Show only these columns of the tables (comma-separated), e.g.\n"
+                   "--columns FID,FInterID,FBillNo,FItemIDName,FQty")
+      ->delimiter(',');
 }
 
 BillCommands::~BillCommands() = default;
 
 bool BillCommands::Chosen() const {
-  return *state_->info || *state_->count;
+  return *state_->info || *state_->count || *state_->fill;
 }
 
 void BillCommands::Run(std::ostream& out) const {
@@ -180,6 +206,7 @@ void BillCommands::Run(std::ostream& out) const {
   if (*s.count) {
     RunBillCount(s.dsn, s.bill_type, s.bill_ids, s.raise, s.counter, s.options, out);
   }
+  if (*s.fill) RunBillFill(s.dsn, s.fill_request, s.options, out);
 }
 
 }  // namespace tavprint

@@ -11,8 +11,11 @@ struct OutputOptions {
   bool json = false;  // JSON instead of aligned tables
 };
 
-// Recreates the demo data source and shows what the component reads from it.
-void RunDemo(const std::string& dsn, const OutputOptions& options, std::ostream& out);
+// Recreates the demo data source and shows what the component reads from it, ending with two
+// bills filled for printing. With `industry`, the industry edition is switched on first: its
+// version in the system profile and a local report database in the system directory.
+void RunDemo(const std::string& dsn, const OutputOptions& options, std::ostream& out,
+             bool industry = false);
 // clsGetData.ExecuteSQL(dsn, statement), the rows as a table or JSON.
 void RunSql(const std::string& dsn, const std::string& statement, const OutputOptions& options,
             std::ostream& out);

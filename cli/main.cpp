@@ -73,6 +73,11 @@ int main(int argc, char** argv) {
 
   CLI::App* demo = app.add_subcommand(
       "demo", "Create the demo data source afresh and tour what the component reads from it");
+  bool industry = false;
+  demo->add_flag("--industry", industry,
+                 "Switch the industry edition on: IndustryVersion 1 and a local report database\n"
+                 "(Orvanta.mdb in the system directory's TAVCom folder) whose report statement\n"
+                 "prints purchase receipts with a size matrix");
 
   std::string sql_dsn;
   std::string statement;
@@ -128,7 +133,7 @@ int main(int argc, char** argv) {
     if (!language.empty()) setenv("TAV_LANGUAGE", language.c_str(), 1);
     if (app.count("--trace-sql") > 0)
       ado::SetSqlTraceDestination(trace_sql.empty() ? "stderr" : trace_sql);
-    if (*demo) tavprint::RunDemo(dsn, output, std::cout);
+    if (*demo) tavprint::RunDemo(dsn, output, std::cout, industry);
     if (*sql) tavprint::RunSql(sql_dsn, statement, output, std::cout);
     if (*create_db) tavprint::RunCreateDatabase(db_path, with_demo_data, std::cout);
     if (*reg) tavprint::RunRegister(tavprint::ServerLibraries(library), std::cout);

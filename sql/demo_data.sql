@@ -364,8 +364,10 @@ INSERT INTO ICTemplateEntry (FID,FCtlOrder,FCtlIndex,FCtlType,FLookUpCls,FFieldN
 INSERT INTO ICTemplateEntry (FID,FCtlOrder,FCtlIndex,FCtlType,FLookUpCls,FFieldName,FHeadCaption,FHeadCaption_CHT,FHeadCaption_EN,FWidth,FNeedCount,FStatCount,FRelateOutTbl,FRelationID,FAction,FPrint) VALUES ('W01',4,3,11,0,'FAmount',N'加工费',N'加工費','Processing Fee',1200,1,1,0,'FQty','=,u1.FQty*u1.FConsignPrice',1);
 INSERT INTO ICTemplateEntry (FID,FCtlOrder,FCtlIndex,FCtlType,FLookUpCls,FFieldName,FHeadCaption,FHeadCaption_CHT,FHeadCaption_EN,FWidth,FNeedCount,FStatCount,FRelateOutTbl,FRelationID,FAction,FPrint) VALUES ('W01',0,4,0,0,'FEntryID',N'行号',N'行號','Line',1800,0,0,0,'','',0);
 
--- A self-defined amount column on purchase receipts, which the industry edition's report sums.
+-- A self-defined amount column on purchase receipts, which the industry edition's report sums,
+-- and the quantity its size matrix spreads over the sizes.
 INSERT INTO ICTemplateEntry (FID,FCtlOrder,FCtlIndex,FCtlType,FLookUpCls,FFieldName,FHeadCaption,FHeadCaption_CHT,FHeadCaption_EN,FWidth,FNeedCount,FStatCount,FRelateOutTbl,FRelationID,FAction,FPrint) VALUES ('A01',12,13,11,0,'FEntrySelfA0101',N'加工金额',N'加工金額','Processing Amount',1200,1,1,0,'','',1);
+INSERT INTO ICTemplateEntry (FID,FCtlOrder,FCtlIndex,FCtlType,FLookUpCls,FFieldName,FHeadCaption,FHeadCaption_CHT,FHeadCaption_EN,FWidth,FNeedCount,FStatCount,FRelateOutTbl,FRelationID,FAction,FPrint) VALUES ('A01',13,14,3,0,'FAuxQty',N'辅助数量',N'輔助數量','Quantity (aux.)',1000,1,1,0,'','',0);
 
 -- Production orders, issues (9201-9203) and a return (2401).
 INSERT INTO ICMO (FICMOInterID,FBillNo,FItemID,FQty,FStatus) VALUES (1,'MO000001',1,500,1);

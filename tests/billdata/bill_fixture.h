@@ -1,18 +1,23 @@
-// What the bill data tests share: request dictionaries written compactly, a database with the
-// demo data in a temporary directory, the print client's calls of the head and entry members
-// through Invoke, and rows read back as text.
+// A bill print database for each test: the demo data in a temporary folder, reached through
+// data-source names of three languages (CHS, cht, EN), a registry of its own in which the
+// component and the outside components of this build are registered, and the three classes
+// called late-bound as a print client calls them; with the print client's requests for the head
+// and entry rows of selected bills, and rows read back as text.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <initializer_list>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "frame/cls_get_data.h"
+#include "frame/cls_print_setup_query.h"
+#include "frame/cls_print_setup_update.h"
 #include "platform/ado/connection.h"
+#include "platform/com/registry.h"
 #include "platform/oleaut/variant.h"
 #include "platform/vdl/dictionary.h"
 #include "platform/vdl/list.h"
@@ -24,43 +29,74 @@ using oleaut::Bstr;
 using oleaut::Variant;
 using DictionaryRef = com::Ptr<vdl::Dictionary>;
 using ListRef = com::Ptr<vdl::List>;
-using Item = std::pair<std::u16string_view, Variant>;
-
-DictionaryRef Dict(std::initializer_list<Item> items);
-ListRef List(std::initializer_list<Variant> items);
-
-// pCondition: the transaction type and the selected bills in selection order.
-DictionaryRef Condition(const Variant& tran_type, const std::vector<std::int32_t>& ids);
-
-// A row of a recordset as texts (Null as "NULL"), and a whole recordset from its current row on.
-using TextRow = std::vector<std::string>;
-std::vector<TextRow> TextRows(ado::Recordset& recordset,
-                              const std::vector<std::u16string>& columns);
-std::vector<std::u16string> FieldNames(ado::Recordset& recordset);
-
-struct FillResult {
-  std::int32_t result = 0;
-  Variant recordset;  // pRetRs after the call
-  com::Ptr<ado::Recordset> Rows() const;
-};
 
 class BillDataTest : public testing::Test {
  protected:
   BillDataTest();
 
-  // The request dictionaries a print client builds for bill type `tran_type` from the bill
-  // type's row and its template (the controls with their lookup classes).
-  DictionaryRef Package(std::int32_t tran_type) const;
+  // The data source of this test's database for a user of `language` ("CHS", "cht" or "EN").
+  Bstr Dsn(std::string_view language = "CHS") const;
 
-  FillResult Head(const DictionaryRef& condition, const DictionaryRef& structure, bool sum = false);
-  FillResult Entry(const DictionaryRef& condition, const DictionaryRef& structure);
+  // Runs T-SQL on the database outside the component (autocommit).
+  void Exec(std::u16string_view sql) const;
+  // SQLite's own SQL, for what the T-SQL dialect cannot set up (a column that allows Null).
+  void ExecNative(const std::string& sql) const;
+  // A connection of its own to this test's database.
+  com::Ptr<ado::Connection> RawConnection() const { return raw_; }
+  // The first column of every row.
+  std::vector<Variant> Column(std::u16string_view sql) const;
 
-  void Exec(std::u16string_view sql) const { raw_->Execute(sql); }
+  // The package dictionary the package reader makes for bill type `tran_type` (the fourth item
+  // of GetBillPackage): what a print client passes as dicStruct.
+  com::Ptr<vdl::Dictionary> Package(std::int32_t tran_type) const;
 
-  tavtest::TempDir dir_;
-  Bstr dsn_;
+  // GetHeadFillData and GetEntryFillData through Invoke, as a print client calls them.
+  struct FillResult {
+    std::int32_t result = 0;
+    Variant recordset;  // pRetRs after the call
+    com::Ptr<ado::Recordset> Rows() const;
+  };
+  FillResult Head(const com::Ptr<vdl::Dictionary>& condition,
+                  const com::Ptr<vdl::Dictionary>& structure, bool sum = false);
+  FillResult Entry(const com::Ptr<vdl::Dictionary>& condition,
+                   const com::Ptr<vdl::Dictionary>& structure);
+
+  // A registry file of its own for this test, with nothing registered in it.
+  void UseEmptyRegistry();
+  // The registry the product servers were registered in.
+  com::Registry Registry() const { return com::Registry(dir_ / "registry.json"); }
+
   com::Ptr<frame::clsGetData> data_ = com::Make<frame::clsGetData>();
+  com::Ptr<frame::clsPrintSetupQuery> query_ = com::Make<frame::clsPrintSetupQuery>();
+  com::Ptr<frame::clsPrintSetupUpdate> update_ = com::Make<frame::clsPrintSetupUpdate>();
+
+ private:
+  tavtest::TempDir dir_;
+  tavtest::ScopedEnv catalog_env_;
+  tavtest::ScopedEnv registry_env_;
+  std::unique_ptr<tavtest::ScopedEnv> empty_registry_env_;
+  std::filesystem::path db_;
+  std::string suffix_;
   com::Ptr<ado::Connection> raw_;
 };
+
+// Result helpers.
+com::Ptr<vdl::Dictionary> AsDict(const Variant& value);
+com::Ptr<vdl::List> AsList(const Variant& value);
+// A dictionary built from key and value pairs.
+com::Ptr<vdl::Dictionary> Dict(
+    std::initializer_list<std::pair<std::u16string_view, Variant>> items);
+oleaut::ByteArray PatternBytes(std::size_t size);
+com::Ptr<vdl::List> List(std::initializer_list<Variant> items);
+
+// pCondition: the transaction type and the selected bills in selection order.
+com::Ptr<vdl::Dictionary> Condition(const Variant& tran_type, const std::vector<std::int32_t>& ids);
+
+// A recordset's rows from its current one on, the given columns as texts (Null as "NULL"), and
+// its field names.
+using TextRow = std::vector<std::string>;
+std::vector<TextRow> TextRows(ado::Recordset& recordset,
+                              const std::vector<std::u16string>& columns);
+std::vector<std::u16string> FieldNames(ado::Recordset& recordset);
 
 }  // namespace billdata_test

@@ -88,7 +88,7 @@ TEST_F(FirstFieldTest, GetFirstFieldTextReadsBitsAsOneOrZeroAndSwallowsErrors) {
       {u"update t_Flags set FID = FID", u""},
   };
   for (const auto& c : cases)
-    EXPECT_EQ(billdata::GetFirstFieldText(raw_, c.sql), c.text) << oleaut::ToUtf8(c.sql);
+    EXPECT_EQ(billdata::GetFirstFieldText(RawConnection(), c.sql), c.text) << oleaut::ToUtf8(c.sql);
   EXPECT_EQ(billdata::GetFirstFieldText(nullptr, u"select 1"), u"");
 }
 

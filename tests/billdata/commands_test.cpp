@@ -8,7 +8,8 @@
 #include <sstream>
 
 #include "bill_commands.h"
-#include "meta_fixture.h"
+#include "bill_fill.h"
+#include "bill_fixture.h"
 #include "com_error_of.h"
 #include "picture_commands.h"
 #include "platform/oleaut/com_error.h"
@@ -36,7 +37,7 @@ TEST_F(CommandsTest, BillInfoShowsTheBillTypeItsFieldsAndItsPackage) {
   for (const char* part :
        {"FTemplateID    | A01", "FSupplyID      | Supplier", "2 ctlLookUp",
         "FSupplyAddress | Supplier Address | 0 ctlText", "| FEntryID ",
-        "Page0 12 head controls, PageH 1 kept with the bill, Page1 12 entry columns, PageE 2"}) {
+        "Page0 12 head controls, PageH 1 kept with the bill, Page1 13 entry columns, PageE 2"}) {
     EXPECT_TRUE(Contains(out.str(), part)) << part << "\n" << out.str();
   }
   std::ostringstream json;
@@ -60,6 +61,48 @@ TEST_F(CommandsTest, BillCountShowsTheTextAndRaisesTheNamedCounter) {
   EXPECT_EQ(json.str(), "{\n  \"3001\": \"\"\n}\n");
   EXPECT_EQ(Column(u"SELECT FPrintCount FROM POOrder WHERE FInterID=3001"),
             std::vector<Variant>{1});
+}
+
+TEST_F(CommandsTest, BillFillShowsHeadsAndLinesInTheOrderOfSelection) {
+  tavprint::BillFillRequest request;
+  request.bill_type = 1;
+  request.bill_ids = {1002, 1001, 1002};
+  request.columns = {"fid", "FInterID", "FItemIDName", "FBillNo"};
+  std::ostringstream out;
+  tavprint::RunBillFill(dsn_, request, table_, out);
+  const std::string text = out.str();
+  // Heads by selection; lines by FID (1002 is the first bill selected, its duplicate dropped).
+  const auto head_1002 = text.find("1002     | WIN000002");
+  EXPECT_LT(head_1002, text.find("1001     | WIN000001")) << text;
+  EXPECT_LT(text.find("1   | 1002     | USB-C Cable 1m"), text.find("2   | 1001     | ")) << text;
+  EXPECT_NE(text.find("(2 rows)"), std::string::npos);  // one head a bill
+  EXPECT_NE(text.find("(6 rows)"), std::string::npos);  // each line once
+  EXPECT_EQ(text.find("FQty"), std::string::npos);      // only the columns asked for
+
+  // JSON with every column, and CSV files of both tables.
+  request.columns.clear();
+  tavtest::TempDir csv_dir;
+  request.csv = csv_dir / "bills.csv";
+  std::ostringstream json;
+  tavprint::RunBillFill(dsn_, request, json_, json);
+  EXPECT_NE(json.str().find("\"bills\": [\n    1002,\n    1001,\n    1002\n  ]"), std::string::npos)
+      << json.str();
+  EXPECT_NE(json.str().find("\"result\": 1"), std::string::npos);
+  std::ifstream entry(csv_dir / "bills.csv");
+  std::string header;
+  std::string first;
+  std::getline(entry, header);
+  std::getline(entry, first);
+  EXPECT_EQ(header.rfind("FID,FInterID,FItemID,", 0), 0U) << header;
+  EXPECT_EQ(first.rfind("1,1002,3,", 0), 0U) << first;
+  EXPECT_NE(first.find("\"Type-C to Type-C, 60W\""), std::string::npos) << first;
+  EXPECT_TRUE(std::filesystem::exists(csv_dir / "bills-head.csv"));
+
+  request.bill_type = 999;
+  EXPECT_NE(ErrorOf([&] { tavprint::RunBillFill(dsn_, request, table_, out); })
+                .Description()
+                .find(u"bill type 999 has no row"),
+            std::u16string::npos);
 }
 
 TEST_F(CommandsTest, PictureWritesTheStoredBytesToAFile) {

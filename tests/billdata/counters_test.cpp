@@ -3,7 +3,7 @@
 // statement runs.
 #include <gtest/gtest.h>
 
-#include "meta_fixture.h"
+#include "bill_fixture.h"
 #include "com_error_of.h"
 #include "platform/ado/sql_trace.h"
 #include "platform/oleaut/com_error.h"

@@ -27,7 +27,7 @@ class EntryDataTest : public BillDataTest {
     return TextRows(*fill.Rows(), columns);
   }
   Variant Scalar(const char16_t* sql) {
-    return data_->Call(u"ExecuteSQL", dsn_, sql)
+    return data_->Call(u"ExecuteSQL", Dsn(), sql)
         .AsObjectOf<ado::Recordset>()
         ->Fields()
         ->Item(std::int32_t{0})
@@ -136,7 +136,7 @@ TEST_F(EntryDataTest, EarlyExitsReturnZeroAndLeaveTheRecordsetAlone) {
   auto no_page = Package(1);
   no_page->SetItem(u"Page1", Variant::Nothing());
   for (const auto& structure : {no_table, no_page}) {
-    Variant args[] = {Variant(dsn_), Variant(Condition(1, {1001, 1002})), Variant(structure),
+    Variant args[] = {Variant(Dsn()), Variant(Condition(1, {1001, 1002})), Variant(structure),
                       before};
     EXPECT_EQ(data_->Invoke(u"GetEntryFillData", args), Variant(std::int32_t{0}));
     EXPECT_EQ(args[3], before);

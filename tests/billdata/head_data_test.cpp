@@ -68,7 +68,7 @@ TEST_F(HeadDataTest, BuildsOneStatementAndReadsItsTable) {
                                   "直筒 蓝色", "300", "ZT1", "未审核", "NULL", "0", "", "2"}));
 
   // The table stays in the session until the next call replaces it.
-  const Variant left = data_->Call(u"ExecuteSQL", dsn_, u"select count(*) from #tmpBillHeadPrint");
+  const Variant left = data_->Call(u"ExecuteSQL", Dsn(), u"select count(*) from #tmpBillHeadPrint");
   EXPECT_EQ(left.AsObjectOf<ado::Recordset>()->Fields()->Item(std::int32_t{0})->Value(),
             Variant(std::int32_t{2}));
 }
@@ -134,7 +134,7 @@ TEST_F(HeadDataTest, EarlyExitsReturnMinusOneAndLeaveTheRecordsetAlone) {
     } else {
       request->SetItem(change.first, change.second);
     }
-    Variant args[] = {Variant(dsn_), Variant(Condition(1, {1001})), Variant(request), before,
+    Variant args[] = {Variant(Dsn()), Variant(Condition(1, {1001})), Variant(request), before,
                       Variant(false)};
     EXPECT_EQ(data_->Invoke(u"GetHeadFillData", args), Variant(std::int32_t{-1}));
     EXPECT_EQ(args[3], before);

@@ -2,7 +2,7 @@
 // in the user's language, with their exact statements and error styles.
 #include <gtest/gtest.h>
 
-#include "meta_fixture.h"
+#include "bill_fixture.h"
 #include "com_error_of.h"
 #include "platform/ado/recordset.h"
 #include "platform/ado/sql_trace.h"
@@ -103,7 +103,7 @@ TEST_F(MetadataTest, BillPackageHoldsTheBillTypeItsFieldsAndThePackage) {
     EXPECT_FALSE(head->Exists(u"FTranType"));
     EXPECT_EQ(AsDict(head->Item(u"FSupplyID"))->Item(u"FCtlIndex"), Variant(std::int32_t{2}));
     const auto entry = AsDict(list->Item(3));
-    EXPECT_EQ(entry->Count(), 14);  // every entry row, printed or not
+    EXPECT_EQ(entry->Count(), 15);  // every entry row, printed or not
     EXPECT_EQ(entry->KeyAt(0), u"FSourceInterId");
     EXPECT_TRUE(AsDict(list->Item(4))->Exists(u"BillInfo"));
 

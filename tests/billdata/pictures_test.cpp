@@ -6,7 +6,7 @@
 #include <array>
 #include <optional>
 
-#include "meta_fixture.h"
+#include "bill_fixture.h"
 #include "com_error_of.h"
 #include "platform/ado/chunk_trace.h"
 #include "platform/ado/command.h"

@@ -48,12 +48,14 @@ enum class ExprKind : std::uint8_t {
   kBinary,    // text: hex digits
   kMarker,    // ? marker; index: its number in the batch, from 0
   kColumn,    // names: the parts as written (t.FName has {t, FName})
-  kVariable,  // text: @@IDENTITY, @x
+  kVariable,  // text: @@IDENTITY, @x; a local variable's index is its number in the batch and
+              // type its declared type
   kUnary,     // text: "-", "+", "~", "NOT"; args[0]
   kBinaryOp,  // text: the operator in upper case ("+", "AND", "<>"); args[0], args[1]
   kFunction,  // text: the name as written; args; distinct; star for count(*)
   kCase,      // has_operand: args[0] is the operand; then WHEN/THEN pairs; has_else: last
-  kConvert,   // CAST or CONVERT: type; args[0] the value, args[1] the style when given
+  kConvert,   // CAST or CONVERT: type; args[0] the value, args[1] the style when given;
+              // lenient for TRY_CAST and TRY_CONVERT
   kSubquery,  // select
   kExists,    // select; negated
   kIn,        // args[0] IN (args[1..]) or IN (select); negated
@@ -81,10 +83,12 @@ struct Expr {
   bool has_operand = false;
   bool has_else = false;
   bool parenthesized = false;
+  bool lenient = false;
 };
 
 struct SelectItem {
   ExprPtr expr;                                // empty for * and t.*
+  ExprPtr target;                              // SELECT @v = expr: the variable it sets
   std::vector<std::u16string> star_qualifier;  // t of t.*; empty for *
   bool star = false;
   std::u16string alias;
@@ -119,6 +123,7 @@ struct OrderItem {
 struct SelectCore {
   bool distinct = false;
   ExprPtr top;  // TOP n
+  bool top_percent = false;
   std::vector<SelectItem> items;
   bool has_into = false;
   ObjectName into;
@@ -233,10 +238,21 @@ struct BlockStmt {
 // A statement that changes nothing on SQLite (SET NOCOUNT ON).
 struct NoOpStmt {};
 
+// SET @v = expr, and DECLARE @v type = expr: each target a local variable, set in order.
+struct AssignStmt {
+  std::vector<std::pair<ExprPtr, ExprPtr>> assignments;  // target, value
+};
+
+// SET IDENTITY_INSERT table ON | OFF.
+struct IdentityInsertStmt {
+  ObjectName table;
+  bool on = false;
+};
+
 struct Statement {
   std::variant<NoOpStmt, SelectPtr, InsertStmt, UpdateStmt, DeleteStmt, CreateTableStmt,
                DropTableStmt, CreateIndexStmt, DropIndexStmt, AlterColumnStmt, AddColumnsStmt,
-               TruncateStmt, IfStmt, BlockStmt>
+               TruncateStmt, IfStmt, BlockStmt, IdentityInsertStmt, AssignStmt>
       body;
   SourcePos pos;
   std::uint32_t end_offset = 0;  // one past its last token in the batch

@@ -72,6 +72,16 @@ class Generator {
       GenerateStatement(*parsed.statements[i], program_.nodes);
     }
     next_ = nullptr;
+    if (parsed.variable_count > 0) {
+      // Every variable of a batch starts as NULL, wherever it is declared.
+      current_ = parsed.statements.front().get();
+      SqlStatement clear = Begin(StatementKind::kAssign);
+      clear.row_count = RowCountEffect::kKept;
+      out_ = "SELECT tsql_clear_variables()";
+      std::vector<Node> first;
+      Finish(clear, first);
+      program_.nodes.insert(program_.nodes.begin(), std::move(first.front()));
+    }
     program_.dependencies = tables_.TakeDependencies();
     return std::move(program_);
   }
@@ -112,10 +122,97 @@ class Generator {
     nodes.push_back(Node{std::move(s)});
   }
 
-  void Generate(const NoOpStmt&, std::vector<Node>&) {}
+  // SET options reset @@ROWCOUNT, and nothing else here.
+  void Generate(const NoOpStmt&, std::vector<Node>& nodes) {
+    SqlStatement s = Begin(StatementKind::kSessionOption);
+    s.row_count = RowCountEffect::kZero;
+    Finish(s, nodes);
+  }
+
+  // SET @v = expr, DECLARE @v type = expr: one SELECT that sets each in order.
+  void Generate(const AssignStmt& assign, std::vector<Node>& nodes) {
+    if (assign.assignments.empty()) return;  // DECLARE alone runs nothing
+    SqlStatement s = Begin(StatementKind::kAssign);
+    out_ += "SELECT ";
+    for (std::size_t i = 0; i < assign.assignments.size(); ++i) {
+      if (i > 0) out_ += ", ";
+      GenAssigned(*assign.assignments[i].first, *assign.assignments[i].second);
+    }
+    Finish(s, nodes);
+  }
+
+  // The value converted to the variable's declared type, as SQL Server converts on assignment.
+  void GenAssigned(const Expr& target, const Expr& value) {
+    const SqlType type = ColumnType(target.type);
+    const SqlType value_type = TypeOf(value);
+    out_ += "tsql_set_variable(" + std::to_string(target.index) + ", ";
+    if (value_type.cls == SqlType::Class::kNull || value_type.Declared() == type.Declared()) {
+      Gen(value);
+    } else {
+      GenAs(value, type);
+    }
+    out_ += ')';
+  }
+
+  // A SELECT that sets variables returns no rows, and may do nothing else.
+  bool IsAssigningSelect(const Select& select) {
+    const SelectCore& first = select.cores.front();
+    const bool assigns = std::any_of(first.items.begin(), first.items.end(),
+                                     [](const SelectItem& item) { return item.target != nullptr; });
+    if (!assigns) return false;
+    const bool all = std::all_of(first.items.begin(), first.items.end(),
+                                 [](const SelectItem& item) { return item.target != nullptr; });
+    if (!all || select.cores.size() > 1 || first.has_into) {
+      RaiseStatementError(first.pos,
+                          u"A SELECT statement that assigns a value to a variable must not be "
+                          u"combined with data-retrieval operations.");
+    }
+    return true;
+  }
+
+  void Generate(const IdentityInsertStmt& option, std::vector<Node>& nodes) {
+    SqlStatement s = Begin(StatementKind::kSessionOption, option.table.IsTemp());
+    s.target = Utf8(TableName(option.table));
+    s.identity_insert_on = option.on;
+    s.row_count = RowCountEffect::kZero;
+    if (program_.typed) {
+      const std::shared_ptr<const TableColumns> columns = tables_.Find(option.table.Name());
+      if (!columns) {
+        RaiseStatementError(option.table.pos, u"Cannot find the object \"" + option.table.Name() +
+                                                  u"\" because it does not exist or you do not "
+                                                  u"have permissions.");
+      }
+      if (std::none_of(columns->begin(), columns->end(),
+                       [](const TableColumn& column) { return column.identity; })) {
+        RaiseStatementError(option.table.pos, u"Table '" + option.table.Name() +
+                                                  u"' does not have the identity property. "
+                                                  u"Cannot perform SET operation.");
+      }
+    }
+    Finish(s, nodes);
+  }
+
+  // Whether an INSERT numbers the identity column of its table or writes it itself.
+  IdentityValues IdentityValuesOf(const InsertStmt& insert) {
+    const std::shared_ptr<const TableColumns> columns = tables_.Find(insert.table.Name());
+    if (!columns) return IdentityValues::kNoIdentity;
+    const auto identity = std::find_if(columns->begin(), columns->end(),
+                                       [](const TableColumn& column) { return column.identity; });
+    if (identity == columns->end()) return IdentityValues::kNoIdentity;
+    for (const std::u16string& name : insert.columns) {
+      if (oleaut::EqualsNoCase(name, identity->name)) return IdentityValues::kExplicit;
+    }
+    return IdentityValues::kGenerated;
+  }
 
   void Generate(const SelectPtr& select, std::vector<Node>& nodes) {
     const SelectCore& first = select->cores.front();
+    if (IsAssigningSelect(*select)) {
+      SqlStatement s = Begin(StatementKind::kAssign);
+      GenSelect(*select);
+      Finish(s, nodes);
+      return;
+    }
     SqlStatement s = Begin(first.has_into ? StatementKind::kSelectInto : StatementKind::kQuery);
     if (first.has_into) {
       s.target = Utf8(TableName(first.into));
@@ -139,6 +236,7 @@ class Generator {
     SqlStatement s = Begin(StatementKind::kInsert);
     s.target = Utf8(TableName(insert.table));
     s.target_temp = insert.table.IsTemp();
+    s.identity_values = IdentityValuesOf(insert);
     out_ += "INSERT INTO ";
     AppendTable(insert.table);
     if (!insert.columns.empty()) {
@@ -360,6 +458,7 @@ class Generator {
                                        identity->identity_seed);
       if (!seed.empty()) {
         SqlStatement s_seed = Begin(StatementKind::kCommand, create.table.IsTemp());
+        s_seed.row_count = RowCountEffect::kKept;
         out_ = std::move(seed);
         Finish(s_seed, nodes);
       }
@@ -583,6 +682,7 @@ class Generator {
 
   void Generate(const TruncateStmt& truncate, std::vector<Node>& nodes) {
     SqlStatement s = Begin(StatementKind::kCommand, truncate.table.IsTemp());
+    s.row_count = RowCountEffect::kZero;
     out_ += "DELETE FROM ";
     AppendTable(truncate.table);
     Finish(s, nodes);
@@ -591,14 +691,17 @@ class Generator {
     const std::string schema = truncate.table.IsTemp() ? "temp" : "main";
     auto node = std::make_unique<IfNode>();
     node->condition = Begin(StatementKind::kQuery);
+    node->condition.row_count = RowCountEffect::kKept;
     node->condition.sql =
         "SELECT EXISTS (SELECT 1 FROM " + schema + ".sqlite_master WHERE name = 'sqlite_sequence')";
     SqlStatement reset = Begin(StatementKind::kCommand, truncate.table.IsTemp());
+    reset.row_count = RowCountEffect::kKept;
     out_ += "DELETE FROM " + schema + ".sqlite_sequence WHERE name = ";
     AppendStringLiteral(out_, TableName(truncate.table));
     out_ += " COLLATE NOCASE";
     Finish(reset, node->then_nodes);
     SqlStatement reseed = Begin(StatementKind::kCommand, truncate.table.IsTemp());
+    reseed.row_count = RowCountEffect::kKept;
     out_ += "INSERT INTO " + schema + ".sqlite_sequence (name, seq) SELECT name, " +
             "tsql_identity_seed(sql) - 1 FROM " + schema +
             ".sqlite_master WHERE type = 'table' AND name = ";
@@ -759,8 +862,7 @@ class Generator {
         // TOP limits its own SELECT, LIMIT the whole compound.
         out_ += "SELECT * FROM (";
         GenCore(core, column_types, store_types);
-        out_ += " LIMIT ";
-        Gen(*core.top);
+        GenLimit(core);
         out_ += ')';
       } else {
         GenCore(core, column_types, store_types);
@@ -777,10 +879,29 @@ class Generator {
         if (select.order_by[i].descending) out_ += " DESC";
       }
     }
-    if (!compound && select.cores[0].top) {
-      out_ += " LIMIT ";
-      Gen(*select.cores[0].top);
+    if (!compound && select.cores[0].top) GenLimit(select.cores[0]);
+  }
+
+  // TOP n, or TOP n PERCENT: that share of the rows the SELECT yields, rounded up.
+  void GenLimit(const SelectCore& core) {
+    out_ += " LIMIT ";
+    if (!core.top_percent) {
+      // A number written out is a count as it stands; anything else may be negative or NULL,
+      // which SQL Server refuses and SQLite would read as no limit at all.
+      if (core.top->kind == ExprKind::kNumber && !IsMoneyLiteral(core.top->text)) {
+        Gen(*core.top);
+        return;
+      }
+      out_ += "tsql_top_count(";
+      Gen(*core.top);
+      out_ += ')';
+      return;
     }
+    out_ += "tsql_top_percent(";
+    Gen(*core.top);
+    out_ += ", (SELECT count(*) FROM (";
+    GenCore(core, {});
+    out_ += ")))";
   }
 
   // Expressions that are neither columns nor numbers order and group under the default
@@ -804,6 +925,10 @@ class Generator {
           out_ += '.';
         }
         out_ += '*';
+        continue;
+      }
+      if (item.target) {
+        GenAssigned(*item.target, *item.expr);
         continue;
       }
       if (item.expr->kind == ExprKind::kIdentity && core.has_into) {
@@ -985,6 +1110,15 @@ class Generator {
         out_ += "NULL";
         return;
       case ExprKind::kNumber:
+        if (IsMoneyLiteral(expr.text)) {
+          // A money constant holds four decimals and money's range.
+          out_ += "tsql_convert('money', ";
+          GenLiteral(expr);
+          out_ += ')';
+          return;
+        }
+        GenLiteral(expr);
+        return;
       case ExprKind::kString:
         GenLiteral(expr);
         return;
@@ -1068,7 +1202,8 @@ class Generator {
     }
     if (expr.literal >= 0) program_.fixed_literals.push_back({expr.literal, expr.text});
     if (expr.kind == ExprKind::kNumber) {
-      out_ += Utf8(expr.text);
+      const std::u16string_view digits = MoneyDigits(expr.text);
+      out_ += digits.empty() ? std::string("0") : Utf8(digits);
     } else {
       AppendStringLiteral(out_, expr.text);
     }
@@ -1091,6 +1226,13 @@ class Generator {
   // converted to the other side's type, so that '057' = 57 and '2024-01-05' equals midnight of
   // that day. The type to convert `side` to, when it needs converting.
   static std::optional<SqlType> ComparedAs(const SqlType& side, const SqlType& other) {
+    if (side.IsTime() && other.cls == SqlType::Class::kDate) {
+      // A time beside a date-time is that time on 1900-01-01; two times compare at the
+      // precision of the finer, whose texts have the same digits.
+      if (!other.IsTime()) return SqlType::DateTime();
+      if (side.scale < other.scale) return other;
+      return std::nullopt;
+    }
     if (!side.IsText()) return std::nullopt;
     switch (other.cls) {
       case SqlType::Class::kBit:
@@ -1102,7 +1244,7 @@ class Generator {
         // Widest precision: the text's digits before the point need not fit the other side's.
         return SqlType::Decimal(38, other.scale);
       case SqlType::Class::kDate:
-        return SqlType::DateTime();
+        return other.IsTime() ? other : SqlType::DateTime();
       default:
         return std::nullopt;
     }
@@ -1140,7 +1282,16 @@ class Generator {
       return;
     }
     out_ += "tsql_convert('" + type->Declared() + "', ";
-    Gen(expr);
+    GenConverted(expr, *type);
+    out_ += ')';
+  }
+
+  // The value a conversion to `type` starts from: money becomes an integer rounded (1.56 is 2),
+  // where other numbers lose their fraction.
+  void GenConverted(const Expr& value, const SqlType& type) {
+    if (type.cls != SqlType::Class::kInteger || !TypeOf(value).IsMoney()) return Gen(value);
+    out_ += "round(";
+    Gen(value);
     out_ += ')';
   }
 
@@ -1165,10 +1316,16 @@ class Generator {
       out_ += "tsql_identity()";
       return;
     }
+    if (IsKeyword(expr.text, u"@@ROWCOUNT")) {
+      markers_.push_back({BoundMarker::From::kRowCount, 0});
+      out_ += '?';
+      out_ += std::to_string(markers_.size());
+      return;
+    }
     if (expr.text.size() > 1 && expr.text[1] == u'@') {
       RaiseUnsupported(batch_, expr.pos, u"The system function " + expr.text);
     }
-    RaiseUnsupported(batch_, expr.pos, u"The local variable " + expr.text);
+    out_ += "tsql_variable(" + std::to_string(expr.index) + ')';
   }
 
   void GenUnary(const Expr& expr) {
@@ -1253,7 +1410,8 @@ class Generator {
   void GenFitted(const Expr& expr, Body body) {
     const SqlType type = TypeOf(expr);
     // Beyond 28 digits the value is a double's approximation whatever is done to it.
-    if (type.cls == SqlType::Class::kDecimal && !type.IsMoney() && type.precision <= 28) {
+    // Money keeps four decimals and its range, as every money result does.
+    if (type.cls == SqlType::Class::kDecimal && (type.IsMoney() || type.precision <= 28)) {
       out_ += "tsql_convert('" + type.Declared() + "', ";
       body();
       out_ += ')';
@@ -1309,6 +1467,19 @@ class Generator {
   // A datetime plus or minus a number moves by days (the fraction a part of a day); a text on
   // the other side is read as a datetime, as SQL Server converts it.
   void GenDatePlus(const Expr& left, const Expr& right, int sign) {
+    const SqlType lt = TypeOf(left);
+    const SqlType rt = TypeOf(right);
+    if (lt.IsTime() || rt.IsTime()) {
+      // Only DATEADD moves a time.
+      const SqlType& time = lt.IsTime() ? lt : rt;
+      const SqlType& other = lt.IsTime() ? rt : lt;
+      RaiseStatementError(
+          left.pos,
+          oleaut::FromUtf8("Operand type clash: " + time.Declared() + " is incompatible with " +
+                           (other.IsKnown() && other.cls != SqlType::Class::kNull
+                                ? other.Declared()
+                                : std::string("int"))));
+    }
     out_ += "tsql_date_plus(";
     Gen(left);
     out_ += ", ";
@@ -1434,7 +1605,7 @@ class Generator {
   void GenConvert(const Expr& expr) {
     const std::optional<SqlType> type = ResolveType(expr.type, true);
     if (!type) RaiseUnsupported(batch_, expr.type.pos, u"Conversion to the type " + expr.type.name);
-    out_ += "tsql_convert('";
+    out_ += expr.lenient ? "tsql_try_convert('" : "tsql_convert('";
     out_ += type->Declared();
     out_ += "', ";
     const Expr& value = *expr.args[0];
@@ -1459,9 +1630,14 @@ class Generator {
         value_as = value_type;
       }
     }
-    GenAs(value, value_as);
+    if (value_as) {
+      GenAs(value, value_as);
+    } else {
+      GenConverted(value, *type);
+    }
     if (expr.args.size() == 1 && type->IsText() &&
-        (value_type.cls == SqlType::Class::kDate || value_type.cls == SqlType::Class::kFloat)) {
+        ((value_type.cls == SqlType::Class::kDate && !value_type.IsTime()) ||
+         value_type.cls == SqlType::Class::kFloat)) {
       out_ += ", 0";  // a date-time or a float becomes text in style 0 unless told otherwise
     }
     if (expr.args.size() > 1) {
@@ -1526,6 +1702,7 @@ class Generator {
         {u"nchar", "char", 1, 1},
         {u"isnumeric", "tsql_isnumeric", 1, 1},
         {u"isdate", "tsql_isdate", 1, 1},
+        {u"datefromparts", "tsql_datefromparts", 3, 3},
         {u"str", "tsql_str", 1, 3},
         {u"stuff", "tsql_stuff", 4, 4},
         {u"patindex", "tsql_patindex", 2, 2},
@@ -1664,12 +1841,16 @@ class Generator {
       RaiseStatementError(part.pos, u"'" + (part.names.empty() ? part.text : part.names.back()) +
                                         u"' is not a recognized datepart option.");
     }
+    // DATEADD of a time is a time, which goes round the clock.
+    const SqlType moved = name == u"dateadd" ? TypeOf(*expr.args[2]) : SqlType::Unknown();
+    if (moved.IsTime()) out_ += "tsql_convert('" + moved.Declared() + "', ";
     out_ += "tsql_" + Utf8(name) + "('" + canonical + "'";
     for (std::size_t i = 1; i < expr.args.size(); ++i) {
       out_ += ", ";
       Gen(*expr.args[i]);
     }
     out_ += ')';
+    if (moved.IsTime()) out_ += ')';
   }
 
   // LEN of a number counts the characters of its text as SQL Server writes it (12.50 has five),

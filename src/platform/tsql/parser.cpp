@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <string>
+#include <unordered_map>
 
 #include "platform/tsql/errors.h"
 
@@ -54,6 +55,7 @@ class Parser {
       batch.statements.push_back(ParseStatement());
     }
     batch.marker_count = marker_count_;
+    batch.variable_count = static_cast<int>(variables_.size());
     return batch;
   }
 
@@ -160,6 +162,8 @@ class Parser {
       statement->body = TruncateStmt{ParseObjectName()};
     } else if (AtKeyword(u"SET")) {
       ParseSet(*statement);
+    } else if (AtKeyword(u"DECLARE")) {
+      statement->body = ParseDeclare();
     } else {
       ReportUnknownStatement();
     }
@@ -169,9 +173,8 @@ class Parser {
   }
 
   [[noreturn]] void ReportUnknownStatement() const {
-    static constexpr std::array<std::pair<std::u16string_view, std::u16string_view>, 14> kNamed = {{
+    static constexpr std::array<std::pair<std::u16string_view, std::u16string_view>, 13> kNamed = {{
         {u"WITH", u"A common table expression (WITH)"},
-        {u"DECLARE", u"DECLARE (local variables)"},
         {u"EXEC", u"EXEC (stored procedures)"},
         {u"EXECUTE", u"EXECUTE (stored procedures)"},
         {u"WHILE", u"WHILE"},
@@ -193,13 +196,116 @@ class Parser {
 
   void ParseSet(Statement& statement) {
     Take();  // SET
+    if (Peek().kind == TokenKind::kVariable) {
+      if (Peek().text.starts_with(u"@@")) Fail(u"a system variable cannot be set");
+      statement.body = ParseSetVariable();
+      return;
+    }
     if (AtKeyword(u"NOCOUNT") && (AtKeyword(u"ON", 1) || AtKeyword(u"OFF", 1))) {
       Take();
       Take();
       statement.body = NoOpStmt{};
       return;
     }
-    Unsupported(u"SET (session options and variables other than NOCOUNT)");
+    if (AcceptKeyword(u"IDENTITY_INSERT")) {
+      IdentityInsertStmt option;
+      option.table = ParseObjectName();
+      if (AcceptKeyword(u"ON")) {
+        option.on = true;
+      } else if (!AcceptKeyword(u"OFF")) {
+        Fail(u"expected ON or OFF");
+      }
+      statement.body = std::move(option);
+      return;
+    }
+    Unsupported(u"SET (session options other than NOCOUNT and IDENTITY_INSERT)");
+  }
+
+  // ---- local variables ----
+  struct Variable {
+    int index = 0;
+    TypeName type;
+  };
+
+  // DECLARE @a int [= expr], @b varchar(10) ...: the variables live from here to the end of the
+  // batch; those with a value are set where the DECLARE stands.
+  AssignStmt ParseDeclare() {
+    Take();  // DECLARE
+    AssignStmt assign;
+    do {
+      if (Peek().kind != TokenKind::kVariable || Peek().text.starts_with(u"@@")) {
+        if (AtKeyword(u"CURSOR", 1)) Unsupported(u"A cursor");
+        Fail(u"expected a variable name");
+      }
+      const Token& name = Take();
+      const std::u16string key = LowerAscii(name.text);
+      if (variables_.contains(key)) {
+        RaiseStatementError(name.pos, u"The variable name '" + name.text +
+                                          u"' has already been declared. Variable names must be "
+                                          u"unique within a query batch or stored procedure.");
+      }
+      AcceptKeyword(u"AS");
+      if (AtKeyword(u"TABLE")) Unsupported(u"A table variable");
+      if (AtKeyword(u"CURSOR")) Unsupported(u"A cursor");
+      Variable variable{static_cast<int>(variables_.size()), ParseTypeName()};
+      ExprPtr target = MakeExpr(ExprKind::kVariable, name.pos);
+      target->text = name.text;
+      target->index = variable.index;
+      target->type = variable.type;
+      if (AcceptSymbol(u"=")) {
+        ExprPtr value = ParseExpr();
+        assign.assignments.emplace_back(std::move(target), std::move(value));
+      }
+      variables_.emplace(key, std::move(variable));
+    } while (AcceptSymbol(u","));
+    return assign;
+  }
+
+  // SET @v = expr, and SET @v += expr (and the other compound operators).
+  AssignStmt ParseSetVariable() {
+    AssignStmt assign;
+    ExprPtr target = ParseVariable();
+    ExprPtr value = ParseAssignedValue(*target);
+    assign.assignments.emplace_back(std::move(target), std::move(value));
+    return assign;
+  }
+
+  // "= expr", or "+= expr" as "= target + expr".
+  ExprPtr ParseAssignedValue(const Expr& target) {
+    const SourcePos pos = Peek().pos;
+    std::u16string compound;
+    if (IsCompoundAssignment()) compound = Take().text;
+    ExpectSymbol(u"=");
+    ExprPtr value = ParseExpr();
+    if (compound.empty()) return value;
+    ExprPtr current = MakeExpr(ExprKind::kVariable, target.pos);
+    current->text = target.text;
+    current->index = target.index;
+    current->type = target.type;
+    return MakeBinary(compound, std::move(current), std::move(value), pos);
+  }
+
+  bool IsCompoundAssignment() const {
+    if (!AtSymbol(u"=", 1)) return false;
+    for (std::u16string_view op : {u"+", u"-", u"*", u"/", u"%", u"&", u"|", u"^"}) {
+      if (AtSymbol(op)) return true;
+    }
+    return false;
+  }
+
+  // A variable as an expression: @@NAME, or a local variable declared before it.
+  ExprPtr ParseVariable() {
+    const Token& token = Take();
+    ExprPtr expr = MakeExpr(ExprKind::kVariable, token.pos);
+    expr->text = token.text;
+    if (token.text.starts_with(u"@@")) return expr;
+    const auto found = variables_.find(LowerAscii(token.text));
+    if (found == variables_.end()) {
+      RaiseStatementError(token.pos, u"Must declare the scalar variable \"" + token.text + u"\".");
+    }
+    expr->index = found->second.index;
+    expr->type = found->second.type;
+    return expr;
   }
 
   IfStmt ParseIf() {
@@ -293,7 +399,7 @@ class Parser {
       } else {
         Fail(u"TOP needs a number");
       }
-      if (AtKeyword(u"PERCENT")) Unsupported(u"TOP ... PERCENT");
+      core.top_percent = AcceptKeyword(u"PERCENT");
       if (AtKeyword(u"WITH") && AtKeyword(u"TIES", 1)) Unsupported(u"TOP ... WITH TIES");
     }
     do {
@@ -356,6 +462,13 @@ class Parser {
         ExpectSymbol(u".");
       }
       Take();
+      return item;
+    }
+    if (Peek().kind == TokenKind::kVariable && !Peek().text.starts_with(u"@@") &&
+        (AtSymbol(u"=", 1) || IsCompoundAssignment())) {
+      // SELECT @v = expression sets the variable for each row it reads.
+      item.target = ParseVariable();
+      item.expr = ParseAssignedValue(*item.target);
       return item;
     }
     // SQL Server's "alias = expression" form.
@@ -766,7 +879,16 @@ class Parser {
       Fail(u"expected a data type");
     }
     std::u16string name = Take().text;
-    if (AtSymbol(u".")) Unsupported(u"A user-defined data type");
+    // The system types live in the schema sys: sys.int is int. A type of any other schema is
+    // one the user defined.
+    if (AtSymbol(u".")) {
+      if (LowerAscii(name) != u"sys") Unsupported(u"A user-defined data type");
+      Take();
+      if (Peek().kind != TokenKind::kWord && Peek().kind != TokenKind::kQuotedName) {
+        Fail(u"expected a data type after sys.");
+      }
+      name = Take().text;
+    }
     type.name = LowerAscii(name);
     if (type.name == u"double" && AcceptKeyword(u"PRECISION")) type.name = u"float";
     if (AcceptSymbol(u"(")) {
@@ -1041,11 +1163,8 @@ class Parser {
         expr->index = marker_count_++;
         return expr;
       }
-      case TokenKind::kVariable: {
-        ExprPtr expr = MakeExpr(ExprKind::kVariable, pos);
-        expr->text = Take().text;
-        return expr;
-      }
+      case TokenKind::kVariable:
+        return ParseVariable();
       case TokenKind::kSymbol:
         if (AcceptSymbol(u"(")) {
           if (AtKeyword(u"SELECT")) {
@@ -1071,6 +1190,9 @@ class Parser {
     if (AtKeyword(u"CASE")) return ParseCase();
     if (AtKeyword(u"CAST") && AtSymbol(u"(", 1)) return ParseCast();
     if (AtKeyword(u"CONVERT") && AtSymbol(u"(", 1)) return ParseConvert();
+    // TRY_CAST and TRY_CONVERT give NULL where CAST and CONVERT would fail on the value.
+    if (AtKeyword(u"TRY_CAST") && AtSymbol(u"(", 1)) return MakeTry(ParseCast());
+    if (AtKeyword(u"TRY_CONVERT") && AtSymbol(u"(", 1)) return MakeTry(ParseConvert());
     if (AtKeyword(u"EXISTS")) {
       Take();
       ExprPtr expr = MakeExpr(ExprKind::kExists, pos);
@@ -1190,6 +1312,11 @@ class Parser {
     return expr;
   }
 
+  static ExprPtr MakeTry(ExprPtr conversion) {
+    conversion->lenient = true;
+    return conversion;
+  }
+
   ExprPtr ParseConvert() {
     ExprPtr expr = MakeExpr(ExprKind::kConvert, Take().pos);
     ExpectSymbol(u"(");
@@ -1208,6 +1335,7 @@ class Parser {
   std::size_t last_taken_ = 0;
   std::uint32_t last_end_ = 0;
   int marker_count_ = 0;
+  std::unordered_map<std::u16string, Variable> variables_;  // by name in lower case
   int depth_ = 0;
   int operator_count_ = 0;
 };

@@ -14,7 +14,8 @@ namespace tsql {
 
 struct ParsedBatch {
   std::vector<StatementPtr> statements;
-  int marker_count = 0;  // ? markers of the whole batch, numbered from 0 in text order
+  int marker_count = 0;    // ? markers of the whole batch, numbered from 0 in text order
+  int variable_count = 0;  // local variables the batch declares, numbered from 0 in text order
 };
 
 ParsedBatch Parse(std::u16string_view batch);

@@ -23,12 +23,28 @@
 namespace tsql {
 
 enum class StatementKind : std::uint8_t {
-  kQuery,        // yields rows
-  kCommand,      // changes data (UPDATE, DELETE)
-  kInsert,       // INSERT: `target` names the table, for @@IDENTITY
-  kSelectInto,   // SELECT ... INTO `target`: `sql` is the SELECT alone
-  kAlterColumn,  // ALTER TABLE `target` ALTER COLUMN `column` `column_type`
-  kDdl,          // changes the schema
+  kQuery,          // yields rows
+  kCommand,        // changes data (UPDATE, DELETE)
+  kInsert,         // INSERT: `target` names the table, for @@IDENTITY
+  kSelectInto,     // SELECT ... INTO `target`: `sql` is the SELECT alone
+  kAlterColumn,    // ALTER TABLE `target` ALTER COLUMN `column` `column_type`
+  kDdl,            // changes the schema
+  kAssign,         // sets local variables (SET, DECLARE ... =, SELECT @v = ...): run to its end
+  kSessionOption,  // SET NOCOUNT, SET IDENTITY_INSERT `target` ON/OFF: no SQLite text
+};
+
+// What a statement leaves in @@ROWCOUNT.
+enum class RowCountEffect : std::uint8_t {
+  kCounted,  // the rows it changed, returned or read
+  kZero,     // 0 (TRUNCATE TABLE, SET options, IF)
+  kKept,     // the value before it (a step the provider adds to a statement of the batch)
+};
+
+// Whether an INSERT writes the identity column of its table itself.
+enum class IdentityValues : std::uint8_t {
+  kNoIdentity,  // the table has none, or its columns are unknown
+  kGenerated,   // the identity column is left out and numbered by the table
+  kExplicit,    // the column list names it
 };
 
 // One result column of a query as the T-SQL text describes it. Star items are expanded by the
@@ -43,7 +59,8 @@ struct ResultHint {
 // What a ?k of a SQLite statement stands for: a ? marker of the batch, bound to the caller's
 // value, or a literal of the batch's text, bound to the value the running batch writes there.
 struct BoundMarker {
-  enum class From : std::uint8_t { kParameter, kLiteral };
+  // kRowCount: @@ROWCOUNT, the rows of the statement before, as the session knows it.
+  enum class From : std::uint8_t { kParameter, kLiteral, kRowCount };
   From from = From::kParameter;
   int index = 0;  // the batch's marker (from 0), or the literal's slot in Binding::literals
 
@@ -81,6 +98,9 @@ struct SqlStatement {
   // normalizing triggers need not run for the rows it is filled with.
   bool values_normalized = false;
   std::optional<NewIdentity> identity;  // kSelectInto
+  RowCountEffect row_count = RowCountEffect::kCounted;
+  IdentityValues identity_values = IdentityValues::kNoIdentity;  // kInsert
+  bool identity_insert_on = false;  // kSessionOption for `target`: SET IDENTITY_INSERT ... ON
   // Columns of temporary tables that the statement looks rows up by (`#t.c = constant`), as
   // {table, column}: the provider indexes them once, since a temporary table has no index of its
   // own and a caller may probe it once per row it adds.
@@ -154,7 +174,9 @@ class Executor {
  public:
   virtual ~Executor() = default;
   virtual void Execute(const SqlStatement& statement) = 0;
-  virtual bool Test(const SqlStatement& condition) = 0;
+  // Which branch of an IF runs; nullopt when the condition failed and the batch goes on after
+  // the IF without either.
+  virtual std::optional<bool> Test(const SqlStatement& condition) = 0;
 };
 
 void Run(const Program& program, Executor& executor);

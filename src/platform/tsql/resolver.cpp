@@ -95,6 +95,12 @@ class Resolver {
     return nullptr;
   }
 
+  std::shared_ptr<const TableColumns> Resolve(const AssignStmt& assign) {
+    for (const auto& [target, value] : assign.assignments)
+      Expression(*value);
+    return nullptr;
+  }
+
   std::shared_ptr<const TableColumns> Resolve(const IfStmt& branch) {
     Expression(*branch.condition);
     return nullptr;

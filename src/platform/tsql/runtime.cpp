@@ -401,6 +401,7 @@ struct Function {
   int args;
   void (*call)(sqlite3_context*, int, sqlite3_value**);
   int flags;
+  const void* data = nullptr;
 };
 
 }  // namespace
@@ -436,14 +437,21 @@ void InstallSqliteRuntime(sqlite3* db, SessionState* state, void (*destroy_state
       {"tsql_divide_real", 2, detail::DivideReal, kPure},
       {"tsql_modulo", 2, detail::Modulo, kPure},
       {"tsql_fit", 2, detail::FitInteger, kPure},
+      {"tsql_top_count", 1, detail::TopCount, kPure},
+      {"tsql_top_percent", 2, detail::TopPercent, kPure},
       {"tsql_date_plus", 3, detail::DatePlus, kPure},
       {"tsql_dateadd", 3, detail::DateAdd, kPure},
       {"tsql_datediff", 3, detail::DateDiff, kPure},
       {"tsql_datepart", 2, detail::DatePart, kPure},
       {"tsql_datename", 2, detail::DateName, kPure},
       {"tsql_isdate", 1, detail::IsDate, kPure},
+      {"tsql_datefromparts", 3, detail::DateFromParts, kPure},
       {"tsql_convert", 2, detail::ConvertFunction, kPure | SQLITE_SUBTYPE},
       {"tsql_convert", 3, detail::ConvertFunction, kPure | SQLITE_SUBTYPE},
+      {"tsql_try_convert", 2, detail::ConvertFunction, kPure | SQLITE_SUBTYPE,
+       &detail::kLenientConversion},
+      {"tsql_try_convert", 3, detail::ConvertFunction, kPure | SQLITE_SUBTYPE,
+       &detail::kLenientConversion},
       {"tsql_len", 1, Len, kPure},
       {"tsql_datalength", 1, DataLength, kPure},
       {"tsql_upper", 1, Upper, kPure},
@@ -488,13 +496,14 @@ void InstallSqliteRuntime(sqlite3* db, SessionState* state, void (*destroy_state
         oleaut::FromUtf8(std::string("Cannot install ") + what + ": " + sqlite3_errmsg(db)));
   };
   for (const Function& f : kFunctions) {
-    check(sqlite3_create_function_v2(db, f.name, f.args, f.flags, nullptr, f.call, nullptr, nullptr,
-                                     nullptr),
+    check(sqlite3_create_function_v2(db, f.name, f.args, f.flags, const_cast<void*>(f.data), f.call,
+                                     nullptr, nullptr, nullptr),
           f.name);
   }
   check(sqlite3_create_function_v2(db, "tsql_identity", 0, SQLITE_UTF16, state, Identity, nullptr,
                                    nullptr, destroy_state),
         "tsql_identity");
+  check(detail::InstallVariableFunctions(db, state), "the local variables' functions");
   check(
       sqlite3_create_collation_v2(db, "TSQL", SQLITE_UTF16_ALIGNED, nullptr, CollateUtf16, nullptr),
       "the collation TSQL");

@@ -6,19 +6,28 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 #include "platform/oleaut/date.h"
 
 struct sqlite3;
+struct sqlite3_value;
 
 namespace tsql {
 
+struct FreeSqliteValue {
+  void operator()(sqlite3_value* value) const noexcept;
+};
+
 // Per-connection state the functions read: the session's last identity value (@@IDENTITY,
-// SCOPE_IDENTITY()), NULL until an insert into a table with an identity column.
+// SCOPE_IDENTITY()), NULL until an insert into a table with an identity column; and the local
+// variables of the batch being run, by their number in the batch.
 struct SessionState {
   std::optional<std::int64_t> identity;
+  std::vector<std::unique_ptr<sqlite3_value, FreeSqliteValue>> variables;
 };
 
 // Installs the functions and the collation on `db`. `state` must outlive the connection.

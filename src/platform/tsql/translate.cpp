@@ -119,7 +119,8 @@ void RunNodes(const std::vector<Node>& nodes, Executor& executor) {
       continue;
     }
     const IfNode& branch = *std::get<std::unique_ptr<IfNode>>(node.item);
-    RunNodes(executor.Test(branch.condition) ? branch.then_nodes : branch.else_nodes, executor);
+    const std::optional<bool> chosen = executor.Test(branch.condition);
+    if (chosen) RunNodes(*chosen ? branch.then_nodes : branch.else_nodes, executor);
   }
 }
 

@@ -24,7 +24,13 @@ SqlType Typer::ComputeType(const Expr& expr) {
       return {C::kBinary, "varbinary", std::max<int>(1, static_cast<int>(expr.text.size() + 1) / 2),
               0, 0};
     case ExprKind::kVariable:
-      return IsKeyword(expr.text, u"@@IDENTITY") ? SqlType::Decimal(38, 0) : SqlType::Unknown();
+      if (IsKeyword(expr.text, u"@@IDENTITY")) return SqlType::Decimal(38, 0);
+      if (IsKeyword(expr.text, u"@@ROWCOUNT")) return SqlType::Int();
+      if (!expr.type.IsEmpty()) {
+        std::optional<SqlType> type = ResolveType(expr.type, false);
+        return type ? *type : SqlType::Unknown();
+      }
+      return SqlType::Unknown();
     case ExprKind::kUnary:
       return expr.text == u"NOT" ? SqlType::Unknown() : TypeOf(*expr.args[0]);
     case ExprKind::kBinaryOp:
@@ -67,6 +73,7 @@ SqlType Typer::ComputeType(const Expr& expr) {
 }
 
 SqlType NumberType(std::u16string_view text) {
+  if (IsMoneyLiteral(text)) return {SqlType::Class::kDecimal, "money", 0, 19, 4};
   if (text.find_first_of(u"eE") != std::u16string_view::npos) return SqlType::Float();
   const std::size_t point = text.find(u'.');
   std::size_t digits = 0;
@@ -81,6 +88,14 @@ SqlType NumberType(std::u16string_view text) {
       static_cast<int>(std::min<std::size_t>(std::max<std::size_t>(digits, 1), 38)), scale);
 }
 
+bool IsMoneyLiteral(std::u16string_view text) {
+  return !text.empty() && text[0] != u'.' && (text[0] < u'0' || text[0] > u'9');
+}
+
+std::u16string_view MoneyDigits(std::u16string_view text) {
+  return IsMoneyLiteral(text) ? text.substr(1) : text;
+}
+
 SqlType Typer::FunctionType(const Expr& expr) {
   const std::u16string name = LowerAscii(expr.text);
   const auto arg = [&](std::size_t i) {
@@ -92,7 +107,9 @@ SqlType Typer::FunctionType(const Expr& expr) {
       name == u"datepart" || name == u"isdate") {
     return SqlType::Int();
   }
+  if (name == u"dateadd" && arg(2).IsTime()) return arg(2);
   if (name == u"getdate" || name == u"dateadd") return SqlType::DateTime();
+  if (name == u"datefromparts") return {SqlType::Class::kDate, "date", 0, 0, 0};
   if (name == u"datename") return SqlType::Varchar(30, true);
   if (name == u"scope_identity") return SqlType::Decimal(38, 0);
   if (name == u"floor" || name == u"ceiling") {

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <unordered_map>
+#include <utility>
 
 #include "platform/ado/odbc/connection_mapping.h"
 #include "platform/ado/odbc/fetch_buffers.h"
@@ -87,7 +88,7 @@ class OdbcProvider final : public Provider, private sqlite::StatementRunner, pri
   }
 
   ~OdbcProvider() override {
-    if (in_transaction_ && dbc_ && !lost_) {
+    if (in_transaction_ && dbc_ && !lost_ && !abandoned_) {
       try {
         EndTransaction(/*commit=*/false);
       } catch (...) {  // NOLINT(bugprone-empty-catch): the session ends anyway, taking its work
@@ -113,11 +114,15 @@ class OdbcProvider final : public Provider, private sqlite::StatementRunner, pri
       } else {
         RunPassThrough(batch, parameters);
       }
+    } catch (const oleaut::ComError& error) {
+      Forget();
+      if (dialect_ == Dialect::kSqlite && !lost_ &&
+          sqlite::ScopeOfFailure(error) == sqlite::FailureScope::kBatchAndTransaction) {
+        AbandonTransaction();
+      }
+      throw;
     } catch (...) {
-      tables_.clear();
-      identity_tables_.clear();
-      ForgetProbeIndexes();
-      if (lost_) Disconnect();
+      Forget();
       throw;
     }
     return result;
@@ -141,6 +146,13 @@ class OdbcProvider final : public Provider, private sqlite::StatementRunner, pri
 
   void CommitTransaction() override {
     RequireTransaction();
+    if (std::exchange(abandoned_, false)) {
+      in_transaction_ = false;
+      RaiseProviderError(kEFail,
+                         "The transaction was rolled back when a conversion error ended a batch "
+                         "of it: nothing of it was committed",
+                         Where());
+    }
     if (lost_) {
       in_transaction_ = false;
       RaiseProviderError(kEFail,
@@ -153,8 +165,8 @@ class OdbcProvider final : public Provider, private sqlite::StatementRunner, pri
 
   void RollbackTransaction() override {
     RequireTransaction();
-    // A lost connection took its transaction with it.
-    if (lost_) {
+    // A lost connection took its transaction with it, as a failed batch may have.
+    if (lost_ || std::exchange(abandoned_, false)) {
       in_transaction_ = false;
       return;
     }
@@ -167,6 +179,26 @@ class OdbcProvider final : public Provider, private sqlite::StatementRunner, pri
   std::u16string Describe() const override { return target_.description; }
 
  private:
+  // After a failed batch: what it may have changed is read again.
+  void Forget() {
+    tables_.clear();
+    identity_tables_.clear();
+    ForgetProbeIndexes();
+    if (lost_) Disconnect();
+  }
+
+  // A conversion error ends the batch and its transaction: the work of the transaction is undone
+  // at once, and the caller's end of it only learns so.
+  void AbandonTransaction() {
+    if (!in_transaction_ || abandoned_) return;
+    try {
+      RunInternal("ROLLBACK");
+    } catch (...) {
+      return;  // the batch's own failure is what the caller sees
+    }
+    abandoned_ = true;
+  }
+
   using sqlite::StatementRunner::Execute;  // the statements of a translated batch
 
   CallContext Where(std::u16string_view statement = {}, std::string_view engine_text = {}) {
@@ -365,7 +397,7 @@ class OdbcProvider final : public Provider, private sqlite::StatementRunner, pri
   }
 
   // Statements of the provider's own (pragmas, transactions), not of a batch.
-  void RunInternal(const char* sql) {
+  void RunInternal(const char* sql) override {
     Run(oleaut::FromUtf8(sql), {}, Where({}, sql),
         dialect_ == Dialect::kSqlite ? ValueStyle::kSqlite : ValueStyle::kSqlServer);
   }
@@ -460,6 +492,7 @@ class OdbcProvider final : public Provider, private sqlite::StatementRunner, pri
       }
     }
     tsql::Run(program, *this);
+    RaiseDeferredFailure();
   }
 
   void ForgetTablesIfSchemaChanged() {
@@ -512,14 +545,24 @@ class OdbcProvider final : public Provider, private sqlite::StatementRunner, pri
     for (int number : order) {
       const tsql::BoundMarker marker = statement.markers.at(static_cast<std::size_t>(number - 1));
       const auto index = static_cast<std::size_t>(marker.index);
-      values.push_back(marker.from == tsql::BoundMarker::From::kLiteral ? &literal_values_[index]
-                                                                        : &parameters_[index]);
+      switch (marker.from) {
+        case tsql::BoundMarker::From::kLiteral:
+          values.push_back(&literal_values_[index]);
+          break;
+        case tsql::BoundMarker::From::kParameter:
+          values.push_back(&parameters_[index]);
+          break;
+        case tsql::BoundMarker::From::kRowCount:
+          row_count_value_.type = adBigInt;
+          row_count_value_.value = oleaut::Decimal::FromInt64(row_count_);
+          values.push_back(&row_count_value_);
+          break;
+      }
     }
     return Run(oleaut::FromUtf8(plain), values, WhereIn(statement, sql), ValueStyle::kSqlite);
   }
 
-  bool Test(const tsql::SqlStatement& condition) override {
-    IndexProbedColumns(condition);
+  bool TestCondition(const tsql::SqlStatement& condition) override {
     Handle stmt = RunStatement(condition, condition.sql);
     const CallContext where = WhereIn(condition, condition.sql);
     if (TAV_ODBC_CALL(SQL_HANDLE_STMT, stmt.Get(), where, SQLFetch, stmt.Get()) == SQL_NO_DATA) {
@@ -532,12 +575,12 @@ class OdbcProvider final : public Provider, private sqlite::StatementRunner, pri
     return indicator != SQL_NULL_DATA && value != 0;
   }
 
-  void RunCommand(const tsql::SqlStatement& statement) override {
+  std::int64_t RunCommand(const tsql::SqlStatement& statement) override {
     Handle stmt = RunStatement(statement, statement.sql);
     if (statement.kind == tsql::StatementKind::kDdl) {
       identity_tables_.clear();
       tables_.clear();
-      return;
+      return 0;
     }
     SQLLEN changes = 0;
     TAV_ODBC_CALL(SQL_HANDLE_STMT, stmt.Get(), WhereIn(statement, statement.sql), SQLRowCount,
@@ -550,12 +593,22 @@ class OdbcProvider final : public Provider, private sqlite::StatementRunner, pri
                       ? "SELECT tsql_set_identity(last_insert_rowid())"
                       : "SELECT tsql_set_identity(NULL)");
     }
+    return changes;
   }
 
-  void RunQuery(const tsql::SqlStatement& statement) override {
+  std::int64_t RunToEnd(const tsql::SqlStatement& statement) override {
     Handle stmt = RunStatement(statement, statement.sql);
+    const CallContext where = WhereIn(statement, statement.sql);
+    std::int64_t rows = 0;
+    while (TAV_ODBC_CALL(SQL_HANDLE_STMT, stmt.Get(), where, SQLFetch, stmt.Get()) != SQL_NO_DATA)
+      ++rows;
+    return rows;
+  }
+
+  std::int64_t RunQuery(const tsql::SqlStatement& statement) override {
     // Only the first row set of a batch is handed back; later ones still run.
-    if (result_->rows) return;
+    if (result_->rows) return RunToEnd(statement);
+    Handle stmt = RunStatement(statement, statement.sql);
     const CallContext where = WhereIn(statement, statement.sql);
     const std::vector<DriverColumn> columns = DescribeColumns(stmt.Get(), text_api_, where);
     const std::vector<const tsql::ResultHint*> hints =
@@ -568,6 +621,7 @@ class OdbcProvider final : public Provider, private sqlite::StatementRunner, pri
     }
     result_->rows.emplace();
     ReadRows(stmt.Get(), std::move(types), ValueStyle::kSqlite, text_fetch_, *result_->rows, where);
+    return static_cast<std::int64_t>(result_->rows->RowCount());
   }
 
   // The translator's type comes first: it knows the columns and types a UNION as a whole. Then
@@ -608,13 +662,13 @@ class OdbcProvider final : public Provider, private sqlite::StatementRunner, pri
     Run(oleaut::FromUtf8(sql), {}, WhereIn(statement, sql), ValueStyle::kSqlite);
   }
 
-  sqlite::RaiseFunction RaiseFor(const tsql::SqlStatement& statement) {
+  sqlite::RaiseFunction RaiseFor(const tsql::SqlStatement& statement) override {
     return [this, &statement](std::int32_t hresult, const std::string& message) {
       RaiseProviderError(hresult, message, WhereIn(statement, {}));
     };
   }
 
-  void RunSelectInto(const tsql::SqlStatement& statement) override {
+  std::int64_t RunSelectInto(const tsql::SqlStatement& statement) override {
     std::vector<sqlite::DescribedColumn> described;
     {
       std::vector<int> order;
@@ -638,9 +692,9 @@ class OdbcProvider final : public Provider, private sqlite::StatementRunner, pri
     tables_.clear();
     for (const std::string& sql : plan.before)
       RunGenerated(statement, sql);
+    SQLLEN changes = 0;
     {
       Handle stmt = RunStatement(statement, plan.insert);
-      SQLLEN changes = 0;
       TAV_ODBC_CALL(SQL_HANDLE_STMT, stmt.Get(), WhereIn(statement, plan.insert), SQLRowCount,
                     stmt.Get(), &changes);
       result_->records_affected = changes;
@@ -648,6 +702,7 @@ class OdbcProvider final : public Provider, private sqlite::StatementRunner, pri
     for (const std::string& sql : plan.after)
       RunGenerated(statement, sql);
     identity_tables_.clear();
+    return changes;
   }
 
   void RunAlterColumn(const tsql::SqlStatement& statement) override {
@@ -710,6 +765,8 @@ class OdbcProvider final : public Provider, private sqlite::StatementRunner, pri
   TextFetch text_fetch_ = TextFetch::kPerValue;
   bool lost_ = false;
   bool in_transaction_ = false;
+  bool abandoned_ = false;          // the caller's transaction was rolled back by a failed batch
+  ParameterValue row_count_value_;  // @@ROWCOUNT bound to a statement
   std::unordered_map<std::string, bool> identity_tables_;
   std::unordered_map<std::u16string, std::shared_ptr<const tsql::TableColumns>> tables_;
   std::int64_t schema_version_ = -1;

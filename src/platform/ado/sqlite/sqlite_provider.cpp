@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <unordered_map>
+#include <utility>
 
 #include "platform/ado/sql_trace.h"
 #include "platform/ado/sqlite/column_types.h"
@@ -59,8 +60,14 @@ class SqliteProvider final : public Provider, private StatementRunner, private t
     translation_ = std::move(translation);
     try {
       tsql::Run(*translation_.program, *this);
-    } catch (...) {
+      RaiseDeferredFailure();
+    } catch (const oleaut::ComError& error) {
       tables_.clear();  // a statement that failed may have changed tables before it failed
+      ForgetProbeIndexes();
+      if (ScopeOfFailure(error) == FailureScope::kBatchAndTransaction) AbandonTransaction();
+      throw;
+    } catch (...) {
+      tables_.clear();
       ForgetProbeIndexes();
       throw;
     }
@@ -75,9 +82,16 @@ class SqliteProvider final : public Provider, private StatementRunner, private t
     ForgetTablesIfSchemaChanged();
     RunInternal(lock == ado::TransactionLock::Immediate ? "BEGIN IMMEDIATE" : "BEGIN DEFERRED");
     transaction_lock_ = lock;
+    abandoned_ = false;
   }
 
   void CommitTransaction() override {
+    if (std::exchange(abandoned_, false)) {
+      RaiseProviderError(kEFail,
+                         "The transaction was rolled back when a conversion error ended a batch "
+                         "of it: nothing of it was committed",
+                         {description_, {}, {}});
+    }
     if (sqlite3_get_autocommit(db_)) {
       RaiseProviderError(kEFail, "No transaction is active on this connection",
                          {description_, {}, {}});
@@ -86,6 +100,7 @@ class SqliteProvider final : public Provider, private StatementRunner, private t
   }
 
   void RollbackTransaction() override {
+    if (std::exchange(abandoned_, false)) return;  // rolled back already
     if (sqlite3_get_autocommit(db_)) {
       RaiseProviderError(kEFail, "No transaction is active on this connection",
                          {description_, {}, {}});
@@ -99,6 +114,15 @@ class SqliteProvider final : public Provider, private StatementRunner, private t
   std::u16string Describe() const override { return description_; }
 
  private:
+  // A conversion error ends the batch and its transaction: the work of the transaction is undone
+  // at once, and the caller's end of it only learns so.
+  void AbandonTransaction() {
+    if (sqlite3_get_autocommit(db_)) return;
+    sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    abandoned_ = true;
+    identity_tables_.clear();
+  }
+
   using StatementRunner::Execute;  // the statements of a translated batch
 
   void Open(const SqliteOptions& options) {
@@ -229,7 +253,9 @@ class SqliteProvider final : public Provider, private StatementRunner, private t
   static bool Writes(const std::vector<tsql::Node>& nodes) {
     return std::any_of(nodes.begin(), nodes.end(), [](const tsql::Node& node) {
       if (const auto* statement = std::get_if<tsql::SqlStatement>(&node.item)) {
-        return statement->kind != tsql::StatementKind::kQuery && !statement->target_temp;
+        return statement->kind != tsql::StatementKind::kQuery &&
+               statement->kind != tsql::StatementKind::kAssign &&
+               statement->kind != tsql::StatementKind::kSessionOption && !statement->target_temp;
       }
       const auto& branch = *std::get<std::unique_ptr<tsql::IfNode>>(node.item);
       return Writes(branch.then_nodes) || Writes(branch.else_nodes);
@@ -255,7 +281,7 @@ class SqliteProvider final : public Provider, private StatementRunner, private t
     sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr);
   }
 
-  void RunInternal(const char* sql) {
+  void RunInternal(const char* sql) override {
     char* message = nullptr;
     const int rc = sqlite3_exec(db_, sql, nullptr, nullptr, &message);
     sqlite3_free(message);
@@ -269,28 +295,42 @@ class SqliteProvider final : public Provider, private StatementRunner, private t
   sqlite3_stmt* PrepareBound(const tsql::SqlStatement& statement, const std::string& sql) {
     const ErrorContext where = Where(statement, sql);
     sqlite3_stmt* stmt = cache_->Prepare(sql, where);
-    for (std::size_t k = 0; k < statement.markers.size(); ++k) {
-      const tsql::BoundMarker marker = statement.markers[k];
-      const auto index = static_cast<std::size_t>(marker.index);
-      if (marker.from == tsql::BoundMarker::From::kLiteral) {
-        BindLiteral(stmt, static_cast<int>(k + 1), translation_.binding->literals[index], where);
-      } else {
-        BindParameter(stmt, static_cast<int>(k + 1), parameters_[index], marker.index + 1, where);
-      }
-    }
+    BindMarkers(stmt, statement, where);
     return stmt;
   }
 
-  void StepToEnd(sqlite3_stmt* stmt, const ErrorContext& where) {
-    int rc;
-    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+  void BindMarkers(sqlite3_stmt* stmt, const tsql::SqlStatement& statement,
+                   const ErrorContext& where) {
+    for (std::size_t k = 0; k < statement.markers.size(); ++k) {
+      const tsql::BoundMarker marker = statement.markers[k];
+      const auto index = static_cast<std::size_t>(marker.index);
+      const int number = static_cast<int>(k + 1);
+      switch (marker.from) {
+        case tsql::BoundMarker::From::kLiteral:
+          BindLiteral(stmt, number, translation_.binding->literals[index], where);
+          break;
+        case tsql::BoundMarker::From::kParameter:
+          BindParameter(stmt, number, parameters_[index], marker.index + 1, where);
+          break;
+        case tsql::BoundMarker::From::kRowCount:
+          Check(db_, sqlite3_bind_int64(stmt, number, row_count_), where);
+          break;
+      }
     }
+  }
+
+  // Steps to the end; the rows it stepped over.
+  std::int64_t StepToEnd(sqlite3_stmt* stmt, const ErrorContext& where) {
+    int rc;
+    std::int64_t rows = 0;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW)
+      ++rows;
     Check(db_, rc, where);
+    return rows;
   }
 
   // ---- tsql::Executor ----
-  bool Test(const tsql::SqlStatement& condition) override {
-    IndexProbedColumns(condition);
+  bool TestCondition(const tsql::SqlStatement& condition) override {
     NoteRun(condition);
     StatementCache::Lease lease(PrepareBound(condition, condition.sql));
     const ErrorContext where = Where(condition, condition.sql);
@@ -298,14 +338,14 @@ class SqliteProvider final : public Provider, private StatementRunner, private t
     return rc == SQLITE_ROW && sqlite3_column_int(lease.Get(), 0) != 0;
   }
 
-  void RunCommand(const tsql::SqlStatement& statement) override {
+  std::int64_t RunCommand(const tsql::SqlStatement& statement) override {
     NoteRun(statement);
     StatementCache::Lease lease(PrepareBound(statement, statement.sql));
     StepToEnd(lease.Get(), Where(statement, statement.sql));
     if (statement.kind == tsql::StatementKind::kDdl) {
       identity_tables_.clear();
       tables_.clear();
-      return;
+      return 0;
     }
     const std::int64_t changes = sqlite3_changes64(db_);
     result_->records_affected = changes;
@@ -317,19 +357,23 @@ class SqliteProvider final : public Provider, private StatementRunner, private t
         session_.identity.reset();
       }
     }
+    return changes;
   }
 
-  void RunQuery(const tsql::SqlStatement& statement) override {
+  std::int64_t RunToEnd(const tsql::SqlStatement& statement) override {
+    NoteRun(statement);
+    StatementCache::Lease lease(PrepareBound(statement, statement.sql));
+    return StepToEnd(lease.Get(), Where(statement, statement.sql));
+  }
+
+  std::int64_t RunQuery(const tsql::SqlStatement& statement) override {
+    if (result_->rows) return RunToEnd(statement);  // only the first row set is handed back
     NoteRun(statement);
     StatementCache::Lease lease(PrepareBound(statement, statement.sql));
     const ErrorContext where = Where(statement, statement.sql);
-    if (result_->rows) {
-      // Only the first row set of a batch is handed back; later ones still run.
-      StepToEnd(lease.Get(), where);
-      return;
-    }
     result_->rows.emplace();
     Collect(lease.Get(), statement, *result_->rows, where);
+    return static_cast<std::int64_t>(result_->rows->RowCount());
   }
 
   void Collect(sqlite3_stmt* stmt, const tsql::SqlStatement& statement, RowSet& rows,
@@ -397,7 +441,7 @@ class SqliteProvider final : public Provider, private StatementRunner, private t
   // SELECT ... INTO: the table is made with the declared types of the query's columns (or the
   // types their expressions fix), so that it keeps bit, datetime and decimal(p,s) columns as
   // SQL Server's would, then filled by the same query.
-  void RunSelectInto(const tsql::SqlStatement& statement) override {
+  std::int64_t RunSelectInto(const tsql::SqlStatement& statement) override {
     std::vector<DescribedColumn> described;
     {
       // Prepared afresh, not from the cache: a cached statement describes the schema it was
@@ -428,13 +472,15 @@ class SqliteProvider final : public Provider, private StatementRunner, private t
       StatementCache::Lease lease(PrepareBound(statement, plan.insert));
       StepToEnd(lease.Get(), Where(statement, plan.insert));
     }
-    result_->records_affected = sqlite3_changes64(db_);
+    const std::int64_t rows = sqlite3_changes64(db_);
+    result_->records_affected = rows;
     for (const std::string& sql : plan.after)
       RunGenerated(statement, sql);
     identity_tables_.clear();
+    return rows;
   }
 
-  RaiseFunction RaiseFor(const tsql::SqlStatement& statement) const {
+  RaiseFunction RaiseFor(const tsql::SqlStatement& statement) override {
     return [this, &statement](std::int32_t hresult, const std::string& message) {
       RaiseProviderError(hresult, message, Where(statement, {}));
     };
@@ -523,6 +569,7 @@ class SqliteProvider final : public Provider, private StatementRunner, private t
   std::unordered_map<std::u16string, std::shared_ptr<const tsql::TableColumns>> tables_;
   std::int64_t schema_version_ = -1;
   ado::TransactionLock transaction_lock_ = ado::TransactionLock::Deferred;
+  bool abandoned_ = false;  // the caller's transaction was rolled back by a failed batch
 };
 
 }  // namespace

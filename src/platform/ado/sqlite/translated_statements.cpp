@@ -37,6 +37,7 @@ StatementRunner::BatchScope::BatchScope(StatementRunner& runner, std::u16string_
   runner_.parameters_ = parameters;
   runner_.result_ = &result;
   runner_.as_run_ = SqlTraceActive() ? &as_run_ : nullptr;
+  runner_.deferred_.reset();
 }
 
 StatementRunner::BatchScope::~BatchScope() {
@@ -46,6 +47,7 @@ StatementRunner::BatchScope::~BatchScope() {
   runner_.parameters_ = {};
   runner_.result_ = nullptr;
   runner_.as_run_ = nullptr;
+  runner_.deferred_.reset();
   if (traced) TraceSql({std::u16string(batch_), std::move(as_run_), std::u16string(provider_)});
 }
 
@@ -60,25 +62,162 @@ void StatementRunner::NoteRun(const tsql::SqlStatement& statement) {
 }
 
 void StatementRunner::Execute(const tsql::SqlStatement& statement) {
+  try {
+    RunStatement(statement);
+  } catch (const oleaut::ComError& error) {
+    if (ScopeOfFailure(error) != FailureScope::kStatement) throw;
+    Defer(error);
+  }
+}
+
+std::optional<bool> StatementRunner::Test(const tsql::SqlStatement& condition) {
+  std::optional<bool> chosen;
+  try {
+    IndexProbedColumns(condition);
+    chosen = TestCondition(condition);
+  } catch (const oleaut::ComError& error) {
+    if (ScopeOfFailure(error) != FailureScope::kStatement) throw;
+    Defer(error);
+  }
+  if (condition.row_count != tsql::RowCountEffect::kKept) row_count_ = 0;
+  return chosen;
+}
+
+void StatementRunner::Defer(const oleaut::ComError& error) {
+  if (!deferred_) deferred_ = error;
+  row_count_ = 0;
+}
+
+void StatementRunner::RaiseDeferredFailure() {
+  if (!deferred_) return;
+  const oleaut::ComError error = *std::move(deferred_);
+  deferred_.reset();
+  throw error;
+}
+
+void StatementRunner::RunStatement(const tsql::SqlStatement& statement) {
   using Kind = tsql::StatementKind;
   IndexProbedColumns(statement);
   // A table dropped or made again has lost the indexes made for it.
   if (statement.kind != Kind::kQuery && statement.kind != Kind::kCommand &&
-      statement.kind != Kind::kInsert) {
+      statement.kind != Kind::kInsert && statement.kind != Kind::kAssign &&
+      statement.kind != Kind::kSessionOption) {
     ForgetProbeIndexes();
   }
+  std::int64_t rows = 0;
   switch (statement.kind) {
     case Kind::kQuery:
-      return RunQuery(statement);
+      rows = RunQuery(statement);
+      break;
     case Kind::kSelectInto:
-      return RunSelectInto(statement);
+      // One statement to SQL Server: a failure leaves no table behind.
+      RunInternal("SAVEPOINT tsql_select_into");
+      try {
+        rows = RunSelectInto(statement);
+      } catch (...) {
+        try {
+          RunInternal("ROLLBACK TO tsql_select_into");
+          RunInternal("RELEASE tsql_select_into");
+        } catch (...) {  // NOLINT(bugprone-empty-catch): the first failure is what the caller sees
+        }
+        throw;
+      }
+      RunInternal("RELEASE tsql_select_into");
+      break;
     case Kind::kAlterColumn:
-      return RunAlterColumn(statement);
-    case Kind::kCommand:
+      RunAlterColumn(statement);
+      break;
     case Kind::kInsert:
+      CheckIdentityValues(statement);
+      rows = RunCommand(statement);
+      break;
+    case Kind::kCommand:
     case Kind::kDdl:
-      return RunCommand(statement);
+      rows = RunCommand(statement);
+      break;
+    case Kind::kAssign:
+      rows = RunToEnd(statement);
+      break;
+    case Kind::kSessionOption:
+      SetIdentityInsert(statement);
+      break;
   }
+  switch (statement.row_count) {
+    case tsql::RowCountEffect::kCounted:
+      row_count_ = statement.kind == Kind::kDdl ? 0 : rows;
+      break;
+    case tsql::RowCountEffect::kZero:
+      row_count_ = 0;
+      break;
+    case tsql::RowCountEffect::kKept:
+      break;
+  }
+}
+
+// SQLite writes any value into an identity key; SQL Server only while IDENTITY_INSERT is on for
+// the table, and then only explicit ones.
+void StatementRunner::CheckIdentityValues(const tsql::SqlStatement& statement) {
+  if (statement.identity_values == tsql::IdentityValues::kNoIdentity) return;
+  const bool on =
+      identity_insert_key_ == (statement.target_temp ? "t:" : "m:") + LowerAscii(statement.target);
+  if (statement.identity_values == tsql::IdentityValues::kExplicit && !on) {
+    RaiseFor(statement)(kErrorsInCommand,
+                        fmt::format("Cannot insert explicit value for identity column in table "
+                                    "'{}' when IDENTITY_INSERT is set to OFF.",
+                                    statement.target));
+  }
+  if (statement.identity_values == tsql::IdentityValues::kGenerated && on) {
+    RaiseFor(statement)(kErrorsInCommand,
+                        fmt::format("Explicit value must be specified for identity column in "
+                                    "table '{}' either when IDENTITY_INSERT is set to ON or when "
+                                    "a replication user is inserting into a NOT FOR REPLICATION "
+                                    "identity column.",
+                                    statement.target));
+  }
+}
+
+void StatementRunner::SetIdentityInsert(const tsql::SqlStatement& statement) {
+  if (statement.target.empty()) return;  // SET NOCOUNT
+  const std::string key = (statement.target_temp ? "t:" : "m:") + LowerAscii(statement.target);
+  if (!statement.identity_insert_on) {
+    if (identity_insert_key_ == key) identity_insert_key_.clear();
+    return;
+  }
+  if (!identity_insert_key_.empty() && identity_insert_key_ != key) {
+    RaiseFor(statement)(kErrorsInCommand,
+                        fmt::format("IDENTITY_INSERT is already ON for table '{}'. Cannot perform "
+                                    "SET operation for table '{}'.",
+                                    identity_insert_name_, statement.target));
+  }
+  identity_insert_key_ = key;
+  identity_insert_name_ = statement.target;
+}
+
+FailureScope ScopeOfFailure(const oleaut::ComError& error) {
+  // The engine's message comes first; the statement quoted after it may say anything.
+  const std::u16string& description = error.Description();
+  const std::u16string_view message =
+      std::u16string_view(description).substr(0, description.find(u" while running \""));
+  static constexpr std::u16string_view kEndsStatement[] = {
+      u"Divide by zero error encountered",
+      u"Arithmetic overflow error",
+      u"Error converting data type",
+      u"String or binary data would be truncated",
+      u"Subquery returned more than 1 value",
+      u"Adding a value to a 'datetime' column caused an overflow",
+      u"An invalid floating point operation occurred",
+      u"Cannot insert explicit value for identity column",
+      u"Explicit value must be specified for identity column",
+      u"IDENTITY_INSERT is already ON",
+      u"constraint failed",
+  };
+  if (message.find(u"Conversion failed when converting") != std::u16string_view::npos) {
+    return FailureScope::kBatchAndTransaction;
+  }
+  for (std::u16string_view known : kEndsStatement) {
+    if (message.find(known) != std::u16string_view::npos) return FailureScope::kStatement;
+  }
+  return FailureScope::kBatch;
 }
 
 std::int64_t StatementRunner::NewIdentitySeed(const tsql::SqlStatement& statement) {

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/ado/provider.h"
+#include "platform/oleaut/com_error.h"
 #include "platform/tsql/program.h"
 #include "platform/tsql/sql_type.h"
 
@@ -22,11 +23,23 @@ namespace ado::sqlite {
 // ASCII letters in lower case, for names SQLite compares so.
 std::string LowerAscii(std::string_view text);
 
+// Raises a provider error with this HRESULT and message; never returns.
+using RaiseFunction = std::function<void(std::int32_t hresult, const std::string& message)>;
+
+// How far a failed statement takes the batch down with it, as SQL Server decides with
+// XACT_ABORT off: most errors end the statement alone (its changes undone, the batch going on and
+// failing at its end); a conversion error ends the batch and rolls back its transaction; any
+// other failure (a missing table, the engine's own trouble) ends the batch and leaves the
+// transaction as it was.
+enum class FailureScope : std::uint8_t { kStatement, kBatch, kBatchAndTransaction };
+FailureScope ScopeOfFailure(const oleaut::ComError& error);
+
 // An executor of translated batches that runs each kind of statement its own way, and the
-// state of the batch it is running.
+// state of the batch it is running and of the session it runs in (@@ROWCOUNT, IDENTITY_INSERT).
 class StatementRunner : public tsql::Executor {
  public:
   void Execute(const tsql::SqlStatement& statement) final;
+  std::optional<bool> Test(const tsql::SqlStatement& condition) final;
 
  protected:
   // Indexes, once, the columns of temporary tables that `statement` probes (an IF EXISTS over a
@@ -37,6 +50,8 @@ class StatementRunner : public tsql::Executor {
   void ForgetProbeIndexes() { probe_indexes_.clear(); }
   // Runs a statement that only speeds later ones up; a failure is no error of the batch.
   virtual void RunOptional(const std::string& sql) = 0;
+  // Runs a statement of the provider's own (a savepoint); a failure raises.
+  virtual void RunInternal(const char* sql) = 0;
 
   // Sets the batch's state for its run; when the run ends, ran or failed, clears it and traces
   // the batch with what ran of it. Costs one test of a flag while no trace is active.
@@ -55,6 +70,10 @@ class StatementRunner : public tsql::Executor {
     std::string as_run_;
   };
 
+  // After the program of a batch ran: raises the first error of a statement that failed without
+  // ending the batch.
+  void RaiseDeferredFailure();
+
   // Notes a statement that ran, for the trace.
   void NoteRun(std::string_view sql);
   // Notes a statement of the translation, with the literals it binds shown in their places.
@@ -64,12 +83,17 @@ class StatementRunner : public tsql::Executor {
   virtual std::string TableDefinition(const std::string& table, bool temp) = 0;
   // The seed of the identity column a SELECT ... INTO makes (1 when it makes none).
   std::int64_t NewIdentitySeed(const tsql::SqlStatement& statement);
+  virtual RaiseFunction RaiseFor(const tsql::SqlStatement& statement) = 0;
 
-  virtual void RunQuery(const tsql::SqlStatement& statement) = 0;
-  virtual void RunSelectInto(const tsql::SqlStatement& statement) = 0;
+  // Each returns the rows the statement changed, returned or read, for @@ROWCOUNT.
+  virtual std::int64_t RunQuery(const tsql::SqlStatement& statement) = 0;
+  virtual std::int64_t RunSelectInto(const tsql::SqlStatement& statement) = 0;
   virtual void RunAlterColumn(const tsql::SqlStatement& statement) = 0;
   // UPDATE, DELETE, INSERT and DDL.
-  virtual void RunCommand(const tsql::SqlStatement& statement) = 0;
+  virtual std::int64_t RunCommand(const tsql::SqlStatement& statement) = 0;
+  // A statement whose rows are read to the end and dropped (it sets variables as it goes).
+  virtual std::int64_t RunToEnd(const tsql::SqlStatement& statement) = 0;
+  virtual bool TestCondition(const tsql::SqlStatement& condition) = 0;
 
   // The batch being run.
   std::u16string_view batch_;
@@ -77,13 +101,22 @@ class StatementRunner : public tsql::Executor {
   std::span<const ParameterValue> parameters_;
   ExecuteResult* result_ = nullptr;
   std::string* as_run_ = nullptr;
+  // @@ROWCOUNT: of the session's last statement, as SQL Server counts it.
+  std::int64_t row_count_ = 0;
 
  private:
-  std::unordered_set<std::string> probe_indexes_;
-};
+  void RunStatement(const tsql::SqlStatement& statement);
+  void CheckIdentityValues(const tsql::SqlStatement& statement);
+  void SetIdentityInsert(const tsql::SqlStatement& statement);
+  void Defer(const oleaut::ComError& error);
 
-// Raises a provider error with this HRESULT and message; never returns.
-using RaiseFunction = std::function<void(std::int32_t hresult, const std::string& message)>;
+  std::unordered_set<std::string> probe_indexes_;
+  std::optional<oleaut::ComError> deferred_;
+  // The table SET IDENTITY_INSERT ... ON names ("t:" or "m:" and its name in lower case), as
+  // written; empty when it is off for every table.
+  std::string identity_insert_key_;
+  std::string identity_insert_name_;
+};
 
 // The hint of each result column: items before the first * match the first columns, items after
 // the last * the last ones; columns a * stands for have none.

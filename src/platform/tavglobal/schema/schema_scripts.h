@@ -16,6 +16,10 @@ std::string_view SchemaScript() noexcept;
 // administrator print templates. Runs after SchemaScript() on an empty database. UTF-8.
 std::string_view DemoDataScript() noexcept;
 
+// The rows of the industry edition's local report database that the demo places (TOML, see
+// report_database.h). UTF-8.
+std::string_view ReportNotesScript() noexcept;
+
 // Splits a script into its statements at the semicolons that end them. Semicolons inside string
 // literals, bracketed or quoted names and comments end nothing. Each statement starts at its
 // first token and has neither the semicolon nor trailing blanks; pieces holding only blanks and

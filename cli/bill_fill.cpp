@@ -1,0 +1,263 @@
+#include "bill_fill.h"
+
+#include <algorithm>
+#include <numeric>
+#include <string_view>
+
+#include "commands.h"
+#include "json_values.h"
+#include "platform/ado/recordset.h"
+#include "platform/com/dispatch.h"
+#include "platform/io/regular_file.h"
+#include "platform/oleaut/com_error.h"
+#include "platform/oleaut/convert.h"
+#include "platform/oleaut/text.h"
+#include "platform/vdl/dictionary.h"
+#include "platform/vdl/list.h"
+#include "recordset_printer.h"
+
+namespace tavprint {
+
+namespace {
+
+using oleaut::Bstr;
+using oleaut::FromUtf8;
+using oleaut::ToUtf8;
+using oleaut::Variant;
+
+// The rows of one fill member: its result, and its recordset in the order to show it.
+struct FilledRows {
+  std::int32_t result = 0;
+  com::Ptr<ado::Recordset> recordset;
+  std::vector<std::size_t> order;  // positions of the rows, in the order to show them
+};
+
+// Orders the rows by `rank` of the value in `column`, keeping the member's order among equals.
+template <class Rank>
+void OrderRows(FilledRows& rows, std::u16string_view column, Rank rank) {
+  if (!rows.recordset || rows.recordset->State() != ado::adStateOpen) return;
+  std::vector<std::int64_t> ranks;
+  for (rows.recordset->MoveFirst(); !rows.recordset->Eof(); rows.recordset->MoveNext())
+    ranks.push_back(rank(rows.recordset->Fields()->Item(column)->Value()));
+  if (!ranks.empty()) rows.recordset->MoveFirst();
+  rows.order.resize(ranks.size());
+  std::iota(rows.order.begin(), rows.order.end(), 0);
+  std::stable_sort(rows.order.begin(), rows.order.end(),
+                   [&](std::size_t a, std::size_t b) { return ranks[a] < ranks[b]; });
+}
+
+// The positions of the fields to show: those named in `columns` in that order, or all.
+std::vector<std::int32_t> ShownFields(const ado::Fields& fields,
+                                      const std::vector<std::string>& columns) {
+  std::vector<std::int32_t> shown;
+  if (columns.empty()) {
+    for (std::int32_t i = 0; i < fields.Count(); ++i)
+      shown.push_back(i);
+    return shown;
+  }
+  for (const std::string& column : columns) {
+    for (std::int32_t i = 0; i < fields.Count(); ++i) {
+      if (oleaut::EqualsNoCase(fields.Item(i)->Name(), FromUtf8(column))) {
+        shown.push_back(i);
+        break;
+      }
+    }
+  }
+  return shown;
+}
+
+// Field names, then every row's values, in the order to show them.
+std::vector<std::vector<Variant>> Cells(const FilledRows& rows, std::vector<std::string>& header,
+                                        const std::vector<std::string>& columns = {}) {
+  ado::Recordset& recordset = *rows.recordset;
+  const auto fields = recordset.Fields();
+  const std::vector<std::int32_t> shown = ShownFields(*fields, columns);
+  for (const std::int32_t i : shown)
+    header.push_back(ToUtf8(fields->Item(i)->Name()));
+  std::vector<std::vector<Variant>> read;
+  for (recordset.MoveFirst(); recordset.RecordCount() > 0 && !recordset.Eof();
+       recordset.MoveNext()) {
+    std::vector<Variant> row;
+    for (const std::int32_t i : shown)
+      row.push_back(fields->Item(i)->Value());
+    read.push_back(std::move(row));
+  }
+  std::vector<std::vector<Variant>> ordered;
+  for (const std::size_t i : rows.order)
+    ordered.push_back(read[i]);
+  return ordered;
+}
+
+void PrintRows(const FilledRows& rows, const std::vector<std::string>& columns,
+               std::string_view empty_reason, std::ostream& out) {
+  if (rows.result != 1 || !rows.recordset) {
+    out << "(none: " << empty_reason << ", result " << rows.result << ")\n";
+    return;
+  }
+  std::vector<std::vector<std::string>> cells(1);
+  const auto ordered = Cells(rows, cells[0], columns);
+  if (cells[0].empty()) {
+    out << "(" << ordered.size() << (ordered.size() == 1 ? " row" : " rows")
+        << ", none of them with a column asked for)\n";
+    return;
+  }
+  for (const auto& row : ordered) {
+    std::vector<std::string> line;
+    for (const Variant& value : row)
+      line.push_back(CellText(value));
+    cells.push_back(std::move(line));
+  }
+  PrintTextTable(cells, out);
+}
+
+Json RowsJson(const FilledRows& rows) {
+  Json json = {{"result", rows.result}};
+  if (rows.result != 1 || !rows.recordset) return json;
+  std::vector<std::string> header;
+  const auto ordered = Cells(rows, header);
+  const ResultPrinter printer = MakeResultPrinter();
+  Json fields = Json::array();
+  const auto recordset_fields = rows.recordset->Fields();
+  for (std::int32_t i = 0; i < recordset_fields->Count(); ++i) {
+    fields.push_back({{"name", header[static_cast<std::size_t>(i)]},
+                      {"type", static_cast<int>(recordset_fields->Item(i)->Type())}});
+  }
+  Json values = Json::array();
+  for (const auto& row : ordered) {
+    Json line = Json::array();
+    for (const Variant& value : row)
+      line.push_back(printer.Print(value));
+    values.push_back(std::move(line));
+  }
+  json["fields"] = std::move(fields);
+  json["rows"] = std::move(values);
+  return json;
+}
+
+// RFC 4180: a field holding a comma, a quote or a line break is quoted, its quotes doubled.
+std::string CsvField(const Variant& value) {
+  if (value.IsNull() || value.IsEmpty()) return {};
+  std::string text = value.Type() == oleaut::VarType::ByteArray
+                         ? "<" + std::to_string(value.AsByteArray().size()) + " bytes>"
+                         : ToUtf8(oleaut::ToString(value));
+  if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+  std::string quoted = "\"";
+  for (const char c : text) {
+    if (c == '"') quoted += '"';
+    quoted += c;
+  }
+  return quoted + '"';
+}
+
+void WriteCsv(const FilledRows& rows, const std::filesystem::path& path) {
+  std::string content;
+  if (rows.result == 1 && rows.recordset) {
+    std::vector<std::string> header;
+    const auto ordered = Cells(rows, header);
+    for (std::size_t i = 0; i < header.size(); ++i)
+      content += (i > 0 ? "," : "") + CsvField(Variant(FromUtf8(header[i])));
+    content += "\r\n";
+    for (const auto& row : ordered) {
+      for (std::size_t i = 0; i < row.size(); ++i)
+        content += (i > 0 ? "," : "") + CsvField(row[i]);
+      content += "\r\n";
+    }
+  }
+  io::ReplaceFile(path, content);
+}
+
+}  // namespace
+
+std::filesystem::path HeadCsvPath(const std::filesystem::path& entry_csv) {
+  std::filesystem::path head = entry_csv;
+  head.replace_filename(entry_csv.stem().string() + "-head" + entry_csv.extension().string());
+  return head;
+}
+
+void RunBillFill(const std::string& dsn, const BillFillRequest& request,
+                 const OutputOptions& options, std::ostream& out) {
+  if (request.bill_ids.empty()) FailCommand("bill fill: select at least one bill (an FInterID)");
+  const auto data = ActivateLateBound(u"TAVMPrintExport.clsGetData");
+  const Variant sdsn(FromUtf8(dsn));
+  const Variant info = data->Call(u"GetBillTypeInfo", sdsn, request.bill_type);
+  if (!info.IsObject() || !info.AsObject()) {
+    FailCommand("bill type " + std::to_string(request.bill_type) +
+                " has no row in ICTransactionType of " + dsn);
+  }
+  const auto package =
+      data->Call(u"GetBillPackage", sdsn, request.bill_type).AsObjectOf<vdl::List>();
+  const Variant structure = package->Item(4);
+  if (!structure.IsObject() || !structure.AsObject()) {
+    FailCommand("the package reader made no package of bill type " +
+                std::to_string(request.bill_type));
+  }
+
+  // pCondition: the transaction type and the selected bills in the order of selection.
+  auto filter = com::Make<vdl::List>();
+  for (const std::int32_t id : request.bill_ids) {
+    auto bill = com::Make<vdl::Dictionary>();
+    bill->SetItem(u"FInterID", id);
+    filter->Add(Variant(bill));
+  }
+  auto condition = com::Make<vdl::Dictionary>();
+  condition->SetItem(u"TranType", request.bill_type);
+  condition->SetItem(u"Filter", Variant(filter));
+
+  FilledRows head;
+  Variant head_args[] = {sdsn, Variant(condition), structure, Variant::Nothing(),
+                         Variant(request.sum)};
+  head.result = data->Invoke(u"GetHeadFillData", head_args).AsLong();
+  if (head_args[3].IsObject()) head.recordset = head_args[3].AsObjectOf<ado::Recordset>();
+  FilledRows entry;
+  Variant entry_args[] = {sdsn, Variant(condition), structure, Variant::Nothing()};
+  entry.result = data->Invoke(u"GetEntryFillData", entry_args).AsLong();
+  if (entry_args[3].IsObject()) entry.recordset = entry_args[3].AsObjectOf<ado::Recordset>();
+
+  // Heads by the first position of their bill in the selection; lines by FID, that position.
+  const auto bill_info = structure.AsObjectOf<vdl::Dictionary>()->Item(u"BillInfo");
+  const Bstr key_inter = bill_info.IsObject() && bill_info.AsObject()
+                             ? oleaut::ToString(bill_info.AsObjectOf<vdl::Dictionary>()->GetValue(
+                                   u"FKeyInterID", Bstr(u"FInterID")))
+                             : Bstr(u"FInterID");
+  OrderRows(head, key_inter, [&](const Variant& id) {
+    const auto found = std::find(request.bill_ids.begin(), request.bill_ids.end(),
+                                 id.IsNull() ? 0 : oleaut::ToLong(id));
+    return static_cast<std::int64_t>(found - request.bill_ids.begin());
+  });
+  OrderRows(entry, u"FID", [](const Variant& fid) {
+    return fid.IsNull() ? std::int64_t{0} : std::int64_t{oleaut::ToLong(fid)};
+  });
+
+  if (request.csv) {
+    WriteCsv(entry, *request.csv);
+    WriteCsv(head, HeadCsvPath(*request.csv));
+  }
+  std::string selection;
+  for (const std::int32_t id : request.bill_ids)
+    selection += (selection.empty() ? "" : ", ") + std::to_string(id);
+  if (options.json) {
+    Json json = {{"bill_type", request.bill_type},
+                 {"bills", request.bill_ids},
+                 {"head", RowsJson(head)},
+                 {"entry", RowsJson(entry)}};
+    WriteJson(json, out);
+    return;
+  }
+  out << "Bill type " << request.bill_type << " ("
+      << ToUtf8(oleaut::ToString(info.AsObjectOf<vdl::Dictionary>()->Item(u"FName")))
+      << "), bills selected in this order: " << selection << "\n\n";
+  out << "Head rows (clsGetData.GetHeadFillData" << (request.sum ? ", summary printing" : "")
+      << "), in the order of selection\n";
+  PrintRows(head, request.columns,
+            "the bill type has no head table or its template no head controls", out);
+  out << "\nEntry rows (clsGetData.GetEntryFillData); FID is the bill's position in the "
+         "selection\n";
+  PrintRows(entry, request.columns,
+            "the bill type has no entry table or its template no entry columns", out);
+  if (request.csv) {
+    out << "\nEntry rows written to " << request.csv->string() << ", head rows to "
+        << HeadCsvPath(*request.csv).string() << '\n';
+  }
+}
+
+}  // namespace tavprint

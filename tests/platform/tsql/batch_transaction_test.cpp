@@ -1,0 +1,75 @@
+// What a batch that fails does to the transaction it runs in, through both providers that run
+// translated batches: an error that ends only its statement leaves the transaction to the caller;
+// a conversion error rolls it back at once, so that the caller's commit fails and its rollback
+// finds nothing left to undo.
+#include <gtest/gtest.h>
+
+#include "odbc_driver.h"
+#include "platform/ado/provider.h"
+#include "platform/oleaut/com_error.h"
+#include "platform/oleaut/text.h"
+#include "temp_dir.h"
+
+namespace {
+
+class BatchTransactionTest : public ::testing::TestWithParam<std::string> {
+ protected:
+  void SetUp() override {
+    const auto database = dir_ / "batch.db";
+    provider_ = ado::OpenProvider(oleaut::FromUtf8(
+        GetParam() == "odbc"
+            ? tavtest::SqliteOdbcConnectionString(database)
+            : "Provider=SQLite;Mode=ReadWriteCreate;Data Source=" + database.string()));
+    provider_->Execute(u"create table T (a int primary key, n int)", {});
+  }
+
+  std::int64_t Count() {
+    const ado::ExecuteResult result = provider_->Execute(u"select count(*) from T", {});
+    return result.rows->values.at(0).AsLong();
+  }
+
+  tavtest::TempDir dir_;
+  std::unique_ptr<ado::Provider> provider_;
+};
+
+TEST_P(BatchTransactionTest, AStatementErrorLeavesTheTransactionToTheCaller) {
+  provider_->BeginTransaction();
+  EXPECT_THROW(provider_->Execute(u"insert into T values (1, 1)\n"
+                                  u"insert into T values (1, 2)\n"
+                                  u"insert into T values (2, 3)",
+                                  {}),
+               oleaut::ComError);
+  EXPECT_EQ(Count(), 2);
+  provider_->CommitTransaction();
+  EXPECT_EQ(Count(), 2);
+}
+
+TEST_P(BatchTransactionTest, AConversionErrorRollsTheTransactionBack) {
+  provider_->BeginTransaction();
+  provider_->Execute(u"insert into T values (1, 1)", {});
+  EXPECT_THROW(provider_->Execute(u"insert into T values (2, 2)\n"
+                                  u"insert into T values (3, 'three')\n"
+                                  u"insert into T values (4, 4)",
+                                  {}),
+               oleaut::ComError);
+  EXPECT_EQ(Count(), 0);
+  try {
+    provider_->CommitTransaction();
+    ADD_FAILURE() << "the commit of a transaction rolled back should fail";
+  } catch (const oleaut::ComError& e) {
+    EXPECT_NE(std::string(e.what()).find("rolled back"), std::string::npos) << e.what();
+  }
+  // The session goes on without a transaction, and the next one is as any other.
+  provider_->Execute(u"insert into T values (5, 5)", {});
+  provider_->BeginTransaction();
+  EXPECT_THROW(provider_->Execute(u"select convert(int, 'x')", {}), oleaut::ComError);
+  provider_->RollbackTransaction();
+  EXPECT_EQ(Count(), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Providers, BatchTransactionTest, ::testing::Values("embedded", "odbc"),
+                         [](const ::testing::TestParamInfo<std::string>& provider) {
+                           return provider.param;
+                         });
+
+}  // namespace
