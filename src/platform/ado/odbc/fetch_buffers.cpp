@@ -4,9 +4,12 @@ namespace ado::odbc {
 namespace {
 
 // Numbers, dates and short names fit the first buffer; a column whose values do not gets a
-// larger one after the first such value, up to the most that is worth keeping per column.
+// larger one after the first such value, up to the most that is worth keeping per column. The
+// SQLite driver's copy into a bound buffer costs more the larger the buffer, whatever the value's
+// length: a few long values must not make every later row pay for a buffer of their size, so
+// values longer than 1 KiB are read again through SQLGetData.
 constexpr std::size_t kFirstBoundBytes = 64;
-constexpr std::size_t kMostBoundBytes = 64 * 1024;
+constexpr std::size_t kMostBoundBytes = 1024;
 
 }  // namespace
 

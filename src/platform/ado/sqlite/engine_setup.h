@@ -4,10 +4,15 @@
 
 namespace ado::sqlite {
 
-// Turns off the library's memory statistics, which no part of this program reads: kept, they
-// take a process-wide lock around every allocation the engine makes, and the SQLite ODBC
-// driver allocates several per value it hands out. Has no effect once the library runs (it
-// then keeps the statistics it started with). Safe to call from any thread, any number of times.
+// Sets the library up for how this program uses it, before it starts:
+// - no memory statistics, which no part of the program reads: kept, they take a process-wide
+//   lock around every allocation, and the SQLite ODBC driver allocates for each value it hands
+//   out;
+// - no lock per database connection (multi-thread mode): a connection belongs to one thread at a
+//   time (the apartment model), as the embedded provider already declares when it opens one, and
+//   the driver's connection otherwise took a lock twice for every value it read.
+// Has no effect once the library runs (it keeps the settings it started with). Safe to call from
+// any thread, any number of times.
 void ConfigureEngineOnce();
 
 }  // namespace ado::sqlite
