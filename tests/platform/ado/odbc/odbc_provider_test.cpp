@@ -147,7 +147,8 @@ TEST_F(OdbcProviderTest, BlobsOfAnySizeGoInPiecesAndComeBackByteForByte) {
 TEST_F(OdbcProviderTest, TextOfEveryLengthComesBackWholeRowAfterRow) {
   // Lengths around what the reader holds per column without asking again, in bytes of UTF-8: a
   // character cut by the first buffer's end, a column whose values grow row by row and shrink
-  // again, values past the largest buffer; NULLs and binary data between the text columns.
+  // again, values past the largest buffer and around its end (1 KiB, its last byte the
+  // terminator's); NULLs and binary data between the text columns.
   const std::u16string beyond_buffers(70000, u'字');
   const std::vector<std::optional<std::u16string>> notes = {
       u"",
@@ -159,6 +160,9 @@ TEST_F(OdbcProviderTest, TextOfEveryLengthComesBackWholeRowAfterRow) {
       beyond_buffers,
       std::u16string(40, u'c'),
       beyond_buffers + u"!",
+      std::u16string(1023, u'd'),
+      std::u16string(1024, u'd'),
+      std::u16string(1022, u'd') + u"长",
       u"short",
   };
   odbc_->Execute(u"CREATE TABLE w (id int, note nvarchar(max), body image, code varchar(max))");
