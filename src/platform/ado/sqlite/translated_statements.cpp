@@ -7,6 +7,7 @@
 #include "platform/ado/sql_trace.h"
 #include "platform/ado/sqlite/engine.h"
 #include "platform/oleaut/text.h"
+#include "platform/tsql/errors.h"
 #include "platform/tsql/identity.h"
 #include "platform/tsql/shape.h"
 
@@ -194,6 +195,8 @@ void StatementRunner::SetIdentityInsert(const tsql::SqlStatement& statement) {
 }
 
 FailureScope ScopeOfFailure(const oleaut::ComError& error) {
+  // A batch the translator refuses never ran; its message may quote anything.
+  if (error.Source() == tsql::kErrorSource) return FailureScope::kBatch;
   // The engine's message comes first; the statement quoted after it may say anything.
   const std::u16string& description = error.Description();
   const std::u16string_view message =
