@@ -24,12 +24,6 @@ using oleaut::Bstr;
 using oleaut::FromUtf8;
 using oleaut::ToUtf8;
 using oleaut::Variant;
-using DictionaryRef = com::Ptr<vdl::Dictionary>;
-
-[[noreturn]] void Fail(const std::string& message) {
-  throw oleaut::ComError(oleaut::VbHresult(oleaut::kInvalidProcedureCall), u"tavprint",
-                         FromUtf8(message));
-}
 
 // The rows of one fill member: its result, and its recordset in the order to show it.
 struct FilledRows {
@@ -182,19 +176,20 @@ std::filesystem::path HeadCsvPath(const std::filesystem::path& entry_csv) {
 
 void RunBillFill(const std::string& dsn, const BillFillRequest& request,
                  const OutputOptions& options, std::ostream& out) {
-  if (request.bill_ids.empty()) Fail("bill fill: select at least one bill (an FInterID)");
+  if (request.bill_ids.empty()) FailCommand("bill fill: select at least one bill (an FInterID)");
   const auto data = ActivateLateBound(u"TAVMPrintExport.clsGetData");
   const Variant sdsn(FromUtf8(dsn));
   const Variant info = data->Call(u"GetBillTypeInfo", sdsn, request.bill_type);
   if (!info.IsObject() || !info.AsObject()) {
-    Fail("bill type " + std::to_string(request.bill_type) + " has no row in ICTransactionType of " +
-         dsn);
+    FailCommand("bill type " + std::to_string(request.bill_type) +
+                " has no row in ICTransactionType of " + dsn);
   }
   const auto package =
       data->Call(u"GetBillPackage", sdsn, request.bill_type).AsObjectOf<vdl::List>();
   const Variant structure = package->Item(4);
   if (!structure.IsObject() || !structure.AsObject()) {
-    Fail("the package reader made no package of bill type " + std::to_string(request.bill_type));
+    FailCommand("the package reader made no package of bill type " +
+                std::to_string(request.bill_type));
   }
 
   // pCondition: the transaction type and the selected bills in the order of selection.

@@ -63,6 +63,11 @@ com::Ptr<com::Dispatch> ActivateLateBound(const Bstr& progid) {
   return object;
 }
 
+void FailCommand(const std::string& message) {
+  throw ComError(oleaut::VbHresult(oleaut::kInvalidProcedureCall), u"tavprint",
+                 oleaut::FromUtf8(message));
+}
+
 std::vector<std::filesystem::path> ServerLibraries(
     const std::optional<std::filesystem::path>& given) {
   if (given) return {std::filesystem::absolute(*given)};

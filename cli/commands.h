@@ -30,6 +30,9 @@ com::Ptr<com::Unknown> Activate(const oleaut::Bstr& progid);
 // Activate, for calls by name: an object that cannot be called by name raises E_NOINTERFACE.
 com::Ptr<com::Dispatch> ActivateLateBound(const oleaut::Bstr& progid);
 
+// A command that cannot do what it was asked raises this, with `message` as the description.
+[[noreturn]] void FailCommand(const std::string& message);
+
 // With `out_file`, the first byte array of the result (itself, or an item of a returned list or
 // dictionary, such as a template body) is also written to that file.
 void RunCall(const std::string& target, const std::vector<std::string>& args, std::ostream& out,

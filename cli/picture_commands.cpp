@@ -15,11 +15,6 @@ namespace {
 
 using oleaut::FromUtf8;
 
-[[noreturn]] void Fail(const std::string& message) {
-  throw oleaut::ComError(oleaut::VbHresult(oleaut::kInvalidProcedureCall), u"tavprint",
-                         FromUtf8(message));
-}
-
 }  // namespace
 
 void RunPicture(const std::string& dsn, const PictureSource& source,
@@ -34,13 +29,14 @@ void RunPicture(const std::string& dsn, const PictureSource& source,
   const std::string where =
       source.table + "." + source.field + " where " + source.key_field + "=" + source.key_value;
   if (picture.Type() != oleaut::VarType::ByteArray) {
-    Fail("there is no picture in " + where + " (no such row, or the value is Null or empty)");
+    FailCommand("there is no picture in " + where +
+                " (no such row, or the value is Null or empty)");
   }
   const oleaut::ByteArray& bytes = picture.AsByteArray();
   std::ofstream stream(file, std::ios::binary | std::ios::trunc);
   stream.write(reinterpret_cast<const char*>(bytes.data()),
                static_cast<std::streamsize>(bytes.size()));
-  if (!stream) Fail("cannot write " + file.string());
+  if (!stream) FailCommand("cannot write " + file.string());
   out << "Wrote " << bytes.size() << " bytes of " << where << " to " << file.string() << '\n';
 }
 

@@ -32,11 +32,6 @@ constexpr char kFallbackRules[] =
     "the first time gets copies of the administrator's templates; a list with none of those "
     "shows the administrator's templates, then the newest template of each name.";
 
-[[noreturn]] void Fail(const std::string& message) {
-  throw oleaut::ComError(oleaut::VbHresult(oleaut::kInvalidProcedureCall), u"tavprint",
-                         FromUtf8(message));
-}
-
 com::Ptr<com::Dispatch> Object(const char16_t* progid) {
   return com::As<com::Dispatch>(Activate(progid));
 }
@@ -114,7 +109,7 @@ oleaut::ByteArray ReadFile(const std::filesystem::path& file) {
 }
 
 void WriteFile(const std::filesystem::path& file, const Variant& body) {
-  if (body.IsNull() || body.IsEmpty()) Fail("the template has no body to export");
+  if (body.IsNull() || body.IsEmpty()) FailCommand("the template has no body to export");
   const oleaut::ByteArray& bytes = body.AsByteArray();
   io::ReplaceFile(file,
                   std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
@@ -215,7 +210,8 @@ void RunTemplateSave(const std::string& dsn, TemplateOwner owner, const std::str
                      const std::filesystem::path& file, bool as_administrator, std::ostream& out) {
   const oleaut::ByteArray body = ReadFile(file);
   if (as_administrator) {
-    if (owner.report) Fail("--admin saves bill templates only (there is no report counterpart)");
+    if (owner.report)
+      FailCommand("--admin saves bill templates only (there is no report counterpart)");
     auto data = com::Make<vdl::Dictionary>();
     data->SetItem(u"fNoteName", FromUtf8(name));
     data->SetItem(u"FNoteBlob", body);
@@ -241,12 +237,12 @@ void RunTemplateExport(const std::string& dsn, TemplateOwner owner, std::optiona
     const Bstr table = owner.report ? u"T_RptExcelPrintExportNote" : u"T_ExcelPrintExportNote";
     const auto rows =
         QueryRows(dsn, u"SELECT FData FROM " + table + u" WHERE FId=" + oleaut::ToString(*id));
-    if (rows->Eof()) Fail("there is no template body " + std::to_string(*id));
+    if (rows->Eof()) FailCommand("there is no template body " + std::to_string(*id));
     body = rows->Fields()->Item(0)->Value();
     what = "template " + std::to_string(*id);
   } else {
     const std::optional<PrintChoice> choice = ChoosePrintTemplate(dsn, owner, sub_type);
-    if (!choice) Fail("no template would be used for " + OwnerText(owner));
+    if (!choice) FailCommand("no template would be used for " + OwnerText(owner));
     body = choice->body;
     what = "template " + choice->key + " (the one printing uses)";
   }
@@ -272,8 +268,8 @@ void RunTemplateSelect(const std::string& dsn, TemplateOwner owner, std::int32_t
     if (oleaut::ToLong(row->Item(id_key)) == id) chosen = row;
   }
   if (!chosen) {
-    Fail("template " + std::to_string(id) + " is not among the templates of " + OwnerText(owner) +
-         " (see: tavprint templates list)");
+    FailCommand("template " + std::to_string(id) + " is not among the templates of " +
+                OwnerText(owner) + " (see: tavprint templates list)");
   }
   // Only the rows whose flag changes are sent: the store clears the sub-type of every row it
   // is given.
@@ -303,7 +299,7 @@ void RunTemplateDelete(const std::string& dsn, TemplateOwner owner, std::int32_t
   const TemplateRows before = CountTemplateRows(dsn, owner, id);
   const std::string what = "template " + std::to_string(id) + " of " + OwnerText(owner);
   if (!before.body_creator && before.assignments == 0) {
-    Fail("there is no " + what + ": nothing was deleted (see: tavprint templates list)");
+    FailCommand("there is no " + what + ": nothing was deleted (see: tavprint templates list)");
   }
   Update()->Call(Member(owner, u"DeleteNoteRow", u"DeleteRptNoteRow"), FromUtf8(dsn), owner.id, id);
   const TemplateRows after = CountTemplateRows(dsn, owner, id);
@@ -316,8 +312,8 @@ void RunTemplateDelete(const std::string& dsn, TemplateOwner owner, std::int32_t
     kept = "it has no body";
   }
   if (!body_deleted && rows_deleted == 0) {
-    Fail("nothing was deleted of " + what + ": " + kept +
-         ", and you have no assignment rows to it");
+    FailCommand("nothing was deleted of " + what + ": " + kept +
+                ", and you have no assignment rows to it");
   }
   out << "Deleted " << what << ": " << (body_deleted ? "its body and " : "") << rows_deleted
       << " of your assignment rows" << (kept.empty() ? "" : "; " + kept) << '\n';

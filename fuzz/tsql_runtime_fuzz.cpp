@@ -1,6 +1,6 @@
-// The runtime functions on arbitrary values: CONVERT to every target type with and without a
-// style, the string and date functions, LIKE and the arithmetic operators. A value either converts or the statement fails with an
-// error; the engine never crashes.
+// The runtime functions on arbitrary values: CONVERT and TRY_CONVERT to every target type with and
+// without a style, the string and date functions, LIKE and the arithmetic operators. A value
+// either converts or the statement fails with an error; the engine never crashes.
 #include <sqlite3.h>
 
 #include <cstdlib>
@@ -40,6 +40,12 @@ constexpr const char* kStatements[] = {
     "tsql_patindex(?1, 'abcdef'), tsql_stuff(?1, 2, 3, 'x'), tsql_reverse(?1), tsql_str(?1, 6, 2)",
     "SELECT tsql_isnumeric(?1), tsql_concat(?1, 1, NULL), tsql_money_text(?1, 1), "
     "tsql_convert('varchar(3)', ?1, 1), tsql_convert('nvarchar(2)', ?1), tsql_datalength(?1, 1)",
+    "SELECT tsql_try_convert('int', ?1), tsql_try_convert('datetime', ?1), "
+    "tsql_try_convert('varchar(30)', ?1, 121), tsql_try_convert('time(3)', ?1), "
+    "tsql_convert('time', ?1), tsql_convert('time(0)', ?1)",
+    "SELECT tsql_convert('money', ?1), tsql_convert('smallmoney', ?1), "
+    "tsql_try_convert('smallmoney', ?1), tsql_convert('date', ?1), tsql_datefromparts(?1, 2, 28), "
+    "tsql_datefromparts(2024, ?1, ?1), tsql_top_percent(?1, 1000), tsql_top_count(?1)",
 };
 
 }  // namespace

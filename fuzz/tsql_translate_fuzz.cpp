@@ -19,7 +19,8 @@ class FixedSchema : public tsql::Schema {
         {{u"a", SqlType::Int()}, {u"b", SqlType::Varchar(10)}, {u"c", SqlType::Decimal(28, 10)}});
     Add(u"u", {{u"a", SqlType::Varchar(20)},
                {u"d", SqlType::DateTime()},
-               {u"m", *tsql::ParseDeclaredType("money")}});
+               {u"m", *tsql::ParseDeclaredType("money")},
+               {u"tm", *tsql::ParseDeclaredType("time(3)")}});
     Add(u"#tmp", {{u"FID", SqlType::Int()}, {u"FValue", SqlType::Decimal(10, 2)}});
   }
 

@@ -54,7 +54,8 @@ enum class ExprKind : std::uint8_t {
   kBinaryOp,  // text: the operator in upper case ("+", "AND", "<>"); args[0], args[1]
   kFunction,  // text: the name as written; args; distinct; star for count(*)
   kCase,      // has_operand: args[0] is the operand; then WHEN/THEN pairs; has_else: last
-  kConvert,   // CAST or CONVERT: type; args[0] the value, args[1] the style when given
+  kConvert,   // CAST or CONVERT: type; args[0] the value, args[1] the style when given;
+              // lenient for TRY_CAST and TRY_CONVERT
   kSubquery,  // select
   kExists,    // select; negated
   kIn,        // args[0] IN (args[1..]) or IN (select); negated
@@ -82,6 +83,7 @@ struct Expr {
   bool has_operand = false;
   bool has_else = false;
   bool parenthesized = false;
+  bool lenient = false;
 };
 
 struct SelectItem {
@@ -121,6 +123,7 @@ struct OrderItem {
 struct SelectCore {
   bool distinct = false;
   ExprPtr top;  // TOP n
+  bool top_percent = false;
   std::vector<SelectItem> items;
   bool has_into = false;
   ObjectName into;

@@ -862,8 +862,7 @@ class Generator {
         // TOP limits its own SELECT, LIMIT the whole compound.
         out_ += "SELECT * FROM (";
         GenCore(core, column_types, store_types);
-        out_ += " LIMIT ";
-        Gen(*core.top);
+        GenLimit(core);
         out_ += ')';
       } else {
         GenCore(core, column_types, store_types);
@@ -880,10 +879,29 @@ class Generator {
         if (select.order_by[i].descending) out_ += " DESC";
       }
     }
-    if (!compound && select.cores[0].top) {
-      out_ += " LIMIT ";
-      Gen(*select.cores[0].top);
+    if (!compound && select.cores[0].top) GenLimit(select.cores[0]);
+  }
+
+  // TOP n, or TOP n PERCENT: that share of the rows the SELECT yields, rounded up.
+  void GenLimit(const SelectCore& core) {
+    out_ += " LIMIT ";
+    if (!core.top_percent) {
+      // A number written out is a count as it stands; anything else may be negative or NULL,
+      // which SQL Server refuses and SQLite would read as no limit at all.
+      if (core.top->kind == ExprKind::kNumber && !IsMoneyLiteral(core.top->text)) {
+        Gen(*core.top);
+        return;
+      }
+      out_ += "tsql_top_count(";
+      Gen(*core.top);
+      out_ += ')';
+      return;
     }
+    out_ += "tsql_top_percent(";
+    Gen(*core.top);
+    out_ += ", (SELECT count(*) FROM (";
+    GenCore(core, {});
+    out_ += ")))";
   }
 
   // Expressions that are neither columns nor numbers order and group under the default
@@ -1092,6 +1110,15 @@ class Generator {
         out_ += "NULL";
         return;
       case ExprKind::kNumber:
+        if (IsMoneyLiteral(expr.text)) {
+          // A money constant holds four decimals and money's range.
+          out_ += "tsql_convert('money', ";
+          GenLiteral(expr);
+          out_ += ')';
+          return;
+        }
+        GenLiteral(expr);
+        return;
       case ExprKind::kString:
         GenLiteral(expr);
         return;
@@ -1175,7 +1202,8 @@ class Generator {
     }
     if (expr.literal >= 0) program_.fixed_literals.push_back({expr.literal, expr.text});
     if (expr.kind == ExprKind::kNumber) {
-      out_ += Utf8(expr.text);
+      const std::u16string_view digits = MoneyDigits(expr.text);
+      out_ += digits.empty() ? std::string("0") : Utf8(digits);
     } else {
       AppendStringLiteral(out_, expr.text);
     }
@@ -1198,6 +1226,13 @@ class Generator {
   // converted to the other side's type, so that '057' = 57 and '2024-01-05' equals midnight of
   // that day. The type to convert `side` to, when it needs converting.
   static std::optional<SqlType> ComparedAs(const SqlType& side, const SqlType& other) {
+    if (side.IsTime() && other.cls == SqlType::Class::kDate) {
+      // A time beside a date-time is that time on 1900-01-01; two times compare at the
+      // precision of the finer, whose texts have the same digits.
+      if (!other.IsTime()) return SqlType::DateTime();
+      if (side.scale < other.scale) return other;
+      return std::nullopt;
+    }
     if (!side.IsText()) return std::nullopt;
     switch (other.cls) {
       case SqlType::Class::kBit:
@@ -1209,7 +1244,7 @@ class Generator {
         // Widest precision: the text's digits before the point need not fit the other side's.
         return SqlType::Decimal(38, other.scale);
       case SqlType::Class::kDate:
-        return SqlType::DateTime();
+        return other.IsTime() ? other : SqlType::DateTime();
       default:
         return std::nullopt;
     }
@@ -1247,7 +1282,16 @@ class Generator {
       return;
     }
     out_ += "tsql_convert('" + type->Declared() + "', ";
-    Gen(expr);
+    GenConverted(expr, *type);
+    out_ += ')';
+  }
+
+  // The value a conversion to `type` starts from: money becomes an integer rounded (1.56 is 2),
+  // where other numbers lose their fraction.
+  void GenConverted(const Expr& value, const SqlType& type) {
+    if (type.cls != SqlType::Class::kInteger || !TypeOf(value).IsMoney()) return Gen(value);
+    out_ += "round(";
+    Gen(value);
     out_ += ')';
   }
 
@@ -1366,7 +1410,8 @@ class Generator {
   void GenFitted(const Expr& expr, Body body) {
     const SqlType type = TypeOf(expr);
     // Beyond 28 digits the value is a double's approximation whatever is done to it.
-    if (type.cls == SqlType::Class::kDecimal && !type.IsMoney() && type.precision <= 28) {
+    // Money keeps four decimals and its range, as every money result does.
+    if (type.cls == SqlType::Class::kDecimal && (type.IsMoney() || type.precision <= 28)) {
       out_ += "tsql_convert('" + type.Declared() + "', ";
       body();
       out_ += ')';
@@ -1422,6 +1467,19 @@ class Generator {
   // A datetime plus or minus a number moves by days (the fraction a part of a day); a text on
   // the other side is read as a datetime, as SQL Server converts it.
   void GenDatePlus(const Expr& left, const Expr& right, int sign) {
+    const SqlType lt = TypeOf(left);
+    const SqlType rt = TypeOf(right);
+    if (lt.IsTime() || rt.IsTime()) {
+      // Only DATEADD moves a time.
+      const SqlType& time = lt.IsTime() ? lt : rt;
+      const SqlType& other = lt.IsTime() ? rt : lt;
+      RaiseStatementError(
+          left.pos,
+          oleaut::FromUtf8("Operand type clash: " + time.Declared() + " is incompatible with " +
+                           (other.IsKnown() && other.cls != SqlType::Class::kNull
+                                ? other.Declared()
+                                : std::string("int"))));
+    }
     out_ += "tsql_date_plus(";
     Gen(left);
     out_ += ", ";
@@ -1547,7 +1605,7 @@ class Generator {
   void GenConvert(const Expr& expr) {
     const std::optional<SqlType> type = ResolveType(expr.type, true);
     if (!type) RaiseUnsupported(batch_, expr.type.pos, u"Conversion to the type " + expr.type.name);
-    out_ += "tsql_convert('";
+    out_ += expr.lenient ? "tsql_try_convert('" : "tsql_convert('";
     out_ += type->Declared();
     out_ += "', ";
     const Expr& value = *expr.args[0];
@@ -1572,9 +1630,14 @@ class Generator {
         value_as = value_type;
       }
     }
-    GenAs(value, value_as);
+    if (value_as) {
+      GenAs(value, value_as);
+    } else {
+      GenConverted(value, *type);
+    }
     if (expr.args.size() == 1 && type->IsText() &&
-        (value_type.cls == SqlType::Class::kDate || value_type.cls == SqlType::Class::kFloat)) {
+        ((value_type.cls == SqlType::Class::kDate && !value_type.IsTime()) ||
+         value_type.cls == SqlType::Class::kFloat)) {
       out_ += ", 0";  // a date-time or a float becomes text in style 0 unless told otherwise
     }
     if (expr.args.size() > 1) {
@@ -1639,6 +1702,7 @@ class Generator {
         {u"nchar", "char", 1, 1},
         {u"isnumeric", "tsql_isnumeric", 1, 1},
         {u"isdate", "tsql_isdate", 1, 1},
+        {u"datefromparts", "tsql_datefromparts", 3, 3},
         {u"str", "tsql_str", 1, 3},
         {u"stuff", "tsql_stuff", 4, 4},
         {u"patindex", "tsql_patindex", 2, 2},
@@ -1777,12 +1841,16 @@ class Generator {
       RaiseStatementError(part.pos, u"'" + (part.names.empty() ? part.text : part.names.back()) +
                                         u"' is not a recognized datepart option.");
     }
+    // DATEADD of a time is a time, which goes round the clock.
+    const SqlType moved = name == u"dateadd" ? TypeOf(*expr.args[2]) : SqlType::Unknown();
+    if (moved.IsTime()) out_ += "tsql_convert('" + moved.Declared() + "', ";
     out_ += "tsql_" + Utf8(name) + "('" + canonical + "'";
     for (std::size_t i = 1; i < expr.args.size(); ++i) {
       out_ += ", ";
       Gen(*expr.args[i]);
     }
     out_ += ')';
+    if (moved.IsTime()) out_ += ')';
   }
 
   // LEN of a number counts the characters of its text as SQL Server writes it (12.50 has five),

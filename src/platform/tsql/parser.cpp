@@ -400,7 +400,7 @@ class Parser {
       } else {
         Fail(u"TOP needs a number");
       }
-      if (AtKeyword(u"PERCENT")) Unsupported(u"TOP ... PERCENT");
+      core.top_percent = AcceptKeyword(u"PERCENT");
       if (AtKeyword(u"WITH") && AtKeyword(u"TIES", 1)) Unsupported(u"TOP ... WITH TIES");
     }
     do {
@@ -880,7 +880,16 @@ class Parser {
       Fail(u"expected a data type");
     }
     std::u16string name = Take().text;
-    if (AtSymbol(u".")) Unsupported(u"A user-defined data type");
+    // The system types live in the schema sys: sys.int is int. A type of any other schema is
+    // one the user defined.
+    if (AtSymbol(u".")) {
+      if (LowerAscii(name) != u"sys") Unsupported(u"A user-defined data type");
+      Take();
+      if (Peek().kind != TokenKind::kWord && Peek().kind != TokenKind::kQuotedName) {
+        Fail(u"expected a data type after sys.");
+      }
+      name = Take().text;
+    }
     type.name = LowerAscii(name);
     if (type.name == u"double" && AcceptKeyword(u"PRECISION")) type.name = u"float";
     if (AcceptSymbol(u"(")) {
@@ -1182,6 +1191,9 @@ class Parser {
     if (AtKeyword(u"CASE")) return ParseCase();
     if (AtKeyword(u"CAST") && AtSymbol(u"(", 1)) return ParseCast();
     if (AtKeyword(u"CONVERT") && AtSymbol(u"(", 1)) return ParseConvert();
+    // TRY_CAST and TRY_CONVERT give NULL where CAST and CONVERT would fail on the value.
+    if (AtKeyword(u"TRY_CAST") && AtSymbol(u"(", 1)) return MakeTry(ParseCast());
+    if (AtKeyword(u"TRY_CONVERT") && AtSymbol(u"(", 1)) return MakeTry(ParseConvert());
     if (AtKeyword(u"EXISTS")) {
       Take();
       ExprPtr expr = MakeExpr(ExprKind::kExists, pos);
@@ -1299,6 +1311,11 @@ class Parser {
     expr->type = ParseTypeName();
     ExpectSymbol(u")");
     return expr;
+  }
+
+  static ExprPtr MakeTry(ExprPtr conversion) {
+    conversion->lenient = true;
+    return conversion;
   }
 
   ExprPtr ParseConvert() {

@@ -3,6 +3,7 @@
 #include <fmt/format.h>
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <string>
@@ -160,6 +161,63 @@ void FitInteger(sqlite3_context* context, int, sqlite3_value** argv) {
         context, "Arithmetic overflow error converting expression to data type " + target + ".");
   }
   sqlite3_result_value(context, value);
+}
+
+}  // namespace tsql::detail
+
+namespace tsql::detail {
+
+void TopCount(sqlite3_context* context, int, sqlite3_value** argv) {
+  std::int64_t count = 0;
+  switch (sqlite3_value_type(argv[0])) {
+    case SQLITE_INTEGER:
+      count = sqlite3_value_int64(argv[0]);
+      break;
+    case SQLITE_FLOAT:
+      count = static_cast<std::int64_t>(std::clamp(sqlite3_value_double(argv[0]), -1.0, 9e18));
+      break;
+    case SQLITE_TEXT:
+      if (auto parsed = ParseInteger(Text16(argv[0]))) {
+        count = *parsed;
+        break;
+      }
+      return ResultConversionError(context, argv[0], "bigint");
+    default:
+      return ResultError(context,
+                         "The number of rows provided for a TOP or FETCH clauses row count "
+                         "parameter must be an integer.");
+  }
+  if (count < 0) {
+    return ResultError(context, "A TOP N or FETCH rows count value may not be negative.");
+  }
+  sqlite3_result_int64(context, count);
+}
+
+void TopPercent(sqlite3_context* context, int, sqlite3_value** argv) {
+  double percent = -1;
+  switch (sqlite3_value_type(argv[0])) {
+    case SQLITE_INTEGER:
+    case SQLITE_FLOAT:
+      percent = sqlite3_value_double(argv[0]);
+      break;
+    case SQLITE_TEXT:
+      if (auto parsed = ParseReal(Text16(argv[0])))
+        percent = *parsed;
+      else
+        return ResultError(context, "Error converting data type varchar to float.");
+      break;
+    default:
+      break;
+  }
+  if (!(percent >= 0 && percent <= 100)) {
+    return ResultError(context, "Percent values must be between 0 and 100.");
+  }
+  const double rows = static_cast<double>(sqlite3_value_int64(argv[1])) * percent / 100;
+  // A share that comes out whole within the double's error is not rounded up past it.
+  const double whole = std::nearbyint(rows);
+  sqlite3_result_int64(
+      context, static_cast<std::int64_t>(
+                   std::fabs(rows - whole) < 1e-9 * std::max(1.0, rows) ? whole : std::ceil(rows)));
 }
 
 }  // namespace tsql::detail

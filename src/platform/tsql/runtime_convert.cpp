@@ -51,7 +51,7 @@ std::u16string DecimalText(double value, int scale) {
 using oleaut::DaysInMonth;
 
 bool Valid(const DateTime& d) {
-  return d.year >= 1753 && d.year <= 9999 && d.month >= 1 && d.month <= 12 && d.day >= 1 &&
+  return d.year >= 1 && d.year <= 9999 && d.month >= 1 && d.month <= 12 && d.day >= 1 &&
          d.day <= DaysInMonth(d.year, d.month) && d.hour >= 0 && d.hour < 24 && d.minute >= 0 &&
          d.minute < 60 && d.second >= 0 && d.second < 60 && d.millisecond >= 0 &&
          d.millisecond < 1000;
@@ -139,9 +139,28 @@ bool ParseTime(DateScanner& s, DateTime& d) {
   return s.AtEnd();
 }
 
+// "10:20", "9:05:30.5 PM": one or two digits and a colon.
+bool IsTimeOnly(std::u16string_view text) {
+  const auto digit = [&](std::size_t i) {
+    return i < text.size() && text[i] >= u'0' && text[i] <= u'9';
+  };
+  if (!digit(0)) return false;
+  const std::size_t colon = digit(1) ? 2 : 1;
+  return colon < text.size() && text[colon] == u':';
+}
+
 // ---- targets ----
 struct Target {
-  enum class Kind { kText, kInteger, kBit, kDecimal, kFloat, kDate, kBinary } kind = Kind::kText;
+  enum class Kind {
+    kText,
+    kInteger,
+    kBit,
+    kDecimal,
+    kFloat,
+    kDate,
+    kTime,
+    kBinary
+  } kind = Kind::kText;
   std::string name;
   int length = -1;   // text and binary; -1 for max
   bool pad = false;  // char(n), nchar(n)
@@ -188,8 +207,10 @@ Target ParseTarget(std::string_view declared) {
     t.scale = 4;
   } else if (n == "float" || n == "real") {
     t.kind = Target::Kind::kFloat;
-  } else if (n == "datetime" || n == "smalldatetime" || n == "date" || n == "datetime2" ||
-             n == "time") {
+  } else if (n == "time") {
+    t.kind = Target::Kind::kTime;
+    t.scale = args.empty() ? kTimeDigits : std::clamp(args[0], 0, kTimeDigits);
+  } else if (n == "datetime" || n == "smalldatetime" || n == "date" || n == "datetime2") {
     t.kind = Target::Kind::kDate;
     t.date_only = n == "date";
   } else if (n == "binary" || n == "varbinary" || n == "image") {
@@ -203,7 +224,19 @@ Target ParseTarget(std::string_view declared) {
   return t;
 }
 
+bool IsLenient(sqlite3_context* context) {
+  return sqlite3_user_data(context) == &kLenientConversion;
+}
+
+// The value does not convert: CAST and CONVERT fail, TRY_CAST and TRY_CONVERT give NULL.
 void Fail(sqlite3_context* context, const std::string& message) {
+  if (IsLenient(context)) return sqlite3_result_null(context);
+  sqlite3_result_error(context, message.c_str(), static_cast<int>(message.size()));
+}
+
+// The conversion itself is not allowed (a style that does not exist, a type that never
+// converts): TRY_CAST and TRY_CONVERT fail as well.
+void Refuse(sqlite3_context* context, const std::string& message) {
   sqlite3_result_error(context, message.c_str(), static_cast<int>(message.size()));
 }
 
@@ -214,9 +247,9 @@ void ToText(sqlite3_context* context, sqlite3_value* value, const Target& t, int
     if (auto date = ParseDateTime(Text16(value))) {
       auto formatted = FormatStyle(*date, style);
       if (!formatted) {
-        return Fail(context, std::to_string(style) +
-                                 " is not a valid style number when converting from datetime to "
-                                 "a character string.");
+        return Refuse(context, std::to_string(style) +
+                                   " is not a valid style number when converting from datetime to "
+                                   "a character string.");
       }
       text = std::move(*formatted);
     } else {
@@ -276,8 +309,8 @@ void ToInteger(sqlite3_context* context, sqlite3_value* value, const Target& t) 
       break;
     }
     default:
-      return Fail(context,
-                  "Explicit conversion from data type varbinary to " + t.name + " is not allowed.");
+      return Refuse(context, "Explicit conversion from data type varbinary to " + t.name +
+                                 " is not allowed.");
   }
   if (result < t.low || result > t.high) {
     return Fail(context,
@@ -300,7 +333,7 @@ void ToBit(sqlite3_context* context, sqlite3_value* value) {
       return ResultConversionError(context, value, "bit");
     }
     default:
-      return Fail(context, "Explicit conversion from data type varbinary to bit is not allowed.");
+      return Refuse(context, "Explicit conversion from data type varbinary to bit is not allowed.");
   }
 }
 
@@ -320,8 +353,8 @@ void ToDecimal(sqlite3_context* context, sqlite3_value* value, const Target& t) 
         if (!decimal) return Fail(context, "Error converting data type varchar to numeric.");
         break;
       default:
-        return Fail(context, "Explicit conversion from data type varbinary to " + t.name +
-                                 " is not allowed.");
+        return Refuse(context, "Explicit conversion from data type varbinary to " + t.name +
+                                   " is not allowed.");
     }
   } catch (const oleaut::ComError&) {
     decimal.reset();
@@ -335,6 +368,15 @@ void ToDecimal(sqlite3_context* context, sqlite3_value* value, const Target& t) 
   if (!rescaled) {
     return Fail(context,
                 "Arithmetic overflow error converting " + t.name + " to data type " + t.name + ".");
+  }
+  if (t.name == "money" || t.name == "smallmoney") {
+    // Money is a 64-bit count of ten-thousandths, smallmoney a 32-bit one.
+    const std::uint64_t limit = t.name == "money" ? std::uint64_t{INT64_MAX} : INT32_MAX;
+    if (rescaled->Scale() != 4 || rescaled->Hi() != 0 ||
+        rescaled->Lo() > limit + (rescaled->IsNegative() ? 1 : 0)) {
+      return Fail(context,
+                  "Arithmetic overflow error converting expression to data type " + t.name + ".");
+    }
   }
   const std::u16string text = rescaled->ToString();
   std::size_t integer_digits = 0;
@@ -378,7 +420,8 @@ void ToFloat(sqlite3_context* context, sqlite3_value* value) {
       return Fail(context, "Error converting data type varchar to float.");
     }
     default:
-      return Fail(context, "Explicit conversion from data type varbinary to float is not allowed.");
+      return Refuse(context,
+                    "Explicit conversion from data type varbinary to float is not allowed.");
   }
 }
 
@@ -396,7 +439,13 @@ void ToDate(sqlite3_context* context, sqlite3_value* value, const Target& t) {
     }
     case SQLITE_INTEGER:
     case SQLITE_FLOAT: {
-      // Numbers count days from 1900-01-01, the fraction being the time of day.
+      // Numbers count days from 1900-01-01, the fraction being the time of day; only datetime
+      // and smalldatetime take them.
+      if (t.name == "date" || t.name == "datetime2") {
+        return Refuse(context, std::string("Explicit conversion from data type ") +
+                                   (sqlite3_value_type(value) == SQLITE_INTEGER ? "int" : "float") +
+                                   " to " + t.name + " is not allowed.");
+      }
       const double days = sqlite3_value_double(value);
       const double whole = std::floor(days);
       if (!(whole > -60000 && whole < 3000000)) {
@@ -413,17 +462,22 @@ void ToDate(sqlite3_context* context, sqlite3_value* value, const Target& t) {
       break;
     }
     default:
-      return Fail(context,
-                  "Explicit conversion from data type varbinary to datetime is not allowed.");
+      return Refuse(context,
+                    "Explicit conversion from data type varbinary to datetime is not allowed.");
   }
   if (t.date_only) d.hour = d.minute = d.second = d.millisecond = 0;
+  // A text names a date the type cannot hold; a number of days overflows it.
+  const auto out_of_range = [&] {
+    if (sqlite3_value_type(value) != SQLITE_TEXT) {
+      return Fail(context,
+                  "Arithmetic overflow error converting expression to data type " + t.name + ".");
+    }
+    Fail(context, "The conversion of a varchar data type to a " + t.name +
+                      " data type resulted in an out-of-range value.");
+  };
   if (t.name == "datetime") {
     d = FromDatetimeTicks(DatetimeTicks(d));
-    if (!InDatetimeRange(d)) {
-      return Fail(context,
-                  "The conversion of a varchar data type to a datetime data type resulted "
-                  "in an out-of-range value.");
-    }
+    if (!InDatetimeRange(d)) return out_of_range();
   }
   if (t.name == "smalldatetime") {
     const bool up = d.second >= 30;
@@ -439,11 +493,26 @@ void ToDate(sqlite3_context* context, sqlite3_value* value, const Target& t) {
   if (t.name == "smalldatetime" &&
       (d.year < 1900 || d.year > 2079 ||
        (d.year == 2079 && (d.month > 6 || (d.month == 6 && d.day > 6))))) {
-    return Fail(context,
-                "The conversion of a varchar data type to a smalldatetime data type "
-                "resulted in an out-of-range value.");
+    return out_of_range();
   }
   ResultText(context, FormatIso(d));
+}
+
+// A time of day holds 100-nanosecond ticks; time(n) rounds them to n digits of a second.
+void ToTime(sqlite3_context* context, sqlite3_value* value, const Target& t) {
+  if (sqlite3_value_type(value) != SQLITE_TEXT) {
+    const char* from = sqlite3_value_type(value) == SQLITE_INTEGER ? "int"
+                       : sqlite3_value_type(value) == SQLITE_FLOAT ? "float"
+                                                                   : "varbinary";
+    return Refuse(context, std::string("Explicit conversion from data type ") + from +
+                               " to time is not allowed.");
+  }
+  const auto ticks = ParseTimeOfDay(Text16(value));
+  if (!ticks) {
+    return Fail(context,
+                "Conversion failed when converting date and/or time from character string.");
+  }
+  ResultText(context, FormatTimeOfDay(*ticks, t.scale));
 }
 
 void ToBinary(sqlite3_context* context, sqlite3_value* value, const Target& t) {
@@ -454,11 +523,11 @@ void ToBinary(sqlite3_context* context, sqlite3_value* value, const Target& t) {
   } else if (sqlite3_value_type(value) == SQLITE_TEXT) {
     for (char16_t c : Text16(value)) {
       if (c > 0xFF)
-        return Fail(context, "Conversion of a Unicode text to binary is not supported.");
+        return Refuse(context, "Conversion of a Unicode text to binary is not supported.");
       bytes += static_cast<char>(c);
     }
   } else {
-    return Fail(context, "Conversion of a number to binary is not supported.");
+    return Refuse(context, "Conversion of a number to binary is not supported.");
   }
   if (t.length >= 0 && bytes.size() > static_cast<std::size_t>(t.length)) bytes.resize(t.length);
   sqlite3_result_blob64(context, bytes.data(), bytes.size(), kTransient);
@@ -667,6 +736,7 @@ bool AnyNull(int argc, sqlite3_value** argv) {
 
 void ResultConversionError(sqlite3_context* context, sqlite3_value* value,
                            std::string_view target) {
+  if (IsLenient(context)) return sqlite3_result_null(context);
   std::string shown = oleaut::ToUtf8(ValueText(value));
   if (shown.size() > 60) shown = shown.substr(0, 60) + "...";
   const std::string message = fmt::format(
@@ -716,6 +786,11 @@ std::optional<DateTime> ParseDateTime(std::u16string_view raw) {
   DateScanner s(text);
   int first = 0;
   int digits = 0;
+  if (IsTimeOnly(text)) {
+    // A time alone is that time on 1900-01-01.
+    if (!ParseTime(s, d) || !Valid(d)) return std::nullopt;
+    return d;
+  }
   if (s.Number(first, 8, &digits)) {
     if (digits == 8) {  // yyyymmdd
       d.year = first / 10000;
@@ -770,6 +845,65 @@ std::optional<DateTime> ParseDateTime(std::u16string_view raw) {
   return d;
 }
 
+std::optional<std::int64_t> ParseTimeOfDay(std::u16string_view raw) {
+  const std::u16string_view text = TrimBlanks(raw);
+  constexpr std::int64_t kSecond = 10000000;
+  if (!IsTimeOnly(text)) {
+    // A date and time: its time of day.
+    const auto date = ParseDateTime(text);
+    if (!date) return std::nullopt;
+    return ((date->hour * 60LL + date->minute) * 60 + date->second) * kSecond +
+           date->millisecond * 10000LL;
+  }
+  DateScanner s(text);
+  int hour = 0;
+  int minute = 0;
+  int second = 0;
+  std::int64_t fraction = 0;
+  if (!s.Number(hour, 2) || !s.Accept(u':') || !s.Number(minute, 2)) return std::nullopt;
+  if (s.Accept(u':')) {
+    if (!s.Number(second, 2)) return std::nullopt;
+    if (s.Accept(u'.')) {
+      int count = 0;
+      for (; count < kTimeDigits && s.Peek() >= u'0' && s.Peek() <= u'9'; ++count) {
+        fraction = fraction * 10 + (s.Peek() - u'0');
+        s.Accept(s.Peek());
+      }
+      if (count == 0) return std::nullopt;
+      for (; count < kTimeDigits; ++count)
+        fraction *= 10;
+    }
+  }
+  s.SkipBlanks();
+  std::u16string meridiem;
+  if (s.Word(meridiem)) {
+    const std::u16string upper = oleaut::UCase(meridiem);
+    if ((upper != u"AM" && upper != u"PM") || hour < 1 || hour > 12) return std::nullopt;
+    if (upper == u"AM" && hour == 12) hour = 0;
+    if (upper == u"PM" && hour != 12) hour += 12;
+  }
+  s.SkipBlanks();
+  if (!s.AtEnd() || hour > 23 || minute > 59 || second > 59) return std::nullopt;
+  return ((hour * 60LL + minute) * 60 + second) * kSecond + fraction;
+}
+
+std::u16string FormatTimeOfDay(std::int64_t ticks, int digits) {
+  constexpr std::int64_t kDay = 864000000000;
+  std::int64_t unit = 1;
+  for (int i = digits; i < kTimeDigits; ++i)
+    unit *= 10;
+  // Rounded to the digits kept; past midnight it is the next day's time.
+  ticks = (ticks + unit / 2) / unit * unit % kDay;
+  const std::int64_t seconds = ticks / 10000000;
+  std::string text =
+      fmt::format("{:02}:{:02}:{:02}", seconds / 3600, seconds / 60 % 60, seconds % 60);
+  if (digits > 0) {
+    text += fmt::format(".{:07}", ticks % 10000000);
+    text.resize(9 + static_cast<std::size_t>(digits));
+  }
+  return Ascii(text);
+}
+
 std::u16string FormatIso(const DateTime& d) {
   return Ascii(fmt::format("{:04}-{:02}-{:02} {:02}:{:02}:{:02}.{:03}", d.year, d.month, d.day,
                            d.hour, d.minute, d.second, d.millisecond));
@@ -803,6 +937,8 @@ void ConvertFunction(sqlite3_context* context, int argc, sqlite3_value** argv) {
       return ToFloat(context, value);
     case Target::Kind::kDate:
       return ToDate(context, value, *target);
+    case Target::Kind::kTime:
+      return ToTime(context, value, *target);
     case Target::Kind::kBinary:
       return ToBinary(context, value, *target);
   }

@@ -3,10 +3,12 @@
 #include <fmt/format.h>
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <string>
 
+#include "platform/oleaut/date.h"
 #include "platform/tsql/runtime_detail.h"
 
 namespace tsql::detail {
@@ -286,7 +288,42 @@ void IsDate(sqlite3_context* context, int, sqlite3_value** argv) {
   if (sqlite3_value_type(argv[0]) != SQLITE_TEXT) return sqlite3_result_int(context, 0);
   const std::u16string text = Text16(argv[0]);
   const bool blank = text.find_first_not_of(u" \t") == std::u16string::npos;
-  sqlite3_result_int(context, !blank && ParseDateTime(text) ? 1 : 0);
+  // ISDATE answers for datetime, whose range starts in 1753.
+  const auto date = blank ? std::nullopt : ParseDateTime(text);
+  sqlite3_result_int(context, date && InDatetimeRange(*date) ? 1 : 0);
+}
+
+void DateFromParts(sqlite3_context* context, int argc, sqlite3_value** argv) {
+  if (AnyNull(argc, argv)) return sqlite3_result_null(context);
+  int parts[3] = {};
+  for (int i = 0; i < 3; ++i) {
+    std::int64_t value = 0;
+    switch (sqlite3_value_type(argv[i])) {
+      case SQLITE_INTEGER:
+        value = sqlite3_value_int64(argv[i]);
+        break;
+      case SQLITE_FLOAT:
+        value = static_cast<std::int64_t>(std::clamp(sqlite3_value_double(argv[i]), -1e10, 1e10));
+        break;
+      default: {
+        const auto parsed = ParseInteger(ValueText(argv[i]));
+        if (!parsed) return ResultConversionError(context, argv[i], "int");
+        value = *parsed;
+      }
+    }
+    parts[i] = static_cast<int>(std::clamp<std::int64_t>(value, -1, 100000));
+  }
+  DateTime d;
+  d.year = parts[0];
+  d.month = parts[1];
+  d.day = parts[2];
+  if (d.year < 1 || d.year > 9999 || d.month < 1 || d.month > 12 || d.day < 1 ||
+      d.day > oleaut::DaysInMonth(d.year, d.month)) {
+    return ResultError(context,
+                       "Cannot construct data type date, some of the arguments have values which "
+                       "are not valid.");
+  }
+  ResultText(context, FormatIso(d));
 }
 
 }  // namespace tsql::detail

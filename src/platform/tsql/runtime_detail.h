@@ -47,6 +47,13 @@ struct DateTime {
   int year = 1900, month = 1, day = 1, hour = 0, minute = 0, second = 0, millisecond = 0;
 };
 std::optional<DateTime> ParseDateTime(std::u16string_view text);
+// A time of day in 100-nanosecond ticks from midnight: "HH:MM[:SS[.fffffff]] [AM|PM]", or the
+// time of a date-time text; nullopt for any other text. And back, with `digits` digits of the
+// second's fraction ("10:20:30.1230000" for 7), rounded.
+inline constexpr int kTimeDigits = 7;
+std::optional<std::int64_t> ParseTimeOfDay(std::u16string_view text);
+std::u16string FormatTimeOfDay(std::int64_t ticks, int digits);
+
 // "YYYY-MM-DD HH:MM:SS.fff": the one form dates are stored in.
 std::u16string FormatIso(const DateTime& value);
 
@@ -64,7 +71,10 @@ std::int64_t DatetimeTicks(const DateTime& value);
 DateTime FromDatetimeTicks(std::int64_t ms);
 bool InDatetimeRange(const DateTime& value);
 
+// tsql_convert(type, value [, style]); registered with &kLenientConversion as its user data it
+// is TRY_CONVERT, which gives NULL for a value that does not convert.
 void ConvertFunction(sqlite3_context* context, int argc, sqlite3_value** argv);
+inline const char kLenientConversion = 0;
 
 // - * / % of two values, with SQL Server's errors (division by zero, overflow, text that is no
 // number); NULL when either is NULL.
@@ -74,6 +84,10 @@ void Divide(sqlite3_context* context, int argc, sqlite3_value** argv);
 void DivideReal(sqlite3_context* context, int argc, sqlite3_value** argv);  // never integral
 void Modulo(sqlite3_context* context, int argc, sqlite3_value** argv);
 void FitInteger(sqlite3_context* context, int argc, sqlite3_value** argv);
+// tsql_top_count(n): the rows TOP (n) keeps, refused when negative or NULL;
+// tsql_top_percent(percent, rows): the rows TOP percent PERCENT keeps, rounded up.
+void TopCount(sqlite3_context* context, int argc, sqlite3_value** argv);
+void TopPercent(sqlite3_context* context, int argc, sqlite3_value** argv);
 
 // Date arithmetic and the date functions (part names as the generator writes them: 'day').
 void DatePlus(sqlite3_context* context, int argc, sqlite3_value** argv);
@@ -82,6 +96,7 @@ void DateDiff(sqlite3_context* context, int argc, sqlite3_value** argv);
 void DatePart(sqlite3_context* context, int argc, sqlite3_value** argv);
 void DateName(sqlite3_context* context, int argc, sqlite3_value** argv);
 void IsDate(sqlite3_context* context, int argc, sqlite3_value** argv);
+void DateFromParts(sqlite3_context* context, int argc, sqlite3_value** argv);
 
 // Text functions.
 void Like(sqlite3_context* context, int argc, sqlite3_value** argv);

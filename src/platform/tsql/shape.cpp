@@ -94,7 +94,8 @@ std::shared_ptr<const Binding> MakeBinding(const Program& program,
 
 LiteralValue LiteralValueOf(const Token& literal) {
   if (literal.kind == TokenKind::kString) return literal.text;
-  std::string ascii(literal.text.begin(), literal.text.end());
+  const std::u16string_view digits = MoneyDigits(literal.text);
+  std::string ascii(digits.begin(), digits.end());
   if (ascii.find_first_not_of("0123456789") == std::string::npos) {
     std::int64_t value = 0;
     bool fits = true;

@@ -27,7 +27,12 @@ int Rank(const SqlType& type) {
     case C::kFloat:
       return type.name == "real" ? 11 : 12;
     case C::kDate:
-      return 13;
+      // time, date, smalldatetime, datetime, datetime2, from lowest.
+      return type.name == "time"            ? 13
+             : type.name == "date"          ? 14
+             : type.name == "smalldatetime" ? 15
+             : type.name == "datetime"      ? 16
+                                            : 17;
   }
   return -1;
 }
@@ -72,6 +77,9 @@ std::string SqlType::Declared() const {
     case Class::kUnknown:
     case Class::kNull:
       return {};
+    case Class::kDate:
+      if (IsTime() && scale != kTimeScale) return name + "(" + std::to_string(scale) + ")";
+      return name;
     case Class::kDecimal:
       if (IsMoney()) return name;
       return name + "(" + std::to_string(precision) + "," + std::to_string(scale) + ")";
@@ -90,6 +98,7 @@ std::string SqlType::SqliteDeclared() const {
   // The word "blob" gives the column no affinity: a text stays a text (NUMERIC affinity would
   // turn '20240305' into a number) and a number stays a number, so that the column's triggers
   // convert either as SQL Server converts it to a date.
+  if (IsTime() && scale != kTimeScale) return name + " blob(" + std::to_string(scale) + ")";
   if (cls == Class::kDate) return Declared() + " blob";
   if (length < 0) {
     if (cls == Class::kBinary) return "image";
@@ -127,8 +136,13 @@ std::optional<SqlType> ResolveType(const TypeName& type, bool in_convert) {
     result.cls = C::kFloat;
     if (name == "float" && !args.empty() && args[0] <= 24) result.name = "real";
   } else if (name == "datetime" || name == "smalldatetime" || name == "date" ||
-             name == "datetime2" || name == "time") {
+             name == "datetime2") {
     result.cls = C::kDate;
+  } else if (name == "time") {
+    // time(n) keeps n digits of the second's fraction, 7 when not told.
+    if (args.size() > 1 || arg(0, SqlType::kTimeScale) > SqlType::kTimeScale) return std::nullopt;
+    result.cls = C::kDate;
+    result.scale = arg(0, SqlType::kTimeScale);
   } else if (name == "char" || name == "varchar" || name == "nchar" || name == "nvarchar" ||
              name == "binary" || name == "varbinary") {
     result.cls = name.find("binary") != std::string::npos ? C::kBinary : C::kText;
@@ -161,7 +175,8 @@ std::optional<SqlType> ParseDeclaredType(std::string_view declared) {
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     name.name += static_cast<char16_t>(static_cast<unsigned char>(c));
   }
-  while (i < declared.size() && declared[i] == ' ')
+  // "time blob(3)": the words after the name do not change the type.
+  while (i < declared.size() && declared[i] != '(')
     ++i;
   if (i < declared.size() && declared[i] == '(') {
     std::string inside(declared.substr(i + 1));
@@ -197,8 +212,8 @@ std::string ColumnClauses(std::u16string_view column, const SqlType& type, bool 
     const std::string quoted = QuoteName(oleaut::ToUtf8(column));
     out += " CONSTRAINT " +
            QuoteName(oleaut::ToUtf8(column) + " is longer than " + type.Declared()) + " CHECK (" +
-           (type.IsText() ? "length(rtrim(" : "length(CAST(") + quoted +
-           (type.IsText() ? "))" : " AS BLOB))") + " <= " + std::to_string(type.length) + ")";
+           (type.IsText() ? "tsql_len(" + quoted + ")" : "length(CAST(" + quoted + " AS BLOB))") +
+           " <= " + std::to_string(type.length) + ")";
   }
   return out;
 }
@@ -243,7 +258,14 @@ std::vector<std::string> NormalizingTriggers(std::u16string_view table, std::u16
   const std::string value = "NEW." + QuoteName(oleaut::ToUtf8(column));
   const std::string convert = "tsql_convert('" + type.Declared() + "', " + value + ")";
   std::string condition;
-  if (type.cls == SqlType::Class::kDate) {
+  if (type.IsTime()) {
+    // A time holds "HH:MM:SS" and its fraction's digits.
+    std::string form = "[0-2][0-9]:[0-5][0-9]:[0-5][0-9]";
+    if (type.scale > 0) form += '.';
+    for (int i = 0; i < type.scale; ++i)
+      form += "[0-9]";
+    condition = "(typeof(" + value + ") <> 'text' OR " + value + " NOT GLOB '" + form + "')";
+  } else if (type.cls == SqlType::Class::kDate) {
     condition = "(typeof(" + value + ") <> 'text' OR " + value +
                 " NOT GLOB '[0-9][0-9][0-9][0-9]-[0-1][0-9]-[0-3][0-9] "
                 "[0-2][0-9]:[0-5][0-9]:[0-5][0-9].[0-9][0-9][0-9]')";
@@ -253,7 +275,8 @@ std::vector<std::string> NormalizingTriggers(std::u16string_view table, std::u16
     // char(n) is padded with blanks to n; blanks beyond n (the only text the length check lets
     // past it) are cut, as SQL Server cuts them.
     const bool padded = type.name == "char" || type.name == "nchar";
-    condition = "length(" + value + (padded ? ") <> " : ") > ") + std::to_string(type.length);
+    condition =
+        "tsql_text_length(" + value + (padded ? ") <> " : ") > ") + std::to_string(type.length);
   } else {
     return {};
   }

@@ -36,6 +36,9 @@ struct SqlType {
   bool IsKnown() const { return cls != Class::kUnknown; }
   bool IsText() const { return cls == Class::kText; }
   bool IsMoney() const { return name == "money" || name == "smallmoney"; }
+  // A time of day; `scale` holds the digits of its fraction of a second.
+  bool IsTime() const { return name == "time"; }
+  static constexpr int kTimeScale = 7;
   bool IsNumeric() const {
     return cls == Class::kBit || cls == Class::kInteger || cls == Class::kDecimal ||
            cls == Class::kFloat;

@@ -3,7 +3,7 @@
 // The tokenizer knows T-SQL's lexical rules that SQLite does not share: [bracketed] and
 // "double-quoted" names, N'' strings, doubled apostrophes, #temp names, @@variables, 0x binary
 // literals, nested /* */ comments, and a number directly followed by a keyword ("12and" is the
-// number 12 and the keyword AND, as SQL Server reads it).
+// number 12 and the keyword AND, as SQL Server reads it), money constants ($12.50).
 #pragma once
 
 #include <cstdint>
@@ -18,7 +18,7 @@ enum class TokenKind : std::uint8_t {
   kWord,        // a keyword or an unquoted name, #temp names included ("#tmpsort")
   kQuotedName,  // [name] or "name": text is the name without its delimiters
   kVariable,    // @name or @@NAME
-  kNumber,      // 12, 1.5, .5, 1e3: text is the literal as written
+  kNumber,      // 12, 1.5, .5, 1e3, $12.50 (money): text is the literal as written
   kString,      // 'it''s' or N'...': text is the value, apostrophes undoubled
   kBinary,      // 0x0A1B: text is the hex digits without 0x
   kMarker,      // ? parameter marker

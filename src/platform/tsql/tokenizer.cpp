@@ -23,6 +23,10 @@ bool IsNameStart(char16_t c) {
 bool IsNamePart(char16_t c) {
   return IsNameStart(c) || IsDigit(c) || c == u'@' || c == u'$' || c == u'#';
 }
+// The currency symbols that start a money constant ($12.50, ￥8).
+bool IsCurrencySymbol(char16_t c) {
+  return c == u'$' || c == 0xA3 || c == 0xA5 || c == 0x20AC || c == 0xFFE5;
+}
 bool IsBlank(char16_t c) {
   return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n' || c == u'\f' || c == u'\v' ||
          c == 0xA0 || c == 0x3000 || c == 0xFEFF;
@@ -114,6 +118,8 @@ class Tokenizer {
       ScanBinary(token);
     } else if (IsDigit(c) || (c == u'.' && IsDigit(Peek(1)))) {
       ScanNumber(token);
+    } else if (IsCurrencySymbol(c)) {
+      ScanMoney(token);
     } else if (c == u'@') {
       ScanVariable(token);
     } else if (IsNameStart(c) || c == u'#') {
@@ -189,6 +195,20 @@ class Tokenizer {
         while (IsDigit(Peek()))
           StepOver();
       }
+    }
+    KeepText(token);
+  }
+
+  // A currency symbol and an optional number without exponent: a money constant ("$" alone is 0).
+  void ScanMoney(Token& token) {
+    token.kind = TokenKind::kNumber;
+    StepOver();
+    while (IsDigit(Peek()))
+      StepOver();
+    if (Peek() == u'.') {
+      StepOver();
+      while (IsDigit(Peek()))
+        StepOver();
     }
     KeepText(token);
   }

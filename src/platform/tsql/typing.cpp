@@ -73,6 +73,7 @@ SqlType Typer::ComputeType(const Expr& expr) {
 }
 
 SqlType NumberType(std::u16string_view text) {
+  if (IsMoneyLiteral(text)) return {SqlType::Class::kDecimal, "money", 0, 19, 4};
   if (text.find_first_of(u"eE") != std::u16string_view::npos) return SqlType::Float();
   const std::size_t point = text.find(u'.');
   std::size_t digits = 0;
@@ -87,6 +88,14 @@ SqlType NumberType(std::u16string_view text) {
       static_cast<int>(std::min<std::size_t>(std::max<std::size_t>(digits, 1), 38)), scale);
 }
 
+bool IsMoneyLiteral(std::u16string_view text) {
+  return !text.empty() && text[0] != u'.' && (text[0] < u'0' || text[0] > u'9');
+}
+
+std::u16string_view MoneyDigits(std::u16string_view text) {
+  return IsMoneyLiteral(text) ? text.substr(1) : text;
+}
+
 SqlType Typer::FunctionType(const Expr& expr) {
   const std::u16string name = LowerAscii(expr.text);
   const auto arg = [&](std::size_t i) {
@@ -98,7 +107,9 @@ SqlType Typer::FunctionType(const Expr& expr) {
       name == u"datepart" || name == u"isdate") {
     return SqlType::Int();
   }
+  if (name == u"dateadd" && arg(2).IsTime()) return arg(2);
   if (name == u"getdate" || name == u"dateadd") return SqlType::DateTime();
+  if (name == u"datefromparts") return {SqlType::Class::kDate, "date", 0, 0, 0};
   if (name == u"datename") return SqlType::Varchar(30, true);
   if (name == u"scope_identity") return SqlType::Decimal(38, 0);
   if (name == u"floor" || name == u"ceiling") {

@@ -28,4 +28,9 @@ class Typer {
 // The type of a numeric literal as written: int, decimal(p,s) or float.
 SqlType NumberType(std::u16string_view text);
 
+// Whether a number literal is a money constant ($12.50), and the number it holds ("12.50"; the
+// empty text for "$", which is 0).
+bool IsMoneyLiteral(std::u16string_view text);
+std::u16string_view MoneyDigits(std::u16string_view text);
+
 }  // namespace tsql

@@ -125,6 +125,8 @@ ColumnType MapDeclaredType(std::string_view declared) {
                 name == "smalldatetime" ? 0 : 3);
   }
   if (name == "date") return Make(adDBDate, 3, ValueKind::kDate, 10, 0);
+  // SQL Server's OLE DB provider hands a time to ADO as its text, "hh:mm:ss.fffffff".
+  if (name == "time") return Make(adVarWChar, 16, ValueKind::kText);
   if (name == "char")
     return Make(length(1) == kLong ? adLongVarChar : adChar, length(1), ValueKind::kText);
   if (name == "varchar") {
