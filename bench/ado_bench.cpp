@@ -56,6 +56,11 @@ class BenchDatabase {
       insert->Execute(nullptr, values);
     }
     connection_->CommitTrans();
+    // One long note, then every row's short one: the reader must not go on paying for the long
+    // value on the rows after it.
+    connection_->Execute(u"CREATE TABLE t_notes (FID int, FNote nvarchar(max))");
+    connection_->Execute(u"INSERT INTO t_notes VALUES (-1, REPLICATE(N'long note ', 7000))");
+    connection_->Execute(u"INSERT INTO t_notes SELECT FID, FNote FROM t_rows");
   }
   ~BenchDatabase() {
     connection_.Reset();
@@ -123,8 +128,9 @@ std::string SqliteOdbcDriver() {
   return {};
 }
 
-// The same rows through the ODBC provider, unixODBC and the SQLite ODBC driver.
-void BM_RecordsetOpenOdbc(benchmark::State& state) {
+// Opens `sql`, of `rows` rows and `columns` columns, through the ODBC provider, unixODBC and the
+// SQLite ODBC driver on the same file.
+void RunRecordsetOpenOdbc(benchmark::State& state, std::u16string_view sql, int rows, int columns) {
   const std::string driver = SqliteOdbcDriver();
   if (driver.empty()) {
     state.SkipWithError("the SQLite ODBC driver (libsqliteodbc) is not installed");
@@ -134,17 +140,33 @@ void BM_RecordsetOpenOdbc(benchmark::State& state) {
   connection->SetCursorLocation(ado::adUseClient);
   connection->Open(oleaut::FromUtf8("Driver=" + driver + ";Database=" + Database().Path()));
   for (auto _ : state) {
-    auto rs = connection->Execute(u"SELECT * FROM t_rows");
-    if (rs->RecordCount() != kRows) state.SkipWithError("wrong row count");
+    auto rs = connection->Execute(sql);
+    if (rs->RecordCount() != rows) state.SkipWithError("wrong row count");
     benchmark::DoNotOptimize(rs);
   }
-  state.SetItemsProcessed(state.iterations() * kRows * kColumns);
+  state.SetItemsProcessed(state.iterations() * rows * columns);
+}
+
+void BM_RecordsetOpenOdbc(benchmark::State& state) {
+  RunRecordsetOpenOdbc(state, u"SELECT * FROM t_rows", kRows, kColumns);
 }
 BENCHMARK(BM_RecordsetOpenOdbc)->Unit(benchmark::kMillisecond);
 
+// Short texts after a long one in the same column.
+void BM_RecordsetOpenOdbcAfterLongText(benchmark::State& state) {
+  RunRecordsetOpenOdbc(state, u"SELECT * FROM t_notes", kRows + 1, 2);
+}
+BENCHMARK(BM_RecordsetOpenOdbcAfterLongText)->Unit(benchmark::kMillisecond);
+
+// How the bare loops take values from the driver.
+enum class BareFetch {
+  kGetDataPerValue,  // SQLGetData for every value
+  kBoundColumns,     // every column bound, copied in as each row is fetched
+};
+
 // The floor of the ODBC path: the driver's own execute and fetch, every value read as text,
 // nothing kept.
-void BM_BareOdbcLoop(benchmark::State& state) {
+void RunBareOdbcLoop(benchmark::State& state, BareFetch fetch) {
   const std::string driver = SqliteOdbcDriver();
   if (driver.empty()) {
     state.SkipWithError("the SQLite ODBC driver (libsqliteodbc) is not installed");
@@ -160,17 +182,26 @@ void BM_BareOdbcLoop(benchmark::State& state) {
                                       SQL_NTS, nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT))) {
     state.SkipWithError("cannot connect through the driver");
   }
-  char value[512];
+  char values[kColumns][256];
+  SQLLEN indicators[kColumns];
   for (auto _ : state) {
     SQLHSTMT statement = SQL_NULL_HSTMT;
     SQLAllocHandle(SQL_HANDLE_STMT, dbc, &statement);
+    if (fetch == BareFetch::kBoundColumns) {
+      for (SQLUSMALLINT c = 0; c < kColumns; ++c) {
+        SQLBindCol(statement, c + 1, SQL_C_CHAR, values[c], sizeof(values[c]), &indicators[c]);
+      }
+    }
     char sql[] = "SELECT * FROM t_rows";
     SQLExecDirect(statement, reinterpret_cast<SQLCHAR*>(sql), SQL_NTS);
     std::size_t count = 0;
     while (SQL_SUCCEEDED(SQLFetch(statement))) {
-      for (SQLUSMALLINT c = 1; c <= kColumns; ++c) {
-        SQLLEN indicator = 0;
-        SQLGetData(statement, c, SQL_C_CHAR, value, sizeof(value), &indicator);
+      if (fetch == BareFetch::kBoundColumns) {
+        count += kColumns;
+        continue;
+      }
+      for (SQLUSMALLINT c = 0; c < kColumns; ++c) {
+        SQLGetData(statement, c + 1, SQL_C_CHAR, values[c], sizeof(values[c]), &indicators[c]);
         ++count;
       }
     }
@@ -182,7 +213,19 @@ void BM_BareOdbcLoop(benchmark::State& state) {
   SQLFreeHandle(SQL_HANDLE_ENV, env);
   state.SetItemsProcessed(state.iterations() * kRows * kColumns);
 }
+
+void BM_BareOdbcLoop(benchmark::State& state) {
+  RunBareOdbcLoop(state, BareFetch::kGetDataPerValue);
+}
 BENCHMARK(BM_BareOdbcLoop)->Unit(benchmark::kMillisecond);
+
+// The driver's floor with the cheapest way out it offers. Row arrays (SQL_ATTR_ROW_ARRAY_SIZE)
+// save this driver next to nothing, and within one no value longer than its buffer could be
+// read again.
+void BM_BareOdbcBoundLoop(benchmark::State& state) {
+  RunBareOdbcLoop(state, BareFetch::kBoundColumns);
+}
+BENCHMARK(BM_BareOdbcBoundLoop)->Unit(benchmark::kMillisecond);
 
 // The floor: the engine's own prepare/step loop, copying every value into Variants.
 void BM_BareSqliteLoop(benchmark::State& state) {

@@ -3,11 +3,86 @@
 #include <utf8.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <iterator>
 
 namespace oleaut {
 
+namespace {
+
+// Decodes `utf8` into `out` when it is well-formed throughout (no stray continuation byte, no
+// overlong form, no surrogate, nothing past U+10FFFF); false otherwise. One pass, no copy: most
+// text that reaches here is well-formed.
+bool DecodeWellFormed(std::string_view utf8, Bstr& out) {
+  out.resize(utf8.size());  // never more code units than bytes
+  char16_t* to = out.data();
+  const auto* at = reinterpret_cast<const unsigned char*>(utf8.data());
+  const auto* const end = at + utf8.size();
+  const auto continuation = [&](std::ptrdiff_t i) {
+    return at + i < end && (at[i] & 0xC0U) == 0x80U ? static_cast<char32_t>(at[i] & 0x3FU)
+                                                    : char32_t{0xFFFFFFFF};
+  };
+  while (at < end) {
+    // ASCII, eight bytes at a time while it lasts.
+    while (end - at >= 8) {
+      std::uint64_t word = 0;
+      std::memcpy(&word, at, sizeof(word));
+      if ((word & 0x8080808080808080ULL) != 0) break;
+      for (int i = 0; i < 8; ++i)
+        to[i] = static_cast<char16_t>(at[i]);
+      to += 8;
+      at += 8;
+    }
+    if (at == end) break;
+    const unsigned lead = *at;
+    if (lead < 0x80U) {
+      *to++ = static_cast<char16_t>(lead);
+      ++at;
+      continue;
+    }
+    char32_t cp = 0;
+    int length = 0;
+    char32_t least = 0;
+    if ((lead & 0xE0U) == 0xC0U) {
+      cp = lead & 0x1FU;
+      length = 2;
+      least = 0x80;
+    } else if ((lead & 0xF0U) == 0xE0U) {
+      cp = lead & 0x0FU;
+      length = 3;
+      least = 0x800;
+    } else if ((lead & 0xF8U) == 0xF0U) {
+      cp = lead & 0x07U;
+      length = 4;
+      least = 0x10000;
+    } else {
+      return false;
+    }
+    for (int i = 1; i < length; ++i) {
+      const char32_t bits = continuation(i);
+      if (bits == 0xFFFFFFFF) return false;
+      cp = (cp << 6) | bits;
+    }
+    if (cp < least || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
+    if (cp >= 0x10000) {
+      cp -= 0x10000;
+      *to++ = static_cast<char16_t>(0xD800 + (cp >> 10));
+      *to++ = static_cast<char16_t>(0xDC00 + (cp & 0x3FFU));
+    } else {
+      *to++ = static_cast<char16_t>(cp);
+    }
+    at += length;
+  }
+  out.resize(static_cast<std::size_t>(to - out.data()));
+  return true;
+}
+
+}  // namespace
+
 Bstr FromUtf8(std::string_view utf8) {
+  if (Bstr out; DecodeWellFormed(utf8, out)) return out;
+  // Each ill-formed sequence becomes U+FFFD, as the library that checks it decides.
   std::string valid;
   valid.reserve(utf8.size());
   utf8::replace_invalid(utf8.begin(), utf8.end(), std::back_inserter(valid));

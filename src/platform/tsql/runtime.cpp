@@ -129,16 +129,38 @@ void Add(sqlite3_context* context, int argc, sqlite3_value** argv) {
 }
 
 // ---- text functions ----
-void Len(sqlite3_context* context, int, sqlite3_value** argv) {
-  if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return sqlite3_result_null(context);
-  if (sqlite3_value_type(argv[0]) == SQLITE_BLOB) {
-    return sqlite3_result_int(context, sqlite3_value_bytes(argv[0]));
+// The UTF-16 code units of a value, as nvarchar counts them, with or without its trailing blanks.
+// Text is counted where SQLite keeps it, without a copy: column checks and normalizing triggers
+// call this for every row they store.
+void TextUnits(sqlite3_context* context, sqlite3_value* value, bool keep_trailing_blanks) {
+  switch (sqlite3_value_type(value)) {
+    case SQLITE_NULL:
+      return sqlite3_result_null(context);
+    case SQLITE_BLOB:
+      return sqlite3_result_int(context, sqlite3_value_bytes(value));
+    case SQLITE_TEXT: {
+      const auto* text = static_cast<const char16_t*>(sqlite3_value_text16(value));
+      std::size_t length = static_cast<std::size_t>(sqlite3_value_bytes16(value)) / 2;
+      while (!keep_trailing_blanks && length > 0 && text[length - 1] == u' ')
+        --length;
+      return sqlite3_result_int64(context, static_cast<sqlite3_int64>(length));
+    }
+    default: {
+      const std::u16string text = ValueText(value);  // a number, as LEN shows it
+      std::size_t length = text.size();
+      while (!keep_trailing_blanks && length > 0 && text[length - 1] == u' ')
+        --length;
+      return sqlite3_result_int64(context, static_cast<sqlite3_int64>(length));
+    }
   }
-  std::u16string text = ValueText(argv[0]);
-  std::size_t length = text.size();
-  while (length > 0 && text[length - 1] == u' ')
-    --length;
-  sqlite3_result_int64(context, static_cast<sqlite3_int64>(length));
+}
+
+void Len(sqlite3_context* context, int, sqlite3_value** argv) {
+  TextUnits(context, argv[0], false);
+}
+
+void TextLength(sqlite3_context* context, int, sqlite3_value** argv) {
+  TextUnits(context, argv[0], true);
 }
 
 // Bytes as SQL Server stores them: binary as it is, numbers by their type's size, and text as a
@@ -453,6 +475,7 @@ void InstallSqliteRuntime(sqlite3* db, SessionState* state, void (*destroy_state
       {"tsql_try_convert", 3, detail::ConvertFunction, kPure | SQLITE_SUBTYPE,
        &detail::kLenientConversion},
       {"tsql_len", 1, Len, kPure},
+      {"tsql_text_length", 1, TextLength, kPure},
       {"tsql_datalength", 1, DataLength, kPure},
       {"tsql_upper", 1, Upper, kPure},
       {"tsql_lower", 1, Lower, kPure},

@@ -212,8 +212,8 @@ std::string ColumnClauses(std::u16string_view column, const SqlType& type, bool 
     const std::string quoted = QuoteName(oleaut::ToUtf8(column));
     out += " CONSTRAINT " +
            QuoteName(oleaut::ToUtf8(column) + " is longer than " + type.Declared()) + " CHECK (" +
-           (type.IsText() ? "length(rtrim(" : "length(CAST(") + quoted +
-           (type.IsText() ? "))" : " AS BLOB))") + " <= " + std::to_string(type.length) + ")";
+           (type.IsText() ? "tsql_len(" + quoted + ")" : "length(CAST(" + quoted + " AS BLOB))") +
+           " <= " + std::to_string(type.length) + ")";
   }
   return out;
 }
@@ -275,7 +275,8 @@ std::vector<std::string> NormalizingTriggers(std::u16string_view table, std::u16
     // char(n) is padded with blanks to n; blanks beyond n (the only text the length check lets
     // past it) are cut, as SQL Server cuts them.
     const bool padded = type.name == "char" || type.name == "nchar";
-    condition = "length(" + value + (padded ? ") <> " : ") > ") + std::to_string(type.length);
+    condition =
+        "tsql_text_length(" + value + (padded ? ") <> " : ") > ") + std::to_string(type.length);
   } else {
     return {};
   }

@@ -8,10 +8,12 @@
 #include <utility>
 
 #include "platform/ado/odbc/connection_mapping.h"
+#include "platform/ado/odbc/fetch_buffers.h"
 #include "platform/ado/odbc/odbc_call.h"
 #include "platform/ado/odbc/parameter_binding.h"
 #include "platform/ado/odbc/result_reader.h"
 #include "platform/ado/sql_trace.h"
+#include "platform/ado/sqlite/engine_setup.h"
 #include "platform/ado/sqlite/translated_statements.h"
 #include "platform/oleaut/com_error.h"
 #include "platform/oleaut/decimal.h"
@@ -205,6 +207,8 @@ class OdbcProvider final : public Provider, private sqlite::StatementRunner, pri
 
   // ---- the session ----
   void Connect() {
+    // The SQLite ODBC driver runs on this process's SQLite library.
+    sqlite::ConfigureEngineOnce();
     env_ = Handle::Allocate(SQL_HANDLE_ENV, SQL_NULL_HANDLE, Where());
     TAV_ODBC_CALL(SQL_HANDLE_ENV, env_.Get(), Where(), SQLSetEnvAttr, env_.Get(),
                   SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
@@ -225,6 +229,8 @@ class OdbcProvider final : public Provider, private sqlite::StatementRunner, pri
       // Long text and image values whole, not cut at the driver's default text size.
       RunInternal("SET TEXTSIZE 2147483647");
     }
+    text_fetch_ =
+        DriverReadsBoundColumnsAgain(dbc_.Get()) ? TextFetch::kBound : TextFetch::kPerValue;
     lost_ = false;
     in_transaction_ = false;
   }
@@ -441,7 +447,8 @@ class OdbcProvider final : public Provider, private sqlite::StatementRunner, pri
             types.push_back(SqlServerColumnType(column));
             types.back().info.name = std::move(column.name);
           }
-          ReadRows(stmt.Get(), std::move(types), ValueStyle::kSqlServer, *result_->rows, where);
+          ReadRows(stmt.Get(), std::move(types), ValueStyle::kSqlServer, TextFetch::kPerValue,
+                   *result_->rows, where);
         }
       } else {
         SQLLEN changed = -1;
@@ -613,7 +620,7 @@ class OdbcProvider final : public Provider, private sqlite::StatementRunner, pri
       types.push_back(std::move(type));
     }
     result_->rows.emplace();
-    ReadRows(stmt.Get(), std::move(types), ValueStyle::kSqlite, *result_->rows, where);
+    ReadRows(stmt.Get(), std::move(types), ValueStyle::kSqlite, text_fetch_, *result_->rows, where);
     return static_cast<std::int64_t>(result_->rows->RowCount());
   }
 
@@ -755,6 +762,7 @@ class OdbcProvider final : public Provider, private sqlite::StatementRunner, pri
   Handle dbc_;  // after env_: freed first
   Dialect dialect_ = Dialect::kPassThrough;
   TextApi text_api_ = TextApi::kWide;
+  TextFetch text_fetch_ = TextFetch::kPerValue;
   bool lost_ = false;
   bool in_transaction_ = false;
   bool abandoned_ = false;          // the caller's transaction was rolled back by a failed batch

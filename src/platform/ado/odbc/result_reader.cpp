@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cstring>
 
+#include "platform/ado/odbc/fetch_buffers.h"
 #include "platform/ado/sqlite/translated_statements.h"
 #include "platform/oleaut/com_error.h"
 #include "platform/oleaut/date.h"
@@ -17,56 +18,8 @@ namespace {
 using sqlite::ColumnType;
 using sqlite::ValueKind;
 
-constexpr std::size_t kPiece = 1 << 20;
-
-// Reads a column's value piece after piece, as text (SQL_C_CHAR, SQL_C_WCHAR) or bytes
-// (SQL_C_BINARY), into a buffer kept from value to value: most values fit the first piece.
-template <class Unit>
-class PieceReader {
- public:
-  // False when the value is NULL; otherwise the value is View().
-  bool Read(SQLHSTMT stmt, SQLUSMALLINT column, SQLSMALLINT c_type, const CallContext& where) {
-    const std::size_t terminator = c_type == SQL_C_BINARY ? 0 : 1;
-    if (buffer_.size() < 256) buffer_.resize(256);
-    length_ = 0;
-    for (;;) {
-      const std::size_t room = buffer_.size() - length_;
-      SQLLEN indicator = 0;
-      const SQLRETURN rc = TAV_ODBC_CALL(SQL_HANDLE_STMT, stmt, where, SQLGetData, stmt, column,
-                                         c_type, buffer_.data() + length_,
-                                         static_cast<SQLLEN>(room * sizeof(Unit)), &indicator);
-      if (rc == SQL_NO_DATA) return true;
-      if (indicator == SQL_NULL_DATA) return false;
-      if (rc == SQL_SUCCESS) {
-        length_ += static_cast<std::size_t>(indicator) / sizeof(Unit);
-        return true;
-      }
-      // Truncated: the piece is full (less the terminator) and more is to come.
-      const std::size_t got = room - terminator;
-      length_ += got;
-      const std::size_t more = indicator != SQL_NO_TOTAL && indicator > 0
-                                   ? static_cast<std::size_t>(indicator) / sizeof(Unit) - got
-                                   : std::min(buffer_.size() * 4, kPiece);
-      buffer_.resize(length_ + std::max<std::size_t>(more, 1) + terminator);
-    }
-  }
-  std::basic_string_view<Unit> View() const { return {buffer_.data(), length_}; }
-
- private:
-  std::vector<Unit> buffer_;
-  std::size_t length_ = 0;
-};
-
-// UTF-8 to UTF-16, with a fast path for the ASCII most values are.
-std::u16string Widen(std::string_view utf8) {
-  std::u16string out(utf8.size(), u'\0');
-  for (std::size_t i = 0; i < utf8.size(); ++i) {
-    const auto c = static_cast<unsigned char>(utf8[i]);
-    if (c >= 0x80) return oleaut::FromUtf8(utf8);
-    out[i] = c;
-  }
-  return out;
-}
+// A cursor row count beyond this is taken for a driver's guess, not reserved for.
+constexpr std::size_t kMostRowsReserved = 1 << 24;
 
 template <class T>
 bool GetFixed(SQLHSTMT stmt, SQLUSMALLINT column, SQLSMALLINT c_type, T& value,
@@ -117,12 +70,12 @@ oleaut::Variant FromSqliteText(std::string_view text, const ColumnType& type) {
       if (auto real = ParseReal(text)) return *real;
       break;
     case ValueKind::kDecimal:
-      if (auto value = oleaut::Decimal::Parse(Widen(text))) {
+      if (auto value = oleaut::Decimal::Parse(oleaut::FromUtf8(text))) {
         if (auto scaled = value->Rescale(type.info.numeric_scale)) return *scaled;
       }
       break;
     case ValueKind::kDate:
-      if (auto fields = tsql::ParseSqlDateTime(Widen(text))) {
+      if (auto fields = tsql::ParseSqlDateTime(oleaut::FromUtf8(text))) {
         try {
           return oleaut::Date::FromFields(*fields);
         } catch (const oleaut::ComError&) {
@@ -133,7 +86,7 @@ oleaut::Variant FromSqliteText(std::string_view text, const ColumnType& type) {
       }
       break;
     case ValueKind::kText:
-      return oleaut::Variant(Widen(text));
+      return oleaut::Variant(oleaut::FromUtf8(text));
     case ValueKind::kNatural:
       if (type.info.type == adInteger) {
         if (auto whole = ParseWhole(text)) return WholeNumber(*whole, ValueKind::kInteger);
@@ -147,7 +100,7 @@ oleaut::Variant FromSqliteText(std::string_view text, const ColumnType& type) {
   if (type.kind != ValueKind::kNatural) {
     if (auto whole = ParseWhole(text)) return WholeNumber(*whole, ValueKind::kInteger);
   }
-  return oleaut::Variant(Widen(text));
+  return oleaut::Variant(oleaut::FromUtf8(text));
 }
 
 bool ReadsBytes(const ColumnType& type) {
@@ -190,6 +143,50 @@ oleaut::Variant ReadSqlServerValue(SQLHSTMT stmt, SQLUSMALLINT column, const Col
       return oleaut::Variant(text.View());
   }
 }
+
+// The values of the row just fetched, column by column, from wherever each column's values
+// leave the driver.
+class RowReader {
+ public:
+  RowReader(SQLHSTMT stmt, const std::vector<ColumnType>& types, ValueStyle style, TextFetch fetch,
+            const CallContext& where)
+      : stmt_(stmt), types_(types), style_(style), where_(where), bound_(stmt, where) {
+    bound_text_.resize(types.size(), nullptr);
+    if (style != ValueStyle::kSqlite || fetch != TextFetch::kBound) return;
+    for (std::size_t c = 0; c < types.size(); ++c) {
+      if (!ReadsBytes(types[c])) bound_text_[c] = &bound_.Bind(static_cast<SQLUSMALLINT>(c + 1));
+    }
+  }
+
+  oleaut::Variant Value(std::size_t c) {
+    const auto column = static_cast<SQLUSMALLINT>(c + 1);
+    const ColumnType& type = types_[c];
+    if (ReadsBytes(type)) {
+      if (!bytes_.Read(stmt_, column, SQL_C_BINARY, where_)) return oleaut::kNull;
+      return oleaut::ByteArray(bytes_.View().begin(), bytes_.View().end());
+    }
+    if (style_ == ValueStyle::kSqlServer)
+      return ReadSqlServerValue(stmt_, column, type, wide_, where_);
+    // The driver keeps values as UTF-8 text: taken as such, they are copied, not converted.
+    if (BoundText* bound = bound_text_[c]) {
+      std::string_view text;
+      return bound->Read(narrow_, &text) ? FromSqliteText(text, type) : oleaut::kNull;
+    }
+    return narrow_.Read(stmt_, column, SQL_C_CHAR, where_) ? FromSqliteText(narrow_.View(), type)
+                                                           : oleaut::kNull;
+  }
+
+ private:
+  SQLHSTMT stmt_;
+  const std::vector<ColumnType>& types_;
+  ValueStyle style_;
+  const CallContext& where_;
+  PieceReader<char16_t> wide_;
+  PieceReader<char> narrow_;
+  PieceReader<std::uint8_t> bytes_;
+  BoundTextColumns bound_;
+  std::vector<BoundText*> bound_text_;  // per column: its bound buffer, or none
+};
 
 std::string DeclaredText(const DriverColumn& column) {
   const std::string name = sqlite::LowerAscii(column.type_name);
@@ -294,38 +291,30 @@ ColumnType SqlServerColumnType(const DriverColumn& column) {
   return sqlite::MapDeclaredType(declared);
 }
 
-void ReadRows(SQLHSTMT stmt, std::vector<ColumnType> types, ValueStyle style, RowSet& rows,
-              const CallContext& where) {
+void ReadRows(SQLHSTMT stmt, std::vector<ColumnType> types, ValueStyle style, TextFetch fetch,
+              RowSet& rows, const CallContext& where) {
   const std::size_t count = types.size();
   std::vector<std::int32_t> text_length(count, 0);
-  PieceReader<char16_t> wide;
-  PieceReader<char> narrow;
-  PieceReader<std::uint8_t> bytes;
+  RowReader reader(stmt, types, style, fetch, where);
+  // Room for every row at once, when the driver knows how many there are (the SQLite driver has
+  // them all by then): a recordset of a million values is not moved from buffer to buffer.
+  SQLLEN cursor_rows = 0;
+  if (SQL_SUCCEEDED(SQLGetDiagField(SQL_HANDLE_STMT, stmt, 0, SQL_DIAG_CURSOR_ROW_COUNT,
+                                    &cursor_rows, 0, nullptr)) &&
+      cursor_rows > 0 && static_cast<std::size_t>(cursor_rows) <= kMostRowsReserved) {
+    rows.values.reserve(rows.values.size() + static_cast<std::size_t>(cursor_rows) * count);
+  }
   while (TAV_ODBC_CALL(SQL_HANDLE_STMT, stmt, where, SQLFetch, stmt) != SQL_NO_DATA) {
     for (std::size_t c = 0; c < count; ++c) {
-      const auto column = static_cast<SQLUSMALLINT>(c + 1);
-      const ColumnType& type = types[c];
-      oleaut::Variant value;
-      if (ReadsBytes(type)) {
-        if (bytes.Read(stmt, column, SQL_C_BINARY, where)) {
-          value = oleaut::ByteArray(bytes.View().begin(), bytes.View().end());
-        } else {
-          value = oleaut::kNull;
-        }
-      } else if (style == ValueStyle::kSqlServer) {
-        value = ReadSqlServerValue(stmt, column, type, wide, where);
-      } else {
-        // The driver keeps values as UTF-8 text: taken as such, they are copied, not converted.
-        value = narrow.Read(stmt, column, SQL_C_CHAR, where) ? FromSqliteText(narrow.View(), type)
-                                                             : oleaut::kNull;
-      }
-      if (type.kind == ValueKind::kNatural && value.IsString()) {
+      oleaut::Variant& value = rows.values.emplace_back(reader.Value(c));
+      if (types[c].kind == ValueKind::kNatural && value.IsString()) {
         text_length[c] =
             std::max(text_length[c], static_cast<std::int32_t>(value.AsString().size()));
       }
-      rows.values.push_back(std::move(value));
     }
   }
+  // A driver that promised more rows than it gave does not leave the recordset holding the room.
+  if (rows.values.capacity() > 2 * rows.values.size()) rows.values.shrink_to_fit();
   rows.columns.reserve(count);
   for (std::size_t c = 0; c < count; ++c) {
     if (types[c].kind == ValueKind::kNatural && types[c].info.type == adVarWChar) {

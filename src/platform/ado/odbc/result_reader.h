@@ -28,11 +28,16 @@ std::vector<DriverColumn> DescribeColumns(SQLHSTMT stmt, TextApi api, const Call
 // The ADO type SQL Server's OLE DB provider gives a column of this description.
 sqlite::ColumnType SqlServerColumnType(const DriverColumn& column);
 
+// How values read as text leave the driver: each through a SQLGetData call of its own, or
+// copied into bound buffers as the row is fetched (drivers for which
+// DriverReadsBoundColumnsAgain holds).
+enum class TextFetch { kPerValue, kBound };
+
 // Reads every row of the current result into `rows` (whose columns are `types`, one per driver
 // column). kSqlite reads values as the SQLite driver hands them (as text) and gives them the
 // meaning the embedded provider gives stored values; kSqlServer reads them in their own types.
 // Each text column of kNatural kind gets the longest text it held as its defined size.
-void ReadRows(SQLHSTMT stmt, std::vector<sqlite::ColumnType> types, ValueStyle style, RowSet& rows,
-              const CallContext& where);
+void ReadRows(SQLHSTMT stmt, std::vector<sqlite::ColumnType> types, ValueStyle style,
+              TextFetch fetch, RowSet& rows, const CallContext& where);
 
 }  // namespace ado::odbc

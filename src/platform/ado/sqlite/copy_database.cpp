@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/ado/sqlite/engine.h"
+#include "platform/ado/sqlite/engine_setup.h"
 #include "platform/oleaut/text.h"
 
 namespace ado::sqlite {
@@ -16,6 +17,7 @@ namespace {
 using Database = std::unique_ptr<sqlite3, int (*)(sqlite3*)>;
 
 Database OpenFile(const std::filesystem::path& path, int flags) {
+  ConfigureEngineOnce();
   sqlite3* db = nullptr;
   const int rc = sqlite3_open_v2(path.c_str(), &db, flags | SQLITE_OPEN_EXRESCODE, nullptr);
   Database owner(db, sqlite3_close_v2);

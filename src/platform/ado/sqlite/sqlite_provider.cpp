@@ -11,6 +11,7 @@
 #include "platform/ado/sql_trace.h"
 #include "platform/ado/sqlite/column_types.h"
 #include "platform/ado/sqlite/engine.h"
+#include "platform/ado/sqlite/engine_setup.h"
 #include "platform/ado/sqlite/parameters.h"
 #include "platform/ado/sqlite/translated_statements.h"
 #include "platform/io/regular_file.h"
@@ -143,6 +144,7 @@ class SqliteProvider final : public Provider, private StatementRunner, private t
     int flags = SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_EXRESCODE;
     flags |= options.mode == Mode::kReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
     if (options.mode == Mode::kReadWriteCreate || memory) flags |= SQLITE_OPEN_CREATE;
+    ConfigureEngineOnce();
     const int rc = sqlite3_open_v2(path.c_str(), &db_, flags, nullptr);
     if (rc != SQLITE_OK) {
       const std::string message = db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(rc);
