@@ -1635,9 +1635,11 @@ class Generator {
     } else {
       GenConverted(value, *type);
     }
-    if (expr.args.size() == 1 && type->IsText() &&
-        ((value_type.cls == SqlType::Class::kDate && !value_type.IsTime()) ||
-         value_type.cls == SqlType::Class::kFloat)) {
+    if (expr.args.size() == 1 && type->IsText() && value_type.name == "date") {
+      out_ += ", 23";  // a date alone becomes "yyyy-mm-dd"
+    } else if (expr.args.size() == 1 && type->IsText() &&
+               ((value_type.cls == SqlType::Class::kDate && !value_type.IsTime()) ||
+                value_type.cls == SqlType::Class::kFloat)) {
       out_ += ", 0";  // a date-time or a float becomes text in style 0 unless told otherwise
     }
     if (expr.args.size() > 1) {

@@ -285,10 +285,11 @@ class Parser {
     return MakeBinary(compound, std::move(current), std::move(value), pos);
   }
 
-  bool IsCompoundAssignment() const {
-    if (!AtSymbol(u"=", 1)) return false;
+  // "+=", "-=" and the like, `ahead` tokens ahead: two tokens to the tokenizer.
+  bool IsCompoundAssignment(std::size_t ahead = 0) const {
+    if (!AtSymbol(u"=", ahead + 1)) return false;
     for (std::u16string_view op : {u"+", u"-", u"*", u"/", u"%", u"&", u"|", u"^"}) {
-      if (AtSymbol(op)) return true;
+      if (AtSymbol(op, ahead)) return true;
     }
     return false;
   }
@@ -465,7 +466,7 @@ class Parser {
       return item;
     }
     if (Peek().kind == TokenKind::kVariable && !Peek().text.starts_with(u"@@") &&
-        (AtSymbol(u"=", 1) || IsCompoundAssignment())) {
+        (AtSymbol(u"=", 1) || IsCompoundAssignment(1))) {
       // SELECT @v = expression sets the variable for each row it reads.
       item.target = ParseVariable();
       item.expr = ParseAssignedValue(*item.target);

@@ -305,6 +305,11 @@ void MoneyToText(sqlite3_context* context, int argc, sqlite3_value** argv) {
   const int style =
       argc > 1 && sqlite3_value_type(argv[1]) != SQLITE_NULL ? sqlite3_value_int(argv[1]) : 0;
   const double value = sqlite3_value_double(argv[0]);
+  // Only a value money holds has money's forms (an infinity has no digits to group).
+  if (!(std::fabs(value) < 922337203685477.6)) {
+    return ResultError(context,
+                       "Arithmetic overflow error converting expression to data type money.");
+  }
   std::string text = fmt::format("{:.{}f}", value, style == 2 || style == 126 ? 4 : 2);
   if (style == 1) {
     const bool negative = text[0] == '-';

@@ -180,13 +180,7 @@ class Tokenizer {
   // "12and" is 12 followed by AND; an "e" counts as an exponent only when digits follow it.
   void ScanNumber(Token& token) {
     token.kind = TokenKind::kNumber;
-    while (IsDigit(Peek()))
-      StepOver();
-    if (Peek() == u'.') {
-      StepOver();
-      while (IsDigit(Peek()))
-        StepOver();
-    }
+    StepOverDigitsAndFraction();
     if (Peek() == u'e' || Peek() == u'E') {
       const bool sign = Peek(1) == u'+' || Peek(1) == u'-';
       if (IsDigit(Peek(sign ? 2 : 1))) {
@@ -203,6 +197,11 @@ class Tokenizer {
   void ScanMoney(Token& token) {
     token.kind = TokenKind::kNumber;
     StepOver();
+    StepOverDigitsAndFraction();
+    KeepText(token);
+  }
+
+  void StepOverDigitsAndFraction() {
     while (IsDigit(Peek()))
       StepOver();
     if (Peek() == u'.') {
@@ -210,7 +209,6 @@ class Tokenizer {
       while (IsDigit(Peek()))
         StepOver();
     }
-    KeepText(token);
   }
 
   void ScanVariable(Token& token) {

@@ -1,7 +1,7 @@
 // What a batch that fails does to the transaction it runs in, through both providers that run
 // translated batches: an error that ends only its statement leaves the transaction to the caller;
-// a conversion error rolls it back at once, so that the caller's commit fails and its rollback
-// finds nothing left to undo.
+// a conversion error rolls it back at once, so that the session runs nothing more until the
+// caller ends it: the caller's commit fails, its rollback finds nothing left to undo.
 #include <gtest/gtest.h>
 
 #include "odbc_driver.h"
@@ -40,6 +40,9 @@ TEST_P(BatchTransactionTest, AStatementErrorLeavesTheTransactionToTheCaller) {
                                   {}),
                oleaut::ComError);
   EXPECT_EQ(Count(), 2);
+  // A batch that does not parse never ran, whatever its text says.
+  EXPECT_THROW(provider_->Execute(u"select 'Conversion failed when converting' +", {}),
+               oleaut::ComError);
   provider_->CommitTransaction();
   EXPECT_EQ(Count(), 2);
 }
@@ -52,7 +55,8 @@ TEST_P(BatchTransactionTest, AConversionErrorRollsTheTransactionBack) {
                                   u"insert into T values (4, 4)",
                                   {}),
                oleaut::ComError);
-  EXPECT_EQ(Count(), 0);
+  // Nothing runs outside the transaction the caller meant it for until the caller ends it.
+  EXPECT_THROW(provider_->Execute(u"insert into T values (5, 5)", {}), oleaut::ComError);
   try {
     provider_->CommitTransaction();
     ADD_FAILURE() << "the commit of a transaction rolled back should fail";
@@ -60,6 +64,7 @@ TEST_P(BatchTransactionTest, AConversionErrorRollsTheTransactionBack) {
     EXPECT_NE(std::string(e.what()).find("rolled back"), std::string::npos) << e.what();
   }
   // The session goes on without a transaction, and the next one is as any other.
+  EXPECT_EQ(Count(), 0);
   provider_->Execute(u"insert into T values (5, 5)", {});
   provider_->BeginTransaction();
   EXPECT_THROW(provider_->Execute(u"select convert(int, 'x')", {}), oleaut::ComError);

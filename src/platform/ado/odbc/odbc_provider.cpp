@@ -107,6 +107,12 @@ class OdbcProvider final : public Provider, private sqlite::StatementRunner, pri
       RaiseProviderError(kNoCommandText, "Command text was not set for the command object",
                          Where());
     }
+    if (abandoned_) {
+      RaiseProviderError(
+          kEFail,
+          std::string(sqlite::kTransactionRolledBack) + ": end it before running more statements",
+          Where(batch));
+    }
     ReconnectIfLost();
     try {
       if (dialect_ == Dialect::kSqlite) {
@@ -148,10 +154,9 @@ class OdbcProvider final : public Provider, private sqlite::StatementRunner, pri
     RequireTransaction();
     if (std::exchange(abandoned_, false)) {
       in_transaction_ = false;
-      RaiseProviderError(kEFail,
-                         "The transaction was rolled back when a conversion error ended a batch "
-                         "of it: nothing of it was committed",
-                         Where());
+      RaiseProviderError(
+          kEFail, std::string(sqlite::kTransactionRolledBack) + ": nothing of it was committed",
+          Where());
     }
     if (lost_) {
       in_transaction_ = false;

@@ -45,6 +45,11 @@ class SqliteProvider final : public Provider, private StatementRunner, private t
       RaiseProviderError(static_cast<std::int32_t>(0x80040E0CU),
                          "Command text was not set for the command object", {description_, {}, {}});
     }
+    if (abandoned_) {
+      RaiseProviderError(
+          kEFail, std::string(kTransactionRolledBack) + ": end it before running more statements",
+          {description_, batch, {}});
+    }
     ForgetTablesIfSchemaChanged();
     tsql::Translation translation = tsql::Translate(batch, this);
     const std::shared_ptr<const tsql::Program>& program = translation.program;
@@ -88,8 +93,7 @@ class SqliteProvider final : public Provider, private StatementRunner, private t
   void CommitTransaction() override {
     if (std::exchange(abandoned_, false)) {
       RaiseProviderError(kEFail,
-                         "The transaction was rolled back when a conversion error ended a batch "
-                         "of it: nothing of it was committed",
+                         std::string(kTransactionRolledBack) + ": nothing of it was committed",
                          {description_, {}, {}});
     }
     if (sqlite3_get_autocommit(db_)) {

@@ -7,6 +7,7 @@
 #include "platform/ado/sql_trace.h"
 #include "platform/ado/sqlite/engine.h"
 #include "platform/oleaut/text.h"
+#include "platform/tsql/errors.h"
 #include "platform/tsql/identity.h"
 #include "platform/tsql/shape.h"
 
@@ -194,6 +195,8 @@ void StatementRunner::SetIdentityInsert(const tsql::SqlStatement& statement) {
 }
 
 FailureScope ScopeOfFailure(const oleaut::ComError& error) {
+  // A batch the translator refuses never ran; its message may quote anything.
+  if (error.Source() == tsql::kErrorSource) return FailureScope::kBatch;
   // The engine's message comes first; the statement quoted after it may say anything.
   const std::u16string& description = error.Description();
   const std::u16string_view message =
@@ -205,6 +208,10 @@ FailureScope ScopeOfFailure(const oleaut::ComError& error) {
       u"String or binary data would be truncated",
       u"Subquery returned more than 1 value",
       u"Adding a value to a 'datetime' column caused an overflow",
+      u"data type resulted in an out-of-range value",
+      u"Cannot construct data type",
+      u"Percent values must be between 0 and 100",
+      u"A TOP N or FETCH rows count value may not be negative",
       u"An invalid floating point operation occurred",
       u"Cannot insert explicit value for identity column",
       u"Explicit value must be specified for identity column",

@@ -34,6 +34,11 @@ using RaiseFunction = std::function<void(std::int32_t hresult, const std::string
 enum class FailureScope : std::uint8_t { kStatement, kBatch, kBatchAndTransaction };
 FailureScope ScopeOfFailure(const oleaut::ComError& error);
 
+// Until the caller ends a transaction a failed batch rolled back, its session runs nothing: what
+// the caller meant to run inside it must not be written outside it.
+inline constexpr std::string_view kTransactionRolledBack =
+    "The transaction was rolled back when a conversion error ended a batch of it";
+
 // An executor of translated batches that runs each kind of statement its own way, and the
 // state of the batch it is running and of the session it runs in (@@ROWCOUNT, IDENTITY_INSERT).
 class StatementRunner : public tsql::Executor {

@@ -1,0 +1,1 @@
+select cast(a as sys.int), convert([sys].[nvarchar](4), b), cast(m as int), datefromparts(2024, a, 1) from t, u

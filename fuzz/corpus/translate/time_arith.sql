@@ -1,0 +1,1 @@
+select dateadd(hour, 1, tm), datepart(minute, tm), tm from u where tm > '10:00' and m * 2 > ¥3

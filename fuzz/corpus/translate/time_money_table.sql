@@ -1,0 +1,1 @@
+create table #z (t time(3), m money, s smallmoney, d smalldatetime); insert into #z values ('10:20', $1, £2, getdate())

@@ -1,0 +1,1 @@
+select top 10 percent a, b from t where c > $12.50 order by a desc

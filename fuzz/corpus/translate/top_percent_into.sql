@@ -1,0 +1,1 @@
+select top (5) percent * into #x from u union all select top 1 percent a, d, m, tm from u

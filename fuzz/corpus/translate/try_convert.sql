@@ -1,0 +1,1 @@
+select try_cast(b as int), try_convert(varchar(10), d, 112) from u join t on t.a = u.a
