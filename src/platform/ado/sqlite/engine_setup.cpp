@@ -9,9 +9,8 @@ namespace ado::sqlite {
 void ConfigureEngineOnce() {
   static std::once_flag once;
   std::call_once(once, [] {
-    // Each answers SQLITE_MISUSE when the library was started before (by code outside the
+    // It answers SQLITE_MISUSE when the library was started before (by code outside the
     // providers): it then goes on as it was, only slower.
-    sqlite3_config(SQLITE_CONFIG_MULTITHREAD);
     sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
     sqlite3_initialize();
   });
