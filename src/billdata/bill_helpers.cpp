@@ -1,5 +1,6 @@
 #include "billdata/bill_helpers.h"
 
+#include "billdata/fill_request.h"
 #include "platform/ado/recordset.h"
 #include "platform/oleaut/com_error.h"
 #include "platform/oleaut/compare.h"
@@ -78,6 +79,15 @@ Bstr GetSystemDir() {
   if (directory.empty()) return directory;
   AddBackslash(directory);
   return directory;
+}
+
+Bstr RelatedColumnItem(const Bstr (&tokens)[9], const Bstr& ord, const Bstr& field,
+                       const vdl::Dictionary& control) {
+  if (oleaut::Trim(tokens[6]).empty())
+    return u" t" + ord + u"." + tokens[5] + u" as " + field + u",";
+  const Bstr x = tokens[8].empty() ? ItemText(control, u"FName") : tokens[8];
+  return u"(SELECT " + x + u" FROM " + tokens[6] + u" WHERE t" + ord + u"." + tokens[5] + u"=" +
+         tokens[7] + u") as " + field + u",";
 }
 
 void AddBackslash(Bstr& path) {

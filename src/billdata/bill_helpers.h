@@ -1,6 +1,7 @@
-// The small helpers the bill data members share: tokens of relation actions, membership in a
-// list of values, the first field of a statement's first row, and the local report database of
-// the industry edition (its connection and where it lives).
+// The small helpers the bill data members share: tokens of relation actions and the column a
+// ".A3" relation selects, membership in a list of values, the first field of a statement's first
+// row, and the local report database of the industry edition (its connection and where it
+// lives).
 #pragma once
 
 #include <cstdint>
@@ -11,6 +12,7 @@
 #include "platform/com/object.h"
 #include "platform/oleaut/text.h"
 #include "platform/oleaut/variant.h"
+#include "platform/vdl/dictionary.h"
 
 namespace billdata {
 
@@ -37,6 +39,12 @@ com::Ptr<ado::Connection> OpenJetConnection(std::u16string_view path) noexcept;
 // The system directory with a trailing backslash, as GetSystemDirectory gives it; "" when the
 // system directory is unknown.
 oleaut::Bstr GetSystemDir();
+
+// The select-list item of a ".A3" relation, whose action tokens (`tokens[2]` to `tokens[8]`)
+// name the joined table t<ord>: a sub-select of token 8 (else the control's FName) from table
+// token 6 where t<ord>.<token 5> equals token 7, or, without token 6, the column t<ord>.<token 5>.
+oleaut::Bstr RelatedColumnItem(const oleaut::Bstr (&tokens)[9], const oleaut::Bstr& ord,
+                               const oleaut::Bstr& field, const vdl::Dictionary& control);
 
 // Appends "\" unless the path already ends with one (an empty path becomes "\").
 void AddBackslash(oleaut::Bstr& path);

@@ -107,13 +107,7 @@ void EntryStatement::AddOutsideColumn(const vdl::Dictionary& control, const Bstr
     Bstr t[9];
     for (std::int16_t i = 2; i <= 8; ++i)
       t[i] = GetToken(a, i, u",");
-    if (!oleaut::Trim(t[6]).empty()) {
-      const Bstr x = t[8].empty() ? ItemText(control, u"FName") : t[8];
-      select_ += u"(SELECT " + x + u" FROM " + t[6] + u" WHERE t" + ord + u"." + t[5] + u"=" +
-                 t[7] + u") as " + field + u",";
-    } else {
-      select_ += u" t" + ord + u"." + t[5] + u" as " + field + u",";
-    }
+    select_ += RelatedColumnItem(t, ord, field, control);
     if (!Joined(ord)) {
       from_ += u" left join " + t[3] + u" t" + ord + u" on " + u" t" + ord + u"." + t[4] + u"=" +
                e + u"." + t[2] + u" ";

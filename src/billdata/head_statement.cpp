@@ -145,13 +145,7 @@ void HeadStatement::AddOutsideColumn(const vdl::Dictionary& control, const Bstr&
 
   if (Contains(action, u".A3")) {
     if (rel.empty()) return;
-    if (!oleaut::Trim(t[6]).empty()) {
-      const Bstr x = t[8].empty() ? ItemText(control, u"FName") : t[8];
-      select_ += u"(SELECT " + x + u" FROM " + t[6] + u" WHERE t" + ord + u"." + t[5] + u"=" +
-                 t[7] + u") as " + field + u",";
-    } else {
-      select_ += u" t" + ord + u"." + t[5] + u" as " + field + u",";
-    }
+    select_ += RelatedColumnItem(t, ord, field, control);
     if (!Joined(ord)) {
       from_ += u" left join " + t[3] + u"  t" + ord + u" on " + head_table_ + u"." + t[2] + u"=" +
                u" t" + ord + u"." + t[4] + u" ";
