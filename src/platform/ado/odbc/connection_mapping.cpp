@@ -56,6 +56,33 @@ void RefuseWindowsAuthentication(const ConnectionSetting& setting) {
                   oleaut::ToUtf8(setting.key), oleaut::ToUtf8(setting.value)));
 }
 
+bool NamesFreeTds(std::u16string_view driver) {
+  const std::u16string upper = oleaut::UCase(driver);
+  return upper.find(u"FREETDS") != std::u16string::npos ||
+         upper.find(u"TDSODBC") != std::u16string::npos;
+}
+
+// FreeTDS reads a braced value up to the first "};" and keeps "}}" as two braces: a value goes in
+// braces as it stands, and every setting, the last one too, ends with ';'. A value holding "};"
+// cannot be written for it at all.
+std::u16string JoinFreeTdsSettings(const ConnectionSettings& settings) {
+  std::u16string text;
+  for (const ConnectionSetting& s : settings) {
+    if (OdbcQuoted(s.value) == s.value) {
+      text += s.key + u'=' + s.value + u';';
+      continue;
+    }
+    if (s.value.find(u"};") != std::u16string::npos) {
+      Raise(
+          fmt::format("The {} of the connection string holds \"}};\", which the FreeTDS driver "
+                      "cannot be given",
+                      oleaut::ToUtf8(s.key)));
+    }
+    text += s.key + u"={" + s.value + u"};";
+  }
+  return text;
+}
+
 std::u16string FreeTdsDriver() {
   const char* configured = std::getenv("TAV_SQLSERVER_ODBC_DRIVER");
   return configured && *configured ? oleaut::FromUtf8(configured) : u"FreeTDS";
@@ -155,7 +182,7 @@ OdbcTarget MapSqlServer(const ConnectionSettings& settings) {
   if (const ConnectionSetting* password = FindSetting(settings, {u"Password", u"PWD"})) {
     out.push_back({u"PWD", password->value});
   }
-  target.connection_string = JoinOdbcSettings(out);
+  target.connection_string = JoinFreeTdsSettings(out);
   return target;
 }
 
@@ -179,6 +206,10 @@ OdbcTarget MapOdbc(const ConnectionSettings& settings) {
   }
   target.connection_string = JoinOdbcSettings(out);
   target.description = u"ODBC " + RedactedConnectionString(target.connection_string);
+  if (const ConnectionSetting* driver = FindSetting(out, u"Driver");
+      driver && NamesFreeTds(driver->value)) {
+    target.connection_string = JoinFreeTdsSettings(out);
+  }
   return target;
 }
 

@@ -21,6 +21,15 @@ std::string Describe(const CallContext& where) {
   return DescribeWhere(where.statement, where.engine_text, where.data_source);
 }
 
+// Drivers report a lost session in words of their own (FreeTDS: "Unexpected EOF from the server",
+// SQLSTATE 01000), so the driver is asked as well as the SQLSTATE.
+bool ConnectionDead(SQLHDBC dbc) {
+  if (dbc == SQL_NULL_HANDLE) return false;
+  SQLUINTEGER dead = SQL_CD_FALSE;
+  return SQL_SUCCEEDED(SQLGetConnectAttr(dbc, SQL_ATTR_CONNECTION_DEAD, &dead, 0, nullptr)) &&
+         dead == SQL_CD_TRUE;
+}
+
 [[noreturn]] void Raise(const char* function, const std::vector<Diagnostic>& records,
                         const CallContext& where) {
   std::string message;
@@ -33,7 +42,10 @@ std::string Describe(const CallContext& where) {
                            d.sqlstate, d.native_error);
   }
   if (message.empty()) message = fmt::format("{} failed without a diagnostic record", function);
-  if (where.connection_lost && IsConnectionLost(sqlstate)) *where.connection_lost = true;
+  if (where.connection_lost && (IsConnectionLost(sqlstate) || ConnectionDead(where.connection))) {
+    *where.connection_lost = true;
+    message += "; the connection to the server was lost";
+  }
   message += fmt::format(" ({}){}", function, Describe(where));
   throw oleaut::ComError(HresultOfSqlState(sqlstate), std::u16string(kSource),
                          oleaut::FromUtf8(message));

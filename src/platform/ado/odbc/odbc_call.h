@@ -23,6 +23,8 @@ struct CallContext {
   std::string_view engine_text;     // what was sent to the driver, when it differs
   // Set to true when a call fails because the connection itself is gone.
   bool* connection_lost = nullptr;
+  // The session, asked after a failure whether it is still alive.
+  SQLHDBC connection = SQL_NULL_HANDLE;
 };
 
 // One diagnostic record of a failed call.

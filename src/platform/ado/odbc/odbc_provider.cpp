@@ -3,6 +3,7 @@
 #include <dlfcn.h>
 #include <fmt/format.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <unordered_map>
 #include <utility>
@@ -29,6 +30,10 @@ namespace {
 constexpr std::int32_t kEFail = static_cast<std::int32_t>(0x80004005U);
 constexpr std::int32_t kNoCommandText = static_cast<std::int32_t>(0x80040E0CU);
 constexpr std::int32_t kParameterCount = static_cast<std::int32_t>(0x80040E10U);
+
+bool IsAnyOf(std::int32_t number, std::initializer_list<std::int32_t> numbers) {
+  return std::find(numbers.begin(), numbers.end(), number) != numbers.end();
+}
 
 enum class Dialect {
   kPassThrough,  // SQL Server and every driver that is not SQLite's
@@ -207,7 +212,7 @@ class OdbcProvider final : public Provider, private sqlite::StatementRunner, pri
   using sqlite::StatementRunner::Execute;  // the statements of a translated batch
 
   CallContext Where(std::u16string_view statement = {}, std::string_view engine_text = {}) {
-    return {target_.description, statement, engine_text, &lost_};
+    return {target_.description, statement, engine_text, &lost_, dbc_.Get()};
   }
 
   // ---- the session ----
@@ -257,7 +262,15 @@ class OdbcProvider final : public Provider, private sqlite::StatementRunner, pri
   // What went wrong, in words a person setting up a data source can act on.
   [[noreturn]] void RaiseConnectError() {
     const std::vector<Diagnostic> records = ReadDiagnostics(SQL_HANDLE_DBC, dbc_.Get());
-    const std::string sqlstate = records.empty() ? "HY000" : records.front().sqlstate;
+    std::string sqlstate = records.empty() ? "HY000" : records.front().sqlstate;
+    // SQL Server's refusals of a login come with the drivers' own SQLSTATEs (42000 from FreeTDS),
+    // but always with one of these numbers.
+    for (const Diagnostic& d : records) {
+      if (d.sqlstate.rfind("28", 0) == 0 ||
+          IsAnyOf(d.native_error, {18456, 18452, 18470, 18486, 18487, 18488, 4060})) {
+        sqlstate = "28000";
+      }
+    }
     std::string hint;
     if (sqlstate == "IM002" || sqlstate == "01000" || sqlstate == "IM003") {
       hint =

@@ -28,20 +28,21 @@ TEST(ConnectionMappingTest, SqlServerAndOdbcFormsBecomeDriverStrings) {
   const Case cases[] = {
       {"Provider=SQLOLEDB;Data Source=db01,1433;Initial Catalog=Finance;User ID=tav;"
        "Password=secret",
-       "Driver=FreeTDS;Server=db01;Port=1433;Database=Finance;UID=tav" + tds + ";PWD=secret", 15},
+       "Driver=FreeTDS;Server=db01;Port=1433;Database=Finance;UID=tav" + tds + ";PWD=secret;", 15},
       {"Provider=MSOLEDBSQL;Data Source=tcp:db01\\SQL2019;Initial Catalog=F;User ID=u;"
        "Password=p;Connect Timeout=3;Persist Security Info=False",
-       "Driver=FreeTDS;Server=db01\\SQL2019;Database=F;UID=u" + tds + ";PWD=p", 3},
+       "Driver=FreeTDS;Server=db01\\SQL2019;Database=F;UID=u" + tds + ";PWD=p;", 3},
+      // FreeTDS takes a braced value to the first "};", "}}" as it stands.
       {"Provider=SQLOLEDB.1;Server=(local);Database=F;UID=u;PWD={a;b}}c}",
-       "Driver=FreeTDS;Server=localhost;Database=F;UID=u" + tds + ";PWD={a;b}}c}", 15},
+       "Driver=FreeTDS;Server=localhost;Database=F;UID=u" + tds + ";PWD={a;b}c};", 15},
       {"Provider=SQLNCLI11;Data Source=.;User ID=u;Password='x;y';Application Name=tav",
-       "Driver=FreeTDS;APP=tav;Server=localhost;UID=u" + tds + ";PWD={x;y}", 15},
+       "Driver=FreeTDS;APP=tav;Server=localhost;UID=u" + tds + ";PWD={x;y};", 15},
       {"Provider=MSOLEDBSQL19;Data Source=db01;User ID=u;Password= pass ;Encrypt=yes",
-       "Driver=FreeTDS;Encryption=require;Server=db01;UID=u" + tds + ";PWD=pass", 15},
+       "Driver=FreeTDS;Encryption=require;Server=db01;UID=u" + tds + ";PWD=pass;", 15},
       {"Provider=SQLOLEDB;Data Source=db01;User ID=u;Password=\" pa=ss \"",
-       "Driver=FreeTDS;Server=db01;UID=u" + tds + ";PWD={ pa=ss }", 15},
+       "Driver=FreeTDS;Server=db01;UID=u" + tds + ";PWD={ pa=ss };", 15},
       {"Driver={FreeTDS};Server=db01;UID=u;PWD={p;}}}",
-       "Driver=FreeTDS;Server=db01;UID=u;PWD={p;}}}", 15},
+       "Driver=FreeTDS;Server=db01;UID=u;PWD={p;}};", 15},
       {"Provider=MSDASQL;DSN=finance;User ID=u;Password=p;Connect Timeout=7",
        "DSN=finance;UID=u;PWD=p", 7},
       {"Driver={SQLite3};Database=/srv/a b.db", "Driver=SQLite3;Database=/srv/a b.db", 15},
@@ -61,7 +62,7 @@ TEST(ConnectionMappingTest, SqlServerAndOdbcFormsBecomeDriverStrings) {
 TEST(ConnectionMappingTest, TheDriverForSqlServerCanBeNamedInTheEnvironment) {
   tavtest::ScopedEnv driver("TAV_SQLSERVER_ODBC_DRIVER", "/opt/tds/libtdsodbc.so");
   EXPECT_EQ(oleaut::ToUtf8(Map("Provider=SQLOLEDB;Data Source=h;User ID=u").connection_string),
-            "Driver=/opt/tds/libtdsodbc.so;Server=h;UID=u;TDS_Version=7.4;ClientCharset=UTF-8");
+            "Driver=/opt/tds/libtdsodbc.so;Server=h;UID=u;TDS_Version=7.4;ClientCharset=UTF-8;");
 }
 
 TEST(ConnectionMappingTest, BadFormsAreRefusedWithoutShowingThePassword) {
@@ -90,6 +91,8 @@ TEST(ConnectionMappingTest, BadFormsAreRefusedWithoutShowingThePassword) {
       {"Provider=SQLOLEDB;Data Source=db01;User ID=u;Password={hush}x", "Unexpected text after"},
       {"Provider=SQLOLEDB;Data Source=db01;User ID=u;hush", "a part without '=' at character 46"},
       {"Provider=MSDASQL;User ID=u;Password=hush", "names neither a Driver nor a DSN"},
+      {"Provider=SQLOLEDB;Data Source=db01;User ID=u;Password={hu}};sh}",
+       "PWD of the connection string holds \"};\", which the FreeTDS driver cannot"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);

@@ -1,0 +1,411 @@
+// The ODBC provider's SQL Server side, through Debian's FreeTDS driver against a scripted TDS
+// server on the loopback: batches reach the server as the component wrote them, each column type
+// comes back as SQL Server's provider hands it to ADO, parameters arrive with their values, and
+// refused logins, silent servers, server errors, transactions and dropped connections behave as
+// they do with a real server.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "com_error_of.h"
+#include "fake_tds_server.h"
+#include "platform/ado/command.h"
+#include "platform/ado/connection.h"
+#include "platform/ado/sql_trace.h"
+#include "platform/oleaut/date.h"
+#include "platform/oleaut/decimal.h"
+#include "platform/oleaut/text.h"
+#include "temp_dir.h"
+
+namespace {
+
+using oleaut::Variant;
+using tavtest::FakeTdsServer;
+using Type = FakeTdsServer::Type;
+using Kind = FakeTdsServer::Kind;
+
+std::string FreeTdsDriver() {
+  for (const auto& root : {"/usr/lib/x86_64-linux-gnu/odbc", "/usr/lib/aarch64-linux-gnu/odbc"}) {
+    if (std::filesystem::exists(std::string(root) + "/libtdsodbc.so")) {
+      return std::string(root) + "/libtdsodbc.so";
+    }
+  }
+  return {};
+}
+
+// Held in ODBC braces: the driver must receive it whole, ';' and '}' included.
+constexpr char kPassword[] = "Sé;cr}et😀";
+
+std::u16string ConnectionString(const FakeTdsServer& server) {
+  return oleaut::FromUtf8("Provider=SQLOLEDB;Data Source=127.0.0.1," +
+                          std::to_string(server.Port()) +
+                          ";Initial Catalog=Finance;User ID=sa;Password={Sé;cr}}et😀};"
+                          "Connect Timeout=1");
+}
+
+Variant Decimal(const char16_t* text) {
+  return Variant(*oleaut::Decimal::Parse(text));
+}
+
+std::string Bytes(std::size_t size, unsigned seed) {
+  std::string bytes(size, '\0');
+  for (std::size_t i = 0; i < size; ++i)
+    bytes[i] = static_cast<char>((i * 131 + seed + i / 977) & 0xFF);
+  return bytes;
+}
+
+Variant ByteArrayOf(const std::string& bytes) {
+  return Variant(oleaut::ByteArray(bytes.begin(), bytes.end()));
+}
+
+std::vector<std::string> Texts(const std::vector<FakeTdsServer::Request>& requests) {
+  std::vector<std::string> texts;
+  for (const auto& r : requests)
+    texts.push_back(r.text);
+  return texts;
+}
+
+class SqlServerTest : public ::testing::Test {
+ protected:
+  SqlServerTest() {
+    EXPECT_FALSE(FreeTdsDriver().empty()) << "tdsodbc is not installed";
+    connection_->Open(ConnectionString(server_));
+    server_.ClearRequests();
+  }
+
+  com::Ptr<ado::Command> CommandOf(std::u16string_view text) {
+    auto command = com::Make<ado::Command>();
+    command->SetActiveConnection(connection_);
+    command->SetCommandText(text);
+    return command;
+  }
+
+  tavtest::ScopedEnv driver_{"TAV_SQLSERVER_ODBC_DRIVER", FreeTdsDriver()};
+  FakeTdsServer server_;
+  com::Ptr<ado::Connection> connection_ = com::Make<ado::Connection>();
+};
+
+TEST_F(SqlServerTest, LogsInWithTheCatalogUserAndPasswordAndAsksForWholeLongValues) {
+  const auto requests = server_.Requests();  // cleared: open again to see the login
+  auto again = com::Make<ado::Connection>();
+  again->Open(ConnectionString(server_));
+  const auto sent = server_.Requests();
+  ASSERT_GE(sent.size(), 2U);
+  EXPECT_EQ(sent[0].kind, Kind::kLogin);
+  EXPECT_EQ(sent[0].text, "sa");
+  EXPECT_EQ(sent[0].parameters.at(0).value, "Finance");
+  EXPECT_EQ(sent[0].parameters.at(1).value, kPassword);
+  EXPECT_EQ(sent[1].text, "SET TEXTSIZE 2147483647");
+  EXPECT_TRUE(requests.empty());
+}
+
+TEST_F(SqlServerTest, BatchesReachTheServerUnchangedAndTheTraceShowsThem) {
+  const std::u16string batches[] = {
+      u"SELECT TOP 1 [name] FROM #tmpsort WHERE code = N'Ä''s 😀' + 'x'",
+      u"IF NOT EXISTS (SELECT 1 FROM dbo.t WHERE id=12and x=1) INSERT INTO dbo.t (id) VALUES (1)",
+      u"select @@IDENTITY\r\nupdate t set made = getdate() where convert(varchar(10), made, 120) "
+      u"= '2024-01-01'"};
+  ado::ScopedSqlTrace trace;
+  for (const std::u16string& batch : batches)
+    connection_->Execute(batch);
+  std::vector<std::string> expected;
+  for (const std::u16string& batch : batches)
+    expected.push_back(oleaut::ToUtf8(batch));
+  EXPECT_EQ(Texts(server_.Requests(Kind::kBatch)), expected);
+  ASSERT_EQ(trace.Entries().size(), std::size(batches));
+  for (std::size_t i = 0; i < std::size(batches); ++i) {
+    EXPECT_EQ(trace.Entries()[i].as_built, batches[i]);
+    EXPECT_EQ(trace.Entries()[i].as_run, expected[i] + "\n");
+    EXPECT_EQ(trace.Entries()[i].provider, u"SQL Server 127.0.0.1," +
+                                               oleaut::FromUtf8(std::to_string(server_.Port())) +
+                                               u"/Finance as sa");
+  }
+}
+
+TEST_F(SqlServerTest, EachColumnTypeComesBackAsSqlServersProviderGivesIt) {
+  const std::string long_text = std::string(3000, 'x') + "名😀" + std::string(3000, 'y');
+  const std::string blob = Bytes(5 << 20, 1);
+  const std::string picture = Bytes(3 << 20, 2);
+  struct Case {
+    FakeTdsServer::Column column;
+    std::string cell;
+    ado::DataTypeEnum type;
+    Variant value;
+    std::int32_t defined_size;
+    int precision;
+    int scale;
+  };
+  const Case cases[] = {
+      {{"i", Type::kInt}, "-2147483648", ado::adInteger, Variant(INT32_MIN), 4, 10, 255},
+      {{"s", Type::kSmallInt}, "-32768", ado::adSmallInt, Variant(std::int16_t{-32768}), 2, 5, 255},
+      {{"b", Type::kBit}, "1", ado::adBoolean, Variant(true), 2, 255, 255},
+      {{"g", Type::kBigInt},
+       "-9223372036854775808",
+       ado::adBigInt,
+       Variant(oleaut::Decimal::FromInt64(INT64_MIN)),
+       8,
+       19,
+       255},
+      {{"f", Type::kFloat},
+       "1.2345678901234567e-300",
+       ado::adDouble,
+       Variant(1.2345678901234567e-300),
+       8,
+       15,
+       255},
+      {{"d", Type::kDecimal, 0, 38, 10},
+       "-1234567890123456789.0123456789",
+       ado::adNumeric,
+       Decimal(u"-1234567890123456789.0123456789"),
+       19,
+       38,
+       10},
+      {{"n", Type::kNumeric, 0, 9, 2}, "0.05", ado::adNumeric, Decimal(u"0.05"), 19, 9, 2},
+      {{"m", Type::kMoney},
+       "-922337203685477.5808",
+       ado::adNumeric,
+       Decimal(u"-922337203685477.5808"),
+       19,
+       19,
+       4},
+      {{"dt", Type::kDateTime},
+       "2024-02-29 23:59:59.997",
+       ado::adDBTimeStamp,
+       Variant(oleaut::Date::FromFields({2024, 2, 29, 23, 59, 59, 997})),
+       16,
+       23,
+       3},
+      {{"nv", Type::kNVarChar, 40},
+       "名称 😀 ÄÖ",
+       ado::adVarWChar,
+       Variant(u"名称 😀 ÄÖ"),
+       40,
+       255,
+       255},
+      {{"nm", Type::kNVarChar, 0},
+       long_text,
+       ado::adLongVarWChar,
+       Variant(oleaut::FromUtf8(long_text)),
+       1073741823,
+       255,
+       255},
+      {{"v", Type::kVarChar, 10}, "Ça va", ado::adVarChar, Variant(u"Ça va"), 10, 255, 255},
+      {{"vb", Type::kVarBinary, 0},
+       blob,
+       ado::adLongVarBinary,
+       ByteArrayOf(blob),
+       2147483647,
+       255,
+       255},
+      {{"im", Type::kImage},
+       picture,
+       ado::adLongVarBinary,
+       ByteArrayOf(picture),
+       2147483647,
+       255,
+       255},
+  };
+  FakeTdsServer::ResultSet set;
+  set.rows.resize(2);
+  for (const Case& c : cases) {
+    set.columns.push_back(c.column);
+    set.rows[0].push_back(c.cell);
+    set.rows[1].push_back(std::nullopt);
+  }
+  server_.On("SELECT * FROM every_type", {{set}});
+  auto rs = connection_->Execute(u"SELECT * FROM every_type");
+  ASSERT_EQ(rs->Fields()->Count(), static_cast<std::int32_t>(std::size(cases)));
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    const Case& c = cases[i];
+    SCOPED_TRACE(c.column.name);
+    auto field = rs->Fields()->Item(static_cast<std::int32_t>(i));
+    EXPECT_EQ(oleaut::ToUtf8(field->Name()), c.column.name);
+    EXPECT_EQ(field->Type(), c.type);
+    EXPECT_EQ(field->DefinedSize(), c.defined_size);
+    EXPECT_EQ(field->Precision(), c.precision);
+    EXPECT_EQ(field->NumericScale(), c.scale);
+    EXPECT_TRUE(field->Value() == c.value);
+    EXPECT_EQ(field->Value().Type(), c.value.Type());
+  }
+  // Long binary data in pieces, as the component reads pictures.
+  auto body = rs->Fields()->Item(u"vb");
+  std::string read;
+  for (Variant piece = body->GetChunk(1 << 20); !piece.IsNull(); piece = body->GetChunk(1 << 20))
+    read.append(piece.AsByteArray().begin(), piece.AsByteArray().end());
+  EXPECT_TRUE(read == blob);
+  rs->MoveNext();
+  for (std::int32_t i = 0; i < rs->Fields()->Count(); ++i)
+    EXPECT_TRUE(rs->Fields()->Item(i)->Value().IsNull()) << cases[i].column.name;
+  rs->MoveNext();
+  EXPECT_TRUE(rs->Eof());
+}
+
+TEST_F(SqlServerTest, ABatchGivesItsFirstRowSetAfterTheCountsBeforeIt) {
+  FakeTdsServer::ResultSet set{{{"id", Type::kInt}}, {{"7"}, {"8"}}};
+  server_.On("UPDATE t SET a = 1 SELECT id FROM t",
+             {{FakeTdsServer::RowCount{3}, set, FakeTdsServer::RowCount{4}}});
+  std::int32_t affected = -1;
+  auto rs = connection_->Execute(u"UPDATE t SET a = 1 SELECT id FROM t", &affected);
+  ASSERT_FALSE(rs->Eof());
+  EXPECT_EQ(rs->Fields()->Item(0)->Value(), Variant(7));
+  rs->MoveNext();
+  EXPECT_EQ(rs->Fields()->Item(0)->Value(), Variant(8));
+  server_.On("DELETE FROM t", {{FakeTdsServer::RowCount{5}}});
+  CommandOf(u"DELETE FROM t")->Execute(&affected);
+  EXPECT_EQ(affected, 5);
+}
+
+TEST_F(SqlServerTest, ParametersReachTheServerWithTheirValues) {
+  const std::string long_text = std::string(4500, 'l') + "😀";
+  const std::string blob = Bytes(6 << 20, 3);
+  struct Case {
+    ado::DataTypeEnum type;
+    std::int32_t size;
+    Variant value;
+    std::string server_type;
+    FakeTdsServer::Cell server_value;
+  };
+  const Case cases[] = {
+      {ado::adVarWChar, 40, Variant(u"héllo 😀"), "nvarchar(8)", "héllo 😀"},
+      {ado::adVarChar, 10, Variant(u"abc"), "varchar(3)", "abc"},
+      {ado::adLongVarWChar, 2147483647, Variant(oleaut::FromUtf8(long_text)), "nvarchar(max)",
+       long_text},
+      {ado::adInteger, 0, Variant(-42), "int", "-42"},
+      {ado::adSmallInt, 0, Variant(std::int16_t{-7}), "smallint", "-7"},
+      {ado::adBigInt, 0, Variant(oleaut::Decimal::FromInt64(INT64_MAX)), "bigint",
+       "9223372036854775807"},
+      {ado::adBoolean, 0, Variant(true), "bit", "1"},
+      {ado::adDouble, 0, Variant(0.1), "float", "0.10000000000000001"},
+      {ado::adNumeric, 0, Decimal(u"-12345678901234567.891"), "decimal(20,3)",
+       "-12345678901234567.891"},
+      {ado::adCurrency, 0, Decimal(u"12.3456"), "decimal(6,4)", "12.3456"},
+      {ado::adDBTimeStamp, 0, Variant(oleaut::Date::FromFields({2024, 2, 29, 13, 45, 10, 123})),
+       "datetime2(7)", "2024-02-29 13:45:10.1230000"},
+      {ado::adLongVarBinary, 2147483647, ByteArrayOf(blob), "varbinary(max)", blob},
+      {ado::adInteger, 0, oleaut::kNull, "nvarchar(1)", std::nullopt},
+  };
+  auto command = CommandOf(u"INSERT INTO t VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+  for (const Case& c : cases) {
+    command->Parameters()->Append(
+        command->CreateParameter({}, c.type, ado::adParamInput, c.size, c.value));
+  }
+  command->Execute();
+  const auto calls = server_.Requests(Kind::kRpc);
+  ASSERT_EQ(calls.size(), 1U);
+  EXPECT_EQ(calls[0].procedure, "sp_executesql");
+  EXPECT_EQ(calls[0].text,
+            "INSERT INTO t VALUES (@P1, @P2, @P3, @P4, @P5, @P6, @P7, @P8, @P9, @P10, @P11, @P12, "
+            "@P13)");
+  const auto& sent = calls[0].parameters;
+  ASSERT_EQ(sent.size(), std::size(cases) + 2);
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    SCOPED_TRACE(i + 1);
+    EXPECT_EQ(sent[i + 2].type, cases[i].server_type);
+    EXPECT_TRUE(sent[i + 2].value == cases[i].server_value)
+        << (sent[i + 2].value ? sent[i + 2].value->substr(0, 60) : "NULL");
+  }
+}
+
+TEST_F(SqlServerTest, AServerErrorGivesItsMessageSqlStateAndNumber) {
+  struct Case {
+    std::string batch;
+    FakeTdsServer::ServerError error;
+    std::string sqlstate;
+    std::uint32_t hresult;
+  };
+  const Case cases[] = {
+      {"SELECT * FROM nowhere",
+       {208, 1, 16, "Invalid object name 'nowhere'."},
+       "42S02",
+       0x80040E37U},
+      {"INSERT INTO t VALUES (1)",
+       {2627, 1, 14, "Violation of PRIMARY KEY constraint 'PK_t'. Cannot insert duplicate key."},
+       "23000",
+       0x80040E2FU},
+      {"SELEC 1", {102, 1, 15, "Incorrect syntax near 'SELEC'."}, "42000", 0x80040E14U},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.batch);
+    server_.On(c.batch, {{c.error}});
+    const oleaut::ComError error =
+        tavtest::ErrorOf([&] { connection_->Execute(oleaut::FromUtf8(c.batch)); });
+    const std::string what = error.what();
+    EXPECT_EQ(static_cast<std::uint32_t>(error.Number()), c.hresult) << what;
+    EXPECT_NE(what.find(c.error.message), std::string::npos) << what;
+    EXPECT_NE(what.find("SQLSTATE " + c.sqlstate), std::string::npos) << what;
+    EXPECT_NE(what.find("native error " + std::to_string(c.error.number)), std::string::npos)
+        << what;
+    EXPECT_NE(what.find(c.batch), std::string::npos) << what;
+  }
+  // The session goes on: no second login.
+  server_.On("SELECT 1", {{FakeTdsServer::ResultSet{{{"", Type::kInt}}, {{"1"}}}}});
+  EXPECT_EQ(connection_->Execute(u"SELECT 1")->Fields()->Item(0)->Value(), Variant(1));
+  EXPECT_TRUE(server_.Requests(Kind::kLogin).empty());
+}
+
+TEST(SqlServerLoginTest, RefusedLoginsAndSilentServersFailClearly) {
+  tavtest::ScopedEnv driver("TAV_SQLSERVER_ODBC_DRIVER", FreeTdsDriver());
+  struct Case {
+    FakeTdsServer::Login login;
+    std::vector<std::string> said;
+  };
+  const Case cases[] = {
+      {FakeTdsServer::Login::kRefuse,
+       {"the login was refused", "Login failed for user 'sa'.", "native error 18456"}},
+      {FakeTdsServer::Login::kSilent, {"did not answer within 1 seconds"}},
+  };
+  for (const Case& c : cases) {
+    FakeTdsServer server(c.login);
+    const oleaut::ComError error = tavtest::ErrorOf([&] {
+      auto connection = com::Make<ado::Connection>();
+      connection->Open(ConnectionString(server));
+    });
+    const std::string what = error.what();
+    for (const std::string& part : c.said)
+      EXPECT_NE(what.find(part), std::string::npos) << what;
+    EXPECT_EQ(what.find("cr}et"), std::string::npos) << what;
+  }
+}
+
+TEST_F(SqlServerTest, TransactionsBecomeTransactionManagerRequests) {
+  connection_->BeginTrans();
+  connection_->Execute(u"UPDATE t SET a = 1");
+  connection_->CommitTrans();
+  connection_->BeginTrans();
+  connection_->Execute(u"UPDATE t SET a = 2");
+  connection_->RollbackTrans();
+  connection_->Execute(u"UPDATE t SET a = 3");
+  EXPECT_EQ(Texts(server_.Requests()),
+            (std::vector<std::string>{"begin", "UPDATE t SET a = 1", "commit, then begin",
+                                      "rollback", "begin", "UPDATE t SET a = 2",
+                                      "rollback, then begin", "rollback", "UPDATE t SET a = 3"}));
+}
+
+TEST_F(SqlServerTest, ADroppedConnectionFailsTheCallAndTheNextOneLogsInAgain) {
+  FakeTdsServer::Reply drop;
+  drop.drop_connection = true;
+  server_.On("SELECT * FROM t", drop);
+  server_.On("SELECT 2", {{FakeTdsServer::ResultSet{{{"two", Type::kInt}}, {{"2"}}}}});
+  const oleaut::ComError error =
+      tavtest::ErrorOf([&] { connection_->Execute(u"SELECT * FROM t"); });
+  EXPECT_NE(std::string(error.what()).find("connection to the server was lost"), std::string::npos)
+      << error.what();
+  EXPECT_EQ(connection_->Execute(u"SELECT 2")->Fields()->Item(0)->Value(), Variant(2));
+  const auto logins = server_.Requests(Kind::kLogin);
+  ASSERT_EQ(logins.size(), 1U);
+  EXPECT_EQ(logins[0].connection, 2);
+
+  // In a transaction, the work before the loss is gone: the caller learns so and ends it.
+  connection_->BeginTrans();
+  connection_->Execute(u"SELECT 2");
+  EXPECT_THROW(connection_->Execute(u"SELECT * FROM t"), oleaut::ComError);
+  const oleaut::ComError next = tavtest::ErrorOf([&] { connection_->Execute(u"SELECT 2"); });
+  EXPECT_NE(std::string(next.what()).find("connection was lost during the transaction"),
+            std::string::npos)
+      << next.what();
+  connection_->RollbackTrans();
+  EXPECT_EQ(connection_->Execute(u"SELECT 2")->Fields()->Item(0)->Value(), Variant(2));
+  EXPECT_EQ(server_.Requests(Kind::kLogin).size(), 2U);
+}
+
+}  // namespace
