@@ -875,27 +875,30 @@ void FakeTdsServer::Serve(int socket, int connection) {
       in.SkipHeaders();
       request.kind = Kind::kTransaction;
       const std::uint16_t what = in.U16();
-      std::string descriptor(8, '\0');
-      std::memcpy(descriptor.data(), &transaction, 8);
       bool begin = what == 5;
       if (what == 7 || what == 8) {
-        request.text = what == 7 ? "commit" : "rollback";
         in.ByteText();
         begin = (in.U8() & 0x01) != 0;
-        WriteEnvChange(out, what == 7 ? 9 : 10, {}, descriptor);
-        if (begin) request.text += ", then begin";
-      } else if (begin) {
-        request.text = "begin";
+        request.text = std::string(what == 7 ? "commit" : "rollback") + (begin ? ", then begin" : "");
       } else {
-        request.text = "request " + std::to_string(what);
-      }
-      if (begin) {
-        ++transaction;
-        std::memcpy(descriptor.data(), &transaction, 8);
-        WriteEnvChange(out, 8, descriptor, {});
+        request.text = begin ? "begin" : "request " + std::to_string(what);
       }
       Record(request);
-      WriteDone(out, kDone, 0);
+      // A scripted answer (a failed commit, say) leaves the transaction as it was.
+      if (const Reply reply = ReplyTo(request.text); !reply.parts.empty() || reply.drop_connection) {
+        if (reply.drop_connection) return;
+        out.Bytes(ReplyBody(reply, false));
+      } else {
+        std::string descriptor(8, '\0');
+        std::memcpy(descriptor.data(), &transaction, 8);
+        if (what == 7 || what == 8) WriteEnvChange(out, what == 7 ? 9 : 10, {}, descriptor);
+        if (begin) {
+          ++transaction;
+          std::memcpy(descriptor.data(), &transaction, 8);
+          WriteEnvChange(out, 8, descriptor, {});
+        }
+        WriteDone(out, kDone, 0);
+      }
     } else if (type == kAttention) {
       request.kind = Kind::kAttention;
       Record(request);

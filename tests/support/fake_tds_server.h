@@ -91,7 +91,8 @@ class FakeTdsServer {
 
   std::uint16_t Port() const { return port_; }
 
-  // The answer to every later request whose text (as Request::text) is `text`.
+  // The answer to every later request whose text (as Request::text) is `text`; for a transaction
+  // request, an answer in place of the server's own.
   void On(const std::string& text, Reply reply);
   std::vector<Request> Requests() const;
   // The requests of one kind, in order.

@@ -377,8 +377,20 @@ class OdbcProvider final : public Provider, private sqlite::StatementRunner, pri
       RunInternal(commit ? "COMMIT" : "ROLLBACK");
       return;
     }
-    TAV_ODBC_CALL(SQL_HANDLE_DBC, dbc_.Get(), Where(), SQLEndTran, SQL_HANDLE_DBC, dbc_.Get(),
-                  static_cast<SQLSMALLINT>(commit ? SQL_COMMIT : SQL_ROLLBACK));
+    try {
+      TAV_ODBC_CALL(SQL_HANDLE_DBC, dbc_.Get(), Where(), SQLEndTran, SQL_HANDLE_DBC, dbc_.Get(),
+                    static_cast<SQLSMALLINT>(commit ? SQL_COMMIT : SQL_ROLLBACK));
+    } catch (...) {
+      // Back to committing each statement even so: a session left in manual mode would hold
+      // every later statement in a transaction that nothing ends, and lose them all on close.
+      if (!lost_) {
+        try {
+          SetAutocommit(true);
+        } catch (...) {  // NOLINT(bugprone-empty-catch): the failed end is what the caller sees
+        }
+      }
+      throw;
+    }
     SetAutocommit(true);
   }
 

@@ -381,6 +381,22 @@ TEST_F(SqlServerTest, TransactionsBecomeTransactionManagerRequests) {
                                       "rollback, then begin", "rollback", "UPDATE t SET a = 3"}));
 }
 
+TEST_F(SqlServerTest, AFailedCommitLeavesTheSessionCommittingEachStatementAgain) {
+  server_.On("commit, then begin", {{FakeTdsServer::ServerError{
+                                        9002, 2, 17, "The transaction log for database 'Finance' "
+                                                     "is full due to 'LOG_BACKUP'."}}});
+  connection_->BeginTrans();
+  connection_->Execute(u"UPDATE t SET a = 1");
+  const oleaut::ComError error = tavtest::ErrorOf([&] { connection_->CommitTrans(); });
+  EXPECT_NE(std::string(error.what()).find("transaction log"), std::string::npos) << error.what();
+  connection_->Execute(u"UPDATE t SET a = 2");
+  connection_ = nullptr;
+  // Nothing rolls the later statement back when the session ends.
+  EXPECT_EQ(Texts(server_.Requests()),
+            (std::vector<std::string>{"begin", "UPDATE t SET a = 1", "commit, then begin",
+                                      "rollback", "UPDATE t SET a = 2"}));
+}
+
 TEST_F(SqlServerTest, ADroppedConnectionFailsTheCallAndTheNextOneLogsInAgain) {
   FakeTdsServer::Reply drop;
   drop.drop_connection = true;
