@@ -863,6 +863,7 @@ void FakeTdsServer::Serve(int socket, int connection) {
       Record(request);
       const Reply reply = ReplyTo(request.text);
       if (reply.drop_connection) return;
+      if (reply.never_answer) continue;
       out.Bytes(ReplyBody(reply, false));
     } else if (type == kRpc) {
       request = ReadRpc(in);
@@ -879,13 +880,15 @@ void FakeTdsServer::Serve(int socket, int connection) {
       if (what == 7 || what == 8) {
         in.ByteText();
         begin = (in.U8() & 0x01) != 0;
-        request.text = std::string(what == 7 ? "commit" : "rollback") + (begin ? ", then begin" : "");
+        request.text =
+            std::string(what == 7 ? "commit" : "rollback") + (begin ? ", then begin" : "");
       } else {
         request.text = begin ? "begin" : "request " + std::to_string(what);
       }
       Record(request);
       // A scripted answer (a failed commit, say) leaves the transaction as it was.
-      if (const Reply reply = ReplyTo(request.text); !reply.parts.empty() || reply.drop_connection) {
+      if (const Reply reply = ReplyTo(request.text);
+          !reply.parts.empty() || reply.drop_connection) {
         if (reply.drop_connection) return;
         out.Bytes(ReplyBody(reply, false));
       } else {

@@ -64,6 +64,7 @@ class FakeTdsServer {
   struct Reply {
     std::vector<Part> parts;
     bool drop_connection = false;  // close the connection instead of answering
+    bool never_answer = false;     // read on (a cancel gets its answer) but never answer this
   };
 
   enum class Login { kAccept, kRefuse, kSilent };

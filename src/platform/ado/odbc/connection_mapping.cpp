@@ -146,6 +146,8 @@ OdbcTarget MapSqlServer(const ConnectionSettings& settings) {
       RefuseWindowsAuthentication(s);
     } else if (Is(key, {u"Connect Timeout", u"Connection Timeout", u"Timeout"})) {
       target.login_timeout_seconds = ParseSeconds(s);
+    } else if (Is(key, {u"Command Timeout"})) {
+      target.command_timeout_seconds = ParseSeconds(s);
     } else if (Is(key, {u"Application Name", u"App"})) {
       out.push_back({u"APP", s.value});
     } else if (Is(key, {u"Workstation ID", u"WSID"})) {

@@ -28,6 +28,9 @@ struct OdbcTarget {
   std::u16string description;
   // Seconds to wait for the server to answer a login, ADO's "Connect Timeout" (15 by default).
   int login_timeout_seconds = 15;
+  // Seconds a statement may run on SQL Server before it is cancelled, ADO's CommandTimeout (30 by
+  // default; "Command Timeout" in the string; 0 waits for ever).
+  int command_timeout_seconds = 30;
 };
 
 // The driver-manager connection for a string of form kSqlServer or kOdbc. The FreeTDS driver

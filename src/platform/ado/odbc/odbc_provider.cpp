@@ -401,6 +401,12 @@ class OdbcProvider final : public Provider, private sqlite::StatementRunner, pri
   Handle Run(std::u16string text, const std::vector<const ParameterValue*>& values,
              const CallContext& where, ValueStyle style) {
     Handle stmt = Handle::Allocate(SQL_HANDLE_STMT, dbc_.Get(), where);
+    if (dialect_ == Dialect::kPassThrough && target_.command_timeout_seconds > 0) {
+      // A server that stops answering fails the statement instead of holding the caller for ever.
+      TAV_ODBC_CALL(
+          SQL_HANDLE_STMT, stmt.Get(), where, SQLSetStmtAttr, stmt.Get(), SQL_ATTR_QUERY_TIMEOUT,
+          reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(target_.command_timeout_seconds)), 0);
+    }
     ParameterBinder binder(stmt.Get(), style, where);
     for (std::size_t i = 0; i < values.size(); ++i)
       binder.Bind(*values[i], static_cast<int>(i + 1));

@@ -40,7 +40,7 @@ std::u16string ConnectionString(const FakeTdsServer& server) {
   return oleaut::FromUtf8("Provider=SQLOLEDB;Data Source=127.0.0.1," +
                           std::to_string(server.Port()) +
                           ";Initial Catalog=Finance;User ID=sa;Password={Sé;cr}}et😀};"
-                          "Connect Timeout=1");
+                          "Connect Timeout=1;Command Timeout=1");
 }
 
 Variant Decimal(const char16_t* text) {
@@ -267,7 +267,11 @@ TEST_F(SqlServerTest, ParametersReachTheServerWithTheirValues) {
   };
   const Case cases[] = {
       {ado::adVarWChar, 40, Variant(u"héllo 😀"), "nvarchar(8)", "héllo 😀"},
-      {ado::adVarChar, 10, Variant(u"abc"), "varchar(3)", "abc"},
+      {ado::adVarChar, 10, Variant(u"Ça va"), "varchar(5)",
+       "\xC7"
+       "a va"},
+      {ado::adLongVarChar, 2147483647, Variant(std::u16string(9000, u'v')), "varchar(max)",
+       std::string(9000, 'v')},
       {ado::adLongVarWChar, 2147483647, Variant(oleaut::FromUtf8(long_text)), "nvarchar(max)",
        long_text},
       {ado::adInteger, 0, Variant(-42), "int", "-42"},
@@ -284,7 +288,7 @@ TEST_F(SqlServerTest, ParametersReachTheServerWithTheirValues) {
       {ado::adLongVarBinary, 2147483647, ByteArrayOf(blob), "varbinary(max)", blob},
       {ado::adInteger, 0, oleaut::kNull, "nvarchar(1)", std::nullopt},
   };
-  auto command = CommandOf(u"INSERT INTO t VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+  auto command = CommandOf(u"INSERT INTO t VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
   for (const Case& c : cases) {
     command->Parameters()->Append(
         command->CreateParameter({}, c.type, ado::adParamInput, c.size, c.value));
@@ -295,7 +299,7 @@ TEST_F(SqlServerTest, ParametersReachTheServerWithTheirValues) {
   EXPECT_EQ(calls[0].procedure, "sp_executesql");
   EXPECT_EQ(calls[0].text,
             "INSERT INTO t VALUES (@P1, @P2, @P3, @P4, @P5, @P6, @P7, @P8, @P9, @P10, @P11, @P12, "
-            "@P13)");
+            "@P13, @P14)");
   const auto& sent = calls[0].parameters;
   ASSERT_EQ(sent.size(), std::size(cases) + 2);
   for (std::size_t i = 0; i < std::size(cases); ++i) {
@@ -304,6 +308,28 @@ TEST_F(SqlServerTest, ParametersReachTheServerWithTheirValues) {
     EXPECT_TRUE(sent[i + 2].value == cases[i].server_value)
         << (sent[i + 2].value ? sent[i + 2].value->substr(0, 60) : "NULL");
   }
+}
+
+TEST_F(SqlServerTest, ACommandWithParametersGivesItsRowsOrTheServersError) {
+  const std::string query = "SELECT name FROM t WHERE id = @P1";
+  server_.On(query,
+             {{FakeTdsServer::RowCount{0},
+               FakeTdsServer::ResultSet{{{"name", Type::kNVarChar, 20}}, {{"one"}, {"two"}}}}});
+  auto command = CommandOf(u"SELECT name FROM t WHERE id = ?");
+  command->Parameters()->Append(
+      command->CreateParameter({}, ado::adInteger, ado::adParamInput, 0, Variant(1)));
+  auto rs = command->Execute();
+  ASSERT_FALSE(rs->Eof());
+  EXPECT_EQ(rs->Fields()->Item(u"name")->Value(), Variant(u"one"));
+  rs->MoveNext();
+  EXPECT_EQ(rs->Fields()->Item(u"name")->Value(), Variant(u"two"));
+
+  server_.On(query, {{FakeTdsServer::ServerError{
+                        245, 1, 16, "Conversion failed when converting the nvarchar value 'x'."}}});
+  const oleaut::ComError error = tavtest::ErrorOf([&] { command->Execute(); });
+  EXPECT_NE(std::string(error.what()).find("Conversion failed when converting"), std::string::npos)
+      << error.what();
+  EXPECT_NE(std::string(error.what()).find("native error 245"), std::string::npos) << error.what();
 }
 
 TEST_F(SqlServerTest, AServerErrorGivesItsMessageSqlStateAndNumber) {
@@ -382,9 +408,10 @@ TEST_F(SqlServerTest, TransactionsBecomeTransactionManagerRequests) {
 }
 
 TEST_F(SqlServerTest, AFailedCommitLeavesTheSessionCommittingEachStatementAgain) {
-  server_.On("commit, then begin", {{FakeTdsServer::ServerError{
-                                        9002, 2, 17, "The transaction log for database 'Finance' "
-                                                     "is full due to 'LOG_BACKUP'."}}});
+  server_.On("commit, then begin",
+             {{FakeTdsServer::ServerError{9002, 2, 17,
+                                          "The transaction log for database 'Finance' "
+                                          "is full due to 'LOG_BACKUP'."}}});
   connection_->BeginTrans();
   connection_->Execute(u"UPDATE t SET a = 1");
   const oleaut::ComError error = tavtest::ErrorOf([&] { connection_->CommitTrans(); });
@@ -395,6 +422,21 @@ TEST_F(SqlServerTest, AFailedCommitLeavesTheSessionCommittingEachStatementAgain)
   EXPECT_EQ(Texts(server_.Requests()),
             (std::vector<std::string>{"begin", "UPDATE t SET a = 1", "commit, then begin",
                                       "rollback", "UPDATE t SET a = 2"}));
+}
+
+TEST_F(SqlServerTest, AStatementTheServerNeverAnswersIsCancelledAfterTheCommandTimeout) {
+  FakeTdsServer::Reply silence;
+  silence.never_answer = true;
+  server_.On("WAITFOR DELAY '01:00'", silence);
+  server_.On("SELECT 2", {{FakeTdsServer::ResultSet{{{"two", Type::kInt}}, {{"2"}}}}});
+  const oleaut::ComError error =
+      tavtest::ErrorOf([&] { connection_->Execute(u"WAITFOR DELAY '01:00'"); });
+  EXPECT_EQ(static_cast<std::uint32_t>(error.Number()), 0x80040E31U) << error.what();
+  EXPECT_NE(std::string(error.what()).find("SQLSTATE HYT00"), std::string::npos) << error.what();
+  // The cancel reached the server, and the session goes on.
+  EXPECT_EQ(server_.Requests(Kind::kAttention).size(), 1U);
+  EXPECT_EQ(connection_->Execute(u"SELECT 2")->Fields()->Item(0)->Value(), Variant(2));
+  EXPECT_TRUE(server_.Requests(Kind::kLogin).empty());
 }
 
 TEST_F(SqlServerTest, ADroppedConnectionFailsTheCallAndTheNextOneLogsInAgain) {
