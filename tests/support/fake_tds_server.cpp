@@ -450,24 +450,18 @@ std::string ReplyBody(const FakeTdsServer::Reply& reply, bool rpc) {
 
 // ---- requests ----
 
-const char* ProcedureOfId(std::uint16_t id) {
-  static const char* const kNames[] = {"",
-                                       "sp_cursor",
-                                       "sp_cursoropen",
-                                       "sp_cursorprepare",
-                                       "sp_cursorexecute",
-                                       "sp_cursorprepexec",
-                                       "sp_cursorunprepare",
-                                       "sp_cursorfetch",
-                                       "sp_cursoroption",
-                                       "sp_cursorclose",
-                                       "sp_executesql",
-                                       "sp_prepare",
-                                       "sp_execute",
-                                       "sp_prepexec",
-                                       "sp_prepexecrpc",
-                                       "sp_unprepare"};
-  return id < std::size(kNames) ? kNames[id] : "?";
+// The procedures a client names by number; only these carry statements.
+std::string ProcedureOfId(std::uint16_t id) {
+  switch (id) {
+    case 10:
+      return "sp_executesql";
+    case 11:
+      return "sp_prepare";
+    case 13:
+      return "sp_prepexec";
+    default:
+      return "procedure " + std::to_string(id);
+  }
 }
 
 std::string Sized(const char* name, std::uint32_t size, std::uint32_t unit) {
@@ -500,25 +494,18 @@ FakeTdsServer::Parameter ReadParameter(Reader& in) {
       if (type == 0x26)
         p.type = width == 1 ? "tinyint" : width == 2 ? "smallint" : width == 4 ? "int" : "bigint";
       if (type == 0x68) p.type = "bit";
-      if (type == 0x6D) p.type = width == 4 ? "real" : "float";
+      if (type == 0x6D) p.type = "float";
       if (type == 0x6E) p.type = "money";
       if (type == 0x6F) p.type = "datetime";
       if (length == 0) return p;
       if (type == 0x26 || type == 0x68) {
         p.value = WholeText(in, length);
       } else if (type == 0x6D) {
+        const std::uint64_t bits = length == 8 ? in.U64() : throw std::runtime_error("real");
+        double real = 0;
+        std::memcpy(&real, &bits, 8);
         char text[40];
-        if (length == 8) {
-          const std::uint64_t bits = in.U64();
-          double real = 0;
-          std::memcpy(&real, &bits, 8);
-          std::snprintf(text, sizeof text, "%.17g", real);
-        } else {
-          const std::uint32_t bits = in.U32();
-          float real = 0;
-          std::memcpy(&real, &bits, 4);
-          std::snprintf(text, sizeof text, "%.9g", static_cast<double>(real));
-        }
+        std::snprintf(text, sizeof text, "%.17g", real);
         p.value = text;
       } else if (type == 0x6E) {
         const std::uint64_t high = in.U32();
