@@ -319,10 +319,11 @@ void WriteValue(Writer& out, const FakeTdsServer::Column& c, const std::string& 
     }
     case Type::kMoney: {
       const auto [negative, value] = ScaledNumber(v, 4);
-      const std::int64_t units =
-          negative ? -static_cast<std::int64_t>(value) : static_cast<std::int64_t>(value);
+      // Two's complement, negated as unsigned: the least money has no positive counterpart.
+      const auto magnitude = static_cast<std::uint64_t>(value);
+      const std::uint64_t units = negative ? 0 - magnitude : magnitude;
       out.U8(8);
-      out.U32(static_cast<std::uint32_t>(static_cast<std::uint64_t>(units) >> 32));
+      out.U32(static_cast<std::uint32_t>(units >> 32));
       out.U32(static_cast<std::uint32_t>(units));
       return;
     }
@@ -509,8 +510,9 @@ FakeTdsServer::Parameter ReadParameter(Reader& in) {
         p.value = text;
       } else if (type == 0x6E) {
         const std::uint64_t high = in.U32();
-        const auto units = static_cast<std::int64_t>((high << 32) | in.U32());
-        p.value = NumberText(units < 0, static_cast<Uint128>(units < 0 ? -units : units), 4);
+        const std::uint64_t units = (high << 32) | in.U32();
+        const bool negative = (units >> 63) != 0;
+        p.value = NumberText(negative, negative ? 0 - units : units, 4);
       } else {
         const auto days = static_cast<std::int32_t>(in.U32());
         p.value = DateTimeText(days, in.U32());
@@ -806,7 +808,7 @@ void FakeTdsServer::Serve(int socket, int connection) {
     }
     if (type == kLogin7) {
       const auto field = [&](std::size_t at) {
-        Reader offsets(payload.substr(at, 4));
+        Reader offsets(std::string_view(payload).substr(at, 4));
         const std::uint16_t offset = offsets.U16();
         return std::pair<std::size_t, std::size_t>(offset, offsets.U16());
       };
@@ -814,7 +816,8 @@ void FakeTdsServer::Serve(int socket, int connection) {
         const auto [offset, units] = field(at);
         return Reader::Utf8Of(std::string_view(payload).substr(offset, units * 2));
       };
-      packet_size = std::max<std::size_t>(512, Reader(payload.substr(8, 4)).U32());
+      packet_size =
+          std::max<std::size_t>(512, Reader(std::string_view(payload).substr(8, 4)).U32());
       request.kind = Kind::kLogin;
       request.text = text(40);
       std::string password(payload.substr(field(44).first, field(44).second * 2));
