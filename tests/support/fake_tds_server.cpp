@@ -6,6 +6,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <stdexcept>
 
@@ -667,13 +668,16 @@ bool ReadMessage(int socket, std::uint8_t* type, std::string* payload,
   }
 }
 
-bool SendMessage(int socket, std::string_view payload, std::size_t packet_size) {
+// `complete` false leaves the last packet without its end-of-message flag: the client waits for
+// more.
+bool SendMessage(int socket, std::string_view payload, std::size_t packet_size,
+                 bool complete = true) {
   const std::size_t room = packet_size - 8;
   std::uint8_t number = 1;
   std::size_t at = 0;
   do {
     const std::size_t part = std::min(room, payload.size() - at);
-    const bool last = at + part == payload.size();
+    const bool last = complete && at + part == payload.size();
     std::string packet = {static_cast<char>(kTabularResult),
                           static_cast<char>(last ? 1 : 0),
                           static_cast<char>((part + 8) >> 8),
@@ -710,6 +714,22 @@ std::string PreloginReply() {
     data += value;
   }
   return table + '\xFF' + data;
+}
+
+// The columns and the first rows of the reply's first result set, as a server sends them before
+// it dies; flushed to the socket, so that the client has them to read before the connection ends.
+void SendFirstRowsOnly(int socket, const FakeTdsServer::Reply& reply, std::size_t packet_size) {
+  for (const FakeTdsServer::Part& part : reply.parts) {
+    if (const auto* set = std::get_if<FakeTdsServer::ResultSet>(&part)) {
+      FakeTdsServer::ResultSet first{set->columns, {}};
+      const std::size_t rows = std::min(*reply.drop_after_rows, set->rows.size());
+      first.rows.assign(set->rows.begin(), set->rows.begin() + static_cast<std::ptrdiff_t>(rows));
+      Writer out;
+      WriteResultSet(out, first);
+      SendMessage(socket, out.Out(), packet_size, /*complete=*/false);
+      return;
+    }
+  }
 }
 
 }  // namespace
@@ -853,6 +873,7 @@ void FakeTdsServer::Serve(int socket, int connection) {
       Record(request);
       const Reply reply = ReplyTo(request.text);
       if (reply.drop_connection) return;
+      if (reply.drop_after_rows) return SendFirstRowsOnly(socket, reply, packet_size);
       if (reply.never_answer) continue;
       out.Bytes(ReplyBody(reply, false));
     } else if (type == kRpc) {
@@ -861,6 +882,7 @@ void FakeTdsServer::Serve(int socket, int connection) {
       Record(request);
       const Reply reply = ReplyTo(request.text);
       if (reply.drop_connection) return;
+      if (reply.drop_after_rows) return SendFirstRowsOnly(socket, reply, packet_size);
       out.Bytes(ReplyBody(reply, true));
     } else if (type == kTransactionManager) {
       in.SkipHeaders();

@@ -2,7 +2,8 @@
 // TDS 7.4 on 127.0.0.1 for FreeTDS's ODBC driver to log in and run statements, records every
 // request it receives (batch texts, RPC calls with their decoded parameters, transaction requests,
 // logins), and answers each with what the test scripted for its text: result sets, row counts,
-// server errors, or a dropped connection. Anything unscripted gets a plain DONE.
+// server errors, or a connection dropped before the answer or halfway through its rows. Anything
+// unscripted gets a plain DONE.
 //
 // It is test support, not a TDS implementation: one collation (Latin1, code page 1252), no
 // encryption (PRELOGIN says it is not supported), no MARS, no cursors.
@@ -65,6 +66,10 @@ class FakeTdsServer {
     std::vector<Part> parts;
     bool drop_connection = false;  // close the connection instead of answering
     bool never_answer = false;     // read on (a cancel gets its answer) but never answer this
+    // Send the columns and this many rows of the first result set, in as many packets as they
+    // fill and without ending the message, then close the connection: a server that dies while
+    // a result streams.
+    std::optional<std::size_t> drop_after_rows = std::nullopt;
   };
 
   enum class Login { kAccept, kRefuse, kSilent };

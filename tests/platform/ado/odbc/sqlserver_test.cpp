@@ -444,29 +444,57 @@ TEST_F(SqlServerTest, AStatementTheServerNeverAnswersIsCancelledAfterTheCommandT
 }
 
 TEST_F(SqlServerTest, ADroppedConnectionFailsTheCallAndTheNextOneLogsInAgain) {
-  FakeTdsServer::Reply drop;
-  drop.drop_connection = true;
-  server_.On("SELECT * FROM t", drop);
-  const oleaut::ComError error =
-      tavtest::ErrorOf([&] { connection_->Execute(u"SELECT * FROM t"); });
-  EXPECT_NE(std::string(error.what()).find("connection to the server was lost"), std::string::npos)
-      << error.what();
-  ExpectAnswers();
-  const auto logins = server_.Requests(Kind::kLogin);
-  ASSERT_EQ(logins.size(), 1U);
-  EXPECT_EQ(logins[0].connection, 2);
+  // Before any answer, and halfway through a result of a few thousand rows that fills many
+  // packets: the rows that came are not taken for the whole result.
+  FakeTdsServer::ResultSet many{{{"id", Type::kInt}, {"name", Type::kNVarChar, 40}}, {}};
+  for (int i = 1; i <= 4000; ++i)
+    many.rows.push_back({std::to_string(i), "customer name number " + std::to_string(i)});
+  FakeTdsServer::Reply at_once;
+  at_once.drop_connection = true;
+  FakeTdsServer::Reply halfway{{many}};
+  halfway.drop_after_rows = 2000;
+  struct Case {
+    const char* name;
+    FakeTdsServer::Reply reply;
+    bool with_parameter;  // a command's call to the server instead of a batch
+  };
+  const Case cases[] = {{"before the answer", at_once, false},
+                        {"after 2000 of 4000 rows", halfway, false},
+                        {"after 2000 of 4000 rows of a command", halfway, true}};
+  int connection = 1;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    server_.ClearRequests();
+    server_.On(c.with_parameter ? "SELECT * FROM t WHERE id > @P1" : "SELECT * FROM t", c.reply);
+    const auto run = [&] {
+      if (!c.with_parameter) return connection_->Execute(u"SELECT * FROM t");
+      auto command = CommandOf(u"SELECT * FROM t WHERE id > ?");
+      command->Parameters()->Append(
+          command->CreateParameter({}, ado::adInteger, ado::adParamInput, 0, Variant(0)));
+      return command->Execute();
+    };
+    const oleaut::ComError error = tavtest::ErrorOf(run);
+    EXPECT_NE(std::string(error.what()).find("connection to the server was lost"),
+              std::string::npos)
+        << error.what();
+    ExpectAnswers();
+    const auto logins = server_.Requests(Kind::kLogin);
+    ASSERT_EQ(logins.size(), 1U);
+    EXPECT_EQ(logins[0].connection, ++connection);
 
-  // In a transaction, the work before the loss is gone: the caller learns so and ends it.
-  connection_->BeginTrans();
-  ExpectAnswers();
-  EXPECT_THROW(connection_->Execute(u"SELECT * FROM t"), oleaut::ComError);
-  const oleaut::ComError next = tavtest::ErrorOf([&] { connection_->Execute(u"SELECT 2"); });
-  EXPECT_NE(std::string(next.what()).find("connection was lost during the transaction"),
-            std::string::npos)
-      << next.what();
-  connection_->RollbackTrans();
-  ExpectAnswers();
-  EXPECT_EQ(server_.Requests(Kind::kLogin).size(), 2U);
+    // In a transaction, the work before the loss is gone: the caller learns so and ends it.
+    connection_->BeginTrans();
+    ExpectAnswers();
+    EXPECT_THROW(run(), oleaut::ComError);
+    const oleaut::ComError next = tavtest::ErrorOf([&] { connection_->Execute(u"SELECT 2"); });
+    EXPECT_NE(std::string(next.what()).find("connection was lost during the transaction"),
+              std::string::npos)
+        << next.what();
+    connection_->RollbackTrans();
+    ExpectAnswers();
+    EXPECT_EQ(server_.Requests(Kind::kLogin).size(), 2U);
+    ++connection;
+  }
 }
 
 }  // namespace
