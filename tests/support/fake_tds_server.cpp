@@ -10,6 +10,7 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "platform/oleaut/date.h"
 #include "platform/oleaut/text.h"
 
 namespace tavtest {
@@ -142,32 +143,16 @@ class Reader {
 
 // ---- values as text, both ways ----
 
-// Days from 1 January of year 1 (proleptic Gregorian) to the date.
-std::int64_t DaysFromYearOne(int y, int m, int d) {
-  y -= m <= 2;
-  const std::int64_t era = y / 400;
-  const std::int64_t yoe = y - era * 400;
-  const std::int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-  const std::int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return era * 146097 + doe - 306;  // 0001-01-01 is day 0
-}
+// OLE dates count days from 1899-12-30: datetime's day 0 (1900-01-01) is OLE day 2, and
+// datetime2's day 0 (0001-01-01) lies 693,593 days before OLE's day 0.
+constexpr std::int64_t kOleDay1900 = 2;
+constexpr std::int64_t kOleDaysFromYearOne = 693593;
 
+// "YYYY-MM-DD" of datetime2's day number (years from 100 on, as OLE dates go).
 std::string DateOfDays(std::int64_t days) {
-  std::int64_t z = days + 306;
-  const std::int64_t era = z / 146097;
-  const std::int64_t doe = z - era * 146097;
-  const std::int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  const std::int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  const std::int64_t mp = (5 * doy + 2) / 153;
-  const std::int64_t d = doy - (153 * mp + 2) / 5 + 1;
-  const std::int64_t m = mp < 10 ? mp + 3 : mp - 9;
-  char text[16];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02d", static_cast<int>(yoe + era * 400 + (m <= 2)),
-                static_cast<int>(m), static_cast<int>(d));
-  return text;
+  return oleaut::ToUtf8(
+      oleaut::Date(static_cast<double>(days - kOleDaysFromYearOne)).ToIsoDateString());
 }
-
-const std::int64_t kDay1900 = DaysFromYearOne(1900, 1, 1);
 
 // "-123.45" at `scale` digits after the point: the sign and the digits as one whole number.
 std::pair<bool, Uint128> ScaledNumber(const std::string& text, int scale) {
@@ -200,19 +185,23 @@ std::string NumberText(bool negative, Uint128 value, int scale) {
 
 // "YYYY-MM-DD hh:mm:ss.mmm" as the days since 1900 and the 300ths of a second of datetime.
 void WriteDateTime(Writer& out, const std::string& text) {
-  int y = 0, mo = 0, d = 0, h = 0, mi = 0, s = 0, ms = 0;
-  std::sscanf(text.c_str(), "%d-%d-%d %d:%d:%d.%d", &y, &mo, &d, &h, &mi, &s, &ms);
-  out.U32(static_cast<std::uint32_t>(DaysFromYearOne(y, mo, d) - kDay1900));
-  out.U32(static_cast<std::uint32_t>((h * 3600 + mi * 60 + s) * 300 + (ms * 300 + 500) / 1000));
+  const oleaut::CalendarFields f =
+      oleaut::Date::ParseIso(oleaut::FromUtf8(text)).value().ToFields();
+  const auto day = static_cast<std::int64_t>(
+      oleaut::Date::FromFields({.year = f.year, .month = f.month, .day = f.day}).OleValue());
+  const std::int64_t ms = ((f.hour * 60 + f.minute) * 60 + f.second) * 1000LL + f.millisecond;
+  out.U32(static_cast<std::uint32_t>(day - kOleDay1900));
+  out.U32(static_cast<std::uint32_t>((ms * 300 + 500) / 1000));
 }
 
 std::string DateTimeText(std::int32_t days, std::uint32_t ticks) {
-  const std::uint32_t ms = (ticks % 300 * 1000 + 150) / 300;
-  const std::uint32_t seconds = ticks / 300 + ms / 1000;
-  char time[32];
-  std::snprintf(time, sizeof time, " %02u:%02u:%02u.%03u", seconds / 3600, seconds / 60 % 60,
-                seconds % 60, ms % 1000);
-  return DateOfDays(kDay1900 + days) + time;
+  oleaut::CalendarFields f = oleaut::Date(static_cast<double>(days + kOleDay1900)).ToFields();
+  const std::uint32_t ms = ticks / 300 * 1000 + (ticks % 300 * 1000 + 150) / 300;
+  f.hour = static_cast<int>(ms / 3600000);
+  f.minute = static_cast<int>(ms / 60000 % 60);
+  f.second = static_cast<int>(ms / 1000 % 60);
+  f.millisecond = static_cast<int>(ms % 1000);
+  return oleaut::ToUtf8(oleaut::Date::FromFields(f).ToIsoString());
 }
 
 std::string Latin1(const std::string& utf8) {
@@ -479,6 +468,14 @@ std::string WholeText(Reader& in, std::size_t bytes) {
   return std::to_string(static_cast<std::int64_t>(v << shift) >> shift);
 }
 
+// A whole number sent least significant byte first.
+Uint128 LittleEndian(std::string_view raw) {
+  Uint128 value = 0;
+  for (std::size_t i = raw.size(); i-- > 0;)
+    value = (value << 8) | static_cast<std::uint8_t>(raw[i]);
+  return value;
+}
+
 // One parameter of an RPC: its type as SQL Server names it and its value as a Cell.
 FakeTdsServer::Parameter ReadParameter(Reader& in) {
   FakeTdsServer::Parameter p;
@@ -530,11 +527,7 @@ FakeTdsServer::Parameter ReadParameter(Reader& in) {
       const std::uint8_t length = in.U8();
       if (length == 0) return p;
       const bool negative = in.U8() == 0;
-      Uint128 value = 0;
-      const std::string_view raw = in.Take(length - 1U);
-      for (std::size_t i = raw.size(); i-- > 0;)
-        value = (value << 8) | static_cast<std::uint8_t>(raw[i]);
-      p.value = NumberText(negative, value, scale);
+      p.value = NumberText(negative, LittleEndian(in.Take(length - 1U)), scale);
       return p;
     }
     case 0x2A: {  // DATETIME2N
@@ -542,10 +535,7 @@ FakeTdsServer::Parameter ReadParameter(Reader& in) {
       p.type = "datetime2(" + std::to_string(scale) + ")";
       const std::uint8_t length = in.U8();
       if (length == 0) return p;
-      std::uint64_t units = 0;
-      const std::string_view raw = in.Take(length - 3U);
-      for (std::size_t i = raw.size(); i-- > 0;)
-        units = (units << 8) | static_cast<std::uint8_t>(raw[i]);
+      const auto units = static_cast<std::uint64_t>(LittleEndian(in.Take(length - 3U)));
       std::uint64_t days = in.U16();
       days |= static_cast<std::uint64_t>(in.U8()) << 16;
       std::uint64_t unit = 1;
