@@ -82,12 +82,14 @@ Bstr GetSystemDir() {
 }
 
 Bstr RelatedColumnItem(const Bstr (&tokens)[9], const Bstr& ord, const Bstr& field,
-                       const vdl::Dictionary& control) {
-  if (oleaut::Trim(tokens[6]).empty())
-    return u" t" + ord + u"." + tokens[5] + u" as " + field + u",";
-  const Bstr x = tokens[8].empty() ? ItemText(control, u"FName") : tokens[8];
-  return u"(SELECT " + x + u" FROM " + tokens[6] + u" WHERE t" + ord + u"." + tokens[5] + u"=" +
-         tokens[7] + u") as " + field + u",";
+                       const ControlPieces& control) {
+  const Bstr& column = control.ActionToken(tokens[5], 5, PieceKind::kColumn);
+  if (oleaut::Trim(tokens[6]).empty()) return u" t" + ord + u"." + column + u" as " + field + u",";
+  const Bstr x = tokens[8].empty() ? control.Item(u"FName", PieceKind::kName)
+                                   : control.ActionToken(tokens[8], 8, PieceKind::kName);
+  return u"(SELECT " + x + u" FROM " + control.ActionToken(tokens[6], 6, PieceKind::kName) +
+         u" WHERE t" + ord + u"." + column + u"=" +
+         control.ActionToken(tokens[7], 7, PieceKind::kValue) + u") as " + field + u",";
 }
 
 void AddBackslash(Bstr& path) {

@@ -8,6 +8,7 @@
 #include <initializer_list>
 #include <string_view>
 
+#include "billdata/template_pieces.h"
 #include "platform/ado/connection.h"
 #include "platform/com/object.h"
 #include "platform/oleaut/text.h"
@@ -43,8 +44,9 @@ oleaut::Bstr GetSystemDir();
 // The select-list item of a ".A3" relation, whose action tokens (`tokens[2]` to `tokens[8]`)
 // name the joined table t<ord>: a sub-select of token 8 (else the control's FName) from table
 // token 6 where t<ord>.<token 5> equals token 7, or, without token 6, the column t<ord>.<token 5>.
+// The tokens it splices are checked: 5 a column, 6 and 8 names, 7 a name or a value.
 oleaut::Bstr RelatedColumnItem(const oleaut::Bstr (&tokens)[9], const oleaut::Bstr& ord,
-                               const oleaut::Bstr& field, const vdl::Dictionary& control);
+                               const oleaut::Bstr& field, const ControlPieces& control);
 
 // Appends "\" unless the path already ends with one (an empty path becomes "\").
 void AddBackslash(oleaut::Bstr& path);

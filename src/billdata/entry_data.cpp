@@ -2,6 +2,8 @@
 // the selection (#tmpsort), built from the template's entry controls, materialised in the
 // session's #tmpBillPrint, read plainly or through the industry edition's report statement, and
 // handed back with each item's printable bar code.
+#include <optional>
+
 #include "billdata/entry_statement.h"
 #include "billdata/fill_request.h"
 #include "billdata/industry_report.h"
@@ -61,29 +63,33 @@ std::int32_t clsGetData::GetEntryFillData(const Bstr& sDsn, const DictionaryRef&
         return;
       }
       const std::int32_t tran_type = billdata::TranType(condition);
+      const billdata::Selection selection = billdata::SelectedBills(condition);
+
+      // The statement is built, and every name the template gives it checked, before anything
+      // runs.
+      const auto page1 = billdata::OptionalList(structure, u"Page1");
+      std::optional<billdata::EntryStatement> statement;
+      if (page1) {
+        statement.emplace(structure, *bill_info, entry, tran_type, selection.id_list);
+        for (std::int32_t i = page1->LowerBound(); i <= page1->UpperBound(); ++i)
+          statement->AddControl(*billdata::ControlAt(*page1, u"Page1", i), i);
+        if (const auto page_e = billdata::OptionalList(structure, u"PageE"))
+          statement->AddStoredControls(*page_e);
+        statement->AddDecimalDefaults();
+      }
+
       connection->Execute(
           u"IF  object_id('tempdb..#tmpsort') is not null drop table #tmpsort"
           u"\r\n"
           u"create table #tmpsort(FID int identity ,FValue int)");
-
-      const billdata::Selection selection = billdata::SelectedBills(condition);
       SortSelection(*connection, *selection.filter);
-
-      const auto page1 = billdata::OptionalList(structure, u"Page1");
-      if (!page1) {
+      if (!statement) {
         result = 0;
         return;
       }
-      billdata::EntryStatement statement(structure, *bill_info, entry, tran_type,
-                                         selection.id_list);
-      for (std::int32_t i = page1->LowerBound(); i <= page1->UpperBound(); ++i)
-        statement.AddControl(*billdata::ControlAt(*page1, u"Page1", i), i);
-      if (const auto page_e = billdata::OptionalList(structure, u"PageE"))
-        statement.AddStoredControls(*page_e);
-      statement.AddDecimalDefaults();
 
       billdata::RequireSelection(selection);
-      connection->Execute(statement.MaterialiseBatch());
+      connection->Execute(statement->MaterialiseBatch());
 
       const Bstr base =
           GetIndustryVersion() != 1

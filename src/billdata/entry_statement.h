@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "billdata/fill_request.h"
+#include "billdata/template_pieces.h"
 #include "platform/oleaut/text.h"
 #include "platform/vdl/dictionary.h"
 #include "platform/vdl/list.h"
@@ -23,6 +24,8 @@ struct EntryTable {
 
 class EntryStatement {
  public:
+  // `dicStruct` supplies the related controls ("P1_" + key); the names of `entry` that are
+  // spliced are checked here.
   EntryStatement(const vdl::Dictionary& dicStruct, const vdl::Dictionary& billInfo,
                  EntryTable entry, std::int32_t tran_type, const oleaut::Bstr& id_list);
 
@@ -42,10 +45,10 @@ class EntryStatement {
   const oleaut::Bstr& WhereClause() const noexcept { return where_; }
 
  private:
-  void AddOutsideColumn(const vdl::Dictionary& control, const oleaut::Bstr& field,
+  void AddOutsideColumn(const ControlPieces& control, const oleaut::Bstr& field,
                         const oleaut::Bstr& ord, const oleaut::Bstr& rel, const oleaut::Bstr& act,
                         std::int32_t index);
-  void AddEntryColumn(const vdl::Dictionary& control, const oleaut::Bstr& field,
+  void AddEntryColumn(const ControlPieces& control, const oleaut::Bstr& field,
                       const oleaut::Bstr& ord, const oleaut::Bstr& rel);
   bool Joined(const oleaut::Bstr& ord) const;
   oleaut::Bstr RelatedAlias(const oleaut::Bstr& rel, const oleaut::Bstr& field) const;

@@ -117,7 +117,7 @@ std::int32_t clsGetData::GetHeadFillData(const Bstr& sDsn, const DictionaryRef& 
     billdata::HeadStatement statement(structure, head_table, key_inter, key_item, tran_type,
                                       selection.id_list);
     for (std::int32_t i = 1; i <= page0->UpperBound(); ++i)
-      statement.AddControl(*billdata::ControlAt(*page0, u"Page0", i));
+      statement.AddControl(*billdata::ControlAt(*page0, u"Page0", i), i);
     if (const auto page_h = billdata::OptionalList(structure, u"PageH"))
       statement.AddStoredControls(*page_h);
 

@@ -33,22 +33,25 @@ HeadStatement::HeadStatement(const vdl::Dictionary& dicStruct, Bstr head_table, 
       head_table_(std::move(head_table)),
       key_item_id_(std::move(key_item_id)),
       tran_type_(tran_type) {
+  RequireBillInfoPiece(head_table_, u"FHeadTable", PieceKind::kName);
+  RequireBillInfoPiece(key_inter_id, u"FKeyInterID", PieceKind::kColumn);
   select_ = u"SELECT " + head_table_ + u"." + key_inter_id + u",";
   from_ = u" FROM " + head_table_;
   where_ = u" WHERE " + head_table_ + u"." + key_inter_id + u" IN (" + id_list + u") AND ";
 }
 
-void HeadStatement::AddControl(const vdl::Dictionary& control) {
-  const Bstr field = ItemText(control, u"FFieldName");
-  if (tran_type_ == 50 && field == u"FAuxPropCls") return;
-  const std::int32_t index = oleaut::ToLong(control.GetValue(u"FCtlIndex", 0));
-  if (index < 0) return;
-  const Bstr ord = Alias(index);
+void HeadStatement::AddControl(const vdl::Dictionary& control, std::int32_t index) {
+  if (tran_type_ == 50 && ItemText(control, u"FFieldName") == u"FAuxPropCls") return;
+  const std::int32_t position = oleaut::ToLong(control.GetValue(u"FCtlIndex", 0));
+  if (position < 0) return;
+  const ControlPieces pieces(control, u"Page0", index);
+  const Bstr field = pieces.Field();
+  const Bstr ord = Alias(position);
   if (tran_type_ == 92 || tran_type_ == 24) NoteSummaryColumn(field);
   if (ValueFlag(control, u"FRelateOutTbl", false)) {
-    AddOutsideColumn(control, field, ord);
+    AddOutsideColumn(pieces, field, ord);
   } else {
-    AddHeadColumn(control, field, ord);
+    AddHeadColumn(pieces, field, ord);
   }
 }
 
@@ -68,31 +71,34 @@ Bstr HeadStatement::RelatedAlias(const Bstr& rel, const Bstr& field) const {
   return Alias(oleaut::ToLong(related->Item(u"FCtlIndex")));
 }
 
-void HeadStatement::AddNumberAndName(const vdl::Dictionary& control, const Bstr& field,
+void HeadStatement::AddNumberAndName(const ControlPieces& control, const Bstr& field,
                                      const Bstr& ord) {
-  select_ += u" t" + ord + u"." + ItemText(control, u"FNumber") + u" as  " + field + u"Number,";
-  select_ += u" t" + ord + u"." + ItemText(control, u"FName") + u" as  " + field + u"Name,";
+  select_ += u" t" + ord + u"." + control.Item(u"FNumber", PieceKind::kColumn) + u" as  " + field +
+             u"Number,";
+  select_ +=
+      u" t" + ord + u"." + control.Item(u"FName", PieceKind::kColumn) + u" as  " + field + u"Name,";
 }
 
 // The control's value is a column of the head table, with the code and name of the row it
 // refers to when the control looks one up.
-void HeadStatement::AddHeadColumn(const vdl::Dictionary& control, const Bstr& field,
+void HeadStatement::AddHeadColumn(const ControlPieces& control, const Bstr& field,
                                   const Bstr& ord) {
+  const vdl::Dictionary& record = control.Record();
   select_ += u" " + head_table_ + u"." + field + u",";
 
   // ctlSelBill, ctlChecker, ctlBiller, ctlRecorder, ctlBillModifier, ctlMultiChecker
-  if (IsInArray(control.Item(u"FCtlType"), {5, 8, 9, 18, 22, 25})) {
+  if (IsInArray(record.Item(u"FCtlType"), {5, 8, 9, 18, 22, 25})) {
     AddNumberAndName(control, field, ord);
     if (!Joined(ord)) {
-      from_ += u" left join " + ItemText(control, u"FGetTable") + u"  t" + ord + u" on " +
-               head_table_ + u"." + field + u"=" + u" t" + ord + u"." +
-               ItemText(control, u"FInterID") + u" ";
+      from_ += u" left join " + control.Item(u"FGetTable", PieceKind::kName) + u"  t" + ord +
+               u" on " + head_table_ + u"." + field + u"=" + u" t" + ord + u"." +
+               control.Item(u"FInterID", PieceKind::kColumn) + u" ";
     }
   }
 
-  if (oleaut::ToLong(control.GetValue(u"FCtlType", 0)) != kCtlLookUp) return;
-  const std::int32_t save_value = oleaut::ToLong(control.GetValue(u"FSaveValue", 0));
-  const std::int32_t lookup_class = oleaut::ToLong(control.GetValue(u"FLookUpCls", 0));
+  if (oleaut::ToLong(record.GetValue(u"FCtlType", 0)) != kCtlLookUp) return;
+  const std::int32_t save_value = oleaut::ToLong(record.GetValue(u"FSaveValue", 0));
+  const std::int32_t lookup_class = oleaut::ToLong(record.GetValue(u"FLookUpCls", 0));
   if (save_value == 1 && lookup_class != 241) {
     AddNumberAndName(control, field, ord);
     if (lookup_class == 4) {
@@ -103,8 +109,9 @@ void HeadStatement::AddHeadColumn(const vdl::Dictionary& control, const Bstr& fi
     if (!Joined(ord)) {
       const std::u16string_view join =
           oleaut::EqualsNoCase(field, key_item_id_) ? u" join " : u" left join ";
-      from_ += Bstr(join) + ItemText(control, u"FGetTable") + u"  t" + ord + u" on " + head_table_ +
-               u"." + field + u"=" + u" t" + ord + u"." + ItemText(control, u"FInterID") + u" ";
+      from_ += Bstr(join) + control.Item(u"FGetTable", PieceKind::kName) + u"  t" + ord + u" on " +
+               head_table_ + u"." + field + u"=" + u" t" + ord + u"." +
+               control.Item(u"FInterID", PieceKind::kColumn) + u" ";
     }
   } else if (lookup_class == 241) {
     AddNumberAndName(control, field, ord);
@@ -126,52 +133,59 @@ void HeadStatement::AddHeadColumn(const vdl::Dictionary& control, const Bstr& fi
       key += u"+1))";
     }
     if (!Joined(ord)) {
-      from_ += u" left join " + ItemText(control, u"FGetTable") + u"  t" + ord + u" on " + key +
-               u"=" + u" t" + ord + u"." + ItemText(control, u"FNumber") + u" ";
+      from_ += u" left join " + control.Item(u"FGetTable", PieceKind::kName) + u"  t" + ord +
+               u" on " + key + u"=" + u" t" + ord + u"." +
+               control.Item(u"FNumber", PieceKind::kColumn) + u" ";
     }
   }
 }
 
 // The control's value comes from another table, reached through a relation to another control
 // (its action says how), or is a placeholder when it has none.
-void HeadStatement::AddOutsideColumn(const vdl::Dictionary& control, const Bstr& field,
+void HeadStatement::AddOutsideColumn(const ControlPieces& control, const Bstr& field,
                                      const Bstr& ord) {
-  const Bstr relation = ValueText(control, u"FRelationID");
+  const vdl::Dictionary& record = control.Record();
+  const Bstr relation = ValueText(record, u"FRelationID");
   const Bstr rel = Contains(relation, u",") ? Bstr() : relation;
-  const Bstr action = ValueText(control, u"FAction");
+  const Bstr action = ValueText(record, u"FAction");
   Bstr t[9];
   for (std::int16_t i = 1; i <= 8; ++i)
     t[i] = GetToken(action, i, u",");
+  const auto column = [&](std::int32_t i) -> const Bstr& {
+    return control.ActionToken(t[i], i, PieceKind::kColumn);
+  };
 
   if (Contains(action, u".A3")) {
     if (rel.empty()) return;
     select_ += RelatedColumnItem(t, ord, field, control);
     if (!Joined(ord)) {
-      from_ += u" left join " + t[3] + u"  t" + ord + u" on " + head_table_ + u"." + t[2] + u"=" +
-               u" t" + ord + u"." + t[4] + u" ";
+      from_ += u" left join " + control.ActionToken(t[3], 3, PieceKind::kName) + u"  t" + ord +
+               u" on " + head_table_ + u"." + column(2) + u"=" + u" t" + ord + u"." + column(4) +
+               u" ";
     }
   } else if (t[1] == u".A") {
     if (rel.empty()) return;
-    select_ += u"(SELECT " + ItemText(control, u"FName") + u" FROM " +
-               ItemText(control, u"FGetTable") + u" WHERE t" + RelatedAlias(rel, field) + u"." +
-               t[2] + u"=" + ItemText(control, u"FInterID") + u") as " + field + u",";
+    select_ += u"(SELECT " + control.Item(u"FName", PieceKind::kName) + u" FROM " +
+               control.Item(u"FGetTable", PieceKind::kName) + u" WHERE t" +
+               RelatedAlias(rel, field) + u"." + column(2) + u"=" +
+               control.Item(u"FInterID", PieceKind::kName) + u") as " + field + u",";
   } else if (t[1] == u".") {
     if (rel.empty()) return;
     const Bstr rel_ord = RelatedAlias(rel, field);
     if (t[3].empty()) {
-      select_ += u" t" + rel_ord + u"." + t[2] + u" as " + field + u",";
+      select_ += u" t" + rel_ord + u"." + column(2) + u" as " + field + u",";
       return;
     }
-    select_ += u" t" + ord + u"." + ItemText(control, u"FName") + u" as " + field + u",";
+    const Bstr key = control.Item(u"FInterID", PieceKind::kColumn);
+    select_ +=
+        u" t" + ord + u"." + control.Item(u"FName", PieceKind::kColumn) + u" as " + field + u",";
     if (!Joined(ord)) {
-      from_ += u" left join " + ItemText(control, u"FGetTable") + u"  t" + ord + u" on t" +
-               rel_ord + u"." + t[3] + u"=" + u" t" + ord + u"." + ItemText(control, u"FInterID") +
-               u" ";
+      from_ += u" left join " + control.Item(u"FGetTable", PieceKind::kName) + u"  t" + ord +
+               u" on t" + rel_ord + u"." + column(3) + u"=" + u" t" + ord + u"." + key + u" ";
     }
-    where_ += u" t" + rel_ord + u"." + t[3] + u"=" + u" t" + ord + u"." +
-              ItemText(control, u"FInterID") + u" AND";
+    where_ += u" t" + rel_ord + u"." + column(3) + u"=" + u" t" + ord + u"." + key + u" AND";
   } else {
-    select_ += PlaceholderColumn(control.Item(u"FCtlType"), field);
+    select_ += PlaceholderColumn(record.Item(u"FCtlType"), field);
   }
 }
 
@@ -179,7 +193,7 @@ void HeadStatement::AddStoredControls(const vdl::List& page_h) {
   for (std::int32_t i = page_h.LowerBound(); i <= page_h.UpperBound(); ++i) {
     const auto control = ControlAt(page_h, u"PageH", i);
     if (ValueFlag(*control, u"FNeedSave", false)) {
-      select_ += u" " + head_table_ + u"." + ItemText(*control, u"FFieldName") + u",";
+      select_ += u" " + head_table_ + u"." + ControlPieces(*control, u"PageH", i).Field() + u",";
     }
   }
 }

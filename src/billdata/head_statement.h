@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "billdata/fill_request.h"
+#include "billdata/template_pieces.h"
 #include "platform/oleaut/text.h"
 #include "platform/vdl/dictionary.h"
 #include "platform/vdl/list.h"
@@ -20,13 +21,14 @@ enum class SummaryColumn { SupplyId, DeptId, MoItemId, BillNo, MoQty, MoAuxQty, 
 class HeadStatement {
  public:
   // `dicStruct` supplies the related controls ("P0_" + key); `head_table`, `key_inter_id` and
-  // `key_item_id` are BillInfo's FHeadTable, FKeyInterID and FKeyItemID.
+  // `key_item_id` are BillInfo's FHeadTable, FKeyInterID and FKeyItemID (the names spliced are
+  // checked here).
   HeadStatement(const vdl::Dictionary& dicStruct, oleaut::Bstr head_table,
                 oleaut::Bstr key_inter_id, oleaut::Bstr key_item_id, std::int32_t tran_type,
                 const oleaut::Bstr& id_list);
 
-  // One control record of "Page0".
-  void AddControl(const vdl::Dictionary& control);
+  // The control record at `index` of "Page0".
+  void AddControl(const vdl::Dictionary& control, std::int32_t index);
   // The controls of "PageH" whose values are stored with the bill.
   void AddStoredControls(const vdl::List& page_h);
 
@@ -42,11 +44,11 @@ class HeadStatement {
 
  private:
   void NoteSummaryColumn(const oleaut::Bstr& field);
-  void AddHeadColumn(const vdl::Dictionary& control, const oleaut::Bstr& field,
+  void AddHeadColumn(const ControlPieces& control, const oleaut::Bstr& field,
                      const oleaut::Bstr& ord);
-  void AddOutsideColumn(const vdl::Dictionary& control, const oleaut::Bstr& field,
+  void AddOutsideColumn(const ControlPieces& control, const oleaut::Bstr& field,
                         const oleaut::Bstr& ord);
-  void AddNumberAndName(const vdl::Dictionary& control, const oleaut::Bstr& field,
+  void AddNumberAndName(const ControlPieces& control, const oleaut::Bstr& field,
                         const oleaut::Bstr& ord);
   bool Joined(const oleaut::Bstr& ord) const;
   oleaut::Bstr RelatedAlias(const oleaut::Bstr& rel, const oleaut::Bstr& field) const;

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "billdata/bill_helpers.h"
+#include "billdata/caller_sql.h"
 #include "billdata/fill_request.h"
 #include "frame/sql_quote.h"
 #include "frame/sql_text.h"
@@ -74,8 +75,10 @@ ReportColumns ChooseColumns(const com::Ptr<ado::Connection>& connection,
         break;
       }
     }
-    if (outcome == Outcome::Listed) columns.listed += u"a." + name + u",";
-    if (outcome == Outcome::Summed) columns.sums += u",sum(a." + name + u") as " + name + u" ";
+    // A column the template named in brackets keeps them, so that it stays one name.
+    const Bstr column = SqlNameText(name);
+    if (outcome == Outcome::Listed) columns.listed += u"a." + column + u",";
+    if (outcome == Outcome::Summed) columns.sums += u",sum(a." + column + u") as " + column + u" ";
   }
   if (columns.listed.empty()) {
     oleaut::RaiseVbError(oleaut::kInvalidProcedureCall,
@@ -140,9 +143,11 @@ Bstr IndustryReportStatement(const com::Ptr<ado::Connection>& connection, const 
   Bstr sum_expression;
   Bstr case_columns;
   for (const Bstr& code : Split(joined, u',')) {
-    sum_expression += u"P1.F" + code + u" +";
+    // A size code that does not make a plain name with its "F" (S/M, 2 XL) is put in brackets.
+    const Bstr column = SqlNameText(u"F" + code);
+    sum_expression += u"P1." + column + u" +";
     case_columns += u" SUM(CASE b.FAuxFld2Number WHEN " + CodeLiteral(code) +
-                    u" THEN a.fauxqty ELSE 0 END) AS F" + code + u" , ";
+                    u" THEN a.fauxqty ELSE 0 END) AS " + column + u" , ";
   }
   case_columns += u" SUM(CASE b.FNumber WHEN '0' THEN a.fauxqty ELSE 0 END) AS fnullqty";
   case_columns += u" ,";

@@ -18,13 +18,13 @@ Bstr MapQualityField(std::u16string_view fieldName, bool wantId) {
   return Bstr(stem) + (wantId ? u"ID" : u"Qty");
 }
 
-bool AppendQualityColumn(const vdl::Dictionary& billInfo, const vdl::Dictionary& control,
+bool AppendQualityColumn(const vdl::Dictionary& billInfo, const ControlPieces& control,
                          const vdl::Dictionary& dicStruct, std::int32_t /*index*/,
                          Bstr& selectList) {
   const std::int32_t type_id = oleaut::ToLong(billInfo.Item(u"FID"));
   if (type_id < 707 || type_id > 715) return false;
   const Bstr entry_table = ValueText(billInfo, u"FEntryTable");
-  const Bstr field = ItemText(control, u"FFieldName");
+  const Bstr field = control.Field();
   bool appended = false;
 
   if (IsInArray(Variant(oleaut::UCase(field)),
@@ -32,10 +32,11 @@ bool AppendQualityColumn(const vdl::Dictionary& billInfo, const vdl::Dictionary&
                  Variant(u"FUPPERLIMITUNUSE"), Variant(u"FTESTVALUEUNUSE")})) {
     const Bstr id_name = MapQualityField(field, true);
     const auto related = RelatedControl(dicStruct, u"P1_", id_name, field);
+    const ControlPieces related_pieces(*related, u"P1_" + id_name, control);
     const Bstr ord = Alias(oleaut::ToLong(related->Item(u"FCtlOrder")));
     const Bstr qty_name = MapQualityField(field, false);
     selectList += u" (case " + entry_table + u".FAnalysisMethodID when 9 then  " + u"t" + ord +
-                  u"." + ItemText(*related, u"FName") + u" else  " +
+                  u"." + related_pieces.Item(u"FName", PieceKind::kColumn) + u" else  " +
                   u" convert(varchar(255), convert(decimal(28,10)," + qty_name + u") ) end) as " +
                   field + u",";
     appended = true;

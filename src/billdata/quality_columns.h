@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "billdata/template_pieces.h"
 #include "platform/oleaut/text.h"
 #include "platform/vdl/dictionary.h"
 
@@ -18,8 +19,8 @@ oleaut::Bstr MapQualityField(std::u16string_view fieldName, bool wantId);
 // Appends the computed column of `control` (and its comma) to `selectList` and returns true when
 // the bill type is a quality inspection and the control is one of the six; otherwise returns
 // false and leaves `selectList` as it was. `index` is not used. A related control record that
-// `dicStruct` lacks raises.
-bool AppendQualityColumn(const vdl::Dictionary& billInfo, const vdl::Dictionary& control,
+// `dicStruct` lacks raises, and so does a name column of it that is not one name.
+bool AppendQualityColumn(const vdl::Dictionary& billInfo, const ControlPieces& control,
                          const vdl::Dictionary& dicStruct, std::int32_t index,
                          oleaut::Bstr& selectList);
 

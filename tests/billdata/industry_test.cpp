@@ -87,6 +87,21 @@ TEST_F(IndustryTest, TheReportStatementPrintsASizeMatrix) {
           TextRow{"1", "1002", "无线鼠标", "0", "0", "0", "0", "48", "0", "6934567890130"}));
 }
 
+TEST_F(IndustryTest, ASizeCodeThatIsNoPlainNameMakesABracketedColumn) {
+  PlaceReportDatabase();
+  const std::u16string code = u"L]; DELETE FROM t_SubMessage --";
+  Exec(u"UPDATE t_auxitem SET FAuxFld2Number = '" + code + u"' WHERE FItemID = 3");
+  const auto messages = Column(u"SELECT count(*) FROM t_SubMessage");
+  ado::ScopedSqlTrace trace;
+  const auto fill = Entry(Condition(1, {1001}), Package(1));
+  ASSERT_EQ(fill.result, 1);
+  EXPECT_THAT(oleaut::ToUtf8(BaseStatement(trace)),
+              HasSubstr("THEN a.fauxqty ELSE 0 END) AS [FL]]; DELETE FROM t_SubMessage --] , "));
+  EXPECT_THAT(TextRows(*fill.Rows(), {u"FItemIDName", u"F" + code, u"FSizeQty"}),
+              ElementsAre(TextRow{"纯棉T恤", "80", "350"}, TextRow{"牛仔裤", "60", "60"}));
+  EXPECT_EQ(Column(u"SELECT count(*) FROM t_SubMessage"), messages);
+}
+
 TEST_F(IndustryTest, ThePlainReadServesWheneverTheReportCannot) {
   struct Case {
     const char* name;

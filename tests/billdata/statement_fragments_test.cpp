@@ -39,7 +39,7 @@ constexpr std::u16string_view kHeadWhere = u" WHERE ICStockBill.FInterID IN (7,8
 Fragments HeadFragments(const DictionaryRef& control, std::int32_t tran_type = 1) {
   const auto structure = Structure();
   HeadStatement head(*structure, u"ICStockBill", u"FInterID", u"FItemID", tran_type, u"7,8");
-  head.AddControl(*control);
+  head.AddControl(*control, 1);
   return {head.SelectList().substr(kHeadSelect.size()), head.FromClause().substr(kHeadFrom.size()),
           head.WhereClause().substr(kHeadWhere.size())};
 }
@@ -113,14 +113,14 @@ TEST(HeadStatementTest, EachControlAddsItsFragments) {
         u"ICStockBill.FStatus when 0 then 1 when 3 then 3 when 5 then 4 else 1 END) ))= t006.FID ",
         u""}},
       {"MRP code",
-       Dict({{u"FFieldName", u"F MRP"},
+       Dict({{u"FFieldName", u"FMRP "},
              {u"FCtlIndex", 7},
              {u"FCtlType", 2},
              {u"FLookUpCls", 241},
              {u"FGetTable", u"t_SubMessage"},
              {u"FNumber", u"FID"},
              {u"FName", u"FName"}}),
-       {u" ICStockBill.F MRP, t007.FID as  F MRPNumber, t007.FName as  F MRPName,",
+       {u" ICStockBill.FMRP , t007.FID as  FMRP Number, t007.FName as  FMRP Name,",
         u" left join t_SubMessage  t007 on 'LY'+convert(varchar,(+1))= t007.FID ", u""}},
       {"other code",
        Dict({{u"FFieldName", u"FSource"},
@@ -217,7 +217,8 @@ TEST(HeadStatementTest, ATableIsJoinedOnceAndTheClausesAreCut) {
                            {u"FCtlIndex", 3},
                            {u"FCtlType", 8},
                            {u"FGetTable", u"t_User"},
-                           {u"FInterID", u"FUserID"}}));
+                           {u"FInterID", u"FUserID"}}),
+                    1);
   }
   head.AddControl(*Dict({{u"FFieldName", u"FRegion"},
                          {u"FCtlIndex", 5},
@@ -225,8 +226,9 @@ TEST(HeadStatementTest, ATableIsJoinedOnceAndTheClausesAreCut) {
                          {u"FRelationID", u"FSupplyID"},
                          {u"FAction", u".,FRegionID,FRegionID"},
                          {u"FGetTable", u"t_Region"},
-                         {u"FInterID", u"FItemID"}}));
-  head.AddControl(*Dict({{u"FFieldName", u"fmoqty"}, {u"FCtlIndex", 6}}));
+                         {u"FInterID", u"FItemID"}}),
+                  3);
+  head.AddControl(*Dict({{u"FFieldName", u"fmoqty"}, {u"FCtlIndex", 6}}), 4);
   EXPECT_EQ(head.FromClause(),
             u" FROM ICStockBill left join t_User  t003 on ICStockBill.FCheckerID= t003.FUserID "
             u" left join t_Region  t005 on t002.FRegionID= t005.FItemID ");
