@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
-#include <cstdio>
 #include <fstream>
 #include <sstream>
 
@@ -121,15 +120,9 @@ TEST_F(CommandsTest, PictureWritesTheStoredBytesToAFile) {
 TEST_F(CommandsTest, ProgramOptionsMayFollowTheSubcommand) {
   const std::string command = "'" + std::string(TAV_TAVPRINT) + "' sql " + dsn_ +
                               " \"SELECT FID FROM ICTransactionType WHERE FID = 71\" --json";
-  FILE* pipe = popen(command.c_str(), "r");
-  ASSERT_NE(pipe, nullptr);
-  std::string out;
-  char buffer[1024];
-  while (const std::size_t got = fread(buffer, 1, sizeof buffer, pipe))
-    out.append(buffer, got);
-  const int status = pclose(pipe);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-  EXPECT_TRUE(Contains(out, "\"rows\": [\n    [\n      71")) << out;
+  const ProgramRun run = RunProgram(command);
+  EXPECT_TRUE(WIFEXITED(run.status) && WEXITSTATUS(run.status) == 0);
+  EXPECT_TRUE(Contains(run.out, "\"rows\": [\n    [\n      71")) << run.out;
 }
 
 }  // namespace
