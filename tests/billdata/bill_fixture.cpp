@@ -3,7 +3,6 @@
 #include <sqlite3.h>
 
 #include <atomic>
-#include <cstdio>
 #include <fstream>
 
 #include "platform/ado/recordset.h"
@@ -154,17 +153,6 @@ std::vector<TextRow> TextRows(ado::Recordset& recordset,
     rows.push_back(std::move(row));
   }
   return rows;
-}
-
-ProgramRun RunProgram(const std::string& command) {
-  ProgramRun run;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return run;
-  char buffer[1024];
-  while (const std::size_t got = fread(buffer, 1, sizeof buffer, pipe))
-    run.out.append(buffer, got);
-  run.status = pclose(pipe);
-  return run;
 }
 
 oleaut::ByteArray PatternBytes(std::size_t size) {

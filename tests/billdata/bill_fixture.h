@@ -92,13 +92,6 @@ com::Ptr<vdl::List> List(std::initializer_list<Variant> items);
 // pCondition: the transaction type and the selected bills in selection order.
 com::Ptr<vdl::Dictionary> Condition(const Variant& tran_type, const std::vector<std::int32_t>& ids);
 
-// A shell command's exit status (as pclose gives it) and what it wrote to its standard output.
-struct ProgramRun {
-  int status = -1;
-  std::string out;
-};
-ProgramRun RunProgram(const std::string& command);
-
 // A recordset's rows from its current one on, the given columns as texts (Null as "NULL"), and
 // its field names.
 using TextRow = std::vector<std::string>;

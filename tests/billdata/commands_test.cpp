@@ -13,6 +13,7 @@
 #include "picture_commands.h"
 #include "platform/oleaut/com_error.h"
 #include "platform/oleaut/text.h"
+#include "run_command.h"
 
 namespace billdata_test {
 namespace {
@@ -120,8 +121,8 @@ TEST_F(CommandsTest, PictureWritesTheStoredBytesToAFile) {
 TEST_F(CommandsTest, ProgramOptionsMayFollowTheSubcommand) {
   const std::string command = "'" + std::string(TAV_TAVPRINT) + "' sql " + dsn_ +
                               " \"SELECT FID FROM ICTransactionType WHERE FID = 71\" --json";
-  const ProgramRun run = RunProgram(command);
-  EXPECT_TRUE(WIFEXITED(run.status) && WEXITSTATUS(run.status) == 0);
+  const tavtest::CommandRun run = tavtest::RunCommand(command);
+  EXPECT_TRUE(WIFEXITED(run.wait_status) && WEXITSTATUS(run.wait_status) == 0);
   EXPECT_TRUE(Contains(run.out, "\"rows\": [\n    [\n      71")) << run.out;
 }
 

@@ -20,6 +20,7 @@
 #include "platform/oleaut/com_error.h"
 #include "platform/oleaut/convert.h"
 #include "platform/oleaut/text.h"
+#include "run_command.h"
 
 namespace billdata_test {
 namespace {
@@ -497,9 +498,9 @@ TEST_F(StoredTemplateTest, HostileRowsFailTheFillAndRunNoFillStatement) {
     EXPECT_EQ(Aimed(), aimed);
 
     // The client program itself says the same and fails.
-    const ProgramRun run =
-        RunProgram("'" + std::string(TAV_TAVPRINT) + "' --dsn " + dsn_ + " bill fill 1 1001 2>&1");
-    EXPECT_TRUE(WIFEXITED(run.status) && WEXITSTATUS(run.status) == 1) << run.out;
+    const tavtest::CommandRun run = tavtest::RunCommand(
+        "'" + std::string(TAV_TAVPRINT) + "' --dsn " + dsn_ + " bill fill 1 1001 2>&1");
+    EXPECT_TRUE(WIFEXITED(run.wait_status) && WEXITSTATUS(run.wait_status) == 1) << run.out;
     EXPECT_NE(run.out.find(oleaut::ToUtf8(c.reported)), std::string::npos) << run.out;
     EXPECT_EQ(Aimed(), aimed);
     Exec(c.restore);

@@ -5,12 +5,12 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
 
+#include "run_command.h"
 #include "temp_dir.h"
 
 namespace tavtest {
@@ -43,14 +43,10 @@ class TavprintTest : public ::testing::Test {
                                 "' TAV_CATALOG='" + (dir_ / "catalog.toml").string() +
                                 "' TAVPRINT='" + std::string(TAV_TAVPRINT) + "' " + env +
                                 " sh -c '" + Escaped(command_line) + "' 2>'" + err.string() + "'";
+    const CommandRun ran = RunCommand(command);
     Outcome run;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) return run;
-    char buffer[4096];
-    while (const std::size_t got = fread(buffer, 1, sizeof buffer, pipe))
-      run.out.append(buffer, got);
-    const int status = pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.out = ran.out;
+    run.status = WIFEXITED(ran.wait_status) ? WEXITSTATUS(ran.wait_status) : -1;
     run.err = ReadText(err);
     return run;
   }
