@@ -2,19 +2,26 @@
 
 #include <algorithm>
 
-#include "platform/tsql/token.h"
-
 namespace tsql {
 namespace {
 
-bool StartsWith(std::u16string_view lower, std::u16string_view prefix) {
-  return lower.substr(0, prefix.size()) == prefix;
+// Whether `text` is `lower` but for the case of ASCII letters. Names are checked once per
+// reference when a batch is translated, so without making a lowered copy.
+bool IsNoCase(std::u16string_view text, std::u16string_view lower) {
+  return text.size() == lower.size() &&
+         std::equal(text.begin(), text.end(), lower.begin(), [](char16_t c, char16_t l) {
+           return (c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c) == l;
+         });
+}
+
+bool StartsNoCase(std::u16string_view text, std::u16string_view lower) {
+  return text.size() >= lower.size() && IsNoCase(text.substr(0, lower.size()), lower);
 }
 
 }  // namespace
 
 bool IsEngineReservedName(std::u16string_view name) {
-  return StartsWith(LowerAscii(name.substr(0, 7)), u"sqlite_");
+  return StartsNoCase(name, u"sqlite_");
 }
 
 bool IsEngineTableName(std::u16string_view name) {
@@ -26,14 +33,13 @@ bool IsEngineTableName(std::u16string_view name) {
       u"fts3tokenize", u"fts4aux",    u"generate_series", u"bytecode",   u"tables_used",
       u"carray",       u"completion", u"fsdir",           u"zipfile",
   };
-  const std::u16string lower = LowerAscii(name);
-  return IsEngineReservedName(name) || StartsWith(lower, u"pragma_") ||
-         std::find(std::begin(kModules), std::end(kModules), lower) != std::end(kModules);
+  return IsEngineReservedName(name) || StartsNoCase(name, u"pragma_") ||
+         std::any_of(std::begin(kModules), std::end(kModules),
+                     [&](std::u16string_view module) { return IsNoCase(name, module); });
 }
 
 bool IsEngineColumnName(std::u16string_view name) {
-  const std::u16string lower = LowerAscii(name);
-  return lower == u"rowid" || lower == u"oid" || lower == u"_rowid_";
+  return IsNoCase(name, u"rowid") || IsNoCase(name, u"oid") || IsNoCase(name, u"_rowid_");
 }
 
 }  // namespace tsql
