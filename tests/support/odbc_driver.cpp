@@ -1,6 +1,7 @@
 #include "odbc_driver.h"
 
 #include <cstdlib>
+#include <fstream>
 #include <stdexcept>
 
 namespace tavtest {
@@ -26,6 +27,14 @@ std::string SqliteOdbcConnectionString(const std::filesystem::path& database) {
     throw std::runtime_error("the SQLite ODBC driver is not installed (libsqliteodbc)");
   }
   return "Driver=" + driver.string() + ";Database=" + database.string();
+}
+
+std::string NewSqliteOdbcDatabase(const std::filesystem::path& database) {
+  // SQLite takes an empty file for an empty database.
+  if (!std::ofstream(database, std::ios::app)) {
+    throw std::runtime_error("cannot create " + database.string());
+  }
+  return SqliteOdbcConnectionString(database);
 }
 
 bool TestsUseOdbc() {

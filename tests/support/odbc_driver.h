@@ -13,6 +13,8 @@ std::filesystem::path SqliteOdbcDriver();
 
 // "Driver=<library>;Database=<path>": the database through the SQLite ODBC driver.
 std::string SqliteOdbcConnectionString(const std::filesystem::path& database);
+// The same for a new, empty database made at `database` first: the driver creates none.
+std::string NewSqliteOdbcDatabase(const std::filesystem::path& database);
 
 // Which provider tests that run through both reach their databases with, from TAV_TEST_PROVIDER
 // ("odbc" for the SQLite ODBC driver, anything else the embedded provider).

@@ -38,6 +38,13 @@ struct ObjectName {
   SourcePos pos;
 
   const std::u16string& Name() const { return parts.back(); }
+  // The parts joined by '.', as SQL Server's messages quote a name ("dbo.t").
+  std::u16string Written() const {
+    std::u16string text;
+    for (std::size_t i = 0; i < parts.size(); ++i)
+      text += (i > 0 ? u"." : u"") + parts[i];
+    return text;
+  }
   bool IsTemp() const { return !parts.empty() && !parts.back().empty() && parts.back()[0] == u'#'; }
 };
 

@@ -22,9 +22,12 @@ std::string Fragment(std::u16string_view batch, SourcePos pos) {
   return "'" + text + "'";
 }
 
-[[noreturn]] void Raise(const std::string& description) {
-  throw oleaut::ComError(kErrorsInCommand, std::u16string(kErrorSource),
-                         oleaut::FromUtf8(description));
+[[noreturn]] void Raise(const std::string& description, std::int32_t hresult = kErrorsInCommand) {
+  throw oleaut::ComError(hresult, std::u16string(kErrorSource), oleaut::FromUtf8(description));
+}
+
+std::string Placed(std::string message, SourcePos pos) {
+  return fmt::format("{} (line {}, column {})", message, pos.line, pos.column);
 }
 
 }  // namespace
@@ -35,7 +38,28 @@ void RaiseSyntaxError(std::u16string_view batch, SourcePos pos, std::u16string_v
 }
 
 void RaiseStatementError(SourcePos pos, std::u16string_view message) {
-  Raise(fmt::format("{} (line {}, column {})", oleaut::ToUtf8(message), pos.line, pos.column));
+  Raise(Placed(oleaut::ToUtf8(message), pos));
+}
+
+void RaiseMissingTable(SourcePos pos, std::u16string_view name, MissingTable how) {
+  const std::string table = oleaut::ToUtf8(name);
+  switch (how) {
+    case MissingTable::kInvalidObjectName:
+      Raise(Placed("Invalid object name '" + table + "'.", pos), kNoTable);
+    case MissingTable::kCannotFind:
+      Raise(Placed("Cannot find the object \"" + table +
+                       "\" because it does not exist or you do not have permissions.",
+                   pos));
+    case MissingTable::kCannotDrop:
+      Raise(Placed("Cannot drop the table '" + table +
+                       "', because it does not exist or you do not have permission.",
+                   pos));
+  }
+  Raise(Placed("Invalid object name '" + table + "'.", pos), kNoTable);
+}
+
+void RaiseInvalidColumnName(SourcePos pos, std::u16string_view name) {
+  Raise(Placed("Invalid column name '" + oleaut::ToUtf8(name) + "'.", pos));
 }
 
 void RaiseUnsupported(std::u16string_view batch, SourcePos pos, std::u16string_view construct) {

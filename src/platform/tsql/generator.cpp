@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "platform/oleaut/text.h"
+#include "platform/tsql/engine_names.h"
 #include "platform/tsql/errors.h"
 #include "platform/tsql/grouping.h"
 #include "platform/tsql/identity.h"
@@ -175,12 +176,11 @@ class Generator {
     s.target = Utf8(TableName(option.table));
     s.identity_insert_on = option.on;
     s.row_count = RowCountEffect::kZero;
+    const std::shared_ptr<const TableColumns> columns =
+        tables_.Require(option.table, MissingTable::kCannotFind);
     if (program_.typed) {
-      const std::shared_ptr<const TableColumns> columns = tables_.Find(option.table.Name());
       if (!columns) {
-        RaiseStatementError(option.table.pos, u"Cannot find the object \"" + option.table.Name() +
-                                                  u"\" because it does not exist or you do not "
-                                                  u"have permissions.");
+        RaiseMissingTable(option.table.pos, option.table.Written(), MissingTable::kCannotFind);
       }
       if (std::none_of(columns->begin(), columns->end(),
                        [](const TableColumn& column) { return column.identity; })) {
@@ -582,6 +582,10 @@ class Generator {
 
   void Generate(const DropTableStmt& drop, std::vector<Node>& nodes) {
     for (const ObjectName& table : drop.tables) {
+      if (tables_.IsEngineTable(table.Name())) {
+        if (drop.if_exists) continue;  // there is no such table to drop
+        RaiseMissingTable(table.pos, table.Written(), MissingTable::kCannotDrop);
+      }
       SqlStatement s = Begin(StatementKind::kDdl);
       s.target = Utf8(TableName(table));
       s.target_temp = table.IsTemp();
@@ -598,6 +602,14 @@ class Generator {
   }
 
   void Generate(const CreateIndexStmt& create, std::vector<Node>& nodes) {
+    const std::shared_ptr<const TableColumns> columns =
+        tables_.Require(create.table, MissingTable::kCannotFind);
+    for (const auto& [column, descending] : create.columns) {
+      if (IsEngineColumnName(column) && !(columns && ColumnTypeOf(*columns, column))) {
+        RaiseStatementError(create.table.pos, u"Column name '" + column +
+                                                  u"' does not exist in the target table or view.");
+      }
+    }
     SqlStatement s = Begin(StatementKind::kDdl, create.table.IsTemp());
     out_ += create.unique ? "CREATE UNIQUE INDEX " : "CREATE INDEX ";
     AppendQuotedName(out_, IndexName(create.table, create.name));
@@ -681,6 +693,7 @@ class Generator {
   }
 
   void Generate(const TruncateStmt& truncate, std::vector<Node>& nodes) {
+    tables_.Require(truncate.table, MissingTable::kCannotFind);
     SqlStatement s = Begin(StatementKind::kCommand, truncate.table.IsTemp());
     s.row_count = RowCountEffect::kZero;
     out_ += "DELETE FROM ";
@@ -1973,8 +1986,10 @@ class Generator {
     const std::u16string& own = parts.back();
     const bool in_tempdb = parts.size() >= 3 && oleaut::EqualsNoCase(parts[0], u"tempdb");
     const bool temp_name = !own.empty() && own[0] == u'#';
-    if (own.empty() || parts.size() > 3 || temp_name != in_tempdb) {
-      // A temporary table is only found through tempdb, a permanent object only outside it.
+    if (own.empty() || parts.size() > 3 || temp_name != in_tempdb ||
+        (!temp_name && tables_.IsEngineTable(own))) {
+      // A temporary table is only found through tempdb, a permanent object only outside it; SQL
+      // Server has none of SQLite's own tables.
       out_ += "NULL";
       return;
     }

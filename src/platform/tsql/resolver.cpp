@@ -3,6 +3,7 @@
 #include <variant>
 
 #include "platform/oleaut/text.h"
+#include "platform/tsql/engine_names.h"
 
 namespace tsql {
 
@@ -29,6 +30,19 @@ std::shared_ptr<const TableColumns> BatchSchema::Find(std::u16string_view name) 
   }
   std::shared_ptr<const TableColumns> columns = schema_->Columns(name);
   dependencies_.push_back({key, columns});
+  return columns;
+}
+
+bool BatchSchema::IsEngineTable(std::u16string_view name) {
+  return IsEngineTableName(name) && !Find(name);
+}
+
+std::shared_ptr<const TableColumns> BatchSchema::Require(const ObjectName& table,
+                                                         MissingTable how) {
+  std::shared_ptr<const TableColumns> columns = Find(table.Name());
+  if (!columns && IsEngineTableName(table.Name())) {
+    RaiseMissingTable(table.pos, table.Written(), how);
+  }
   return columns;
 }
 
@@ -69,6 +83,7 @@ class Resolver {
   std::shared_ptr<const TableColumns> Resolve(const SelectPtr& select) { return Query(*select); }
 
   std::shared_ptr<const TableColumns> Resolve(const InsertStmt& insert) {
+    RequireColumns(insert.table, schema_.Require(insert.table).get(), insert.columns);
     for (const auto& row : insert.rows) {
       for (const ExprPtr& value : row)
         Expression(*value);
@@ -78,7 +93,9 @@ class Resolver {
   }
 
   std::shared_ptr<const TableColumns> Resolve(const UpdateStmt& update) {
-    const Scope scope{Source{update.table.Name(), schema_.Find(update.table.Name())}};
+    const Scope scope{Source{update.table.Name(), schema_.Require(update.table)}};
+    for (const auto& set : update.sets)
+      RequireColumns(update.table, scope.front().columns.get(), {set.first});
     scopes_.push_back(&scope);
     for (const auto& set : update.sets)
       Expression(*set.second);
@@ -88,7 +105,7 @@ class Resolver {
   }
 
   std::shared_ptr<const TableColumns> Resolve(const DeleteStmt& del) {
-    const Scope scope{Source{del.table.Name(), schema_.Find(del.table.Name())}};
+    const Scope scope{Source{del.table.Name(), schema_.Require(del.table)}};
     scopes_.push_back(&scope);
     if (del.where) Expression(*del.where);
     scopes_.pop_back();
@@ -104,6 +121,49 @@ class Resolver {
   std::shared_ptr<const TableColumns> Resolve(const IfStmt& branch) {
     Expression(*branch.condition);
     return nullptr;
+  }
+
+  std::shared_ptr<const TableColumns> Resolve(const CreateTableStmt& create) {
+    NewColumns(nullptr, create.columns, create.constraints);
+    return nullptr;
+  }
+
+  std::shared_ptr<const TableColumns> Resolve(const AddColumnsStmt& add) {
+    NewColumns(schema_.Require(add.table, MissingTable::kCannotFind).get(), add.columns, {});
+    return nullptr;
+  }
+
+  // The defaults and checks of new columns may name the columns of their table (`existing` and
+  // the new ones). They are not typed here: the generator writes them as they stand.
+  void NewColumns(const TableColumns* existing, const std::vector<ColumnDef>& definitions,
+                  const std::vector<TableConstraint>& constraints) {
+    auto columns = std::make_shared<TableColumns>();
+    if (existing) {
+      for (const TableColumn& column : *existing)
+        columns->push_back({column.name, SqlType::Unknown()});
+    }
+    for (const ColumnDef& column : definitions)
+      columns->push_back({column.name, SqlType::Unknown()});
+    const Scope scope{Source{{}, std::move(columns)}};
+    scopes_.push_back(&scope);
+    for (const ColumnDef& column : definitions) {
+      if (column.default_value) Expression(*column.default_value);
+      if (column.check) Expression(*column.check);
+    }
+    for (const TableConstraint& constraint : constraints) {
+      if (constraint.check) Expression(*constraint.check);
+    }
+    scopes_.pop_back();
+  }
+
+  // The columns a statement writes name columns of the table, never SQLite's hidden key.
+  static void RequireColumns(const ObjectName& table, const TableColumns* columns,
+                             const std::vector<std::u16string>& names) {
+    for (const std::u16string& name : names) {
+      if (IsEngineColumnName(name) && !(columns && FindColumn(*columns, name))) {
+        RaiseInvalidColumnName(table.pos, name);
+      }
+    }
   }
 
   // The columns of a query are those of its first SELECT; ORDER BY may name them by alias.
@@ -157,8 +217,7 @@ class Resolver {
   void AddSource(const TableRef& ref, Scope& scope) {
     switch (ref.kind) {
       case TableRef::Kind::kTable:
-        scope.push_back(
-            {ref.has_alias ? ref.alias : ref.name.Name(), schema_.Find(ref.name.Name())});
+        scope.push_back({ref.has_alias ? ref.alias : ref.name.Name(), schema_.Require(ref.name)});
         return;
       case TableRef::Kind::kDerived:
         scope.push_back({ref.alias, Query(*ref.select)});
@@ -203,6 +262,9 @@ class Resolver {
 
   void Expression(const Expr& expr) {
     if (expr.kind == ExprKind::kColumn) {
+      if (IsEngineColumnName(expr.names.back()) && !Declares(expr.names)) {
+        RaiseInvalidColumnName(expr.pos, expr.names.back());
+      }
       const SqlType type = Lookup(expr.names);
       if (type.IsKnown()) typer_.SetColumnType(expr, type);
       return;
@@ -211,6 +273,18 @@ class Resolver {
       if (arg) Expression(*arg);
     }
     if (expr.select) Query(*expr.select);
+  }
+
+  // Whether a table of the query, or of a query around it, declares the column a reference names.
+  bool Declares(const std::vector<std::u16string>& names) const {
+    const std::u16string* qualifier = names.size() >= 2 ? &names[names.size() - 2] : nullptr;
+    for (const Scope* scope : scopes_) {
+      for (const Source& source : *scope) {
+        if (qualifier && !oleaut::EqualsNoCase(source.qualifier, *qualifier)) continue;
+        if (source.columns && FindColumn(*source.columns, names.back())) return true;
+      }
+    }
+    return false;
   }
 
   // The type of the column a reference names: in the innermost query whose tables have it.

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/tsql/ast.h"
+#include "platform/tsql/errors.h"
 #include "platform/tsql/schema.h"
 #include "platform/tsql/typing.h"
 
@@ -24,6 +25,14 @@ class BatchSchema {
   // The batch makes or changes a table; nullptr: its columns are unknown.
   void Define(std::u16string_view name, std::shared_ptr<const TableColumns> columns);
   void Drop(std::u16string_view name) { Define(name, nullptr); }
+
+  // Whether the name reaches a table of SQLite's own (engine_names.h): neither the database nor
+  // the batch declares a table of that name.
+  bool IsEngineTable(std::u16string_view name);
+  // The columns of a table a statement names (nullptr when unknown). A table of SQLite's own is
+  // refused as SQL Server refuses a table it does not have.
+  std::shared_ptr<const TableColumns> Require(const ObjectName& table,
+                                              MissingTable how = MissingTable::kInvalidObjectName);
 
   // The database's tables looked up so far, and what was found.
   std::vector<SchemaDependency> TakeDependencies() { return std::move(dependencies_); }

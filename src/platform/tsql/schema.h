@@ -22,8 +22,9 @@ using TableColumns = std::vector<TableColumn>;
 class Schema {
  public:
   virtual ~Schema() = default;
-  // The columns of the table SQLite knows as `name` ("#tmp" for a temporary table), in their
-  // order; nullptr when there is no such table.
+  // The columns of the table or view the database declares as `name` ("#tmp" for a temporary
+  // table), in their order; nullptr when there is no such table. A table of SQLite's own that a
+  // name of engine_names.h reaches is none the database declares: nullptr.
   virtual std::shared_ptr<const TableColumns> Columns(std::u16string_view name) = 0;
 };
 

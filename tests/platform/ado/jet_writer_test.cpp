@@ -158,6 +158,22 @@ TEST(JetWriter, RefusesBadDefinitionsAndValuesAndLeavesNoFileBehind) {
          t.rows = {row};
        },
        "a page holds rows of at most"},
+      // The length of a long value shares its word with the flags, which a longer one would
+      // overwrite: 17 Mi characters take 34 MiB in Jet 4, 16 Mi plus one 16 MiB and a byte in
+      // Jet 3.
+      {"Memo beyond its limit", JetVersion::kJet4,
+       [](auto& t) {
+         t.columns.push_back({u"FNote", JetColumnType::kMemo});
+         t.rows = {{1, u"a", std::u16string(std::size_t{17} << 20, u'x')}};
+       },
+       "row 1, column 'FNote' (Memo): the value takes 35651584 bytes; a Memo value holds at most "
+       "16777215 bytes (16 MiB)"},
+      {"Memo a byte beyond its limit", JetVersion::kJet3,
+       [](auto& t) {
+         t.columns.push_back({u"FNote", JetColumnType::kMemo});
+         t.rows = {{1, u"a", std::u16string((std::size_t{16} << 20) + 1, u'x')}};
+       },
+       "column 'FNote' (Memo): the value takes 16777217 bytes"},
       {"Chinese in Jet 3", JetVersion::kJet3,
        [](auto& t) {
          t.rows = {{1, u"中文"}};
@@ -177,6 +193,21 @@ TEST(JetWriter, RefusesBadDefinitionsAndValuesAndLeavesNoFileBehind) {
         << oleaut::ToUtf8(error.Description());
     EXPECT_TRUE(std::filesystem::is_empty(dir.Path()));
   }
+}
+
+TEST(JetWriter, AMemoAtItsLimitIsWrittenWhole) {
+  tavtest::TempDir dir;
+  const std::size_t limit = (std::size_t{16} << 20) - 1;  // bytes, a character each in Jet 3
+  jet::JetDatabaseSpec spec;
+  spec.version = JetVersion::kJet3;
+  spec.tables.push_back(
+      {u"T", {{u"FNote", JetColumnType::kMemo}}, {{std::u16string(limit - 1, u'x') + u"y"}}});
+  jet::WriteJetDatabase(dir / "x.mdb", spec);
+  const Variant note =
+      OpenJet(dir / "x.mdb")->Execute(u"SELECT FNote FROM T")->Fields()->Item(0)->Value();
+  ASSERT_TRUE(note.IsString());
+  EXPECT_EQ(note.AsString().size(), limit);
+  EXPECT_EQ(note.AsString().back(), u'y');
 }
 
 TEST(JetWriter, RefusesToOverwriteUnlessAskedTo) {

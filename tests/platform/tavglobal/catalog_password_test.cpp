@@ -61,7 +61,7 @@ TEST_F(CatalogPasswordTest, MisplacedPasswordsAreRefusedWithoutShowingThem) {
 }
 
 TEST_F(CatalogPasswordTest, AnOdbcSourceGetsThePasswordAndTheTraceNeverShowsIt) {
-  Bind("connection = \"" + tavtest::SqliteOdbcConnectionString(dir_ / "odbc.db") +
+  Bind("connection = \"" + tavtest::NewSqliteOdbcDatabase(dir_ / "odbc.db") +
        "\"\npassword_env = \"TAV_TEST_SECRET\"\n");
   ado::ScopedSqlTrace trace;
   Globals::Current().GetCurrentContext()->GetConnection()->Execute(u"select 1 as one");

@@ -18,7 +18,7 @@ class BatchTransactionTest : public ::testing::TestWithParam<std::string> {
     const auto database = dir_ / "batch.db";
     provider_ = ado::OpenProvider(oleaut::FromUtf8(
         GetParam() == "odbc"
-            ? tavtest::SqliteOdbcConnectionString(database)
+            ? tavtest::NewSqliteOdbcDatabase(database)
             : "Provider=SQLite;Mode=ReadWriteCreate;Data Source=" + database.string()));
     provider_->Execute(u"create table T (a int primary key, n int)", {});
   }

@@ -147,7 +147,7 @@ TEST_P(SqlScriptTest, Runs) {
   const fs::path database = dir_ / "script.db";
   provider_ = ado::OpenProvider(oleaut::FromUtf8(
       provider == "odbc"
-          ? tavtest::SqliteOdbcConnectionString(database)
+          ? tavtest::NewSqliteOdbcDatabase(database)
           : "Provider=SQLite;Mode=ReadWriteCreate;Data Source=" + database.string()));
   for (const tavtest::SqlRecord& record : tavtest::ReadSqlScript(file)) {
     if (record.skip_if == provider || (!record.only_if.empty() && record.only_if != provider)) {

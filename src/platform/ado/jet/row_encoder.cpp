@@ -142,7 +142,15 @@ std::vector<std::uint8_t> RowEncoder::TextBytes(const StoredColumn& column,
   return std::move(*bytes);
 }
 
-std::vector<std::uint8_t> RowEncoder::LongValue(std::vector<std::uint8_t> bytes) {
+std::vector<std::uint8_t> RowEncoder::LongValue(const StoredColumn& column,
+                                                std::vector<std::uint8_t> bytes,
+                                                std::size_t row_number) {
+  // The length shares its word with the flags: a longer value would spill into them.
+  if (bytes.size() > kLongValueLengthMask) {
+    RaiseValue(column, row_number,
+               fmt::format("the value takes {} bytes; a {} value holds at most {} bytes (16 MiB)",
+                           bytes.size(), TypeNameOf(column.code), kLongValueLengthMask));
+  }
   std::vector<std::uint8_t> field;
   field.reserve(kLongValueHeaderSize + kInlineLongValueLimit);
   const auto length = static_cast<std::uint32_t>(bytes.size());
@@ -236,11 +244,9 @@ RowEncoder::Field RowEncoder::Convert(const StoredColumn& column, const oleaut::
     case kJetMemo: {
       if (!value.IsString()) wrong_type();
       const std::u16string& text = value.AsString();
-      field.bytes =
-          LongValue(TextBytes(column, text, text.size() <= kCompressedMemoLimit, row_number));
-      if (field.bytes.size() > kLongValueLengthMask) {
-        RaiseValue(column, row_number, "the text is larger than 16 MiB");
-      }
+      field.bytes = LongValue(
+          column, TextBytes(column, text, text.size() <= kCompressedMemoLimit, row_number),
+          row_number);
       return field;
     }
     case kJetBinary:
@@ -251,7 +257,7 @@ RowEncoder::Field RowEncoder::Convert(const StoredColumn& column, const oleaut::
         RaiseValue(column, row_number,
                    fmt::format("{} bytes; the column holds {}", bytes.size(), column.length));
       }
-      field.bytes = column.code == kJetOle ? LongValue(bytes) : bytes;
+      field.bytes = column.code == kJetOle ? LongValue(column, bytes, row_number) : bytes;
       return field;
     }
     default:

@@ -71,7 +71,8 @@ class RowEncoder {
   Field Convert(const StoredColumn& column, const oleaut::Variant& value, std::size_t row_number);
   std::vector<std::uint8_t> TextBytes(const StoredColumn& column, std::u16string_view text,
                                       bool compress, std::size_t row_number) const;
-  std::vector<std::uint8_t> LongValue(std::vector<std::uint8_t> bytes);
+  std::vector<std::uint8_t> LongValue(const StoredColumn& column, std::vector<std::uint8_t> bytes,
+                                      std::size_t row_number);
   std::vector<std::uint8_t> Assemble(const std::vector<Field>& fields) const;
   [[noreturn]] void RaiseValue(const StoredColumn& column, std::size_t row_number,
                                const std::string& what) const;

@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cstdlib>
 
+#include "platform/ado/odbc/driver_keys.h"
 #include "platform/oleaut/com_error.h"
 #include "platform/oleaut/text.h"
 
@@ -207,11 +208,20 @@ OdbcTarget MapOdbc(const ConnectionSettings& settings) {
     Raise("The ODBC connection string names neither a Driver nor a DSN");
   }
   target.connection_string = JoinOdbcSettings(out);
+  RefuseUnsafeKeys(out, target.connection_string);
   target.description = u"ODBC " + RedactedConnectionString(target.connection_string);
   if (const ConnectionSetting* driver = FindSetting(out, u"Driver");
       driver && NamesFreeTds(driver->value)) {
     target.connection_string = JoinFreeTdsSettings(out);
+    return target;
   }
+  // The SQLite driver would create a missing database file; it reads the first setting of a
+  // key, and other drivers pass over a key they do not know.
+  ConnectionSettings guarded{{u"NoCreat", u"1"}};
+  for (ConnectionSetting& s : out) {
+    if (!oleaut::EqualsNoCase(s.key, u"NoCreat")) guarded.push_back(std::move(s));
+  }
+  target.connection_string = JoinOdbcSettings(guarded);
   return target;
 }
 

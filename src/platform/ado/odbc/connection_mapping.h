@@ -2,7 +2,9 @@
 // ("Provider=SQLOLEDB;Data Source=HOST,PORT;Initial Catalog=DB;User ID=U;Password=P", and the same
 // with MSOLEDBSQL or SQLNCLI) become a connection through the FreeTDS driver speaking TDS 7.4;
 // ODBC strings ("Driver=...;...", "DSN=...", or behind Provider=MSDASQL) go to the driver manager
-// as they are, with the ADO names of the login ("User ID", "Password") given ODBC's (UID, PWD).
+// as they are, with the ADO names of the login ("User ID", "Password") given ODBC's (UID, PWD),
+// without the keys that would load a library or write a file (driver_keys.h), and with the SQLite
+// driver told never to create a database file that is missing ("NoCreat=1").
 #pragma once
 
 #include <string>
@@ -36,7 +38,8 @@ struct OdbcTarget {
 // The driver-manager connection for a string of form kSqlServer or kOdbc. The FreeTDS driver
 // is named "FreeTDS" in odbcinst.ini unless TAV_SQLSERVER_ODBC_DRIVER names another (a name or a
 // path). Raises a ComError for keys that have no meaning there, for Windows authentication
-// ("Integrated Security=SSPI"), which this platform cannot offer, and for a missing server.
+// ("Integrated Security=SSPI"), which this platform cannot offer, for a missing server, and for a
+// key that would load a library or write a file.
 OdbcTarget MapConnectionString(const ConnectionSettings& settings);
 
 }  // namespace ado::odbc

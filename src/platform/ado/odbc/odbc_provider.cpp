@@ -5,10 +5,12 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <optional>
 #include <unordered_map>
 #include <utility>
 
 #include "platform/ado/odbc/connection_mapping.h"
+#include "platform/ado/odbc/driver_keys.h"
 #include "platform/ado/odbc/fetch_buffers.h"
 #include "platform/ado/odbc/odbc_call.h"
 #include "platform/ado/odbc/parameter_binding.h"
@@ -19,6 +21,7 @@
 #include "platform/oleaut/com_error.h"
 #include "platform/oleaut/decimal.h"
 #include "platform/oleaut/text.h"
+#include "platform/tsql/engine_names.h"
 #include "platform/tsql/program.h"
 #include "platform/tsql/shape.h"
 #include "platform/tsql/sql_type.h"
@@ -283,6 +286,11 @@ class OdbcProvider final : public Provider, private sqlite::StatementRunner, pri
       hint = "the server cannot be reached; ";
     } else if (sqlstate.rfind("28", 0) == 0) {
       hint = "the login was refused; ";
+    } else if (const std::optional<std::string> missing = MissingSqliteDatabase(records)) {
+      hint = fmt::format(
+          "the SQLite database file '{}' does not exist, and is never created through ODBC "
+          "(tavprint create-db makes one); ",
+          *missing);
     }
     std::string details;
     for (const Diagnostic& d : records) {
@@ -296,6 +304,20 @@ class OdbcProvider final : public Provider, private sqlite::StatementRunner, pri
         HresultOfSqlState(sqlstate), std::u16string(kSource),
         oleaut::FromUtf8(fmt::format("Cannot connect to {}: {}{}",
                                      oleaut::ToUtf8(target_.description), hint, details)));
+  }
+
+  // The SQLite driver, which is told never to create a database file, says only "connect
+  // failed" when the file is missing: the file the string names, when it is missing.
+  std::optional<std::string> MissingSqliteDatabase(const std::vector<Diagnostic>& records) const {
+    const bool sqlite = std::any_of(records.begin(), records.end(), [](const Diagnostic& d) {
+      return d.message.find(u"[SQLite]") != std::u16string::npos;
+    });
+    if (!sqlite) return std::nullopt;
+    const std::string database = oleaut::ToUtf8(
+        DriverSetting(ParseConnectionString(target_.connection_string), u"Database"));
+    std::error_code ignored;
+    if (database.empty() || std::filesystem::exists(database, ignored)) return std::nullopt;
+    return database;
   }
 
   Dialect DialectOfDbms() {
@@ -319,15 +341,10 @@ class OdbcProvider final : public Provider, private sqlite::StatementRunner, pri
                                      oleaut::ToUtf8(extension)),
                          {});
     }
-    // The driver reads its keys without regard to braces: ours go first, before any braced value.
-    ConnectionSettings ours;
-    if (const ConnectionSetting* load = FindSetting(settings, u"LoadExt")) {
-      ours.push_back({u"LoadExt", load->value.find(extension) == std::u16string::npos
-                                      ? load->value + u',' + extension
-                                      : load->value});
-    } else {
-      ours.push_back({u"LoadExt", extension});
-    }
+    // The driver reads its keys without regard to braces, and takes the first setting of a key:
+    // ours go first, before any braced value. It loads our extension and no other (a LoadExt of
+    // the caller's was refused before the first connection).
+    ConnectionSettings ours{{u"LoadExt", extension}};
     // The embedded provider's busy timeout, unless the string sets the driver's own.
     if (!FindSetting(settings, u"Timeout")) ours.push_back({u"Timeout", u"10000"});
     for (ConnectionSetting& s : settings) {
@@ -549,7 +566,8 @@ class OdbcProvider final : public Provider, private sqlite::StatementRunner, pri
         QueryInternal(std::string(temp ? "PRAGMA temp.table_info(" : "PRAGMA main.table_info(") +
                       tsql::QuoteName(oleaut::ToUtf8(name)) + ")");
     std::shared_ptr<const tsql::TableColumns> found;
-    if (!rows.empty()) {
+    // No such table, or one of SQLite's own that the database does not declare.
+    if (!rows.empty() && (!tsql::IsEngineTableName(name) || Declares(temp, name))) {
       auto columns = std::make_shared<tsql::TableColumns>();
       for (const auto& row : rows) {
         std::optional<tsql::SqlType> type;
@@ -565,6 +583,16 @@ class OdbcProvider final : public Provider, private sqlite::StatementRunner, pri
     }
     tables_.emplace(key, found);
     return found;
+  }
+
+  // Whether the database declares a table or view of a name that SQLite also answers to with a
+  // table of its own (which the declared one hides).
+  bool Declares(bool temp, std::u16string_view name) {
+    if (tsql::IsEngineReservedName(name)) return false;
+    return !QueryInternal(
+                std::string(temp ? "PRAGMA temp.table_list(" : "PRAGMA main.table_list(") +
+                tsql::QuoteName(oleaut::ToUtf8(name)) + ")")
+                .empty();
   }
 
   // ---- tsql::Executor ----

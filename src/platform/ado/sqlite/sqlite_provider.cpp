@@ -17,6 +17,7 @@
 #include "platform/io/regular_file.h"
 #include "platform/oleaut/com_error.h"
 #include "platform/oleaut/text.h"
+#include "platform/tsql/engine_names.h"
 #include "platform/tsql/program.h"
 #include "platform/tsql/runtime.h"
 #include "platform/tsql/shape.h"
@@ -198,9 +199,11 @@ class SqliteProvider final : public Provider, private StatementRunner, private t
                             tsql::QuoteName(oleaut::ToUtf8(name));
     sqlite3_stmt* stmt = nullptr;
     std::shared_ptr<const tsql::TableColumns> found;
-    if (sqlite3_prepare_v2(db_, sql.c_str(), static_cast<int>(sql.size()), &stmt, nullptr) ==
-        SQLITE_OK) {
-      const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> owner(stmt, sqlite3_finalize);
+    const int rc =
+        sqlite3_prepare_v2(db_, sql.c_str(), static_cast<int>(sql.size()), &stmt, nullptr);
+    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> owner(stmt, sqlite3_finalize);
+    // No such table, or one of SQLite's own that the database does not declare.
+    if (rc == SQLITE_OK && (!tsql::IsEngineTableName(name) || Declares(temp, name, stmt))) {
       auto columns = std::make_shared<tsql::TableColumns>();
       for (int i = 0; i < sqlite3_column_count(stmt); ++i) {
         const auto* column = static_cast<const char16_t*>(sqlite3_column_name16(stmt, i));
@@ -217,11 +220,25 @@ class SqliteProvider final : public Provider, private StatementRunner, private t
                             type ? *type : tsql::SqlType::Unknown(), identity});
       }
       found = std::move(columns);
-    } else {
-      sqlite3_finalize(stmt);  // no such table
     }
     tables_.emplace(key, found);
     return found;
+  }
+
+  // Whether the database declares the table or view that `stmt` (prepared to read all of `name`)
+  // reads, rather than SQLite answering with a table of its own. From the schema the connection
+  // holds in memory, as the columns are: a declared table is there by its name; a view is not,
+  // but its columns come from other tables, where those of SQLite's tables come from themselves.
+  bool Declares(bool temp, std::u16string_view name, sqlite3_stmt* stmt) {
+    if (tsql::IsEngineReservedName(name)) return false;
+    const std::string table = oleaut::ToUtf8(name);
+    if (sqlite3_table_column_metadata(db_, temp ? "temp" : "main", table.c_str(), nullptr, nullptr,
+                                      nullptr, nullptr, nullptr, nullptr) == SQLITE_OK) {
+      return true;
+    }
+    const char* origin =
+        sqlite3_column_count(stmt) > 0 ? sqlite3_column_table_name(stmt, 0) : nullptr;
+    return !origin || LowerAscii(origin) != LowerAscii(table);
   }
 
   // From the schema the connection holds in memory: no read of the database.

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "com_error_of.h"
 #include "platform/oleaut/text.h"
 #include "temp_dir.h"
@@ -43,9 +45,12 @@ TEST(ConnectionMappingTest, SqlServerAndOdbcFormsBecomeDriverStrings) {
        "Driver=FreeTDS;Server=db01;UID=u" + tds + ";PWD={ pa=ss };", 15},
       {"Driver={FreeTDS};Server=db01;UID=u;PWD={p;}}}",
        "Driver=FreeTDS;Server=db01;UID=u;PWD={p;}};", 15},
+      // The SQLite driver is never to create a missing database file, whatever the string says.
       {"Provider=MSDASQL;DSN=finance;User ID=u;Password=p;Connect Timeout=7",
-       "DSN=finance;UID=u;PWD=p", 7},
-      {"Driver={SQLite3};Database=/srv/a b.db", "Driver=SQLite3;Database=/srv/a b.db", 15},
+       "NoCreat=1;DSN=finance;UID=u;PWD=p", 7},
+      {"Driver={SQLite3};Database=/srv/a b.db", "NoCreat=1;Driver=SQLite3;Database=/srv/a b.db",
+       15},
+      {"Driver=SQLite3;nocreat=0;Database=x.db", "NoCreat=1;Driver=SQLite3;Database=x.db", 15},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.ado);
@@ -93,6 +98,16 @@ TEST(ConnectionMappingTest, BadFormsAreRefusedWithoutShowingThePassword) {
       {"Provider=MSDASQL;User ID=u;Password=hush", "names neither a Driver nor a DSN"},
       {"Provider=SQLOLEDB;Data Source=db01;User ID=u;Password={hu}};sh}",
        "PWD of the connection string holds \"};\", which the FreeTDS driver cannot"},
+      // A library loaded into the driver, or a file written where the string says, from a key
+      // as it stands or hidden in a braced value, which the SQLite driver does not honour.
+      {"Driver=SQLite3;Database=x.db;LoadExt=/tmp/e.so;PWD=hush",
+       "The connection string has the key 'LoadExt', which is refused: it loads a library"},
+      {"Driver=SQLite3;Database=x.db;PWD={hush; LOADEXT =/tmp/e.so}",
+       "has the key 'LOADEXT', which is refused"},
+      {"Driver=SQLite3;Database=x.db;Tracefile=/home/u/.profile;PWD=hush",
+       "has the key 'Tracefile', which is refused: it makes the SQLite ODBC driver write"},
+      {"Provider=MSDASQL;DSN=x;SAVEFILE=/tmp/x.dsn;Password=hush",
+       "has the key 'SAVEFILE', which is refused: it makes the driver manager write"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
@@ -101,6 +116,38 @@ TEST(ConnectionMappingTest, BadFormsAreRefusedWithoutShowingThePassword) {
     EXPECT_NE(message.find(c.error), std::string::npos) << message;
     EXPECT_EQ(message.find("hush"), std::string::npos) << message;
   }
+}
+
+// The SQLite driver takes every key the string leaves out from the data source it names, and the
+// driver manager adds the keys of a file data source: a library or a file named there is refused
+// as in the string itself.
+TEST(ConnectionMappingTest, KeysOfTheNamedDataSourcesAreRefusedAsTheStringsOwn) {
+  tavtest::TempDir dir;
+  std::ofstream(dir / "odbc.ini") << "[tav_loads]\nDriver=SQLite3\nloadext=/tmp/e.so\n"
+                                  << "[tav_traces]\nDriver=SQLite3\nTracefile=/tmp/t\n"
+                                  << "[tav_plain]\nDriver=SQLite3\nDatabase=/srv/p.db\n";
+  std::ofstream(dir / "loads.dsn") << "[ODBC]\nDriver=SQLite3\nLoadExt=/tmp/e.so\n";
+  std::ofstream(dir / "names.dsn") << "[ODBC]\nDSN=tav_traces\n";
+  tavtest::ScopedEnv ini("ODBCINI", (dir / "odbc.ini").string());
+  struct Case {
+    std::string text;
+    std::string error;
+  };
+  const Case cases[] = {
+      {"DSN=tav_loads", "The ODBC data source 'tav_loads' (odbc.ini) sets the key 'LoadExt'"},
+      {"Provider=MSDASQL;DSN=tav_traces",
+       "data source 'tav_traces' (odbc.ini) sets the key "
+       "'Tracefile'"},
+      {"FILEDSN=" + (dir / "loads.dsn").string(),
+       "The file data source '" + (dir / "loads.dsn").string() + "' sets the key 'LoadExt'"},
+      {"FILEDSN=" + (dir / "names.dsn").string(), "data source 'tav_traces' (odbc.ini) sets"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    const std::string message = tavtest::ErrorOf([&] { Map(c.text); }).what();
+    EXPECT_NE(message.find(c.error), std::string::npos) << message;
+  }
+  EXPECT_EQ(oleaut::ToUtf8(Map("DSN=tav_plain").connection_string), "NoCreat=1;DSN=tav_plain");
 }
 
 TEST(ConnectionMappingTest, RedactionHidesEverySecretValue) {
