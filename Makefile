@@ -7,7 +7,7 @@ BUILD ?= build
 JOBS ?= 2
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: demo test deps configure build sanitize clean
+.PHONY: demo test deps configure build sanitize sanitize-thread clean
 
 demo: build
 	$(BUILD)/bin/tavprint demo
@@ -28,5 +28,9 @@ build: configure
 sanitize:
 	$(MAKE) test BUILD=build-asan CMAKE_FLAGS="-DCMAKE_BUILD_TYPE=Debug -DTAV_SANITIZE=ON -DTAV_BUILD_BENCH=OFF"
 
+# The whole suite under ThreadSanitizer, in its own folder.
+sanitize-thread:
+	$(MAKE) test BUILD=build-tsan CMAKE_FLAGS="-DCMAKE_BUILD_TYPE=Debug -DTAV_SANITIZE_THREAD=ON -DTAV_BUILD_BENCH=OFF"
+
 clean:
-	rm -rf $(BUILD) build-asan
+	rm -rf $(BUILD) build-asan build-tsan

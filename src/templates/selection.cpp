@@ -1,6 +1,7 @@
 // Storing a user's choices for a bill type or report: the option text in the user's page-settings
 // row, the selection flag of each listed template, and the print settings blob.
 #include <string_view>
+#include <vector>
 
 #include "frame/cls_print_setup_update.h"
 #include "frame/error_styles.h"
@@ -88,6 +89,41 @@ com::Ptr<vdl::List> TemplateItems(const vdl::Dictionary& modiData) {
   return list;
 }
 
+// One item of "Data" as its statements need it.
+struct TemplateChoice {
+  Bstr id;
+  Bstr flag;
+  Bstr quoted_name;
+};
+
+// Every item read and checked before anything is written, so that a bad item anywhere in the
+// list leaves the store as it was.
+std::vector<TemplateChoice> ReadChoices(const vdl::List& items) {
+  std::vector<TemplateChoice> choices;
+  for (std::int32_t i = 1; i <= items.UpperBound(); ++i) {
+    const Variant& entry = items.Item(i);
+    const auto item = entry.IsObject() ? com::As<vdl::Dictionary>(entry.AsObject()) : nullptr;
+    if (!item) RaiseBadModiData(u"item " + Num(i) + u" of \"Data\" is not a VDL.Dictionary");
+    if (!item->Exists(u"FKey"))
+      RaiseBadModiData(u"item " + Num(i) + u" of \"Data\" has no \"FKey\"");
+    const Bstr key = oleaut::ToString(item->Item(u"FKey"));
+    // Template ids start at 1; id 0 is the mark of the page-settings row, which an item must
+    // never address.
+    const std::int32_t id = templates::LeadingLong(GetSplitField(key, u"|", 1));
+    if (id == 0) {
+      oleaut::RaiseVbError(oleaut::kInvalidProcedureCall,
+                           u"modiData: item " + Num(i) +
+                               u" of \"Data\" names no template: its "
+                               u"\"FKey\" '" +
+                               key + u"' has no template id as its second field");
+    }
+    choices.push_back({Num(id),
+                       oleaut::DoubleToString(oleaut::Val(oleaut::ToString(item->Item(u"FSel")))),
+                       SqlQuoteKeepBreaks(item->Item(u"FName"))});
+  }
+  return choices;
+}
+
 void StoreSelection(tavglobal::DataContext& context, ado::Connection& connection,
                     const SelectionTables& tables, std::int32_t type,
                     const com::Ptr<vdl::Dictionary>& modiData) {
@@ -98,7 +134,7 @@ void StoreSelection(tavglobal::DataContext& context, ado::Connection& connection
   const Bstr user = Num(CurrentUserId(context));
   const Bstr type_text = Num(type);
   const Bstr option = oleaut::ToString(modiData->Item(u"Option"));
-  const auto items = TemplateItems(*modiData);
+  const std::vector<TemplateChoice> choices = ReadChoices(*TemplateItems(*modiData));
 
   const auto page =
       connection.Execute(Sql({tables.page_lookup, type_text, tables.page_filter, user}));
@@ -111,27 +147,16 @@ void StoreSelection(tavglobal::DataContext& context, ado::Connection& connection
                             type_text, tables.page_filter, user}));
   }
 
-  for (std::int32_t i = 1; i <= items->UpperBound(); ++i) {
-    const Variant& entry = items->Item(i);
-    const auto item = entry.IsObject() ? com::As<vdl::Dictionary>(entry.AsObject()) : nullptr;
-    if (!item) RaiseBadModiData(u"item " + Num(i) + u" of \"Data\" is not a VDL.Dictionary");
-    // Without it the item would address the page-settings row.
-    if (!item->Exists(u"FKey"))
-      RaiseBadModiData(u"item " + Num(i) + u" of \"Data\" has no \"FKey\"");
-    const Bstr id =
-        Num(templates::LeadingLong(GetSplitField(oleaut::ToString(item->Item(u"FKey")), u"|", 1)));
-    const Bstr flag = oleaut::DoubleToString(oleaut::Val(oleaut::ToString(item->Item(u"FSel"))));
-
-    const auto existing = connection.Execute(
-        Sql({tables.item_lookup, type_text, tables.link_filter, id, u" and FPreParerID=", user}));
+  for (const TemplateChoice& choice : choices) {
+    const auto existing = connection.Execute(Sql({tables.item_lookup, type_text, tables.link_filter,
+                                                  choice.id, u" and FPreParerID=", user}));
     if (existing->Eof()) {
-      connection.Execute(
-          Sql({tables.item_insert, type_text, u",", id, u",", SqlQuoteKeepBreaks(oleaut::Today()),
-               u",", SqlQuoteKeepBreaks(item->Item(u"FName")), u",", flag, u",", user,
-               tables.item_insert_tail}));
+      connection.Execute(Sql({tables.item_insert, type_text, u",", choice.id, u",",
+                              SqlQuoteKeepBreaks(oleaut::Today()), u",", choice.quoted_name, u",",
+                              choice.flag, u",", user, tables.item_insert_tail}));
     } else {
-      connection.Execute(Sql({tables.item_update, flag, tables.type_where, type_text,
-                              tables.link_filter, id, u"and FPreParerID=", user}));
+      connection.Execute(Sql({tables.item_update, choice.flag, tables.type_where, type_text,
+                              tables.link_filter, choice.id, u"and FPreParerID=", user}));
     }
   }
   context.MarkComplete();

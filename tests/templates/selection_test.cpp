@@ -111,13 +111,12 @@ TEST_F(SelectionTest, ItemsAreReadLeniently) {
   AddBillRow(kType, 6, kZhang, u"six", u"", 1);
   AddBillRow(kType, 7, kZhang, u"seven", u"", 0);
   Store(kZhang, ModiData(u"o", {
-                                   Item(u"21", u"", 1),         // no template id: the page row
                                    Item(u"x|5", u"", u" 1"),    // flag as text
                                    Item(u"x|6", u"", u"none"),  // no number: 0
                                    Item(u"x|7", u"", -1),
                                }));
   EXPECT_EQ(Rows(u"SELECT FBillId,FSel,FBillTypeSub FROM T_ExcelPrintExport ORDER BY FBillId"),
-            (std::vector<Row>{{Variant(0), Variant(1), Variant(u"")},
+            (std::vector<Row>{{Variant(0), Variant(0), Variant(oleaut::kNull)},
                               {Variant(5), Variant(1), Variant(u"")},
                               {Variant(6), Variant(0), Variant(u"")},
                               {Variant(7), Variant(-1), Variant(u"")}}));
@@ -173,6 +172,38 @@ TEST_F(SelectionTest, BadModiDataRollsTheWholeCallBack) {
           << oleaut::ToUtf8(e.Description());
     }
     EXPECT_EQ(Snapshot(), before);
+  }
+}
+
+// An item whose key names no template would address the page-settings row (id 0): the call
+// fails naming the item, and nothing is written, not even the good items before it.
+TEST_F(SelectionTest, AnItemThatNamesNoTemplateChangesNothing) {
+  AddBillRow(kType, 0, kZhang, u"存放页面设置信息", u"SUB", 3, u"kept");
+  AddBillRow(kType, 5, kZhang, u"five", u"X", 0);
+  AddReportRow(1001, 0, kZhang, u"存放页面设置信息", 3, u"kept");
+  const auto before = Snapshot();
+  const std::pair<const char16_t*, std::int32_t> members[] = {{u"UpdateUserNoteData", kType},
+                                                              {u"UpdateUserRptNoteData", 1001}};
+  for (const auto& [member, type] : members) {
+    for (const std::u16string key :
+         {u"21", u"", u"21||x", u"21| |x", u"21|abc", u"21|0", u"|0.4"}) {
+      SCOPED_TRACE(oleaut::ToUtf8(std::u16string(member) + u" '" + key + u"'"));
+      const auto modi = ModiData(
+          u"changed", {Item(u"x|5", u"", 1), Item(Bstr(key), u"", 1), Item(u"x|6", u"six", 1)});
+      ado::ScopedSqlTrace trace;
+      try {
+        update_->Call(member, Dsn(kZhang), type, modi);
+        ADD_FAILURE() << "accepted";
+      } catch (const oleaut::ComError& e) {
+        EXPECT_NE(e.Description().find(u"item 2 of \"Data\" names no template: its \"FKey\" '" +
+                                       key + u"'"),
+                  std::u16string::npos)
+            << oleaut::ToUtf8(e.Description());
+      }
+      for (const std::u16string& batch : trace.Batches())
+        EXPECT_EQ(batch.find(u"select "), 0U) << oleaut::ToUtf8(batch);
+      EXPECT_EQ(Snapshot(), before);
+    }
   }
 }
 

@@ -8,6 +8,8 @@
 #include "platform/ado/execute_options.h"
 
 namespace ado {
+
+Command::~Command() = default;
 namespace {
 
 constexpr std::u16string_view kSource = u"ADODB.Command";

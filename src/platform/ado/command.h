@@ -18,6 +18,7 @@ namespace ado {
 
 class Command : public com::Unknown {
  public:
+  ~Command() override;
   Command();
 
   com::Ptr<Connection> ActiveConnection() const noexcept { return connection_; }

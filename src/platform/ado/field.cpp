@@ -8,6 +8,10 @@
 #include "platform/oleaut/convert.h"
 
 namespace ado {
+
+Fields::~Fields() = default;
+
+Field::~Field() = default;
 namespace {
 
 constexpr std::u16string_view kFieldSource = u"ADODB.Field";

@@ -21,6 +21,7 @@ namespace ado {
 // dictionary, converted, compared.
 class Field : public com::Unknown, public oleaut::HasDefaultValue {
  public:
+  ~Field() override;
   Field(com::Ptr<RecordCursor> cursor, std::size_t column);
 
   const std::u16string& Name() const;
@@ -50,6 +51,7 @@ class Field : public com::Unknown, public oleaut::HasDefaultValue {
 
 class Fields : public com::Unknown {
  public:
+  ~Fields() override;
   explicit Fields(com::Ptr<RecordCursor> cursor);
 
   std::int32_t Count() const;

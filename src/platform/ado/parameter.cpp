@@ -9,6 +9,10 @@
 #include "platform/oleaut/default_value.h"
 
 namespace ado {
+
+Parameters::~Parameters() = default;
+
+Parameter::~Parameter() = default;
 namespace {
 
 constexpr std::u16string_view kSource = u"ADODB.Parameter";

@@ -21,6 +21,7 @@ std::u16string_view DataTypeName(std::int32_t type) noexcept;
 
 class Parameter : public com::Unknown {
  public:
+  ~Parameter() override;
   Parameter() = default;
 
   const std::u16string& Name() const noexcept { return name_; }
@@ -66,6 +67,7 @@ class Parameter : public com::Unknown {
 
 class Parameters : public com::Unknown {
  public:
+  ~Parameters() override;
   // 3708 for a parameter without the size its type needs; 3001 for Nothing or a parameter that
   // is already in the collection.
   void Append(com::Ptr<Parameter> parameter);

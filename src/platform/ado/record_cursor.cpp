@@ -7,6 +7,8 @@
 
 namespace ado {
 
+RecordCursor::~RecordCursor() = default;
+
 RecordCursor::RecordCursor(RowSet rows)
     : rows_(std::move(rows)),
       names_(rows_.columns),

@@ -17,6 +17,7 @@ namespace ado {
 
 class RecordCursor : public com::Unknown {
  public:
+  ~RecordCursor() override;
   explicit RecordCursor(RowSet rows);
 
   bool IsOpen() const noexcept { return open_; }

@@ -7,6 +7,8 @@
 #include "platform/ado/execute_options.h"
 
 namespace ado {
+
+Recordset::~Recordset() = default;
 namespace {
 
 constexpr std::u16string_view kSource = u"ADODB.Recordset";

@@ -19,6 +19,7 @@ namespace ado {
 
 class Recordset : public com::Unknown {
  public:
+  ~Recordset() override;
   // Runs `source` (a statement, or a table name with adCmdTable) on `active_connection` (a
   // Connection, a connection string, or left out to use ActiveConnection). A cursor or lock type
   // other than -1 replaces the property first. A statement without rows leaves the recordset

@@ -7,6 +7,8 @@
 #include "platform/oleaut/default_value.h"
 
 namespace ado {
+
+Stream::~Stream() = default;
 namespace {
 
 constexpr std::u16string_view kSource = u"ADODB.Stream";

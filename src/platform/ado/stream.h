@@ -14,6 +14,7 @@ namespace ado {
 
 class Stream : public com::Unknown {
  public:
+  ~Stream() override;
   // adTypeBinary or adTypeText; changes only at position 0 (3219 elsewhere), as in ADO. Only
   // binary streams read and write here: text streams raise 3219 on Read and Write.
   StreamTypeEnum Type() const noexcept { return type_; }

@@ -8,6 +8,7 @@ namespace com {
 
 class ClassFactory : public Unknown {
  public:
+  ~ClassFactory() override;
   // A new instance that answers to `iid`: IID_IUnknown, IID_IDispatch or the class's own
   // interface. Any other raises E_NOINTERFACE.
   virtual Ptr<Unknown> CreateInstance(const Guid& iid) = 0;

@@ -10,6 +10,8 @@
 
 namespace com {
 
+Dispatch::~Dispatch() = default;
+
 namespace {
 
 using oleaut::Bstr;

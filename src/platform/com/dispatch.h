@@ -149,6 +149,7 @@ class DispatchTable {
 
 class Dispatch : public Unknown {
  public:
+  ~Dispatch() override;
   const InterfaceInfo& Interface() const noexcept { return table_.Interface(); }
   const DispatchTable& Table() const noexcept { return table_; }
 

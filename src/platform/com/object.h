@@ -3,6 +3,12 @@
 // Every object that crosses an interface (a class instance, a recordset, a dictionary) derives
 // from Unknown and lives as long as some Ptr holds it: "releasing" an object is letting its
 // pointer go out of scope, so no error path can leak one.
+//
+// Each polymorphic class of the platform declares its destructor and defines it in a source
+// file of the platform library (its key function), so that its vtable, and so every virtual call
+// on it, is the platform library's alone. A server library that makes such an object (a
+// dictionary it returns) puts none of its own code into it, and the object outlives the
+// server's unloading.
 #pragma once
 
 #include <atomic>
@@ -17,7 +23,7 @@ class Unknown {
   Unknown() = default;
   Unknown(const Unknown&) = delete;
   Unknown& operator=(const Unknown&) = delete;
-  virtual ~Unknown() = default;
+  virtual ~Unknown();
 
   std::uint32_t AddRef() const noexcept {
     return refs_.fetch_add(1, std::memory_order_relaxed) + 1;

@@ -16,6 +16,8 @@ ComError::ComError(std::int32_t hresult, std::u16string source, std::u16string d
       what_(fmt::format("{} ({}, 0x{:08X})", ToUtf8(description_), ToUtf8(source_),
                         static_cast<std::uint32_t>(hresult_))) {}
 
+ComError::~ComError() = default;
+
 std::int32_t ComError::VbNumber() const noexcept {
   const auto h = static_cast<std::uint32_t>(hresult_);
   return (h & 0xFFFF0000U) == 0x800A0000U ? static_cast<std::int32_t>(h & 0xFFFFU) : hresult_;
@@ -23,17 +25,26 @@ std::int32_t ComError::VbNumber() const noexcept {
 
 std::u16string_view VbErrorDescription(std::int32_t number) noexcept {
   switch (number) {
-    case kInvalidProcedureCall: return u"Invalid procedure call or argument";
-    case kOverflow: return u"Overflow";
-    case kSubscriptOutOfRange: return u"Subscript out of range";
-    case kTypeMismatch: return u"Type mismatch";
-    case kObjectVariableNotSet: return u"Object variable or With block variable not set";
-    case kInvalidUseOfNull: return u"Invalid use of Null";
-    case kObjectRequired: return u"Object required";
-    case kNoSuchMember: return u"Object doesn't support this property or method";
+    case kInvalidProcedureCall:
+      return u"Invalid procedure call or argument";
+    case kOverflow:
+      return u"Overflow";
+    case kSubscriptOutOfRange:
+      return u"Subscript out of range";
+    case kTypeMismatch:
+      return u"Type mismatch";
+    case kObjectVariableNotSet:
+      return u"Object variable or With block variable not set";
+    case kInvalidUseOfNull:
+      return u"Invalid use of Null";
+    case kObjectRequired:
+      return u"Object required";
+    case kNoSuchMember:
+      return u"Object doesn't support this property or method";
     case kKeyAlreadyAssociated:
       return u"This key is already associated with an element of this collection";
-    default: return u"Application-defined or object-defined error";
+    default:
+      return u"Application-defined or object-defined error";
   }
 }
 

@@ -17,6 +17,11 @@ class ComError : public std::exception {
  public:
   ComError(std::int32_t hresult, std::u16string source, std::u16string description,
            std::u16string help_file = {}, std::int32_t help_context = 0);
+  ComError(const ComError&) = default;
+  ComError(ComError&&) noexcept = default;
+  ComError& operator=(const ComError&) = default;
+  ComError& operator=(ComError&&) noexcept = default;
+  ~ComError() override;
 
   // The HRESULT, e.g. 0x800A000D for "Type mismatch".
   std::int32_t Number() const noexcept { return hresult_; }

@@ -3,6 +3,9 @@
 #include "platform/oleaut/com_error.h"
 
 namespace oleaut {
+
+HasDefaultValue::~HasDefaultValue() = default;
+
 namespace {
 
 // A default value that leads back to an object with a default value again and again is a

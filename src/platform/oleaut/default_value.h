@@ -9,7 +9,7 @@ namespace oleaut {
 
 class HasDefaultValue {
  public:
-  virtual ~HasDefaultValue() = default;
+  virtual ~HasDefaultValue();
   virtual Variant DefaultValue() const = 0;
 };
 

@@ -3,8 +3,12 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <charconv>
+#include <chrono>
+#include <cstdint>
 #include <cstring>
 #include <optional>
 #include <string_view>
@@ -48,16 +52,22 @@ void RemoveDatabaseFiles(const std::filesystem::path& path) {
   }
 }
 
-// The process that builds under `name` ("<file>.building-<pid>" and its companion files), if
-// the name is one of those beside `target`.
+// The process that builds under `name` ("<file>.building-<pid>-<n>" and its companion files,
+// or "<file>.building-<pid>" of earlier versions), if the name is one of those beside `target`.
 std::optional<pid_t> BuilderOf(const std::string& name, const std::filesystem::path& target) {
   const std::string prefix = target.filename().string() + std::string(kBuildingInfix);
   if (!name.starts_with(prefix)) return std::nullopt;
   const std::string_view rest = std::string_view(name).substr(prefix.size());
+  const char* const last = rest.data() + rest.size();
   pid_t pid = 0;
-  const auto [end, error] = std::from_chars(rest.data(), rest.data() + rest.size(), pid);
+  auto [end, error] = std::from_chars(rest.data(), last, pid);
   if (error != std::errc() || pid <= 0) return std::nullopt;
-  const std::string_view suffix(end, static_cast<std::size_t>(rest.data() + rest.size() - end));
+  if (end != last && *end == '-') {
+    unsigned long long build = 0;
+    const auto [build_end, build_error] = std::from_chars(end + 1, last, build);
+    if (build_error == std::errc()) end = build_end;
+  }
+  const std::string_view suffix(end, static_cast<std::size_t>(last - end));
   for (const char* known : kCompanionSuffixes) {
     if (suffix == known) return pid;
   }
@@ -76,12 +86,20 @@ void RemoveStaleBuilds(const std::filesystem::path& target) {
     std::filesystem::remove(path, error);
 }
 
+// A name beside `target` that no other builder takes: not another process (the process id) nor
+// another thread of this one (the number of the build in this process).
+std::filesystem::path BuildingName(const std::filesystem::path& target) {
+  static std::atomic<std::uint64_t> builds{0};
+  return target.string() + std::string(kBuildingInfix) + std::to_string(::getpid()) + "-" +
+         std::to_string(builds.fetch_add(1, std::memory_order_relaxed));
+}
+
 // A database built with the schema (and the demo data) under a temporary name beside `target`,
 // so that nobody ever sees half a database; removed unless it was installed.
 class FreshDatabase {
  public:
   FreshDatabase(const std::filesystem::path& target, bool with_demo_data)
-      : path_(target.string() + std::string(kBuildingInfix) + std::to_string(::getpid())) {
+      : path_(BuildingName(target)) {
     std::error_code error;
     std::filesystem::create_directories(target.parent_path(), error);
     if (error) RaiseFileError(target.parent_path(), error.message());
@@ -129,6 +147,65 @@ class FreshDatabase {
   std::filesystem::path path_;
 };
 
+constexpr std::string_view kCreatorLockSuffix = ".lock";
+
+// How long a creator waits for another one: building the demo database takes a moment, so this
+// is longer than a writer's wait.
+constexpr std::chrono::milliseconds kCreatorTimeout{60000};
+
+// Held by whoever creates, checks or recreates the database `target`, in this process or
+// another: one creator at a time.
+io::FileHandle LockCreator(const std::filesystem::path& target) {
+  std::error_code error;
+  std::filesystem::create_directories(target.parent_path(), error);
+  if (error) RaiseFileError(target.parent_path(), error.message());
+  return io::LockExclusive(target.string() + std::string(kCreatorLockSuffix), kCreatorTimeout);
+}
+
+// The tables every application database has: those the schema script creates.
+const std::vector<std::string>& SchemaTables() {
+  static const std::vector<std::string> tables = [] {
+    constexpr std::string_view kCreate = "CREATE TABLE ";
+    std::vector<std::string> names;
+    for (std::string_view statement : SplitStatements(SchemaScript())) {
+      if (!statement.starts_with(kCreate)) continue;
+      statement.remove_prefix(kCreate.size());
+      names.emplace_back(statement.substr(0, statement.find_first_of(" (\n")));
+    }
+    return names;
+  }();
+  return tables;
+}
+
+enum class DatabaseState { kAbsent, kWhole, kIncomplete };
+
+// What is at `path`: nothing, a database with every table of the schema, or one that lacks some
+// (an empty file, or what an interrupted build of an earlier version left). A file that is no
+// database at all is not ours to judge: it raises.
+DatabaseState StateOf(const std::filesystem::path& path) {
+  if (!std::filesystem::exists(path)) return DatabaseState::kAbsent;
+  io::RequireRegularOrAbsent(path);
+  const auto tables = ado::sqlite::TableNames(path, static_cast<int>(io::kBusyTimeout.count()));
+  if (!tables) RaiseFileError(path, "the file is not a database");
+  for (const std::string& wanted : SchemaTables()) {
+    const bool found = std::any_of(tables->begin(), tables->end(), [&](const std::string& name) {
+      return oleaut::EqualsNoCase(oleaut::FromUtf8(name), oleaut::FromUtf8(wanted));
+    });
+    if (!found) return DatabaseState::kIncomplete;
+  }
+  return DatabaseState::kWhole;
+}
+
+// Gives the database at `path` the content of `fresh`: installed when there is none, otherwise
+// copied in, in place, so that the connections open on it see the new content and a writer's
+// work is never committed into a removed file.
+void InstallOrCopyInto(const FreshDatabase& fresh, const std::filesystem::path& path) {
+  if (fresh.InstallIfAbsent(path)) return;
+  const auto outcome =
+      ado::sqlite::CopyDatabaseInto(fresh.Path(), path, static_cast<int>(io::kBusyTimeout.count()));
+  if (outcome == ado::sqlite::CopyOutcome::kTargetIsNoDatabase) fresh.Replace(path);
+}
+
 }  // namespace
 
 std::filesystem::path DemoDatabasePath() {
@@ -137,21 +214,20 @@ std::filesystem::path DemoDatabasePath() {
 
 std::filesystem::path EnsureDemoDatabase() {
   const auto path = io::ResolveLinks(DemoDatabasePath());
-  if (!std::filesystem::exists(path))
-    FreshDatabase(path, /*with_demo_data=*/true).InstallIfAbsent(path);
+  if (StateOf(path) == DatabaseState::kWhole) return path;
+  const io::FileHandle creator = LockCreator(path);
+  // Another creator may have finished while this one waited.
+  if (StateOf(path) != DatabaseState::kWhole) {
+    InstallOrCopyInto(FreshDatabase(path, /*with_demo_data=*/true), path);
+  }
   return path;
 }
 
 std::filesystem::path ResetDemoDatabase() {
   const auto path = io::ResolveLinks(DemoDatabasePath());
   io::RequireRegularOrAbsent(path);
-  const FreshDatabase fresh(path, /*with_demo_data=*/true);
-  if (fresh.InstallIfAbsent(path)) return path;
-  // In place, so that the connections other processes (and this one) hold on the demo
-  // database see the new content, and a writer's work is never committed into a removed file.
-  const auto outcome =
-      ado::sqlite::CopyDatabaseInto(fresh.Path(), path, static_cast<int>(io::kBusyTimeout.count()));
-  if (outcome == ado::sqlite::CopyOutcome::kTargetIsNoDatabase) fresh.Replace(path);
+  const io::FileHandle creator = LockCreator(path);
+  InstallOrCopyInto(FreshDatabase(path, /*with_demo_data=*/true), path);
   return path;
 }
 

@@ -15,6 +15,7 @@ class UserInfo : public com::Unknown {
  public:
   UserInfo(std::u16string user_name, std::int16_t user_id, std::u16string language)
       : user_name_(std::move(user_name)), user_id_(user_id), language_(std::move(language)) {}
+  ~UserInfo() override;
 
   const std::u16string& UserName() const noexcept { return user_name_; }
   std::int16_t UserID() const noexcept { return user_id_; }

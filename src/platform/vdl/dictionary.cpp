@@ -7,6 +7,8 @@
 
 namespace vdl {
 
+Dictionary::~Dictionary() = default;
+
 const Dictionary::Entry* Dictionary::Find(std::u16string_view key) const {
   const auto hit = index_.find(oleaut::UCase(key));
   return hit == index_.end() ? nullptr : &entries_[hit->second];

@@ -16,6 +16,7 @@ namespace vdl {
 
 class Dictionary : public com::Unknown {
  public:
+  ~Dictionary() override;
   std::int32_t Count() const noexcept { return static_cast<std::int32_t>(entries_.size()); }
 
   // The item under `key`; Empty when there is none (and nothing is added).

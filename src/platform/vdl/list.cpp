@@ -9,6 +9,8 @@
 
 namespace vdl {
 
+List::~List() = default;
+
 void List::Add(oleaut::Variant item) {
   // Positions are 32-bit; one more item would have none.
   if (items_.size() >= static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())) {

@@ -13,6 +13,7 @@ namespace vdl {
 
 class List : public com::Unknown {
  public:
+  ~List() override;
   std::int32_t LowerBound() const noexcept { return 1; }
   std::int32_t UpperBound() const noexcept { return static_cast<std::int32_t>(items_.size()); }
   void Add(oleaut::Variant item);

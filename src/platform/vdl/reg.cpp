@@ -6,6 +6,8 @@
 
 namespace vdl {
 
+Reg::~Reg() = default;
+
 namespace {
 
 using com::In;

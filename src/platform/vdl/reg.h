@@ -11,6 +11,7 @@ namespace vdl {
 
 class Reg : public com::Dispatch {
  public:
+  ~Reg() override;
   static constexpr com::Guid kClsid = com::Guid::Parse("{15746FEB-3CE8-4CC3-8C19-7A40447A4867}");
 
   Reg();

@@ -4,6 +4,8 @@
 
 namespace vdl {
 
+Utility::~Utility() = default;
+
 Utility& Utility::Current() {
   thread_local const com::Ptr<Utility> current = com::Make<Utility>();
   return *current;

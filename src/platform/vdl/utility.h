@@ -9,6 +9,7 @@ namespace vdl {
 
 class Utility : public com::Unknown {
  public:
+  ~Utility() override;
   // This thread's utility object.
   static Utility& Current();
 

@@ -58,4 +58,25 @@ CopyOutcome CopyDatabaseInto(const std::filesystem::path& source,
   return CopyOutcome::kCopied;
 }
 
+std::optional<std::vector<std::string>> TableNames(const std::filesystem::path& path,
+                                                   int busy_timeout_ms) {
+  const Database db = OpenFile(path, SQLITE_OPEN_READONLY);
+  const ErrorContext where{u"SQLite " + oleaut::FromUtf8(path.string()), {}, {}};
+  Check(db.get(), sqlite3_busy_timeout(db.get(), busy_timeout_ms), where);
+  sqlite3_stmt* stmt = nullptr;
+  const int prepared = sqlite3_prepare_v2(
+      db.get(), "SELECT name FROM sqlite_schema WHERE type = 'table'", -1, &stmt, nullptr);
+  const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> owner(stmt, sqlite3_finalize);
+  if ((prepared & 0xFF) == SQLITE_NOTADB) return std::nullopt;
+  Check(db.get(), prepared, where);
+  std::vector<std::string> names;
+  int rc = SQLITE_OK;
+  while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+    names.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)));
+  }
+  if ((rc & 0xFF) == SQLITE_NOTADB) return std::nullopt;
+  Check(db.get(), rc, where);
+  return names;
+}
+
 }  // namespace ado::sqlite

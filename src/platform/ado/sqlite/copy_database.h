@@ -1,8 +1,12 @@
-// Replacing the content of a database file in place, while other connections may be using it:
-// how the demo data source is recreated without pulling the file from under them.
+// Whole database files: which tables a file holds, and replacing its content in place while
+// other connections may be using it. How the demo data source is checked, and recreated without
+// pulling the file from under them.
 #pragma once
 
 #include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
 
 namespace ado::sqlite {
 
@@ -15,5 +19,11 @@ enum class CopyOutcome { kCopied, kTargetIsNoDatabase };
 // is left as it is and reported; any other failure raises a ComError naming the files.
 CopyOutcome CopyDatabaseInto(const std::filesystem::path& source,
                              const std::filesystem::path& target, int busy_timeout_ms);
+
+// The names of the tables of the existing SQLite database `path` (none for an empty file), read
+// once its writers have finished (waiting up to `busy_timeout_ms`); nothing when the file is not
+// a database at all. Any other failure raises a ComError naming the file.
+std::optional<std::vector<std::string>> TableNames(const std::filesystem::path& path,
+                                                   int busy_timeout_ms);
 
 }  // namespace ado::sqlite
