@@ -61,7 +61,7 @@ std::string ValueText(const std::map<std::int32_t, Variant>& values, std::int32_
 }
 
 // A counter the caller names, raised through clsPrintSetupUpdate.UpdatePrintCount.
-void CountInNamedCounter(const Bstr& dsn, const printing::BillType& type,
+void CountInNamedCounter(com::Dispatch& get_data, const Bstr& dsn, const printing::BillType& type,
                          const std::vector<std::int32_t>& ids, bool raise,
                          const PrintCounter& counter, const OutputOptions& options,
                          std::ostream& out) {
@@ -70,8 +70,7 @@ void CountInNamedCounter(const Bstr& dsn, const printing::BillType& type,
       FailCommand("bill count: '" + *name + "' is no table or column name");
     }
   }
-  const auto get_data = ActivateLateBound(u"TAVMPrintExport.clsGetData");
-  const std::map<std::int32_t, Variant> before = ReadCounter(*get_data, dsn, counter, ids);
+  const std::map<std::int32_t, Variant> before = ReadCounter(get_data, dsn, counter, ids);
   std::map<std::int32_t, Variant> after;
   if (raise) {
     auto data = com::Make<vdl::Dictionary>();
@@ -80,7 +79,7 @@ void CountInNamedCounter(const Bstr& dsn, const printing::BillType& type,
     data->SetItem(u"PriKey", FromUtf8(counter.key));
     data->SetItem(u"InterIDs", printing::IdList(ids));
     ActivateLateBound(u"TAVMPrintExport.clsPrintSetupUpdate")->Call(u"UpdatePrintCount", dsn, data);
-    after = ReadCounter(*get_data, dsn, counter, ids);
+    after = ReadCounter(get_data, dsn, counter, ids);
   }
   const std::string where = counter.table + "." + counter.field + " by " + counter.key;
   if (options.json) {
@@ -175,7 +174,7 @@ void RunBillCount(const std::string& dsn, std::int32_t bill_type,
       FailCommand("bill count: ICPrintCount is the counter without --table (counted by bill type)");
     }
     printing::RequireBillsOfType(*get_data, sdsn, type, ids);
-    return CountInNamedCounter(sdsn, type, ids, raise, counter, options, out);
+    return CountInNamedCounter(*get_data, sdsn, type, ids, raise, counter, options, out);
   }
   if (raise) return RaiseInPrintCount(sdsn, type, ids, options, out);
   ShowPrintCount(sdsn, type, ids, options, out);

@@ -221,8 +221,8 @@ int main(int argc, char** argv) {
       "Arguments: numbers (Long when integral, else Double), \"text\", true/false, null (Null,\n"
       "or Nothing for an object parameter), {...} (VDL.Dictionary), [...] (VDL.List).\n"
       "Example: tavprint call clsGetData.GetSysValue '\"demo\"' '\"IC\"' '\"IndustryVersion\"'\n"
-      "Options of tavprint (--json, --dsn, ...) may follow the arguments; a text argument that\n"
-      "starts with - is written in double quotes ('\"-x\"'), or after --.");
+      "Options of tavprint (--json, --dsn, ...) may follow the arguments; after --, every word\n"
+      "is an argument.");
   call->add_option("target", target, "Class.Member")->required();
   // The arguments are taken as written: a vector option would split a JSON array into several.
   call->allow_extras();
