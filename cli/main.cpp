@@ -30,6 +30,7 @@ int ReportError(const oleaut::ComError& error) {
 
 int main(int argc, char** argv) {
   CLI::App app{"tavprint: register, inspect and call the TAVMPrintExport component"};
+  app.set_version_flag("--version", "tavprint " TAV_VERSION);
   app.require_subcommand(1);
   // Options of the whole program are accepted after a subcommand too, as users type them.
   app.fallthrough();
