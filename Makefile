@@ -1,15 +1,22 @@
 # The two commands of the README:
-#   make demo   installs what is missing, builds, and runs the tour on the embedded demo data source
-#   make test   installs what is missing, builds, and runs every test
-# Both build in ./build with Ninja, two jobs at a time.
+#   make demo   installs what is missing, builds the client and the libraries, and runs the tour
+#               on the embedded demo data source
+#   make test   installs what is missing, builds everything, and runs every test
+# Both build in ./build with Ninja, two jobs at a time, through ccache when it is installed.
+# Also: make install (PREFIX=/usr/local), make package (a .deb in ./build), make sanitize.
 
 BUILD ?= build
 JOBS ?= 2
+PREFIX ?= /usr/local
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
+# What the tour runs: tavprint (with the server libraries it registers) and the SQLite extension,
+# and the man page the README points to.
+DEMO_TARGETS = tavprint tavsqlite tavprint_man
 
-.PHONY: demo test deps configure build sanitize sanitize-thread clean
+.PHONY: demo test deps configure build install package sanitize sanitize-thread clean
 
-demo: build
+demo: configure
+	cmake --build $(BUILD) -j$(JOBS) --target $(DEMO_TARGETS)
 	$(BUILD)/bin/tavprint demo
 
 test: build
@@ -23,6 +30,15 @@ configure: deps
 
 build: configure
 	cmake --build $(BUILD) -j$(JOBS)
+
+# What is installed (programs, libraries, data, man page, completion), and nothing else.
+install: configure
+	cmake --build $(BUILD) -j$(JOBS) --target product
+	cmake --install $(BUILD) --prefix $(PREFIX)
+
+package: configure
+	cmake --build $(BUILD) -j$(JOBS) --target product
+	cd $(BUILD) && cpack -G DEB
 
 # The whole suite under AddressSanitizer and UndefinedBehaviorSanitizer, in its own folder.
 sanitize:

@@ -132,6 +132,7 @@ std::vector<std::string> ProgramOptionsFirst(CLI::App& app, CLI::App& call, int 
 int main(int argc, char** argv) {
   CLI::App app{"tavprint: register, inspect and call the TAVMPrintExport component"};
   app.name("tavprint");
+  app.set_version_flag("--version", "tavprint " TAV_VERSION);
   app.require_subcommand(1);
   // Options of the whole program are accepted after a subcommand too, as users type them.
   app.fallthrough();

@@ -7,6 +7,7 @@
 #include "platform/io/regular_file.h"
 #include "platform/oleaut/text.h"
 #include "platform/tavglobal/report_database.h"
+#include "platform/tavglobal/schema/schema_scripts.h"
 #include "recordset_printer.h"
 
 namespace tavprint {
@@ -14,7 +15,10 @@ namespace tavprint {
 void RunReportDbCreate(const std::filesystem::path& path, const std::filesystem::path& rows_file,
                        bool replace, std::ostream& out) {
   io::RequireRegularOrAbsent(path);
-  const std::vector<tavglobal::ReportNoteSql> rows = tavglobal::LoadReportNoteSql(rows_file);
+  const std::vector<tavglobal::ReportNoteSql> rows =
+      rows_file.empty()
+          ? tavglobal::ParseReportNoteSql(tavglobal::ReportNotesScript(), "the demo's report rows")
+          : tavglobal::LoadReportNoteSql(rows_file);
   tavglobal::CreateReportDatabase(
       path, rows, replace ? ado::jet::ExistingFile::kReplace : ado::jet::ExistingFile::kRefuse);
   out << "Created " << path.string() << " with " << rows.size() << " row"
@@ -74,10 +78,12 @@ ReportDbCommands::ReportDbCommands(CLI::App& app, const OutputOptions& options)
       "  FRepSql = \"\"\"\n"
       "  SELECT ?SelFields FROM #tmpBillPrint a\n"
       "  \"\"\"\n"
-      "Example: tavprint report-db create Orvanta.mdb --from sql/report_notes.toml");
+      "Example: tavprint report-db create Orvanta.mdb --from my_rows.toml");
   state_->create->add_option("path", state_->path, "The database file to write")->required();
-  state_->create->add_option("--from", state_->rows_file, "The TOML file of rows")
-      ->required()
+  state_->create
+      ->add_option("--from", state_->rows_file,
+                   "The TOML file of rows (default: the demo's rows, also installed as\n"
+                   "share/tavmprintexport/report_notes.toml)")
       ->check(CLI::ExistingFile);
   state_->create->add_flag("--replace", state_->replace, "Replace the file when it exists");
   state_->show = command->add_subcommand(

@@ -14,8 +14,8 @@ class App;
 
 namespace tavprint {
 
-// Writes the rows of `rows_file` into a new Jet database at `path` (--replace: over an existing
-// file).
+// Writes the rows of `rows_file` (empty: the demo's report rows) into a new Jet database at `path`
+// (--replace: over an existing file).
 void RunReportDbCreate(const std::filesystem::path& path, const std::filesystem::path& rows_file,
                        bool replace, std::ostream& out);
 // The rows of T_RepNotePrintSql in the database at `path`, read through the Jet provider.

@@ -10,8 +10,8 @@ std::optional<std::filesystem::path> FindServerLibrary(std::string_view file_nam
   if (error) return std::nullopt;
   const std::filesystem::path folder = executable.parent_path();
   for (const std::filesystem::path& candidate :
-       {folder.parent_path() / "lib" / file_name, folder.parent_path() / "lib64" / file_name,
-        folder / file_name}) {
+       {folder / TAV_LIBDIR_FROM_BINDIR / file_name, folder.parent_path() / "lib" / file_name,
+        folder.parent_path() / "lib64" / file_name, folder / file_name}) {
     if (std::filesystem::is_regular_file(candidate, error)) {
       return std::filesystem::weakly_canonical(candidate, error);
     }

@@ -23,8 +23,9 @@ inline constexpr ProductServer kProductServers[] = {
     {u"TAVEBSGLItem.ItemInfo", "libTAVEBSGLItem.so"},
 };
 
-// The library `file_name` in ../lib (or ../lib64) relative to the executable's folder (the build
-// tree and the install layout alike), or in the executable's own folder.
+// The library `file_name` in the install layout's library folder relative to the executable's
+// folder (../lib/x86_64-linux-gnu on Debian), in ../lib or ../lib64 (the build tree), or in the
+// executable's own folder.
 std::optional<std::filesystem::path> FindServerLibrary(
     std::string_view file_name = "libTAVMPrintExport.so");
 

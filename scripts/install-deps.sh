@@ -7,7 +7,7 @@ packages=(
   libsqlite3-dev sqlite3 unixodbc-dev odbcinst tdsodbc libsqliteodbc
   mdbtools-dev mdbtools
   libfmt-dev nlohmann-json3-dev libtomlplusplus-dev libcli11-dev libutfcpp-dev
-  libssl-dev
+  libssl-dev lld help2man
   libgtest-dev libgmock-dev libbenchmark-dev
 )
 

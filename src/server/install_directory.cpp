@@ -14,9 +14,13 @@ oleaut::Bstr PathText(const std::filesystem::path& library) {
 }  // namespace
 
 std::filesystem::path InstallDirectoryOf(const std::filesystem::path& library) {
-  const std::filesystem::path folder = library.parent_path();
-  const std::string name = folder.filename().string();
-  return name == "lib" || name == "lib64" ? folder.parent_path() : folder;
+  const auto is_lib = [](const std::filesystem::path& folder) {
+    return folder.filename() == "lib" || folder.filename() == "lib64";
+  };
+  std::filesystem::path folder = library.parent_path();
+  // A multiarch library folder such as lib/x86_64-linux-gnu.
+  if (!is_lib(folder) && is_lib(folder.parent_path())) folder = folder.parent_path();
+  return is_lib(folder) ? folder.parent_path() : folder;
 }
 
 void RecordInstallDirectory(com::RegistryData& data, const std::filesystem::path& library) {

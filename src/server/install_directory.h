@@ -9,8 +9,9 @@
 
 namespace server {
 
-// The folder above the library's lib (or lib64) folder, else the library's own folder: the
-// prefix of an installation, or the build folder of a build tree.
+// The folder above the library's lib (or lib64, or a multiarch folder under one of them such as
+// lib/x86_64-linux-gnu), else the library's own folder: the prefix of an installation, or the
+// build folder of a build tree.
 std::filesystem::path InstallDirectoryOf(const std::filesystem::path& library);
 
 // Writes "Path" when it is not there yet: an install directory someone recorded stays.
