@@ -738,7 +738,10 @@ void ResultConversionError(sqlite3_context* context, sqlite3_value* value,
                            std::string_view target) {
   if (IsLenient(context)) return sqlite3_result_null(context);
   std::string shown = oleaut::ToUtf8(ValueText(value));
-  if (shown.size() > 60) shown = shown.substr(0, 60) + "...";
+  if (shown.size() > 60) {
+    shown.resize(60);
+    shown += "...";
+  }
   const std::string message = fmt::format(
       "Conversion failed when converting the varchar value '{}' to data type {}.", shown, target);
   sqlite3_result_error(context, message.c_str(), static_cast<int>(message.size()));
