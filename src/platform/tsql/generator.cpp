@@ -582,10 +582,8 @@ class Generator {
 
   void Generate(const DropTableStmt& drop, std::vector<Node>& nodes) {
     for (const ObjectName& table : drop.tables) {
-      if (tables_.IsEngineTable(table.Name())) {
-        if (drop.if_exists) continue;  // there is no such table to drop
-        RaiseMissingTable(table.pos, table.Written(), MissingTable::kCannotDrop);
-      }
+      if (drop.if_exists && tables_.IsEngineTable(table.Name())) continue;  // none to drop
+      tables_.RefuseEngineTable(table, MissingTable::kCannotDrop);
       SqlStatement s = Begin(StatementKind::kDdl);
       s.target = Utf8(TableName(table));
       s.target_temp = table.IsTemp();
@@ -602,10 +600,11 @@ class Generator {
   }
 
   void Generate(const CreateIndexStmt& create, std::vector<Node>& nodes) {
-    const std::shared_ptr<const TableColumns> columns =
-        tables_.Require(create.table, MissingTable::kCannotFind);
+    tables_.RefuseEngineTable(create.table, MissingTable::kCannotFind);
     for (const auto& [column, descending] : create.columns) {
-      if (IsEngineColumnName(column) && !(columns && ColumnTypeOf(*columns, column))) {
+      if (!IsEngineColumnName(column)) continue;
+      const std::shared_ptr<const TableColumns> columns = tables_.Find(create.table.Name());
+      if (!columns || !ColumnTypeOf(*columns, column)) {
         RaiseStatementError(create.table.pos, u"Column name '" + column +
                                                   u"' does not exist in the target table or view.");
       }
@@ -693,7 +692,7 @@ class Generator {
   }
 
   void Generate(const TruncateStmt& truncate, std::vector<Node>& nodes) {
-    tables_.Require(truncate.table, MissingTable::kCannotFind);
+    tables_.RefuseEngineTable(truncate.table, MissingTable::kCannotFind);
     SqlStatement s = Begin(StatementKind::kCommand, truncate.table.IsTemp());
     s.row_count = RowCountEffect::kZero;
     out_ += "DELETE FROM ";

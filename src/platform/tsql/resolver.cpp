@@ -37,13 +37,14 @@ bool BatchSchema::IsEngineTable(std::u16string_view name) {
   return IsEngineTableName(name) && !Find(name);
 }
 
+void BatchSchema::RefuseEngineTable(const ObjectName& table, MissingTable how) {
+  if (IsEngineTable(table.Name())) RaiseMissingTable(table.pos, table.Written(), how);
+}
+
 std::shared_ptr<const TableColumns> BatchSchema::Require(const ObjectName& table,
                                                          MissingTable how) {
-  std::shared_ptr<const TableColumns> columns = Find(table.Name());
-  if (!columns && IsEngineTableName(table.Name())) {
-    RaiseMissingTable(table.pos, table.Written(), how);
-  }
-  return columns;
+  RefuseEngineTable(table, how);
+  return Find(table.Name());
 }
 
 void BatchSchema::Define(std::u16string_view name, std::shared_ptr<const TableColumns> columns) {
@@ -83,7 +84,9 @@ class Resolver {
   std::shared_ptr<const TableColumns> Resolve(const SelectPtr& select) { return Query(*select); }
 
   std::shared_ptr<const TableColumns> Resolve(const InsertStmt& insert) {
-    RequireColumns(insert.table, schema_.Require(insert.table).get(), insert.columns);
+    const std::shared_ptr<const TableColumns> columns = schema_.Require(insert.table);
+    for (const std::u16string& column : insert.columns)
+      RequireColumn(insert.table, columns.get(), column);
     for (const auto& row : insert.rows) {
       for (const ExprPtr& value : row)
         Expression(*value);
@@ -95,7 +98,7 @@ class Resolver {
   std::shared_ptr<const TableColumns> Resolve(const UpdateStmt& update) {
     const Scope scope{Source{update.table.Name(), schema_.Require(update.table)}};
     for (const auto& set : update.sets)
-      RequireColumns(update.table, scope.front().columns.get(), {set.first});
+      RequireColumn(update.table, scope.front().columns.get(), set.first);
     scopes_.push_back(&scope);
     for (const auto& set : update.sets)
       Expression(*set.second);
@@ -156,13 +159,11 @@ class Resolver {
     scopes_.pop_back();
   }
 
-  // The columns a statement writes name columns of the table, never SQLite's hidden key.
-  static void RequireColumns(const ObjectName& table, const TableColumns* columns,
-                             const std::vector<std::u16string>& names) {
-    for (const std::u16string& name : names) {
-      if (IsEngineColumnName(name) && !(columns && FindColumn(*columns, name))) {
-        RaiseInvalidColumnName(table.pos, name);
-      }
+  // A column a statement writes is one of the table's, never SQLite's hidden key.
+  static void RequireColumn(const ObjectName& table, const TableColumns* columns,
+                            const std::u16string& name) {
+    if (IsEngineColumnName(name) && !(columns && FindColumn(*columns, name))) {
+      RaiseInvalidColumnName(table.pos, name);
     }
   }
 

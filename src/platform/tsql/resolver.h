@@ -27,10 +27,13 @@ class BatchSchema {
   void Drop(std::u16string_view name) { Define(name, nullptr); }
 
   // Whether the name reaches a table of SQLite's own (engine_names.h): neither the database nor
-  // the batch declares a table of that name.
+  // the batch declares a table of that name. Other names are not looked up.
   bool IsEngineTable(std::u16string_view name);
-  // The columns of a table a statement names (nullptr when unknown). A table of SQLite's own is
-  // refused as SQL Server refuses a table it does not have.
+  // Refuses a name that reaches a table of SQLite's own as SQL Server refuses a table it does not
+  // have.
+  void RefuseEngineTable(const ObjectName& table, MissingTable how);
+  // The columns of a table a statement reads or changes (nullptr when unknown); a table of
+  // SQLite's own is refused.
   std::shared_ptr<const TableColumns> Require(const ObjectName& table,
                                               MissingTable how = MissingTable::kInvalidObjectName);
 

@@ -3,6 +3,7 @@
 #include <fmt/format.h>
 #include <odbcinst.h>
 
+#include <algorithm>
 #include <array>
 
 #include "platform/oleaut/com_error.h"
