@@ -47,6 +47,20 @@ std::pair<int, int> ValuesOf(const CLI::App* app, const std::string& name) {
   return {0, 0};
 }
 
+std::vector<std::string> CommandNames(CLI::App& app) {
+  std::vector<std::string> names;
+  for (const CLI::App* sub : app.get_subcommands({}))
+    names.push_back(sub->get_name());
+  return names;
+}
+
+std::string CommandList(const std::vector<std::string>& names, const std::string& path) {
+  std::string list = "Commands: ";
+  for (std::size_t n = 0; n < names.size(); ++n)
+    list += (n > 0 ? ", " : "") + names[n];
+  return list + "\nSee: " + path + " --help";
+}
+
 // For a command line that names no known command where one is needed: which word was not a
 // command, the nearest command's name, and the commands there are. Empty when the words name
 // commands all the way down (the fault is elsewhere).
@@ -70,19 +84,17 @@ std::string UnknownCommandHint(CLI::App& app, const std::vector<std::string>& wo
       path += " " + word;
       continue;
     }
-    std::vector<std::string> names;
-    for (const CLI::App* sub : current->get_subcommands({})) {
-      names.push_back(sub->get_name());
-    }
+    const std::vector<std::string> names = CommandNames(*current);
     if (names.empty()) return {};
     const std::string nearest = tavprint::NearestName(word, names);
-    std::string hint = "'" + word + "' is not a command of " + path + "." +
-                       (nearest.empty() ? "" : " Did you mean '" + nearest + "'?") + "\nCommands: ";
-    for (std::size_t n = 0; n < names.size(); ++n)
-      hint += (n > 0 ? ", " : "") + names[n];
-    return hint + "\nSee: " + path + " --help";
+    return "'" + word + "' is not a command of " + path + "." +
+           (nearest.empty() ? "" : " Did you mean '" + nearest + "'?") + "\n" +
+           CommandList(names, path);
   }
-  return {};
+  // The words end before a command that needs one of its own.
+  const std::vector<std::string> names = CommandNames(*current);
+  if (names.empty() || current->get_require_subcommand_min() == 0) return {};
+  return path + " needs one of its commands.\n" + CommandList(names, path);
 }
 
 // The words with the program's options that follow call's arguments moved before the command:
@@ -196,6 +208,8 @@ int main(int argc, char** argv) {
       "sql",
       "Run a statement through clsGetData.ExecuteSQL and show its rows as a table.\n"
       "The statement is SQL Server's dialect; on the embedded engine it is translated.\n"
+      "An UPDATE, INSERT or DELETE shows how many rows it changed (the same call asks\n"
+      "@@ROWCOUNT after it).\n"
       "Example: tavprint sql demo \"SELECT FID, FName FROM ICTransactionType\"");
   sql->add_option("dsn", sql_dsn, "Data source: demo, a catalog name or a connection string")
       ->required();

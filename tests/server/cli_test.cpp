@@ -73,6 +73,7 @@ TEST_F(TavprintTest, SlipsAreAnsweredWithWhatWasMeant) {
        "'cuont' is not a command of tavprint bill. Did you mean "
        "'count'?\nCommands: types, list, info, count, fill"},
       {"frobnicate", "'frobnicate' is not a command of tavprint.\nCommands: register,"},
+      {"--dsn demo bill", "tavprint bill needs one of its commands.\nCommands: types, list,"},
       {"--language XX whoami", "XX not in {CHS,CHT,EN}"},
       {"call clsGetData.TransMode --jsn", "Argument 1 '--jsn' is no option of tavprint call"},
   };
