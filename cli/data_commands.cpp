@@ -10,6 +10,7 @@
 #include "platform/tavglobal/report_database.h"
 #include "platform/tavglobal/schema/schema_scripts.h"
 #include "platform/win/system_directory.h"
+#include "print_demo.h"
 #include "recordset_printer.h"
 
 namespace tavprint {
@@ -132,6 +133,8 @@ void RunDemo(const std::string& dsn, const OutputOptions& options, std::ostream&
                   "FBarCode"};
   RunBillFill(dsn, fill, options, out);
 
+  RunPrintDemo(dsn, path.parent_path(), out);
+
   out << "\nTry: tavprint --user-id 16396 templates list 1   (李娜's first list copies the"
          " administrator's)\n"
          "     tavprint templates which 21 --sub-type RED\n";
@@ -139,6 +142,8 @@ void RunDemo(const std::string& dsn, const OutputOptions& options, std::ostream&
          "     tavprint bill fill 92 9201 9202 9203 --sum   (summary printing of three issues)\n"
          "     tavprint bill fill 707 70701         (quality inspection's computed columns)\n"
          "     tavprint demo --industry             (the industry edition's size matrix)\n"
+         "     tavprint print 1 1009 --png pages    (PNG pages; --preview counts no print)\n"
+         "     tavprint print-settings set 1 --paper A5 --orientation landscape\n"
          "     tavprint sql demo \"SELECT * FROM t_SystemProfile\"\n"
          "     tavprint call clsGetData.GetSysValue '\"demo\"' '\"IC\"' '\"IndustryVersion\"'\n";
 }
