@@ -11,6 +11,7 @@
 #include "platform/oleaut/convert.h"
 #include "platform/oleaut/text.h"
 #include "platform/vdl/dictionary.h"
+#include "platform/vdl/list.h"
 #include "print_commands.h"
 #include "template_commands.h"
 
@@ -107,6 +108,20 @@ void SaveAndSelectLayouts(const std::string& dsn, std::ostream& out) {
                                      FromUtf8(std::string(layout.name)) + u"'")
                           .AsObjectOf<ado::Recordset>();
     const std::int32_t id = oleaut::ToLong(rows->Fields()->Item(0)->Value());
+    // SaveNewBill writes no assignment row: the store makes one for an item it is given.
+    auto item = com::Make<vdl::Dictionary>();
+    item->SetItem(u"FKey", oleaut::ToString(layout.bill_type) + u"|" + oleaut::ToString(id));
+    item->SetItem(u"FName", FromUtf8(std::string(layout.name)));
+    item->SetItem(u"FSel", std::int32_t{0});
+    auto items = com::Make<vdl::List>();
+    items->Add(Variant(item));
+    const auto info = ActivateLateBound(u"TAVMPrintExport.clsPrintSetupQuery")
+                          ->Call(u"GetNoteInfo", FromUtf8(dsn), layout.bill_type)
+                          .AsObjectOf<vdl::Dictionary>();
+    auto modi = com::Make<vdl::Dictionary>();
+    modi->SetItem(u"Option", info->Item(u"Option"));
+    modi->SetItem(u"Data", Variant(items));
+    update->Call(u"UpdateUserNoteData", FromUtf8(dsn), layout.bill_type, modi);
     RunTemplateSelect(dsn, TemplateOwner{layout.bill_type, false}, id, out);
   }
 }

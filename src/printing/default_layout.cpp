@@ -122,10 +122,11 @@ OwnTexts OwnTextsFor(const std::string& language) {
   std::string upper = language;
   std::transform(upper.begin(), upper.end(), upper.begin(),
                  [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-  if (upper == "EN")
-    return {"Page {page} of {pages}", "Carried forward", "Brought forward", "Total"};
-  if (upper == "CHT") return {"第{page}頁 共{pages}頁", "過次頁", "承前頁", "合計"};
-  return {"第{page}页 共{pages}页", "过次页", "承前页", "合计"};
+  if (upper == "EN") {
+    return {"Page {page} of {pages}", "Carried forward", "Brought forward", "Total", ": "};
+  }
+  if (upper == "CHT") return {"第{page}頁 共{pages}頁", "過次頁", "承前頁", "合計", "："};
+  return {"第{page}页 共{pages}页", "过次页", "承前页", "合计", "："};
 }
 
 Layout DefaultLayout(const BillTypeMetadata& bill_type,
@@ -167,7 +168,7 @@ Layout DefaultLayout(const BillTypeMetadata& bill_type,
     Element element;
     element.field = PrintedColumn(TextOf(control, u"FFieldName"), head_columns);
     element.name = "bill_head." + element.field;
-    element.label = TextOf(control, u"FName") + "：";
+    element.label = TextOf(control, u"FName") + texts.label_end;
     element.x =
         std::clamp(NumberOf(control, u"FLeft") * kMillimetresPerTwip * scale, 0.0, width - 5);
     element.y = std::max(NumberOf(control, u"FTop") * kMillimetresPerTwip * scale, 0.0);

@@ -20,6 +20,7 @@ struct OwnTexts {
   std::string carried_forward;
   std::string brought_forward;
   std::string total;
+  std::string label_end;  // after a caption: "：", or ": " in English
 };
 OwnTexts OwnTextsFor(const std::string& language);
 

@@ -111,10 +111,10 @@ const std::map<std::string, ValueFormat::Kind> kFormatKinds{
     {"price", ValueFormat::Kind::kPrice},      {"date", ValueFormat::Kind::kDate},
     {"datetime", ValueFormat::Kind::kDateTime}};
 
-FontSpec ReadFont(ObjectReader& owner, FontSpec font) {
-  const Json* json = owner.Find("font");
+FontSpec ReadFont(ObjectReader& owner, FontSpec font, const std::string& key = "font") {
+  const Json* json = owner.Find(key);
   if (json == nullptr) return font;
-  ObjectReader reader(*json, owner.At("font"));
+  ObjectReader reader(*json, owner.At(key));
   font.family = reader.Text("family", font.family);
   font.size = reader.Number("size", font.size);
   if (reader.Has("size") && font.size <= 0) Fail(reader.At("size") + ": expected more than 0 pt");
@@ -276,7 +276,7 @@ Table ReadTable(ObjectReader& owner) {
   ObjectReader reader(*json, "table");
   table.head_height = reader.Length("head_height", table.head_height);
   table.row_height = reader.Length("row_height", table.row_height);
-  table.head_font = ReadFont(reader, table.head_font);
+  table.head_font = ReadFont(reader, table.head_font, "head_font");
   table.grid = reader.Flag("grid", table.grid);
   table.totals = reader.Flag("totals", table.totals);
   table.carried_forward = reader.Text("carried_forward", table.carried_forward);

@@ -6,6 +6,7 @@
 #include <map>
 #include <set>
 
+#include "bill_lookup.h"
 #include "bill_renderer.h"
 #include "column_reader.h"
 #include "default_layout.h"
@@ -93,22 +94,6 @@ class ComponentPictures : public PictureProvider {
   double& call_seconds_;
 };
 
-// The selection without repeats: a bill selected twice prints once, at its first place (the
-// fill members give its rows once).
-std::vector<std::int32_t> DistinctSelection(const std::vector<std::int32_t>& ids,
-                                            const WarningSink& warn) {
-  std::vector<std::int32_t> distinct;
-  std::set<std::int32_t> seen;
-  for (const std::int32_t id : ids) {
-    if (seen.insert(id).second) {
-      distinct.push_back(id);
-    } else {
-      warn("bill " + std::to_string(id) + " is selected more than once; it prints once");
-    }
-  }
-  return distinct;
-}
-
 std::string UserLanguage() {
   const auto context = tavglobal::Globals::Current().GetCurrentContext();
   const auto user = context ? context->GetUserInfo() : com::Ptr<tavglobal::UserInfo>();
@@ -137,20 +122,6 @@ HeadRows FillHeads(com::Dispatch& data, const Variant& sdsn, const BillTypeMetad
   }
   heads.recordset = filled.recordset;
   heads.columns = ColumnNames(*heads.recordset);
-  const auto key = heads.recordset->Fields()->Item(std::u16string_view(bill_type.key_inter));
-  std::set<std::int32_t> found;
-  for (heads.recordset->MoveFirst(); !heads.recordset->Eof(); heads.recordset->MoveNext()) {
-    if (!key->Value().IsNull()) found.insert(oleaut::ToLong(key->Value()));
-  }
-  const std::string head_table =
-      ToUtf8(oleaut::ToString(bill_type.info->GetValue(u"FHeadTable", Bstr())));
-  for (const std::int32_t id : ids) {
-    if (!found.contains(id)) {
-      Fail("bill " + std::to_string(id) + " of bill type " + std::to_string(bill_type.bill_type) +
-           " does not exist (no row of " + head_table + " has " + ToUtf8(bill_type.key_inter) +
-           " " + std::to_string(id) + ")");
-    }
-  }
   return heads;
 }
 
@@ -162,7 +133,10 @@ PrintOutcome RunPrint(const PrintRequest& request, const PrintServices& services
     Fail("copies: expected 1 to 99");
   PrintOutcome outcome;
   const double run_start = ThreadCpuSeconds();
-  const std::vector<std::int32_t> ids = DistinctSelection(request.bill_ids, services.warn);
+  // A bill selected twice prints once, at its first place (the fill members give its rows once).
+  const std::vector<std::int32_t> ids = DistinctIds(request.bill_ids);
+  if (ids.size() < request.bill_ids.size())
+    services.warn("a bill selected more than once prints once, at its first place");
   // A target that cannot be written fails here, before any work.
   const std::unique_ptr<PageSink> sink = OpenSink(request);
   outcome.output = request.png_folder ? *request.png_folder : request.pdf;
@@ -172,6 +146,9 @@ PrintOutcome RunPrint(const PrintRequest& request, const PrintServices& services
   const auto query = services.activate(u"TAVMPrintExport.clsPrintSetupQuery");
   const Variant sdsn(FromUtf8(request.dsn));
   const BillTypeMetadata bill_type = ReadBillType(*data, sdsn, request.bill_type, request.dsn);
+  // Bills of another type that share the head table would print under this type's layout.
+  RequireBillsOfType(*data, sdsn.AsString(),
+                     LookUpBillType(*data, sdsn.AsString(), request.bill_type), ids);
   TemplateChoice choice = ChooseTemplate(*query, sdsn, request.bill_type, request.sub_type);
   const std::optional<PrintSettings> settings = ReadPrintSettings(*query, sdsn, request.bill_type);
   HeadRows heads = FillHeads(*data, sdsn, bill_type, ids, request.sum);
@@ -244,7 +221,10 @@ PrintOutcome RunPrint(const PrintRequest& request, const PrintServices& services
     for (std::size_t i = 0; i < slice.size(); ++i) {
       BillContent bill;
       bill.id = slice[i];
-      bill.head = head_values.at(bill.id);
+      const auto head = head_values.find(bill.id);
+      if (head == head_values.end())
+        Fail(head_rows + " have no row of bill " + std::to_string(bill.id));
+      bill.head = head->second;
       bill.lines = std::move(lines[i]);
       if (fields->print_count) {
         const CallTimer timer(outcome.call_seconds);

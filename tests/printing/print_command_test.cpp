@@ -158,7 +158,7 @@ TEST_F(PrintCommandTest, PrintsAreCountedOnlyAfterTheFileIsWritten) {
   // A failure half way (a bill that does not exist, after one that does) leaves no file.
   const Outcome missing = Tavprint("print 1 1002 424242 --out q.pdf");
   EXPECT_NE(missing.status, 0);
-  EXPECT_THAT(missing.err, HasSubstr("bill 424242 of bill type 1 does not exist"));
+  EXPECT_THAT(missing.err, HasSubstr("bill 424242 of bill type 1 (外购入库) does not exist"));
   EXPECT_FALSE(std::filesystem::exists(dir_ / "q.pdf"));
   EXPECT_EQ(Shell("ls -a | grep -c 'q.pdf.tmp' || true").out, "0\n");
   EXPECT_EQ(PrintCount(1, 1002), before);
@@ -179,7 +179,7 @@ TEST_F(PrintCommandTest, WithoutALayoutDocumentTheBillTemplateLaysTheBillOut) {
                        "实发数量", "纯棉T恤", "合计", "第1页 共1页", "XOUT000002"});
   const Outcome english = Tavprint("--language EN print 21 2002 --preview --out en.pdf");
   ASSERT_EQ(english.status, 0) << english.err;
-  ExpectInOrder(PdfText((dir_ / "en.pdf").string()), {"Sales Delivery", "Bill No.：XOUT000002",
+  ExpectInOrder(PdfText((dir_ / "en.pdf").string()), {"Sales Delivery", "Bill No.: XOUT000002",
                                                       "Quantity Shipped", "Total", "Page 1 of 1"});
 }
 
