@@ -79,7 +79,7 @@ std::u16string DemoPrintingData() {
       "INSERT INTO ICStockBill (FInterID,FTranType,FBillNo,FDate,FSupplyID,FDeptID,FEmpID,"
       "FFManagerID,FSManagerID,FBillerID,FCheckerID,FCheckDate,FStatus,FExplanation) VALUES "
       "({},1,'WIN000009','2024-06-28 00:00:00.000',2,1,5,3,4,16395,16394,"
-      "'2024-06-28 18:00:00.000',1,N'季末补货：六十行明细，跨页打印（过次页、承前页）');\n",
+      "'2024-06-28 18:00:00.000',1,N'季末补货：六十行明细，跨页打印');\n",
       kLongBill);
   for (int line = 1; line <= 60; ++line) {
     const int item = 1 + (line - 1) % 6;

@@ -130,8 +130,9 @@ struct BillRenderer::Impl {
     const Box box{element.x, top + element.y, element.width, element.height};
     switch (element.kind) {
       case Element::Kind::kText:
+        // A wrapped text starts at the top of its box, as a paragraph does.
         text.Draw(cr, Resolve(element.font, layout.font), ElementText(element, context), box,
-                  element.align, element.overflow);
+                  element.align, element.overflow, 0, element.overflow == Overflow::kWrap);
         return;
       case Element::Kind::kLine:
         cairo_set_line_width(cr, element.line_width);

@@ -111,7 +111,7 @@ double TextEngine::WrappedHeight(const FontSpec& font, std::string_view text, do
 }
 
 void TextEngine::Draw(cairo_t* cr, const FontSpec& font, std::string_view text, const Box& box,
-                      Align align, Overflow overflow, double padding) {
+                      Align align, Overflow overflow, double padding, bool top) {
   if (text.empty()) return;
   PangoLayout* layout = LayoutFor(font).layout;
   const double inner = std::max(box.width - 2 * padding, 0.5);
@@ -134,7 +134,8 @@ void TextEngine::Draw(cairo_t* cr, const FontSpec& font, std::string_view text, 
     if (align == Align::kRight) x += inner - shown;
     if (align == Align::kCenter) x += (inner - shown) / 2;
   }
-  const double y = height * scale > box.height ? box.y : box.y + (box.height - height * scale) / 2;
+  const double y =
+      top || height * scale > box.height ? box.y : box.y + (box.height - height * scale) / 2;
   const bool clip = (wrap && height > box.height) || (!wrap && width * scale > inner + 0.01);
   cairo_save(cr);
   if (clip) {

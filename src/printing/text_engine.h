@@ -37,10 +37,10 @@ class TextEngine {
   // The height of one line of the font.
   double LineHeight(const FontSpec& font);
 
-  // Draws `text` in `box` (inset by `padding` mm left and right), vertically centred: shrunk to
-  // fit one line, wrapped (cut at the box's foot) or cut at the box's right edge.
+  // Draws `text` in `box` (inset by `padding` mm left and right), vertically centred or at the
+  // top: shrunk to fit one line, wrapped (cut at the box's foot) or cut at the box's right edge.
   void Draw(cairo_t* cr, const FontSpec& font, std::string_view text, const Box& box, Align align,
-            Overflow overflow, double padding = 0);
+            Overflow overflow, double padding = 0, bool top = false);
 
  private:
   struct FontLayout {

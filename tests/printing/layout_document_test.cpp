@@ -42,10 +42,10 @@ TEST(LayoutDocument, SignatureTellsLayoutsFromOtherBodies) {
 }
 
 TEST(LayoutDocument, SyntaxErrorsGiveLineColumnAndWhatWasExpected) {
-  // Line 1 is the signature: the JSON's second line is the body's third.
+  // Line 1 is the signature: the JSON's third line is the body's fourth.
   const std::string body = Document("{\n  \"name\": \"x\",\n  \"paper\": {\"size\": \"A4\",}\n}");
   const std::string error = ErrorOf([&] { ParseLayoutDocument(body); });
-  EXPECT_THAT(error, HasSubstr("line 3, column 27"));
+  EXPECT_THAT(error, HasSubstr("line 4, column 26"));
   EXPECT_THAT(error, HasSubstr("expected string literal"));
 }
 
