@@ -151,7 +151,10 @@ PrintOutcome RunPrint(const PrintRequest& request, const PrintServices& services
                      LookUpBillType(*data, sdsn.AsString(), request.bill_type), ids);
   TemplateChoice choice = ChooseTemplate(*query, sdsn, request.bill_type, request.sub_type);
   const std::optional<PrintSettings> settings = ReadPrintSettings(*query, sdsn, request.bill_type);
-  HeadRows heads = FillHeads(*data, sdsn, bill_type, ids, request.sum);
+  // Summary printing joins the values of the whole selection into every head row, so its heads
+  // are filled at once; otherwise slice by slice with the lines, so that memory stays flat.
+  std::optional<HeadRows> all_heads;
+  if (request.sum) all_heads = FillHeads(*data, sdsn, bill_type, ids, true);
   calls.reset();
   outcome.layout_note = choice.note;
 
@@ -170,6 +173,9 @@ PrintOutcome RunPrint(const PrintRequest& request, const PrintServices& services
         ids.begin() + static_cast<std::ptrdiff_t>(start),
         ids.begin() + static_cast<std::ptrdiff_t>(std::min(ids.size(), start + request.slice)));
     calls.emplace(outcome.call_seconds);
+    HeadRows slice_heads;
+    if (!request.sum) slice_heads = FillHeads(*data, sdsn, bill_type, slice, false);
+    const HeadRows& heads = request.sum ? *all_heads : slice_heads;
     const FilledRecordset entries = FillEntryRows(
         *data, sdsn, MakeFillCondition(request.bill_type, slice), bill_type.structure);
     calls.reset();
@@ -196,13 +202,16 @@ PrintOutcome RunPrint(const PrintRequest& request, const PrintServices& services
         ValidateLayout(*layout);
       }
       fields = FieldsOf(*layout);
+      renderer = std::make_unique<BillRenderer>(*layout, *fields, pictures, services.warn);
+    }
+    if (!request.sum || head_values.empty()) {
+      head_values.clear();
       const ColumnReader head_reader(*heads.recordset, fields->head, 0, head_rows, choice.name);
       const auto key = heads.recordset->Fields()->Item(std::u16string_view(bill_type.key_inter));
       for (heads.recordset->MoveFirst(); !heads.recordset->Eof(); heads.recordset->MoveNext()) {
         if (!key->Value().IsNull())
           head_values.emplace(oleaut::ToLong(key->Value()), head_reader.Read());
       }
-      renderer = std::make_unique<BillRenderer>(*layout, *fields, pictures, services.warn);
     }
 
     // The lines of each bill of the slice, by its position in the slice (FID, from 1).
