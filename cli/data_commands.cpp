@@ -133,7 +133,7 @@ void RunDemo(const std::string& dsn, const OutputOptions& options, std::ostream&
                   "FBarCode"};
   RunBillFill(dsn, fill, options, out);
 
-  RunPrintDemo(dsn, path.parent_path(), out);
+  RunPrintDemo(dsn, path.parent_path(), industry, out);
 
   out << "\nTry: tavprint --user-id 16396 templates list 1   (李娜's first list copies the"
          " administrator's)\n"
