@@ -78,6 +78,14 @@ long PeakRssKiB() {
   return usage.ru_maxrss;
 }
 
+double ResidentMiB() {
+  std::ifstream statm("/proc/self/statm");
+  long pages = 0;
+  long resident = 0;
+  statm >> pages >> resident;
+  return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE)) / (1 << 20);
+}
+
 // A small PNG photo, as hexadecimal digits.
 Bstr PhotoHex() {
   cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 48, 48);
@@ -181,6 +189,11 @@ void BM_PrintRun(benchmark::State& state) {
     return com::As<com::Dispatch>(com::CreateByProgID(progid));
   };
   services.warn = [](const std::string&) {};
+  // Resident memory as the run goes: flat, or growing with the bills drawn.
+  std::vector<double> resident;
+  services.progress = [&](std::size_t done, std::size_t total) {
+    if (done % (total / 4) == 0) resident.push_back(ResidentMiB());
+  };
   printing::PrintOutcome outcome;
   for (auto _ : state)
     outcome = printing::RunPrint(request, services);
@@ -190,6 +203,8 @@ void BM_PrintRun(benchmark::State& state) {
       outcome.pages * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
   state.counters["KiB_per_bill"] = size / 1024 / bills;
   state.counters["peak_rss_MiB"] = static_cast<double>(PeakRssKiB()) / 1024;
+  for (std::size_t i = 0; i < resident.size(); ++i)
+    state.counters["rss_MiB_at_" + std::to_string((i + 1) * 25) + "pct"] = resident[i];
   state.counters["call_s"] = outcome.call_seconds;
   state.counters["render_s"] = outcome.render_seconds;
 }
