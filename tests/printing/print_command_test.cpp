@@ -204,7 +204,11 @@ TEST_F(PrintCommandTest, BadLayoutsAndValuesAreNamed) {
   EXPECT_THAT(run.err, HasSubstr("refuses \"6934567890130\""));
   EXPECT_FALSE(std::filesystem::exists(dir_ / "a.pdf"));
 
-  // Item 1's photo in the seeded data is no image: its place stays empty, the bill prints.
+  // A photo whose bytes are no image: its place stays empty, the bill prints.
+  ASSERT_EQ(Tavprint("sql demo \"UPDATE t_ICItem SET FSmallPhoto=0x89504E470D0A1A0A0102 WHERE "
+                     "FItemID=1\"")
+                .status,
+            0);
   UseLayout(1, "pictures", Layout(R"({"field": "FItemIDName", "width": 40},
                       {"field": "FItemID", "width": 20, "picture": {"item": "FItemID"}})"));
   run = Tavprint("print 1 1001 --preview --out b.pdf");
