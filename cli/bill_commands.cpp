@@ -2,7 +2,9 @@
 
 #include <CLI/CLI.hpp>
 
+#include "bill_count.h"
 #include "bill_fill.h"
+#include "bill_list.h"
 #include "commands.h"
 #include "json_values.h"
 #include "platform/com/dispatch.h"
@@ -66,9 +68,30 @@ void RunBillInfo(const std::string& dsn, std::int32_t bill_type, const OutputOpt
                  std::ostream& out) {
   const Variant result = ActivateLateBound(u"TAVMPrintExport.clsGetData")
                              ->Call(u"GetBillPackage", FromUtf8(dsn), bill_type);
-  if (options.json) return WriteJson(MakeResultPrinter().Print(result), out);
   const auto parts = result.AsObjectOf<vdl::List>();
   const auto bill = parts->Item(1).AsObjectOf<vdl::Dictionary>();
+  const auto package = parts->Item(4).AsObjectOf<vdl::Dictionary>();
+  if (options.json) {
+    const ResultPrinter printer = MakeResultPrinter();
+    const auto fields = [&](const Variant& dictionary) {
+      Json rows = Json::array();
+      if (!dictionary.IsObject() || !dictionary.AsObject()) return rows;
+      const auto by_name = dictionary.AsObjectOf<vdl::Dictionary>();
+      for (std::size_t i = 0; i < static_cast<std::size_t>(by_name->Count()); ++i)
+        rows.push_back(printer.Print(by_name->ItemAt(i)));
+      return rows;
+    };
+    Json json = {{"bill_type", printer.Print(Variant(bill))},
+                 {"head_fields", fields(parts->Item(2))},
+                 {"entry_fields", fields(parts->Item(3))}};
+    if (package) {
+      json["package"] = {{"page0", ListSize(package, u"Page0")},
+                         {"page_h", ListSize(package, u"PageH")},
+                         {"page1", ListSize(package, u"Page1")},
+                         {"page_e", ListSize(package, u"PageE")}};
+    }
+    return WriteJson(json, out);
+  }
 
   out << "Bill type " << bill_type << " (ICTransactionType)\n";
   std::vector<std::vector<std::string>> cells{{"column", "value"}};
@@ -89,44 +112,11 @@ void RunBillInfo(const std::string& dsn, std::int32_t bill_type, const OutputOpt
                u"FNeedSave", u"FRelateOutTbl", u"FRelationID", u"FAction"},
               out);
 
-  const auto package = parts->Item(4).AsObjectOf<vdl::Dictionary>();
   if (!package) return;
   out << "\nTemplate package (TAVMBillsPackage.clsReadPackage): Page0 "
       << ListSize(package, u"Page0") << " head controls, PageH " << ListSize(package, u"PageH")
       << " kept with the bill, Page1 " << ListSize(package, u"Page1") << " entry columns, PageE "
       << ListSize(package, u"PageE") << " kept with the entry\n";
-}
-
-void RunBillCount(const std::string& dsn, std::int32_t bill_type,
-                  const std::vector<std::string>& bill_ids, bool raise, const PrintCounter& counter,
-                  const OutputOptions& options, std::ostream& out) {
-  if (raise) {
-    std::string ids;
-    for (const std::string& id : bill_ids)
-      ids += (ids.empty() ? "" : ",") + id;
-    auto data = com::Make<vdl::Dictionary>();
-    data->SetItem(u"TableName", FromUtf8(counter.table));
-    data->SetItem(u"FieldName", FromUtf8(counter.field));
-    data->SetItem(u"PriKey", FromUtf8(counter.key));
-    data->SetItem(u"InterIDs", FromUtf8(ids));
-    ActivateLateBound(u"TAVMPrintExport.clsPrintSetupUpdate")
-        ->Call(u"UpdatePrintCount", FromUtf8(dsn), data);
-  }
-  const auto data = ActivateLateBound(u"TAVMPrintExport.clsGetData");
-  Json json = Json::object();
-  for (const std::string& id : bill_ids) {
-    const std::string text = ToUtf8(
-        oleaut::ToString(data->Call(u"GetBillPrintCount", FromUtf8(dsn), FromUtf8(id), bill_type)));
-    json[id] = text;
-    if (!options.json) {
-      out << "Bill " << id << ": "
-          << (text.empty()
-                  ? "(bill type " + std::to_string(bill_type) + " does not show print counts)"
-                  : text)
-          << '\n';
-    }
-  }
-  if (options.json) WriteJson(json, out);
 }
 
 struct BillCommands::State {
@@ -135,12 +125,14 @@ struct BillCommands::State {
 
   const std::string& dsn;
   const OutputOptions& options;
+  CLI::App* types = nullptr;
+  CLI::App* list = nullptr;
   CLI::App* info = nullptr;
   CLI::App* count = nullptr;
   CLI::App* fill = nullptr;
   std::int32_t bill_type = 0;
   BillFillRequest fill_request;
-  std::vector<std::string> bill_ids;
+  std::vector<std::int32_t> bill_ids;
   bool raise = false;
   PrintCounter counter;
 };
@@ -153,6 +145,14 @@ BillCommands::BillCommands(CLI::App& app, const std::string& dsn, const OutputOp
       "What printing reads about bills of --dsn: bill types, templates, print counts, and the\n"
       "rows selected bills are filled with");
   bill->require_subcommand(1);
+  s.types = bill->add_subcommand("types",
+                                 "List the bill types (ICTransactionType): id, name, template "
+                                 "and tables.\nExample: tavprint bill types");
+  s.list = bill->add_subcommand(
+      "list",
+      "List the bills of a bill type: interior id (FInterID), number and date.\n"
+      "Example: tavprint bill list 1");
+  s.list->add_option("type", s.bill_type, "Bill type (ICTransactionType.FID)")->required();
   s.info = bill->add_subcommand(
       "info",
       "Show a bill type, the head and entry fields of its template, and its template package\n"
@@ -160,16 +160,26 @@ BillCommands::BillCommands(CLI::App& app, const std::string& dsn, const OutputOp
   s.info->add_option("type", s.bill_type, "Bill type (ICTransactionType.FID)")->required();
   s.count = bill->add_subcommand(
       "count",
-      "Show how often bills were printed (clsGetData.GetBillPrintCount); --raise counts one\n"
-      "print of each first (clsPrintSetupUpdate.UpdatePrintCount).\n"
+      "Show how often bills were printed: their rows of ICPrintCount for the bill type, and what\n"
+      "their printouts say (clsGetData.GetBillPrintCount). --raise counts one print of each, as\n"
+      "the print client does: the bill type's row of each bill is raised by one, or made at 1\n"
+      "for a bill printed the first time, all in one transaction; the counts before and after\n"
+      "are shown. Ids that are no bills of the type are refused before anything is written.\n"
       "Example: tavprint bill count 1 1001 1002 --raise");
   s.count->add_option("type", s.bill_type, "Bill type (ICTransactionType.FID)")->required();
-  s.count->add_option("ids", s.bill_ids, "Interior ids (FInterID) of the bills")->required();
-  s.count->add_flag("--raise", s.raise, "Count one print of every bill given first");
-  s.count->add_option("--table", s.counter.table, "Table of the counter --raise raises")
+  s.count
+      ->add_option("ids", s.bill_ids,
+                   "Interior ids (FInterID) of the bills, separated by blanks or commas")
+      ->required()
+      ->delimiter(',');
+  s.count->add_flag("--raise", s.raise, "Count one print of every bill given");
+  s.count->add_option("--table", s.counter.table,
+                      "Another counter instead: a table with a counter column per bill, such as\n"
+                      "the bill head's own (ICStockBill), raised through\n"
+                      "clsPrintSetupUpdate.UpdatePrintCount");
+  s.count->add_option("--field", s.counter.field, "Counter column of --table")
       ->capture_default_str();
-  s.count->add_option("--field", s.counter.field, "Counter column")->capture_default_str();
-  s.count->add_option("--key", s.counter.key, "Column that holds the bill ids")
+  s.count->add_option("--key", s.counter.key, "Column of --table that holds the bill ids")
       ->capture_default_str();
   s.fill = bill->add_subcommand(
       "fill",
@@ -181,27 +191,37 @@ BillCommands::BillCommands(CLI::App& app, const std::string& dsn, const OutputOp
       ->required();
   s.fill
       ->add_option("ids", s.fill_request.bill_ids,
-                   "Interior ids (FInterID) of the bills, in the order of selection")
-      ->required();
+                   "Interior ids (FInterID) of the bills, in the order of selection, separated "
+                   "by blanks or commas")
+      ->required()
+      ->delimiter(',');
   s.fill->add_flag("--sum", s.fill_request.sum,
                    "Summary printing: every head row shows the values of all selected bills");
   s.fill->add_option("--csv", s.fill_request.csv,
                      "Also write the entry rows to FILE and the head rows to FILE-head");
   s.fill
-      ->add_option("--columns", s.fill_request.columns,
-                   "Show only these columns of the tables (comma-separated), e.g.\n"
-                   "--columns FID,FInterID,FBillNo,FItemIDName,FQty")
+      ->add_option(
+          "--columns", s.fill_request.columns,
+          "Show (and write with --csv, print with --json) only these columns, in this\n"
+          "order (comma-separated), e.g. --columns FID,FInterID,FBillNo,FItemIDName,FQty;\n"
+          "a name neither table has is refused")
       ->delimiter(',');
+  s.fill->add_flag("--list-columns", s.fill_request.list_columns,
+                   "List the columns of the head and entry rows (name and ADO type) instead of "
+                   "the rows");
 }
 
 BillCommands::~BillCommands() = default;
 
 bool BillCommands::Chosen() const {
-  return *state_->info || *state_->count || *state_->fill;
+  const State& s = *state_;
+  return *s.types || *s.list || *s.info || *s.count || *s.fill;
 }
 
 void BillCommands::Run(std::ostream& out) const {
   const State& s = *state_;
+  if (*s.types) RunBillTypes(s.dsn, s.options, out);
+  if (*s.list) RunBillList(s.dsn, s.bill_type, s.options, out);
   if (*s.info) RunBillInfo(s.dsn, s.bill_type, s.options, out);
   if (*s.count) {
     RunBillCount(s.dsn, s.bill_type, s.bill_ids, s.raise, s.counter, s.options, out);

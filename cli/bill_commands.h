@@ -1,13 +1,13 @@
 // tavprint's bill commands: what a print run asks of the component about bills, one subcommand
-// each ("bill info", "bill count"), each a thin wrapper over members called by name. Further bill
-// subcommands are added in BillCommands' constructor and Run.
+// each ("bill types", "bill list", "bill info", "bill count", "bill fill"), each a thin wrapper
+// over members called by name. Further bill subcommands are added in BillCommands' constructor
+// and Run.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <ostream>
 #include <string>
-#include <vector>
 
 #include "data_commands.h"
 
@@ -21,20 +21,6 @@ namespace tavprint {
 // the package reader made of its template.
 void RunBillInfo(const std::string& dsn, std::int32_t bill_type, const OutputOptions& options,
                  std::ostream& out);
-
-// The counter that "bill count --raise" raises: ICPrintCount.FPrintCount of the bills by their
-// FInterID unless the user names another.
-struct PrintCounter {
-  std::string table = "ICPrintCount";
-  std::string field = "FPrintCount";
-  std::string key = "FInterID";
-};
-
-// clsGetData.GetBillPrintCount for each bill; with `raise`, clsPrintSetupUpdate.UpdatePrintCount
-// counts one print of all of them first.
-void RunBillCount(const std::string& dsn, std::int32_t bill_type,
-                  const std::vector<std::string>& bill_ids, bool raise, const PrintCounter& counter,
-                  const OutputOptions& options, std::ostream& out);
 
 // The "bill" command and its subcommands on `app`. Parsing only records the choice; Run()
 // carries it out afterwards, once the identity options are in force.

@@ -6,6 +6,7 @@
 
 #include "commands.h"
 #include "json_values.h"
+#include "nearest_name.h"
 #include "platform/ado/recordset.h"
 #include "platform/com/dispatch.h"
 #include "platform/io/regular_file.h"
@@ -14,6 +15,7 @@
 #include "platform/oleaut/text.h"
 #include "platform/vdl/dictionary.h"
 #include "platform/vdl/list.h"
+#include "printing/bill_lookup.h"
 #include "printing/fill_calls.h"
 #include "recordset_printer.h"
 
@@ -113,18 +115,16 @@ void PrintRows(const FilledRows& rows, const std::vector<std::string>& columns,
   PrintTextTable(cells, out);
 }
 
-Json RowsJson(const FilledRows& rows) {
+Json RowsJson(const FilledRows& rows, const std::vector<std::string>& columns) {
   Json json = {{"result", rows.result}};
   if (rows.result != 1 || !rows.recordset) return json;
   std::vector<std::string> header;
-  const auto ordered = Cells(rows, header);
+  const auto ordered = Cells(rows, header, columns);
   const ResultPrinter printer = MakeResultPrinter();
   Json fields = Json::array();
   const auto recordset_fields = rows.recordset->Fields();
-  for (std::int32_t i = 0; i < recordset_fields->Count(); ++i) {
-    fields.push_back({{"name", header[static_cast<std::size_t>(i)]},
-                      {"type", static_cast<int>(recordset_fields->Item(i)->Type())}});
-  }
+  for (const std::int32_t i : ShownFields(*recordset_fields, columns))
+    fields.push_back(FieldJson(*recordset_fields->Item(i)));
   Json values = Json::array();
   for (const auto& row : ordered) {
     Json line = Json::array();
@@ -135,6 +135,60 @@ Json RowsJson(const FilledRows& rows) {
   json["fields"] = std::move(fields);
   json["rows"] = std::move(values);
   return json;
+}
+
+// The names of the fields of the rows, none when the member gave no rows.
+std::vector<std::string> FieldNames(const FilledRows& rows) {
+  std::vector<std::string> names;
+  if (rows.result != 1 || !rows.recordset) return names;
+  const auto fields = rows.recordset->Fields();
+  for (std::int32_t i = 0; i < fields->Count(); ++i)
+    names.push_back(ToUtf8(fields->Item(i)->Name()));
+  return names;
+}
+
+// Every column asked for must be one of the head rows or of the entry rows.
+void RequireKnownColumns(const FilledRows& head, const FilledRows& entry,
+                         const std::vector<std::string>& columns) {
+  std::vector<std::string> known = FieldNames(head);
+  for (std::string& name : FieldNames(entry))
+    known.push_back(std::move(name));
+  for (const std::string& column : columns) {
+    const bool found = std::any_of(known.begin(), known.end(), [&](const std::string& name) {
+      return oleaut::EqualsNoCase(FromUtf8(name), FromUtf8(column));
+    });
+    if (found) continue;
+    const std::string nearest = NearestName(column, known);
+    FailCommand(
+        "bill fill --columns: neither the head rows nor the entry rows have a column "
+        "named '" +
+        column + "'" + (nearest.empty() ? "" : "; did you mean " + nearest + "?") +
+        " (tavprint bill fill ... --list-columns lists them)");
+  }
+}
+
+void PrintColumns(const FilledRows& rows, std::ostream& out) {
+  if (rows.result != 1 || !rows.recordset) {
+    out << "(none: result " << rows.result << ")\n";
+    return;
+  }
+  std::vector<std::vector<std::string>> cells{{"column", "type"}};
+  const auto fields = rows.recordset->Fields();
+  for (std::int32_t i = 0; i < fields->Count(); ++i) {
+    const auto field = fields->Item(i);
+    cells.push_back(
+        {ToUtf8(field->Name()), std::to_string(field->Type()) + " " + AdoTypeName(field->Type())});
+  }
+  PrintTextTable(cells, out);
+}
+
+Json ColumnsJson(const FilledRows& rows) {
+  Json fields = Json::array();
+  if (rows.result != 1 || !rows.recordset) return fields;
+  const auto recordset_fields = rows.recordset->Fields();
+  for (std::int32_t i = 0; i < recordset_fields->Count(); ++i)
+    fields.push_back(FieldJson(*recordset_fields->Item(i)));
+  return fields;
 }
 
 // RFC 4180: a field holding a comma, a quote or a line break is quoted, its quotes doubled.
@@ -152,11 +206,12 @@ std::string CsvField(const Variant& value) {
   return quoted + '"';
 }
 
-void WriteCsv(const FilledRows& rows, const std::filesystem::path& path) {
+void WriteCsv(const FilledRows& rows, const std::filesystem::path& path,
+              const std::vector<std::string>& columns) {
   std::string content;
   if (rows.result == 1 && rows.recordset) {
     std::vector<std::string> header;
-    const auto ordered = Cells(rows, header);
+    const auto ordered = Cells(rows, header, columns);
     for (std::size_t i = 0; i < header.size(); ++i)
       content += (i > 0 ? "," : "") + CsvField(Variant(FromUtf8(header[i])));
     content += "\r\n";
@@ -182,6 +237,9 @@ void RunBillFill(const std::string& dsn, const BillFillRequest& request,
   if (request.bill_ids.empty()) FailCommand("bill fill: select at least one bill (an FInterID)");
   const auto data = ActivateLateBound(u"TAVMPrintExport.clsGetData");
   const Variant sdsn(FromUtf8(dsn));
+  printing::RequireBillsOfType(*data, sdsn.AsString(),
+                               printing::LookUpBillType(*data, sdsn.AsString(), request.bill_type),
+                               request.bill_ids);
   const printing::BillTypeMetadata bill_type =
       printing::ReadBillType(*data, sdsn, request.bill_type, dsn);
   const auto condition = printing::MakeFillCondition(request.bill_type, request.bill_ids);
@@ -199,9 +257,23 @@ void RunBillFill(const std::string& dsn, const BillFillRequest& request,
     return fid.IsNull() ? std::int64_t{0} : std::int64_t{oleaut::ToLong(fid)};
   });
 
+  RequireKnownColumns(head, entry, request.columns);
+  if (request.list_columns) {
+    if (options.json) {
+      return WriteJson({{"bill_type", request.bill_type},
+                        {"head", ColumnsJson(head)},
+                        {"entry", ColumnsJson(entry)}},
+                       out);
+    }
+    out << "Columns of the head rows (clsGetData.GetHeadFillData)\n";
+    PrintColumns(head, out);
+    out << "\nColumns of the entry rows (clsGetData.GetEntryFillData)\n";
+    PrintColumns(entry, out);
+    return;
+  }
   if (request.csv) {
-    WriteCsv(entry, *request.csv);
-    WriteCsv(head, HeadCsvPath(*request.csv));
+    WriteCsv(entry, *request.csv, request.columns);
+    WriteCsv(head, HeadCsvPath(*request.csv), request.columns);
   }
   std::string selection;
   for (const std::int32_t id : request.bill_ids)
@@ -209,8 +281,8 @@ void RunBillFill(const std::string& dsn, const BillFillRequest& request,
   if (options.json) {
     Json json = {{"bill_type", request.bill_type},
                  {"bills", request.bill_ids},
-                 {"head", RowsJson(head)},
-                 {"entry", RowsJson(entry)}};
+                 {"head", RowsJson(head, request.columns)},
+                 {"entry", RowsJson(entry, request.columns)}};
     WriteJson(json, out);
     return;
   }

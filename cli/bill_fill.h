@@ -20,12 +20,16 @@ struct BillFillRequest {
   bool sum = false;                    // summary printing of the head rows
   // Also write the entry rows to this CSV file, and the head rows beside it ("x-head.csv").
   std::optional<std::filesystem::path> csv;
-  // Show only these columns (any letter case; those a result lacks are skipped); all when empty.
+  // Show, write and print only these columns, in this order (any letter case); all when empty.
+  // Each must be a column of the head rows or of the entry rows, or the request is refused.
   std::vector<std::string> columns;
+  // List the columns of both tables instead of the rows.
+  bool list_columns = false;
 };
 
 // Shows the head rows in the order of selection and the entry rows by their bill's position in
-// it, as tables or (with options.json) as JSON.
+// it, as tables or (with options.json) as JSON. Ids that are no bills of the bill type are
+// refused, naming the first (printing/bill_lookup.h).
 void RunBillFill(const std::string& dsn, const BillFillRequest& request,
                  const OutputOptions& options, std::ostream& out);
 

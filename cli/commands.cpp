@@ -90,15 +90,41 @@ void RunRegister(const std::vector<std::filesystem::path>& libraries, std::ostre
   }
 }
 
+namespace {
+
+// Whether a class of the registry is served by `library` (its InprocServer32 names it).
+bool IsRegistered(const std::filesystem::path& library) {
+  const com::RegistryData registry = com::Registry::Default().Read();
+  std::error_code error;
+  const auto canonical = std::filesystem::weakly_canonical(library, error);
+  const Bstr classes = u"HKEY_CLASSES_ROOT\\CLSID";
+  for (const Bstr& clsid : registry.SubKeyNames(classes)) {
+    const auto path = registry.GetValue(classes + u"\\" + clsid + u"\\InprocServer32", u"");
+    if (!path) continue;
+    const auto named = std::filesystem::path(oleaut::ToUtf8(*path));
+    if (named == library || std::filesystem::weakly_canonical(named, error) == canonical)
+      return true;
+  }
+  return false;
+}
+
+}  // namespace
+
 void RunUnregister(const std::vector<std::filesystem::path>& libraries, std::ostream& out) {
   for (const std::filesystem::path& library : libraries) {
+    if (!IsRegistered(library)) {
+      out << library.string() << " was not registered in " << com::Registry::DefaultFile().string()
+          << ": nothing to remove\n";
+      continue;
+    }
     com::UnregisterServer(library);
     out << "Unregistered " << library.string() << " from " << com::Registry::DefaultFile().string()
         << '\n';
   }
 }
 
-void RunTypelib(std::ostream& out) {
+void RunTypelib(bool json, std::ostream& out) {
+  if (json) return WriteJson(TypeLibraryJson(typelib::kLibrary), out);
   PrintTypeLibrary(typelib::kLibrary, out);
 }
 
@@ -169,7 +195,7 @@ void RunCall(const std::string& target, const std::vector<std::string>& args, st
     }
     json = std::move(all);
   }
-  out << json.dump(2, ' ', false, Json::error_handler_t::replace) << '\n';
+  WriteJson(json, out);
   if (out_file) WriteByteArray(result, *out_file);
 }
 

@@ -19,8 +19,9 @@ std::vector<std::filesystem::path> ServerLibraries(
     const std::optional<std::filesystem::path>& given);
 
 void RunRegister(const std::vector<std::filesystem::path>& libraries, std::ostream& out);
+// Unregisters each library; one the registry does not name is said to be not registered.
 void RunUnregister(const std::vector<std::filesystem::path>& libraries, std::ostream& out);
-void RunTypelib(std::ostream& out);
+void RunTypelib(bool json, std::ostream& out);
 // `target` is Class.Member (clsGetData.TransMode, or a full ProgID such as
 // TAVMPrintExport.clsGetData.TransMode or VDL.Reg.GetKeyValue); `args` are JSON values.
 // The object behind `progid`. The product's server libraries beside tavprint (the component and

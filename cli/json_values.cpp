@@ -100,6 +100,14 @@ Variant ParseArgument(std::string_view text, std::size_t position, const com::Pa
     value = Json::parse(text, limit_depth);
   } catch (const Json::exception& error) {
     const std::string name = param != nullptr ? " (" + oleaut::ToUtf8(param->name) + ")" : "";
+    if (text.size() > 1 && text[0] == '-' && text[1] == '-') {
+      throw oleaut::ComError(
+          oleaut::VbHresult(oleaut::kTypeMismatch), std::u16string(kSource),
+          oleaut::FromUtf8(fmt::format(
+              "Argument {}{} '{}' is no option of tavprint call (see tavprint call --help) and "
+              "no JSON value; a text argument is written in double quotes: '\"{}\"'",
+              position, name, text, text)));
+    }
     const std::string description = fmt::format(
         "Argument {}{} is not a JSON value: {}; write text in double quotes, e.g. '\"{}\"'",
         position, name, error.what(), text);

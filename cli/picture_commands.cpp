@@ -1,10 +1,11 @@
 #include "picture_commands.h"
 
 #include <CLI/CLI.hpp>
-#include <fstream>
 
 #include "commands.h"
+#include "json_values.h"
 #include "platform/com/dispatch.h"
+#include "platform/io/regular_file.h"
 #include "platform/oleaut/com_error.h"
 #include "platform/oleaut/text.h"
 #include "platform/vdl/dictionary.h"
@@ -18,7 +19,8 @@ using oleaut::FromUtf8;
 }  // namespace
 
 void RunPicture(const std::string& dsn, const PictureSource& source,
-                const std::filesystem::path& file, std::ostream& out) {
+                const std::filesystem::path& file, const OutputOptions& options,
+                std::ostream& out) {
   auto info = com::Make<vdl::Dictionary>();
   info->SetItem(u"TableName", FromUtf8(source.table));
   info->SetItem(u"FieldName", FromUtf8(source.field));
@@ -33,23 +35,26 @@ void RunPicture(const std::string& dsn, const PictureSource& source,
                 " (no such row, or the value is Null or empty)");
   }
   const oleaut::ByteArray& bytes = picture.AsByteArray();
-  std::ofstream stream(file, std::ios::binary | std::ios::trunc);
-  stream.write(reinterpret_cast<const char*>(bytes.data()),
-               static_cast<std::streamsize>(bytes.size()));
-  if (!stream) FailCommand("cannot write " + file.string());
+  io::ReplaceFile(file,
+                  std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+  if (options.json) {
+    return WriteJson({{"file", file.string()}, {"bytes", bytes.size()}, {"source", where}}, out);
+  }
   out << "Wrote " << bytes.size() << " bytes of " << where << " to " << file.string() << '\n';
 }
 
 struct PictureCommand::State {
-  explicit State(const std::string& dsn_in) : dsn(dsn_in) {}
+  State(const std::string& dsn_in, const OutputOptions& options_in)
+      : dsn(dsn_in), options(options_in) {}
   const std::string& dsn;
+  const OutputOptions& options;
   CLI::App* command = nullptr;
   PictureSource source;
   std::filesystem::path file;
 };
 
-PictureCommand::PictureCommand(CLI::App& app, const std::string& dsn)
-    : state_(std::make_unique<State>(dsn)) {
+PictureCommand::PictureCommand(CLI::App& app, const std::string& dsn, const OutputOptions& options)
+    : state_(std::make_unique<State>(dsn, options)) {
   State& s = *state_;
   s.command = app.add_subcommand(
       "picture",
@@ -62,7 +67,8 @@ PictureCommand::PictureCommand(CLI::App& app, const std::string& dsn)
       ->required();
   s.command->add_option("key_value", s.source.key_value, "Its value, as an SQL literal")
       ->required();
-  s.command->add_option("file", s.file, "File to write")->required();
+  s.command->add_option("file", s.file, "File to write (replaced whole, or left as it was)")
+      ->required();
 }
 
 PictureCommand::~PictureCommand() = default;
@@ -72,7 +78,7 @@ bool PictureCommand::Chosen() const {
 }
 
 void PictureCommand::Run(std::ostream& out) const {
-  RunPicture(state_->dsn, state_->source, state_->file, out);
+  RunPicture(state_->dsn, state_->source, state_->file, state_->options, out);
 }
 
 }  // namespace tavprint

@@ -7,6 +7,8 @@
 #include <ostream>
 #include <string>
 
+#include "data_commands.h"
+
 namespace CLI {
 class App;
 }
@@ -22,13 +24,15 @@ struct PictureSource {
   std::string key_value;
 };
 
+// Writes the picture to `file` through the checked regular-file writer: a file that is no regular
+// file or cannot be written whole raises, and nothing is reported as written.
 void RunPicture(const std::string& dsn, const PictureSource& source,
-                const std::filesystem::path& file, std::ostream& out);
+                const std::filesystem::path& file, const OutputOptions& options, std::ostream& out);
 
 // The "picture" command on `app`; Run() carries out a parsed choice.
 class PictureCommand {
  public:
-  PictureCommand(CLI::App& app, const std::string& dsn);
+  PictureCommand(CLI::App& app, const std::string& dsn, const OutputOptions& options);
   ~PictureCommand();
   bool Chosen() const;
   void Run(std::ostream& out) const;

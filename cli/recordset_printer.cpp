@@ -70,6 +70,49 @@ std::string CellText(const oleaut::Variant& value) {
   }
 }
 
+std::string AdoTypeName(std::int32_t type) {
+  static constexpr std::pair<ado::DataTypeEnum, const char*> kNames[] = {
+      {ado::adEmpty, "adEmpty"},
+      {ado::adSmallInt, "adSmallInt"},
+      {ado::adInteger, "adInteger"},
+      {ado::adSingle, "adSingle"},
+      {ado::adDouble, "adDouble"},
+      {ado::adCurrency, "adCurrency"},
+      {ado::adDate, "adDate"},
+      {ado::adBSTR, "adBSTR"},
+      {ado::adBoolean, "adBoolean"},
+      {ado::adVariant, "adVariant"},
+      {ado::adDecimal, "adDecimal"},
+      {ado::adTinyInt, "adTinyInt"},
+      {ado::adUnsignedTinyInt, "adUnsignedTinyInt"},
+      {ado::adBigInt, "adBigInt"},
+      {ado::adGUID, "adGUID"},
+      {ado::adBinary, "adBinary"},
+      {ado::adChar, "adChar"},
+      {ado::adWChar, "adWChar"},
+      {ado::adNumeric, "adNumeric"},
+      {ado::adDBDate, "adDBDate"},
+      {ado::adDBTime, "adDBTime"},
+      {ado::adDBTimeStamp, "adDBTimeStamp"},
+      {ado::adVarChar, "adVarChar"},
+      {ado::adLongVarChar, "adLongVarChar"},
+      {ado::adVarWChar, "adVarWChar"},
+      {ado::adLongVarWChar, "adLongVarWChar"},
+      {ado::adVarBinary, "adVarBinary"},
+      {ado::adLongVarBinary, "adLongVarBinary"},
+  };
+  for (const auto& [value, name] : kNames) {
+    if (value == type) return name;
+  }
+  return {};
+}
+
+Json FieldJson(const ado::Field& field) {
+  return {{"name", oleaut::ToUtf8(field.Name())},
+          {"type", field.Type()},
+          {"type_name", AdoTypeName(field.Type())}};
+}
+
 Json RecordsetToJson(ado::Recordset& recordset, const ResultPrinter& values) {
   Json json = Json::object();
   if (recordset.State() != ado::adStateOpen) {
@@ -80,8 +123,7 @@ Json RecordsetToJson(ado::Recordset& recordset, const ResultPrinter& values) {
   const auto fields = recordset.Fields();
   Json field_list = Json::array();
   for (std::int32_t i = 0; i < fields->Count(); ++i) {
-    const auto field = fields->Item(i);
-    field_list.push_back({{"name", oleaut::ToUtf8(field->Name())}, {"type", field->Type()}});
+    field_list.push_back(FieldJson(*fields->Item(i)));
   }
   Json rows = Json::array();
   if (recordset.RecordCount() > 0) {

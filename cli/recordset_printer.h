@@ -11,8 +11,14 @@
 
 namespace tavprint {
 
-// {"fields": [{"name": "FName", "type": 202}, ...], "rows": [[...], ...]}. Reads the recordset
-// from its first row and leaves it after the last.
+// ADO's name of a field type: "adVarWChar" for 202; "" for a number ADO does not name.
+std::string AdoTypeName(std::int32_t type);
+
+// {"name": "FName", "type": 202, "type_name": "adVarWChar"}
+Json FieldJson(const ado::Field& field);
+
+// {"fields": [FieldJson, ...], "rows": [[...], ...]}. Reads the recordset from its first row and
+// leaves it after the last.
 Json RecordsetToJson(ado::Recordset& recordset, const ResultPrinter& values);
 
 // A header, a rule and one line per row; Null shows as NULL, byte arrays as "<n bytes>". A closed

@@ -4,6 +4,7 @@
 
 #include "json_values.h"
 #include "platform/ado/connection.h"
+#include "platform/io/regular_file.h"
 #include "platform/oleaut/text.h"
 #include "platform/tavglobal/report_database.h"
 #include "recordset_printer.h"
@@ -12,6 +13,7 @@ namespace tavprint {
 
 void RunReportDbCreate(const std::filesystem::path& path, const std::filesystem::path& rows_file,
                        bool replace, std::ostream& out) {
+  io::RequireRegularOrAbsent(path);
   const std::vector<tavglobal::ReportNoteSql> rows = tavglobal::LoadReportNoteSql(rows_file);
   tavglobal::CreateReportDatabase(
       path, rows, replace ? ado::jet::ExistingFile::kReplace : ado::jet::ExistingFile::kRefuse);
@@ -29,10 +31,7 @@ void RunReportDbShow(const std::filesystem::path& path, const OutputOptions& opt
       u"SELECT ftrantypeid, FNeedLog, FMaskFld, FRepSql FROM T_RepNotePrintSql "
       u"ORDER BY ftrantypeid");
   if (options.json) {
-    out << RecordsetToJson(*rows, MakeResultPrinter())
-               .dump(2, ' ', false, Json::error_handler_t::replace)
-        << '\n';
-    return;
+    return WriteJson(RecordsetToJson(*rows, MakeResultPrinter()), out);
   }
   // The statements span lines: each row is shown as a block rather than a table line.
   if (rows->Eof()) out << "(no rows in T_RepNotePrintSql)\n";

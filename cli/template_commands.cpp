@@ -50,11 +50,6 @@ std::string OwnerText(TemplateOwner owner) {
   return (owner.report ? "report " : "bill type ") + std::to_string(owner.id);
 }
 
-void PrintJson(const Variant& value, std::ostream& out) {
-  out << MakeResultPrinter().Print(value).dump(2, ' ', false, Json::error_handler_t::replace)
-      << '\n';
-}
-
 std::string Text(const Variant& value) {
   return ToUtf8(oleaut::ToString(value));
 }
@@ -153,10 +148,24 @@ void RunTemplateList(const std::string& dsn, TemplateOwner owner, const OutputOp
                      std::ostream& out) {
   const Variant result =
       Query()->Call(Member(owner, u"GetNoteInfo", u"GetRptNoteInfo"), FromUtf8(dsn), owner.id);
-  if (options.json) return PrintJson(result, out);
   const auto info = result.AsObjectOf<vdl::Dictionary>();
   const auto rows = info->Item(u"Data").AsObjectOf<vdl::List>();
   const char16_t* id_key = owner.report ? u"FNoteId" : u"fbillid";
+  if (options.json) {
+    Json templates = Json::array();
+    for (std::int32_t i = 1; i <= rows->UpperBound(); ++i) {
+      const auto row = rows->Item(i).AsObjectOf<vdl::Dictionary>();
+      Json item = {{"id", oleaut::ToLong(row->Item(id_key))},
+                   {"name", Text(row->Item(u"fname"))},
+                   {"selected", oleaut::Val(oleaut::ToString(row->Item(u"fsel"))) == 1}};
+      if (!owner.report) item["sub_type"] = Text(row->Item(u"fbilltypesub"));
+      templates.push_back(std::move(item));
+    }
+    return WriteJson({{owner.report ? "report" : "bill_type", owner.id},
+                      {"templates", std::move(templates)},
+                      {"page_options", Text(info->Item(u"Option"))}},
+                     out);
+  }
   out << "Templates of " << OwnerText(owner) << ":\n";
   for (std::int32_t i = 1; i <= rows->UpperBound(); ++i) {
     const auto row = rows->Item(i).AsObjectOf<vdl::Dictionary>();
@@ -186,8 +195,7 @@ void RunTemplateWhich(const std::string& dsn, TemplateOwner owner, const std::st
       json["page_options"] = Text(choice->page_text);
       json["body_bytes"] = choice->body.IsNull() ? 0 : choice->body.AsByteArray().size();
     }
-    out << json.dump(2, ' ', false, Json::error_handler_t::replace) << '\n';
-    return;
+    return WriteJson(json, out);
   }
   if (!choice) {
     out << "No template would be used for " << OwnerText(owner)

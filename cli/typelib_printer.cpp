@@ -85,4 +85,41 @@ void PrintTypeLibrary(const com::LibraryInfo& library, std::ostream& out) {
   }
 }
 
+Json TypeLibraryJson(const com::LibraryInfo& library) {
+  Json classes = Json::array();
+  for (const com::ClassInfo& info : library.classes) {
+    const com::InterfaceInfo& iface = *info.default_interface;
+    Json members = Json::array();
+    for (std::size_t i = 0; i < iface.members.size(); ++i) {
+      const com::MemberInfo& member = iface.members[i];
+      Json params = Json::array();
+      for (const com::ParamInfo& param : member.params) {
+        Json json = {{"name", ToUtf8(param.name)},
+                     {"type", ToUtf8(param.TypeName())},
+                     {"by_ref", param.by_ref},
+                     {"optional", param.optional}};
+        if (param.optional) json["default"] = ToUtf8(param.default_value.Describe());
+        params.push_back(std::move(json));
+      }
+      members.push_back(
+          {{"name", ToUtf8(member.name)},
+           {"dispid", com::InterfaceInfo::DispIdAt(i)},
+           {"kind", member.kind == com::MemberKind::PropertyGet ? "property_get" : "method"},
+           {"params", std::move(params)},
+           {"result", member.HasResult() ? Json(ToUtf8(member.ResultTypeName())) : Json(nullptr)}});
+    }
+    classes.push_back({{"name", ToUtf8(info.name)},
+                       {"clsid", info.clsid.ToString()},
+                       {"interface", ToUtf8(iface.name)},
+                       {"iid", iface.iid.ToString()},
+                       {"members", std::move(members)}});
+  }
+  return {{"name", ToUtf8(library.name)},
+          {"version", std::to_string(library.major) + "." + std::to_string(library.minor)},
+          {"libid", library.libid.ToString()},
+          {"lcid", library.lcid},
+          {"help_string", ToUtf8(library.help_string)},
+          {"classes", std::move(classes)}};
+}
+
 }  // namespace tavprint

@@ -57,7 +57,7 @@ std::vector<std::int32_t> DistinctIds(std::span<const std::int32_t> ids);
 oleaut::Bstr IdList(std::span<const std::int32_t> ids);
 
 // Raises a ComError that names the first of `inter_ids` that is no bill of `type`: one that does
-// not exist ("bill 424242 of bill type 1 (外购入库) does not exist"), or one of another type,
+// not exist ("Bill 424242 of bill type 1 (外购入库) does not exist: ..."), or one of another type,
 // named with its real type. No ids at all raise too.
 void RequireBillsOfType(com::Dispatch& get_data, const oleaut::Bstr& dsn, const BillType& type,
                         std::span<const std::int32_t> inter_ids);

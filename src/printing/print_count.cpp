@@ -48,14 +48,26 @@ Bstr RaiseBatch(const BillType& type, std::span<const std::int32_t> ids) {
          fid + u" AND c.FInterID = t.FInterID";
 }
 
+// The bills asked for, each once, checked to be bills of their type.
+struct CheckedBills {
+  com::Ptr<com::Dispatch> get_data;
+  BillType type;
+  std::vector<std::int32_t> ids;
+};
+
+CheckedBills CheckBills(const Bstr& dsn, std::int32_t bill_type,
+                        std::span<const std::int32_t> inter_ids) {
+  CheckedBills bills{ActivateGetData(), {}, DistinctIds(inter_ids)};
+  bills.type = LookUpBillType(*bills.get_data, dsn, bill_type);
+  RequireBillsOfType(*bills.get_data, dsn, bills.type, bills.ids);
+  return bills;
+}
+
 }  // namespace
 
 std::vector<PrintCount> ReadPrintCounts(const Bstr& dsn, std::int32_t bill_type,
                                         std::span<const std::int32_t> inter_ids) {
-  const auto get_data = ActivateGetData();
-  const BillType type = LookUpBillType(*get_data, dsn, bill_type);
-  const std::vector<std::int32_t> ids = DistinctIds(inter_ids);
-  RequireBillsOfType(*get_data, dsn, type, ids);
+  const auto [get_data, type, ids] = CheckBills(dsn, bill_type, inter_ids);
   std::unordered_map<std::int32_t, std::int32_t> stored;
   for (const Row& row :
        QueryRows(*get_data, dsn,
@@ -74,11 +86,7 @@ std::vector<PrintCount> ReadPrintCounts(const Bstr& dsn, std::int32_t bill_type,
 
 std::vector<PrintCountChange> RaisePrintCounts(const Bstr& dsn, std::int32_t bill_type,
                                                std::span<const std::int32_t> inter_ids) {
-  const auto get_data = ActivateGetData();
-  const BillType type = LookUpBillType(*get_data, dsn, bill_type);
-  const std::vector<std::int32_t> ids = DistinctIds(inter_ids);
-  RequireBillsOfType(*get_data, dsn, type, ids);
-
+  const auto [get_data, type, ids] = CheckBills(dsn, bill_type, inter_ids);
   std::unordered_map<std::int32_t, PrintCountChange> changes;
   for (const Row& row : QueryRows(*get_data, dsn, RaiseBatch(type, ids))) {
     const std::int32_t id = oleaut::ToLong(row[0]);
@@ -90,8 +98,8 @@ std::vector<PrintCountChange> RaisePrintCounts(const Bstr& dsn, std::int32_t bil
   if (changes.size() != ids.size()) {
     throw oleaut::ComError(oleaut::VbHresult(oleaut::kInvalidProcedureCall), u"TAVPrinting",
                            u"The bills of " + type.head_table +
-                               u" changed while their prints "
-                               u"were counted: nothing was counted; count them again");
+                               u" changed while their prints were counted: nothing was counted; "
+                               u"count them again");
   }
   std::vector<PrintCountChange> ordered;
   for (const std::int32_t id : ids)

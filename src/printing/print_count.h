@@ -20,6 +20,8 @@ namespace printing {
 struct PrintCount {
   std::int32_t inter_id = 0;
   std::optional<std::int32_t> count;
+
+  friend bool operator==(const PrintCount&, const PrintCount&) = default;
 };
 
 // What a raise did to one bill's count: `before` is none when the bill had no row.
@@ -27,6 +29,8 @@ struct PrintCountChange {
   std::int32_t inter_id = 0;
   std::optional<std::int32_t> before;
   std::int32_t after = 0;
+
+  friend bool operator==(const PrintCountChange&, const PrintCountChange&) = default;
 };
 
 // The print counts of bills of `bill_type` on `dsn`, one per distinct id in the order given.

@@ -144,6 +144,38 @@ TEST_F(TavprintFaultsTest, FailedWritesAreReportedNeverSuccess) {
             "or directory\n");
 }
 
+// Every file tavprint writes goes through the checked regular-file writer: a device that cannot
+// be written and a FIFO are each refused with an error that names them, without waiting.
+TEST_F(TavprintFaultsTest, EveryOutputFileRefusesADeviceAndAFifo) {
+  std::ofstream(dir_ / "rows.toml") << "[[T_RepNotePrintSql]]\nftrantypeid = 21\n";
+  const std::string outputs[] = {
+      "picture t_ICItem FSmallPhoto FItemID 1 TARGET",
+      "picture t_ICItem FSmallPhoto FItemID 1 TARGET --json",
+      "templates export 1 TARGET",
+      "call clsPrintSetupQuery.GetNotePrintData '\"demo\"' 1 --out TARGET",
+      "bill fill 1 1001 --csv TARGET",
+      "create-db TARGET",
+      "report-db create TARGET --from rows.toml",
+      "report-db create TARGET --from rows.toml --replace",
+  };
+  for (const std::string& target : {std::string("/dev/full"), (dir_ / "fifo").string()}) {
+    for (std::string command : outputs) {
+      command.replace(command.find("TARGET"), 6, target);
+      SCOPED_TRACE(command);
+      const Outcome run = Tavprint(command, "timeout 20");
+      EXPECT_EQ(run.status, 1) << run.out;
+      EXPECT_TRUE(Has(run.err, target + " is not a regular file but a ")) << run.err;
+      EXPECT_FALSE(Has(run.out, "Wrote") || Has(run.out, "Exported") || Has(run.out, "Created"))
+          << run.out;
+    }
+    const Outcome traced = Tavprint("--trace-sql " + target + " bill list 1", "timeout 20");
+    EXPECT_EQ(traced.status, 0) << traced.err;
+    EXPECT_TRUE(Has(traced.err, "the SQL trace is not written: " + target + " is not a regular"))
+        << traced.err;
+  }
+  EXPECT_TRUE(std::filesystem::is_fifo(dir_ / "fifo"));
+}
+
 TEST_F(TavprintFaultsTest, DeleteSaysWhatWasAndWasNotDeleted) {
   struct Case {
     std::string command;

@@ -61,6 +61,87 @@ TEST_F(TavprintTest, ErrorsArePrintedWithSourceAndNumberAndExitNonZero) {
   EXPECT_NE(Tavprint("frobnicate").status, 0);
 }
 
+// What a new user types wrong is answered with what was meant.
+TEST_F(TavprintTest, SlipsAreAnsweredWithWhatWasMeant) {
+  struct Case {
+    std::string args;
+    std::string said;
+  };
+  const Case cases[] = {
+      {"bil types", "'bil' is not a command of tavprint. Did you mean 'bill'?"},
+      {"--dsn demo bill cuont 1 1001",
+       "'cuont' is not a command of tavprint bill. Did you mean "
+       "'count'?\nCommands: types, list, info, count, fill"},
+      {"frobnicate", "'frobnicate' is not a command of tavprint.\nCommands: register,"},
+      {"--dsn demo bill", "tavprint bill needs one of its commands.\nCommands: types, list,"},
+      {"--language XX whoami", "XX not in {CHS,CHT,EN}"},
+      {"call clsGetData.TransMode --jsn", "Argument 1 '--jsn' is no option of tavprint call"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args);
+    const Outcome run = Tavprint(c.args);
+    EXPECT_NE(run.status, 0);
+    EXPECT_NE(run.err.find(c.said), std::string::npos) << run.err;
+  }
+  // Options of the program after call's arguments are options, not arguments.
+  const Outcome json =
+      Tavprint("call clsGetData.GetSysValue '\"demo\"' '\"IC\"' '\"NoSuchKey\"' --json");
+  EXPECT_EQ(json.status, 0) << json.err;
+  EXPECT_EQ(json.out, "0\n");
+  // A negative number is an argument.
+  const Outcome negative = Tavprint("call clsGetData.GetBillTypeInfo '\"demo\"' -1");
+  EXPECT_EQ(negative.status, 0) << negative.err;
+  EXPECT_EQ(negative.out, "null\n");
+}
+
+TEST_F(TavprintTest, UnregisteringTwiceSaysItWasNotRegistered) {
+  ASSERT_EQ(Tavprint("register").status, 0);
+  const Outcome first = Tavprint("unregister");
+  EXPECT_EQ(first.status, 0) << first.err;
+  EXPECT_NE(first.out.find("Unregistered "), std::string::npos) << first.out;
+  const Outcome second = Tavprint("unregister");
+  EXPECT_EQ(second.status, 0) << second.err;
+  EXPECT_EQ(second.out.find("Unregistered "), std::string::npos) << second.out;
+  EXPECT_NE(second.out.find("libTAVMPrintExport.so was not registered in " + registry_.string() +
+                            ": nothing to remove"),
+            std::string::npos)
+      << second.out;
+}
+
+// Who am I, on which sources, with which bills: each as a table and as JSON.
+TEST_F(TavprintTest, DiscoveryCommandsShowUserSourcesBillTypesAndBills) {
+  std::ofstream(dir_ / "catalog.toml")
+      << "[sources.finance]\nconnection = \"Driver={x};Server=h;UID=sa;PWD={se;cret}\"\n"
+         "user_id = 16395\n";
+  struct Case {
+    std::string args;
+    std::string said;
+  };
+  const Case cases[] = {
+      {"whoami",
+       "Manager (user 16394, language CHS, the administrator) on demo\nIdentity: nobody "
+       "was asked for: the administrator\n"},
+      {"--user-id 16395 whoami",
+       "张伟 (user 16395, language CHS) on demo\nIdentity: asked for "
+       "with --user-id"},
+      {"sources", "finance | 16395"},
+      {"bill types", "92  | 生产领料"},
+      {"bill list 21", "2003     | XOUT000003"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args);
+    const Outcome run = Tavprint(c.args);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find(c.said), std::string::npos) << run.out;
+  }
+  EXPECT_EQ(Tavprint("sources").out.find("se;cret"), std::string::npos);
+  EXPECT_EQ(Json::parse(Tavprint("--user-id 16396 whoami --json").out)["user_name"], "李娜");
+  EXPECT_EQ(Json::parse(Tavprint("bill list 1 --json").out)["bills"][2]["bill_no"], "WIN000003");
+  EXPECT_EQ(Json::parse(Tavprint("sources --json").out)["sources"][1]["name"], "finance");
+  EXPECT_EQ(Json::parse(Tavprint("typelib --json").out)["classes"][0]["members"][0]["name"],
+            "TransMode");
+}
+
 TEST_F(TavprintTest, TypelibPrintsEveryInterfaceAsATable) {
   const Outcome run = Tavprint("typelib");
   EXPECT_EQ(run.status, 0);

@@ -19,6 +19,7 @@ class DataCommandsTest : public ::testing::Test {
   tavtest::TempDir dir_;
   tavtest::ScopedEnv registry_{"TAV_REGISTRY_FILE", (dir_ / "registry.json").string()};
   tavtest::ScopedEnv data_{"TAV_DATA_DIR", (dir_ / "data").string()};
+  tavtest::ScopedEnv system_{"TAV_SYSTEM_DIR", (dir_ / "system").string()};
 };
 
 TEST(DisplayWidth, CountsWideCharactersTwice) {
@@ -34,6 +35,21 @@ TEST_F(DataCommandsTest, DemoTourRecreatesTheSourceAndShowsItsTables) {
   EXPECT_NE(text.find("16394   | Manager"), std::string::npos) << text;
   EXPECT_NE(text.find("0 (Integer)"), std::string::npos) << text;  // GetSysValue without a row
   EXPECT_TRUE(std::filesystem::exists(dir_ / "data" / "demo.db"));
+
+  // As JSON, the tour is one document.
+  std::ostringstream json;
+  RunDemo("demo", {.json = true}, json);
+  const Json tour = Json::parse(json.str());
+  ASSERT_EQ(tour["steps"].size(), 7U);
+  EXPECT_EQ(tour["steps"][0]["title"], "Users of the application");
+  EXPECT_EQ(tour["steps"][4]["result"], 0);
+  EXPECT_EQ(tour["steps"][6]["result"]["bills"], Json::parse("[1002, 1001]"));
+
+  // The industry edition's tour shows the size matrix.
+  std::ostringstream industry;
+  RunDemo("demo", {}, industry, /*industry=*/true);
+  EXPECT_NE(industry.str().find("| FS  | FM  | FL | FSizeQty |"), std::string::npos)
+      << industry.str();
 }
 
 TEST_F(DataCommandsTest, SqlAlignsChineseTextAndPrintsJsonWithTypes) {
@@ -51,20 +67,61 @@ TEST_F(DataCommandsTest, SqlAlignsChineseTextAndPrintsJsonWithTypes) {
   RunSql("demo", "SELECT FUserID, FForbidden FROM t_User WHERE FUserID = 16394", {.json = true},
          json);
   const Json parsed = Json::parse(json.str());
-  EXPECT_EQ(parsed["fields"][0]["type"], 3);   // adInteger
-  EXPECT_EQ(parsed["fields"][1]["type"], 11);  // adBoolean
+  EXPECT_EQ(parsed["fields"].dump(), R"([{"name":"FUserID","type":3,"type_name":"adInteger"},)"
+                                     R"({"name":"FForbidden","type":11,"type_name":"adBoolean"}])");
   EXPECT_EQ(parsed["rows"][0][1], false);
 }
 
-TEST_F(DataCommandsTest, CreateDbMakesAnEmptySchemaAndRefusesAnExistingFile) {
+TEST_F(DataCommandsTest, SqlThatChangesRowsSaysHowMany) {
+  struct Case {
+    std::string statement;
+    std::string shown;
+  };
+  const Case cases[] = {
+      {"UPDATE t_ICItem SET FSalePrice = FSalePrice + 1 WHERE FItemID IN (1, 2)",
+       "(2 rows changed)\n"},
+      {"  -- a comment first\n delete FROM t_ICItem WHERE FItemID = 999", "(0 rows changed)\n"},
+      {"INSERT INTO t_Department (FItemID, FNumber, FName) VALUES (99, '99', N'试') -- last",
+       "(1 row changed)\n"},
+      {"SELECT FItemID FROM t_ICItem WHERE FItemID = 999", "FItemID\n-------\n(0 rows)\n"},
+      {"CREATE TABLE t_Note (FID int)", "(no rows returned)\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.statement);
+    std::ostringstream out;
+    RunSql("demo", c.statement, {}, out);
+    EXPECT_EQ(out.str(), c.shown);
+  }
+  std::ostringstream json;
+  RunSql("demo", "UPDATE t_ICItem SET FSalePrice = 1 WHERE FItemID = 1", {.json = true}, json);
+  EXPECT_EQ(json.str(), "{\n  \"rows_changed\": 1\n}\n");
+}
+
+TEST_F(DataCommandsTest, CreateDbMakesAnEmptySchemaSaysWhatNextAndRefusesWhatIsThere) {
   const auto path = dir_ / "finance.db";
   std::ostringstream out;
-  RunCreateDatabase(path, /*with_demo_data=*/false, out);
+  RunCreateDatabase(path, /*with_demo_data=*/false, /*make_folders=*/false, out);
+  EXPECT_NE(out.str().find("Next: add it to the data-source catalog"), std::string::npos);
+  EXPECT_NE(out.str().find("  [sources.finance]\n  connection = \"Provider=SQLite;Data Source=" +
+                           path.string() + "\""),
+            std::string::npos)
+      << out.str();
   std::ostringstream count;
   RunSql("Provider=SQLite;Data Source=" + path.string(), "SELECT count(*) AS FUsers FROM t_User",
          {}, count);
   EXPECT_NE(count.str().find("0\n"), std::string::npos) << count.str();
-  EXPECT_THROW(RunCreateDatabase(path, false, out), oleaut::ComError);
+  EXPECT_THROW(RunCreateDatabase(path, false, false, out), oleaut::ComError);
+
+  // A missing folder is refused, unless asked for.
+  const auto nested = dir_ / "srv" / "tav" / "finance.db";
+  std::ostringstream refused;
+  EXPECT_THROW(RunCreateDatabase(nested, false, false, refused), oleaut::ComError);
+  EXPECT_FALSE(std::filesystem::exists(dir_ / "srv"));
+  std::ostringstream made;
+  RunCreateDatabase(nested, false, /*make_folders=*/true, made);
+  EXPECT_EQ(made.str().rfind("Created the folder " + (dir_ / "srv" / "tav").string() + "\n", 0), 0U)
+      << made.str();
+  EXPECT_TRUE(std::filesystem::is_regular_file(nested));
 }
 
 TEST_F(DataCommandsTest, CallWritesTheBodyItFindsToOutAndRefusesWhenThereIsNone) {

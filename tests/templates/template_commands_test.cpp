@@ -76,9 +76,11 @@ TEST_F(TemplateCommandsTest, AdministratorSaveAndReportTemplates) {
   std::ostringstream json;
   tavprint::RunTemplateList(As(kLi), {1001, true}, {.json = true}, json);
   const auto parsed = tavprint::Json::parse(json.str());
-  ASSERT_EQ(parsed["Data"].size(), 1U);
-  EXPECT_NE(parsed["Data"][0].dump().find("台账"), std::string::npos);
-  EXPECT_EQ(parsed["Option"], "");
+  EXPECT_EQ(parsed["report"], 1001);
+  ASSERT_EQ(parsed["templates"].size(), 1U);
+  EXPECT_EQ(parsed["templates"][0]["name"], "台账");
+  EXPECT_EQ(parsed["templates"][0]["selected"], false);
+  EXPECT_EQ(parsed["page_options"], "");
 }
 
 }  // namespace

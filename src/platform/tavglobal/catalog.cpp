@@ -2,6 +2,7 @@
 
 #include <toml++/toml.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <limits>
 #include <sstream>
@@ -65,6 +66,7 @@ std::optional<std::u16string> ReadPassword(const std::filesystem::path& path,
 DataSourceEntry ReadEntry(const std::filesystem::path& path, const std::string& name,
                           const toml::table& table) {
   DataSourceEntry entry;
+  entry.name = oleaut::FromUtf8(name);
   if (auto connection = table["connection"].value<std::string>()) {
     entry.connection = oleaut::FromUtf8(*connection);
   } else if (table.contains("connection")) {
@@ -134,6 +136,15 @@ Catalog Catalog::LoadFile(const std::filesystem::path& path) {
     RaiseCatalogError(path, "'sources' must be a table");
   }
   return catalog;
+}
+
+std::vector<const DataSourceEntry*> Catalog::Entries() const {
+  std::vector<const DataSourceEntry*> entries;
+  for (const auto& [key, entry] : entries_)
+    entries.push_back(&entry);
+  std::sort(entries.begin(), entries.end(),
+            [](const DataSourceEntry* a, const DataSourceEntry* b) { return a->name < b->name; });
+  return entries;
 }
 
 const DataSourceEntry* Catalog::Find(std::u16string_view name) const {

@@ -30,10 +30,12 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 namespace tavglobal {
 
 struct DataSourceEntry {
+  std::u16string name;        // as written in the file
   std::u16string connection;  // ADO connection string; empty for a demo entry without one
   std::optional<std::int16_t> user_id;
   std::optional<std::u16string> user_name;
@@ -51,6 +53,8 @@ class Catalog {
 
   // The entry under `name` (compared without regard to case), if any.
   const DataSourceEntry* Find(std::u16string_view name) const;
+  // Every entry, ordered by name.
+  std::vector<const DataSourceEntry*> Entries() const;
   const std::filesystem::path& Path() const noexcept { return path_; }
 
  private:
