@@ -16,6 +16,7 @@
 #include "platform/vdl/dictionary.h"
 #include "platform/vdl/list.h"
 #include "printing/bill_lookup.h"
+#include "printing/fill_calls.h"
 #include "recordset_printer.h"
 
 namespace tavprint {
@@ -29,6 +30,8 @@ using oleaut::Variant;
 
 // The rows of one fill member: its result, and its recordset in the order to show it.
 struct FilledRows {
+  explicit FilledRows(const printing::FilledRecordset& filled)
+      : result(filled.result), recordset(filled.recordset) {}
   std::int32_t result = 0;
   com::Ptr<ado::Recordset> recordset;
   std::vector<std::size_t> order;  // positions of the rows, in the order to show them
@@ -237,46 +240,14 @@ void RunBillFill(const std::string& dsn, const BillFillRequest& request,
   printing::RequireBillsOfType(*data, sdsn.AsString(),
                                printing::LookUpBillType(*data, sdsn.AsString(), request.bill_type),
                                request.bill_ids);
-  const Variant info = data->Call(u"GetBillTypeInfo", sdsn, request.bill_type);
-  if (!info.IsObject() || !info.AsObject()) {
-    FailCommand("bill type " + std::to_string(request.bill_type) +
-                " has no row in ICTransactionType of " + dsn);
-  }
-  const auto package =
-      data->Call(u"GetBillPackage", sdsn, request.bill_type).AsObjectOf<vdl::List>();
-  const Variant structure = package->Item(4);
-  if (!structure.IsObject() || !structure.AsObject()) {
-    FailCommand("the package reader made no package of bill type " +
-                std::to_string(request.bill_type));
-  }
-
-  // pCondition: the transaction type and the selected bills in the order of selection.
-  auto filter = com::Make<vdl::List>();
-  for (const std::int32_t id : request.bill_ids) {
-    auto bill = com::Make<vdl::Dictionary>();
-    bill->SetItem(u"FInterID", id);
-    filter->Add(Variant(bill));
-  }
-  auto condition = com::Make<vdl::Dictionary>();
-  condition->SetItem(u"TranType", request.bill_type);
-  condition->SetItem(u"Filter", Variant(filter));
-
-  FilledRows head;
-  Variant head_args[] = {sdsn, Variant(condition), structure, Variant::Nothing(),
-                         Variant(request.sum)};
-  head.result = data->Invoke(u"GetHeadFillData", head_args).AsLong();
-  if (head_args[3].IsObject()) head.recordset = head_args[3].AsObjectOf<ado::Recordset>();
-  FilledRows entry;
-  Variant entry_args[] = {sdsn, Variant(condition), structure, Variant::Nothing()};
-  entry.result = data->Invoke(u"GetEntryFillData", entry_args).AsLong();
-  if (entry_args[3].IsObject()) entry.recordset = entry_args[3].AsObjectOf<ado::Recordset>();
+  const printing::BillTypeMetadata bill_type =
+      printing::ReadBillType(*data, sdsn, request.bill_type, dsn);
+  const auto condition = printing::MakeFillCondition(request.bill_type, request.bill_ids);
+  FilledRows head(printing::FillHeadRows(*data, sdsn, condition, bill_type.structure, request.sum));
+  FilledRows entry(printing::FillEntryRows(*data, sdsn, condition, bill_type.structure));
 
   // Heads by the first position of their bill in the selection; lines by FID, that position.
-  const auto bill_info = structure.AsObjectOf<vdl::Dictionary>()->Item(u"BillInfo");
-  const Bstr key_inter = bill_info.IsObject() && bill_info.AsObject()
-                             ? oleaut::ToString(bill_info.AsObjectOf<vdl::Dictionary>()->GetValue(
-                                   u"FKeyInterID", Bstr(u"FInterID")))
-                             : Bstr(u"FInterID");
+  const Bstr& key_inter = bill_type.key_inter;
   OrderRows(head, key_inter, [&](const Variant& id) {
     const auto found = std::find(request.bill_ids.begin(), request.bill_ids.end(),
                                  id.IsNull() ? 0 : oleaut::ToLong(id));
@@ -316,7 +287,7 @@ void RunBillFill(const std::string& dsn, const BillFillRequest& request,
     return;
   }
   out << "Bill type " << request.bill_type << " ("
-      << ToUtf8(oleaut::ToString(info.AsObjectOf<vdl::Dictionary>()->Item(u"FName")))
+      << ToUtf8(oleaut::ToString(bill_type.info->Item(u"FName")))
       << "), bills selected in this order: " << selection << "\n\n";
   out << "Head rows (clsGetData.GetHeadFillData" << (request.sum ? ", summary printing" : "")
       << "), in the order of selection\n";

@@ -16,6 +16,7 @@
 #include "platform/tavglobal/report_database.h"
 #include "platform/tavglobal/schema/schema_scripts.h"
 #include "platform/win/system_directory.h"
+#include "print_demo.h"
 #include "recordset_printer.h"
 
 namespace tavprint {
@@ -219,6 +220,14 @@ void RunDemo(const std::string& dsn, const OutputOptions& options, std::ostream&
       "tavprint bill fill 1 1002 1001 --columns FID,FInterID,FBillNo,...",
       [&](std::ostream& step_out) { RunBillFill(dsn, fill, options, step_out); });
 
+  // Printing: layouts saved and selected, PDFs written (a note of the tour in JSON).
+  std::ostringstream printed;
+  RunPrintDemo(dsn, path.parent_path(), industry, printed);
+  std::string printed_text = printed.str();
+  while (!printed_text.empty() && printed_text.back() == '\n')
+    printed_text.pop_back();
+  tour.Say(printed_text);
+
   tour.Say(
       "\nTry: tavprint whoami                       (who you are on the data source)\n"
       "     tavprint bill types                   (the bill types; bill list TYPE: their bills)\n"
@@ -229,6 +238,8 @@ void RunDemo(const std::string& dsn, const OutputOptions& options, std::ostream&
       "     tavprint bill fill 92 9201 9202 9203 --sum   (summary printing of three issues)\n"
       "     tavprint bill fill 707 70701          (quality inspection's computed columns)\n"
       "     tavprint demo --industry              (the industry edition's size matrix)\n"
+      "     tavprint print 1 1009 --png pages     (PNG pages; --preview counts no print)\n"
+      "     tavprint print-settings set 1 --paper A5 --orientation landscape\n"
       "     tavprint sql demo \"SELECT * FROM t_SystemProfile\"\n"
       "     tavprint call clsGetData.GetSysValue '\"demo\"' '\"IC\"' '\"IndustryVersion\"'");
   tour.Finish();

@@ -15,6 +15,7 @@
 #include "platform/ado/sql_trace.h"
 #include "platform/oleaut/com_error.h"
 #include "platform/oleaut/text.h"
+#include "print_commands.h"
 #include "report_db_commands.h"
 #include "session_commands.h"
 #include "template_commands.h"
@@ -252,6 +253,7 @@ int main(int argc, char** argv) {
   const tavprint::BillCommands bills(app, dsn, output);
   const tavprint::PictureCommand picture(app, dsn, output);
   const tavprint::ReportDbCommands report_db(app, output);
+  const tavprint::PrintCommands printing(app, dsn);
 
   const std::vector<std::string> words = ProgramOptionsFirst(app, *call, argc, argv);
   try {
@@ -290,6 +292,7 @@ int main(int argc, char** argv) {
     if (bills.Chosen()) bills.Run(std::cout);
     if (picture.Chosen()) picture.Run(std::cout);
     if (report_db.Chosen()) report_db.Run(std::cout);
+    if (printing.Chosen()) printing.Run(std::cout);
   } catch (const oleaut::ComError& error) {
     return ReportError(error);
   } catch (const std::exception& error) {

@@ -5,6 +5,12 @@ pkg_check_modules(SQLITE3 REQUIRED IMPORTED_TARGET sqlite3)
 pkg_check_modules(ODBC REQUIRED IMPORTED_TARGET odbc)
 pkg_check_modules(ODBCINST REQUIRED IMPORTED_TARGET odbcinst)
 pkg_check_modules(MDB REQUIRED IMPORTED_TARGET libmdb)
+# The print client: text with pango (HarfBuzz, fontconfig), pages with cairo, bar codes with
+# libzint, PNG pages with libpng.
+pkg_check_modules(PANGOCAIRO REQUIRED IMPORTED_TARGET pangocairo pangoft2 cairo-pdf fontconfig)
+pkg_check_modules(LIBPNG REQUIRED IMPORTED_TARGET libpng)
+find_library(ZINT_LIBRARY NAMES zint REQUIRED)
+find_path(ZINT_INCLUDE_DIR zint.h REQUIRED)
 find_package(fmt REQUIRED)
 find_package(nlohmann_json REQUIRED)
 find_package(tomlplusplus REQUIRED)

@@ -55,51 +55,6 @@ std::string ReadAll(const FileHandle& file, const std::filesystem::path& path) {
   }
 }
 
-// A temporary file beside the one it is to replace, removed unless it was renamed into place.
-class TempFile {
- public:
-  explicit TempFile(const std::filesystem::path& target) {
-    static std::atomic<unsigned> counter{0};
-    std::random_device random;
-    for (int attempt = 0; attempt < 100 && !file_.IsOpen(); ++attempt) {
-      path_ = target;
-      path_ += ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(++counter) + "-" +
-               std::to_string(random() % 1000000);
-      // The mode the kernel gives a new file: 0666 less the umask.
-      file_ = FileHandle(::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
-      if (!file_.IsOpen() && errno != EEXIST)
-        RaiseErrno(errno, "create a temporary file for", target);
-    }
-    if (!file_.IsOpen()) RaiseErrno(EEXIST, "create a temporary file for", target);
-  }
-  TempFile(const TempFile&) = delete;
-  TempFile& operator=(const TempFile&) = delete;
-  ~TempFile() {
-    file_ = FileHandle();
-    if (!path_.empty()) ::unlink(path_.c_str());
-  }
-
-  const FileHandle& File() const noexcept { return file_; }
-  const std::filesystem::path& Path() const noexcept { return path_; }
-
-  // Flushes and closes the file, checking both: a full disk may only show there.
-  void Finish(const std::filesystem::path& target) {
-    if (::fsync(file_.Get()) != 0) RaiseErrno(errno, "write", target);
-    const int fd = file_.Get();
-    file_.Release();
-    if (::close(fd) != 0) RaiseErrno(errno, "write", target);
-  }
-
-  void RenameOver(const std::filesystem::path& target) {
-    if (::rename(path_.c_str(), target.c_str()) != 0) RaiseErrno(errno, "replace", target);
-    path_.clear();
-  }
-
- private:
-  std::filesystem::path path_;
-  FileHandle file_;
-};
-
 }  // namespace
 
 FileHandle::FileHandle(FileHandle&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
@@ -154,21 +109,53 @@ std::string ReadWholeFile(const std::filesystem::path& path) {
   return ReadAll(file, path);
 }
 
-void ReplaceFile(const std::filesystem::path& path, std::string_view content) {
-  const std::filesystem::path target = ResolveLinks(path);
+FileReplacement::FileReplacement(const std::filesystem::path& path)
+    : path_(path), target_(ResolveLinks(path)) {
   struct stat status {};
-  const bool exists = ::stat(target.c_str(), &status) == 0;
+  const bool exists = ::stat(target_.c_str(), &status) == 0;
   if (!exists && errno != ENOENT) RaiseErrno(errno, "write", path);
   if (exists) {
     RequireRegular(status, path);
     // Renaming over a file we may not write would bypass its protection.
-    if (::access(target.c_str(), W_OK) != 0) RaiseErrno(errno, "write", path);
+    if (::access(target_.c_str(), W_OK) != 0) RaiseErrno(errno, "write", path);
   }
-  TempFile temp(target);
-  if (exists) ::fchmod(temp.File().Get(), status.st_mode & 07777);
-  WriteAll(temp.File(), content, path);
-  temp.Finish(path);
-  temp.RenameOver(target);
+  static std::atomic<unsigned> counter{0};
+  std::random_device random;
+  for (int attempt = 0; attempt < 100 && !file_.IsOpen(); ++attempt) {
+    temp_ = target_;
+    temp_ += ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(++counter) + "-" +
+             std::to_string(random() % 1000000);
+    // The mode the kernel gives a new file: 0666 less the umask.
+    file_ = FileHandle(::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+    if (!file_.IsOpen() && errno != EEXIST)
+      RaiseErrno(errno, "create a temporary file for", target_);
+  }
+  if (!file_.IsOpen()) RaiseErrno(EEXIST, "create a temporary file for", target_);
+  if (exists) ::fchmod(file_.Get(), status.st_mode & 07777);
+}
+
+FileReplacement::~FileReplacement() {
+  file_ = FileHandle();
+  if (!temp_.empty()) ::unlink(temp_.c_str());
+}
+
+void FileReplacement::Write(std::string_view data) {
+  WriteAll(file_, data, path_);
+}
+
+void FileReplacement::Commit() {
+  // Flushed and closed, both checked: a full disk may only show there.
+  if (::fsync(file_.Get()) != 0) RaiseErrno(errno, "write", path_);
+  const int fd = file_.Release();
+  if (::close(fd) != 0) RaiseErrno(errno, "write", path_);
+  if (::rename(temp_.c_str(), target_.c_str()) != 0) RaiseErrno(errno, "replace", target_);
+  temp_.clear();
+}
+
+void ReplaceFile(const std::filesystem::path& path, std::string_view content) {
+  FileReplacement replacement(path);
+  replacement.Write(content);
+  replacement.Commit();
 }
 
 FileHandle OpenForAppend(const std::filesystem::path& path) {

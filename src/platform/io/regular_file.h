@@ -54,6 +54,28 @@ std::string ReadWholeFile(const std::filesystem::path& path);
 // existing one keeps its mode.
 void ReplaceFile(const std::filesystem::path& path, std::string_view content);
 
+// A new content for the file `path` names, written piece by piece to a temporary file beside it
+// and renamed over it by Commit, so that a reader sees the old content or the whole new one.
+// Until Commit nothing is changed; destroyed uncommitted, it removes its temporary file. The
+// target is checked first (a regular file we may write, or absent); a new file gets mode 0666
+// less the umask, an existing one keeps its mode.
+class FileReplacement {
+ public:
+  explicit FileReplacement(const std::filesystem::path& path);
+  FileReplacement(const FileReplacement&) = delete;
+  FileReplacement& operator=(const FileReplacement&) = delete;
+  ~FileReplacement();
+
+  void Write(std::string_view data);
+  void Commit();
+
+ private:
+  std::filesystem::path path_;    // as given, for messages
+  std::filesystem::path target_;  // links followed
+  std::filesystem::path temp_;
+  FileHandle file_;
+};
+
 // Opens the file for appending, creating it when it does not exist.
 FileHandle OpenForAppend(const std::filesystem::path& path);
 
