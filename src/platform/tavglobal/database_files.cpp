@@ -232,7 +232,8 @@ std::filesystem::path ResetDemoDatabase() {
 }
 
 void CreateDatabase(const std::filesystem::path& path, bool with_demo_data) {
-  const auto target = io::ResolveLinks(path);
+  // Absolute, so that a bare file name has a folder: the current one.
+  const auto target = std::filesystem::absolute(io::ResolveLinks(path));
   if (std::filesystem::exists(target)) RaiseFileError(path, "the file exists already");
   if (!FreshDatabase(target, with_demo_data).InstallIfAbsent(target)) {
     RaiseFileError(path, "the file exists already");
