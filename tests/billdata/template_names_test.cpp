@@ -9,7 +9,7 @@
 
 #include <sstream>
 #include <string>
-#include <utility>
+#include <tuple>
 #include <vector>
 
 #include "bill_fill.h"
@@ -25,23 +25,20 @@
 namespace billdata_test {
 namespace {
 
-using Settings = std::vector<std::pair<std::u16string, Variant>>;
-
-// Where a case plants its texts: the dictionary under `target` of dicStruct ("P0_FBillNo",
-// "BillInfo"), given the items of `settings`.
-struct Plant {
-  std::u16string target;
-  Settings settings;
-};
-
 enum class Member { kHead, kEntry };
 
+// A text planted under `key` of the dictionary `target` of dicStruct ("P0_FBillNo", "BillInfo"),
+// with the error it must cause.
 struct HostileCase {
   const char* name;
   Member member;
   std::int32_t bill_type;
-  std::vector<Plant> plants;
-  std::u16string reported;  // what the error must say: where the text was, then the text
+  std::u16string target;
+  std::u16string key;
+  std::u16string text;
+  std::u16string where;     // where the error says the text was found
+  std::u16string quoted{};  // what the error quotes, when not the whole text (a token of it)
+  std::vector<std::tuple<std::u16string, std::u16string, Variant>> also{};  // target, key, value
 };
 
 class TemplateNamesTest : public BillDataTest {
@@ -61,12 +58,6 @@ class TemplateNamesTest : public BillDataTest {
   }
 };
 
-constexpr char16_t kDropTable[] =
-    u"FBillNo FROM ICStockBill; DROP TABLE GLNoteCitation; SELECT ICStockBill.FInterID AS X";
-constexpr char16_t kStoredA3[] =
-    u".A3,FSupplyID,t_Supplier,FItemID;DELETE FROM t_SubMessage;SELECT 1 AS z FROM "
-    u"ICStockBill,FName";
-
 // A bill of the demo data of each bill type the cases use.
 std::int32_t FirstBill(std::int32_t bill_type) {
   switch (bill_type) {
@@ -85,265 +76,168 @@ std::u16string Reported(std::u16string_view where, std::u16string_view text) {
   return std::u16string(where) + u" '" + std::u16string(text) + u"' is not";
 }
 
+constexpr char16_t kDropTable[] =
+    u"FBillNo FROM ICStockBill; DROP TABLE GLNoteCitation; SELECT ICStockBill.FInterID AS X";
+constexpr char16_t kDelete[] = u"; DELETE FROM t_SubMessage --";
+
+std::u16string Control(std::u16string_view page, int item, std::u16string_view field) {
+  return u" of item " + oleaut::FromUtf8(std::to_string(item)) + u" of \"" + std::u16string(page) +
+         u"\" (the control \"" + std::u16string(field) + u"\")";
+}
+
 TEST_F(TemplateNamesTest, EveryPieceCarryingAStatementFailsTheCallBeforeAnythingRuns) {
+  const std::u16string del = kDelete;
+  const std::u16string a3 = u"token 4 of \"FAction\"";
   const HostileCase cases[] = {
       // Head: the control's column, its lookup table with the key, code and name columns.
-      {"head column",
-       Member::kHead,
-       1,
-       {{u"P0_FBillNo", {{u"FFieldName", kDropTable}}}},
-       Reported(u"\"FFieldName\" of item 1 of \"Page0\" (the control \"" +
-                    std::u16string(kDropTable) + u"\")",
-                kDropTable)},
-      {"head lookup table",
-       Member::kHead,
-       1,
-       {{u"P0_FSupplyID",
-         {{u"FGetTable",
-           u"t_Supplier t0 on 1=1; DELETE FROM t_SubMessage; SELECT * FROM t_Supplier"}}}},
-       Reported(u"\"FGetTable\" of item 3 of \"Page0\" (the control \"FSupplyID\")",
-                u"t_Supplier t0 on 1=1; DELETE FROM t_SubMessage; SELECT * FROM t_Supplier")},
-      {"head lookup key",
-       Member::kHead,
-       1,
-       {{u"P0_FSupplyID", {{u"FInterID", u"FItemID; DELETE FROM t_SubMessage --"}}}},
-       Reported(u"\"FInterID\" of item 3 of \"Page0\" (the control \"FSupplyID\")",
-                u"FItemID; DELETE FROM t_SubMessage --")},
-      {"head code column",
-       Member::kHead,
-       1,
-       {{u"P0_FCheckerID", {{u"FNumber", u"FUserID, (SELECT max(FName) FROM t_User) AS x"}}}},
-       Reported(u"\"FNumber\" of item 11 of \"Page0\" (the control \"FCheckerID\")",
-                u"FUserID, (SELECT max(FName) FROM t_User) AS x")},
-      {"head name column",
-       Member::kHead,
-       1,
-       {{u"P0_FBillerID", {{u"FName", u"FName; DELETE FROM t_SubMessage; SELECT 1 AS z --"}}}},
-       Reported(u"\"FName\" of item 10 of \"Page0\" (the control \"FBillerID\")",
-                u"FName; DELETE FROM t_SubMessage; SELECT 1 AS z --")},
-      {"head stored column",
-       Member::kHead,
-       1,
-       {{u"P0_FTranType", {{u"FFieldName", u"FTranType; DELETE FROM t_SubMessage --"}}}},
-       Reported(u"\"FFieldName\" of item 1 of \"PageH\" (the control \"FTranType; DELETE FROM "
-                u"t_SubMessage --\")",
-                u"FTranType; DELETE FROM t_SubMessage --")},
+      {"head column", Member::kHead, 1, u"P0_FBillNo", u"FFieldName", kDropTable,
+       u"\"FFieldName\"" + Control(u"Page0", 1, kDropTable)},
+      {"head lookup table", Member::kHead, 1, u"P0_FSupplyID", u"FGetTable",
+       u"t_Supplier t0 on 1=1; DELETE FROM t_SubMessage; SELECT * FROM t_Supplier",
+       u"\"FGetTable\"" + Control(u"Page0", 3, u"FSupplyID")},
+      {"head lookup key", Member::kHead, 1, u"P0_FSupplyID", u"FInterID", u"FItemID" + del,
+       u"\"FInterID\"" + Control(u"Page0", 3, u"FSupplyID")},
+      {"head code column", Member::kHead, 1, u"P0_FCheckerID", u"FNumber",
+       u"FUserID, (SELECT max(FName) FROM t_User) AS x",
+       u"\"FNumber\"" + Control(u"Page0", 11, u"FCheckerID")},
+      {"head name column", Member::kHead, 1, u"P0_FBillerID", u"FName", u"FName" + del,
+       u"\"FName\"" + Control(u"Page0", 10, u"FBillerID")},
+      {"head stored column", Member::kHead, 1, u"P0_FTranType", u"FFieldName", u"FTranType" + del,
+       u"\"FFieldName\"" + Control(u"PageH", 1, u"FTranType" + del)},
+      {"head table", Member::kHead, 1, u"BillInfo", u"FHeadTable",
+       u"ICStockBill; DELETE FROM t_SubMessage; SELECT * FROM ICStockBill",
+       u"\"FHeadTable\" of dicStruct(\"BillInfo\")"},
+      {"head interior id column", Member::kHead, 1, u"BillInfo", u"FKeyInterID",
+       u"FInterID FROM ICStockBill; DROP TABLE GLNoteCitation --",
+       u"\"FKeyInterID\" of dicStruct(\"BillInfo\")"},
       // Head relations: each action form, each token that reaches the statement.
-      {"head . column",
-       Member::kHead,
-       1,
-       {{u"P0_FSupplyAddress", {{u"FAction", u".,FAddress; DELETE FROM t_SubMessage --"}}}},
-       Reported(u"token 2 of \"FAction\" of item 4 of \"Page0\" (the control \"FSupplyAddress\")",
-                u"FAddress; DELETE FROM t_SubMessage --")},
+      {"head . column", Member::kHead, 1, u"P0_FSupplyAddress", u"FAction", u".,FAddress" + del,
+       u"token 2 of \"FAction\"" + Control(u"Page0", 4, u"FSupplyAddress"), u"FAddress" + del},
       {"head . join column",
        Member::kHead,
        1,
-       {{u"P0_FSupplyAddress",
-         {{u"FAction", u".,FRegionID,FRegionID OR 1=1"},
-          {u"FGetTable", u"t_Supplier"},
-          {u"FInterID", u"FItemID"},
-          {u"FName", u"FName"}}}},
-       Reported(u"token 3 of \"FAction\" of item 4 of \"Page0\" (the control \"FSupplyAddress\")",
-                u"FRegionID OR 1=1")},
-      {"head .A3 join column (the stored text of the probe)",
-       Member::kHead,
-       1,
-       {{u"P0_FSupplyAddress", {{u"FAction", kStoredA3}}}},
-       Reported(u"token 4 of \"FAction\" of item 4 of \"Page0\" (the control \"FSupplyAddress\")",
-                u"FItemID;DELETE FROM t_SubMessage;SELECT 1 AS z FROM ICStockBill")},
-      {"head .A3 joined table",
-       Member::kHead,
-       1,
-       {{u"P0_FSupplyAddress",
-         {{u"FAction",
-           u".A3,FSupplyID,t_Supplier t9 on 1=1; DELETE FROM t_SubMessage --,FItemID"}}}},
-       Reported(u"token 3 of \"FAction\" of item 4 of \"Page0\" (the control \"FSupplyAddress\")",
-                u"t_Supplier t9 on 1=1; DELETE FROM t_SubMessage --")},
-      {"head .A3 sub-select table",
-       Member::kHead,
-       1,
-       {{u"P0_FSupplyAddress",
-         {{u"FAction",
-           u".A3,FSupplyID,t_Supplier,FItemID,FItemID,t_Supplier; DELETE FROM "
-           u"t_SubMessage --,FItemID"}}}},
-       Reported(u"token 6 of \"FAction\" of item 4 of \"Page0\" (the control \"FSupplyAddress\")",
-                u"t_Supplier; DELETE FROM t_SubMessage --")},
-      {"head .A3 compared value",
-       Member::kHead,
-       1,
-       {{u"P0_FSupplyAddress",
-         {{u"FAction", u".A3,FSupplyID,t_Supplier,FItemID,FItemID,t_Supplier,0 OR 1=1,FName"}}}},
-       Reported(u"token 7 of \"FAction\" of item 4 of \"Page0\" (the control \"FSupplyAddress\")",
-                u"0 OR 1=1")},
-      {"head .A3 sub-selected column",
-       Member::kHead,
-       1,
-       {{u"P0_FSupplyAddress",
-         {{u"FAction", u".A3,FSupplyID,t_Supplier,FItemID,FItemID,t_Supplier,1,(SELECT 1)"}}}},
-       Reported(u"token 8 of \"FAction\" of item 4 of \"Page0\" (the control \"FSupplyAddress\")",
-                u"(SELECT 1)")},
+       u"P0_FSupplyAddress",
+       u"FAction",
+       u".,FRegionID,FRegionID OR 1=1",
+       u"token 3 of \"FAction\"" + Control(u"Page0", 4, u"FSupplyAddress"),
+       u"FRegionID OR 1=1",
+       {{u"P0_FSupplyAddress", u"FGetTable", u"t_Supplier"},
+        {u"P0_FSupplyAddress", u"FInterID", u"FItemID"}}},
+      {"head .A3 join column (the stored text of the probe)", Member::kHead, 1,
+       u"P0_FSupplyAddress", u"FAction",
+       u".A3,FSupplyID,t_Supplier,FItemID;DELETE FROM t_SubMessage;SELECT 1 AS z FROM "
+       u"ICStockBill,FName",
+       a3 + Control(u"Page0", 4, u"FSupplyAddress"),
+       u"FItemID;DELETE FROM t_SubMessage;SELECT 1 AS z FROM ICStockBill"},
+      {"head .A3 joined table", Member::kHead, 1, u"P0_FSupplyAddress", u"FAction",
+       u".A3,FSupplyID,t_Supplier t9 on 1=1" + del + u",FItemID",
+       u"token 3 of \"FAction\"" + Control(u"Page0", 4, u"FSupplyAddress"),
+       u"t_Supplier t9 on 1=1" + del},
+      {"head .A3 sub-select table", Member::kHead, 1, u"P0_FSupplyAddress", u"FAction",
+       u".A3,FSupplyID,t_Supplier,FItemID,FItemID,t_Supplier" + del + u",FItemID",
+       u"token 6 of \"FAction\"" + Control(u"Page0", 4, u"FSupplyAddress"), u"t_Supplier" + del},
+      {"head .A3 compared value", Member::kHead, 1, u"P0_FSupplyAddress", u"FAction",
+       u".A3,FSupplyID,t_Supplier,FItemID,FItemID,t_Supplier,0 OR 1=1,FName",
+       u"token 7 of \"FAction\"" + Control(u"Page0", 4, u"FSupplyAddress"), u"0 OR 1=1"},
+      {"head .A3 sub-selected column", Member::kHead, 1, u"P0_FSupplyAddress", u"FAction",
+       u".A3,FSupplyID,t_Supplier,FItemID,FItemID,t_Supplier,1,(SELECT 1)",
+       u"token 8 of \"FAction\"" + Control(u"Page0", 4, u"FSupplyAddress"), u"(SELECT 1)"},
       {"head .A sub-select key",
        Member::kHead,
        1,
-       {{u"P0_FSupplyAddress",
-         {{u"FAction", u".A,FItemID"},
-          {u"FName", u"FName"},
-          {u"FGetTable", u"t_Supplier"},
-          {u"FInterID", u"FItemID) AS a, (SELECT max(FName) FROM t_User"}}}},
-       Reported(u"\"FInterID\" of item 4 of \"Page0\" (the control \"FSupplyAddress\")",
-                u"FItemID) AS a, (SELECT max(FName) FROM t_User")},
-      // Head: the bill type's table names.
-      {"head table",
-       Member::kHead,
-       1,
-       {{u"BillInfo",
-         {{u"FHeadTable", u"ICStockBill; DELETE FROM t_SubMessage; SELECT * FROM ICStockBill"}}}},
-       Reported(u"\"FHeadTable\" of dicStruct(\"BillInfo\")",
-                u"ICStockBill; DELETE FROM t_SubMessage; SELECT * FROM ICStockBill")},
-      {"head interior id column",
-       Member::kHead,
-       1,
-       {{u"BillInfo",
-         {{u"FKeyInterID", u"FInterID FROM ICStockBill; DROP TABLE GLNoteCitation --"}}}},
-       Reported(u"\"FKeyInterID\" of dicStruct(\"BillInfo\")",
-                u"FInterID FROM ICStockBill; DROP TABLE GLNoteCitation --")},
+       u"P0_FSupplyAddress",
+       u"FInterID",
+       u"FItemID) AS a, (SELECT max(FName) FROM t_User",
+       u"\"FInterID\"" + Control(u"Page0", 4, u"FSupplyAddress"),
+       u"",
+       {{u"P0_FSupplyAddress", u"FAction", u".A,FItemID"},
+        {u"P0_FSupplyAddress", u"FName", u"FName"},
+        {u"P0_FSupplyAddress", u"FGetTable", u"t_Supplier"}}},
 
       // Entry: the control's column, its lookup table with the key, code and name columns.
-      {"entry column",
-       Member::kEntry,
-       1,
-       {{u"P1_FItemID", {{u"FFieldName", u"FItemID; DELETE FROM t_SubMessage --"}}}},
-       Reported(u"\"FFieldName\" of item 1 of \"Page1\" (the control \"FItemID; DELETE FROM "
-                u"t_SubMessage --\")",
-                u"FItemID; DELETE FROM t_SubMessage --")},
-      {"entry lookup table",
-       Member::kEntry,
-       1,
-       {{u"P1_FUnitID", {{u"FGetTable", u"t_MeasureUnit t0 on 1=1; DELETE FROM t_SubMessage --"}}}},
-       Reported(u"\"FGetTable\" of item 4 of \"Page1\" (the control \"FUnitID\")",
-                u"t_MeasureUnit t0 on 1=1; DELETE FROM t_SubMessage --")},
-      {"entry lookup key",
-       Member::kEntry,
-       1,
-       {{u"P1_FUnitID", {{u"FInterID", u"FMeasureUnitID OR 1=1"}}}},
-       Reported(u"\"FInterID\" of item 4 of \"Page1\" (the control \"FUnitID\")",
-                u"FMeasureUnitID OR 1=1")},
-      {"entry code column",
-       Member::kEntry,
-       1,
-       {{u"P1_FDCStockID", {{u"FNumber", u"FNumber, (SELECT max(FName) FROM t_User) AS x"}}}},
-       Reported(u"\"FNumber\" of item 9 of \"Page1\" (the control \"FDCStockID\")",
-                u"FNumber, (SELECT max(FName) FROM t_User) AS x")},
-      {"entry stored column",
-       Member::kEntry,
-       1,
-       {{u"P1_FEntryID", {{u"FFieldName", u"FEntryID; DELETE FROM t_SubMessage --"}}}},
-       Reported(u"\"FFieldName\" of item 2 of \"PageE\" (the control \"FEntryID; DELETE FROM "
-                u"t_SubMessage --\")",
-                u"FEntryID; DELETE FROM t_SubMessage --")},
-      {"entry source bill number",
-       Member::kEntry,
-       92,
-       {{u"P1_FICMOInterID", {{u"FBillNo", u"FBillNo FROM ICMO; DELETE FROM t_SubMessage --"}}}},
-       Reported(u"\"FBillNo\" of item 8 of \"Page1\" (the control \"FICMOInterID\")",
-                u"FBillNo FROM ICMO; DELETE FROM t_SubMessage --")},
-      {"entry source bill alias",
-       Member::kEntry,
-       92,
-       {{u"P1_FICMOInterID", {{u"FInterID", u"FICMOID, (SELECT 1) AS y"}}}},
-       Reported(u"\"FInterID\" of item 8 of \"Page1\" (the control \"FICMOInterID\")",
-                u"FICMOID, (SELECT 1) AS y")},
-      {"entry quality column of the related control",
-       Member::kEntry,
-       707,
-       {{u"P1_FTargetID", {{u"FName", u"FName FROM t_SubMessage; DELETE FROM t_SubMessage --"}}}},
-       Reported(u"\"FName\" of the control record \"P1_FTargetID\" that item 3 of \"Page1\" (the "
-                u"control \"FTargetUnUse\") relates to",
-                u"FName FROM t_SubMessage; DELETE FROM t_SubMessage --")},
+      {"entry column", Member::kEntry, 1, u"P1_FItemID", u"FFieldName", u"FItemID" + del,
+       u"\"FFieldName\"" + Control(u"Page1", 1, u"FItemID" + del)},
+      {"entry lookup table", Member::kEntry, 1, u"P1_FUnitID", u"FGetTable",
+       u"t_MeasureUnit t0 on 1=1" + del, u"\"FGetTable\"" + Control(u"Page1", 4, u"FUnitID")},
+      {"entry lookup key", Member::kEntry, 1, u"P1_FUnitID", u"FInterID", u"FMeasureUnitID OR 1=1",
+       u"\"FInterID\"" + Control(u"Page1", 4, u"FUnitID")},
+      {"entry code column", Member::kEntry, 1, u"P1_FDCStockID", u"FNumber",
+       u"FNumber, (SELECT max(FName) FROM t_User) AS x",
+       u"\"FNumber\"" + Control(u"Page1", 9, u"FDCStockID")},
+      {"entry stored column", Member::kEntry, 1, u"P1_FEntryID", u"FFieldName", u"FEntryID" + del,
+       u"\"FFieldName\"" + Control(u"PageE", 2, u"FEntryID" + del)},
+      {"entry source bill number", Member::kEntry, 92, u"P1_FICMOInterID", u"FBillNo",
+       u"FBillNo FROM ICMO" + del, u"\"FBillNo\"" + Control(u"Page1", 8, u"FICMOInterID")},
+      {"entry source bill alias", Member::kEntry, 92, u"P1_FICMOInterID", u"FInterID",
+       u"FICMOID, (SELECT 1) AS y", u"\"FInterID\"" + Control(u"Page1", 8, u"FICMOInterID")},
+      {"entry quality column of the related control", Member::kEntry, 707, u"P1_FTargetID",
+       u"FName", u"FName FROM t_SubMessage" + del,
+       u"\"FName\" of the control record \"P1_FTargetID\" that item 3 of \"Page1\" (the control "
+       u"\"FTargetUnUse\") relates to"},
       {"entry item key of lookup class -24",
        Member::kEntry,
        1,
-       {{u"P1_FAuxPropID", {{u"FCtlType", 8}, {u"FLookUpCls", -24}}},
-        {u"BillInfo", {{u"FKeyItemID", u"FItemID; DELETE FROM t_SubMessage --"}}}},
-       Reported(u"\"FKeyItemID\" of dicStruct(\"BillInfo\")",
-                u"FItemID; DELETE FROM t_SubMessage --")},
+       u"BillInfo",
+       u"FKeyItemID",
+       u"FItemID" + del,
+       u"\"FKeyItemID\" of dicStruct(\"BillInfo\")",
+       u"",
+       {{u"P1_FAuxPropID", u"FCtlType", 8}, {u"P1_FAuxPropID", u"FLookUpCls", -24}}},
+      {"entry table", Member::kEntry, 1, u"BillInfo", u"FEntryTable", u"ICStockBillEntry" + del,
+       u"\"FEntryTable\" of dicStruct(\"BillInfo\")"},
+      {"entry line column", Member::kEntry, 1, u"BillInfo", u"FKeyIndexID",
+       u"FEntryID; DROP TABLE GLNoteCitation", u"\"FKeyIndexID\" of dicStruct(\"BillInfo\")"},
       // Entry relations: each action form, each token that reaches the statement.
-      {"entry . column",
-       Member::kEntry,
-       1,
-       {{u"P1_FItemModel", {{u"FAction", u".,FModel) AS x --"}}}},
-       Reported(u"token 2 of \"FAction\" of item 2 of \"Page1\" (the control \"FItemModel\")",
-                u"FModel) AS x --")},
+      {"entry . column", Member::kEntry, 1, u"P1_FItemModel", u"FAction", u".,FModel) AS x --",
+       u"token 2 of \"FAction\"" + Control(u"Page1", 2, u"FItemModel"), u"FModel) AS x --"},
       {"entry . join column",
        Member::kEntry,
        1,
-       {{u"P1_FItemModel",
-         {{u"FAction", u".,FUnitGroupID,FUnitGroupID OR 1=1"},
-          {u"FGetTable", u"t_UnitGroup"},
-          {u"FInterID", u"FUnitGroupID"},
-          {u"FName", u"FName"}}}},
-       Reported(u"token 3 of \"FAction\" of item 2 of \"Page1\" (the control \"FItemModel\")",
-                u"FUnitGroupID OR 1=1")},
+       u"P1_FItemModel",
+       u"FAction",
+       u".,FUnitGroupID,FUnitGroupID OR 1=1",
+       u"token 3 of \"FAction\"" + Control(u"Page1", 2, u"FItemModel"),
+       u"FUnitGroupID OR 1=1",
+       {{u"P1_FItemModel", u"FGetTable", u"t_UnitGroup"},
+        {u"P1_FItemModel", u"FInterID", u"FUnitGroupID"},
+        {u"P1_FItemModel", u"FName", u"FName"}}},
       {"entry .A sub-selected column",
        Member::kEntry,
        1,
-       {{u"P1_FItemModel",
-         {{u"FAction", u".A,FAuxPropID"},
-          {u"FGetTable", u"t_auxitem"},
-          {u"FInterID", u"FItemID"},
-          {u"FName", u"FNumber FROM t_auxitem) AS x, (SELECT FName"}}}},
-       Reported(u"\"FName\" of item 2 of \"Page1\" (the control \"FItemModel\")",
-                u"FNumber FROM t_auxitem) AS x, (SELECT FName")},
-      {"entry .A3 join column",
-       Member::kEntry,
-       1,
-       {{u"P1_FItemModel", {{u"FAction", u".A3,FItemID,ICItemAuxProp,FItemID OR 1=1,FAuxPropID"}}}},
-       Reported(u"token 4 of \"FAction\" of item 2 of \"Page1\" (the control \"FItemModel\")",
-                u"FItemID OR 1=1")},
+       u"P1_FItemModel",
+       u"FName",
+       u"FNumber FROM t_auxitem) AS x, (SELECT FName",
+       u"\"FName\"" + Control(u"Page1", 2, u"FItemModel"),
+       u"",
+       {{u"P1_FItemModel", u"FAction", u".A,FAuxPropID"},
+        {u"P1_FItemModel", u"FGetTable", u"t_auxitem"},
+        {u"P1_FItemModel", u"FInterID", u"FItemID"}}},
+      {"entry .A3 join column", Member::kEntry, 1, u"P1_FItemModel", u"FAction",
+       u".A3,FItemID,ICItemAuxProp,FItemID OR 1=1,FAuxPropID",
+       a3 + Control(u"Page1", 2, u"FItemModel"), u"FItemID OR 1=1"},
       {"entry = column of the related lookup",
        Member::kEntry,
        1,
-       {{u"P1_FBatchNo",
-         {{u"FRelationID", u"FItemID"},
-          {u"FAction", u"=,FUnitGroupID FROM t_ICItem; DELETE FROM t_SubMessage --"}}}},
-       Reported(u"token 2 of \"FAction\" of item 5 of \"Page1\" (the control \"FBatchNo\")",
-                u"FUnitGroupID FROM t_ICItem; DELETE FROM t_SubMessage --")},
-      {"entry computed amount",
-       Member::kEntry,
-       87,
-       {{u"P1_FAmount", {{u"FAction", u"=,u1.FQty FROM u1; DELETE FROM t_SubMessage --"}}}},
-       Reported(u"token 2 of \"FAction\" of item 4 of \"Page1\" (the control \"FAmount\")",
-                u"ICStockBillEntry.FQty FROM ICStockBillEntry; DELETE FROM t_SubMessage --")},
-      {"entry computed amount with a comment",
-       Member::kEntry,
-       87,
-       {{u"P1_FAmount", {{u"FAction", u"=,u1.FQty--u1.FConsignPrice"}}}},
-       Reported(u"token 2 of \"FAction\" of item 4 of \"Page1\" (the control \"FAmount\")",
-                u"ICStockBillEntry.FQty--ICStockBillEntry.FConsignPrice")},
-      // Entry: the bill type's table names.
-      {"entry table",
-       Member::kEntry,
-       1,
-       {{u"BillInfo", {{u"FEntryTable", u"ICStockBillEntry; DELETE FROM t_SubMessage --"}}}},
-       Reported(u"\"FEntryTable\" of dicStruct(\"BillInfo\")",
-                u"ICStockBillEntry; DELETE FROM t_SubMessage --")},
-      {"entry line column",
-       Member::kEntry,
-       1,
-       {{u"BillInfo", {{u"FKeyIndexID", u"FEntryID; DROP TABLE GLNoteCitation"}}}},
-       Reported(u"\"FKeyIndexID\" of dicStruct(\"BillInfo\")",
-                u"FEntryID; DROP TABLE GLNoteCitation")},
+       u"P1_FBatchNo",
+       u"FAction",
+       u"=,FUnitGroupID FROM t_ICItem" + del,
+       u"token 2 of \"FAction\"" + Control(u"Page1", 5, u"FBatchNo"),
+       u"FUnitGroupID FROM t_ICItem" + del,
+       {{u"P1_FBatchNo", u"FRelationID", u"FItemID"}}},
+      {"entry computed amount", Member::kEntry, 87, u"P1_FAmount", u"FAction",
+       u"=,u1.FQty FROM u1" + del, u"token 2 of \"FAction\"" + Control(u"Page1", 4, u"FAmount"),
+       u"ICStockBillEntry.FQty FROM ICStockBillEntry" + del},
+      {"entry computed amount with a comment", Member::kEntry, 87, u"P1_FAmount", u"FAction",
+       u"=,u1.FQty--u1.FConsignPrice", u"token 2 of \"FAction\"" + Control(u"Page1", 4, u"FAmount"),
+       u"ICStockBillEntry.FQty--ICStockBillEntry.FConsignPrice"},
   };
   for (const HostileCase& c : cases) {
     SCOPED_TRACE(c.name);
     const std::vector<std::string> aimed = Aimed();
     auto structure = Package(c.bill_type);
-    for (const Plant& plant : c.plants) {
-      const auto target = AsDict(structure->Item(plant.target));
-      ASSERT_TRUE(target) << oleaut::ToUtf8(plant.target);
-      for (const auto& [key, value] : plant.settings)
-        target->SetItem(key, value);
-    }
+    AsDict(structure->Item(c.target))->SetItem(c.key, c.text);
+    for (const auto& [target, key, value] : c.also)
+      AsDict(structure->Item(target))->SetItem(key, value);
     const auto condition = Condition(c.bill_type, {FirstBill(c.bill_type)});
     ado::ScopedSqlTrace trace;
     const oleaut::ComError error = tavtest::ErrorOf([&] {
@@ -354,7 +248,8 @@ TEST_F(TemplateNamesTest, EveryPieceCarryingAStatementFailsTheCallBeforeAnything
       }
     });
     EXPECT_EQ(error.VbNumber(), oleaut::kInvalidProcedureCall);
-    EXPECT_NE(error.Description().find(c.reported), std::u16string::npos)
+    const std::u16string reported = Reported(c.where, c.quoted.empty() ? c.text : c.quoted);
+    EXPECT_NE(error.Description().find(reported), std::u16string::npos)
         << oleaut::ToUtf8(error.Description());
     EXPECT_NE(error.Description().find(u"nothing was run"), std::u16string::npos);
     EXPECT_EQ(error.Source().rfind(c.member == Member::kHead
@@ -458,7 +353,7 @@ TEST_F(StoredTemplateTest, HostileRowsFailTheFillAndRunNoFillStatement) {
        u"'FSupplyAddress'",
        u"UPDATE ICTemplate SET FAction = '.,FAddress' WHERE FID = 'A01' AND FFieldName = "
        u"'FSupplyAddress'",
-       Reported(u"token 4 of \"FAction\" of item 4 of \"Page0\" (the control \"FSupplyAddress\")",
+       Reported(u"token 4 of \"FAction\"" + Control(u"Page0", 4, u"FSupplyAddress"),
                 u"FItemID;DELETE FROM t_SubMessage;SELECT 1 AS z FROM ICStockBill"),
        u"#tmp"},
       {"entry relation action",
@@ -467,14 +362,14 @@ TEST_F(StoredTemplateTest, HostileRowsFailTheFillAndRunNoFillStatement) {
        u"FFieldName = 'FItemModel'",
        u"UPDATE ICTemplateEntry SET FAction = '.,FModel' WHERE FID = 'A01' AND FFieldName = "
        u"'FItemModel'",
-       Reported(u"token 3 of \"FAction\" of item 2 of \"Page1\" (the control \"FItemModel\")",
+       Reported(u"token 3 of \"FAction\"" + Control(u"Page1", 2, u"FItemModel"),
                 u"ICItemAuxProp t8 on 1=1"),
        u"#tmpsort"},
       {"lookup class table",
        u"UPDATE ICLookUpClass SET FGetTable = 't_Supplier t0 on 1=1;DELETE FROM t_SubMessage--' "
        u"WHERE FLookUpCls = 8",
        u"UPDATE ICLookUpClass SET FGetTable = 't_Supplier' WHERE FLookUpCls = 8",
-       Reported(u"\"FGetTable\" of item 3 of \"Page0\" (the control \"FSupplyID\")",
+       Reported(u"\"FGetTable\"" + Control(u"Page0", 3, u"FSupplyID"),
                 u"t_Supplier t0 on 1=1;DELETE FROM t_SubMessage--"),
        u"#tmp"},
   };
