@@ -38,8 +38,17 @@ class PrintCommandTest : public TavprintTest {
     return Shell("pdftotext -layout" + pages + " '" + pdf + "' -").out;
   }
 
+  // "Bill <id>: <printout>\n", the printout text from the row of `bill count`'s table.
   std::string PrintCount(int bill_type, int id) {
-    return Tavprint("bill count " + std::to_string(bill_type) + " " + std::to_string(id)).out;
+    const std::string out =
+        Tavprint("bill count " + std::to_string(bill_type) + " " + std::to_string(id)).out;
+    const std::string printed = "已打印";
+    const std::size_t from = out.rfind(printed);
+    if (from == std::string::npos) return out;
+    const std::size_t to = out.find("次", from);
+    if (to == std::string::npos) return out;
+    return "Bill " + std::to_string(id) + ": " +
+           out.substr(from, to + std::string("次").size() - from) + "\n";
   }
 
   // One text after another in `text`, in this order.
