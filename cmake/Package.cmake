@@ -20,6 +20,8 @@ set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Our own libraries, which the package brings, are resolved from the build's library folder.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${CMAKE_LIBRARY_OUTPUT_DIRECTORY})
+# Printed bills are Chinese: without a CJK font fontconfig has nothing to draw their text with.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-wqy-microhei")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "tdsodbc, libsqliteodbc, odbcinst")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "sqlite3, bash-completion")
 include(CPack)
