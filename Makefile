@@ -42,7 +42,7 @@ package: configure
 
 # The whole suite under AddressSanitizer and UndefinedBehaviorSanitizer, in its own folder.
 sanitize:
-	$(MAKE) test BUILD=build-asan CMAKE_FLAGS="-DCMAKE_BUILD_TYPE=Debug -DTAV_SANITIZE=ON -DTAV_BUILD_BENCH=OFF"
+	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp $(MAKE) test BUILD=build-asan CMAKE_FLAGS="-DCMAKE_BUILD_TYPE=Debug -DTAV_SANITIZE=ON -DTAV_BUILD_BENCH=OFF"
 
 # The whole suite under ThreadSanitizer, in its own folder.
 sanitize-thread:
