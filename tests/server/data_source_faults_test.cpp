@@ -1,4 +1,5 @@
-// Data sources that would have the SQLite ODBC driver load a library of their own (LoadExt) or
+// Data sources that would have the driver manager or the SQLite ODBC driver load a library of
+// their own (as the driver, or with LoadExt) or
 // create the database file they name, from every place a data source comes from: the caller's
 // connection string, a catalog entry, an ODBC data source of odbc.ini. Through tavprint and
 // through a member called by name, the call fails with an error that names the key, the library
@@ -32,7 +33,9 @@ class DataSourceFaultsTest : public tavtest::TavprintTest {
         << "[tav_hostile]\nDriver=" << tavtest::SqliteOdbcDriver().string()
         << "\nDatabase=" << Present().string() << "\nLoadExt=" << kMarkerLibrary << "\n"
         << "[tav_missing]\nDriver=" << tavtest::SqliteOdbcDriver().string()
-        << "\nDatabase=" << Missing().string() << "\n";
+        << "\nDatabase=" << Missing().string() << "\n"
+        << "[tav_driver]\nDriver=" << kMarkerLibrary << "\nDatabase=" << Present().string() << "\n";
+    std::ofstream(dir_ / "driver.dsn") << "[ODBC]\nDRIVER=" << kMarkerLibrary << "\n";
   }
 
   static std::string Driver() { return "Driver=" + tavtest::SqliteOdbcDriver().string(); }
@@ -87,6 +90,13 @@ TEST_F(DataSourceFaultsTest, ALibraryNamedByADataSourceIsNeverLoaded) {
        "The connection string has the key 'loadext', which is refused"},
       {"hostile", "The connection string has the key 'LoadExt', which is refused"},
       {"DSN=tav_hostile", "The ODBC data source 'tav_hostile' (odbc.ini) sets the key 'LoadExt'"},
+      // The driver manager loads whatever library it is given as the driver.
+      {"Driver=" + std::string(kMarkerLibrary) + ";Database=" + Present().string(),
+       "The connection string names the ODBC driver '" + std::string(kMarkerLibrary) +
+           "', which is not installed"},
+      {"DSN=tav_driver", "The ODBC data source 'tav_driver' (odbc.ini) names the ODBC driver"},
+      {"FILEDSN=" + (dir_ / "driver.dsn").string(),
+       "The file data source '" + (dir_ / "driver.dsn").string() + "' names the ODBC driver"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.dsn);

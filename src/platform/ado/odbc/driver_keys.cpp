@@ -1,10 +1,16 @@
 #include "platform/ado/odbc/driver_keys.h"
 
+#include <dlfcn.h>
 #include <fmt/format.h>
 #include <odbcinst.h>
+#include <sql.h>
+#include <sqlext.h>
 
 #include <algorithm>
 #include <array>
+#include <cstring>
+#include <filesystem>
+#include <vector>
 
 #include "platform/oleaut/com_error.h"
 #include "platform/oleaut/text.h"
@@ -61,6 +67,79 @@ std::string ProfileValue(const std::string& section, std::u16string_view key,
   return length > 0 ? std::string(value.data()) : std::string();
 }
 
+// The drivers odbcinst.ini registers: each one's name and the library the driver manager loads
+// for it.
+struct RegisteredDriver {
+  std::string name;
+  std::string library;
+};
+
+std::vector<RegisteredDriver> RegisteredDrivers() {
+  std::vector<char> names(16384, '\0');
+  WORD length = 0;
+  if (!SQLGetInstalledDrivers(names.data(), static_cast<WORD>(names.size() - 1), &length)) {
+    return {};
+  }
+  std::vector<RegisteredDriver> drivers;
+  for (const char* name = names.data(); *name != '\0'; name += std::strlen(name) + 1) {
+    drivers.push_back({name, ProfileValue(name, u"Driver", "ODBCINST.INI")});
+  }
+  return drivers;
+}
+
+// The driver manager looks for a library that odbcinst.ini names without a folder in its own
+// driver folder (the "odbc" folder beside libodbc), then where the dynamic linker looks.
+std::vector<std::filesystem::path> LibraryCandidates(const std::string& library) {
+  namespace fs = std::filesystem;
+  if (library.find('/') != std::string::npos) return {fs::path(library)};
+  std::vector<fs::path> candidates;
+  Dl_info info{};
+  if (dladdr(reinterpret_cast<void*>(&SQLDriverConnectW), &info) != 0 && info.dli_fname) {
+    std::error_code error;
+    const fs::path manager = fs::canonical(info.dli_fname, error);
+    if (!error) {
+      candidates.push_back(manager.parent_path() / "odbc" / library);
+      candidates.push_back(manager.parent_path() / library);
+    }
+  }
+  return candidates;
+}
+
+bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
+  std::error_code error;
+  return std::filesystem::equivalent(a, b, error) && !error;
+}
+
+// A driver is one that odbcinst.ini registers, named as it registers it or by its library's path.
+// Anything else would make the driver manager load the library the caller names (a path or a
+// name the dynamic linker looks up), running its code in this process.
+void RefuseUnregisteredDriver(const std::string& where, std::u16string_view value) {
+  const std::string driver = oleaut::ToUtf8(oleaut::Trim(value));
+  const std::vector<RegisteredDriver> drivers = RegisteredDrivers();
+  const bool is_path = driver.find('/') != std::string::npos;
+  for (const RegisteredDriver& registered : drivers) {
+    if (!is_path &&
+        oleaut::EqualsNoCase(oleaut::FromUtf8(registered.name), oleaut::FromUtf8(driver))) {
+      return;
+    }
+    if (is_path && !registered.library.empty()) {
+      for (const std::filesystem::path& candidate : LibraryCandidates(registered.library)) {
+        if (SameFile(driver, candidate)) return;
+      }
+    }
+  }
+  std::string known;
+  for (const RegisteredDriver& registered : drivers) {
+    known += (known.empty() ? "" : ", ") + registered.name;
+  }
+  throw oleaut::ComError(
+      kEFail, u"ADODB.Connection",
+      oleaut::FromUtf8(fmt::format(
+          "{} the ODBC driver '{}', which is not installed: only a driver that odbcinst.ini "
+          "registers is loaded, named as it is registered ({}) or by its library's path",
+          where, driver, known.empty() ? "none is registered" : known)));
+}
+
 // A data source of odbc.ini (the user's, or the system's) gives the SQLite driver every key the
 // connection string leaves out.
 void RefuseInDataSource(const std::string& dsn) {
@@ -68,6 +147,10 @@ void RefuseInDataSource(const std::string& dsn) {
     if (!ProfileValue(dsn, unsafe.key, "ODBC.INI").empty()) {
       Refuse("The ODBC data source '" + dsn + "' (odbc.ini) sets", unsafe.key, unsafe);
     }
+  }
+  if (const std::string driver = ProfileValue(dsn, u"Driver", "ODBC.INI"); !driver.empty()) {
+    RefuseUnregisteredDriver("The ODBC data source '" + dsn + "' (odbc.ini) names",
+                             oleaut::FromUtf8(driver));
   }
 }
 
@@ -84,6 +167,10 @@ void RefuseInFileDataSource(const std::string& file) {
   for (const UnsafeKey& unsafe : kUnsafeKeys) {
     if (read(unsafe.key)) Refuse("The file data source '" + file + "' sets", unsafe.key, unsafe);
   }
+  if (read(u"DRIVER")) {
+    RefuseUnregisteredDriver("The file data source '" + file + "' names",
+                             oleaut::FromUtf8(value.data()));
+  }
   if (read(u"DSN")) RefuseInDataSource(value.data());
 }
 
@@ -99,6 +186,9 @@ std::u16string DriverSetting(const ConnectionSettings& settings, std::u16string_
 void RefuseUnsafeKeys(const ConnectionSettings& settings, std::u16string_view text) {
   RefuseInText(text);
   for (const ConnectionSetting& s : settings) {
+    if (oleaut::EqualsNoCase(s.key, u"Driver")) {
+      RefuseUnregisteredDriver("The connection string names", s.value);
+    }
     if (oleaut::EqualsNoCase(s.key, u"DSN")) RefuseInDataSource(oleaut::ToUtf8(s.value));
     if (oleaut::EqualsNoCase(s.key, u"FILEDSN")) RefuseInFileDataSource(oleaut::ToUtf8(s.value));
   }

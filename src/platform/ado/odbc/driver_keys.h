@@ -7,7 +7,9 @@
 // T-SQL runtime extension into the SQLite driver and nothing else, so such a key is refused
 // wherever it stands: in the string itself (even inside a braced value, which the SQLite driver
 // does not honour), in the ODBC data source the string names (odbc.ini) or in the file data source
-// it names.
+// it names. Likewise a Driver (in any of the three places) must be one that odbcinst.ini
+// registers, by its name or its library's path: the driver manager loads any other library it is
+// given as the driver.
 #pragma once
 
 #include <string_view>

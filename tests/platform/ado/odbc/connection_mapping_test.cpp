@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "com_error_of.h"
+#include "odbc_driver.h"
 #include "platform/oleaut/text.h"
 #include "temp_dir.h"
 
@@ -108,6 +109,13 @@ TEST(ConnectionMappingTest, BadFormsAreRefusedWithoutShowingThePassword) {
        "has the key 'Tracefile', which is refused: it makes the SQLite ODBC driver write"},
       {"Provider=MSDASQL;DSN=x;SAVEFILE=/tmp/x.dsn;Password=hush",
        "has the key 'SAVEFILE', which is refused: it makes the driver manager write"},
+      // Only a registered driver is loaded: a library by path or by a name the dynamic linker
+      // would look up is not.
+      {"Driver=/tmp/e.so;Database=x.db;PWD=hush",
+       "The connection string names the ODBC driver '/tmp/e.so', which is not installed: only a "
+       "driver that odbcinst.ini registers is loaded"},
+      {"Driver={libc.so.6};PWD=hush", "names the ODBC driver 'libc.so.6', which is not installed"},
+      {"Driver=/usr/lib/../lib/x86_64-linux-gnu/libc.so.6;PWD=hush", "which is not installed"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
@@ -125,7 +133,8 @@ TEST(ConnectionMappingTest, KeysOfTheNamedDataSourcesAreRefusedAsTheStringsOwn) 
   tavtest::TempDir dir;
   std::ofstream(dir / "odbc.ini") << "[tav_loads]\nDriver=SQLite3\nloadext=/tmp/e.so\n"
                                   << "[tav_traces]\nDriver=SQLite3\nTracefile=/tmp/t\n"
-                                  << "[tav_plain]\nDriver=SQLite3\nDatabase=/srv/p.db\n";
+                                  << "[tav_plain]\nDriver=SQLite3\nDatabase=/srv/p.db\n"
+                                  << "[tav_driver]\nDriver=/tmp/e.so\n";
   std::ofstream(dir / "loads.dsn") << "[ODBC]\nDriver=SQLite3\nLoadExt=/tmp/e.so\n";
   std::ofstream(dir / "names.dsn") << "[ODBC]\nDSN=tav_traces\n";
   tavtest::ScopedEnv ini("ODBCINI", (dir / "odbc.ini").string());
@@ -141,6 +150,9 @@ TEST(ConnectionMappingTest, KeysOfTheNamedDataSourcesAreRefusedAsTheStringsOwn) 
       {"FILEDSN=" + (dir / "loads.dsn").string(),
        "The file data source '" + (dir / "loads.dsn").string() + "' sets the key 'LoadExt'"},
       {"FILEDSN=" + (dir / "names.dsn").string(), "data source 'tav_traces' (odbc.ini) sets"},
+      {"DSN=tav_driver",
+       "The ODBC data source 'tav_driver' (odbc.ini) names the ODBC driver '/tmp/e.so', which is "
+       "not installed"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
@@ -148,6 +160,17 @@ TEST(ConnectionMappingTest, KeysOfTheNamedDataSourcesAreRefusedAsTheStringsOwn) 
     EXPECT_NE(message.find(c.error), std::string::npos) << message;
   }
   EXPECT_EQ(oleaut::ToUtf8(Map("DSN=tav_plain").connection_string), "NoCreat=1;DSN=tav_plain");
+}
+
+TEST(ConnectionMappingTest, ARegisteredDriverIsTakenByItsNameOrItsLibrarysPath) {
+  const std::string library = tavtest::SqliteOdbcDriver().string();
+  const std::pair<std::string, std::string> cases[] = {
+      {"sqlite3", "sqlite3"}, {"{SQLite3}", "SQLite3"}, {library, library}};
+  for (const auto& [driver, mapped] : cases) {
+    SCOPED_TRACE(driver);
+    EXPECT_EQ(oleaut::ToUtf8(Map("Driver=" + driver + ";Database=x.db").connection_string),
+              "NoCreat=1;Driver=" + mapped + ";Database=x.db");
+  }
 }
 
 TEST(ConnectionMappingTest, RedactionHidesEverySecretValue) {
