@@ -9,6 +9,7 @@ pkg_check_modules(MDB REQUIRED IMPORTED_TARGET libmdb)
 # libzint, PNG pages with libpng.
 pkg_check_modules(PANGOCAIRO REQUIRED IMPORTED_TARGET pangocairo pangoft2 cairo-pdf fontconfig)
 pkg_check_modules(LIBPNG REQUIRED IMPORTED_TARGET libpng)
+pkg_check_modules(GDKPIXBUF REQUIRED IMPORTED_TARGET gdk-pixbuf-2.0)
 find_library(ZINT_LIBRARY NAMES zint REQUIRED)
 find_path(ZINT_INCLUDE_DIR zint.h REQUIRED)
 find_package(fmt REQUIRED)

@@ -8,7 +8,7 @@ packages=(
   mdbtools-dev mdbtools
   libfmt-dev nlohmann-json3-dev libtomlplusplus-dev libcli11-dev libutfcpp-dev
   libssl-dev lld help2man
-  libpango1.0-dev libcairo2-dev libzint-dev libpng-dev libfontconfig-dev fonts-wqy-microhei
+  libpango1.0-dev libcairo2-dev libzint-dev libpng-dev libgdk-pixbuf-2.0-dev libfontconfig-dev fonts-wqy-microhei
   zbar-tools poppler-utils
   libgtest-dev libgmock-dev libbenchmark-dev
 )

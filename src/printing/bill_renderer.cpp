@@ -119,7 +119,7 @@ struct BillRenderer::Impl {
     cairo_surface_t* picture = cache.Get(cache_key, *bytes);
     if (picture == nullptr) {
       warn(what + ": the picture of " + source.key_column + " " + key_text +
-           " is no PNG image; its place is left empty");
+           " is no PNG, JPEG, BMP or GIF image, or too large to print; its place is left empty");
     }
     return picture;
   }

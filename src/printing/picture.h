@@ -1,5 +1,5 @@
-// Pictures on a page: PNG bytes decoded once into cairo image surfaces and drawn fitted into a
-// box. The same bytes drawn many times are one image in a PDF (cairo's unique-id mime data).
+// Pictures on a page: PNG, JPEG, BMP or GIF bytes decoded once into cairo image surfaces and drawn
+// fitted into a box. The same bytes drawn many times are one image in a PDF (cairo's unique-id mime data).
 #pragma once
 
 #include <cairo.h>
@@ -26,7 +26,7 @@ class PictureCache {
   PictureCache(const PictureCache&) = delete;
   PictureCache& operator=(const PictureCache&) = delete;
 
-  // The picture of `bytes`, decoded on first use; null when they are no PNG image. `key`
+  // The picture of `bytes`, decoded on first use; null when they are no picture of those formats, or one too large to print. `key`
   // names the bytes (the same key, the same bytes).
   cairo_surface_t* Get(const std::string& key, const std::vector<std::uint8_t>& bytes);
   // A picture already decoded under `key`, or null.

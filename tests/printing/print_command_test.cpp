@@ -1,6 +1,8 @@
 // `tavprint print` as a user runs it, on the demo data source in a folder of its own: what the
 // PDF says (pdftotext), its fonts (pdffonts), its bar codes (zbarimg on its pages), the counts,
 // and the bad inputs.
+#include <fmt/format.h>
+#include <gdk-pixbuf/gdk-pixbuf.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -207,6 +209,10 @@ TEST_F(PrintCommandTest, BadLayoutsAndValuesAreNamed) {
   EXPECT_THAT(run.err, HasSubstr("names the column FNoSuch, which the entry rows of bill type 1"));
 
   UseLayout(1, "ean13", Layout(R"({"field": "FBarCode", "width": 60, "barcode": "ean13"})"));
+  ASSERT_EQ(Tavprint("sql demo \"UPDATE t_BarCode SET FBarCode='6934567890130' WHERE FItemID=4 "
+                     "AND FIsPrint=1\"")
+                .status,
+            0);
   run = Tavprint("print 1 1001 1002 --out a.pdf");
   EXPECT_NE(run.status, 0);
   EXPECT_THAT(run.err, HasSubstr("bill 1002, line 2, FBarCode"));
@@ -222,7 +228,44 @@ TEST_F(PrintCommandTest, BadLayoutsAndValuesAreNamed) {
                       {"field": "FItemID", "width": 20, "picture": {"item": "FItemID"}})"));
   run = Tavprint("print 1 1001 --preview --out b.pdf");
   EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_THAT(run.err, HasSubstr("bill 1001, line 1: the picture of FItemID 1 is no PNG image"));
+  EXPECT_THAT(
+      run.err,
+      HasSubstr("bill 1001, line 1: the picture of FItemID 1 is no PNG, JPEG, BMP or GIF image"));
+}
+
+// A 12 by 8 picture in `format` ("jpeg", "bmp"), as hex digits for a T-SQL binary literal.
+std::string PictureHex(const char* format) {
+  GdkPixbuf* pixbuf = gdk_pixbuf_new(GDK_COLORSPACE_RGB, FALSE, 8, 12, 8);
+  gdk_pixbuf_fill(pixbuf, 0x2060a0ff);
+  gchar* bytes = nullptr;
+  gsize size = 0;
+  EXPECT_TRUE(gdk_pixbuf_save_to_buffer(pixbuf, &bytes, &size, format, nullptr, nullptr));
+  g_object_unref(pixbuf);
+  std::string hex;
+  for (gsize i = 0; i < size; ++i) {
+    hex += fmt::format("{:02X}", static_cast<unsigned char>(bytes[i]));
+  }
+  g_free(bytes);
+  return hex;
+}
+
+TEST_F(PrintCommandTest, JpegAndBmpPhotosPrintAndAJpegIsEmbeddedAsStored) {
+  ASSERT_EQ(Tavprint("demo").status, 0);
+  for (const auto& [item, format] : {std::pair{1, "jpeg"}, std::pair{2, "bmp"}}) {
+    ASSERT_EQ(Tavprint("sql demo \"UPDATE t_ICItem SET FSmallPhoto=0x" + PictureHex(format) +
+                       " WHERE FItemID=" + std::to_string(item) + "\"")
+                  .status,
+              0);
+  }
+  UseLayout(1, "photos", Layout(R"({"field": "FItemIDName", "width": 40},
+      {"field": "FItemID", "width": 20, "picture": {"table": "t_ICItem", "field": "FSmallPhoto",
+                                                   "key_field": "FItemID", "key": "FItemID"}})"));
+  const Outcome run = Tavprint("print 1 1001 --preview --out photos.pdf");
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_THAT(run.err, Not(HasSubstr("picture of")));
+  const std::string images = Shell("pdfimages -list photos.pdf").out;
+  EXPECT_THAT(images, testing::ContainsRegex("image +12 +8 +rgb +3 +8 +jpeg"));
+  EXPECT_THAT(images, testing::ContainsRegex("image +12 +8 +rgb +3 +8 +image"));
 }
 
 TEST_F(PrintCommandTest, PrintSettingsOverrideTheLayoutsPaper) {
