@@ -93,8 +93,8 @@ INSERT INTO ICItemAuxProp (FItemID,FAuxPropID,FNumber,FName) VALUES (2,3,'01.002
 INSERT INTO t_BarCode (FItemID,FAuxPropID,FBarCode,FIsPrint) VALUES (1,0,'6901234567892',1);
 INSERT INTO t_BarCode (FItemID,FAuxPropID,FBarCode,FIsPrint) VALUES (2,0,'6901234567908',1);
 INSERT INTO t_BarCode (FItemID,FAuxPropID,FBarCode,FIsPrint) VALUES (3,0,'6923456789012',1);
-INSERT INTO t_BarCode (FItemID,FAuxPropID,FBarCode,FIsPrint) VALUES (4,0,'6934567890123',0);
-INSERT INTO t_BarCode (FItemID,FAuxPropID,FBarCode,FIsPrint) VALUES (4,0,'6934567890130',1);
+INSERT INTO t_BarCode (FItemID,FAuxPropID,FBarCode,FIsPrint) VALUES (4,0,'6934567890122',0);
+INSERT INTO t_BarCode (FItemID,FAuxPropID,FBarCode,FIsPrint) VALUES (4,0,'6934567890139',1);
 INSERT INTO t_BarCode (FItemID,FAuxPropID,FBarCode,FIsPrint) VALUES (6,0,'2000000000060',0);
 
 -- Bill types.
@@ -279,7 +279,7 @@ INSERT INTO ICLookUpClass (FLookUpCls,FClassName,FGetTable,FInterID,FNumber,FNam
 INSERT INTO t_MeasureUnit (FMeasureUnitID,FUnitGroupID,FNumber,FName,FCoefficient) VALUES (8,3,'m',N'米',1);
 INSERT INTO t_ICItem (FItemID,FNumber,FName,FModel,FUnitID,FUnitGroupID,FQtyDecimal,FPriceDecimal,FAuxClassID,FSalePrice,FSmallPhoto) VALUES (7,'04.001',N'纯棉面料',N'幅宽 150cm 180g',8,3,2,4,0,0,NULL);
 INSERT INTO t_ICItem (FItemID,FNumber,FName,FModel,FUnitID,FUnitGroupID,FQtyDecimal,FPriceDecimal,FAuxClassID,FSalePrice,FSmallPhoto) VALUES (8,'04.002',N'缝纫线','40S/2 5000m',1,1,0,2,0,0,NULL);
-INSERT INTO t_BarCode (FItemID,FAuxPropID,FBarCode,FIsPrint) VALUES (7,0,'6940000000071',1);
+INSERT INTO t_BarCode (FItemID,FAuxPropID,FBarCode,FIsPrint) VALUES (7,0,'6940000000072',1);
 INSERT INTO t_SubMessage (FInterID,FTypeID,FID,FName) VALUES (6,30,'QL01',N'合格');
 INSERT INTO t_SubMessage (FInterID,FTypeID,FID,FName) VALUES (7,30,'QL02',N'不合格');
 INSERT INTO t_SubMessage (FInterID,FTypeID,FID,FName) VALUES (8,30,'QL03',N'无异味');

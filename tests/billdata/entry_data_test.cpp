@@ -78,9 +78,9 @@ TEST_F(EntryDataTest, SortsTheSelectionBuildsOneStatementAndAddsBarCodes) {
       TextRows(*fill.Rows(), {u"FID", u"FInterID", u"FEntryID", u"FItemIDName", u"FQtyDecimal",
                               u"FQty", u"FICMOInterIDName", u"FBarCode"}),
       ElementsAre(
-          TextRow{"2", "9201", "1", "纯棉面料", "2", "420.5", "MO000001", "6940000000071"},
+          TextRow{"2", "9201", "1", "纯棉面料", "2", "420.5", "MO000001", "6940000000072"},
           TextRow{"2", "9201", "2", "缝纫线", "0", "50", "MO000001", "NULL"},
-          TextRow{"1", "9202", "1", "纯棉面料", "2", "360", "MO000002", "6940000000071"},
+          TextRow{"1", "9202", "1", "纯棉面料", "2", "360", "MO000002", "6940000000072"},
           TextRow{"1", "9202", "2", "Stainless Steel Bolt M8", "3", "1.25", "MO000002", "NULL"}));
   EXPECT_TRUE(Scalar(u"select object_id('tempdb..#tmpsort')").IsNull());
   EXPECT_EQ(Scalar(u"select count(*) from #tmpBillPrint"), Variant(std::int32_t{4}));
@@ -96,7 +96,7 @@ TEST_F(EntryDataTest, OnlyPrintableBarCodesAndOnlyLinesWhoseItemExists) {
       u"VALUES (1002,4,6,6,7,99)");
   EXPECT_THAT(EntryRows(1, {1002}, {u"FEntryID", u"FItemID", u"FDCStockIDName", u"FBarCode"}),
               ElementsAre(TextRow{"1", "3", "Shanghai Distribution Center", "6923456789012"},
-                          TextRow{"2", "4", "Shanghai Distribution Center", "6934567890130"},
+                          TextRow{"2", "4", "Shanghai Distribution Center", "6934567890139"},
                           TextRow{"4", "6", "NULL", "NULL"}));
 }
 

@@ -84,7 +84,7 @@ TEST_F(IndustryTest, TheReportStatementPrintsASizeMatrix) {
           TextRow{"2", "1001", "纯棉T恤", "120", "150", "80", "350", "350", "105", "6901234567892"},
           TextRow{"2", "1001", "牛仔裤", "0", "0", "60", "60", "60", "0", "6901234567908"},
           TextRow{"1", "1002", "USB-C Cable 1m", "0", "0", "0", "0", "500", "0", "6923456789012"},
-          TextRow{"1", "1002", "无线鼠标", "0", "0", "0", "0", "48", "0", "6934567890130"}));
+          TextRow{"1", "1002", "无线鼠标", "0", "0", "0", "0", "48", "0", "6934567890139"}));
 }
 
 TEST_F(IndustryTest, ASizeCodeThatIsNoPlainNameMakesABracketedColumn) {
