@@ -3,6 +3,19 @@
 option(TAV_PRECOMPILE_HEADERS "Precompile the standard and third-party headers most units include"
        ON)
 option(TAV_CCACHE "Compile through ccache when it is installed" ON)
+# tav_unity_build(target [batch size]): the target's units compiled a few at a time as one, so
+# that the headers they share are read and their inline code compiled once per batch. For targets
+# whose units do not clash when joined (no two define the same name in an unnamed namespace).
+option(TAV_UNITY_BUILD "Compile the units of some targets in batches" ON)
+function(tav_unity_build target)
+  set(batch 6)
+  if(ARGN)
+    list(GET ARGN 0 batch)
+  endif()
+  if(TAV_UNITY_BUILD)
+    set_target_properties(${target} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE ${batch})
+  endif()
+endfunction()
 
 # ccache caches a unit that uses a precompiled header only when told that the header's macros and
 # time stamps may be trusted, which holds here: the header lists below name no project header.

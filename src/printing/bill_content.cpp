@@ -5,14 +5,14 @@
 
 namespace printing {
 
-namespace {
-
 bool SameName(const std::string& a, const std::string& b) {
   return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
            return std::tolower(static_cast<unsigned char>(x)) ==
                   std::tolower(static_cast<unsigned char>(y));
          });
 }
+
+namespace {
 
 std::optional<std::size_t> Find(const std::vector<std::string>& names, const std::string& name) {
   for (std::size_t i = 0; i < names.size(); ++i) {

@@ -12,6 +12,9 @@
 
 namespace printing {
 
+// Column names compare as the database compares them: ASCII letters in either case.
+bool SameName(const std::string& a, const std::string& b);
+
 // The columns a layout reads, each at a fixed slot. Entry slots 0 and 1 are always FQtyDecimal
 // and FPriceDecimal, the decimals of a line's quantities and prices.
 struct LayoutFields {

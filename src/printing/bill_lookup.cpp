@@ -17,7 +17,7 @@ using oleaut::Variant;
 
 constexpr std::u16string_view kSource = u"TAVPrinting";
 
-[[noreturn]] void Fail(const Bstr& description) {
+[[noreturn]] void FailLookup(const Bstr& description) {
   throw oleaut::ComError(oleaut::VbHresult(oleaut::kInvalidProcedureCall), Bstr(kSource),
                          description);
 }
@@ -57,7 +57,7 @@ bool IsSqlName(std::u16string_view name) {
 
 com::Ptr<com::Dispatch> ActivateGetData() {
   auto object = com::As<com::Dispatch>(com::CreateByProgID(u"TAVMPrintExport.clsGetData"));
-  if (!object) Fail(u"TAVMPrintExport.clsGetData cannot be called by name");
+  if (!object) FailLookup(u"TAVMPrintExport.clsGetData cannot be called by name");
   return object;
 }
 
@@ -83,18 +83,18 @@ BillType LookUpBillType(com::Dispatch& get_data, const Bstr& dsn, std::int32_t b
                 u"SELECT FName, FHeadTable, FKeyInterID FROM ICTransactionType WHERE FID = " +
                     oleaut::ToString(bill_type));
   if (rows.empty()) {
-    Fail(u"Bill type " + oleaut::ToString(bill_type) +
+    FailLookup(u"Bill type " + oleaut::ToString(bill_type) +
          u" does not exist: ICTransactionType has no row with FID " + oleaut::ToString(bill_type));
   }
   BillType type{bill_type, Text(rows[0][0]), Text(rows[0][1]), Text(rows[0][2])};
   if (type.head_table.empty()) {
-    Fail(u"The bills of " + TypeText(bill_type, type.name) +
+    FailLookup(u"The bills of " + TypeText(bill_type, type.name) +
          u" cannot be found: its FHeadTable in ICTransactionType is empty");
   }
   for (const auto& [column, value] :
        {std::pair{u"FHeadTable", &type.head_table}, std::pair{u"FKeyInterID", &type.key_column}}) {
     if (!IsSqlName(*value)) {
-      Fail(u"The " + Bstr(column) + u" of " + TypeText(bill_type, type.name) +
+      FailLookup(u"The " + Bstr(column) + u" of " + TypeText(bill_type, type.name) +
            u" in ICTransactionType is no table or column name: '" + *value + u"'");
     }
   }
@@ -119,7 +119,7 @@ Bstr IdList(std::span<const std::int32_t> ids) {
 
 void RequireBillsOfType(com::Dispatch& get_data, const Bstr& dsn, const BillType& type,
                         std::span<const std::int32_t> inter_ids) {
-  if (inter_ids.empty()) Fail(u"No bill was given: name at least one by its FInterID");
+  if (inter_ids.empty()) FailLookup(u"No bill was given: name at least one by its FInterID");
   const std::vector<Row> found =
       QueryRows(get_data, dsn,
                 u"SELECT h." + type.key_column + u", h.FTranType, t.FName FROM " + type.head_table +
@@ -131,14 +131,14 @@ void RequireBillsOfType(com::Dispatch& get_data, const Bstr& dsn, const BillType
   for (const std::int32_t id : inter_ids) {
     const auto bill = by_id.find(id);
     if (bill == by_id.end()) {
-      Fail(u"Bill " + oleaut::ToString(id) + u" of " + TypeText(type.id, type.name) +
+      FailLookup(u"Bill " + oleaut::ToString(id) + u" of " + TypeText(type.id, type.name) +
            u" does not exist: " + type.head_table + u" has no row with " + type.key_column + u" " +
            oleaut::ToString(id));
     }
     const Row& row = *bill->second;
     const std::int32_t tran_type = row[1].IsNull() ? 0 : oleaut::ToLong(row[1]);
     if (tran_type != type.id) {
-      Fail(u"Bill " + oleaut::ToString(id) + u" is a bill of " + TypeText(tran_type, Text(row[2])) +
+      FailLookup(u"Bill " + oleaut::ToString(id) + u" is a bill of " + TypeText(tran_type, Text(row[2])) +
            u", not of " + TypeText(type.id, type.name));
     }
   }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "bill_content.h"
 #include "platform/oleaut/convert.h"
 #include "platform/oleaut/text.h"
 #include "platform/vdl/dictionary.h"
@@ -52,13 +53,6 @@ double NumberOf(const Dictionary& row, std::u16string_view key, double fallback 
 bool FlagOf(const Dictionary& row, std::u16string_view key) {
   const Variant value = ItemOf(row, key);
   return !value.IsNull() && !value.IsEmpty() && oleaut::ToBoolean(value);
-}
-
-bool SameName(const std::string& a, const std::string& b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::tolower(static_cast<unsigned char>(x)) ==
-                  std::tolower(static_cast<unsigned char>(y));
-         });
 }
 
 // The column a control prints: its looked-up name when the rows carry one, else its own.
