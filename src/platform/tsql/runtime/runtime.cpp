@@ -1,4 +1,4 @@
-#include "platform/tsql/runtime.h"
+#include "platform/tsql/runtime/runtime.h"
 
 #include <sqlite3.h>
 
@@ -11,7 +11,7 @@
 #include "platform/oleaut/com_error.h"
 #include "platform/oleaut/text.h"
 #include "platform/tsql/identity.h"
-#include "platform/tsql/runtime_detail.h"
+#include "platform/tsql/runtime/detail.h"
 
 namespace tsql {
 namespace {
