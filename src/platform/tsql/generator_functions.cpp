@@ -77,6 +77,7 @@ void Generator::GenFunction(const Expr& expr) {
       {u"scope_identity", "tsql_identity", 0, 0},
   };
   const std::u16string name = LowerAscii(expr.text);
+  if (GenWindowFunction(name, expr)) return;
   if (name == u"count" || name == u"sum" || name == u"avg" || name == u"min" || name == u"max") {
     GenAggregate(name, expr);
     return;
@@ -148,15 +149,22 @@ void Generator::GenAggregate(const std::u16string& name, const Expr& expr) {
   if (expr.star) {
     if (name != u"count") RaiseSyntaxError(batch_, expr.pos, u"only COUNT takes *");
     out_ += "*)";
+    if (expr.over) GenOver(expr);
     return;
   }
   if (expr.args.size() != 1) {
     RaiseSyntaxError(batch_, expr.pos, u"the aggregate " + expr.text + u" takes one argument");
   }
-  if (expr.distinct) out_ += "DISTINCT ";
-  Gen(*expr.args[0]);
+  if (expr.distinct) {
+    if (expr.over) {
+      RaiseStatementError(expr.pos, u"Use of DISTINCT is not allowed with the OVER clause.");
+    }
+    out_ += "DISTINCT ";
+  }
+  GenOutsideWindows(*expr.args[0]);
   if (expr.distinct && NeedsCollation(*expr.args[0])) out_ += " COLLATE TSQL";
   out_ += ')';
+  if (expr.over) GenOver(expr);
   // The average of integers is an integer on SQL Server, its fraction dropped.
   if (name == u"avg" && TypeOf(*expr.args[0]).cls == SqlType::Class::kInteger) {
     out_.insert(start, "CAST(");

@@ -98,6 +98,7 @@ class Generator {
   void GenNestedSelect(const Select& select);
   void GenSelect(const Select& select);
   void GenLimit(const SelectCore& core);
+  void GenOffset(const Select& select);
   static bool NeedsCollation(const Expr& expr);
   void GenCore(const SelectCore& core, const std::vector<SqlType>& column_types,
                const std::vector<std::optional<SqlType>>* store_types = nullptr);
@@ -106,6 +107,18 @@ class Generator {
   void NoteProbes(const SelectCore& core);
   void GenScalarSubquery(const Select& select);
   void GenTableRef(const TableRef& ref);
+
+  // ---- common table expressions (generator_common_tables.cpp) ----
+  void GenWith(const Select& select);
+  void CheckCommonTableColumns(const CommonTable& table);
+  bool IsRecursive(const CommonTable& table);
+  void GenRecursive(const CommonTable& table, int max_recursion);
+  bool GenLevelledReference(const TableRef& ref);
+
+  // ---- window functions (generator_windows.cpp) ----
+  bool GenWindowFunction(const std::u16string& name, const Expr& expr);
+  void GenOver(const Expr& expr);
+  void GenOutsideWindows(const Expr& expr);
 
   // ---- expressions (generator_expression.cpp) ----
   void Gen(const Expr& expr);
@@ -180,6 +193,15 @@ class Generator {
   bool bind_literals_ = true;
   std::vector<int> pinned_;  // literals whose values the translation depends on
   const std::vector<std::optional<SqlType>>* store_types_ = nullptr;
+  // The recursive common table expression being generated, and the level column each SELECT of
+  // its query adds, for that query alone.
+  const CommonTable* levelled_ = nullptr;
+  const std::vector<std::string>* level_items_ = nullptr;
+  const std::string* level_item_ = nullptr;
+  // Whether a window function may stand where the generator is: in a select list or the ORDER BY
+  // of a query, not inside another window function or an aggregate.
+  bool windows_allowed_ = false;
+  bool windows_in_aggregate_ = false;
 };
 
 }  // namespace tsql::generation

@@ -71,7 +71,8 @@ void Generator::GenBranch(const Expr& branch, const SqlType& result) {
 // A query inside another (derived table, subquery): SQL Server orders only the rows TOP
 // picks there, and refuses an ORDER BY without TOP rather than ignore it.
 void Generator::GenNestedSelect(const Select& select) {
-  if (!select.order_by.empty() && (select.cores.size() > 1 || !select.cores[0].top)) {
+  if (!select.order_by.empty() && !select.offset &&
+      (select.cores.size() > 1 || !select.cores[0].top)) {
     RaiseSyntaxError(batch_, select.pos,
                      u"The ORDER BY clause is invalid in views, inline functions, derived "
                      u"tables, subqueries, and common table expressions, unless TOP, OFFSET or "
@@ -83,6 +84,8 @@ void Generator::GenNestedSelect(const Select& select) {
 void Generator::GenSelect(const Select& select) {
   // The columns an INSERT ... SELECT stores into, for its own SELECT alone.
   const std::vector<std::optional<SqlType>>* store_types = std::exchange(store_types_, nullptr);
+  const std::vector<std::string>* level_items = std::exchange(level_items_, nullptr);
+  if (!select.with.empty()) GenWith(select);
   CheckDistinctOrder(select);
   const bool compound = select.cores.size() > 1;
   const std::vector<SqlType> column_types = compound ? ColumnTypes(select) : std::vector<SqlType>();
@@ -104,6 +107,7 @@ void Generator::GenSelect(const Select& select) {
       }
     }
     const SelectCore& core = select.cores[i];
+    if (level_items) level_item_ = &(*level_items)[i];
     if (compound && core.top) {
       // TOP limits its own SELECT, LIMIT the whole compound.
       out_ += "SELECT * FROM (";
@@ -116,6 +120,7 @@ void Generator::GenSelect(const Select& select) {
   }
   if (!select.order_by.empty()) {
     out_ += " ORDER BY ";
+    const bool windows_allowed = std::exchange(windows_allowed_, true);
     for (std::size_t i = 0; i < select.order_by.size(); ++i) {
       if (i > 0) out_ += ", ";
       const Expr& expr = *select.order_by[i].expr;
@@ -124,8 +129,35 @@ void Generator::GenSelect(const Select& select) {
       if (NeedsCollation(expr) && !compound) out_ += " COLLATE TSQL";
       if (select.order_by[i].descending) out_ += " DESC";
     }
+    windows_allowed_ = windows_allowed;
   }
-  if (!compound && select.cores[0].top) GenLimit(select.cores[0]);
+  if (select.offset) {
+    GenOffset(select);
+  } else if (!compound && select.cores[0].top) {
+    GenLimit(select.cores[0]);
+  }
+}
+
+// OFFSET n ROWS [FETCH NEXT m ROWS ONLY]: SQLite's LIMIT m (or none) OFFSET n, the counts
+// checked as SQL Server checks them.
+void Generator::GenOffset(const Select& select) {
+  for (const SelectCore& core : select.cores) {
+    if (core.top) {
+      RaiseStatementError(core.top->pos,
+                          u"A TOP can not be used in the same query or sub-query as a OFFSET.");
+    }
+  }
+  out_ += " LIMIT ";
+  if (select.fetch) {
+    out_ += "tsql_top_count(";
+    Gen(*select.fetch);
+    out_ += ", 'fetch')";
+  } else {
+    out_ += "-1";
+  }
+  out_ += " OFFSET tsql_top_count(";
+  Gen(*select.offset);
+  out_ += ", 'offset')";
 }
 
 // TOP n, or TOP n PERCENT: that share of the rows the SELECT yields, rounded up.
@@ -161,6 +193,9 @@ bool Generator::NeedsCollation(const Expr& expr) {
 void Generator::GenCore(const SelectCore& core, const std::vector<SqlType>& column_types,
                         const std::vector<std::optional<SqlType>>* store_types) {
   CheckGrouping(core);
+  const std::string* level_item = std::exchange(level_item_, nullptr);
+  const bool windows_allowed = std::exchange(windows_allowed_, true);
+  const bool windows_in_aggregate = std::exchange(windows_in_aggregate_, false);
   out_ += core.distinct ? "SELECT DISTINCT " : "SELECT ";
   for (std::size_t i = 0; i < core.items.size(); ++i) {
     if (i > 0) out_ += ", ";
@@ -199,6 +234,8 @@ void Generator::GenCore(const SelectCore& core, const std::vector<SqlType>& colu
       out_ += " AS \"\"";
     }
   }
+  if (level_item) out_ += ", " + *level_item;
+  windows_allowed_ = false;
   GenFromWhere(core);
   if (!core.group_by.empty()) {
     out_ += " GROUP BY ";
@@ -213,6 +250,8 @@ void Generator::GenCore(const SelectCore& core, const std::vector<SqlType>& colu
     out_ += " HAVING ";
     Gen(*core.having);
   }
+  windows_allowed_ = windows_allowed;
+  windows_in_aggregate_ = windows_in_aggregate;
 }
 
 // The type whose stored form item `i` of a SELECT INTO must be converted to: one with a stored
@@ -303,6 +342,7 @@ void Generator::GenScalarSubquery(const Select& select) {
 void Generator::GenTableRef(const TableRef& ref) {
   switch (ref.kind) {
     case TableRef::Kind::kTable:
+      if (GenLevelledReference(ref)) return;
       AppendTable(ref.name);
       break;
     case TableRef::Kind::kDerived:

@@ -167,8 +167,45 @@ class Resolver {
     }
   }
 
+  // The common table expressions of a query, each visible to those after it and to the query;
+  // a recursive one's reference to itself has unknown columns.
+  void CommonTables(const Select& select) {
+    for (const CommonTable& table : select.with) {
+      common_tables_.push_back({LowerAscii(table.name), nullptr});
+      std::shared_ptr<const TableColumns> columns = Query(*table.select);
+      if (columns && !table.columns.empty() && columns->size() == table.columns.size()) {
+        auto named = std::make_shared<TableColumns>(*columns);
+        for (std::size_t i = 0; i < named->size(); ++i)
+          (*named)[i].name = table.columns[i];
+        columns = std::move(named);
+      } else if (!table.columns.empty()) {
+        columns = nullptr;
+      }
+      common_tables_.back().second = std::move(columns);
+    }
+  }
+
+  // A table a query reads: a common table expression in reach, or the database's.
+  std::shared_ptr<const TableColumns> Table(const ObjectName& name) {
+    if (name.parts.size() == 1) {
+      const std::u16string key = LowerAscii(name.Name());
+      for (auto table = common_tables_.rbegin(); table != common_tables_.rend(); ++table) {
+        if (table->first == key) return table->second;
+      }
+    }
+    return schema_.Require(name);
+  }
+
   // The columns of a query are those of its first SELECT; ORDER BY may name them by alias.
   std::shared_ptr<const TableColumns> Query(const Select& select) {
+    const std::size_t outer_tables = common_tables_.size();
+    CommonTables(select);
+    std::shared_ptr<const TableColumns> columns = QueryBody(select);
+    common_tables_.resize(outer_tables);
+    return columns;
+  }
+
+  std::shared_ptr<const TableColumns> QueryBody(const Select& select) {
     std::shared_ptr<const TableColumns> columns;
     Scope first_scope;
     for (std::size_t i = 0; i < select.cores.size(); ++i) {
@@ -218,7 +255,7 @@ class Resolver {
   void AddSource(const TableRef& ref, Scope& scope) {
     switch (ref.kind) {
       case TableRef::Kind::kTable:
-        scope.push_back({ref.has_alias ? ref.alias : ref.name.Name(), schema_.Require(ref.name)});
+        scope.push_back({ref.has_alias ? ref.alias : ref.name.Name(), Table(ref.name)});
         return;
       case TableRef::Kind::kDerived:
         scope.push_back({ref.alias, Query(*ref.select)});
@@ -274,6 +311,12 @@ class Resolver {
       if (arg) Expression(*arg);
     }
     if (expr.select) Query(*expr.select);
+    if (expr.over) {
+      for (const ExprPtr& key : expr.over->partition_by)
+        Expression(*key);
+      for (const OrderItem& key : expr.over->order_by)
+        Expression(*key.expr);
+    }
   }
 
   // Whether a table of the query, or of a query around it, declares the column a reference names.
@@ -312,6 +355,8 @@ class Resolver {
   BatchSchema& schema_;
   Typer& typer_;
   std::vector<const Scope*> scopes_;
+  // The common table expressions in reach, innermost last: name in lower case, columns.
+  std::vector<std::pair<std::u16string, std::shared_ptr<const TableColumns>>> common_tables_;
 };
 
 }  // namespace

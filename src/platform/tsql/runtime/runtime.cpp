@@ -460,6 +460,7 @@ void InstallSqliteRuntime(sqlite3* db, SessionState* state, void (*destroy_state
       {"tsql_modulo", 2, detail::Modulo, kPure},
       {"tsql_fit", 2, detail::FitInteger, kPure},
       {"tsql_top_count", 1, detail::TopCount, kPure},
+      {"tsql_top_count", 2, detail::TopCount, kPure},
       {"tsql_top_percent", 2, detail::TopPercent, kPure},
       {"tsql_date_plus", 3, detail::DatePlus, kPure},
       {"tsql_dateadd", 3, detail::DateAdd, kPure},
