@@ -201,14 +201,18 @@ struct InsertStmt {
   bool default_values = false;
 };
 
+// UPDATE and DELETE with a FROM clause change the rows of `table`, a table of `from` named by
+// its alias or its own name, that the FROM clause and WHERE find.
 struct UpdateStmt {
   ObjectName table;
   std::vector<std::pair<std::u16string, ExprPtr>> sets;
+  std::vector<TableRefPtr> from;
   ExprPtr where;
 };
 
 struct DeleteStmt {
   ObjectName table;
+  std::vector<TableRefPtr> from;
   ExprPtr where;
 };
 

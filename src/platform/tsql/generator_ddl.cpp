@@ -222,7 +222,8 @@ void Generator::Generate(const DropIndexStmt& drop, std::vector<Node>& nodes) {
 // into every row).
 bool Generator::NextReplacesEveryValue(const AlterColumnStmt& alter) const {
   const auto* update = next_ ? std::get_if<UpdateStmt>(&next_->body) : nullptr;
-  if (!update || update->where || !oleaut::EqualsNoCase(update->table.Name(), alter.table.Name())) {
+  if (!update || update->where || !update->from.empty() ||
+      !oleaut::EqualsNoCase(update->table.Name(), alter.table.Name())) {
     return false;
   }
   for (const auto& [column, value] : update->sets) {

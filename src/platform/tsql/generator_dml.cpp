@@ -229,19 +229,39 @@ void Generator::GenStored(const Expr& value, const std::optional<SqlType>& colum
 }
 
 void Generator::Generate(const UpdateStmt& update, std::vector<Node>& nodes) {
-  SqlStatement s = Begin(StatementKind::kCommand, update.table.IsTemp());
+  const ObjectName& table = update.from.empty() ? update.table : ChangedTable(update);
+  SqlStatement s = Begin(StatementKind::kCommand, table.IsTemp());
   out_ += "UPDATE ";
-  AppendTable(update.table);
+  AppendTable(table);
   out_ += " SET ";
+  const std::shared_ptr<const TableColumns> columns = tables_.Find(table.Name());
   for (std::size_t i = 0; i < update.sets.size(); ++i) {
     if (i > 0) out_ += ", ";
     AppendQuotedName(out_, update.sets[i].first);
     out_ += " = ";
-    const std::shared_ptr<const TableColumns> columns = tables_.Find(update.table.Name());
+    if (!update.from.empty()) {
+      out_ += "\"tsql$from\".\"tsql$" + std::to_string(i) + '"';
+      continue;
+    }
     GenStored(*update.sets[i].second,
               columns ? ColumnTypeOf(*columns, update.sets[i].first) : std::nullopt);
   }
-  if (update.where) {
+  if (!update.from.empty()) {
+    // The new values are computed where the FROM clause's rows are, one row of them applied to
+    // each target row (SQL Server leaves open which one when several join it, as SQLite does).
+    out_ += " FROM (SELECT ";
+    AppendChangedRowid(update.table, update.from);
+    for (std::size_t i = 0; i < update.sets.size(); ++i) {
+      out_ += ", ";
+      GenStored(*update.sets[i].second,
+                columns ? ColumnTypeOf(*columns, update.sets[i].first) : std::nullopt);
+      out_ += " AS \"tsql$" + std::to_string(i) + '"';
+    }
+    GenChangeSource(update.from, update.where.get());
+    out_ += ") AS \"tsql$from\" WHERE ";
+    AppendTable(table);
+    out_ += ".rowid = \"tsql$from\".\"tsql$rowid\"";
+  } else if (update.where) {
     out_ += " WHERE ";
     Gen(*update.where);
   }
@@ -249,14 +269,59 @@ void Generator::Generate(const UpdateStmt& update, std::vector<Node>& nodes) {
 }
 
 void Generator::Generate(const DeleteStmt& del, std::vector<Node>& nodes) {
-  SqlStatement s = Begin(StatementKind::kCommand, del.table.IsTemp());
+  const ObjectName& table = del.from.empty() ? del.table : ChangedTable(del);
+  SqlStatement s = Begin(StatementKind::kCommand, table.IsTemp());
   out_ += "DELETE FROM ";
-  AppendTable(del.table);
-  if (del.where) {
+  AppendTable(table);
+  if (!del.from.empty()) {
+    out_ += " WHERE rowid IN (SELECT ";
+    AppendChangedRowid(del.table, del.from);
+    GenChangeSource(del.from, del.where.get());
+    out_ += ')';
+  } else if (del.where) {
     out_ += " WHERE ";
     Gen(*del.where);
   }
   Finish(s, nodes);
+}
+
+// The table of the FROM clause an UPDATE or DELETE changes, as SQL Server finds it.
+template <typename Change>
+const ObjectName& Generator::ChangedTable(const Change& change) {
+  const std::vector<const TableRef*> found = ChangedTables(change.table, change.from);
+  if (found.size() > 1) {
+    RaiseStatementError(change.table.pos,
+                        u"The table '" + change.table.Written() + u"' is ambiguous.");
+  }
+  if (found.empty()) {
+    // SQL Server would join one more copy of the table to the FROM clause's rows.
+    RaiseUnsupported(batch_, change.table.pos,
+                     u"UPDATE or DELETE with FROM whose target is none of the FROM clause's "
+                     u"tables");
+  }
+  if (found.front()->kind != TableRef::Kind::kTable) {
+    RaiseUnsupported(batch_, change.table.pos, u"UPDATE or DELETE of a derived table");
+  }
+  return found.front()->name;
+}
+
+// The key of the changed table's row in the FROM clause's rows.
+void Generator::AppendChangedRowid(const ObjectName& target, const std::vector<TableRefPtr>& from) {
+  const TableRef& changed = *ChangedTables(target, from).front();
+  AppendQuotedName(out_, changed.has_alias ? changed.alias : TableName(changed.name));
+  out_ += ".rowid AS \"tsql$rowid\"";
+}
+
+void Generator::GenChangeSource(const std::vector<TableRefPtr>& from, const Expr* where) {
+  out_ += " FROM ";
+  for (std::size_t i = 0; i < from.size(); ++i) {
+    if (i > 0) out_ += ", ";
+    GenTableRef(*from[i]);
+  }
+  if (where) {
+    out_ += " WHERE ";
+    Gen(*where);
+  }
 }
 
 }  // namespace tsql::generation

@@ -90,6 +90,10 @@ class Generator {
   void GenStored(const Expr& value, const std::optional<SqlType>& column);
   void Generate(const UpdateStmt& update, std::vector<Node>& nodes);
   void Generate(const DeleteStmt& del, std::vector<Node>& nodes);
+  template <typename Change>
+  const ObjectName& ChangedTable(const Change& change);
+  void AppendChangedRowid(const ObjectName& target, const std::vector<TableRefPtr>& from);
+  void GenChangeSource(const std::vector<TableRefPtr>& from, const Expr* where);
 
   // ---- the parts of a query (generator_query.cpp) ----
   std::vector<ResultHint> Hints(const Select& select);

@@ -498,11 +498,7 @@ class Parser {
       core.has_into = true;
       core.into = ParseObjectName();
     }
-    if (AcceptKeyword(u"FROM")) {
-      do {
-        core.from.push_back(ParseJoinedTable());
-      } while (AcceptSymbol(u","));
-    }
+    if (AcceptKeyword(u"FROM")) core.from = ParseFromList();
     if (AcceptKeyword(u"WHERE")) core.where = ParseExpr();
     if (AtKeyword(u"GROUP")) {
       Take();
@@ -576,6 +572,14 @@ class Parser {
       item.has_alias = true;
     }
     return item;
+  }
+
+  std::vector<TableRefPtr> ParseFromList() {
+    std::vector<TableRefPtr> from;
+    do {
+      from.push_back(ParseJoinedTable());
+    } while (AcceptSymbol(u","));
+    return from;
   }
 
   TableRefPtr ParseJoinedTable() {
@@ -742,7 +746,7 @@ class Parser {
       update.sets.emplace_back(std::move(column), ParseExpr());
     } while (AcceptSymbol(u","));
     if (AtKeyword(u"OUTPUT")) Unsupported(u"OUTPUT");
-    if (AtKeyword(u"FROM")) Unsupported(u"UPDATE ... FROM");
+    if (AcceptKeyword(u"FROM")) update.from = ParseFromList();
     if (AcceptKeyword(u"WHERE")) {
       if (AtKeyword(u"CURRENT")) Unsupported(u"WHERE CURRENT OF");
       update.where = ParseExpr();
@@ -758,7 +762,7 @@ class Parser {
     del.table = ParseObjectName();
     if (AtKeyword(u"WITH") && AtSymbol(u"(", 1)) SkipTableHints();
     if (AtKeyword(u"OUTPUT")) Unsupported(u"OUTPUT");
-    if (AtKeyword(u"FROM")) Unsupported(u"DELETE ... FROM");
+    if (AcceptKeyword(u"FROM")) del.from = ParseFromList();
     if (AcceptKeyword(u"WHERE")) {
       if (AtKeyword(u"CURRENT")) Unsupported(u"WHERE CURRENT OF");
       del.where = ParseExpr();

@@ -53,6 +53,35 @@ void BatchSchema::Define(std::u16string_view name, std::shared_ptr<const TableCo
 
 namespace {
 
+void CollectChangedTables(const TableRef& ref, const std::u16string& target, bool by_alias,
+                          std::vector<const TableRef*>& found) {
+  if (ref.kind == TableRef::Kind::kJoin) {
+    CollectChangedTables(*ref.left, target, by_alias, found);
+    CollectChangedTables(*ref.right, target, by_alias, found);
+    return;
+  }
+  const bool named = by_alias ? ref.has_alias && oleaut::EqualsNoCase(ref.alias, target)
+                              : ref.kind == TableRef::Kind::kTable && !ref.has_alias &&
+                                    oleaut::EqualsNoCase(ref.name.Name(), target);
+  if (named) found.push_back(&ref);
+}
+
+}  // namespace
+
+std::vector<const TableRef*> ChangedTables(const ObjectName& target,
+                                           const std::vector<TableRefPtr>& from) {
+  std::vector<const TableRef*> found;
+  for (bool by_alias : {true, false}) {
+    if (by_alias && target.parts.size() > 1) continue;
+    for (const TableRefPtr& ref : from)
+      CollectChangedTables(*ref, target.Name(), by_alias, found);
+    if (!found.empty()) break;
+  }
+  return found;
+}
+
+namespace {
+
 // A table of a FROM clause as its columns are qualified: by its alias, else by its own name.
 struct Source {
   std::u16string qualifier;
@@ -96,10 +125,13 @@ class Resolver {
   }
 
   std::shared_ptr<const TableColumns> Resolve(const UpdateStmt& update) {
-    const Scope scope{Source{update.table.Name(), schema_.Require(update.table)}};
+    const Scope scope = ChangeScope(update.table, update.from);
+    const std::shared_ptr<const TableColumns> target = ChangedColumns(update.table, update.from);
     for (const auto& set : update.sets)
-      RequireColumn(update.table, scope.front().columns.get(), set.first);
+      RequireColumn(update.table, target.get(), set.first);
     scopes_.push_back(&scope);
+    for (const TableRefPtr& ref : update.from)
+      JoinConditions(*ref);
     for (const auto& set : update.sets)
       Expression(*set.second);
     if (update.where) Expression(*update.where);
@@ -108,11 +140,33 @@ class Resolver {
   }
 
   std::shared_ptr<const TableColumns> Resolve(const DeleteStmt& del) {
-    const Scope scope{Source{del.table.Name(), schema_.Require(del.table)}};
+    const Scope scope = ChangeScope(del.table, del.from);
     scopes_.push_back(&scope);
+    for (const TableRefPtr& ref : del.from)
+      JoinConditions(*ref);
     if (del.where) Expression(*del.where);
     scopes_.pop_back();
     return nullptr;
+  }
+
+  // The tables an UPDATE or DELETE reads: its target alone, or those of its FROM clause.
+  Scope ChangeScope(const ObjectName& target, const std::vector<TableRefPtr>& from) {
+    Scope scope;
+    if (from.empty()) {
+      scope.push_back(Source{target.Name(), schema_.Require(target)});
+      return scope;
+    }
+    for (const TableRefPtr& ref : from)
+      AddSource(*ref, scope);
+    return scope;
+  }
+
+  std::shared_ptr<const TableColumns> ChangedColumns(const ObjectName& target,
+                                                     const std::vector<TableRefPtr>& from) {
+    if (from.empty()) return schema_.Find(target.Name());
+    const std::vector<const TableRef*> changed = ChangedTables(target, from);
+    if (changed.size() != 1 || changed[0]->kind != TableRef::Kind::kTable) return nullptr;
+    return schema_.Find(changed[0]->name.Name());
   }
 
   std::shared_ptr<const TableColumns> Resolve(const AssignStmt& assign) {
