@@ -1394,23 +1394,15 @@ class Parser {
       bound.kind = K::kCurrentRow;
       return bound;
     }
-    if (AcceptKeyword(u"UNBOUNDED")) {
-      if (AcceptKeyword(u"PRECEDING")) {
-        bound.kind = K::kUnboundedPreceding;
-      } else {
-        ExpectKeyword(u"FOLLOWING");
-        bound.kind = K::kUnboundedFollowing;
-      }
-      return bound;
+    const bool unbounded = AcceptKeyword(u"UNBOUNDED");
+    if (!unbounded) {
+      if (Peek().kind != TokenKind::kNumber) Fail(u"expected a frame bound");
+      bound.rows = ParseSignedInteger();
     }
-    if (Peek().kind != TokenKind::kNumber) Fail(u"expected a frame bound");
-    bound.rows = ParseSignedInteger();
-    if (AcceptKeyword(u"PRECEDING")) {
-      bound.kind = K::kPreceding;
-    } else {
-      ExpectKeyword(u"FOLLOWING");
-      bound.kind = K::kFollowing;
-    }
+    const bool preceding = AcceptKeyword(u"PRECEDING");
+    if (!preceding) ExpectKeyword(u"FOLLOWING");
+    bound.kind = unbounded ? (preceding ? K::kUnboundedPreceding : K::kUnboundedFollowing)
+                           : (preceding ? K::kPreceding : K::kFollowing);
     return bound;
   }
 
