@@ -150,7 +150,7 @@ class Parser {
     if (AtKeyword(u"SELECT")) {
       statement->body = ParseSelect(true);
     } else if (AtKeyword(u"WITH")) {
-      statement->body = ParseWithSelect();
+      ParseWith(*statement);
     } else if (AtKeyword(u"INSERT")) {
       statement->body = ParseInsert();
     } else if (AtKeyword(u"UPDATE")) {
@@ -348,8 +348,9 @@ class Parser {
   }
 
   // ---- SELECT ----
-  // WITH name [(columns)] AS (query) [, ...] SELECT ...: the names are the statement's own.
-  SelectPtr ParseWithSelect() {
+  // WITH name [(columns)] AS (query) [, ...] SELECT ... or INSERT ... SELECT ...: the names
+  // are the statement's own, and its query's.
+  void ParseWith(Statement& statement) {
     Take();  // WITH
     std::vector<CommonTable> tables;
     do {
@@ -375,12 +376,19 @@ class Parser {
       ExpectSymbol(u")");
       tables.push_back(std::move(table));
     } while (AcceptSymbol(u","));
+    if (AtKeyword(u"INSERT")) {
+      InsertStmt insert = ParseInsert();
+      if (!insert.select) Unsupported(u"A common table expression before INSERT ... VALUES");
+      insert.select->with = std::move(tables);
+      statement.body = std::move(insert);
+      return;
+    }
     if (!AtKeyword(u"SELECT")) {
-      Unsupported(u"A common table expression before INSERT, UPDATE, DELETE or MERGE");
+      Unsupported(u"A common table expression before UPDATE, DELETE or MERGE");
     }
     SelectPtr select = ParseSelect(true);
     select->with = std::move(tables);
-    return select;
+    statement.body = std::move(select);
   }
 
   std::vector<OrderItem> ParseOrderBy() {
