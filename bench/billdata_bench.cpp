@@ -18,7 +18,7 @@
 #include "platform/ado/connection.h"
 #include "platform/oleaut/text.h"
 #include "platform/tavglobal/database_files.h"
-#include "platform/tsql/runtime.h"
+#include "platform/tsql/runtime/runtime.h"
 #include "platform/vdl/dictionary.h"
 #include "platform/vdl/list.h"
 

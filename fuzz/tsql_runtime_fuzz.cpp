@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/tsql/runtime.h"
+#include "platform/tsql/runtime/runtime.h"
 
 namespace {
 

@@ -16,6 +16,7 @@ namespace tsql {
 struct Select;
 struct Statement;
 struct Expr;
+struct Window;
 using ExprPtr = std::unique_ptr<Expr>;
 using SelectPtr = std::unique_ptr<Select>;
 using StatementPtr = std::unique_ptr<Statement>;
@@ -59,7 +60,8 @@ enum class ExprKind : std::uint8_t {
               // type its declared type
   kUnary,     // text: "-", "+", "~", "NOT"; args[0]
   kBinaryOp,  // text: the operator in upper case ("+", "AND", "<>"); args[0], args[1]
-  kFunction,  // text: the name as written; args; distinct; star for count(*)
+  kFunction,  // text: the name as written; args; distinct; star for count(*); over for a
+              // window function
   kCase,      // has_operand: args[0] is the operand; then WHEN/THEN pairs; has_else: last
   kConvert,   // CAST or CONVERT: type; args[0] the value, args[1] the style when given;
               // lenient for TRY_CAST and TRY_CONVERT
@@ -79,6 +81,7 @@ struct Expr {
   std::vector<std::u16string> names;
   std::vector<ExprPtr> args;
   SelectPtr select;
+  std::unique_ptr<Window> over;
   TypeName type;
   int index = 0;
   int literal = -1;  // kNumber, kString: the literal's number among the batch's, from 0
@@ -126,6 +129,30 @@ struct OrderItem {
   bool descending = false;
 };
 
+// A bound of a window frame: UNBOUNDED PRECEDING, n PRECEDING, CURRENT ROW, n FOLLOWING or
+// UNBOUNDED FOLLOWING.
+struct FrameBound {
+  enum class Kind : std::uint8_t {
+    kUnboundedPreceding,
+    kPreceding,
+    kCurrentRow,
+    kFollowing,
+    kUnboundedFollowing
+  } kind = Kind::kCurrentRow;
+  std::int64_t rows = 0;  // n of n PRECEDING or n FOLLOWING
+};
+
+// OVER ([PARTITION BY ...] [ORDER BY ...] [ROWS | RANGE frame]).
+struct Window {
+  std::vector<ExprPtr> partition_by;
+  std::vector<OrderItem> order_by;
+  bool has_frame = false;
+  bool range = false;  // RANGE rather than ROWS
+  FrameBound start;
+  FrameBound end;  // CURRENT ROW when the frame names only its start
+  SourcePos pos;
+};
+
 // One SELECT ... of a possibly compound query.
 struct SelectCore {
   bool distinct = false;
@@ -143,10 +170,26 @@ struct SelectCore {
 
 enum class SetOp : std::uint8_t { kUnion, kUnionAll, kExcept, kIntersect };
 
+// WITH name [(columns)] AS (query): a common table expression of the statement's query.
+struct CommonTable {
+  std::u16string name;
+  std::vector<std::u16string> columns;  // empty: named by the query's columns
+  SelectPtr select;
+  SourcePos pos;
+};
+
+// SQL Server's limit on the levels of a recursive common table expression unless OPTION
+// (MAXRECURSION n) says otherwise; 0 lifts it.
+inline constexpr int kDefaultMaxRecursion = 100;
+
 struct Select {
+  std::vector<CommonTable> with;  // of a statement's query only
   std::vector<SelectCore> cores;  // cores[i + 1] joined to the ones before by ops[i]
   std::vector<SetOp> ops;
   std::vector<OrderItem> order_by;
+  ExprPtr offset;  // OFFSET n ROWS
+  ExprPtr fetch;   // FETCH NEXT n ROWS ONLY
+  int max_recursion = kDefaultMaxRecursion;
   SourcePos pos;
 };
 
@@ -158,14 +201,18 @@ struct InsertStmt {
   bool default_values = false;
 };
 
+// UPDATE and DELETE with a FROM clause change the rows of `table`, a table of `from` named by
+// its alias or its own name, that the FROM clause and WHERE find.
 struct UpdateStmt {
   ObjectName table;
   std::vector<std::pair<std::u16string, ExprPtr>> sets;
+  std::vector<TableRefPtr> from;
   ExprPtr where;
 };
 
 struct DeleteStmt {
   ObjectName table;
+  std::vector<TableRefPtr> from;
   ExprPtr where;
 };
 

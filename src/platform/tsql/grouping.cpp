@@ -8,8 +8,9 @@
 namespace tsql {
 namespace {
 
+// An aggregate over a window (OVER) is computed per row, not per group.
 bool IsAggregate(const Expr& expr) {
-  if (expr.kind != ExprKind::kFunction) return false;
+  if (expr.kind != ExprKind::kFunction || expr.over) return false;
   const std::u16string name = LowerAscii(expr.text);
   return name == u"count" || name == u"sum" || name == u"avg" || name == u"min" || name == u"max" ||
          name == u"count_big";

@@ -5,6 +5,7 @@
 #include <string>
 #include <unordered_map>
 
+#include "platform/oleaut/text.h"
 #include "platform/tsql/errors.h"
 
 namespace tsql {
@@ -48,11 +49,19 @@ class Parser {
 
   ParsedBatch ParseBatch() {
     ParsedBatch batch;
-    for (;;) {
+    for (bool separated = true;;) {
       while (AcceptSymbol(u";")) {
+        separated = true;
       }
       if (Peek().kind == TokenKind::kEnd) break;
+      if (AtKeyword(u"WITH") && !separated) {
+        Fail(
+            u"If this statement is a common table expression, an xmlnamespaces clause or a "
+            u"change tracking context clause, the previous statement must be terminated with "
+            u"a semicolon.");
+      }
       batch.statements.push_back(ParseStatement());
+      separated = false;
     }
     batch.marker_count = marker_count_;
     batch.variable_count = static_cast<int>(variables_.size());
@@ -140,6 +149,8 @@ class Parser {
     if (token.kind != TokenKind::kWord) Fail(u"expected the start of a statement");
     if (AtKeyword(u"SELECT")) {
       statement->body = ParseSelect(true);
+    } else if (AtKeyword(u"WITH")) {
+      ParseWith(*statement);
     } else if (AtKeyword(u"INSERT")) {
       statement->body = ParseInsert();
     } else if (AtKeyword(u"UPDATE")) {
@@ -173,8 +184,7 @@ class Parser {
   }
 
   [[noreturn]] void ReportUnknownStatement() const {
-    static constexpr std::array<std::pair<std::u16string_view, std::u16string_view>, 13> kNamed = {{
-        {u"WITH", u"A common table expression (WITH)"},
+    static constexpr std::array<std::pair<std::u16string_view, std::u16string_view>, 12> kNamed = {{
         {u"EXEC", u"EXEC (stored procedures)"},
         {u"EXECUTE", u"EXECUTE (stored procedures)"},
         {u"WHILE", u"WHILE"},
@@ -338,6 +348,97 @@ class Parser {
   }
 
   // ---- SELECT ----
+  // WITH name [(columns)] AS (query) [, ...] SELECT ... or INSERT ... SELECT ...: the names
+  // are the statement's own, and its query's.
+  void ParseWith(Statement& statement) {
+    Take();  // WITH
+    std::vector<CommonTable> tables;
+    do {
+      CommonTable table;
+      table.pos = Peek().pos;
+      table.name = ExpectName(u"expected the name of a common table expression");
+      for (const CommonTable& before : tables) {
+        if (oleaut::EqualsNoCase(before.name, table.name)) {
+          RaiseStatementError(table.pos, u"Duplicate common table expression name '" + table.name +
+                                             u"' was specified.");
+        }
+      }
+      if (AcceptSymbol(u"(")) {
+        do {
+          table.columns.push_back(ExpectName(u"expected a column name"));
+        } while (AcceptSymbol(u","));
+        ExpectSymbol(u")");
+      }
+      ExpectKeyword(u"AS");
+      ExpectSymbol(u"(");
+      if (!AtKeyword(u"SELECT")) Fail(u"expected the query of a common table expression");
+      table.select = ParseSelect(false);
+      ExpectSymbol(u")");
+      tables.push_back(std::move(table));
+    } while (AcceptSymbol(u","));
+    if (AtKeyword(u"INSERT")) {
+      InsertStmt insert = ParseInsert();
+      if (!insert.select) Unsupported(u"A common table expression before INSERT ... VALUES");
+      insert.select->with = std::move(tables);
+      statement.body = std::move(insert);
+      return;
+    }
+    if (!AtKeyword(u"SELECT")) {
+      Unsupported(u"A common table expression before UPDATE, DELETE or MERGE");
+    }
+    SelectPtr select = ParseSelect(true);
+    select->with = std::move(tables);
+    statement.body = std::move(select);
+  }
+
+  std::vector<OrderItem> ParseOrderBy() {
+    Take();  // ORDER
+    ExpectKeyword(u"BY");
+    std::vector<OrderItem> items;
+    do {
+      OrderItem item;
+      item.expr = ParseExpr();
+      if (AcceptKeyword(u"DESC")) {
+        item.descending = true;
+      } else {
+        AcceptKeyword(u"ASC");
+      }
+      items.push_back(std::move(item));
+    } while (AcceptSymbol(u","));
+    return items;
+  }
+
+  // OFFSET n ROW[S] [FETCH FIRST | NEXT m ROW[S] ONLY], after ORDER BY.
+  void ParseOffsetFetch(Select& select) {
+    select.offset = ParseExpr();
+    if (!AcceptKeyword(u"ROWS")) ExpectKeyword(u"ROW");
+    if (!AcceptKeyword(u"FETCH")) return;
+    if (!AcceptKeyword(u"NEXT")) ExpectKeyword(u"FIRST");
+    select.fetch = ParseExpr();
+    if (!AcceptKeyword(u"ROWS")) ExpectKeyword(u"ROW");
+    ExpectKeyword(u"ONLY");
+  }
+
+  // OPTION (MAXRECURSION n); other query hints are SQL Server's plans only and refused by name.
+  void ParseQueryOptions(Select& select) {
+    Take();  // OPTION
+    ExpectSymbol(u"(");
+    do {
+      if (!AtKeyword(u"MAXRECURSION")) Unsupported(u"OPTION (query hints other than MAXRECURSION)");
+      Take();
+      const Token& count = Peek();
+      if (count.kind != TokenKind::kNumber) Fail(u"MAXRECURSION needs a whole number");
+      const std::int64_t value = ParseSignedInteger();
+      if (value < 0 || value > 32767) {
+        RaiseStatementError(count.pos, u"The value " + oleaut::FromUtf8(std::to_string(value)) +
+                                           u" specified for the MAXRECURSION option exceeds the "
+                                           u"allowed maximum of 32767.");
+      }
+      select.max_recursion = static_cast<int>(value);
+    } while (AcceptSymbol(u","));
+    ExpectSymbol(u")");
+  }
+
   SelectPtr ParseSelect(bool allow_into) {
     DepthGuard guard(*this);
     auto select = std::make_unique<Select>();
@@ -362,20 +463,13 @@ class Parser {
       select->cores.push_back(ParseSelectCore(false));
     }
     if (AtKeyword(u"ORDER")) {
-      Take();
-      ExpectKeyword(u"BY");
-      do {
-        OrderItem item;
-        item.expr = ParseExpr();
-        if (AcceptKeyword(u"DESC")) {
-          item.descending = true;
-        } else {
-          AcceptKeyword(u"ASC");
-        }
-        select->order_by.push_back(std::move(item));
-      } while (AcceptSymbol(u","));
+      select->order_by = ParseOrderBy();
+      if (AcceptKeyword(u"OFFSET")) ParseOffsetFetch(*select);
     }
-    if (AtKeyword(u"OPTION")) Unsupported(u"OPTION (query hints)");
+    if (AtKeyword(u"OPTION")) {
+      if (!allow_into) Fail(u"OPTION is allowed only at the end of a statement");
+      ParseQueryOptions(*select);
+    }
     if (AtKeyword(u"FOR")) Unsupported(u"FOR XML / FOR BROWSE");
     if (AtKeyword(u"COMPUTE")) Unsupported(u"COMPUTE");
     return select;
@@ -412,11 +506,7 @@ class Parser {
       core.has_into = true;
       core.into = ParseObjectName();
     }
-    if (AcceptKeyword(u"FROM")) {
-      do {
-        core.from.push_back(ParseJoinedTable());
-      } while (AcceptSymbol(u","));
-    }
+    if (AcceptKeyword(u"FROM")) core.from = ParseFromList();
     if (AcceptKeyword(u"WHERE")) core.where = ParseExpr();
     if (AtKeyword(u"GROUP")) {
       Take();
@@ -490,6 +580,14 @@ class Parser {
       item.has_alias = true;
     }
     return item;
+  }
+
+  std::vector<TableRefPtr> ParseFromList() {
+    std::vector<TableRefPtr> from;
+    do {
+      from.push_back(ParseJoinedTable());
+    } while (AcceptSymbol(u","));
+    return from;
   }
 
   TableRefPtr ParseJoinedTable() {
@@ -656,7 +754,7 @@ class Parser {
       update.sets.emplace_back(std::move(column), ParseExpr());
     } while (AcceptSymbol(u","));
     if (AtKeyword(u"OUTPUT")) Unsupported(u"OUTPUT");
-    if (AtKeyword(u"FROM")) Unsupported(u"UPDATE ... FROM");
+    if (AcceptKeyword(u"FROM")) update.from = ParseFromList();
     if (AcceptKeyword(u"WHERE")) {
       if (AtKeyword(u"CURRENT")) Unsupported(u"WHERE CURRENT OF");
       update.where = ParseExpr();
@@ -672,7 +770,7 @@ class Parser {
     del.table = ParseObjectName();
     if (AtKeyword(u"WITH") && AtSymbol(u"(", 1)) SkipTableHints();
     if (AtKeyword(u"OUTPUT")) Unsupported(u"OUTPUT");
-    if (AtKeyword(u"FROM")) Unsupported(u"DELETE ... FROM");
+    if (AcceptKeyword(u"FROM")) del.from = ParseFromList();
     if (AcceptKeyword(u"WHERE")) {
       if (AtKeyword(u"CURRENT")) Unsupported(u"WHERE CURRENT OF");
       del.where = ParseExpr();
@@ -1240,7 +1338,10 @@ class Parser {
     ExprPtr expr = MakeExpr(ExprKind::kFunction, Peek().pos);
     expr->text = Take().text;
     ExpectSymbol(u"(");
-    if (AcceptSymbol(u")")) return expr;
+    if (AcceptSymbol(u")")) {
+      if (AtKeyword(u"OVER")) expr->over = ParseWindow();
+      return expr;
+    }
     if (AtSymbol(u"*") && AtSymbol(u")", 1)) {
       Take();
       Take();
@@ -1256,9 +1357,61 @@ class Parser {
       } while (AcceptSymbol(u","));
       ExpectSymbol(u")");
     }
-    if (AtKeyword(u"OVER")) Unsupported(u"A window function (OVER)");
+    if (AtKeyword(u"OVER")) expr->over = ParseWindow();
     if (AtKeyword(u"WITHIN")) Unsupported(u"WITHIN GROUP");
     return expr;
+  }
+
+  // OVER ([PARTITION BY e, ...] [ORDER BY e [ASC | DESC], ...] [ROWS | RANGE frame]).
+  std::unique_ptr<Window> ParseWindow() {
+    auto window = std::make_unique<Window>();
+    window->pos = Take().pos;  // OVER
+    if (AtName()) Unsupported(u"A named window");
+    ExpectSymbol(u"(");
+    if (AcceptKeyword(u"PARTITION")) {
+      ExpectKeyword(u"BY");
+      do {
+        window->partition_by.push_back(ParseExpr());
+      } while (AcceptSymbol(u","));
+    }
+    if (AtKeyword(u"ORDER")) window->order_by = ParseOrderBy();
+    if (AtKeyword(u"ROWS") || AtKeyword(u"RANGE")) {
+      window->has_frame = true;
+      window->range = Take().text.size() == 5;  // RANGE
+      if (AcceptKeyword(u"BETWEEN")) {
+        window->start = ParseFrameBound();
+        ExpectKeyword(u"AND");
+        window->end = ParseFrameBound();
+      } else {
+        window->start = ParseFrameBound();
+        if (window->start.kind == FrameBound::Kind::kFollowing ||
+            window->start.kind == FrameBound::Kind::kUnboundedFollowing) {
+          Fail(u"a frame without BETWEEN starts before or at the current row");
+        }
+      }
+    }
+    ExpectSymbol(u")");
+    return window;
+  }
+
+  FrameBound ParseFrameBound() {
+    FrameBound bound;
+    using K = FrameBound::Kind;
+    if (AcceptKeyword(u"CURRENT")) {
+      ExpectKeyword(u"ROW");
+      bound.kind = K::kCurrentRow;
+      return bound;
+    }
+    const bool unbounded = AcceptKeyword(u"UNBOUNDED");
+    if (!unbounded) {
+      if (Peek().kind != TokenKind::kNumber) Fail(u"expected a frame bound");
+      bound.rows = ParseSignedInteger();
+    }
+    const bool preceding = AcceptKeyword(u"PRECEDING");
+    if (!preceding) ExpectKeyword(u"FOLLOWING");
+    bound.kind = unbounded ? (preceding ? K::kUnboundedPreceding : K::kUnboundedFollowing)
+                           : (preceding ? K::kPreceding : K::kFollowing);
+    return bound;
   }
 
   // IDENTITY(type [, seed, increment]): a new identity column of SELECT ... INTO.

@@ -53,6 +53,35 @@ void BatchSchema::Define(std::u16string_view name, std::shared_ptr<const TableCo
 
 namespace {
 
+void CollectChangedTables(const TableRef& ref, const std::u16string& target, bool by_alias,
+                          std::vector<const TableRef*>& found) {
+  if (ref.kind == TableRef::Kind::kJoin) {
+    CollectChangedTables(*ref.left, target, by_alias, found);
+    CollectChangedTables(*ref.right, target, by_alias, found);
+    return;
+  }
+  const bool named = by_alias ? ref.has_alias && oleaut::EqualsNoCase(ref.alias, target)
+                              : ref.kind == TableRef::Kind::kTable && !ref.has_alias &&
+                                    oleaut::EqualsNoCase(ref.name.Name(), target);
+  if (named) found.push_back(&ref);
+}
+
+}  // namespace
+
+std::vector<const TableRef*> ChangedTables(const ObjectName& target,
+                                           const std::vector<TableRefPtr>& from) {
+  std::vector<const TableRef*> found;
+  for (bool by_alias : {true, false}) {
+    if (by_alias && target.parts.size() > 1) continue;
+    for (const TableRefPtr& ref : from)
+      CollectChangedTables(*ref, target.Name(), by_alias, found);
+    if (!found.empty()) break;
+  }
+  return found;
+}
+
+namespace {
+
 // A table of a FROM clause as its columns are qualified: by its alias, else by its own name.
 struct Source {
   std::u16string qualifier;
@@ -96,10 +125,13 @@ class Resolver {
   }
 
   std::shared_ptr<const TableColumns> Resolve(const UpdateStmt& update) {
-    const Scope scope{Source{update.table.Name(), schema_.Require(update.table)}};
+    const Scope scope = ChangeScope(update.table, update.from);
+    const std::shared_ptr<const TableColumns> target = ChangedColumns(update.table, update.from);
     for (const auto& set : update.sets)
-      RequireColumn(update.table, scope.front().columns.get(), set.first);
+      RequireColumn(update.table, target.get(), set.first);
     scopes_.push_back(&scope);
+    for (const TableRefPtr& ref : update.from)
+      JoinConditions(*ref);
     for (const auto& set : update.sets)
       Expression(*set.second);
     if (update.where) Expression(*update.where);
@@ -108,11 +140,33 @@ class Resolver {
   }
 
   std::shared_ptr<const TableColumns> Resolve(const DeleteStmt& del) {
-    const Scope scope{Source{del.table.Name(), schema_.Require(del.table)}};
+    const Scope scope = ChangeScope(del.table, del.from);
     scopes_.push_back(&scope);
+    for (const TableRefPtr& ref : del.from)
+      JoinConditions(*ref);
     if (del.where) Expression(*del.where);
     scopes_.pop_back();
     return nullptr;
+  }
+
+  // The tables an UPDATE or DELETE reads: its target alone, or those of its FROM clause.
+  Scope ChangeScope(const ObjectName& target, const std::vector<TableRefPtr>& from) {
+    Scope scope;
+    if (from.empty()) {
+      scope.push_back(Source{target.Name(), schema_.Require(target)});
+      return scope;
+    }
+    for (const TableRefPtr& ref : from)
+      AddSource(*ref, scope);
+    return scope;
+  }
+
+  std::shared_ptr<const TableColumns> ChangedColumns(const ObjectName& target,
+                                                     const std::vector<TableRefPtr>& from) {
+    if (from.empty()) return schema_.Find(target.Name());
+    const std::vector<const TableRef*> changed = ChangedTables(target, from);
+    if (changed.size() != 1 || changed[0]->kind != TableRef::Kind::kTable) return nullptr;
+    return schema_.Find(changed[0]->name.Name());
   }
 
   std::shared_ptr<const TableColumns> Resolve(const AssignStmt& assign) {
@@ -167,8 +221,45 @@ class Resolver {
     }
   }
 
+  // The common table expressions of a query, each visible to those after it and to the query;
+  // a recursive one's reference to itself has unknown columns.
+  void CommonTables(const Select& select) {
+    for (const CommonTable& table : select.with) {
+      common_tables_.push_back({LowerAscii(table.name), nullptr});
+      std::shared_ptr<const TableColumns> columns = Query(*table.select);
+      if (columns && !table.columns.empty() && columns->size() == table.columns.size()) {
+        auto named = std::make_shared<TableColumns>(*columns);
+        for (std::size_t i = 0; i < named->size(); ++i)
+          (*named)[i].name = table.columns[i];
+        columns = std::move(named);
+      } else if (!table.columns.empty()) {
+        columns = nullptr;
+      }
+      common_tables_.back().second = std::move(columns);
+    }
+  }
+
+  // A table a query reads: a common table expression in reach, or the database's.
+  std::shared_ptr<const TableColumns> Table(const ObjectName& name) {
+    if (name.parts.size() == 1) {
+      const std::u16string key = LowerAscii(name.Name());
+      for (auto table = common_tables_.rbegin(); table != common_tables_.rend(); ++table) {
+        if (table->first == key) return table->second;
+      }
+    }
+    return schema_.Require(name);
+  }
+
   // The columns of a query are those of its first SELECT; ORDER BY may name them by alias.
   std::shared_ptr<const TableColumns> Query(const Select& select) {
+    const std::size_t outer_tables = common_tables_.size();
+    CommonTables(select);
+    std::shared_ptr<const TableColumns> columns = QueryBody(select);
+    common_tables_.resize(outer_tables);
+    return columns;
+  }
+
+  std::shared_ptr<const TableColumns> QueryBody(const Select& select) {
     std::shared_ptr<const TableColumns> columns;
     Scope first_scope;
     for (std::size_t i = 0; i < select.cores.size(); ++i) {
@@ -218,7 +309,7 @@ class Resolver {
   void AddSource(const TableRef& ref, Scope& scope) {
     switch (ref.kind) {
       case TableRef::Kind::kTable:
-        scope.push_back({ref.has_alias ? ref.alias : ref.name.Name(), schema_.Require(ref.name)});
+        scope.push_back({ref.has_alias ? ref.alias : ref.name.Name(), Table(ref.name)});
         return;
       case TableRef::Kind::kDerived:
         scope.push_back({ref.alias, Query(*ref.select)});
@@ -274,6 +365,12 @@ class Resolver {
       if (arg) Expression(*arg);
     }
     if (expr.select) Query(*expr.select);
+    if (expr.over) {
+      for (const ExprPtr& key : expr.over->partition_by)
+        Expression(*key);
+      for (const OrderItem& key : expr.over->order_by)
+        Expression(*key.expr);
+    }
   }
 
   // Whether a table of the query, or of a query around it, declares the column a reference names.
@@ -312,6 +409,8 @@ class Resolver {
   BatchSchema& schema_;
   Typer& typer_;
   std::vector<const Scope*> scopes_;
+  // The common table expressions in reach, innermost last: name in lower case, columns.
+  std::vector<std::pair<std::u16string, std::shared_ptr<const TableColumns>>> common_tables_;
 };
 
 }  // namespace

@@ -46,6 +46,11 @@ class BatchSchema {
   std::vector<SchemaDependency> dependencies_;
 };
 
+// The tables of an UPDATE's or DELETE's FROM clause that `target` may name: those whose alias it
+// is, else those without alias of that name. One is the table whose rows the statement changes.
+std::vector<const TableRef*> ChangedTables(const ObjectName& target,
+                                           const std::vector<TableRefPtr>& from);
+
 // Gives every column reference of the statement whose column is known its declared type in
 // `typer`. IF conditions are resolved, not the statements of their branches. For a SELECT the
 // columns it yields (named and typed as far as known) are returned, else nullptr.

@@ -153,7 +153,14 @@ SqlType Typer::FunctionType(const Expr& expr) {
   };
   if (name == u"coalesce") return highest(0);
   if (name == u"nullif") return arg(0);
-  if (name == u"count_big") return {SqlType::Class::kInteger, "bigint", 0, 0, 0};
+  if (name == u"count_big" || name == u"row_number" || name == u"rank" || name == u"dense_rank" ||
+      name == u"ntile") {
+    return {SqlType::Class::kInteger, "bigint", 0, 0, 0};
+  }
+  if (name == u"percent_rank" || name == u"cume_dist") return SqlType::Float();
+  if (name == u"lag" || name == u"lead" || name == u"first_value" || name == u"last_value") {
+    return arg(0);
+  }
   if (name == u"square") return SqlType::Float();
   if (name == u"quotename") return SqlType::Varchar(258, true);
   if (name == u"iif" || name == u"choose") return highest(1);

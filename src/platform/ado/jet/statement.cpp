@@ -7,7 +7,7 @@
 #include "platform/ado/jet/errors.h"
 #include "platform/oleaut/date.h"
 #include "platform/oleaut/text.h"
-#include "platform/tsql/runtime.h"
+#include "platform/tsql/runtime/runtime.h"
 
 namespace ado::jet {
 namespace {

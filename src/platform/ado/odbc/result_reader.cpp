@@ -10,7 +10,7 @@
 #include "platform/oleaut/date.h"
 #include "platform/oleaut/decimal.h"
 #include "platform/oleaut/text.h"
-#include "platform/tsql/runtime.h"
+#include "platform/tsql/runtime/runtime.h"
 
 namespace ado::odbc {
 namespace {

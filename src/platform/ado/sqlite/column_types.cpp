@@ -7,7 +7,7 @@
 
 #include "platform/oleaut/com_error.h"
 #include "platform/oleaut/decimal.h"
-#include "platform/tsql/runtime.h"
+#include "platform/tsql/runtime/runtime.h"
 
 namespace ado::sqlite {
 namespace {

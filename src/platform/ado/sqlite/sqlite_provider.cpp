@@ -19,7 +19,7 @@
 #include "platform/oleaut/text.h"
 #include "platform/tsql/engine_names.h"
 #include "platform/tsql/program.h"
-#include "platform/tsql/runtime.h"
+#include "platform/tsql/runtime/runtime.h"
 #include "platform/tsql/shape.h"
 #include "platform/tsql/sql_type.h"
 

@@ -10,7 +10,7 @@
 
 #include <exception>
 
-#include "platform/tsql/runtime.h"
+#include "platform/tsql/runtime/runtime.h"
 
 extern "C" __attribute__((visibility("default"))) int sqlite3_extension_init(
     sqlite3* db, char** error, const sqlite3_api_routines* /*api*/) {

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/tsql/runtime_detail.h"
+#include "platform/tsql/runtime/detail.h"
 
 namespace tsql::detail {
 namespace {

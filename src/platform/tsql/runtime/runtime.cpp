@@ -1,4 +1,4 @@
-#include "platform/tsql/runtime.h"
+#include "platform/tsql/runtime/runtime.h"
 
 #include <sqlite3.h>
 
@@ -11,7 +11,7 @@
 #include "platform/oleaut/com_error.h"
 #include "platform/oleaut/text.h"
 #include "platform/tsql/identity.h"
-#include "platform/tsql/runtime_detail.h"
+#include "platform/tsql/runtime/detail.h"
 
 namespace tsql {
 namespace {
@@ -460,6 +460,7 @@ void InstallSqliteRuntime(sqlite3* db, SessionState* state, void (*destroy_state
       {"tsql_modulo", 2, detail::Modulo, kPure},
       {"tsql_fit", 2, detail::FitInteger, kPure},
       {"tsql_top_count", 1, detail::TopCount, kPure},
+      {"tsql_top_count", 2, detail::TopCount, kPure},
       {"tsql_top_percent", 2, detail::TopPercent, kPure},
       {"tsql_date_plus", 3, detail::DatePlus, kPure},
       {"tsql_dateadd", 3, detail::DateAdd, kPure},

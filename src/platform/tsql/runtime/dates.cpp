@@ -9,7 +9,7 @@
 #include <string>
 
 #include "platform/oleaut/date.h"
-#include "platform/tsql/runtime_detail.h"
+#include "platform/tsql/runtime/detail.h"
 
 namespace tsql::detail {
 namespace {

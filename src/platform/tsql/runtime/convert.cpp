@@ -13,8 +13,8 @@
 #include "platform/oleaut/date.h"
 #include "platform/oleaut/decimal.h"
 #include "platform/oleaut/text.h"
-#include "platform/tsql/runtime.h"
-#include "platform/tsql/runtime_detail.h"
+#include "platform/tsql/runtime/detail.h"
+#include "platform/tsql/runtime/runtime.h"
 
 namespace tsql::detail {
 namespace {

@@ -3,8 +3,8 @@
 // before it left, as SQL Server's does.
 #include <sqlite3.h>
 
-#include "platform/tsql/runtime.h"
-#include "platform/tsql/runtime_detail.h"
+#include "platform/tsql/runtime/detail.h"
+#include "platform/tsql/runtime/runtime.h"
 
 namespace tsql {
 

@@ -7,8 +7,9 @@
 #include <cmath>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
-#include "platform/tsql/runtime_detail.h"
+#include "platform/tsql/runtime/detail.h"
 
 namespace tsql::detail {
 namespace {
@@ -167,7 +168,11 @@ void FitInteger(sqlite3_context* context, int, sqlite3_value** argv) {
 
 namespace tsql::detail {
 
-void TopCount(sqlite3_context* context, int, sqlite3_value** argv) {
+// The row count of TOP n (tsql_top_count(n)), of FETCH NEXT n ROWS (tsql_top_count(n, 'fetch'))
+// or of OFFSET n ROWS (tsql_top_count(n, 'offset')), with SQL Server's errors for each.
+void TopCount(sqlite3_context* context, int argc, sqlite3_value** argv) {
+  const auto* clause = argc > 1 ? sqlite3_value_text(argv[1]) : nullptr;
+  const std::string_view kind = clause ? reinterpret_cast<const char*>(clause) : "top";
   std::int64_t count = 0;
   switch (sqlite3_value_type(argv[0])) {
     case SQLITE_INTEGER:
@@ -183,9 +188,18 @@ void TopCount(sqlite3_context* context, int, sqlite3_value** argv) {
       }
       return ResultConversionError(context, argv[0], "bigint");
     default:
-      return ResultError(context,
-                         "The number of rows provided for a TOP or FETCH clauses row count "
-                         "parameter must be an integer.");
+      return ResultError(context, kind == "offset"
+                                      ? "The number of rows provided for a OFFSET clause must be "
+                                        "an integer."
+                                      : "The number of rows provided for a TOP or FETCH clauses "
+                                        "row count parameter must be an integer.");
+  }
+  if (kind == "offset" && count < 0) {
+    return ResultError(context, "The offset specified in a OFFSET clause may not be negative.");
+  }
+  if (kind == "fetch" && count <= 0) {
+    return ResultError(context,
+                       "The number of rows provided for a FETCH clause must be greater then zero.");
   }
   if (count < 0) {
     return ResultError(context, "A TOP N or FETCH rows count value may not be negative.");

@@ -1,0 +1,211 @@
+// The SQLite generator's class, private to tsql/. Its members are defined by node family:
+// generator.cpp the batch, its control statements, variables and names; generator_ddl.cpp
+// tables, columns, indexes and their changes; generator_dml.cpp the statements that read or
+// write rows (SELECT, SELECT ... INTO, INSERT, UPDATE, DELETE) and identity;
+// generator_query.cpp the parts of a query; generator_expression.cpp operators, comparisons and
+// conversions; generator_functions.cpp function calls.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "platform/oleaut/text.h"
+#include "platform/tsql/ast.h"
+#include "platform/tsql/identity.h"
+#include "platform/tsql/parser.h"
+#include "platform/tsql/program.h"
+#include "platform/tsql/resolver.h"
+#include "platform/tsql/schema.h"
+#include "platform/tsql/sql_type.h"
+#include "platform/tsql/typing.h"
+
+namespace tsql::generation {
+
+inline std::string Utf8(std::u16string_view text) {
+  return oleaut::ToUtf8(text);
+}
+
+// A name between double quotes, any double quote in it doubled.
+void AppendQuotedName(std::string& out, std::u16string_view name);
+
+// A text literal; a NUL character, which would end the statement's text for the engine, is
+// written as char(0) joined to the pieces around it.
+void AppendStringLiteral(std::string& out, std::u16string_view value);
+
+class Generator {
+ public:
+  Generator(std::u16string_view batch, const ParsedBatch& parsed, Schema* schema);
+  Program Run(const ParsedBatch& parsed);
+
+ private:
+  // ---- the batch, control statements, variables, names (generator.cpp) ----
+  void GenerateStatement(const Statement& statement, std::vector<Node>& nodes);
+  SqlStatement Begin(StatementKind kind, bool temp = false);
+  void Finish(SqlStatement& s, std::vector<Node>& nodes);
+  void Generate(const NoOpStmt&, std::vector<Node>& nodes);
+  void Generate(const AssignStmt& assign, std::vector<Node>& nodes);
+  void GenAssigned(const Expr& target, const Expr& value);
+  bool IsAssigningSelect(const Select& select);
+  void Generate(const IfStmt& branch, std::vector<Node>& nodes);
+  void Generate(const BlockStmt& block, std::vector<Node>& nodes);
+  std::u16string TableName(const ObjectName& name);
+  void AppendTable(const ObjectName& name) { AppendQuotedName(out_, TableName(name)); }
+
+  // ---- schema statements (generator_ddl.cpp) ----
+  void Generate(const CreateTableStmt& create, std::vector<Node>& nodes);
+  void GenColumnDef(const ColumnDef& column);
+  static void CheckIdentityType(const SqlType& type, std::u16string_view column, SourcePos pos);
+  void CheckIdentitySeed(std::int64_t seed, SourcePos pos);
+  void GenTableConstraint(const TableConstraint& constraint, const ColumnDef* identity);
+  void GenNormalizingTriggers(const ObjectName& table, const std::u16string& column,
+                              const SqlType& type, std::vector<Node>& nodes);
+  void AppendNameList(const std::vector<std::u16string>& names);
+  SqlType ColumnType(const TypeName& name);
+  void Generate(const DropTableStmt& drop, std::vector<Node>& nodes);
+  std::u16string IndexName(const ObjectName& table, std::u16string_view index);
+  void Generate(const CreateIndexStmt& create, std::vector<Node>& nodes);
+  void Generate(const DropIndexStmt& drop, std::vector<Node>& nodes);
+  bool NextReplacesEveryValue(const AlterColumnStmt& alter) const;
+  void Generate(const AlterColumnStmt& alter, std::vector<Node>& nodes);
+  void Generate(const AddColumnsStmt& add, std::vector<Node>& nodes);
+  void Generate(const TruncateStmt& truncate, std::vector<Node>& nodes);
+
+  // ---- statements that read or write rows, identity (generator_dml.cpp) ----
+  void Generate(const IdentityInsertStmt& option, std::vector<Node>& nodes);
+  IdentityValues IdentityValuesOf(const InsertStmt& insert);
+  void Generate(const SelectPtr& select, std::vector<Node>& nodes);
+  void Generate(const InsertStmt& insert, std::vector<Node>& nodes);
+  std::optional<NewIdentity> NewTableIdentity(const Select& select);
+  std::optional<NewIdentity> CopiedIdentity(const Select& select);
+  static std::shared_ptr<const TableColumns> WithIdentity(
+      const std::shared_ptr<const TableColumns>& query, const std::optional<NewIdentity>& identity);
+  std::vector<std::optional<SqlType>> InsertTargets(const InsertStmt& insert);
+  static std::optional<SqlType> ColumnTypeOf(const TableColumns& columns, std::u16string_view name);
+  void GenStored(const Expr& value, const std::optional<SqlType>& column);
+  void Generate(const UpdateStmt& update, std::vector<Node>& nodes);
+  void Generate(const DeleteStmt& del, std::vector<Node>& nodes);
+  template <typename Change>
+  const ObjectName& ChangedTable(const Change& change);
+  void AppendChangedRowid(const ObjectName& target, const std::vector<TableRefPtr>& from);
+  void GenChangeSource(const std::vector<TableRefPtr>& from, const Expr* where);
+
+  // ---- the parts of a query (generator_query.cpp) ----
+  std::vector<ResultHint> Hints(const Select& select);
+  std::vector<SqlType> ColumnTypes(const Select& select);
+  void GenBranch(const Expr& branch, const SqlType& result);
+  void GenNestedSelect(const Select& select);
+  void GenSelect(const Select& select);
+  void GenLimit(const SelectCore& core);
+  void GenOffset(const Select& select);
+  static bool NeedsCollation(const Expr& expr);
+  void GenCore(const SelectCore& core, const std::vector<SqlType>& column_types,
+               const std::vector<std::optional<SqlType>>* store_types = nullptr);
+  std::optional<SqlType> StoredFormOf(const SelectCore& core, std::size_t i) const;
+  void GenFromWhere(const SelectCore& core);
+  void NoteProbes(const SelectCore& core);
+  void GenScalarSubquery(const Select& select);
+  void GenTableRef(const TableRef& ref);
+
+  // ---- common table expressions (generator_common_tables.cpp) ----
+  void GenWith(const Select& select);
+  void CheckCommonTableColumns(const CommonTable& table);
+  bool IsRecursive(const CommonTable& table);
+  void GenRecursive(const CommonTable& table, int max_recursion);
+  bool GenLevelledReference(const TableRef& ref);
+
+  // ---- window functions (generator_windows.cpp) ----
+  bool GenWindowFunction(const std::u16string& name, const Expr& expr);
+  void GenOver(const Expr& expr);
+  void GenOutsideWindows(const Expr& expr);
+
+  // ---- expressions (generator_expression.cpp) ----
+  void Gen(const Expr& expr);
+  void GenLiteral(const Expr& expr);
+  void Pin(const Expr& expr);
+  bool IsPinned(const Expr& expr) const;
+  void GenCompared(const Expr& expr, bool collate);
+  static std::optional<SqlType> ComparedAs(const SqlType& side, const SqlType& other);
+  std::optional<SqlType> ListComparedAs(const SqlType& value,
+                                        const std::vector<const Expr*>& items);
+  void GenListValue(const Expr& value, const std::optional<SqlType>& value_as);
+  void GenListItem(const Expr& item, const SqlType& value, const std::optional<SqlType>& value_as);
+  void GenAs(const Expr& expr, const std::optional<SqlType>& type);
+  void GenConverted(const Expr& value, const SqlType& type);
+  void GenColumn(const Expr& expr);
+  void GenVariable(const Expr& expr);
+  void GenUnary(const Expr& expr);
+  void GenBinary(const Expr& expr);
+  void GenArithmetic(const Expr& expr);
+  void GenDatePlus(const Expr& left, const Expr& right, int sign);
+  void GenPlus(const Expr& left, const Expr& right);
+  void GenBetween(const Expr& expr);
+  void GenIn(const Expr& expr);
+  void GenLike(const Expr& expr);
+  void GenCase(const Expr& expr);
+  void GenConvert(const Expr& expr);
+  // An expression of an integer type keeps to its type's range, as SQL Server's arithmetic does:
+  // SQLite computes in 64 bits, and beyond them in floats.
+  // A decimal result is rounded to its own scale at each step, as SQL Server rounds every
+  // intermediate result, and fails beyond its precision.
+  template <typename Body>
+  void GenFitted(const Expr& expr, Body body) {
+    const SqlType type = TypeOf(expr);
+    // Beyond 28 digits the value is a double's approximation whatever is done to it.
+    // Money keeps four decimals and its range, as every money result does.
+    if (type.cls == SqlType::Class::kDecimal && (type.IsMoney() || type.precision <= 28)) {
+      out_ += "tsql_convert('" + type.Declared() + "', ";
+      body();
+      out_ += ')';
+      return;
+    }
+    if (type.cls != SqlType::Class::kInteger) return body();
+    out_ += "tsql_fit(";
+    body();
+    out_ += ", '" + type.name + "')";
+  }
+  SqlType TypeOf(const Expr& expr) { return typer_.TypeOf(expr); }
+
+  // ---- function calls (generator_functions.cpp) ----
+  void ExpectArgs(const Expr& expr, std::size_t low, std::size_t high);
+  void GenCall(const char* name, const Expr& expr);
+  void GenFunction(const Expr& expr);
+  void GenAggregate(const std::u16string& name, const Expr& expr);
+  void GenDateFunction(const std::u16string& name, const Expr& expr);
+  void GenLength(const std::u16string& name, const Expr& expr);
+  void GenChoice(const std::u16string& name, const Expr& expr);
+  void GenQuoteName(const Expr& expr);
+  void GenIsNull(const Expr& expr);
+  void GenObjectId(const Expr& expr);
+
+  std::u16string_view batch_;
+  BatchSchema tables_;
+  Typer typer_;
+  std::shared_ptr<const TableColumns> query_columns_;  // of the statement being generated
+  Program program_;
+  std::vector<std::pair<std::string, std::string>> probes_;  // of the statement being generated
+  const std::vector<ResultHint>* into_hints_ = nullptr;      // of the SELECT ... INTO generated
+  const Statement* next_ = nullptr;  // the statement after the one being generated, if any
+  const Statement* current_ = nullptr;
+  std::string out_;
+  std::vector<BoundMarker> markers_;
+  bool bind_literals_ = true;
+  std::vector<int> pinned_;  // literals whose values the translation depends on
+  const std::vector<std::optional<SqlType>>* store_types_ = nullptr;
+  // The recursive common table expression being generated, and the level column each SELECT of
+  // its query adds, for that query alone.
+  const CommonTable* levelled_ = nullptr;
+  const std::vector<std::string>* level_items_ = nullptr;
+  const std::string* level_item_ = nullptr;
+  // Whether a window function may stand where the generator is: in a select list or the ORDER BY
+  // of a query, not inside another window function or an aggregate.
+  bool windows_allowed_ = false;
+  bool windows_in_aggregate_ = false;
+};
+
+}  // namespace tsql::generation
