@@ -1,5 +1,6 @@
 // clsPrintSetupQuery: the template store's read side (the user's templates, the one selected for
 // printing, page settings, pictures), bound to the _clsPrintSetupQuery interface.
+// cls_print_setup_query.cpp defines every member; each names the function that does its work.
 #pragma once
 
 #include <cstdint>
@@ -38,7 +39,7 @@ class clsPrintSetupQuery : public ComponentObject {  // NOLINT(readability-ident
   static const com::DispatchTable& Table();
 
   // Binds the held context to `sDsn` and returns its connection.
-  com::Ptr<ado::Connection> BindToDsn(const oleaut::Bstr& sDsn);
+  com::Ptr<ado::Connection> BindToDsn(const oleaut::Bstr& sDsn) override;
 };
 
 }  // namespace frame

@@ -1,10 +1,11 @@
 // The template lookups that serve printing: which template body a user prints a bill type or a
 // report with (falling back to the administrator's choice and then to anyone's), the user's page
 // settings, and the user's own assignment rows with the bill-type settings and the switch.
+#include "templates/lookup.h"
+
 #include <string_view>
 #include <vector>
 
-#include "frame/cls_print_setup_query.h"
 #include "frame/error_styles.h"
 #include "frame/sql_quote.h"
 #include "platform/oleaut/com_error.h"
@@ -12,13 +13,11 @@
 #include "platform/vdl/list.h"
 #include "templates/store_support.h"
 
-namespace frame {
+namespace templates {
 
+using frame::SqlQuote;
 using oleaut::Bstr;
 using oleaut::Variant;
-using templates::CurrentUserId;
-using templates::Num;
-using templates::Sql;
 
 namespace {
 
@@ -148,13 +147,12 @@ DictionaryRef FindPrintTemplate(tavglobal::DataContext& context, ado::Connection
 
   auto result = com::Make<vdl::Dictionary>();
   if (found->Eof()) return result;
-  const Bstr page_text =
-      page->Eof() ? Bstr() : templates::TextOrEmpty(templates::FieldValue(*page, u"FData"));
+  const Bstr page_text = page->Eof() ? Bstr() : TextOrEmpty(FieldValue(*page, u"FData"));
   auto entry = com::Make<vdl::List>();
   entry->Add(page_text);
-  entry->Add(templates::FieldValue(*found, u"FBlob"));
-  result->Add(KeyPart(templates::FieldValue(*found, tables.type_column)) + u"|" +
-                  KeyPart(templates::FieldValue(*found, tables.link_column)),
+  entry->Add(FieldValue(*found, u"FBlob"));
+  result->Add(KeyPart(FieldValue(*found, tables.type_column)) + u"|" +
+                  KeyPart(FieldValue(*found, tables.link_column)),
               entry);
   return result;
 }
@@ -188,35 +186,36 @@ DictionaryRef ParseBillTypeSettings(const Bstr& text) {
 
 }  // namespace
 
-DictionaryRef clsPrintSetupQuery::GetNotePrintData(const Bstr& sDsn, std::int32_t fClassTypeId,
-                                                   const Bstr& FSubType) {
-  return TrapMarkFailedAndReraise(context_.Get(), [&] {
-    context_->MarkComplete();
-    BindToDsn(sDsn);
-    return FindPrintTemplate(*context_, *context_->GetConnection(), kBillPrint, BillChain(FSubType),
-                             fClassTypeId, FSubType);
+DictionaryRef GetNotePrintData(frame::Instance& self, const Bstr& sDsn, std::int32_t fClassTypeId,
+                               const Bstr& FSubType) {
+  return frame::TrapMarkFailedAndReraise(&self.Context(), [&] {
+    self.Context().MarkComplete();
+    self.BindToDsn(sDsn);
+    return FindPrintTemplate(self.Context(), *self.Context().GetConnection(), kBillPrint,
+                             BillChain(FSubType), fClassTypeId, FSubType);
   });
 }
 
-DictionaryRef clsPrintSetupQuery::GetRptNotePrintData(const Bstr& sDsn, std::int32_t rptId,
-                                                      const Bstr& FSubType) {
-  return TrapMarkFailedAndReraise(context_.Get(), [&] {
-    context_->MarkComplete();
-    BindToDsn(sDsn);
-    return FindPrintTemplate(*context_, *context_->GetConnection(), kReportPrint,
+DictionaryRef GetRptNotePrintData(frame::Instance& self, const Bstr& sDsn, std::int32_t rptId,
+                                  const Bstr& FSubType) {
+  return frame::TrapMarkFailedAndReraise(&self.Context(), [&] {
+    self.Context().MarkComplete();
+    self.BindToDsn(sDsn);
+    return FindPrintTemplate(self.Context(), *self.Context().GetConnection(), kReportPrint,
                              ReportChain(FSubType), rptId, FSubType);
   });
 }
 
-DictionaryRef clsPrintSetupQuery::GetPageAndPrintSet(const Bstr& sDsn, std::int32_t fClassTypeId) {
-  return TrapMarkFailedAndReraise(context_.Get(), [&] {
-    context_->MarkComplete();
-    BindToDsn(sDsn);
-    const auto connection = context_->GetConnection();
+DictionaryRef GetPageAndPrintSet(frame::Instance& self, const Bstr& sDsn,
+                                 std::int32_t fClassTypeId) {
+  return frame::TrapMarkFailedAndReraise(&self.Context(), [&] {
+    self.Context().MarkComplete();
+    self.BindToDsn(sDsn);
+    const auto connection = self.Context().GetConnection();
     const Bstr type = Num(fClassTypeId);
     auto rows = connection->Execute(
         Sql({u"Select FPrintSet From T_ExcelPrintExport Where FBillId=0 And FBillType=", type,
-             u" And FPreparerId=", Num(CurrentUserId(*context_))}),
+             u" And FPreparerId=", Num(CurrentUserId(self.Context()))}),
         nullptr, ado::adOptionUnspecified);
     if (rows->Eof()) {
       rows = connection->Execute(
@@ -232,27 +231,27 @@ DictionaryRef clsPrintSetupQuery::GetPageAndPrintSet(const Bstr& sDsn, std::int3
   });
 }
 
-DictionaryRef clsPrintSetupQuery::GetCurrNote(const Bstr& sDsn, std::int32_t fClssTypeId) {
-  return TrapMarkFailedAndReraise(context_.Get(), [&] {
-    context_->MarkComplete();
-    BindToDsn(sDsn);
-    const auto connection = context_->GetConnection();
+DictionaryRef GetCurrNote(frame::Instance& self, const Bstr& sDsn, std::int32_t fClssTypeId) {
+  return frame::TrapMarkFailedAndReraise(&self.Context(), [&] {
+    self.Context().MarkComplete();
+    self.BindToDsn(sDsn);
+    const auto connection = self.Context().GetConnection();
     const Bstr type = Num(fClssTypeId);
 
     auto result = com::Make<vdl::Dictionary>();
     const auto own = connection->Execute(
         Sql({u"Select * From T_ExcelPrintExport  Where FBillId>0 And FBillType=", type,
-             u" And FPreparerId=", Num(CurrentUserId(*context_))}),
+             u" And FPreparerId=", Num(CurrentUserId(self.Context()))}),
         nullptr, ado::adOptionUnspecified);
     for (; !own->Eof(); own->MoveNext()) {
-      const std::int32_t bill_id = oleaut::ToLong(templates::FieldValue(*own, u"FBillId"));
-      const std::int32_t bill_type = oleaut::ToLong(templates::FieldValue(*own, u"FBillType"));
+      const std::int32_t bill_id = oleaut::ToLong(FieldValue(*own, u"FBillId"));
+      const std::int32_t bill_type = oleaut::ToLong(FieldValue(*own, u"FBillType"));
       auto row = com::Make<vdl::List>();
       row->Add(bill_id);
       row->Add(bill_type);
       // A row without a name lists as the empty name, as the template lists show it.
-      row->Add(templates::TextOrEmpty(templates::FieldValue(*own, u"fname")));
-      row->Add(templates::FieldValue(*own, u"fData"));
+      row->Add(TextOrEmpty(FieldValue(*own, u"fname")));
+      row->Add(FieldValue(*own, u"fData"));
       result->Add(oleaut::Trim(Num(bill_type)) + u"|" + oleaut::Trim(Num(bill_id)), row);
     }
 
@@ -263,19 +262,19 @@ DictionaryRef clsPrintSetupQuery::GetCurrNote(const Bstr& sDsn, std::int32_t fCl
     if (save_by_user->Eof()) {
       result->SetItem(u"SaveByUser", std::int16_t{1});
     } else {
-      result->SetItem(u"SaveByUser",
-                      oleaut::ToLong(templates::FieldValue(*save_by_user, u"FData")));
+      result->SetItem(u"SaveByUser", oleaut::ToLong(FieldValue(*save_by_user, u"FData")));
     }
 
     const auto settings_row = connection->Execute(
         Sql({u"SELECT FData From T_ExcelPrintExport Where FBillType=", type, u" and FBillId =-1"}),
         nullptr, ado::adOptionUnspecified);
-    DictionaryRef settings = settings_row->Eof() ? com::Make<vdl::Dictionary>()
-                                                 : ParseBillTypeSettings(templates::TextOrEmpty(
-                                                       settings_row->Fields()->Item(0)->Value()));
+    DictionaryRef settings =
+        settings_row->Eof()
+            ? com::Make<vdl::Dictionary>()
+            : ParseBillTypeSettings(TextOrEmpty(settings_row->Fields()->Item(0)->Value()));
     result->Add(u"BillTypeSet", settings);
     return result;
   });
 }
 
-}  // namespace frame
+}  // namespace templates
