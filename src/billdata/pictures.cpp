@@ -13,6 +13,7 @@
 #include "platform/com/activation.h"
 #include "platform/oleaut/com_error.h"
 #include "platform/oleaut/convert.h"
+#include "platform/oleaut/hresult.h"
 #include "typelib/library.h"
 
 namespace billdata {
@@ -28,7 +29,7 @@ namespace {
 constexpr std::int32_t kChunkSize = 100;
 
 // Every failure of GetPictureData reaches the caller as this error, with the caught description.
-constexpr auto kPictureError = static_cast<std::int32_t>(0x80040001U);
+constexpr oleaut::HRESULT kPictureError = oleaut::vbObjectError + 1;
 constexpr std::u16string_view kPictureSource = u"TAVQPrintExport:GetPictureData";
 
 Variant ReadPicture(const com::Ptr<ado::Connection>& connection, const DictionaryRef& dctDataInfo) {

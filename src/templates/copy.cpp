@@ -109,9 +109,9 @@ Bstr CopyBody(const com::Ptr<ado::Connection>& cn, const CopyTables& tables, con
 void CopyAdministratorRows(Variant& cn, const CopyTables& tables, std::int32_t type,
                            std::int32_t UserID, const Bstr& UserName) {
   const auto connection = CallerConnection(cn);
-  const auto rows =
-      connection->Execute(Sql({tables.admin_rows, Num(type), u" and FPreparerId=16394"}), nullptr,
-                          ado::adOptionUnspecified);
+  const auto rows = connection->Execute(
+      Sql({tables.admin_rows, Num(type), u" and FPreparerId=", AdministratorId()}), nullptr,
+      ado::adOptionUnspecified);
   for (; !rows->Eof(); rows->MoveNext()) {
     const Bstr row_type = TextOrEmpty(FieldValue(*rows, tables.type_column));
     Bstr link = TextOrEmpty(FieldValue(*rows, tables.link_column));

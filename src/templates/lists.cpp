@@ -25,14 +25,14 @@ struct ListTables {
   std::u16string_view own_select;  // up to the type id
   std::u16string_view own_filter;  // up to the user id
   std::u16string_view admin_select;
-  std::u16string_view admin_filter;
+  std::u16string_view admin_filter;   // up to the administrator's id
   std::u16string_view newest_head;    // before the inner select
   std::u16string_view newest_select;  // up to the type id
   std::u16string_view newest_filter;
   std::u16string_view newest_tail;
   std::u16string_view option_select;  // up to the type id
   std::u16string_view option_user;    // up to the user id
-  std::u16string_view option_admin;
+  std::u16string_view option_admin;   // up to the administrator's id
   CopyMember copy;
 };
 
@@ -40,7 +40,7 @@ const ListTables kBillLists{
     u"select fbilltype,fname,fbillid,fbilltypesub,fsel from T_ExcelPrintExport where fbilltype= ",
     u" and fbillid>0 and FPreparerId=",
     u"select fbilltype,fname,fbillid,fbilltypesub,fsel from T_ExcelPrintExport where fbilltype=",
-    u" and fbillid>0 and FPreparerId=16394",
+    u" and fbillid>0 and FPreparerId=",
     u" select distinct a.fbilltype,a.fname,a.fbillid,a.fbilltypesub,a.fsel from "
     u"T_ExcelPrintExport a inner join ",
     u" (select   fbilltype,fname,max(fbillid) fbillid from T_ExcelPrintExport where fbilltype=",
@@ -49,7 +49,7 @@ const ListTables kBillLists{
     u"a.fbillid=b.fbillid ",
     u"select fdata from T_ExcelPrintExport where fbilltype=",
     u" and fbillid=0 and FPreparerId=",
-    u" and fbillid=0 and FPreparerId=16394",
+    u" and fbillid=0 and FPreparerId=",
     &CopyManagerNoteInfo,
 };
 
@@ -57,7 +57,7 @@ const ListTables kReportLists{
     u"select FRptId,fname,FNoteId,fsel from T_RptExcelPrintExport where FRptId= ",
     u" and FNoteId>0 and FPreparerId=",
     u"select FRptId,fname,FNoteId,fsel from T_RptExcelPrintExport where FRptId=",
-    u" and FNoteId>0 and FPreparerId=16394",
+    u" and FNoteId>0 and FPreparerId=",
     u" select distinct a.FRptId,a.fname,a.FNoteId,a.fsel from T_RptExcelPrintExport a inner "
     u"join ",
     u" (select   FRptId,fname,max(FNoteId) FNoteId from T_RptExcelPrintExport where FRptId=",
@@ -66,7 +66,7 @@ const ListTables kReportLists{
     u"a.FNoteId=b.FNoteId ",
     u"select fdata from T_RptExcelPrintExport where FRptId=",
     u" and FNoteId=0 and FPreparerId=",
-    u" and FNoteId=0 and FPreparerId=16394",
+    u" and FNoteId=0 and FPreparerId=",
     &CopyRptManagerNoteInfo,
 };
 
@@ -88,8 +88,9 @@ com::Ptr<vdl::Dictionary> ListTemplates(tavglobal::DataContext& context,
     rows = own_rows();
   }
   if (rows->Eof()) {
-    rows = connection->Execute(Sql({tables.admin_select, type_text, tables.admin_filter}), nullptr,
-                               ado::adOptionUnspecified);
+    rows = connection->Execute(
+        Sql({tables.admin_select, type_text, tables.admin_filter, AdministratorId()}), nullptr,
+        ado::adOptionUnspecified);
   }
   if (rows->Eof()) {
     rows = connection->Execute(Sql({tables.newest_head, tables.newest_select, type_text,
@@ -107,8 +108,9 @@ com::Ptr<vdl::Dictionary> ListTemplates(tavglobal::DataContext& context,
       Sql({tables.option_select, type_text, tables.option_user, Num(CurrentUserId(context))}),
       nullptr, ado::adOptionUnspecified);
   if (option->Eof()) {
-    option = connection->Execute(Sql({tables.option_select, type_text, tables.option_admin}),
-                                 nullptr, ado::adOptionUnspecified);
+    option = connection->Execute(
+        Sql({tables.option_select, type_text, tables.option_admin, AdministratorId()}), nullptr,
+        ado::adOptionUnspecified);
   }
   const Bstr option_text = option->Eof() ? Bstr() : TextOrEmpty(FieldValue(*option, u"fdata"));
   context.MarkComplete();

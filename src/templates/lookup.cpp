@@ -36,6 +36,10 @@ constexpr PrintTables kBillPrint{u"Select FData from T_ExcelPrintExport where fb
 constexpr PrintTables kReportPrint{u"Select FData from T_RptExcelPrintExport where FRptId=",
                                    u" and FNoteId=0 ", u"FRptId", u"FNoteId"};
 
+// The join that opens each step's statement. The first step of a chain has one blank after the
+// join condition and every later step two: statement texts stay exactly as they are, blank for
+// blank, because SQL Server caches plans by the exact text and traces are compared by it, so the
+// two spellings are kept rather than merged.
 constexpr std::u16string_view kBillJoin1 =
     u"Select c.FData as FBlob,i.* From T_ExcelPrintExport i inner Join T_ExcelPrintExportNote c "
     u" On i.FbillId=c.FId ";
@@ -68,11 +72,12 @@ std::vector<ChainStep> BillChain(const Bstr& FSubType) {
         },
         [](tavglobal::DataContext&, std::int32_t type, const Bstr& sub) {
           return Sql({kBillJoin2, u" Where i.FBillType=", Num(type), u" And i.FBillTypeSub=",
-                      SqlQuote(sub), u" and i.FSel=1", u" and FPreparerId=16394"});
+                      SqlQuote(sub), u" and i.FSel=1", u" and FPreparerId=", AdministratorId()});
         },
         [](tavglobal::DataContext&, std::int32_t type, const Bstr&) {
           return Sql({kBillJoin2, u" Where i.FBillType=", Num(type),
-                      u" And i.FBillTypeSub='' and i.FSel=1", u" and FPreparerId=16394"});
+                      u" And i.FBillTypeSub='' and i.FSel=1", u" and FPreparerId=",
+                      AdministratorId()});
         },
         [](tavglobal::DataContext&, std::int32_t type, const Bstr& sub) {
           return Sql({kBillJoin2, u" Where i.FBillType=", Num(type), u" And i.FBillTypeSub=",
@@ -88,7 +93,7 @@ std::vector<ChainStep> BillChain(const Bstr& FSubType) {
       },
       [](tavglobal::DataContext&, std::int32_t type, const Bstr&) {
         return Sql({kBillJoin2, u" Where i.FBillType=", Num(type),
-                    u" And i.FSel=1 and FPreparerId=16394"});
+                    u" And i.FSel=1 and FPreparerId=", AdministratorId()});
       },
   };
 }
@@ -104,7 +109,7 @@ std::vector<ChainStep> ReportChain(const Bstr& FSubType) {
         },
         [](tavglobal::DataContext&, std::int32_t rpt, const Bstr&) {
           return Sql({kReportJoin2, u" Where i.FRptId=", Num(rpt), u" And i.FSel=1",
-                      u" and FPreparerId=16394"});
+                      u" and FPreparerId=", AdministratorId()});
         },
         [](tavglobal::DataContext&, std::int32_t rpt, const Bstr&) {
           return Sql({kReportJoin2, u" Where i.FRptId=", Num(rpt), u" And i.FSel=1"});
@@ -117,8 +122,8 @@ std::vector<ChainStep> ReportChain(const Bstr& FSubType) {
                     Num(CurrentUserId(context))});
       },
       [](tavglobal::DataContext&, std::int32_t rpt, const Bstr&) {
-        return Sql(
-            {kReportJoin2, u" Where i.FRptId=", Num(rpt), u" And i.FSel=1 and FPreparerId=16394"});
+        return Sql({kReportJoin2, u" Where i.FRptId=", Num(rpt), u" And i.FSel=1 and FPreparerId=",
+                    AdministratorId()});
       },
   };
 }
@@ -140,9 +145,9 @@ DictionaryRef FindPrintTemplate(tavglobal::DataContext& context, ado::Connection
                                       u" and FPreparerId=", Num(CurrentUserId(context))}),
                                  nullptr, ado::adOptionUnspecified);
   if (page->Eof()) {
-    page = connection.Execute(
-        Sql({tables.page_select, Num(type), tables.page_filter, u" and FPreparerId=16394"}),
-        nullptr, ado::adOptionUnspecified);
+    page = connection.Execute(Sql({tables.page_select, Num(type), tables.page_filter,
+                                   u" and FPreparerId=", AdministratorId()}),
+                              nullptr, ado::adOptionUnspecified);
   }
 
   auto result = com::Make<vdl::Dictionary>();
@@ -220,7 +225,7 @@ DictionaryRef GetPageAndPrintSet(frame::Instance& self, const Bstr& sDsn,
     if (rows->Eof()) {
       rows = connection->Execute(
           Sql({u"Select FPrintSet From T_ExcelPrintExport Where FBillId=0 And FBillType=", type,
-               u" And FPreparerId=16394"}),
+               u" And FPreparerId=", AdministratorId()}),
           nullptr, ado::adOptionUnspecified);
     }
     auto result = com::Make<vdl::Dictionary>();

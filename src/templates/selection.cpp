@@ -212,7 +212,7 @@ void SavePageAndPrintSet(frame::Instance& self, const Bstr& sDsn, std::int32_t f
     } else {
       const auto admin = connection->Execute(
           Sql({u"Select  FData From T_ExcelPrintExport Where FBillId=0 And FBillType=", type_text,
-               u" And FPreparerId=16394"}));
+               u" And FPreparerId=", AdministratorId()}));
       // A Null option text is no option text, as when the administrator has no row.
       const Bstr option = admin->Eof() ? Bstr() : TextOrEmpty(FieldValue(*admin, u"FData"));
       command->SetCommandText(
