@@ -30,7 +30,6 @@ Bstr GetBillPrintCount(frame::Instance& self, const Bstr& sDsn, const Bstr& sInt
   self.Context().MarkComplete();
   self.BindToDsn(sDsn);
   const auto connection = self.Context().GetConnection();
-  RequireWholeNumber(sInterID, u"sInterID", u"TAVMPrintExport.clsGetData");
 
   const auto switch_rows = connection->Execute(
       Sql({u" select FShowPrintTimes from ICPrintMaxCount where FID = ", Num(lBillTranType)}),
@@ -40,6 +39,9 @@ Bstr GetBillPrintCount(frame::Instance& self, const Bstr& sDsn, const Bstr& sInt
           ? oleaut::ToLong(switch_rows->Fields()->Item(u"FShowPrintTimes")->Value())
           : 0;
   if (show_print_times != 1) return {};
+
+  // Checked only here, where it goes into a statement: with the switch off any text gives "".
+  RequireWholeNumber(sInterID, u"sInterID", u"TAVMPrintExport.clsGetData");
 
   const auto count_rows =
       connection->Execute(Sql({u" select * from ICPrintCount where FID = ", Num(lBillTranType),

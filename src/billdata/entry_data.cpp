@@ -53,7 +53,6 @@ std::int32_t GetEntryFillData(frame::Instance& self, const Bstr& sDsn,
       const auto connection = self.Context().GetConnection();
       result = 1;
       const vdl::Dictionary& structure = Required(dicStruct, u"dicStruct");
-      const vdl::Dictionary& condition = Required(pCondition, u"pCondition");
 
       const auto bill_info = RequiredDictionary(structure, u"dicStruct", u"BillInfo");
       const Bstr template_id = ItemText(*bill_info, u"ftemplateid");
@@ -63,6 +62,7 @@ std::int32_t GetEntryFillData(frame::Instance& self, const Bstr& sDsn,
         result = 0;
         return;
       }
+      const vdl::Dictionary& condition = Required(pCondition, u"pCondition");
       const std::int32_t tran_type = TranType(condition);
       const Selection selection = SelectedBills(condition);
 

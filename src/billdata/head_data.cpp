@@ -97,7 +97,6 @@ std::int32_t GetHeadFillData(frame::Instance& self, const Bstr& sDsn,
     const auto connection = self.Context().GetConnection();
     result = 1;
     const vdl::Dictionary& structure = Required(dicStruct, u"dicStruct");
-    const vdl::Dictionary& condition = Required(pCondition, u"pCondition");
 
     const auto bill_info = RequiredDictionary(structure, u"dicStruct", u"BillInfo");
     const Bstr head_table = ValueText(*bill_info, u"FHeadTable");
@@ -107,6 +106,7 @@ std::int32_t GetHeadFillData(frame::Instance& self, const Bstr& sDsn,
       result = -1;
       return;
     }
+    const vdl::Dictionary& condition = Required(pCondition, u"pCondition");
     const std::int32_t tran_type = TranType(condition);
     const Selection selection = SelectedBills(condition);
 
