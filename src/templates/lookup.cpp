@@ -53,48 +53,58 @@ constexpr std::u16string_view kReportJoin2 =
     u"Select c.FData as FBlob,i.* From T_RptExcelPrintExport i inner Join "
     u"T_RptExcelPrintExportNote c  On i.FNoteId=c.FId  ";
 
-// Each step of a fallback chain builds its statement only when the steps before it found
-// nothing, since a step may need the user's id from the context.
-using ChainStep = Bstr (*)(tavglobal::DataContext& context, std::int32_t type, const Bstr& sub);
+// One step of a fallback chain: what it looks for, and its statement, built only when the steps
+// before it found nothing, since a step may need the user's id from the context.
+struct ChainStep {
+  std::u16string_view looks_for;
+  Bstr (*statement)(tavglobal::DataContext& context, std::int32_t type, const Bstr& sub);
+};
 
 std::vector<ChainStep> BillChain(const Bstr& FSubType) {
   if (!FSubType.empty()) {
     return {
-        [](tavglobal::DataContext& context, std::int32_t type, const Bstr& sub) {
-          return Sql({kBillJoin1, u" Where i.FBillType=", Num(type), u" And i.FBillTypeSub=",
-                      SqlQuote(sub), u" and i.FSel=1", u" and FPreparerId=",
-                      Num(CurrentUserId(context))});
-        },
-        [](tavglobal::DataContext& context, std::int32_t type, const Bstr&) {
-          return Sql({kBillJoin2, u" Where i.FBillType=", Num(type),
-                      u" And i.FBillTypeSub='' and i.FSel=1", u" and FPreparerId=",
-                      Num(CurrentUserId(context))});
-        },
-        [](tavglobal::DataContext&, std::int32_t type, const Bstr& sub) {
-          return Sql({kBillJoin2, u" Where i.FBillType=", Num(type), u" And i.FBillTypeSub=",
-                      SqlQuote(sub), u" and i.FSel=1", u" and FPreparerId=", AdministratorId()});
-        },
-        [](tavglobal::DataContext&, std::int32_t type, const Bstr&) {
-          return Sql({kBillJoin2, u" Where i.FBillType=", Num(type),
-                      u" And i.FBillTypeSub='' and i.FSel=1", u" and FPreparerId=",
-                      AdministratorId()});
-        },
-        [](tavglobal::DataContext&, std::int32_t type, const Bstr& sub) {
-          return Sql({kBillJoin2, u" Where i.FBillType=", Num(type), u" And i.FBillTypeSub=",
-                      SqlQuote(sub), u" and i.FSel=1"});
-        },
+        {u"the user's own selected template of the sub-type",
+         [](tavglobal::DataContext& context, std::int32_t type, const Bstr& sub) {
+           return Sql({kBillJoin1, u" Where i.FBillType=", Num(type), u" And i.FBillTypeSub=",
+                       SqlQuote(sub), u" and i.FSel=1", u" and FPreparerId=",
+                       Num(CurrentUserId(context))});
+         }},
+        {u"the user's own selected template without sub-type",
+         [](tavglobal::DataContext& context, std::int32_t type, const Bstr&) {
+           return Sql({kBillJoin2, u" Where i.FBillType=", Num(type),
+                       u" And i.FBillTypeSub='' and i.FSel=1", u" and FPreparerId=",
+                       Num(CurrentUserId(context))});
+         }},
+        {u"the administrator's selected template of the sub-type",
+         [](tavglobal::DataContext&, std::int32_t type, const Bstr& sub) {
+           return Sql({kBillJoin2, u" Where i.FBillType=", Num(type), u" And i.FBillTypeSub=",
+                       SqlQuote(sub), u" and i.FSel=1", u" and FPreparerId=", AdministratorId()});
+         }},
+        {u"the administrator's selected template without sub-type",
+         [](tavglobal::DataContext&, std::int32_t type, const Bstr&) {
+           return Sql({kBillJoin2, u" Where i.FBillType=", Num(type),
+                       u" And i.FBillTypeSub='' and i.FSel=1", u" and FPreparerId=",
+                       AdministratorId()});
+         }},
+        {u"another user's selected template of the sub-type",
+         [](tavglobal::DataContext&, std::int32_t type, const Bstr& sub) {
+           return Sql({kBillJoin2, u" Where i.FBillType=", Num(type), u" And i.FBillTypeSub=",
+                       SqlQuote(sub), u" and i.FSel=1"});
+         }},
     };
   }
   return {
-      [](tavglobal::DataContext& context, std::int32_t type, const Bstr&) {
-        return Sql({kBillJoin2, u" Where i.FBillType=", Num(type),
-                    u" And isnull(i.FBillTypeSub, '') = '' ", u" And i.FSel=1 and FPreparerId=",
-                    Num(CurrentUserId(context))});
-      },
-      [](tavglobal::DataContext&, std::int32_t type, const Bstr&) {
-        return Sql({kBillJoin2, u" Where i.FBillType=", Num(type),
-                    u" And i.FSel=1 and FPreparerId=", AdministratorId()});
-      },
+      {u"the user's own selected template without sub-type",
+       [](tavglobal::DataContext& context, std::int32_t type, const Bstr&) {
+         return Sql({kBillJoin2, u" Where i.FBillType=", Num(type),
+                     u" And isnull(i.FBillTypeSub, '') = '' ", u" And i.FSel=1 and FPreparerId=",
+                     Num(CurrentUserId(context))});
+       }},
+      {u"the administrator's selected template (of any sub-type)",
+       [](tavglobal::DataContext&, std::int32_t type, const Bstr&) {
+         return Sql({kBillJoin2, u" Where i.FBillType=", Num(type),
+                     u" And i.FSel=1 and FPreparerId=", AdministratorId()});
+       }},
   };
 }
 
@@ -103,28 +113,33 @@ std::vector<ChainStep> BillChain(const Bstr& FSubType) {
 std::vector<ChainStep> ReportChain(const Bstr& FSubType) {
   if (!FSubType.empty()) {
     return {
-        [](tavglobal::DataContext& context, std::int32_t rpt, const Bstr&) {
-          return Sql({kReportJoin1, u" Where i.FRptId=", Num(rpt), u" And i.FSel=1",
-                      u" and FPreparerId=", Num(CurrentUserId(context))});
-        },
-        [](tavglobal::DataContext&, std::int32_t rpt, const Bstr&) {
-          return Sql({kReportJoin2, u" Where i.FRptId=", Num(rpt), u" And i.FSel=1",
-                      u" and FPreparerId=", AdministratorId()});
-        },
-        [](tavglobal::DataContext&, std::int32_t rpt, const Bstr&) {
-          return Sql({kReportJoin2, u" Where i.FRptId=", Num(rpt), u" And i.FSel=1"});
-        },
+        {u"the user's own selected template",
+         [](tavglobal::DataContext& context, std::int32_t rpt, const Bstr&) {
+           return Sql({kReportJoin1, u" Where i.FRptId=", Num(rpt), u" And i.FSel=1",
+                       u" and FPreparerId=", Num(CurrentUserId(context))});
+         }},
+        {u"the administrator's selected template",
+         [](tavglobal::DataContext&, std::int32_t rpt, const Bstr&) {
+           return Sql({kReportJoin2, u" Where i.FRptId=", Num(rpt), u" And i.FSel=1",
+                       u" and FPreparerId=", AdministratorId()});
+         }},
+        {u"another user's selected template",
+         [](tavglobal::DataContext&, std::int32_t rpt, const Bstr&) {
+           return Sql({kReportJoin2, u" Where i.FRptId=", Num(rpt), u" And i.FSel=1"});
+         }},
     };
   }
   return {
-      [](tavglobal::DataContext& context, std::int32_t rpt, const Bstr&) {
-        return Sql({kReportJoin2, u" Where i.FRptId=", Num(rpt), u" And i.FSel=1 and FPreparerId=",
-                    Num(CurrentUserId(context))});
-      },
-      [](tavglobal::DataContext&, std::int32_t rpt, const Bstr&) {
-        return Sql({kReportJoin2, u" Where i.FRptId=", Num(rpt), u" And i.FSel=1 and FPreparerId=",
-                    AdministratorId()});
-      },
+      {u"the user's own selected template",
+       [](tavglobal::DataContext& context, std::int32_t rpt, const Bstr&) {
+         return Sql({kReportJoin2, u" Where i.FRptId=", Num(rpt), u" And i.FSel=1 and FPreparerId=",
+                     Num(CurrentUserId(context))});
+       }},
+      {u"the administrator's selected template",
+       [](tavglobal::DataContext&, std::int32_t rpt, const Bstr&) {
+         return Sql({kReportJoin2, u" Where i.FRptId=", Num(rpt), u" And i.FSel=1 and FPreparerId=",
+                     AdministratorId()});
+       }},
   };
 }
 
@@ -134,11 +149,18 @@ Bstr KeyPart(const Variant& id) {
 
 DictionaryRef FindPrintTemplate(tavglobal::DataContext& context, ado::Connection& connection,
                                 const PrintTables& tables, const std::vector<ChainStep>& chain,
-                                std::int32_t type, const Bstr& FSubType) {
+                                std::int32_t type, const Bstr& FSubType, PrintTemplateStep* step) {
   com::Ptr<ado::Recordset> found;
-  for (const ChainStep step : chain) {
-    found = connection.Execute(step(context, type, FSubType), nullptr, ado::adOptionUnspecified);
+  std::size_t number = 0;
+  while (number < chain.size()) {
+    const ChainStep& next = chain[number++];
+    found = connection.Execute(next.statement(context, type, FSubType), nullptr,
+                               ado::adOptionUnspecified);
     if (!found->Eof()) break;
+  }
+  if (step) {
+    *step = found->Eof() ? PrintTemplateStep{0, chain.size(), {}}
+                         : PrintTemplateStep{number, chain.size(), chain[number - 1].looks_for};
   }
 
   auto page = connection.Execute(Sql({tables.page_select, Num(type), tables.page_filter,
@@ -192,22 +214,22 @@ DictionaryRef ParseBillTypeSettings(const Bstr& text) {
 }  // namespace
 
 DictionaryRef GetNotePrintData(frame::Instance& self, const Bstr& sDsn, std::int32_t fClassTypeId,
-                               const Bstr& FSubType) {
+                               const Bstr& FSubType, PrintTemplateStep* step) {
   return frame::TrapMarkFailedAndReraise(&self.Context(), [&] {
     self.Context().MarkComplete();
     self.BindToDsn(sDsn);
     return FindPrintTemplate(self.Context(), *self.Context().GetConnection(), kBillPrint,
-                             BillChain(FSubType), fClassTypeId, FSubType);
+                             BillChain(FSubType), fClassTypeId, FSubType, step);
   });
 }
 
 DictionaryRef GetRptNotePrintData(frame::Instance& self, const Bstr& sDsn, std::int32_t rptId,
-                                  const Bstr& FSubType) {
+                                  const Bstr& FSubType, PrintTemplateStep* step) {
   return frame::TrapMarkFailedAndReraise(&self.Context(), [&] {
     self.Context().MarkComplete();
     self.BindToDsn(sDsn);
     return FindPrintTemplate(self.Context(), *self.Context().GetConnection(), kReportPrint,
-                             ReportChain(FSubType), rptId, FSubType);
+                             ReportChain(FSubType), rptId, FSubType, step);
   });
 }
 
