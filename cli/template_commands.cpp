@@ -4,9 +4,9 @@
 #include <vector>
 
 #include "commands.h"
+#include "frame/cls_print_setup_query.h"
 #include "json_values.h"
 #include "platform/ado/recordset.h"
-#include "platform/ado/sql_trace.h"
 #include "platform/com/dispatch.h"
 #include "platform/io/regular_file.h"
 #include "platform/oleaut/com_error.h"
@@ -15,6 +15,7 @@
 #include "platform/vdl/dictionary.h"
 #include "platform/vdl/list.h"
 #include "recordset_printer.h"
+#include "templates/lookup.h"
 
 namespace tavprint {
 
@@ -54,48 +55,29 @@ std::string Text(const Variant& value) {
   return ToUtf8(oleaut::ToString(value));
 }
 
-// The steps of the lookup's fallback chain, in the order it tries them.
-std::vector<std::string> FallbackSteps(TemplateOwner owner, bool with_sub_type) {
-  if (owner.report) {
-    std::vector<std::string> steps = {"the user's own selected template",
-                                      "the administrator's selected template"};
-    if (with_sub_type) steps.push_back("another user's selected template");
-    return steps;
-  }
-  if (!with_sub_type) {
-    return {"the user's own selected template without sub-type",
-            "the administrator's selected template (of any sub-type)"};
-  }
-  return {"the user's own selected template of the sub-type",
-          "the user's own selected template without sub-type",
-          "the administrator's selected template of the sub-type",
-          "the administrator's selected template without sub-type",
-          "another user's selected template of the sub-type"};
-}
-
-// The body printing would use: its key, its page text and its body, and how many steps of the
-// fallback chain ran to find it.
+// The body printing would use: its key, its page text and its body, and the step of the
+// lookup's fallback chain that found it.
 struct PrintChoice {
   std::string key;
   Variant page_text;
   Variant body;
-  std::size_t steps_run = 0;
+  std::size_t step = 0;
+  std::size_t steps = 0;
+  std::string found_by;
 };
 
+// Runs the lookup in-process, as the class's C++ member that also reports the finding step; the
+// result is the one GetNotePrintData (GetRptNotePrintData) gives a late-bound caller.
 std::optional<PrintChoice> ChoosePrintTemplate(const std::string& dsn, TemplateOwner owner,
-                                               const std::string& sub_type) {
-  ado::ScopedSqlTrace trace;
-  const auto result = Query()
-                          ->Call(Member(owner, u"GetNotePrintData", u"GetRptNotePrintData"),
-                                 FromUtf8(dsn), owner.id, FromUtf8(sub_type))
-                          .AsObjectOf<vdl::Dictionary>();
-  std::size_t steps = 0;
-  for (const std::u16string& batch : trace.Batches()) {
-    if (batch.starts_with(u"Select c.FData as FBlob")) ++steps;
-  }
+                                               const std::string& sub_type,
+                                               templates::PrintTemplateStep& step) {
+  const auto query = com::Make<frame::clsPrintSetupQuery>();
+  const auto result =
+      query->WhichPrintTemplate(FromUtf8(dsn), owner.report, owner.id, FromUtf8(sub_type), step);
   if (result->Count() == 0) return std::nullopt;
   const auto entry = result->ItemAt(0).AsObjectOf<vdl::List>();
-  return PrintChoice{ToUtf8(result->KeyAt(0)), entry->Item(1), entry->Item(2), steps};
+  return PrintChoice{ToUtf8(result->KeyAt(0)), entry->Item(1), entry->Item(2), step.number, step.of,
+                     ToUtf8(step.looks_for)};
 }
 
 oleaut::ByteArray ReadFile(const std::filesystem::path& file) {
@@ -183,15 +165,15 @@ void RunTemplateList(const std::string& dsn, TemplateOwner owner, const OutputOp
 
 void RunTemplateWhich(const std::string& dsn, TemplateOwner owner, const std::string& sub_type,
                       const OutputOptions& options, std::ostream& out) {
-  const std::vector<std::string> steps = FallbackSteps(owner, !sub_type.empty());
-  const std::optional<PrintChoice> choice = ChoosePrintTemplate(dsn, owner, sub_type);
+  templates::PrintTemplateStep step;
+  const std::optional<PrintChoice> choice = ChoosePrintTemplate(dsn, owner, sub_type, step);
   if (options.json) {
     Json json = Json::object();
     json["found"] = choice.has_value();
     if (choice) {
       json["key"] = choice->key;
-      json["step"] = choice->steps_run;
-      json["reason"] = steps.at(choice->steps_run - 1);
+      json["step"] = choice->step;
+      json["reason"] = choice->found_by;
       json["page_options"] = Text(choice->page_text);
       json["body_bytes"] = choice->body.IsNull() ? 0 : choice->body.AsByteArray().size();
     }
@@ -199,14 +181,14 @@ void RunTemplateWhich(const std::string& dsn, TemplateOwner owner, const std::st
   }
   if (!choice) {
     out << "No template would be used for " << OwnerText(owner)
-        << (sub_type.empty() ? "" : ", sub-type " + sub_type) << ": none of the " << steps.size()
+        << (sub_type.empty() ? "" : ", sub-type " + sub_type) << ": none of the " << step.of
         << " steps found a selected template with a body.\n";
     return;
   }
   out << "Template " << choice->key << " (type|id) would be used for " << OwnerText(owner)
       << (sub_type.empty() ? "" : ", sub-type " + sub_type) << ".\n"
-      << "Found by step " << choice->steps_run << " of " << steps.size() << ": "
-      << steps.at(choice->steps_run - 1) << ".\n"
+      << "Found by step " << choice->step << " of " << choice->steps << ": " << choice->found_by
+      << ".\n"
       << "Page options: " << Text(choice->page_text) << '\n'
       << "Body: "
       << (choice->body.IsNull() ? std::string("NULL")
@@ -249,7 +231,8 @@ void RunTemplateExport(const std::string& dsn, TemplateOwner owner, std::optiona
     body = rows->Fields()->Item(0)->Value();
     what = "template " + std::to_string(*id);
   } else {
-    const std::optional<PrintChoice> choice = ChoosePrintTemplate(dsn, owner, sub_type);
+    templates::PrintTemplateStep step;
+    const std::optional<PrintChoice> choice = ChoosePrintTemplate(dsn, owner, sub_type, step);
     if (!choice) FailCommand("no template would be used for " + OwnerText(owner));
     body = choice->body;
     what = "template " + choice->key + " (the one printing uses)";

@@ -20,7 +20,8 @@ namespace billdata {
 // The index-th field (from 1) of `text` split at `delimiter`: the token after the last
 // delimiter counts, an index beyond the last token or below 1 gives "", two adjacent delimiters
 // give an empty token. With a delimiter of several characters only its first character is
-// removed together with a token, as the original did.
+// removed together with a token, so the rest of it begins the next token: the actions stored in
+// templates are written for that splitting.
 oleaut::Bstr GetToken(std::u16string_view text, std::int16_t index, std::u16string_view delimiter);
 
 // Whether some element equals `value` by the ordinary Variant comparison (numbers by value,

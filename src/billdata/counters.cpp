@@ -1,18 +1,19 @@
 // Print counters: the text that shows how often a bill was printed, and counting a print.
+#include "billdata/counters.h"
+
 #include "billdata/caller_sql.h"
-#include "frame/cls_get_data.h"
-#include "frame/cls_print_setup_update.h"
 #include "frame/error_styles.h"
+#include "frame/sql_text.h"
+#include "platform/ado/recordset.h"
 #include "platform/oleaut/com_error.h"
 #include "platform/oleaut/convert.h"
-#include "templates/store_support.h"
 
-namespace frame {
+namespace billdata {
 
+using frame::Num;
+using frame::Sql;
 using oleaut::Bstr;
 using oleaut::Variant;
-using templates::Num;
-using templates::Sql;
 using DictionaryRef = com::Ptr<vdl::Dictionary>;
 
 namespace {
@@ -24,12 +25,11 @@ bool HasRecords(const ado::Recordset& rows) {
 
 }  // namespace
 
-Bstr clsGetData::GetBillPrintCount(const Bstr& sDsn, const Bstr& sInterID,
-                                   std::int32_t lBillTranType) {
-  context_->MarkComplete();
-  BindToDsn(sDsn);
-  const auto connection = context_->GetConnection();
-  billdata::RequireWholeNumber(sInterID, u"sInterID", u"TAVMPrintExport.clsGetData");
+Bstr GetBillPrintCount(frame::Instance& self, const Bstr& sDsn, const Bstr& sInterID,
+                       std::int32_t lBillTranType) {
+  self.Context().MarkComplete();
+  self.BindToDsn(sDsn);
+  const auto connection = self.Context().GetConnection();
 
   const auto switch_rows = connection->Execute(
       Sql({u" select FShowPrintTimes from ICPrintMaxCount where FID = ", Num(lBillTranType)}),
@@ -39,6 +39,9 @@ Bstr clsGetData::GetBillPrintCount(const Bstr& sDsn, const Bstr& sInterID,
           ? oleaut::ToLong(switch_rows->Fields()->Item(u"FShowPrintTimes")->Value())
           : 0;
   if (show_print_times != 1) return {};
+
+  // Checked only here, where it goes into a statement: with the switch off any text gives "".
+  RequireWholeNumber(sInterID, u"sInterID", u"TAVMPrintExport.clsGetData");
 
   const auto count_rows =
       connection->Execute(Sql({u" select * from ICPrintCount where FID = ", Num(lBillTranType),
@@ -50,20 +53,20 @@ Bstr clsGetData::GetBillPrintCount(const Bstr& sDsn, const Bstr& sInterID,
   return u"已打印" + (count.IsNull() ? Bstr() : oleaut::ToString(count)) + u"次";
 }
 
-void clsPrintSetupUpdate::UpdatePrintCount(const Bstr& sDsn, const DictionaryRef& dctPCData) {
+void UpdatePrintCount(frame::Instance& self, const Bstr& sDsn, const DictionaryRef& dctPCData) {
   constexpr std::u16string_view kSource = u"TAVMPrintExport.clsPrintSetupUpdate";
-  TrapMarkFailedAndReraise(context_.Get(), [&] {
-    const auto connection = BindToDsn(sDsn);
-    context_->MarkFailed();
-    const Bstr table = billdata::SqlNameItem(dctPCData, u"dctPCData", u"TableName", kSource);
-    const Bstr field = billdata::SqlNameItem(dctPCData, u"dctPCData", u"FieldName", kSource);
-    const Bstr key = billdata::SqlNameItem(dctPCData, u"dctPCData", u"PriKey", kSource);
-    const Bstr ids = billdata::IdListItem(dctPCData, u"dctPCData", u"InterIDs", kSource);
+  frame::TrapMarkFailedAndReraise(&self.Context(), [&] {
+    const auto connection = self.BindToDsn(sDsn);
+    self.Context().MarkFailed();
+    const Bstr table = SqlNameItem(dctPCData, u"dctPCData", u"TableName", kSource);
+    const Bstr field = SqlNameItem(dctPCData, u"dctPCData", u"FieldName", kSource);
+    const Bstr key = SqlNameItem(dctPCData, u"dctPCData", u"PriKey", kSource);
+    const Bstr ids = IdListItem(dctPCData, u"dctPCData", u"InterIDs", kSource);
     connection->Execute(Sql({u"UPDATE ", table, u" SET ", field, u" = ", field, u" + 1 WHERE ", key,
                              u" IN(  ", ids, u")\r\n"}),
                         nullptr, ado::adOptionUnspecified);
-    context_->MarkComplete();
+    self.Context().MarkComplete();
   });
 }
 
-}  // namespace frame
+}  // namespace billdata

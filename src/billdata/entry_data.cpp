@@ -5,15 +5,17 @@
 #include <optional>
 
 #include "billdata/entry_statement.h"
+#include "billdata/fill_data.h"
 #include "billdata/fill_request.h"
 #include "billdata/industry_report.h"
-#include "frame/cls_get_data.h"
 #include "frame/context_helpers.h"
 #include "frame/error_styles.h"
 #include "frame/sql_text.h"
+#include "platform/ado/recordset.h"
 
-namespace frame {
+namespace billdata {
 
+using frame::Num;
 using oleaut::Bstr;
 using oleaut::Variant;
 using DictionaryRef = com::Ptr<vdl::Dictionary>;
@@ -24,14 +26,14 @@ namespace {
 // position of its first selection.
 void SortSelection(ado::Connection& connection, const vdl::List& filter) {
   for (std::int32_t i = filter.LowerBound(); i <= filter.UpperBound(); ++i) {
-    const Bstr id = Num(billdata::SelectedBillAt(filter, i));
+    const Bstr id = Num(SelectedBillAt(filter, i));
     connection.Execute(u"if not exists(select top 1 1 from #tmpsort where FValue=" + id + u")" +
                        u"\r\n" + u"insert into #tmpsort (FValue) values (" + id + u")");
   }
 }
 
 // Every entry row of `base` with the printable bar code of its item, by bill and line.
-Bstr WithBarCodes(const Bstr& base, const billdata::EntryTable& entry) {
+Bstr WithBarCodes(const Bstr& base, const EntryTable& entry) {
   return u"select a.*,b.FBarCode from (" + Bstr(u"\r\n") + base + u"\r\n" + u") a " + u"\r\n" +
          u"left join (select FItemID,FBarCode from t_BarCode where FIsPrint=1) b" + u"\r\n" +
          u"on a.FItemID=b.FItemID " + u" order by " + entry.key_inter + u"," + entry.key_index;
@@ -39,41 +41,40 @@ Bstr WithBarCodes(const Bstr& base, const billdata::EntryTable& entry) {
 
 }  // namespace
 
-std::int32_t clsGetData::GetEntryFillData(const Bstr& sDsn, const DictionaryRef& pCondition,
-                                          const DictionaryRef& dicStruct, Variant& pRetRs) {
+std::int32_t GetEntryFillData(frame::Instance& self, const Bstr& sDsn,
+                              const DictionaryRef& pCondition, const DictionaryRef& dicStruct,
+                              Variant& pRetRs) {
   std::int32_t result = 1;
   com::Ptr<ado::Recordset> held;
   try {
-    TrapWithSourcePrefix(context_.Get(), u"GetEntryFillData", result, [&] {
-      context_->MarkComplete();
-      BindToDsn(sDsn);
-      const auto connection = context_->GetConnection();
+    frame::TrapWithSourcePrefix(&self.Context(), u"GetEntryFillData", result, [&] {
+      self.Context().MarkComplete();
+      self.BindToDsn(sDsn);
+      const auto connection = self.Context().GetConnection();
       result = 1;
-      const vdl::Dictionary& structure = billdata::Required(dicStruct, u"dicStruct");
-      const vdl::Dictionary& condition = billdata::Required(pCondition, u"pCondition");
+      const vdl::Dictionary& structure = Required(dicStruct, u"dicStruct");
 
-      const auto bill_info = billdata::RequiredDictionary(structure, u"dicStruct", u"BillInfo");
-      const Bstr template_id = billdata::ItemText(*bill_info, u"ftemplateid");
-      billdata::EntryTable entry{billdata::ValueText(*bill_info, u"FEntryTable"),
-                                 billdata::ValueText(*bill_info, u"FKeyInterID"),
-                                 billdata::ValueText(*bill_info, u"FKeyItemID"),
-                                 billdata::ValueText(*bill_info, u"FKeyIndexID")};
+      const auto bill_info = RequiredDictionary(structure, u"dicStruct", u"BillInfo");
+      const Bstr template_id = ItemText(*bill_info, u"ftemplateid");
+      EntryTable entry{ValueText(*bill_info, u"FEntryTable"), ValueText(*bill_info, u"FKeyInterID"),
+                       ValueText(*bill_info, u"FKeyItemID"), ValueText(*bill_info, u"FKeyIndexID")};
       if (entry.table.empty()) {
         result = 0;
         return;
       }
-      const std::int32_t tran_type = billdata::TranType(condition);
-      const billdata::Selection selection = billdata::SelectedBills(condition);
+      const vdl::Dictionary& condition = Required(pCondition, u"pCondition");
+      const std::int32_t tran_type = TranType(condition);
+      const Selection selection = SelectedBills(condition);
 
       // The statement is built, and every name the template gives it checked, before anything
       // runs.
-      const auto page1 = billdata::OptionalList(structure, u"Page1");
-      std::optional<billdata::EntryStatement> statement;
+      const auto page1 = OptionalList(structure, u"Page1");
+      std::optional<EntryStatement> statement;
       if (page1) {
         statement.emplace(structure, *bill_info, entry, tran_type, selection.id_list);
         for (std::int32_t i = page1->LowerBound(); i <= page1->UpperBound(); ++i)
-          statement->AddControl(*billdata::ControlAt(*page1, u"Page1", i), i);
-        if (const auto page_e = billdata::OptionalList(structure, u"PageE"))
+          statement->AddControl(*ControlAt(*page1, u"Page1", i), i);
+        if (const auto page_e = OptionalList(structure, u"PageE"))
           statement->AddStoredControls(*page_e);
         statement->AddDecimalDefaults();
       }
@@ -88,13 +89,13 @@ std::int32_t clsGetData::GetEntryFillData(const Bstr& sDsn, const DictionaryRef&
         return;
       }
 
-      billdata::RequireSelection(selection);
+      RequireSelection(selection);
       connection->Execute(statement->MaterialiseBatch());
 
       const Bstr base =
-          GetIndustryVersion() != 1
-              ? Bstr(billdata::kPlainEntryRead)
-              : billdata::IndustryReportStatement(connection, sDsn, tran_type, template_id, held);
+          frame::GetIndustryVersion() != 1
+              ? Bstr(kPlainEntryRead)
+              : IndustryReportStatement(connection, sDsn, tran_type, template_id, held);
 
       held = com::Make<ado::Recordset>();
       held->SetCursorLocation(ado::adUseClient);
@@ -112,4 +113,4 @@ std::int32_t clsGetData::GetEntryFillData(const Bstr& sDsn, const DictionaryRef&
   return result;
 }
 
-}  // namespace frame
+}  // namespace billdata

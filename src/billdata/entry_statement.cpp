@@ -1,6 +1,7 @@
 #include "billdata/entry_statement.h"
 
 #include "billdata/bill_helpers.h"
+#include "billdata/bill_kinds.h"
 #include "billdata/head_statement.h"
 #include "billdata/quality_columns.h"
 #include "platform/oleaut/convert.h"
@@ -59,7 +60,7 @@ void EntryStatement::AddControl(const vdl::Dictionary& control, std::int32_t ind
   }
   if (ValueFlag(control, u"FRelateOutTbl", false)) {
     AddOutsideColumn(pieces, field, ord, rel, act, index);
-  } else if (oleaut::UCase(field) == u"FAMOUNT" && tran_type_ == 87) {
+  } else if (oleaut::UCase(field) == u"FAMOUNT" && tran_type_ == kTranTypeWithAmountExpression) {
     // The amount is computed from the line's own columns, "u1" standing for the entry table.
     const Bstr expression = oleaut::Replace(act, u"u1", entry_.table);
     select_ += u" " + pieces.ActionToken(GetToken(expression, 2, u","), 2, PieceKind::kArithmetic) +
@@ -152,7 +153,7 @@ void EntryStatement::AddEntryColumn(const ControlPieces& control, const Bstr& fi
   }
 
   const Variant exact_class = record.Item(u"FLookUpCls");
-  if (IsInArray(exact_class, {4})) {
+  if (IsInArray(exact_class, {kItemLookupClass})) {
     select_ += u" t" + ord + u".FQtyDecimal,";
     select_ += u" t" + ord + u".FPriceDecimal,";
     select_ += u" t" + ord + u".FUnitGroupID,";

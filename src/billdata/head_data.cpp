@@ -3,16 +3,18 @@
 // every row carries the values of all selected bills.
 #include <string_view>
 
+#include "billdata/fill_data.h"
 #include "billdata/fill_request.h"
 #include "billdata/head_statement.h"
-#include "frame/cls_get_data.h"
 #include "frame/error_styles.h"
 #include "frame/sql_quote.h"
+#include "platform/ado/recordset.h"
 #include "platform/oleaut/convert.h"
 
-namespace frame {
+namespace billdata {
 
-using billdata::SummaryColumn;
+using frame::SqlQuote;
+using frame::SqlQuoteKeepBreaks;
 using oleaut::Bstr;
 using oleaut::Variant;
 using DictionaryRef = com::Ptr<vdl::Dictionary>;
@@ -62,8 +64,7 @@ com::Ptr<ado::Recordset> ClientRecordset(const com::Ptr<ado::Connection>& connec
   return recordset;
 }
 
-void PrintSummaries(const billdata::HeadStatement& statement,
-                    const com::Ptr<ado::Connection>& connection) {
+void PrintSummaries(const HeadStatement& statement, const com::Ptr<ado::Connection>& connection) {
   const auto recordset = ClientRecordset(connection);
   for (const SummaryRewrite& rewrite : kSummaryRewrites) {
     if (!statement.HasSummaryColumn(rewrite.column)) continue;
@@ -86,42 +87,41 @@ void PrintSummaries(const billdata::HeadStatement& statement,
 
 }  // namespace
 
-std::int32_t clsGetData::GetHeadFillData(const Bstr& sDsn, const DictionaryRef& pCondition,
-                                         const DictionaryRef& dicStruct, Variant& pRetRs,
-                                         bool SumNotePrint) {
+std::int32_t GetHeadFillData(frame::Instance& self, const Bstr& sDsn,
+                             const DictionaryRef& pCondition, const DictionaryRef& dicStruct,
+                             Variant& pRetRs, bool SumNotePrint) {
   std::int32_t result = 1;
-  TrapWithSourcePrefix(context_.Get(), u"GetHeadFillData", result, [&] {
-    context_->MarkComplete();
-    BindToDsn(sDsn);
-    const auto connection = context_->GetConnection();
+  frame::TrapWithSourcePrefix(&self.Context(), u"GetHeadFillData", result, [&] {
+    self.Context().MarkComplete();
+    self.BindToDsn(sDsn);
+    const auto connection = self.Context().GetConnection();
     result = 1;
-    const vdl::Dictionary& structure = billdata::Required(dicStruct, u"dicStruct");
-    const vdl::Dictionary& condition = billdata::Required(pCondition, u"pCondition");
+    const vdl::Dictionary& structure = Required(dicStruct, u"dicStruct");
 
-    const auto bill_info = billdata::RequiredDictionary(structure, u"dicStruct", u"BillInfo");
-    const Bstr head_table = billdata::ValueText(*bill_info, u"FHeadTable");
-    const Bstr key_item = billdata::ValueText(*bill_info, u"FKeyItemID");
-    const Bstr key_inter = billdata::ValueText(*bill_info, u"FKeyInterID");
+    const auto bill_info = RequiredDictionary(structure, u"dicStruct", u"BillInfo");
+    const Bstr head_table = ValueText(*bill_info, u"FHeadTable");
+    const Bstr key_item = ValueText(*bill_info, u"FKeyItemID");
+    const Bstr key_inter = ValueText(*bill_info, u"FKeyInterID");
     if (head_table.empty()) {
       result = -1;
       return;
     }
-    const std::int32_t tran_type = billdata::TranType(condition);
-    const billdata::Selection selection = billdata::SelectedBills(condition);
+    const vdl::Dictionary& condition = Required(pCondition, u"pCondition");
+    const std::int32_t tran_type = TranType(condition);
+    const Selection selection = SelectedBills(condition);
 
-    const auto page0 = billdata::OptionalList(structure, u"Page0");
+    const auto page0 = OptionalList(structure, u"Page0");
     if (!page0) {
       result = -1;
       return;
     }
-    billdata::HeadStatement statement(structure, head_table, key_inter, key_item, tran_type,
-                                      selection.id_list);
+    HeadStatement statement(structure, head_table, key_inter, key_item, tran_type,
+                            selection.id_list);
     for (std::int32_t i = 1; i <= page0->UpperBound(); ++i)
-      statement.AddControl(*billdata::ControlAt(*page0, u"Page0", i), i);
-    if (const auto page_h = billdata::OptionalList(structure, u"PageH"))
-      statement.AddStoredControls(*page_h);
+      statement.AddControl(*ControlAt(*page0, u"Page0", i), i);
+    if (const auto page_h = OptionalList(structure, u"PageH")) statement.AddStoredControls(*page_h);
 
-    billdata::RequireSelection(selection);
+    RequireSelection(selection);
     connection->Execute(statement.MaterialiseBatch());
     if (SumNotePrint) PrintSummaries(statement, connection);
 
@@ -132,4 +132,4 @@ std::int32_t clsGetData::GetHeadFillData(const Bstr& sDsn, const DictionaryRef& 
   return result;
 }
 
-}  // namespace frame
+}  // namespace billdata

@@ -1,6 +1,10 @@
 #include "billdata/head_statement.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "billdata/bill_helpers.h"
+#include "billdata/bill_kinds.h"
 #include "platform/oleaut/convert.h"
 
 namespace billdata {
@@ -41,13 +45,16 @@ HeadStatement::HeadStatement(const vdl::Dictionary& dicStruct, Bstr head_table, 
 }
 
 void HeadStatement::AddControl(const vdl::Dictionary& control, std::int32_t index) {
-  if (tran_type_ == 50 && ItemText(control, u"FFieldName") == u"FAuxPropCls") return;
+  if (tran_type_ == kTranTypeWithoutAuxPropClass &&
+      ItemText(control, u"FFieldName") == u"FAuxPropCls")
+    return;
   const std::int32_t position = oleaut::ToLong(control.GetValue(u"FCtlIndex", 0));
   if (position < 0) return;
   const ControlPieces pieces(control, u"Page0", index);
   const Bstr field = pieces.Field();
   const Bstr ord = Alias(position);
-  if (tran_type_ == 92 || tran_type_ == 24) NoteSummaryColumn(field);
+  if (std::ranges::find(kSummaryTranTypes, tran_type_) != std::end(kSummaryTranTypes))
+    NoteSummaryColumn(field);
   if (ValueFlag(control, u"FRelateOutTbl", false)) {
     AddOutsideColumn(pieces, field, ord);
   } else {
@@ -99,9 +106,9 @@ void HeadStatement::AddHeadColumn(const ControlPieces& control, const Bstr& fiel
   if (oleaut::ToLong(record.GetValue(u"FCtlType", 0)) != kCtlLookUp) return;
   const std::int32_t save_value = oleaut::ToLong(record.GetValue(u"FSaveValue", 0));
   const std::int32_t lookup_class = oleaut::ToLong(record.GetValue(u"FLookUpCls", 0));
-  if (save_value == 1 && lookup_class != 241) {
+  if (save_value == 1 && lookup_class != kCodedLookupClass) {
     AddNumberAndName(control, field, ord);
-    if (lookup_class == 4) {
+    if (lookup_class == kItemLookupClass) {
       select_ += u" t" + ord + u".FQtyDecimal,";
       select_ += u" t" + ord + u".FPriceDecimal,";
       select_ += u" t" + ord + u".FUnitGroupID,";
@@ -113,10 +120,10 @@ void HeadStatement::AddHeadColumn(const ControlPieces& control, const Bstr& fiel
                head_table_ + u"." + field + u"=" + u" t" + ord + u"." +
                control.Item(u"FInterID", PieceKind::kColumn) + u" ";
     }
-  } else if (lookup_class == 241) {
+  } else if (lookup_class == kCodedLookupClass) {
     AddNumberAndName(control, field, ord);
-    // Codes of lookup class 241 are a prefix and a number: the status column maps its states to
-    // ZT1, ZT3 or ZT4; the other columns refer to the single row LY1, LX1 or 1.
+    // Codes of the coded lookup class are a prefix and a number: the status column maps its states
+    // to ZT1, ZT3 or ZT4; the other columns refer to the single row LY1, LX1 or 1.
     const Bstr name = oleaut::UCase(
         WithoutBlanks(std::u16string_view(field).substr(std::min<std::size_t>(1, field.size()))));
     const std::u16string_view prefix = name == u"MRP"      ? u"LY"

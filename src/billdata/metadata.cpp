@@ -1,23 +1,27 @@
 // Bill metadata: a bill type's row, the citation texts of a note type, and the template package
 // (head fields, entry fields and the package reader's dictionary) a print client starts from.
+#include "billdata/metadata.h"
+
 #include <array>
 
 #include "billdata/late_bound.h"
-#include "frame/cls_get_data.h"
 #include "frame/context_helpers.h"
 #include "frame/error_styles.h"
 #include "frame/record_helpers.h"
 #include "frame/sql_quote.h"
+#include "frame/sql_text.h"
 #include "platform/oleaut/com_error.h"
 #include "platform/oleaut/convert.h"
-#include "templates/store_support.h"
 
-namespace frame {
+namespace billdata {
 
+using frame::GetLangFieldName;
+using frame::Num;
+using frame::RecordToDict;
+using frame::Sql;
+using frame::SqlQuote;
 using oleaut::Bstr;
 using oleaut::Variant;
-using templates::Num;
-using templates::Sql;
 using DictionaryRef = com::Ptr<vdl::Dictionary>;
 
 namespace {
@@ -72,28 +76,31 @@ DictionaryRef FieldDictionary(ado::Connection& connection, const Bstr& statement
 
 }  // namespace
 
-DictionaryRef clsGetData::GetBillTypeInfo(const Bstr& sDsn, std::int32_t pBillTranType) {
+DictionaryRef GetBillTypeInfo(frame::Instance& self, const Bstr& sDsn, std::int32_t pBillTranType) {
   DictionaryRef result;
-  TrapAndSwallow([&] {
-    context_->MarkComplete();
-    BindToDsn(sDsn);
-    const auto connection = context_->GetConnection();
-    const auto rows = connection->Execute(BillTypeStatement(user_info_->Language(), pBillTranType),
-                                          nullptr, ado::adOptionUnspecified);
+  frame::TrapAndSwallow([&] {
+    self.Context().MarkComplete();
+    self.BindToDsn(sDsn);
+    const auto connection = self.Context().GetConnection();
+    const Bstr language = self.Context().GetUserInfo()->Language();
+    const auto rows = connection->Execute(BillTypeStatement(language, pBillTranType), nullptr,
+                                          ado::adOptionUnspecified);
     if (HasRows(*rows)) result = RecordToDict(*rows);
     rows->Close();
   });
   return result;
 }
 
-com::Ptr<ado::Recordset> clsGetData::GetNoteCitation(const Bstr& sDsn, std::int32_t pNoteTypeID) {
+com::Ptr<ado::Recordset> GetNoteCitation(frame::Instance& self, const Bstr& sDsn,
+                                         std::int32_t pNoteTypeID) {
   com::Ptr<ado::Recordset> result;
-  TrapAndSwallow([&] {
-    context_->MarkComplete();
-    BindToDsn(sDsn);
-    const auto connection = context_->GetConnection();
+  frame::TrapAndSwallow([&] {
+    self.Context().MarkComplete();
+    self.BindToDsn(sDsn);
+    const auto connection = self.Context().GetConnection();
+    const Bstr language = self.Context().GetUserInfo()->Language();
     auto rows = connection->Execute(
-        Sql({u"SELECT ", GetLangFieldName(u"FCitationName", user_info_->Language()),
+        Sql({u"SELECT ", GetLangFieldName(u"FCitationName", language),
              u" AS FCitationName,* FROM GLNoteCitation WHERE FNoteTypeID=", Num(pNoteTypeID)}),
         nullptr, ado::adOptionUnspecified);
     // Handed over as Execute gave it: still open and attached to the connection.
@@ -102,16 +109,17 @@ com::Ptr<ado::Recordset> clsGetData::GetNoteCitation(const Bstr& sDsn, std::int3
   return result;
 }
 
-com::Ptr<vdl::List> clsGetData::GetBillPackage(const Bstr& sDsn, std::int32_t lBillTransType,
-                                               const DictionaryRef& /*dicPara*/) {
-  context_->MarkComplete();
-  BindToDsn(sDsn);
-  const auto connection = context_->GetConnection();
+com::Ptr<vdl::List> GetBillPackage(frame::Instance& self, const Bstr& sDsn,
+                                   std::int32_t lBillTransType, const DictionaryRef& /*dicPara*/) {
+  self.Context().MarkComplete();
+  self.BindToDsn(sDsn);
+  const auto connection = self.Context().GetConnection();
+  const Bstr language = self.Context().GetUserInfo()->Language();
 
   DictionaryRef bill_type;
   {
-    const auto rows = connection->Execute(BillTypeStatement(user_info_->Language(), lBillTransType),
-                                          nullptr, ado::adOptionUnspecified);
+    const auto rows = connection->Execute(BillTypeStatement(language, lBillTransType), nullptr,
+                                          ado::adOptionUnspecified);
     if (HasRows(*rows)) {
       bill_type = RecordToDict(*rows);
       rows->Close();
@@ -125,13 +133,13 @@ com::Ptr<vdl::List> clsGetData::GetBillPackage(const Bstr& sDsn, std::int32_t lB
   }
   const Bstr template_id = SqlQuote(bill_type->Item(u"FTemplateID"));
   const DictionaryRef head_fields =
-      FieldDictionary(*connection, HeadFieldStatement(user_info_->Language(), template_id));
+      FieldDictionary(*connection, HeadFieldStatement(language, template_id));
   const DictionaryRef entry_fields =
-      FieldDictionary(*connection, EntryFieldStatement(user_info_->Language(), template_id));
+      FieldDictionary(*connection, EntryFieldStatement(language, template_id));
 
   DictionaryRef package;
   {
-    const auto reader = billdata::CreateProductObject(kPackageReader);
+    const auto reader = CreateProductObject(kPackageReader);
     std::array<Variant, 3> arguments{Variant::Nothing(), Variant(lBillTransType), Variant(sDsn)};
     oleaut::ToLong(reader->Invoke(u"GetBillTemplatePackage", arguments));
     package = arguments[0].AsObjectOf<vdl::Dictionary>();
@@ -145,4 +153,4 @@ com::Ptr<vdl::List> clsGetData::GetBillPackage(const Bstr& sDsn, std::int32_t lB
   return result;
 }
 
-}  // namespace frame
+}  // namespace billdata

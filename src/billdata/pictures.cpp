@@ -1,24 +1,26 @@
 // Pictures and the install directory: an item's small photo, the bytes of a binary column, and
 // the product's install directory from the registry.
+#include "billdata/pictures.h"
+
 #include <array>
 
 #include "billdata/caller_sql.h"
 #include "billdata/late_bound.h"
-#include "frame/cls_get_data.h"
-#include "frame/cls_print_setup_query.h"
 #include "frame/error_styles.h"
+#include "frame/sql_text.h"
+#include "platform/ado/recordset.h"
 #include "platform/ado/stream.h"
 #include "platform/com/activation.h"
 #include "platform/oleaut/com_error.h"
 #include "platform/oleaut/convert.h"
-#include "templates/store_support.h"
+#include "platform/oleaut/hresult.h"
 #include "typelib/library.h"
 
-namespace frame {
+namespace billdata {
 
+using frame::Sql;
 using oleaut::Bstr;
 using oleaut::Variant;
-using templates::Sql;
 using DictionaryRef = com::Ptr<vdl::Dictionary>;
 
 namespace {
@@ -27,17 +29,15 @@ namespace {
 constexpr std::int32_t kChunkSize = 100;
 
 // Every failure of GetPictureData reaches the caller as this error, with the caught description.
-constexpr auto kPictureError = static_cast<std::int32_t>(0x80040001U);
+constexpr oleaut::HRESULT kPictureError = oleaut::vbObjectError + 1;
 constexpr std::u16string_view kPictureSource = u"TAVQPrintExport:GetPictureData";
 
 Variant ReadPicture(const com::Ptr<ado::Connection>& connection, const DictionaryRef& dctDataInfo) {
   constexpr std::u16string_view kSource = u"TAVMPrintExport.clsPrintSetupQuery";
-  const Bstr field_name = billdata::SqlNameItem(dctDataInfo, u"dctDataInfo", u"FieldName", kSource);
-  const Bstr table_name = billdata::SqlNameItem(dctDataInfo, u"dctDataInfo", u"TableName", kSource);
-  const Bstr key_field =
-      billdata::SqlNameItem(dctDataInfo, u"dctDataInfo", u"PrimaryKeyField", kSource);
-  const Bstr key_value =
-      billdata::SqlLiteralItem(dctDataInfo, u"dctDataInfo", u"PrimaryKeyValue", kSource);
+  const Bstr field_name = SqlNameItem(dctDataInfo, u"dctDataInfo", u"FieldName", kSource);
+  const Bstr table_name = SqlNameItem(dctDataInfo, u"dctDataInfo", u"TableName", kSource);
+  const Bstr key_field = SqlNameItem(dctDataInfo, u"dctDataInfo", u"PrimaryKeyField", kSource);
+  const Bstr key_value = SqlLiteralItem(dctDataInfo, u"dctDataInfo", u"PrimaryKeyValue", kSource);
 
   auto rows = com::Make<ado::Recordset>();
   rows->SetActiveConnection(connection);
@@ -68,32 +68,32 @@ Variant ReadPicture(const com::Ptr<ado::Connection>& connection, const Dictionar
 
 }  // namespace
 
-Bstr clsGetData::GetItemPicture(const Bstr& sDsn, const Bstr& sItemID) {
+Bstr GetItemPicture(const Bstr& sDsn, const Bstr& sItemID) {
   constexpr std::u16string_view kItemInfo = u"TAVEBSGLItem.ItemInfo";
   Bstr result;
-  TrapAndSwallow([&] {
-    const auto item = billdata::CreateProductObject(kItemInfo);
+  frame::TrapAndSwallow([&] {
+    const auto item = CreateProductObject(kItemInfo);
     const Variant picture = item->Call(u"GetItemPicture", sDsn, sItemID, u"SmallPhoto");
     result = oleaut::ToString(picture);
   });
   return result;
 }
 
-Bstr clsGetData::TAV_GetSysDirectory() {
+Bstr TAV_GetSysDirectory() {
   constexpr std::u16string_view kReg = u"VDL.Reg";
-  const auto reg = billdata::LateBound(com::CreateByProgID(kReg), kReg);
+  const auto reg = LateBound(com::CreateByProgID(kReg), kReg);
   return oleaut::ToString(reg->Call(u"GetKeyValue", Bstr(typelib::kProductKey),
                                     Bstr(typelib::kInstallPathValue), u"1"));
 }
 
-Variant clsPrintSetupQuery::GetPictureData(const Bstr& sDsn, const DictionaryRef& dctDataInfo) {
+Variant GetPictureData(frame::Instance& self, const Bstr& sDsn, const DictionaryRef& dctDataInfo) {
   try {
-    return ReadPicture(BindToDsn(sDsn), dctDataInfo);
+    return ReadPicture(self.BindToDsn(sDsn), dctDataInfo);
   } catch (...) {
-    const oleaut::ComError error = CurrentError();
+    const oleaut::ComError error = frame::CurrentError();
     throw oleaut::ComError(kPictureError, std::u16string(kPictureSource), error.Description(),
                            error.HelpFile(), error.HelpContext());
   }
 }
 
-}  // namespace frame
+}  // namespace billdata

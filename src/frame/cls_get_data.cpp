@@ -1,5 +1,9 @@
 #include "frame/cls_get_data.h"
 
+#include "billdata/counters.h"
+#include "billdata/fill_data.h"
+#include "billdata/metadata.h"
+#include "billdata/pictures.h"
 #include "frame/sql_quote.h"
 #include "platform/com/bind.h"
 #include "typelib/interfaces.h"
@@ -38,9 +42,10 @@ std::int32_t clsGetData::TransMode() const {
   return 3;
 }
 
-void clsGetData::BindToDsn(const Bstr& sDsn) {
+com::Ptr<ado::Connection> clsGetData::BindToDsn(const Bstr& sDsn) {
   BindContext(sDsn);
   user_info_ = context_->GetUserInfo();
+  return context_->GetConnection();
 }
 
 com::Ptr<ado::Recordset> clsGetData::ExecuteSQL(const Bstr& sDsn, const Bstr& strSql) {
@@ -67,6 +72,43 @@ Variant clsGetData::GetSysValue(const Bstr& sDsn, const Bstr& FCategory, const B
                                     : recordset->Fields()->Item(std::int32_t{0})->Value();
   recordset->Close();
   return result;
+}
+
+DictionaryRef clsGetData::GetBillTypeInfo(const Bstr& sDsn, std::int32_t pBillTranType) {
+  return billdata::GetBillTypeInfo(*this, sDsn, pBillTranType);
+}
+
+com::Ptr<ado::Recordset> clsGetData::GetNoteCitation(const Bstr& sDsn, std::int32_t pNoteTypeID) {
+  return billdata::GetNoteCitation(*this, sDsn, pNoteTypeID);
+}
+
+com::Ptr<vdl::List> clsGetData::GetBillPackage(const Bstr& sDsn, std::int32_t lBillTransType,
+                                               const DictionaryRef& dicPara) {
+  return billdata::GetBillPackage(*this, sDsn, lBillTransType, dicPara);
+}
+
+std::int32_t clsGetData::GetHeadFillData(const Bstr& sDsn, const DictionaryRef& pCondition,
+                                         const DictionaryRef& dicStruct, Variant& pRetRs,
+                                         bool SumNotePrint) {
+  return billdata::GetHeadFillData(*this, sDsn, pCondition, dicStruct, pRetRs, SumNotePrint);
+}
+
+std::int32_t clsGetData::GetEntryFillData(const Bstr& sDsn, const DictionaryRef& pCondition,
+                                          const DictionaryRef& dicStruct, Variant& pRetRs) {
+  return billdata::GetEntryFillData(*this, sDsn, pCondition, dicStruct, pRetRs);
+}
+
+Bstr clsGetData::GetBillPrintCount(const Bstr& sDsn, const Bstr& sInterID,
+                                   std::int32_t lBillTranType) {
+  return billdata::GetBillPrintCount(*this, sDsn, sInterID, lBillTranType);
+}
+
+Bstr clsGetData::GetItemPicture(const Bstr& sDsn, const Bstr& sItemID) {
+  return billdata::GetItemPicture(sDsn, sItemID);
+}
+
+Bstr clsGetData::TAV_GetSysDirectory() {
+  return billdata::TAV_GetSysDirectory();
 }
 
 }  // namespace frame

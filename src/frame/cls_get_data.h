@@ -1,5 +1,6 @@
 // clsGetData: the print run's data class (bill metadata, head and entry data, counters,
 // pictures, and the generic ExecuteSQL and GetSysValue), bound to the _clsGetData interface.
+// cls_get_data.cpp defines every member; each names the function that does its work.
 #pragma once
 
 #include <cstdint>
@@ -42,8 +43,9 @@ class clsGetData : public ComponentObject {  // NOLINT(readability-identifier-na
  private:
   static const com::DispatchTable& Table();
 
-  // Binds the held context to `sDsn` and takes the user-info object again.
-  void BindToDsn(const oleaut::Bstr& sDsn);
+  // Binds the held context to `sDsn`, takes the user-info object again and returns the
+  // context's connection.
+  com::Ptr<ado::Connection> BindToDsn(const oleaut::Bstr& sDsn) override;
 
   com::Ptr<tavglobal::UserInfo> user_info_;
 };

@@ -1,6 +1,10 @@
 #include "frame/cls_print_setup_query.h"
 
+#include "billdata/pictures.h"
 #include "platform/com/bind.h"
+#include "templates/copy.h"
+#include "templates/lists.h"
+#include "templates/lookup.h"
 #include "typelib/interfaces.h"
 
 namespace frame {
@@ -40,6 +44,56 @@ tavglobal::TransactionIntent clsPrintSetupQuery::IntentOf(const com::MemberInfo&
 com::Ptr<ado::Connection> clsPrintSetupQuery::BindToDsn(const Bstr& sDsn) {
   BindContext(sDsn);
   return context_->GetConnection();
+}
+
+DictionaryRef clsPrintSetupQuery::GetCurrNote(const Bstr& sDsn, std::int32_t fClssTypeId) {
+  return templates::GetCurrNote(*this, sDsn, fClssTypeId);
+}
+
+void clsPrintSetupQuery::CopyManagerNoteInfo(Variant& cn, std::int32_t classTypeId,
+                                             std::int32_t UserID, const Bstr& UserName) {
+  templates::CopyManagerNoteInfo(cn, classTypeId, UserID, UserName);
+}
+
+DictionaryRef clsPrintSetupQuery::GetNoteInfo(const Bstr& sDsn, std::int32_t classTypeId) {
+  return templates::GetNoteInfo(*this, sDsn, classTypeId);
+}
+
+DictionaryRef clsPrintSetupQuery::GetNotePrintData(const Bstr& sDsn, std::int32_t fClassTypeId,
+                                                   const Bstr& FSubType) {
+  return templates::GetNotePrintData(*this, sDsn, fClassTypeId, FSubType);
+}
+
+DictionaryRef clsPrintSetupQuery::WhichPrintTemplate(const Bstr& sDsn, bool report, std::int32_t id,
+                                                     const Bstr& FSubType,
+                                                     templates::PrintTemplateStep& step) {
+  tavglobal::CallScope call(tavglobal::TransactionIntent::Read);
+  DictionaryRef result = report ? templates::GetRptNotePrintData(*this, sDsn, id, FSubType, &step)
+                                : templates::GetNotePrintData(*this, sDsn, id, FSubType, &step);
+  call.Finish();
+  return result;
+}
+
+DictionaryRef clsPrintSetupQuery::GetPageAndPrintSet(const Bstr& sDsn, std::int32_t fClassTypeId) {
+  return templates::GetPageAndPrintSet(*this, sDsn, fClassTypeId);
+}
+
+Variant clsPrintSetupQuery::GetPictureData(const Bstr& sDsn, const DictionaryRef& dctDataInfo) {
+  return billdata::GetPictureData(*this, sDsn, dctDataInfo);
+}
+
+void clsPrintSetupQuery::CopyRptManagerNoteInfo(Variant& cn, std::int32_t rptId,
+                                                std::int32_t UserID, const Bstr& UserName) {
+  templates::CopyRptManagerNoteInfo(cn, rptId, UserID, UserName);
+}
+
+DictionaryRef clsPrintSetupQuery::GetRptNoteInfo(const Bstr& sDsn, std::int32_t rptId) {
+  return templates::GetRptNoteInfo(*this, sDsn, rptId);
+}
+
+DictionaryRef clsPrintSetupQuery::GetRptNotePrintData(const Bstr& sDsn, std::int32_t rptId,
+                                                      const Bstr& FSubType) {
+  return templates::GetRptNotePrintData(*this, sDsn, rptId, FSubType);
 }
 
 }  // namespace frame

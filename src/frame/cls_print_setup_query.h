@@ -1,5 +1,6 @@
 // clsPrintSetupQuery: the template store's read side (the user's templates, the one selected for
 // printing, page settings, pictures), bound to the _clsPrintSetupQuery interface.
+// cls_print_setup_query.cpp defines every member; each names the function that does its work.
 #pragma once
 
 #include <cstdint>
@@ -7,6 +8,7 @@
 #include "frame/component_object.h"
 #include "platform/ado/connection.h"
 #include "platform/vdl/dictionary.h"
+#include "templates/lookup.h"
 
 namespace frame {
 
@@ -30,6 +32,13 @@ class clsPrintSetupQuery : public ComponentObject {  // NOLINT(readability-ident
   com::Ptr<vdl::Dictionary> GetRptNotePrintData(const oleaut::Bstr& sDsn, std::int32_t rptId,
                                                 const oleaut::Bstr& FSubType);
 
+  // Outside the interface, for tools that explain a print: what GetNotePrintData (for a report,
+  // GetRptNotePrintData) returns, as one call of its own, and which step of the lookup's
+  // fallback chain found the template.
+  com::Ptr<vdl::Dictionary> WhichPrintTemplate(const oleaut::Bstr& sDsn, bool report,
+                                               std::int32_t id, const oleaut::Bstr& FSubType,
+                                               templates::PrintTemplateStep& step);
+
  protected:
   // The lists copy the administrator's templates on a user's first use: those calls write.
   tavglobal::TransactionIntent IntentOf(const com::MemberInfo& member) const override;
@@ -38,7 +47,7 @@ class clsPrintSetupQuery : public ComponentObject {  // NOLINT(readability-ident
   static const com::DispatchTable& Table();
 
   // Binds the held context to `sDsn` and returns its connection.
-  com::Ptr<ado::Connection> BindToDsn(const oleaut::Bstr& sDsn);
+  com::Ptr<ado::Connection> BindToDsn(const oleaut::Bstr& sDsn) override;
 };
 
 }  // namespace frame

@@ -1,5 +1,6 @@
 // clsPrintSetupUpdate: the template store's write side (create, replace, delete and select
 // templates, page settings) and the print counter, bound to the _clsPrintSetupUpdate interface.
+// cls_print_setup_update.cpp defines every member; each names the function that does its work.
 #pragma once
 
 #include <cstdint>
@@ -41,7 +42,7 @@ class clsPrintSetupUpdate : public ComponentObject {  // NOLINT(readability-iden
   static const com::DispatchTable& Table();
 
   // Binds the held context to `sDsn` and returns its connection.
-  com::Ptr<ado::Connection> BindToDsn(const oleaut::Bstr& sDsn);
+  com::Ptr<ado::Connection> BindToDsn(const oleaut::Bstr& sDsn) override;
 };
 
 }  // namespace frame

@@ -2,6 +2,7 @@
 // call to its data source, and the framing of every late-bound call as one unit of work.
 #pragma once
 
+#include "frame/instance.h"
 #include "platform/ado/connection.h"
 #include "platform/com/dispatch.h"
 #include "platform/oleaut/text.h"
@@ -9,7 +10,7 @@
 
 namespace frame {
 
-class ComponentObject : public com::Dispatch {
+class ComponentObject : public com::Dispatch, protected Instance {
  protected:
   // Takes the thread's current context (creating the globals object on first use). `intent` says
   // whether the class's calls write, so that their transactions take the write lock up front.
@@ -27,6 +28,8 @@ class ComponentObject : public com::Dispatch {
   // The first steps of every class's BindToDsn: take the current context again (keeping it) and
   // bind it to `sDsn`.
   void BindContext(const oleaut::Bstr& sDsn);
+
+  tavglobal::DataContext& Context() override { return *context_; }
 
   com::Ptr<tavglobal::DataContext> context_;
 

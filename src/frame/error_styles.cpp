@@ -2,12 +2,12 @@
 
 #include <new>
 
+#include "platform/oleaut/hresult.h"
 #include "platform/oleaut/text.h"
 
 namespace frame {
 
 oleaut::ComError CurrentError() {
-  constexpr auto kEFail = static_cast<std::int32_t>(0x80004005U);
   try {
     throw;
   } catch (const oleaut::ComError& error) {
@@ -15,9 +15,9 @@ oleaut::ComError CurrentError() {
   } catch (const std::bad_alloc&) {
     return oleaut::ComError(oleaut::VbHresult(7), u"TAVMPrintExport", u"Out of memory");
   } catch (const std::exception& error) {
-    return oleaut::ComError(kEFail, u"TAVMPrintExport", oleaut::FromUtf8(error.what()));
+    return oleaut::ComError(oleaut::E_FAIL, u"TAVMPrintExport", oleaut::FromUtf8(error.what()));
   } catch (...) {
-    return oleaut::ComError(kEFail, u"TAVMPrintExport", u"Unknown failure");
+    return oleaut::ComError(oleaut::E_FAIL, u"TAVMPrintExport", u"Unknown failure");
   }
 }
 

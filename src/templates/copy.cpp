@@ -1,25 +1,20 @@
 // Copying the administrator's templates of a bill type or report to a user: each body becomes a
 // new body the user owns, and each of the administrator's rows is repeated for the user pointing
 // at the new bodies. Runs on the caller's connection and leaves transactions to the caller.
+#include "templates/copy.h"
+
 #include <string_view>
 
-#include "frame/cls_print_setup_query.h"
 #include "platform/oleaut/clock.h"
 #include "platform/oleaut/com_error.h"
 #include "platform/oleaut/convert.h"
 #include "platform/win/event_log.h"
 #include "templates/store_support.h"
 
-namespace frame {
+namespace templates {
 
 using oleaut::Bstr;
 using oleaut::Variant;
-using templates::AppendParameter;
-using templates::FieldValue;
-using templates::LeadingLong;
-using templates::Num;
-using templates::Sql;
-using templates::TextOrEmpty;
 
 namespace {
 
@@ -92,11 +87,11 @@ Bstr CopyBody(const com::Ptr<ado::Connection>& cn, const CopyTables& tables, con
                                 ado::adOptionUnspecified);
   if (body->Eof()) {
     win::ReportEvent(
-        win::EventType::Warning, templates::kEventSource,
+        win::EventType::Warning, kEventSource,
         u"当前单据（" + row_name + u"）对应用户（" + UserName + u"）的套打模板数据不存在！");
     return link;
   }
-  const auto command = templates::TextCommand(cn, tables.body_insert);
+  const auto command = TextCommand(cn, tables.body_insert);
   AppendParameter(*command, ado::adVarChar, 255, TextOrEmpty(FieldValue(*body, u"FName")));
   AppendParameter(*command, ado::adVarChar, 20, TextOrEmpty(FieldValue(*body, u"FScreenID")));
   AppendParameter(*command, ado::adVarChar, 20, UserName);
@@ -105,19 +100,18 @@ Bstr CopyBody(const com::Ptr<ado::Connection>& cn, const CopyTables& tables, con
                   TextOrEmpty(FieldValue(*body, tables.body_type_column)));
   AppendParameter(*command, ado::adDate, 0, oleaut::Now());
   AppendParameter(*command, ado::adDate, 0, oleaut::Now());
-  AppendParameter(*command, ado::adLongVarBinary, templates::kBlobSize,
-                  FieldValue(*body, u"FData"));
-  templates::ExecuteOnce(*command);
-  const Variant identity = templates::LastIdentity(*cn);
+  AppendParameter(*command, ado::adLongVarBinary, kBlobSize, FieldValue(*body, u"FData"));
+  ExecuteOnce(*command);
+  const Variant identity = LastIdentity(*cn);
   return identity.IsNull() ? link : oleaut::ToString(identity);
 }
 
 void CopyAdministratorRows(Variant& cn, const CopyTables& tables, std::int32_t type,
                            std::int32_t UserID, const Bstr& UserName) {
   const auto connection = CallerConnection(cn);
-  const auto rows =
-      connection->Execute(Sql({tables.admin_rows, Num(type), u" and FPreparerId=16394"}), nullptr,
-                          ado::adOptionUnspecified);
+  const auto rows = connection->Execute(
+      Sql({tables.admin_rows, Num(type), u" and FPreparerId=", AdministratorId()}), nullptr,
+      ado::adOptionUnspecified);
   for (; !rows->Eof(); rows->MoveNext()) {
     const Bstr row_type = TextOrEmpty(FieldValue(*rows, tables.type_column));
     Bstr link = TextOrEmpty(FieldValue(*rows, tables.link_column));
@@ -134,31 +128,31 @@ void CopyAdministratorRows(Variant& cn, const CopyTables& tables, std::int32_t t
                                  u" and FPreParerID=", Num(UserID)}),
                             nullptr, ado::adOptionUnspecified);
     if (!existing->Eof()) continue;
-    const auto command = templates::TextCommand(connection, tables.assignment_insert);
+    const auto command = TextCommand(connection, tables.assignment_insert);
     AppendParameter(*command, ado::adInteger, 0, LeadingLong(link));
     AppendParameter(*command, ado::adInteger, 0,
                     tables.type_from_row ? LeadingLong(row_type) : type);
     AppendParameter(*command, ado::adInteger, 0, UserID);
     AppendParameter(*command, ado::adDate, 0, oleaut::Now());
     AppendParameter(*command, ado::adVarChar, 255, name);
-    AppendParameter(*command, ado::adVarChar, templates::StoredTextSize(255, data), data);
+    AppendParameter(*command, ado::adVarChar, StoredTextSize(255, data), data);
     if (tables.has_sub_type) AppendParameter(*command, ado::adVarChar, 255, sub);
     AppendParameter(*command, ado::adInteger, 0, LeadingLong(sel));
-    AppendParameter(*command, ado::adLongVarBinary, templates::kBlobSize, print_set);
-    templates::ExecuteOnce(*command);
+    AppendParameter(*command, ado::adLongVarBinary, kBlobSize, print_set);
+    ExecuteOnce(*command);
   }
 }
 
 }  // namespace
 
-void clsPrintSetupQuery::CopyManagerNoteInfo(Variant& cn, std::int32_t classTypeId,
-                                             std::int32_t UserID, const Bstr& UserName) {
+void CopyManagerNoteInfo(Variant& cn, std::int32_t classTypeId, std::int32_t UserID,
+                         const Bstr& UserName) {
   CopyAdministratorRows(cn, kBillCopy, classTypeId, UserID, UserName);
 }
 
-void clsPrintSetupQuery::CopyRptManagerNoteInfo(Variant& cn, std::int32_t rptId,
-                                                std::int32_t UserID, const Bstr& UserName) {
+void CopyRptManagerNoteInfo(Variant& cn, std::int32_t rptId, std::int32_t UserID,
+                            const Bstr& UserName) {
   CopyAdministratorRows(cn, kReportCopy, rptId, UserID, UserName);
 }
 
-}  // namespace frame
+}  // namespace templates

@@ -1,10 +1,11 @@
 // The template lookups that serve printing: which template body a user prints a bill type or a
 // report with (falling back to the administrator's choice and then to anyone's), the user's page
 // settings, and the user's own assignment rows with the bill-type settings and the switch.
+#include "templates/lookup.h"
+
 #include <string_view>
 #include <vector>
 
-#include "frame/cls_print_setup_query.h"
 #include "frame/error_styles.h"
 #include "frame/sql_quote.h"
 #include "platform/oleaut/com_error.h"
@@ -12,13 +13,11 @@
 #include "platform/vdl/list.h"
 #include "templates/store_support.h"
 
-namespace frame {
+namespace templates {
 
+using frame::SqlQuote;
 using oleaut::Bstr;
 using oleaut::Variant;
-using templates::CurrentUserId;
-using templates::Num;
-using templates::Sql;
 
 namespace {
 
@@ -37,6 +36,10 @@ constexpr PrintTables kBillPrint{u"Select FData from T_ExcelPrintExport where fb
 constexpr PrintTables kReportPrint{u"Select FData from T_RptExcelPrintExport where FRptId=",
                                    u" and FNoteId=0 ", u"FRptId", u"FNoteId"};
 
+// The join that opens each step's statement. The first step of a chain has one blank after the
+// join condition and every later step two: statement texts stay exactly as they are, blank for
+// blank, because SQL Server caches plans by the exact text and traces are compared by it, so the
+// two spellings are kept rather than merged.
 constexpr std::u16string_view kBillJoin1 =
     u"Select c.FData as FBlob,i.* From T_ExcelPrintExport i inner Join T_ExcelPrintExportNote c "
     u" On i.FbillId=c.FId ";
@@ -50,47 +53,58 @@ constexpr std::u16string_view kReportJoin2 =
     u"Select c.FData as FBlob,i.* From T_RptExcelPrintExport i inner Join "
     u"T_RptExcelPrintExportNote c  On i.FNoteId=c.FId  ";
 
-// Each step of a fallback chain builds its statement only when the steps before it found
-// nothing, since a step may need the user's id from the context.
-using ChainStep = Bstr (*)(tavglobal::DataContext& context, std::int32_t type, const Bstr& sub);
+// One step of a fallback chain: what it looks for, and its statement, built only when the steps
+// before it found nothing, since a step may need the user's id from the context.
+struct ChainStep {
+  std::u16string_view looks_for;
+  Bstr (*statement)(tavglobal::DataContext& context, std::int32_t type, const Bstr& sub);
+};
 
 std::vector<ChainStep> BillChain(const Bstr& FSubType) {
   if (!FSubType.empty()) {
     return {
-        [](tavglobal::DataContext& context, std::int32_t type, const Bstr& sub) {
-          return Sql({kBillJoin1, u" Where i.FBillType=", Num(type), u" And i.FBillTypeSub=",
-                      SqlQuote(sub), u" and i.FSel=1", u" and FPreparerId=",
-                      Num(CurrentUserId(context))});
-        },
-        [](tavglobal::DataContext& context, std::int32_t type, const Bstr&) {
-          return Sql({kBillJoin2, u" Where i.FBillType=", Num(type),
-                      u" And i.FBillTypeSub='' and i.FSel=1", u" and FPreparerId=",
-                      Num(CurrentUserId(context))});
-        },
-        [](tavglobal::DataContext&, std::int32_t type, const Bstr& sub) {
-          return Sql({kBillJoin2, u" Where i.FBillType=", Num(type), u" And i.FBillTypeSub=",
-                      SqlQuote(sub), u" and i.FSel=1", u" and FPreparerId=16394"});
-        },
-        [](tavglobal::DataContext&, std::int32_t type, const Bstr&) {
-          return Sql({kBillJoin2, u" Where i.FBillType=", Num(type),
-                      u" And i.FBillTypeSub='' and i.FSel=1", u" and FPreparerId=16394"});
-        },
-        [](tavglobal::DataContext&, std::int32_t type, const Bstr& sub) {
-          return Sql({kBillJoin2, u" Where i.FBillType=", Num(type), u" And i.FBillTypeSub=",
-                      SqlQuote(sub), u" and i.FSel=1"});
-        },
+        {u"the user's own selected template of the sub-type",
+         [](tavglobal::DataContext& context, std::int32_t type, const Bstr& sub) {
+           return Sql({kBillJoin1, u" Where i.FBillType=", Num(type), u" And i.FBillTypeSub=",
+                       SqlQuote(sub), u" and i.FSel=1", u" and FPreparerId=",
+                       Num(CurrentUserId(context))});
+         }},
+        {u"the user's own selected template without sub-type",
+         [](tavglobal::DataContext& context, std::int32_t type, const Bstr&) {
+           return Sql({kBillJoin2, u" Where i.FBillType=", Num(type),
+                       u" And i.FBillTypeSub='' and i.FSel=1", u" and FPreparerId=",
+                       Num(CurrentUserId(context))});
+         }},
+        {u"the administrator's selected template of the sub-type",
+         [](tavglobal::DataContext&, std::int32_t type, const Bstr& sub) {
+           return Sql({kBillJoin2, u" Where i.FBillType=", Num(type), u" And i.FBillTypeSub=",
+                       SqlQuote(sub), u" and i.FSel=1", u" and FPreparerId=", AdministratorId()});
+         }},
+        {u"the administrator's selected template without sub-type",
+         [](tavglobal::DataContext&, std::int32_t type, const Bstr&) {
+           return Sql({kBillJoin2, u" Where i.FBillType=", Num(type),
+                       u" And i.FBillTypeSub='' and i.FSel=1", u" and FPreparerId=",
+                       AdministratorId()});
+         }},
+        {u"another user's selected template of the sub-type",
+         [](tavglobal::DataContext&, std::int32_t type, const Bstr& sub) {
+           return Sql({kBillJoin2, u" Where i.FBillType=", Num(type), u" And i.FBillTypeSub=",
+                       SqlQuote(sub), u" and i.FSel=1"});
+         }},
     };
   }
   return {
-      [](tavglobal::DataContext& context, std::int32_t type, const Bstr&) {
-        return Sql({kBillJoin2, u" Where i.FBillType=", Num(type),
-                    u" And isnull(i.FBillTypeSub, '') = '' ", u" And i.FSel=1 and FPreparerId=",
-                    Num(CurrentUserId(context))});
-      },
-      [](tavglobal::DataContext&, std::int32_t type, const Bstr&) {
-        return Sql({kBillJoin2, u" Where i.FBillType=", Num(type),
-                    u" And i.FSel=1 and FPreparerId=16394"});
-      },
+      {u"the user's own selected template without sub-type",
+       [](tavglobal::DataContext& context, std::int32_t type, const Bstr&) {
+         return Sql({kBillJoin2, u" Where i.FBillType=", Num(type),
+                     u" And isnull(i.FBillTypeSub, '') = '' ", u" And i.FSel=1 and FPreparerId=",
+                     Num(CurrentUserId(context))});
+       }},
+      {u"the administrator's selected template (of any sub-type)",
+       [](tavglobal::DataContext&, std::int32_t type, const Bstr&) {
+         return Sql({kBillJoin2, u" Where i.FBillType=", Num(type),
+                     u" And i.FSel=1 and FPreparerId=", AdministratorId()});
+       }},
   };
 }
 
@@ -99,28 +113,33 @@ std::vector<ChainStep> BillChain(const Bstr& FSubType) {
 std::vector<ChainStep> ReportChain(const Bstr& FSubType) {
   if (!FSubType.empty()) {
     return {
-        [](tavglobal::DataContext& context, std::int32_t rpt, const Bstr&) {
-          return Sql({kReportJoin1, u" Where i.FRptId=", Num(rpt), u" And i.FSel=1",
-                      u" and FPreparerId=", Num(CurrentUserId(context))});
-        },
-        [](tavglobal::DataContext&, std::int32_t rpt, const Bstr&) {
-          return Sql({kReportJoin2, u" Where i.FRptId=", Num(rpt), u" And i.FSel=1",
-                      u" and FPreparerId=16394"});
-        },
-        [](tavglobal::DataContext&, std::int32_t rpt, const Bstr&) {
-          return Sql({kReportJoin2, u" Where i.FRptId=", Num(rpt), u" And i.FSel=1"});
-        },
+        {u"the user's own selected template",
+         [](tavglobal::DataContext& context, std::int32_t rpt, const Bstr&) {
+           return Sql({kReportJoin1, u" Where i.FRptId=", Num(rpt), u" And i.FSel=1",
+                       u" and FPreparerId=", Num(CurrentUserId(context))});
+         }},
+        {u"the administrator's selected template",
+         [](tavglobal::DataContext&, std::int32_t rpt, const Bstr&) {
+           return Sql({kReportJoin2, u" Where i.FRptId=", Num(rpt), u" And i.FSel=1",
+                       u" and FPreparerId=", AdministratorId()});
+         }},
+        {u"another user's selected template",
+         [](tavglobal::DataContext&, std::int32_t rpt, const Bstr&) {
+           return Sql({kReportJoin2, u" Where i.FRptId=", Num(rpt), u" And i.FSel=1"});
+         }},
     };
   }
   return {
-      [](tavglobal::DataContext& context, std::int32_t rpt, const Bstr&) {
-        return Sql({kReportJoin2, u" Where i.FRptId=", Num(rpt), u" And i.FSel=1 and FPreparerId=",
-                    Num(CurrentUserId(context))});
-      },
-      [](tavglobal::DataContext&, std::int32_t rpt, const Bstr&) {
-        return Sql(
-            {kReportJoin2, u" Where i.FRptId=", Num(rpt), u" And i.FSel=1 and FPreparerId=16394"});
-      },
+      {u"the user's own selected template",
+       [](tavglobal::DataContext& context, std::int32_t rpt, const Bstr&) {
+         return Sql({kReportJoin2, u" Where i.FRptId=", Num(rpt), u" And i.FSel=1 and FPreparerId=",
+                     Num(CurrentUserId(context))});
+       }},
+      {u"the administrator's selected template",
+       [](tavglobal::DataContext&, std::int32_t rpt, const Bstr&) {
+         return Sql({kReportJoin2, u" Where i.FRptId=", Num(rpt), u" And i.FSel=1 and FPreparerId=",
+                     AdministratorId()});
+       }},
   };
 }
 
@@ -130,31 +149,37 @@ Bstr KeyPart(const Variant& id) {
 
 DictionaryRef FindPrintTemplate(tavglobal::DataContext& context, ado::Connection& connection,
                                 const PrintTables& tables, const std::vector<ChainStep>& chain,
-                                std::int32_t type, const Bstr& FSubType) {
+                                std::int32_t type, const Bstr& FSubType, PrintTemplateStep* step) {
   com::Ptr<ado::Recordset> found;
-  for (const ChainStep step : chain) {
-    found = connection.Execute(step(context, type, FSubType), nullptr, ado::adOptionUnspecified);
+  std::size_t number = 0;
+  while (number < chain.size()) {
+    const ChainStep& next = chain[number++];
+    found = connection.Execute(next.statement(context, type, FSubType), nullptr,
+                               ado::adOptionUnspecified);
     if (!found->Eof()) break;
+  }
+  if (step) {
+    *step = found->Eof() ? PrintTemplateStep{0, chain.size(), {}}
+                         : PrintTemplateStep{number, chain.size(), chain[number - 1].looks_for};
   }
 
   auto page = connection.Execute(Sql({tables.page_select, Num(type), tables.page_filter,
                                       u" and FPreparerId=", Num(CurrentUserId(context))}),
                                  nullptr, ado::adOptionUnspecified);
   if (page->Eof()) {
-    page = connection.Execute(
-        Sql({tables.page_select, Num(type), tables.page_filter, u" and FPreparerId=16394"}),
-        nullptr, ado::adOptionUnspecified);
+    page = connection.Execute(Sql({tables.page_select, Num(type), tables.page_filter,
+                                   u" and FPreparerId=", AdministratorId()}),
+                              nullptr, ado::adOptionUnspecified);
   }
 
   auto result = com::Make<vdl::Dictionary>();
   if (found->Eof()) return result;
-  const Bstr page_text =
-      page->Eof() ? Bstr() : templates::TextOrEmpty(templates::FieldValue(*page, u"FData"));
+  const Bstr page_text = page->Eof() ? Bstr() : TextOrEmpty(FieldValue(*page, u"FData"));
   auto entry = com::Make<vdl::List>();
   entry->Add(page_text);
-  entry->Add(templates::FieldValue(*found, u"FBlob"));
-  result->Add(KeyPart(templates::FieldValue(*found, tables.type_column)) + u"|" +
-                  KeyPart(templates::FieldValue(*found, tables.link_column)),
+  entry->Add(FieldValue(*found, u"FBlob"));
+  result->Add(KeyPart(FieldValue(*found, tables.type_column)) + u"|" +
+                  KeyPart(FieldValue(*found, tables.link_column)),
               entry);
   return result;
 }
@@ -188,40 +213,41 @@ DictionaryRef ParseBillTypeSettings(const Bstr& text) {
 
 }  // namespace
 
-DictionaryRef clsPrintSetupQuery::GetNotePrintData(const Bstr& sDsn, std::int32_t fClassTypeId,
-                                                   const Bstr& FSubType) {
-  return TrapMarkFailedAndReraise(context_.Get(), [&] {
-    context_->MarkComplete();
-    BindToDsn(sDsn);
-    return FindPrintTemplate(*context_, *context_->GetConnection(), kBillPrint, BillChain(FSubType),
-                             fClassTypeId, FSubType);
+DictionaryRef GetNotePrintData(frame::Instance& self, const Bstr& sDsn, std::int32_t fClassTypeId,
+                               const Bstr& FSubType, PrintTemplateStep* step) {
+  return frame::TrapMarkFailedAndReraise(&self.Context(), [&] {
+    self.Context().MarkComplete();
+    self.BindToDsn(sDsn);
+    return FindPrintTemplate(self.Context(), *self.Context().GetConnection(), kBillPrint,
+                             BillChain(FSubType), fClassTypeId, FSubType, step);
   });
 }
 
-DictionaryRef clsPrintSetupQuery::GetRptNotePrintData(const Bstr& sDsn, std::int32_t rptId,
-                                                      const Bstr& FSubType) {
-  return TrapMarkFailedAndReraise(context_.Get(), [&] {
-    context_->MarkComplete();
-    BindToDsn(sDsn);
-    return FindPrintTemplate(*context_, *context_->GetConnection(), kReportPrint,
-                             ReportChain(FSubType), rptId, FSubType);
+DictionaryRef GetRptNotePrintData(frame::Instance& self, const Bstr& sDsn, std::int32_t rptId,
+                                  const Bstr& FSubType, PrintTemplateStep* step) {
+  return frame::TrapMarkFailedAndReraise(&self.Context(), [&] {
+    self.Context().MarkComplete();
+    self.BindToDsn(sDsn);
+    return FindPrintTemplate(self.Context(), *self.Context().GetConnection(), kReportPrint,
+                             ReportChain(FSubType), rptId, FSubType, step);
   });
 }
 
-DictionaryRef clsPrintSetupQuery::GetPageAndPrintSet(const Bstr& sDsn, std::int32_t fClassTypeId) {
-  return TrapMarkFailedAndReraise(context_.Get(), [&] {
-    context_->MarkComplete();
-    BindToDsn(sDsn);
-    const auto connection = context_->GetConnection();
+DictionaryRef GetPageAndPrintSet(frame::Instance& self, const Bstr& sDsn,
+                                 std::int32_t fClassTypeId) {
+  return frame::TrapMarkFailedAndReraise(&self.Context(), [&] {
+    self.Context().MarkComplete();
+    self.BindToDsn(sDsn);
+    const auto connection = self.Context().GetConnection();
     const Bstr type = Num(fClassTypeId);
     auto rows = connection->Execute(
         Sql({u"Select FPrintSet From T_ExcelPrintExport Where FBillId=0 And FBillType=", type,
-             u" And FPreparerId=", Num(CurrentUserId(*context_))}),
+             u" And FPreparerId=", Num(CurrentUserId(self.Context()))}),
         nullptr, ado::adOptionUnspecified);
     if (rows->Eof()) {
       rows = connection->Execute(
           Sql({u"Select FPrintSet From T_ExcelPrintExport Where FBillId=0 And FBillType=", type,
-               u" And FPreparerId=16394"}),
+               u" And FPreparerId=", AdministratorId()}),
           nullptr, ado::adOptionUnspecified);
     }
     auto result = com::Make<vdl::Dictionary>();
@@ -232,27 +258,27 @@ DictionaryRef clsPrintSetupQuery::GetPageAndPrintSet(const Bstr& sDsn, std::int3
   });
 }
 
-DictionaryRef clsPrintSetupQuery::GetCurrNote(const Bstr& sDsn, std::int32_t fClssTypeId) {
-  return TrapMarkFailedAndReraise(context_.Get(), [&] {
-    context_->MarkComplete();
-    BindToDsn(sDsn);
-    const auto connection = context_->GetConnection();
+DictionaryRef GetCurrNote(frame::Instance& self, const Bstr& sDsn, std::int32_t fClssTypeId) {
+  return frame::TrapMarkFailedAndReraise(&self.Context(), [&] {
+    self.Context().MarkComplete();
+    self.BindToDsn(sDsn);
+    const auto connection = self.Context().GetConnection();
     const Bstr type = Num(fClssTypeId);
 
     auto result = com::Make<vdl::Dictionary>();
     const auto own = connection->Execute(
         Sql({u"Select * From T_ExcelPrintExport  Where FBillId>0 And FBillType=", type,
-             u" And FPreparerId=", Num(CurrentUserId(*context_))}),
+             u" And FPreparerId=", Num(CurrentUserId(self.Context()))}),
         nullptr, ado::adOptionUnspecified);
     for (; !own->Eof(); own->MoveNext()) {
-      const std::int32_t bill_id = oleaut::ToLong(templates::FieldValue(*own, u"FBillId"));
-      const std::int32_t bill_type = oleaut::ToLong(templates::FieldValue(*own, u"FBillType"));
+      const std::int32_t bill_id = oleaut::ToLong(FieldValue(*own, u"FBillId"));
+      const std::int32_t bill_type = oleaut::ToLong(FieldValue(*own, u"FBillType"));
       auto row = com::Make<vdl::List>();
       row->Add(bill_id);
       row->Add(bill_type);
       // A row without a name lists as the empty name, as the template lists show it.
-      row->Add(templates::TextOrEmpty(templates::FieldValue(*own, u"fname")));
-      row->Add(templates::FieldValue(*own, u"fData"));
+      row->Add(TextOrEmpty(FieldValue(*own, u"fname")));
+      row->Add(FieldValue(*own, u"fData"));
       result->Add(oleaut::Trim(Num(bill_type)) + u"|" + oleaut::Trim(Num(bill_id)), row);
     }
 
@@ -263,19 +289,19 @@ DictionaryRef clsPrintSetupQuery::GetCurrNote(const Bstr& sDsn, std::int32_t fCl
     if (save_by_user->Eof()) {
       result->SetItem(u"SaveByUser", std::int16_t{1});
     } else {
-      result->SetItem(u"SaveByUser",
-                      oleaut::ToLong(templates::FieldValue(*save_by_user, u"FData")));
+      result->SetItem(u"SaveByUser", oleaut::ToLong(FieldValue(*save_by_user, u"FData")));
     }
 
     const auto settings_row = connection->Execute(
         Sql({u"SELECT FData From T_ExcelPrintExport Where FBillType=", type, u" and FBillId =-1"}),
         nullptr, ado::adOptionUnspecified);
-    DictionaryRef settings = settings_row->Eof() ? com::Make<vdl::Dictionary>()
-                                                 : ParseBillTypeSettings(templates::TextOrEmpty(
-                                                       settings_row->Fields()->Item(0)->Value()));
+    DictionaryRef settings =
+        settings_row->Eof()
+            ? com::Make<vdl::Dictionary>()
+            : ParseBillTypeSettings(TextOrEmpty(settings_row->Fields()->Item(0)->Value()));
     result->Add(u"BillTypeSet", settings);
     return result;
   });
 }
 
-}  // namespace frame
+}  // namespace templates

@@ -1,24 +1,24 @@
 // Storing a user's choices for a bill type or report: the option text in the user's page-settings
 // row, the selection flag of each listed template, and the print settings blob.
+#include "templates/selection.h"
+
 #include <string_view>
 #include <vector>
 
-#include "frame/cls_print_setup_update.h"
 #include "frame/error_styles.h"
 #include "frame/sql_quote.h"
 #include "platform/oleaut/clock.h"
 #include "platform/oleaut/com_error.h"
 #include "platform/oleaut/convert.h"
+#include "platform/vdl/list.h"
 #include "templates/store_support.h"
 
-namespace frame {
+namespace templates {
 
+using frame::SqlQuote;
+using frame::SqlQuoteKeepBreaks;
 using oleaut::Bstr;
 using oleaut::Variant;
-using templates::AppendParameter;
-using templates::CurrentUserId;
-using templates::Num;
-using templates::Sql;
 
 namespace {
 
@@ -109,7 +109,7 @@ std::vector<TemplateChoice> ReadChoices(const vdl::List& items) {
     const Bstr key = oleaut::ToString(item->Item(u"FKey"));
     // Template ids start at 1; id 0 is the mark of the page-settings row, which an item must
     // never address.
-    const std::int32_t id = templates::LeadingLong(GetSplitField(key, u"|", 1));
+    const std::int32_t id = LeadingLong(GetSplitField(key, u"|", 1));
     if (id == 0) {
       oleaut::RaiseVbError(oleaut::kInvalidProcedureCall,
                            u"modiData: item " + Num(i) +
@@ -164,27 +164,27 @@ void StoreSelection(tavglobal::DataContext& context, ado::Connection& connection
 
 }  // namespace
 
-Variant clsPrintSetupUpdate::UpdateUserNoteData(const Bstr& sDsn, std::int32_t fClassType,
-                                                const com::Ptr<vdl::Dictionary>& modiData) {
-  return TrapMarkFailedAndReraise(context_.Get(), [&] {
-    StoreSelection(*context_, *BindToDsn(sDsn), kBillSelection, fClassType, modiData);
+Variant UpdateUserNoteData(frame::Instance& self, const Bstr& sDsn, std::int32_t fClassType,
+                           const com::Ptr<vdl::Dictionary>& modiData) {
+  return frame::TrapMarkFailedAndReraise(&self.Context(), [&] {
+    StoreSelection(self.Context(), *self.BindToDsn(sDsn), kBillSelection, fClassType, modiData);
     return Variant();
   });
 }
 
-Variant clsPrintSetupUpdate::UpdateUserRptNoteData(const Bstr& sDsn, std::int32_t fRptId,
-                                                   const com::Ptr<vdl::Dictionary>& modiData) {
-  return TrapMarkFailedAndReraise(context_.Get(), [&] {
-    StoreSelection(*context_, *BindToDsn(sDsn), kReportSelection, fRptId, modiData);
+Variant UpdateUserRptNoteData(frame::Instance& self, const Bstr& sDsn, std::int32_t fRptId,
+                              const com::Ptr<vdl::Dictionary>& modiData) {
+  return frame::TrapMarkFailedAndReraise(&self.Context(), [&] {
+    StoreSelection(self.Context(), *self.BindToDsn(sDsn), kReportSelection, fRptId, modiData);
     return Variant();
   });
 }
 
-void clsPrintSetupUpdate::SavePageAndPrintSet(const Bstr& sDsn, std::int32_t fClassTypeId,
-                                              const Variant& printSetValue) {
-  TrapMarkFailedAndReraise(context_.Get(), [&] {
-    const auto connection = BindToDsn(sDsn);
-    const std::int16_t user_id = CurrentUserId(*context_);
+void SavePageAndPrintSet(frame::Instance& self, const Bstr& sDsn, std::int32_t fClassTypeId,
+                         const Variant& printSetValue) {
+  frame::TrapMarkFailedAndReraise(&self.Context(), [&] {
+    const auto connection = self.BindToDsn(sDsn);
+    const std::int16_t user_id = CurrentUserId(self.Context());
     const Bstr type_text = Num(fClassTypeId);
     const auto own = connection->Execute(
         Sql({u"Select  * From T_ExcelPrintExport Where FBillId=0 And FBillType=", type_text,
@@ -203,7 +203,7 @@ void clsPrintSetupUpdate::SavePageAndPrintSet(const Bstr& sDsn, std::int32_t fCl
       command->SetCommandText(
           u"Update T_ExcelPrintExport Set FPrintSet=? Where  FbillId=0 And FBillType=? And "
           u"FPreparerId=?");
-      declare(ado::adLongVarBinary, templates::kBlobSize);
+      declare(ado::adLongVarBinary, kBlobSize);
       declare(ado::adInteger, 0);
       declare(ado::adInteger, 0);
       set(0, printSetValue);
@@ -212,10 +212,9 @@ void clsPrintSetupUpdate::SavePageAndPrintSet(const Bstr& sDsn, std::int32_t fCl
     } else {
       const auto admin = connection->Execute(
           Sql({u"Select  FData From T_ExcelPrintExport Where FBillId=0 And FBillType=", type_text,
-               u" And FPreparerId=16394"}));
+               u" And FPreparerId=", AdministratorId()}));
       // A Null option text is no option text, as when the administrator has no row.
-      const Bstr option =
-          admin->Eof() ? Bstr() : templates::TextOrEmpty(templates::FieldValue(*admin, u"FData"));
+      const Bstr option = admin->Eof() ? Bstr() : TextOrEmpty(FieldValue(*admin, u"FData"));
       command->SetCommandText(
           u"Insert Into T_ExcelPrintExport (FBillId,FBillType,FPreparerId,FDate,FName,FPrintSet,"
           u"FData)  Values(?,?,?,?,?,?,?)");
@@ -224,13 +223,13 @@ void clsPrintSetupUpdate::SavePageAndPrintSet(const Bstr& sDsn, std::int32_t fCl
       declare(ado::adInteger, 0);
       declare(ado::adDate, 0);
       declare(ado::adVarChar, 255);
-      declare(ado::adLongVarBinary, templates::kBlobSize);
-      declare(ado::adVarChar, templates::StoredTextSize(255, option));
+      declare(ado::adLongVarBinary, kBlobSize);
+      declare(ado::adVarChar, StoredTextSize(255, option));
       set(0, std::int16_t{0});
       set(1, fClassTypeId);
       set(2, user_id);
       set(3, oleaut::Now());
-      set(4, Bstr(templates::kPageSettingsName));
+      set(4, Bstr(kPageSettingsName));
       set(5, printSetValue);
       set(6, option);
     }
@@ -238,4 +237,4 @@ void clsPrintSetupUpdate::SavePageAndPrintSet(const Bstr& sDsn, std::int32_t fCl
   });
 }
 
-}  // namespace frame
+}  // namespace templates

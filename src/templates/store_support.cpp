@@ -5,9 +5,15 @@
 
 #include "platform/ado/recordset.h"
 #include "platform/oleaut/convert.h"
+#include "platform/tavglobal/user_info.h"
 #include "platform/vdl/utility.h"
 
 namespace templates {
+
+const oleaut::Bstr& AdministratorId() {
+  static const oleaut::Bstr text = Num(tavglobal::kAdministratorUserId);
+  return text;
+}
 
 std::int16_t CurrentUserId(tavglobal::DataContext& context) {
   return context.GetUserInfo()->UserID();

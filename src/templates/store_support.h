@@ -26,6 +26,10 @@ inline constexpr std::u16string_view kEventSource = u"TAVMPrintExport";
 // ADO's largest long binary: the declared size of every blob parameter.
 inline constexpr std::int32_t kBlobSize = 2147483647;
 
+// The administrator's user id as statement text: the administrator's rows are every user's
+// default, so many statements name that user.
+const oleaut::Bstr& AdministratorId();
+
 // Asked afresh each time a statement needs them, as the context may have been rebound.
 std::int16_t CurrentUserId(tavglobal::DataContext& context);
 oleaut::Bstr CurrentUserName(tavglobal::DataContext& context);

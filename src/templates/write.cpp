@@ -1,10 +1,11 @@
 // Creating, replacing and deleting template bodies: a user's own templates of a bill type or
 // report (with an assignment row each time one is saved), the administrator's templates, and the
 // wholesale body replacement of a bill type.
+#include "templates/write.h"
+
 #include <algorithm>
 #include <string_view>
 
-#include "frame/cls_print_setup_update.h"
 #include "frame/error_styles.h"
 #include "frame/sql_quote.h"
 #include "platform/oleaut/clock.h"
@@ -12,16 +13,12 @@
 #include "platform/oleaut/convert.h"
 #include "templates/store_support.h"
 
-namespace frame {
+namespace templates {
 
+using frame::SqlQuote;
+using frame::SqlQuoteKeepBreaks;
 using oleaut::Bstr;
 using oleaut::Variant;
-using templates::AppendParameter;
-using templates::CurrentUserId;
-using templates::CurrentUserName;
-using templates::kBlobSize;
-using templates::Num;
-using templates::Sql;
 
 namespace {
 
@@ -109,10 +106,10 @@ com::Ptr<vdl::List> SaveUserTemplate(tavglobal::DataContext& context,
     AppendParameter(*command, ado::adDate, 0, oleaut::Now());
     AppendParameter(*command, ado::adLongVarBinary, kBlobSize, fNoteBlob);
     command->Execute();
-    const Variant identity = templates::LastIdentity(*connection);
+    const Variant identity = LastIdentity(*connection);
     id = identity.IsNull() ? 0 : oleaut::ToLong(identity);
   } else {
-    id = oleaut::ToLong(templates::FieldValue(*found, u"FID"));
+    id = oleaut::ToLong(FieldValue(*found, u"FID"));
     command->SetCommandText(Sql({tables.body_replace, Num(id)}));
     AppendParameter(*command, ado::adLongVarBinary, kBlobSize, fNoteBlob);
     command->Execute();
@@ -156,40 +153,40 @@ com::Ptr<vdl::Dictionary> RequireDictionary(const com::Ptr<vdl::Dictionary>& dic
 
 }  // namespace
 
-com::Ptr<vdl::List> clsPrintSetupUpdate::InsertNoteRow(const Bstr& sDsn, std::int32_t fClassType,
-                                                       const Bstr& fNoteName,
-                                                       const Variant& fNoteBlob) {
-  return TrapMarkFailedAndReraise(context_.Get(), [&] {
-    const auto connection = BindToDsn(sDsn);
-    return SaveUserTemplate(*context_, connection, kBillInsert, fClassType, fNoteName, fNoteBlob);
+com::Ptr<vdl::List> InsertNoteRow(frame::Instance& self, const Bstr& sDsn, std::int32_t fClassType,
+                                  const Bstr& fNoteName, const Variant& fNoteBlob) {
+  return frame::TrapMarkFailedAndReraise(&self.Context(), [&] {
+    const auto connection = self.BindToDsn(sDsn);
+    return SaveUserTemplate(self.Context(), connection, kBillInsert, fClassType, fNoteName,
+                            fNoteBlob);
   });
 }
 
-com::Ptr<vdl::List> clsPrintSetupUpdate::InsertRptNoteRow(const Bstr& sDsn, std::int32_t fRptId,
-                                                          const Bstr& fNoteName,
-                                                          const Variant& fNoteBlob) {
-  return TrapMarkFailedAndReraise(context_.Get(), [&] {
-    const auto connection = BindToDsn(sDsn);
-    return SaveUserTemplate(*context_, connection, kReportInsert, fRptId, fNoteName, fNoteBlob);
+com::Ptr<vdl::List> InsertRptNoteRow(frame::Instance& self, const Bstr& sDsn, std::int32_t fRptId,
+                                     const Bstr& fNoteName, const Variant& fNoteBlob) {
+  return frame::TrapMarkFailedAndReraise(&self.Context(), [&] {
+    const auto connection = self.BindToDsn(sDsn);
+    return SaveUserTemplate(self.Context(), connection, kReportInsert, fRptId, fNoteName,
+                            fNoteBlob);
   });
 }
 
-bool clsPrintSetupUpdate::SaveNewBill(const Bstr& sDsn, std::int32_t fClassType,
-                                      const com::Ptr<vdl::Dictionary>& dctData) {
-  return TrapMarkFailedAndReraise(context_.Get(), [&] {
+bool SaveNewBill(frame::Instance& self, const Bstr& sDsn, std::int32_t fClassType,
+                 const com::Ptr<vdl::Dictionary>& dctData) {
+  return frame::TrapMarkFailedAndReraise(&self.Context(), [&] {
     Bstr name;
     Variant blob;
     if (RequireDictionary(dctData, u"dctData")->Count() > 0) {
       name = oleaut::ToString(dctData->Item(u"fNoteName"));
       blob = dctData->Item(u"FNoteBlob");
     }
-    const auto connection = BindToDsn(sDsn);
+    const auto connection = self.BindToDsn(sDsn);
     const auto found =
         connection->Execute(Sql({u"Select FId From T_ExcelPrintExportNote Where FNewBillType=",
                                  Num(fClassType), u" And FName=", SqlQuote(name)}));
     found->SetActiveConnection(nullptr);
 
-    const auto command = templates::TextCommand(connection, {});
+    const auto command = TextCommand(connection, {});
     if (found->Eof()) {
       command->SetCommandText(
           u"Insert Into T_ExcelPrintExportNote(FName,FScreenId,FCreatorName,FNewBillType,"
@@ -214,21 +211,21 @@ bool clsPrintSetupUpdate::SaveNewBill(const Bstr& sDsn, std::int32_t fClassType,
       AppendParameter(*command, ado::adVarChar, 255, LookupName(name));
     }
     command->Execute();
-    context_->MarkComplete();
+    self.Context().MarkComplete();
     return false;
   });
 }
 
-Variant clsPrintSetupUpdate::UpdateNoteRow(const Bstr& sDsn, std::int32_t fClassType,
-                                           const Variant& fNoteBlob, const Bstr& sNoteName) {
-  return TrapMarkFailedAndReraise(context_.Get(), [&] {
-    const auto connection = BindToDsn(sDsn);
-    const Bstr user_name = CurrentUserName(*context_);
+Variant UpdateNoteRow(frame::Instance& self, const Bstr& sDsn, std::int32_t fClassType,
+                      const Variant& fNoteBlob, const Bstr& sNoteName) {
+  return frame::TrapMarkFailedAndReraise(&self.Context(), [&] {
+    const auto connection = self.BindToDsn(sDsn);
+    const Bstr user_name = CurrentUserName(self.Context());
     const auto any = connection->Execute(Sql(
         {u"Select top 1 FId From T_ExcelPrintExportNote Where FNewBillType=", Num(fClassType)}));
     if (!any->Eof()) {
       const bool by_name = !sNoteName.empty();
-      const auto command = templates::TextCommand(
+      const auto command = TextCommand(
           connection, Sql({u"Update T_ExcelPrintExportNote Set FModifierName=?,FModifyDate=? "
                            u",FData=? Where FNewBillType=? ",
                            by_name ? u" AND FName = ? " : u""}));
@@ -240,25 +237,25 @@ Variant clsPrintSetupUpdate::UpdateNoteRow(const Bstr& sDsn, std::int32_t fClass
       if (by_name) AppendParameter(*command, ado::adVarChar, 510, StoredName(sNoteName));
       command->Execute();
     }
-    context_->MarkComplete();
+    self.Context().MarkComplete();
     return Variant();
   });
 }
 
-bool clsPrintSetupUpdate::DeleteNoteRow(const Bstr& sDsn, std::int32_t fClassType,
-                                        std::int32_t FID) {
-  return TrapMarkFailedAndReraise(context_.Get(), [&] {
-    DeleteUserTemplate(*context_, *BindToDsn(sDsn), kBillDelete, fClassType, FID);
+bool DeleteNoteRow(frame::Instance& self, const Bstr& sDsn, std::int32_t fClassType,
+                   std::int32_t FID) {
+  return frame::TrapMarkFailedAndReraise(&self.Context(), [&] {
+    DeleteUserTemplate(self.Context(), *self.BindToDsn(sDsn), kBillDelete, fClassType, FID);
     return true;
   });
 }
 
-bool clsPrintSetupUpdate::DeleteRptNoteRow(const Bstr& sDsn, std::int32_t fRptId,
-                                           std::int32_t FID) {
-  return TrapMarkFailedAndReraise(context_.Get(), [&] {
-    DeleteUserTemplate(*context_, *BindToDsn(sDsn), kReportDelete, fRptId, FID);
+bool DeleteRptNoteRow(frame::Instance& self, const Bstr& sDsn, std::int32_t fRptId,
+                      std::int32_t FID) {
+  return frame::TrapMarkFailedAndReraise(&self.Context(), [&] {
+    DeleteUserTemplate(self.Context(), *self.BindToDsn(sDsn), kReportDelete, fRptId, FID);
     return true;
   });
 }
 
-}  // namespace frame
+}  // namespace templates

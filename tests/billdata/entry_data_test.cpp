@@ -143,6 +143,10 @@ TEST_F(EntryDataTest, EarlyExitsReturnZeroAndLeaveTheRecordsetAlone) {
   }
   // Without "Page1" the selection was sorted and stays in the session.
   EXPECT_EQ(Scalar(u"select count(*) from #tmpsort"), Variant(std::int32_t{2}));
+  // Without an entry table the condition is never read, so a missing one changes nothing.
+  Variant args[] = {Variant(Dsn()), Variant::Nothing(), Variant(no_table), before};
+  EXPECT_EQ(data_->Invoke(u"GetEntryFillData", args), Variant(std::int32_t{0}));
+  EXPECT_EQ(args[3], before);
 }
 
 TEST_F(EntryDataTest, BadRequestsFailWithTheMembersSourceAndSayWhy) {

@@ -139,6 +139,12 @@ TEST_F(HeadDataTest, EarlyExitsReturnMinusOneAndLeaveTheRecordsetAlone) {
     EXPECT_EQ(data_->Invoke(u"GetHeadFillData", args), Variant(std::int32_t{-1}));
     EXPECT_EQ(args[3], before);
   }
+  // Without a head table the condition is never read, so a missing one changes nothing.
+  auto no_table = Package(1);
+  no_table->Item(u"BillInfo").AsObjectOf<vdl::Dictionary>()->SetItem(u"FHeadTable", u"");
+  Variant args[] = {Variant(Dsn()), Variant::Nothing(), Variant(no_table), before, Variant(false)};
+  EXPECT_EQ(data_->Invoke(u"GetHeadFillData", args), Variant(std::int32_t{-1}));
+  EXPECT_EQ(args[3], before);
 }
 
 struct BadRequest {

@@ -1,52 +1,11 @@
-// HRESULT values the object model, activation and the server entry points return or raise.
-//
-// The names are the platform's own, so that code reading "REGDB_E_CLASSNOTREG" means what a COM
-// programmer expects.
+// HRESULT values the object model, activation and the server entry points return or raise: the
+// table of platform/oleaut/hresult.h, seen from namespace com as well.
 #pragma once
 
-#include <cstdint>
+#include "platform/oleaut/hresult.h"
 
 namespace com {
 
-using HRESULT = std::int32_t;  // NOLINT(readability-identifier-naming): the platform's name
-
-constexpr HRESULT MakeHresult(std::uint32_t value) noexcept {
-  return static_cast<HRESULT>(value);
-}
-constexpr bool Succeeded(HRESULT hr) noexcept {
-  return hr >= 0;
-}
-constexpr bool Failed(HRESULT hr) noexcept {
-  return hr < 0;
-}
-// HRESULT_FROM_WIN32 for a Win32 error code.
-constexpr HRESULT HresultFromWin32(std::uint32_t code) noexcept {
-  return MakeHresult(0x80070000U | (code & 0xFFFFU));
-}
-
-// NOLINTBEGIN(readability-identifier-naming)
-inline constexpr HRESULT S_OK = 0;
-inline constexpr HRESULT S_FALSE = 1;
-inline constexpr HRESULT E_NOTIMPL = MakeHresult(0x80004001U);
-inline constexpr HRESULT E_NOINTERFACE = MakeHresult(0x80004002U);
-inline constexpr HRESULT E_POINTER = MakeHresult(0x80004003U);
-inline constexpr HRESULT E_FAIL = MakeHresult(0x80004005U);
-inline constexpr HRESULT E_UNEXPECTED = MakeHresult(0x8000FFFFU);
-inline constexpr HRESULT E_OUTOFMEMORY = MakeHresult(0x8007000EU);
-inline constexpr HRESULT DISP_E_MEMBERNOTFOUND = MakeHresult(0x80020003U);
-inline constexpr HRESULT DISP_E_UNKNOWNNAME = MakeHresult(0x80020006U);
-inline constexpr HRESULT DISP_E_BADPARAMCOUNT = MakeHresult(0x8002000EU);
-inline constexpr HRESULT CLASS_E_CLASSNOTAVAILABLE = MakeHresult(0x80040111U);
-inline constexpr HRESULT REGDB_E_CLASSNOTREG = MakeHresult(0x80040154U);
-inline constexpr HRESULT SELFREG_E_CLASS = MakeHresult(0x80040201U);
-inline constexpr HRESULT CO_E_CLASSSTRING = MakeHresult(0x800401F3U);
-inline constexpr HRESULT CO_E_DLLNOTFOUND = MakeHresult(0x800401F8U);
-inline constexpr HRESULT CO_E_ERRORINDLL = MakeHresult(0x800401F9U);
-// The registry stand-in: a key or value that is not there, a file that cannot be read.
-inline constexpr HRESULT REGDB_E_KEYMISSING = MakeHresult(0x80040152U);
-inline constexpr HRESULT REGDB_E_READREGDB = MakeHresult(0x80040150U);
-inline constexpr HRESULT REGDB_E_WRITEREGDB = MakeHresult(0x80040151U);
-inline constexpr HRESULT HRESULT_ERROR_BADDB = MakeHresult(0x800703F1U);  // registry corrupt
-// NOLINTEND(readability-identifier-naming)
+using namespace oleaut::hresults;  // NOLINT(google-build-using-namespace): one table, two names
 
 }  // namespace com

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/oleaut/com_error.h"
+#include "platform/oleaut/hresult.h"
 #include "platform/oleaut/text.h"
 
 namespace io {
@@ -42,7 +43,7 @@ std::int32_t HresultOf(int error) {
     default:
       break;
   }
-  return static_cast<std::int32_t>(0x80070000U | win32);
+  return oleaut::HresultFromWin32(win32);
 }
 
 std::u16string PathText(const std::filesystem::path& path) {
@@ -69,7 +70,7 @@ void RaiseErrno(int error, std::string_view action, const std::filesystem::path&
 void RaiseNotRegular(const std::filesystem::path& path, mode_t mode) {
   constexpr std::uint32_t kBadFileType = 222;  // ERROR_BAD_FILE_TYPE
   throw oleaut::ComError(
-      static_cast<std::int32_t>(0x80070000U | kBadFileType), std::u16string(kFileErrorSource),
+      oleaut::HresultFromWin32(kBadFileType), std::u16string(kFileErrorSource),
       PathText(path) + u" is not a regular file but " + oleaut::FromUtf8(KindOf(mode)));
 }
 

@@ -2,6 +2,7 @@
 
 #include <fmt/format.h>
 
+#include "platform/oleaut/hresult.h"
 #include "platform/oleaut/text.h"
 
 namespace oleaut {
@@ -58,8 +59,7 @@ void RaiseVbError(std::int32_t number, std::u16string_view detail, std::u16strin
 }
 
 void RaiseNotImplemented(std::u16string_view member) {
-  constexpr auto kENotImpl = static_cast<std::int32_t>(0x80004001U);
-  throw ComError(kENotImpl, u"TAVMPrintExport",
+  throw ComError(E_NOTIMPL, u"TAVMPrintExport",
                  std::u16string(u"Not implemented: ") + std::u16string(member));
 }
 

@@ -1,12 +1,13 @@
 // tavprint's bill and picture commands on this test's database, and the program's options
 // written after a subcommand.
+#include "bill_commands.h"
+
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
 #include <fstream>
 #include <sstream>
 
-#include "bill_commands.h"
 #include "bill_count.h"
 #include "bill_fill.h"
 #include "bill_fixture.h"
