@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "commands.h"
-#include "frame/cls_print_setup_query.h"
 #include "json_values.h"
 #include "platform/ado/recordset.h"
 #include "platform/com/dispatch.h"
@@ -12,10 +11,10 @@
 #include "platform/oleaut/com_error.h"
 #include "platform/oleaut/convert.h"
 #include "platform/oleaut/text.h"
+#include "platform/tavglobal/call_notes.h"
 #include "platform/vdl/dictionary.h"
 #include "platform/vdl/list.h"
 #include "recordset_printer.h"
-#include "templates/lookup.h"
 
 namespace tavprint {
 
@@ -62,22 +61,31 @@ struct PrintChoice {
   Variant page_text;
   Variant body;
   std::size_t step = 0;
-  std::size_t steps = 0;
   std::string found_by;
 };
 
-// Runs the lookup in-process, as the class's C++ member that also reports the finding step; the
-// result is the one GetNotePrintData (GetRptNotePrintData) gives a late-bound caller.
+// The template GetNotePrintData (GetRptNotePrintData) returns, and the step of the lookup's
+// fallback chain that found it, which the lookup leaves as a call note.
 std::optional<PrintChoice> ChoosePrintTemplate(const std::string& dsn, TemplateOwner owner,
-                                               const std::string& sub_type,
-                                               templates::PrintTemplateStep& step) {
-  const auto query = com::Make<frame::clsPrintSetupQuery>();
-  const auto result =
-      query->WhichPrintTemplate(FromUtf8(dsn), owner.report, owner.id, FromUtf8(sub_type), step);
+                                               const std::string& sub_type, std::size_t& steps) {
+  tavglobal::ScopedCallNotes notes;
+  const auto result = Query()
+                          ->Call(Member(owner, u"GetNotePrintData", u"GetRptNotePrintData"),
+                                 FromUtf8(dsn), owner.id, FromUtf8(sub_type))
+                          .AsObjectOf<vdl::Dictionary>();
+  PrintChoice choice;
+  for (const tavglobal::CallNote& note : notes.Notes()) {
+    if (note.topic != tavglobal::kPrintTemplateStepNote) continue;
+    choice.step = note.number;
+    choice.found_by = ToUtf8(note.text);
+    steps = note.of;
+  }
   if (result->Count() == 0) return std::nullopt;
   const auto entry = result->ItemAt(0).AsObjectOf<vdl::List>();
-  return PrintChoice{ToUtf8(result->KeyAt(0)), entry->Item(1), entry->Item(2), step.number, step.of,
-                     ToUtf8(step.looks_for)};
+  choice.key = ToUtf8(result->KeyAt(0));
+  choice.page_text = entry->Item(1);
+  choice.body = entry->Item(2);
+  return choice;
 }
 
 oleaut::ByteArray ReadFile(const std::filesystem::path& file) {
@@ -165,8 +173,8 @@ void RunTemplateList(const std::string& dsn, TemplateOwner owner, const OutputOp
 
 void RunTemplateWhich(const std::string& dsn, TemplateOwner owner, const std::string& sub_type,
                       const OutputOptions& options, std::ostream& out) {
-  templates::PrintTemplateStep step;
-  const std::optional<PrintChoice> choice = ChoosePrintTemplate(dsn, owner, sub_type, step);
+  std::size_t steps = 0;
+  const std::optional<PrintChoice> choice = ChoosePrintTemplate(dsn, owner, sub_type, steps);
   if (options.json) {
     Json json = Json::object();
     json["found"] = choice.has_value();
@@ -181,14 +189,13 @@ void RunTemplateWhich(const std::string& dsn, TemplateOwner owner, const std::st
   }
   if (!choice) {
     out << "No template would be used for " << OwnerText(owner)
-        << (sub_type.empty() ? "" : ", sub-type " + sub_type) << ": none of the " << step.of
+        << (sub_type.empty() ? "" : ", sub-type " + sub_type) << ": none of the " << steps
         << " steps found a selected template with a body.\n";
     return;
   }
   out << "Template " << choice->key << " (type|id) would be used for " << OwnerText(owner)
       << (sub_type.empty() ? "" : ", sub-type " + sub_type) << ".\n"
-      << "Found by step " << choice->step << " of " << choice->steps << ": " << choice->found_by
-      << ".\n"
+      << "Found by step " << choice->step << " of " << steps << ": " << choice->found_by << ".\n"
       << "Page options: " << Text(choice->page_text) << '\n'
       << "Body: "
       << (choice->body.IsNull() ? std::string("NULL")
@@ -231,8 +238,8 @@ void RunTemplateExport(const std::string& dsn, TemplateOwner owner, std::optiona
     body = rows->Fields()->Item(0)->Value();
     what = "template " + std::to_string(*id);
   } else {
-    templates::PrintTemplateStep step;
-    const std::optional<PrintChoice> choice = ChoosePrintTemplate(dsn, owner, sub_type, step);
+    std::size_t steps = 0;
+    const std::optional<PrintChoice> choice = ChoosePrintTemplate(dsn, owner, sub_type, steps);
     if (!choice) FailCommand("no template would be used for " + OwnerText(owner));
     body = choice->body;
     what = "template " + choice->key + " (the one printing uses)";

@@ -15,7 +15,7 @@ for dir in src cli; do [[ -d $dir ]] && dirs+=("$dir"); done
 find "${dirs[@]}" -type f \( -name '*.cpp' -o -name '*.h' -o -name '*.c' -o -name '*.in' \) -print0 |
   xargs -0 awk '
     BEGIN {
-      allowed["cli"] = "classes templates printing typelib platform"
+      allowed["cli"] = "printing typelib platform"
       allowed["printing"] = "platform"
       allowed["server"] = "classes frame typelib platform"
       allowed["classes"] = "templates billdata frame typelib platform"

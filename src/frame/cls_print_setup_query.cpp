@@ -64,16 +64,6 @@ DictionaryRef clsPrintSetupQuery::GetNotePrintData(const Bstr& sDsn, std::int32_
   return templates::GetNotePrintData(*this, sDsn, fClassTypeId, FSubType);
 }
 
-DictionaryRef clsPrintSetupQuery::WhichPrintTemplate(const Bstr& sDsn, bool report, std::int32_t id,
-                                                     const Bstr& FSubType,
-                                                     templates::PrintTemplateStep& step) {
-  tavglobal::CallScope call(tavglobal::TransactionIntent::Read);
-  DictionaryRef result = report ? templates::GetRptNotePrintData(*this, sDsn, id, FSubType, &step)
-                                : templates::GetNotePrintData(*this, sDsn, id, FSubType, &step);
-  call.Finish();
-  return result;
-}
-
 DictionaryRef clsPrintSetupQuery::GetPageAndPrintSet(const Bstr& sDsn, std::int32_t fClassTypeId) {
   return templates::GetPageAndPrintSet(*this, sDsn, fClassTypeId);
 }

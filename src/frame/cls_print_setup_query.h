@@ -8,7 +8,6 @@
 #include "frame/component_object.h"
 #include "platform/ado/connection.h"
 #include "platform/vdl/dictionary.h"
-#include "templates/lookup.h"
 
 namespace frame {
 
@@ -31,13 +30,6 @@ class clsPrintSetupQuery : public ComponentObject {  // NOLINT(readability-ident
   com::Ptr<vdl::Dictionary> GetRptNoteInfo(const oleaut::Bstr& sDsn, std::int32_t rptId);
   com::Ptr<vdl::Dictionary> GetRptNotePrintData(const oleaut::Bstr& sDsn, std::int32_t rptId,
                                                 const oleaut::Bstr& FSubType);
-
-  // Outside the interface, for tools that explain a print: what GetNotePrintData (for a report,
-  // GetRptNotePrintData) returns, as one call of its own, and which step of the lookup's
-  // fallback chain found the template.
-  com::Ptr<vdl::Dictionary> WhichPrintTemplate(const oleaut::Bstr& sDsn, bool report,
-                                               std::int32_t id, const oleaut::Bstr& FSubType,
-                                               templates::PrintTemplateStep& step);
 
  protected:
   // The lists copy the administrator's templates on a user's first use: those calls write.

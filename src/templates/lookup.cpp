@@ -10,6 +10,7 @@
 #include "frame/sql_quote.h"
 #include "platform/oleaut/com_error.h"
 #include "platform/oleaut/convert.h"
+#include "platform/tavglobal/call_notes.h"
 #include "platform/vdl/list.h"
 #include "templates/store_support.h"
 
@@ -149,7 +150,7 @@ Bstr KeyPart(const Variant& id) {
 
 DictionaryRef FindPrintTemplate(tavglobal::DataContext& context, ado::Connection& connection,
                                 const PrintTables& tables, const std::vector<ChainStep>& chain,
-                                std::int32_t type, const Bstr& FSubType, PrintTemplateStep* step) {
+                                std::int32_t type, const Bstr& FSubType) {
   com::Ptr<ado::Recordset> found;
   std::size_t number = 0;
   while (number < chain.size()) {
@@ -158,10 +159,15 @@ DictionaryRef FindPrintTemplate(tavglobal::DataContext& context, ado::Connection
                                ado::adOptionUnspecified);
     if (!found->Eof()) break;
   }
-  if (step) {
-    *step = found->Eof() ? PrintTemplateStep{0, chain.size(), {}}
-                         : PrintTemplateStep{number, chain.size(), chain[number - 1].looks_for};
-  }
+  // Which step chose the template, for a tool that explains the choice (tavprint templates which).
+  tavglobal::NoteForCaller(
+      found->Eof()
+          ? tavglobal::CallNote{std::u16string(tavglobal::kPrintTemplateStepNote),
+                                0,
+                                chain.size(),
+                                {}}
+          : tavglobal::CallNote{std::u16string(tavglobal::kPrintTemplateStepNote), number,
+                                chain.size(), std::u16string(chain[number - 1].looks_for)});
 
   auto page = connection.Execute(Sql({tables.page_select, Num(type), tables.page_filter,
                                       u" and FPreparerId=", Num(CurrentUserId(context))}),
@@ -214,22 +220,22 @@ DictionaryRef ParseBillTypeSettings(const Bstr& text) {
 }  // namespace
 
 DictionaryRef GetNotePrintData(frame::Instance& self, const Bstr& sDsn, std::int32_t fClassTypeId,
-                               const Bstr& FSubType, PrintTemplateStep* step) {
+                               const Bstr& FSubType) {
   return frame::TrapMarkFailedAndReraise(&self.Context(), [&] {
     self.Context().MarkComplete();
     self.BindToDsn(sDsn);
     return FindPrintTemplate(self.Context(), *self.Context().GetConnection(), kBillPrint,
-                             BillChain(FSubType), fClassTypeId, FSubType, step);
+                             BillChain(FSubType), fClassTypeId, FSubType);
   });
 }
 
 DictionaryRef GetRptNotePrintData(frame::Instance& self, const Bstr& sDsn, std::int32_t rptId,
-                                  const Bstr& FSubType, PrintTemplateStep* step) {
+                                  const Bstr& FSubType) {
   return frame::TrapMarkFailedAndReraise(&self.Context(), [&] {
     self.Context().MarkComplete();
     self.BindToDsn(sDsn);
     return FindPrintTemplate(self.Context(), *self.Context().GetConnection(), kReportPrint,
-                             ReportChain(FSubType), rptId, FSubType, step);
+                             ReportChain(FSubType), rptId, FSubType);
   });
 }
 

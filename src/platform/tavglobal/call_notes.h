@@ -1,0 +1,45 @@
+// Notes a call leaves for a tool that explains it, such as which step of the template lookup's
+// fallback chain chose the template printing uses. They are no part of any member's result: a
+// caller in the same process that wants them holds a ScopedCallNotes on its thread while it makes
+// the late-bound call, and reads them afterwards. With no capture live, noting costs one test.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tavglobal {
+
+struct CallNote {
+  std::u16string topic;  // what the note is about, e.g. u"print template step"
+  std::size_t number{};  // e.g. the step that decided, from 1; 0 when none did
+  std::size_t of{};      // e.g. how many steps there are
+  std::u16string text;   // what `number` stands for, in words
+};
+
+// The topic of the note the template lookups of printing leave: which step of the fallback chain
+// found the template printing uses (`number`), of how many (`of`), and what it looks for (`text`).
+inline constexpr std::u16string_view kPrintTemplateStepNote = u"print template step";
+
+// Captures the notes made on the constructing thread while it lives. Captures nest: each live
+// capture of the thread receives every note.
+class ScopedCallNotes {
+ public:
+  ScopedCallNotes();
+  ScopedCallNotes(const ScopedCallNotes&) = delete;
+  ScopedCallNotes& operator=(const ScopedCallNotes&) = delete;
+  ~ScopedCallNotes();
+
+  const std::vector<CallNote>& Notes() const { return notes_; }
+
+ private:
+  friend void NoteForCaller(const CallNote& note);
+  std::vector<CallNote> notes_;
+  ScopedCallNotes* outer_;
+};
+
+// Hands a note to this thread's captures; does nothing when there is none.
+void NoteForCaller(const CallNote& note);
+
+}  // namespace tavglobal
