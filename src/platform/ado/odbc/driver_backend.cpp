@@ -291,6 +291,8 @@ std::vector<sqlite::TableInfoColumn> DriverBackend::TableInfo(const std::string&
 }
 
 std::optional<std::int64_t> DriverBackend::SchemaVersion() {
+  // Asked only outside a transaction, where the question is a transaction of its own.
+  if (connection_.InTransaction()) return std::nullopt;
   const std::optional<std::u16string> version =
       FirstValue(connection_.QueryInternal("PRAGMA main.schema_version"));
   if (!version) return std::nullopt;

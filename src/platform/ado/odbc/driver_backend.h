@@ -35,6 +35,7 @@ class DriverBackend final : public sqlite::StatementBackend {
   std::vector<sqlite::TableInfoColumn> TableInfo(const std::string& sql,
                                                  std::u16string_view source) override;
   std::optional<std::int64_t> SchemaVersion() override;
+  void ReloadSchema() override { connection_.RunInternal(sqlite::kSchemaCheck); }
 
   bool InTransaction() const override { return connection_.InTransaction(); }
   bool PrepareForBatch() override { return connection_.ReconnectIfLost(); }

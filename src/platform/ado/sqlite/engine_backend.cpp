@@ -1,6 +1,7 @@
 #include "platform/ado/sqlite/engine_backend.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "platform/ado/sqlite/column_types.h"
 #include "platform/ado/sqlite/parameters.h"
@@ -285,7 +286,7 @@ std::vector<TableInfoColumn> EngineBackend::TableInfo(const std::string& sql,
   return columns;
 }
 
-std::optional<std::int64_t> EngineBackend::SchemaVersion() {
+std::optional<std::int64_t> EngineBackend::ReadSchemaVersion() {
   static constexpr const char* kSql = "PRAGMA main.schema_version";
   const ErrorContext where{description_, {}, kSql};
   StatementCache::Lease lease(cache_.Prepare(kSql, where));
@@ -293,11 +294,51 @@ std::optional<std::int64_t> EngineBackend::SchemaVersion() {
   return sqlite3_column_int64(lease.Get(), 0);
 }
 
+std::optional<std::int64_t> EngineBackend::SchemaVersion() {
+  // Outside a transaction the question is a transaction of its own; in one whose snapshot is
+  // fixed (or that holds the write lock) it fixes nothing.
+  if (sqlite3_get_autocommit(db_) || sqlite3_txn_state(db_, "main") > SQLITE_TXN_NONE) {
+    return ReadSchemaVersion();
+  }
+  // A deferred transaction that has read nothing: asking in it would fix its snapshot before
+  // its first write (see BeforeRunning). Restarting it empty loses nothing; one that wrote
+  // temporary tables is not restarted, and asks nothing.
+  if (sqlite3_txn_state(db_, "temp") > SQLITE_TXN_NONE) return std::nullopt;
+  RunInternal("COMMIT");
+  std::optional<std::int64_t> version;
+  try {
+    version = ReadSchemaVersion();
+  } catch (...) {
+    RunInternal("BEGIN DEFERRED");  // the caller's transaction goes on, as it was
+    throw;
+  }
+  RunInternal("BEGIN DEFERRED");
+  return version;
+}
+
+void EngineBackend::BeginTransaction(TransactionLock lock) {
+  if (lock == TransactionLock::Immediate) RunInternal("BEGIN IMMEDIATE");
+  transaction_lock_ = lock;
+  begin_pending_ = lock == TransactionLock::Deferred;
+}
+
+void EngineBackend::EndTransaction(bool commit) {
+  if (std::exchange(begin_pending_, false)) return;
+  RunInternal(commit ? "COMMIT" : "ROLLBACK");
+}
+
 // A deferred transaction that has read and written nothing yet takes the write lock before a
 // batch that writes, waiting for other writers as BEGIN IMMEDIATE does. Otherwise a batch that
 // reads first (IF EXISTS ... INSERT) would fix its snapshot, and its write could only fail when
 // another writer had committed since. Restarting the empty transaction loses nothing.
 void EngineBackend::BeforeRunning(const tsql::Program& program) {
+  if (begin_pending_) {
+    const bool writes = Writes(program.nodes);
+    RunInternal(writes ? "BEGIN IMMEDIATE" : "BEGIN DEFERRED");
+    begin_pending_ = false;
+    if (writes) transaction_lock_ = TransactionLock::Immediate;
+    return;
+  }
   if (sqlite3_get_autocommit(db_) || transaction_lock_ != TransactionLock::Deferred) return;
   if (sqlite3_txn_state(db_, "main") > SQLITE_TXN_NONE ||
       sqlite3_txn_state(db_, "temp") > SQLITE_TXN_NONE || !Writes(program.nodes)) {

@@ -21,8 +21,15 @@ class EngineBackend final : public StatementBackend {
 
   // The runtime's state of the session (@@IDENTITY, variables), to install on the connection.
   tsql::SessionState& Session() { return session_; }
-  // How the caller's transaction, begun now, takes its locks.
-  void SetTransactionLock(TransactionLock lock) { transaction_lock_ = lock; }
+  // The caller's transaction. A deferred one begins on the engine when its first batch runs:
+  // until a statement reads, BEGIN DEFERRED takes no lock and fixes no snapshot, so that the
+  // work before it (the translation, with its look-up of the schema version) may run as
+  // transactions of their own; a call that ends before any batch ran costs the engine nothing.
+  void BeginTransaction(TransactionLock lock);
+  // COMMIT or ROLLBACK of the engine's transaction, when one was begun.
+  void EndTransaction(bool commit);
+  // Whether the caller's transaction is open, begun on the engine or not yet.
+  bool TransactionOpen() const { return begin_pending_ || InTransaction(); }
 
   bool TestCondition(const BoundStatement& condition) override;
   std::int64_t RunCommand(const BoundStatement& statement) override;
@@ -43,6 +50,7 @@ class EngineBackend final : public StatementBackend {
   std::vector<TableInfoColumn> TableInfo(const std::string& sql,
                                          std::u16string_view source) override;
   std::optional<std::int64_t> SchemaVersion() override;
+  void ReloadSchema() override { RunInternal(kSchemaCheck); }
 
   bool InTransaction() const override { return !sqlite3_get_autocommit(db_); }
   void BeforeRunning(const tsql::Program& program) override;
@@ -56,6 +64,7 @@ class EngineBackend final : public StatementBackend {
   }
   sqlite3_stmt* PrepareBound(const BoundStatement& statement, const ErrorContext& where);
   std::int64_t StepToEnd(sqlite3_stmt* stmt, const ErrorContext& where);
+  std::optional<std::int64_t> ReadSchemaVersion();
   bool Declares(bool temp, std::u16string_view name, sqlite3_stmt* stmt);
   bool IsAutoincrement(bool temp, const char* table, const char* column);
 
@@ -64,6 +73,7 @@ class EngineBackend final : public StatementBackend {
   tsql::SessionState session_;
   StatementCache cache_;
   TransactionLock transaction_lock_ = TransactionLock::Deferred;
+  bool begin_pending_ = false;  // a deferred transaction the engine is yet to begin
 };
 
 }  // namespace ado::sqlite

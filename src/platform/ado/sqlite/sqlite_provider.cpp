@@ -37,14 +37,11 @@ class SqliteProvider final : public Provider {
   }
 
   void BeginTransaction(ado::TransactionLock lock) override {
-    if (!sqlite3_get_autocommit(db_)) {
+    if (backend_->TransactionOpen()) {
       RaiseProviderError(kEFail, "A transaction is already active on this connection",
                          {description_, {}, {}});
     }
-    session_->ForgetTablesIfSchemaChanged();
-    backend_->RunInternal(lock == ado::TransactionLock::Immediate ? "BEGIN IMMEDIATE"
-                                                                  : "BEGIN DEFERRED");
-    backend_->SetTransactionLock(lock);
+    backend_->BeginTransaction(lock);
     session_->TakeAbandoned();
   }
 
@@ -54,20 +51,20 @@ class SqliteProvider final : public Provider {
                          std::string(kTransactionRolledBack) + ": nothing of it was committed",
                          {description_, {}, {}});
     }
-    if (sqlite3_get_autocommit(db_)) {
+    if (!backend_->TransactionOpen()) {
       RaiseProviderError(kEFail, "No transaction is active on this connection",
                          {description_, {}, {}});
     }
-    backend_->RunInternal("COMMIT");
+    backend_->EndTransaction(/*commit=*/true);
   }
 
   void RollbackTransaction() override {
     if (session_->TakeAbandoned()) return;  // rolled back already
-    if (sqlite3_get_autocommit(db_)) {
+    if (!backend_->TransactionOpen()) {
       RaiseProviderError(kEFail, "No transaction is active on this connection",
                          {description_, {}, {}});
     }
-    backend_->RunInternal("ROLLBACK");
+    backend_->EndTransaction(/*commit=*/false);
     session_->ForgetTables();
   }
 

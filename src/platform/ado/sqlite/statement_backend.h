@@ -31,6 +31,10 @@ struct BoundStatement {
   std::u16string_view source;  // the T-SQL of the statement, for messages
 };
 
+// A statement that checks the schema it was prepared with, so that running it reloads a schema
+// another connection changed.
+inline constexpr const char* kSchemaCheck = "SELECT 1 FROM main.sqlite_master LIMIT 0";
+
 class StatementBackend {
  public:
   virtual ~StatementBackend() = default;
@@ -72,8 +76,14 @@ class StatementBackend {
   // The rows of TableInfoQuery's `sql`, run for the statement `source`.
   virtual std::vector<TableInfoColumn> TableInfo(const std::string& sql,
                                                  std::u16string_view source) = 0;
-  // The database's schema version; nullopt when the engine does not say.
+  // The database's schema version, as the session's next statement will see it; nullopt when it
+  // cannot be asked without changing what the caller's transaction does (its locks, its
+  // snapshot).
   virtual std::optional<std::int64_t> SchemaVersion() = 0;
+  // Makes the engine read the schema again after another connection changed it: until a
+  // statement that checks the schema runs, the copy it holds in memory (which table look-ups
+  // read) is the old one.
+  virtual void ReloadSchema() = 0;
 
   // ---- the session ----
   virtual bool InTransaction() const = 0;

@@ -28,8 +28,8 @@ ExecuteResult TranslatedSession::Execute(std::u16string_view batch,
                    batch, {});
   }
   if (backend_.PrepareForBatch()) ForgetTables();
+  schema_checked_ = false;
   try {
-    ForgetTablesIfSchemaChanged();
     translation_ = tsql::Translate(batch, this);
     const tsql::Program& program = *translation_.program;
     if (parameters.size() != static_cast<std::size_t>(program.marker_count)) {
@@ -60,10 +60,11 @@ void TranslatedSession::ForgetTables() {
 }
 
 void TranslatedSession::ForgetTablesIfSchemaChanged() {
-  if (backend_.InTransaction()) return;
   const std::optional<std::int64_t> version = backend_.SchemaVersion();
   if (!version) return;
-  if (*version != schema_version_) tables_.clear();
+  if (*version == schema_version_) return;
+  backend_.ReloadSchema();
+  tables_.clear();
   schema_version_ = *version;
 }
 
@@ -86,6 +87,7 @@ BoundStatement TranslatedSession::Bind(const tsql::SqlStatement& statement,
 
 // The columns of a table as declared, known once per table until the schema changes.
 std::shared_ptr<const tsql::TableColumns> TranslatedSession::Columns(std::u16string_view name) {
+  if (!std::exchange(schema_checked_, true)) ForgetTablesIfSchemaChanged();
   std::u16string key = tsql::LowerAscii(name);
   if (auto found = tables_.find(key); found != tables_.end()) return found->second;
   const bool temp = !name.empty() && name[0] == u'#';

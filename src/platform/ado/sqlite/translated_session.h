@@ -36,15 +36,15 @@ class TranslatedSession final : private StatementRunner, private tsql::Schema {
   bool TakeAbandoned() { return std::exchange(abandoned_, false); }
   // What is known of the tables: read again when next needed (after a rollback).
   void ForgetTables();
-  // Forgets the tables when another connection changed the schema. Asked only outside a
-  // transaction, where the question is a transaction of its own.
-  void ForgetTablesIfSchemaChanged();
 
   const std::u16string& Description() const { return description_; }
 
  private:
   using StatementRunner::Execute;  // the statements of a translated batch
 
+  // Forgets the tables when another connection changed the schema. A batch asks when it first
+  // needs a table's columns, so that a batch that reads no table reads nothing of the database.
+  void ForgetTablesIfSchemaChanged();
   void AbandonTransaction();
   BoundStatement Bind(const tsql::SqlStatement& statement, const std::string& sql) const;
   std::u16string_view SourceOf(const tsql::SqlStatement& statement) const;
@@ -78,7 +78,8 @@ class TranslatedSession final : private StatementRunner, private tsql::Schema {
   // Columns of tables that batches were translated against (nullptr: no such table).
   std::unordered_map<std::u16string, std::shared_ptr<const tsql::TableColumns>> tables_;
   std::int64_t schema_version_ = -1;
-  bool abandoned_ = false;  // the caller's transaction was rolled back by a failed batch
+  bool abandoned_ = false;       // the caller's transaction was rolled back by a failed batch
+  bool schema_checked_ = false;  // for the batch being run
 };
 
 }  // namespace ado::sqlite
