@@ -279,6 +279,56 @@ TEST_F(ProviderTest, TransactionsCommitAndRollBack) {
   EXPECT_EQ(Query(*p, u"select a from T").values, std::vector<Variant>{Variant(std::int32_t{2})});
 }
 
+// A table another connection made anew is translated with its new columns, however the
+// transaction that reads it began (a deferred one begins on the engine with its first batch).
+TEST_F(ProviderTest, AnotherConnectionsNewColumnsAreSeen) {
+  enum class Start { kNone, kDeferred, kImmediate, kDeferredAfterATableFreeBatch };
+  auto reader = Open();
+  auto writer = Open();
+  for (const Start start :
+       {Start::kNone, Start::kDeferred, Start::kImmediate, Start::kDeferredAfterATableFreeBatch}) {
+    SCOPED_TRACE(static_cast<int>(start));
+    const std::u16string table = u"T" + oleaut::FromUtf8(std::to_string(static_cast<int>(start)));
+    writer->Execute(u"create table " + table + u" (v int); insert into " + table + u" values (7)",
+                    {});
+    const std::u16string query = u"select v from " + table;
+    EXPECT_EQ(Query(*reader, query).columns[0].type, ado::adInteger);
+    writer->Execute(u"drop table " + table, {});
+    writer->Execute(
+        u"create table " + table + u" (v varchar(10)); insert into " + table + u" values ('x')",
+        {});
+    if (start == Start::kImmediate) reader->BeginTransaction(ado::TransactionLock::Immediate);
+    if (start == Start::kDeferred || start == Start::kDeferredAfterATableFreeBatch) {
+      reader->BeginTransaction(ado::TransactionLock::Deferred);
+    }
+    if (start == Start::kDeferredAfterATableFreeBatch) Query(*reader, u"select 1");
+    const ado::RowSet rows = Query(*reader, query);
+    EXPECT_EQ(rows.columns[0].type, ado::adVarChar);
+    EXPECT_EQ(rows.values, std::vector<Variant>{Variant(u"x")});
+    if (start != Start::kNone) {
+      EXPECT_THROW(reader->BeginTransaction(), ComError);
+      reader->CommitTransaction();
+      EXPECT_THROW(reader->CommitTransaction(), ComError);
+    }
+  }
+}
+
+// A deferred transaction that ran nothing ends as one that ran something does.
+TEST_F(ProviderTest, AnEmptyDeferredTransactionCommitsAndRollsBack) {
+  auto p = Open();
+  p->Execute(u"create table T (a int)", {});
+  p->BeginTransaction(ado::TransactionLock::Deferred);
+  EXPECT_THROW(p->BeginTransaction(ado::TransactionLock::Deferred), ComError);
+  p->RollbackTransaction();
+  EXPECT_THROW(p->RollbackTransaction(), ComError);
+  p->BeginTransaction(ado::TransactionLock::Deferred);
+  p->CommitTransaction();
+  p->BeginTransaction(ado::TransactionLock::Deferred);
+  p->Execute(u"insert into T values (1)", {});
+  p->RollbackTransaction();
+  EXPECT_EQ(Query(*p, u"select count(*) from T").values[0], Variant(std::int32_t{0}));
+}
+
 TEST_F(ProviderTest, WritersWaitForEachOtherUpToTheBusyTimeout) {
   auto first = Open();
   first->Execute(u"create table T (a int)", {});

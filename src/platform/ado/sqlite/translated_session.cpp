@@ -1,0 +1,200 @@
+#include "platform/ado/sqlite/translated_session.h"
+
+#include <fmt/format.h>
+
+#include "platform/oleaut/com_error.h"
+#include "platform/tsql/shape.h"
+#include "platform/tsql/token.h"
+
+namespace ado::sqlite {
+namespace {
+
+constexpr std::int32_t kEFail = static_cast<std::int32_t>(0x80004005U);
+constexpr std::int32_t kNoCommandText = static_cast<std::int32_t>(0x80040E0CU);
+constexpr std::int32_t kParameterCount = static_cast<std::int32_t>(0x80040E10U);
+
+}  // namespace
+
+ExecuteResult TranslatedSession::Execute(std::u16string_view batch,
+                                         std::span<const ParameterValue> parameters) {
+  ExecuteResult result;
+  const BatchScope scope(*this, batch, description_, parameters, result);
+  if (batch.find_first_not_of(u" \t\r\n") == std::u16string_view::npos) {
+    backend_.Raise(kNoCommandText, "Command text was not set for the command object", {}, {});
+  }
+  if (abandoned_) {
+    backend_.Raise(kEFail,
+                   fmt::format("{}: end it before running more statements", kTransactionRolledBack),
+                   batch, {});
+  }
+  if (backend_.PrepareForBatch()) ForgetTables();
+  schema_checked_ = false;
+  try {
+    translation_ = tsql::Translate(batch, this);
+    const tsql::Program& program = *translation_.program;
+    if (parameters.size() != static_cast<std::size_t>(program.marker_count)) {
+      backend_.Raise(kParameterCount,
+                     fmt::format("The batch has {} parameter marker(s) but {} value(s) were given",
+                                 program.marker_count, parameters.size()),
+                     batch, {});
+    }
+    backend_.BeforeRunning(program);
+    tsql::Run(program, *this);
+    RaiseDeferredFailure();
+  } catch (const oleaut::ComError& error) {
+    // A statement that failed may have changed tables before it failed.
+    ForgetTables();
+    if (ScopeOfFailure(error) == FailureScope::kBatchAndTransaction) AbandonTransaction();
+    throw;
+  } catch (...) {
+    ForgetTables();
+    throw;
+  }
+  return result;
+}
+
+void TranslatedSession::ForgetTables() {
+  tables_.clear();
+  identity_tables_.clear();
+  ForgetProbeIndexes();
+}
+
+void TranslatedSession::ForgetTablesIfSchemaChanged() {
+  const std::optional<std::int64_t> version = backend_.SchemaVersion();
+  if (!version) return;
+  if (*version == schema_version_) return;
+  backend_.ReloadSchema();
+  tables_.clear();
+  schema_version_ = *version;
+}
+
+// A conversion error ends the batch and its transaction: the work of the transaction is undone
+// at once, and the caller's end of it only learns so.
+void TranslatedSession::AbandonTransaction() {
+  if (!backend_.InTransaction() || abandoned_) return;
+  // When the rollback fails, the batch's own failure is what the caller sees.
+  if (backend_.RunQuietly("ROLLBACK")) abandoned_ = true;
+}
+
+std::u16string_view TranslatedSession::SourceOf(const tsql::SqlStatement& statement) const {
+  return translation_.SourceOf(batch_, statement);
+}
+
+BoundStatement TranslatedSession::Bind(const tsql::SqlStatement& statement,
+                                       const std::string& sql) const {
+  return {statement, sql, *translation_.binding, parameters_, row_count_, SourceOf(statement)};
+}
+
+// The columns of a table as declared, known once per table until the schema changes.
+std::shared_ptr<const tsql::TableColumns> TranslatedSession::Columns(std::u16string_view name) {
+  if (!std::exchange(schema_checked_, true)) ForgetTablesIfSchemaChanged();
+  std::u16string key = tsql::LowerAscii(name);
+  if (auto found = tables_.find(key); found != tables_.end()) return found->second;
+  const bool temp = !name.empty() && name[0] == u'#';
+  std::shared_ptr<const tsql::TableColumns> found = backend_.ReadColumns(name, temp);
+  tables_.emplace(std::move(key), found);
+  return found;
+}
+
+bool TranslatedSession::HasIdentity(const std::string& table, bool temp) {
+  std::string key = (temp ? "t:" : "m:") + LowerAscii(table);
+  if (auto found = identity_tables_.find(key); found != identity_tables_.end()) {
+    return found->second;
+  }
+  const bool identity = DeclaresIdentity(TableDefinition(table, temp));
+  identity_tables_.emplace(std::move(key), identity);
+  return identity;
+}
+
+RaiseFunction TranslatedSession::RaiseFor(const tsql::SqlStatement& statement) {
+  return [this, &statement](std::int32_t hresult, const std::string& message) {
+    backend_.Raise(hresult, message, SourceOf(statement), {});
+  };
+}
+
+bool TranslatedSession::TestCondition(const tsql::SqlStatement& condition) {
+  NoteRun(condition);
+  return backend_.TestCondition(Bind(condition, condition.sql));
+}
+
+std::int64_t TranslatedSession::RunCommand(const tsql::SqlStatement& statement) {
+  NoteRun(statement);
+  const std::int64_t changes = backend_.RunCommand(Bind(statement, statement.sql));
+  if (statement.kind == tsql::StatementKind::kDdl) {
+    identity_tables_.clear();
+    tables_.clear();
+    return 0;
+  }
+  result_->records_affected = changes;
+  if (statement.kind == tsql::StatementKind::kInsert && changes > 0) {
+    // @@IDENTITY: the key just made in a table with an identity column, else NULL.
+    backend_.KeepIdentity(HasIdentity(statement.target, statement.target_temp));
+  }
+  return changes;
+}
+
+std::int64_t TranslatedSession::RunToEnd(const tsql::SqlStatement& statement) {
+  NoteRun(statement);
+  return backend_.RunToEnd(Bind(statement, statement.sql));
+}
+
+std::int64_t TranslatedSession::RunQuery(const tsql::SqlStatement& statement) {
+  // Only the first row set of a batch is handed back; later ones still run.
+  if (result_->rows) return RunToEnd(statement);
+  NoteRun(statement);
+  result_->rows.emplace();
+  backend_.ReadRows(Bind(statement, statement.sql), *this, *result_->rows);
+  return static_cast<std::int64_t>(result_->rows->RowCount());
+}
+
+// SELECT ... INTO: the table is made with the declared types of the query's columns (or the
+// types their expressions fix), so that it keeps bit, datetime and decimal(p,s) columns as
+// SQL Server's would, then filled by the same query.
+std::int64_t TranslatedSession::RunSelectInto(const tsql::SqlStatement& statement) {
+  const std::vector<DescribedColumn> described =
+      backend_.DescribeColumns(Bind(statement, statement.sql), *this);
+  const SelectIntoPlan plan =
+      SelectIntoStatements(statement, described, NewIdentitySeed(statement), RaiseFor(statement));
+  tables_.clear();
+  for (const std::string& sql : plan.before)
+    RunGenerated(statement, sql);
+  if (as_run_) NoteRun(tsql::WithLiteralsShown(plan.insert, statement, *translation_.binding));
+  const std::int64_t rows = backend_.RunCommand(Bind(statement, plan.insert));
+  result_->records_affected = rows;
+  for (const std::string& sql : plan.after)
+    RunGenerated(statement, sql);
+  identity_tables_.clear();
+  return rows;
+}
+
+// SQLite cannot change a column's type: the temporary table is built again with the new type,
+// its rows converted as SQL Server converts them, all or nothing.
+void TranslatedSession::RunAlterColumn(const tsql::SqlStatement& statement) {
+  const std::vector<TableInfoColumn> columns =
+      backend_.TableInfo(TableInfoQuery(statement), SourceOf(statement));
+  const std::vector<std::string> statements = AlterColumnStatements(
+      statement, columns, TableDefinition(statement.target, true), RaiseFor(statement));
+  tables_.clear();
+  RunInternal("SAVEPOINT tsql_alter_column");
+  try {
+    for (const std::string& sql : statements)
+      RunGenerated(statement, sql);
+    RunInternal("RELEASE tsql_alter_column");
+  } catch (...) {
+    // The first failure is what the caller sees; what was not undone is not released.
+    if (backend_.RunQuietly("ROLLBACK TO tsql_alter_column") &&
+        backend_.RunQuietly(kAlterColumnRecovery)) {
+      backend_.RunQuietly("RELEASE tsql_alter_column");
+    }
+    throw;
+  }
+  identity_tables_.clear();
+}
+
+// A statement the session made for the batch, without markers.
+void TranslatedSession::RunGenerated(const tsql::SqlStatement& statement, const std::string& sql) {
+  NoteRun(sql);
+  backend_.RunGenerated(SourceOf(statement), sql);
+}
+
+}  // namespace ado::sqlite

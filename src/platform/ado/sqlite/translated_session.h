@@ -1,0 +1,85 @@
+// The session that runs batches in SQL Server's dialect on a SQLite database: translates each
+// batch (against the columns of the tables it reads, known once per table until the schema
+// changes), runs its statements through a StatementBackend, keeps @@IDENTITY and IDENTITY_INSERT,
+// carries out SELECT ... INTO and ALTER COLUMN, and undoes the caller's transaction when a
+// conversion error ends a batch of it. Both providers that reach SQLite (the embedded one and
+// the ODBC provider over the SQLite driver) run their batches here; they own the transactions.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <utility>
+
+#include "platform/ado/provider.h"
+#include "platform/ado/sqlite/statement_backend.h"
+#include "platform/ado/sqlite/translated_statements.h"
+#include "platform/tsql/schema.h"
+
+namespace ado::sqlite {
+
+class TranslatedSession final : private StatementRunner, private tsql::Schema {
+ public:
+  // `description` names the data source in messages and the trace.
+  TranslatedSession(StatementBackend& backend, std::u16string description)
+      : backend_(backend), description_(std::move(description)) {}
+  TranslatedSession(const TranslatedSession&) = delete;
+  TranslatedSession& operator=(const TranslatedSession&) = delete;
+
+  ExecuteResult Execute(std::u16string_view batch, std::span<const ParameterValue> parameters);
+
+  // Whether a failed batch rolled the caller's transaction back; cleared by the call, which the
+  // caller makes as it ends the transaction.
+  bool TakeAbandoned() { return std::exchange(abandoned_, false); }
+  // What is known of the tables: read again when next needed (after a rollback).
+  void ForgetTables();
+
+  const std::u16string& Description() const { return description_; }
+
+ private:
+  using StatementRunner::Execute;  // the statements of a translated batch
+
+  // Forgets the tables when another connection changed the schema. A batch asks when it first
+  // needs a table's columns, so that a batch that reads no table reads nothing of the database.
+  void ForgetTablesIfSchemaChanged();
+  void AbandonTransaction();
+  BoundStatement Bind(const tsql::SqlStatement& statement, const std::string& sql) const;
+  std::u16string_view SourceOf(const tsql::SqlStatement& statement) const;
+  bool HasIdentity(const std::string& table, bool temp);
+
+  // ---- tsql::Schema ----
+  std::shared_ptr<const tsql::TableColumns> Columns(std::u16string_view name) override;
+
+  // ---- StatementRunner ----
+  void RunOptional(const std::string& sql) override {
+    NoteRun(sql);
+    backend_.RunOptional(sql);
+  }
+  void RunInternal(const char* sql) override { backend_.RunInternal(sql); }
+  std::string TableDefinition(const std::string& table, bool temp) override {
+    return backend_.TableDefinition(table, temp);
+  }
+  RaiseFunction RaiseFor(const tsql::SqlStatement& statement) override;
+  bool TestCondition(const tsql::SqlStatement& condition) override;
+  std::int64_t RunCommand(const tsql::SqlStatement& statement) override;
+  std::int64_t RunToEnd(const tsql::SqlStatement& statement) override;
+  std::int64_t RunQuery(const tsql::SqlStatement& statement) override;
+  std::int64_t RunSelectInto(const tsql::SqlStatement& statement) override;
+  void RunAlterColumn(const tsql::SqlStatement& statement) override;
+  void RunGenerated(const tsql::SqlStatement& statement, const std::string& sql);
+
+  StatementBackend& backend_;
+  std::u16string description_;
+  // "t:" or "m:" and a table's name in lower case: whether it has an identity column.
+  std::unordered_map<std::string, bool> identity_tables_;
+  // Columns of tables that batches were translated against (nullptr: no such table).
+  std::unordered_map<std::u16string, std::shared_ptr<const tsql::TableColumns>> tables_;
+  std::int64_t schema_version_ = -1;
+  bool abandoned_ = false;       // the caller's transaction was rolled back by a failed batch
+  bool schema_checked_ = false;  // for the batch being run
+};
+
+}  // namespace ado::sqlite
