@@ -7,6 +7,7 @@
 #include "platform/ado/execute_options.h"
 #include "platform/ado/recordset.h"
 #include "platform/oleaut/com_error.h"
+#include "platform/oleaut/hresult.h"
 
 namespace ado {
 namespace {
@@ -15,8 +16,8 @@ constexpr std::u16string_view kSource = u"ADODB.Connection";
 
 // The session's own answers to transaction calls that make no sense, as SQL Server's provider
 // gives them (XACT_E_NOTRANSACTION, XACT_E_XTIONEXISTS).
-constexpr auto kNoTransaction = static_cast<std::int32_t>(0x8004D00EU);
-constexpr auto kTransactionExists = static_cast<std::int32_t>(0x8004D013U);
+constexpr auto kNoTransaction = oleaut::XACT_E_NOTRANSACTION;
+constexpr auto kTransactionExists = oleaut::XACT_E_XTIONEXISTS;
 
 // A connection string value in double quotes, the quote doubled inside it.
 std::u16string Quoted(std::u16string_view value) {

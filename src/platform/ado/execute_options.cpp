@@ -3,13 +3,14 @@
 #include "platform/ado/errors.h"
 #include "platform/ado/types.h"
 #include "platform/oleaut/com_error.h"
+#include "platform/oleaut/hresult.h"
 
 namespace ado {
 namespace {
 
 constexpr std::int32_t kCmdFile = 0x100;
 // OLE DB's DB_E_NOCOMMAND.
-constexpr auto kNoCommandText = static_cast<std::int32_t>(0x80040E0CU);
+constexpr auto kNoCommandText = oleaut::DB_E_NOCOMMAND;
 constexpr std::int32_t kCmdTableDirect = 0x200;
 
 bool IsCommandType(std::int32_t type) {

@@ -14,12 +14,12 @@
 #include "platform/ado/odbc/odbc_provider.h"
 #include "platform/ado/sqlite/sqlite_provider.h"
 #include "platform/oleaut/com_error.h"
+#include "platform/oleaut/hresult.h"
 #include "platform/oleaut/text.h"
 
 namespace ado {
 namespace {
 
-constexpr std::int32_t kEFail = static_cast<std::int32_t>(0x80004005U);
 constexpr std::u16string_view kSource = u"ADODB.Connection";
 
 [[noreturn]] void Raise(std::int32_t hresult, const std::string& message) {
@@ -54,9 +54,10 @@ std::unique_ptr<Provider> OpenSqlite(const ConnectionSettings& settings) {
       } else if (oleaut::EqualsNoCase(s.value, u"Memory")) {
         options.mode = Mode::kMemory;
       } else {
-        Raise(kEFail, fmt::format("Mode '{}' is not one of ReadWrite, ReadWriteCreate, ReadOnly, "
-                                  "Memory",
-                                  oleaut::ToUtf8(s.value)));
+        Raise(oleaut::E_FAIL,
+              fmt::format("Mode '{}' is not one of ReadWrite, ReadWriteCreate, ReadOnly, "
+                          "Memory",
+                          oleaut::ToUtf8(s.value)));
       }
     } else if (oleaut::EqualsNoCase(key, u"Busy Timeout") ||
                oleaut::EqualsNoCase(key, u"Default Timeout")) {
@@ -64,7 +65,7 @@ std::unique_ptr<Provider> OpenSqlite(const ConnectionSettings& settings) {
       int ms = 0;
       const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), ms);
       if (ec != std::errc() || end != value.data() + value.size() || ms < 0) {
-        Raise(kEFail,
+        Raise(oleaut::E_FAIL,
               fmt::format("{} '{}' is not a number of milliseconds", oleaut::ToUtf8(key), value));
       }
       options.busy_timeout_ms = ms;
@@ -72,17 +73,18 @@ std::unique_ptr<Provider> OpenSqlite(const ConnectionSettings& settings) {
       // ADO's Open adds them when given; an embedded database has no logins to check them
       // against, so only empty ones are accepted rather than silently ignored.
       if (!s.value.empty()) {
-        Raise(kEFail, fmt::format("The SQLite provider has no logins: '{}' must be empty",
-                                  oleaut::ToUtf8(key)));
+        Raise(oleaut::E_FAIL, fmt::format("The SQLite provider has no logins: '{}' must be empty",
+                                          oleaut::ToUtf8(key)));
       }
     } else {
-      Raise(kEFail, fmt::format("The SQLite provider does not know the connection string key "
-                                "'{}'",
-                                oleaut::ToUtf8(key)));
+      Raise(oleaut::E_FAIL,
+            fmt::format("The SQLite provider does not know the connection string key "
+                        "'{}'",
+                        oleaut::ToUtf8(key)));
     }
   }
   if (options.path.empty() && options.mode != sqlite::SqliteOptions::Mode::kMemory) {
-    Raise(kEFail, "The connection string names no Data Source for the SQLite provider");
+    Raise(oleaut::E_FAIL, "The connection string names no Data Source for the SQLite provider");
   }
   return sqlite::OpenSqliteProvider(options);
 }
@@ -91,7 +93,7 @@ std::unique_ptr<Provider> OpenSqlite(const ConnectionSettings& settings) {
 
 std::unique_ptr<Provider> OpenProvider(std::u16string_view connection_string) {
   const ConnectionSettings settings = ParseConnectionString(connection_string);
-  if (settings.empty()) Raise(kEFail, "The connection string is empty");
+  if (settings.empty()) Raise(oleaut::E_FAIL, "The connection string is empty");
   if (odbc::FormOf(settings) != odbc::ConnectionForm::kNotOdbc) {
     return odbc::OpenOdbcProvider(settings);
   }
@@ -111,7 +113,7 @@ std::unique_ptr<Provider> OpenProvider(std::u16string_view connection_string) {
       return OpenSqlite(settings);
     }
   }
-  Raise(kEFail,
+  Raise(oleaut::E_FAIL,
         "The connection string names no provider (expected Provider=SQLite, or a Data "
         "Source ending in .db or .sqlite)");
 }

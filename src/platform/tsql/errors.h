@@ -6,13 +6,14 @@
 #include <cstdint>
 #include <string_view>
 
+#include "platform/oleaut/hresult.h"
 #include "platform/tsql/token.h"
 
 namespace tsql {
 
-inline constexpr std::int32_t kErrorsInCommand = static_cast<std::int32_t>(0x80040E14U);
+inline constexpr std::int32_t kErrorsInCommand = oleaut::DB_E_ERRORSINCOMMAND;
 // DB_E_NOTABLE: SQL Server's providers report "Invalid object name" (error 208) so.
-inline constexpr std::int32_t kNoTable = static_cast<std::int32_t>(0x80040E37U);
+inline constexpr std::int32_t kNoTable = oleaut::DB_E_NOTABLE;
 inline constexpr std::u16string_view kErrorSource = u"TAV T-SQL translator";
 
 // "Incorrect syntax near 'fragment' (line L, column C): <what>".

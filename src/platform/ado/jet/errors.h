@@ -8,16 +8,18 @@
 #include <string>
 #include <string_view>
 
+#include "platform/oleaut/hresult.h"
+
 namespace ado::jet {
 
 inline constexpr std::u16string_view kJetSource = u"Microsoft JET Database Engine";
 inline constexpr std::u16string_view kProviderSource = u"TAV Jet provider";
 
-inline constexpr std::int32_t kJetEFail = static_cast<std::int32_t>(0x80004005U);
-inline constexpr std::int32_t kJetSyntaxError = static_cast<std::int32_t>(0x80040E14U);
-inline constexpr std::int32_t kJetNoTable = static_cast<std::int32_t>(0x80040E37U);
-inline constexpr std::int32_t kJetMissingParameter = static_cast<std::int32_t>(0x80040E10U);
-inline constexpr std::int32_t kJetTypeMismatch = static_cast<std::int32_t>(0x80040E07U);
+inline constexpr std::int32_t kJetEFail = oleaut::E_FAIL;
+inline constexpr std::int32_t kJetSyntaxError = oleaut::DB_E_ERRORSINCOMMAND;
+inline constexpr std::int32_t kJetNoTable = oleaut::DB_E_NOTABLE;
+inline constexpr std::int32_t kJetMissingParameter = oleaut::DB_E_PARAMNOTOPTIONAL;
+inline constexpr std::int32_t kJetTypeMismatch = oleaut::DB_E_CANTCONVERTVALUE;
 
 // `path` as the user gave it; `detail` says what was wrong, when Jet's text does not.
 [[noreturn]] void RaiseFileNotFound(std::u16string_view path);

@@ -9,12 +9,12 @@
 #include "platform/ado/jet/page_bytes.h"
 #include "platform/oleaut/com_error.h"
 #include "platform/oleaut/convert.h"
+#include "platform/oleaut/hresult.h"
 #include "platform/oleaut/text.h"
 
 namespace ado::jet {
 namespace {
 
-constexpr std::int32_t kEFail = static_cast<std::int32_t>(0x80004005U);
 // Long values up to this many bytes stay inside their row, as Access keeps short memos.
 constexpr std::size_t kInlineLongValueLimit = 64;
 // Access compresses a memo's text only up to this many characters.
@@ -82,7 +82,7 @@ std::string TypeNameOf(JetTypeCode code) {
 }  // namespace
 
 void RaiseWriterError(const std::string& message) {
-  throw oleaut::ComError(kEFail, u"Jet database writer", oleaut::FromUtf8(message));
+  throw oleaut::ComError(oleaut::E_FAIL, u"Jet database writer", oleaut::FromUtf8(message));
 }
 
 TableLayout LayOutColumns(JetVersion version, const std::vector<ColumnDefinition>& definitions) {

@@ -6,6 +6,7 @@
 #include <cerrno>
 
 #include "platform/oleaut/com_error.h"
+#include "platform/oleaut/hresult.h"
 #include "platform/oleaut/text.h"
 
 namespace ado::jet {
@@ -64,14 +65,12 @@ std::vector<std::uint8_t> EncodeJet4Text(std::u16string_view text, bool compress
 
 namespace {
 
-constexpr std::int32_t kEFail = static_cast<std::int32_t>(0x80004005U);
-
 class Iconv {
  public:
   Iconv(const std::string& to, const std::string& from)
       : handle_(iconv_open(to.c_str(), from.c_str())) {
     if (handle_ == reinterpret_cast<iconv_t>(-1)) {
-      throw oleaut::ComError(kEFail, u"Jet text",
+      throw oleaut::ComError(oleaut::E_FAIL, u"Jet text",
                              oleaut::FromUtf8(fmt::format("This system cannot convert text of {} "
                                                           "(iconv knows no such code page)",
                                                           from == "UTF-16LE" ? to : from)));

@@ -7,15 +7,14 @@
 
 #include "platform/ado/odbc/driver_keys.h"
 #include "platform/oleaut/com_error.h"
+#include "platform/oleaut/hresult.h"
 #include "platform/oleaut/text.h"
 
 namespace ado::odbc {
 namespace {
 
-constexpr std::int32_t kEFail = static_cast<std::int32_t>(0x80004005U);
-
 [[noreturn]] void Raise(const std::string& message) {
-  throw oleaut::ComError(kEFail, u"ADODB.Connection", oleaut::FromUtf8(message));
+  throw oleaut::ComError(oleaut::E_FAIL, u"ADODB.Connection", oleaut::FromUtf8(message));
 }
 
 bool Is(std::u16string_view key, std::initializer_list<std::u16string_view> names) {

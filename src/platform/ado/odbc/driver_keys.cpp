@@ -13,12 +13,11 @@
 #include <vector>
 
 #include "platform/oleaut/com_error.h"
+#include "platform/oleaut/hresult.h"
 #include "platform/oleaut/text.h"
 
 namespace ado::odbc {
 namespace {
-
-constexpr std::int32_t kEFail = static_cast<std::int32_t>(0x80004005U);
 
 struct UnsafeKey {
   std::u16string_view key;
@@ -37,7 +36,7 @@ constexpr UnsafeKey kUnsafeKeys[] = {
 [[noreturn]] void Refuse(const std::string& where, std::u16string_view written,
                          const UnsafeKey& unsafe) {
   throw oleaut::ComError(
-      kEFail, u"ADODB.Connection",
+      oleaut::E_FAIL, u"ADODB.Connection",
       oleaut::FromUtf8(fmt::format("{} the key '{}', which is refused: {}", where,
                                    oleaut::ToUtf8(written), unsafe.effect)));
 }
@@ -133,7 +132,7 @@ void RefuseUnregisteredDriver(const std::string& where, std::u16string_view valu
     known += (known.empty() ? "" : ", ") + registered.name;
   }
   throw oleaut::ComError(
-      kEFail, u"ADODB.Connection",
+      oleaut::E_FAIL, u"ADODB.Connection",
       oleaut::FromUtf8(fmt::format(
           "{} the ODBC driver '{}', which is not installed: only a driver that odbcinst.ini "
           "registers is loaded, named as it is registered ({}) or by its library's path",

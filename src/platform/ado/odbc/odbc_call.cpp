@@ -4,12 +4,11 @@
 
 #include "platform/ado/errors.h"
 #include "platform/oleaut/com_error.h"
+#include "platform/oleaut/hresult.h"
 #include "platform/oleaut/text.h"
 
 namespace ado::odbc {
 namespace {
-
-constexpr std::int32_t kEFail = static_cast<std::int32_t>(0x80004005U);
 
 struct InjectedFailure {
   std::string function;
@@ -91,14 +90,14 @@ void RaiseProviderError(std::int32_t hresult, const std::string& message,
 
 std::int32_t HresultOfSqlState(std::string_view sqlstate) {
   const auto is = [&](std::string_view prefix) { return sqlstate.rfind(prefix, 0) == 0; };
-  if (is("42S02") || is("42S22")) return static_cast<std::int32_t>(0x80040E37U);
-  if (is("42") || is("37")) return static_cast<std::int32_t>(0x80040E14U);
-  if (is("23")) return static_cast<std::int32_t>(0x80040E2FU);
-  if (is("22001") || is("22003")) return static_cast<std::int32_t>(0x80040E57U);
-  if (is("22")) return static_cast<std::int32_t>(0x80040E07U);
-  if (is("HYT00") || is("HYT01")) return static_cast<std::int32_t>(0x80040E31U);
-  if (is("28")) return static_cast<std::int32_t>(0x80040E4DU);
-  return kEFail;
+  if (is("42S02") || is("42S22")) return oleaut::DB_E_NOTABLE;
+  if (is("42") || is("37")) return oleaut::DB_E_ERRORSINCOMMAND;
+  if (is("23")) return oleaut::DB_E_INTEGRITYVIOLATION;
+  if (is("22001") || is("22003")) return oleaut::DB_E_DATAOVERFLOW;
+  if (is("22")) return oleaut::DB_E_CANTCONVERTVALUE;
+  if (is("HYT00") || is("HYT01")) return oleaut::DB_E_ABORTLIMITREACHED;
+  if (is("28")) return oleaut::DB_SEC_E_AUTH_FAILED;
+  return oleaut::E_FAIL;
 }
 
 bool IsConnectionLost(std::string_view sqlstate) {
@@ -147,7 +146,8 @@ Handle Handle::Allocate(SQLSMALLINT type, SQLHANDLE parent, const CallContext& w
       RaiseCallError("SQLAllocHandle", type == SQL_HANDLE_STMT ? SQL_HANDLE_DBC : SQL_HANDLE_ENV,
                      parent, where);
     }
-    RaiseProviderError(kEFail, "The ODBC driver manager cannot allocate an environment", where);
+    RaiseProviderError(oleaut::E_FAIL, "The ODBC driver manager cannot allocate an environment",
+                       where);
   }
   return Handle(type, handle);
 }

@@ -10,12 +10,11 @@
 #include "platform/ado/odbc/fetch_buffers.h"
 #include "platform/ado/sqlite/engine_setup.h"
 #include "platform/oleaut/com_error.h"
+#include "platform/oleaut/hresult.h"
 #include "platform/oleaut/text.h"
 
 namespace ado::odbc {
 namespace {
-
-constexpr std::int32_t kEFail = static_cast<std::int32_t>(0x80004005U);
 
 bool IsAnyOf(std::int32_t number, std::initializer_list<std::int32_t> numbers) {
   return std::find(numbers.begin(), numbers.end(), number) != numbers.end();
@@ -40,7 +39,7 @@ std::u16string WithRuntimeExtension(const std::u16string& connection_string) {
   const std::u16string extension = RuntimeExtensionPath();
   std::error_code ignored;
   if (!std::filesystem::exists(oleaut::ToUtf8(extension), ignored)) {
-    RaiseProviderError(kEFail,
+    RaiseProviderError(oleaut::E_FAIL,
                        fmt::format("The T-SQL runtime extension '{}' is missing: build the "
                                    "tavsqlite target or set TAV_SQLITE_EXTENSION",
                                    oleaut::ToUtf8(extension)),
@@ -181,7 +180,7 @@ bool OdbcConnection::ReconnectIfLost() {
   // The work before the loss is gone: later statements of the same transaction must not run
   // on a new session, as if it were still there, and commit without it.
   if (in_transaction_) {
-    RaiseProviderError(kEFail,
+    RaiseProviderError(oleaut::E_FAIL,
                        "The connection was lost during the transaction, which the server has "
                        "rolled back: end the transaction before running more statements",
                        Where());

@@ -9,13 +9,13 @@
 #include "platform/ado/odbc/result_reader.h"
 #include "platform/ado/sql_trace.h"
 #include "platform/ado/sqlite/translated_session.h"
+#include "platform/oleaut/hresult.h"
 #include "platform/oleaut/text.h"
 
 namespace ado::odbc {
 namespace {
 
-constexpr std::int32_t kEFail = static_cast<std::int32_t>(0x80004005U);
-constexpr std::int32_t kNoCommandText = static_cast<std::int32_t>(0x80040E0CU);
+constexpr std::int32_t kNoCommandText = oleaut::DB_E_NOCOMMAND;
 
 // Traces a batch sent unchanged, ran or failed, as the translated session traces its batches.
 class PassThroughTrace {
@@ -77,7 +77,7 @@ class OdbcProvider final : public Provider {
   void BeginTransaction(TransactionLock /*lock*/) override {
     Reconnect();
     if (connection_.InTransaction()) {
-      RaiseProviderError(kEFail, "A transaction is already active on this connection",
+      RaiseProviderError(oleaut::E_FAIL, "A transaction is already active on this connection",
                          connection_.Where());
     }
     if (translated_) {
@@ -96,12 +96,13 @@ class OdbcProvider final : public Provider {
     if (translated_ && translated_->TakeAbandoned()) {
       connection_.SetInTransaction(false);
       RaiseProviderError(
-          kEFail, std::string(sqlite::kTransactionRolledBack) + ": nothing of it was committed",
+          oleaut::E_FAIL,
+          std::string(sqlite::kTransactionRolledBack) + ": nothing of it was committed",
           connection_.Where());
     }
     if (connection_.Lost()) {
       connection_.SetInTransaction(false);
-      RaiseProviderError(kEFail,
+      RaiseProviderError(oleaut::E_FAIL,
                          "The connection was lost during the transaction, which the server has "
                          "rolled back",
                          connection_.Where());
@@ -130,7 +131,7 @@ class OdbcProvider final : public Provider {
 
   void RequireTransaction() {
     if (!connection_.InTransaction()) {
-      RaiseProviderError(kEFail, "No transaction is active on this connection",
+      RaiseProviderError(oleaut::E_FAIL, "No transaction is active on this connection",
                          connection_.Where());
     }
   }

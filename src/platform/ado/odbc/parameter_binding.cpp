@@ -5,13 +5,14 @@
 #include "platform/ado/parameter.h"
 #include "platform/oleaut/convert.h"
 #include "platform/oleaut/decimal.h"
+#include "platform/oleaut/hresult.h"
 #include "platform/oleaut/text.h"
 
 namespace ado::odbc {
 namespace {
 
-constexpr std::int32_t kDataOverflow = static_cast<std::int32_t>(0x80040E57U);
-constexpr std::int32_t kErrorsInCommand = static_cast<std::int32_t>(0x80040E14U);
+constexpr std::int32_t kDataOverflow = oleaut::DB_E_DATAOVERFLOW;
+constexpr std::int32_t kErrorsInCommand = oleaut::DB_E_ERRORSINCOMMAND;
 // Values longer than this many bytes go at execution, in pieces of kPiece bytes: SQL Server
 // takes at most 8000 bytes of a varchar or varbinary inline.
 constexpr std::size_t kInlineLimit = 8000;

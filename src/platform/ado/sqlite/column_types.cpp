@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/ado/sqlite/translated_statements.h"
 #include "platform/oleaut/com_error.h"
 #include "platform/oleaut/decimal.h"
 #include "platform/tsql/runtime/runtime.h"
@@ -13,14 +14,6 @@ namespace ado::sqlite {
 namespace {
 
 constexpr std::int32_t kLong = 2147483647;
-
-std::string LowerAscii(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return out;
-}
 
 ColumnType Make(DataTypeEnum type, std::int32_t size, ValueKind kind, int precision = 255,
                 int scale = 255) {

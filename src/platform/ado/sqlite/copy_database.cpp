@@ -8,6 +8,7 @@
 
 #include "platform/ado/sqlite/engine.h"
 #include "platform/ado/sqlite/engine_setup.h"
+#include "platform/oleaut/hresult.h"
 #include "platform/oleaut/text.h"
 
 namespace ado::sqlite {
@@ -22,7 +23,7 @@ Database OpenFile(const std::filesystem::path& path, int flags) {
   const int rc = sqlite3_open_v2(path.c_str(), &db, flags | SQLITE_OPEN_EXRESCODE, nullptr);
   Database owner(db, sqlite3_close_v2);
   if (rc != SQLITE_OK) {
-    RaiseProviderError(kEFail,
+    RaiseProviderError(oleaut::E_FAIL,
                        fmt::format("Cannot open the SQLite database '{}': {}", path.string(),
                                    db ? sqlite3_errmsg(db) : sqlite3_errstr(rc)),
                        {});
@@ -48,7 +49,7 @@ CopyOutcome CopyDatabaseInto(const std::filesystem::path& source,
   const int rc = step == SQLITE_DONE ? finish : step;
   if ((rc & 0xFF) == SQLITE_NOTADB) return CopyOutcome::kTargetIsNoDatabase;
   if ((rc & 0xFF) == SQLITE_BUSY || (rc & 0xFF) == SQLITE_LOCKED) {
-    RaiseProviderError(kEFail,
+    RaiseProviderError(oleaut::E_FAIL,
                        fmt::format("Another connection has held the write lock of '{}' for "
                                    "longer than {} ms; try again when it has finished",
                                    target.string(), busy_timeout_ms),

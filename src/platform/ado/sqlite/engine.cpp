@@ -4,6 +4,7 @@
 
 #include "platform/ado/errors.h"
 #include "platform/oleaut/com_error.h"
+#include "platform/oleaut/hresult.h"
 #include "platform/oleaut/text.h"
 
 namespace ado::sqlite {
@@ -22,7 +23,7 @@ std::int32_t HresultOf(int rc, std::string_view message) {
     case SQLITE_ERROR:
       return message.rfind("no such table", 0) == 0 ? kNoTable : kErrorsInCommand;
     default:
-      return kEFail;
+      return oleaut::E_FAIL;
   }
 }
 

@@ -11,6 +11,8 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "platform/oleaut/hresult.h"
+
 namespace ado::sqlite {
 
 // What an error message says about where the failure happened.
@@ -21,11 +23,10 @@ struct ErrorContext {
 };
 
 // HRESULTs an OLE DB provider reports for these failures.
-inline constexpr std::int32_t kEFail = static_cast<std::int32_t>(0x80004005U);
-inline constexpr std::int32_t kErrorsInCommand = static_cast<std::int32_t>(0x80040E14U);
-inline constexpr std::int32_t kIntegrityViolation = static_cast<std::int32_t>(0x80040E2FU);
-inline constexpr std::int32_t kNoTable = static_cast<std::int32_t>(0x80040E37U);
-inline constexpr std::int32_t kDataOverflow = static_cast<std::int32_t>(0x80040E57U);
+inline constexpr std::int32_t kErrorsInCommand = oleaut::DB_E_ERRORSINCOMMAND;
+inline constexpr std::int32_t kIntegrityViolation = oleaut::DB_E_INTEGRITYVIOLATION;
+inline constexpr std::int32_t kNoTable = oleaut::DB_E_NOTABLE;
+inline constexpr std::int32_t kDataOverflow = oleaut::DB_E_DATAOVERFLOW;
 inline constexpr std::u16string_view kSource = u"TAV SQLite provider";
 
 // Returns rc when it is SQLITE_OK, SQLITE_ROW or SQLITE_DONE; otherwise raises.

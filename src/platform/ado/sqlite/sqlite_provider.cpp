@@ -12,6 +12,7 @@
 #include "platform/ado/sqlite/engine_setup.h"
 #include "platform/ado/sqlite/translated_session.h"
 #include "platform/io/regular_file.h"
+#include "platform/oleaut/hresult.h"
 #include "platform/oleaut/text.h"
 #include "platform/tsql/runtime/runtime.h"
 
@@ -38,7 +39,7 @@ class SqliteProvider final : public Provider {
 
   void BeginTransaction(ado::TransactionLock lock) override {
     if (backend_->TransactionOpen()) {
-      RaiseProviderError(kEFail, "A transaction is already active on this connection",
+      RaiseProviderError(oleaut::E_FAIL, "A transaction is already active on this connection",
                          {description_, {}, {}});
     }
     backend_->BeginTransaction(lock);
@@ -47,12 +48,12 @@ class SqliteProvider final : public Provider {
 
   void CommitTransaction() override {
     if (session_->TakeAbandoned()) {
-      RaiseProviderError(kEFail,
+      RaiseProviderError(oleaut::E_FAIL,
                          std::string(kTransactionRolledBack) + ": nothing of it was committed",
                          {description_, {}, {}});
     }
     if (!backend_->TransactionOpen()) {
-      RaiseProviderError(kEFail, "No transaction is active on this connection",
+      RaiseProviderError(oleaut::E_FAIL, "No transaction is active on this connection",
                          {description_, {}, {}});
     }
     backend_->EndTransaction(/*commit=*/true);
@@ -61,7 +62,7 @@ class SqliteProvider final : public Provider {
   void RollbackTransaction() override {
     if (session_->TakeAbandoned()) return;  // rolled back already
     if (!backend_->TransactionOpen()) {
-      RaiseProviderError(kEFail, "No transaction is active on this connection",
+      RaiseProviderError(oleaut::E_FAIL, "No transaction is active on this connection",
                          {description_, {}, {}});
     }
     backend_->EndTransaction(/*commit=*/false);
@@ -81,7 +82,7 @@ class SqliteProvider final : public Provider {
     std::error_code ignored;
     const bool exists = !memory && std::filesystem::exists(path, ignored);
     if (!memory && !exists && options.mode != Mode::kReadWriteCreate) {
-      RaiseProviderError(kEFail,
+      RaiseProviderError(oleaut::E_FAIL,
                          fmt::format("The SQLite database file '{}' does not exist (add "
                                      "Mode=ReadWriteCreate to the connection string to create it)",
                                      path),
@@ -96,8 +97,9 @@ class SqliteProvider final : public Provider {
       const std::string message = db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(rc);
       sqlite3_close_v2(db_);
       db_ = nullptr;
-      RaiseProviderError(
-          kEFail, fmt::format("Cannot open the SQLite database '{}': {}", path, message), {});
+      RaiseProviderError(oleaut::E_FAIL,
+                         fmt::format("Cannot open the SQLite database '{}': {}", path, message),
+                         {});
     }
     try {
       backend_ = std::make_unique<EngineBackend>(db_, description_);

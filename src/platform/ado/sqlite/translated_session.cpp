@@ -3,15 +3,15 @@
 #include <fmt/format.h>
 
 #include "platform/oleaut/com_error.h"
+#include "platform/oleaut/hresult.h"
 #include "platform/tsql/shape.h"
 #include "platform/tsql/token.h"
 
 namespace ado::sqlite {
 namespace {
 
-constexpr std::int32_t kEFail = static_cast<std::int32_t>(0x80004005U);
-constexpr std::int32_t kNoCommandText = static_cast<std::int32_t>(0x80040E0CU);
-constexpr std::int32_t kParameterCount = static_cast<std::int32_t>(0x80040E10U);
+constexpr std::int32_t kNoCommandText = oleaut::DB_E_NOCOMMAND;
+constexpr std::int32_t kParameterCount = oleaut::DB_E_PARAMNOTOPTIONAL;
 
 }  // namespace
 
@@ -23,7 +23,7 @@ ExecuteResult TranslatedSession::Execute(std::u16string_view batch,
     backend_.Raise(kNoCommandText, "Command text was not set for the command object", {}, {});
   }
   if (abandoned_) {
-    backend_.Raise(kEFail,
+    backend_.Raise(oleaut::E_FAIL,
                    fmt::format("{}: end it before running more statements", kTransactionRolledBack),
                    batch, {});
   }

@@ -9,6 +9,7 @@
 
 #include "platform/oleaut/clock.h"
 #include "platform/oleaut/com_error.h"
+#include "platform/oleaut/hresult.h"
 #include "platform/oleaut/text.h"
 #include "platform/tsql/identity.h"
 #include "platform/tsql/runtime/detail.h"
@@ -442,7 +443,7 @@ void InstallSqliteRuntimeWithOwnSession(sqlite3* db) {
       sqlite3_create_function_v2(db, "tsql_reject_quoted_literals", 0,
                                  SQLITE_UTF8 | SQLITE_DIRECTONLY, nullptr, RejectQuotedLiterals,
                                  nullptr, nullptr, nullptr) != SQLITE_OK) {
-    throw oleaut::ComError(static_cast<std::int32_t>(0x80004005U), u"TAV SQLite provider",
+    throw oleaut::ComError(oleaut::E_FAIL, u"TAV SQLite provider",
                            oleaut::FromUtf8(std::string("Cannot install the session functions: ") +
                                             sqlite3_errmsg(db)));
   }
@@ -516,7 +517,7 @@ void InstallSqliteRuntime(sqlite3* db, SessionState* state, void (*destroy_state
   const auto check = [db](int rc, const char* what) {
     if (rc == SQLITE_OK) return;
     throw oleaut::ComError(
-        static_cast<std::int32_t>(0x80004005U), u"TAV SQLite provider",
+        oleaut::E_FAIL, u"TAV SQLite provider",
         oleaut::FromUtf8(std::string("Cannot install ") + what + ": " + sqlite3_errmsg(db)));
   };
   for (const Function& f : kFunctions) {
