@@ -44,7 +44,8 @@ class Connection : public com::Unknown {
                               std::int32_t options = adOptionUnspecified);
 
   // Transactions do not nest: BeginTrans returns the level, always 1.
-  // `lock` is this port's addition: how the transaction takes the database's locks.
+  // `lock`, which ADO's BeginTrans does not have, says how the transaction takes the database's
+  // locks.
   std::int32_t BeginTrans(TransactionLock lock = TransactionLock::Immediate);
   void CommitTrans();
   void RollbackTrans();

@@ -1,6 +1,6 @@
 // The errors of the Jet provider. Where Jet itself has an answer (a missing file, a database it
 // does not recognise, a missing table, a type mismatch, a syntax error) the error carries Jet's
-// number, source and English text, followed by what was actually wrong; what this port's provider
+// number, source and English text, followed by what was actually wrong; what this provider
 // cannot run (a join, a function) is reported under its own source, naming the construct.
 #pragma once
 

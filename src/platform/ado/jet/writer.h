@@ -1,6 +1,6 @@
 // Writes small Jet (Access) database files: tables of Long, Integer, Double, Date/Time, Text,
 // Memo and Yes/No columns, and their rows. It exists so that a local report database can be made
-// on Linux for tests, the demo and users; the files read back with this port's Jet provider and
+// on Linux for tests, the demo and users; the files read back with the platform's Jet provider and
 // with mdbtools' own tools.
 //
 // What it does not write: indexes and primary keys, relationships, queries, properties (captions,

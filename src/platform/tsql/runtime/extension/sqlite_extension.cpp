@@ -1,5 +1,5 @@
 // libtavsqlite.so: the T-SQL runtime functions and the TSQL collation as a loadable SQLite
-// extension, for connections this port does not open itself: the SQLite ODBC driver loads it
+// extension, for connections the platform does not open itself: the SQLite ODBC driver loads it
 // through its LoadExt attribute, and the stock sqlite3 shell with ".load", so that
 // "PRAGMA integrity_check" and ad-hoc queries work on databases whose indexes use the collation.
 //
