@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <set>
 
 namespace printing {
 
@@ -49,10 +50,29 @@ TextEngine::~TextEngine() {
   g_object_unref(context_);
 }
 
-void TextEngine::CheckFamily(const std::string& family) {
-  if (!checked_families_.insert(family).second) return;
+namespace {
+
+// The fonts of Windows' Chinese editions that bill templates name. Where one is missing, the
+// font fontconfig takes instead must have the Chinese glyphs too, so that a bill's Latin and
+// Chinese text come from one font rather than Chinese glyphs falling back one by one.
+bool NamesChineseFont(const std::string& family) {
+  static const std::set<std::string> kChinese = {
+      "simsun",  "nsimsun",  "simhei",   "kaiti",        "fangsong",       "microsoft yahei",
+      "mingliu", "pmingliu", "dengxian", "kaiti_gb2312", "fangsong_gb2312"};
+  const bool non_ascii = std::any_of(family.begin(), family.end(),
+                                     [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+  return non_ascii || kChinese.contains(Lower(family));
+}
+
+}  // namespace
+
+const std::string& TextEngine::Families(const std::string& family) {
+  if (const auto known = families_.find(family); known != families_.end()) return known->second;
   FcPattern* pattern = FcPatternCreate();
   FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
+  if (NamesChineseFont(family)) {
+    FcPatternAddString(pattern, FC_LANG, reinterpret_cast<const FcChar8*>("zh-cn"));
+  }
   FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
   FcDefaultSubstitute(pattern);
   FcResult result = FcResultNoMatch;
@@ -69,20 +89,22 @@ void TextEngine::CheckFamily(const std::string& family) {
     FcPatternDestroy(match);
   }
   FcPatternDestroy(pattern);
+  std::string families = family;
   if (!found) {
     warn_("font \"" + family + "\" is not installed; fontconfig draws its text with \"" +
           (chosen.empty() ? std::string("no font") : chosen) + "\"");
+    if (!chosen.empty()) families += "," + chosen;
   }
+  return families_.emplace(family, std::move(families)).first->second;
 }
 
 TextEngine::FontLayout& TextEngine::LayoutFor(const FontSpec& font) {
   const auto key = std::make_tuple(font.family, font.size, font.bold);
   const auto found = layouts_.find(key);
   if (found != layouts_.end()) return found->second;
-  CheckFamily(font.family);
   FontLayout made;
   made.description = pango_font_description_new();
-  pango_font_description_set_family(made.description, font.family.c_str());
+  pango_font_description_set_family(made.description, Families(font.family).c_str());
   pango_font_description_set_size(made.description, static_cast<gint>(font.size * PANGO_SCALE));
   pango_font_description_set_weight(made.description,
                                     font.bold ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);

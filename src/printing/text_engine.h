@@ -49,13 +49,14 @@ class TextEngine {
     double line_height = 0;
   };
   FontLayout& LayoutFor(const FontSpec& font);
-  // Says once per family when fontconfig has no such font and which one it takes instead.
-  void CheckFamily(const std::string& family);
+  // The families pango is given for `family`: the family itself, and when fontconfig has no
+  // such font, the one it takes instead, which a warning names once per family.
+  const std::string& Families(const std::string& family);
 
   WarningSink warn_;
   PangoContext* context_ = nullptr;
   std::map<std::tuple<std::string, double, bool>, FontLayout> layouts_;
-  std::set<std::string> checked_families_;
+  std::map<std::string, std::string> families_;
 };
 
 }  // namespace printing
