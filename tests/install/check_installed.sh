@@ -13,11 +13,16 @@ fail() {
   echo "FAILED: $*" >&2
   exit 1
 }
+# The sanitizers' options of a sanitizer build pass through (its suppressions among them).
+sanitizer_options=()
+for name in ASAN_OPTIONS LSAN_OPTIONS UBSAN_OPTIONS TSAN_OPTIONS; do
+  [[ -n ${!name:-} ]] && sanitizer_options+=("$name=${!name}")
+done
 # tavprint with only the given home: no TAV_* or XDG_* variable of the caller reaches it.
 as_user() {
   local home=$1
   shift
-  env -i HOME="$home" PATH="$prefix/bin:/usr/bin:/bin" LANG=C.UTF-8 "$@"
+  env -i HOME="$home" PATH="$prefix/bin:/usr/bin:/bin" LANG=C.UTF-8 "${sanitizer_options[@]}" "$@"
 }
 prefix_state() { find "$prefix" -printf '%p %s %T@\n' | sort; }
 

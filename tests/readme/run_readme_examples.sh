@@ -37,7 +37,24 @@ if grep -q '^exit 99$' "$work/readme.sh"; then
   exit 1
 fi
 
+# In a sanitizer build the SQLite extension needs the sanitizer's runtime loaded before it: the
+# stock sqlite3 shell the README runs gets it preloaded (and keeps its own allocations unchecked).
+path=/usr/local/bin:/usr/bin:/bin
+runtime=$(ldd "$build_dir/lib/libtavsqlite.so" 2>/dev/null | awk '/lib(a|t)san\.so/ { print $3 }')
+if [[ -n $runtime ]]; then
+  mkdir "$work/bin"
+  printf '#!/bin/sh\nLD_PRELOAD=%s ASAN_OPTIONS=detect_leaks=0 exec /usr/bin/sqlite3 "$@"\n' \
+    "$runtime" > "$work/bin/sqlite3"
+  chmod +x "$work/bin/sqlite3"
+  path="$work/bin:$path"
+fi
+
 cd "$work/repo"
-env -i HOME="$work/home" PATH=/usr/local/bin:/usr/bin:/bin LANG=C.UTF-8 TMPDIR="$work" \
-  bash --noprofile --norc -e -o pipefail "$work/readme.sh"
+# The sanitizers' options of a sanitizer build pass through (its suppressions among them).
+sanitizer_options=()
+for name in ASAN_OPTIONS LSAN_OPTIONS UBSAN_OPTIONS TSAN_OPTIONS; do
+  [[ -n ${!name:-} ]] && sanitizer_options+=("$name=${!name}")
+done
+env -i HOME="$work/home" PATH="$path" LANG=C.UTF-8 TMPDIR="$work" \
+  "${sanitizer_options[@]}" bash --noprofile --norc -e -o pipefail "$work/readme.sh"
 echo "Every runnable example of $readme passed"
