@@ -46,7 +46,7 @@ sanitize:
 
 # The whole suite under ThreadSanitizer, in its own folder.
 sanitize-thread:
-	$(MAKE) test BUILD=build-tsan CMAKE_FLAGS="-DCMAKE_BUILD_TYPE=Debug -DTAV_SANITIZE_THREAD=ON -DTAV_BUILD_BENCH=OFF"
+	TSAN_OPTIONS=suppressions=$(CURDIR)/tests/tsan.supp $(MAKE) test BUILD=build-tsan CMAKE_FLAGS="-DCMAKE_BUILD_TYPE=Debug -DTAV_SANITIZE_THREAD=ON -DTAV_BUILD_BENCH=OFF"
 
 clean:
 	rm -rf $(BUILD) build-asan build-tsan
