@@ -160,14 +160,12 @@ DictionaryRef FindPrintTemplate(tavglobal::DataContext& context, ado::Connection
     if (!found->Eof()) break;
   }
   // Which step chose the template, for a tool that explains the choice (tavprint templates which).
-  tavglobal::NoteForCaller(
-      found->Eof()
-          ? tavglobal::CallNote{std::u16string(tavglobal::kPrintTemplateStepNote),
-                                0,
-                                chain.size(),
-                                {}}
-          : tavglobal::CallNote{std::u16string(tavglobal::kPrintTemplateStepNote), number,
-                                chain.size(), std::u16string(chain[number - 1].looks_for)});
+  if (tavglobal::CallNotesWanted()) {
+    const bool none = found->Eof();
+    tavglobal::NoteForCaller(
+        {std::u16string(tavglobal::kPrintTemplateStepNote), none ? 0 : number, chain.size(),
+         none ? std::u16string() : std::u16string(chain[number - 1].looks_for)});
+  }
 
   auto page = connection.Execute(Sql({tables.page_select, Num(type), tables.page_filter,
                                       u" and FPreparerId=", Num(CurrentUserId(context))}),

@@ -14,10 +14,7 @@ fail() {
   exit 1
 }
 # The sanitizers' options of a sanitizer build pass through (its suppressions among them).
-sanitizer_options=()
-for name in ASAN_OPTIONS LSAN_OPTIONS UBSAN_OPTIONS TSAN_OPTIONS; do
-  [[ -n ${!name:-} ]] && sanitizer_options+=("$name=${!name}")
-done
+source "$(dirname "${BASH_SOURCE[0]}")/../support/sanitizer_options.sh"
 # tavprint with only the given home: no TAV_* or XDG_* variable of the caller reaches it.
 as_user() {
   local home=$1

@@ -7,6 +7,8 @@
 #
 # usage: run_readme_examples.sh README BUILD_DIR SOURCE_DIR
 set -euo pipefail
+# The sanitizers' options of a sanitizer build pass through (its suppressions among them).
+source "$(dirname "${BASH_SOURCE[0]}")/../support/sanitizer_options.sh"
 readme=$(realpath "$1")
 build_dir=$(realpath "$2")
 source_dir=$(realpath "$3")
@@ -50,11 +52,6 @@ if [[ -n $runtime ]]; then
 fi
 
 cd "$work/repo"
-# The sanitizers' options of a sanitizer build pass through (its suppressions among them).
-sanitizer_options=()
-for name in ASAN_OPTIONS LSAN_OPTIONS UBSAN_OPTIONS TSAN_OPTIONS; do
-  [[ -n ${!name:-} ]] && sanitizer_options+=("$name=${!name}")
-done
 env -i HOME="$work/home" PATH="$path" LANG=C.UTF-8 TMPDIR="$work" \
   "${sanitizer_options[@]}" bash --noprofile --norc -e -o pipefail "$work/readme.sh"
 echo "Every runnable example of $readme passed"

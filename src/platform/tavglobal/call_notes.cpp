@@ -15,6 +15,10 @@ ScopedCallNotes::~ScopedCallNotes() {
   innermost = outer_;
 }
 
+bool CallNotesWanted() noexcept {
+  return innermost != nullptr;
+}
+
 void NoteForCaller(const CallNote& note) {
   for (ScopedCallNotes* capture = innermost; capture != nullptr; capture = capture->outer_) {
     capture->notes_.push_back(note);

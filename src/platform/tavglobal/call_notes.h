@@ -39,6 +39,9 @@ class ScopedCallNotes {
   ScopedCallNotes* outer_;
 };
 
+// Whether a capture is live on this thread: a caller builds a note only when one is.
+bool CallNotesWanted() noexcept;
+
 // Hands a note to this thread's captures; does nothing when there is none.
 void NoteForCaller(const CallNote& note);
 

@@ -86,22 +86,27 @@ std::vector<RegisteredDriver> RegisteredDrivers() {
   return drivers;
 }
 
+// The folder of the driver manager's own library (libodbc), found once.
+const std::filesystem::path& DriverManagerFolder() {
+  static const std::filesystem::path folder = [] {
+    Dl_info info{};
+    std::error_code error;
+    if (dladdr(reinterpret_cast<void*>(&SQLDriverConnectW), &info) == 0 || !info.dli_fname) {
+      return std::filesystem::path();
+    }
+    const std::filesystem::path manager = std::filesystem::canonical(info.dli_fname, error);
+    return error ? std::filesystem::path() : manager.parent_path();
+  }();
+  return folder;
+}
+
 // The driver manager looks for a library that odbcinst.ini names without a folder in its own
 // driver folder (the "odbc" folder beside libodbc), then where the dynamic linker looks.
 std::vector<std::filesystem::path> LibraryCandidates(const std::string& library) {
-  namespace fs = std::filesystem;
-  if (library.find('/') != std::string::npos) return {fs::path(library)};
-  std::vector<fs::path> candidates;
-  Dl_info info{};
-  if (dladdr(reinterpret_cast<void*>(&SQLDriverConnectW), &info) != 0 && info.dli_fname) {
-    std::error_code error;
-    const fs::path manager = fs::canonical(info.dli_fname, error);
-    if (!error) {
-      candidates.push_back(manager.parent_path() / "odbc" / library);
-      candidates.push_back(manager.parent_path() / library);
-    }
-  }
-  return candidates;
+  if (library.find('/') != std::string::npos) return {std::filesystem::path(library)};
+  const std::filesystem::path& folder = DriverManagerFolder();
+  if (folder.empty()) return {};
+  return {folder / "odbc" / library, folder / library};
 }
 
 bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
