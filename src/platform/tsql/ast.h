@@ -289,6 +289,34 @@ struct BlockStmt {
   std::vector<StatementPtr> body;
 };
 
+// WHILE condition statement.
+struct WhileStmt {
+  ExprPtr condition;
+  StatementPtr body;
+};
+
+// BREAK, CONTINUE, RETURN (a batch's RETURN takes no value).
+struct JumpStmt {
+  enum class Kind : std::uint8_t { kBreak, kContinue, kReturn } kind = Kind::kReturn;
+};
+
+// BEGIN TRY ... END TRY BEGIN CATCH ... END CATCH.
+struct TryStmt {
+  std::vector<StatementPtr> try_body;
+  std::vector<StatementPtr> catch_body;
+};
+
+// PRINT message.
+struct PrintStmt {
+  ExprPtr message;
+};
+
+// THROW [number, message, state], and RAISERROR (message, severity, state [, argument ...]).
+struct RaiseStmt {
+  bool raiserror = false;
+  std::vector<ExprPtr> args;
+};
+
 // A statement that changes nothing on SQLite (SET NOCOUNT ON).
 struct NoOpStmt {};
 
@@ -306,7 +334,8 @@ struct IdentityInsertStmt {
 struct Statement {
   std::variant<NoOpStmt, SelectPtr, InsertStmt, UpdateStmt, DeleteStmt, CreateTableStmt,
                DropTableStmt, CreateIndexStmt, DropIndexStmt, AlterColumnStmt, AddColumnsStmt,
-               TruncateStmt, IfStmt, BlockStmt, IdentityInsertStmt, AssignStmt>
+               TruncateStmt, IfStmt, BlockStmt, IdentityInsertStmt, AssignStmt, WhileStmt, JumpStmt,
+               TryStmt, PrintStmt, RaiseStmt>
       body;
   SourcePos pos;
   std::uint32_t end_offset = 0;  // one past its last token in the batch

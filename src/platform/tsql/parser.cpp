@@ -165,8 +165,18 @@ class Parser {
       ParseAlter(*statement);
     } else if (AtKeyword(u"IF")) {
       statement->body = ParseIf();
+    } else if (AtKeyword(u"BEGIN") && AtKeyword(u"TRY", 1)) {
+      statement->body = ParseTry();
     } else if (AtKeyword(u"BEGIN")) {
       statement->body = ParseBlock();
+    } else if (AtKeyword(u"WHILE")) {
+      statement->body = ParseWhile();
+    } else if (AtKeyword(u"BREAK") || AtKeyword(u"CONTINUE") || AtKeyword(u"RETURN")) {
+      statement->body = ParseJump();
+    } else if (AcceptKeyword(u"PRINT")) {
+      statement->body = PrintStmt{ParseExpr()};
+    } else if (AtKeyword(u"THROW") || AtKeyword(u"RAISERROR")) {
+      statement->body = ParseRaise();
     } else if (AtKeyword(u"TRUNCATE")) {
       Take();
       ExpectKeyword(u"TABLE");
@@ -184,12 +194,9 @@ class Parser {
   }
 
   [[noreturn]] void ReportUnknownStatement() const {
-    static constexpr std::array<std::pair<std::u16string_view, std::u16string_view>, 12> kNamed = {{
+    static constexpr std::array<std::pair<std::u16string_view, std::u16string_view>, 9> kNamed = {{
         {u"EXEC", u"EXEC (stored procedures)"},
         {u"EXECUTE", u"EXECUTE (stored procedures)"},
-        {u"WHILE", u"WHILE"},
-        {u"PRINT", u"PRINT"},
-        {u"RETURN", u"RETURN"},
         {u"GOTO", u"GOTO"},
         {u"USE", u"USE"},
         {u"GO", u"GO (a batch separator of the client tools, not T-SQL)"},
@@ -336,15 +343,123 @@ class Parser {
     if (AtKeyword(u"TRAN") || AtKeyword(u"TRANSACTION")) {
       Unsupported(u"BEGIN TRANSACTION inside a batch (use the connection's transactions)");
     }
-    if (AtKeyword(u"TRY") || AtKeyword(u"CATCH")) Unsupported(u"BEGIN TRY / BEGIN CATCH");
+    if (AtKeyword(u"CATCH")) Fail(u"BEGIN CATCH must follow END TRY");
     BlockStmt block;
+    block.body = ParseStatementsUntilEnd(u"");
+    return block;
+  }
+
+  // The statements up to END [word] (END TRY, END CATCH, or the END of a BEGIN).
+  std::vector<StatementPtr> ParseStatementsUntilEnd(std::u16string_view word) {
+    std::vector<StatementPtr> body;
     for (;;) {
       while (AcceptSymbol(u";")) {
       }
-      if (AcceptKeyword(u"END")) return block;
-      if (Peek().kind == TokenKind::kEnd) Fail(u"BEGIN needs a matching END");
-      block.body.push_back(ParseStatement());
+      if (AcceptKeyword(u"END")) {
+        if (!word.empty()) ExpectKeyword(word);
+        return body;
+      }
+      if (Peek().kind == TokenKind::kEnd) {
+        Fail(word.empty()
+                 ? u"BEGIN needs a matching END"
+                 : u"BEGIN " + std::u16string(word) + u" needs END " + std::u16string(word));
+      }
+      body.push_back(ParseStatement());
     }
+  }
+
+  // BEGIN TRY statements END TRY BEGIN CATCH [statements] END CATCH.
+  TryStmt ParseTry() {
+    Take();  // BEGIN
+    Take();  // TRY
+    TryStmt block;
+    if (AtKeyword(u"END")) Fail(u"a TRY block needs a statement");
+    block.try_body = ParseStatementsUntilEnd(u"TRY");
+    while (AcceptSymbol(u";")) {
+    }
+    if (!AtKeyword(u"BEGIN") || !AtKeyword(u"CATCH", 1))
+      Fail(u"END TRY must be followed by BEGIN CATCH");
+    Take();
+    Take();
+    ++catch_depth_;
+    block.catch_body = ParseStatementsUntilEnd(u"CATCH");
+    --catch_depth_;
+    return block;
+  }
+
+  WhileStmt ParseWhile() {
+    Take();  // WHILE
+    WhileStmt loop;
+    loop.condition = ParseExpr();
+    if (Peek().kind == TokenKind::kEnd) Fail(u"WHILE needs a statement to run");
+    ++loop_depth_;
+    loop.body = ParseStatement();
+    --loop_depth_;
+    return loop;
+  }
+
+  // BREAK and CONTINUE of the innermost WHILE; RETURN, which ends the batch.
+  JumpStmt ParseJump() {
+    const Token& word = Take();
+    JumpStmt jump;
+    if (IsKeyword(word.text, u"RETURN")) {
+      const Token& next = Peek();
+      if (next.kind == TokenKind::kNumber || next.kind == TokenKind::kString ||
+          next.kind == TokenKind::kVariable || AtSymbol(u"(") || AtSymbol(u"-") || AtSymbol(u"+")) {
+        RaiseStatementError(word.pos,
+                            u"A RETURN statement with a return value cannot be used in this "
+                            u"context.");
+      }
+      return jump;
+    }
+    const bool breaks = IsKeyword(word.text, u"BREAK");
+    if (loop_depth_ == 0) {
+      RaiseStatementError(word.pos, breaks ? u"Cannot use a BREAK statement outside the scope of "
+                                             u"a WHILE statement."
+                                           : u"Cannot use a CONTINUE statement outside the scope "
+                                             u"of a WHILE statement.");
+    }
+    jump.kind = breaks ? JumpStmt::Kind::kBreak : JumpStmt::Kind::kContinue;
+    return jump;
+  }
+
+  // THROW [number, message, state]; RAISERROR (message, severity, state [, argument ...])
+  // [WITH LOG | NOWAIT | SETERROR].
+  RaiseStmt ParseRaise() {
+    const Token& word = Take();
+    RaiseStmt raise;
+    if (IsKeyword(word.text, u"THROW")) {
+      const TokenKind next = Peek().kind;
+      if (next != TokenKind::kNumber && next != TokenKind::kVariable) {
+        if (catch_depth_ == 0) {
+          RaiseStatementError(word.pos,
+                              u"To rethrow an error, a THROW statement must be used inside a "
+                              u"CATCH block. Insert the THROW statement inside a CATCH block, or "
+                              u"add error parameters to the THROW statement.");
+        }
+        return raise;
+      }
+      for (int i = 0; i < 3; ++i) {
+        if (i > 0) ExpectSymbol(u",");
+        raise.args.push_back(ParseExpr());
+      }
+      return raise;
+    }
+    raise.raiserror = true;
+    ExpectSymbol(u"(");
+    do {
+      raise.args.push_back(ParseExpr());
+    } while (AcceptSymbol(u","));
+    ExpectSymbol(u")");
+    if (raise.args.size() < 3) Fail(u"RAISERROR needs a message, a severity and a state");
+    if (AcceptKeyword(u"WITH")) {
+      do {
+        if (!AcceptKeyword(u"LOG") && !AcceptKeyword(u"NOWAIT") && !AcceptKeyword(u"SETERROR")) {
+          Fail(u"expected LOG, NOWAIT or SETERROR");
+        }
+      } while (AcceptSymbol(u","));
+    }
+    return raise;
   }
 
   // ---- SELECT ----
@@ -1492,6 +1607,8 @@ class Parser {
   std::unordered_map<std::u16string, Variable> variables_;  // by name in lower case
   int depth_ = 0;
   int operator_count_ = 0;
+  int loop_depth_ = 0;   // WHILE statements around the one being parsed
+  int catch_depth_ = 0;  // CATCH blocks around it
 };
 
 }  // namespace

@@ -180,6 +180,22 @@ class Resolver {
     return nullptr;
   }
 
+  std::shared_ptr<const TableColumns> Resolve(const WhileStmt& loop) {
+    Expression(*loop.condition);
+    return nullptr;
+  }
+
+  std::shared_ptr<const TableColumns> Resolve(const PrintStmt& print) {
+    Expression(*print.message);
+    return nullptr;
+  }
+
+  std::shared_ptr<const TableColumns> Resolve(const RaiseStmt& raise) {
+    for (const ExprPtr& arg : raise.args)
+      Expression(*arg);
+    return nullptr;
+  }
+
   std::shared_ptr<const TableColumns> Resolve(const CreateTableStmt& create) {
     NewColumns(nullptr, create.columns, create.constraints);
     return nullptr;

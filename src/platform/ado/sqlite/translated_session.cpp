@@ -18,6 +18,7 @@ constexpr std::int32_t kParameterCount = oleaut::DB_E_PARAMNOTOPTIONAL;
 ExecuteResult TranslatedSession::Execute(std::u16string_view batch,
                                          std::span<const ParameterValue> parameters) {
   ExecuteResult result;
+  messages_.clear();
   const BatchScope scope(*this, batch, description_, parameters, result);
   if (batch.find_first_not_of(u" \t\r\n") == std::u16string_view::npos) {
     backend_.Raise(kNoCommandText, "Command text was not set for the command object", {}, {});
@@ -81,8 +82,26 @@ std::u16string_view TranslatedSession::SourceOf(const tsql::SqlStatement& statem
 }
 
 BoundStatement TranslatedSession::Bind(const tsql::SqlStatement& statement,
-                                       const std::string& sql) const {
-  return {statement, sql, *translation_.binding, parameters_, row_count_, SourceOf(statement)};
+                                       const std::string& sql) {
+  for (const tsql::BoundMarker& marker : statement.markers) {
+    if (marker.from != tsql::BoundMarker::From::kSession) continue;
+    ParameterValue& state =
+        session_values_[static_cast<std::size_t>(tsql::SessionValue::kXactState)];
+    state.type = adSmallInt;
+    state.value = static_cast<std::int16_t>(abandoned_ ? -1 : backend_.InTransaction() ? 1 : 0);
+    break;
+  }
+  return {statement,      sql, *translation_.binding, parameters_, row_count_, SourceOf(statement),
+          session_values_};
+}
+
+std::vector<oleaut::Variant> TranslatedSession::ReadRow(const tsql::SqlStatement& statement) {
+  NoteRun(statement);
+  RowSet rows;
+  backend_.ReadRows(Bind(statement, statement.sql), *this, rows);
+  if (rows.RowCount() == 0) return std::vector<oleaut::Variant>(rows.columns.size(), oleaut::kNull);
+  return {rows.values.begin(),
+          rows.values.begin() + static_cast<std::ptrdiff_t>(rows.columns.size())};
 }
 
 // The columns of a table as declared, known once per table until the schema changes.
