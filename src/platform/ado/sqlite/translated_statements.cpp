@@ -247,9 +247,11 @@ void StatementRunner::RunStatement(const tsql::SqlStatement& statement) {
   }
   if (statement.kind != Kind::kQuery && statement.kind != Kind::kAssign &&
       statement.kind != Kind::kPrint && statement.kind != Kind::kRaise && TransactionDoomed()) {
-    RaiseFor(statement)(kErrorsInCommand,
-                        "The current transaction cannot be committed and cannot support "
-                        "operations that write to the log file. Roll back the transaction.");
+    Throw(statement,
+          {3930, 16, 1, 1,
+           u"The current transaction cannot be committed and cannot support operations that "
+           u"write to the log file. Roll back the transaction."},
+          false);
   }
   std::int64_t rows = 0;
   switch (statement.kind) {
