@@ -46,7 +46,7 @@ struct ObjectName {
       text += (i > 0 ? u"." : u"") + parts[i];
     return text;
   }
-  bool IsTemp() const { return !parts.empty() && !parts.back().empty() && parts.back()[0] == u'#'; }
+  bool IsTemp() const { return !parts.empty() && IsTemporaryName(parts.back()); }
 };
 
 enum class ExprKind : std::uint8_t {
@@ -289,6 +289,12 @@ struct BlockStmt {
   std::vector<StatementPtr> body;
 };
 
+// DECLARE @t TABLE (...): a table of the batch, made as the batch starts (a DECLARE in a loop
+// makes it once) and dropped at its end.
+struct DeclareTableStmt {
+  CreateTableStmt table;  // named by the variable, "@t"
+};
+
 // WHILE condition statement.
 struct WhileStmt {
   ExprPtr condition;
@@ -335,7 +341,7 @@ struct Statement {
   std::variant<NoOpStmt, SelectPtr, InsertStmt, UpdateStmt, DeleteStmt, CreateTableStmt,
                DropTableStmt, CreateIndexStmt, DropIndexStmt, AlterColumnStmt, AddColumnsStmt,
                TruncateStmt, IfStmt, BlockStmt, IdentityInsertStmt, AssignStmt, WhileStmt, JumpStmt,
-               TryStmt, PrintStmt, RaiseStmt>
+               TryStmt, PrintStmt, RaiseStmt, DeclareTableStmt>
       body;
   SourcePos pos;
   std::uint32_t end_offset = 0;  // one past its last token in the batch

@@ -47,6 +47,9 @@ Program Generator::Run(const ParsedBatch& parsed) {
     GenerateStatement(*parsed.statements[i], program_.nodes);
   }
   next_ = nullptr;
+  program_.nodes.insert(program_.nodes.begin(),
+                        std::make_move_iterator(table_variable_nodes_.begin()),
+                        std::make_move_iterator(table_variable_nodes_.end()));
   if (parsed.variable_count > 0) {
     // Every variable of a batch starts as NULL, wherever it is declared.
     current_ = parsed.statements.front().get();

@@ -139,4 +139,17 @@ bool Generator::GenSessionFunction(const std::u16string& name, const Expr& expr)
   return false;
 }
 
+// The table is made where the batch starts, whatever runs before its DECLARE: SQL Server makes
+// a table variable once, even when its DECLARE stands in a loop. Any table of the name left
+// by a batch that could not drop it goes first.
+void Generator::Generate(const DeclareTableStmt& declare, std::vector<Node>&) {
+  const std::string name = Utf8(declare.table.table.Name());
+  SqlStatement drop = Begin(StatementKind::kDdl, true);
+  out_ = "DROP TABLE IF EXISTS temp.";
+  AppendQuotedName(out_, declare.table.table.Name());
+  Finish(drop, table_variable_nodes_);
+  Generate(declare.table, table_variable_nodes_);
+  program_.table_variables.push_back(name);
+}
+
 }  // namespace tsql::generation

@@ -66,6 +66,7 @@ class Generator {
   void Generate(const PrintStmt& print, std::vector<Node>& nodes);
   void Generate(const RaiseStmt& raise, std::vector<Node>& nodes);
   bool GenSessionFunction(const std::u16string& name, const Expr& expr);
+  void Generate(const DeclareTableStmt& declare, std::vector<Node>& nodes);
 
   void AppendTable(const ObjectName& name) { AppendQuotedName(out_, TableName(name)); }
 
@@ -204,6 +205,7 @@ class Generator {
   const std::vector<ResultHint>* into_hints_ = nullptr;      // of the SELECT ... INTO generated
   const Statement* next_ = nullptr;  // the statement after the one being generated, if any
   const Statement* current_ = nullptr;
+  std::vector<Node> table_variable_nodes_;  // what makes them, run first
   std::string out_;
   std::vector<BoundMarker> markers_;
   bool bind_literals_ = true;

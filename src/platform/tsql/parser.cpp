@@ -4,6 +4,7 @@
 #include <array>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "platform/oleaut/text.h"
 #include "platform/tsql/errors.h"
@@ -183,6 +184,9 @@ class Parser {
       statement->body = TruncateStmt{ParseObjectName()};
     } else if (AtKeyword(u"SET")) {
       ParseSet(*statement);
+    } else if (AtKeyword(u"DECLARE") &&
+               (AtKeyword(u"TABLE", 2) || (AtKeyword(u"AS", 2) && AtKeyword(u"TABLE", 3)))) {
+      statement->body = ParseDeclareTable();
     } else if (AtKeyword(u"DECLARE")) {
       statement->body = ParseDeclare();
     } else {
@@ -250,19 +254,11 @@ class Parser {
     Take();  // DECLARE
     AssignStmt assign;
     do {
-      if (Peek().kind != TokenKind::kVariable || Peek().text.starts_with(u"@@")) {
-        if (AtKeyword(u"CURSOR", 1)) Unsupported(u"A cursor");
-        Fail(u"expected a variable name");
-      }
-      const Token& name = Take();
+      if (AtKeyword(u"CURSOR", 1)) Unsupported(u"A cursor");
+      const Token& name = TakeNewVariable();
       const std::u16string key = LowerAscii(name.text);
-      if (variables_.contains(key)) {
-        RaiseStatementError(name.pos, u"The variable name '" + name.text +
-                                          u"' has already been declared. Variable names must be "
-                                          u"unique within a query batch or stored procedure.");
-      }
       AcceptKeyword(u"AS");
-      if (AtKeyword(u"TABLE")) Unsupported(u"A table variable");
+      if (AtKeyword(u"TABLE")) Fail(u"a table variable is declared alone");
       if (AtKeyword(u"CURSOR")) Unsupported(u"A cursor");
       Variable variable{static_cast<int>(variables_.size()), ParseTypeName()};
       ExprPtr target = MakeExpr(ExprKind::kVariable, name.pos);
@@ -276,6 +272,48 @@ class Parser {
       variables_.emplace(key, std::move(variable));
     } while (AcceptSymbol(u","));
     return assign;
+  }
+
+  // The name of a variable the batch declares for the first time.
+  const Token& TakeNewVariable() {
+    if (Peek().kind != TokenKind::kVariable || Peek().text.starts_with(u"@@")) {
+      Fail(u"expected a variable name");
+    }
+    const Token& name = Take();
+    const std::u16string key = LowerAscii(name.text);
+    if (variables_.contains(key) || table_variables_.contains(key)) {
+      RaiseStatementError(name.pos, u"The variable name '" + name.text +
+                                        u"' has already been declared. Variable names must be "
+                                        u"unique within a query batch or stored procedure.");
+    }
+    return name;
+  }
+
+  // DECLARE @t [AS] TABLE (columns and constraints): a table that lives for the batch.
+  DeclareTableStmt ParseDeclareTable() {
+    Take();  // DECLARE
+    const Token& name = TakeNewVariable();
+    AcceptKeyword(u"AS");
+    ExpectKeyword(u"TABLE");
+    DeclareTableStmt declare;
+    declare.table.table.parts.push_back(name.text);
+    declare.table.table.pos = name.pos;
+    ParseTableBody(declare.table);
+    table_variables_.insert(LowerAscii(name.text));
+    return declare;
+  }
+
+  // A table a statement reads or changes: a name, or a table variable of the batch.
+  ObjectName ParseTableName() {
+    if (Peek().kind != TokenKind::kVariable) return ParseObjectName();
+    const Token& token = Take();
+    if (token.text.starts_with(u"@@") || !table_variables_.contains(LowerAscii(token.text))) {
+      RaiseStatementError(token.pos, u"Must declare the table variable \"" + token.text + u"\".");
+    }
+    ObjectName name;
+    name.pos = token.pos;
+    name.parts.push_back(token.text);
+    return name;
   }
 
   // SET @v = expr, and SET @v += expr (and the other compound operators).
@@ -765,9 +803,8 @@ class Parser {
       ExpectSymbol(u")");
       return inner;
     }
-    if (Peek().kind == TokenKind::kVariable) Unsupported(u"A table variable");
     ref->kind = TableRef::Kind::kTable;
-    ref->name = ParseObjectName();
+    ref->name = ParseTableName();
     if (AtSymbol(u"(")) Unsupported(u"A table-valued function");
     ParseTableAlias(*ref);
     if (AtKeyword(u"WITH") && AtSymbol(u"(", 1)) SkipTableHints();
@@ -820,7 +857,7 @@ class Parser {
     Take();  // INSERT
     AcceptKeyword(u"INTO");
     InsertStmt insert;
-    insert.table = ParseObjectName();
+    insert.table = ParseTableName();
     if (AtKeyword(u"WITH") && AtSymbol(u"(", 1)) SkipTableHints();
     if (AcceptSymbol(u"(")) {
       do {
@@ -857,7 +894,7 @@ class Parser {
     Take();  // UPDATE
     if (AtKeyword(u"TOP")) Unsupported(u"UPDATE TOP");
     UpdateStmt update;
-    update.table = ParseObjectName();
+    update.table = ParseTableName();
     if (AtKeyword(u"WITH") && AtSymbol(u"(", 1)) SkipTableHints();
     ExpectKeyword(u"SET");
     do {
@@ -882,7 +919,7 @@ class Parser {
     if (AtKeyword(u"TOP")) Unsupported(u"DELETE TOP");
     AcceptKeyword(u"FROM");
     DeleteStmt del;
-    del.table = ParseObjectName();
+    del.table = ParseTableName();
     if (AtKeyword(u"WITH") && AtSymbol(u"(", 1)) SkipTableHints();
     if (AtKeyword(u"OUTPUT")) Unsupported(u"OUTPUT");
     if (AcceptKeyword(u"FROM")) del.from = ParseFromList();
@@ -964,6 +1001,12 @@ class Parser {
   CreateTableStmt ParseCreateTable() {
     CreateTableStmt create;
     create.table = ParseObjectName();
+    ParseTableBody(create);
+    return create;
+  }
+
+  // The columns and constraints of CREATE TABLE and DECLARE ... TABLE.
+  void ParseTableBody(CreateTableStmt& create) {
     ExpectSymbol(u"(");
     do {
       if (AtKeyword(u"CONSTRAINT") || AtKeyword(u"PRIMARY") || AtKeyword(u"UNIQUE") ||
@@ -975,7 +1018,6 @@ class Parser {
     } while (AcceptSymbol(u","));
     ExpectSymbol(u")");
     SkipStorageOptions();
-    return create;
   }
 
   TableConstraint ParseTableConstraint() {
@@ -1609,6 +1651,7 @@ class Parser {
   int operator_count_ = 0;
   int loop_depth_ = 0;   // WHILE statements around the one being parsed
   int catch_depth_ = 0;  // CATCH blocks around it
+  std::unordered_set<std::u16string> table_variables_;  // by name in lower case
 };
 
 }  // namespace

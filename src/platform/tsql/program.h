@@ -204,6 +204,9 @@ struct Program {
   std::vector<SchemaDependency> dependencies;  // the tables it was translated against
   std::vector<int> bound_literals;             // for each slot, the literal's ordinal
   std::vector<FixedLiteral> fixed_literals;
+  // The table variables of the batch, as SQLite knows their tables ("@t", in temp): made as the
+  // batch starts, dropped by the session as it ends.
+  std::vector<std::string> table_variables;
   // For each statement, its first token and one past its last, in the batch's tokens.
   std::vector<std::pair<std::uint32_t, std::uint32_t>> statement_tokens;
 };

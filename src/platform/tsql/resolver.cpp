@@ -196,6 +196,10 @@ class Resolver {
     return nullptr;
   }
 
+  std::shared_ptr<const TableColumns> Resolve(const DeclareTableStmt& declare) {
+    return Resolve(declare.table);
+  }
+
   std::shared_ptr<const TableColumns> Resolve(const CreateTableStmt& create) {
     NewColumns(nullptr, create.columns, create.constraints);
     return nullptr;

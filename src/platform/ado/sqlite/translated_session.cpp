@@ -41,17 +41,29 @@ ExecuteResult TranslatedSession::Execute(std::u16string_view batch,
     }
     backend_.BeforeRunning(program);
     tsql::Run(program, *this);
+    DropTableVariables();
     RaiseDeferredFailure();
   } catch (const oleaut::ComError& error) {
+    DropTableVariables();
     // A statement that failed may have changed tables before it failed.
     ForgetTables();
     if (ScopeOfFailure(error) == FailureScope::kBatchAndTransaction) AbandonTransaction();
     throw;
   } catch (...) {
+    DropTableVariables();
     ForgetTables();
     throw;
   }
   return result;
+}
+
+// A table variable lives for its batch alone.
+void TranslatedSession::DropTableVariables() {
+  if (!translation_.program) return;
+  for (const std::string& name : translation_.program->table_variables) {
+    const std::string sql = "DROP TABLE IF EXISTS temp." + tsql::QuoteName(name);
+    backend_.RunQuietly(sql.c_str());
+  }
 }
 
 void TranslatedSession::ForgetTables() {
@@ -109,7 +121,7 @@ std::shared_ptr<const tsql::TableColumns> TranslatedSession::Columns(std::u16str
   if (!std::exchange(schema_checked_, true)) ForgetTablesIfSchemaChanged();
   std::u16string key = tsql::LowerAscii(name);
   if (auto found = tables_.find(key); found != tables_.end()) return found->second;
-  const bool temp = !name.empty() && name[0] == u'#';
+  const bool temp = tsql::IsTemporaryName(name);
   std::shared_ptr<const tsql::TableColumns> found = backend_.ReadColumns(name, temp);
   tables_.emplace(std::move(key), found);
   return found;

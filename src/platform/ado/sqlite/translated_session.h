@@ -50,6 +50,7 @@ class TranslatedSession final : private StatementRunner, private tsql::Schema {
   // needs a table's columns, so that a batch that reads no table reads nothing of the database.
   void ForgetTablesIfSchemaChanged();
   void AbandonTransaction();
+  void DropTableVariables();
   BoundStatement Bind(const tsql::SqlStatement& statement, const std::string& sql);
   std::u16string_view SourceOf(const tsql::SqlStatement& statement) const;
   bool HasIdentity(const std::string& table, bool temp);
