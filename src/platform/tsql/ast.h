@@ -295,6 +295,14 @@ struct DeclareTableStmt {
   CreateTableStmt table;  // named by the variable, "@t"
 };
 
+// EXEC sp_executesql statement [, definitions [, argument ...]], and EXEC (statement): a
+// batch made as the batch runs. An argument is positional, or names its parameter (@a = 1).
+struct ExecuteStmt {
+  ExprPtr statement;
+  ExprPtr definitions;  // may be null
+  std::vector<std::pair<std::u16string, ExprPtr>> arguments;
+};
+
 // WHILE condition statement.
 struct WhileStmt {
   ExprPtr condition;
@@ -341,7 +349,7 @@ struct Statement {
   std::variant<NoOpStmt, SelectPtr, InsertStmt, UpdateStmt, DeleteStmt, CreateTableStmt,
                DropTableStmt, CreateIndexStmt, DropIndexStmt, AlterColumnStmt, AddColumnsStmt,
                TruncateStmt, IfStmt, BlockStmt, IdentityInsertStmt, AssignStmt, WhileStmt, JumpStmt,
-               TryStmt, PrintStmt, RaiseStmt, DeclareTableStmt>
+               TryStmt, PrintStmt, RaiseStmt, DeclareTableStmt, ExecuteStmt>
       body;
   SourcePos pos;
   std::uint32_t end_offset = 0;  // one past its last token in the batch

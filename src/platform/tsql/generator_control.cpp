@@ -152,4 +152,25 @@ void Generator::Generate(const DeclareTableStmt& declare, std::vector<Node>&) {
   program_.table_variables.push_back(name);
 }
 
+// The batch to run as text, the definitions of its parameters, and the values of the arguments:
+// the session translates and runs the batch when it knows them.
+void Generator::Generate(const ExecuteStmt& execute, std::vector<Node>& nodes) {
+  SqlStatement s = Begin(StatementKind::kExecute);
+  s.row_count = RowCountEffect::kKept;
+  out_ += "SELECT ";
+  GenMessageText(*execute.statement);
+  out_ += ", ";
+  if (execute.definitions) {
+    GenMessageText(*execute.definitions);
+  } else {
+    out_ += "NULL";
+  }
+  for (const auto& [name, value] : execute.arguments) {
+    out_ += ", ";
+    Gen(*value);
+    s.argument_names.push_back(name);
+  }
+  Finish(s, nodes);
+}
+
 }  // namespace tsql::generation

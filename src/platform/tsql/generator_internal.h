@@ -67,6 +67,7 @@ class Generator {
   void Generate(const RaiseStmt& raise, std::vector<Node>& nodes);
   bool GenSessionFunction(const std::u16string& name, const Expr& expr);
   void Generate(const DeclareTableStmt& declare, std::vector<Node>& nodes);
+  void Generate(const ExecuteStmt& execute, std::vector<Node>& nodes);
 
   void AppendTable(const ObjectName& name) { AppendQuotedName(out_, TableName(name)); }
 

@@ -176,6 +176,8 @@ class Parser {
       statement->body = ParseJump();
     } else if (AcceptKeyword(u"PRINT")) {
       statement->body = PrintStmt{ParseExpr()};
+    } else if ((AtKeyword(u"EXEC") || AtKeyword(u"EXECUTE")) && AtsExecuteSql()) {
+      statement->body = ParseExecute();
     } else if (AtKeyword(u"THROW") || AtKeyword(u"RAISERROR")) {
       statement->body = ParseRaise();
     } else if (AtKeyword(u"TRUNCATE")) {
@@ -459,6 +461,46 @@ class Parser {
     }
     jump.kind = breaks ? JumpStmt::Kind::kBreak : JumpStmt::Kind::kContinue;
     return jump;
+  }
+
+  // EXEC (string) or EXEC [sys.]sp_executesql, after EXEC.
+  bool AtsExecuteSql() const {
+    if (AtSymbol(u"(", 1)) return true;
+    std::size_t ahead = 1;
+    if ((AtKeyword(u"SYS", 1) || AtKeyword(u"DBO", 1)) && AtSymbol(u".", 2)) ahead = 3;
+    return AtKeyword(u"SP_EXECUTESQL", ahead);
+  }
+
+  // EXEC (expression [+ ...]); EXEC sp_executesql statement [, definitions [, [@name =] value
+  // ...]].
+  ExecuteStmt ParseExecute() {
+    Take();  // EXEC
+    ExecuteStmt execute;
+    if (AcceptSymbol(u"(")) {
+      execute.statement = ParseExpr();
+      ExpectSymbol(u")");
+      return execute;
+    }
+    while (!AtKeyword(u"SP_EXECUTESQL"))
+      Take();  // sys.
+    Take();
+    if (Peek().kind == TokenKind::kEnd || AtSymbol(u";")) {
+      Fail(u"sp_executesql needs the statement to run");
+    }
+    execute.statement = ParseExpr();
+    if (!AcceptSymbol(u",")) return execute;
+    execute.definitions = ParseExpr();
+    while (AcceptSymbol(u",")) {
+      std::u16string name;
+      if (Peek().kind == TokenKind::kVariable && AtSymbol(u"=", 1)) {
+        name = Take().text;
+        Take();
+      }
+      execute.arguments.emplace_back(std::move(name), ParseExpr());
+      if (AtKeyword(u"OUTPUT") || AtKeyword(u"OUT"))
+        Unsupported(u"An OUTPUT parameter of sp_executesql");
+    }
+    return execute;
   }
 
   // THROW [number, message, state]; RAISERROR (message, severity, state [, argument ...])

@@ -34,6 +34,8 @@ enum class StatementKind : std::uint8_t {
   kSessionOption,  // SET NOCOUNT, SET IDENTITY_INSERT `target` ON/OFF: no SQLite text
   kPrint,          // PRINT: `sql` yields the message's text
   kRaise,          // THROW, RAISERROR: `sql` yields the error (see RaiseForm); none to rethrow
+  kExecute,        // sp_executesql, EXEC (text): `sql` yields the batch to run, its parameters'
+                   // definitions and the arguments (`argument_names`)
 };
 
 // What the SQLite text of a kRaise statement yields, in one row.
@@ -126,6 +128,7 @@ struct SqlStatement {
   IdentityValues identity_values = IdentityValues::kNoIdentity;  // kInsert
   bool identity_insert_on = false;  // kSessionOption for `target`: SET IDENTITY_INSERT ... ON
   RaiseForm raise_form = RaiseForm::kRethrow;  // kRaise
+  std::vector<std::u16string> argument_names;  // kExecute: "@a" for @a = value, empty by position
   // Columns of temporary tables that the statement looks rows up by (`#t.c = constant`), as
   // {table, column}: the provider indexes them once, since a temporary table has no index of its
   // own and a caller may probe it once per row it adds.

@@ -196,6 +196,14 @@ class Resolver {
     return nullptr;
   }
 
+  std::shared_ptr<const TableColumns> Resolve(const ExecuteStmt& execute) {
+    Expression(*execute.statement);
+    if (execute.definitions) Expression(*execute.definitions);
+    for (const auto& [name, value] : execute.arguments)
+      Expression(*value);
+    return nullptr;
+  }
+
   std::shared_ptr<const TableColumns> Resolve(const DeclareTableStmt& declare) {
     return Resolve(declare.table);
   }

@@ -51,6 +51,9 @@ class TranslatedSession final : private StatementRunner, private tsql::Schema {
   void ForgetTablesIfSchemaChanged();
   void AbandonTransaction();
   void DropTableVariables();
+  // Runs `translation` of `batch` with `parameters` in the place of the batch being run.
+  void RunNested(const tsql::Translation& translation, std::u16string_view batch,
+                 std::span<const ParameterValue> parameters);
   BoundStatement Bind(const tsql::SqlStatement& statement, const std::string& sql);
   std::u16string_view SourceOf(const tsql::SqlStatement& statement) const;
   bool HasIdentity(const std::string& table, bool temp);
@@ -70,6 +73,7 @@ class TranslatedSession final : private StatementRunner, private tsql::Schema {
   RaiseFunction RaiseFor(const tsql::SqlStatement& statement) override;
   bool TestCondition(const tsql::SqlStatement& condition) override;
   std::vector<oleaut::Variant> ReadRow(const tsql::SqlStatement& statement) override;
+  void RunDynamic(const tsql::SqlStatement& statement) override;
   void Inform(std::u16string message) override { messages_.push_back(std::move(message)); }
   void DoomTransaction() override { AbandonTransaction(); }
   bool TransactionDoomed() const override { return abandoned_; }

@@ -242,11 +242,13 @@ void StatementRunner::RunStatement(const tsql::SqlStatement& statement) {
   // A table dropped or made again has lost the indexes made for it.
   if (statement.kind != Kind::kQuery && statement.kind != Kind::kCommand &&
       statement.kind != Kind::kInsert && statement.kind != Kind::kAssign &&
-      statement.kind != Kind::kSessionOption) {
+      statement.kind != Kind::kSessionOption && statement.kind != Kind::kPrint &&
+      statement.kind != Kind::kRaise) {
     ForgetProbeIndexes();
   }
   if (statement.kind != Kind::kQuery && statement.kind != Kind::kAssign &&
-      statement.kind != Kind::kPrint && statement.kind != Kind::kRaise && TransactionDoomed()) {
+      statement.kind != Kind::kPrint && statement.kind != Kind::kRaise &&
+      statement.kind != Kind::kExecute && TransactionDoomed()) {
     Throw(statement,
           {3930, 16, 1, 1,
            u"The current transaction cannot be committed and cannot support operations that "
@@ -262,6 +264,9 @@ void StatementRunner::RunStatement(const tsql::SqlStatement& statement) {
     }
     case Kind::kRaise:
       RunRaise(statement);
+      break;
+    case Kind::kExecute:
+      RunDynamic(statement);
       break;
     case Kind::kQuery:
       rows = RunQuery(statement);

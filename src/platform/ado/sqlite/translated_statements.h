@@ -105,6 +105,11 @@ class StatementRunner : public tsql::Executor {
   // A statement whose rows are read to the end and dropped (it sets variables as it goes).
   virtual std::int64_t RunToEnd(const tsql::SqlStatement& statement) = 0;
   virtual bool TestCondition(const tsql::SqlStatement& condition) = 0;
+  // Raises `error` as the statement's own (its line set); it ends the batch outside a TRY block
+  // if `ends_batch`, else the statement alone.
+  [[noreturn]] void Throw(const tsql::SqlStatement& statement, ServerError error, bool ends_batch);
+  // sp_executesql, EXEC (text): the batch the statement yields, run as a batch of its own.
+  virtual void RunDynamic(const tsql::SqlStatement& statement) = 0;
   // The values of the first row a statement yields (PRINT's message, THROW's error).
   virtual std::vector<oleaut::Variant> ReadRow(const tsql::SqlStatement& statement) = 0;
   // A message for the caller (PRINT, RAISERROR of severity 10 or less).
@@ -132,7 +137,6 @@ class StatementRunner : public tsql::Executor {
   void SetIdentityInsert(const tsql::SqlStatement& statement);
   void Defer(const oleaut::ComError& error);
   void RunRaise(const tsql::SqlStatement& statement);
-  [[noreturn]] void Throw(const tsql::SqlStatement& statement, ServerError error, bool ends_batch);
   void SetErrorValues();
 
   // An error a CATCH block handles, as the error functions tell it and THROW raises it again.
