@@ -303,6 +303,13 @@ struct ExecuteStmt {
   std::vector<std::pair<std::u16string, ExprPtr>> arguments;
 };
 
+// SET XACT_ABORT ON | OFF, SET DATEFIRST value: options the session keeps for its later batches.
+struct SessionOptionStmt {
+  std::u16string option;  // "XACT_ABORT" or "DATEFIRST"
+  bool on = false;
+  ExprPtr value;  // DATEFIRST's
+};
+
 // WHILE condition statement.
 struct WhileStmt {
   ExprPtr condition;
@@ -349,7 +356,7 @@ struct Statement {
   std::variant<NoOpStmt, SelectPtr, InsertStmt, UpdateStmt, DeleteStmt, CreateTableStmt,
                DropTableStmt, CreateIndexStmt, DropIndexStmt, AlterColumnStmt, AddColumnsStmt,
                TruncateStmt, IfStmt, BlockStmt, IdentityInsertStmt, AssignStmt, WhileStmt, JumpStmt,
-               TryStmt, PrintStmt, RaiseStmt, DeclareTableStmt, ExecuteStmt>
+               TryStmt, PrintStmt, RaiseStmt, DeclareTableStmt, ExecuteStmt, SessionOptionStmt>
       body;
   SourcePos pos;
   std::uint32_t end_offset = 0;  // one past its last token in the batch

@@ -131,12 +131,42 @@ bool Generator::GenSessionFunction(const std::u16string& name, const Expr& expr)
   for (const auto& [function, value] : kFunctions) {
     if (name != function) continue;
     ExpectArgs(expr, 0, 0);
-    markers_.push_back({BoundMarker::From::kSession, static_cast<int>(value)});
-    out_ += '?';
-    out_ += std::to_string(markers_.size());
+    GenSessionValue(value);
     return true;
   }
+  // The weekday counts from the session's first day of the week (SET DATEFIRST): from Sunday,
+  // as the date functions count it, when that is 7.
+  if (name == u"datepart" && expr.args.size() == 2 && expr.args[0]->kind == ExprKind::kColumn &&
+      expr.args[0]->names.size() == 1) {
+    const std::u16string part = LowerAscii(expr.args[0]->names[0]);
+    if (part == u"weekday" || part == u"dw" || part == u"w") {
+      out_ += "((";
+      GenDateFunction(name, expr);
+      out_ += " + 6 - ";
+      GenSessionValue(SessionValue::kDateFirst);
+      out_ += ") % 7 + 1)";
+      return true;
+    }
+  }
   return false;
+}
+
+void Generator::GenSessionValue(SessionValue value) {
+  markers_.push_back({BoundMarker::From::kSession, static_cast<int>(value)});
+  out_ += '?';
+  out_ += std::to_string(markers_.size());
+}
+
+void Generator::Generate(const SessionOptionStmt& option, std::vector<Node>& nodes) {
+  SqlStatement s = Begin(StatementKind::kSessionOption);
+  s.row_count = RowCountEffect::kZero;
+  s.option = Utf8(option.option);
+  s.option_on = option.on;
+  if (option.value) {
+    out_ += "SELECT ";
+    Gen(*option.value);
+  }
+  Finish(s, nodes);
 }
 
 // The table is made where the batch starts, whatever runs before its DECLARE: SQL Server makes

@@ -68,6 +68,8 @@ class Generator {
   bool GenSessionFunction(const std::u16string& name, const Expr& expr);
   void Generate(const DeclareTableStmt& declare, std::vector<Node>& nodes);
   void Generate(const ExecuteStmt& execute, std::vector<Node>& nodes);
+  void Generate(const SessionOptionStmt& option, std::vector<Node>& nodes);
+  void GenSessionValue(SessionValue value);
 
   void AppendTable(const ObjectName& name) { AppendQuotedName(out_, TableName(name)); }
 

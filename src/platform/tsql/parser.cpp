@@ -241,7 +241,80 @@ class Parser {
       statement.body = std::move(option);
       return;
     }
-    Unsupported(u"SET (session options other than NOCOUNT and IDENTITY_INSERT)");
+    if (ParseSessionOption(statement)) return;
+    Unsupported(
+        u"SET (session options other than NOCOUNT, IDENTITY_INSERT, XACT_ABORT, "
+        u"DATEFIRST, LANGUAGE, DATEFORMAT and those in their default state)");
+  }
+
+  bool ParseOnOff() {
+    if (AcceptKeyword(u"ON")) return true;
+    if (!AcceptKeyword(u"OFF")) Fail(u"expected ON or OFF");
+    return false;
+  }
+
+  // The options the engine follows in one state only, SQL Server's default, accepted in that
+  // state (SET ANSI_NULLS ON) and refused by name in the other; XACT_ABORT and DATEFIRST, which
+  // the session keeps; LANGUAGE us_english and DATEFORMAT mdy, the engine's only ones.
+  bool ParseSessionOption(Statement& statement) {
+    static constexpr std::pair<std::u16string_view, bool> kFollowed[] = {
+        {u"ANSI_NULLS", true},
+        {u"QUOTED_IDENTIFIER", true},
+        {u"ANSI_WARNINGS", true},
+        {u"ANSI_PADDING", true},
+        {u"ANSI_NULL_DFLT_ON", true},
+        {u"ARITHABORT", true},
+        {u"CONCAT_NULL_YIELDS_NULL", true},
+        {u"NUMERIC_ROUNDABORT", false},
+        {u"IMPLICIT_TRANSACTIONS", false},
+    };
+    const auto followed = [&]() -> const std::pair<std::u16string_view, bool>* {
+      for (const auto& option : kFollowed) {
+        if (AtKeyword(option.first)) return &option;
+      }
+      return nullptr;
+    };
+    if (followed()) {
+      std::vector<std::pair<SourcePos, const std::pair<std::u16string_view, bool>*>> options;
+      do {
+        const auto* option = followed();
+        if (!option) Fail(u"expected a session option");
+        options.emplace_back(Take().pos, option);
+      } while (AcceptSymbol(u","));
+      const bool on = ParseOnOff();
+      for (const auto& [pos, option] : options) {
+        if (option->second != on) {
+          UnsupportedAt(pos, u"SET " + std::u16string(option->first) + (on ? u" ON" : u" OFF"));
+        }
+      }
+      statement.body = NoOpStmt{};
+      return true;
+    }
+    if (AcceptKeyword(u"XACT_ABORT")) {
+      statement.body = SessionOptionStmt{u"XACT_ABORT", ParseOnOff(), nullptr};
+      return true;
+    }
+    if (AcceptKeyword(u"DATEFIRST")) {
+      statement.body = SessionOptionStmt{u"DATEFIRST", false, ParseExpr()};
+      return true;
+    }
+    if (AtKeyword(u"LANGUAGE") || AtKeyword(u"DATEFORMAT")) {
+      const bool language = AtKeyword(u"LANGUAGE");
+      Take();
+      const Token& value = Peek();
+      if (value.kind != TokenKind::kWord && value.kind != TokenKind::kString &&
+          value.kind != TokenKind::kQuotedName) {
+        Fail(language ? u"expected a language" : u"expected a date format");
+      }
+      if (!IsKeyword(value.text, language ? u"US_ENGLISH" : u"MDY")) {
+        Unsupported(language ? u"SET LANGUAGE other than us_english"
+                             : u"SET DATEFORMAT other than mdy");
+      }
+      Take();
+      statement.body = NoOpStmt{};
+      return true;
+    }
+    return false;
   }
 
   // ---- local variables ----

@@ -77,6 +77,7 @@ enum class SessionValue : std::uint8_t {
   kErrorMessage,
   kErrorProcedure,  // NULL outside a CATCH block (and always ERROR_PROCEDURE(): no procedures)
   kXactState,       // XACT_STATE(): 1 in a transaction, -1 in one a failure doomed, else 0
+  kDateFirst,       // @@DATEFIRST: the first day of the week, 1 (Monday) to 7 (Sunday)
   kCount
 };
 
@@ -128,6 +129,9 @@ struct SqlStatement {
   IdentityValues identity_values = IdentityValues::kNoIdentity;  // kInsert
   bool identity_insert_on = false;  // kSessionOption for `target`: SET IDENTITY_INSERT ... ON
   RaiseForm raise_form = RaiseForm::kRethrow;  // kRaise
+  // kSessionOption: "XACT_ABORT" (`option_on`) or "DATEFIRST" (`sql` yields the value).
+  std::string option;
+  bool option_on = false;
   std::vector<std::u16string> argument_names;  // kExecute: "@a" for @a = value, empty by position
   // Columns of temporary tables that the statement looks rows up by (`#t.c = constant`), as
   // {table, column}: the provider indexes them once, since a temporary table has no index of its

@@ -65,5 +65,28 @@ TEST_F(ConnectionErrorsTest, AConversionErrorInTryDoomsTheTransaction) {
   connection_->CommitTrans();
 }
 
+TEST_F(ConnectionErrorsTest, XactAbortRollsBackTheTransactionOnAnError) {
+  Run(u"CREATE TABLE T (a int)");
+  Run(u"SET XACT_ABORT ON");
+  connection_->BeginTrans();
+  Run(u"INSERT INTO T VALUES (1)");
+  EXPECT_THROW(Run(u"INSERT INTO T VALUES (2) INSERT INTO T VALUES (1/0)"), oleaut::ComError);
+  // Until the caller ends the transaction, nothing more runs in it.
+  EXPECT_THROW(Run(u"INSERT INTO T VALUES (3)"), oleaut::ComError);
+  connection_->RollbackTrans();
+  EXPECT_EQ(
+      oleaut::ToLong(connection_->Execute(u"SELECT count(*) FROM T")->Fields()->Item(0)->Value()),
+      0);
+
+  // With it OFF the failed statement alone is undone.
+  Run(u"SET XACT_ABORT OFF");
+  connection_->BeginTrans();
+  EXPECT_THROW(Run(u"INSERT INTO T VALUES (2) INSERT INTO T VALUES (1/0)"), oleaut::ComError);
+  connection_->CommitTrans();
+  EXPECT_EQ(
+      oleaut::ToLong(connection_->Execute(u"SELECT count(*) FROM T")->Fields()->Item(0)->Value()),
+      1);
+}
+
 }  // namespace
 }  // namespace ado::testing

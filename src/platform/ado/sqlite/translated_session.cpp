@@ -49,7 +49,7 @@ ExecuteResult TranslatedSession::Execute(std::u16string_view batch,
     DropTableVariables();
     // A statement that failed may have changed tables before it failed.
     ForgetTables();
-    if (ScopeOfFailure(error) == FailureScope::kBatchAndTransaction) AbandonTransaction();
+    if (ScopeOf(error) == FailureScope::kBatchAndTransaction) AbandonTransaction();
     throw;
   } catch (...) {
     DropTableVariables();

@@ -23,6 +23,24 @@ std::string LowerAscii(std::string_view text) {
   return out;
 }
 
+namespace {
+
+std::optional<std::int64_t> IntegerOf(const oleaut::Variant& value) {
+  if (value.IsNull()) return std::nullopt;
+  const double number = oleaut::ToDouble(value);
+  if (!(number >= -9.2e18 && number <= 9.2e18)) return std::nullopt;
+  return static_cast<std::int64_t>(number);
+}
+
+}  // namespace
+
+StatementRunner::StatementRunner() {
+  ParameterValue& first_day =
+      session_values_[static_cast<std::size_t>(tsql::SessionValue::kDateFirst)];
+  first_day.type = adInteger;
+  first_day.value = std::int32_t{7};  // Sunday, as us_english has it
+}
+
 void StatementRunner::IndexProbedColumns(const tsql::SqlStatement& statement) {
   for (const auto& [table, column] : statement.probes) {
     if (!probe_indexes_.insert(LowerAscii(table + '\0' + column)).second) continue;
@@ -76,7 +94,7 @@ void StatementRunner::Execute(const tsql::SqlStatement& statement) {
   } catch (const oleaut::ComError& error) {
     if (!had_rows) result_->rows.reset();
     // In a TRY block every error goes to its CATCH block, which decides.
-    if (try_depth_ > 0 || ScopeOfFailure(error) != FailureScope::kStatement) throw;
+    if (try_depth_ > 0 || ScopeOf(error) != FailureScope::kStatement) throw;
     Defer(error);
   }
 }
@@ -88,7 +106,7 @@ std::optional<bool> StatementRunner::Test(const tsql::SqlStatement& condition) {
     IndexProbedColumns(condition);
     chosen = TestCondition(condition);
   } catch (const oleaut::ComError& error) {
-    if (try_depth_ > 0 || ScopeOfFailure(error) != FailureScope::kStatement) throw;
+    if (try_depth_ > 0 || ScopeOf(error) != FailureScope::kStatement) throw;
     Defer(error);
   }
   if (condition.row_count != tsql::RowCountEffect::kKept) row_count_ = 0;
@@ -107,11 +125,11 @@ bool StatementRunner::Catch(const std::exception_ptr& error) {
   try {
     std::rethrow_exception(error);
   } catch (const RaisedError& raised) {
+    if (ScopeOf(raised) == FailureScope::kBatchAndTransaction) DoomTransaction();
     caught_.push_back({raised.Server(), error});
   } catch (const oleaut::ComError& failure) {
-    const FailureScope scope = ScopeOfFailure(failure);
-    if (scope == FailureScope::kBatch) return false;
-    if (scope == FailureScope::kBatchAndTransaction) DoomTransaction();
+    if (ScopeOfFailure(failure) == FailureScope::kBatch) return false;
+    if (ScopeOf(failure) == FailureScope::kBatchAndTransaction) DoomTransaction();
     caught_.push_back({ServerErrorOf(failure, line_), error});
   } catch (...) {
     return false;
@@ -159,17 +177,6 @@ void StatementRunner::Throw(const tsql::SqlStatement& statement, ServerError err
   }
   throw std::logic_error("RaiseFor returned");
 }
-
-namespace {
-
-std::optional<std::int64_t> IntegerOf(const oleaut::Variant& value) {
-  if (value.IsNull()) return std::nullopt;
-  const double number = oleaut::ToDouble(value);
-  if (!(number >= -9.2e18 && number <= 9.2e18)) return std::nullopt;
-  return static_cast<std::int64_t>(number);
-}
-
-}  // namespace
 
 // THROW raises its error, or the one its CATCH block handles, and ends the batch; RAISERROR of
 // severity 11 to 18 raises an error that ends its statement alone, and one of 10 or less is a
@@ -248,7 +255,8 @@ void StatementRunner::RunStatement(const tsql::SqlStatement& statement) {
   }
   if (statement.kind != Kind::kQuery && statement.kind != Kind::kAssign &&
       statement.kind != Kind::kPrint && statement.kind != Kind::kRaise &&
-      statement.kind != Kind::kExecute && TransactionDoomed()) {
+      statement.kind != Kind::kExecute && statement.kind != Kind::kSessionOption &&
+      TransactionDoomed()) {
     Throw(statement,
           {3930, 16, 1, 1,
            u"The current transaction cannot be committed and cannot support operations that "
@@ -338,7 +346,34 @@ void StatementRunner::CheckIdentityValues(const tsql::SqlStatement& statement) {
   }
 }
 
+FailureScope StatementRunner::ScopeOf(const oleaut::ComError& error) const {
+  const FailureScope scope = ScopeOfFailure(error);
+  if (!xact_abort_ || error.Source() == tsql::kErrorSource) return scope;
+  const auto* raised = dynamic_cast<const RaisedError*>(&error);
+  if (raised && !raised->EndsBatch()) return scope;
+  return FailureScope::kBatchAndTransaction;
+}
+
+void StatementRunner::SetOption(const tsql::SqlStatement& statement) {
+  if (statement.option == "XACT_ABORT") {
+    xact_abort_ = statement.option_on;
+    return;
+  }
+  const std::optional<std::int64_t> first_day = IntegerOf(ReadRow(statement).at(0));
+  if (!first_day || *first_day < 1 || *first_day > 7) {
+    Throw(statement,
+          {1005, 16, 1, 1,
+           oleaut::FromUtf8(fmt::format("SET DATEFIRST {} is out of range: the first day of the "
+                                        "week is 1 (Monday) to 7 (Sunday).",
+                                        first_day.value_or(0)))},
+          false);
+  }
+  session_values_[static_cast<std::size_t>(tsql::SessionValue::kDateFirst)].value =
+      static_cast<std::int32_t>(*first_day);
+}
+
 void StatementRunner::SetIdentityInsert(const tsql::SqlStatement& statement) {
+  if (!statement.option.empty()) return SetOption(statement);
   if (statement.target.empty()) return;  // SET NOCOUNT
   const std::string key = (statement.target_temp ? "t:" : "m:") + LowerAscii(statement.target);
   if (!statement.identity_insert_on) {

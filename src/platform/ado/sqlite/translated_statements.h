@@ -45,6 +45,8 @@ inline constexpr std::string_view kTransactionRolledBack =
 // state of the batch it is running and of the session it runs in (@@ROWCOUNT, IDENTITY_INSERT).
 class StatementRunner : public tsql::Executor {
  public:
+  StatementRunner();
+
   void Execute(const tsql::SqlStatement& statement) final;
   std::optional<bool> Test(const tsql::SqlStatement& condition) final;
   void BeginTry() final { ++try_depth_; }
@@ -80,6 +82,10 @@ class StatementRunner : public tsql::Executor {
     std::u16string_view provider_;
     std::string as_run_;
   };
+
+  // How far a failure takes the batch down: as ScopeOfFailure says, and with SET XACT_ABORT ON
+  // every run-time error but RAISERROR's ends the batch and rolls back its transaction.
+  FailureScope ScopeOf(const oleaut::ComError& error) const;
 
   // After the program of a batch ran: raises the first error of a statement that failed without
   // ending the batch.
@@ -135,6 +141,7 @@ class StatementRunner : public tsql::Executor {
   void RunStatement(const tsql::SqlStatement& statement);
   void CheckIdentityValues(const tsql::SqlStatement& statement);
   void SetIdentityInsert(const tsql::SqlStatement& statement);
+  void SetOption(const tsql::SqlStatement& statement);
   void Defer(const oleaut::ComError& error);
   void RunRaise(const tsql::SqlStatement& statement);
   void SetErrorValues();
@@ -146,6 +153,7 @@ class StatementRunner : public tsql::Executor {
   };
 
   std::unordered_set<std::string> probe_indexes_;
+  bool xact_abort_ = false;          // SET XACT_ABORT, for the session
   int try_depth_ = 0;                // TRY blocks the batch is in
   int line_ = 1;                     // of the statement that runs
   std::vector<CaughtError> caught_;  // innermost last
