@@ -1,6 +1,7 @@
 // The control statements that run the batch's statements again or elsewhere (WHILE, BREAK,
 // CONTINUE, RETURN, TRY ... CATCH), the statements that speak to the caller (PRINT, THROW,
-// RAISERROR), and the functions that read the error a CATCH block handles.
+// RAISERROR), the functions that read the session's state (ERROR_NUMBER(), XACT_STATE(),
+// @@DATEFIRST), table variables, sp_executesql and the SET options the session keeps.
 #include "platform/tsql/errors.h"
 #include "platform/tsql/generator_internal.h"
 

@@ -87,8 +87,10 @@ void StatementRunner::NoteRun(const tsql::SqlStatement& statement) {
 
 void StatementRunner::Execute(const tsql::SqlStatement& statement) {
   line_ = static_cast<int>(statement.pos.line);
-  // A statement that fails hands back no rows: the next row set is the batch's first.
-  const bool had_rows = result_->rows.has_value();
+  // A statement that fails hands back no rows: the next row set is the batch's first. (Those of
+  // a nested batch's statements that ran are kept.)
+  const bool had_rows =
+      result_->rows.has_value() || statement.kind == tsql::StatementKind::kExecute;
   try {
     RunStatement(statement);
   } catch (const oleaut::ComError& error) {

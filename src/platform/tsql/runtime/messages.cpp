@@ -1,6 +1,7 @@
 // RAISERROR's message: printf-style placeholders (%d, %i, %u, %o, %x, %X, %s with flags, width
 // and precision, * taking them from the arguments) filled from the arguments in order, as
 // SQL Server fills them.
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -12,6 +13,8 @@ namespace {
 
 // SQL Server's messages stop at 2,047 characters; a longer one ends in "...".
 constexpr std::size_t kMaxMessage = 2047;
+// A width or precision beyond the message's length changes nothing but the cut.
+constexpr int kMaxCount = 4096;
 
 class Arguments {
  public:
@@ -34,11 +37,11 @@ int ReadCount(std::u16string_view format, std::size_t& at, Arguments& arguments)
   if (at < format.size() && format[at] == u'*') {
     ++at;
     sqlite3_value* value = arguments.Next();
-    return IsNull(value) ? 0 : sqlite3_value_int(value);
+    return IsNull(value) ? 0 : std::clamp(sqlite3_value_int(value), 0, kMaxCount);
   }
   int count = 0;
   while (at < format.size() && format[at] >= u'0' && format[at] <= u'9') {
-    count = std::min(count * 10 + (format[at] - u'0'), 10000);
+    count = std::min(count * 10 + (format[at] - u'0'), kMaxCount);
     ++at;
   }
   return count;
@@ -103,15 +106,19 @@ void FormatMessage(sqlite3_context* context, int argc, sqlite3_value** argv) {
     const auto number = static_cast<std::int32_t>(sqlite3_value_int64(value));
     std::string spec = "%" + flags + std::to_string(width);
     if (precision >= 0) spec += "." + std::to_string(precision);
-    char buffer[64];
+    // Room for the widest field the clamped width and precision allow.
+    std::string buffer(2 * static_cast<std::size_t>(kMaxCount) + 32, '\0');
+    int length = 0;
     if (type == u'd' || type == u'i') {
       spec += 'd';
-      std::snprintf(buffer, sizeof buffer, spec.c_str(), number);  // NOLINT: spec is built above
+      length = std::snprintf(buffer.data(), buffer.size(), spec.c_str(), number);  // NOLINT
     } else {
       spec += static_cast<char>(type);
-      std::snprintf(buffer, sizeof buffer, spec.c_str(),  // NOLINT: spec is built above
-                    static_cast<std::uint32_t>(number));
+      length = std::snprintf(buffer.data(), buffer.size(), spec.c_str(),  // NOLINT
+                             static_cast<std::uint32_t>(number));
     }
+    buffer.resize(
+        static_cast<std::size_t>(std::clamp<int>(length, 0, static_cast<int>(buffer.size()) - 1)));
     out += oleaut::FromUtf8(buffer);
   }
   if (out.size() > kMaxMessage) {
