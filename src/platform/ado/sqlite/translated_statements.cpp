@@ -180,6 +180,18 @@ void StatementRunner::Throw(const tsql::SqlStatement& statement, ServerError err
   throw std::logic_error("RaiseFor returned");
 }
 
+std::int64_t StatementRunner::InRange(const tsql::SqlStatement& statement,
+                                      const oleaut::Variant& value, std::int64_t low,
+                                      std::int64_t high, std::int32_t number,
+                                      std::string_view message, bool ends_batch) {
+  const std::optional<std::int64_t> integer = IntegerOf(value);
+  if (integer && *integer >= low && *integer <= high) return *integer;
+  Throw(
+      statement,
+      {number, 16, 1, 1, oleaut::FromUtf8(fmt::format(fmt::runtime(message), integer.value_or(0)))},
+      ends_batch);
+}
+
 // THROW raises its error, or the one its CATCH block handles, and ends the batch; RAISERROR of
 // severity 11 to 18 raises an error that ends its statement alone, and one of 10 or less is a
 // message.
@@ -195,27 +207,18 @@ void StatementRunner::RunRaise(const tsql::SqlStatement& statement) {
   const std::vector<oleaut::Variant> row = ReadRow(statement);
   ServerError error;
   if (statement.raise_form == tsql::RaiseForm::kThrow) {
-    const std::optional<std::int64_t> number = IntegerOf(row.at(0));
-    const std::optional<std::int64_t> state = IntegerOf(row.at(2));
-    if (!number || *number < 50000 || *number > 2147483647) {
-      Throw(statement,
-            {35100, 16, 10, 1,
-             oleaut::FromUtf8(fmt::format("Error number {} in the THROW statement is outside the "
-                                          "valid range. Specify an error number in the valid "
-                                          "range of 50000 to 2147483647.",
-                                          number.value_or(0)))},
-            true);
-    }
-    if (!state || *state < 0 || *state > 255) {
-      Throw(statement,
-            {35102, 16, 10, 1,
-             oleaut::FromUtf8(fmt::format("State {} in the THROW statement is outside the valid "
-                                          "range. Specify a state in the valid range of 0 to 255.",
-                                          state.value_or(0)))},
-            true);
-    }
-    error.number = static_cast<std::int32_t>(*number);
-    error.state = static_cast<int>(*state);
+    const std::int64_t number =
+        InRange(statement, row.at(0), 50000, 2147483647, 35100,
+                "Error number {} in the THROW statement is outside the valid range. Specify an "
+                "error number in the valid range of 50000 to 2147483647.",
+                true);
+    const std::int64_t state =
+        InRange(statement, row.at(2), 0, 255, 35102,
+                "State {} in the THROW statement is outside the valid range. Specify a state in "
+                "the valid range of 0 to 255.",
+                true);
+    error.number = static_cast<std::int32_t>(number);
+    error.state = static_cast<int>(state);
     error.message = row.at(1).IsNull() ? std::u16string() : oleaut::ToString(row.at(1));
     Throw(statement, std::move(error), true);
   }
@@ -361,17 +364,13 @@ void StatementRunner::SetOption(const tsql::SqlStatement& statement) {
     xact_abort_ = statement.option_on;
     return;
   }
-  const std::optional<std::int64_t> first_day = IntegerOf(ReadRow(statement).at(0));
-  if (!first_day || *first_day < 1 || *first_day > 7) {
-    Throw(statement,
-          {1005, 16, 1, 1,
-           oleaut::FromUtf8(fmt::format("SET DATEFIRST {} is out of range: the first day of the "
-                                        "week is 1 (Monday) to 7 (Sunday).",
-                                        first_day.value_or(0)))},
-          false);
-  }
+  const std::int64_t first_day =
+      InRange(statement, ReadRow(statement).at(0), 1, 7, 1005,
+              "SET DATEFIRST {} is out of range: the first day of the week is 1 (Monday) to 7 "
+              "(Sunday).",
+              false);
   session_values_[static_cast<std::size_t>(tsql::SessionValue::kDateFirst)].value =
-      static_cast<std::int32_t>(*first_day);
+      static_cast<std::int32_t>(first_day);
 }
 
 void StatementRunner::SetIdentityInsert(const tsql::SqlStatement& statement) {

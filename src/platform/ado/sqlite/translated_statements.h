@@ -144,6 +144,11 @@ class StatementRunner : public tsql::Executor {
   void SetOption(const tsql::SqlStatement& statement);
   void Defer(const oleaut::ComError& error);
   void RunRaise(const tsql::SqlStatement& statement);
+  // The value as a whole number from `low` to `high`; else raises error `number` with `message`,
+  // whose {} is the value.
+  std::int64_t InRange(const tsql::SqlStatement& statement, const oleaut::Variant& value,
+                       std::int64_t low, std::int64_t high, std::int32_t number,
+                       std::string_view message, bool ends_batch);
   void SetErrorValues();
 
   // An error a CATCH block handles, as the error functions tell it and THROW raises it again.
