@@ -78,6 +78,7 @@ enum class SessionValue : std::uint8_t {
   kErrorProcedure,  // NULL outside a CATCH block (and always ERROR_PROCEDURE(): no procedures)
   kXactState,       // XACT_STATE(): 1 in a transaction, -1 in one a failure doomed, else 0
   kDateFirst,       // @@DATEFIRST: the first day of the week, 1 (Monday) to 7 (Sunday)
+  kError,           // @@ERROR: the number of the last statement's error, 0 when it ran
   kCount
 };
 

@@ -25,7 +25,9 @@ SqlType Typer::ComputeType(const Expr& expr) {
               0, 0};
     case ExprKind::kVariable:
       if (IsKeyword(expr.text, u"@@IDENTITY")) return SqlType::Decimal(38, 0);
-      if (IsKeyword(expr.text, u"@@ROWCOUNT")) return SqlType::Int();
+      if (IsKeyword(expr.text, u"@@ROWCOUNT") || IsKeyword(expr.text, u"@@ERROR")) {
+        return SqlType::Int();
+      }
       if (IsKeyword(expr.text, u"@@DATEFIRST")) return {C::kInteger, "tinyint", 0, 0, 0};
       if (!expr.type.IsEmpty()) {
         std::optional<SqlType> type = ResolveType(expr.type, false);

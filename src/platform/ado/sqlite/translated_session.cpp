@@ -146,7 +146,7 @@ void TranslatedSession::RunDynamic(const tsql::SqlStatement& statement) {
                       oleaut::ToUtf8(text.substr(0, 40)) + "' expects the parameter '" +
                       oleaut::ToUtf8(names[i]) + "', which was not supplied.");
     }
-    // One line before the statement's own, so that ERROR_LINE counts its lines.
+    // On the statement's first line, so that ERROR_LINE counts the statement's own lines.
     batch = u"DECLARE " + definitions + u"; SELECT ";
     for (std::size_t i = 0; i < names.size(); ++i) {
       batch += (i > 0 ? u", " : u"") + names[i] + u" = ?";

@@ -39,6 +39,21 @@ StatementRunner::StatementRunner() {
       session_values_[static_cast<std::size_t>(tsql::SessionValue::kDateFirst)];
   first_day.type = adInteger;
   first_day.value = std::int32_t{7};  // Sunday, as us_english has it
+  ParameterValue& last_error =
+      session_values_[static_cast<std::size_t>(tsql::SessionValue::kError)];
+  last_error.type = adInteger;
+  last_error.value = std::int32_t{0};
+}
+
+// @@ERROR: the number of the error the statement that ran last raised, 0 when it raised none.
+void StatementRunner::NoteError(const oleaut::ComError* error) {
+  const auto* raised = dynamic_cast<const RaisedError*>(error);
+  const std::int32_t number = !error   ? 0
+                              : raised ? raised->Server().number
+                                       : ServerErrorOf(*error, line_).number;
+  if (number == last_error_) return;
+  last_error_ = number;
+  session_values_[static_cast<std::size_t>(tsql::SessionValue::kError)].value = number;
 }
 
 void StatementRunner::IndexProbedColumns(const tsql::SqlStatement& statement) {
@@ -93,7 +108,9 @@ void StatementRunner::Execute(const tsql::SqlStatement& statement) {
       result_->rows.has_value() || statement.kind == tsql::StatementKind::kExecute;
   try {
     RunStatement(statement);
+    NoteError(nullptr);
   } catch (const oleaut::ComError& error) {
+    NoteError(&error);
     if (!had_rows) result_->rows.reset();
     // In a TRY block every error goes to its CATCH block, which decides.
     if (try_depth_ > 0 || ScopeOf(error) != FailureScope::kStatement) throw;
@@ -107,7 +124,9 @@ std::optional<bool> StatementRunner::Test(const tsql::SqlStatement& condition) {
   try {
     IndexProbedColumns(condition);
     chosen = TestCondition(condition);
+    NoteError(nullptr);
   } catch (const oleaut::ComError& error) {
+    NoteError(&error);
     if (try_depth_ > 0 || ScopeOf(error) != FailureScope::kStatement) throw;
     Defer(error);
   }

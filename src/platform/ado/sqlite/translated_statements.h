@@ -150,6 +150,7 @@ class StatementRunner : public tsql::Executor {
                        std::int64_t low, std::int64_t high, std::int32_t number,
                        std::string_view message, bool ends_batch);
   void SetErrorValues();
+  void NoteError(const oleaut::ComError* error);
 
   // An error a CATCH block handles, as the error functions tell it and THROW raises it again.
   struct CaughtError {
@@ -159,6 +160,7 @@ class StatementRunner : public tsql::Executor {
 
   std::unordered_set<std::string> probe_indexes_;
   bool xact_abort_ = false;          // SET XACT_ABORT, for the session
+  std::int32_t last_error_ = 0;      // @@ERROR
   int try_depth_ = 0;                // TRY blocks the batch is in
   int line_ = 1;                     // of the statement that runs
   std::vector<CaughtError> caught_;  // innermost last
