@@ -14,7 +14,7 @@ struct KnownError {
 
 // The errors the runtime and the engine raise with SQL Server's messages, and SQLite's own
 // constraint messages, which stand for SQL Server's errors of the same cause.
-constexpr std::array<KnownError, 17> kKnownErrors = {{
+constexpr std::array<KnownError, 21> kKnownErrors = {{
     {u"Divide by zero error encountered", 8134, 16, 1},
     {u"Conversion failed when converting", 245, 16, 1},
     {u"Arithmetic overflow error converting", 8115, 16, 2},
@@ -32,6 +32,11 @@ constexpr std::array<KnownError, 17> kKnownErrors = {{
     {u"NOT NULL constraint failed", 515, 16, 2},
     {u"CHECK constraint failed", 547, 16, 0},
     {u"FOREIGN KEY constraint failed", 547, 16, 0},
+    // The translator's, for a batch sp_executesql runs.
+    {u"Incorrect syntax near", 102, 15, 1},
+    {u"Invalid object name", 208, 16, 1},
+    {u"Invalid column name", 207, 16, 1},
+    {u"Must declare the", 137, 15, 2},
 }};
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include "platform/oleaut/com_error.h"
 #include "platform/oleaut/hresult.h"
+#include "platform/tsql/errors.h"
 #include "platform/tsql/shape.h"
 #include "platform/tsql/token.h"
 
@@ -154,7 +155,15 @@ void TranslatedSession::RunDynamic(const tsql::SqlStatement& statement) {
     batch += u"; ";
   }
   batch += text;
-  const tsql::Translation translation = tsql::Translate(batch, this);
+  // The batch is compiled as the statement runs: its compile errors are the statement's, which a
+  // TRY block around it takes and which end the statement alone.
+  tsql::Translation translation;
+  try {
+    translation = tsql::Translate(batch, this);
+  } catch (const oleaut::ComError& error) {
+    if (error.Source() != tsql::kErrorSource) throw;
+    throw RaisedError(error, ServerErrorOf(error, static_cast<int>(statement.pos.line)), false);
+  }
   if (translation.program->marker_count != static_cast<int>(values.size())) {
     raise(8144, "The statement of sp_executesql may hold no ? marker");
   }
