@@ -1,6 +1,7 @@
-// A translated batch: the SQLite statements that carry out a T-SQL batch, with the IF blocks
-// that choose between them at run time, and the hints the provider needs to describe results
-// as SQL Server would (column names, declared types of expressions).
+// A translated batch: the SQLite statements that carry out a T-SQL batch, with the IF blocks,
+// WHILE loops, jumps and TRY blocks that choose between them and repeat them at run time, and
+// the hints the provider needs to describe results as SQL Server would (column names, declared
+// types of expressions).
 //
 // Translation is cached by the batch's shape: its tokens with the literals that do not change the
 // translation taken out. Those literals become markers of the SQLite text, their values bound at
