@@ -11,6 +11,7 @@
 #include "platform/io/regular_file.h"
 #include "platform/oleaut/convert.h"
 #include "platform/oleaut/text.h"
+#include "platform/tavglobal/call_notes.h"
 #include "platform/tavglobal/catalog.h"
 #include "platform/tavglobal/database_files.h"
 #include "platform/tavglobal/report_database.h"
@@ -147,19 +148,35 @@ bool ChangesRows(std::string_view statement) {
   return word == "UPDATE" || word == "INSERT" || word == "DELETE";
 }
 
+// ExecuteSQL, with the messages of its batch written to `messages` as it returns or fails.
+Variant ExecuteSql(const std::string& dsn, const oleaut::Bstr& batch, std::ostream& messages) {
+  tavglobal::ScopedCallNotes notes;
+  const auto write = [&] {
+    for (const tavglobal::CallNote& note : notes.Notes()) {
+      if (note.topic == tavglobal::kServerMessageNote) messages << ToUtf8(note.text) << '\n';
+    }
+  };
+  try {
+    Variant result = GetDataObject()->Call(u"ExecuteSQL", FromUtf8(dsn), batch);
+    write();
+    return result;
+  } catch (...) {
+    write();
+    throw;
+  }
+}
+
 }  // namespace
 
 void RunSql(const std::string& dsn, const std::string& statement, const OutputOptions& options,
-            std::ostream& out) {
-  if (!ChangesRows(statement)) {
-    return Show(GetDataObject()->Call(u"ExecuteSQL", FromUtf8(dsn), FromUtf8(statement)), options,
-                out);
-  }
+            std::ostream& out, std::ostream& messages) {
+  if (!ChangesRows(statement))
+    return Show(ExecuteSql(dsn, FromUtf8(statement), messages), options, out);
   // The line break ends a comment the statement may end with.
   const auto rows =
-      GetDataObject()
-          ->Call(u"ExecuteSQL", FromUtf8(dsn),
-                 FromUtf8(statement) + u"\r\nSELECT @@ROWCOUNT AS " + oleaut::Bstr(kRowsChanged))
+      ExecuteSql(dsn,
+                 FromUtf8(statement) + u"\r\nSELECT @@ROWCOUNT AS " + oleaut::Bstr(kRowsChanged),
+                 messages)
           .AsObjectOf<ado::Recordset>();
   const auto fields = rows && rows->State() == ado::adStateOpen ? rows->Fields() : nullptr;
   if (!fields || fields->Count() != 1 || fields->Item(0)->Name() != kRowsChanged ||

@@ -19,9 +19,10 @@ void RunDemo(const std::string& dsn, const OutputOptions& options, std::ostream&
              bool industry = false);
 // clsGetData.ExecuteSQL(dsn, statement), the rows as a table or JSON. A statement that begins
 // with UPDATE, INSERT or DELETE shows the rows it changed instead (@@ROWCOUNT, asked in the same
-// call).
+// call). The batch's messages (PRINT, RAISERROR of severity 10 or less) go to `messages`, one a
+// line, before the rows, and also when the batch fails.
 void RunSql(const std::string& dsn, const std::string& statement, const OutputOptions& options,
-            std::ostream& out);
+            std::ostream& out, std::ostream& messages);
 // A new database file with the application schema (and the demo data when asked), and how to
 // use it. A missing folder is refused unless `make_folders`, which creates it and says so.
 void RunCreateDatabase(const std::filesystem::path& path, bool with_demo_data, bool make_folders,

@@ -210,7 +210,8 @@ int main(int argc, char** argv) {
       "Run a statement through clsGetData.ExecuteSQL and show its rows as a table.\n"
       "The statement is SQL Server's dialect; on the embedded engine it is translated.\n"
       "An UPDATE, INSERT or DELETE shows how many rows it changed (the same call asks\n"
-      "@@ROWCOUNT after it).\n"
+      "@@ROWCOUNT after it). The batch's messages (PRINT, RAISERROR of severity 10 or\n"
+      "less) go to standard error, one a line, before the rows.\n"
       "Example: tavprint sql demo \"SELECT FID, FName FROM ICTransactionType\"");
   sql->add_option("dsn", sql_dsn, "Data source: demo, a catalog name or a connection string")
       ->required();
@@ -280,7 +281,7 @@ int main(int argc, char** argv) {
     if (app.count("--trace-sql") > 0)
       ado::SetSqlTraceDestination(trace_sql.empty() ? "stderr" : trace_sql);
     if (*demo) tavprint::RunDemo(dsn, output, std::cout, industry);
-    if (*sql) tavprint::RunSql(sql_dsn, statement, output, std::cout);
+    if (*sql) tavprint::RunSql(sql_dsn, statement, output, std::cout, std::cerr);
     if (*create_db) tavprint::RunCreateDatabase(db_path, with_demo_data, make_folders, std::cout);
     if (*reg) tavprint::RunRegister(tavprint::ServerLibraries(library), std::cout);
     if (*unreg) tavprint::RunUnregister(tavprint::ServerLibraries(library), std::cout);

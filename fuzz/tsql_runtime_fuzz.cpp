@@ -46,6 +46,8 @@ constexpr const char* kStatements[] = {
     "SELECT tsql_convert('money', ?1), tsql_convert('smallmoney', ?1), "
     "tsql_try_convert('smallmoney', ?1), tsql_convert('date', ?1), tsql_datefromparts(?1, 2, 28), "
     "tsql_datefromparts(2024, ?1, ?1), tsql_top_percent(?1, 1000), tsql_top_count(?1)",
+    "SELECT tsql_format_message(?1, ?1, 5, ?1), tsql_format_message('%*.*s|%-5d|%#x|%s', ?1, ?1, "
+    "?1, ?1, ?1), tsql_format_message('%05.2i %u %o %X %%', ?1, ?1, ?1, ?1)",
 };
 
 }  // namespace

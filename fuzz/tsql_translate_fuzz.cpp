@@ -37,17 +37,10 @@ class FixedSchema : public tsql::Schema {
 };
 
 void Collect(const std::vector<tsql::Node>& nodes, std::string& out) {
-  for (const tsql::Node& node : nodes) {
-    if (const auto* statement = std::get_if<tsql::SqlStatement>(&node.item)) {
-      out += statement->sql;
-      out += '\n';
-      continue;
-    }
-    const auto& branch = *std::get<std::unique_ptr<tsql::IfNode>>(node.item);
-    out += branch.condition.sql;
-    Collect(branch.then_nodes, out);
-    Collect(branch.else_nodes, out);
-  }
+  tsql::ForEachStatement(nodes, [&](const tsql::SqlStatement& statement) {
+    out += statement.sql;
+    out += '\n';
+  });
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "billdata/pictures.h"
 #include "frame/sql_quote.h"
 #include "platform/com/bind.h"
+#include "platform/tavglobal/call_notes.h"
 #include "typelib/interfaces.h"
 
 namespace frame {
@@ -48,11 +49,32 @@ com::Ptr<ado::Connection> clsGetData::BindToDsn(const Bstr& sDsn) {
   return context_->GetConnection();
 }
 
+namespace {
+
+// The messages of the batch, for a tool that shows them; no part of the result.
+void NoteMessages(const ado::Connection& connection) {
+  if (!tavglobal::CallNotesWanted()) return;
+  for (const ado::Error& entry : connection.Errors()) {
+    if (entry.number != 0) continue;
+    tavglobal::NoteForCaller(
+        {std::u16string(tavglobal::kServerMessageNote), 0, 0, entry.description});
+  }
+}
+
+}  // namespace
+
 com::Ptr<ado::Recordset> clsGetData::ExecuteSQL(const Bstr& sDsn, const Bstr& strSql) {
   context_->MarkComplete();
   BindToDsn(sDsn);
   const auto connection = context_->GetConnection();
-  auto recordset = connection->Execute(strSql, nullptr, ado::adOptionUnspecified);
+  com::Ptr<ado::Recordset> recordset;
+  try {
+    recordset = connection->Execute(strSql, nullptr, ado::adOptionUnspecified);
+  } catch (const oleaut::ComError&) {
+    NoteMessages(*connection);
+    throw;
+  }
+  NoteMessages(*connection);
   recordset->SetActiveConnection(nullptr);
   return recordset;
 }

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <iostream>
 #include <sstream>
 
 #include "commands.h"
@@ -55,7 +56,7 @@ TEST_F(DataCommandsTest, DemoTourRecreatesTheSourceAndShowsItsTables) {
 TEST_F(DataCommandsTest, SqlAlignsChineseTextAndPrintsJsonWithTypes) {
   std::ostringstream table;
   RunSql("demo", "SELECT FID, FName FROM ICTransactionType WHERE FID IN (1, 71) ORDER BY FID", {},
-         table);
+         table, std::cerr);
   EXPECT_EQ(table.str(),
             "FID | FName\n"
             "----+---------\n"
@@ -65,11 +66,29 @@ TEST_F(DataCommandsTest, SqlAlignsChineseTextAndPrintsJsonWithTypes) {
 
   std::ostringstream json;
   RunSql("demo", "SELECT FUserID, FForbidden FROM t_User WHERE FUserID = 16394", {.json = true},
-         json);
+         json, std::cerr);
   const Json parsed = Json::parse(json.str());
   EXPECT_EQ(parsed["fields"].dump(), R"([{"name":"FUserID","type":3,"type_name":"adInteger"},)"
                                      R"({"name":"FForbidden","type":11,"type_name":"adBoolean"}])");
   EXPECT_EQ(parsed["rows"][0][1], false);
+}
+
+TEST_F(DataCommandsTest, SqlWritesTheBatchsMessagesApartFromItsRows) {
+  std::ostringstream table;
+  std::ostringstream messages;
+  RunSql("demo",
+         "if exists (select 1 from ICTransactionType) print 'yes'\n"
+         "raiserror(N'%s rows: %d', 10, 1, N'type', 2)\n"
+         "select 1 AS FOne",
+         {}, table, messages);
+  EXPECT_EQ(messages.str(), "yes\ntype rows: 2\n");
+  EXPECT_EQ(table.str(), "FOne\n----\n1\n(1 row)\n");
+
+  // A batch that fails still hands over the messages before its error.
+  std::ostringstream failed;
+  EXPECT_THROW(RunSql("demo", "print 'before'; throw 50001, 'stop', 1;", {}, table, failed),
+               oleaut::ComError);
+  EXPECT_EQ(failed.str(), "before\n");
 }
 
 TEST_F(DataCommandsTest, SqlThatChangesRowsSaysHowMany) {
@@ -89,11 +108,12 @@ TEST_F(DataCommandsTest, SqlThatChangesRowsSaysHowMany) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.statement);
     std::ostringstream out;
-    RunSql("demo", c.statement, {}, out);
+    RunSql("demo", c.statement, {}, out, std::cerr);
     EXPECT_EQ(out.str(), c.shown);
   }
   std::ostringstream json;
-  RunSql("demo", "UPDATE t_ICItem SET FSalePrice = 1 WHERE FItemID = 1", {.json = true}, json);
+  RunSql("demo", "UPDATE t_ICItem SET FSalePrice = 1 WHERE FItemID = 1", {.json = true}, json,
+         std::cerr);
   EXPECT_EQ(json.str(), "{\n  \"rows_changed\": 1\n}\n");
 }
 
@@ -108,7 +128,7 @@ TEST_F(DataCommandsTest, CreateDbMakesAnEmptySchemaSaysWhatNextAndRefusesWhatIsT
       << out.str();
   std::ostringstream count;
   RunSql("Provider=SQLite;Data Source=" + path.string(), "SELECT count(*) AS FUsers FROM t_User",
-         {}, count);
+         {}, count, std::cerr);
   EXPECT_NE(count.str().find("0\n"), std::string::npos) << count.str();
   EXPECT_THROW(RunCreateDatabase(path, false, false, out), oleaut::ComError);
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <iostream>
 #include <sstream>
 
 #include "data_commands.h"
@@ -55,14 +56,15 @@ TEST_F(ReportDbCommandsTest, SqlReadsTheJetFileThroughTheComponent) {
   RunReportDbCreate(database_, rows_, false, ignored);
   std::ostringstream table;
   RunSql(oleaut::ToUtf8(tavglobal::JetConnectionString(database_)),
-         "select ftrantypeid, FMaskFld from T_RepNotePrintSql where ftrantypeid = 21", {}, table);
+         "select ftrantypeid, FMaskFld from T_RepNotePrintSql where ftrantypeid = 21", {}, table,
+         std::cerr);
   EXPECT_EQ(table.str(),
             "ftrantypeid | FMaskFld\n"
             "------------+---------\n"
             "21          | FNote\n"
             "(1 row)\n");
   EXPECT_THROW(RunSql(oleaut::ToUtf8(tavglobal::JetConnectionString(database_)),
-                      "delete from T_RepNotePrintSql", {}, table),
+                      "delete from T_RepNotePrintSql", {}, table, std::cerr),
                oleaut::ComError);
 }
 

@@ -88,7 +88,7 @@ com::Ptr<Recordset> Connection::Execute(std::u16string_view command_text,
   if (!provider_) RaiseAdoError(kAdoObjectClosed, kSource, u"Execute needs an open connection.");
   const ExecuteOptions decoded = DecodeExecuteOptions(options, adCmdUnknown, kSource);
   const std::u16string statement = StatementFor(command_text, decoded.command_type, kSource);
-  ExecuteResult result = provider_->Execute(statement, {});
+  ExecuteResult result = RunBatch(statement, {});
   if (records_affected) *records_affected = ClampToLong(result.records_affected);
   auto recordset = com::Make<Recordset>();
   recordset->SetCursorLocation(cursor_location_);
@@ -154,7 +154,21 @@ ExecuteResult Connection::Run(std::u16string_view batch, std::span<const Paramet
   if (!provider_) {
     RaiseAdoError(kAdoInvalidConnection, source, u"Its connection is closed.");
   }
-  return provider_->Execute(batch, parameters);
+  return RunBatch(batch, parameters);
+}
+
+ExecuteResult Connection::RunBatch(std::u16string_view batch,
+                                   std::span<const ParameterValue> parameters) {
+  errors_.clear();
+  try {
+    ExecuteResult result = provider_->Execute(batch, parameters);
+    AppendMessages(provider_->TakeMessages(), provider_->Describe(), errors_);
+    return result;
+  } catch (const oleaut::ComError& error) {
+    AppendMessages(provider_->TakeMessages(), provider_->Describe(), errors_);
+    errors_.push_back(ErrorOf(error));
+    throw;
+  }
 }
 
 }  // namespace ado

@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "platform/ado/provider.h"
+#include "platform/ado/provider_errors.h"
 #include "platform/ado/types.h"
 #include "platform/com/object.h"
 
@@ -64,7 +65,14 @@ class Connection : public com::Unknown {
   ExecuteResult Run(std::u16string_view batch, std::span<const ParameterValue> parameters,
                     std::u16string_view source);
 
+  // ADO's Errors: the messages of the last batch run on this connection, then the error that
+  // failed it; emptied as the next batch starts.
+  const ado::Errors& Errors() const noexcept { return errors_; }
+
  private:
+  ExecuteResult RunBatch(std::u16string_view batch, std::span<const ParameterValue> parameters);
+
+  ado::Errors errors_;
   std::u16string connection_string_;
   std::unique_ptr<Provider> provider_;
   CursorLocationEnum cursor_location_ = adUseServer;

@@ -82,6 +82,9 @@ class Provider {
   virtual void RollbackTransaction() = 0;
   // What this session is connected to, for messages: "SQLite /home/u/.local/share/.../demo.db".
   virtual std::u16string Describe() const = 0;
+  // The informational messages of the last batch (PRINT, RAISERROR of severity 10 or less), in
+  // order, whether it ran or failed; taken once.
+  virtual std::vector<std::u16string> TakeMessages() { return {}; }
 };
 
 // Creates a provider from an ADO connection string ("Provider=SQLite;Data Source=/x/demo.db" or

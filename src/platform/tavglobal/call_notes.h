@@ -22,6 +22,10 @@ struct CallNote {
 // found the template printing uses (`number`), of how many (`of`), and what it looks for (`text`).
 inline constexpr std::u16string_view kPrintTemplateStepNote = u"print template step";
 
+// The topic of the notes ExecuteSQL leaves for the messages of its batch (PRINT, RAISERROR of
+// severity 10 or less): one note each, in order, the message as `text`.
+inline constexpr std::u16string_view kServerMessageNote = u"server message";
+
 // Captures the notes made on the constructing thread while it lives. Captures nest: each live
 // capture of the thread receives every note.
 class ScopedCallNotes {

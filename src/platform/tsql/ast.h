@@ -46,7 +46,7 @@ struct ObjectName {
       text += (i > 0 ? u"." : u"") + parts[i];
     return text;
   }
-  bool IsTemp() const { return !parts.empty() && !parts.back().empty() && parts.back()[0] == u'#'; }
+  bool IsTemp() const { return !parts.empty() && IsTemporaryName(parts.back()); }
 };
 
 enum class ExprKind : std::uint8_t {
@@ -289,6 +289,55 @@ struct BlockStmt {
   std::vector<StatementPtr> body;
 };
 
+// DECLARE @t TABLE (...): a table of the batch, made as the batch starts (a DECLARE in a loop
+// makes it once) and dropped at its end.
+struct DeclareTableStmt {
+  CreateTableStmt table;  // named by the variable, "@t"
+};
+
+// EXEC sp_executesql statement [, definitions [, argument ...]], and EXEC (statement): a
+// batch made as the batch runs. An argument is positional, or names its parameter (@a = 1).
+struct ExecuteStmt {
+  ExprPtr statement;
+  ExprPtr definitions;  // may be null
+  std::vector<std::pair<std::u16string, ExprPtr>> arguments;
+};
+
+// SET XACT_ABORT ON | OFF, SET DATEFIRST value: options the session keeps for its later batches.
+struct SessionOptionStmt {
+  std::u16string option;  // "XACT_ABORT" or "DATEFIRST"
+  bool on = false;
+  ExprPtr value;  // DATEFIRST's
+};
+
+// WHILE condition statement.
+struct WhileStmt {
+  ExprPtr condition;
+  StatementPtr body;
+};
+
+// BREAK, CONTINUE, RETURN (a batch's RETURN takes no value).
+struct JumpStmt {
+  enum class Kind : std::uint8_t { kBreak, kContinue, kReturn } kind = Kind::kReturn;
+};
+
+// BEGIN TRY ... END TRY BEGIN CATCH ... END CATCH.
+struct TryStmt {
+  std::vector<StatementPtr> try_body;
+  std::vector<StatementPtr> catch_body;
+};
+
+// PRINT message.
+struct PrintStmt {
+  ExprPtr message;
+};
+
+// THROW [number, message, state], and RAISERROR (message, severity, state [, argument ...]).
+struct RaiseStmt {
+  bool raiserror = false;
+  std::vector<ExprPtr> args;
+};
+
 // A statement that changes nothing on SQLite (SET NOCOUNT ON).
 struct NoOpStmt {};
 
@@ -306,7 +355,8 @@ struct IdentityInsertStmt {
 struct Statement {
   std::variant<NoOpStmt, SelectPtr, InsertStmt, UpdateStmt, DeleteStmt, CreateTableStmt,
                DropTableStmt, CreateIndexStmt, DropIndexStmt, AlterColumnStmt, AddColumnsStmt,
-               TruncateStmt, IfStmt, BlockStmt, IdentityInsertStmt, AssignStmt>
+               TruncateStmt, IfStmt, BlockStmt, IdentityInsertStmt, AssignStmt, WhileStmt, JumpStmt,
+               TryStmt, PrintStmt, RaiseStmt, DeclareTableStmt, ExecuteStmt, SessionOptionStmt>
       body;
   SourcePos pos;
   std::uint32_t end_offset = 0;  // one past its last token in the batch

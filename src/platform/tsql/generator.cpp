@@ -47,6 +47,9 @@ Program Generator::Run(const ParsedBatch& parsed) {
     GenerateStatement(*parsed.statements[i], program_.nodes);
   }
   next_ = nullptr;
+  program_.nodes.insert(program_.nodes.begin(),
+                        std::make_move_iterator(table_variable_nodes_.begin()),
+                        std::make_move_iterator(table_variable_nodes_.end()));
   if (parsed.variable_count > 0) {
     // Every variable of a batch starts as NULL, wherever it is declared.
     current_ = parsed.statements.front().get();
@@ -146,16 +149,7 @@ bool Generator::IsAssigningSelect(const Select& select) {
 void Generator::Generate(const IfStmt& branch, std::vector<Node>& nodes) {
   auto node = std::make_unique<IfNode>();
   const Statement* outer = current_;
-  node->condition = Begin(StatementKind::kQuery);
-  out_ += "SELECT CASE WHEN ";
-  Gen(*branch.condition);
-  out_ += " THEN 1 ELSE 0 END";
-  node->condition.sql = std::move(out_);
-  node->condition.markers = std::move(markers_);
-  node->condition.probes = std::move(probes_);
-  out_.clear();
-  markers_.clear();
-  probes_.clear();
+  node->condition = Condition(*branch.condition);
   GenerateStatement(*branch.then_branch, node->then_nodes);
   if (branch.else_branch) GenerateStatement(*branch.else_branch, node->else_nodes);
   current_ = outer;

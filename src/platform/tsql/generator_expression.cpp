@@ -242,6 +242,8 @@ void Generator::GenVariable(const Expr& expr) {
     out_ += std::to_string(markers_.size());
     return;
   }
+  if (IsKeyword(expr.text, u"@@DATEFIRST")) return GenSessionValue(SessionValue::kDateFirst);
+  if (IsKeyword(expr.text, u"@@ERROR")) return GenSessionValue(SessionValue::kError);
   if (expr.text.size() > 1 && expr.text[1] == u'@') {
     RaiseUnsupported(batch_, expr.pos, u"The system function " + expr.text);
   }

@@ -78,6 +78,7 @@ void Generator::GenFunction(const Expr& expr) {
   };
   const std::u16string name = LowerAscii(expr.text);
   if (GenWindowFunction(name, expr)) return;
+  if (GenSessionFunction(name, expr)) return;
   if (name == u"count" || name == u"sum" || name == u"avg" || name == u"min" || name == u"max") {
     GenAggregate(name, expr);
     return;

@@ -1,5 +1,6 @@
 // The SQLite generator's class, private to tsql/. Its members are defined by node family:
-// generator.cpp the batch, its control statements, variables and names; generator_ddl.cpp
+// generator.cpp the batch, its IF and blocks, variables and names; generator_control.cpp loops,
+// TRY ... CATCH, PRINT, THROW and RAISERROR; generator_ddl.cpp
 // tables, columns, indexes and their changes; generator_dml.cpp the statements that read or
 // write rows (SELECT, SELECT ... INTO, INSERT, UPDATE, DELETE) and identity;
 // generator_query.cpp the parts of a query; generator_expression.cpp operators, comparisons and
@@ -55,6 +56,21 @@ class Generator {
   void Generate(const IfStmt& branch, std::vector<Node>& nodes);
   void Generate(const BlockStmt& block, std::vector<Node>& nodes);
   std::u16string TableName(const ObjectName& name);
+
+  // ---- loops, TRY ... CATCH, messages and errors (generator_control.cpp) ----
+  SqlStatement Condition(const Expr& condition);
+  void Generate(const WhileStmt& loop, std::vector<Node>& nodes);
+  void Generate(const JumpStmt& jump, std::vector<Node>& nodes);
+  void Generate(const TryStmt& block, std::vector<Node>& nodes);
+  void GenMessageText(const Expr& message);
+  void Generate(const PrintStmt& print, std::vector<Node>& nodes);
+  void Generate(const RaiseStmt& raise, std::vector<Node>& nodes);
+  bool GenSessionFunction(const std::u16string& name, const Expr& expr);
+  void Generate(const DeclareTableStmt& declare, std::vector<Node>& nodes);
+  void Generate(const ExecuteStmt& execute, std::vector<Node>& nodes);
+  void Generate(const SessionOptionStmt& option, std::vector<Node>& nodes);
+  void GenSessionValue(SessionValue value);
+
   void AppendTable(const ObjectName& name) { AppendQuotedName(out_, TableName(name)); }
 
   // ---- schema statements (generator_ddl.cpp) ----
@@ -192,6 +208,7 @@ class Generator {
   const std::vector<ResultHint>* into_hints_ = nullptr;      // of the SELECT ... INTO generated
   const Statement* next_ = nullptr;  // the statement after the one being generated, if any
   const Statement* current_ = nullptr;
+  std::vector<Node> table_variable_nodes_;  // what makes them, run first
   std::string out_;
   std::vector<BoundMarker> markers_;
   bool bind_literals_ = true;

@@ -4,6 +4,7 @@
 #include <array>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "platform/oleaut/text.h"
 #include "platform/tsql/errors.h"
@@ -165,14 +166,29 @@ class Parser {
       ParseAlter(*statement);
     } else if (AtKeyword(u"IF")) {
       statement->body = ParseIf();
+    } else if (AtKeyword(u"BEGIN") && AtKeyword(u"TRY", 1)) {
+      statement->body = ParseTry();
     } else if (AtKeyword(u"BEGIN")) {
       statement->body = ParseBlock();
+    } else if (AtKeyword(u"WHILE")) {
+      statement->body = ParseWhile();
+    } else if (AtKeyword(u"BREAK") || AtKeyword(u"CONTINUE") || AtKeyword(u"RETURN")) {
+      statement->body = ParseJump();
+    } else if (AcceptKeyword(u"PRINT")) {
+      statement->body = PrintStmt{ParseExpr()};
+    } else if ((AtKeyword(u"EXEC") || AtKeyword(u"EXECUTE")) && AtsExecuteSql()) {
+      statement->body = ParseExecute();
+    } else if (AtKeyword(u"THROW") || AtKeyword(u"RAISERROR")) {
+      statement->body = ParseRaise();
     } else if (AtKeyword(u"TRUNCATE")) {
       Take();
       ExpectKeyword(u"TABLE");
       statement->body = TruncateStmt{ParseObjectName()};
     } else if (AtKeyword(u"SET")) {
       ParseSet(*statement);
+    } else if (AtKeyword(u"DECLARE") &&
+               (AtKeyword(u"TABLE", 2) || (AtKeyword(u"AS", 2) && AtKeyword(u"TABLE", 3)))) {
+      statement->body = ParseDeclareTable();
     } else if (AtKeyword(u"DECLARE")) {
       statement->body = ParseDeclare();
     } else {
@@ -184,12 +200,9 @@ class Parser {
   }
 
   [[noreturn]] void ReportUnknownStatement() const {
-    static constexpr std::array<std::pair<std::u16string_view, std::u16string_view>, 12> kNamed = {{
+    static constexpr std::array<std::pair<std::u16string_view, std::u16string_view>, 9> kNamed = {{
         {u"EXEC", u"EXEC (stored procedures)"},
         {u"EXECUTE", u"EXECUTE (stored procedures)"},
-        {u"WHILE", u"WHILE"},
-        {u"PRINT", u"PRINT"},
-        {u"RETURN", u"RETURN"},
         {u"GOTO", u"GOTO"},
         {u"USE", u"USE"},
         {u"GO", u"GO (a batch separator of the client tools, not T-SQL)"},
@@ -228,7 +241,80 @@ class Parser {
       statement.body = std::move(option);
       return;
     }
-    Unsupported(u"SET (session options other than NOCOUNT and IDENTITY_INSERT)");
+    if (ParseSessionOption(statement)) return;
+    Unsupported(
+        u"SET (session options other than NOCOUNT, IDENTITY_INSERT, XACT_ABORT, "
+        u"DATEFIRST, LANGUAGE, DATEFORMAT and those in their default state)");
+  }
+
+  bool ParseOnOff() {
+    if (AcceptKeyword(u"ON")) return true;
+    if (!AcceptKeyword(u"OFF")) Fail(u"expected ON or OFF");
+    return false;
+  }
+
+  // The options the engine follows in one state only, SQL Server's default, accepted in that
+  // state (SET ANSI_NULLS ON) and refused by name in the other; XACT_ABORT and DATEFIRST, which
+  // the session keeps; LANGUAGE us_english and DATEFORMAT mdy, the engine's only ones.
+  bool ParseSessionOption(Statement& statement) {
+    static constexpr std::pair<std::u16string_view, bool> kFollowed[] = {
+        {u"ANSI_NULLS", true},
+        {u"QUOTED_IDENTIFIER", true},
+        {u"ANSI_WARNINGS", true},
+        {u"ANSI_PADDING", true},
+        {u"ANSI_NULL_DFLT_ON", true},
+        {u"ARITHABORT", true},
+        {u"CONCAT_NULL_YIELDS_NULL", true},
+        {u"NUMERIC_ROUNDABORT", false},
+        {u"IMPLICIT_TRANSACTIONS", false},
+    };
+    const auto followed = [&]() -> const std::pair<std::u16string_view, bool>* {
+      for (const auto& option : kFollowed) {
+        if (AtKeyword(option.first)) return &option;
+      }
+      return nullptr;
+    };
+    if (followed()) {
+      std::vector<std::pair<SourcePos, const std::pair<std::u16string_view, bool>*>> options;
+      do {
+        const auto* option = followed();
+        if (!option) Fail(u"expected a session option");
+        options.emplace_back(Take().pos, option);
+      } while (AcceptSymbol(u","));
+      const bool on = ParseOnOff();
+      for (const auto& [pos, option] : options) {
+        if (option->second != on) {
+          UnsupportedAt(pos, u"SET " + std::u16string(option->first) + (on ? u" ON" : u" OFF"));
+        }
+      }
+      statement.body = NoOpStmt{};
+      return true;
+    }
+    if (AcceptKeyword(u"XACT_ABORT")) {
+      statement.body = SessionOptionStmt{u"XACT_ABORT", ParseOnOff(), nullptr};
+      return true;
+    }
+    if (AcceptKeyword(u"DATEFIRST")) {
+      statement.body = SessionOptionStmt{u"DATEFIRST", false, ParseExpr()};
+      return true;
+    }
+    if (AtKeyword(u"LANGUAGE") || AtKeyword(u"DATEFORMAT")) {
+      const bool language = AtKeyword(u"LANGUAGE");
+      Take();
+      const Token& value = Peek();
+      if (value.kind != TokenKind::kWord && value.kind != TokenKind::kString &&
+          value.kind != TokenKind::kQuotedName) {
+        Fail(language ? u"expected a language" : u"expected a date format");
+      }
+      if (!IsKeyword(value.text, language ? u"US_ENGLISH" : u"MDY")) {
+        Unsupported(language ? u"SET LANGUAGE other than us_english"
+                             : u"SET DATEFORMAT other than mdy");
+      }
+      Take();
+      statement.body = NoOpStmt{};
+      return true;
+    }
+    return false;
   }
 
   // ---- local variables ----
@@ -243,19 +329,11 @@ class Parser {
     Take();  // DECLARE
     AssignStmt assign;
     do {
-      if (Peek().kind != TokenKind::kVariable || Peek().text.starts_with(u"@@")) {
-        if (AtKeyword(u"CURSOR", 1)) Unsupported(u"A cursor");
-        Fail(u"expected a variable name");
-      }
-      const Token& name = Take();
+      if (AtKeyword(u"CURSOR", 1)) Unsupported(u"A cursor");
+      const Token& name = TakeNewVariable();
       const std::u16string key = LowerAscii(name.text);
-      if (variables_.contains(key)) {
-        RaiseStatementError(name.pos, u"The variable name '" + name.text +
-                                          u"' has already been declared. Variable names must be "
-                                          u"unique within a query batch or stored procedure.");
-      }
       AcceptKeyword(u"AS");
-      if (AtKeyword(u"TABLE")) Unsupported(u"A table variable");
+      if (AtKeyword(u"TABLE")) Fail(u"a table variable is declared alone");
       if (AtKeyword(u"CURSOR")) Unsupported(u"A cursor");
       Variable variable{static_cast<int>(variables_.size()), ParseTypeName()};
       ExprPtr target = MakeExpr(ExprKind::kVariable, name.pos);
@@ -269,6 +347,48 @@ class Parser {
       variables_.emplace(key, std::move(variable));
     } while (AcceptSymbol(u","));
     return assign;
+  }
+
+  // The name of a variable the batch declares for the first time.
+  const Token& TakeNewVariable() {
+    if (Peek().kind != TokenKind::kVariable || Peek().text.starts_with(u"@@")) {
+      Fail(u"expected a variable name");
+    }
+    const Token& name = Take();
+    const std::u16string key = LowerAscii(name.text);
+    if (variables_.contains(key) || table_variables_.contains(key)) {
+      RaiseStatementError(name.pos, u"The variable name '" + name.text +
+                                        u"' has already been declared. Variable names must be "
+                                        u"unique within a query batch or stored procedure.");
+    }
+    return name;
+  }
+
+  // DECLARE @t [AS] TABLE (columns and constraints): a table that lives for the batch.
+  DeclareTableStmt ParseDeclareTable() {
+    Take();  // DECLARE
+    const Token& name = TakeNewVariable();
+    AcceptKeyword(u"AS");
+    ExpectKeyword(u"TABLE");
+    DeclareTableStmt declare;
+    declare.table.table.parts.push_back(name.text);
+    declare.table.table.pos = name.pos;
+    ParseTableBody(declare.table);
+    table_variables_.insert(LowerAscii(name.text));
+    return declare;
+  }
+
+  // A table a statement reads or changes: a name, or a table variable of the batch.
+  ObjectName ParseTableName() {
+    if (Peek().kind != TokenKind::kVariable) return ParseObjectName();
+    const Token& token = Take();
+    if (token.text.starts_with(u"@@") || !table_variables_.contains(LowerAscii(token.text))) {
+      RaiseStatementError(token.pos, u"Must declare the table variable \"" + token.text + u"\".");
+    }
+    ObjectName name;
+    name.pos = token.pos;
+    name.parts.push_back(token.text);
+    return name;
   }
 
   // SET @v = expr, and SET @v += expr (and the other compound operators).
@@ -336,15 +456,163 @@ class Parser {
     if (AtKeyword(u"TRAN") || AtKeyword(u"TRANSACTION")) {
       Unsupported(u"BEGIN TRANSACTION inside a batch (use the connection's transactions)");
     }
-    if (AtKeyword(u"TRY") || AtKeyword(u"CATCH")) Unsupported(u"BEGIN TRY / BEGIN CATCH");
+    if (AtKeyword(u"CATCH")) Fail(u"BEGIN CATCH must follow END TRY");
     BlockStmt block;
+    block.body = ParseStatementsUntilEnd(u"");
+    return block;
+  }
+
+  // The statements up to END [word] (END TRY, END CATCH, or the END of a BEGIN).
+  std::vector<StatementPtr> ParseStatementsUntilEnd(std::u16string_view word) {
+    std::vector<StatementPtr> body;
     for (;;) {
       while (AcceptSymbol(u";")) {
       }
-      if (AcceptKeyword(u"END")) return block;
-      if (Peek().kind == TokenKind::kEnd) Fail(u"BEGIN needs a matching END");
-      block.body.push_back(ParseStatement());
+      if (AcceptKeyword(u"END")) {
+        if (!word.empty()) ExpectKeyword(word);
+        return body;
+      }
+      if (Peek().kind == TokenKind::kEnd) {
+        Fail(word.empty()
+                 ? u"BEGIN needs a matching END"
+                 : u"BEGIN " + std::u16string(word) + u" needs END " + std::u16string(word));
+      }
+      body.push_back(ParseStatement());
     }
+  }
+
+  // BEGIN TRY statements END TRY BEGIN CATCH [statements] END CATCH.
+  TryStmt ParseTry() {
+    Take();  // BEGIN
+    Take();  // TRY
+    TryStmt block;
+    if (AtKeyword(u"END")) Fail(u"a TRY block needs a statement");
+    block.try_body = ParseStatementsUntilEnd(u"TRY");
+    while (AcceptSymbol(u";")) {
+    }
+    if (!AtKeyword(u"BEGIN") || !AtKeyword(u"CATCH", 1))
+      Fail(u"END TRY must be followed by BEGIN CATCH");
+    Take();
+    Take();
+    ++catch_depth_;
+    block.catch_body = ParseStatementsUntilEnd(u"CATCH");
+    --catch_depth_;
+    return block;
+  }
+
+  WhileStmt ParseWhile() {
+    Take();  // WHILE
+    WhileStmt loop;
+    loop.condition = ParseExpr();
+    if (Peek().kind == TokenKind::kEnd) Fail(u"WHILE needs a statement to run");
+    ++loop_depth_;
+    loop.body = ParseStatement();
+    --loop_depth_;
+    return loop;
+  }
+
+  // BREAK and CONTINUE of the innermost WHILE; RETURN, which ends the batch.
+  JumpStmt ParseJump() {
+    const Token& word = Take();
+    JumpStmt jump;
+    if (IsKeyword(word.text, u"RETURN")) {
+      const Token& next = Peek();
+      if (next.kind == TokenKind::kNumber || next.kind == TokenKind::kString ||
+          next.kind == TokenKind::kVariable || AtSymbol(u"(") || AtSymbol(u"-") || AtSymbol(u"+")) {
+        RaiseStatementError(word.pos,
+                            u"A RETURN statement with a return value cannot be used in this "
+                            u"context.");
+      }
+      return jump;
+    }
+    const bool breaks = IsKeyword(word.text, u"BREAK");
+    if (loop_depth_ == 0) {
+      RaiseStatementError(word.pos, breaks ? u"Cannot use a BREAK statement outside the scope of "
+                                             u"a WHILE statement."
+                                           : u"Cannot use a CONTINUE statement outside the scope "
+                                             u"of a WHILE statement.");
+    }
+    jump.kind = breaks ? JumpStmt::Kind::kBreak : JumpStmt::Kind::kContinue;
+    return jump;
+  }
+
+  // EXEC (string) or EXEC [sys.]sp_executesql, after EXEC.
+  bool AtsExecuteSql() const {
+    if (AtSymbol(u"(", 1)) return true;
+    std::size_t ahead = 1;
+    if ((AtKeyword(u"SYS", 1) || AtKeyword(u"DBO", 1)) && AtSymbol(u".", 2)) ahead = 3;
+    return AtKeyword(u"SP_EXECUTESQL", ahead);
+  }
+
+  // EXEC (expression [+ ...]); EXEC sp_executesql statement [, definitions [, [@name =] value
+  // ...]].
+  ExecuteStmt ParseExecute() {
+    Take();  // EXEC
+    ExecuteStmt execute;
+    if (AcceptSymbol(u"(")) {
+      execute.statement = ParseExpr();
+      ExpectSymbol(u")");
+      return execute;
+    }
+    while (!AtKeyword(u"SP_EXECUTESQL"))
+      Take();  // sys.
+    Take();
+    if (Peek().kind == TokenKind::kEnd || AtSymbol(u";")) {
+      Fail(u"sp_executesql needs the statement to run");
+    }
+    execute.statement = ParseExpr();
+    if (!AcceptSymbol(u",")) return execute;
+    execute.definitions = ParseExpr();
+    while (AcceptSymbol(u",")) {
+      std::u16string name;
+      if (Peek().kind == TokenKind::kVariable && AtSymbol(u"=", 1)) {
+        name = Take().text;
+        Take();
+      }
+      execute.arguments.emplace_back(std::move(name), ParseExpr());
+      if (AtKeyword(u"OUTPUT") || AtKeyword(u"OUT"))
+        Unsupported(u"An OUTPUT parameter of sp_executesql");
+    }
+    return execute;
+  }
+
+  // THROW [number, message, state]; RAISERROR (message, severity, state [, argument ...])
+  // [WITH LOG | NOWAIT | SETERROR].
+  RaiseStmt ParseRaise() {
+    const Token& word = Take();
+    RaiseStmt raise;
+    if (IsKeyword(word.text, u"THROW")) {
+      const TokenKind next = Peek().kind;
+      if (next != TokenKind::kNumber && next != TokenKind::kVariable) {
+        if (catch_depth_ == 0) {
+          RaiseStatementError(word.pos,
+                              u"To rethrow an error, a THROW statement must be used inside a "
+                              u"CATCH block. Insert the THROW statement inside a CATCH block, or "
+                              u"add error parameters to the THROW statement.");
+        }
+        return raise;
+      }
+      for (int i = 0; i < 3; ++i) {
+        if (i > 0) ExpectSymbol(u",");
+        raise.args.push_back(ParseExpr());
+      }
+      return raise;
+    }
+    raise.raiserror = true;
+    ExpectSymbol(u"(");
+    do {
+      raise.args.push_back(ParseExpr());
+    } while (AcceptSymbol(u","));
+    ExpectSymbol(u")");
+    if (raise.args.size() < 3) Fail(u"RAISERROR needs a message, a severity and a state");
+    if (AcceptKeyword(u"WITH")) {
+      do {
+        if (!AcceptKeyword(u"LOG") && !AcceptKeyword(u"NOWAIT") && !AcceptKeyword(u"SETERROR")) {
+          Fail(u"expected LOG, NOWAIT or SETERROR");
+        }
+      } while (AcceptSymbol(u","));
+    }
+    return raise;
   }
 
   // ---- SELECT ----
@@ -650,9 +918,8 @@ class Parser {
       ExpectSymbol(u")");
       return inner;
     }
-    if (Peek().kind == TokenKind::kVariable) Unsupported(u"A table variable");
     ref->kind = TableRef::Kind::kTable;
-    ref->name = ParseObjectName();
+    ref->name = ParseTableName();
     if (AtSymbol(u"(")) Unsupported(u"A table-valued function");
     ParseTableAlias(*ref);
     if (AtKeyword(u"WITH") && AtSymbol(u"(", 1)) SkipTableHints();
@@ -705,7 +972,7 @@ class Parser {
     Take();  // INSERT
     AcceptKeyword(u"INTO");
     InsertStmt insert;
-    insert.table = ParseObjectName();
+    insert.table = ParseTableName();
     if (AtKeyword(u"WITH") && AtSymbol(u"(", 1)) SkipTableHints();
     if (AcceptSymbol(u"(")) {
       do {
@@ -742,7 +1009,7 @@ class Parser {
     Take();  // UPDATE
     if (AtKeyword(u"TOP")) Unsupported(u"UPDATE TOP");
     UpdateStmt update;
-    update.table = ParseObjectName();
+    update.table = ParseTableName();
     if (AtKeyword(u"WITH") && AtSymbol(u"(", 1)) SkipTableHints();
     ExpectKeyword(u"SET");
     do {
@@ -767,7 +1034,7 @@ class Parser {
     if (AtKeyword(u"TOP")) Unsupported(u"DELETE TOP");
     AcceptKeyword(u"FROM");
     DeleteStmt del;
-    del.table = ParseObjectName();
+    del.table = ParseTableName();
     if (AtKeyword(u"WITH") && AtSymbol(u"(", 1)) SkipTableHints();
     if (AtKeyword(u"OUTPUT")) Unsupported(u"OUTPUT");
     if (AcceptKeyword(u"FROM")) del.from = ParseFromList();
@@ -849,6 +1116,12 @@ class Parser {
   CreateTableStmt ParseCreateTable() {
     CreateTableStmt create;
     create.table = ParseObjectName();
+    ParseTableBody(create);
+    return create;
+  }
+
+  // The columns and constraints of CREATE TABLE and DECLARE ... TABLE.
+  void ParseTableBody(CreateTableStmt& create) {
     ExpectSymbol(u"(");
     do {
       if (AtKeyword(u"CONSTRAINT") || AtKeyword(u"PRIMARY") || AtKeyword(u"UNIQUE") ||
@@ -860,7 +1133,6 @@ class Parser {
     } while (AcceptSymbol(u","));
     ExpectSymbol(u")");
     SkipStorageOptions();
-    return create;
   }
 
   TableConstraint ParseTableConstraint() {
@@ -1492,6 +1764,9 @@ class Parser {
   std::unordered_map<std::u16string, Variable> variables_;  // by name in lower case
   int depth_ = 0;
   int operator_count_ = 0;
+  int loop_depth_ = 0;   // WHILE statements around the one being parsed
+  int catch_depth_ = 0;  // CATCH blocks around it
+  std::unordered_set<std::u16string> table_variables_;  // by name in lower case
 };
 
 }  // namespace

@@ -1,6 +1,7 @@
-// A translated batch: the SQLite statements that carry out a T-SQL batch, with the IF blocks
-// that choose between them at run time, and the hints the provider needs to describe results
-// as SQL Server would (column names, declared types of expressions).
+// A translated batch: the SQLite statements that carry out a T-SQL batch, with the IF blocks,
+// WHILE loops, jumps and TRY blocks that choose between them and repeat them at run time, and
+// the hints the provider needs to describe results as SQL Server would (column names, declared
+// types of expressions).
 //
 // Translation is cached by the batch's shape: its tokens with the literals that do not change the
 // translation taken out. Those literals become markers of the SQLite text, their values bound at
@@ -9,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <exception>
 #include <memory>
 #include <optional>
 #include <string>
@@ -31,6 +33,17 @@ enum class StatementKind : std::uint8_t {
   kDdl,            // changes the schema
   kAssign,         // sets local variables (SET, DECLARE ... =, SELECT @v = ...): run to its end
   kSessionOption,  // SET NOCOUNT, SET IDENTITY_INSERT `target` ON/OFF: no SQLite text
+  kPrint,          // PRINT: `sql` yields the message's text
+  kRaise,          // THROW, RAISERROR: `sql` yields the error (see RaiseForm); none to rethrow
+  kExecute,        // sp_executesql, EXEC (text): `sql` yields the batch to run, its parameters'
+                   // definitions and the arguments (`argument_names`)
+};
+
+// What the SQLite text of a kRaise statement yields, in one row.
+enum class RaiseForm : std::uint8_t {
+  kRethrow,    // THROW alone, in a CATCH block: no text; the error caught is raised again
+  kThrow,      // THROW number, message, state: those three values
+  kRaiseError  // RAISERROR: message (its arguments already put in), severity, state
 };
 
 // What a statement leaves in @@ROWCOUNT.
@@ -56,13 +69,29 @@ struct ResultHint {
   std::string type;  // "varchar(255)", "decimal(28,14)", "int"...; empty when only the data tell
 };
 
+// The values of the session a kSession marker stands for, by index.
+enum class SessionValue : std::uint8_t {
+  kErrorNumber,  // ERROR_NUMBER() ... ERROR_PROCEDURE(): of the error the CATCH block handles,
+  kErrorSeverity,
+  kErrorState,
+  kErrorLine,
+  kErrorMessage,
+  kErrorProcedure,  // NULL outside a CATCH block (and always ERROR_PROCEDURE(): no procedures)
+  kXactState,       // XACT_STATE(): 1 in a transaction, -1 in one a failure doomed, else 0
+  kDateFirst,       // @@DATEFIRST: the first day of the week, 1 (Monday) to 7 (Sunday)
+  kError,           // @@ERROR: the number of the last statement's error, 0 when it ran
+  kCount
+};
+
 // What a ?k of a SQLite statement stands for: a ? marker of the batch, bound to the caller's
 // value, or a literal of the batch's text, bound to the value the running batch writes there.
 struct BoundMarker {
   // kRowCount: @@ROWCOUNT, the rows of the statement before, as the session knows it.
-  enum class From : std::uint8_t { kParameter, kLiteral, kRowCount };
+  // kSession: a value of the session's state as the batch runs (the error a CATCH block handles).
+  enum class From : std::uint8_t { kParameter, kLiteral, kRowCount, kSession };
   From from = From::kParameter;
-  int index = 0;  // the batch's marker (from 0), or the literal's slot in Binding::literals
+  // The batch's marker (from 0), the literal's slot in Binding::literals, or a SessionValue.
+  int index = 0;
 
   friend bool operator==(const BoundMarker&, const BoundMarker&) = default;
 };
@@ -101,6 +130,11 @@ struct SqlStatement {
   RowCountEffect row_count = RowCountEffect::kCounted;
   IdentityValues identity_values = IdentityValues::kNoIdentity;  // kInsert
   bool identity_insert_on = false;  // kSessionOption for `target`: SET IDENTITY_INSERT ... ON
+  RaiseForm raise_form = RaiseForm::kRethrow;  // kRaise
+  // kSessionOption: "XACT_ABORT" (`option_on`) or "DATEFIRST" (`sql` yields the value).
+  std::string option;
+  bool option_on = false;
+  std::vector<std::u16string> argument_names;  // kExecute: "@a" for @a = value, empty by position
   // Columns of temporary tables that the statement looks rows up by (`#t.c = constant`), as
   // {table, column}: the provider indexes them once, since a temporary table has no index of its
   // own and a caller may probe it once per row it adds.
@@ -108,9 +142,16 @@ struct SqlStatement {
 };
 
 struct IfNode;
+struct WhileNode;
+struct TryNode;
+
+// BREAK and CONTINUE (of the innermost WHILE), RETURN (of the batch).
+enum class Jump : std::uint8_t { kBreak, kContinue, kReturn };
 
 struct Node {
-  std::variant<SqlStatement, std::unique_ptr<IfNode>> item;
+  std::variant<SqlStatement, std::unique_ptr<IfNode>, std::unique_ptr<WhileNode>,
+               std::unique_ptr<TryNode>, Jump>
+      item;
 };
 
 // IF condition ... ELSE ...: `condition` is a query that yields one row with 1 or 0.
@@ -119,6 +160,38 @@ struct IfNode {
   std::vector<Node> then_nodes;
   std::vector<Node> else_nodes;
 };
+
+// WHILE condition ...: the body runs again as long as the condition yields 1.
+struct WhileNode {
+  SqlStatement condition;
+  std::vector<Node> body;
+};
+
+// BEGIN TRY ... END TRY BEGIN CATCH ... END CATCH.
+struct TryNode {
+  std::vector<Node> try_nodes;
+  std::vector<Node> catch_nodes;
+};
+
+// Calls `visit` for each statement of `nodes`, those of every block and condition included.
+template <typename Visit>
+void ForEachStatement(const std::vector<Node>& nodes, const Visit& visit) {
+  for (const Node& node : nodes) {
+    if (const auto* statement = std::get_if<SqlStatement>(&node.item)) {
+      visit(*statement);
+    } else if (const auto* branch = std::get_if<std::unique_ptr<IfNode>>(&node.item)) {
+      visit((*branch)->condition);
+      ForEachStatement((*branch)->then_nodes, visit);
+      ForEachStatement((*branch)->else_nodes, visit);
+    } else if (const auto* loop = std::get_if<std::unique_ptr<WhileNode>>(&node.item)) {
+      visit((*loop)->condition);
+      ForEachStatement((*loop)->body, visit);
+    } else if (const auto* block = std::get_if<std::unique_ptr<TryNode>>(&node.item)) {
+      ForEachStatement((*block)->try_nodes, visit);
+      ForEachStatement((*block)->catch_nodes, visit);
+    }
+  }
+}
 
 // A literal of the batch's text bound to a marker: an integer, a float or decimal (as SQLite
 // reads the literal), or a text.
@@ -140,6 +213,9 @@ struct Program {
   std::vector<SchemaDependency> dependencies;  // the tables it was translated against
   std::vector<int> bound_literals;             // for each slot, the literal's ordinal
   std::vector<FixedLiteral> fixed_literals;
+  // The table variables of the batch, as SQLite knows their tables ("@t", in temp): made as the
+  // batch starts, dropped by the session as it ends.
+  std::vector<std::string> table_variables;
   // For each statement, its first token and one past its last, in the batch's tokens.
   std::vector<std::pair<std::uint32_t, std::uint32_t>> statement_tokens;
 };
@@ -169,14 +245,21 @@ Translation Translate(std::u16string_view batch, Schema* schema);
 std::shared_ptr<const Program> TranslateUncached(std::u16string_view batch, Schema* schema);
 
 // Runs the statements of a program in order, asking the executor to run each statement and to
-// test each IF condition.
+// test each IF and WHILE condition.
 class Executor {
  public:
   virtual ~Executor() = default;
   virtual void Execute(const SqlStatement& statement) = 0;
-  // Which branch of an IF runs; nullopt when the condition failed and the batch goes on after
-  // the IF without either.
+  // Which branch of an IF runs (whether a WHILE goes on); nullopt when the condition failed and
+  // the batch goes on after the IF or WHILE.
   virtual std::optional<bool> Test(const SqlStatement& condition) = 0;
+  // A TRY block starts and ends (ended by an error too): errors raised between go to Catch.
+  virtual void BeginTry() = 0;
+  virtual void EndTry() = 0;
+  // Whether the CATCH block runs for the error a statement of its TRY block raised (the error
+  // thrown on when not); when it does, EndCatch follows it, however it ends.
+  virtual bool Catch(const std::exception_ptr& error) = 0;
+  virtual void EndCatch() = 0;
 };
 
 void Run(const Program& program, Executor& executor);

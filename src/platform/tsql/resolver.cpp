@@ -180,6 +180,34 @@ class Resolver {
     return nullptr;
   }
 
+  std::shared_ptr<const TableColumns> Resolve(const WhileStmt& loop) {
+    Expression(*loop.condition);
+    return nullptr;
+  }
+
+  std::shared_ptr<const TableColumns> Resolve(const PrintStmt& print) {
+    Expression(*print.message);
+    return nullptr;
+  }
+
+  std::shared_ptr<const TableColumns> Resolve(const RaiseStmt& raise) {
+    for (const ExprPtr& arg : raise.args)
+      Expression(*arg);
+    return nullptr;
+  }
+
+  std::shared_ptr<const TableColumns> Resolve(const ExecuteStmt& execute) {
+    Expression(*execute.statement);
+    if (execute.definitions) Expression(*execute.definitions);
+    for (const auto& [name, value] : execute.arguments)
+      Expression(*value);
+    return nullptr;
+  }
+
+  std::shared_ptr<const TableColumns> Resolve(const DeclareTableStmt& declare) {
+    return Resolve(declare.table);
+  }
+
   std::shared_ptr<const TableColumns> Resolve(const CreateTableStmt& create) {
     NewColumns(nullptr, create.columns, create.constraints);
     return nullptr;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/oleaut/text.h"
+#include "platform/tsql/token.h"
 
 namespace tsql {
 namespace {
@@ -280,7 +281,7 @@ std::vector<std::string> NormalizingTriggers(std::u16string_view table, std::u16
   } else {
     return {};
   }
-  const bool temp = !table.empty() && table[0] == u'#';
+  const bool temp = IsTemporaryName(table);
   const std::string quoted_table = QuoteName(oleaut::ToUtf8(table));
   std::vector<std::string> triggers;
   for (const bool update : {false, true}) {

@@ -53,4 +53,10 @@ bool IsKeyword(std::u16string_view word, std::u16string_view keyword) noexcept;
 // compare so, as SQL Server's default collation and SQLite compare them.
 std::u16string LowerAscii(std::u16string_view text);
 
+// Whether a table's name is a temporary table's (#t) or a table variable's (@t): both live in
+// SQLite's temp schema.
+inline bool IsTemporaryName(std::u16string_view name) noexcept {
+  return !name.empty() && (name[0] == u'#' || name[0] == u'@');
+}
+
 }  // namespace tsql

@@ -112,16 +112,68 @@ std::shared_ptr<const Program> TranslateTokens(std::u16string_view batch,
   return std::make_shared<const Program>(std::move(program));
 }
 
-void RunNodes(const std::vector<Node>& nodes, Executor& executor) {
+// How a run of nodes ended: at their end, or at a BREAK, CONTINUE or RETURN.
+enum class Flow : std::uint8_t { kNext, kBreak, kContinue, kReturn };
+
+Flow RunNodes(const std::vector<Node>& nodes, Executor& executor);
+
+Flow RunLoop(const WhileNode& loop, Executor& executor) {
+  while (executor.Test(loop.condition).value_or(false)) {
+    const Flow flow = RunNodes(loop.body, executor);
+    if (flow == Flow::kBreak) break;
+    if (flow == Flow::kReturn) return flow;
+  }
+  return Flow::kNext;
+}
+
+Flow RunTry(const TryNode& block, Executor& executor) {
+  std::exception_ptr error;
+  Flow flow = Flow::kNext;
+  executor.BeginTry();
+  try {
+    flow = RunNodes(block.try_nodes, executor);
+  } catch (...) {
+    error = std::current_exception();
+  }
+  executor.EndTry();
+  if (!error) return flow;
+  if (!executor.Catch(error)) std::rethrow_exception(error);
+  try {
+    flow = RunNodes(block.catch_nodes, executor);
+  } catch (...) {
+    executor.EndCatch();
+    throw;
+  }
+  executor.EndCatch();
+  return flow;
+}
+
+Flow RunNodes(const std::vector<Node>& nodes, Executor& executor) {
   for (const Node& node : nodes) {
+    Flow flow = Flow::kNext;
     if (const auto* statement = std::get_if<SqlStatement>(&node.item)) {
       executor.Execute(*statement);
-      continue;
+    } else if (const auto* branch = std::get_if<std::unique_ptr<IfNode>>(&node.item)) {
+      const std::optional<bool> chosen = executor.Test((*branch)->condition);
+      if (chosen)
+        flow = RunNodes(*chosen ? (*branch)->then_nodes : (*branch)->else_nodes, executor);
+    } else if (const auto* loop = std::get_if<std::unique_ptr<WhileNode>>(&node.item)) {
+      flow = RunLoop(**loop, executor);
+    } else if (const auto* block = std::get_if<std::unique_ptr<TryNode>>(&node.item)) {
+      flow = RunTry(**block, executor);
+    } else {
+      switch (std::get<Jump>(node.item)) {
+        case Jump::kBreak:
+          return Flow::kBreak;
+        case Jump::kContinue:
+          return Flow::kContinue;
+        case Jump::kReturn:
+          return Flow::kReturn;
+      }
     }
-    const IfNode& branch = *std::get<std::unique_ptr<IfNode>>(node.item);
-    const std::optional<bool> chosen = executor.Test(branch.condition);
-    if (chosen) RunNodes(*chosen ? branch.then_nodes : branch.else_nodes, executor);
+    if (flow != Flow::kNext) return flow;
   }
+  return Flow::kNext;
 }
 
 }  // namespace

@@ -25,7 +25,10 @@ SqlType Typer::ComputeType(const Expr& expr) {
               0, 0};
     case ExprKind::kVariable:
       if (IsKeyword(expr.text, u"@@IDENTITY")) return SqlType::Decimal(38, 0);
-      if (IsKeyword(expr.text, u"@@ROWCOUNT")) return SqlType::Int();
+      if (IsKeyword(expr.text, u"@@ROWCOUNT") || IsKeyword(expr.text, u"@@ERROR")) {
+        return SqlType::Int();
+      }
+      if (IsKeyword(expr.text, u"@@DATEFIRST")) return {C::kInteger, "tinyint", 0, 0, 0};
       if (!expr.type.IsEmpty()) {
         std::optional<SqlType> type = ResolveType(expr.type, false);
         return type ? *type : SqlType::Unknown();
@@ -107,6 +110,13 @@ SqlType Typer::FunctionType(const Expr& expr) {
       name == u"datepart" || name == u"isdate") {
     return SqlType::Int();
   }
+  if (name == u"error_number" || name == u"error_severity" || name == u"error_state" ||
+      name == u"error_line") {
+    return SqlType::Int();
+  }
+  if (name == u"error_message") return SqlType::Varchar(4000, true);
+  if (name == u"error_procedure") return SqlType::Varchar(128, true);
+  if (name == u"xact_state") return {SqlType::Class::kInteger, "smallint", 0, 0, 0};
   if (name == u"dateadd" && arg(2).IsTime()) return arg(2);
   if (name == u"getdate" || name == u"dateadd") return SqlType::DateTime();
   if (name == u"datefromparts") return {SqlType::Class::kDate, "date", 0, 0, 0};

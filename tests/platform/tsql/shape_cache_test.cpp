@@ -15,20 +15,9 @@ namespace {
 // Every statement of a program with its literals written in, as it runs for `batch`.
 std::string AsRun(const tsql::Program& program, const tsql::Binding& binding) {
   std::string out;
-  const auto collect = [&](const auto& self, const std::vector<tsql::Node>& nodes) -> void {
-    for (const tsql::Node& node : nodes) {
-      if (const auto* statement = std::get_if<tsql::SqlStatement>(&node.item)) {
-        out += tsql::WithLiteralsShown(*statement, binding) + "\n";
-        continue;
-      }
-      const auto& branch = *std::get<std::unique_ptr<tsql::IfNode>>(node.item);
-      out += "IF " + tsql::WithLiteralsShown(branch.condition, binding) + "\n";
-      self(self, branch.then_nodes);
-      out += "ELSE\n";
-      self(self, branch.else_nodes);
-    }
-  };
-  collect(collect, program.nodes);
+  tsql::ForEachStatement(program.nodes, [&](const tsql::SqlStatement& statement) {
+    out += tsql::WithLiteralsShown(statement, binding) + "\n";
+  });
   return out;
 }
 

@@ -123,6 +123,9 @@ Handle DriverBackend::Run(const sqlite::BoundStatement& bound) {
       case tsql::BoundMarker::From::kParameter:
         values.push_back(&bound.parameters[index]);
         break;
+      case tsql::BoundMarker::From::kSession:
+        values.push_back(&bound.session[index]);
+        break;
       case tsql::BoundMarker::From::kRowCount: {
         ParameterValue& row_count = bound_values_.emplace_back();
         row_count.type = adBigInt;

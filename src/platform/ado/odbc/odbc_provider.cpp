@@ -74,6 +74,10 @@ class OdbcProvider final : public Provider {
     }
   }
 
+  std::vector<std::u16string> TakeMessages() override {
+    return translated_ ? translated_->TakeMessages() : std::vector<std::u16string>{};
+  }
+
   void BeginTransaction(TransactionLock /*lock*/) override {
     Reconnect();
     if (connection_.InTransaction()) {

@@ -17,15 +17,15 @@ using FinalizedStatement = std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)>
 
 // Whether the statements change the database's own tables (temporary ones take no lock).
 bool Writes(const std::vector<tsql::Node>& nodes) {
-  return std::any_of(nodes.begin(), nodes.end(), [](const tsql::Node& node) {
-    if (const auto* statement = std::get_if<tsql::SqlStatement>(&node.item)) {
-      return statement->kind != tsql::StatementKind::kQuery &&
-             statement->kind != tsql::StatementKind::kAssign &&
-             statement->kind != tsql::StatementKind::kSessionOption && !statement->target_temp;
-    }
-    const auto& branch = *std::get<std::unique_ptr<tsql::IfNode>>(node.item);
-    return Writes(branch.then_nodes) || Writes(branch.else_nodes);
+  bool writes = false;
+  tsql::ForEachStatement(nodes, [&](const tsql::SqlStatement& statement) {
+    writes = writes || (statement.kind != tsql::StatementKind::kQuery &&
+                        statement.kind != tsql::StatementKind::kAssign &&
+                        statement.kind != tsql::StatementKind::kSessionOption &&
+                        statement.kind != tsql::StatementKind::kPrint &&
+                        statement.kind != tsql::StatementKind::kRaise && !statement.target_temp);
   });
+  return writes;
 }
 
 }  // namespace
@@ -46,6 +46,9 @@ sqlite3_stmt* EngineBackend::PrepareBound(const BoundStatement& bound, const Err
         break;
       case tsql::BoundMarker::From::kRowCount:
         Check(db_, sqlite3_bind_int64(stmt, number, bound.row_count), where);
+        break;
+      case tsql::BoundMarker::From::kSession:
+        BindParameter(stmt, number, bound.session[index], marker.index + 1, where);
         break;
     }
   }

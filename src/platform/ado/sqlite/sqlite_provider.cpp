@@ -37,6 +37,8 @@ class SqliteProvider final : public Provider {
     return session_->Execute(batch, parameters);
   }
 
+  std::vector<std::u16string> TakeMessages() override { return session_->TakeMessages(); }
+
   void BeginTransaction(ado::TransactionLock lock) override {
     if (backend_->TransactionOpen()) {
       RaiseProviderError(oleaut::E_FAIL, "A transaction is already active on this connection",

@@ -28,7 +28,8 @@ struct BoundStatement {
   const tsql::Binding& binding;
   std::span<const ParameterValue> parameters;
   std::int64_t row_count = 0;
-  std::u16string_view source;  // the T-SQL of the statement, for messages
+  std::u16string_view source;               // the T-SQL of the statement, for messages
+  std::span<const ParameterValue> session;  // by tsql::SessionValue
 };
 
 // A statement that checks the schema it was prepared with, so that running it reloads a schema

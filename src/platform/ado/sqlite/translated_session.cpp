@@ -2,8 +2,11 @@
 
 #include <fmt/format.h>
 
+#include <algorithm>
+
 #include "platform/oleaut/com_error.h"
 #include "platform/oleaut/hresult.h"
+#include "platform/tsql/errors.h"
 #include "platform/tsql/shape.h"
 #include "platform/tsql/token.h"
 
@@ -18,6 +21,7 @@ constexpr std::int32_t kParameterCount = oleaut::DB_E_PARAMNOTOPTIONAL;
 ExecuteResult TranslatedSession::Execute(std::u16string_view batch,
                                          std::span<const ParameterValue> parameters) {
   ExecuteResult result;
+  messages_.clear();
   const BatchScope scope(*this, batch, description_, parameters, result);
   if (batch.find_first_not_of(u" \t\r\n") == std::u16string_view::npos) {
     backend_.Raise(kNoCommandText, "Command text was not set for the command object", {}, {});
@@ -40,17 +44,161 @@ ExecuteResult TranslatedSession::Execute(std::u16string_view batch,
     }
     backend_.BeforeRunning(program);
     tsql::Run(program, *this);
+    DropTableVariables();
     RaiseDeferredFailure();
   } catch (const oleaut::ComError& error) {
+    DropTableVariables();
     // A statement that failed may have changed tables before it failed.
     ForgetTables();
-    if (ScopeOfFailure(error) == FailureScope::kBatchAndTransaction) AbandonTransaction();
+    if (ScopeOf(error) == FailureScope::kBatchAndTransaction) AbandonTransaction();
     throw;
   } catch (...) {
+    DropTableVariables();
     ForgetTables();
     throw;
   }
   return result;
+}
+
+namespace {
+
+// An argument's value as a parameter of the nested batch, typed as the value is.
+ParameterValue ParameterOf(oleaut::Variant value) {
+  ParameterValue parameter;
+  switch (value.Type()) {
+    case oleaut::VarType::Integer:
+      parameter.type = adSmallInt;
+      break;
+    case oleaut::VarType::Long:
+      parameter.type = adInteger;
+      break;
+    case oleaut::VarType::Double:
+      parameter.type = adDouble;
+      break;
+    case oleaut::VarType::Decimal:
+      parameter.type = adDecimal;
+      break;
+    case oleaut::VarType::Date:
+      parameter.type = adDBTimeStamp;
+      break;
+    case oleaut::VarType::Boolean:
+      parameter.type = adBoolean;
+      break;
+    case oleaut::VarType::ByteArray:
+      parameter.type = adVarBinary;
+      break;
+    default:
+      parameter.type = adVarWChar;
+      break;
+  }
+  parameter.value = std::move(value);
+  return parameter;
+}
+
+// The names of the parameters `definitions` declares ("@a int, @b varchar(10)"), in order.
+std::vector<std::u16string> DefinedParameters(std::u16string_view definitions) {
+  std::vector<std::u16string> names;
+  for (const tsql::Token& token : tsql::Tokenize(definitions)) {
+    if (token.kind == tsql::TokenKind::kVariable) names.push_back(token.text);
+  }
+  return names;
+}
+
+}  // namespace
+
+// sp_executesql: the statement runs as a batch of its own, which declares the parameters the
+// definitions name and sets them to the arguments' values (by position, or by name) before its
+// first statement. Its variables and table variables are its own.
+void TranslatedSession::RunDynamic(const tsql::SqlStatement& statement) {
+  const std::vector<oleaut::Variant> row = ReadRow(statement);
+  if (row.at(0).IsNull()) return;
+  const std::u16string text = oleaut::ToString(row.at(0));
+  const std::u16string definitions =
+      row.at(1).IsNull() ? std::u16string() : oleaut::ToString(row.at(1));
+  const std::vector<std::u16string> names = DefinedParameters(definitions);
+  const auto raise = [&](std::int32_t number, const std::string& message) -> void {
+    Throw(statement, {number, 16, 1, 1, oleaut::FromUtf8(message)}, false);
+  };
+  std::vector<ParameterValue> values(names.size());
+  std::vector<bool> given(names.size(), false);
+  for (std::size_t i = 0; i < statement.argument_names.size(); ++i) {
+    std::size_t slot = i;
+    const std::u16string& name = statement.argument_names[i];
+    if (!name.empty()) {
+      const auto found = std::find_if(names.begin(), names.end(), [&](const std::u16string& n) {
+        return oleaut::EqualsNoCase(n, name);
+      });
+      if (found == names.end()) {
+        raise(8145, oleaut::ToUtf8(name) + " is not a parameter for procedure sp_executesql.");
+      }
+      slot = static_cast<std::size_t>(found - names.begin());
+    }
+    if (slot >= names.size()) {
+      raise(8144, "Procedure or function sp_executesql has too many arguments specified.");
+    }
+    values[slot] = ParameterOf(row.at(2 + i));
+    given[slot] = true;
+  }
+  std::u16string batch;
+  if (!names.empty()) {
+    for (std::size_t i = 0; i < names.size(); ++i) {
+      if (given[i]) continue;
+      raise(8178, "The parameterized query '(" + oleaut::ToUtf8(definitions) + ")" +
+                      oleaut::ToUtf8(text.substr(0, 40)) + "' expects the parameter '" +
+                      oleaut::ToUtf8(names[i]) + "', which was not supplied.");
+    }
+    // On the statement's first line, so that ERROR_LINE counts the statement's own lines.
+    batch = u"DECLARE " + definitions + u"; SELECT ";
+    for (std::size_t i = 0; i < names.size(); ++i) {
+      batch += (i > 0 ? u", " : u"") + names[i] + u" = ?";
+    }
+    batch += u"; ";
+  }
+  batch += text;
+  // The batch is compiled as the statement runs: its compile errors are the statement's, which a
+  // TRY block around it takes and which end the statement alone.
+  tsql::Translation translation;
+  try {
+    translation = tsql::Translate(batch, this);
+  } catch (const oleaut::ComError& error) {
+    if (error.Source() != tsql::kErrorSource) throw;
+    throw RaisedError(error, ServerErrorOf(error, static_cast<int>(statement.pos.line)), false);
+  }
+  if (translation.program->marker_count != static_cast<int>(values.size())) {
+    raise(8144, "The statement of sp_executesql may hold no ? marker");
+  }
+  RunNested(translation, batch, values);
+}
+
+void TranslatedSession::RunNested(const tsql::Translation& translation, std::u16string_view batch,
+                                  std::span<const ParameterValue> parameters) {
+  RunInternal("SELECT tsql_push_variables()");
+  const tsql::Translation outer = std::exchange(translation_, translation);
+  const std::u16string_view outer_batch = std::exchange(batch_, batch);
+  const std::span<const ParameterValue> outer_parameters = std::exchange(parameters_, parameters);
+  const auto restore = [&] {
+    DropTableVariables();
+    translation_ = outer;
+    batch_ = outer_batch;
+    parameters_ = outer_parameters;
+    backend_.RunQuietly("SELECT tsql_pop_variables()");
+  };
+  try {
+    tsql::Run(*translation.program, *this);
+  } catch (...) {
+    restore();
+    throw;
+  }
+  restore();
+}
+
+// A table variable lives for its batch alone.
+void TranslatedSession::DropTableVariables() {
+  if (!translation_.program) return;
+  for (const std::string& name : translation_.program->table_variables) {
+    const std::string sql = "DROP TABLE IF EXISTS temp." + tsql::QuoteName(name);
+    backend_.RunQuietly(sql.c_str());
+  }
 }
 
 void TranslatedSession::ForgetTables() {
@@ -81,8 +229,26 @@ std::u16string_view TranslatedSession::SourceOf(const tsql::SqlStatement& statem
 }
 
 BoundStatement TranslatedSession::Bind(const tsql::SqlStatement& statement,
-                                       const std::string& sql) const {
-  return {statement, sql, *translation_.binding, parameters_, row_count_, SourceOf(statement)};
+                                       const std::string& sql) {
+  for (const tsql::BoundMarker& marker : statement.markers) {
+    if (marker.from != tsql::BoundMarker::From::kSession) continue;
+    ParameterValue& state =
+        session_values_[static_cast<std::size_t>(tsql::SessionValue::kXactState)];
+    state.type = adSmallInt;
+    state.value = static_cast<std::int16_t>(abandoned_ ? -1 : backend_.InTransaction() ? 1 : 0);
+    break;
+  }
+  return {statement,      sql, *translation_.binding, parameters_, row_count_, SourceOf(statement),
+          session_values_};
+}
+
+std::vector<oleaut::Variant> TranslatedSession::ReadRow(const tsql::SqlStatement& statement) {
+  NoteRun(statement);
+  RowSet rows;
+  backend_.ReadRows(Bind(statement, statement.sql), *this, rows);
+  if (rows.RowCount() == 0) return std::vector<oleaut::Variant>(rows.columns.size(), oleaut::kNull);
+  return {rows.values.begin(),
+          rows.values.begin() + static_cast<std::ptrdiff_t>(rows.columns.size())};
 }
 
 // The columns of a table as declared, known once per table until the schema changes.
@@ -90,7 +256,7 @@ std::shared_ptr<const tsql::TableColumns> TranslatedSession::Columns(std::u16str
   if (!std::exchange(schema_checked_, true)) ForgetTablesIfSchemaChanged();
   std::u16string key = tsql::LowerAscii(name);
   if (auto found = tables_.find(key); found != tables_.end()) return found->second;
-  const bool temp = !name.empty() && name[0] == u'#';
+  const bool temp = tsql::IsTemporaryName(name);
   std::shared_ptr<const tsql::TableColumns> found = backend_.ReadColumns(name, temp);
   tables_.emplace(std::move(key), found);
   return found;

@@ -13,6 +13,7 @@
 #include <string_view>
 #include <unordered_map>
 #include <utility>
+#include <vector>
 
 #include "platform/ado/provider.h"
 #include "platform/ado/sqlite/statement_backend.h"
@@ -31,6 +32,9 @@ class TranslatedSession final : private StatementRunner, private tsql::Schema {
 
   ExecuteResult Execute(std::u16string_view batch, std::span<const ParameterValue> parameters);
 
+  // The messages of the last batch (PRINT, RAISERROR of severity 10 or less), ran or failed.
+  std::vector<std::u16string> TakeMessages() { return std::exchange(messages_, {}); }
+
   // Whether a failed batch rolled the caller's transaction back; cleared by the call, which the
   // caller makes as it ends the transaction.
   bool TakeAbandoned() { return std::exchange(abandoned_, false); }
@@ -46,7 +50,11 @@ class TranslatedSession final : private StatementRunner, private tsql::Schema {
   // needs a table's columns, so that a batch that reads no table reads nothing of the database.
   void ForgetTablesIfSchemaChanged();
   void AbandonTransaction();
-  BoundStatement Bind(const tsql::SqlStatement& statement, const std::string& sql) const;
+  void DropTableVariables();
+  // Runs `translation` of `batch` with `parameters` in the place of the batch being run.
+  void RunNested(const tsql::Translation& translation, std::u16string_view batch,
+                 std::span<const ParameterValue> parameters);
+  BoundStatement Bind(const tsql::SqlStatement& statement, const std::string& sql);
   std::u16string_view SourceOf(const tsql::SqlStatement& statement) const;
   bool HasIdentity(const std::string& table, bool temp);
 
@@ -64,6 +72,11 @@ class TranslatedSession final : private StatementRunner, private tsql::Schema {
   }
   RaiseFunction RaiseFor(const tsql::SqlStatement& statement) override;
   bool TestCondition(const tsql::SqlStatement& condition) override;
+  std::vector<oleaut::Variant> ReadRow(const tsql::SqlStatement& statement) override;
+  void RunDynamic(const tsql::SqlStatement& statement) override;
+  void Inform(std::u16string message) override { messages_.push_back(std::move(message)); }
+  void DoomTransaction() override { AbandonTransaction(); }
+  bool TransactionDoomed() const override { return abandoned_; }
   std::int64_t RunCommand(const tsql::SqlStatement& statement) override;
   std::int64_t RunToEnd(const tsql::SqlStatement& statement) override;
   std::int64_t RunQuery(const tsql::SqlStatement& statement) override;
@@ -77,6 +90,7 @@ class TranslatedSession final : private StatementRunner, private tsql::Schema {
   std::unordered_map<std::string, bool> identity_tables_;
   // Columns of tables that batches were translated against (nullptr: no such table).
   std::unordered_map<std::u16string, std::shared_ptr<const tsql::TableColumns>> tables_;
+  std::vector<std::u16string> messages_;  // of the batch being run, or the last one
   std::int64_t schema_version_ = -1;
   bool abandoned_ = false;       // the caller's transaction was rolled back by a failed batch
   bool schema_checked_ = false;  // for the batch being run

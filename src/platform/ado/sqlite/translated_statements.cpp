@@ -3,9 +3,11 @@
 #include <fmt/format.h>
 
 #include <algorithm>
+#include <stdexcept>
 
 #include "platform/ado/sql_trace.h"
 #include "platform/ado/sqlite/engine.h"
+#include "platform/oleaut/convert.h"
 #include "platform/oleaut/text.h"
 #include "platform/tsql/errors.h"
 #include "platform/tsql/identity.h"
@@ -19,6 +21,39 @@ std::string LowerAscii(std::string_view text) {
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
   }
   return out;
+}
+
+namespace {
+
+std::optional<std::int64_t> IntegerOf(const oleaut::Variant& value) {
+  if (value.IsNull()) return std::nullopt;
+  const double number = oleaut::ToDouble(value);
+  if (!(number >= -9.2e18 && number <= 9.2e18)) return std::nullopt;
+  return static_cast<std::int64_t>(number);
+}
+
+}  // namespace
+
+StatementRunner::StatementRunner() {
+  ParameterValue& first_day =
+      session_values_[static_cast<std::size_t>(tsql::SessionValue::kDateFirst)];
+  first_day.type = adInteger;
+  first_day.value = std::int32_t{7};  // Sunday, as us_english has it
+  ParameterValue& last_error =
+      session_values_[static_cast<std::size_t>(tsql::SessionValue::kError)];
+  last_error.type = adInteger;
+  last_error.value = std::int32_t{0};
+}
+
+// @@ERROR: the number of the error the statement that ran last raised, 0 when it raised none.
+void StatementRunner::NoteError(const oleaut::ComError* error) {
+  const auto* raised = dynamic_cast<const RaisedError*>(error);
+  const std::int32_t number = !error   ? 0
+                              : raised ? raised->Server().number
+                                       : ServerErrorOf(*error, line_).number;
+  if (number == last_error_) return;
+  last_error_ = number;
+  session_values_[static_cast<std::size_t>(tsql::SessionValue::kError)].value = number;
 }
 
 void StatementRunner::IndexProbedColumns(const tsql::SqlStatement& statement) {
@@ -39,6 +74,9 @@ StatementRunner::BatchScope::BatchScope(StatementRunner& runner, std::u16string_
   runner_.result_ = &result;
   runner_.as_run_ = SqlTraceActive() ? &as_run_ : nullptr;
   runner_.deferred_.reset();
+  runner_.try_depth_ = 0;
+  runner_.caught_.clear();
+  runner_.SetErrorValues();
 }
 
 StatementRunner::BatchScope::~BatchScope() {
@@ -63,21 +101,33 @@ void StatementRunner::NoteRun(const tsql::SqlStatement& statement) {
 }
 
 void StatementRunner::Execute(const tsql::SqlStatement& statement) {
+  line_ = static_cast<int>(statement.pos.line);
+  // A statement that fails hands back no rows: the next row set is the batch's first. (Those of
+  // a nested batch's statements that ran are kept.)
+  const bool had_rows =
+      result_->rows.has_value() || statement.kind == tsql::StatementKind::kExecute;
   try {
     RunStatement(statement);
+    NoteError(nullptr);
   } catch (const oleaut::ComError& error) {
-    if (ScopeOfFailure(error) != FailureScope::kStatement) throw;
+    NoteError(&error);
+    if (!had_rows) result_->rows.reset();
+    // In a TRY block every error goes to its CATCH block, which decides.
+    if (try_depth_ > 0 || ScopeOf(error) != FailureScope::kStatement) throw;
     Defer(error);
   }
 }
 
 std::optional<bool> StatementRunner::Test(const tsql::SqlStatement& condition) {
+  line_ = static_cast<int>(condition.pos.line);
   std::optional<bool> chosen;
   try {
     IndexProbedColumns(condition);
     chosen = TestCondition(condition);
+    NoteError(nullptr);
   } catch (const oleaut::ComError& error) {
-    if (ScopeOfFailure(error) != FailureScope::kStatement) throw;
+    NoteError(&error);
+    if (try_depth_ > 0 || ScopeOf(error) != FailureScope::kStatement) throw;
     Defer(error);
   }
   if (condition.row_count != tsql::RowCountEffect::kKept) row_count_ = 0;
@@ -87,6 +137,127 @@ std::optional<bool> StatementRunner::Test(const tsql::SqlStatement& condition) {
 void StatementRunner::Defer(const oleaut::ComError& error) {
   if (!deferred_) deferred_ = error;
   row_count_ = 0;
+}
+
+// A CATCH block takes the errors that end a statement or the batch with its transaction, and
+// those the batch raised itself; not those that end the batch alone (a missing table), as SQL
+// Server's TRY takes no error of a statement it could not compile.
+bool StatementRunner::Catch(const std::exception_ptr& error) {
+  try {
+    std::rethrow_exception(error);
+  } catch (const RaisedError& raised) {
+    if (ScopeOf(raised) == FailureScope::kBatchAndTransaction) DoomTransaction();
+    caught_.push_back({raised.Server(), error});
+  } catch (const oleaut::ComError& failure) {
+    if (ScopeOfFailure(failure) == FailureScope::kBatch) return false;
+    if (ScopeOf(failure) == FailureScope::kBatchAndTransaction) DoomTransaction();
+    caught_.push_back({ServerErrorOf(failure, line_), error});
+  } catch (...) {
+    return false;
+  }
+  SetErrorValues();
+  return true;
+}
+
+void StatementRunner::EndCatch() {
+  caught_.pop_back();
+  SetErrorValues();
+}
+
+void StatementRunner::SetErrorValues() {
+  using V = tsql::SessionValue;
+  const auto set = [this](V which, oleaut::Variant value) {
+    ParameterValue& slot = session_values_[static_cast<std::size_t>(which)];
+    slot.type = value.Type() == oleaut::VarType::String ? adVarWChar : adInteger;
+    slot.value = std::move(value);
+  };
+  if (caught_.empty()) {
+    for (V which : {V::kErrorNumber, V::kErrorSeverity, V::kErrorState, V::kErrorLine,
+                    V::kErrorMessage, V::kErrorProcedure}) {
+      set(which, oleaut::Variant(oleaut::kNull));
+    }
+    return;
+  }
+  const ServerError& error = caught_.back().server;
+  set(V::kErrorNumber, oleaut::Variant(error.number));
+  set(V::kErrorSeverity, oleaut::Variant(static_cast<std::int32_t>(error.severity)));
+  set(V::kErrorState, oleaut::Variant(static_cast<std::int32_t>(error.state)));
+  set(V::kErrorLine, oleaut::Variant(static_cast<std::int32_t>(error.line)));
+  set(V::kErrorMessage, oleaut::Variant(error.message));
+  set(V::kErrorProcedure, oleaut::Variant(oleaut::kNull));
+}
+
+// Raises `error` as the statement's own; it ends the batch outside a TRY block if `ends_batch`.
+void StatementRunner::Throw(const tsql::SqlStatement& statement, ServerError error,
+                            bool ends_batch) {
+  error.line = static_cast<int>(statement.pos.line);
+  try {
+    RaiseFor(statement)(kErrorsInCommand, oleaut::ToUtf8(error.message));
+  } catch (const oleaut::ComError& raised) {
+    throw RaisedError(raised, std::move(error), ends_batch);
+  }
+  throw std::logic_error("RaiseFor returned");
+}
+
+std::int64_t StatementRunner::InRange(const tsql::SqlStatement& statement,
+                                      const oleaut::Variant& value, std::int64_t low,
+                                      std::int64_t high, std::int32_t number,
+                                      std::string_view message, bool ends_batch) {
+  const std::optional<std::int64_t> integer = IntegerOf(value);
+  if (integer && *integer >= low && *integer <= high) return *integer;
+  Throw(
+      statement,
+      {number, 16, 1, 1, oleaut::FromUtf8(fmt::format(fmt::runtime(message), integer.value_or(0)))},
+      ends_batch);
+}
+
+// THROW raises its error, or the one its CATCH block handles, and ends the batch; RAISERROR of
+// severity 11 to 18 raises an error that ends its statement alone, and one of 10 or less is a
+// message.
+void StatementRunner::RunRaise(const tsql::SqlStatement& statement) {
+  if (statement.raise_form == tsql::RaiseForm::kRethrow) {
+    if (caught_.empty()) return;
+    try {
+      std::rethrow_exception(caught_.back().error);
+    } catch (const oleaut::ComError& error) {
+      throw RaisedError(error, caught_.back().server, true);
+    }
+  }
+  const std::vector<oleaut::Variant> row = ReadRow(statement);
+  ServerError error;
+  if (statement.raise_form == tsql::RaiseForm::kThrow) {
+    const std::int64_t number =
+        InRange(statement, row.at(0), 50000, 2147483647, 35100,
+                "Error number {} in the THROW statement is outside the valid range. Specify an "
+                "error number in the valid range of 50000 to 2147483647.",
+                true);
+    const std::int64_t state =
+        InRange(statement, row.at(2), 0, 255, 35102,
+                "State {} in the THROW statement is outside the valid range. Specify a state in "
+                "the valid range of 0 to 255.",
+                true);
+    error.number = static_cast<std::int32_t>(number);
+    error.state = static_cast<int>(state);
+    error.message = row.at(1).IsNull() ? std::u16string() : oleaut::ToString(row.at(1));
+    Throw(statement, std::move(error), true);
+  }
+  const std::int64_t severity = std::max<std::int64_t>(IntegerOf(row.at(1)).value_or(0), 0);
+  if (severity > 18) {
+    Throw(statement,
+          {2754, 16, 1, 1,
+           u"Error severity levels greater than 18 can only be specified by members of the "
+           u"sysadmin role, using the WITH LOG option."},
+          false);
+  }
+  error.message = row.at(0).IsNull() ? std::u16string() : oleaut::ToString(row.at(0));
+  if (severity <= 10) {
+    Inform(std::move(error.message));
+    return;
+  }
+  error.severity = static_cast<int>(severity);
+  const std::int64_t state = IntegerOf(row.at(2)).value_or(1);
+  error.state = static_cast<int>(state < 0 ? 1 : state);
+  Throw(statement, std::move(error), false);
 }
 
 void StatementRunner::RaiseDeferredFailure() {
@@ -102,11 +273,33 @@ void StatementRunner::RunStatement(const tsql::SqlStatement& statement) {
   // A table dropped or made again has lost the indexes made for it.
   if (statement.kind != Kind::kQuery && statement.kind != Kind::kCommand &&
       statement.kind != Kind::kInsert && statement.kind != Kind::kAssign &&
-      statement.kind != Kind::kSessionOption) {
+      statement.kind != Kind::kSessionOption && statement.kind != Kind::kPrint &&
+      statement.kind != Kind::kRaise) {
     ForgetProbeIndexes();
+  }
+  if (statement.kind != Kind::kQuery && statement.kind != Kind::kAssign &&
+      statement.kind != Kind::kPrint && statement.kind != Kind::kRaise &&
+      statement.kind != Kind::kExecute && statement.kind != Kind::kSessionOption &&
+      TransactionDoomed()) {
+    Throw(statement,
+          {3930, 16, 1, 1,
+           u"The current transaction cannot be committed and cannot support operations that "
+           u"write to the log file. Roll back the transaction."},
+          false);
   }
   std::int64_t rows = 0;
   switch (statement.kind) {
+    case Kind::kPrint: {
+      const std::vector<oleaut::Variant> row = ReadRow(statement);
+      Inform(row.at(0).IsNull() ? std::u16string() : oleaut::ToString(row.at(0)));
+      break;
+    }
+    case Kind::kRaise:
+      RunRaise(statement);
+      break;
+    case Kind::kExecute:
+      RunDynamic(statement);
+      break;
     case Kind::kQuery:
       rows = RunQuery(statement);
       break;
@@ -177,7 +370,30 @@ void StatementRunner::CheckIdentityValues(const tsql::SqlStatement& statement) {
   }
 }
 
+FailureScope StatementRunner::ScopeOf(const oleaut::ComError& error) const {
+  const FailureScope scope = ScopeOfFailure(error);
+  if (!xact_abort_ || error.Source() == tsql::kErrorSource) return scope;
+  const auto* raised = dynamic_cast<const RaisedError*>(&error);
+  if (raised && !raised->EndsBatch()) return scope;
+  return FailureScope::kBatchAndTransaction;
+}
+
+void StatementRunner::SetOption(const tsql::SqlStatement& statement) {
+  if (statement.option == "XACT_ABORT") {
+    xact_abort_ = statement.option_on;
+    return;
+  }
+  const std::int64_t first_day =
+      InRange(statement, ReadRow(statement).at(0), 1, 7, 1005,
+              "SET DATEFIRST {} is out of range: the first day of the week is 1 (Monday) to 7 "
+              "(Sunday).",
+              false);
+  session_values_[static_cast<std::size_t>(tsql::SessionValue::kDateFirst)].value =
+      static_cast<std::int32_t>(first_day);
+}
+
 void StatementRunner::SetIdentityInsert(const tsql::SqlStatement& statement) {
+  if (!statement.option.empty()) return SetOption(statement);
   if (statement.target.empty()) return;  // SET NOCOUNT
   const std::string key = (statement.target_temp ? "t:" : "m:") + LowerAscii(statement.target);
   if (!statement.identity_insert_on) {
@@ -195,6 +411,9 @@ void StatementRunner::SetIdentityInsert(const tsql::SqlStatement& statement) {
 }
 
 FailureScope ScopeOfFailure(const oleaut::ComError& error) {
+  if (const auto* raised = dynamic_cast<const RaisedError*>(&error)) {
+    return raised->EndsBatch() ? FailureScope::kBatch : FailureScope::kStatement;
+  }
   // A batch the translator refuses never ran; its message may quote anything.
   if (error.Source() == tsql::kErrorSource) return FailureScope::kBatch;
   // The engine's message comes first; the statement quoted after it may say anything.

@@ -4,6 +4,7 @@
 // SQLite, whichever way it reaches the engine (directly, or through the SQLite ODBC driver).
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -14,6 +15,7 @@
 #include <vector>
 
 #include "platform/ado/provider.h"
+#include "platform/ado/sqlite/server_errors.h"
 #include "platform/oleaut/com_error.h"
 #include "platform/tsql/program.h"
 #include "platform/tsql/sql_type.h"
@@ -43,8 +45,14 @@ inline constexpr std::string_view kTransactionRolledBack =
 // state of the batch it is running and of the session it runs in (@@ROWCOUNT, IDENTITY_INSERT).
 class StatementRunner : public tsql::Executor {
  public:
+  StatementRunner();
+
   void Execute(const tsql::SqlStatement& statement) final;
   std::optional<bool> Test(const tsql::SqlStatement& condition) final;
+  void BeginTry() final { ++try_depth_; }
+  void EndTry() final { --try_depth_; }
+  bool Catch(const std::exception_ptr& error) final;
+  void EndCatch() final;
 
  protected:
   // Indexes, once, the columns of temporary tables that `statement` probes (an IF EXISTS over a
@@ -75,6 +83,10 @@ class StatementRunner : public tsql::Executor {
     std::string as_run_;
   };
 
+  // How far a failure takes the batch down: as ScopeOfFailure says, and with SET XACT_ABORT ON
+  // every run-time error but RAISERROR's ends the batch and rolls back its transaction.
+  FailureScope ScopeOf(const oleaut::ComError& error) const;
+
   // After the program of a batch ran: raises the first error of a statement that failed without
   // ending the batch.
   void RaiseDeferredFailure();
@@ -99,6 +111,22 @@ class StatementRunner : public tsql::Executor {
   // A statement whose rows are read to the end and dropped (it sets variables as it goes).
   virtual std::int64_t RunToEnd(const tsql::SqlStatement& statement) = 0;
   virtual bool TestCondition(const tsql::SqlStatement& condition) = 0;
+  // Raises `error` as the statement's own (its line set); it ends the batch outside a TRY block
+  // if `ends_batch`, else the statement alone.
+  [[noreturn]] void Throw(const tsql::SqlStatement& statement, ServerError error, bool ends_batch);
+  // sp_executesql, EXEC (text): the batch the statement yields, run as a batch of its own.
+  virtual void RunDynamic(const tsql::SqlStatement& statement) = 0;
+  // The values of the first row a statement yields (PRINT's message, THROW's error).
+  virtual std::vector<oleaut::Variant> ReadRow(const tsql::SqlStatement& statement) = 0;
+  // A message for the caller (PRINT, RAISERROR of severity 10 or less).
+  virtual void Inform(std::u16string message) = 0;
+  // A failure a CATCH block handles would have rolled back the transaction outside a TRY block:
+  // it is rolled back, and the batch may not write until the caller ends it.
+  virtual void DoomTransaction() = 0;
+  virtual bool TransactionDoomed() const = 0;
+
+  // The values kSession markers stand for (XACT_STATE() set by the session as it binds).
+  std::array<ParameterValue, static_cast<std::size_t>(tsql::SessionValue::kCount)> session_values_;
 
   // The batch being run.
   std::u16string_view batch_;
@@ -113,9 +141,29 @@ class StatementRunner : public tsql::Executor {
   void RunStatement(const tsql::SqlStatement& statement);
   void CheckIdentityValues(const tsql::SqlStatement& statement);
   void SetIdentityInsert(const tsql::SqlStatement& statement);
+  void SetOption(const tsql::SqlStatement& statement);
   void Defer(const oleaut::ComError& error);
+  void RunRaise(const tsql::SqlStatement& statement);
+  // The value as a whole number from `low` to `high`; else raises error `number` with `message`,
+  // whose {} is the value.
+  std::int64_t InRange(const tsql::SqlStatement& statement, const oleaut::Variant& value,
+                       std::int64_t low, std::int64_t high, std::int32_t number,
+                       std::string_view message, bool ends_batch);
+  void SetErrorValues();
+  void NoteError(const oleaut::ComError* error);
+
+  // An error a CATCH block handles, as the error functions tell it and THROW raises it again.
+  struct CaughtError {
+    ServerError server;
+    std::exception_ptr error;
+  };
 
   std::unordered_set<std::string> probe_indexes_;
+  bool xact_abort_ = false;          // SET XACT_ABORT, for the session
+  std::int32_t last_error_ = 0;      // @@ERROR
+  int try_depth_ = 0;                // TRY blocks the batch is in
+  int line_ = 1;                     // of the statement that runs
+  std::vector<CaughtError> caught_;  // innermost last
   std::optional<oleaut::ComError> deferred_;
   // The table SET IDENTITY_INSERT ... ON names ("t:" or "m:" and its name in lower case), as
   // written; empty when it is off for every table.

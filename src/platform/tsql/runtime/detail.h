@@ -109,8 +109,12 @@ void Power(sqlite3_context* context, int argc, sqlite3_value** argv);
 void IsNumeric(sqlite3_context* context, int argc, sqlite3_value** argv);
 void MoneyToText(sqlite3_context* context, int argc, sqlite3_value** argv);
 
+// tsql_format_message(format, argument ...): RAISERROR's message with its arguments put in.
+void FormatMessage(sqlite3_context* context, int argc, sqlite3_value** argv);
+
 // tsql_variable(n), tsql_set_variable(n, value) and tsql_clear_variables(): the batch's local
-// variables, kept in `state`. Returns the engine's code of the first registration that failed.
+// variables, kept in `state`; tsql_push_variables() and tsql_pop_variables() around a nested batch.
+// Returns the engine's code of the first registration that failed.
 int InstallVariableFunctions(sqlite3* db, SessionState* state);
 
 // A float as CONVERT writes it in style 0 ("1.23457e+008"), 1 or 2.

@@ -512,6 +512,7 @@ void InstallSqliteRuntime(sqlite3* db, SessionState* state, void (*destroy_state
       {"tsql_ceiling", 1, Ceiling, kPure},
       {"tsql_getdate", 0, GetDate, kVolatile},
       {"tsql_raise", 1, Raise, kVolatile},
+      {"tsql_format_message", -1, detail::FormatMessage, kPure},
       {"tsql_identity_seed", 1, IdentitySeed, kPure},
   };
   const auto check = [db](int rc, const char* what) {

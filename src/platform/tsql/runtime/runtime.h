@@ -25,9 +25,13 @@ struct FreeSqliteValue {
 // Per-connection state the functions read: the session's last identity value (@@IDENTITY,
 // SCOPE_IDENTITY()), NULL until an insert into a table with an identity column; and the local
 // variables of the batch being run, by their number in the batch.
+// `saved` holds the variables of the batches that run a nested one (sp_executesql), which has
+// its own.
 struct SessionState {
+  using Variables = std::vector<std::unique_ptr<sqlite3_value, FreeSqliteValue>>;
   std::optional<std::int64_t> identity;
-  std::vector<std::unique_ptr<sqlite3_value, FreeSqliteValue>> variables;
+  Variables variables;
+  std::vector<Variables> saved;
 };
 
 // Installs the functions and the collation on `db`. `state` must outlive the connection.

@@ -55,6 +55,23 @@ void ClearVariables(sqlite3_context* context, int, sqlite3_value**) {
   sqlite3_result_null(context);
 }
 
+// A nested batch starts with variables of its own; the outer batch's come back when it ends.
+void PushVariables(sqlite3_context* context, int, sqlite3_value**) {
+  SessionState& state = StateOf(context);
+  state.saved.push_back(std::move(state.variables));
+  state.variables.clear();
+  sqlite3_result_null(context);
+}
+
+void PopVariables(sqlite3_context* context, int, sqlite3_value**) {
+  SessionState& state = StateOf(context);
+  if (state.saved.empty())
+    return sqlite3_result_error(context, "tsql_pop_variables: none saved", -1);
+  state.variables = std::move(state.saved.back());
+  state.saved.pop_back();
+  sqlite3_result_null(context);
+}
+
 }  // namespace
 
 int InstallVariableFunctions(sqlite3* db, SessionState* state) {
@@ -68,6 +85,14 @@ int InstallVariableFunctions(sqlite3* db, SessionState* state) {
   }
   if (rc == SQLITE_OK) {
     rc = sqlite3_create_function_v2(db, "tsql_clear_variables", 0, kFlags, state, ClearVariables,
+                                    nullptr, nullptr, nullptr);
+  }
+  if (rc == SQLITE_OK) {
+    rc = sqlite3_create_function_v2(db, "tsql_push_variables", 0, kFlags, state, PushVariables,
+                                    nullptr, nullptr, nullptr);
+  }
+  if (rc == SQLITE_OK) {
+    rc = sqlite3_create_function_v2(db, "tsql_pop_variables", 0, kFlags, state, PopVariables,
                                     nullptr, nullptr, nullptr);
   }
   return rc;
