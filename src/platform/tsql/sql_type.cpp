@@ -266,9 +266,18 @@ std::vector<std::string> NormalizingTriggers(std::u16string_view table, std::u16
       form += "[0-9]";
     condition = "(typeof(" + value + ") <> 'text' OR " + value + " NOT GLOB '" + form + "')";
   } else if (type.cls == SqlType::Class::kDate) {
-    condition = "(typeof(" + value + ") <> 'text' OR " + value +
-                " NOT GLOB '[0-9][0-9][0-9][0-9]-[0-1][0-9]-[0-3][0-9] "
-                "[0-2][0-9]:[0-5][0-9]:[0-5][0-9].[0-9][0-9][0-9]')";
+    // The form says what the type keeps: datetime 1/300 of a second (milliseconds ending in 0,
+    // 3 or 7), smalldatetime whole minutes, date the day alone.
+    std::string form = "[0-9][0-9][0-9][0-9]-[0-1][0-9]-[0-3][0-9] ";
+    if (type.name == "date") {
+      form += "00:00:00.000";
+    } else if (type.name == "smalldatetime") {
+      form += "[0-2][0-9]:[0-5][0-9]:00.000";
+    } else {
+      form += type.name == "datetime" ? "[0-2][0-9]:[0-5][0-9]:[0-5][0-9].[0-9][0-9][037]"
+                                      : "[0-2][0-9]:[0-5][0-9]:[0-5][0-9].[0-9][0-9][0-9]";
+    }
+    condition = "(typeof(" + value + ") <> 'text' OR " + value + " NOT GLOB '" + form + "')";
   } else if (type.cls == SqlType::Class::kDecimal) {
     condition = value + " IS NOT " + convert;
   } else if (type.IsText() && type.length > 0) {

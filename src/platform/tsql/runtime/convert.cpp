@@ -480,7 +480,8 @@ void ToDate(sqlite3_context* context, sqlite3_value* value, const Target& t) {
     if (!InDatetimeRange(d)) return out_of_range();
   }
   if (t.name == "smalldatetime") {
-    const bool up = d.second >= 30;
+    // 29.998 seconds round down, 29.999 up.
+    const bool up = d.second * 1000 + d.millisecond >= 29999;
     d.second = d.millisecond = 0;
     if (up) {
       const std::int64_t minutes =

@@ -113,6 +113,15 @@ void MoneyToText(sqlite3_context* context, int argc, sqlite3_value** argv);
 // variables, kept in `state`. Returns the engine's code of the first registration that failed.
 int InstallVariableFunctions(sqlite3* db, SessionState* state);
 
+// Letter case as the default collation sees it: the capital (or small letter) of a letter of
+// any alphabet, a character at a time; and the collation TSQL. InstallCollation returns the
+// engine's code.
+char16_t UpperUnit(char16_t c);
+char16_t LowerUnit(char16_t c);
+std::u16string UpperText(std::u16string_view text);
+std::u16string LowerText(std::u16string_view text);
+int InstallCollation(sqlite3* db);
+
 // A float as CONVERT writes it in style 0 ("1.23457e+008"), 1 or 2.
 std::u16string FloatText(double value, int style);
 

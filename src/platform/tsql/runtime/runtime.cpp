@@ -21,36 +21,6 @@ using detail::ResultText;
 using detail::Text16;
 using detail::ValueText;
 
-char16_t FoldAscii(char16_t c) {
-  return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - u'a' + u'A') : c;
-}
-
-// ---- the TSQL collation ----
-template <class Unit>
-int CompareNoCaseNoTrailingBlanks(const Unit* a, int a_len, const Unit* b, int b_len) {
-  while (a_len > 0 && a[a_len - 1] == ' ')
-    --a_len;
-  while (b_len > 0 && b[b_len - 1] == ' ')
-    --b_len;
-  const int common = a_len < b_len ? a_len : b_len;
-  for (int i = 0; i < common; ++i) {
-    const auto ca = static_cast<std::uint32_t>(FoldAscii(static_cast<char16_t>(a[i])));
-    const auto cb = static_cast<std::uint32_t>(FoldAscii(static_cast<char16_t>(b[i])));
-    if (ca != cb) return ca < cb ? -1 : 1;
-  }
-  return a_len == b_len ? 0 : (a_len < b_len ? -1 : 1);
-}
-
-int CollateUtf16(void*, int a_bytes, const void* a, int b_bytes, const void* b) {
-  return CompareNoCaseNoTrailingBlanks(static_cast<const char16_t*>(a), a_bytes / 2,
-                                       static_cast<const char16_t*>(b), b_bytes / 2);
-}
-
-int CollateUtf8(void*, int a_bytes, const void* a, int b_bytes, const void* b) {
-  return CompareNoCaseNoTrailingBlanks(static_cast<const unsigned char*>(a), a_bytes,
-                                       static_cast<const unsigned char*>(b), b_bytes);
-}
-
 // ---- helpers ----
 using detail::AnyNull;
 
@@ -62,7 +32,7 @@ std::size_t FindNoCase(std::u16string_view text, std::u16string_view what, std::
   if (what.empty() || what.size() > text.size()) return std::u16string_view::npos;
   for (std::size_t i = from; i + what.size() <= text.size(); ++i) {
     std::size_t k = 0;
-    while (k < what.size() && FoldAscii(text[i + k]) == FoldAscii(what[k]))
+    while (k < what.size() && detail::UpperUnit(text[i + k]) == detail::UpperUnit(what[k]))
       ++k;
     if (k == what.size()) return i;
   }
@@ -194,12 +164,12 @@ void DataLength(sqlite3_context* context, int argc, sqlite3_value** argv) {
 
 void Upper(sqlite3_context* context, int, sqlite3_value** argv) {
   if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return sqlite3_result_null(context);
-  ResultText(context, oleaut::UCase(ValueText(argv[0])));
+  ResultText(context, detail::UpperText(ValueText(argv[0])));
 }
 
 void Lower(sqlite3_context* context, int, sqlite3_value** argv) {
   if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return sqlite3_result_null(context);
-  ResultText(context, oleaut::LCase(ValueText(argv[0])));
+  ResultText(context, detail::LowerText(ValueText(argv[0])));
 }
 
 // SUBSTRING counts positions from 1; positions before 1 still use up the length.
@@ -249,7 +219,7 @@ void Right(sqlite3_context* context, int, sqlite3_value** argv) {
   LeftRight(context, argv, false);
 }
 
-// CHARINDEX compares under the default collation: ASCII letter case does not count.
+// CHARINDEX compares under the default collation: letter case does not count.
 void CharIndex(sqlite3_context* context, int argc, sqlite3_value** argv) {
   if (AnyNull(argc, argv)) return sqlite3_result_null(context);
   const std::u16string what = ValueText(argv[0]);
@@ -529,11 +499,7 @@ void InstallSqliteRuntime(sqlite3* db, SessionState* state, void (*destroy_state
                                    nullptr, destroy_state),
         "tsql_identity");
   check(detail::InstallVariableFunctions(db, state), "the local variables' functions");
-  check(
-      sqlite3_create_collation_v2(db, "TSQL", SQLITE_UTF16_ALIGNED, nullptr, CollateUtf16, nullptr),
-      "the collation TSQL");
-  check(sqlite3_create_collation_v2(db, "TSQL", SQLITE_UTF8, nullptr, CollateUtf8, nullptr),
-        "the collation TSQL");
+  check(detail::InstallCollation(db), "the collation TSQL");
 }
 
 }  // namespace tsql
