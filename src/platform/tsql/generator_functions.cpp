@@ -77,6 +77,7 @@ void Generator::GenFunction(const Expr& expr) {
       {u"scope_identity", "tsql_identity", 0, 0},
   };
   const std::u16string name = LowerAscii(expr.text);
+  if (GenBuiltinFunction(name, expr)) return;
   if (GenWindowFunction(name, expr)) return;
   if (name == u"count" || name == u"sum" || name == u"avg" || name == u"min" || name == u"max") {
     GenAggregate(name, expr);

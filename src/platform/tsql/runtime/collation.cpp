@@ -184,6 +184,11 @@ int CollateUtf8(void*, int a_bytes, const void* a, int b_bytes, const void* b) {
 
 }  // namespace
 
+int CompareText(std::u16string_view a, std::u16string_view b) {
+  return CompareFolded(FoldedUtf16(a.data(), static_cast<int>(a.size() * 2)),
+                       FoldedUtf16(b.data(), static_cast<int>(b.size() * 2)));
+}
+
 int InstallCollation(sqlite3* db) {
   int rc =
       sqlite3_create_collation_v2(db, "TSQL", SQLITE_UTF16_ALIGNED, nullptr, CollateUtf16, nullptr);

@@ -121,6 +121,35 @@ char16_t LowerUnit(char16_t c);
 std::u16string UpperText(std::u16string_view text);
 std::u16string LowerText(std::u16string_view text);
 int InstallCollation(sqlite3* db);
+// Two texts compared as the collation TSQL compares them: -1, 0 or 1.
+int CompareText(std::u16string_view a, std::u16string_view b);
+
+// A deterministic function of UTF-16 texts, registered by a table of them; returns the engine's
+// code of the first registration that failed.
+struct PureFunction {
+  const char* name;
+  int args;
+  void (*call)(sqlite3_context*, int, sqlite3_value**);
+};
+template <std::size_t N>
+int RegisterPureFunctions(sqlite3* db, const PureFunction (&functions)[N]) {
+  constexpr int kPure = SQLITE_UTF16 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS;
+  for (const PureFunction& f : functions) {
+    const int rc = sqlite3_create_function_v2(db, f.name, f.args, kPure, nullptr, f.call, nullptr,
+                                              nullptr, nullptr);
+    if (rc != SQLITE_OK) return rc;
+  }
+  return SQLITE_OK;
+}
+
+// The functions of date_construction.cpp (EOMONTH, DATETIMEFROMPARTS, ...), strings.cpp
+// (CONCAT_WS, TRANSLATE, STRING_ESCAPE), json.cpp (JSON_VALUE, JSON_QUERY, ISJSON,
+// JSON_MODIFY), format.cpp (FORMAT) and text_aggregates.cpp (STRING_AGG, FOR XML PATH).
+int InstallDateConstructionFunctions(sqlite3* db);
+int InstallStringFunctions(sqlite3* db);
+int InstallJsonFunctions(sqlite3* db);
+int InstallFormatFunctions(sqlite3* db);
+int InstallTextAggregates(sqlite3* db);
 
 // A float as CONVERT writes it in style 0 ("1.23457e+008"), 1 or 2.
 std::u16string FloatText(double value, int style);

@@ -499,6 +499,9 @@ void InstallSqliteRuntime(sqlite3* db, SessionState* state, void (*destroy_state
                                    nullptr, destroy_state),
         "tsql_identity");
   check(detail::InstallVariableFunctions(db, state), "the local variables' functions");
+  check(detail::InstallDateConstructionFunctions(db), "the date construction functions");
+  check(detail::InstallStringFunctions(db), "the string functions");
+  check(detail::InstallTextAggregates(db), "the text aggregates");
   check(detail::InstallCollation(db), "the collation TSQL");
 }
 

@@ -1,0 +1,116 @@
+// The later built-in functions: dates from their parts and EOMONTH, CONCAT_WS, TRANSLATE, TRIM,
+// STRING_ESCAPE, FORMAT, the JSON functions, STRING_AGG with WITHIN GROUP, and the FOR XML
+// PATH subquery that joins its rows into one text.
+#include "platform/tsql/errors.h"
+#include "platform/tsql/generator_internal.h"
+
+namespace tsql::generation {
+
+namespace {
+
+struct Builtin {
+  std::u16string_view tsql;
+  const char* sqlite;
+  std::size_t low;
+  std::size_t high;
+};
+
+constexpr Builtin kBuiltins[] = {
+    {u"eomonth", "tsql_eomonth", 1, 2},
+    {u"datetimefromparts", "tsql_datetimefromparts", 7, 7},
+    {u"datetime2fromparts", "tsql_datetime2fromparts", 8, 8},
+    {u"smalldatetimefromparts", "tsql_smalldatetimefromparts", 5, 5},
+    {u"timefromparts", "tsql_timefromparts", 5, 5},
+    {u"concat_ws", "tsql_concat_ws", 3, 254},
+    {u"translate", "tsql_translate", 3, 3},
+    {u"trim", "trim", 1, 2},
+};
+
+}  // namespace
+
+bool Generator::GenBuiltinFunction(const std::u16string& name, const Expr& expr) {
+  if (expr.within_group && name != u"string_agg") {
+    RaiseUnsupported(batch_, expr.within_group->pos, u"WITHIN GROUP with " + expr.text);
+  }
+  if (name == u"string_agg") {
+    GenStringAgg(expr);
+    return true;
+  }
+  if (name == u"string_escape") {
+    ExpectArgs(expr, 2, 2);
+    const Expr& type = *expr.args[1];
+    if (type.kind != ExprKind::kString || LowerAscii(type.text) != u"json") {
+      RaiseUnsupported(batch_, type.pos, u"STRING_ESCAPE of a type other than 'json'");
+    }
+    GenCall("tsql_string_escape", expr);
+    return true;
+  }
+  for (const Builtin& f : kBuiltins) {
+    if (f.tsql != name) continue;
+    ExpectArgs(expr, f.low, f.high);
+    GenCall(f.sqlite, expr);
+    return true;
+  }
+  return false;
+}
+
+// STRING_AGG(value, separator) [WITHIN GROUP (ORDER BY ...)]: a value that is no text becomes
+// nvarchar, as SQL Server converts it; the result is cut off at 8,000 bytes unless of a max type.
+void Generator::GenStringAgg(const Expr& expr) {
+  ExpectArgs(expr, 2, 2);
+  if (expr.over) RaiseUnsupported(batch_, expr.over->pos, u"STRING_AGG with OVER");
+  const SqlType value = TypeOf(*expr.args[0]);
+  const SqlType result = TypeOf(expr);
+  out_ += "tsql_string_agg(";
+  if (value.IsText() || !value.IsKnown() || value.cls == SqlType::Class::kNull) {
+    GenOutsideWindows(*expr.args[0]);
+  } else {
+    GenConverted(*expr.args[0], result);
+  }
+  out_ += ", ";
+  GenOutsideWindows(*expr.args[1]);
+  out_ += result.length < 0 ? ", 0" : result.name[0] == 'n' ? ", 2" : ", 1";
+  if (expr.within_group) {
+    for (const OrderItem& item : expr.within_group->order_by) {
+      out_ += ", ";
+      GenOutsideWindows(*item.expr);
+      out_ += item.descending ? ", 1" : ", 0";
+    }
+  }
+  out_ += ')';
+}
+
+// (SELECT ... FOR XML PATH('row')): the rows joined in their order by an aggregate over the
+// query, whose columns get names of their own through an empty first SELECT. A column named
+// by its alias or as a column reference is an element; any other is text alone.
+void Generator::GenXmlPath(const Select& select) {
+  const SelectCore& first = select.cores.front();
+  std::vector<std::pair<std::string, bool>> columns;  // element name, whether a date-time
+  for (const SelectItem& item : first.items) {
+    if (item.star) RaiseUnsupported(batch_, item.pos, u"FOR XML PATH of *");
+    std::u16string element = item.has_alias ? item.alias : u"";
+    if (!item.has_alias && item.expr->kind == ExprKind::kColumn) element = item.expr->names.back();
+    if (element == u"text()" || element == u"*") element.clear();
+    if (!element.empty() && (element[0] == u'@' || element.find(u'/') != std::u16string::npos)) {
+      RaiseUnsupported(batch_, item.pos, u"FOR XML PATH with attributes or nested elements");
+    }
+    const SqlType type = TypeOf(*item.expr);
+    columns.emplace_back(Utf8(element), type.cls == SqlType::Class::kDate && !type.IsTime());
+  }
+  out_ += "(SELECT tsql_xml_path(";
+  out_ += select.xml_string_value ? "1, " : "0, ";
+  AppendStringLiteral(out_, select.xml_row);
+  for (std::size_t i = 0; i < columns.size(); ++i) {
+    out_ += ", ";
+    AppendStringLiteral(out_, oleaut::FromUtf8((columns[i].second ? "D" : "V") + columns[i].first));
+    out_ += ", \"x" + std::to_string(i) + "\"";
+  }
+  out_ += ") FROM (SELECT ";
+  for (std::size_t i = 0; i < columns.size(); ++i)
+    out_ += (i > 0 ? ", NULL AS \"x" : "NULL AS \"x") + std::to_string(i) + "\"";
+  out_ += " WHERE 0 UNION ALL SELECT * FROM (";
+  GenSelect(select);
+  out_ += ")))";
+}
+
+}  // namespace tsql::generation
