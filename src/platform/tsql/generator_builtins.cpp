@@ -45,6 +45,10 @@ bool Generator::GenBuiltinFunction(const std::u16string& name, const Expr& expr)
     GenCall("tsql_string_escape", expr);
     return true;
   }
+  if (name == u"format") {
+    GenFormat(expr);
+    return true;
+  }
   for (const Builtin& f : kBuiltins) {
     if (f.tsql != name) continue;
     ExpectArgs(expr, f.low, f.high);
@@ -52,6 +56,38 @@ bool Generator::GenBuiltinFunction(const std::u16string& name, const Expr& expr)
     return true;
   }
   return false;
+}
+
+// FORMAT(value, format [, culture]): the runtime is told whether the value is a date-time or
+// an integer of how many bits (for the hexadecimal of a negative one).
+void Generator::GenFormat(const Expr& expr) {
+  ExpectArgs(expr, 2, 3);
+  const SqlType value = TypeOf(*expr.args[0]);
+  if (value.IsText() || value.cls == SqlType::Class::kBinary) {
+    RaiseStatementError(expr.args[0]->pos, u"Argument data type " + oleaut::FromUtf8(value.name) +
+                                               u" is invalid for argument 1 of format function.");
+  }
+  if (value.IsTime()) RaiseUnsupported(batch_, expr.pos, u"FORMAT of a time");
+  std::string kind = "0";
+  if (value.cls == SqlType::Class::kDate) {
+    kind = "'D'";
+  } else if (value.cls == SqlType::Class::kInteger) {
+    kind = value.name == "bigint"     ? "64"
+           : value.name == "smallint" ? "16"
+           : value.name == "tinyint"  ? "8"
+                                      : "32";
+  }
+  out_ += "tsql_format(";
+  Gen(*expr.args[0]);
+  out_ += ", ";
+  Gen(*expr.args[1]);
+  out_ += ", ";
+  if (expr.args.size() > 2) {
+    Gen(*expr.args[2]);
+  } else {
+    out_ += "NULL";
+  }
+  out_ += ", " + kind + ")";
 }
 
 // STRING_AGG(value, separator) [WITHIN GROUP (ORDER BY ...)]: a value that is no text becomes

@@ -186,6 +186,7 @@ class Generator {
   // ---- the later built-in functions, FOR XML PATH (generator_builtins.cpp) ----
   bool GenBuiltinFunction(const std::u16string& name, const Expr& expr);
   void GenStringAgg(const Expr& expr);
+  void GenFormat(const Expr& expr);
   void GenXmlPath(const Select& select);
 
   std::u16string_view batch_;

@@ -502,6 +502,7 @@ void InstallSqliteRuntime(sqlite3* db, SessionState* state, void (*destroy_state
   check(detail::InstallDateConstructionFunctions(db), "the date construction functions");
   check(detail::InstallStringFunctions(db), "the string functions");
   check(detail::InstallTextAggregates(db), "the text aggregates");
+  check(detail::InstallFormatFunctions(db), "FORMAT");
   check(detail::InstallCollation(db), "the collation TSQL");
 }
 
