@@ -24,6 +24,9 @@ constexpr Builtin kBuiltins[] = {
     {u"concat_ws", "tsql_concat_ws", 3, 254},
     {u"translate", "tsql_translate", 3, 3},
     {u"trim", "trim", 1, 2},
+    {u"json_value", "tsql_json_value", 2, 2},
+    {u"json_query", "tsql_json_query", 1, 2},
+    {u"isjson", "tsql_isjson", 1, 1},
 };
 
 }  // namespace

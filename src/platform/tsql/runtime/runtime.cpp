@@ -503,6 +503,7 @@ void InstallSqliteRuntime(sqlite3* db, SessionState* state, void (*destroy_state
   check(detail::InstallStringFunctions(db), "the string functions");
   check(detail::InstallTextAggregates(db), "the text aggregates");
   check(detail::InstallFormatFunctions(db), "FORMAT");
+  check(detail::InstallJsonFunctions(db), "the JSON functions");
   check(detail::InstallCollation(db), "the collation TSQL");
 }
 
