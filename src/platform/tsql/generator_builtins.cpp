@@ -93,6 +93,33 @@ void Generator::GenFormat(const Expr& expr) {
   out_ += ", " + kind + ")";
 }
 
+// A datepart the value's type does not have (the year of a time, the hour of a date, the
+// offset of anything but a datetimeoffset), or that the function does not take, fails as on
+// SQL Server.
+void Generator::CheckDatePart(const std::u16string& name, std::string_view part, const Expr& expr) {
+  const bool adds = name == u"dateadd";
+  const bool differs = name == u"datediff" || name == u"datediff_big";
+  const SqlType type = TypeOf(*expr.args[adds || differs ? 2 : 1]);
+  const bool time_part = part == "hour" || part == "minute" || part == "second" ||
+                         part == "millisecond" || part == "microsecond" || part == "nanosecond";
+  const bool known = type.cls == SqlType::Class::kDate;
+  bool refused = false;
+  if (part == "tzoffset" || part == "iso_week") {
+    refused = adds || differs || (part == "tzoffset" && known && type.name != "datetimeoffset");
+  } else if (known && type.IsTime()) {
+    refused = !time_part && !differs;
+  } else if (known && type.name == "date") {
+    refused = time_part && !differs;
+  } else if (adds && known && (type.name == "datetime" || type.name == "smalldatetime")) {
+    refused = part == "microsecond" || part == "nanosecond";
+  }
+  if (!refused) return;
+  RaiseStatementError(expr.args[0]->pos,
+                      u"The datepart " + oleaut::FromUtf8(part) +
+                          u" is not supported by date function " + name + u" for data type " +
+                          oleaut::FromUtf8(known ? type.name : std::string("datetime")) + u".");
+}
+
 // STRING_AGG(value, separator) [WITHIN GROUP (ORDER BY ...)]: a value that is no text becomes
 // nvarchar, as SQL Server converts it; the result is cut off at 8,000 bytes unless of a max type.
 void Generator::GenStringAgg(const Expr& expr) {

@@ -114,7 +114,8 @@ void Generator::GenFunction(const Expr& expr) {
     GenLength(name, expr);
     return;
   }
-  if (name == u"dateadd" || name == u"datediff" || name == u"datepart" || name == u"datename") {
+  if (name == u"dateadd" || name == u"datediff" || name == u"datediff_big" || name == u"datepart" ||
+      name == u"datename") {
     GenDateFunction(name, expr);
     return;
   }
@@ -184,22 +185,46 @@ void Generator::GenDateFunction(const std::u16string& name, const Expr& expr) {
   ExpectArgs(expr, two ? 2 : 3, two ? 2 : 3);
   const Expr& part = *expr.args[0];
   static constexpr std::pair<std::u16string_view, const char*> kParts[] = {
-      {u"year", "year"},       {u"yy", "year"},
-      {u"yyyy", "year"},       {u"quarter", "quarter"},
-      {u"qq", "quarter"},      {u"q", "quarter"},
-      {u"month", "month"},     {u"mm", "month"},
-      {u"m", "month"},         {u"dayofyear", "dayofyear"},
-      {u"dy", "dayofyear"},    {u"y", "dayofyear"},
-      {u"day", "day"},         {u"dd", "day"},
-      {u"d", "day"},           {u"week", "week"},
-      {u"wk", "week"},         {u"ww", "week"},
-      {u"weekday", "weekday"}, {u"dw", "weekday"},
-      {u"w", "weekday"},       {u"hour", "hour"},
-      {u"hh", "hour"},         {u"minute", "minute"},
-      {u"mi", "minute"},       {u"n", "minute"},
-      {u"second", "second"},   {u"ss", "second"},
-      {u"s", "second"},        {u"millisecond", "millisecond"},
+      {u"year", "year"},
+      {u"yy", "year"},
+      {u"yyyy", "year"},
+      {u"quarter", "quarter"},
+      {u"qq", "quarter"},
+      {u"q", "quarter"},
+      {u"month", "month"},
+      {u"mm", "month"},
+      {u"m", "month"},
+      {u"dayofyear", "dayofyear"},
+      {u"dy", "dayofyear"},
+      {u"y", "dayofyear"},
+      {u"day", "day"},
+      {u"dd", "day"},
+      {u"d", "day"},
+      {u"week", "week"},
+      {u"wk", "week"},
+      {u"ww", "week"},
+      {u"weekday", "weekday"},
+      {u"dw", "weekday"},
+      {u"w", "weekday"},
+      {u"hour", "hour"},
+      {u"hh", "hour"},
+      {u"minute", "minute"},
+      {u"mi", "minute"},
+      {u"n", "minute"},
+      {u"second", "second"},
+      {u"ss", "second"},
+      {u"s", "second"},
+      {u"millisecond", "millisecond"},
       {u"ms", "millisecond"},
+      {u"microsecond", "microsecond"},
+      {u"mcs", "microsecond"},
+      {u"nanosecond", "nanosecond"},
+      {u"ns", "nanosecond"},
+      {u"iso_week", "iso_week"},
+      {u"isowk", "iso_week"},
+      {u"isoww", "iso_week"},
+      {u"tzoffset", "tzoffset"},
+      {u"tz", "tzoffset"},
   };
   const char* canonical = nullptr;
   if (part.kind == ExprKind::kColumn && part.names.size() == 1) {
@@ -212,6 +237,7 @@ void Generator::GenDateFunction(const std::u16string& name, const Expr& expr) {
     RaiseStatementError(part.pos, u"'" + (part.names.empty() ? part.text : part.names.back()) +
                                       u"' is not a recognized datepart option.");
   }
+  CheckDatePart(name, canonical, expr);
   // DATEADD of a time is a time, which goes round the clock.
   const SqlType moved = name == u"dateadd" ? TypeOf(*expr.args[2]) : SqlType::Unknown();
   if (moved.IsTime()) out_ += "tsql_convert('" + moved.Declared() + "', ";

@@ -41,6 +41,7 @@ std::optional<SqlType> Typer::BuiltinFunctionType(const std::u16string& name, co
   }
   if (name == u"format" || name == u"json_value") return SqlType::Varchar(4000, true);
   if (name == u"isjson") return SqlType::Int();
+  if (name == u"datediff_big") return SqlType{C::kInteger, "bigint", 0, 0, 0};
   if (name == u"string_agg") {
     // A text keeps its kind, nvarchar(4000) or varchar(8000) unless max; anything else becomes
     // nvarchar(4000).

@@ -93,6 +93,7 @@ void TopPercent(sqlite3_context* context, int argc, sqlite3_value** argv);
 void DatePlus(sqlite3_context* context, int argc, sqlite3_value** argv);
 void DateAdd(sqlite3_context* context, int argc, sqlite3_value** argv);
 void DateDiff(sqlite3_context* context, int argc, sqlite3_value** argv);
+inline const char kBigDifference = 0;  // DateDiff's user data as DATEDIFF_BIG
 void DatePart(sqlite3_context* context, int argc, sqlite3_value** argv);
 void DateName(sqlite3_context* context, int argc, sqlite3_value** argv);
 void IsDate(sqlite3_context* context, int argc, sqlite3_value** argv);

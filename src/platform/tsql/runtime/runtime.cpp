@@ -436,6 +436,7 @@ void InstallSqliteRuntime(sqlite3* db, SessionState* state, void (*destroy_state
       {"tsql_date_plus", 3, detail::DatePlus, kPure},
       {"tsql_dateadd", 3, detail::DateAdd, kPure},
       {"tsql_datediff", 3, detail::DateDiff, kPure},
+      {"tsql_datediff_big", 3, detail::DateDiff, kPure, &detail::kBigDifference},
       {"tsql_datepart", 2, detail::DatePart, kPure},
       {"tsql_datename", 2, detail::DateName, kPure},
       {"tsql_isdate", 1, detail::IsDate, kPure},
