@@ -185,51 +185,36 @@ void Generator::GenDateFunction(const std::u16string& name, const Expr& expr) {
   ExpectArgs(expr, two ? 2 : 3, two ? 2 : 3);
   const Expr& part = *expr.args[0];
   static constexpr std::pair<std::u16string_view, const char*> kParts[] = {
-      {u"year", "year"},
-      {u"yy", "year"},
-      {u"yyyy", "year"},
-      {u"quarter", "quarter"},
-      {u"qq", "quarter"},
-      {u"q", "quarter"},
-      {u"month", "month"},
-      {u"mm", "month"},
-      {u"m", "month"},
-      {u"dayofyear", "dayofyear"},
-      {u"dy", "dayofyear"},
-      {u"y", "dayofyear"},
-      {u"day", "day"},
-      {u"dd", "day"},
-      {u"d", "day"},
-      {u"week", "week"},
-      {u"wk", "week"},
-      {u"ww", "week"},
-      {u"weekday", "weekday"},
-      {u"dw", "weekday"},
-      {u"w", "weekday"},
-      {u"hour", "hour"},
-      {u"hh", "hour"},
-      {u"minute", "minute"},
-      {u"mi", "minute"},
-      {u"n", "minute"},
-      {u"second", "second"},
-      {u"ss", "second"},
-      {u"s", "second"},
-      {u"millisecond", "millisecond"},
+      {u"year", "year"},       {u"yy", "year"},
+      {u"yyyy", "year"},       {u"quarter", "quarter"},
+      {u"qq", "quarter"},      {u"q", "quarter"},
+      {u"month", "month"},     {u"mm", "month"},
+      {u"m", "month"},         {u"dayofyear", "dayofyear"},
+      {u"dy", "dayofyear"},    {u"y", "dayofyear"},
+      {u"day", "day"},         {u"dd", "day"},
+      {u"d", "day"},           {u"week", "week"},
+      {u"wk", "week"},         {u"ww", "week"},
+      {u"weekday", "weekday"}, {u"dw", "weekday"},
+      {u"w", "weekday"},       {u"hour", "hour"},
+      {u"hh", "hour"},         {u"minute", "minute"},
+      {u"mi", "minute"},       {u"n", "minute"},
+      {u"second", "second"},   {u"ss", "second"},
+      {u"s", "second"},        {u"millisecond", "millisecond"},
       {u"ms", "millisecond"},
-      {u"microsecond", "microsecond"},
-      {u"mcs", "microsecond"},
-      {u"nanosecond", "nanosecond"},
-      {u"ns", "nanosecond"},
-      {u"iso_week", "iso_week"},
-      {u"isowk", "iso_week"},
-      {u"isoww", "iso_week"},
-      {u"tzoffset", "tzoffset"},
-      {u"tz", "tzoffset"},
+  };
+  // The parts of the finer and the offset-aware types.
+  static constexpr std::pair<std::u16string_view, const char*> kFinerParts[] = {
+      {u"microsecond", "microsecond"}, {u"mcs", "microsecond"},   {u"nanosecond", "nanosecond"},
+      {u"ns", "nanosecond"},           {u"iso_week", "iso_week"}, {u"isowk", "iso_week"},
+      {u"isoww", "iso_week"},          {u"tzoffset", "tzoffset"}, {u"tz", "tzoffset"},
   };
   const char* canonical = nullptr;
   if (part.kind == ExprKind::kColumn && part.names.size() == 1) {
     const std::u16string word = LowerAscii(part.names[0]);
     for (const auto& [written, known] : kParts) {
+      if (word == written) canonical = known;
+    }
+    for (const auto& [written, known] : kFinerParts) {
       if (word == written) canonical = known;
     }
   }
