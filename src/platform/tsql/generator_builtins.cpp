@@ -27,6 +27,12 @@ constexpr Builtin kBuiltins[] = {
     {u"json_value", "tsql_json_value", 2, 2},
     {u"json_query", "tsql_json_query", 1, 2},
     {u"isjson", "tsql_isjson", 1, 1},
+    {u"sysdatetime", "tsql_sysdatetime", 0, 0},
+    {u"sysutcdatetime", "tsql_sysutcdatetime", 0, 0},
+    {u"getutcdate", "tsql_getutcdate", 0, 0},
+    {u"sysdatetimeoffset", "tsql_sysdatetimeoffset", 0, 0},
+    {u"todatetimeoffset", "tsql_todatetimeoffset", 2, 2},
+    {u"switchoffset", "tsql_switchoffset", 2, 2},
 };
 
 }  // namespace

@@ -41,6 +41,13 @@ std::optional<SqlType> Typer::BuiltinFunctionType(const std::u16string& name, co
   }
   if (name == u"format" || name == u"json_value") return SqlType::Varchar(4000, true);
   if (name == u"isjson") return SqlType::Int();
+  if (name == u"sysdatetime" || name == u"sysutcdatetime") {
+    return SqlType{C::kDate, "datetime2", 0, 0, SqlType::kTimeScale};
+  }
+  if (name == u"getutcdate") return SqlType::DateTime();
+  if (name == u"sysdatetimeoffset" || name == u"todatetimeoffset" || name == u"switchoffset") {
+    return SqlType{C::kDate, "datetimeoffset", 0, 0, SqlType::kTimeScale};
+  }
   if (name == u"datediff_big") return SqlType{C::kInteger, "bigint", 0, 0, 0};
   if (name == u"string_agg") {
     // A text keeps its kind, nvarchar(4000) or varchar(8000) unless max; anything else becomes

@@ -143,21 +143,7 @@ int IsoWeek(const DateTime& d) {
 // more than datetime's three.
 std::int64_t FractionTicks(sqlite3_value* value, std::int64_t ticks) {
   if (sqlite3_value_type(value) == SQLITE_TEXT) {
-    const std::u16string text = Text16(value);
-    const std::u16string_view local = WithoutOffset(text);
-    const std::size_t colon = local.rfind(u':');
-    const std::size_t point = local.find(u'.', colon == std::u16string_view::npos ? 0 : colon);
-    if (colon != std::u16string_view::npos && point != std::u16string_view::npos) {
-      std::int64_t fraction = 0;
-      std::size_t digits = 0;
-      for (std::size_t i = point + 1; i < local.size() && digits < 7; ++i, ++digits) {
-        if (local[i] < u'0' || local[i] > u'9') break;
-        fraction = fraction * 10 + (local[i] - u'0');
-      }
-      for (; digits < 7; ++digits)
-        fraction *= 10;
-      return fraction;
-    }
+    if (auto fraction = SecondFraction(WithoutOffset(Text16(value)))) return *fraction;
   }
   const std::int64_t in_second = ticks % 1000;
   return (in_second < 0 ? in_second + 1000 : in_second) * 10000;
@@ -253,6 +239,22 @@ std::int64_t Boundaries(Part part, std::int64_t ticks) {
 }
 
 }  // namespace
+
+std::optional<std::int64_t> SecondFraction(std::u16string_view text) {
+  const std::size_t colon = text.rfind(u':');
+  if (colon == std::u16string_view::npos) return std::nullopt;
+  const std::size_t point = text.find(u'.', colon);
+  if (point == std::u16string_view::npos) return std::nullopt;
+  std::int64_t fraction = 0;
+  int digits = 0;
+  for (std::size_t i = point + 1; i < text.size() && digits < kTimeDigits; ++i, ++digits) {
+    if (text[i] < u'0' || text[i] > u'9') break;
+    fraction = fraction * 10 + (text[i] - u'0');
+  }
+  for (; digits < kTimeDigits; ++digits)
+    fraction *= 10;
+  return fraction;
+}
 
 // tsql_date_plus(a, b, sign): a + b or a - b where one side is a datetime; the other is days
 // (or a datetime, counted from 1900-01-01).

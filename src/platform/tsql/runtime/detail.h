@@ -53,6 +53,9 @@ std::optional<DateTime> ParseDateTime(std::u16string_view text);
 inline constexpr int kTimeDigits = 7;
 std::optional<std::int64_t> ParseTimeOfDay(std::u16string_view text);
 std::u16string FormatTimeOfDay(std::int64_t ticks, int digits);
+// The fraction of a second a date-time or time text writes after its seconds, in 100-nanosecond
+// ticks, all seven digits of it; nullopt when it writes none.
+std::optional<std::int64_t> SecondFraction(std::u16string_view text);
 
 // "YYYY-MM-DD HH:MM:SS.fff": the one form dates are stored in.
 std::u16string FormatIso(const DateTime& value);
@@ -151,6 +154,9 @@ int InstallStringFunctions(sqlite3* db);
 int InstallJsonFunctions(sqlite3* db);
 int InstallFormatFunctions(sqlite3* db);
 int InstallTextAggregates(sqlite3* db);
+int InstallOffsetFunctions(sqlite3* db);  // offsets.cpp: datetimeoffset and the clock
+// CAST and CONVERT to datetimeoffset(digits).
+void ConvertToDateTimeOffset(sqlite3_context* context, sqlite3_value* value, int digits);
 
 // A float as CONVERT writes it in style 0 ("1.23457e+008"), 1 or 2.
 std::u16string FloatText(double value, int style);

@@ -505,6 +505,7 @@ void InstallSqliteRuntime(sqlite3* db, SessionState* state, void (*destroy_state
   check(detail::InstallTextAggregates(db), "the text aggregates");
   check(detail::InstallFormatFunctions(db), "FORMAT");
   check(detail::InstallJsonFunctions(db), "the JSON functions");
+  check(detail::InstallOffsetFunctions(db), "the datetimeoffset functions");
   check(detail::InstallCollation(db), "the collation TSQL");
 }
 
