@@ -54,6 +54,16 @@ bool Generator::GenBuiltinFunction(const std::u16string& name, const Expr& expr)
     GenCall("tsql_string_escape", expr);
     return true;
   }
+  if (name == u"replicate") {
+    // A max text is not cut; any other result at 8,000 bytes (4,000 national characters).
+    ExpectArgs(expr, 2, 2);
+    const SqlType result = TypeOf(expr);
+    GenCall("tsql_replicate", expr);
+    out_.pop_back();
+    out_ += result.length < 0 ? ", -1" : ", 8000";
+    out_ += result.name[0] == 'n' ? ", 1)" : ", 0)";
+    return true;
+  }
   if (name == u"format") {
     GenFormat(expr);
     return true;

@@ -39,6 +39,12 @@ std::optional<SqlType> Typer::BuiltinFunctionType(const std::u16string& name, co
   if (name == u"string_escape" || name == u"json_query" || name == u"json_modify") {
     return MaxText(true);
   }
+  if (name == u"replicate") {
+    const SqlType value = arg(0);
+    if (value.IsText() && value.length < 0) return MaxText(value.name[0] == 'n');
+    if (value.IsText() && value.name[0] == 'n') return SqlType::Varchar(4000, true);
+    return SqlType::Varchar(8000);
+  }
   if (name == u"format" || name == u"json_value") return SqlType::Varchar(4000, true);
   if (name == u"isjson") return SqlType::Int();
   if (name == u"sysdatetime" || name == u"sysutcdatetime") {

@@ -258,14 +258,32 @@ void Space(sqlite3_context* context, int, sqlite3_value** argv) {
              std::u16string(static_cast<std::size_t>(std::min<sqlite3_int64>(n, 8000)), u' '));
 }
 
+// REPLICATE(text, n [, limit, national]): the result cut at `limit` bytes (8,000 unless told;
+// -1 for a max type, which is not cut), a national text's characters two bytes each.
 void Replicate(sqlite3_context* context, int argc, sqlite3_value** argv) {
-  if (AnyNull(argc, argv)) return sqlite3_result_null(context);
+  if (sqlite3_value_type(argv[0]) == SQLITE_NULL || sqlite3_value_type(argv[1]) == SQLITE_NULL) {
+    return sqlite3_result_null(context);
+  }
   const sqlite3_int64 n = sqlite3_value_int64(argv[1]);
   if (n < 0) return sqlite3_result_null(context);
+  const sqlite3_int64 limit = argc > 2 ? sqlite3_value_int64(argv[2]) : 8000;
+  const bool national = argc > 3 && sqlite3_value_int(argv[3]) != 0;
   const std::u16string unit = ValueText(argv[0]);
+  const sqlite3_int64 longest =
+      sqlite3_limit(sqlite3_context_db_handle(context), SQLITE_LIMIT_LENGTH, -1) / 2;
+  if (limit < 0 && unit.size() > 0 && n > longest / static_cast<sqlite3_int64>(unit.size())) {
+    return sqlite3_result_error_toobig(context);
+  }
   std::u16string out;
-  for (sqlite3_int64 i = 0; i < n && out.size() + unit.size() <= 8000; ++i)
-    out += unit;
+  sqlite3_int64 bytes = 0;
+  for (sqlite3_int64 i = 0; i < n; ++i) {
+    for (char16_t c : unit) {
+      bytes += national || c >= 0x80 ? 2 : 1;
+      if (limit >= 0 && bytes > limit) return ResultText(context, out);
+      out += c;
+    }
+    if (unit.empty()) break;
+  }
   ResultText(context, out);
 }
 
@@ -460,6 +478,7 @@ void InstallSqliteRuntime(sqlite3* db, SessionState* state, void (*destroy_state
       {"tsql_replace", 3, Replace, kPure},
       {"tsql_space", 1, Space, kPure},
       {"tsql_replicate", 2, Replicate, kPure},
+      {"tsql_replicate", 4, Replicate, kPure},
       {"tsql_isnumeric", 1, detail::IsNumeric, kPure},
       {"tsql_like", 2, detail::Like, kPure},
       {"tsql_like", 3, detail::Like, kPure},
