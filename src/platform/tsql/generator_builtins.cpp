@@ -64,6 +64,10 @@ bool Generator::GenBuiltinFunction(const std::u16string& name, const Expr& expr)
     out_ += result.name[0] == 'n' ? ", 1)" : ", 0)";
     return true;
   }
+  if (name == u"parse" || name == u"try_parse") {
+    GenParse(name, expr);
+    return true;
+  }
   if (name == u"format") {
     GenFormat(expr);
     return true;
@@ -134,6 +138,29 @@ void Generator::CheckDatePart(const std::u16string& name, std::string_view part,
                       u"The datepart " + oleaut::FromUtf8(part) +
                           u" is not supported by date function " + name + u" for data type " +
                           oleaut::FromUtf8(known ? type.name : std::string("datetime")) + u".");
+}
+
+// PARSE(text AS type [USING culture]) and TRY_PARSE: the runtime reads the text in the culture
+// into the form CONVERT reads, and CONVERT makes it the type.
+void Generator::GenParse(const std::u16string& name, const Expr& expr) {
+  const std::optional<SqlType> type = ResolveType(expr.type, true);
+  if (!type) RaiseUnsupported(batch_, expr.type.pos, u"PARSE to the type " + expr.type.name);
+  const bool number = type->cls == SqlType::Class::kInteger ||
+                      type->cls == SqlType::Class::kDecimal || type->cls == SqlType::Class::kFloat;
+  if (!number && (type->cls != SqlType::Class::kDate || type->IsTime())) {
+    RaiseUnsupported(batch_, expr.type.pos, u"PARSE to the type " + expr.type.name);
+  }
+  out_ += "tsql_convert('" + type->Declared() + "', tsql_parse(";
+  out_ += number ? "'n', '" : "'d', '";
+  out_ += type->name + "', ";
+  Gen(*expr.args[0]);
+  out_ += ", ";
+  if (expr.args.size() > 1) {
+    Gen(*expr.args[1]);
+  } else {
+    out_ += "NULL";
+  }
+  out_ += name == u"try_parse" ? ", 1))" : ", 0))";
 }
 
 // STRING_AGG(value, separator) [WITHIN GROUP (ORDER BY ...)]: a value that is no text becomes

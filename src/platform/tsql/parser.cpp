@@ -1366,6 +1366,7 @@ class Parser {
     // TRY_CAST and TRY_CONVERT give NULL where CAST and CONVERT would fail on the value.
     if (AtKeyword(u"TRY_CAST") && AtSymbol(u"(", 1)) return MakeTry(ParseCast());
     if (AtKeyword(u"TRY_CONVERT") && AtSymbol(u"(", 1)) return MakeTry(ParseConvert());
+    if ((AtKeyword(u"PARSE") || AtKeyword(u"TRY_PARSE")) && AtSymbol(u"(", 1)) return ParseParse();
     if (AtKeyword(u"EXISTS")) {
       Take();
       ExprPtr expr = MakeExpr(ExprKind::kExists, pos);
@@ -1549,6 +1550,20 @@ class Parser {
     expr->args.push_back(ParseExpr());
     ExpectKeyword(u"AS");
     expr->type = ParseTypeName();
+    ExpectSymbol(u")");
+    return expr;
+  }
+
+  // PARSE(text AS type [USING culture]), and TRY_PARSE: a function with the type, its
+  // arguments the text and the culture.
+  ExprPtr ParseParse() {
+    ExprPtr expr = MakeExpr(ExprKind::kFunction, Peek().pos);
+    expr->text = Take().text;
+    ExpectSymbol(u"(");
+    expr->args.push_back(ParseExpr());
+    ExpectKeyword(u"AS");
+    expr->type = ParseTypeName();
+    if (AcceptKeyword(u"USING")) expr->args.push_back(ParseExpr());
     ExpectSymbol(u")");
     return expr;
   }

@@ -17,6 +17,9 @@ std::optional<SqlType> Typer::BuiltinFunctionType(const std::u16string& name, co
   const auto text_or = [&](const SqlType& type, const SqlType& otherwise) {
     return type.IsText() ? type : otherwise;
   };
+  if (name == u"parse" || name == u"try_parse") {
+    return ResolveType(expr.type, true).value_or(SqlType::Unknown());
+  }
   if (name == u"eomonth") return SqlType{C::kDate, "date", 0, 0, 0};
   if (name == u"datetimefromparts") return SqlType::DateTime();
   if (name == u"smalldatetimefromparts") return SqlType{C::kDate, "smalldatetime", 0, 0, 0};
@@ -36,7 +39,7 @@ std::optional<SqlType> Typer::BuiltinFunctionType(const std::u16string& name, co
     return SqlType::Varchar(national ? 4000 : 8000, national);
   }
   if (name == u"translate" || name == u"trim") return text_or(arg(0), SqlType::Varchar(8000));
-  if (name == u"string_escape" || name == u"json_query" || name == u"json_modify") {
+  if (name == u"string_escape" || name == u"json_query") {
     return MaxText(true);
   }
   if (name == u"replicate") {

@@ -154,7 +154,9 @@ int InstallStringFunctions(sqlite3* db);
 int InstallJsonFunctions(sqlite3* db);
 int InstallFormatFunctions(sqlite3* db);
 int InstallTextAggregates(sqlite3* db);
-int InstallOffsetFunctions(sqlite3* db);  // offsets.cpp: datetimeoffset and the clock
+int InstallOffsetFunctions(sqlite3* db);
+int InstallParseFunctions(
+    sqlite3* db);  // parse.cpp: PARSE and TRY_PARSE  // offsets.cpp: datetimeoffset and the clock
 // CAST and CONVERT to datetimeoffset(digits).
 void ConvertToDateTimeOffset(sqlite3_context* context, sqlite3_value* value, int digits);
 

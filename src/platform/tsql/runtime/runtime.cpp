@@ -525,6 +525,7 @@ void InstallSqliteRuntime(sqlite3* db, SessionState* state, void (*destroy_state
   check(detail::InstallFormatFunctions(db), "FORMAT");
   check(detail::InstallJsonFunctions(db), "the JSON functions");
   check(detail::InstallOffsetFunctions(db), "the datetimeoffset functions");
+  check(detail::InstallParseFunctions(db), "PARSE");
   check(detail::InstallCollation(db), "the collation TSQL");
 }
 
