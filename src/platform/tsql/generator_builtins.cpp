@@ -81,6 +81,15 @@ bool Generator::GenBuiltinFunction(const std::u16string& name, const Expr& expr)
   return false;
 }
 
+// The culture argument at `index`, NULL when it is not given (the session's language).
+void Generator::GenCulture(const Expr& expr, std::size_t index) {
+  if (expr.args.size() > index) {
+    Gen(*expr.args[index]);
+  } else {
+    out_ += "NULL";
+  }
+}
+
 // FORMAT(value, format [, culture]): the runtime is told whether the value is a date-time or
 // an integer of how many bits (for the hexadecimal of a negative one).
 void Generator::GenFormat(const Expr& expr) {
@@ -105,11 +114,7 @@ void Generator::GenFormat(const Expr& expr) {
   out_ += ", ";
   Gen(*expr.args[1]);
   out_ += ", ";
-  if (expr.args.size() > 2) {
-    Gen(*expr.args[2]);
-  } else {
-    out_ += "NULL";
-  }
+  GenCulture(expr, 2);
   out_ += ", " + kind + ")";
 }
 
@@ -155,11 +160,7 @@ void Generator::GenParse(const std::u16string& name, const Expr& expr) {
   out_ += type->name + "', ";
   Gen(*expr.args[0]);
   out_ += ", ";
-  if (expr.args.size() > 1) {
-    Gen(*expr.args[1]);
-  } else {
-    out_ += "NULL";
-  }
+  GenCulture(expr, 1);
   out_ += name == u"try_parse" ? ", 1))" : ", 0))";
 }
 

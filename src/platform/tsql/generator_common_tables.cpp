@@ -1,5 +1,6 @@
 // Common table expressions (WITH name AS (query)): SQLite's own, with SQL Server's checks of their
 // columns and of the recursive ones, and the limit SQL Server puts on recursion (MAXRECURSION).
+#include <algorithm>
 #include <string>
 
 #include "platform/tsql/errors.h"

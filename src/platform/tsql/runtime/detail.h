@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -159,6 +160,15 @@ int InstallParseFunctions(
     sqlite3* db);  // parse.cpp: PARSE and TRY_PARSE  // offsets.cpp: datetimeoffset and the clock
 // CAST and CONVERT to datetimeoffset(digits).
 void ConvertToDateTimeOffset(sqlite3_context* context, sqlite3_value* value, int digits);
+
+// `text` appended to `out` with each character of `table` written as its replacement, and with
+// the other control characters as JSON's \u00XX when `json_controls` says so.
+struct CharReplacement {
+  char16_t c;
+  std::u16string_view with;
+};
+void AppendReplaced(std::u16string& out, std::u16string_view text,
+                    std::span<const CharReplacement> table, bool json_controls);
 
 // A float as CONVERT writes it in style 0 ("1.23457e+008"), 1 or 2.
 std::u16string FloatText(double value, int style);

@@ -24,18 +24,41 @@ struct Culture {
   const char* long_time;
   const char* month_day;
   const char* year_month;
-  const char* months[12];
-  const char* abbreviated_months[12];
-  const char* days[7];
-  const char* abbreviated_days[7];
+  const char* const* months;  // 12 of them
+  const char* const* abbreviated_months;
+  const char* const* days;  // 7, from Sunday
+  const char* const* abbreviated_days;
   const char* am;
   const char* pm;
-  // Numbers: the currency symbol, where it stands (0: $n, 1: n$, 2: $ n), negative currency
-  // (0: ($n), 1: -$n, 2: $-n), and the percent patterns (0: n %, 1: n%).
+  // Numbers: the currency symbol, the pattern of a negative amount (0: ($n), 1: -$n, 2: $-n),
+  // and that of a percentage (0: n %, 1: n%).
   const char* currency;
   int currency_negative;
   int percent_positive;
 };
+
+constexpr const char* kEnglishMonths[] = {"January",   "February", "March",    "April",
+                                          "May",       "June",     "July",     "August",
+                                          "September", "October",  "November", "December"};
+constexpr const char* kEnglishMonthAbbreviations[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                                      "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+constexpr const char* kEnglishDays[] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
+                                        "Thursday", "Friday", "Saturday"};
+constexpr const char* kEnglishDayAbbreviations[] = {"Sun", "Mon", "Tue", "Wed",
+                                                    "Thu", "Fri", "Sat"};
+constexpr const char* kChineseMonths[] = {
+    "\u4e00\u6708", "\u4e8c\u6708", "\u4e09\u6708",       "\u56db\u6708",
+    "\u4e94\u6708", "\u516d\u6708", "\u4e03\u6708",       "\u516b\u6708",
+    "\u4e5d\u6708", "\u5341\u6708", "\u5341\u4e00\u6708", "\u5341\u4e8c\u6708"};
+constexpr const char* kChineseMonthAbbreviations[] = {
+    "1\u6708", "2\u6708", "3\u6708", "4\u6708",  "5\u6708",  "6\u6708",
+    "7\u6708", "8\u6708", "9\u6708", "10\u6708", "11\u6708", "12\u6708"};
+constexpr const char* kChineseDays[] = {
+    "\u661f\u671f\u65e5", "\u661f\u671f\u4e00", "\u661f\u671f\u4e8c", "\u661f\u671f\u4e09",
+    "\u661f\u671f\u56db", "\u661f\u671f\u4e94", "\u661f\u671f\u516d"};
+constexpr const char* kChineseDayAbbreviations[] = {"\u5468\u65e5", "\u5468\u4e00", "\u5468\u4e8c",
+                                                    "\u5468\u4e09", "\u5468\u56db", "\u5468\u4e94",
+                                                    "\u5468\u516d"};
 
 constexpr Culture kInvariant = {
     "",
@@ -45,11 +68,10 @@ constexpr Culture kInvariant = {
     "HH:mm:ss",
     "MMMM dd",
     "yyyy MMMM",
-    {"January", "February", "March", "April", "May", "June", "July", "August", "September",
-     "October", "November", "December"},
-    {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"},
-    {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"},
-    {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"},
+    kEnglishMonths,
+    kEnglishMonthAbbreviations,
+    kEnglishDays,
+    kEnglishDayAbbreviations,
     "AM",
     "PM",
     "\u00A4",
@@ -65,11 +87,10 @@ constexpr Culture kEnglishUs = {
     "h:mm:ss tt",
     "MMMM d",
     "MMMM yyyy",
-    {"January", "February", "March", "April", "May", "June", "July", "August", "September",
-     "October", "November", "December"},
-    {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"},
-    {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"},
-    {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"},
+    kEnglishMonths,
+    kEnglishMonthAbbreviations,
+    kEnglishDays,
+    kEnglishDayAbbreviations,
     "AM",
     "PM",
     "$",
@@ -85,15 +106,10 @@ constexpr Culture kChinese = {
     "H:mm:ss",
     "M'\u6708'd'\u65e5'",
     "yyyy'\u5e74'M'\u6708'",
-    {"\u4e00\u6708", "\u4e8c\u6708", "\u4e09\u6708", "\u56db\u6708", "\u4e94\u6708", "\u516d\u6708",
-     "\u4e03\u6708", "\u516b\u6708", "\u4e5d\u6708", "\u5341\u6708", "\u5341\u4e00\u6708",
-     "\u5341\u4e8c\u6708"},
-    {"1\u6708", "2\u6708", "3\u6708", "4\u6708", "5\u6708", "6\u6708", "7\u6708", "8\u6708",
-     "9\u6708", "10\u6708", "11\u6708", "12\u6708"},
-    {"\u661f\u671f\u65e5", "\u661f\u671f\u4e00", "\u661f\u671f\u4e8c", "\u661f\u671f\u4e09",
-     "\u661f\u671f\u56db", "\u661f\u671f\u4e94", "\u661f\u671f\u516d"},
-    {"\u5468\u65e5", "\u5468\u4e00", "\u5468\u4e8c", "\u5468\u4e09", "\u5468\u56db", "\u5468\u4e94",
-     "\u5468\u516d"},
+    kChineseMonths,
+    kChineseMonthAbbreviations,
+    kChineseDays,
+    kChineseDayAbbreviations,
     "\u4e0a\u5348",
     "\u4e0b\u5348",
     "\u00a5",

@@ -3,6 +3,7 @@
 #include <fmt/format.h>
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <string>
 
 #include "platform/tsql/runtime/detail.h"
@@ -51,46 +52,32 @@ void StringEscape(sqlite3_context* context, int argc, sqlite3_value** argv) {
   if (type != u"JSON") {
     return ResultError(context, "STRING_ESCAPE escapes only for the type 'json'.");
   }
+  static constexpr CharReplacement kJson[] = {
+      {u'"', u"\\\""}, {u'\\', u"\\\\"}, {u'/', u"\\/"},  {u'\b', u"\\b"},
+      {u'\f', u"\\f"}, {u'\n', u"\\n"},  {u'\r', u"\\r"}, {u'\t', u"\\t"},
+  };
   std::u16string out;
-  for (char16_t c : ValueText(argv[0])) {
-    switch (c) {
-      case u'"':
-        out += u"\\\"";
-        break;
-      case u'\\':
-        out += u"\\\\";
-        break;
-      case u'/':
-        out += u"\\/";
-        break;
-      case u'\b':
-        out += u"\\b";
-        break;
-      case u'\f':
-        out += u"\\f";
-        break;
-      case u'\n':
-        out += u"\\n";
-        break;
-      case u'\r':
-        out += u"\\r";
-        break;
-      case u'\t':
-        out += u"\\t";
-        break;
-      default:
-        if (c < 0x20) {
-          const std::string code = fmt::format("\\u{:04x}", static_cast<unsigned>(c));
-          out.append(code.begin(), code.end());
-        } else {
-          out += c;
-        }
-    }
-  }
+  AppendReplaced(out, ValueText(argv[0]), kJson, true);
   ResultText(context, out);
 }
 
 }  // namespace
+
+void AppendReplaced(std::u16string& out, std::u16string_view text,
+                    std::span<const CharReplacement> table, bool json_controls) {
+  for (char16_t c : text) {
+    const auto found = std::find_if(table.begin(), table.end(),
+                                    [c](const CharReplacement& r) { return r.c == c; });
+    if (found != table.end()) {
+      out += found->with;
+    } else if (json_controls && c < 0x20) {
+      const std::string code = fmt::format("\\u{:04x}", static_cast<unsigned>(c));
+      out.append(code.begin(), code.end());
+    } else {
+      out += c;
+    }
+  }
+}
 
 int InstallStringFunctions(sqlite3* db) {
   static constexpr PureFunction kFunctions[] = {

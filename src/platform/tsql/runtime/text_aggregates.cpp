@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/tsql/runtime/detail.h"
@@ -133,24 +134,9 @@ void StringAggFinal(sqlite3_context* context) {
 
 // ---- FOR XML PATH ----
 void AppendEscaped(std::u16string& out, std::u16string_view text) {
-  for (char16_t c : text) {
-    switch (c) {
-      case u'&':
-        out += u"&amp;";
-        break;
-      case u'<':
-        out += u"&lt;";
-        break;
-      case u'>':
-        out += u"&gt;";
-        break;
-      case u'\r':
-        out += u"&#x0D;";
-        break;
-      default:
-        out += c;
-    }
-  }
+  static constexpr CharReplacement kXml[] = {
+      {u'&', u"&amp;"}, {u'<', u"&lt;"}, {u'>', u"&gt;"}, {u'\r', u"&#x0D;"}};
+  AppendReplaced(out, text, kXml, false);
 }
 
 // tsql_xml_path(string_value, row, spec1, value1, ...): each spec a kind ('D' a date-time,
