@@ -68,6 +68,21 @@ bool Generator::GenBuiltinFunction(const std::u16string& name, const Expr& expr)
     GenParse(name, expr);
     return true;
   }
+  if (name == u"json_modify") {
+    // The runtime is told how the new value becomes JSON: JSON_QUERY's fragment and numbers as
+    // they are, a bit as true or false, anything else as a quoted text.
+    ExpectArgs(expr, 3, 3);
+    const Expr& value = *expr.args[2];
+    const SqlType type = TypeOf(value);
+    const bool fragment =
+        value.kind == ExprKind::kFunction && LowerAscii(value.text) == u"json_query";
+    const bool number = type.cls == SqlType::Class::kInteger ||
+                        type.cls == SqlType::Class::kDecimal || type.cls == SqlType::Class::kFloat;
+    GenCall("tsql_json_modify", expr);
+    out_.pop_back();
+    out_ += fragment || number ? ", 'r')" : type.cls == SqlType::Class::kBit ? ", 'b')" : ", 's')";
+    return true;
+  }
   if (name == u"format") {
     GenFormat(expr);
     return true;

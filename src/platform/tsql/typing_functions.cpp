@@ -39,7 +39,7 @@ std::optional<SqlType> Typer::BuiltinFunctionType(const std::u16string& name, co
     return SqlType::Varchar(national ? 4000 : 8000, national);
   }
   if (name == u"translate" || name == u"trim") return text_or(arg(0), SqlType::Varchar(8000));
-  if (name == u"string_escape" || name == u"json_query") {
+  if (name == u"string_escape" || name == u"json_query" || name == u"json_modify") {
     return MaxText(true);
   }
   if (name == u"replicate") {

@@ -169,6 +169,9 @@ struct CharReplacement {
 };
 void AppendReplaced(std::u16string& out, std::u16string_view text,
                     std::span<const CharReplacement> table, bool json_controls);
+// `text` escaped for a JSON string: quotes, backslashes, control characters, and solidi when
+// `solidus` says so (STRING_ESCAPE writes them as \/).
+void AppendJsonEscaped(std::u16string& out, std::u16string_view text, bool solidus);
 
 // A float as CONVERT writes it in style 0 ("1.23457e+008"), 1 or 2.
 std::u16string FloatText(double value, int style);

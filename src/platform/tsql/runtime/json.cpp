@@ -1,7 +1,8 @@
-// ISJSON, JSON_VALUE and JSON_QUERY as SQL Server has them: the text checked whole (its error
-// names the first unexpected character and its position), a path in lax mode (a missing
-// property or a value of the wrong kind gives NULL) or strict mode (either is an error), and a
-// fragment handed back as it is written in the text.
+// ISJSON, JSON_VALUE, JSON_QUERY and JSON_MODIFY as SQL Server has them: the text checked
+// whole (its error names the first unexpected character and its position), a path in lax mode
+// (a missing property or a value of the wrong kind gives NULL) or strict mode (either is an
+// error), a fragment handed back as it is written in the text, and a change that leaves the
+// rest of the text as it was.
 #include <fmt/format.h>
 #include <sqlite3.h>
 
@@ -53,12 +54,16 @@ class JsonText {
   }
 
   // The start of the value at `start` after a key or index step; npos when it has none.
-  std::size_t Member(std::size_t start, const std::u16string& key) {
+  // The start of a member's value in the object at `start`; `key_start` gets where its name
+  // begins.
+  std::size_t Member(std::size_t start, const std::u16string& key,
+                     std::size_t* key_start = nullptr) {
     at_ = start;
     if (Peek() != u'{') return std::u16string_view::npos;
     ++at_;
     SkipSpace();
     while (Peek() == u'"') {
+      if (key_start) *key_start = at_;
       const std::u16string name = StringValue();
       SkipSpace();
       ++at_;  // :
@@ -386,6 +391,87 @@ void Extract(sqlite3_context* context, int argc, sqlite3_value** argv, Want want
   ResultText(context, value);
 }
 
+// The new value of JSON_MODIFY as JSON: kind 's' a text, quoted and escaped; 'b' a bit, true or
+// false; 'r' a number or JSON_QUERY's fragment, as it is.
+std::u16string NewJsonValue(sqlite3_value* value, char kind) {
+  if (sqlite3_value_type(value) == SQLITE_NULL) return u"null";
+  if (kind == 'b') return sqlite3_value_int64(value) != 0 ? u"true" : u"false";
+  if (kind == 'r') return ValueText(value);
+  std::u16string out = u"\"";
+  AppendJsonEscaped(out, ValueText(value), false);
+  return out + u"\"";
+}
+
+// Whether an object's or an array's text has no members.
+bool IsEmptyContainer(std::u16string_view span) {
+  return span.find_first_not_of(u" \t\r\n", 1) == span.size() - 1;
+}
+
+// JSON_MODIFY(text, [append] [lax | strict] path, value, kind): the text with the value at the
+// path replaced, added (lax, where it is missing), appended to an array, or in lax mode deleted
+// when the value is NULL; the rest of the text as it was.
+void JsonModify(sqlite3_context* context, int, sqlite3_value** argv) {
+  if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return sqlite3_result_null(context);
+  std::u16string text = ValueText(argv[0]);
+  JsonText json(text);
+  if (!json.Check()) return ResultError(context, json.Error());
+  std::u16string path_text = ValueText(argv[1]);
+  const std::size_t first = path_text.find_first_not_of(u' ');
+  const bool append = first != std::u16string::npos && path_text.compare(first, 7, u"append ") == 0;
+  if (append) path_text.erase(0, first + 7);
+  std::string error;
+  const auto path = ParsePath(path_text, error);
+  if (!path) return ResultError(context, error);
+  if (path->steps.empty()) {
+    return ResultError(context, "JSON path is not properly formatted. Unexpected end of input.");
+  }
+  const bool deleting = sqlite3_value_type(argv[2]) == SQLITE_NULL && !path->strict && !append;
+  const std::u16string value =
+      NewJsonValue(argv[2], static_cast<char>(sqlite3_value_text(argv[3])[0]));
+  const auto missing = [&] {
+    if (path->strict) {
+      return ResultError(context, "Property cannot be found on the specified JSON path.");
+    }
+    ResultText(context, text);
+  };
+  std::size_t parent = text.find_first_not_of(u" \t\r\n");
+  for (std::size_t i = 0; i + 1 < path->steps.size(); ++i) {
+    const JsonPath::Step& step = path->steps[i];
+    parent = step.is_index ? json.Element(parent, step.index) : json.Member(parent, step.key);
+    if (parent == std::u16string_view::npos) return missing();
+  }
+  const JsonPath::Step& last = path->steps.back();
+  std::size_t key_start = 0;
+  const std::size_t at =
+      last.is_index ? json.Element(parent, last.index) : json.Member(parent, last.key, &key_start);
+  if (at != std::u16string_view::npos && append) {
+    const std::u16string_view array = json.Span(at);
+    if (array.empty() || array[0] != u'[') return missing();
+    const std::size_t close = at + array.size() - 1;
+    text.insert(close, IsEmptyContainer(array) ? value : u"," + value);
+  } else if (at != std::u16string_view::npos && deleting && !last.is_index) {
+    std::size_t end = at + json.Span(at).size();
+    const std::size_t next = text.find_first_not_of(u" \t\r\n", end);
+    if (next != std::u16string::npos && text[next] == u',') {
+      end = text.find_first_not_of(u" \t\r\n", next + 1);
+    } else {
+      const std::size_t comma = text.find_last_not_of(u" \t\r\n", key_start - 1);
+      if (text[comma] == u',') key_start = comma;
+    }
+    text.erase(key_start, end - key_start);
+  } else if (at != std::u16string_view::npos) {
+    text.replace(at, json.Span(at).size(), value);
+  } else if (last.is_index || text[parent] != u'{' || path->strict) {
+    return missing();
+  } else if (sqlite3_value_type(argv[2]) != SQLITE_NULL) {
+    const std::u16string_view object = json.Span(parent);
+    std::u16string member = u"\"" + last.key + u"\":" + (append ? u"[" + value + u"]" : value);
+    if (!IsEmptyContainer(object)) member.insert(0, u",");
+    text.insert(parent + object.size() - 1, member);
+  }
+  ResultText(context, text);
+}
+
 void JsonValue(sqlite3_context* context, int argc, sqlite3_value** argv) {
   Extract(context, argc, argv, Want::kScalar);
 }
@@ -409,10 +495,9 @@ void IsJson(sqlite3_context* context, int, sqlite3_value** argv) {
 
 int InstallJsonFunctions(sqlite3* db) {
   static constexpr PureFunction kFunctions[] = {
-      {"tsql_json_value", 2, JsonValue},
-      {"tsql_json_query", 1, JsonQuery},
-      {"tsql_json_query", 2, JsonQuery},
-      {"tsql_isjson", 1, IsJson},
+      {"tsql_json_value", 2, JsonValue},   {"tsql_json_query", 1, JsonQuery},
+      {"tsql_json_query", 2, JsonQuery},   {"tsql_isjson", 1, IsJson},
+      {"tsql_json_modify", 4, JsonModify},
   };
   return RegisterPureFunctions(db, kFunctions);
 }

@@ -52,16 +52,20 @@ void StringEscape(sqlite3_context* context, int argc, sqlite3_value** argv) {
   if (type != u"JSON") {
     return ResultError(context, "STRING_ESCAPE escapes only for the type 'json'.");
   }
-  static constexpr CharReplacement kJson[] = {
-      {u'"', u"\\\""}, {u'\\', u"\\\\"}, {u'/', u"\\/"},  {u'\b', u"\\b"},
-      {u'\f', u"\\f"}, {u'\n', u"\\n"},  {u'\r', u"\\r"}, {u'\t', u"\\t"},
-  };
   std::u16string out;
-  AppendReplaced(out, ValueText(argv[0]), kJson, true);
+  AppendJsonEscaped(out, ValueText(argv[0]), true);
   ResultText(context, out);
 }
 
 }  // namespace
+
+void AppendJsonEscaped(std::u16string& out, std::u16string_view text, bool solidus) {
+  static constexpr CharReplacement kJson[] = {
+      {u'"', u"\\\""}, {u'\\', u"\\\\"}, {u'\b', u"\\b"}, {u'\f', u"\\f"},
+      {u'\n', u"\\n"}, {u'\r', u"\\r"},  {u'\t', u"\\t"}, {u'/', u"\\/"},
+  };
+  AppendReplaced(out, text, std::span(kJson).first(solidus ? 8 : 7), true);
+}
 
 void AppendReplaced(std::u16string& out, std::u16string_view text,
                     std::span<const CharReplacement> table, bool json_controls) {
