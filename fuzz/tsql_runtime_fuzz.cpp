@@ -52,7 +52,7 @@ constexpr const char* kStatements[] = {
     "SELECT tsql_json_value(?1, '$.a[0].b'), tsql_json_query(?1), tsql_isjson(?1), "
     "tsql_json_value('{\"a\":[1]}', ?1), tsql_string_escape(?1, 'json'), "
     "tsql_translate(?1, 'ab', 'xy'), tsql_concat_ws(?1, ?1, NULL), "
-    "tsql_json_modify(?1, 'append $.a', ?1, 's'), tsql_json_modify('{\\"a\\":[1]}', ?1, NULL, 'r')",
+    "tsql_json_modify(?1, 'append $.a', ?1, 's'), tsql_json_modify('{\"a\":[1]}', ?1, NULL, 'r')",
     "SELECT tsql_convert('datetimeoffset(3)', ?1), tsql_switchoffset(?1, '+05:00'), "
     "tsql_todatetimeoffset(?1, ?1), tsql_datepart('tzoffset', ?1), tsql_datepart('iso_week', ?1), "
     "tsql_datediff_big('nanosecond', ?1, '2024-01-05'), tsql_replicate(?1, 3, 10, 1)",
