@@ -48,6 +48,18 @@ constexpr const char* kStatements[] = {
     "tsql_datefromparts(2024, ?1, ?1), tsql_top_percent(?1, 1000), tsql_top_count(?1)",
     "SELECT tsql_format_message(?1, ?1, 5, ?1), tsql_format_message('%*.*s|%-5d|%#x|%s', ?1, ?1, "
     "?1, ?1, ?1), tsql_format_message('%05.2i %u %o %X %%', ?1, ?1, ?1, ?1)",
+    "SELECT tsql_format(?1, 'N2', 'en-US', 0), tsql_format(?1, ?1, 'zh-CN', 'D'), "
+    "tsql_format(12.5, ?1, '', 32), tsql_format(?1, '#,##0.00;(0)', NULL, 64), "
+    "tsql_eomonth(?1, 1), tsql_datetimefromparts(?1, 1, 5, 10, 20, 30, ?1)",
+    "SELECT tsql_json_value(?1, '$.a[0].b'), tsql_json_query(?1), tsql_isjson(?1), "
+    "tsql_json_value('{\"a\":[1]}', ?1), tsql_string_escape(?1, 'json'), "
+    "tsql_translate(?1, 'ab', 'xy'), tsql_concat_ws(?1, ?1, NULL), "
+    "tsql_json_modify(?1, 'append $.a', ?1, 's'), tsql_json_modify('{\"a\":[1]}', ?1, NULL, 'r')",
+    "SELECT tsql_convert('datetimeoffset(3)', ?1), tsql_switchoffset(?1, '+05:00'), "
+    "tsql_todatetimeoffset(?1, ?1), tsql_datepart('tzoffset', ?1), tsql_datepart('iso_week', ?1), "
+    "tsql_datediff_big('nanosecond', ?1, '2024-01-05'), tsql_replicate(?1, 3, 10, 1)",
+    "SELECT tsql_string_agg(v, ?1, 1, v, 1), tsql_xml_path(0, ?1, 'Vx', v, 'D', v) FROM "
+    "(SELECT ?1 AS v UNION ALL SELECT 'x' UNION ALL SELECT NULL) WHERE ?1 <> v COLLATE TSQL",
 };
 
 }  // namespace

@@ -82,6 +82,7 @@ struct Expr {
   std::vector<ExprPtr> args;
   SelectPtr select;
   std::unique_ptr<Window> over;
+  std::unique_ptr<Window> within_group;  // WITHIN GROUP (ORDER BY ...): its order_by alone
   TypeName type;
   int index = 0;
   int literal = -1;  // kNumber, kString: the literal's number among the batch's, from 0
@@ -190,6 +191,12 @@ struct Select {
   ExprPtr offset;  // OFFSET n ROWS
   ExprPtr fetch;   // FETCH NEXT n ROWS ONLY
   int max_recursion = kDefaultMaxRecursion;
+  // FOR XML PATH('row') [, TYPE]: the rows as one XML text, each row in an element named
+  // xml_row (none for ''); xml_string_value when .value('.', type) reads it back as text.
+  bool for_xml = false;
+  bool xml_type = false;
+  bool xml_string_value = false;
+  std::u16string xml_row;
   SourcePos pos;
 };
 

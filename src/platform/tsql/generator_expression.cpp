@@ -530,7 +530,13 @@ void Generator::GenConvert(const Expr& expr) {
       value_as = value_type;
     }
   }
-  if (value_as) {
+  if (value_type.name == "datetimeoffset" && type->cls == SqlType::Class::kDate &&
+      type->name != "datetimeoffset") {
+    // Another date type takes a datetimeoffset's local date and time.
+    out_ += "tsql_offset_local(";
+    Gen(value);
+    out_ += ')';
+  } else if (value_as) {
     GenAs(value, value_as);
   } else {
     GenConverted(value, *type);
@@ -538,9 +544,12 @@ void Generator::GenConvert(const Expr& expr) {
   if (expr.args.size() == 1 && type->IsText() && value_type.name == "date") {
     out_ += ", 23";  // a date alone becomes "yyyy-mm-dd"
   } else if (expr.args.size() == 1 && type->IsText() &&
-             ((value_type.cls == SqlType::Class::kDate && !value_type.IsTime()) ||
+             ((value_type.cls == SqlType::Class::kDate && !value_type.IsTime() &&
+               value_type.name != "datetime2" && value_type.name != "datetimeoffset") ||
               value_type.cls == SqlType::Class::kFloat)) {
-    out_ += ", 0";  // a date-time or a float becomes text in style 0 unless told otherwise
+    // A datetime or a float becomes text in style 0 unless told otherwise; a datetime2 keeps
+    // its ISO form.
+    out_ += ", 0";
   }
   if (expr.args.size() > 1) {
     out_ += ", ";

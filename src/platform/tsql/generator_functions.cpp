@@ -77,6 +77,7 @@ void Generator::GenFunction(const Expr& expr) {
       {u"scope_identity", "tsql_identity", 0, 0},
   };
   const std::u16string name = LowerAscii(expr.text);
+  if (GenBuiltinFunction(name, expr)) return;
   if (GenWindowFunction(name, expr)) return;
   if (GenSessionFunction(name, expr)) return;
   if (name == u"count" || name == u"sum" || name == u"avg" || name == u"min" || name == u"max") {
@@ -114,7 +115,8 @@ void Generator::GenFunction(const Expr& expr) {
     GenLength(name, expr);
     return;
   }
-  if (name == u"dateadd" || name == u"datediff" || name == u"datepart" || name == u"datename") {
+  if (name == u"dateadd" || name == u"datediff" || name == u"datediff_big" || name == u"datepart" ||
+      name == u"datename") {
     GenDateFunction(name, expr);
     return;
   }
@@ -201,10 +203,19 @@ void Generator::GenDateFunction(const std::u16string& name, const Expr& expr) {
       {u"s", "second"},        {u"millisecond", "millisecond"},
       {u"ms", "millisecond"},
   };
+  // The parts of the finer and the offset-aware types.
+  static constexpr std::pair<std::u16string_view, const char*> kFinerParts[] = {
+      {u"microsecond", "microsecond"}, {u"mcs", "microsecond"},   {u"nanosecond", "nanosecond"},
+      {u"ns", "nanosecond"},           {u"iso_week", "iso_week"}, {u"isowk", "iso_week"},
+      {u"isoww", "iso_week"},          {u"tzoffset", "tzoffset"}, {u"tz", "tzoffset"},
+  };
   const char* canonical = nullptr;
   if (part.kind == ExprKind::kColumn && part.names.size() == 1) {
     const std::u16string word = LowerAscii(part.names[0]);
     for (const auto& [written, known] : kParts) {
+      if (word == written) canonical = known;
+    }
+    for (const auto& [written, known] : kFinerParts) {
       if (word == written) canonical = known;
     }
   }
@@ -212,6 +223,7 @@ void Generator::GenDateFunction(const std::u16string& name, const Expr& expr) {
     RaiseStatementError(part.pos, u"'" + (part.names.empty() ? part.text : part.names.back()) +
                                       u"' is not a recognized datepart option.");
   }
+  CheckDatePart(name, canonical, expr);
   // DATEADD of a time is a time, which goes round the clock.
   const SqlType moved = name == u"dateadd" ? TypeOf(*expr.args[2]) : SqlType::Unknown();
   if (moved.IsTime()) out_ += "tsql_convert('" + moved.Declared() + "', ";

@@ -199,6 +199,15 @@ class Generator {
   void GenIsNull(const Expr& expr);
   void GenObjectId(const Expr& expr);
 
+  // ---- the later built-in functions, FOR XML PATH (generator_builtins.cpp) ----
+  bool GenBuiltinFunction(const std::u16string& name, const Expr& expr);
+  void GenStringAgg(const Expr& expr);
+  void GenFormat(const Expr& expr);
+  void GenCulture(const Expr& expr, std::size_t index);
+  void GenParse(const std::u16string& name, const Expr& expr);
+  void CheckDatePart(const std::u16string& name, std::string_view part, const Expr& expr);
+  void GenXmlPath(const Select& select);
+
   std::u16string_view batch_;
   BatchSchema tables_;
   Typer typer_;

@@ -13,7 +13,7 @@ bool IsAggregate(const Expr& expr) {
   if (expr.kind != ExprKind::kFunction || expr.over) return false;
   const std::u16string name = LowerAscii(expr.text);
   return name == u"count" || name == u"sum" || name == u"avg" || name == u"min" || name == u"max" ||
-         name == u"count_big";
+         name == u"count_big" || name == u"string_agg";
 }
 
 std::u16string ColumnText(const Expr& column) {

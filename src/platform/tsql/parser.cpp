@@ -707,6 +707,79 @@ class Parser {
     ExpectSymbol(u")");
   }
 
+  // FOR XML PATH[('row')] [, TYPE]; the other forms of FOR are refused by name.
+  void ParseForXml(Select& select) {
+    Take();  // FOR
+    if (!AtKeyword(u"XML")) Unsupported(u"FOR " + oleaut::UCase(Peek().text));
+    Take();
+    if (!AtKeyword(u"PATH")) Unsupported(u"FOR XML " + oleaut::UCase(Peek().text));
+    Take();
+    select.for_xml = true;
+    select.xml_row = u"row";
+    if (AcceptSymbol(u"(")) {
+      if (Peek().kind != TokenKind::kString) Fail(u"expected the name of the row element");
+      select.xml_row = Take().text;
+      ExpectSymbol(u")");
+    }
+    while (AcceptSymbol(u",")) {
+      if (!AcceptKeyword(u"TYPE")) Unsupported(u"FOR XML PATH with " + Peek().text);
+      select.xml_type = true;
+    }
+  }
+
+  // (SELECT ... FOR XML PATH, TYPE).value('.', 'type'): the XML's text as that type.
+  ExprPtr ParseXmlValue(ExprPtr subquery) {
+    Take();  // .
+    const SourcePos pos = Peek().pos;
+    if (!AtKeyword(u"VALUE") || !AtSymbol(u"(", 1)) {
+      Unsupported(u"The xml method " + Peek().text);
+    }
+    Take();
+    Take();
+    if (Peek().kind != TokenKind::kString || Peek().text != u".") {
+      Unsupported(u"The xml method value with a path other than '.'");
+    }
+    Take();
+    ExpectSymbol(u",");
+    if (Peek().kind != TokenKind::kString) Fail(u"expected the name of a type");
+    const std::u16string declared = Take().text;
+    ExpectSymbol(u")");
+    ExprPtr expr = MakeExpr(ExprKind::kConvert, pos);
+    expr->type = TypeNameOf(declared, pos);
+    subquery->select->xml_string_value = true;
+    expr->args.push_back(std::move(subquery));
+    return expr;
+  }
+
+  // A type written in a text ("nvarchar(max)", "decimal(10,2)").
+  TypeName TypeNameOf(std::u16string_view declared, SourcePos pos) const {
+    TypeName type;
+    type.pos = pos;
+    std::size_t i = 0;
+    while (i < declared.size() && declared[i] != u'(' && declared[i] != u' ')
+      ++i;
+    type.name = LowerAscii(declared.substr(0, i));
+    const std::size_t close = declared.find(u')', i);
+    if (i < declared.size() && declared[i] == u'(' && close != std::u16string_view::npos) {
+      const std::u16string inside =
+          LowerAscii(std::u16string(declared.substr(i + 1, close - i - 1)));
+      if (inside == u"max") {
+        type.max = true;
+      } else {
+        int value = 0;
+        for (char16_t c : inside + u",") {
+          if (c >= u'0' && c <= u'9') {
+            value = std::min(value * 10 + (c - u'0'), 100000);
+          } else if (c == u',') {
+            type.args.push_back(value);
+            value = 0;
+          }
+        }
+      }
+    }
+    return type;
+  }
+
   SelectPtr ParseSelect(bool allow_into) {
     DepthGuard guard(*this);
     auto select = std::make_unique<Select>();
@@ -738,7 +811,7 @@ class Parser {
       if (!allow_into) Fail(u"OPTION is allowed only at the end of a statement");
       ParseQueryOptions(*select);
     }
-    if (AtKeyword(u"FOR")) Unsupported(u"FOR XML / FOR BROWSE");
+    if (AtKeyword(u"FOR")) ParseForXml(*select);
     if (AtKeyword(u"COMPUTE")) Unsupported(u"COMPUTE");
     return select;
   }
@@ -1542,6 +1615,7 @@ class Parser {
             ExprPtr expr = MakeExpr(ExprKind::kSubquery, pos);
             expr->select = ParseSelect(false);
             ExpectSymbol(u")");
+            if (expr->select->xml_type && AtSymbol(u".")) return ParseXmlValue(std::move(expr));
             return expr;
           }
           ExprPtr inner = ParseExpr();
@@ -1564,6 +1638,7 @@ class Parser {
     // TRY_CAST and TRY_CONVERT give NULL where CAST and CONVERT would fail on the value.
     if (AtKeyword(u"TRY_CAST") && AtSymbol(u"(", 1)) return MakeTry(ParseCast());
     if (AtKeyword(u"TRY_CONVERT") && AtSymbol(u"(", 1)) return MakeTry(ParseConvert());
+    if ((AtKeyword(u"PARSE") || AtKeyword(u"TRY_PARSE")) && AtSymbol(u"(", 1)) return ParseParse();
     if (AtKeyword(u"EXISTS")) {
       Take();
       ExprPtr expr = MakeExpr(ExprKind::kExists, pos);
@@ -1627,10 +1702,23 @@ class Parser {
       do {
         expr->args.push_back(ParseExpr());
       } while (AcceptSymbol(u","));
+      // TRIM(characters FROM text): the text first, as the other functions have it.
+      if (expr->args.size() == 1 && IsKeyword(expr->text, u"TRIM") && AcceptKeyword(u"FROM")) {
+        expr->args.insert(expr->args.begin(), ParseExpr());
+      }
+      ExpectSymbol(u")");
+    }
+    if (AtKeyword(u"WITHIN")) {
+      Take();
+      ExpectKeyword(u"GROUP");
+      expr->within_group = std::make_unique<Window>();
+      expr->within_group->pos = Peek().pos;
+      ExpectSymbol(u"(");
+      if (!AtKeyword(u"ORDER")) Fail(u"expected ORDER BY");
+      expr->within_group->order_by = ParseOrderBy();
       ExpectSymbol(u")");
     }
     if (AtKeyword(u"OVER")) expr->over = ParseWindow();
-    if (AtKeyword(u"WITHIN")) Unsupported(u"WITHIN GROUP");
     return expr;
   }
 
@@ -1734,6 +1822,20 @@ class Parser {
     expr->args.push_back(ParseExpr());
     ExpectKeyword(u"AS");
     expr->type = ParseTypeName();
+    ExpectSymbol(u")");
+    return expr;
+  }
+
+  // PARSE(text AS type [USING culture]), and TRY_PARSE: a function with the type, its
+  // arguments the text and the culture.
+  ExprPtr ParseParse() {
+    ExprPtr expr = MakeExpr(ExprKind::kFunction, Peek().pos);
+    expr->text = Take().text;
+    ExpectSymbol(u"(");
+    expr->args.push_back(ParseExpr());
+    ExpectKeyword(u"AS");
+    expr->type = ParseTypeName();
+    if (AcceptKeyword(u"USING")) expr->args.push_back(ParseExpr());
     ExpectSymbol(u")");
     return expr;
   }

@@ -33,7 +33,8 @@ int Rank(const SqlType& type) {
              : type.name == "date"          ? 14
              : type.name == "smalldatetime" ? 15
              : type.name == "datetime"      ? 16
-                                            : 17;
+             : type.name == "datetime2"     ? 17
+                                            : 18;  // datetimeoffset
   }
   return -1;
 }
@@ -79,7 +80,9 @@ std::string SqlType::Declared() const {
     case Class::kNull:
       return {};
     case Class::kDate:
-      if (IsTime() && scale != kTimeScale) return name + "(" + std::to_string(scale) + ")";
+      if ((IsTime() || name == "datetimeoffset") && scale != kTimeScale) {
+        return name + "(" + std::to_string(scale) + ")";
+      }
       return name;
     case Class::kDecimal:
       if (IsMoney()) return name;
@@ -99,7 +102,9 @@ std::string SqlType::SqliteDeclared() const {
   // The word "blob" gives the column no affinity: a text stays a text (NUMERIC affinity would
   // turn '20240305' into a number) and a number stays a number, so that the column's triggers
   // convert either as SQL Server converts it to a date.
-  if (IsTime() && scale != kTimeScale) return name + " blob(" + std::to_string(scale) + ")";
+  if ((IsTime() || name == "datetimeoffset") && scale != kTimeScale) {
+    return name + " blob(" + std::to_string(scale) + ")";
+  }
   if (cls == Class::kDate) return Declared() + " blob";
   if (length < 0) {
     if (cls == Class::kBinary) return "image";
@@ -139,6 +144,10 @@ std::optional<SqlType> ResolveType(const TypeName& type, bool in_convert) {
   } else if (name == "datetime" || name == "smalldatetime" || name == "date" ||
              name == "datetime2") {
     result.cls = C::kDate;
+  } else if (name == "datetimeoffset") {
+    if (args.size() > 1 || arg(0, SqlType::kTimeScale) > SqlType::kTimeScale) return std::nullopt;
+    result.cls = C::kDate;
+    result.scale = arg(0, SqlType::kTimeScale);
   } else if (name == "time") {
     // time(n) keeps n digits of the second's fraction, 7 when not told.
     if (args.size() > 1 || arg(0, SqlType::kTimeScale) > SqlType::kTimeScale) return std::nullopt;
@@ -250,6 +259,19 @@ bool HasStoredForm(const SqlType& type) {
          (type.IsText() && type.length > 0);
 }
 
+namespace {
+
+// The GLOB pattern of a stored time of day with `scale` digits of the second's fraction.
+std::string TimeOfDayForm(int scale) {
+  std::string form = "[0-2][0-9]:[0-5][0-9]:[0-5][0-9]";
+  if (scale > 0) form += '.';
+  for (int i = 0; i < scale; ++i)
+    form += "[0-9]";
+  return form;
+}
+
+}  // namespace
+
 std::vector<std::string> NormalizingTriggers(std::u16string_view table, std::u16string_view column,
                                              const SqlType& type) {
   if (!HasStoredForm(type)) return {};
@@ -261,15 +283,23 @@ std::vector<std::string> NormalizingTriggers(std::u16string_view table, std::u16
   std::string condition;
   if (type.IsTime()) {
     // A time holds "HH:MM:SS" and its fraction's digits.
-    std::string form = "[0-2][0-9]:[0-5][0-9]:[0-5][0-9]";
-    if (type.scale > 0) form += '.';
-    for (int i = 0; i < type.scale; ++i)
-      form += "[0-9]";
-    condition = "(typeof(" + value + ") <> 'text' OR " + value + " NOT GLOB '" + form + "')";
+    condition = "(typeof(" + value + ") <> 'text' OR " + value + " NOT GLOB '" +
+                TimeOfDayForm(type.scale) + "')";
   } else if (type.cls == SqlType::Class::kDate) {
-    condition = "(typeof(" + value + ") <> 'text' OR " + value +
-                " NOT GLOB '[0-9][0-9][0-9][0-9]-[0-1][0-9]-[0-3][0-9] "
-                "[0-2][0-9]:[0-5][0-9]:[0-5][0-9].[0-9][0-9][0-9]')";
+    // The form says what the type keeps: datetime 1/300 of a second (milliseconds ending in 0,
+    // 3 or 7), smalldatetime whole minutes, date the day alone.
+    std::string form = "[0-9][0-9][0-9][0-9]-[0-1][0-9]-[0-3][0-9] ";
+    if (type.name == "date") {
+      form += "00:00:00.000";
+    } else if (type.name == "datetimeoffset") {
+      form += TimeOfDayForm(type.scale) + " [+-][0-1][0-9]:[0-5][0-9]";
+    } else if (type.name == "smalldatetime") {
+      form += "[0-2][0-9]:[0-5][0-9]:00.000";
+    } else {
+      form += type.name == "datetime" ? "[0-2][0-9]:[0-5][0-9]:[0-5][0-9].[0-9][0-9][037]"
+                                      : "[0-2][0-9]:[0-5][0-9]:[0-5][0-9].[0-9][0-9][0-9]";
+    }
+    condition = "(typeof(" + value + ") <> 'text' OR " + value + " NOT GLOB '" + form + "')";
   } else if (type.cls == SqlType::Class::kDecimal) {
     condition = value + " IS NOT " + convert;
   } else if (type.IsText() && type.length > 0) {

@@ -65,6 +65,7 @@ SqlType Typer::ComputeType(const Expr& expr) {
       return type ? *type : SqlType::Unknown();
     }
     case ExprKind::kSubquery: {
+      if (expr.select->for_xml) return MaxText(true);
       const SelectCore& core = expr.select->cores.front();
       if (core.items.size() == 1 && !core.items[0].star) return TypeOf(*core.items[0].expr);
       return SqlType::Unknown();
@@ -101,6 +102,7 @@ std::u16string_view MoneyDigits(std::u16string_view text) {
 
 SqlType Typer::FunctionType(const Expr& expr) {
   const std::u16string name = LowerAscii(expr.text);
+  if (auto builtin = BuiltinFunctionType(name, expr)) return *builtin;
   const auto arg = [&](std::size_t i) {
     return i < expr.args.size() ? TypeOf(*expr.args[i]) : SqlType::Unknown();
   };

@@ -3,6 +3,7 @@
 // the resolver found it). Each expression is typed once; a + chain asks again at every level.
 #pragma once
 
+#include <optional>
 #include <unordered_map>
 
 #include "platform/tsql/ast.h"
@@ -21,9 +22,13 @@ class Typer {
  private:
   SqlType ComputeType(const Expr& expr);
   SqlType FunctionType(const Expr& expr);
+  std::optional<SqlType> BuiltinFunctionType(const std::u16string& name, const Expr& expr);
 
   std::unordered_map<const Expr*, SqlType> types_;
 };
+
+// nvarchar(max) or varchar(max).
+SqlType MaxText(bool national);
 
 // The type of a numeric literal as written: int, decimal(p,s) or float.
 SqlType NumberType(std::u16string_view text);

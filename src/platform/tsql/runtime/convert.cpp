@@ -159,6 +159,7 @@ struct Target {
     kFloat,
     kDate,
     kTime,
+    kOffset,
     kBinary
   } kind = Kind::kText;
   std::string name;
@@ -207,6 +208,9 @@ Target ParseTarget(std::string_view declared) {
     t.scale = 4;
   } else if (n == "float" || n == "real") {
     t.kind = Target::Kind::kFloat;
+  } else if (n == "datetimeoffset") {
+    t.kind = Target::Kind::kOffset;
+    t.scale = args.empty() ? kTimeDigits : std::clamp(args[0], 0, kTimeDigits);
   } else if (n == "time") {
     t.kind = Target::Kind::kTime;
     t.scale = args.empty() ? kTimeDigits : std::clamp(args[0], 0, kTimeDigits);
@@ -480,7 +484,8 @@ void ToDate(sqlite3_context* context, sqlite3_value* value, const Target& t) {
     if (!InDatetimeRange(d)) return out_of_range();
   }
   if (t.name == "smalldatetime") {
-    const bool up = d.second >= 30;
+    // 29.998 seconds round down, 29.999 up.
+    const bool up = d.second * 1000 + d.millisecond >= 29999;
     d.second = d.millisecond = 0;
     if (up) {
       const std::int64_t minutes =
@@ -942,6 +947,8 @@ void ConvertFunction(sqlite3_context* context, int argc, sqlite3_value** argv) {
       return ToDate(context, value, *target);
     case Target::Kind::kTime:
       return ToTime(context, value, *target);
+    case Target::Kind::kOffset:
+      return ConvertToDateTimeOffset(context, value, target->scale);
     case Target::Kind::kBinary:
       return ToBinary(context, value, *target);
   }

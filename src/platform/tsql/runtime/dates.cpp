@@ -16,6 +16,15 @@ namespace {
 
 constexpr std::int64_t kDayMs = 86400000;
 
+// A datetimeoffset's text without its offset (" +08:00"): its local date and time.
+std::u16string_view WithoutOffset(std::u16string_view text) {
+  if (text.size() > 7 && (text[text.size() - 6] == u'+' || text[text.size() - 6] == u'-') &&
+      text[text.size() - 7] == u' ' && text[text.size() - 3] == u':') {
+    return text.substr(0, text.size() - 7);
+  }
+  return text;
+}
+
 // A value as milliseconds from 1900-01-01: a date-time text, or a number of days.
 bool ReadTicks(sqlite3_context* context, sqlite3_value* value, std::int64_t& out) {
   switch (sqlite3_value_type(value)) {
@@ -33,6 +42,10 @@ bool ReadTicks(sqlite3_context* context, sqlite3_value* value, std::int64_t& out
     case SQLITE_TEXT:
       if (auto date = ParseDateTime(Text16(value))) {
         out = DatetimeTicks(*date);
+        return true;
+      }
+      if (auto offset_date = ParseDateTime(WithoutOffset(Text16(value)))) {
+        out = DatetimeTicks(*offset_date);
         return true;
       }
       ResultError(context,
@@ -65,7 +78,11 @@ enum class Part {
   kHour,
   kMinute,
   kSecond,
-  kMillisecond
+  kMillisecond,
+  kMicrosecond,
+  kNanosecond,
+  kIsoWeek,
+  kTzOffset
 };
 
 // The part named by the generator, which has already read SQL Server's abbreviations.
@@ -84,6 +101,10 @@ bool ReadPart(sqlite3_context* context, sqlite3_value* value, Part& out) {
       {"minute", Part::kMinute},
       {"second", Part::kSecond},
       {"millisecond", Part::kMillisecond},
+      {"microsecond", Part::kMicrosecond},
+      {"nanosecond", Part::kNanosecond},
+      {"iso_week", Part::kIsoWeek},
+      {"tzoffset", Part::kTzOffset},
   };
   for (const auto& [part_name, part] : kParts) {
     if (name == part_name) {
@@ -108,7 +129,40 @@ int DayOfYear(const DateTime& d) {
   return static_cast<int>(DaysFromCivil(d.year, d.month, d.day) - DaysFromCivil(d.year, 1, 1)) + 1;
 }
 
-std::int64_t PartValue(Part part, std::int64_t ticks) {
+// ISO 8601's week: weeks start on Monday, and week 1 holds the year's first Thursday.
+int IsoWeek(const DateTime& d) {
+  const std::int64_t days = DaysFromCivil(d.year, d.month, d.day);
+  const std::int64_t monday_based = ((days + 3) % 7 + 7) % 7;  // 1970-01-01 was a Thursday
+  const std::int64_t thursday = days - monday_based + 3;
+  DateTime week_day;
+  CivilFromDays(thursday, week_day);
+  return static_cast<int>((thursday - DaysFromCivil(week_day.year, 1, 1)) / 7 + 1);
+}
+
+// The value's fraction of a second in 100-nanosecond ticks: all its digits when a text has
+// more than datetime's three.
+std::int64_t FractionTicks(sqlite3_value* value, std::int64_t ticks) {
+  if (sqlite3_value_type(value) == SQLITE_TEXT) {
+    if (auto fraction = SecondFraction(WithoutOffset(Text16(value)))) return *fraction;
+  }
+  const std::int64_t in_second = ticks % 1000;
+  return (in_second < 0 ? in_second + 1000 : in_second) * 10000;
+}
+
+// The offset from UTC in minutes of a datetimeoffset text ("... +08:00"); 0 for other values.
+std::int64_t OffsetMinutes(sqlite3_value* value) {
+  if (sqlite3_value_type(value) != SQLITE_TEXT) return 0;
+  const std::u16string text = Text16(value);
+  if (text.size() < 6) return 0;
+  const std::u16string_view tail = std::u16string_view(text).substr(text.size() - 6);
+  if ((tail[0] != u'+' && tail[0] != u'-') || tail[3] != u':') return 0;
+  const auto hours = ParseInteger(tail.substr(1, 2));
+  const auto minutes = ParseInteger(tail.substr(4, 2));
+  if (!hours || !minutes) return 0;
+  return (tail[0] == u'-' ? -1 : 1) * (*hours * 60 + *minutes);
+}
+
+std::int64_t PartValue(Part part, std::int64_t ticks, sqlite3_value* value) {
   const DateTime d = FromDatetimeTicks(ticks);
   switch (part) {
     case Part::kYear:
@@ -135,6 +189,14 @@ std::int64_t PartValue(Part part, std::int64_t ticks) {
       return d.second;
     case Part::kMillisecond:
       return d.millisecond;
+    case Part::kMicrosecond:
+      return FractionTicks(value, ticks) / 10;
+    case Part::kNanosecond:
+      return FractionTicks(value, ticks) * 100;
+    case Part::kIsoWeek:
+      return IsoWeek(d);
+    case Part::kTzOffset:
+      return OffsetMinutes(value);
   }
   return 0;
 }
@@ -165,11 +227,34 @@ std::int64_t Boundaries(Part part, std::int64_t ticks) {
       return ((days * 24 + d.hour) * 60 + d.minute) * 60 + d.second;
     case Part::kMillisecond:
       return ticks;
+    case Part::kMicrosecond:
+      return ticks * 1000;
+    case Part::kNanosecond:
+      return ticks * 1000000;
+    case Part::kIsoWeek:
+    case Part::kTzOffset:
+      break;
   }
   return 0;
 }
 
 }  // namespace
+
+std::optional<std::int64_t> SecondFraction(std::u16string_view text) {
+  const std::size_t colon = text.rfind(u':');
+  if (colon == std::u16string_view::npos) return std::nullopt;
+  const std::size_t point = text.find(u'.', colon);
+  if (point == std::u16string_view::npos) return std::nullopt;
+  std::int64_t fraction = 0;
+  int digits = 0;
+  for (std::size_t i = point + 1; i < text.size() && digits < kTimeDigits; ++i, ++digits) {
+    if (text[i] < u'0' || text[i] > u'9') break;
+    fraction = fraction * 10 + (text[i] - u'0');
+  }
+  for (; digits < kTimeDigits; ++digits)
+    fraction *= 10;
+  return fraction;
+}
 
 // tsql_date_plus(a, b, sign): a + b or a - b where one side is a datetime; the other is days
 // (or a datetime, counted from 1900-01-01).
@@ -232,6 +317,11 @@ void DateAdd(sqlite3_context* context, int, sqlite3_value** argv) {
     case Part::kMillisecond:
       unit = 1;
       break;
+    case Part::kMicrosecond:
+    case Part::kNanosecond:
+      // Milliseconds are the finest the stored form keeps: a smaller amount is cut.
+      ResultDate(context, ticks + n / (part == Part::kMicrosecond ? 1000 : 1000000));
+      return;
     default:
       break;
   }
@@ -248,7 +338,8 @@ void DateDiff(sqlite3_context* context, int, sqlite3_value** argv) {
   std::int64_t to = 0;
   if (!ReadTicks(context, argv[1], from) || !ReadTicks(context, argv[2], to)) return;
   const std::int64_t difference = Boundaries(part, to) - Boundaries(part, from);
-  if (difference < INT32_MIN || difference > INT32_MAX) {
+  const bool big = sqlite3_user_data(context) == &kBigDifference;
+  if (!big && (difference < INT32_MIN || difference > INT32_MAX)) {
     return ResultError(context,
                        "The datediff function resulted in an overflow. The number of dateparts "
                        "separating two date/time instances is too large. Try to use datediff "
@@ -263,7 +354,7 @@ void DatePart(sqlite3_context* context, int, sqlite3_value** argv) {
   if (sqlite3_value_type(argv[1]) == SQLITE_NULL) return sqlite3_result_null(context);
   std::int64_t ticks = 0;
   if (!ReadTicks(context, argv[1], ticks)) return;
-  sqlite3_result_int64(context, PartValue(part, ticks));
+  sqlite3_result_int64(context, PartValue(part, ticks, argv[1]));
 }
 
 void DateName(sqlite3_context* context, int, sqlite3_value** argv) {
@@ -277,9 +368,14 @@ void DateName(sqlite3_context* context, int, sqlite3_value** argv) {
   if (sqlite3_value_type(argv[1]) == SQLITE_NULL) return sqlite3_result_null(context);
   std::int64_t ticks = 0;
   if (!ReadTicks(context, argv[1], ticks)) return;
-  const std::int64_t value = PartValue(part, ticks);
+  const std::int64_t value = PartValue(part, ticks, argv[1]);
   if (part == Part::kMonth) return ResultText(context, kMonths[value - 1]);
   if (part == Part::kWeekday) return ResultText(context, kDays[value - 1]);
+  if (part == Part::kTzOffset) {
+    const std::string offset = fmt::format("{}{:02}:{:02}", value < 0 ? '-' : '+',
+                                           std::abs(value) / 60, std::abs(value) % 60);
+    return ResultText(context, std::u16string(offset.begin(), offset.end()));
+  }
   const std::string text = std::to_string(value);
   ResultText(context, std::u16string(text.begin(), text.end()));
 }

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -53,6 +54,9 @@ std::optional<DateTime> ParseDateTime(std::u16string_view text);
 inline constexpr int kTimeDigits = 7;
 std::optional<std::int64_t> ParseTimeOfDay(std::u16string_view text);
 std::u16string FormatTimeOfDay(std::int64_t ticks, int digits);
+// The fraction of a second a date-time or time text writes after its seconds, in 100-nanosecond
+// ticks, all seven digits of it; nullopt when it writes none.
+std::optional<std::int64_t> SecondFraction(std::u16string_view text);
 
 // "YYYY-MM-DD HH:MM:SS.fff": the one form dates are stored in.
 std::u16string FormatIso(const DateTime& value);
@@ -93,6 +97,7 @@ void TopPercent(sqlite3_context* context, int argc, sqlite3_value** argv);
 void DatePlus(sqlite3_context* context, int argc, sqlite3_value** argv);
 void DateAdd(sqlite3_context* context, int argc, sqlite3_value** argv);
 void DateDiff(sqlite3_context* context, int argc, sqlite3_value** argv);
+inline const char kBigDifference = 0;  // DateDiff's user data as DATEDIFF_BIG
 void DatePart(sqlite3_context* context, int argc, sqlite3_value** argv);
 void DateName(sqlite3_context* context, int argc, sqlite3_value** argv);
 void IsDate(sqlite3_context* context, int argc, sqlite3_value** argv);
@@ -116,6 +121,61 @@ void FormatMessage(sqlite3_context* context, int argc, sqlite3_value** argv);
 // variables, kept in `state`; tsql_push_variables() and tsql_pop_variables() around a nested batch.
 // Returns the engine's code of the first registration that failed.
 int InstallVariableFunctions(sqlite3* db, SessionState* state);
+
+// Letter case as the default collation sees it: the capital (or small letter) of a letter of
+// any alphabet, a character at a time; and the collation TSQL. InstallCollation returns the
+// engine's code.
+char16_t UpperUnit(char16_t c);
+char16_t LowerUnit(char16_t c);
+std::u16string UpperText(std::u16string_view text);
+std::u16string LowerText(std::u16string_view text);
+int InstallCollation(sqlite3* db);
+// Two texts compared as the collation TSQL compares them: -1, 0 or 1.
+int CompareText(std::u16string_view a, std::u16string_view b);
+
+// A deterministic function of UTF-16 texts, registered by a table of them; returns the engine's
+// code of the first registration that failed.
+struct PureFunction {
+  const char* name;
+  int args;
+  void (*call)(sqlite3_context*, int, sqlite3_value**);
+};
+template <std::size_t N>
+int RegisterPureFunctions(sqlite3* db, const PureFunction (&functions)[N]) {
+  constexpr int kPure = SQLITE_UTF16 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS;
+  for (const PureFunction& f : functions) {
+    const int rc = sqlite3_create_function_v2(db, f.name, f.args, kPure, nullptr, f.call, nullptr,
+                                              nullptr, nullptr);
+    if (rc != SQLITE_OK) return rc;
+  }
+  return SQLITE_OK;
+}
+
+// The functions of date_construction.cpp (EOMONTH, DATETIMEFROMPARTS, ...), strings.cpp
+// (CONCAT_WS, TRANSLATE, STRING_ESCAPE), json.cpp (JSON_VALUE, JSON_QUERY, ISJSON,
+// JSON_MODIFY), format.cpp (FORMAT) and text_aggregates.cpp (STRING_AGG, FOR XML PATH).
+int InstallDateConstructionFunctions(sqlite3* db);
+int InstallStringFunctions(sqlite3* db);
+int InstallJsonFunctions(sqlite3* db);
+int InstallFormatFunctions(sqlite3* db);
+int InstallTextAggregates(sqlite3* db);
+int InstallOffsetFunctions(sqlite3* db);
+int InstallParseFunctions(
+    sqlite3* db);  // parse.cpp: PARSE and TRY_PARSE  // offsets.cpp: datetimeoffset and the clock
+// CAST and CONVERT to datetimeoffset(digits).
+void ConvertToDateTimeOffset(sqlite3_context* context, sqlite3_value* value, int digits);
+
+// `text` appended to `out` with each character of `table` written as its replacement, and with
+// the other control characters as JSON's \u00XX when `json_controls` says so.
+struct CharReplacement {
+  char16_t c;
+  std::u16string_view with;
+};
+void AppendReplaced(std::u16string& out, std::u16string_view text,
+                    std::span<const CharReplacement> table, bool json_controls);
+// `text` escaped for a JSON string: quotes, backslashes, control characters, and solidi when
+// `solidus` says so (STRING_ESCAPE writes them as \/).
+void AppendJsonEscaped(std::u16string& out, std::u16string_view text, bool solidus);
 
 // A float as CONVERT writes it in style 0 ("1.23457e+008"), 1 or 2.
 std::u16string FloatText(double value, int style);

@@ -21,36 +21,6 @@ using detail::ResultText;
 using detail::Text16;
 using detail::ValueText;
 
-char16_t FoldAscii(char16_t c) {
-  return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - u'a' + u'A') : c;
-}
-
-// ---- the TSQL collation ----
-template <class Unit>
-int CompareNoCaseNoTrailingBlanks(const Unit* a, int a_len, const Unit* b, int b_len) {
-  while (a_len > 0 && a[a_len - 1] == ' ')
-    --a_len;
-  while (b_len > 0 && b[b_len - 1] == ' ')
-    --b_len;
-  const int common = a_len < b_len ? a_len : b_len;
-  for (int i = 0; i < common; ++i) {
-    const auto ca = static_cast<std::uint32_t>(FoldAscii(static_cast<char16_t>(a[i])));
-    const auto cb = static_cast<std::uint32_t>(FoldAscii(static_cast<char16_t>(b[i])));
-    if (ca != cb) return ca < cb ? -1 : 1;
-  }
-  return a_len == b_len ? 0 : (a_len < b_len ? -1 : 1);
-}
-
-int CollateUtf16(void*, int a_bytes, const void* a, int b_bytes, const void* b) {
-  return CompareNoCaseNoTrailingBlanks(static_cast<const char16_t*>(a), a_bytes / 2,
-                                       static_cast<const char16_t*>(b), b_bytes / 2);
-}
-
-int CollateUtf8(void*, int a_bytes, const void* a, int b_bytes, const void* b) {
-  return CompareNoCaseNoTrailingBlanks(static_cast<const unsigned char*>(a), a_bytes,
-                                       static_cast<const unsigned char*>(b), b_bytes);
-}
-
 // ---- helpers ----
 using detail::AnyNull;
 
@@ -62,7 +32,7 @@ std::size_t FindNoCase(std::u16string_view text, std::u16string_view what, std::
   if (what.empty() || what.size() > text.size()) return std::u16string_view::npos;
   for (std::size_t i = from; i + what.size() <= text.size(); ++i) {
     std::size_t k = 0;
-    while (k < what.size() && FoldAscii(text[i + k]) == FoldAscii(what[k]))
+    while (k < what.size() && detail::UpperUnit(text[i + k]) == detail::UpperUnit(what[k]))
       ++k;
     if (k == what.size()) return i;
   }
@@ -194,12 +164,12 @@ void DataLength(sqlite3_context* context, int argc, sqlite3_value** argv) {
 
 void Upper(sqlite3_context* context, int, sqlite3_value** argv) {
   if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return sqlite3_result_null(context);
-  ResultText(context, oleaut::UCase(ValueText(argv[0])));
+  ResultText(context, detail::UpperText(ValueText(argv[0])));
 }
 
 void Lower(sqlite3_context* context, int, sqlite3_value** argv) {
   if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return sqlite3_result_null(context);
-  ResultText(context, oleaut::LCase(ValueText(argv[0])));
+  ResultText(context, detail::LowerText(ValueText(argv[0])));
 }
 
 // SUBSTRING counts positions from 1; positions before 1 still use up the length.
@@ -249,7 +219,7 @@ void Right(sqlite3_context* context, int, sqlite3_value** argv) {
   LeftRight(context, argv, false);
 }
 
-// CHARINDEX compares under the default collation: ASCII letter case does not count.
+// CHARINDEX compares under the default collation: letter case does not count.
 void CharIndex(sqlite3_context* context, int argc, sqlite3_value** argv) {
   if (AnyNull(argc, argv)) return sqlite3_result_null(context);
   const std::u16string what = ValueText(argv[0]);
@@ -288,14 +258,32 @@ void Space(sqlite3_context* context, int, sqlite3_value** argv) {
              std::u16string(static_cast<std::size_t>(std::min<sqlite3_int64>(n, 8000)), u' '));
 }
 
+// REPLICATE(text, n [, limit, national]): the result cut at `limit` bytes (8,000 unless told;
+// -1 for a max type, which is not cut), a national text's characters two bytes each.
 void Replicate(sqlite3_context* context, int argc, sqlite3_value** argv) {
-  if (AnyNull(argc, argv)) return sqlite3_result_null(context);
+  if (sqlite3_value_type(argv[0]) == SQLITE_NULL || sqlite3_value_type(argv[1]) == SQLITE_NULL) {
+    return sqlite3_result_null(context);
+  }
   const sqlite3_int64 n = sqlite3_value_int64(argv[1]);
   if (n < 0) return sqlite3_result_null(context);
+  const sqlite3_int64 limit = argc > 2 ? sqlite3_value_int64(argv[2]) : 8000;
+  const bool national = argc > 3 && sqlite3_value_int(argv[3]) != 0;
   const std::u16string unit = ValueText(argv[0]);
+  const sqlite3_int64 longest =
+      sqlite3_limit(sqlite3_context_db_handle(context), SQLITE_LIMIT_LENGTH, -1) / 2;
+  if (limit < 0 && unit.size() > 0 && n > longest / static_cast<sqlite3_int64>(unit.size())) {
+    return sqlite3_result_error_toobig(context);
+  }
   std::u16string out;
-  for (sqlite3_int64 i = 0; i < n && out.size() + unit.size() <= 8000; ++i)
-    out += unit;
+  sqlite3_int64 bytes = 0;
+  for (sqlite3_int64 i = 0; i < n; ++i) {
+    for (char16_t c : unit) {
+      bytes += national || c >= 0x80 ? 2 : 1;
+      if (limit >= 0 && bytes > limit) return ResultText(context, out);
+      out += c;
+    }
+    if (unit.empty()) break;
+  }
   ResultText(context, out);
 }
 
@@ -466,6 +454,7 @@ void InstallSqliteRuntime(sqlite3* db, SessionState* state, void (*destroy_state
       {"tsql_date_plus", 3, detail::DatePlus, kPure},
       {"tsql_dateadd", 3, detail::DateAdd, kPure},
       {"tsql_datediff", 3, detail::DateDiff, kPure},
+      {"tsql_datediff_big", 3, detail::DateDiff, kPure, &detail::kBigDifference},
       {"tsql_datepart", 2, detail::DatePart, kPure},
       {"tsql_datename", 2, detail::DateName, kPure},
       {"tsql_isdate", 1, detail::IsDate, kPure},
@@ -489,6 +478,7 @@ void InstallSqliteRuntime(sqlite3* db, SessionState* state, void (*destroy_state
       {"tsql_replace", 3, Replace, kPure},
       {"tsql_space", 1, Space, kPure},
       {"tsql_replicate", 2, Replicate, kPure},
+      {"tsql_replicate", 4, Replicate, kPure},
       {"tsql_isnumeric", 1, detail::IsNumeric, kPure},
       {"tsql_like", 2, detail::Like, kPure},
       {"tsql_like", 3, detail::Like, kPure},
@@ -530,11 +520,14 @@ void InstallSqliteRuntime(sqlite3* db, SessionState* state, void (*destroy_state
                                    nullptr, destroy_state),
         "tsql_identity");
   check(detail::InstallVariableFunctions(db, state), "the local variables' functions");
-  check(
-      sqlite3_create_collation_v2(db, "TSQL", SQLITE_UTF16_ALIGNED, nullptr, CollateUtf16, nullptr),
-      "the collation TSQL");
-  check(sqlite3_create_collation_v2(db, "TSQL", SQLITE_UTF8, nullptr, CollateUtf8, nullptr),
-        "the collation TSQL");
+  check(detail::InstallDateConstructionFunctions(db), "the date construction functions");
+  check(detail::InstallStringFunctions(db), "the string functions");
+  check(detail::InstallTextAggregates(db), "the text aggregates");
+  check(detail::InstallFormatFunctions(db), "FORMAT");
+  check(detail::InstallJsonFunctions(db), "the JSON functions");
+  check(detail::InstallOffsetFunctions(db), "the datetimeoffset functions");
+  check(detail::InstallParseFunctions(db), "PARSE");
+  check(detail::InstallCollation(db), "the collation TSQL");
 }
 
 }  // namespace tsql

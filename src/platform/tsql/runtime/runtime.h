@@ -1,8 +1,8 @@
 // What SQLite needs on every connection to run translated T-SQL: the functions that keep
 // SQL Server's meaning where SQLite's own differ (+ by type precedence, CONVERT with its styles
 // and decimal scales, LEN, CHARINDEX, ...), @@IDENTITY from the session, and the collation TSQL
-// that compares text as SQL Server's default collation does (ASCII letter case and trailing
-// blanks do not count).
+// that compares text as SQL Server's default collation does (letter case and trailing blanks
+// do not count, accents do).
 #pragma once
 
 #include <cstdint>

@@ -14,7 +14,7 @@ namespace tsql::detail {
 namespace {
 
 char16_t Fold(char16_t c) {
-  return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - u'a' + u'A') : c;
+  return UpperUnit(c);
 }
 
 std::u16string Ascii(const std::string& text) {
