@@ -303,10 +303,24 @@ struct IdentityInsertStmt {
   bool on = false;
 };
 
+// CREATE VIEW, ALTER VIEW and CREATE OR ALTER VIEW name [(columns)] AS query.
+struct CreateViewStmt {
+  enum class Mode : std::uint8_t { kCreate, kAlter, kCreateOrAlter } mode = Mode::kCreate;
+  ObjectName view;
+  std::vector<std::u16string> columns;  // empty: named by the query's columns
+  SelectPtr select;
+};
+
+struct DropViewStmt {
+  std::vector<ObjectName> views;
+  bool if_exists = false;
+};
+
 struct Statement {
   std::variant<NoOpStmt, SelectPtr, InsertStmt, UpdateStmt, DeleteStmt, CreateTableStmt,
                DropTableStmt, CreateIndexStmt, DropIndexStmt, AlterColumnStmt, AddColumnsStmt,
-               TruncateStmt, IfStmt, BlockStmt, IdentityInsertStmt, AssignStmt>
+               TruncateStmt, IfStmt, BlockStmt, IdentityInsertStmt, AssignStmt, CreateViewStmt,
+               DropViewStmt>
       body;
   SourcePos pos;
   std::uint32_t end_offset = 0;  // one past its last token in the batch

@@ -65,6 +65,8 @@ class Generator {
   void GenTableConstraint(const TableConstraint& constraint, const ColumnDef* identity);
   void GenNormalizingTriggers(const ObjectName& table, const std::u16string& column,
                               const SqlType& type, std::vector<Node>& nodes);
+  void GenSchemaStatements(std::vector<std::string> statements, bool temp,
+                           std::vector<Node>& nodes);
   void AppendNameList(const std::vector<std::u16string>& names);
   SqlType ColumnType(const TypeName& name);
   void Generate(const DropTableStmt& drop, std::vector<Node>& nodes);
@@ -75,6 +77,11 @@ class Generator {
   void Generate(const AlterColumnStmt& alter, std::vector<Node>& nodes);
   void Generate(const AddColumnsStmt& add, std::vector<Node>& nodes);
   void Generate(const TruncateStmt& truncate, std::vector<Node>& nodes);
+
+  // ---- views (generator_views.cpp) ----
+  void Generate(const CreateViewStmt& create, std::vector<Node>& nodes);
+  void Generate(const DropViewStmt& drop, std::vector<Node>& nodes);
+  std::vector<TableColumn> ViewColumns(const CreateViewStmt& create);
 
   // ---- statements that read or write rows, identity (generator_dml.cpp) ----
   void Generate(const IdentityInsertStmt& option, std::vector<Node>& nodes);

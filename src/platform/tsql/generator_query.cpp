@@ -12,9 +12,26 @@ std::vector<ResultHint> Generator::Hints(const Select& select) {
   const SelectCore& core = select.cores.front();
   const std::vector<SqlType> types = ColumnTypes(select);
   std::vector<ResultHint> hints;
+  // The columns a lone * stands for, where the translator knows them: a view's computed column
+  // has no type the engine could describe.
+  const std::size_t star_count = static_cast<std::size_t>(std::count_if(
+      core.items.begin(), core.items.end(), [](const SelectItem& item) { return item.star; }));
+  const bool expand_star = star_count == 1 && select.cores.size() == 1 && query_columns_ &&
+                           query_columns_->size() >= core.items.size() - 1;
   for (std::size_t i = 0; i < core.items.size(); ++i) {
     const SelectItem& item = core.items[i];
     ResultHint hint;
+    if (item.star && expand_star) {
+      const std::size_t first = hints.size();
+      const std::size_t count = query_columns_->size() - (core.items.size() - 1);
+      for (std::size_t c = first; c < first + count; ++c) {
+        const SqlType& type = (*query_columns_)[c].type;
+        ResultHint column;
+        if (type.IsKnown() && type.cls != SqlType::Class::kNull) column.type = type.Declared();
+        hints.push_back(std::move(column));
+      }
+      continue;
+    }
     if (item.star) {
       hint.star = true;
     } else {

@@ -54,6 +54,7 @@ class Parser {
         separated = true;
       }
       if (Peek().kind == TokenKind::kEnd) break;
+      if (batch.statements.empty()) first_statement_token_ = next_;
       if (AtKeyword(u"WITH") && !separated) {
         Fail(
             u"If this statement is a common table expression, an xmlnamespaces clause or a "
@@ -351,6 +352,23 @@ class Parser {
   // WITH name [(columns)] AS (query) [, ...] SELECT ... or INSERT ... SELECT ...: the names
   // are the statement's own, and its query's.
   void ParseWith(Statement& statement) {
+    std::vector<CommonTable> tables = ParseCommonTables();
+    if (AtKeyword(u"INSERT")) {
+      InsertStmt insert = ParseInsert();
+      if (!insert.select) Unsupported(u"A common table expression before INSERT ... VALUES");
+      insert.select->with = std::move(tables);
+      statement.body = std::move(insert);
+      return;
+    }
+    if (!AtKeyword(u"SELECT")) {
+      Unsupported(u"A common table expression before UPDATE, DELETE or MERGE");
+    }
+    SelectPtr select = ParseSelect(true);
+    select->with = std::move(tables);
+    statement.body = std::move(select);
+  }
+
+  std::vector<CommonTable> ParseCommonTables() {
     Take();  // WITH
     std::vector<CommonTable> tables;
     do {
@@ -376,19 +394,7 @@ class Parser {
       ExpectSymbol(u")");
       tables.push_back(std::move(table));
     } while (AcceptSymbol(u","));
-    if (AtKeyword(u"INSERT")) {
-      InsertStmt insert = ParseInsert();
-      if (!insert.select) Unsupported(u"A common table expression before INSERT ... VALUES");
-      insert.select->with = std::move(tables);
-      statement.body = std::move(insert);
-      return;
-    }
-    if (!AtKeyword(u"SELECT")) {
-      Unsupported(u"A common table expression before UPDATE, DELETE or MERGE");
-    }
-    SelectPtr select = ParseSelect(true);
-    select->with = std::move(tables);
-    statement.body = std::move(select);
+    return tables;
   }
 
   std::vector<OrderItem> ParseOrderBy() {
@@ -785,13 +791,23 @@ class Parser {
       statement.body = ParseCreateTable();
       return;
     }
+    if (AtKeyword(u"OR") && AtKeyword(u"ALTER", 1) && AtKeyword(u"VIEW", 2)) {
+      Take();
+      Take();
+      statement.body = ParseView(statement, CreateViewStmt::Mode::kCreateOrAlter);
+      return;
+    }
+    if (AtKeyword(u"VIEW")) {
+      statement.body = ParseView(statement, CreateViewStmt::Mode::kCreate);
+      return;
+    }
     CreateIndexStmt index;
     if (AcceptKeyword(u"UNIQUE")) index.unique = true;
     if (!AcceptKeyword(u"CLUSTERED")) AcceptKeyword(u"NONCLUSTERED");
     if (!AcceptKeyword(u"INDEX")) {
-      if (AtKeyword(u"VIEW") || AtKeyword(u"PROCEDURE") || AtKeyword(u"PROC") ||
-          AtKeyword(u"FUNCTION") || AtKeyword(u"TRIGGER") || AtKeyword(u"DATABASE") ||
-          AtKeyword(u"SCHEMA") || AtKeyword(u"TYPE")) {
+      if (AtKeyword(u"PROCEDURE") || AtKeyword(u"PROC") || AtKeyword(u"FUNCTION") ||
+          AtKeyword(u"TRIGGER") || AtKeyword(u"DATABASE") || AtKeyword(u"SCHEMA") ||
+          AtKeyword(u"TYPE")) {
         Unsupported(u"CREATE " + Take().text);
       }
       Fail(u"expected TABLE or INDEX after CREATE");
@@ -804,6 +820,52 @@ class Parser {
     if (AtKeyword(u"WHERE")) Unsupported(u"A filtered index");
     SkipStorageOptions();
     statement.body = std::move(index);
+  }
+
+  // VIEW name [(columns)] [WITH SCHEMABINDING | ENCRYPTION | VIEW_METADATA] AS query
+  // [WITH CHECK OPTION]: the batch's first statement and its only one, as SQL Server requires.
+  CreateViewStmt ParseView(const Statement& statement, CreateViewStmt::Mode mode) {
+    const std::u16string_view verb = mode == CreateViewStmt::Mode::kAlter ? u"ALTER" : u"CREATE";
+    if (statement.first_token != first_statement_token_) {
+      RaiseStatementError(statement.pos, u"'" + std::u16string(verb) +
+                                             u" VIEW' must be the first statement in a query "
+                                             u"batch.");
+    }
+    Take();  // VIEW
+    CreateViewStmt view;
+    view.mode = mode;
+    view.view = ParseObjectName();
+    if (AcceptSymbol(u"(")) {
+      do {
+        view.columns.push_back(ExpectName(u"expected a column name"));
+      } while (AcceptSymbol(u","));
+      ExpectSymbol(u")");
+    }
+    if (AcceptKeyword(u"WITH")) {
+      // They change who may read the view and how its definition is kept, not its rows.
+      do {
+        if (!AcceptKeyword(u"SCHEMABINDING") && !AcceptKeyword(u"ENCRYPTION") &&
+            !AcceptKeyword(u"VIEW_METADATA")) {
+          Fail(u"expected SCHEMABINDING, ENCRYPTION or VIEW_METADATA");
+        }
+      } while (AcceptSymbol(u","));
+    }
+    ExpectKeyword(u"AS");
+    std::vector<CommonTable> tables;
+    if (AtKeyword(u"WITH")) tables = ParseCommonTables();
+    if (!AtKeyword(u"SELECT")) Fail(u"expected the query of the view");
+    view.select = ParseSelect(false);
+    view.select->with = std::move(tables);
+    // Rows are changed through no view here, so the check of changed rows has nothing to check.
+    if (AtKeyword(u"WITH") && AtKeyword(u"CHECK", 1)) {
+      Take();
+      Take();
+      ExpectKeyword(u"OPTION");
+    }
+    while (AcceptSymbol(u";")) {
+    }
+    if (Peek().kind != TokenKind::kEnd) Fail(u"the view's query must end the batch");
+    return view;
   }
 
   std::vector<std::pair<std::u16string, bool>> ParseKeyColumns() {
@@ -857,7 +919,8 @@ class Parser {
       } else {
         create.columns.push_back(ParseColumnDef());
       }
-    } while (AcceptSymbol(u","));
+      // SQL Server takes a comma before the closing parenthesis.
+    } while (AcceptSymbol(u",") && !AtSymbol(u")"));
     ExpectSymbol(u")");
     SkipStorageOptions();
     return create;
@@ -1020,6 +1083,19 @@ class Parser {
       statement.body = std::move(drop);
       return;
     }
+    if (AcceptKeyword(u"VIEW")) {
+      DropViewStmt drop;
+      if (AtKeyword(u"IF") && AtKeyword(u"EXISTS", 1)) {
+        Take();
+        Take();
+        drop.if_exists = true;
+      }
+      do {
+        drop.views.push_back(ParseObjectName());
+      } while (AcceptSymbol(u","));
+      statement.body = std::move(drop);
+      return;
+    }
     if (AcceptKeyword(u"INDEX")) {
       DropIndexStmt drop;
       do {
@@ -1043,6 +1119,10 @@ class Parser {
 
   void ParseAlter(Statement& statement) {
     Take();  // ALTER
+    if (AtKeyword(u"VIEW")) {
+      statement.body = ParseView(statement, CreateViewStmt::Mode::kAlter);
+      return;
+    }
     if (!AcceptKeyword(u"TABLE")) {
       if (Peek().kind == TokenKind::kWord) Unsupported(u"ALTER " + Peek().text);
       Fail(u"expected TABLE after ALTER");
@@ -1491,6 +1571,7 @@ class Parser {
   int marker_count_ = 0;
   std::unordered_map<std::u16string, Variable> variables_;  // by name in lower case
   int depth_ = 0;
+  std::size_t first_statement_token_ = 0;  // the first token of the batch's first statement
   int operator_count_ = 0;
 };
 

@@ -112,6 +112,16 @@ class Resolver {
 
   std::shared_ptr<const TableColumns> Resolve(const SelectPtr& select) { return Query(*select); }
 
+  // A view's columns: its query's, named by its column list when it has one.
+  std::shared_ptr<const TableColumns> Resolve(const CreateViewStmt& view) {
+    std::shared_ptr<const TableColumns> columns = Query(*view.select);
+    if (!columns || view.columns.empty() || columns->size() != view.columns.size()) return columns;
+    auto named = std::make_shared<TableColumns>(*columns);
+    for (std::size_t i = 0; i < named->size(); ++i)
+      (*named)[i].name = view.columns[i];
+    return named;
+  }
+
   std::shared_ptr<const TableColumns> Resolve(const InsertStmt& insert) {
     const std::shared_ptr<const TableColumns> columns = schema_.Require(insert.table);
     for (const std::u16string& column : insert.columns)

@@ -441,6 +441,10 @@ const char* TableDefinitionQuery(bool temp) {
                 "NOCASE";
 }
 
+const char* ViewDefinitionQuery() {
+  return "SELECT sql FROM main.sqlite_master WHERE type = 'view' AND name = ?1 COLLATE NOCASE";
+}
+
 bool DeclaresIdentity(std::string_view create_table) {
   return LowerAscii(create_table).find("autoincrement") != std::string::npos;
 }

@@ -178,6 +178,8 @@ inline constexpr const char* kAlterColumnRecovery = "PRAGMA writable_schema = RE
 // The query whose first row holds the CREATE TABLE text of ?1 (temporary or not), and whether
 // that text declares an identity column.
 const char* TableDefinitionQuery(bool temp);
+// The query whose first row holds the CREATE VIEW text of ?1.
+const char* ViewDefinitionQuery();
 bool DeclaresIdentity(std::string_view create_table);
 
 }  // namespace ado::sqlite
