@@ -311,6 +311,28 @@ struct CreateViewStmt {
   SelectPtr select;
 };
 
+// A WHEN clause of MERGE: WHEN MATCHED | NOT MATCHED [BY TARGET] | NOT MATCHED BY SOURCE
+// [AND condition] THEN UPDATE SET ... | DELETE | INSERT [(columns)] VALUES (...) | DEFAULT VALUES.
+struct MergeAction {
+  enum class When : std::uint8_t { kMatched, kNotMatchedByTarget, kNotMatchedBySource };
+  enum class Kind : std::uint8_t { kUpdate, kDelete, kInsert };
+  When when = When::kMatched;
+  Kind kind = Kind::kUpdate;
+  ExprPtr condition;  // may be empty
+  std::vector<std::pair<std::u16string, ExprPtr>> sets;
+  std::vector<std::u16string> columns;
+  std::vector<ExprPtr> values;  // empty for DEFAULT VALUES
+  SourcePos pos;
+};
+
+struct MergeStmt {
+  ObjectName target;
+  std::u16string target_alias;  // empty: named by its own name
+  TableRefPtr source;
+  ExprPtr on;
+  std::vector<MergeAction> actions;
+};
+
 struct DropViewStmt {
   std::vector<ObjectName> views;
   bool if_exists = false;
@@ -320,7 +342,7 @@ struct Statement {
   std::variant<NoOpStmt, SelectPtr, InsertStmt, UpdateStmt, DeleteStmt, CreateTableStmt,
                DropTableStmt, CreateIndexStmt, DropIndexStmt, AlterColumnStmt, AddColumnsStmt,
                TruncateStmt, IfStmt, BlockStmt, IdentityInsertStmt, AssignStmt, CreateViewStmt,
-               DropViewStmt>
+               DropViewStmt, MergeStmt>
       body;
   SourcePos pos;
   std::uint32_t end_offset = 0;  // one past its last token in the batch

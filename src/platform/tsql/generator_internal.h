@@ -83,6 +83,13 @@ class Generator {
   void Generate(const DropViewStmt& drop, std::vector<Node>& nodes);
   std::vector<TableColumn> ViewColumns(const CreateViewStmt& create);
 
+  // ---- MERGE (generator_merge.cpp) ----
+  void Generate(const MergeStmt& merge, std::vector<Node>& nodes);
+  void GenMergeChoice(const MergeStmt& merge, MergeAction::When when);
+  void GenMergeSets(const MergeAction& action, const TableColumns* columns);
+  void GenMergeInsert(const MergeStmt& merge, const MergeAction& action, std::size_t number,
+                      const std::u16string& source_alias, std::vector<Node>& steps);
+
   // ---- statements that read or write rows, identity (generator_dml.cpp) ----
   void Generate(const IdentityInsertStmt& option, std::vector<Node>& nodes);
   IdentityValues IdentityValuesOf(const InsertStmt& insert);

@@ -158,6 +158,8 @@ class Parser {
       statement->body = ParseUpdate();
     } else if (AtKeyword(u"DELETE")) {
       statement->body = ParseDelete();
+    } else if (AtKeyword(u"MERGE")) {
+      statement->body = ParseMerge();
     } else if (AtKeyword(u"CREATE")) {
       ParseCreate(*statement);
     } else if (AtKeyword(u"DROP")) {
@@ -185,7 +187,7 @@ class Parser {
   }
 
   [[noreturn]] void ReportUnknownStatement() const {
-    static constexpr std::array<std::pair<std::u16string_view, std::u16string_view>, 12> kNamed = {{
+    static constexpr std::array<std::pair<std::u16string_view, std::u16string_view>, 11> kNamed = {{
         {u"EXEC", u"EXEC (stored procedures)"},
         {u"EXECUTE", u"EXECUTE (stored procedures)"},
         {u"WHILE", u"WHILE"},
@@ -194,7 +196,6 @@ class Parser {
         {u"GOTO", u"GOTO"},
         {u"USE", u"USE"},
         {u"GO", u"GO (a batch separator of the client tools, not T-SQL)"},
-        {u"MERGE", u"MERGE"},
         {u"COMMIT", u"COMMIT inside a batch (use the connection's transactions)"},
         {u"ROLLBACK", u"ROLLBACK inside a batch (use the connection's transactions)"},
         {u"SAVE", u"SAVE TRANSACTION"},
@@ -644,12 +645,19 @@ class Parser {
     auto ref = std::make_unique<TableRef>();
     ref->pos = Peek().pos;
     if (AcceptSymbol(u"(")) {
-      if (AtKeyword(u"SELECT")) {
+      if (AtKeyword(u"SELECT") || AtKeyword(u"VALUES")) {
         ref->kind = TableRef::Kind::kDerived;
-        ref->select = ParseSelect(false);
+        const bool values = AtKeyword(u"VALUES");
+        ref->select = values ? ParseValuesTable() : ParseSelect(false);
         ExpectSymbol(u")");
         ParseTableAlias(*ref);
         if (!ref->has_alias) Fail(u"a derived table needs an alias");
+        if (AtSymbol(u"(")) {
+          NameDerivedColumns(*ref);
+        } else if (values) {
+          RaiseStatementError(
+              ref->pos, u"No column name was specified for column 1 of '" + ref->alias + u"'.");
+        }
         return ref;
       }
       TableRefPtr inner = ParseJoinedTable();
@@ -663,6 +671,60 @@ class Parser {
     ParseTableAlias(*ref);
     if (AtKeyword(u"WITH") && AtSymbol(u"(", 1)) SkipTableHints();
     return ref;
+  }
+
+  // VALUES (a, b), (c, d): a query of one SELECT per row, joined by UNION ALL.
+  SelectPtr ParseValuesTable() {
+    auto select = std::make_unique<Select>();
+    select->pos = Peek().pos;
+    Take();  // VALUES
+    do {
+      SelectCore row;
+      row.pos = Peek().pos;
+      ExpectSymbol(u"(");
+      do {
+        SelectItem item;
+        item.pos = Peek().pos;
+        item.expr = ParseExpr();
+        row.items.push_back(std::move(item));
+      } while (AcceptSymbol(u","));
+      ExpectSymbol(u")");
+      if (!select->cores.empty()) {
+        if (row.items.size() != select->cores.front().items.size()) {
+          RaiseStatementError(row.pos,
+                              u"The number of columns for each row in a table value "
+                              u"constructor must be the same.");
+        }
+        select->ops.push_back(SetOp::kUnionAll);
+      }
+      select->cores.push_back(std::move(row));
+    } while (AcceptSymbol(u","));
+    return select;
+  }
+
+  // alias (a, b, ...) after a derived table: the names of its query's columns.
+  void NameDerivedColumns(TableRef& ref) {
+    std::vector<std::u16string> names;
+    Take();  // (
+    do {
+      names.push_back(ExpectName(u"expected a column name"));
+    } while (AcceptSymbol(u","));
+    ExpectSymbol(u")");
+    for (SelectCore& core : ref.select->cores) {
+      if (std::any_of(core.items.begin(), core.items.end(),
+                      [](const SelectItem& item) { return item.star; })) {
+        UnsupportedAt(ref.pos, u"A column list for a derived table that selects *");
+      }
+      if (core.items.size() != names.size()) {
+        RaiseStatementError(ref.pos, u"'" + ref.alias + u"' has " +
+                                         (core.items.size() > names.size() ? u"more" : u"fewer") +
+                                         u" columns than were specified in the column list.");
+      }
+      for (std::size_t i = 0; i < names.size(); ++i) {
+        core.items[i].alias = names[i];
+        core.items[i].has_alias = true;
+      }
+    }
   }
 
   void ParseTableAlias(TableRef& ref) {
@@ -782,6 +844,104 @@ class Parser {
       del.where = ParseExpr();
     }
     return del;
+  }
+
+  // MERGE [INTO] target [[AS] alias] USING source ON condition WHEN ... THEN ... ;
+  MergeStmt ParseMerge() {
+    Take();  // MERGE
+    if (AtKeyword(u"TOP")) Unsupported(u"MERGE TOP");
+    AcceptKeyword(u"INTO");
+    MergeStmt merge;
+    merge.target = ParseObjectName();
+    if (AtKeyword(u"WITH") && AtSymbol(u"(", 1)) SkipTableHints();
+    if (AcceptKeyword(u"AS")) {
+      merge.target_alias = ExpectName(u"expected an alias after AS");
+    } else if (AtName() && !AtKeyword(u"USING")) {
+      merge.target_alias = Take().text;
+    }
+    ExpectKeyword(u"USING");
+    merge.source = ParseTablePrimary();
+    ExpectKeyword(u"ON");
+    merge.on = ParseExpr();
+    while (AtKeyword(u"WHEN"))
+      merge.actions.push_back(ParseMergeAction());
+    if (merge.actions.empty()) Fail(u"expected WHEN");
+    if (AtKeyword(u"OUTPUT")) Unsupported(u"OUTPUT");
+    if (AtKeyword(u"OPTION")) Unsupported(u"OPTION of a MERGE");
+    if (!AtSymbol(u";")) {
+      RaiseStatementError(Peek().pos, u"A MERGE statement must be terminated by a semi-colon (;).");
+    }
+    return merge;
+  }
+
+  MergeAction ParseMergeAction() {
+    using When = MergeAction::When;
+    MergeAction action;
+    action.pos = Peek().pos;
+    Take();  // WHEN
+    if (AcceptKeyword(u"MATCHED")) {
+      action.when = When::kMatched;
+    } else {
+      ExpectKeyword(u"NOT");
+      ExpectKeyword(u"MATCHED");
+      action.when = When::kNotMatchedByTarget;
+      if (AcceptKeyword(u"BY")) {
+        if (AcceptKeyword(u"SOURCE")) {
+          action.when = When::kNotMatchedBySource;
+        } else {
+          ExpectKeyword(u"TARGET");
+        }
+      }
+    }
+    if (AcceptKeyword(u"AND")) action.condition = ParseExpr();
+    ExpectKeyword(u"THEN");
+    if (AcceptKeyword(u"UPDATE")) {
+      action.kind = MergeAction::Kind::kUpdate;
+      ExpectKeyword(u"SET");
+      do {
+        if (Peek().kind == TokenKind::kVariable) Unsupported(u"SET @variable in MERGE");
+        std::u16string column = ExpectName(u"expected a column name");
+        while (AcceptSymbol(u"."))
+          column = ExpectName(u"expected a column name");
+        ExpectSymbol(u"=");
+        action.sets.emplace_back(std::move(column), ParseExpr());
+      } while (AcceptSymbol(u","));
+    } else if (AcceptKeyword(u"DELETE")) {
+      action.kind = MergeAction::Kind::kDelete;
+    } else {
+      ExpectKeyword(u"INSERT");
+      action.kind = MergeAction::Kind::kInsert;
+      if (AcceptSymbol(u"(")) {
+        do {
+          action.columns.push_back(ExpectName(u"expected a column name"));
+        } while (AcceptSymbol(u","));
+        ExpectSymbol(u")");
+      }
+      if (AcceptKeyword(u"DEFAULT")) {
+        ExpectKeyword(u"VALUES");
+      } else {
+        ExpectKeyword(u"VALUES");
+        ExpectSymbol(u"(");
+        do {
+          action.values.push_back(ParseExpr());
+        } while (AcceptSymbol(u","));
+        ExpectSymbol(u")");
+      }
+    }
+    const bool inserts = action.kind == MergeAction::Kind::kInsert;
+    if (inserts != (action.when == When::kNotMatchedByTarget)) {
+      const std::u16string_view kind = inserts                                     ? u"INSERT"
+                                       : action.kind == MergeAction::Kind::kUpdate ? u"UPDATE"
+                                                                                   : u"DELETE";
+      const std::u16string_view when = action.when == When::kMatched ? u"WHEN MATCHED"
+                                       : action.when == When::kNotMatchedBySource
+                                           ? u"WHEN NOT MATCHED BY SOURCE"
+                                           : u"WHEN NOT MATCHED";
+      RaiseStatementError(action.pos, u"An action of type '" + std::u16string(kind) +
+                                          u"' is not allowed in the '" + std::u16string(when) +
+                                          u"' clause of a MERGE statement.");
+    }
+    return action;
   }
 
   // ---- DDL ----

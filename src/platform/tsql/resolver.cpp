@@ -159,6 +159,25 @@ class Resolver {
     return nullptr;
   }
 
+  // MERGE reads its target (by its alias) and its source in its conditions and its actions.
+  std::shared_ptr<const TableColumns> Resolve(const MergeStmt& merge) {
+    Scope scope;
+    scope.push_back({merge.target_alias.empty() ? merge.target.Name() : merge.target_alias,
+                     schema_.Require(merge.target)});
+    AddSource(*merge.source, scope);
+    scopes_.push_back(&scope);
+    Expression(*merge.on);
+    for (const MergeAction& action : merge.actions) {
+      if (action.condition) Expression(*action.condition);
+      for (const auto& set : action.sets)
+        Expression(*set.second);
+      for (const ExprPtr& value : action.values)
+        Expression(*value);
+    }
+    scopes_.pop_back();
+    return nullptr;
+  }
+
   // The tables an UPDATE or DELETE reads: its target alone, or those of its FROM clause.
   Scope ChangeScope(const ObjectName& target, const std::vector<TableRefPtr>& from) {
     Scope scope;

@@ -142,6 +142,9 @@ void StatementRunner::RunStatement(const tsql::SqlStatement& statement) {
     case Kind::kSessionOption:
       SetIdentityInsert(statement);
       break;
+    case Kind::kMerge:
+      rows = RunMerge(statement);
+      break;
   }
   switch (statement.row_count) {
     case tsql::RowCountEffect::kCounted:
@@ -153,6 +156,35 @@ void StatementRunner::RunStatement(const tsql::SqlStatement& statement) {
     case tsql::RowCountEffect::kKept:
       break;
   }
+}
+
+// MERGE is one statement to SQL Server: its steps change all or nothing, and it counts the rows
+// its actions changed.
+std::int64_t StatementRunner::RunMerge(const tsql::SqlStatement& statement) {
+  using Kind = tsql::StatementKind;
+  RunInternal("SAVEPOINT tsql_merge");
+  std::int64_t rows = 0;
+  try {
+    for (const tsql::SqlStatement& step : statement.steps) {
+      if (step.kind == Kind::kQuery) {
+        RunToEnd(step);
+        continue;
+      }
+      if (step.kind == Kind::kInsert) CheckIdentityValues(step);
+      const std::int64_t changed = RunCommand(step);
+      if (step.row_count == tsql::RowCountEffect::kCounted) rows += changed;
+    }
+  } catch (...) {
+    try {
+      RunInternal("ROLLBACK TO tsql_merge");
+      RunInternal("RELEASE tsql_merge");
+    } catch (...) {  // NOLINT(bugprone-empty-catch): the first failure is what the caller sees
+    }
+    throw;
+  }
+  RunInternal("RELEASE tsql_merge");
+  result_->records_affected = rows;
+  return rows;
 }
 
 // SQLite writes any value into an identity key; SQL Server only while IDENTITY_INSERT is on for
@@ -220,6 +252,9 @@ FailureScope ScopeOfFailure(const oleaut::ComError& error) {
       u"Explicit value must be specified for identity column",
       u"IDENTITY_INSERT is already ON",
       u"constraint failed",
+      u"Violation of UNIQUE KEY constraint",
+      u"Cannot insert duplicate key row",
+      u"The MERGE statement attempted to UPDATE or DELETE the same row more than once",
   };
   if (message.find(u"Conversion failed when converting") != std::u16string_view::npos) {
     return FailureScope::kBatchAndTransaction;
