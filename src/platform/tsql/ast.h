@@ -106,15 +106,25 @@ struct SelectItem {
   SourcePos pos;
 };
 
-enum class JoinType : std::uint8_t { kInner, kLeft, kRight, kFull, kCross };
+// CROSS APPLY and OUTER APPLY join a table-valued function that may read the tables before it.
+enum class JoinType : std::uint8_t {
+  kInner,
+  kLeft,
+  kRight,
+  kFull,
+  kCross,
+  kCrossApply,
+  kOuterApply
+};
 
 struct TableRef;
 using TableRefPtr = std::unique_ptr<TableRef>;
 
 struct TableRef {
-  enum class Kind : std::uint8_t { kTable, kDerived, kJoin } kind = Kind::kTable;
-  ObjectName name;   // kTable
-  SelectPtr select;  // kDerived
+  enum class Kind : std::uint8_t { kTable, kDerived, kJoin, kFunction } kind = Kind::kTable;
+  ObjectName name;            // kTable; kFunction: the function's name (STRING_SPLIT, OPENJSON)
+  SelectPtr select;           // kDerived
+  std::vector<ExprPtr> args;  // kFunction
   std::u16string alias;
   bool has_alias = false;
   JoinType join = JoinType::kInner;  // kJoin

@@ -125,6 +125,7 @@ class Generator {
   void NoteProbes(const SelectCore& core);
   void GenScalarSubquery(const Select& select);
   void GenTableRef(const TableRef& ref);
+  void GenTableFunction(const TableRef& ref);
 
   // ---- common table expressions (generator_common_tables.cpp) ----
   void GenWith(const Select& select);

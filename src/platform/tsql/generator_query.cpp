@@ -356,6 +356,34 @@ void Generator::GenScalarSubquery(const Select& select) {
   out_ += " LIMIT 2))";
 }
 
+// STRING_SPLIT and OPENJSON as the runtime's table-valued functions (runtime/table_functions.cpp).
+// STRING_SPLIT's third argument is a constant that chooses its columns.
+void Generator::GenTableFunction(const TableRef& ref) {
+  std::size_t args = ref.args.size();
+  if (oleaut::EqualsNoCase(ref.name.Name(), u"openjson")) {
+    out_ += "tsql_openjson(";
+  } else if (args == 3) {
+    const Expr& ordinal = *ref.args[2];
+    if (ordinal.kind != ExprKind::kNumber || (ordinal.text != u"0" && ordinal.text != u"1")) {
+      RaiseUnsupported(batch_, ordinal.pos, u"STRING_SPLIT's enable_ordinal other than 0 or 1");
+    }
+    out_ += ordinal.text == u"1" ? "tsql_string_split_ordinal(" : "tsql_string_split(";
+    args = 2;
+  } else {
+    out_ += "tsql_string_split(";
+  }
+  for (std::size_t i = 0; i < args; ++i) {
+    if (i > 0) out_ += ", ";
+    Gen(*ref.args[i]);
+  }
+  out_ += ')';
+  // Its columns are qualified by its own name when it has no alias.
+  if (!ref.has_alias) {
+    out_ += " AS ";
+    AppendQuotedName(out_, ref.name.Name());
+  }
+}
+
 void Generator::GenTableRef(const TableRef& ref) {
   switch (ref.kind) {
     case TableRef::Kind::kTable:
@@ -385,6 +413,12 @@ void Generator::GenTableRef(const TableRef& ref) {
         case JoinType::kCross:
           out_ += " CROSS JOIN ";
           break;
+        case JoinType::kCrossApply:
+          out_ += " JOIN ";
+          break;
+        case JoinType::kOuterApply:
+          out_ += " LEFT JOIN ";
+          break;
       }
       if (ref.right->kind == TableRef::Kind::kJoin) {
         out_ += '(';
@@ -396,8 +430,13 @@ void Generator::GenTableRef(const TableRef& ref) {
       if (ref.on) {
         out_ += " ON ";
         Gen(*ref.on);
+      } else if (ref.join == JoinType::kOuterApply) {
+        out_ += " ON 1";
       }
       return;
+    case TableRef::Kind::kFunction:
+      GenTableFunction(ref);
+      break;
   }
   if (ref.has_alias) {
     out_ += " AS ";

@@ -23,6 +23,9 @@ bool RefNamesTemporaryTable(const TableRef& ref) {
   switch (ref.kind) {
     case TableRef::Kind::kTable:
       return ref.name.IsTemp();
+    case TableRef::Kind::kFunction:
+      return std::any_of(ref.args.begin(), ref.args.end(),
+                         [](const ExprPtr& arg) { return ExprNamesTemporaryTable(*arg); });
     case TableRef::Kind::kDerived:
       return NamesTemporaryTable(*ref.select);
     case TableRef::Kind::kJoin:

@@ -616,24 +616,33 @@ class Parser {
         AcceptKeyword(u"OUTER");
       } else if (AtKeyword(u"CROSS")) {
         Take();
-        if (AtKeyword(u"APPLY")) Unsupported(u"CROSS APPLY");
-        type = JoinType::kCross;
+        type = AcceptKeyword(u"APPLY") ? JoinType::kCrossApply : JoinType::kCross;
       } else if (AtKeyword(u"OUTER") && AtKeyword(u"APPLY", 1)) {
-        Unsupported(u"OUTER APPLY");
+        Take();
+        Take();
+        type = JoinType::kOuterApply;
       } else {
         return left;
       }
+      const bool apply = type == JoinType::kCrossApply || type == JoinType::kOuterApply;
       if (AtKeyword(u"LOOP") || AtKeyword(u"HASH") || AtKeyword(u"MERGE") || AtKeyword(u"REMOTE")) {
         Unsupported(u"A join hint");
       }
-      ExpectKeyword(u"JOIN");
+      if (!apply) ExpectKeyword(u"JOIN");
       auto join = std::make_unique<TableRef>();
       join->kind = TableRef::Kind::kJoin;
       join->pos = pos;
       join->join = type;
       join->left = std::move(left);
+      const SourcePos right = Peek().pos;
       join->right = ParseTablePrimary();
-      if (type != JoinType::kCross) {
+      if (apply && join->right->kind != TableRef::Kind::kFunction) {
+        // SQLite has no lateral join: only a table-valued function reads the rows before it.
+        UnsupportedAt(right, type == JoinType::kCrossApply
+                                 ? u"CROSS APPLY over a table or derived table"
+                                 : u"OUTER APPLY over a table or derived table");
+      }
+      if (type != JoinType::kCross && !apply) {
         ExpectKeyword(u"ON");
         join->on = ParseExpr();
       }
@@ -667,10 +676,42 @@ class Parser {
     if (Peek().kind == TokenKind::kVariable) Unsupported(u"A table variable");
     ref->kind = TableRef::Kind::kTable;
     ref->name = ParseObjectName();
-    if (AtSymbol(u"(")) Unsupported(u"A table-valued function");
+    if (AtSymbol(u"(")) {
+      ParseTableFunction(*ref);
+      return ref;
+    }
     ParseTableAlias(*ref);
     if (AtKeyword(u"WITH") && AtSymbol(u"(", 1)) SkipTableHints();
     return ref;
+  }
+
+  // STRING_SPLIT(text, separator [, enable_ordinal]) and OPENJSON(json [, path]), the
+  // table-valued functions SQL Server has built in.
+  void ParseTableFunction(TableRef& ref) {
+    const std::u16string name = ref.name.parts.size() == 1 ? LowerAscii(ref.name.Name()) : u"";
+    if (name != u"string_split" && name != u"openjson") Unsupported(u"A table-valued function");
+    Take();  // (
+    ref.kind = TableRef::Kind::kFunction;
+    if (!AtSymbol(u")")) {
+      do {
+        ref.args.push_back(ParseExpr());
+      } while (AcceptSymbol(u","));
+    }
+    ExpectSymbol(u")");
+    const bool split = name == u"string_split";
+    const std::u16string written = split ? u"STRING_SPLIT" : u"OPENJSON";
+    if (ref.args.size() < (split ? 2u : 1u)) {
+      RaiseStatementError(ref.pos,
+                          u"An insufficient number of arguments were supplied for the "
+                          u"procedure or function " +
+                              written + u".");
+    }
+    if (ref.args.size() > (split ? 3u : 2u)) {
+      RaiseStatementError(
+          ref.pos, u"Procedure or function " + written + u" has too many arguments specified.");
+    }
+    if (!split && AtKeyword(u"WITH") && AtSymbol(u"(", 1)) Unsupported(u"OPENJSON ... WITH");
+    ParseTableAlias(ref);
   }
 
   // VALUES (a, b), (c, d): a query of one SELECT per row, joined by UNION ALL.

@@ -347,10 +347,33 @@ class Resolver {
         AddSource(*ref.left, scope);
         AddSource(*ref.right, scope);
         return;
+      case TableRef::Kind::kFunction:
+        scope.push_back({ref.has_alias ? ref.alias : ref.name.Name(), FunctionColumns(ref)});
+        return;
     }
   }
 
+  // The columns of STRING_SPLIT (value, and ordinal when asked) and of OPENJSON (key, value,
+  // type), typed as SQL Server types them; a piece of STRING_SPLIT is of its text's type.
+  static std::shared_ptr<const TableColumns> FunctionColumns(const TableRef& ref) {
+    auto columns = std::make_shared<TableColumns>();
+    if (oleaut::EqualsNoCase(ref.name.Name(), u"openjson")) {
+      columns->push_back({u"key", SqlType::Varchar(4000, true)});
+      columns->push_back({u"value", SqlType::Varchar(-1, true)});
+      columns->push_back({u"type", SqlType::Int()});
+      return columns;
+    }
+    columns->push_back({u"value", SqlType::Unknown()});
+    if (ref.args.size() > 2 && ref.args[2]->kind == ExprKind::kNumber &&
+        ref.args[2]->text == u"1") {
+      columns->push_back({u"ordinal", SqlType{SqlType::Class::kInteger, "bigint", 0, 0, 0}});
+    }
+    return columns;
+  }
+
   void JoinConditions(const TableRef& ref) {
+    for (const ExprPtr& arg : ref.args)
+      Expression(*arg);
     if (ref.kind != TableRef::Kind::kJoin) return;
     JoinConditions(*ref.left);
     JoinConditions(*ref.right);

@@ -113,6 +113,10 @@ void MoneyToText(sqlite3_context* context, int argc, sqlite3_value** argv);
 // variables, kept in `state`. Returns the engine's code of the first registration that failed.
 int InstallVariableFunctions(sqlite3* db, SessionState* state);
 
+// The table-valued functions tsql_string_split, tsql_string_split_ordinal and tsql_openjson.
+// Returns the engine's code of the first registration that failed.
+int InstallTableFunctions(sqlite3* db);
+
 // A float as CONVERT writes it in style 0 ("1.23457e+008"), 1 or 2.
 std::u16string FloatText(double value, int style);
 

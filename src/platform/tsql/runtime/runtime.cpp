@@ -529,6 +529,7 @@ void InstallSqliteRuntime(sqlite3* db, SessionState* state, void (*destroy_state
                                    nullptr, destroy_state),
         "tsql_identity");
   check(detail::InstallVariableFunctions(db, state), "the local variables' functions");
+  check(detail::InstallTableFunctions(db), "the table-valued functions");
   check(
       sqlite3_create_collation_v2(db, "TSQL", SQLITE_UTF16_ALIGNED, nullptr, CollateUtf16, nullptr),
       "the collation TSQL");
