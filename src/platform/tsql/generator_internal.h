@@ -127,6 +127,20 @@ class Generator {
   void GenTableRef(const TableRef& ref);
   void GenTableFunction(const TableRef& ref);
 
+  // ---- CROSS and OUTER APPLY over a derived table (generator_apply.cpp) ----
+  struct Lateral {
+    std::u16string alias;
+    std::vector<std::u16string> columns;
+    int depth = 0;  // of the query whose FROM clause joins it
+  };
+  std::size_t OpenLaterals(const Select& select);
+  void CloseLaterals(std::size_t mark);
+  void CollectLaterals(const TableRef& ref);
+  bool GenLateralColumn(const Expr& expr);
+  void AppendLateralColumn(const Lateral& lateral, std::size_t i);
+  void GenLateralTable(const TableRef& ref);
+  bool GenLateralStar(const SelectCore& core, const SelectItem& item);
+
   // ---- common table expressions (generator_common_tables.cpp) ----
   void GenWith(const Select& select);
   void CheckCommonTableColumns(const CommonTable& table);
@@ -221,6 +235,9 @@ class Generator {
   // of a query, not inside another window function or an aggregate.
   bool windows_allowed_ = false;
   bool windows_in_aggregate_ = false;
+  // The derived tables that APPLY joins in the queries being generated, innermost last.
+  std::vector<Lateral> laterals_;
+  int lateral_depth_ = 0;
 };
 
 }  // namespace tsql::generation

@@ -103,6 +103,7 @@ void Generator::GenSelect(const Select& select) {
   const std::vector<std::optional<SqlType>>* store_types = std::exchange(store_types_, nullptr);
   const std::vector<std::string>* level_items = std::exchange(level_items_, nullptr);
   if (!select.with.empty()) GenWith(select);
+  const std::size_t laterals = OpenLaterals(select);
   CheckDistinctOrder(select);
   const bool compound = select.cores.size() > 1;
   const std::vector<SqlType> column_types = compound ? ColumnTypes(select) : std::vector<SqlType>();
@@ -153,6 +154,7 @@ void Generator::GenSelect(const Select& select) {
   } else if (!compound && select.cores[0].top) {
     GenLimit(select.cores[0]);
   }
+  CloseLaterals(laterals);
 }
 
 // OFFSET n ROWS [FETCH NEXT m ROWS ONLY]: SQLite's LIMIT m (or none) OFFSET n, the counts
@@ -217,6 +219,7 @@ void Generator::GenCore(const SelectCore& core, const std::vector<SqlType>& colu
   for (std::size_t i = 0; i < core.items.size(); ++i) {
     if (i > 0) out_ += ", ";
     const SelectItem& item = core.items[i];
+    if (item.star && GenLateralStar(core, item)) continue;
     if (item.star) {
       if (!item.star_qualifier.empty()) {
         AppendQuotedName(out_, item.star_qualifier.back());
@@ -350,9 +353,11 @@ void Generator::GenScalarSubquery(const Select& select) {
       "(SELECT CASE WHEN count(*) > 1 THEN tsql_raise('Subquery returned more than 1 value. "
       "This is not permitted when the subquery follows =, !=, <, <= , >, >= or when the "
       "subquery is used as an expression.') ELSE min(\"v\") END FROM (SELECT ";
+  const std::size_t laterals = OpenLaterals(select);
   Gen(*core.items[0].expr);
   out_ += " AS \"v\"";
   GenFromWhere(core);
+  CloseLaterals(laterals);
   out_ += " LIMIT 2))";
 }
 
@@ -424,6 +429,9 @@ void Generator::GenTableRef(const TableRef& ref) {
         out_ += '(';
         GenTableRef(*ref.right);
         out_ += ')';
+      } else if (ref.right->kind == TableRef::Kind::kDerived &&
+                 (ref.join == JoinType::kCrossApply || ref.join == JoinType::kOuterApply)) {
+        GenLateralTable(*ref.right);
       } else {
         GenTableRef(*ref.right);
       }

@@ -634,14 +634,7 @@ class Parser {
       join->pos = pos;
       join->join = type;
       join->left = std::move(left);
-      const SourcePos right = Peek().pos;
       join->right = ParseTablePrimary();
-      if (apply && join->right->kind != TableRef::Kind::kFunction) {
-        // SQLite has no lateral join: only a table-valued function reads the rows before it.
-        UnsupportedAt(right, type == JoinType::kCrossApply
-                                 ? u"CROSS APPLY over a table or derived table"
-                                 : u"OUTER APPLY over a table or derived table");
-      }
       if (type != JoinType::kCross && !apply) {
         ExpectKeyword(u"ON");
         join->on = ParseExpr();

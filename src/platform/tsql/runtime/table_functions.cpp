@@ -125,11 +125,12 @@ std::string OpenJsonRows(sqlite3* db, sqlite3_value** args, std::vector<Row>& ro
   return error;
 }
 
-constexpr Function kSplit{"CREATE TABLE x(value TEXT, input HIDDEN, separator HIDDEN)", 1, 0, 2,
-                          SplitRows};
+// A piece compares as the text it came from does, under the default collation.
+constexpr Function kSplit{"CREATE TABLE x(value TEXT COLLATE TSQL, input HIDDEN, separator HIDDEN)",
+                          1, 0, 2, SplitRows};
 constexpr Function kSplitOrdinal{
-    "CREATE TABLE x(value TEXT, ordinal INTEGER, input HIDDEN, separator HIDDEN)", 1, 1, 2,
-    SplitRows};
+    "CREATE TABLE x(value TEXT COLLATE TSQL, ordinal INTEGER, input HIDDEN, separator HIDDEN)", 1,
+    1, 2, SplitRows};
 constexpr Function kOpenJson{
     "CREATE TABLE x(key TEXT, value TEXT, type INTEGER, json HIDDEN, path HIDDEN)", 2, 1, 2,
     OpenJsonRows};
