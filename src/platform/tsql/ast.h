@@ -203,9 +203,13 @@ struct Select {
   SourcePos pos;
 };
 
+// OUTPUT inserted.x, deleted.*, ... of INSERT, UPDATE and DELETE: the rows as changed.
+using OutputList = std::vector<SelectItem>;
+
 struct InsertStmt {
   ObjectName table;
   std::vector<std::u16string> columns;
+  OutputList output;
   std::vector<std::vector<ExprPtr>> rows;  // VALUES
   SelectPtr select;                        // INSERT ... SELECT
   bool default_values = false;
@@ -216,12 +220,14 @@ struct InsertStmt {
 struct UpdateStmt {
   ObjectName table;
   std::vector<std::pair<std::u16string, ExprPtr>> sets;
+  OutputList output;
   std::vector<TableRefPtr> from;
   ExprPtr where;
 };
 
 struct DeleteStmt {
   ObjectName table;
+  OutputList output;
   std::vector<TableRefPtr> from;
   ExprPtr where;
 };

@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -127,6 +128,20 @@ class Generator {
   void GenTableRef(const TableRef& ref);
   void GenTableFunction(const TableRef& ref);
 
+  // ---- OUTPUT (generator_output.cpp) ----
+  enum class OutputChange : std::uint8_t { kInsert, kUpdate, kDelete };
+  struct OutputTarget {
+    const ObjectName* table;
+    OutputChange change;
+  };
+  void GenWithOutput(const OutputList& output, OutputChange change, const ObjectName& table,
+                     const ObjectName& named, const std::vector<TableRefPtr>& from,
+                     const Expr* where,
+                     const std::function<void(std::vector<Node>&)>& generate_change,
+                     std::vector<Node>& nodes);
+  std::vector<ResultHint> GenOutputList(const OutputList& output, const ObjectName& table);
+  void CheckOutputColumn(const Expr& expr);
+
   // ---- CROSS and OUTER APPLY over a derived table (generator_apply.cpp) ----
   struct Lateral {
     std::u16string alias;
@@ -238,6 +253,8 @@ class Generator {
   // The derived tables that APPLY joins in the queries being generated, innermost last.
   std::vector<Lateral> laterals_;
   int lateral_depth_ = 0;
+  const OutputTarget* output_ = nullptr;  // the statement whose OUTPUT is being generated
+  bool in_output_list_ = false;           // the generator is in that OUTPUT's items
 };
 
 }  // namespace tsql::generation

@@ -1,4 +1,4 @@
-// MERGE as SQLite statements run as one (StatementKind::kMerge). SQL Server decides every row's
+// MERGE as SQLite statements run as one (StatementKind::kSteps). SQL Server decides every row's
 // action on the tables as they were before the statement, so the pairs of target and source rows
 // and the action each takes are kept first in temporary tables; the actions then change the
 // target by its row keys: the matched rows, then those no source row matched, then the source
@@ -188,7 +188,7 @@ void Generator::Generate(const MergeStmt& merge, std::vector<Node>& nodes) {
     }
   }
   drop_tables();
-  SqlStatement s = Begin(StatementKind::kMerge, temp);
+  SqlStatement s = Begin(StatementKind::kSteps, temp);
   s.target = Utf8(TableName(target));
   for (Node& node : steps)
     s.steps.push_back(std::move(std::get<SqlStatement>(node.item)));

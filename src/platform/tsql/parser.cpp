@@ -815,7 +815,7 @@ class Parser {
       } while (AcceptSymbol(u","));
       ExpectSymbol(u")");
     }
-    if (AtKeyword(u"OUTPUT")) Unsupported(u"OUTPUT");
+    if (AtKeyword(u"OUTPUT")) insert.output = ParseOutput();
     if (AcceptKeyword(u"VALUES")) {
       do {
         ExpectSymbol(u"(");
@@ -840,6 +840,18 @@ class Parser {
     return insert;
   }
 
+  // OUTPUT item, ...: returned to the caller; OUTPUT ... INTO a table is refused by name.
+  OutputList ParseOutput() {
+    Take();  // OUTPUT
+    OutputList items;
+    do {
+      items.push_back(ParseSelectItem());
+      if (items.back().target) Fail(u"a variable cannot be set in OUTPUT");
+    } while (AcceptSymbol(u","));
+    if (AtKeyword(u"INTO")) Unsupported(u"OUTPUT ... INTO");
+    return items;
+  }
+
   UpdateStmt ParseUpdate() {
     Take();  // UPDATE
     if (AtKeyword(u"TOP")) Unsupported(u"UPDATE TOP");
@@ -855,7 +867,7 @@ class Parser {
       ExpectSymbol(u"=");
       update.sets.emplace_back(std::move(column), ParseExpr());
     } while (AcceptSymbol(u","));
-    if (AtKeyword(u"OUTPUT")) Unsupported(u"OUTPUT");
+    if (AtKeyword(u"OUTPUT")) update.output = ParseOutput();
     if (AcceptKeyword(u"FROM")) update.from = ParseFromList();
     if (AcceptKeyword(u"WHERE")) {
       if (AtKeyword(u"CURRENT")) Unsupported(u"WHERE CURRENT OF");
@@ -871,7 +883,7 @@ class Parser {
     DeleteStmt del;
     del.table = ParseObjectName();
     if (AtKeyword(u"WITH") && AtSymbol(u"(", 1)) SkipTableHints();
-    if (AtKeyword(u"OUTPUT")) Unsupported(u"OUTPUT");
+    if (AtKeyword(u"OUTPUT")) del.output = ParseOutput();
     if (AcceptKeyword(u"FROM")) del.from = ParseFromList();
     if (AcceptKeyword(u"WHERE")) {
       if (AtKeyword(u"CURRENT")) Unsupported(u"WHERE CURRENT OF");

@@ -31,7 +31,7 @@ enum class StatementKind : std::uint8_t {
   kDdl,            // changes the schema
   kAssign,         // sets local variables (SET, DECLARE ... =, SELECT @v = ...): run to its end
   kSessionOption,  // SET NOCOUNT, SET IDENTITY_INSERT `target` ON/OFF: no SQLite text
-  kMerge,          // MERGE: `steps` run in order as one statement, all or nothing
+  kSteps,  // MERGE, a change with OUTPUT: `steps` run in order as one statement, all or nothing
 };
 
 // What a statement leaves in @@ROWCOUNT.
@@ -106,7 +106,8 @@ struct SqlStatement {
   // {table, column}: the provider indexes them once, since a temporary table has no index of its
   // own and a caller may probe it once per row it adds.
   std::vector<std::pair<std::string, std::string>> probes;
-  // kMerge: the statements that carry it out; @@ROWCOUNT counts the rows their changes touch.
+  // kSteps: the statements that carry it out; @@ROWCOUNT counts the rows of those counted, and
+  // a query with result columns hands its rows back.
   std::vector<SqlStatement> steps;
 };
 

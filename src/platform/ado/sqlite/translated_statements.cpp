@@ -142,8 +142,8 @@ void StatementRunner::RunStatement(const tsql::SqlStatement& statement) {
     case Kind::kSessionOption:
       SetIdentityInsert(statement);
       break;
-    case Kind::kMerge:
-      rows = RunMerge(statement);
+    case Kind::kSteps:
+      rows = RunSteps(statement);
       break;
   }
   switch (statement.row_count) {
@@ -158,16 +158,20 @@ void StatementRunner::RunStatement(const tsql::SqlStatement& statement) {
   }
 }
 
-// MERGE is one statement to SQL Server: its steps change all or nothing, and it counts the rows
-// its actions changed.
-std::int64_t StatementRunner::RunMerge(const tsql::SqlStatement& statement) {
+// MERGE, or a change with OUTPUT, is one statement to SQL Server: its steps change all or
+// nothing, it counts the rows its changes touched, and its OUTPUT rows are its result.
+std::int64_t StatementRunner::RunSteps(const tsql::SqlStatement& statement) {
   using Kind = tsql::StatementKind;
-  RunInternal("SAVEPOINT tsql_merge");
+  RunInternal("SAVEPOINT tsql_steps");
   std::int64_t rows = 0;
   try {
     for (const tsql::SqlStatement& step : statement.steps) {
       if (step.kind == Kind::kQuery) {
-        RunToEnd(step);
+        if (step.columns.empty()) {
+          RunToEnd(step);
+        } else {
+          RunQuery(step);
+        }
         continue;
       }
       if (step.kind == Kind::kInsert) CheckIdentityValues(step);
@@ -176,13 +180,13 @@ std::int64_t StatementRunner::RunMerge(const tsql::SqlStatement& statement) {
     }
   } catch (...) {
     try {
-      RunInternal("ROLLBACK TO tsql_merge");
-      RunInternal("RELEASE tsql_merge");
+      RunInternal("ROLLBACK TO tsql_steps");
+      RunInternal("RELEASE tsql_steps");
     } catch (...) {  // NOLINT(bugprone-empty-catch): the first failure is what the caller sees
     }
     throw;
   }
-  RunInternal("RELEASE tsql_merge");
+  RunInternal("RELEASE tsql_steps");
   result_->records_affected = rows;
   return rows;
 }

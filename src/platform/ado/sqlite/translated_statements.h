@@ -111,7 +111,7 @@ class StatementRunner : public tsql::Executor {
 
  private:
   void RunStatement(const tsql::SqlStatement& statement);
-  std::int64_t RunMerge(const tsql::SqlStatement& statement);
+  std::int64_t RunSteps(const tsql::SqlStatement& statement);
   void CheckIdentityValues(const tsql::SqlStatement& statement);
   void SetIdentityInsert(const tsql::SqlStatement& statement);
   void Defer(const oleaut::ComError& error);
