@@ -41,6 +41,10 @@ void Collect(const std::vector<tsql::Node>& nodes, std::string& out) {
     if (const auto* statement = std::get_if<tsql::SqlStatement>(&node.item)) {
       out += statement->sql;
       out += '\n';
+      for (const tsql::SqlStatement& step : statement->steps) {
+        out += step.sql;
+        out += '\n';
+      }
       continue;
     }
     const auto& branch = *std::get<std::unique_ptr<tsql::IfNode>>(node.item);

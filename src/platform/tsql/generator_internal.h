@@ -3,7 +3,9 @@
 // tables, columns, indexes and their changes; generator_dml.cpp the statements that read or
 // write rows (SELECT, SELECT ... INTO, INSERT, UPDATE, DELETE) and identity;
 // generator_query.cpp the parts of a query; generator_expression.cpp operators, comparisons and
-// conversions; generator_functions.cpp function calls.
+// conversions; generator_functions.cpp function calls; generator_views.cpp views;
+// generator_merge.cpp MERGE; generator_output.cpp the OUTPUT clause; generator_apply.cpp APPLY
+// over a derived table.
 #pragma once
 
 #include <cstddef>
