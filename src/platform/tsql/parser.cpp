@@ -1274,31 +1274,30 @@ class Parser {
     return type;
   }
 
+  // [IF EXISTS] name, ...: the objects a DROP names; whether IF EXISTS was written.
+  bool ParseDropList(std::vector<ObjectName>& names) {
+    const bool if_exists = AtKeyword(u"IF") && AtKeyword(u"EXISTS", 1);
+    if (if_exists) {
+      Take();
+      Take();
+    }
+    do {
+      names.push_back(ParseObjectName());
+    } while (AcceptSymbol(u","));
+    return if_exists;
+  }
+
   void ParseDrop(Statement& statement) {
     Take();  // DROP
     if (AcceptKeyword(u"TABLE")) {
       DropTableStmt drop;
-      if (AtKeyword(u"IF") && AtKeyword(u"EXISTS", 1)) {
-        Take();
-        Take();
-        drop.if_exists = true;
-      }
-      do {
-        drop.tables.push_back(ParseObjectName());
-      } while (AcceptSymbol(u","));
+      drop.if_exists = ParseDropList(drop.tables);
       statement.body = std::move(drop);
       return;
     }
     if (AcceptKeyword(u"VIEW")) {
       DropViewStmt drop;
-      if (AtKeyword(u"IF") && AtKeyword(u"EXISTS", 1)) {
-        Take();
-        Take();
-        drop.if_exists = true;
-      }
-      do {
-        drop.views.push_back(ParseObjectName());
-      } while (AcceptSymbol(u","));
+      drop.if_exists = ParseDropList(drop.views);
       statement.body = std::move(drop);
       return;
     }

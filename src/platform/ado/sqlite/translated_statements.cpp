@@ -112,18 +112,7 @@ void StatementRunner::RunStatement(const tsql::SqlStatement& statement) {
       break;
     case Kind::kSelectInto:
       // One statement to SQL Server: a failure leaves no table behind.
-      RunInternal("SAVEPOINT tsql_select_into");
-      try {
-        rows = RunSelectInto(statement);
-      } catch (...) {
-        try {
-          RunInternal("ROLLBACK TO tsql_select_into");
-          RunInternal("RELEASE tsql_select_into");
-        } catch (...) {  // NOLINT(bugprone-empty-catch): the first failure is what the caller sees
-        }
-        throw;
-      }
-      RunInternal("RELEASE tsql_select_into");
+      RunAsOne("tsql_select_into", [&] { rows = RunSelectInto(statement); });
       break;
     case Kind::kAlterColumn:
       RunAlterColumn(statement);
@@ -162,9 +151,8 @@ void StatementRunner::RunStatement(const tsql::SqlStatement& statement) {
 // nothing, it counts the rows its changes touched, and its OUTPUT rows are its result.
 std::int64_t StatementRunner::RunSteps(const tsql::SqlStatement& statement) {
   using Kind = tsql::StatementKind;
-  RunInternal("SAVEPOINT tsql_steps");
   std::int64_t rows = 0;
-  try {
+  RunAsOne("tsql_steps", [&] {
     for (const tsql::SqlStatement& step : statement.steps) {
       if (step.kind == Kind::kQuery) {
         if (step.columns.empty()) {
@@ -178,17 +166,25 @@ std::int64_t StatementRunner::RunSteps(const tsql::SqlStatement& statement) {
       const std::int64_t changed = RunCommand(step);
       if (step.row_count == tsql::RowCountEffect::kCounted) rows += changed;
     }
+  });
+  result_->records_affected = rows;
+  return rows;
+}
+
+// Runs `body` inside a savepoint of that name: all it changed is undone when it fails.
+void StatementRunner::RunAsOne(const std::string& savepoint, const std::function<void()>& body) {
+  RunInternal(("SAVEPOINT " + savepoint).c_str());
+  try {
+    body();
   } catch (...) {
     try {
-      RunInternal("ROLLBACK TO tsql_steps");
-      RunInternal("RELEASE tsql_steps");
+      RunInternal(("ROLLBACK TO " + savepoint).c_str());
+      RunInternal(("RELEASE " + savepoint).c_str());
     } catch (...) {  // NOLINT(bugprone-empty-catch): the first failure is what the caller sees
     }
     throw;
   }
-  RunInternal("RELEASE tsql_steps");
-  result_->records_affected = rows;
-  return rows;
+  RunInternal(("RELEASE " + savepoint).c_str());
 }
 
 // SQLite writes any value into an identity key; SQL Server only while IDENTITY_INSERT is on for

@@ -112,6 +112,7 @@ class StatementRunner : public tsql::Executor {
  private:
   void RunStatement(const tsql::SqlStatement& statement);
   std::int64_t RunSteps(const tsql::SqlStatement& statement);
+  void RunAsOne(const std::string& savepoint, const std::function<void()>& body);
   void CheckIdentityValues(const tsql::SqlStatement& statement);
   void SetIdentityInsert(const tsql::SqlStatement& statement);
   void Defer(const oleaut::ComError& error);
