@@ -762,12 +762,21 @@ class Parser {
   }
 
   void ParseTableAlias(TableRef& ref) {
+    RefusePivot();
     if (AcceptKeyword(u"AS")) {
       ref.alias = ExpectName(u"expected an alias after AS");
       ref.has_alias = true;
     } else if (AtName()) {
       ref.alias = Take().text;
       ref.has_alias = true;
+    }
+    RefusePivot();
+  }
+
+  // PIVOT (...) and UNPIVOT (...) after a table: their words are no reserved ones.
+  void RefusePivot() const {
+    if ((AtKeyword(u"PIVOT") || AtKeyword(u"UNPIVOT")) && AtSymbol(u"(", 1)) {
+      Unsupported(LowerAscii(Peek().text) == u"pivot" ? u"PIVOT" : u"UNPIVOT");
     }
   }
 
