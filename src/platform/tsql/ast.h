@@ -120,11 +120,20 @@ enum class JoinType : std::uint8_t {
 struct TableRef;
 using TableRefPtr = std::unique_ptr<TableRef>;
 
+// A column of OPENJSON ... WITH (name type ['path'] [AS JSON]).
+struct JsonColumn {
+  std::u16string name;
+  TypeName type;
+  std::u16string path;  // '$."name"' when none is written
+  bool as_json = false;
+};
+
 struct TableRef {
   enum class Kind : std::uint8_t { kTable, kDerived, kJoin, kFunction } kind = Kind::kTable;
   ObjectName name;            // kTable; kFunction: the function's name (STRING_SPLIT, OPENJSON)
   SelectPtr select;           // kDerived
   std::vector<ExprPtr> args;  // kFunction
+  std::vector<JsonColumn> json_columns;  // kFunction: OPENJSON ... WITH
   std::u16string alias;
   bool has_alias = false;
   JoinType join = JoinType::kInner;  // kJoin

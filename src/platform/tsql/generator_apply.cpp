@@ -33,6 +33,10 @@ void Generator::CloseLaterals(std::size_t mark) {
 }
 
 void Generator::CollectLaterals(const TableRef& ref) {
+  if (ref.kind == TableRef::Kind::kFunction && !ref.json_columns.empty()) {
+    CollectJsonSchema(ref);
+    return;
+  }
   if (ref.kind != TableRef::Kind::kJoin) return;
   CollectLaterals(*ref.left);
   CollectLaterals(*ref.right);
@@ -76,8 +80,70 @@ bool Generator::GenLateralColumn(const Expr& expr) {
   return false;
 }
 
+// OPENJSON ... WITH: each column read from the row's JSON by its path, converted to its type
+// (an AS JSON column is the object or array's text).
+void Generator::CollectJsonSchema(const TableRef& ref) {
+  Lateral lateral;
+  lateral.alias = ref.has_alias ? ref.alias : ref.name.Name();
+  lateral.depth = lateral_depth_;
+  for (const JsonColumn& column : ref.json_columns) {
+    lateral.columns.push_back(column.name);
+    std::u16string path = column.path;
+    for (std::u16string_view mode : {u"lax ", u"strict "}) {
+      if (path.starts_with(mode)) path.erase(0, mode.size());
+    }
+    std::string read = "json_extract(";
+    AppendQuotedName(read, lateral.alias);
+    read += ".\"value\", ";
+    AppendStringLiteral(read, path);
+    read += ')';
+    if (!column.as_json)
+      read = "tsql_convert('" + ColumnType(column.type).Declared() + "', " + read + ')';
+    lateral.reads.push_back(std::move(read));
+  }
+  laterals_.push_back(std::move(lateral));
+}
+
+// The rows OPENJSON ... WITH reads: the elements of the array at its path, or the object there
+// as one row.
+void Generator::GenJsonRows(const TableRef& ref) {
+  const std::u16string_view written_path =
+      ref.args.size() > 1 && ref.args[1]->kind == ExprKind::kString ? ref.args[1]->text : u"$";
+  if (ref.args.size() > 1 && ref.args[1]->kind != ExprKind::kString) {
+    RaiseUnsupported(batch_, ref.args[1]->pos, u"OPENJSON ... WITH at a path that is no literal");
+  }
+  std::u16string path(written_path);
+  for (std::u16string_view mode : {u"lax ", u"strict "}) {
+    if (path.starts_with(mode)) path.erase(0, mode.size());
+  }
+  const auto value = [&] {
+    out_ += "json_extract(";
+    Gen(*ref.args[0]);
+    out_ += ", ";
+    AppendStringLiteral(out_, path);
+    out_ += ')';
+  };
+  out_ += "json_each(CASE json_type(";
+  Gen(*ref.args[0]);
+  out_ += ", ";
+  AppendStringLiteral(out_, path);
+  out_ += ") WHEN 'object' THEN json_array(json(";
+  value();
+  out_ += ")) WHEN 'array' THEN json(";
+  value();
+  out_ += ") END)";
+  if (!ref.has_alias) {
+    out_ += " AS ";
+    AppendQuotedName(out_, ref.name.Name());
+  }
+}
+
 // A text compares under the default collation, as the column it came from did.
 void Generator::AppendLateralColumn(const Lateral& lateral, std::size_t i) {
+  if (!lateral.reads.empty()) {
+    out_ += '(' + lateral.reads[i] + ')';
+    return;
+  }
   out_ += "(json_extract(";
   AppendQuotedName(out_, lateral.alias);
   out_ += ".\"value\", '$[" + std::to_string(i) + "]') COLLATE TSQL)";
@@ -122,7 +188,8 @@ bool Generator::GenLateralStar(const SelectCore& core, const SelectItem& item) {
     }
     const Lateral* lateral = nullptr;
     for (const Lateral& known : laterals_) {
-      if (known.depth == lateral_depth_ && ref.kind == TableRef::Kind::kDerived &&
+      if (known.depth == lateral_depth_ &&
+          (ref.kind == TableRef::Kind::kDerived || !ref.json_columns.empty()) &&
           oleaut::EqualsNoCase(known.alias, qualifier)) {
         lateral = &known;
       }

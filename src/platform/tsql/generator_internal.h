@@ -149,7 +149,11 @@ class Generator {
     std::u16string alias;
     std::vector<std::u16string> columns;
     int depth = 0;  // of the query whose FROM clause joins it
+    // How each column is read from the row json_each gives; empty: by its place in the row.
+    std::vector<std::string> reads;
   };
+  void CollectJsonSchema(const TableRef& ref);
+  void GenJsonRows(const TableRef& ref);
   std::size_t OpenLaterals(const Select& select);
   void CloseLaterals(std::size_t mark);
   void CollectLaterals(const TableRef& ref);

@@ -364,6 +364,7 @@ void Generator::GenScalarSubquery(const Select& select) {
 // STRING_SPLIT and OPENJSON as the runtime's table-valued functions (runtime/table_functions.cpp).
 // STRING_SPLIT's third argument is a constant that chooses its columns.
 void Generator::GenTableFunction(const TableRef& ref) {
+  if (!ref.json_columns.empty()) return GenJsonRows(ref);
   std::size_t args = ref.args.size();
   if (oleaut::EqualsNoCase(ref.name.Name(), u"openjson")) {
     out_ += "tsql_openjson(";

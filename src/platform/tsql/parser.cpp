@@ -703,8 +703,31 @@ class Parser {
       RaiseStatementError(
           ref.pos, u"Procedure or function " + written + u" has too many arguments specified.");
     }
-    if (!split && AtKeyword(u"WITH") && AtSymbol(u"(", 1)) Unsupported(u"OPENJSON ... WITH");
+    if (!split && AtKeyword(u"WITH") && AtSymbol(u"(", 1)) ParseJsonSchema(ref);
     ParseTableAlias(ref);
+  }
+
+  // WITH (name type ['path'] [AS JSON], ...) of OPENJSON.
+  void ParseJsonSchema(TableRef& ref) {
+    Take();  // WITH
+    Take();  // (
+    do {
+      JsonColumn column;
+      column.name = ExpectName(u"expected a column name");
+      column.type = ParseTypeName();
+      if (Peek().kind == TokenKind::kString) {
+        column.path = Take().text;
+      } else {
+        column.path = u"$.\"" + column.name + u"\"";
+      }
+      if (AtKeyword(u"AS") && AtKeyword(u"JSON", 1)) {
+        Take();
+        Take();
+        column.as_json = true;
+      }
+      ref.json_columns.push_back(std::move(column));
+    } while (AcceptSymbol(u","));
+    ExpectSymbol(u")");
   }
 
   // VALUES (a, b), (c, d): a query of one SELECT per row, joined by UNION ALL.

@@ -357,6 +357,13 @@ class Resolver {
   // type), typed as SQL Server types them; a piece of STRING_SPLIT is of its text's type.
   static std::shared_ptr<const TableColumns> FunctionColumns(const TableRef& ref) {
     auto columns = std::make_shared<TableColumns>();
+    for (const JsonColumn& column : ref.json_columns) {
+      const std::optional<SqlType> type = ResolveType(column.type, false);
+      columns->push_back({column.name, column.as_json ? SqlType::Varchar(-1, true)
+                                       : type         ? *type
+                                                      : SqlType::Unknown()});
+    }
+    if (!ref.json_columns.empty()) return columns;
     if (oleaut::EqualsNoCase(ref.name.Name(), u"openjson")) {
       columns->push_back({u"key", SqlType::Varchar(4000, true)});
       columns->push_back({u"value", SqlType::Varchar(-1, true)});
