@@ -129,11 +129,15 @@ struct JsonColumn {
 };
 
 struct TableRef {
-  enum class Kind : std::uint8_t { kTable, kDerived, kJoin, kFunction } kind = Kind::kTable;
+  enum class Kind : std::uint8_t { kTable, kDerived, kJoin, kFunction, kPivot } kind = Kind::kTable;
   ObjectName name;            // kTable; kFunction: the function's name (STRING_SPLIT, OPENJSON)
   SelectPtr select;           // kDerived
   std::vector<ExprPtr> args;  // kFunction
   std::vector<JsonColumn> json_columns;  // kFunction: OPENJSON ... WITH
+  // kPivot: left PIVOT (aggregate(column) FOR pivot_column IN (pivot_values)) AS alias.
+  ExprPtr aggregate;
+  std::u16string pivot_column;
+  std::vector<std::u16string> pivot_values;
   std::u16string alias;
   bool has_alias = false;
   JoinType join = JoinType::kInner;  // kJoin

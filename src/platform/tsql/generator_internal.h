@@ -129,6 +129,7 @@ class Generator {
   void GenScalarSubquery(const Select& select);
   void GenTableRef(const TableRef& ref);
   void GenTableFunction(const TableRef& ref);
+  void GenPivot(const TableRef& ref);
 
   // ---- OUTPUT (generator_output.cpp) ----
   enum class OutputChange : std::uint8_t { kInsert, kUpdate, kDelete };

@@ -390,6 +390,63 @@ void Generator::GenTableFunction(const TableRef& ref) {
   }
 }
 
+// PIVOT as a grouped query: the source's other columns grouped, and for each value turned the
+// aggregate of the rows whose turned column holds it.
+void Generator::GenPivot(const TableRef& ref) {
+  const TableRef& source = *ref.left;
+  std::vector<std::u16string> names;
+  if (source.kind == TableRef::Kind::kTable) {
+    if (const auto columns = tables_.Find(source.name.Name())) {
+      for (const TableColumn& column : *columns)
+        names.push_back(column.name);
+    }
+  } else if (source.kind == TableRef::Kind::kDerived) {
+    for (const SelectItem& item : source.select->cores.front().items) {
+      if (item.star) {
+        names.clear();
+        break;
+      }
+      names.push_back(item.has_alias                         ? item.alias
+                      : item.expr->kind == ExprKind::kColumn ? item.expr->names.back()
+                                                             : std::u16string());
+    }
+  }
+  if (names.empty()) RaiseUnsupported(batch_, ref.pos, u"PIVOT over a table of unknown columns");
+  const std::u16string& value = ref.aggregate->args[0]->names.back();
+  std::vector<std::u16string> grouping;
+  for (const std::u16string& name : names) {
+    if (!oleaut::EqualsNoCase(name, value) && !oleaut::EqualsNoCase(name, ref.pivot_column)) {
+      grouping.push_back(name);
+    }
+  }
+  out_ += "(SELECT ";
+  for (const std::u16string& name : grouping) {
+    AppendQuotedName(out_, name);
+    out_ += ", ";
+  }
+  for (std::size_t i = 0; i < ref.pivot_values.size(); ++i) {
+    if (i > 0) out_ += ", ";
+    out_ += Utf8(LowerAscii(ref.aggregate->text)) + "(CASE WHEN ";
+    AppendQuotedName(out_, ref.pivot_column);
+    out_ += " = ";
+    AppendStringLiteral(out_, ref.pivot_values[i]);
+    out_ += " THEN ";
+    AppendQuotedName(out_, value);
+    out_ += " END) AS ";
+    AppendQuotedName(out_, ref.pivot_values[i]);
+  }
+  out_ += " FROM ";
+  GenTableRef(source);
+  if (!grouping.empty()) {
+    out_ += " GROUP BY ";
+    for (std::size_t i = 0; i < grouping.size(); ++i) {
+      if (i > 0) out_ += ", ";
+      AppendQuotedName(out_, grouping[i]);
+    }
+  }
+  out_ += ')';
+}
+
 void Generator::GenTableRef(const TableRef& ref) {
   switch (ref.kind) {
     case TableRef::Kind::kTable:
@@ -445,6 +502,9 @@ void Generator::GenTableRef(const TableRef& ref) {
       return;
     case TableRef::Kind::kFunction:
       GenTableFunction(ref);
+      break;
+    case TableRef::Kind::kPivot:
+      GenPivot(ref);
       break;
   }
   if (ref.has_alias) {

@@ -28,6 +28,8 @@ bool RefNamesTemporaryTable(const TableRef& ref) {
                          [](const ExprPtr& arg) { return ExprNamesTemporaryTable(*arg); });
     case TableRef::Kind::kDerived:
       return NamesTemporaryTable(*ref.select);
+    case TableRef::Kind::kPivot:
+      return RefNamesTemporaryTable(*ref.left);
     case TableRef::Kind::kJoin:
       return RefNamesTemporaryTable(*ref.left) || RefNamesTemporaryTable(*ref.right) ||
              (ref.on && ExprNamesTemporaryTable(*ref.on));

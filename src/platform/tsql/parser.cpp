@@ -660,7 +660,7 @@ class Parser {
           RaiseStatementError(
               ref->pos, u"No column name was specified for column 1 of '" + ref->alias + u"'.");
         }
-        return ref;
+        return ParsePivot(std::move(ref));
       }
       TableRefPtr inner = ParseJoinedTable();
       ExpectSymbol(u")");
@@ -675,7 +675,35 @@ class Parser {
     }
     ParseTableAlias(*ref);
     if (AtKeyword(u"WITH") && AtSymbol(u"(", 1)) SkipTableHints();
-    return ref;
+    return ParsePivot(std::move(ref));
+  }
+
+  // source PIVOT (aggregate(column) FOR pivot_column IN ([a], [b], ...)) [AS] alias.
+  TableRefPtr ParsePivot(TableRefPtr source) {
+    if (!AtKeyword(u"PIVOT") || !AtSymbol(u"(", 1)) return source;
+    auto pivot = std::make_unique<TableRef>();
+    pivot->kind = TableRef::Kind::kPivot;
+    pivot->pos = Take().pos;
+    Take();  // (
+    pivot->aggregate = ParseExpr();
+    const Expr& aggregate = *pivot->aggregate;
+    if (aggregate.kind != ExprKind::kFunction || aggregate.args.size() != 1 ||
+        aggregate.args[0]->kind != ExprKind::kColumn || aggregate.over) {
+      Fail(u"PIVOT needs an aggregate of a column");
+    }
+    ExpectKeyword(u"FOR");
+    pivot->pivot_column = ExpectName(u"expected the column PIVOT turns");
+    ExpectKeyword(u"IN");
+    ExpectSymbol(u"(");
+    do {
+      pivot->pivot_values.push_back(ExpectName(u"expected a value of the column, as a name"));
+    } while (AcceptSymbol(u","));
+    ExpectSymbol(u")");
+    ExpectSymbol(u")");
+    ParseTableAlias(*pivot);
+    if (!pivot->has_alias) Fail(u"PIVOT needs an alias");
+    pivot->left = std::move(source);
+    return pivot;
   }
 
   // STRING_SPLIT(text, separator [, enable_ordinal]) and OPENJSON(json [, path]), the
@@ -786,6 +814,7 @@ class Parser {
 
   void ParseTableAlias(TableRef& ref) {
     RefusePivot();
+    if (AtKeyword(u"PIVOT") && AtSymbol(u"(", 1)) return;
     if (AcceptKeyword(u"AS")) {
       ref.alias = ExpectName(u"expected an alias after AS");
       ref.has_alias = true;
@@ -796,11 +825,9 @@ class Parser {
     RefusePivot();
   }
 
-  // PIVOT (...) and UNPIVOT (...) after a table: their words are no reserved ones.
+  // UNPIVOT (...) after a table: its word is no reserved one.
   void RefusePivot() const {
-    if ((AtKeyword(u"PIVOT") || AtKeyword(u"UNPIVOT")) && AtSymbol(u"(", 1)) {
-      Unsupported(LowerAscii(Peek().text) == u"pivot" ? u"PIVOT" : u"UNPIVOT");
-    }
+    if (AtKeyword(u"UNPIVOT") && AtSymbol(u"(", 1)) Unsupported(u"UNPIVOT");
   }
 
   // WITH (NOLOCK) and the like change locking on SQL Server only; SQLite readers never block.

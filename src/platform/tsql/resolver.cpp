@@ -350,7 +350,32 @@ class Resolver {
       case TableRef::Kind::kFunction:
         scope.push_back({ref.has_alias ? ref.alias : ref.name.Name(), FunctionColumns(ref)});
         return;
+      case TableRef::Kind::kPivot: {
+        Scope source;
+        AddSource(*ref.left, source);
+        scope.push_back({ref.alias, PivotColumns(ref, source.front().columns.get())});
+        return;
+      }
     }
+  }
+
+  // What PIVOT yields: the source's columns but the aggregated one and the one it turns, then
+  // a column for each value turned.
+  static std::shared_ptr<const TableColumns> PivotColumns(const TableRef& ref,
+                                                          const TableColumns* source) {
+    if (!source) return nullptr;
+    auto columns = std::make_shared<TableColumns>();
+    const std::u16string& value = ref.aggregate->args[0]->names.back();
+    for (const TableColumn& column : *source) {
+      if (oleaut::EqualsNoCase(column.name, value) ||
+          oleaut::EqualsNoCase(column.name, ref.pivot_column)) {
+        continue;
+      }
+      columns->push_back({column.name, column.type});
+    }
+    for (const std::u16string& name : ref.pivot_values)
+      columns->push_back({name, SqlType::Unknown()});
+    return columns;
   }
 
   // The columns of STRING_SPLIT (value, and ordinal when asked) and of OPENJSON (key, value,
