@@ -911,21 +911,28 @@ class Parser {
     return items;
   }
 
+  // SET column = value, ... of UPDATE and of MERGE's update (a column may be qualified).
+  std::vector<std::pair<std::u16string, ExprPtr>> ParseSetList(std::u16string_view variable_set) {
+    ExpectKeyword(u"SET");
+    std::vector<std::pair<std::u16string, ExprPtr>> sets;
+    do {
+      if (Peek().kind == TokenKind::kVariable) Unsupported(variable_set);
+      std::u16string column = ExpectName(u"expected a column name");
+      while (AcceptSymbol(u"."))
+        column = ExpectName(u"expected a column name");
+      ExpectSymbol(u"=");
+      sets.emplace_back(std::move(column), ParseExpr());
+    } while (AcceptSymbol(u","));
+    return sets;
+  }
+
   UpdateStmt ParseUpdate() {
     Take();  // UPDATE
     if (AtKeyword(u"TOP")) Unsupported(u"UPDATE TOP");
     UpdateStmt update;
     update.table = ParseObjectName();
     if (AtKeyword(u"WITH") && AtSymbol(u"(", 1)) SkipTableHints();
-    ExpectKeyword(u"SET");
-    do {
-      if (Peek().kind == TokenKind::kVariable) Unsupported(u"SET @variable in UPDATE");
-      std::u16string column = ExpectName(u"expected a column name");
-      while (AcceptSymbol(u"."))
-        column = ExpectName(u"expected a column name");
-      ExpectSymbol(u"=");
-      update.sets.emplace_back(std::move(column), ParseExpr());
-    } while (AcceptSymbol(u","));
+    update.sets = ParseSetList(u"SET @variable in UPDATE");
     if (AtKeyword(u"OUTPUT")) update.output = ParseOutput();
     if (AcceptKeyword(u"FROM")) update.from = ParseFromList();
     if (AcceptKeyword(u"WHERE")) {
@@ -1002,15 +1009,7 @@ class Parser {
     ExpectKeyword(u"THEN");
     if (AcceptKeyword(u"UPDATE")) {
       action.kind = MergeAction::Kind::kUpdate;
-      ExpectKeyword(u"SET");
-      do {
-        if (Peek().kind == TokenKind::kVariable) Unsupported(u"SET @variable in MERGE");
-        std::u16string column = ExpectName(u"expected a column name");
-        while (AcceptSymbol(u"."))
-          column = ExpectName(u"expected a column name");
-        ExpectSymbol(u"=");
-        action.sets.emplace_back(std::move(column), ParseExpr());
-      } while (AcceptSymbol(u","));
+      action.sets = ParseSetList(u"SET @variable in MERGE");
     } else if (AcceptKeyword(u"DELETE")) {
       action.kind = MergeAction::Kind::kDelete;
     } else {
