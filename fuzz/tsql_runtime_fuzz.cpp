@@ -1,5 +1,6 @@
 // The runtime functions on arbitrary values: CONVERT and TRY_CONVERT to every target type with and
-// without a style, the string and date functions, LIKE and the arithmetic operators. A value
+// without a style, the string and date functions, LIKE, the arithmetic operators and the
+// table-valued functions (STRING_SPLIT, OPENJSON). A value
 // either converts or the statement fails with an error; the engine never crashes.
 #include <sqlite3.h>
 
@@ -22,6 +23,8 @@ sqlite3* Database() {
 }
 
 constexpr const char* kStatements[] = {
+    "SELECT * FROM tsql_string_split(?1, ?1) AS a, tsql_string_split_ordinal(?1, ',') AS b",
+    "SELECT * FROM tsql_openjson(?1) AS a, tsql_openjson(?1, ?1) AS b",
     "SELECT tsql_convert('int', ?1), tsql_convert('datetime', ?1), tsql_convert('bit', ?1)",
     "SELECT tsql_convert('decimal(28,10)', ?1), tsql_convert('varchar(255)', "
     "tsql_convert('decimal(18,4)', ?1))",

@@ -40,6 +40,10 @@ void Collect(const std::vector<tsql::Node>& nodes, std::string& out) {
   tsql::ForEachStatement(nodes, [&](const tsql::SqlStatement& statement) {
     out += statement.sql;
     out += '\n';
+    for (const tsql::SqlStatement& step : statement.steps) {
+      out += step.sql;
+      out += '\n';
+    }
   });
 }
 

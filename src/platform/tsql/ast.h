@@ -107,15 +107,38 @@ struct SelectItem {
   SourcePos pos;
 };
 
-enum class JoinType : std::uint8_t { kInner, kLeft, kRight, kFull, kCross };
+// CROSS APPLY and OUTER APPLY join a table-valued function that may read the tables before it.
+enum class JoinType : std::uint8_t {
+  kInner,
+  kLeft,
+  kRight,
+  kFull,
+  kCross,
+  kCrossApply,
+  kOuterApply
+};
 
 struct TableRef;
 using TableRefPtr = std::unique_ptr<TableRef>;
 
+// A column of OPENJSON ... WITH (name type ['path'] [AS JSON]).
+struct JsonColumn {
+  std::u16string name;
+  TypeName type;
+  std::u16string path;  // '$."name"' when none is written
+  bool as_json = false;
+};
+
 struct TableRef {
-  enum class Kind : std::uint8_t { kTable, kDerived, kJoin } kind = Kind::kTable;
-  ObjectName name;   // kTable
-  SelectPtr select;  // kDerived
+  enum class Kind : std::uint8_t { kTable, kDerived, kJoin, kFunction, kPivot } kind = Kind::kTable;
+  ObjectName name;            // kTable; kFunction: the function's name (STRING_SPLIT, OPENJSON)
+  SelectPtr select;           // kDerived
+  std::vector<ExprPtr> args;  // kFunction
+  std::vector<JsonColumn> json_columns;  // kFunction: OPENJSON ... WITH
+  // kPivot: left PIVOT (aggregate(column) FOR pivot_column IN (pivot_values)) AS alias.
+  ExprPtr aggregate;
+  std::u16string pivot_column;
+  std::vector<std::u16string> pivot_values;
   std::u16string alias;
   bool has_alias = false;
   JoinType join = JoinType::kInner;  // kJoin
@@ -200,9 +223,13 @@ struct Select {
   SourcePos pos;
 };
 
+// OUTPUT inserted.x, deleted.*, ... of INSERT, UPDATE and DELETE: the rows as changed.
+using OutputList = std::vector<SelectItem>;
+
 struct InsertStmt {
   ObjectName table;
   std::vector<std::u16string> columns;
+  OutputList output;
   std::vector<std::vector<ExprPtr>> rows;  // VALUES
   SelectPtr select;                        // INSERT ... SELECT
   bool default_values = false;
@@ -213,12 +240,14 @@ struct InsertStmt {
 struct UpdateStmt {
   ObjectName table;
   std::vector<std::pair<std::u16string, ExprPtr>> sets;
+  OutputList output;
   std::vector<TableRefPtr> from;
   ExprPtr where;
 };
 
 struct DeleteStmt {
   ObjectName table;
+  OutputList output;
   std::vector<TableRefPtr> from;
   ExprPtr where;
 };
@@ -359,11 +388,47 @@ struct IdentityInsertStmt {
   bool on = false;
 };
 
+// CREATE VIEW, ALTER VIEW and CREATE OR ALTER VIEW name [(columns)] AS query.
+struct CreateViewStmt {
+  enum class Mode : std::uint8_t { kCreate, kAlter, kCreateOrAlter } mode = Mode::kCreate;
+  ObjectName view;
+  std::vector<std::u16string> columns;  // empty: named by the query's columns
+  SelectPtr select;
+};
+
+// A WHEN clause of MERGE: WHEN MATCHED | NOT MATCHED [BY TARGET] | NOT MATCHED BY SOURCE
+// [AND condition] THEN UPDATE SET ... | DELETE | INSERT [(columns)] VALUES (...) | DEFAULT VALUES.
+struct MergeAction {
+  enum class When : std::uint8_t { kMatched, kNotMatchedByTarget, kNotMatchedBySource };
+  enum class Kind : std::uint8_t { kUpdate, kDelete, kInsert };
+  When when = When::kMatched;
+  Kind kind = Kind::kUpdate;
+  ExprPtr condition;  // may be empty
+  std::vector<std::pair<std::u16string, ExprPtr>> sets;
+  std::vector<std::u16string> columns;
+  std::vector<ExprPtr> values;  // empty for DEFAULT VALUES
+  SourcePos pos;
+};
+
+struct MergeStmt {
+  ObjectName target;
+  std::u16string target_alias;  // empty: named by its own name
+  TableRefPtr source;
+  ExprPtr on;
+  std::vector<MergeAction> actions;
+};
+
+struct DropViewStmt {
+  std::vector<ObjectName> views;
+  bool if_exists = false;
+};
+
 struct Statement {
   std::variant<NoOpStmt, SelectPtr, InsertStmt, UpdateStmt, DeleteStmt, CreateTableStmt,
                DropTableStmt, CreateIndexStmt, DropIndexStmt, AlterColumnStmt, AddColumnsStmt,
                TruncateStmt, IfStmt, BlockStmt, IdentityInsertStmt, AssignStmt, WhileStmt, JumpStmt,
-               TryStmt, PrintStmt, RaiseStmt, DeclareTableStmt, ExecuteStmt, SessionOptionStmt>
+               TryStmt, PrintStmt, RaiseStmt, DeclareTableStmt, ExecuteStmt, SessionOptionStmt,
+               CreateViewStmt, DropViewStmt, MergeStmt>
       body;
   SourcePos pos;
   std::uint32_t end_offset = 0;  // one past its last token in the batch

@@ -5,6 +5,7 @@
 #include "platform/tsql/engine_names.h"
 #include "platform/tsql/errors.h"
 #include "platform/tsql/generator_internal.h"
+#include "platform/tsql/unique_keys.h"
 
 namespace tsql::generation {
 
@@ -35,6 +36,16 @@ void Generator::Generate(const CreateTableStmt& create, std::vector<Node>& nodes
     const SqlType type = ColumnType(column.type);
     if (!column.identity) GenNormalizingTriggers(create.table, column.name, type, nodes);
     columns->push_back({column.name, type, column.identity});
+    if (column.unique && !column.primary_key) {
+      GenSchemaStatements(UniqueNullTriggers({TableName(create.table), {}, {column.name}}),
+                          create.table.IsTemp(), nodes);
+    }
+  }
+  for (const TableConstraint& constraint : create.constraints) {
+    if (constraint.kind != TableConstraint::Kind::kUnique) continue;
+    GenSchemaStatements(
+        UniqueNullTriggers({TableName(create.table), constraint.name, constraint.columns}),
+        create.table.IsTemp(), nodes);
   }
   tables_.Define(create.table.Name(), std::move(columns));
   if (identity) {
@@ -141,9 +152,15 @@ void Generator::GenTableConstraint(const TableConstraint& constraint, const Colu
 
 void Generator::GenNormalizingTriggers(const ObjectName& table, const std::u16string& column,
                                        const SqlType& type, std::vector<Node>& nodes) {
-  for (std::string& trigger : NormalizingTriggers(TableName(table), column, type)) {
-    SqlStatement s = Begin(StatementKind::kDdl, table.IsTemp());
-    out_ = std::move(trigger);
+  GenSchemaStatements(NormalizingTriggers(TableName(table), column, type), table.IsTemp(), nodes);
+}
+
+// Statements of the schema made whole for the statement being generated (triggers, drops).
+void Generator::GenSchemaStatements(std::vector<std::string> statements, bool temp,
+                                    std::vector<Node>& nodes) {
+  for (std::string& sql : statements) {
+    SqlStatement s = Begin(StatementKind::kDdl, temp);
+    out_ = std::move(sql);
     Finish(s, nodes);
   }
 }
@@ -206,6 +223,13 @@ void Generator::Generate(const CreateIndexStmt& create, std::vector<Node>& nodes
   }
   out_ += ')';
   Finish(s, nodes);
+  if (!create.unique) return;
+  std::vector<std::u16string> columns;
+  for (const auto& [column, descending] : create.columns)
+    columns.push_back(column);
+  GenSchemaStatements(
+      UniqueNullTriggers({TableName(create.table), create.name, std::move(columns), true}),
+      create.table.IsTemp(), nodes);
 }
 
 void Generator::Generate(const DropIndexStmt& drop, std::vector<Node>& nodes) {
@@ -214,6 +238,7 @@ void Generator::Generate(const DropIndexStmt& drop, std::vector<Node>& nodes) {
     out_ += "DROP INDEX ";
     AppendQuotedName(out_, IndexName(table, index));
     Finish(s, nodes);
+    GenSchemaStatements(DropUniqueNullTriggers(TableName(table), index), table.IsTemp(), nodes);
   }
 }
 

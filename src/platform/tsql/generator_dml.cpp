@@ -70,6 +70,12 @@ void Generator::Generate(const SelectPtr& select, std::vector<Node>& nodes) {
 }
 
 void Generator::Generate(const InsertStmt& insert, std::vector<Node>& nodes) {
+  if (!insert.output.empty() && !output_) {
+    GenWithOutput(
+        insert.output, OutputChange::kInsert, insert.table, insert.table, {}, nullptr,
+        [&](std::vector<Node>& steps) { Generate(insert, steps); }, nodes);
+    return;
+  }
   SqlStatement s = Begin(StatementKind::kInsert);
   s.target = Utf8(TableName(insert.table));
   s.target_temp = insert.table.IsTemp();
@@ -230,6 +236,12 @@ void Generator::GenStored(const Expr& value, const std::optional<SqlType>& colum
 
 void Generator::Generate(const UpdateStmt& update, std::vector<Node>& nodes) {
   const ObjectName& table = update.from.empty() ? update.table : ChangedTable(update);
+  if (!update.output.empty() && !output_) {
+    GenWithOutput(
+        update.output, OutputChange::kUpdate, table, update.table, update.from, update.where.get(),
+        [&](std::vector<Node>& steps) { Generate(update, steps); }, nodes);
+    return;
+  }
   SqlStatement s = Begin(StatementKind::kCommand, table.IsTemp());
   out_ += "UPDATE ";
   AppendTable(table);
@@ -270,6 +282,12 @@ void Generator::Generate(const UpdateStmt& update, std::vector<Node>& nodes) {
 
 void Generator::Generate(const DeleteStmt& del, std::vector<Node>& nodes) {
   const ObjectName& table = del.from.empty() ? del.table : ChangedTable(del);
+  if (!del.output.empty() && !output_) {
+    GenWithOutput(
+        del.output, OutputChange::kDelete, table, del.table, del.from, del.where.get(),
+        [&](std::vector<Node>& steps) { Generate(del, steps); }, nodes);
+    return;
+  }
   SqlStatement s = Begin(StatementKind::kCommand, table.IsTemp());
   out_ += "DELETE FROM ";
   AppendTable(table);

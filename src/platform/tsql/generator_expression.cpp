@@ -216,6 +216,8 @@ void Generator::GenConverted(const Expr& value, const SqlType& type) {
 }
 
 void Generator::GenColumn(const Expr& expr) {
+  if (GenLateralColumn(expr)) return;
+  CheckOutputColumn(expr);
   const auto& names = expr.names;
   // database.schema.table.column and schema.table.column name the table by its own name.
   const std::size_t first = names.size() > 2 ? names.size() - 2 : 0;

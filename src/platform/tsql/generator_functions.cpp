@@ -168,10 +168,15 @@ void Generator::GenAggregate(const std::u16string& name, const Expr& expr) {
   if (expr.distinct && NeedsCollation(*expr.args[0])) out_ += " COLLATE TSQL";
   out_ += ')';
   if (expr.over) GenOver(expr);
-  // The average of integers is an integer on SQL Server, its fraction dropped.
+  // The average of integers is an integer on SQL Server, its fraction dropped, and their sum
+  // must fit the average's type: the sum divided by the count, the same rows in both.
   if (name == u"avg" && TypeOf(*expr.args[0]).cls == SqlType::Class::kInteger) {
-    out_.insert(start, "CAST(");
-    out_ += " AS INTEGER)";
+    const std::string rows = out_.substr(start + name.size());
+    const SqlType result = TypeOf(expr);
+    out_.resize(start);
+    out_ += "(tsql_fit(sum" + rows + ", '" +
+            (result.cls == SqlType::Class::kInteger ? result.name : std::string("int")) +
+            "') / count" + rows + ')';
   }
   if (name == u"sum" && TypeOf(expr).cls == SqlType::Class::kInteger) {
     out_.insert(start, "tsql_fit(");

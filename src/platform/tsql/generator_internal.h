@@ -4,11 +4,14 @@
 // tables, columns, indexes and their changes; generator_dml.cpp the statements that read or
 // write rows (SELECT, SELECT ... INTO, INSERT, UPDATE, DELETE) and identity;
 // generator_query.cpp the parts of a query; generator_expression.cpp operators, comparisons and
-// conversions; generator_functions.cpp function calls.
+// conversions; generator_functions.cpp function calls; generator_views.cpp views;
+// generator_merge.cpp MERGE; generator_output.cpp the OUTPUT clause; generator_apply.cpp APPLY
+// over a derived table.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -81,6 +84,8 @@ class Generator {
   void GenTableConstraint(const TableConstraint& constraint, const ColumnDef* identity);
   void GenNormalizingTriggers(const ObjectName& table, const std::u16string& column,
                               const SqlType& type, std::vector<Node>& nodes);
+  void GenSchemaStatements(std::vector<std::string> statements, bool temp,
+                           std::vector<Node>& nodes);
   void AppendNameList(const std::vector<std::u16string>& names);
   SqlType ColumnType(const TypeName& name);
   void Generate(const DropTableStmt& drop, std::vector<Node>& nodes);
@@ -91,6 +96,18 @@ class Generator {
   void Generate(const AlterColumnStmt& alter, std::vector<Node>& nodes);
   void Generate(const AddColumnsStmt& add, std::vector<Node>& nodes);
   void Generate(const TruncateStmt& truncate, std::vector<Node>& nodes);
+
+  // ---- views (generator_views.cpp) ----
+  void Generate(const CreateViewStmt& create, std::vector<Node>& nodes);
+  void Generate(const DropViewStmt& drop, std::vector<Node>& nodes);
+  std::vector<TableColumn> ViewColumns(const CreateViewStmt& create);
+
+  // ---- MERGE (generator_merge.cpp) ----
+  void Generate(const MergeStmt& merge, std::vector<Node>& nodes);
+  void GenMergeChoice(const MergeStmt& merge, MergeAction::When when);
+  void GenMergeSets(const MergeAction& action, const TableColumns* columns);
+  void GenMergeInsert(const MergeStmt& merge, const MergeAction& action, std::size_t number,
+                      const std::u16string& source_alias, std::vector<Node>& steps);
 
   // ---- statements that read or write rows, identity (generator_dml.cpp) ----
   void Generate(const IdentityInsertStmt& option, std::vector<Node>& nodes);
@@ -127,6 +144,40 @@ class Generator {
   void NoteProbes(const SelectCore& core);
   void GenScalarSubquery(const Select& select);
   void GenTableRef(const TableRef& ref);
+  void GenTableFunction(const TableRef& ref);
+  void GenPivot(const TableRef& ref);
+
+  // ---- OUTPUT (generator_output.cpp) ----
+  enum class OutputChange : std::uint8_t { kInsert, kUpdate, kDelete };
+  struct OutputTarget {
+    const ObjectName* table;
+    OutputChange change;
+  };
+  void GenWithOutput(const OutputList& output, OutputChange change, const ObjectName& table,
+                     const ObjectName& named, const std::vector<TableRefPtr>& from,
+                     const Expr* where,
+                     const std::function<void(std::vector<Node>&)>& generate_change,
+                     std::vector<Node>& nodes);
+  std::vector<ResultHint> GenOutputList(const OutputList& output, const ObjectName& table);
+  void CheckOutputColumn(const Expr& expr);
+
+  // ---- CROSS and OUTER APPLY over a derived table (generator_apply.cpp) ----
+  struct Lateral {
+    std::u16string alias;
+    std::vector<std::u16string> columns;
+    int depth = 0;  // of the query whose FROM clause joins it
+    // How each column is read from the row json_each gives; empty: by its place in the row.
+    std::vector<std::string> reads;
+  };
+  void CollectJsonSchema(const TableRef& ref);
+  void GenJsonRows(const TableRef& ref);
+  std::size_t OpenLaterals(const Select& select);
+  void CloseLaterals(std::size_t mark);
+  void CollectLaterals(const TableRef& ref);
+  bool GenLateralColumn(const Expr& expr);
+  void AppendLateralColumn(const Lateral& lateral, std::size_t i);
+  void GenLateralTable(const TableRef& ref);
+  bool GenLateralStar(const SelectCore& core, const SelectItem& item);
 
   // ---- common table expressions (generator_common_tables.cpp) ----
   void GenWith(const Select& select);
@@ -232,6 +283,11 @@ class Generator {
   // of a query, not inside another window function or an aggregate.
   bool windows_allowed_ = false;
   bool windows_in_aggregate_ = false;
+  // The derived tables that APPLY joins in the queries being generated, innermost last.
+  std::vector<Lateral> laterals_;
+  int lateral_depth_ = 0;
+  const OutputTarget* output_ = nullptr;  // the statement whose OUTPUT is being generated
+  bool in_output_list_ = false;           // the generator is in that OUTPUT's items
 };
 
 }  // namespace tsql::generation

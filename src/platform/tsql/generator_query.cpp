@@ -12,9 +12,26 @@ std::vector<ResultHint> Generator::Hints(const Select& select) {
   const SelectCore& core = select.cores.front();
   const std::vector<SqlType> types = ColumnTypes(select);
   std::vector<ResultHint> hints;
+  // The columns a lone * stands for, where the translator knows them: a view's computed column
+  // has no type the engine could describe.
+  const std::size_t star_count = static_cast<std::size_t>(std::count_if(
+      core.items.begin(), core.items.end(), [](const SelectItem& item) { return item.star; }));
+  const bool expand_star = star_count == 1 && select.cores.size() == 1 && query_columns_ &&
+                           query_columns_->size() >= core.items.size() - 1;
   for (std::size_t i = 0; i < core.items.size(); ++i) {
     const SelectItem& item = core.items[i];
     ResultHint hint;
+    if (item.star && expand_star) {
+      const std::size_t first = hints.size();
+      const std::size_t count = query_columns_->size() - (core.items.size() - 1);
+      for (std::size_t c = first; c < first + count; ++c) {
+        const SqlType& type = (*query_columns_)[c].type;
+        ResultHint column;
+        if (type.IsKnown() && type.cls != SqlType::Class::kNull) column.type = type.Declared();
+        hints.push_back(std::move(column));
+      }
+      continue;
+    }
     if (item.star) {
       hint.star = true;
     } else {
@@ -87,6 +104,7 @@ void Generator::GenSelect(const Select& select) {
   const std::vector<std::optional<SqlType>>* store_types = std::exchange(store_types_, nullptr);
   const std::vector<std::string>* level_items = std::exchange(level_items_, nullptr);
   if (!select.with.empty()) GenWith(select);
+  const std::size_t laterals = OpenLaterals(select);
   CheckDistinctOrder(select);
   const bool compound = select.cores.size() > 1;
   const std::vector<SqlType> column_types = compound ? ColumnTypes(select) : std::vector<SqlType>();
@@ -137,6 +155,7 @@ void Generator::GenSelect(const Select& select) {
   } else if (!compound && select.cores[0].top) {
     GenLimit(select.cores[0]);
   }
+  CloseLaterals(laterals);
 }
 
 // OFFSET n ROWS [FETCH NEXT m ROWS ONLY]: SQLite's LIMIT m (or none) OFFSET n, the counts
@@ -201,6 +220,7 @@ void Generator::GenCore(const SelectCore& core, const std::vector<SqlType>& colu
   for (std::size_t i = 0; i < core.items.size(); ++i) {
     if (i > 0) out_ += ", ";
     const SelectItem& item = core.items[i];
+    if (item.star && GenLateralStar(core, item)) continue;
     if (item.star) {
       if (!item.star_qualifier.empty()) {
         AppendQuotedName(out_, item.star_qualifier.back());
@@ -335,10 +355,98 @@ void Generator::GenScalarSubquery(const Select& select) {
       "(SELECT CASE WHEN count(*) > 1 THEN tsql_raise('Subquery returned more than 1 value. "
       "This is not permitted when the subquery follows =, !=, <, <= , >, >= or when the "
       "subquery is used as an expression.') ELSE min(\"v\") END FROM (SELECT ";
+  const std::size_t laterals = OpenLaterals(select);
   Gen(*core.items[0].expr);
   out_ += " AS \"v\"";
   GenFromWhere(core);
+  CloseLaterals(laterals);
   out_ += " LIMIT 2))";
+}
+
+// STRING_SPLIT and OPENJSON as the runtime's table-valued functions (runtime/table_functions.cpp).
+// STRING_SPLIT's third argument is a constant that chooses its columns.
+void Generator::GenTableFunction(const TableRef& ref) {
+  if (!ref.json_columns.empty()) return GenJsonRows(ref);
+  std::size_t args = ref.args.size();
+  if (oleaut::EqualsNoCase(ref.name.Name(), u"openjson")) {
+    out_ += "tsql_openjson(";
+  } else if (args == 3) {
+    const Expr& ordinal = *ref.args[2];
+    if (ordinal.kind != ExprKind::kNumber || (ordinal.text != u"0" && ordinal.text != u"1")) {
+      RaiseUnsupported(batch_, ordinal.pos, u"STRING_SPLIT's enable_ordinal other than 0 or 1");
+    }
+    out_ += ordinal.text == u"1" ? "tsql_string_split_ordinal(" : "tsql_string_split(";
+    args = 2;
+  } else {
+    out_ += "tsql_string_split(";
+  }
+  for (std::size_t i = 0; i < args; ++i) {
+    if (i > 0) out_ += ", ";
+    Gen(*ref.args[i]);
+  }
+  out_ += ')';
+  // Its columns are qualified by its own name when it has no alias.
+  if (!ref.has_alias) {
+    out_ += " AS ";
+    AppendQuotedName(out_, ref.name.Name());
+  }
+}
+
+// PIVOT as a grouped query: the source's other columns grouped, and for each value turned the
+// aggregate of the rows whose turned column holds it.
+void Generator::GenPivot(const TableRef& ref) {
+  const TableRef& source = *ref.left;
+  std::vector<std::u16string> names;
+  if (source.kind == TableRef::Kind::kTable) {
+    if (const auto columns = tables_.Find(source.name.Name())) {
+      for (const TableColumn& column : *columns)
+        names.push_back(column.name);
+    }
+  } else if (source.kind == TableRef::Kind::kDerived) {
+    for (const SelectItem& item : source.select->cores.front().items) {
+      if (item.star) {
+        names.clear();
+        break;
+      }
+      names.push_back(item.has_alias                         ? item.alias
+                      : item.expr->kind == ExprKind::kColumn ? item.expr->names.back()
+                                                             : std::u16string());
+    }
+  }
+  if (names.empty()) RaiseUnsupported(batch_, ref.pos, u"PIVOT over a table of unknown columns");
+  const std::u16string& value = ref.aggregate->args[0]->names.back();
+  std::vector<std::u16string> grouping;
+  for (const std::u16string& name : names) {
+    if (!oleaut::EqualsNoCase(name, value) && !oleaut::EqualsNoCase(name, ref.pivot_column)) {
+      grouping.push_back(name);
+    }
+  }
+  out_ += "(SELECT ";
+  for (const std::u16string& name : grouping) {
+    AppendQuotedName(out_, name);
+    out_ += ", ";
+  }
+  for (std::size_t i = 0; i < ref.pivot_values.size(); ++i) {
+    if (i > 0) out_ += ", ";
+    out_ += Utf8(LowerAscii(ref.aggregate->text)) + "(CASE WHEN ";
+    AppendQuotedName(out_, ref.pivot_column);
+    out_ += " = ";
+    AppendStringLiteral(out_, ref.pivot_values[i]);
+    out_ += " THEN ";
+    AppendQuotedName(out_, value);
+    out_ += " END) AS ";
+    AppendQuotedName(out_, ref.pivot_values[i]);
+  }
+  out_ += " FROM ";
+  GenTableRef(source);
+  if (!grouping.empty()) {
+    out_ += " GROUP BY ";
+    for (std::size_t i = 0; i < grouping.size(); ++i) {
+      if (i > 0) out_ += ", ";
+      AppendQuotedName(out_, grouping[i]);
+    }
+  }
+  out_ += ')';
 }
 
 void Generator::GenTableRef(const TableRef& ref) {
@@ -370,19 +478,36 @@ void Generator::GenTableRef(const TableRef& ref) {
         case JoinType::kCross:
           out_ += " CROSS JOIN ";
           break;
+        case JoinType::kCrossApply:
+          out_ += " JOIN ";
+          break;
+        case JoinType::kOuterApply:
+          out_ += " LEFT JOIN ";
+          break;
       }
       if (ref.right->kind == TableRef::Kind::kJoin) {
         out_ += '(';
         GenTableRef(*ref.right);
         out_ += ')';
+      } else if (ref.right->kind == TableRef::Kind::kDerived &&
+                 (ref.join == JoinType::kCrossApply || ref.join == JoinType::kOuterApply)) {
+        GenLateralTable(*ref.right);
       } else {
         GenTableRef(*ref.right);
       }
       if (ref.on) {
         out_ += " ON ";
         Gen(*ref.on);
+      } else if (ref.join == JoinType::kOuterApply) {
+        out_ += " ON 1";
       }
       return;
+    case TableRef::Kind::kFunction:
+      GenTableFunction(ref);
+      break;
+    case TableRef::Kind::kPivot:
+      GenPivot(ref);
+      break;
   }
   if (ref.has_alias) {
     out_ += " AS ";

@@ -55,6 +55,7 @@ class Parser {
         separated = true;
       }
       if (Peek().kind == TokenKind::kEnd) break;
+      if (batch.statements.empty()) first_statement_token_ = next_;
       if (AtKeyword(u"WITH") && !separated) {
         Fail(
             u"If this statement is a common table expression, an xmlnamespaces clause or a "
@@ -158,6 +159,8 @@ class Parser {
       statement->body = ParseUpdate();
     } else if (AtKeyword(u"DELETE")) {
       statement->body = ParseDelete();
+    } else if (AtKeyword(u"MERGE")) {
+      statement->body = ParseMerge();
     } else if (AtKeyword(u"CREATE")) {
       ParseCreate(*statement);
     } else if (AtKeyword(u"DROP")) {
@@ -200,13 +203,12 @@ class Parser {
   }
 
   [[noreturn]] void ReportUnknownStatement() const {
-    static constexpr std::array<std::pair<std::u16string_view, std::u16string_view>, 9> kNamed = {{
+    static constexpr std::array<std::pair<std::u16string_view, std::u16string_view>, 8> kNamed = {{
         {u"EXEC", u"EXEC (stored procedures)"},
         {u"EXECUTE", u"EXECUTE (stored procedures)"},
         {u"GOTO", u"GOTO"},
         {u"USE", u"USE"},
         {u"GO", u"GO (a batch separator of the client tools, not T-SQL)"},
-        {u"MERGE", u"MERGE"},
         {u"COMMIT", u"COMMIT inside a batch (use the connection's transactions)"},
         {u"ROLLBACK", u"ROLLBACK inside a batch (use the connection's transactions)"},
         {u"SAVE", u"SAVE TRANSACTION"},
@@ -619,6 +621,23 @@ class Parser {
   // WITH name [(columns)] AS (query) [, ...] SELECT ... or INSERT ... SELECT ...: the names
   // are the statement's own, and its query's.
   void ParseWith(Statement& statement) {
+    std::vector<CommonTable> tables = ParseCommonTables();
+    if (AtKeyword(u"INSERT")) {
+      InsertStmt insert = ParseInsert();
+      if (!insert.select) Unsupported(u"A common table expression before INSERT ... VALUES");
+      insert.select->with = std::move(tables);
+      statement.body = std::move(insert);
+      return;
+    }
+    if (!AtKeyword(u"SELECT")) {
+      Unsupported(u"A common table expression before UPDATE, DELETE or MERGE");
+    }
+    SelectPtr select = ParseSelect(true);
+    select->with = std::move(tables);
+    statement.body = std::move(select);
+  }
+
+  std::vector<CommonTable> ParseCommonTables() {
     Take();  // WITH
     std::vector<CommonTable> tables;
     do {
@@ -644,19 +663,7 @@ class Parser {
       ExpectSymbol(u")");
       tables.push_back(std::move(table));
     } while (AcceptSymbol(u","));
-    if (AtKeyword(u"INSERT")) {
-      InsertStmt insert = ParseInsert();
-      if (!insert.select) Unsupported(u"A common table expression before INSERT ... VALUES");
-      insert.select->with = std::move(tables);
-      statement.body = std::move(insert);
-      return;
-    }
-    if (!AtKeyword(u"SELECT")) {
-      Unsupported(u"A common table expression before UPDATE, DELETE or MERGE");
-    }
-    SelectPtr select = ParseSelect(true);
-    select->with = std::move(tables);
-    statement.body = std::move(select);
+    return tables;
   }
 
   std::vector<OrderItem> ParseOrderBy() {
@@ -950,24 +957,26 @@ class Parser {
         AcceptKeyword(u"OUTER");
       } else if (AtKeyword(u"CROSS")) {
         Take();
-        if (AtKeyword(u"APPLY")) Unsupported(u"CROSS APPLY");
-        type = JoinType::kCross;
+        type = AcceptKeyword(u"APPLY") ? JoinType::kCrossApply : JoinType::kCross;
       } else if (AtKeyword(u"OUTER") && AtKeyword(u"APPLY", 1)) {
-        Unsupported(u"OUTER APPLY");
+        Take();
+        Take();
+        type = JoinType::kOuterApply;
       } else {
         return left;
       }
+      const bool apply = type == JoinType::kCrossApply || type == JoinType::kOuterApply;
       if (AtKeyword(u"LOOP") || AtKeyword(u"HASH") || AtKeyword(u"MERGE") || AtKeyword(u"REMOTE")) {
         Unsupported(u"A join hint");
       }
-      ExpectKeyword(u"JOIN");
+      if (!apply) ExpectKeyword(u"JOIN");
       auto join = std::make_unique<TableRef>();
       join->kind = TableRef::Kind::kJoin;
       join->pos = pos;
       join->join = type;
       join->left = std::move(left);
       join->right = ParseTablePrimary();
-      if (type != JoinType::kCross) {
+      if (type != JoinType::kCross && !apply) {
         ExpectKeyword(u"ON");
         join->on = ParseExpr();
       }
@@ -979,13 +988,20 @@ class Parser {
     auto ref = std::make_unique<TableRef>();
     ref->pos = Peek().pos;
     if (AcceptSymbol(u"(")) {
-      if (AtKeyword(u"SELECT")) {
+      if (AtKeyword(u"SELECT") || AtKeyword(u"VALUES")) {
         ref->kind = TableRef::Kind::kDerived;
-        ref->select = ParseSelect(false);
+        const bool values = AtKeyword(u"VALUES");
+        ref->select = values ? ParseValuesTable() : ParseSelect(false);
         ExpectSymbol(u")");
         ParseTableAlias(*ref);
         if (!ref->has_alias) Fail(u"a derived table needs an alias");
-        return ref;
+        if (AtSymbol(u"(")) {
+          NameDerivedColumns(*ref);
+        } else if (values) {
+          RaiseStatementError(
+              ref->pos, u"No column name was specified for column 1 of '" + ref->alias + u"'.");
+        }
+        return ParsePivot(std::move(ref));
       }
       TableRefPtr inner = ParseJoinedTable();
       ExpectSymbol(u")");
@@ -993,13 +1009,152 @@ class Parser {
     }
     ref->kind = TableRef::Kind::kTable;
     ref->name = ParseTableName();
-    if (AtSymbol(u"(")) Unsupported(u"A table-valued function");
+    if (AtSymbol(u"(")) {
+      ParseTableFunction(*ref);
+      return ref;
+    }
     ParseTableAlias(*ref);
     if (AtKeyword(u"WITH") && AtSymbol(u"(", 1)) SkipTableHints();
-    return ref;
+    return ParsePivot(std::move(ref));
+  }
+
+  // source PIVOT (aggregate(column) FOR pivot_column IN ([a], [b], ...)) [AS] alias.
+  TableRefPtr ParsePivot(TableRefPtr source) {
+    if (!AtKeyword(u"PIVOT") || !AtSymbol(u"(", 1)) return source;
+    auto pivot = std::make_unique<TableRef>();
+    pivot->kind = TableRef::Kind::kPivot;
+    pivot->pos = Take().pos;
+    Take();  // (
+    pivot->aggregate = ParseExpr();
+    const Expr& aggregate = *pivot->aggregate;
+    if (aggregate.kind != ExprKind::kFunction || aggregate.args.size() != 1 ||
+        aggregate.args[0]->kind != ExprKind::kColumn || aggregate.over) {
+      Fail(u"PIVOT needs an aggregate of a column");
+    }
+    ExpectKeyword(u"FOR");
+    pivot->pivot_column = ExpectName(u"expected the column PIVOT turns");
+    ExpectKeyword(u"IN");
+    ExpectSymbol(u"(");
+    do {
+      pivot->pivot_values.push_back(ExpectName(u"expected a value of the column, as a name"));
+    } while (AcceptSymbol(u","));
+    ExpectSymbol(u")");
+    ExpectSymbol(u")");
+    ParseTableAlias(*pivot);
+    if (!pivot->has_alias) Fail(u"PIVOT needs an alias");
+    pivot->left = std::move(source);
+    return pivot;
+  }
+
+  // STRING_SPLIT(text, separator [, enable_ordinal]) and OPENJSON(json [, path]), the
+  // table-valued functions SQL Server has built in.
+  void ParseTableFunction(TableRef& ref) {
+    const std::u16string name = ref.name.parts.size() == 1 ? LowerAscii(ref.name.Name()) : u"";
+    if (name != u"string_split" && name != u"openjson") Unsupported(u"A table-valued function");
+    Take();  // (
+    ref.kind = TableRef::Kind::kFunction;
+    if (!AtSymbol(u")")) {
+      do {
+        ref.args.push_back(ParseExpr());
+      } while (AcceptSymbol(u","));
+    }
+    ExpectSymbol(u")");
+    const bool split = name == u"string_split";
+    const std::u16string written = split ? u"STRING_SPLIT" : u"OPENJSON";
+    if (ref.args.size() < (split ? 2u : 1u)) {
+      RaiseStatementError(ref.pos,
+                          u"An insufficient number of arguments were supplied for the "
+                          u"procedure or function " +
+                              written + u".");
+    }
+    if (ref.args.size() > (split ? 3u : 2u)) {
+      RaiseStatementError(
+          ref.pos, u"Procedure or function " + written + u" has too many arguments specified.");
+    }
+    if (!split && AtKeyword(u"WITH") && AtSymbol(u"(", 1)) ParseJsonSchema(ref);
+    ParseTableAlias(ref);
+  }
+
+  // WITH (name type ['path'] [AS JSON], ...) of OPENJSON.
+  void ParseJsonSchema(TableRef& ref) {
+    Take();  // WITH
+    Take();  // (
+    do {
+      JsonColumn column;
+      column.name = ExpectName(u"expected a column name");
+      column.type = ParseTypeName();
+      if (Peek().kind == TokenKind::kString) {
+        column.path = Take().text;
+      } else {
+        column.path = u"$.\"" + column.name + u"\"";
+      }
+      if (AtKeyword(u"AS") && AtKeyword(u"JSON", 1)) {
+        Take();
+        Take();
+        column.as_json = true;
+      }
+      ref.json_columns.push_back(std::move(column));
+    } while (AcceptSymbol(u","));
+    ExpectSymbol(u")");
+  }
+
+  // VALUES (a, b), (c, d): a query of one SELECT per row, joined by UNION ALL.
+  SelectPtr ParseValuesTable() {
+    auto select = std::make_unique<Select>();
+    select->pos = Peek().pos;
+    Take();  // VALUES
+    do {
+      SelectCore row;
+      row.pos = Peek().pos;
+      ExpectSymbol(u"(");
+      do {
+        SelectItem item;
+        item.pos = Peek().pos;
+        item.expr = ParseExpr();
+        row.items.push_back(std::move(item));
+      } while (AcceptSymbol(u","));
+      ExpectSymbol(u")");
+      if (!select->cores.empty()) {
+        if (row.items.size() != select->cores.front().items.size()) {
+          RaiseStatementError(row.pos,
+                              u"The number of columns for each row in a table value "
+                              u"constructor must be the same.");
+        }
+        select->ops.push_back(SetOp::kUnionAll);
+      }
+      select->cores.push_back(std::move(row));
+    } while (AcceptSymbol(u","));
+    return select;
+  }
+
+  // alias (a, b, ...) after a derived table: the names of its query's columns.
+  void NameDerivedColumns(TableRef& ref) {
+    std::vector<std::u16string> names;
+    Take();  // (
+    do {
+      names.push_back(ExpectName(u"expected a column name"));
+    } while (AcceptSymbol(u","));
+    ExpectSymbol(u")");
+    for (SelectCore& core : ref.select->cores) {
+      if (std::any_of(core.items.begin(), core.items.end(),
+                      [](const SelectItem& item) { return item.star; })) {
+        UnsupportedAt(ref.pos, u"A column list for a derived table that selects *");
+      }
+      if (core.items.size() != names.size()) {
+        RaiseStatementError(ref.pos, u"'" + ref.alias + u"' has " +
+                                         (core.items.size() > names.size() ? u"more" : u"fewer") +
+                                         u" columns than were specified in the column list.");
+      }
+      for (std::size_t i = 0; i < names.size(); ++i) {
+        core.items[i].alias = names[i];
+        core.items[i].has_alias = true;
+      }
+    }
   }
 
   void ParseTableAlias(TableRef& ref) {
+    RefusePivot();
+    if (AtKeyword(u"PIVOT") && AtSymbol(u"(", 1)) return;
     if (AcceptKeyword(u"AS")) {
       ref.alias = ExpectName(u"expected an alias after AS");
       ref.has_alias = true;
@@ -1007,6 +1162,12 @@ class Parser {
       ref.alias = Take().text;
       ref.has_alias = true;
     }
+    RefusePivot();
+  }
+
+  // UNPIVOT (...) after a table: its word is no reserved one.
+  void RefusePivot() const {
+    if (AtKeyword(u"UNPIVOT") && AtSymbol(u"(", 1)) Unsupported(u"UNPIVOT");
   }
 
   // WITH (NOLOCK) and the like change locking on SQL Server only; SQLite readers never block.
@@ -1053,7 +1214,7 @@ class Parser {
       } while (AcceptSymbol(u","));
       ExpectSymbol(u")");
     }
-    if (AtKeyword(u"OUTPUT")) Unsupported(u"OUTPUT");
+    if (AtKeyword(u"OUTPUT")) insert.output = ParseOutput();
     if (AcceptKeyword(u"VALUES")) {
       do {
         ExpectSymbol(u"(");
@@ -1078,22 +1239,41 @@ class Parser {
     return insert;
   }
 
+  // OUTPUT item, ...: returned to the caller; OUTPUT ... INTO a table is refused by name.
+  OutputList ParseOutput() {
+    Take();  // OUTPUT
+    OutputList items;
+    do {
+      items.push_back(ParseSelectItem());
+      if (items.back().target) Fail(u"a variable cannot be set in OUTPUT");
+    } while (AcceptSymbol(u","));
+    if (AtKeyword(u"INTO")) Unsupported(u"OUTPUT ... INTO");
+    return items;
+  }
+
+  // SET column = value, ... of UPDATE and of MERGE's update (a column may be qualified).
+  std::vector<std::pair<std::u16string, ExprPtr>> ParseSetList(std::u16string_view variable_set) {
+    ExpectKeyword(u"SET");
+    std::vector<std::pair<std::u16string, ExprPtr>> sets;
+    do {
+      if (Peek().kind == TokenKind::kVariable) Unsupported(variable_set);
+      std::u16string column = ExpectName(u"expected a column name");
+      while (AcceptSymbol(u"."))
+        column = ExpectName(u"expected a column name");
+      ExpectSymbol(u"=");
+      sets.emplace_back(std::move(column), ParseExpr());
+    } while (AcceptSymbol(u","));
+    return sets;
+  }
+
   UpdateStmt ParseUpdate() {
     Take();  // UPDATE
     if (AtKeyword(u"TOP")) Unsupported(u"UPDATE TOP");
     UpdateStmt update;
     update.table = ParseTableName();
     if (AtKeyword(u"WITH") && AtSymbol(u"(", 1)) SkipTableHints();
-    ExpectKeyword(u"SET");
-    do {
-      if (Peek().kind == TokenKind::kVariable) Unsupported(u"SET @variable in UPDATE");
-      std::u16string column = ExpectName(u"expected a column name");
-      while (AcceptSymbol(u"."))
-        column = ExpectName(u"expected a column name");
-      ExpectSymbol(u"=");
-      update.sets.emplace_back(std::move(column), ParseExpr());
-    } while (AcceptSymbol(u","));
-    if (AtKeyword(u"OUTPUT")) Unsupported(u"OUTPUT");
+    update.sets = ParseSetList(u"SET @variable in UPDATE");
+    if (AtKeyword(u"OUTPUT")) update.output = ParseOutput();
     if (AcceptKeyword(u"FROM")) update.from = ParseFromList();
     if (AcceptKeyword(u"WHERE")) {
       if (AtKeyword(u"CURRENT")) Unsupported(u"WHERE CURRENT OF");
@@ -1109,13 +1289,103 @@ class Parser {
     DeleteStmt del;
     del.table = ParseTableName();
     if (AtKeyword(u"WITH") && AtSymbol(u"(", 1)) SkipTableHints();
-    if (AtKeyword(u"OUTPUT")) Unsupported(u"OUTPUT");
+    if (AtKeyword(u"OUTPUT")) del.output = ParseOutput();
     if (AcceptKeyword(u"FROM")) del.from = ParseFromList();
     if (AcceptKeyword(u"WHERE")) {
       if (AtKeyword(u"CURRENT")) Unsupported(u"WHERE CURRENT OF");
       del.where = ParseExpr();
     }
     return del;
+  }
+
+  // MERGE [INTO] target [[AS] alias] USING source ON condition WHEN ... THEN ... ;
+  MergeStmt ParseMerge() {
+    Take();  // MERGE
+    if (AtKeyword(u"TOP")) Unsupported(u"MERGE TOP");
+    AcceptKeyword(u"INTO");
+    MergeStmt merge;
+    merge.target = ParseObjectName();
+    if (AtKeyword(u"WITH") && AtSymbol(u"(", 1)) SkipTableHints();
+    if (AcceptKeyword(u"AS")) {
+      merge.target_alias = ExpectName(u"expected an alias after AS");
+    } else if (AtName() && !AtKeyword(u"USING")) {
+      merge.target_alias = Take().text;
+    }
+    ExpectKeyword(u"USING");
+    merge.source = ParseTablePrimary();
+    ExpectKeyword(u"ON");
+    merge.on = ParseExpr();
+    while (AtKeyword(u"WHEN"))
+      merge.actions.push_back(ParseMergeAction());
+    if (merge.actions.empty()) Fail(u"expected WHEN");
+    if (AtKeyword(u"OUTPUT")) Unsupported(u"OUTPUT");
+    if (AtKeyword(u"OPTION")) Unsupported(u"OPTION of a MERGE");
+    if (!AtSymbol(u";")) {
+      RaiseStatementError(Peek().pos, u"A MERGE statement must be terminated by a semi-colon (;).");
+    }
+    return merge;
+  }
+
+  MergeAction ParseMergeAction() {
+    using When = MergeAction::When;
+    MergeAction action;
+    action.pos = Peek().pos;
+    Take();  // WHEN
+    if (AcceptKeyword(u"MATCHED")) {
+      action.when = When::kMatched;
+    } else {
+      ExpectKeyword(u"NOT");
+      ExpectKeyword(u"MATCHED");
+      action.when = When::kNotMatchedByTarget;
+      if (AcceptKeyword(u"BY")) {
+        if (AcceptKeyword(u"SOURCE")) {
+          action.when = When::kNotMatchedBySource;
+        } else {
+          ExpectKeyword(u"TARGET");
+        }
+      }
+    }
+    if (AcceptKeyword(u"AND")) action.condition = ParseExpr();
+    ExpectKeyword(u"THEN");
+    if (AcceptKeyword(u"UPDATE")) {
+      action.kind = MergeAction::Kind::kUpdate;
+      action.sets = ParseSetList(u"SET @variable in MERGE");
+    } else if (AcceptKeyword(u"DELETE")) {
+      action.kind = MergeAction::Kind::kDelete;
+    } else {
+      ExpectKeyword(u"INSERT");
+      action.kind = MergeAction::Kind::kInsert;
+      if (AcceptSymbol(u"(")) {
+        do {
+          action.columns.push_back(ExpectName(u"expected a column name"));
+        } while (AcceptSymbol(u","));
+        ExpectSymbol(u")");
+      }
+      if (AcceptKeyword(u"DEFAULT")) {
+        ExpectKeyword(u"VALUES");
+      } else {
+        ExpectKeyword(u"VALUES");
+        ExpectSymbol(u"(");
+        do {
+          action.values.push_back(ParseExpr());
+        } while (AcceptSymbol(u","));
+        ExpectSymbol(u")");
+      }
+    }
+    const bool inserts = action.kind == MergeAction::Kind::kInsert;
+    if (inserts != (action.when == When::kNotMatchedByTarget)) {
+      const std::u16string_view kind = inserts                                     ? u"INSERT"
+                                       : action.kind == MergeAction::Kind::kUpdate ? u"UPDATE"
+                                                                                   : u"DELETE";
+      const std::u16string_view when = action.when == When::kMatched ? u"WHEN MATCHED"
+                                       : action.when == When::kNotMatchedBySource
+                                           ? u"WHEN NOT MATCHED BY SOURCE"
+                                           : u"WHEN NOT MATCHED";
+      RaiseStatementError(action.pos, u"An action of type '" + std::u16string(kind) +
+                                          u"' is not allowed in the '" + std::u16string(when) +
+                                          u"' clause of a MERGE statement.");
+    }
+    return action;
   }
 
   // ---- DDL ----
@@ -1125,13 +1395,23 @@ class Parser {
       statement.body = ParseCreateTable();
       return;
     }
+    if (AtKeyword(u"OR") && AtKeyword(u"ALTER", 1) && AtKeyword(u"VIEW", 2)) {
+      Take();
+      Take();
+      statement.body = ParseView(statement, CreateViewStmt::Mode::kCreateOrAlter);
+      return;
+    }
+    if (AtKeyword(u"VIEW")) {
+      statement.body = ParseView(statement, CreateViewStmt::Mode::kCreate);
+      return;
+    }
     CreateIndexStmt index;
     if (AcceptKeyword(u"UNIQUE")) index.unique = true;
     if (!AcceptKeyword(u"CLUSTERED")) AcceptKeyword(u"NONCLUSTERED");
     if (!AcceptKeyword(u"INDEX")) {
-      if (AtKeyword(u"VIEW") || AtKeyword(u"PROCEDURE") || AtKeyword(u"PROC") ||
-          AtKeyword(u"FUNCTION") || AtKeyword(u"TRIGGER") || AtKeyword(u"DATABASE") ||
-          AtKeyword(u"SCHEMA") || AtKeyword(u"TYPE")) {
+      if (AtKeyword(u"PROCEDURE") || AtKeyword(u"PROC") || AtKeyword(u"FUNCTION") ||
+          AtKeyword(u"TRIGGER") || AtKeyword(u"DATABASE") || AtKeyword(u"SCHEMA") ||
+          AtKeyword(u"TYPE")) {
         Unsupported(u"CREATE " + Take().text);
       }
       Fail(u"expected TABLE or INDEX after CREATE");
@@ -1144,6 +1424,52 @@ class Parser {
     if (AtKeyword(u"WHERE")) Unsupported(u"A filtered index");
     SkipStorageOptions();
     statement.body = std::move(index);
+  }
+
+  // VIEW name [(columns)] [WITH SCHEMABINDING | ENCRYPTION | VIEW_METADATA] AS query
+  // [WITH CHECK OPTION]: the batch's first statement and its only one, as SQL Server requires.
+  CreateViewStmt ParseView(const Statement& statement, CreateViewStmt::Mode mode) {
+    const std::u16string_view verb = mode == CreateViewStmt::Mode::kAlter ? u"ALTER" : u"CREATE";
+    if (statement.first_token != first_statement_token_) {
+      RaiseStatementError(statement.pos, u"'" + std::u16string(verb) +
+                                             u" VIEW' must be the first statement in a query "
+                                             u"batch.");
+    }
+    Take();  // VIEW
+    CreateViewStmt view;
+    view.mode = mode;
+    view.view = ParseObjectName();
+    if (AcceptSymbol(u"(")) {
+      do {
+        view.columns.push_back(ExpectName(u"expected a column name"));
+      } while (AcceptSymbol(u","));
+      ExpectSymbol(u")");
+    }
+    if (AcceptKeyword(u"WITH")) {
+      // They change who may read the view and how its definition is kept, not its rows.
+      do {
+        if (!AcceptKeyword(u"SCHEMABINDING") && !AcceptKeyword(u"ENCRYPTION") &&
+            !AcceptKeyword(u"VIEW_METADATA")) {
+          Fail(u"expected SCHEMABINDING, ENCRYPTION or VIEW_METADATA");
+        }
+      } while (AcceptSymbol(u","));
+    }
+    ExpectKeyword(u"AS");
+    std::vector<CommonTable> tables;
+    if (AtKeyword(u"WITH")) tables = ParseCommonTables();
+    if (!AtKeyword(u"SELECT")) Fail(u"expected the query of the view");
+    view.select = ParseSelect(false);
+    view.select->with = std::move(tables);
+    // Rows are changed through no view here, so the check of changed rows has nothing to check.
+    if (AtKeyword(u"WITH") && AtKeyword(u"CHECK", 1)) {
+      Take();
+      Take();
+      ExpectKeyword(u"OPTION");
+    }
+    while (AcceptSymbol(u";")) {
+    }
+    if (Peek().kind != TokenKind::kEnd) Fail(u"the view's query must end the batch");
+    return view;
   }
 
   std::vector<std::pair<std::u16string, bool>> ParseKeyColumns() {
@@ -1203,7 +1529,8 @@ class Parser {
       } else {
         create.columns.push_back(ParseColumnDef());
       }
-    } while (AcceptSymbol(u","));
+      // SQL Server takes a comma before the closing parenthesis.
+    } while (AcceptSymbol(u",") && !AtSymbol(u")"));
     ExpectSymbol(u")");
     SkipStorageOptions();
   }
@@ -1350,18 +1677,30 @@ class Parser {
     return type;
   }
 
+  // [IF EXISTS] name, ...: the objects a DROP names; whether IF EXISTS was written.
+  bool ParseDropList(std::vector<ObjectName>& names) {
+    const bool if_exists = AtKeyword(u"IF") && AtKeyword(u"EXISTS", 1);
+    if (if_exists) {
+      Take();
+      Take();
+    }
+    do {
+      names.push_back(ParseObjectName());
+    } while (AcceptSymbol(u","));
+    return if_exists;
+  }
+
   void ParseDrop(Statement& statement) {
     Take();  // DROP
     if (AcceptKeyword(u"TABLE")) {
       DropTableStmt drop;
-      if (AtKeyword(u"IF") && AtKeyword(u"EXISTS", 1)) {
-        Take();
-        Take();
-        drop.if_exists = true;
-      }
-      do {
-        drop.tables.push_back(ParseObjectName());
-      } while (AcceptSymbol(u","));
+      drop.if_exists = ParseDropList(drop.tables);
+      statement.body = std::move(drop);
+      return;
+    }
+    if (AcceptKeyword(u"VIEW")) {
+      DropViewStmt drop;
+      drop.if_exists = ParseDropList(drop.views);
       statement.body = std::move(drop);
       return;
     }
@@ -1388,6 +1727,10 @@ class Parser {
 
   void ParseAlter(Statement& statement) {
     Take();  // ALTER
+    if (AtKeyword(u"VIEW")) {
+      statement.body = ParseView(statement, CreateViewStmt::Mode::kAlter);
+      return;
+    }
     if (!AcceptKeyword(u"TABLE")) {
       if (Peek().kind == TokenKind::kWord) Unsupported(u"ALTER " + Peek().text);
       Fail(u"expected TABLE after ALTER");
@@ -1865,6 +2208,7 @@ class Parser {
   int marker_count_ = 0;
   std::unordered_map<std::u16string, Variable> variables_;  // by name in lower case
   int depth_ = 0;
+  std::size_t first_statement_token_ = 0;  // the first token of the batch's first statement
   int operator_count_ = 0;
   int loop_depth_ = 0;   // WHILE statements around the one being parsed
   int catch_depth_ = 0;  // CATCH blocks around it

@@ -37,6 +37,7 @@ enum class StatementKind : std::uint8_t {
   kRaise,          // THROW, RAISERROR: `sql` yields the error (see RaiseForm); none to rethrow
   kExecute,        // sp_executesql, EXEC (text): `sql` yields the batch to run, its parameters'
                    // definitions and the arguments (`argument_names`)
+  kSteps,  // MERGE, a change with OUTPUT: `steps` run in order as one statement, all or nothing
 };
 
 // What the SQLite text of a kRaise statement yields, in one row.
@@ -139,6 +140,9 @@ struct SqlStatement {
   // {table, column}: the provider indexes them once, since a temporary table has no index of its
   // own and a caller may probe it once per row it adds.
   std::vector<std::pair<std::string, std::string>> probes;
+  // kSteps: the statements that carry it out; @@ROWCOUNT counts the rows of those counted, and
+  // a query with result columns hands its rows back.
+  std::vector<SqlStatement> steps;
 };
 
 struct IfNode;

@@ -112,6 +112,16 @@ class Resolver {
 
   std::shared_ptr<const TableColumns> Resolve(const SelectPtr& select) { return Query(*select); }
 
+  // A view's columns: its query's, named by its column list when it has one.
+  std::shared_ptr<const TableColumns> Resolve(const CreateViewStmt& view) {
+    std::shared_ptr<const TableColumns> columns = Query(*view.select);
+    if (!columns || view.columns.empty() || columns->size() != view.columns.size()) return columns;
+    auto named = std::make_shared<TableColumns>(*columns);
+    for (std::size_t i = 0; i < named->size(); ++i)
+      (*named)[i].name = view.columns[i];
+    return named;
+  }
+
   std::shared_ptr<const TableColumns> Resolve(const InsertStmt& insert) {
     const std::shared_ptr<const TableColumns> columns = schema_.Require(insert.table);
     for (const std::u16string& column : insert.columns)
@@ -145,6 +155,25 @@ class Resolver {
     for (const TableRefPtr& ref : del.from)
       JoinConditions(*ref);
     if (del.where) Expression(*del.where);
+    scopes_.pop_back();
+    return nullptr;
+  }
+
+  // MERGE reads its target (by its alias) and its source in its conditions and its actions.
+  std::shared_ptr<const TableColumns> Resolve(const MergeStmt& merge) {
+    Scope scope;
+    scope.push_back({merge.target_alias.empty() ? merge.target.Name() : merge.target_alias,
+                     schema_.Require(merge.target)});
+    AddSource(*merge.source, scope);
+    scopes_.push_back(&scope);
+    Expression(*merge.on);
+    for (const MergeAction& action : merge.actions) {
+      if (action.condition) Expression(*action.condition);
+      for (const auto& set : action.sets)
+        Expression(*set.second);
+      for (const ExprPtr& value : action.values)
+        Expression(*value);
+    }
     scopes_.pop_back();
     return nullptr;
   }
@@ -346,10 +375,65 @@ class Resolver {
         AddSource(*ref.left, scope);
         AddSource(*ref.right, scope);
         return;
+      case TableRef::Kind::kFunction:
+        scope.push_back({ref.has_alias ? ref.alias : ref.name.Name(), FunctionColumns(ref)});
+        return;
+      case TableRef::Kind::kPivot: {
+        Scope source;
+        AddSource(*ref.left, source);
+        scope.push_back({ref.alias, PivotColumns(ref, source.front().columns.get())});
+        return;
+      }
     }
   }
 
+  // What PIVOT yields: the source's columns but the aggregated one and the one it turns, then
+  // a column for each value turned.
+  static std::shared_ptr<const TableColumns> PivotColumns(const TableRef& ref,
+                                                          const TableColumns* source) {
+    if (!source) return nullptr;
+    auto columns = std::make_shared<TableColumns>();
+    const std::u16string& value = ref.aggregate->args[0]->names.back();
+    for (const TableColumn& column : *source) {
+      if (oleaut::EqualsNoCase(column.name, value) ||
+          oleaut::EqualsNoCase(column.name, ref.pivot_column)) {
+        continue;
+      }
+      columns->push_back({column.name, column.type});
+    }
+    for (const std::u16string& name : ref.pivot_values)
+      columns->push_back({name, SqlType::Unknown()});
+    return columns;
+  }
+
+  // The columns of STRING_SPLIT (value, and ordinal when asked) and of OPENJSON (key, value,
+  // type), typed as SQL Server types them; a piece of STRING_SPLIT is of its text's type.
+  static std::shared_ptr<const TableColumns> FunctionColumns(const TableRef& ref) {
+    auto columns = std::make_shared<TableColumns>();
+    for (const JsonColumn& column : ref.json_columns) {
+      const std::optional<SqlType> type = ResolveType(column.type, false);
+      columns->push_back({column.name, column.as_json ? SqlType::Varchar(-1, true)
+                                       : type         ? *type
+                                                      : SqlType::Unknown()});
+    }
+    if (!ref.json_columns.empty()) return columns;
+    if (oleaut::EqualsNoCase(ref.name.Name(), u"openjson")) {
+      columns->push_back({u"key", SqlType::Varchar(4000, true)});
+      columns->push_back({u"value", SqlType::Varchar(-1, true)});
+      columns->push_back({u"type", SqlType::Int()});
+      return columns;
+    }
+    columns->push_back({u"value", SqlType::Unknown()});
+    if (ref.args.size() > 2 && ref.args[2]->kind == ExprKind::kNumber &&
+        ref.args[2]->text == u"1") {
+      columns->push_back({u"ordinal", SqlType{SqlType::Class::kInteger, "bigint", 0, 0, 0}});
+    }
+    return columns;
+  }
+
   void JoinConditions(const TableRef& ref) {
+    for (const ExprPtr& arg : ref.args)
+      Expression(*arg);
     if (ref.kind != TableRef::Kind::kJoin) return;
     JoinConditions(*ref.left);
     JoinConditions(*ref.right);

@@ -170,7 +170,8 @@ TEST(Translate, ErrorsSayWhereAndWhat) {
                 .find("Incorrect syntax near '= 1' (line 3, column 11): expected an expression"),
             std::string::npos);
   EXPECT_NE(message(u"select a from t\n  cross apply f(a)")
-                .find("CROSS APPLY is not supported by the SQLite provider (line 2, column 9"),
+                .find("A table-valued function is not supported by the SQLite provider (line 2, "
+                      "column 16"),
             std::string::npos);
   EXPECT_NE(message(u"select ((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((("
                     u"((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((("

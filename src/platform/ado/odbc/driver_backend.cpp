@@ -273,9 +273,17 @@ bool DriverBackend::Declares(bool temp, std::u16string_view name) {
 }
 
 std::string DriverBackend::TableDefinition(const std::string& table, bool temp) {
-  std::string sql = sqlite::TableDefinitionQuery(temp);
+  return Definition(sqlite::TableDefinitionQuery(temp), table);
+}
+
+std::string DriverBackend::ViewDefinition(const std::string& view) {
+  return Definition(sqlite::ViewDefinitionQuery(), view);
+}
+
+// The text of the first row of a definition query, `name` written in for its ?1.
+std::string DriverBackend::Definition(std::string sql, const std::string& name) {
   sql.replace(sql.find("?1"), 2,
-              "'" + oleaut::ToUtf8(oleaut::Replace(oleaut::FromUtf8(table), u"'", u"''")) + "'");
+              "'" + oleaut::ToUtf8(oleaut::Replace(oleaut::FromUtf8(name), u"'", u"''")) + "'");
   const std::optional<std::u16string> text = FirstValue(connection_.QueryInternal(sql));
   return text ? oleaut::ToUtf8(*text) : std::string();
 }

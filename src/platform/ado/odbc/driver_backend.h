@@ -32,6 +32,7 @@ class DriverBackend final : public sqlite::StatementBackend {
   std::shared_ptr<const tsql::TableColumns> ReadColumns(std::u16string_view name,
                                                         bool temp) override;
   std::string TableDefinition(const std::string& table, bool temp) override;
+  std::string ViewDefinition(const std::string& view) override;
   std::vector<sqlite::TableInfoColumn> TableInfo(const std::string& sql,
                                                  std::u16string_view source) override;
   std::optional<std::int64_t> SchemaVersion() override;
@@ -47,6 +48,7 @@ class DriverBackend final : public sqlite::StatementBackend {
   // Runs a statement of the translation with the batch's values bound to its markers.
   Handle Run(const sqlite::BoundStatement& bound);
   bool Declares(bool temp, std::u16string_view name);
+  std::string Definition(std::string sql, const std::string& name);
   CallContext Where(const sqlite::BoundStatement& bound) {
     return connection_.Where(bound.source, bound.sql);
   }

@@ -256,11 +256,18 @@ bool EngineBackend::IsAutoincrement(bool temp, const char* table, const char* co
 }
 
 std::string EngineBackend::TableDefinition(const std::string& table, bool temp) {
-  const std::string sql = TableDefinitionQuery(temp);
+  return Definition(TableDefinitionQuery(temp), table);
+}
+
+std::string EngineBackend::ViewDefinition(const std::string& view) {
+  return Definition(ViewDefinitionQuery(), view);
+}
+
+// The text of the first row of a definition query whose ?1 is `name`.
+std::string EngineBackend::Definition(const std::string& sql, const std::string& name) {
   const ErrorContext where{description_, {}, sql};
   StatementCache::Lease lease(cache_.Prepare(sql, where));
-  Check(db_,
-        sqlite3_bind_text(lease.Get(), 1, table.data(), static_cast<int>(table.size()), nullptr),
+  Check(db_, sqlite3_bind_text(lease.Get(), 1, name.data(), static_cast<int>(name.size()), nullptr),
         where);
   std::string text;
   if (Check(db_, sqlite3_step(lease.Get()), where) == SQLITE_ROW) {

@@ -47,6 +47,7 @@ class EngineBackend final : public StatementBackend {
   std::shared_ptr<const tsql::TableColumns> ReadColumns(std::u16string_view name,
                                                         bool temp) override;
   std::string TableDefinition(const std::string& table, bool temp) override;
+  std::string ViewDefinition(const std::string& view) override;
   std::vector<TableInfoColumn> TableInfo(const std::string& sql,
                                          std::u16string_view source) override;
   std::optional<std::int64_t> SchemaVersion() override;
@@ -67,6 +68,7 @@ class EngineBackend final : public StatementBackend {
   std::optional<std::int64_t> ReadSchemaVersion();
   bool Declares(bool temp, std::u16string_view name, sqlite3_stmt* stmt);
   bool IsAutoincrement(bool temp, const char* table, const char* column);
+  std::string Definition(const std::string& sql, const std::string& name);
 
   sqlite3* db_;
   std::u16string description_;

@@ -74,6 +74,8 @@ class StatementBackend {
                                                                 bool temp) = 0;
   // The CREATE TABLE text SQLite keeps for `table`; empty when there is no such table.
   virtual std::string TableDefinition(const std::string& table, bool temp) = 0;
+  // The CREATE VIEW text SQLite keeps for `view`; empty when there is no such view.
+  virtual std::string ViewDefinition(const std::string& view) = 0;
   // The rows of TableInfoQuery's `sql`, run for the statement `source`.
   virtual std::vector<TableInfoColumn> TableInfo(const std::string& sql,
                                                  std::u16string_view source) = 0;

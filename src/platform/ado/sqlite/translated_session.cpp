@@ -9,6 +9,7 @@
 #include "platform/tsql/errors.h"
 #include "platform/tsql/shape.h"
 #include "platform/tsql/token.h"
+#include "platform/tsql/view_types.h"
 
 namespace ado::sqlite {
 namespace {
@@ -258,8 +259,27 @@ std::shared_ptr<const tsql::TableColumns> TranslatedSession::Columns(std::u16str
   if (auto found = tables_.find(key); found != tables_.end()) return found->second;
   const bool temp = tsql::IsTemporaryName(name);
   std::shared_ptr<const tsql::TableColumns> found = backend_.ReadColumns(name, temp);
+  if (found && !temp) found = WithViewTypes(std::move(found), name);
   tables_.emplace(std::move(key), found);
   return found;
+}
+
+// A view's computed columns have no declared type in SQLite: the types SQL Server gives them
+// are kept in the view's definition. A table's columns are all declared, and looked up no more.
+std::shared_ptr<const tsql::TableColumns> TranslatedSession::WithViewTypes(
+    std::shared_ptr<const tsql::TableColumns> columns, std::u16string_view name) {
+  if (std::all_of(columns->begin(), columns->end(),
+                  [](const tsql::TableColumn& column) { return column.type.IsKnown(); })) {
+    return columns;
+  }
+  const std::vector<std::optional<tsql::SqlType>> types =
+      tsql::ViewColumnTypes(backend_.ViewDefinition(oleaut::ToUtf8(name)));
+  if (types.size() != columns->size()) return columns;
+  auto typed = std::make_shared<tsql::TableColumns>(*columns);
+  for (std::size_t i = 0; i < types.size(); ++i) {
+    if (!(*typed)[i].type.IsKnown() && types[i]) (*typed)[i].type = *types[i];
+  }
+  return typed;
 }
 
 bool TranslatedSession::HasIdentity(const std::string& table, bool temp) {

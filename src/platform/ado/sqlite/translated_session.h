@@ -57,6 +57,8 @@ class TranslatedSession final : private StatementRunner, private tsql::Schema {
   BoundStatement Bind(const tsql::SqlStatement& statement, const std::string& sql);
   std::u16string_view SourceOf(const tsql::SqlStatement& statement) const;
   bool HasIdentity(const std::string& table, bool temp);
+  std::shared_ptr<const tsql::TableColumns> WithViewTypes(
+      std::shared_ptr<const tsql::TableColumns> columns, std::u16string_view name);
 
   // ---- tsql::Schema ----
   std::shared_ptr<const tsql::TableColumns> Columns(std::u16string_view name) override;

@@ -305,18 +305,7 @@ void StatementRunner::RunStatement(const tsql::SqlStatement& statement) {
       break;
     case Kind::kSelectInto:
       // One statement to SQL Server: a failure leaves no table behind.
-      RunInternal("SAVEPOINT tsql_select_into");
-      try {
-        rows = RunSelectInto(statement);
-      } catch (...) {
-        try {
-          RunInternal("ROLLBACK TO tsql_select_into");
-          RunInternal("RELEASE tsql_select_into");
-        } catch (...) {  // NOLINT(bugprone-empty-catch): the first failure is what the caller sees
-        }
-        throw;
-      }
-      RunInternal("RELEASE tsql_select_into");
+      RunAsOne("tsql_select_into", [&] { rows = RunSelectInto(statement); });
       break;
     case Kind::kAlterColumn:
       RunAlterColumn(statement);
@@ -335,6 +324,9 @@ void StatementRunner::RunStatement(const tsql::SqlStatement& statement) {
     case Kind::kSessionOption:
       SetIdentityInsert(statement);
       break;
+    case Kind::kSteps:
+      rows = RunSteps(statement);
+      break;
   }
   switch (statement.row_count) {
     case tsql::RowCountEffect::kCounted:
@@ -346,6 +338,46 @@ void StatementRunner::RunStatement(const tsql::SqlStatement& statement) {
     case tsql::RowCountEffect::kKept:
       break;
   }
+}
+
+// MERGE, or a change with OUTPUT, is one statement to SQL Server: its steps change all or
+// nothing, it counts the rows its changes touched, and its OUTPUT rows are its result.
+std::int64_t StatementRunner::RunSteps(const tsql::SqlStatement& statement) {
+  using Kind = tsql::StatementKind;
+  std::int64_t rows = 0;
+  RunAsOne("tsql_steps", [&] {
+    for (const tsql::SqlStatement& step : statement.steps) {
+      if (step.kind == Kind::kQuery) {
+        if (step.columns.empty()) {
+          RunToEnd(step);
+        } else {
+          RunQuery(step);
+        }
+        continue;
+      }
+      if (step.kind == Kind::kInsert) CheckIdentityValues(step);
+      const std::int64_t changed = RunCommand(step);
+      if (step.row_count == tsql::RowCountEffect::kCounted) rows += changed;
+    }
+  });
+  result_->records_affected = rows;
+  return rows;
+}
+
+// Runs `body` inside a savepoint of that name: all it changed is undone when it fails.
+void StatementRunner::RunAsOne(const std::string& savepoint, const std::function<void()>& body) {
+  RunInternal(("SAVEPOINT " + savepoint).c_str());
+  try {
+    body();
+  } catch (...) {
+    try {
+      RunInternal(("ROLLBACK TO " + savepoint).c_str());
+      RunInternal(("RELEASE " + savepoint).c_str());
+    } catch (...) {  // NOLINT(bugprone-empty-catch): the first failure is what the caller sees
+    }
+    throw;
+  }
+  RunInternal(("RELEASE " + savepoint).c_str());
 }
 
 // SQLite writes any value into an identity key; SQL Server only while IDENTITY_INSERT is on for
@@ -439,6 +471,9 @@ FailureScope ScopeOfFailure(const oleaut::ComError& error) {
       u"Explicit value must be specified for identity column",
       u"IDENTITY_INSERT is already ON",
       u"constraint failed",
+      u"Violation of UNIQUE KEY constraint",
+      u"Cannot insert duplicate key row",
+      u"The MERGE statement attempted to UPDATE or DELETE the same row more than once",
   };
   if (message.find(u"Conversion failed when converting") != std::u16string_view::npos) {
     return FailureScope::kBatchAndTransaction;
@@ -658,6 +693,10 @@ const char* TableDefinitionQuery(bool temp) {
                 "NOCASE"
               : "SELECT sql FROM main.sqlite_master WHERE type = 'table' AND name = ?1 COLLATE "
                 "NOCASE";
+}
+
+const char* ViewDefinitionQuery() {
+  return "SELECT sql FROM main.sqlite_master WHERE type = 'view' AND name = ?1 COLLATE NOCASE";
 }
 
 bool DeclaresIdentity(std::string_view create_table) {

@@ -139,6 +139,8 @@ class StatementRunner : public tsql::Executor {
 
  private:
   void RunStatement(const tsql::SqlStatement& statement);
+  std::int64_t RunSteps(const tsql::SqlStatement& statement);
+  void RunAsOne(const std::string& savepoint, const std::function<void()>& body);
   void CheckIdentityValues(const tsql::SqlStatement& statement);
   void SetIdentityInsert(const tsql::SqlStatement& statement);
   void SetOption(const tsql::SqlStatement& statement);
@@ -226,6 +228,8 @@ inline constexpr const char* kAlterColumnRecovery = "PRAGMA writable_schema = RE
 // The query whose first row holds the CREATE TABLE text of ?1 (temporary or not), and whether
 // that text declares an identity column.
 const char* TableDefinitionQuery(bool temp);
+// The query whose first row holds the CREATE VIEW text of ?1.
+const char* ViewDefinitionQuery();
 bool DeclaresIdentity(std::string_view create_table);
 
 }  // namespace ado::sqlite

@@ -292,8 +292,10 @@ void ToInteger(sqlite3_context* context, sqlite3_value* value, const Target& t) 
       result = sqlite3_value_int64(value);
       break;
     case SQLITE_FLOAT: {
+      // Every double from -2^63 up to (not including) 2^63 is a 64-bit integer's value.
+      constexpr double kTwoTo63 = 9223372036854775808.0;
       const double v = std::trunc(sqlite3_value_double(value));
-      if (!(v >= -9.2e18 && v <= 9.2e18)) {
+      if (!(v >= -kTwoTo63 && v < kTwoTo63)) {
         return Fail(context,
                     "Arithmetic overflow error converting expression to data type " + t.name + ".");
       }

@@ -177,6 +177,10 @@ void AppendReplaced(std::u16string& out, std::u16string_view text,
 // `solidus` says so (STRING_ESCAPE writes them as \/).
 void AppendJsonEscaped(std::u16string& out, std::u16string_view text, bool solidus);
 
+// The table-valued functions tsql_string_split, tsql_string_split_ordinal and tsql_openjson.
+// Returns the engine's code of the first registration that failed.
+int InstallTableFunctions(sqlite3* db);
+
 // A float as CONVERT writes it in style 0 ("1.23457e+008"), 1 or 2.
 std::u16string FloatText(double value, int style);
 

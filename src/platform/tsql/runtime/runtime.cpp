@@ -527,6 +527,7 @@ void InstallSqliteRuntime(sqlite3* db, SessionState* state, void (*destroy_state
   check(detail::InstallJsonFunctions(db), "the JSON functions");
   check(detail::InstallOffsetFunctions(db), "the datetimeoffset functions");
   check(detail::InstallParseFunctions(db), "PARSE");
+  check(detail::InstallTableFunctions(db), "the table-valued functions");
   check(detail::InstallCollation(db), "the collation TSQL");
 }
 

@@ -1,0 +1,1 @@
+create or alter view v (a, total) with schemabinding as select a, sum(c) from t group by a

@@ -1,0 +1,183 @@
+// Views: CREATE VIEW, ALTER VIEW, CREATE OR ALTER VIEW and DROP VIEW. A view is SQLite's own,
+// its query translated as any other; the SQL Server types of its columns ride along in its
+// definition (view_types.h), so that a statement reading the view gets them as it gets a
+// table's.
+#include <algorithm>
+
+#include "platform/tsql/errors.h"
+#include "platform/tsql/generator_internal.h"
+#include "platform/tsql/view_types.h"
+
+namespace tsql::generation {
+namespace {
+
+bool NamesTemporaryTable(const Select& select);
+
+bool ExprNamesTemporaryTable(const Expr& expr) {
+  if (expr.select && NamesTemporaryTable(*expr.select)) return true;
+  return std::any_of(expr.args.begin(), expr.args.end(),
+                     [](const ExprPtr& arg) { return arg && ExprNamesTemporaryTable(*arg); });
+}
+
+bool RefNamesTemporaryTable(const TableRef& ref) {
+  switch (ref.kind) {
+    case TableRef::Kind::kTable:
+      return ref.name.IsTemp();
+    case TableRef::Kind::kFunction:
+      return std::any_of(ref.args.begin(), ref.args.end(),
+                         [](const ExprPtr& arg) { return ExprNamesTemporaryTable(*arg); });
+    case TableRef::Kind::kDerived:
+      return NamesTemporaryTable(*ref.select);
+    case TableRef::Kind::kPivot:
+      return RefNamesTemporaryTable(*ref.left);
+    case TableRef::Kind::kJoin:
+      return RefNamesTemporaryTable(*ref.left) || RefNamesTemporaryTable(*ref.right) ||
+             (ref.on && ExprNamesTemporaryTable(*ref.on));
+  }
+  return false;
+}
+
+// Whether a query reads a temporary table anywhere: in its FROM clauses, its subqueries or its
+// common table expressions.
+bool NamesTemporaryTable(const Select& select) {
+  for (const CommonTable& table : select.with) {
+    if (NamesTemporaryTable(*table.select)) return true;
+  }
+  for (const SelectCore& core : select.cores) {
+    for (const TableRefPtr& ref : core.from) {
+      if (RefNamesTemporaryTable(*ref)) return true;
+    }
+    for (const SelectItem& item : core.items) {
+      if (item.expr && ExprNamesTemporaryTable(*item.expr)) return true;
+    }
+    if (core.where && ExprNamesTemporaryTable(*core.where)) return true;
+    if (core.having && ExprNamesTemporaryTable(*core.having)) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+// The view's columns as SQL Server makes them: named by the column list or the query, each name
+// given and used once; a column of NULLs is an int.
+std::vector<TableColumn> Generator::ViewColumns(const CreateViewStmt& create) {
+  const std::u16string& view = create.view.Name();
+  const Select& select = *create.select;
+  const SelectCore& first = select.cores.front();
+  const bool has_star = std::any_of(first.items.begin(), first.items.end(),
+                                    [](const SelectItem& item) { return item.star; });
+  std::vector<TableColumn> columns;
+  if (query_columns_) {
+    columns = *query_columns_;
+  } else if (!has_star) {
+    for (const SelectItem& item : first.items) {
+      columns.push_back({item.has_alias                         ? item.alias
+                         : item.expr->kind == ExprKind::kColumn ? item.expr->names.back()
+                                                                : std::u16string(),
+                         SqlType::Unknown()});
+    }
+  } else {
+    return columns;  // the columns of a table nobody knows: SQLite names them
+  }
+  if (!has_star) {
+    // Over a UNION a column has the highest type of its SELECTs.
+    const std::vector<SqlType> types = ColumnTypes(select);
+    for (std::size_t i = 0; i < columns.size() && i < types.size(); ++i)
+      columns[i].type = types[i];
+  }
+  if (!create.columns.empty() && create.columns.size() != columns.size()) {
+    RaiseStatementError(create.view.pos,
+                        u"'" + view + u"' has " +
+                            (create.columns.size() < columns.size() ? u"more" : u"fewer") +
+                            u" columns than were specified in the column list.");
+  }
+  for (std::size_t i = 0; i < columns.size(); ++i) {
+    TableColumn& column = columns[i];
+    if (!create.columns.empty()) column.name = create.columns[i];
+    column.identity = false;
+    if (column.type.cls == SqlType::Class::kNull) column.type = SqlType::Int();
+    if (column.name.empty()) {
+      RaiseStatementError(create.view.pos,
+                          u"Create View or Function failed because no column name was specified "
+                          u"for column " +
+                              oleaut::FromUtf8(std::to_string(i + 1)) + u".");
+    }
+    for (std::size_t j = 0; j < i; ++j) {
+      if (!oleaut::EqualsNoCase(columns[j].name, column.name)) continue;
+      RaiseStatementError(create.view.pos,
+                          u"Column names in each view or function must be unique. Column name '" +
+                              column.name + u"' in view or function '" + view +
+                              u"' is specified more than once.");
+    }
+  }
+  return columns;
+}
+
+void Generator::Generate(const CreateViewStmt& create, std::vector<Node>& nodes) {
+  using Mode = CreateViewStmt::Mode;
+  const ObjectName& view = create.view;
+  if (view.IsTemp()) {
+    RaiseStatementError(view.pos,
+                        u"\"" + view.Name() + u"\": Temporary views or functions are not allowed.");
+  }
+  if (NamesTemporaryTable(*create.select)) {
+    RaiseStatementError(create.select->pos,
+                        u"Views or functions are not allowed on temporary tables. Table names "
+                        u"that begin with '#' denote temporary tables.");
+  }
+  const std::u16string name = TableName(view);
+  const bool exists = tables_.Find(view.Name()) != nullptr;
+  if (create.mode == Mode::kCreate && exists) {
+    RaiseStatementError(view.pos,
+                        u"There is already an object named '" + name + u"' in the database.");
+  }
+  if (create.mode == Mode::kAlter && !exists) {
+    RaiseMissingTable(view.pos, view.Written(), MissingTable::kInvalidObjectName);
+  }
+  const std::vector<TableColumn> columns = ViewColumns(create);
+  if (create.mode != Mode::kCreate) {
+    SqlStatement drop = Begin(StatementKind::kDdl);
+    drop.target = Utf8(name);
+    out_ += "DROP VIEW IF EXISTS ";
+    AppendQuotedName(out_, name);
+    Finish(drop, nodes);
+  }
+  SqlStatement s = Begin(StatementKind::kDdl);
+  s.target = Utf8(name);
+  out_ += "CREATE VIEW ";
+  AppendQuotedName(out_, name);
+  std::vector<SqlType> types;
+  if (!columns.empty()) {
+    out_ += " (";
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+      if (i > 0) out_ += ", ";
+      AppendQuotedName(out_, columns[i].name);
+      types.push_back(columns[i].type);
+    }
+    out_ += ')';
+  }
+  out_ += " AS " + ViewColumnTypesComment(types) + ' ';
+  GenNestedSelect(*create.select);
+  Finish(s, nodes);
+  tables_.Define(view.Name(),
+                 columns.empty() ? nullptr : std::make_shared<const TableColumns>(columns));
+}
+
+void Generator::Generate(const DropViewStmt& drop, std::vector<Node>& nodes) {
+  for (const ObjectName& view : drop.views) {
+    const std::u16string name = TableName(view);
+    if (!drop.if_exists && (view.IsTemp() || !tables_.Find(view.Name()))) {
+      RaiseStatementError(view.pos, u"Cannot drop the view '" + view.Written() +
+                                        u"', because it does not exist or you do not have "
+                                        u"permission.");
+    }
+    SqlStatement s = Begin(StatementKind::kDdl);
+    s.target = Utf8(name);
+    out_ += drop.if_exists ? "DROP VIEW IF EXISTS " : "DROP VIEW ";
+    AppendQuotedName(out_, name);
+    Finish(s, nodes);
+    tables_.Drop(view.Name());
+  }
+}
+
+}  // namespace tsql::generation
