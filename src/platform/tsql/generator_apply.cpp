@@ -107,12 +107,10 @@ void Generator::CollectJsonSchema(const TableRef& ref) {
 // The rows OPENJSON ... WITH reads: the elements of the array at its path, or the object there
 // as one row.
 void Generator::GenJsonRows(const TableRef& ref) {
-  const std::u16string_view written_path =
-      ref.args.size() > 1 && ref.args[1]->kind == ExprKind::kString ? ref.args[1]->text : u"$";
   if (ref.args.size() > 1 && ref.args[1]->kind != ExprKind::kString) {
     RaiseUnsupported(batch_, ref.args[1]->pos, u"OPENJSON ... WITH at a path that is no literal");
   }
-  std::u16string path(written_path);
+  std::u16string path = ref.args.size() > 1 ? ref.args[1]->text : u"$";
   for (std::u16string_view mode : {u"lax ", u"strict "}) {
     if (path.starts_with(mode)) path.erase(0, mode.size());
   }
