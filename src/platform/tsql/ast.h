@@ -139,6 +139,10 @@ struct TableRef {
   ExprPtr aggregate;
   std::u16string pivot_column;
   std::vector<std::u16string> pivot_values;
+  // kPivot with `unpivot`: left UNPIVOT (unpivot_value FOR pivot_column IN (pivot_values)) AS
+  // alias; pivot_values name the columns turned into rows.
+  bool unpivot = false;
+  std::u16string unpivot_value;
   std::u16string alias;
   bool has_alias = false;
   JoinType join = JoinType::kInner;  // kJoin

@@ -145,7 +145,9 @@ class Generator {
   void GenScalarSubquery(const Select& select);
   void GenTableRef(const TableRef& ref);
   void GenTableFunction(const TableRef& ref);
+  std::vector<std::u16string> PivotSourceColumns(const TableRef& pivot);
   void GenPivot(const TableRef& ref);
+  void GenUnpivot(const TableRef& ref);  // generator_unpivot.cpp
 
   // ---- OUTPUT (generator_output.cpp) ----
   enum class OutputChange : std::uint8_t { kInsert, kUpdate, kDelete };

@@ -1018,30 +1018,40 @@ class Parser {
     return ParsePivot(std::move(ref));
   }
 
-  // source PIVOT (aggregate(column) FOR pivot_column IN ([a], [b], ...)) [AS] alias.
+  // source PIVOT (aggregate(column) FOR pivot_column IN ([a], [b], ...)) [AS] alias, or
+  // source UNPIVOT (value FOR name IN ([a], [b], ...)) [AS] alias.
   TableRefPtr ParsePivot(TableRefPtr source) {
-    if (!AtKeyword(u"PIVOT") || !AtSymbol(u"(", 1)) return source;
+    const bool unpivot = AtKeyword(u"UNPIVOT");
+    if ((!unpivot && !AtKeyword(u"PIVOT")) || !AtSymbol(u"(", 1)) return source;
     auto pivot = std::make_unique<TableRef>();
     pivot->kind = TableRef::Kind::kPivot;
+    pivot->unpivot = unpivot;
     pivot->pos = Take().pos;
     Take();  // (
-    pivot->aggregate = ParseExpr();
-    const Expr& aggregate = *pivot->aggregate;
-    if (aggregate.kind != ExprKind::kFunction || aggregate.args.size() != 1 ||
-        aggregate.args[0]->kind != ExprKind::kColumn || aggregate.over) {
-      Fail(u"PIVOT needs an aggregate of a column");
+    if (unpivot) {
+      pivot->unpivot_value = ExpectName(u"expected the column UNPIVOT fills with values");
+    } else {
+      pivot->aggregate = ParseExpr();
+      const Expr& aggregate = *pivot->aggregate;
+      if (aggregate.kind != ExprKind::kFunction || aggregate.args.size() != 1 ||
+          aggregate.args[0]->kind != ExprKind::kColumn || aggregate.over) {
+        Fail(u"PIVOT needs an aggregate of a column");
+      }
     }
     ExpectKeyword(u"FOR");
-    pivot->pivot_column = ExpectName(u"expected the column PIVOT turns");
+    pivot->pivot_column = ExpectName(unpivot ? u"expected the column UNPIVOT fills with names"
+                                             : u"expected the column PIVOT turns");
     ExpectKeyword(u"IN");
     ExpectSymbol(u"(");
     do {
-      pivot->pivot_values.push_back(ExpectName(u"expected a value of the column, as a name"));
+      pivot->pivot_values.push_back(ExpectName(unpivot
+                                                   ? u"expected a column to turn into rows"
+                                                   : u"expected a value of the column, as a name"));
     } while (AcceptSymbol(u","));
     ExpectSymbol(u")");
     ExpectSymbol(u")");
     ParseTableAlias(*pivot);
-    if (!pivot->has_alias) Fail(u"PIVOT needs an alias");
+    if (!pivot->has_alias) Fail(unpivot ? u"UNPIVOT needs an alias" : u"PIVOT needs an alias");
     pivot->left = std::move(source);
     return pivot;
   }
@@ -1073,6 +1083,7 @@ class Parser {
     }
     if (!split && AtKeyword(u"WITH") && AtSymbol(u"(", 1)) ParseJsonSchema(ref);
     ParseTableAlias(ref);
+    RefusePivot();
   }
 
   // WITH (name type ['path'] [AS JSON], ...) of OPENJSON.
@@ -1153,8 +1164,7 @@ class Parser {
   }
 
   void ParseTableAlias(TableRef& ref) {
-    RefusePivot();
-    if (AtKeyword(u"PIVOT") && AtSymbol(u"(", 1)) return;
+    if ((AtKeyword(u"PIVOT") || AtKeyword(u"UNPIVOT")) && AtSymbol(u"(", 1)) return;
     if (AcceptKeyword(u"AS")) {
       ref.alias = ExpectName(u"expected an alias after AS");
       ref.has_alias = true;
@@ -1162,12 +1172,11 @@ class Parser {
       ref.alias = Take().text;
       ref.has_alias = true;
     }
-    RefusePivot();
   }
 
-  // UNPIVOT (...) after a table: its word is no reserved one.
+  // UNPIVOT (...) after a table-valued function: its word is no reserved one.
   void RefusePivot() const {
-    if (AtKeyword(u"UNPIVOT") && AtSymbol(u"(", 1)) Unsupported(u"UNPIVOT");
+    if (AtKeyword(u"UNPIVOT") && AtSymbol(u"(", 1)) Unsupported(u"UNPIVOT of a table function");
   }
 
   // WITH (NOLOCK) and the like change locking on SQL Server only; SQLite readers never block.
