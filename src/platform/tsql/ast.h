@@ -230,10 +230,18 @@ struct Select {
 // OUTPUT inserted.x, deleted.*, ... of INSERT, UPDATE and DELETE: the rows as changed.
 using OutputList = std::vector<SelectItem>;
 
+// OUTPUT ... INTO table [(columns)]: these rows go into the table instead of to the caller.
+struct OutputInto {
+  OutputList items;
+  ObjectName table;
+  std::vector<std::u16string> columns;
+};
+
 struct InsertStmt {
   ObjectName table;
   std::vector<std::u16string> columns;
   OutputList output;
+  std::optional<OutputInto> output_into;
   std::vector<std::vector<ExprPtr>> rows;  // VALUES
   SelectPtr select;                        // INSERT ... SELECT
   bool default_values = false;
@@ -245,6 +253,7 @@ struct UpdateStmt {
   ObjectName table;
   std::vector<std::pair<std::u16string, ExprPtr>> sets;
   OutputList output;
+  std::optional<OutputInto> output_into;
   std::vector<TableRefPtr> from;
   ExprPtr where;
 };
@@ -252,6 +261,7 @@ struct UpdateStmt {
 struct DeleteStmt {
   ObjectName table;
   OutputList output;
+  std::optional<OutputInto> output_into;
   std::vector<TableRefPtr> from;
   ExprPtr where;
 };

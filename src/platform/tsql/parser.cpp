@@ -1223,7 +1223,7 @@ class Parser {
       } while (AcceptSymbol(u","));
       ExpectSymbol(u")");
     }
-    if (AtKeyword(u"OUTPUT")) insert.output = ParseOutput();
+    if (AtKeyword(u"OUTPUT")) ParseOutput(insert.output, insert.output_into);
     if (AcceptKeyword(u"VALUES")) {
       do {
         ExpectSymbol(u"(");
@@ -1248,15 +1248,37 @@ class Parser {
     return insert;
   }
 
-  // OUTPUT item, ...: returned to the caller; OUTPUT ... INTO a table is refused by name.
-  OutputList ParseOutput() {
+  // OUTPUT item, ... [INTO table [(column, ...)] [OUTPUT item, ...]]: the rows without INTO are
+  // returned to the caller.
+  void ParseOutput(OutputList& output, std::optional<OutputInto>& into) {
+    OutputList items = ParseOutputItems();
+    if (!AcceptKeyword(u"INTO")) {
+      output = std::move(items);
+      return;
+    }
+    into.emplace();
+    into->items = std::move(items);
+    into->table = ParseTableName();
+    if (AtSymbol(u"(") && !AtKeyword(u"SELECT", 1)) {
+      Take();
+      do {
+        into->columns.push_back(ExpectName(u"expected a column name"));
+      } while (AcceptSymbol(u","));
+      ExpectSymbol(u")");
+    }
+    if (AtKeyword(u"OUTPUT")) {
+      output = ParseOutputItems();
+      if (AtKeyword(u"INTO")) Fail(u"only one OUTPUT clause may have INTO");
+    }
+  }
+
+  OutputList ParseOutputItems() {
     Take();  // OUTPUT
     OutputList items;
     do {
       items.push_back(ParseSelectItem());
       if (items.back().target) Fail(u"a variable cannot be set in OUTPUT");
     } while (AcceptSymbol(u","));
-    if (AtKeyword(u"INTO")) Unsupported(u"OUTPUT ... INTO");
     return items;
   }
 
@@ -1282,7 +1304,7 @@ class Parser {
     update.table = ParseTableName();
     if (AtKeyword(u"WITH") && AtSymbol(u"(", 1)) SkipTableHints();
     update.sets = ParseSetList(u"SET @variable in UPDATE");
-    if (AtKeyword(u"OUTPUT")) update.output = ParseOutput();
+    if (AtKeyword(u"OUTPUT")) ParseOutput(update.output, update.output_into);
     if (AcceptKeyword(u"FROM")) update.from = ParseFromList();
     if (AcceptKeyword(u"WHERE")) {
       if (AtKeyword(u"CURRENT")) Unsupported(u"WHERE CURRENT OF");
@@ -1298,7 +1320,7 @@ class Parser {
     DeleteStmt del;
     del.table = ParseTableName();
     if (AtKeyword(u"WITH") && AtSymbol(u"(", 1)) SkipTableHints();
-    if (AtKeyword(u"OUTPUT")) del.output = ParseOutput();
+    if (AtKeyword(u"OUTPUT")) ParseOutput(del.output, del.output_into);
     if (AcceptKeyword(u"FROM")) del.from = ParseFromList();
     if (AcceptKeyword(u"WHERE")) {
       if (AtKeyword(u"CURRENT")) Unsupported(u"WHERE CURRENT OF");
