@@ -1,7 +1,8 @@
 // The OUTPUT clause of INSERT, UPDATE and DELETE: the statement returns the rows it changed,
 // inserted.x as they are after it, deleted.x as they were. The rows it will change are kept first
 // in a temporary table (for an INSERT, the highest key before it: new rows come after), the change
-// runs, and a query over the table and the kept rows returns them; all as one statement.
+// runs, and a query over the table and the kept rows returns them (or, for OUTPUT ... INTO,
+// inserts them into a table: generator_output_into.cpp); all as one statement.
 #include "platform/tsql/errors.h"
 #include "platform/tsql/generator_internal.h"
 
