@@ -1053,7 +1053,7 @@ class Parser {
     ParseTableAlias(*pivot);
     if (!pivot->has_alias) Fail(unpivot ? u"UNPIVOT needs an alias" : u"PIVOT needs an alias");
     pivot->left = std::move(source);
-    return pivot;
+    return ParsePivot(std::move(pivot));  // a PIVOT or UNPIVOT may follow another
   }
 
   // STRING_SPLIT(text, separator [, enable_ordinal]) and OPENJSON(json [, path]), the
