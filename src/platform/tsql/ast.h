@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <variant>
 #include <vector>
@@ -139,6 +140,10 @@ struct TableRef {
   ExprPtr aggregate;
   std::u16string pivot_column;
   std::vector<std::u16string> pivot_values;
+  // kPivot with `unpivot`: left UNPIVOT (unpivot_value FOR pivot_column IN (pivot_values)) AS
+  // alias; pivot_values name the columns turned into rows.
+  bool unpivot = false;
+  std::u16string unpivot_value;
   std::u16string alias;
   bool has_alias = false;
   JoinType join = JoinType::kInner;  // kJoin
@@ -226,10 +231,18 @@ struct Select {
 // OUTPUT inserted.x, deleted.*, ... of INSERT, UPDATE and DELETE: the rows as changed.
 using OutputList = std::vector<SelectItem>;
 
+// OUTPUT ... INTO table [(columns)]: these rows go into the table instead of to the caller.
+struct OutputInto {
+  OutputList items;
+  ObjectName table;
+  std::vector<std::u16string> columns;
+};
+
 struct InsertStmt {
   ObjectName table;
   std::vector<std::u16string> columns;
   OutputList output;
+  std::optional<OutputInto> output_into;
   std::vector<std::vector<ExprPtr>> rows;  // VALUES
   SelectPtr select;                        // INSERT ... SELECT
   bool default_values = false;
@@ -241,6 +254,7 @@ struct UpdateStmt {
   ObjectName table;
   std::vector<std::pair<std::u16string, ExprPtr>> sets;
   OutputList output;
+  std::optional<OutputInto> output_into;
   std::vector<TableRefPtr> from;
   ExprPtr where;
 };
@@ -248,6 +262,7 @@ struct UpdateStmt {
 struct DeleteStmt {
   ObjectName table;
   OutputList output;
+  std::optional<OutputInto> output_into;
   std::vector<TableRefPtr> from;
   ExprPtr where;
 };

@@ -70,10 +70,10 @@ void Generator::Generate(const SelectPtr& select, std::vector<Node>& nodes) {
 }
 
 void Generator::Generate(const InsertStmt& insert, std::vector<Node>& nodes) {
-  if (!insert.output.empty() && !output_) {
+  if ((!insert.output.empty() || insert.output_into) && !output_) {
     GenWithOutput(
-        insert.output, OutputChange::kInsert, insert.table, insert.table, {}, nullptr,
-        [&](std::vector<Node>& steps) { Generate(insert, steps); }, nodes);
+        insert.output, insert.output_into, OutputChange::kInsert, insert.table, insert.table, {},
+        nullptr, [&](std::vector<Node>& steps) { Generate(insert, steps); }, nodes);
     return;
   }
   SqlStatement s = Begin(StatementKind::kInsert);
@@ -236,10 +236,10 @@ void Generator::GenStored(const Expr& value, const std::optional<SqlType>& colum
 
 void Generator::Generate(const UpdateStmt& update, std::vector<Node>& nodes) {
   const ObjectName& table = update.from.empty() ? update.table : ChangedTable(update);
-  if (!update.output.empty() && !output_) {
+  if ((!update.output.empty() || update.output_into) && !output_) {
     GenWithOutput(
-        update.output, OutputChange::kUpdate, table, update.table, update.from, update.where.get(),
-        [&](std::vector<Node>& steps) { Generate(update, steps); }, nodes);
+        update.output, update.output_into, OutputChange::kUpdate, table, update.table, update.from,
+        update.where.get(), [&](std::vector<Node>& steps) { Generate(update, steps); }, nodes);
     return;
   }
   SqlStatement s = Begin(StatementKind::kCommand, table.IsTemp());
@@ -282,10 +282,10 @@ void Generator::Generate(const UpdateStmt& update, std::vector<Node>& nodes) {
 
 void Generator::Generate(const DeleteStmt& del, std::vector<Node>& nodes) {
   const ObjectName& table = del.from.empty() ? del.table : ChangedTable(del);
-  if (!del.output.empty() && !output_) {
+  if ((!del.output.empty() || del.output_into) && !output_) {
     GenWithOutput(
-        del.output, OutputChange::kDelete, table, del.table, del.from, del.where.get(),
-        [&](std::vector<Node>& steps) { Generate(del, steps); }, nodes);
+        del.output, del.output_into, OutputChange::kDelete, table, del.table, del.from,
+        del.where.get(), [&](std::vector<Node>& steps) { Generate(del, steps); }, nodes);
     return;
   }
   SqlStatement s = Begin(StatementKind::kCommand, table.IsTemp());

@@ -145,7 +145,9 @@ class Generator {
   void GenScalarSubquery(const Select& select);
   void GenTableRef(const TableRef& ref);
   void GenTableFunction(const TableRef& ref);
+  std::vector<std::u16string> PivotSourceColumns(const TableRef& pivot);
   void GenPivot(const TableRef& ref);
+  void GenUnpivot(const TableRef& ref);  // generator_unpivot.cpp
 
   // ---- OUTPUT (generator_output.cpp) ----
   enum class OutputChange : std::uint8_t { kInsert, kUpdate, kDelete };
@@ -153,11 +155,14 @@ class Generator {
     const ObjectName* table;
     OutputChange change;
   };
-  void GenWithOutput(const OutputList& output, OutputChange change, const ObjectName& table,
-                     const ObjectName& named, const std::vector<TableRefPtr>& from,
-                     const Expr* where,
+  void GenWithOutput(const OutputList& output, const std::optional<OutputInto>& into,
+                     OutputChange change, const ObjectName& table, const ObjectName& named,
+                     const std::vector<TableRefPtr>& from, const Expr* where,
                      const std::function<void(std::vector<Node>&)>& generate_change,
                      std::vector<Node>& nodes);
+  void GenOutputRows(OutputChange change, const ObjectName& table);
+  void GenOutputInto(const OutputInto& into, OutputChange change, const ObjectName& table,
+                     std::vector<Node>& steps);
   std::vector<ResultHint> GenOutputList(const OutputList& output, const ObjectName& table);
   void CheckOutputColumn(const Expr& expr);
 

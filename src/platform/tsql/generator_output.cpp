@@ -1,7 +1,8 @@
 // The OUTPUT clause of INSERT, UPDATE and DELETE: the statement returns the rows it changed,
 // inserted.x as they are after it, deleted.x as they were. The rows it will change are kept first
 // in a temporary table (for an INSERT, the highest key before it: new rows come after), the change
-// runs, and a query over the table and the kept rows returns them; all as one statement.
+// runs, and a query over the table and the kept rows returns them (or, for OUTPUT ... INTO,
+// inserts them into a table: generator_output_into.cpp); all as one statement.
 #include "platform/tsql/errors.h"
 #include "platform/tsql/generator_internal.h"
 
@@ -22,15 +23,15 @@ bool IsInserted(std::u16string_view name) {
 
 // `table` is the table changed, `named` the target as the statement names it (an alias of its
 // FROM clause).
-void Generator::GenWithOutput(const OutputList& output, OutputChange change,
-                              const ObjectName& table, const ObjectName& named,
+void Generator::GenWithOutput(const OutputList& output, const std::optional<OutputInto>& into,
+                              OutputChange change, const ObjectName& table, const ObjectName& named,
                               const std::vector<TableRefPtr>& from, const Expr* where,
                               const std::function<void(std::vector<Node>&)>& generate_change,
                               std::vector<Node>& nodes) {
   const OutputTarget target{&table, change};
   output_ = &target;
   std::vector<Node> steps;
-  const bool temp = table.IsTemp();
+  const bool temp = table.IsTemp() && (!into || into->table.IsTemp());
   const auto drop = [&] {
     SqlStatement s = Begin(StatementKind::kDdl, temp);
     s.row_count = RowCountEffect::kKept;
@@ -59,12 +60,28 @@ void Generator::GenWithOutput(const OutputList& output, OutputChange change,
   }
   Finish(keep, steps);
   generate_change(steps);
-  SqlStatement rows = Begin(StatementKind::kQuery, temp);
-  rows.row_count = RowCountEffect::kKept;
-  out_ += "SELECT ";
-  in_output_list_ = true;
-  rows.columns = GenOutputList(output, table);
-  in_output_list_ = false;
+  if (into) GenOutputInto(*into, change, table, steps);
+  if (!output.empty()) {
+    SqlStatement rows = Begin(StatementKind::kQuery, temp);
+    rows.row_count = RowCountEffect::kKept;
+    out_ += "SELECT ";
+    in_output_list_ = true;
+    rows.columns = GenOutputList(output, table);
+    in_output_list_ = false;
+    GenOutputRows(change, table);
+    Finish(rows, steps);
+  }
+  drop();
+  output_ = nullptr;
+  SqlStatement s = Begin(StatementKind::kSteps, temp);
+  s.target = Utf8(TableName(table));
+  for (Node& node : steps)
+    s.steps.push_back(std::move(std::get<SqlStatement>(node.item)));
+  Finish(s, nodes);
+}
+
+// FROM the rows the change made (inserted) or kept (deleted), in the order of the table's keys.
+void Generator::GenOutputRows(OutputChange change, const ObjectName& table) {
   out_ += " FROM ";
   switch (change) {
     case OutputChange::kInsert:
@@ -83,14 +100,6 @@ void Generator::GenWithOutput(const OutputList& output, OutputChange change,
       out_ += std::string(kKept) + " AS \"deleted\" ORDER BY \"deleted\".\"tsql$row\"";
       break;
   }
-  Finish(rows, steps);
-  drop();
-  output_ = nullptr;
-  SqlStatement s = Begin(StatementKind::kSteps, temp);
-  s.target = Utf8(TableName(table));
-  for (Node& node : steps)
-    s.steps.push_back(std::move(std::get<SqlStatement>(node.item)));
-  Finish(s, nodes);
 }
 
 // The OUTPUT items and the result's columns they make. The kept rows of deleted carry their key

@@ -392,10 +392,10 @@ void Generator::GenTableFunction(const TableRef& ref) {
   }
 }
 
-// PIVOT as a grouped query: the source's other columns grouped, and for each value turned the
-// aggregate of the rows whose turned column holds it.
-void Generator::GenPivot(const TableRef& ref) {
-  const TableRef& source = *ref.left;
+// The columns of the table PIVOT or UNPIVOT reads: a table's, or a derived table's named without
+// *. A source of other columns is refused by name.
+std::vector<std::u16string> Generator::PivotSourceColumns(const TableRef& pivot) {
+  const TableRef& source = *pivot.left;
   std::vector<std::u16string> names;
   if (source.kind == TableRef::Kind::kTable) {
     if (const auto columns = tables_.Find(source.name.Name())) {
@@ -413,7 +413,19 @@ void Generator::GenPivot(const TableRef& ref) {
                                                              : std::u16string());
     }
   }
-  if (names.empty()) RaiseUnsupported(batch_, ref.pos, u"PIVOT over a table of unknown columns");
+  if (names.empty()) {
+    RaiseUnsupported(batch_, pivot.pos,
+                     pivot.unpivot ? u"UNPIVOT over a table of unknown columns"
+                                   : u"PIVOT over a table of unknown columns");
+  }
+  return names;
+}
+
+// PIVOT as a grouped query: the source's other columns grouped, and for each value turned the
+// aggregate of the rows whose turned column holds it.
+void Generator::GenPivot(const TableRef& ref) {
+  const TableRef& source = *ref.left;
+  const std::vector<std::u16string> names = PivotSourceColumns(ref);
   const std::u16string& value = ref.aggregate->args[0]->names.back();
   std::vector<std::u16string> grouping;
   for (const std::u16string& name : names) {
@@ -506,7 +518,11 @@ void Generator::GenTableRef(const TableRef& ref) {
       GenTableFunction(ref);
       break;
     case TableRef::Kind::kPivot:
-      GenPivot(ref);
+      if (ref.unpivot) {
+        GenUnpivot(ref);
+      } else {
+        GenPivot(ref);
+      }
       break;
   }
   if (ref.has_alias) {

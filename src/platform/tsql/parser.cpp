@@ -1018,32 +1018,42 @@ class Parser {
     return ParsePivot(std::move(ref));
   }
 
-  // source PIVOT (aggregate(column) FOR pivot_column IN ([a], [b], ...)) [AS] alias.
+  // source PIVOT (aggregate(column) FOR pivot_column IN ([a], [b], ...)) [AS] alias, or
+  // source UNPIVOT (value FOR name IN ([a], [b], ...)) [AS] alias.
   TableRefPtr ParsePivot(TableRefPtr source) {
-    if (!AtKeyword(u"PIVOT") || !AtSymbol(u"(", 1)) return source;
+    const bool unpivot = AtKeyword(u"UNPIVOT");
+    if ((!unpivot && !AtKeyword(u"PIVOT")) || !AtSymbol(u"(", 1)) return source;
     auto pivot = std::make_unique<TableRef>();
     pivot->kind = TableRef::Kind::kPivot;
+    pivot->unpivot = unpivot;
     pivot->pos = Take().pos;
     Take();  // (
-    pivot->aggregate = ParseExpr();
-    const Expr& aggregate = *pivot->aggregate;
-    if (aggregate.kind != ExprKind::kFunction || aggregate.args.size() != 1 ||
-        aggregate.args[0]->kind != ExprKind::kColumn || aggregate.over) {
-      Fail(u"PIVOT needs an aggregate of a column");
+    if (unpivot) {
+      pivot->unpivot_value = ExpectName(u"expected the column UNPIVOT fills with values");
+    } else {
+      pivot->aggregate = ParseExpr();
+      const Expr& aggregate = *pivot->aggregate;
+      if (aggregate.kind != ExprKind::kFunction || aggregate.args.size() != 1 ||
+          aggregate.args[0]->kind != ExprKind::kColumn || aggregate.over) {
+        Fail(u"PIVOT needs an aggregate of a column");
+      }
     }
     ExpectKeyword(u"FOR");
-    pivot->pivot_column = ExpectName(u"expected the column PIVOT turns");
+    pivot->pivot_column = ExpectName(unpivot ? u"expected the column UNPIVOT fills with names"
+                                             : u"expected the column PIVOT turns");
     ExpectKeyword(u"IN");
     ExpectSymbol(u"(");
     do {
-      pivot->pivot_values.push_back(ExpectName(u"expected a value of the column, as a name"));
+      pivot->pivot_values.push_back(ExpectName(unpivot
+                                                   ? u"expected a column to turn into rows"
+                                                   : u"expected a value of the column, as a name"));
     } while (AcceptSymbol(u","));
     ExpectSymbol(u")");
     ExpectSymbol(u")");
     ParseTableAlias(*pivot);
-    if (!pivot->has_alias) Fail(u"PIVOT needs an alias");
+    if (!pivot->has_alias) Fail(unpivot ? u"UNPIVOT needs an alias" : u"PIVOT needs an alias");
     pivot->left = std::move(source);
-    return pivot;
+    return ParsePivot(std::move(pivot));  // a PIVOT or UNPIVOT may follow another
   }
 
   // STRING_SPLIT(text, separator [, enable_ordinal]) and OPENJSON(json [, path]), the
@@ -1073,6 +1083,7 @@ class Parser {
     }
     if (!split && AtKeyword(u"WITH") && AtSymbol(u"(", 1)) ParseJsonSchema(ref);
     ParseTableAlias(ref);
+    RefusePivot();
   }
 
   // WITH (name type ['path'] [AS JSON], ...) of OPENJSON.
@@ -1153,8 +1164,7 @@ class Parser {
   }
 
   void ParseTableAlias(TableRef& ref) {
-    RefusePivot();
-    if (AtKeyword(u"PIVOT") && AtSymbol(u"(", 1)) return;
+    if ((AtKeyword(u"PIVOT") || AtKeyword(u"UNPIVOT")) && AtSymbol(u"(", 1)) return;
     if (AcceptKeyword(u"AS")) {
       ref.alias = ExpectName(u"expected an alias after AS");
       ref.has_alias = true;
@@ -1162,12 +1172,11 @@ class Parser {
       ref.alias = Take().text;
       ref.has_alias = true;
     }
-    RefusePivot();
   }
 
-  // UNPIVOT (...) after a table: its word is no reserved one.
+  // UNPIVOT (...) after a table-valued function: its word is no reserved one.
   void RefusePivot() const {
-    if (AtKeyword(u"UNPIVOT") && AtSymbol(u"(", 1)) Unsupported(u"UNPIVOT");
+    if (AtKeyword(u"UNPIVOT") && AtSymbol(u"(", 1)) Unsupported(u"UNPIVOT of a table function");
   }
 
   // WITH (NOLOCK) and the like change locking on SQL Server only; SQLite readers never block.
@@ -1214,7 +1223,7 @@ class Parser {
       } while (AcceptSymbol(u","));
       ExpectSymbol(u")");
     }
-    if (AtKeyword(u"OUTPUT")) insert.output = ParseOutput();
+    if (AtKeyword(u"OUTPUT")) ParseOutput(insert.output, insert.output_into);
     if (AcceptKeyword(u"VALUES")) {
       do {
         ExpectSymbol(u"(");
@@ -1239,15 +1248,37 @@ class Parser {
     return insert;
   }
 
-  // OUTPUT item, ...: returned to the caller; OUTPUT ... INTO a table is refused by name.
-  OutputList ParseOutput() {
+  // OUTPUT item, ... [INTO table [(column, ...)] [OUTPUT item, ...]]: the rows without INTO are
+  // returned to the caller.
+  void ParseOutput(OutputList& output, std::optional<OutputInto>& into) {
+    OutputList items = ParseOutputItems();
+    if (!AcceptKeyword(u"INTO")) {
+      output = std::move(items);
+      return;
+    }
+    into.emplace();
+    into->items = std::move(items);
+    into->table = ParseTableName();
+    if (AtSymbol(u"(") && !AtKeyword(u"SELECT", 1)) {
+      Take();
+      do {
+        into->columns.push_back(ExpectName(u"expected a column name"));
+      } while (AcceptSymbol(u","));
+      ExpectSymbol(u")");
+    }
+    if (AtKeyword(u"OUTPUT")) {
+      output = ParseOutputItems();
+      if (AtKeyword(u"INTO")) Fail(u"only one OUTPUT clause may have INTO");
+    }
+  }
+
+  OutputList ParseOutputItems() {
     Take();  // OUTPUT
     OutputList items;
     do {
       items.push_back(ParseSelectItem());
       if (items.back().target) Fail(u"a variable cannot be set in OUTPUT");
     } while (AcceptSymbol(u","));
-    if (AtKeyword(u"INTO")) Unsupported(u"OUTPUT ... INTO");
     return items;
   }
 
@@ -1273,7 +1304,7 @@ class Parser {
     update.table = ParseTableName();
     if (AtKeyword(u"WITH") && AtSymbol(u"(", 1)) SkipTableHints();
     update.sets = ParseSetList(u"SET @variable in UPDATE");
-    if (AtKeyword(u"OUTPUT")) update.output = ParseOutput();
+    if (AtKeyword(u"OUTPUT")) ParseOutput(update.output, update.output_into);
     if (AcceptKeyword(u"FROM")) update.from = ParseFromList();
     if (AcceptKeyword(u"WHERE")) {
       if (AtKeyword(u"CURRENT")) Unsupported(u"WHERE CURRENT OF");
@@ -1289,7 +1320,7 @@ class Parser {
     DeleteStmt del;
     del.table = ParseTableName();
     if (AtKeyword(u"WITH") && AtSymbol(u"(", 1)) SkipTableHints();
-    if (AtKeyword(u"OUTPUT")) del.output = ParseOutput();
+    if (AtKeyword(u"OUTPUT")) ParseOutput(del.output, del.output_into);
     if (AcceptKeyword(u"FROM")) del.from = ParseFromList();
     if (AcceptKeyword(u"WHERE")) {
       if (AtKeyword(u"CURRENT")) Unsupported(u"WHERE CURRENT OF");

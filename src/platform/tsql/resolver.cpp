@@ -1,5 +1,7 @@
 #include "platform/tsql/resolver.h"
 
+#include <algorithm>
+#include <optional>
 #include <variant>
 
 #include "platform/oleaut/text.h"
@@ -381,7 +383,9 @@ class Resolver {
       case TableRef::Kind::kPivot: {
         Scope source;
         AddSource(*ref.left, source);
-        scope.push_back({ref.alias, PivotColumns(ref, source.front().columns.get())});
+        const TableColumns* columns = source.front().columns.get();
+        scope.push_back(
+            {ref.alias, ref.unpivot ? UnpivotColumns(ref, columns) : PivotColumns(ref, columns)});
         return;
       }
     }
@@ -403,6 +407,41 @@ class Resolver {
     }
     for (const std::u16string& name : ref.pivot_values)
       columns->push_back({name, SqlType::Unknown()});
+    return columns;
+  }
+
+  // What UNPIVOT yields: the source's columns but those it turns into rows, then the column of
+  // their names (sysname) and the column of their values, of their common type. SQL Server
+  // refuses columns of different types (lengths included): error 8167.
+  static std::shared_ptr<const TableColumns> UnpivotColumns(const TableRef& ref,
+                                                            const TableColumns* source) {
+    if (!source) return nullptr;
+    auto columns = std::make_shared<TableColumns>();
+    std::optional<SqlType> value_type;
+    for (const std::u16string& name : ref.pivot_values) {
+      const auto turned = std::find_if(source->begin(), source->end(), [&](const TableColumn& c) {
+        return oleaut::EqualsNoCase(c.name, name);
+      });
+      if (turned == source->end()) RaiseInvalidColumnName(ref.pos, name);
+      if (!value_type) {
+        value_type = turned->type;
+      } else if (value_type->IsKnown() && turned->type.IsKnown() &&
+                 value_type->Declared() != turned->type.Declared()) {
+        RaiseStatementError(ref.pos, u"The type of column \"" + name +
+                                         u"\" conflicts with the type of other columns specified "
+                                         u"in the UNPIVOT list.");
+      } else if (!turned->type.IsKnown()) {
+        value_type = SqlType::Unknown();
+      }
+    }
+    for (const TableColumn& column : *source) {
+      const bool turned = std::any_of(
+          ref.pivot_values.begin(), ref.pivot_values.end(),
+          [&](const std::u16string& name) { return oleaut::EqualsNoCase(column.name, name); });
+      if (!turned) columns->push_back({column.name, column.type});
+    }
+    columns->push_back({ref.pivot_column, SqlType::Varchar(128, true)});
+    columns->push_back({ref.unpivot_value, *value_type});
     return columns;
   }
 

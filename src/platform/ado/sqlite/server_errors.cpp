@@ -14,7 +14,7 @@ struct KnownError {
 
 // The errors the runtime and the engine raise with SQL Server's messages, and SQLite's own
 // constraint messages, which stand for SQL Server's errors of the same cause.
-constexpr std::array<KnownError, 21> kKnownErrors = {{
+constexpr std::array<KnownError, 22> kKnownErrors = {{
     {u"Divide by zero error encountered", 8134, 16, 1},
     {u"Conversion failed when converting", 245, 16, 1},
     {u"Arithmetic overflow error converting", 8115, 16, 2},
@@ -37,6 +37,7 @@ constexpr std::array<KnownError, 21> kKnownErrors = {{
     {u"Invalid object name", 208, 16, 1},
     {u"Invalid column name", 207, 16, 1},
     {u"Must declare the", 137, 15, 2},
+    {u"conflicts with the type of other columns specified in the UNPIVOT list", 8167, 16, 1},
 }};
 
 }  // namespace
