@@ -254,6 +254,7 @@ class Generator {
   bool GenBuiltinFunction(const std::u16string& name, const Expr& expr);
   void GenStringAgg(const Expr& expr);
   void GenFormat(const Expr& expr);
+  void GenAtTimeZone(const Expr& expr);
   void GenCulture(const Expr& expr, std::size_t index);
   void GenParse(const std::u16string& name, const Expr& expr);
   void CheckDatePart(const std::u16string& name, std::string_view part, const Expr& expr);

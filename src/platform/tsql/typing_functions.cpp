@@ -57,6 +57,15 @@ std::optional<SqlType> Typer::BuiltinFunctionType(const std::u16string& name, co
   if (name == u"sysdatetimeoffset" || name == u"todatetimeoffset" || name == u"switchoffset") {
     return SqlType{C::kDate, "datetimeoffset", 0, 0, SqlType::kTimeScale};
   }
+  if (name == u"at time zone") {
+    // A datetime keeps its three digits, a smalldatetime none, the others their own.
+    const SqlType value = arg(0);
+    const int digits = value.name == "datetime"         ? 3
+                       : value.name == "smalldatetime"  ? 0
+                       : value.name == "datetimeoffset" ? value.scale
+                                                        : SqlType::kTimeScale;
+    return SqlType{C::kDate, "datetimeoffset", 0, 0, digits};
+  }
   if (name == u"datediff_big") return SqlType{C::kInteger, "bigint", 0, 0, 0};
   if (name == u"string_agg") {
     // A text keeps its kind, nvarchar(4000) or varchar(8000) unless max; anything else becomes
