@@ -505,6 +505,7 @@ void Generator::GenCase(const Expr& expr) {
 }
 
 void Generator::GenConvert(const Expr& expr) {
+  if (IsVariantCast(expr)) return GenVariantCast(expr);
   const std::optional<SqlType> type = ResolveType(expr.type, true);
   if (!type) RaiseUnsupported(batch_, expr.type.pos, u"Conversion to the type " + expr.type.name);
   out_ += expr.lenient ? "tsql_try_convert('" : "tsql_convert('";

@@ -61,6 +61,8 @@ SqlType Typer::ComputeType(const Expr& expr) {
     }
     case ExprKind::kConvert:
     case ExprKind::kIdentity: {
+      // A sql_variant holds its value as it is, of its base type.
+      if (IsVariantCast(expr)) return TypeOf(*expr.args[0]);
       std::optional<SqlType> type = ResolveType(expr.type, expr.kind == ExprKind::kConvert);
       return type ? *type : SqlType::Unknown();
     }

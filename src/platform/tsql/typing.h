@@ -27,6 +27,9 @@ class Typer {
   std::unordered_map<const Expr*, SqlType> types_;
 };
 
+// CAST or CONVERT to sql_variant.
+bool IsVariantCast(const Expr& expr);
+
 // nvarchar(max) or varchar(max).
 SqlType MaxText(bool national);
 
