@@ -56,14 +56,6 @@ std::optional<VariantProperties> PropertiesOf(const SqlType& type, bool numeric_
   return std::nullopt;
 }
 
-// The value inside any casts to sql_variant.
-const Expr& BaseValue(const Expr& expr) {
-  const Expr* value = &expr;
-  while (IsVariantCast(*value))
-    value = value->args[0].get();
-  return *value;
-}
-
 }  // namespace
 
 // A large-value type does not fit in a sql_variant (SQL Server's error 206).
@@ -85,7 +77,7 @@ void Generator::GenVariantCast(const Expr& expr) {
 // of these.
 void Generator::GenVariantProperty(const Expr& expr) {
   ExpectArgs(expr, 2, 2);
-  const Expr& value = BaseValue(*expr.args[0]);
+  const Expr& value = VariantBase(*expr.args[0]);
   const Expr& property = *expr.args[1];
   if (property.kind != ExprKind::kString) {
     RaiseUnsupported(batch_, property.pos,

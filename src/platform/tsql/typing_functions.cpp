@@ -7,6 +7,13 @@ bool IsVariantCast(const Expr& expr) {
   return expr.kind == ExprKind::kConvert && LowerAscii(expr.type.name) == u"sql_variant";
 }
 
+const Expr& VariantBase(const Expr& expr) {
+  const Expr* value = &expr;
+  while (IsVariantCast(*value))
+    value = value->args[0].get();
+  return *value;
+}
+
 SqlType MaxText(bool national) {
   SqlType type = SqlType::Varchar(1, national);
   type.length = -1;
