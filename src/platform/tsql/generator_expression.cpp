@@ -511,6 +511,7 @@ void Generator::GenConvert(const Expr& expr) {
   out_ += expr.lenient ? "tsql_try_convert('" : "tsql_convert('";
   out_ += type->Declared();
   out_ += "', ";
+  if (IsVariantCast(*expr.args[0])) CheckVariantCast(*expr.args[0]);
   const Expr& value = VariantBase(*expr.args[0]);  // a sql_variant converts from its base type
   const SqlType value_type = TypeOf(value);
   if (type->IsText() && value_type.IsMoney() && expr.args.size() > 1) {

@@ -257,6 +257,7 @@ class Generator {
   void GenAtTimeZone(const Expr& expr);
 
   // ---- sql_variant (generator_variants.cpp) ----
+  void CheckVariantCast(const Expr& expr);
   void GenVariantCast(const Expr& expr);
   void GenVariantProperty(const Expr& expr);
   void GenCulture(const Expr& expr, std::size_t index);

@@ -58,18 +58,25 @@ std::optional<VariantProperties> PropertiesOf(const SqlType& type, bool numeric_
 
 }  // namespace
 
-// A large-value type does not fit in a sql_variant (SQL Server's error 206).
-void Generator::GenVariantCast(const Expr& expr) {
-  if (expr.args.size() > 1)
+// A large-value type does not fit in a sql_variant (SQL Server's error 206); nor does CONVERT
+// take a style for one.
+void Generator::CheckVariantCast(const Expr& expr) {
+  if (expr.args.size() > 1) {
     RaiseUnsupported(batch_, expr.args[1]->pos, u"CONVERT to sql_variant with a style");
+  }
   const Expr& value = *expr.args[0];
+  if (IsVariantCast(value)) return CheckVariantCast(value);
   const SqlType type = TypeOf(value);
   if (type.length < 0 || type.name == "text" || type.name == "ntext" || type.name == "image" ||
       type.name == "xml") {
     RaiseStatementError(value.pos, u"Operand type clash: " + oleaut::FromUtf8(type.Declared()) +
                                        u" is incompatible with sql_variant");
   }
-  Gen(value);
+}
+
+void Generator::GenVariantCast(const Expr& expr) {
+  CheckVariantCast(expr);
+  Gen(VariantBase(expr));
 }
 
 // SQL_VARIANT_PROPERTY(value, 'BaseType' | 'Precision' | 'Scale' | 'TotalBytes' | 'Collation' |
@@ -77,6 +84,7 @@ void Generator::GenVariantCast(const Expr& expr) {
 // of these.
 void Generator::GenVariantProperty(const Expr& expr) {
   ExpectArgs(expr, 2, 2);
+  if (IsVariantCast(*expr.args[0])) CheckVariantCast(*expr.args[0]);
   const Expr& value = VariantBase(*expr.args[0]);
   const Expr& property = *expr.args[1];
   if (property.kind != ExprKind::kString) {
