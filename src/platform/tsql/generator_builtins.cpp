@@ -83,6 +83,14 @@ bool Generator::GenBuiltinFunction(const std::u16string& name, const Expr& expr)
     out_ += fragment || number ? ", 'r')" : type.cls == SqlType::Class::kBit ? ", 'b')" : ", 's')";
     return true;
   }
+  if (name == u"sql_variant_property") {
+    GenVariantProperty(expr);
+    return true;
+  }
+  if (name == u"at time zone") {
+    GenAtTimeZone(expr);
+    return true;
+  }
   if (name == u"format") {
     GenFormat(expr);
     return true;

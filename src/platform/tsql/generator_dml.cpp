@@ -52,6 +52,11 @@ void Generator::Generate(const SelectPtr& select, std::vector<Node>& nodes) {
   }
   SqlStatement s = Begin(first.has_into ? StatementKind::kSelectInto : StatementKind::kQuery);
   if (first.has_into) {
+    for (const SelectItem& item : first.items) {
+      if (item.expr && IsVariantCast(*item.expr)) {
+        RaiseUnsupported(batch_, item.pos, u"SELECT ... INTO a sql_variant column");
+      }
+    }
     s.target = Utf8(TableName(first.into));
     s.target_temp = first.into.IsTemp();
     s.identity = NewTableIdentity(*select);

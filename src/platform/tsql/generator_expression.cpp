@@ -505,12 +505,14 @@ void Generator::GenCase(const Expr& expr) {
 }
 
 void Generator::GenConvert(const Expr& expr) {
+  if (IsVariantCast(expr)) return GenVariantCast(expr);
   const std::optional<SqlType> type = ResolveType(expr.type, true);
   if (!type) RaiseUnsupported(batch_, expr.type.pos, u"Conversion to the type " + expr.type.name);
   out_ += expr.lenient ? "tsql_try_convert('" : "tsql_convert('";
   out_ += type->Declared();
   out_ += "', ";
-  const Expr& value = *expr.args[0];
+  if (IsVariantCast(*expr.args[0])) CheckVariantCast(*expr.args[0]);
+  const Expr& value = VariantBase(*expr.args[0]);  // a sql_variant converts from its base type
   const SqlType value_type = TypeOf(value);
   if (type->IsText() && value_type.IsMoney() && expr.args.size() > 1) {
     // Money's styles: 0 two decimals, 1 with thousands commas, 2 four decimals.

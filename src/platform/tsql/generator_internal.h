@@ -259,6 +259,12 @@ class Generator {
   bool GenBuiltinFunction(const std::u16string& name, const Expr& expr);
   void GenStringAgg(const Expr& expr);
   void GenFormat(const Expr& expr);
+  void GenAtTimeZone(const Expr& expr);
+
+  // ---- sql_variant (generator_variants.cpp) ----
+  void CheckVariantCast(const Expr& expr);
+  void GenVariantCast(const Expr& expr);
+  void GenVariantProperty(const Expr& expr);
   void GenCulture(const Expr& expr, std::size_t index);
   void GenParse(const std::u16string& name, const Expr& expr);
   void CheckDatePart(const std::u16string& name, std::string_view part, const Expr& expr);

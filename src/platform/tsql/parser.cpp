@@ -1950,7 +1950,21 @@ class Parser {
       expr->args.push_back(ParseUnary());
       return expr;
     }
-    return ParsePrimary();
+    return ParseAtTimeZone(ParsePrimary());
+  }
+
+  // value AT TIME ZONE zone [AT TIME ZONE ...]: a call of the function "AT TIME ZONE".
+  ExprPtr ParseAtTimeZone(ExprPtr value) {
+    while (AtKeyword(u"AT") && AtKeyword(u"TIME", 1) && AtKeyword(u"ZONE", 2)) {
+      ExprPtr call = MakeExpr(ExprKind::kFunction, Take().pos);
+      Take();
+      Take();
+      call->text = u"AT TIME ZONE";
+      call->args.push_back(std::move(value));
+      call->args.push_back(ParsePrimary());
+      value = std::move(call);
+    }
+    return value;
   }
 
   ExprPtr ParsePrimary() {

@@ -61,6 +61,9 @@ SqlType Typer::ComputeType(const Expr& expr) {
     }
     case ExprKind::kConvert:
     case ExprKind::kIdentity: {
+      // A sql_variant's base type is the data's: one of several types where a UNION, a CASE or
+      // SELECT ... INTO joins it with others.
+      if (IsVariantCast(expr)) return SqlType::Unknown();
       std::optional<SqlType> type = ResolveType(expr.type, expr.kind == ExprKind::kConvert);
       return type ? *type : SqlType::Unknown();
     }

@@ -27,6 +27,10 @@ class Typer {
   std::unordered_map<const Expr*, SqlType> types_;
 };
 
+// CAST or CONVERT to sql_variant; and the value inside any such casts.
+bool IsVariantCast(const Expr& expr);
+const Expr& VariantBase(const Expr& expr);
+
 // nvarchar(max) or varchar(max).
 SqlType MaxText(bool national);
 

@@ -3,6 +3,17 @@
 
 namespace tsql {
 
+bool IsVariantCast(const Expr& expr) {
+  return expr.kind == ExprKind::kConvert && LowerAscii(expr.type.name) == u"sql_variant";
+}
+
+const Expr& VariantBase(const Expr& expr) {
+  const Expr* value = &expr;
+  while (IsVariantCast(*value))
+    value = value->args[0].get();
+  return *value;
+}
+
 SqlType MaxText(bool national) {
   SqlType type = SqlType::Varchar(1, national);
   type.length = -1;
@@ -56,6 +67,22 @@ std::optional<SqlType> Typer::BuiltinFunctionType(const std::u16string& name, co
   if (name == u"getutcdate") return SqlType::DateTime();
   if (name == u"sysdatetimeoffset" || name == u"todatetimeoffset" || name == u"switchoffset") {
     return SqlType{C::kDate, "datetimeoffset", 0, 0, SqlType::kTimeScale};
+  }
+  if (name == u"sql_variant_property") {
+    const Expr* property = expr.args.size() == 2 ? expr.args[1].get() : nullptr;
+    const bool text =
+        property && property->kind == ExprKind::kString &&
+        (LowerAscii(property->text) == u"basetype" || LowerAscii(property->text) == u"collation");
+    return text ? SqlType::Varchar(128, true) : SqlType::Int();
+  }
+  if (name == u"at time zone") {
+    // A datetime keeps its three digits, a smalldatetime none, the others their own.
+    const SqlType value = arg(0);
+    const int digits = value.name == "datetime"         ? 3
+                       : value.name == "smalldatetime"  ? 0
+                       : value.name == "datetimeoffset" ? value.scale
+                                                        : SqlType::kTimeScale;
+    return SqlType{C::kDate, "datetimeoffset", 0, 0, digits};
   }
   if (name == u"datediff_big") return SqlType{C::kInteger, "bigint", 0, 0, 0};
   if (name == u"string_agg") {

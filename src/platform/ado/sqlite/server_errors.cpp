@@ -14,7 +14,7 @@ struct KnownError {
 
 // The errors the runtime and the engine raise with SQL Server's messages, and SQLite's own
 // constraint messages, which stand for SQL Server's errors of the same cause.
-constexpr std::array<KnownError, 22> kKnownErrors = {{
+constexpr std::array<KnownError, 24> kKnownErrors = {{
     {u"Divide by zero error encountered", 8134, 16, 1},
     {u"Conversion failed when converting", 245, 16, 1},
     {u"Arithmetic overflow error converting", 8115, 16, 2},
@@ -25,6 +25,8 @@ constexpr std::array<KnownError, 22> kKnownErrors = {{
     {u"Adding a value to a 'datetime' column caused an overflow", 517, 16, 1},
     {u"data type resulted in an out-of-range value", 242, 16, 3},
     {u"The maximum recursion", 530, 16, 1},
+    {u"provided to AT TIME ZONE clause is invalid", 9820, 16, 1},
+    {u"is invalid for argument", 8116, 16, 1},
     {u"An invalid floating point operation occurred", 3623, 16, 1},
     {u"Cannot insert explicit value for identity column", 544, 16, 1},
     {u"Explicit value must be specified for identity column", 545, 16, 1},

@@ -466,6 +466,7 @@ FailureScope ScopeOfFailure(const oleaut::ComError& error) {
       u"specified in a OFFSET clause may not be negative",
       u"provided for a FETCH clause must be greater then zero",
       u"The maximum recursion",
+      u"provided to AT TIME ZONE clause is invalid",
       u"An invalid floating point operation occurred",
       u"Cannot insert explicit value for identity column",
       u"Explicit value must be specified for identity column",

@@ -17,6 +17,11 @@
 #include "platform/tsql/runtime/runtime.h"
 
 namespace tsql::detail {
+
+std::u16string Ascii(std::string_view text) {
+  return {text.begin(), text.end()};
+}
+
 namespace {
 
 bool IsBlank(char16_t c) {
@@ -25,10 +30,6 @@ bool IsBlank(char16_t c) {
 
 std::u16string_view TrimBlanks(std::u16string_view text) {
   return oleaut::TrimWhitespace(text);
-}
-
-std::u16string Ascii(std::string_view text) {
-  return {text.begin(), text.end()};
 }
 
 int DecimalScale(sqlite3_value* value) {

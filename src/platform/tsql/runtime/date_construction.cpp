@@ -14,10 +14,6 @@
 namespace tsql::detail {
 namespace {
 
-std::u16string Ascii(const std::string& text) {
-  return {text.begin(), text.end()};
-}
-
 // An integer argument, a text or a float taken as SQL Server converts it to int; nullopt (and
 // the statement's error) when it is none.
 std::optional<std::int64_t> IntegerArgument(sqlite3_context* context, sqlite3_value* value) {

@@ -25,6 +25,9 @@ std::u16string ValueText(sqlite3_value* value);
 
 void ResultText(sqlite3_context* context, std::u16string_view text);
 
+// An ASCII text (a number or date the runtime wrote) as UTF-16.
+std::u16string Ascii(std::string_view text);
+
 // A value's text, copied: the engine may hand UTF-16 text at an odd address.
 std::u16string Text16(sqlite3_value* value);
 

@@ -9,7 +9,9 @@
 #include <string>
 
 #include "platform/oleaut/clock.h"
+#include "platform/oleaut/text.h"
 #include "platform/tsql/runtime/detail.h"
+#include "platform/tsql/time_zones.h"
 
 namespace tsql::detail {
 namespace {
@@ -175,6 +177,30 @@ void SwitchOffset(sqlite3_context* context, int argc, sqlite3_value** argv) {
                    kTimeDigits);
 }
 
+// tsql_at_time_zone(value, zone, digits, has_offset): value AT TIME ZONE zone. A date-time
+// without an offset is taken as the zone's local time; a datetimeoffset is the same instant in
+// the zone.
+void AtTimeZone(sqlite3_context* context, int argc, sqlite3_value** argv) {
+  if (AnyNull(argc, argv)) return sqlite3_result_null(context);
+  const std::u16string zone_name = ValueText(argv[1]);
+  const TimeZoneLookup zone = LookUpTimeZone(zone_name);
+  const std::string written = oleaut::ToUtf8(zone_name);
+  if (zone.kind == TimeZoneLookup::Kind::kUnknown) {
+    return ResultError(context, "The time zone parameter '" + written +
+                                    "' provided to AT TIME ZONE clause is invalid.");
+  }
+  if (zone.kind == TimeZoneLookup::Kind::kWithRules) {
+    return ResultError(context, "AT TIME ZONE '" + written +
+                                    "' (a zone with daylight saving time) is not supported by "
+                                    "the SQLite provider");
+  }
+  OffsetTime value;
+  if (!ReadOffsetTime(context, argv[0], value)) return;
+  const bool has_offset = sqlite3_value_int(argv[3]) != 0;
+  const std::int64_t shift = has_offset ? (zone.minutes - value.offset) * kTicksPerMinute : 0;
+  ResultOffsetTime(context, {value.ticks + shift, zone.minutes}, sqlite3_value_int(argv[2]));
+}
+
 // tsql_offset_local(datetimeoffset): its local date and time, as a datetime2 text.
 void OffsetLocal(sqlite3_context* context, int, sqlite3_value** argv) {
   if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return sqlite3_result_null(context);
@@ -202,6 +228,7 @@ int InstallOffsetFunctions(sqlite3* db) {
       {"tsql_todatetimeoffset", 2, ToDateTimeOffset},
       {"tsql_switchoffset", 2, SwitchOffset},
       {"tsql_offset_local", 1, OffsetLocal},
+      {"tsql_at_time_zone", 4, AtTimeZone},
   };
   int rc = RegisterPureFunctions(db, kPureFunctions);
   static constexpr PureFunction kClock[] = {

@@ -17,10 +17,6 @@ char16_t Fold(char16_t c) {
   return UpperUnit(c);
 }
 
-std::u16string Ascii(const std::string& text) {
-  return {text.begin(), text.end()};
-}
-
 // ---- LIKE ----
 class LikeMatcher {
  public:
