@@ -2,7 +2,6 @@
 // back as x does; SQL_VARIANT_PROPERTY reads the base type from the static type of the value,
 // which the translator knows wherever the value is a cast or any other typed expression. A
 // column or variable of sql_variant, whose base type changes from row to row, is refused.
-#include <array>
 
 #include "platform/tsql/errors.h"
 #include "platform/tsql/generator_internal.h"
@@ -20,7 +19,7 @@ struct VariantProperties {
   int total_bytes;  // with the variant's header; 0 for a text, whose data length adds to 8
 };
 
-constexpr std::array<VariantProperties, 11> kFixedTypes = {{
+constexpr VariantProperties kFixedTypes[] = {
     {"int", 10, 0, 4, 6},
     {"bigint", 19, 0, 8, 10},
     {"smallint", 5, 0, 2, 4},
@@ -32,7 +31,7 @@ constexpr std::array<VariantProperties, 11> kFixedTypes = {{
     {"smallmoney", 10, 4, 4, 6},
     {"datetime", 23, 3, 8, 10},
     {"smalldatetime", 16, 0, 4, 6},
-}};
+};
 
 // The bytes a decimal of `precision` digits takes.
 int DecimalBytes(int precision) {

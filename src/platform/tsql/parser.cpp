@@ -203,7 +203,7 @@ class Parser {
   }
 
   [[noreturn]] void ReportUnknownStatement() const {
-    static constexpr std::array<std::pair<std::u16string_view, std::u16string_view>, 8> kNamed = {{
+    static constexpr std::pair<std::u16string_view, std::u16string_view> kNamed[] = {
         {u"EXEC", u"EXEC (stored procedures)"},
         {u"EXECUTE", u"EXECUTE (stored procedures)"},
         {u"GOTO", u"GOTO"},
@@ -212,7 +212,7 @@ class Parser {
         {u"COMMIT", u"COMMIT inside a batch (use the connection's transactions)"},
         {u"ROLLBACK", u"ROLLBACK inside a batch (use the connection's transactions)"},
         {u"SAVE", u"SAVE TRANSACTION"},
-    }};
+    };
     for (const auto& [word, name] : kNamed) {
       if (AtKeyword(word)) Unsupported(name);
     }

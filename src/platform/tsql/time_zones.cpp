@@ -5,7 +5,6 @@
 #include "platform/tsql/time_zones.h"
 
 #include <algorithm>
-#include <array>
 
 namespace tsql {
 namespace {
@@ -15,7 +14,7 @@ struct FixedZone {
   int minutes;  // the offset from UTC
 };
 
-constexpr std::array<FixedZone, 30> kFixedZones = {{
+constexpr FixedZone kFixedZones[] = {
     {u"UTC", 0},
     {u"Greenwich Standard Time", 0},
     {u"UTC-11", -660},
@@ -46,9 +45,9 @@ constexpr std::array<FixedZone, 30> kFixedZones = {{
     {u"AUS Central Standard Time", 570},
     {u"E. Australia Standard Time", 600},
     {u"West Pacific Standard Time", 600},
-}};
+};
 
-constexpr std::array<std::u16string_view, 44> kZonesWithRules = {{
+constexpr std::u16string_view kZonesWithRules[] = {
     u"Dateline Standard Time",
     u"Alaskan Standard Time",
     u"Pacific Standard Time",
@@ -93,7 +92,7 @@ constexpr std::array<std::u16string_view, 44> kZonesWithRules = {{
     u"Cen. Australia Standard Time",
     u"AUS Eastern Standard Time",
     u"New Zealand Standard Time",
-}};
+};
 
 bool SameName(std::u16string_view a, std::u16string_view b) {
   const auto lower = [](char16_t c) { return c >= u'A' && c <= u'Z' ? c + (u'a' - u'A') : c; };

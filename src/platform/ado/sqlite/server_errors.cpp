@@ -1,7 +1,5 @@
 #include "platform/ado/sqlite/server_errors.h"
 
-#include <array>
-
 namespace ado::sqlite {
 namespace {
 
@@ -14,7 +12,7 @@ struct KnownError {
 
 // The errors the runtime and the engine raise with SQL Server's messages, and SQLite's own
 // constraint messages, which stand for SQL Server's errors of the same cause.
-constexpr std::array<KnownError, 24> kKnownErrors = {{
+constexpr KnownError kKnownErrors[] = {
     {u"Divide by zero error encountered", 8134, 16, 1},
     {u"Conversion failed when converting", 245, 16, 1},
     {u"Arithmetic overflow error converting", 8115, 16, 2},
@@ -40,7 +38,7 @@ constexpr std::array<KnownError, 24> kKnownErrors = {{
     {u"Invalid column name", 207, 16, 1},
     {u"Must declare the", 137, 15, 2},
     {u"conflicts with the type of other columns specified in the UNPIVOT list", 8167, 16, 1},
-}};
+};
 
 }  // namespace
 
