@@ -18,6 +18,7 @@
 #include "platform/ado/connection.h"
 #include "platform/ado/stream.h"
 #include "platform/oleaut/text.h"
+#include "sqlite_values.h"
 
 namespace {
 
@@ -274,24 +275,7 @@ void BM_BareSqliteLoop(benchmark::State& state) {
     sqlite3_prepare_v2(db, "SELECT * FROM t_rows", -1, &statement, nullptr);
     std::vector<oleaut::Variant> values;
     while (sqlite3_step(statement) == SQLITE_ROW) {
-      for (int c = 0; c < kColumns; ++c) {
-        switch (sqlite3_column_type(statement, c)) {
-          case SQLITE_INTEGER:
-            values.emplace_back(static_cast<std::int32_t>(sqlite3_column_int(statement, c)));
-            break;
-          case SQLITE_FLOAT:
-            values.emplace_back(sqlite3_column_double(statement, c));
-            break;
-          case SQLITE_NULL:
-            values.emplace_back(oleaut::kNull);
-            break;
-          default: {
-            const auto* text = static_cast<const char16_t*>(sqlite3_column_text16(statement, c));
-            const auto units = static_cast<std::size_t>(sqlite3_column_bytes16(statement, c)) / 2;
-            values.emplace_back(std::u16string(text, units));
-          }
-        }
-      }
+      bench::AppendRowValues(statement, kColumns, values);
     }
     sqlite3_finalize(statement);
     if (values.size() != static_cast<std::size_t>(kRows) * kColumns) {

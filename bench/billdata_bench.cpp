@@ -21,6 +21,7 @@
 #include "platform/tsql/runtime/runtime.h"
 #include "platform/vdl/dictionary.h"
 #include "platform/vdl/list.h"
+#include "sqlite_values.h"
 
 namespace {
 
@@ -230,23 +231,7 @@ struct BareDatabase {
     std::size_t rows = 0;
     while (sqlite3_step(statement) == SQLITE_ROW) {
       ++rows;
-      for (int c = 0; c < columns; ++c) {
-        switch (sqlite3_column_type(statement, c)) {
-          case SQLITE_INTEGER:
-            values.emplace_back(static_cast<std::int32_t>(sqlite3_column_int(statement, c)));
-            break;
-          case SQLITE_FLOAT:
-            values.emplace_back(sqlite3_column_double(statement, c));
-            break;
-          case SQLITE_NULL:
-            values.emplace_back(oleaut::kNull);
-            break;
-          default:
-            values.emplace_back(
-                Bstr(static_cast<const char16_t*>(sqlite3_column_text16(statement, c)),
-                     static_cast<std::size_t>(sqlite3_column_bytes16(statement, c)) / 2));
-        }
-      }
+      bench::AppendRowValues(statement, columns, values);
     }
     sqlite3_finalize(statement);
     benchmark::DoNotOptimize(values.data());

@@ -19,10 +19,6 @@ namespace tavprint {
 
 namespace {
 
-using oleaut::Bstr;
-using oleaut::FromUtf8;
-using oleaut::ToUtf8;
-using oleaut::Variant;
 using DictionaryRef = com::Ptr<vdl::Dictionary>;
 
 // "2 ctlLookUp" for a control type the type library names.
@@ -119,46 +115,50 @@ void RunBillInfo(const std::string& dsn, std::int32_t bill_type, const OutputOpt
       << ListSize(package, u"PageE") << " kept with the entry\n";
 }
 
-struct BillCommands::State {
-  State(const std::string& dsn_in, const OutputOptions& options_in)
-      : dsn(dsn_in), options(options_in) {}
+namespace {
 
-  const std::string& dsn;
-  const OutputOptions& options;
-  CLI::App* types = nullptr;
-  CLI::App* list = nullptr;
-  CLI::App* info = nullptr;
-  CLI::App* count = nullptr;
-  CLI::App* fill = nullptr;
-  std::int32_t bill_type = 0;
-  BillFillRequest fill_request;
-  std::vector<std::int32_t> bill_ids;
-  bool raise = false;
-  PrintCounter counter;
+class BillCommands final : public CommandGroup {
+ public:
+  BillCommands(CLI::App& app, const std::string& dsn, const OutputOptions& options);
+  bool Chosen() const override;
+  void Run(std::ostream& out) const override;
+
+ private:
+  const std::string& dsn_;
+  const OutputOptions& options_;
+  CLI::App* types_ = nullptr;
+  CLI::App* list_ = nullptr;
+  CLI::App* info_ = nullptr;
+  CLI::App* count_ = nullptr;
+  CLI::App* fill_ = nullptr;
+  std::int32_t bill_type_ = 0;
+  BillFillRequest fill_request_;
+  std::vector<std::int32_t> bill_ids_;
+  bool raise_ = false;
+  PrintCounter counter_;
 };
 
 BillCommands::BillCommands(CLI::App& app, const std::string& dsn, const OutputOptions& options)
-    : state_(std::make_unique<State>(dsn, options)) {
-  State& s = *state_;
+    : dsn_(dsn), options_(options) {
   CLI::App* bill = app.add_subcommand(
       "bill",
       "What printing reads about bills of --dsn: bill types, templates, print counts, and the\n"
       "rows selected bills are filled with");
   bill->require_subcommand(1);
-  s.types = bill->add_subcommand("types",
-                                 "List the bill types (ICTransactionType): id, name, template "
-                                 "and tables.\nExample: tavprint bill types");
-  s.list = bill->add_subcommand(
+  types_ = bill->add_subcommand("types",
+                                "List the bill types (ICTransactionType): id, name, template "
+                                "and tables.\nExample: tavprint bill types");
+  list_ = bill->add_subcommand(
       "list",
       "List the bills of a bill type: interior id (FInterID), number and date.\n"
       "Example: tavprint bill list 1");
-  s.list->add_option("type", s.bill_type, "Bill type (ICTransactionType.FID)")->required();
-  s.info = bill->add_subcommand(
+  list_->add_option("type", bill_type_, "Bill type (ICTransactionType.FID)")->required();
+  info_ = bill->add_subcommand(
       "info",
       "Show a bill type, the head and entry fields of its template, and its template package\n"
       "(clsGetData.GetBillPackage). Example: tavprint bill info 1");
-  s.info->add_option("type", s.bill_type, "Bill type (ICTransactionType.FID)")->required();
-  s.count = bill->add_subcommand(
+  info_->add_option("type", bill_type_, "Bill type (ICTransactionType.FID)")->required();
+  count_ = bill->add_subcommand(
       "count",
       "Show how often bills were printed: their rows of ICPrintCount for the bill type, and what\n"
       "their printouts say (clsGetData.GetBillPrintCount). --raise counts one print of each, as\n"
@@ -166,67 +166,69 @@ BillCommands::BillCommands(CLI::App& app, const std::string& dsn, const OutputOp
       "for a bill printed the first time, all in one transaction; the counts before and after\n"
       "are shown. Ids that are no bills of the type are refused before anything is written.\n"
       "Example: tavprint bill count 1 1001 1002 --raise");
-  s.count->add_option("type", s.bill_type, "Bill type (ICTransactionType.FID)")->required();
-  s.count
-      ->add_option("ids", s.bill_ids,
+  count_->add_option("type", bill_type_, "Bill type (ICTransactionType.FID)")->required();
+  count_
+      ->add_option("ids", bill_ids_,
                    "Interior ids (FInterID) of the bills, separated by blanks or commas")
       ->required()
       ->delimiter(',');
-  s.count->add_flag("--raise", s.raise, "Count one print of every bill given");
-  s.count->add_option("--table", s.counter.table,
-                      "Another counter instead: a table with a counter column per bill, such as\n"
-                      "the bill head's own (ICStockBill), raised through\n"
-                      "clsPrintSetupUpdate.UpdatePrintCount");
-  s.count->add_option("--field", s.counter.field, "Counter column of --table")
+  count_->add_flag("--raise", raise_, "Count one print of every bill given");
+  count_->add_option("--table", counter_.table,
+                     "Another counter instead: a table with a counter column per bill, such as\n"
+                     "the bill head's own (ICStockBill), raised through\n"
+                     "clsPrintSetupUpdate.UpdatePrintCount");
+  count_->add_option("--field", counter_.field, "Counter column of --table")->capture_default_str();
+  count_->add_option("--key", counter_.key, "Column of --table that holds the bill ids")
       ->capture_default_str();
-  s.count->add_option("--key", s.counter.key, "Column of --table that holds the bill ids")
-      ->capture_default_str();
-  s.fill = bill->add_subcommand(
+  fill_ = bill->add_subcommand(
       "fill",
       "Fill selected bills for printing as a print client does: the bill type and its template\n"
       "package (GetBillTypeInfo, GetBillPackage), then the head rows (GetHeadFillData) and the\n"
       "entry rows (GetEntryFillData), shown in the order of selection.\n"
       "Example: tavprint bill fill 1 1002 1001");
-  s.fill->add_option("type", s.fill_request.bill_type, "Bill type (ICTransactionType.FID)")
+  fill_->add_option("type", fill_request_.bill_type, "Bill type (ICTransactionType.FID)")
       ->required();
-  s.fill
-      ->add_option("ids", s.fill_request.bill_ids,
+  fill_
+      ->add_option("ids", fill_request_.bill_ids,
                    "Interior ids (FInterID) of the bills, in the order of selection, separated "
                    "by blanks or commas")
       ->required()
       ->delimiter(',');
-  s.fill->add_flag("--sum", s.fill_request.sum,
-                   "Summary printing: every head row shows the values of all selected bills");
-  s.fill->add_option("--csv", s.fill_request.csv,
-                     "Also write the entry rows to FILE and the head rows to FILE-head");
-  s.fill
+  fill_->add_flag("--sum", fill_request_.sum,
+                  "Summary printing: every head row shows the values of all selected bills");
+  fill_->add_option("--csv", fill_request_.csv,
+                    "Also write the entry rows to FILE and the head rows to FILE-head");
+  fill_
       ->add_option(
-          "--columns", s.fill_request.columns,
+          "--columns", fill_request_.columns,
           "Show (and write with --csv, print with --json) only these columns, in this\n"
           "order (comma-separated), e.g. --columns FID,FInterID,FBillNo,FItemIDName,FQty;\n"
           "a name neither table has is refused")
       ->delimiter(',');
-  s.fill->add_flag("--list-columns", s.fill_request.list_columns,
-                   "List the columns of the head and entry rows (name and ADO type) instead of "
-                   "the rows");
+  fill_->add_flag("--list-columns", fill_request_.list_columns,
+                  "List the columns of the head and entry rows (name and ADO type) instead of "
+                  "the rows");
 }
 
-BillCommands::~BillCommands() = default;
-
 bool BillCommands::Chosen() const {
-  const State& s = *state_;
-  return *s.types || *s.list || *s.info || *s.count || *s.fill;
+  return *types_ || *list_ || *info_ || *count_ || *fill_;
 }
 
 void BillCommands::Run(std::ostream& out) const {
-  const State& s = *state_;
-  if (*s.types) RunBillTypes(s.dsn, s.options, out);
-  if (*s.list) RunBillList(s.dsn, s.bill_type, s.options, out);
-  if (*s.info) RunBillInfo(s.dsn, s.bill_type, s.options, out);
-  if (*s.count) {
-    RunBillCount(s.dsn, s.bill_type, s.bill_ids, s.raise, s.counter, s.options, out);
+  if (*types_) RunBillTypes(dsn_, options_, out);
+  if (*list_) RunBillList(dsn_, bill_type_, options_, out);
+  if (*info_) RunBillInfo(dsn_, bill_type_, options_, out);
+  if (*count_) {
+    RunBillCount(dsn_, bill_type_, bill_ids_, raise_, counter_, options_, out);
   }
-  if (*s.fill) RunBillFill(s.dsn, s.fill_request, s.options, out);
+  if (*fill_) RunBillFill(dsn_, fill_request_, options_, out);
+}
+
+}  // namespace
+
+std::unique_ptr<CommandGroup> AddBillCommands(CLI::App& app, const std::string& dsn,
+                                              const OutputOptions& options) {
+  return std::make_unique<BillCommands>(app, dsn, options);
 }
 
 }  // namespace tavprint

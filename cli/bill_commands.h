@@ -9,6 +9,7 @@
 #include <ostream>
 #include <string>
 
+#include "command_group.h"
 #include "data_commands.h"
 
 namespace CLI {
@@ -22,18 +23,8 @@ namespace tavprint {
 void RunBillInfo(const std::string& dsn, std::int32_t bill_type, const OutputOptions& options,
                  std::ostream& out);
 
-// The "bill" command and its subcommands on `app`. Parsing only records the choice; Run()
-// carries it out afterwards, once the identity options are in force.
-class BillCommands {
- public:
-  BillCommands(CLI::App& app, const std::string& dsn, const OutputOptions& options);
-  ~BillCommands();
-  bool Chosen() const;
-  void Run(std::ostream& out) const;
-
- private:
-  struct State;
-  std::unique_ptr<State> state_;
-};
+// The "bill" command and its subcommands. `dsn` and `options` are read when the command runs.
+std::unique_ptr<CommandGroup> AddBillCommands(CLI::App& app, const std::string& dsn,
+                                              const OutputOptions& options);
 
 }  // namespace tavprint

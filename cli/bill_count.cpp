@@ -18,11 +18,6 @@ namespace tavprint {
 
 namespace {
 
-using oleaut::Bstr;
-using oleaut::FromUtf8;
-using oleaut::ToUtf8;
-using oleaut::Variant;
-
 std::string TypeTitle(const printing::BillType& type) {
   return "bill type " + std::to_string(type.id) + " (" + ToUtf8(type.name) + ")";
 }

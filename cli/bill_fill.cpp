@@ -23,11 +23,6 @@ namespace tavprint {
 
 namespace {
 
-using oleaut::Bstr;
-using oleaut::FromUtf8;
-using oleaut::ToUtf8;
-using oleaut::Variant;
-
 // The rows of one fill member: its result, and its recordset in the order to show it.
 struct FilledRows {
   explicit FilledRows(const printing::FilledRecordset& filled)

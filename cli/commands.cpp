@@ -1,5 +1,7 @@
 #include "commands.h"
 
+#include <system_error>
+
 #include "json_values.h"
 #include "platform/com/activation.h"
 #include "platform/com/dispatch.h"
@@ -18,9 +20,7 @@ namespace tavprint {
 
 namespace {
 
-using oleaut::Bstr;
 using oleaut::ComError;
-using oleaut::Variant;
 
 constexpr std::u16string_view kSource = u"tavprint";
 
@@ -28,13 +28,23 @@ constexpr std::u16string_view kSource = u"tavprint";
   throw ComError(hr, Bstr(kSource), oleaut::FromUtf8(description));
 }
 
-// Registers, from beside tavprint, every product server whose class is not in the registry.
+// Whether `progid` is registered to a server library that is still there: a library of a build
+// folder deleted since is as good as none.
+bool RegisteredToAFile(const com::RegistryData& registry, const Bstr& progid) {
+  const auto clsid = registry.GetValue(u"HKEY_CLASSES_ROOT\\" + progid + u"\\CLSID", u"");
+  if (!clsid) return false;
+  const auto library =
+      registry.GetValue(u"HKEY_CLASSES_ROOT\\CLSID\\" + *clsid + u"\\InprocServer32", u"");
+  std::error_code ignored;
+  return library && std::filesystem::is_regular_file(ToUtf8(*library), ignored);
+}
+
+// Registers, from beside tavprint, every product server whose class is not in the registry or
+// whose registered library is gone.
 void RegisterMissingProductServers() {
   const com::RegistryData registry = com::Registry::Default().Read();
   for (const ProductServer& server : kProductServers) {
-    if (registry.GetValue(u"HKEY_CLASSES_ROOT\\" + Bstr(server.progid) + u"\\CLSID", u"")) {
-      continue;
-    }
+    if (RegisteredToAFile(registry, Bstr(server.progid))) continue;
     if (const auto library = FindServerLibrary(server.library)) com::RegisterServer(*library);
   }
 }

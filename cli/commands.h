@@ -10,8 +10,15 @@
 #include "platform/com/dispatch.h"
 #include "platform/com/object.h"
 #include "platform/oleaut/text.h"
+#include "platform/oleaut/variant.h"
 
 namespace tavprint {
+
+// The text and value types every command speaks in.
+using oleaut::Bstr;
+using oleaut::FromUtf8;
+using oleaut::ToUtf8;
+using oleaut::Variant;
 
 // The server libraries to (un)register: the one given, else the product's server libraries
 // beside tavprint (the component's at least).

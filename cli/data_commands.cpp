@@ -24,9 +24,6 @@ namespace tavprint {
 
 namespace {
 
-using oleaut::FromUtf8;
-using oleaut::Variant;
-
 com::Ptr<com::Dispatch> GetDataObject() {
   return com::As<com::Dispatch>(Activate(u"TAVMPrintExport.clsGetData"));
 }

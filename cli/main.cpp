@@ -6,6 +6,8 @@
 #include <cctype>
 #include <cstdlib>
 #include <iostream>
+#include <memory>
+#include <vector>
 
 #include "bill_commands.h"
 #include "commands.h"
@@ -250,11 +252,12 @@ int main(int argc, char** argv) {
   call->add_option("--out", out_file,
                    "Also write the result's first byte array (a template body) to this file");
 
-  const tavprint::TemplateCommands templates(app, dsn, output);
-  const tavprint::BillCommands bills(app, dsn, output);
-  const tavprint::PictureCommand picture(app, dsn, output);
-  const tavprint::ReportDbCommands report_db(app, output);
-  const tavprint::PrintCommands printing(app, dsn);
+  std::vector<std::unique_ptr<tavprint::CommandGroup>> groups;
+  groups.push_back(tavprint::AddTemplateCommands(app, dsn, output));
+  groups.push_back(tavprint::AddBillCommands(app, dsn, output));
+  groups.push_back(tavprint::AddPictureCommand(app, dsn, output));
+  groups.push_back(tavprint::AddReportDbCommands(app, output));
+  groups.push_back(tavprint::AddPrintCommands(app, dsn));
 
   const std::vector<std::string> words = ProgramOptionsFirst(app, *call, argc, argv);
   try {
@@ -289,11 +292,9 @@ int main(int argc, char** argv) {
     if (*whoami) tavprint::RunWhoami(dsn, output, std::cout);
     if (*sources) tavprint::RunSources(output, std::cout);
     if (*call) tavprint::RunCall(target, call->remaining(), std::cout, out_file);
-    if (templates.Chosen()) templates.Run(std::cout);
-    if (bills.Chosen()) bills.Run(std::cout);
-    if (picture.Chosen()) picture.Run(std::cout);
-    if (report_db.Chosen()) report_db.Run(std::cout);
-    if (printing.Chosen()) printing.Run(std::cout);
+    for (const auto& group : groups) {
+      if (group->Chosen()) group->Run(std::cout);
+    }
   } catch (const oleaut::ComError& error) {
     return ReportError(error);
   } catch (const std::exception& error) {

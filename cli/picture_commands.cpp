@@ -12,12 +12,6 @@
 
 namespace tavprint {
 
-namespace {
-
-using oleaut::FromUtf8;
-
-}  // namespace
-
 void RunPicture(const std::string& dsn, const PictureSource& source,
                 const std::filesystem::path& file, const OutputOptions& options,
                 std::ostream& out) {
@@ -43,42 +37,51 @@ void RunPicture(const std::string& dsn, const PictureSource& source,
   out << "Wrote " << bytes.size() << " bytes of " << where << " to " << file.string() << '\n';
 }
 
-struct PictureCommand::State {
-  State(const std::string& dsn_in, const OutputOptions& options_in)
-      : dsn(dsn_in), options(options_in) {}
-  const std::string& dsn;
-  const OutputOptions& options;
-  CLI::App* command = nullptr;
-  PictureSource source;
-  std::filesystem::path file;
+namespace {
+
+class PictureCommand final : public CommandGroup {
+ public:
+  PictureCommand(CLI::App& app, const std::string& dsn, const OutputOptions& options);
+  bool Chosen() const override;
+  void Run(std::ostream& out) const override;
+
+ private:
+  const std::string& dsn_;
+  const OutputOptions& options_;
+  CLI::App* command_ = nullptr;
+  PictureSource source_;
+  std::filesystem::path file_;
 };
 
 PictureCommand::PictureCommand(CLI::App& app, const std::string& dsn, const OutputOptions& options)
-    : state_(std::make_unique<State>(dsn, options)) {
-  State& s = *state_;
-  s.command = app.add_subcommand(
+    : dsn_(dsn), options_(options) {
+  command_ = app.add_subcommand(
       "picture",
       "Write a picture stored in a binary column of --dsn to a file\n"
       "(clsPrintSetupQuery.GetPictureData). KEY_VALUE is an SQL literal: 1, or 'A01'.\n"
       "Example: tavprint picture t_ICItem FSmallPhoto FItemID 1 photo.png");
-  s.command->add_option("table", s.source.table, "Table that holds the picture")->required();
-  s.command->add_option("field", s.source.field, "Binary (image) column")->required();
-  s.command->add_option("key_field", s.source.key_field, "Column that identifies the row")
+  command_->add_option("table", source_.table, "Table that holds the picture")->required();
+  command_->add_option("field", source_.field, "Binary (image) column")->required();
+  command_->add_option("key_field", source_.key_field, "Column that identifies the row")
       ->required();
-  s.command->add_option("key_value", s.source.key_value, "Its value, as an SQL literal")
-      ->required();
-  s.command->add_option("file", s.file, "File to write (replaced whole, or left as it was)")
+  command_->add_option("key_value", source_.key_value, "Its value, as an SQL literal")->required();
+  command_->add_option("file", file_, "File to write (replaced whole, or left as it was)")
       ->required();
 }
 
-PictureCommand::~PictureCommand() = default;
-
 bool PictureCommand::Chosen() const {
-  return static_cast<bool>(*state_->command);
+  return static_cast<bool>(*command_);
 }
 
 void PictureCommand::Run(std::ostream& out) const {
-  RunPicture(state_->dsn, state_->source, state_->file, state_->options, out);
+  RunPicture(dsn_, source_, file_, options_, out);
+}
+
+}  // namespace
+
+std::unique_ptr<CommandGroup> AddPictureCommand(CLI::App& app, const std::string& dsn,
+                                                const OutputOptions& options) {
+  return std::make_unique<PictureCommand>(app, dsn, options);
 }
 
 }  // namespace tavprint

@@ -7,6 +7,7 @@
 #include <ostream>
 #include <string>
 
+#include "command_group.h"
 #include "data_commands.h"
 
 namespace CLI {
@@ -29,17 +30,8 @@ struct PictureSource {
 void RunPicture(const std::string& dsn, const PictureSource& source,
                 const std::filesystem::path& file, const OutputOptions& options, std::ostream& out);
 
-// The "picture" command on `app`; Run() carries out a parsed choice.
-class PictureCommand {
- public:
-  PictureCommand(CLI::App& app, const std::string& dsn, const OutputOptions& options);
-  ~PictureCommand();
-  bool Chosen() const;
-  void Run(std::ostream& out) const;
-
- private:
-  struct State;
-  std::unique_ptr<State> state_;
-};
+// The "picture" command. `dsn` and `options` are read when the command runs.
+std::unique_ptr<CommandGroup> AddPictureCommand(CLI::App& app, const std::string& dsn,
+                                                const OutputOptions& options);
 
 }  // namespace tavprint

@@ -15,9 +15,6 @@ namespace tavprint {
 
 namespace {
 
-using oleaut::FromUtf8;
-using oleaut::Variant;
-
 // Progress of a long run on standard error: a bar redrawn in place on a terminal, a line per
 // tenth otherwise.
 class ProgressReport {
@@ -110,22 +107,27 @@ void RunPrintSettingsSet(const std::string& dsn, std::int32_t bill_type,
   out << "Saved the print settings of bill type " << bill_type << ":\n" << SettingsText(settings);
 }
 
-struct PrintCommands::State {
-  explicit State(const std::string& dsn_in) : dsn(dsn_in) {}
-  const std::string& dsn;
-  CLI::App* print = nullptr;
-  CLI::App* show = nullptr;
-  CLI::App* set = nullptr;
-  printing::PrintRequest request;
-  std::optional<std::filesystem::path> out_file;
-  std::int32_t settings_type = 0;
-  std::map<std::string, std::string> changes;
+namespace {
+
+class PrintCommands final : public CommandGroup {
+ public:
+  PrintCommands(CLI::App& app, const std::string& dsn);
+  bool Chosen() const override;
+  void Run(std::ostream& out) const override;
+
+ private:
+  const std::string& dsn_;
+  CLI::App* print_ = nullptr;
+  CLI::App* show_ = nullptr;
+  CLI::App* set_ = nullptr;
+  printing::PrintRequest request_;
+  std::optional<std::filesystem::path> out_file_;
+  std::int32_t settings_type_ = 0;
+  std::map<std::string, std::string> changes_;
 };
 
-PrintCommands::PrintCommands(CLI::App& app, const std::string& dsn)
-    : state_(std::make_unique<State>(dsn)) {
-  State& s = *state_;
-  s.print = app.add_subcommand(
+PrintCommands::PrintCommands(CLI::App& app, const std::string& dsn) : dsn_(dsn) {
+  print_ = app.add_subcommand(
       "print",
       "Print selected bills of a bill type to a PDF (or PNG pages), as the print client does:\n"
       "the user's selected template when it is a layout document (docs/layout.md), else a\n"
@@ -133,79 +135,82 @@ PrintCommands::PrintCommands(CLI::App& app, const std::string& dsn)
       "per bill in the order given. The file appears whole or not at all, and each bill's print\n"
       "is counted once it is written (not with --preview).\n"
       "Example: tavprint print 1 1001 1002 --out receipts.pdf");
-  s.print->add_option("type", s.request.bill_type, "Bill type (ICTransactionType.FID)")->required();
-  s.print
-      ->add_option("ids", s.request.bill_ids,
+  print_->add_option("type", request_.bill_type, "Bill type (ICTransactionType.FID)")->required();
+  print_
+      ->add_option("ids", request_.bill_ids,
                    "Interior ids (FInterID) of the bills, in the order to print them")
       ->required();
-  s.print->add_option("--sub-type", s.request.sub_type,
-                      "The template sub-type to look for first (GetNotePrintData's FSubType)");
-  s.print->add_flag("--sum", s.request.sum,
-                    "Summary printing: every head shows the values of all selected bills");
-  s.print
-      ->add_option("--copies", s.request.copies,
+  print_->add_option("--sub-type", request_.sub_type,
+                     "The template sub-type to look for first (GetNotePrintData's FSubType)");
+  print_->add_flag("--sum", request_.sum,
+                   "Summary printing: every head shows the values of all selected bills");
+  print_
+      ->add_option("--copies", request_.copies,
                    "Copies of each bill (default: the user's "
                    "print settings, else 1)")
       ->check(CLI::Range(1, 99));
   auto* out_option =
-      s.print->add_option("--out", s.out_file, "The PDF to write (default: bills-TYPE.pdf)");
-  auto* png_option = s.print->add_option(
-      "--png", s.request.png_folder,
-      "Write one PNG per page into this folder (new or empty) instead of a PDF");
+      print_->add_option("--out", out_file_, "The PDF to write (default: bills-TYPE.pdf)");
+  auto* png_option =
+      print_->add_option("--png", request_.png_folder,
+                         "Write one PNG per page into this folder (new or empty) instead of a PDF");
   out_option->excludes(png_option);
-  s.print->add_option("--dpi", s.request.png_dpi, "Resolution of --png pages")
+  print_->add_option("--dpi", request_.png_dpi, "Resolution of --png pages")
       ->capture_default_str()
       ->check(CLI::Range(10.0, 1200.0));
-  s.print->add_flag("--preview", s.request.preview,
-                    "Write the output but count no print (a look before printing)");
+  print_->add_flag("--preview", request_.preview,
+                   "Write the output but count no print (a look before printing)");
 
   CLI::App* settings = app.add_subcommand(
       "print-settings",
       "The user's print settings of a bill type (paper, orientation, margins, copies), which\n"
       "tavprint print applies over a layout's own (GetPageAndPrintSet, SavePageAndPrintSet)");
   settings->require_subcommand(1);
-  s.show = settings->add_subcommand("show", "Show them. Example: tavprint print-settings show 1");
-  s.show->add_option("type", s.settings_type, "Bill type (ICTransactionType.FID)")->required();
-  s.set = settings->add_subcommand(
+  show_ = settings->add_subcommand("show", "Show them. Example: tavprint print-settings show 1");
+  show_->add_option("type", settings_type_, "Bill type (ICTransactionType.FID)")->required();
+  set_ = settings->add_subcommand(
       "set",
       "Change some and keep the others. Example:\n"
       "tavprint print-settings set 1 --paper A5 --orientation landscape --margins 8,8,8,8");
-  s.set->add_option("type", s.settings_type, "Bill type (ICTransactionType.FID)")->required();
+  set_->add_option("type", settings_type_, "Bill type (ICTransactionType.FID)")->required();
   for (const auto& [name, help] : std::initializer_list<std::pair<const char*, const char*>>{
            {"paper", "A3, A4, A5, B5, Letter, Legal, 241x140, or WIDTHxHEIGHT in mm"},
            {"orientation", "portrait or landscape"},
            {"margins", "top,right,bottom,left in mm, e.g. 10,12,10,12"},
            {"copies", "copies of each bill, 1 to 99"}}) {
-    s.set->add_option_function<std::string>(
+    set_->add_option_function<std::string>(
         std::string("--") + name,
-        [&s, key = std::string(name)](const std::string& value) { s.changes[key] = value; }, help);
+        [this, key = std::string(name)](const std::string& value) { changes_[key] = value; }, help);
   }
 }
 
-PrintCommands::~PrintCommands() = default;
-
 bool PrintCommands::Chosen() const {
-  return *state_->print || *state_->show || *state_->set;
+  return *print_ || *show_ || *set_;
 }
 
 void PrintCommands::Run(std::ostream& out) const {
-  State& s = *state_;
-  if (*s.print) {
-    printing::PrintRequest request = s.request;
-    request.dsn = s.dsn;
+  if (*print_) {
+    printing::PrintRequest request = request_;
+    request.dsn = dsn_;
     request.pdf =
-        s.out_file ? *s.out_file
-                   : std::filesystem::path("bills-" + std::to_string(request.bill_type) + ".pdf");
+        out_file_ ? *out_file_
+                  : std::filesystem::path("bills-" + std::to_string(request.bill_type) + ".pdf");
     RunPrintCommand(request, out);
   }
-  if (*s.show) RunPrintSettingsShow(s.dsn, s.settings_type, out);
-  if (*s.set) {
-    if (s.changes.empty()) FailCommand("print-settings set: give at least one setting to change");
+  if (*show_) RunPrintSettingsShow(dsn_, settings_type_, out);
+  if (*set_) {
+    if (changes_.empty()) FailCommand("print-settings set: give at least one setting to change");
     printing::PrintSettings changes;
-    for (const auto& [key, value] : s.changes)
+    for (const auto& [key, value] : changes_)
       printing::SetPrintSetting(changes, key, value);
-    RunPrintSettingsSet(s.dsn, s.settings_type, changes, out);
+    RunPrintSettingsSet(dsn_, settings_type_, changes, out);
   }
+}
+
+}  // namespace
+
+std::unique_ptr<CommandGroup> AddPrintCommands(CLI::App& app, const std::string& dsn) {
+  return std::make_unique<PrintCommands>(app, dsn);
 }
 
 }  // namespace tavprint

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "command_group.h"
 #include "printing/print_run.h"
 #include "printing/print_settings.h"
 
@@ -28,16 +29,7 @@ void RunPrintSettingsShow(const std::string& dsn, std::int32_t bill_type, std::o
 void RunPrintSettingsSet(const std::string& dsn, std::int32_t bill_type,
                          const printing::PrintSettings& changes, std::ostream& out);
 
-class PrintCommands {
- public:
-  PrintCommands(CLI::App& app, const std::string& dsn);
-  ~PrintCommands();
-  bool Chosen() const;
-  void Run(std::ostream& out) const;
-
- private:
-  struct State;
-  std::unique_ptr<State> state_;
-};
+// The "print" and "print-settings" commands. `dsn` is read when the command runs.
+std::unique_ptr<CommandGroup> AddPrintCommands(CLI::App& app, const std::string& dsn);
 
 }  // namespace tavprint

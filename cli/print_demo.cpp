@@ -19,9 +19,6 @@ namespace tavprint {
 
 namespace {
 
-using oleaut::FromUtf8;
-using oleaut::Variant;
-
 // Small PNG drawings of the items (t_ICItem.FSmallPhoto), by item id.
 struct ItemPicture {
   int item;

@@ -51,24 +51,31 @@ void RunReportDbShow(const std::filesystem::path& path, const OutputOptions& opt
   }
 }
 
-struct ReportDbCommands::State {
-  CLI::App* create = nullptr;
-  CLI::App* show = nullptr;
-  std::filesystem::path path;
-  std::filesystem::path rows_file;
-  bool replace = false;
-  const OutputOptions* options = nullptr;
+namespace {
+
+class ReportDbCommands final : public CommandGroup {
+ public:
+  ReportDbCommands(CLI::App& app, const OutputOptions& options);
+  bool Chosen() const override;
+  void Run(std::ostream& out) const override;
+
+ private:
+  CLI::App* create_ = nullptr;
+  CLI::App* show_ = nullptr;
+  std::filesystem::path path_;
+  std::filesystem::path rows_file_;
+  bool replace_ = false;
+  const OutputOptions& options_;
 };
 
 ReportDbCommands::ReportDbCommands(CLI::App& app, const OutputOptions& options)
-    : state_(std::make_unique<State>()) {
-  state_->options = &options;
+    : options_(options) {
   CLI::App* command =
       app.add_subcommand("report-db",
                          "Make or show a local report database: the Jet (.mdb) file whose table\n"
                          "T_RepNotePrintSql holds the industry edition's report statements");
   command->require_subcommand(1);
-  state_->create = command->add_subcommand(
+  create_ = command->add_subcommand(
       "create",
       "Write a Jet 4 database with T_RepNotePrintSql from a TOML file of rows:\n"
       "  [[T_RepNotePrintSql]]\n"
@@ -79,27 +86,31 @@ ReportDbCommands::ReportDbCommands(CLI::App& app, const OutputOptions& options)
       "  SELECT ?SelFields FROM #tmpBillPrint a\n"
       "  \"\"\"\n"
       "Example: tavprint report-db create Orvanta.mdb --from my_rows.toml");
-  state_->create->add_option("path", state_->path, "The database file to write")->required();
-  state_->create
-      ->add_option("--from", state_->rows_file,
+  create_->add_option("path", path_, "The database file to write")->required();
+  create_
+      ->add_option("--from", rows_file_,
                    "The TOML file of rows (default: the demo's rows, also installed as\n"
                    "share/tavmprintexport/report_notes.toml)")
       ->check(CLI::ExistingFile);
-  state_->create->add_flag("--replace", state_->replace, "Replace the file when it exists");
-  state_->show = command->add_subcommand(
+  create_->add_flag("--replace", replace_, "Replace the file when it exists");
+  show_ = command->add_subcommand(
       "show", "List the rows of T_RepNotePrintSql of a Jet database (Jet 3 or Jet 4)");
-  state_->show->add_option("path", state_->path, "The database file")->required();
+  show_->add_option("path", path_, "The database file")->required();
 }
 
-ReportDbCommands::~ReportDbCommands() = default;
-
 bool ReportDbCommands::Chosen() const {
-  return *state_->create || *state_->show;
+  return *create_ || *show_;
 }
 
 void ReportDbCommands::Run(std::ostream& out) const {
-  if (*state_->create) RunReportDbCreate(state_->path, state_->rows_file, state_->replace, out);
-  if (*state_->show) RunReportDbShow(state_->path, *state_->options, out);
+  if (*create_) RunReportDbCreate(path_, rows_file_, replace_, out);
+  if (*show_) RunReportDbShow(path_, options_, out);
+}
+
+}  // namespace
+
+std::unique_ptr<CommandGroup> AddReportDbCommands(CLI::App& app, const OutputOptions& options) {
+  return std::make_unique<ReportDbCommands>(app, options);
 }
 
 }  // namespace tavprint

@@ -6,6 +6,7 @@
 #include <memory>
 #include <ostream>
 
+#include "command_group.h"
 #include "data_commands.h"
 
 namespace CLI {
@@ -22,17 +23,7 @@ void RunReportDbCreate(const std::filesystem::path& path, const std::filesystem:
 void RunReportDbShow(const std::filesystem::path& path, const OutputOptions& options,
                      std::ostream& out);
 
-// The "report-db" command and its subcommands on `app`; Run() carries out the one chosen.
-class ReportDbCommands {
- public:
-  ReportDbCommands(CLI::App& app, const OutputOptions& options);
-  ~ReportDbCommands();
-  bool Chosen() const;
-  void Run(std::ostream& out) const;
-
- private:
-  struct State;
-  std::unique_ptr<State> state_;
-};
+// The "report-db" command and its subcommands. `options` is read when the command runs.
+std::unique_ptr<CommandGroup> AddReportDbCommands(CLI::App& app, const OutputOptions& options);
 
 }  // namespace tavprint

@@ -20,11 +20,6 @@ namespace tavprint {
 
 namespace {
 
-using oleaut::Bstr;
-using oleaut::FromUtf8;
-using oleaut::ToUtf8;
-using oleaut::Variant;
-
 constexpr char kFallbackRules[] =
     "Printing uses the user's own selected template of the bill type (of the requested sub-type "
     "first, then one without), else the administrator's selected one, else, when a sub-type was "
@@ -317,89 +312,96 @@ void RunTemplateDelete(const std::string& dsn, TemplateOwner owner, std::int32_t
       << " of your assignment rows" << (kept.empty() ? "" : "; " + kept) << '\n';
 }
 
-struct TemplateCommands::State {
-  State(const std::string& dsn_in, const OutputOptions& options_in)
-      : dsn(dsn_in), options(options_in) {}
+namespace {
 
-  const std::string& dsn;
-  const OutputOptions& options;
-  CLI::App* list = nullptr;
-  CLI::App* which = nullptr;
-  CLI::App* save = nullptr;
-  CLI::App* exporter = nullptr;
-  CLI::App* select = nullptr;
-  CLI::App* remove = nullptr;
-  TemplateOwner owner;
-  std::int32_t id = 0;
-  std::optional<std::int32_t> export_id;
-  std::string name;
-  std::string sub_type;
-  std::filesystem::path file;
-  bool as_administrator = false;
+class TemplateCommands final : public CommandGroup {
+ public:
+  TemplateCommands(CLI::App& app, const std::string& dsn, const OutputOptions& options);
+  bool Chosen() const override;
+  void Run(std::ostream& out) const override;
+
+ private:
+  const std::string& dsn_;
+  const OutputOptions& options_;
+  CLI::App* list_ = nullptr;
+  CLI::App* which_ = nullptr;
+  CLI::App* save_ = nullptr;
+  CLI::App* exporter_ = nullptr;
+  CLI::App* select_ = nullptr;
+  CLI::App* remove_ = nullptr;
+  TemplateOwner owner_;
+  std::int32_t id_ = 0;
+  std::optional<std::int32_t> export_id_;
+  std::string name_;
+  std::string sub_type_;
+  std::filesystem::path file_;
+  bool as_administrator_ = false;
 };
 
 TemplateCommands::TemplateCommands(CLI::App& app, const std::string& dsn,
                                    const OutputOptions& options)
-    : state_(std::make_unique<State>(dsn, options)) {
-  State& s = *state_;
+    : dsn_(dsn), options_(options) {
   CLI::App* templates = app.add_subcommand(
       "templates",
       std::string("Print templates of the user (--user-id) on --dsn.\n") + kFallbackRules);
   templates->require_subcommand(1);
-  auto owner_options = [&s](CLI::App* command) {
-    command->add_option("type", s.owner.id, "Bill type (or report id with --report)")->required();
-    command->add_flag("--report", s.owner.report, "The id is a report's, not a bill type");
+  auto owner_options = [this](CLI::App* command) {
+    command->add_option("type", owner_.id, "Bill type (or report id with --report)")->required();
+    command->add_flag("--report", owner_.report, "The id is a report's, not a bill type");
   };
-  s.list = templates->add_subcommand("list",
-                                     "List the user's templates (copies the "
-                                     "administrator's on first use)");
-  owner_options(s.list);
-  s.which = templates->add_subcommand("which",
-                                      "Show which template printing would use, and which "
-                                      "fallback step found it");
-  owner_options(s.which);
-  s.which->add_option("--sub-type", s.sub_type, "The bill sub-type to print");
-  s.save = templates->add_subcommand("save", "Save a template body from a file under a name");
-  owner_options(s.save);
-  s.save->add_option("name", s.name, "Template name")->required();
-  s.save->add_option("file", s.file, "File holding the template body")
+  list_ = templates->add_subcommand("list",
+                                    "List the user's templates (copies the "
+                                    "administrator's on first use)");
+  owner_options(list_);
+  which_ = templates->add_subcommand("which",
+                                     "Show which template printing would use, and which "
+                                     "fallback step found it");
+  owner_options(which_);
+  which_->add_option("--sub-type", sub_type_, "The bill sub-type to print");
+  save_ = templates->add_subcommand("save", "Save a template body from a file under a name");
+  owner_options(save_);
+  save_->add_option("name", name_, "Template name")->required();
+  save_->add_option("file", file_, "File holding the template body")
       ->required()
       ->check(CLI::ExistingFile);
-  s.save->add_flag("--admin", s.as_administrator,
-                   "Save as the administrator's template, every user's default");
-  s.exporter = templates->add_subcommand(
+  save_->add_flag("--admin", as_administrator_,
+                  "Save as the administrator's template, every user's default");
+  exporter_ = templates->add_subcommand(
       "export", "Write a template body to a file: the one printing uses, or --id's");
-  owner_options(s.exporter);
-  s.exporter->add_option("file", s.file, "File to write")->required();
-  s.exporter->add_option("--id", s.export_id, "The template (body) id");
-  s.exporter->add_option("--sub-type", s.sub_type, "The bill sub-type to print");
-  s.select = templates->add_subcommand(
+  owner_options(exporter_);
+  exporter_->add_option("file", file_, "File to write")->required();
+  exporter_->add_option("--id", export_id_, "The template (body) id");
+  exporter_->add_option("--sub-type", sub_type_, "The bill sub-type to print");
+  select_ = templates->add_subcommand(
       "select",
       "Make a template the selected one for printing, in place of the selected one of its "
       "sub-type (as the print setup does, the template keeps no sub-type)");
-  owner_options(s.select);
-  s.select->add_option("id", s.id, "The template id, as listed")->required();
-  s.remove = templates->add_subcommand(
+  owner_options(select_);
+  select_->add_option("id", id_, "The template id, as listed")->required();
+  remove_ = templates->add_subcommand(
       "delete", "Delete a template: the body if you created it, and your assignment rows");
-  owner_options(s.remove);
-  s.remove->add_option("id", s.id, "The template id, as listed")->required();
+  owner_options(remove_);
+  remove_->add_option("id", id_, "The template id, as listed")->required();
 }
 
-TemplateCommands::~TemplateCommands() = default;
-
 bool TemplateCommands::Chosen() const {
-  const State& s = *state_;
-  return *s.list || *s.which || *s.save || *s.exporter || *s.select || *s.remove;
+  return *list_ || *which_ || *save_ || *exporter_ || *select_ || *remove_;
 }
 
 void TemplateCommands::Run(std::ostream& out) const {
-  const State& s = *state_;
-  if (*s.list) RunTemplateList(s.dsn, s.owner, s.options, out);
-  if (*s.which) RunTemplateWhich(s.dsn, s.owner, s.sub_type, s.options, out);
-  if (*s.save) RunTemplateSave(s.dsn, s.owner, s.name, s.file, s.as_administrator, out);
-  if (*s.exporter) RunTemplateExport(s.dsn, s.owner, s.export_id, s.sub_type, s.file, out);
-  if (*s.select) RunTemplateSelect(s.dsn, s.owner, s.id, out);
-  if (*s.remove) RunTemplateDelete(s.dsn, s.owner, s.id, out);
+  if (*list_) RunTemplateList(dsn_, owner_, options_, out);
+  if (*which_) RunTemplateWhich(dsn_, owner_, sub_type_, options_, out);
+  if (*save_) RunTemplateSave(dsn_, owner_, name_, file_, as_administrator_, out);
+  if (*exporter_) RunTemplateExport(dsn_, owner_, export_id_, sub_type_, file_, out);
+  if (*select_) RunTemplateSelect(dsn_, owner_, id_, out);
+  if (*remove_) RunTemplateDelete(dsn_, owner_, id_, out);
+}
+
+}  // namespace
+
+std::unique_ptr<CommandGroup> AddTemplateCommands(CLI::App& app, const std::string& dsn,
+                                                  const OutputOptions& options) {
+  return std::make_unique<TemplateCommands>(app, dsn, options);
 }
 
 }  // namespace tavprint

@@ -10,6 +10,7 @@
 #include <ostream>
 #include <string>
 
+#include "command_group.h"
 #include "data_commands.h"
 
 namespace CLI {
@@ -47,19 +48,8 @@ void RunTemplateSelect(const std::string& dsn, TemplateOwner owner, std::int32_t
 void RunTemplateDelete(const std::string& dsn, TemplateOwner owner, std::int32_t id,
                        std::ostream& out);
 
-// The "templates" command and its subcommands on `app`. Parsing only records the choice; Run()
-// carries it out afterwards, once the identity options are in force. `dsn` and `options` are
-// read when Run() is called.
-class TemplateCommands {
- public:
-  TemplateCommands(CLI::App& app, const std::string& dsn, const OutputOptions& options);
-  ~TemplateCommands();
-  bool Chosen() const;
-  void Run(std::ostream& out) const;
-
- private:
-  struct State;
-  std::unique_ptr<State> state_;
-};
+// The "templates" command and its subcommands. `dsn` and `options` are read when the command runs.
+std::unique_ptr<CommandGroup> AddTemplateCommands(CLI::App& app, const std::string& dsn,
+                                                  const OutputOptions& options);
 
 }  // namespace tavprint

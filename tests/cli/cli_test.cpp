@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <regex>
 
 #include "json_values.h"
 #include "platform/oleaut/com_error.h"
@@ -24,6 +25,17 @@ TEST_F(TavprintTest, AFreshBuildCallsWithoutAManualRegistration) {
   EXPECT_EQ(run.out, "3\n");
   EXPECT_NE(ReadText(registry_).find("TAVMPrintExport.clsGetData"), std::string::npos);
   EXPECT_EQ(Tavprint("call TAVMPrintExport.clsPrintSetupUpdate.TransMode").out, "2\n");
+
+  // A registration left by a build folder deleted since is made again from beside tavprint.
+  const std::string registered = ReadText(registry_);
+  std::ofstream(registry_) << std::regex_replace(registered,
+                                                 std::regex(R"("[^"]*/libTAVMPrintExport\.so")"),
+                                                 "\"/gone/libTAVMPrintExport.so\"");
+  ASSERT_NE(ReadText(registry_).find("/gone/"), std::string::npos);
+  const Outcome moved = Tavprint("call clsGetData.TransMode");
+  EXPECT_EQ(moved.status, 0) << moved.err;
+  EXPECT_EQ(moved.out, "3\n");
+  EXPECT_EQ(ReadText(registry_).find("/gone/"), std::string::npos);
 
   EXPECT_EQ(Tavprint("unregister").status, 0);
   EXPECT_EQ(ReadText(registry_).find("TAVMPrintExport"), std::string::npos);
