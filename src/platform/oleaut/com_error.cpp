@@ -58,9 +58,4 @@ void RaiseVbError(std::int32_t number, std::u16string_view detail, std::u16strin
   throw ComError(VbHresult(number), std::u16string(source), std::move(description));
 }
 
-void RaiseNotImplemented(std::u16string_view member) {
-  throw ComError(E_NOTIMPL, u"TAVMPrintExport",
-                 std::u16string(u"Not implemented: ") + std::u16string(member));
-}
-
 }  // namespace oleaut

@@ -71,7 +71,4 @@ std::u16string_view VbErrorDescription(std::int32_t number) noexcept;
 [[noreturn]] void RaiseVbError(std::int32_t number, std::u16string_view detail = {},
                                std::u16string_view source = u"TAVMPrintExport");
 
-// The project's "not implemented" error (E_NOTIMPL), naming the member.
-[[noreturn]] void RaiseNotImplemented(std::u16string_view member);
-
 }  // namespace oleaut

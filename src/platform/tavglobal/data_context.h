@@ -56,7 +56,6 @@ class DataContext : public com::Unknown {
   // Ends a call level; at the outermost level commits or rolls back as described above.
   // Commit failures raise (after rolling back).
   void LeaveCall(bool succeeded);
-  int CallDepth() const noexcept { return call_depth_; }
 
  private:
   enum class Vote : std::uint8_t { None, Complete, Failed };

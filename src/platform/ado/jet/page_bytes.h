@@ -34,9 +34,6 @@ inline float GetF32(std::span<const std::uint8_t> bytes, std::size_t at) noexcep
   return value;
 }
 
-inline void PutU8(std::span<std::uint8_t> bytes, std::size_t at, std::uint32_t value) noexcept {
-  bytes[at] = static_cast<std::uint8_t>(value);
-}
 inline void PutU16(std::span<std::uint8_t> bytes, std::size_t at, std::uint32_t value) noexcept {
   bytes[at] = static_cast<std::uint8_t>(value);
   bytes[at + 1] = static_cast<std::uint8_t>(value >> 8);
