@@ -152,6 +152,17 @@ std::optional<SqlType> Generator::ComparedAs(const SqlType& side, const SqlType&
     if (side.scale < other.scale) return other;
     return std::nullopt;
   }
+  if (side.cls == SqlType::Class::kDate && other.cls == SqlType::Class::kDate &&
+      (side.name == "datetime2" || other.name == "datetime2") && !other.IsTime() &&
+      side.name != "datetimeoffset" && other.name != "datetimeoffset") {
+    // A datetime2 beside another date-time: the side that writes fewer digits of the second's
+    // fraction takes as many as the other, so that equal values have equal texts.
+    if (side.FractionDigits() >= other.FractionDigits()) return std::nullopt;
+    SqlType finer = other;
+    finer.name = "datetime2";
+    finer.scale = other.FractionDigits();
+    return finer;
+  }
   if (!side.IsText()) return std::nullopt;
   switch (other.cls) {
     case SqlType::Class::kBit:
@@ -163,7 +174,7 @@ std::optional<SqlType> Generator::ComparedAs(const SqlType& side, const SqlType&
       // Widest precision: the text's digits before the point need not fit the other side's.
       return SqlType::Decimal(38, other.scale);
     case SqlType::Class::kDate:
-      return other.IsTime() ? other : SqlType::DateTime();
+      return other.IsTime() || other.name == "datetime2" ? other : SqlType::DateTime();
     default:
       return std::nullopt;
   }
@@ -371,13 +382,15 @@ void Generator::GenArithmetic(const Expr& expr) {
 void Generator::GenDatePlus(const Expr& left, const Expr& right, int sign) {
   const SqlType lt = TypeOf(left);
   const SqlType rt = TypeOf(right);
-  if (lt.IsTime() || rt.IsTime()) {
-    // Only DATEADD moves a time.
-    const SqlType& time = lt.IsTime() ? lt : rt;
-    const SqlType& other = lt.IsTime() ? rt : lt;
+  const auto no_arithmetic = [](const SqlType& t) { return t.IsTime() || t.name == "datetime2"; };
+  if (no_arithmetic(lt) || no_arithmetic(rt)) {
+    // Only DATEADD moves a time or a datetime2.
+    const SqlType& time = no_arithmetic(lt) ? lt : rt;
+    const SqlType& other = no_arithmetic(lt) ? rt : lt;
     RaiseStatementError(
         left.pos,
-        oleaut::FromUtf8("Operand type clash: " + time.Declared() + " is incompatible with " +
+        oleaut::FromUtf8("Operand type clash: " +
+                         (time.IsTime() ? time.Declared() : time.name) + " is incompatible with " +
                          (other.IsKnown() && other.cls != SqlType::Class::kNull
                               ? other.Declared()
                               : std::string("int"))));

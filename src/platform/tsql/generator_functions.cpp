@@ -237,6 +237,8 @@ void Generator::GenDateFunction(const std::u16string& name, const Expr& expr) {
     out_ += ", ";
     Gen(*expr.args[i]);
   }
+  // A datetime2 moves by 100-nanosecond ticks and keeps its digits.
+  if (moved.name == "datetime2") out_ += ", " + std::to_string(moved.scale);
   out_ += ')';
   if (moved.IsTime()) out_ += ')';
 }

@@ -39,6 +39,15 @@ struct SqlType {
   // A time of day; `scale` holds the digits of its fraction of a second.
   bool IsTime() const { return name == "time"; }
   static constexpr int kTimeScale = 7;
+  // A type that keeps `scale` digits of a second's fraction: time(n), datetime2(n) and
+  // datetimeoffset(n).
+  bool HasFractionScale() const {
+    return IsTime() || name == "datetime2" || name == "datetimeoffset";
+  }
+  // The digits of a second's fraction a date or time type writes in its stored form: the
+  // scale of the types that have one, three for datetime, smalldatetime and date
+  // ("YYYY-MM-DD HH:MM:SS.fff").
+  int FractionDigits() const { return HasFractionScale() ? scale : 3; }
   bool IsNumeric() const {
     return cls == Class::kBit || cls == Class::kInteger || cls == Class::kDecimal ||
            cls == Class::kFloat;
