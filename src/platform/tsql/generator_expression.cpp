@@ -389,8 +389,8 @@ void Generator::GenDatePlus(const Expr& left, const Expr& right, int sign) {
     const SqlType& other = no_arithmetic(lt) ? rt : lt;
     RaiseStatementError(
         left.pos,
-        oleaut::FromUtf8("Operand type clash: " +
-                         (time.IsTime() ? time.Declared() : time.name) + " is incompatible with " +
+        oleaut::FromUtf8("Operand type clash: " + (time.IsTime() ? time.Declared() : time.name) +
+                         " is incompatible with " +
                          (other.IsKnown() && other.cls != SqlType::Class::kNull
                               ? other.Declared()
                               : std::string("int"))));

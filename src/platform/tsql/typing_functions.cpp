@@ -42,7 +42,8 @@ std::optional<SqlType> Typer::BuiltinFunctionType(const std::u16string& name, co
         precision && precision->kind == ExprKind::kNumber && precision->text.size() == 1
             ? precision->text[0] - u'0'
             : SqlType::kTimeScale;
-    return SqlType{C::kDate, time ? "time" : "datetime2", 0, 0, std::min(scale, SqlType::kTimeScale)};
+    return SqlType{C::kDate, time ? "time" : "datetime2", 0, 0,
+                   std::min(scale, SqlType::kTimeScale)};
   }
   if (name == u"concat_ws") {
     bool national = false;
@@ -79,10 +80,10 @@ std::optional<SqlType> Typer::BuiltinFunctionType(const std::u16string& name, co
   if (name == u"at time zone") {
     // A datetime keeps its three digits, a smalldatetime none, the others their own.
     const SqlType value = arg(0);
-    const int digits = value.name == "datetime"         ? 3
-                       : value.name == "smalldatetime"  ? 0
-                       : value.HasFractionScale()       ? value.scale
-                                                        : SqlType::kTimeScale;
+    const int digits = value.name == "datetime"        ? 3
+                       : value.name == "smalldatetime" ? 0
+                       : value.HasFractionScale()      ? value.scale
+                                                       : SqlType::kTimeScale;
     return SqlType{C::kDate, "datetimeoffset", 0, 0, digits};
   }
   if (name == u"datediff_big") return SqlType{C::kInteger, "bigint", 0, 0, 0};

@@ -79,7 +79,8 @@ int FractionDigitsOf(std::u16string_view text) {
 
 DateTime DateTimeOfTicks(std::int64_t ticks) {
   DateTime d;
-  const std::int64_t days = ticks >= 0 ? ticks / kTicksPerDay : -((-ticks + kTicksPerDay - 1) / kTicksPerDay);
+  const std::int64_t days =
+      ticks >= 0 ? ticks / kTicksPerDay : -((-ticks + kTicksPerDay - 1) / kTicksPerDay);
   CivilFromDays(DaysFromCivil(1, 1, 1) + days, d);
   const std::int64_t in_day = ticks - days * kTicksPerDay;
   const std::int64_t seconds = in_day / kTicksPerSecond;
