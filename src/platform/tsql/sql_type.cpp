@@ -237,6 +237,11 @@ std::string ColumnClauses(std::u16string_view column, const SqlType& type, bool 
   return out;
 }
 
+bool DiffersInPrecision(const SqlType& from, const SqlType& to) {
+  return to.HasFractionScale() && from.cls == SqlType::Class::kDate &&
+         (from.name != to.name || from.scale != to.scale);
+}
+
 bool ConvertsToTextWithoutError(const SqlType& from, const SqlType& to) {
   if (!to.IsText()) return false;
   int longest = 0;

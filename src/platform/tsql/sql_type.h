@@ -92,6 +92,11 @@ bool HasStoredForm(const SqlType& type);
 std::vector<std::string> NormalizingTriggers(std::u16string_view table, std::u16string_view column,
                                              const SqlType& type);
 
+// Whether a date-time of type `from` becomes one of type `to`, a type with a scale of its own,
+// only when converted: datetime2(3) beside datetime2(7) writes three digits of the second where
+// the result writes seven.
+bool DiffersInPrecision(const SqlType& from, const SqlType& to);
+
 // Whether every value of type `from` converts to the text type `to` without an error: a text
 // no longer than its length, a number whose longest form fits. False where that is not known.
 bool ConvertsToTextWithoutError(const SqlType& from, const SqlType& to);

@@ -257,19 +257,24 @@ std::int64_t MonthsOfPart(Part part, std::int64_t n) {
   return n * (part == Part::kYear ? 12 : part == Part::kQuarter ? 3 : 1);
 }
 
-// DATEADD on a datetime2(digits): 100-nanosecond ticks in the type's range, 0001 to 9999. A
-// number of nanoseconds is rounded to whole ticks (49 adds nothing, 50 one tick).
+// DATEADD on a datetime2(digits) or datetimeoffset(digits): 100-nanosecond ticks in the
+// type's range, 0001 to 9999, the offset kept. A number of nanoseconds is rounded to whole
+// ticks (49 adds nothing, 50 one tick).
 void DateAddTicks(sqlite3_context* context, Part part, std::int64_t n, sqlite3_value* value,
                   int digits) {
-  const auto parsed = sqlite3_value_type(value) == SQLITE_TEXT
-                          ? ParseDateTime(WithoutOffset(Text16(value)))
-                          : std::nullopt;
-  if (!parsed) {
+  const std::u16string text =
+      sqlite3_value_type(value) == SQLITE_TEXT ? Text16(value) : std::u16string();
+  const std::u16string_view local = WithoutOffset(text);
+  const auto parsed = ParseDateTime(local);
+  if (!parsed || text.empty()) {
     return ResultError(context,
                        "Conversion failed when converting date and/or time from character string.");
   }
   DateTime d = *parsed;
-  const char* overflow = "Adding a value to a 'datetime2' column caused an overflow.";
+  const std::u16string_view offset = std::u16string_view(text).substr(local.size());
+  const std::string overflow = std::string("Adding a value to a '") +
+                               (offset.empty() ? "datetime2" : "datetimeoffset") +
+                               "' column caused an overflow.";
   if (part == Part::kYear || part == Part::kQuarter || part == Part::kMonth) {
     if (!AddMonths(d, MonthsOfPart(part, n), 1)) return ResultError(context, overflow);
     n = 0;
@@ -301,9 +306,9 @@ void DateAddTicks(sqlite3_context* context, Part part, std::int64_t n, sqlite3_v
     default:
       break;
   }
-  const auto text = FormatDateTime2(TicksOf(d) + n * unit, digits);
-  if (!text) return ResultError(context, overflow);
-  ResultText(context, *text);
+  const auto moved = FormatDateTime2(TicksOf(d) + n * unit, digits);
+  if (!moved) return ResultError(context, overflow);
+  ResultText(context, *moved + std::u16string(offset));
 }
 
 }  // namespace
