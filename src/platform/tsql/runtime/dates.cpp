@@ -306,6 +306,10 @@ void DateAddTicks(sqlite3_context* context, Part part, std::int64_t n, sqlite3_v
     default:
       break;
   }
+  // Ten thousand years are about 3.2e18 ticks: a larger move leaves the range (and n * unit
+  // would leave a 64-bit integer's).
+  constexpr std::int64_t kRangeTicks = 4000000000000000000;
+  if (n > kRangeTicks / unit || n < -kRangeTicks / unit) return ResultError(context, overflow);
   const auto moved = FormatDateTime2(TicksOf(d) + n * unit, digits);
   if (!moved) return ResultError(context, overflow);
   ResultText(context, *moved + std::u16string(offset));
