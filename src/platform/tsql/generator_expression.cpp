@@ -146,8 +146,10 @@ void Generator::GenCompared(const Expr& expr, bool collate) {
 // that day. The type to convert `side` to, when it needs converting.
 std::optional<SqlType> Generator::ComparedAs(const SqlType& side, const SqlType& other) {
   if (side.IsTime() && other.cls == SqlType::Class::kDate) {
-    // A time beside a date-time is that time on 1900-01-01; two times compare at the
-    // precision of the finer, whose texts have the same digits.
+    // A time beside a date-time is that time on 1900-01-01 (with a datetime2's digits); two
+    // times compare at the precision of the finer, whose texts have the same digits.
+    if (other.name == "datetime2")
+      return SqlType{SqlType::Class::kDate, "datetime2", 0, 0, other.scale};
     if (!other.IsTime()) return SqlType::DateTime();
     if (side.scale < other.scale) return other;
     return std::nullopt;

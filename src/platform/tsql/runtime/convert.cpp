@@ -516,13 +516,7 @@ void ToDate(sqlite3_context* context, sqlite3_value* value, const Target& t) {
 
 // A time of day holds 100-nanosecond ticks; time(n) rounds them to n digits of a second.
 void ToTime(sqlite3_context* context, sqlite3_value* value, const Target& t) {
-  if (sqlite3_value_type(value) != SQLITE_TEXT) {
-    const char* from = sqlite3_value_type(value) == SQLITE_INTEGER ? "int"
-                       : sqlite3_value_type(value) == SQLITE_FLOAT ? "float"
-                                                                   : "varbinary";
-    return Refuse(context, std::string("Explicit conversion from data type ") + from +
-                               " to time is not allowed.");
-  }
+  if (sqlite3_value_type(value) != SQLITE_TEXT) return RefuseConversion(context, value, "time");
   const auto ticks = ParseTimeOfDay(Text16(value));
   if (!ticks) {
     return Fail(context,
@@ -550,6 +544,14 @@ void ToBinary(sqlite3_context* context, sqlite3_value* value, const Target& t) {
 }
 
 }  // namespace
+
+void RefuseConversion(sqlite3_context* context, sqlite3_value* value, std::string_view to) {
+  const char* from = sqlite3_value_type(value) == SQLITE_INTEGER ? "int"
+                     : sqlite3_value_type(value) == SQLITE_FLOAT ? "float"
+                                                                 : "varbinary";
+  Refuse(context, std::string("Explicit conversion from data type ") + from + " to " +
+                      std::string(to) + " is not allowed.");
+}
 
 // Days from 1970-01-01 (proleptic Gregorian), and back.
 std::int64_t DaysFromCivil(int y, int m, int d) {

@@ -253,6 +253,29 @@ bool AddMonths(DateTime& d, std::int64_t months, int first_year) {
   return true;
 }
 
+// The length of a part in 100-nanosecond ticks: a day for the parts that count days, one tick
+// for a nanosecond (DATEADD rounds nanoseconds to ticks).
+std::int64_t PartTicks(Part part) {
+  switch (part) {
+    case Part::kWeek:
+      return 7 * kTicksPerDay;
+    case Part::kHour:
+      return 60 * kTicksPerMinute;
+    case Part::kMinute:
+      return kTicksPerMinute;
+    case Part::kSecond:
+      return kTicksPerSecond;
+    case Part::kMillisecond:
+      return 10000;
+    case Part::kMicrosecond:
+      return 10;
+    case Part::kNanosecond:
+      return 1;
+    default:
+      return kTicksPerDay;
+  }
+}
+
 std::int64_t MonthsOfPart(Part part, std::int64_t n) {
   return n * (part == Part::kYear ? 12 : part == Part::kQuarter ? 3 : 1);
 }
@@ -279,33 +302,8 @@ void DateAddTicks(sqlite3_context* context, Part part, std::int64_t n, sqlite3_v
     if (!AddMonths(d, MonthsOfPart(part, n), 1)) return ResultError(context, overflow);
     n = 0;
   }
-  std::int64_t unit = kTicksPerDay;
-  switch (part) {
-    case Part::kWeek:
-      unit = 7 * kTicksPerDay;
-      break;
-    case Part::kHour:
-      unit = 60 * kTicksPerMinute;
-      break;
-    case Part::kMinute:
-      unit = kTicksPerMinute;
-      break;
-    case Part::kSecond:
-      unit = kTicksPerSecond;
-      break;
-    case Part::kMillisecond:
-      unit = 10000;
-      break;
-    case Part::kMicrosecond:
-      unit = 10;
-      break;
-    case Part::kNanosecond:
-      n = (n >= 0 ? n + 50 : n - 50) / 100;
-      unit = 1;
-      break;
-    default:
-      break;
-  }
+  std::int64_t unit = PartTicks(part);
+  if (part == Part::kNanosecond) n = (n >= 0 ? n + 50 : n - 50) / 100;
   // Ten thousand years are about 3.2e18 ticks: a larger move leaves the range (and n * unit
   // would leave a 64-bit integer's).
   constexpr std::int64_t kRangeTicks = 4000000000000000000;
@@ -369,31 +367,12 @@ void DateAdd(sqlite3_context* context, int argc, sqlite3_value** argv) {
     ResultDate(context, DatetimeTicks(d));
     return;
   }
-  std::int64_t unit = kDayMs;
-  switch (part) {
-    case Part::kWeek:
-      unit = 7 * kDayMs;
-      break;
-    case Part::kHour:
-      unit = 3600000;
-      break;
-    case Part::kMinute:
-      unit = 60000;
-      break;
-    case Part::kSecond:
-      unit = 1000;
-      break;
-    case Part::kMillisecond:
-      unit = 1;
-      break;
-    case Part::kMicrosecond:
-    case Part::kNanosecond:
-      // Milliseconds are the finest the stored form keeps: a smaller amount is cut.
-      ResultDate(context, ticks + n / (part == Part::kMicrosecond ? 1000 : 1000000));
-      return;
-    default:
-      break;
+  if (part == Part::kMicrosecond || part == Part::kNanosecond) {
+    // Milliseconds are the finest the stored form keeps: a smaller amount is cut.
+    ResultDate(context, ticks + n / (part == Part::kMicrosecond ? 1000 : 1000000));
+    return;
   }
+  const std::int64_t unit = PartTicks(part) / 10000;
   ResultDate(context, ticks + n * unit);
 }
 

@@ -102,13 +102,8 @@ DateTime RoundedToDatetime(const DateTime& d) {
 }
 
 void ConvertToDateTime2(sqlite3_context* context, sqlite3_value* value, int digits) {
-  if (sqlite3_value_type(value) != SQLITE_TEXT) {
-    const char* from = sqlite3_value_type(value) == SQLITE_INTEGER ? "int"
-                       : sqlite3_value_type(value) == SQLITE_FLOAT ? "float"
-                                                                   : "varbinary";
-    return ResultError(context, std::string("Explicit conversion from data type ") + from +
-                                    " to datetime2 is not allowed.");
-  }
+  if (sqlite3_value_type(value) != SQLITE_TEXT)
+    return RefuseConversion(context, value, "datetime2");
   // A datetimeoffset's text gives its local date and time.
   const std::u16string text = Text16(value);
   auto parsed = ParseDateTime(text);

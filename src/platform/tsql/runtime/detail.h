@@ -37,6 +37,10 @@ void ResultError(sqlite3_context* context, const std::string& message);
 // Whether any of the arguments is NULL (most functions then give NULL).
 bool AnyNull(int argc, sqlite3_value** argv);
 
+// A number or binary value converted to a type that takes texts alone (time, datetime2): SQL
+// Server's error, which TRY_CONVERT raises as well.
+void RefuseConversion(sqlite3_context* context, sqlite3_value* value, std::string_view to);
+
 // SQL Server's message for a failed conversion, raised as the statement's error.
 void ResultConversionError(sqlite3_context* context, sqlite3_value* value, std::string_view target);
 
