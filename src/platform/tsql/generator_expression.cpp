@@ -220,8 +220,15 @@ void Generator::GenAs(const Expr& expr, const std::optional<SqlType>& type) {
 }
 
 // The value a conversion to `type` starts from: money becomes an integer rounded (1.56 is 2),
-// where other numbers lose their fraction.
+// where other numbers lose their fraction; a datetime becomes a finer type with the 1/300 of a
+// second it holds (.127 is .1266667).
 void Generator::GenConverted(const Expr& value, const SqlType& type) {
+  if (type.HasFractionScale() && TypeOf(value).name == "datetime") {
+    out_ += "tsql_datetime_exact(";
+    Gen(value);
+    out_ += ')';
+    return;
+  }
   if (type.cls != SqlType::Class::kInteger || !TypeOf(value).IsMoney()) return Gen(value);
   out_ += "round(";
   Gen(value);

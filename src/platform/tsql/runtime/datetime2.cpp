@@ -101,6 +101,19 @@ DateTime RoundedToDatetime(const DateTime& d) {
   return FromDatetimeTicks(DatetimeTicks(day) + (units * 10 + 1) / 3);
 }
 
+// tsql_datetime_exact(datetime): the value as a datetime2(7) text, its milliseconds read as the
+// 1/300 of a second a datetime holds (".127" is 38/300, ".1266667").
+void DatetimeExact(sqlite3_context* context, int, sqlite3_value** argv) {
+  if (sqlite3_value_type(argv[0]) != SQLITE_TEXT) return sqlite3_result_value(context, argv[0]);
+  const auto parsed = ParseDateTime(Text16(argv[0]));
+  if (!parsed) return sqlite3_result_value(context, argv[0]);  // the conversion will say why
+  DateTime d = *parsed;
+  const std::int64_t units = (d.millisecond * 3LL + 5) / 10;
+  d.millisecond = d.sub_millisecond = 0;
+  const std::int64_t ticks = TicksOf(d) + (units * 100000 + 1) / 3;
+  ResultText(context, Ascii(LocalText(ticks, kTimeDigits)));
+}
+
 void ConvertToDateTime2(sqlite3_context* context, sqlite3_value* value, int digits) {
   if (sqlite3_value_type(value) != SQLITE_TEXT)
     return RefuseConversion(context, value, "datetime2");

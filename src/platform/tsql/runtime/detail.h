@@ -98,6 +98,8 @@ int FractionDigitsOf(std::u16string_view text);
 std::u16string_view WithoutOffset(std::u16string_view text);
 // A date and time rounded to datetime's 1/300 of a second from all of its fraction.
 DateTime RoundedToDatetime(const DateTime& d);
+// tsql_datetime_exact(datetime): a datetime's 1/300 of a second as seven digits.
+void DatetimeExact(sqlite3_context* context, int argc, sqlite3_value** argv);
 // CAST and CONVERT to datetime2(digits).
 void ConvertToDateTime2(sqlite3_context* context, sqlite3_value* value, int digits);
 
