@@ -385,6 +385,9 @@ void DateDiff(sqlite3_context* context, int, sqlite3_value** argv) {
   std::int64_t from = 0;
   std::int64_t to = 0;
   if (!ReadTicks(context, argv[1], from) || !ReadTicks(context, argv[2], to)) return;
+  // Two datetimeoffsets are apart by their instants: each counts from UTC.
+  from -= OffsetMinutes(argv[1]) * 60000;
+  to -= OffsetMinutes(argv[2]) * 60000;
   std::int64_t difference = 0;
   bool beyond_bigint = false;
   if (part == Part::kMicrosecond || part == Part::kNanosecond) {
