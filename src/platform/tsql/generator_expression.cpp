@@ -165,6 +165,11 @@ std::optional<SqlType> Generator::ComparedAs(const SqlType& side, const SqlType&
     finer.scale = other.FractionDigits();
     return finer;
   }
+  if (!side.IsKnown() && other.name == "datetime2") {
+    // A parameter (or a column of a derived table) beside a datetime2 is read as one: a date
+    // bound as "2024-01-05 00:00:00.000" equals the stored "2024-01-05 00:00:00.0000000".
+    return other;
+  }
   if (!side.IsText()) return std::nullopt;
   switch (other.cls) {
     case SqlType::Class::kBit:

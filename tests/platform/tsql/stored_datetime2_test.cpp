@@ -1,12 +1,14 @@
 // A datetime2 column of a database written when the engine kept a datetime2's milliseconds only
 // (declared "datetime2 blob", its triggers storing "YYYY-MM-DD HH:MM:SS.fff") still reads,
-// compares and takes new values in that form, through both providers.
+// compares and takes new values in that form, through both providers; a date a caller binds
+// compares with a datetime2 column of seven digits.
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
 #include "odbc_driver.h"
 #include "platform/ado/provider.h"
 #include "platform/oleaut/convert.h"
+#include "platform/oleaut/date.h"
 #include "platform/oleaut/text.h"
 #include "temp_dir.h"
 
@@ -65,6 +67,26 @@ TEST_P(StoredDatetime2Test, KeepsMillisecondsAsBefore) {
   EXPECT_EQ(
       Column(u"select cast(dateadd(microsecond, 1, d) as varchar(30)) from Stamps where id = 1"),
       (std::vector<std::string>{"2024-01-05 10:20:30.123"}));
+}
+
+TEST_P(StoredDatetime2Test, ADateParameterReadsAsADatetime2) {
+  provider_->Execute(u"create table Fresh (id int, d datetime2)", {});
+  provider_->Execute(u"insert into Fresh values (1, '2024-03-05 14:07:09'), (2, '2024-03-05')", {});
+  const auto at = [](int hour, int minute, int second) {
+    return ado::ParameterValue{ado::adDBTimeStamp, ado::adParamInput, 0,
+                               oleaut::Date::FromFields({2024, 3, 5, hour, minute, second, 0})};
+  };
+  const auto ids = [&](std::u16string_view sql, std::vector<ado::ParameterValue> params) {
+    std::vector<std::string> values;
+    const ado::ExecuteResult result = provider_->Execute(sql, params);
+    for (const oleaut::Variant& value : result.rows->values)
+      values.push_back(Text(value));
+    return values;
+  };
+  EXPECT_EQ(ids(u"select id from Fresh where d = ?", {at(14, 7, 9)}),
+            (std::vector<std::string>{"1"}));
+  EXPECT_EQ(ids(u"select id from Fresh where d in (?, ?) order by id", {at(0, 0, 0), at(1, 0, 0)}),
+            (std::vector<std::string>{"2"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Providers, StoredDatetime2Test, ::testing::Values("embedded", "odbc"));
