@@ -61,6 +61,11 @@ constexpr const char* kStatements[] = {
     "SELECT tsql_convert('datetimeoffset(3)', ?1), tsql_switchoffset(?1, '+05:00'), "
     "tsql_todatetimeoffset(?1, ?1), tsql_datepart('tzoffset', ?1), tsql_datepart('iso_week', ?1), "
     "tsql_datediff_big('nanosecond', ?1, '2024-01-05'), tsql_replicate(?1, 3, 10, 1)",
+    "SELECT tsql_convert('datetime2(3)', ?1), tsql_try_convert('datetime2', ?1), "
+    "tsql_dateadd('nanosecond', ?1, ?1, 7), tsql_dateadd('week', ?1, '2024-01-05 10:20 +05:30', "
+    "2), "
+    "tsql_datediff('microsecond', ?1, '2024-01-05 10:20:30.1234567'), "
+    "tsql_convert('varchar(30)', ?1, 126)",
     "SELECT tsql_at_time_zone(?1, 'India Standard Time', 3, 0), tsql_at_time_zone(?1, ?1, 7, 1), "
     "tsql_at_time_zone('2024-01-05 10:00 +08:00', ?1, 0, 1)",
     "SELECT tsql_string_agg(v, ?1, 1, v, 1), tsql_xml_path(0, ?1, 'Vx', v, 'D', v) FROM "

@@ -229,10 +229,13 @@ std::optional<SqlType> Generator::ColumnTypeOf(const TableColumns& columns,
 // assignment: 1.7 becomes 1, 'abc' fails, 300 fails in a tinyint, any number but 0 is bit 1.
 // SQLite's column affinity would instead keep 1.7, turn '1.7' into a number and store 'abc'.
 void Generator::GenStored(const Expr& value, const std::optional<SqlType>& column) {
-  const bool convert =
-      column && (column->cls == SqlType::Class::kInteger || column->cls == SqlType::Class::kBit);
+  // A datetime stored in a finer column keeps its 1/300 of a second (see GenConverted).
+  const bool finer_date = column && column->HasFractionScale();
+  const bool convert = column && (column->cls == SqlType::Class::kInteger ||
+                                  column->cls == SqlType::Class::kBit || finer_date);
   if (!convert) return Gen(value);
   const SqlType type = TypeOf(value);
+  if (finer_date && type.name != "datetime") return Gen(value);
   if (type.cls == SqlType::Class::kNull || (type.cls == column->cls && type.name == column->name)) {
     return Gen(value);
   }

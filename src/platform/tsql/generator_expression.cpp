@@ -146,11 +146,29 @@ void Generator::GenCompared(const Expr& expr, bool collate) {
 // that day. The type to convert `side` to, when it needs converting.
 std::optional<SqlType> Generator::ComparedAs(const SqlType& side, const SqlType& other) {
   if (side.IsTime() && other.cls == SqlType::Class::kDate) {
-    // A time beside a date-time is that time on 1900-01-01; two times compare at the
-    // precision of the finer, whose texts have the same digits.
+    // A time beside a date-time is that time on 1900-01-01 (with a datetime2's digits); two
+    // times compare at the precision of the finer, whose texts have the same digits.
+    if (other.name == "datetime2")
+      return SqlType{SqlType::Class::kDate, "datetime2", 0, 0, other.scale};
     if (!other.IsTime()) return SqlType::DateTime();
     if (side.scale < other.scale) return other;
     return std::nullopt;
+  }
+  if (side.cls == SqlType::Class::kDate && other.cls == SqlType::Class::kDate &&
+      (side.name == "datetime2" || other.name == "datetime2") && !other.IsTime() &&
+      side.name != "datetimeoffset" && other.name != "datetimeoffset") {
+    // A datetime2 beside another date-time: the side that writes fewer digits of the second's
+    // fraction takes as many as the other, so that equal values have equal texts.
+    if (side.FractionDigits() >= other.FractionDigits()) return std::nullopt;
+    SqlType finer = other;
+    finer.name = "datetime2";
+    finer.scale = other.FractionDigits();
+    return finer;
+  }
+  if (!side.IsKnown() && other.name == "datetime2") {
+    // A parameter (or a column of a derived table) beside a datetime2 is read as one: a date
+    // bound as "2024-01-05 00:00:00.000" equals the stored "2024-01-05 00:00:00.0000000".
+    return other;
   }
   if (!side.IsText()) return std::nullopt;
   switch (other.cls) {
@@ -163,7 +181,7 @@ std::optional<SqlType> Generator::ComparedAs(const SqlType& side, const SqlType&
       // Widest precision: the text's digits before the point need not fit the other side's.
       return SqlType::Decimal(38, other.scale);
     case SqlType::Class::kDate:
-      return other.IsTime() ? other : SqlType::DateTime();
+      return other.IsTime() || other.name == "datetime2" ? other : SqlType::DateTime();
     default:
       return std::nullopt;
   }
@@ -207,8 +225,15 @@ void Generator::GenAs(const Expr& expr, const std::optional<SqlType>& type) {
 }
 
 // The value a conversion to `type` starts from: money becomes an integer rounded (1.56 is 2),
-// where other numbers lose their fraction.
+// where other numbers lose their fraction; a datetime becomes a finer type with the 1/300 of a
+// second it holds (.127 is .1266667).
 void Generator::GenConverted(const Expr& value, const SqlType& type) {
+  if (type.HasFractionScale() && TypeOf(value).name == "datetime") {
+    out_ += "tsql_datetime_exact(";
+    Gen(value);
+    out_ += ')';
+    return;
+  }
   if (type.cls != SqlType::Class::kInteger || !TypeOf(value).IsMoney()) return Gen(value);
   out_ += "round(";
   Gen(value);
@@ -371,13 +396,15 @@ void Generator::GenArithmetic(const Expr& expr) {
 void Generator::GenDatePlus(const Expr& left, const Expr& right, int sign) {
   const SqlType lt = TypeOf(left);
   const SqlType rt = TypeOf(right);
-  if (lt.IsTime() || rt.IsTime()) {
-    // Only DATEADD moves a time.
-    const SqlType& time = lt.IsTime() ? lt : rt;
-    const SqlType& other = lt.IsTime() ? rt : lt;
+  const auto no_arithmetic = [](const SqlType& t) { return t.IsTime() || t.name == "datetime2"; };
+  if (no_arithmetic(lt) || no_arithmetic(rt)) {
+    // Only DATEADD moves a time or a datetime2.
+    const SqlType& time = no_arithmetic(lt) ? lt : rt;
+    const SqlType& other = no_arithmetic(lt) ? rt : lt;
     RaiseStatementError(
         left.pos,
-        oleaut::FromUtf8("Operand type clash: " + time.Declared() + " is incompatible with " +
+        oleaut::FromUtf8("Operand type clash: " + (time.IsTime() ? time.Declared() : time.name) +
+                         " is incompatible with " +
                          (other.IsKnown() && other.cls != SqlType::Class::kNull
                               ? other.Declared()
                               : std::string("int"))));

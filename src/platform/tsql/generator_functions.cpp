@@ -237,6 +237,8 @@ void Generator::GenDateFunction(const std::u16string& name, const Expr& expr) {
     out_ += ", ";
     Gen(*expr.args[i]);
   }
+  // A datetime2 or datetimeoffset moves by 100-nanosecond ticks and keeps its digits.
+  if (moved.HasFractionScale() && !moved.IsTime()) out_ += ", " + std::to_string(moved.scale);
   out_ += ')';
   if (moved.IsTime()) out_ += ')';
 }
@@ -330,9 +332,10 @@ void Generator::GenIsNull(const Expr& expr) {
   const SqlType second = TypeOf(*expr.args[1]);
   const bool longer =
       first.IsText() && first.length >= 0 && (second.length < 0 || second.length > first.length);
-  const bool convert = first.IsKnown() && first.cls != SqlType::Class::kNull && second.IsKnown() &&
-                       second.cls != SqlType::Class::kNull &&
-                       (first.cls != second.cls || (second.IsText() && longer));
+  const bool convert = (first.IsKnown() && first.cls != SqlType::Class::kNull && second.IsKnown() &&
+                        second.cls != SqlType::Class::kNull &&
+                        (first.cls != second.cls || (second.IsText() && longer))) ||
+                       DiffersInPrecision(second, first);
   out_ += "ifnull(";
   Gen(*expr.args[0]);
   out_ += ", ";

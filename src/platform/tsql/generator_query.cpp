@@ -80,8 +80,10 @@ std::vector<SqlType> Generator::ColumnTypes(const Select& select) {
 // the branches of CASE and COALESCE and the columns of a UNION: '' becomes 0, 'abc' an error.
 void Generator::GenBranch(const Expr& branch, const SqlType& result) {
   const SqlType type = TypeOf(branch);
-  const bool convert = result.IsKnown() && result.cls != SqlType::Class::kNull &&
-                       !result.IsText() && result.cls != SqlType::Class::kBinary && type.IsText();
+  const bool convert =
+      (result.IsKnown() && result.cls != SqlType::Class::kNull && !result.IsText() &&
+       result.cls != SqlType::Class::kBinary && type.IsText()) ||
+      DiffersInPrecision(type, result);
   GenAs(branch, convert ? std::optional<SqlType>(result) : std::nullopt);
 }
 

@@ -80,7 +80,9 @@ std::string SqlType::Declared() const {
     case Class::kNull:
       return {};
     case Class::kDate:
-      if ((IsTime() || name == "datetimeoffset") && scale != kTimeScale) {
+      // datetime2 always writes its scale: the runtime reads "datetime2" alone as the three
+      // digits of a column made when the type kept milliseconds.
+      if (HasFractionScale() && (scale != kTimeScale || name == "datetime2")) {
         return name + "(" + std::to_string(scale) + ")";
       }
       return name;
@@ -102,7 +104,9 @@ std::string SqlType::SqliteDeclared() const {
   // The word "blob" gives the column no affinity: a text stays a text (NUMERIC affinity would
   // turn '20240305' into a number) and a number stays a number, so that the column's triggers
   // convert either as SQL Server converts it to a date.
-  if ((IsTime() || name == "datetimeoffset") && scale != kTimeScale) {
+  // A datetime2 column always writes its scale: "datetime2 blob" alone is a column made when
+  // datetime2 kept milliseconds only, which still holds three digits.
+  if ((HasFractionScale() && scale != kTimeScale) || name == "datetime2") {
     return name + " blob(" + std::to_string(scale) + ")";
   }
   if (cls == Class::kDate) return Declared() + " blob";
@@ -141,10 +145,9 @@ std::optional<SqlType> ResolveType(const TypeName& type, bool in_convert) {
   } else if (name == "float" || name == "real") {
     result.cls = C::kFloat;
     if (name == "float" && !args.empty() && args[0] <= 24) result.name = "real";
-  } else if (name == "datetime" || name == "smalldatetime" || name == "date" ||
-             name == "datetime2") {
+  } else if (name == "datetime" || name == "smalldatetime" || name == "date") {
     result.cls = C::kDate;
-  } else if (name == "datetimeoffset") {
+  } else if (name == "datetimeoffset" || name == "datetime2") {
     if (args.size() > 1 || arg(0, SqlType::kTimeScale) > SqlType::kTimeScale) return std::nullopt;
     result.cls = C::kDate;
     result.scale = arg(0, SqlType::kTimeScale);
@@ -186,8 +189,14 @@ std::optional<SqlType> ParseDeclaredType(std::string_view declared) {
     name.name += static_cast<char16_t>(static_cast<unsigned char>(c));
   }
   // "time blob(3)": the words after the name do not change the type.
+  const std::size_t name_end = i;
   while (i < declared.size() && declared[i] != '(')
     ++i;
+  if (name.name == u"datetime2" && i == declared.size() && name_end < declared.size()) {
+    // "datetime2 blob": a column made when datetime2 kept milliseconds; its triggers still
+    // store three digits.
+    name.args.push_back(3);
+  }
   if (i < declared.size() && declared[i] == '(') {
     std::string inside(declared.substr(i + 1));
     const std::size_t close = inside.find(')');
@@ -226,6 +235,11 @@ std::string ColumnClauses(std::u16string_view column, const SqlType& type, bool 
            " <= " + std::to_string(type.length) + ")";
   }
   return out;
+}
+
+bool DiffersInPrecision(const SqlType& from, const SqlType& to) {
+  return to.HasFractionScale() && from.cls == SqlType::Class::kDate &&
+         (from.name != to.name || from.scale != to.scale);
 }
 
 bool ConvertsToTextWithoutError(const SqlType& from, const SqlType& to) {
@@ -295,9 +309,10 @@ std::vector<std::string> NormalizingTriggers(std::u16string_view table, std::u16
       form += TimeOfDayForm(type.scale) + " [+-][0-1][0-9]:[0-5][0-9]";
     } else if (type.name == "smalldatetime") {
       form += "[0-2][0-9]:[0-5][0-9]:00.000";
+    } else if (type.name == "datetime2") {
+      form += TimeOfDayForm(type.scale);
     } else {
-      form += type.name == "datetime" ? "[0-2][0-9]:[0-5][0-9]:[0-5][0-9].[0-9][0-9][037]"
-                                      : "[0-2][0-9]:[0-5][0-9]:[0-5][0-9].[0-9][0-9][0-9]";
+      form += "[0-2][0-9]:[0-5][0-9]:[0-5][0-9].[0-9][0-9][037]";
     }
     condition = "(typeof(" + value + ") <> 'text' OR " + value + " NOT GLOB '" + form + "')";
   } else if (type.cls == SqlType::Class::kDecimal) {
@@ -392,6 +407,10 @@ SqlType HigherType(const SqlType& a, const SqlType& b) {
     SqlType result = ra >= rb ? a : b;
     result.length = (a.length < 0 || b.length < 0) ? -1 : std::max(a.length, b.length);
     return result;
+  }
+  if (a.HasFractionScale() && a.name == b.name) {
+    // time(3) and time(7) meet at time(7), datetime2 likewise.
+    return a.scale >= b.scale ? a : b;
   }
   if (a.cls == SqlType::Class::kDecimal && b.cls == SqlType::Class::kDecimal && !a.IsMoney() &&
       !b.IsMoney()) {

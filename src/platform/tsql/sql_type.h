@@ -39,6 +39,15 @@ struct SqlType {
   // A time of day; `scale` holds the digits of its fraction of a second.
   bool IsTime() const { return name == "time"; }
   static constexpr int kTimeScale = 7;
+  // A type that keeps `scale` digits of a second's fraction: time(n), datetime2(n) and
+  // datetimeoffset(n).
+  bool HasFractionScale() const {
+    return IsTime() || name == "datetime2" || name == "datetimeoffset";
+  }
+  // The digits of a second's fraction a date or time type writes in its stored form: the
+  // scale of the types that have one, three for datetime, smalldatetime and date
+  // ("YYYY-MM-DD HH:MM:SS.fff").
+  int FractionDigits() const { return HasFractionScale() ? scale : 3; }
   bool IsNumeric() const {
     return cls == Class::kBit || cls == Class::kInteger || cls == Class::kDecimal ||
            cls == Class::kFloat;
@@ -82,6 +91,11 @@ bool HasStoredForm(const SqlType& type);
 // `table` is the name SQLite knows ("#tmp" for a temporary table).
 std::vector<std::string> NormalizingTriggers(std::u16string_view table, std::u16string_view column,
                                              const SqlType& type);
+
+// Whether a date-time of type `from` becomes one of type `to`, a type with a scale of its own,
+// only when converted: datetime2(3) beside datetime2(7) writes three digits of the second where
+// the result writes seven.
+bool DiffersInPrecision(const SqlType& from, const SqlType& to);
 
 // Whether every value of type `from` converts to the text type `to` without an error: a text
 // no longer than its length, a number whose longest form fits. False where that is not known.

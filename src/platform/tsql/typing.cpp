@@ -122,7 +122,7 @@ SqlType Typer::FunctionType(const Expr& expr) {
   if (name == u"error_message") return SqlType::Varchar(4000, true);
   if (name == u"error_procedure") return SqlType::Varchar(128, true);
   if (name == u"xact_state") return {SqlType::Class::kInteger, "smallint", 0, 0, 0};
-  if (name == u"dateadd" && arg(2).IsTime()) return arg(2);
+  if (name == u"dateadd" && arg(2).HasFractionScale()) return arg(2);
   if (name == u"getdate" || name == u"dateadd") return SqlType::DateTime();
   if (name == u"datefromparts") return {SqlType::Class::kDate, "date", 0, 0, 0};
   if (name == u"datename") return SqlType::Varchar(30, true);

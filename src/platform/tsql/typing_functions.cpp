@@ -34,14 +34,16 @@ std::optional<SqlType> Typer::BuiltinFunctionType(const std::u16string& name, co
   if (name == u"eomonth") return SqlType{C::kDate, "date", 0, 0, 0};
   if (name == u"datetimefromparts") return SqlType::DateTime();
   if (name == u"smalldatetimefromparts") return SqlType{C::kDate, "smalldatetime", 0, 0, 0};
-  if (name == u"datetime2fromparts") return SqlType{C::kDate, "datetime2", 0, 0, 0};
-  if (name == u"timefromparts") {
-    const Expr* precision = expr.args.size() == 5 ? expr.args[4].get() : nullptr;
+  if (name == u"timefromparts" || name == u"datetime2fromparts") {
+    // The last argument, a literal, is the precision.
+    const bool time = name == u"timefromparts";
+    const Expr* precision = expr.args.size() == (time ? 5U : 8U) ? expr.args.back().get() : nullptr;
     const int scale =
         precision && precision->kind == ExprKind::kNumber && precision->text.size() == 1
             ? precision->text[0] - u'0'
             : SqlType::kTimeScale;
-    return SqlType{C::kDate, "time", 0, 0, std::min(scale, SqlType::kTimeScale)};
+    return SqlType{C::kDate, time ? "time" : "datetime2", 0, 0,
+                   std::min(scale, SqlType::kTimeScale)};
   }
   if (name == u"concat_ws") {
     bool national = false;
@@ -78,10 +80,10 @@ std::optional<SqlType> Typer::BuiltinFunctionType(const std::u16string& name, co
   if (name == u"at time zone") {
     // A datetime keeps its three digits, a smalldatetime none, the others their own.
     const SqlType value = arg(0);
-    const int digits = value.name == "datetime"         ? 3
-                       : value.name == "smalldatetime"  ? 0
-                       : value.name == "datetimeoffset" ? value.scale
-                                                        : SqlType::kTimeScale;
+    const int digits = value.name == "datetime"        ? 3
+                       : value.name == "smalldatetime" ? 0
+                       : value.HasFractionScale()      ? value.scale
+                                                       : SqlType::kTimeScale;
     return SqlType{C::kDate, "datetimeoffset", 0, 0, digits};
   }
   if (name == u"datediff_big") return SqlType{C::kInteger, "bigint", 0, 0, 0};

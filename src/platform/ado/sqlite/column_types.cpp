@@ -113,7 +113,13 @@ ColumnType MapDeclaredType(std::string_view declared) {
   }
   if (name == "money") return Make(adNumeric, 19, ValueKind::kDecimal, 19, 4);
   if (name == "smallmoney") return Make(adNumeric, 19, ValueKind::kDecimal, 10, 4);
-  if (name == "datetime" || name == "smalldatetime" || name == "datetime2") {
+  if (name == "datetime2") {
+    // datetime2(n) as SQL Server's provider describes it: 19 characters and n digits after a
+    // point ("datetime2 blob" alone is a column that keeps milliseconds).
+    const int digits = a >= 0 ? std::min(a, 7) : lower.find(' ') != std::string::npos ? 3 : 7;
+    return Make(adDBTimeStamp, 16, ValueKind::kDate, digits > 0 ? 20 + digits : 19, digits);
+  }
+  if (name == "datetime" || name == "smalldatetime") {
     return Make(adDBTimeStamp, 16, ValueKind::kDate, name == "smalldatetime" ? 16 : 23,
                 name == "smalldatetime" ? 0 : 3);
   }

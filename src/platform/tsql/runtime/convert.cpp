@@ -110,7 +110,7 @@ int MonthFromName(std::u16string_view name) {
   return 0;
 }
 
-// HH:MM[:SS[.fff]][AM|PM], after the date.
+// HH:MM[:SS[.fffffff]][AM|PM], after the date.
 bool ParseTime(DateScanner& s, DateTime& d) {
   s.SkipBlanks();
   if (s.AtEnd()) return true;
@@ -118,12 +118,14 @@ bool ParseTime(DateScanner& s, DateTime& d) {
   if (s.Accept(u':')) {
     if (!s.Number(d.second, 2)) return false;
     if (s.Accept(u'.')) {
+      // Seven digits count (100 nanoseconds); more are read and dropped.
       int count = 0;
       int fraction = 0;
-      if (!s.Number(fraction, 3, &count)) return false;
-      while (count++ < 3)
+      if (!s.Number(fraction, kTimeDigits, &count)) return false;
+      while (count++ < kTimeDigits)
         fraction *= 10;
-      d.millisecond = fraction;
+      d.millisecond = fraction / 10000;
+      d.sub_millisecond = fraction % 10000;
       int ignored = 0;
       s.Number(ignored, 9);
     }
@@ -159,6 +161,7 @@ struct Target {
     kDecimal,
     kFloat,
     kDate,
+    kDateTime2,
     kTime,
     kOffset,
     kBinary
@@ -215,7 +218,12 @@ Target ParseTarget(std::string_view declared) {
   } else if (n == "time") {
     t.kind = Target::Kind::kTime;
     t.scale = args.empty() ? kTimeDigits : std::clamp(args[0], 0, kTimeDigits);
-  } else if (n == "datetime" || n == "smalldatetime" || n == "date" || n == "datetime2") {
+  } else if (n == "datetime2") {
+    // "datetime2" without a scale is the conversion of a column made when datetime2 kept
+    // milliseconds only: its triggers keep three digits.
+    t.kind = Target::Kind::kDateTime2;
+    t.scale = args.empty() ? 3 : std::clamp(args[0], 0, kTimeDigits);
+  } else if (n == "datetime" || n == "smalldatetime" || n == "date") {
     t.kind = Target::Kind::kDate;
     t.date_only = n == "date";
   } else if (n == "binary" || n == "varbinary" || n == "image") {
@@ -250,7 +258,7 @@ void ToText(sqlite3_context* context, sqlite3_value* value, const Target& t, int
   if (sqlite3_value_type(value) == SQLITE_TEXT && style >= 0) {
     // A date-time with a style: reformat it; any other text stays as it is.
     if (auto date = ParseDateTime(Text16(value))) {
-      auto formatted = FormatStyle(*date, style);
+      auto formatted = FormatStyle(*date, style, FractionDigitsOf(Text16(value)));
       if (!formatted) {
         return Refuse(context, std::to_string(style) +
                                    " is not a valid style number when converting from datetime to "
@@ -448,7 +456,7 @@ void ToDate(sqlite3_context* context, sqlite3_value* value, const Target& t) {
     case SQLITE_FLOAT: {
       // Numbers count days from 1900-01-01, the fraction being the time of day; only datetime
       // and smalldatetime take them.
-      if (t.name == "date" || t.name == "datetime2") {
+      if (t.name == "date") {
         return Refuse(context, std::string("Explicit conversion from data type ") +
                                    (sqlite3_value_type(value) == SQLITE_INTEGER ? "int" : "float") +
                                    " to " + t.name + " is not allowed.");
@@ -472,7 +480,7 @@ void ToDate(sqlite3_context* context, sqlite3_value* value, const Target& t) {
       return Refuse(context,
                     "Explicit conversion from data type varbinary to datetime is not allowed.");
   }
-  if (t.date_only) d.hour = d.minute = d.second = d.millisecond = 0;
+  if (t.date_only) d.hour = d.minute = d.second = d.millisecond = d.sub_millisecond = 0;
   // A text names a date the type cannot hold; a number of days overflows it.
   const auto out_of_range = [&] {
     if (sqlite3_value_type(value) != SQLITE_TEXT) {
@@ -483,7 +491,7 @@ void ToDate(sqlite3_context* context, sqlite3_value* value, const Target& t) {
                       " data type resulted in an out-of-range value.");
   };
   if (t.name == "datetime") {
-    d = FromDatetimeTicks(DatetimeTicks(d));
+    d = RoundedToDatetime(d);
     if (!InDatetimeRange(d)) return out_of_range();
   }
   if (t.name == "smalldatetime") {
@@ -508,13 +516,7 @@ void ToDate(sqlite3_context* context, sqlite3_value* value, const Target& t) {
 
 // A time of day holds 100-nanosecond ticks; time(n) rounds them to n digits of a second.
 void ToTime(sqlite3_context* context, sqlite3_value* value, const Target& t) {
-  if (sqlite3_value_type(value) != SQLITE_TEXT) {
-    const char* from = sqlite3_value_type(value) == SQLITE_INTEGER ? "int"
-                       : sqlite3_value_type(value) == SQLITE_FLOAT ? "float"
-                                                                   : "varbinary";
-    return Refuse(context, std::string("Explicit conversion from data type ") + from +
-                               " to time is not allowed.");
-  }
+  if (sqlite3_value_type(value) != SQLITE_TEXT) return RefuseConversion(context, value, "time");
   const auto ticks = ParseTimeOfDay(Text16(value));
   if (!ticks) {
     return Fail(context,
@@ -542,6 +544,14 @@ void ToBinary(sqlite3_context* context, sqlite3_value* value, const Target& t) {
 }
 
 }  // namespace
+
+void RefuseConversion(sqlite3_context* context, sqlite3_value* value, std::string_view to) {
+  const char* from = sqlite3_value_type(value) == SQLITE_INTEGER ? "int"
+                     : sqlite3_value_type(value) == SQLITE_FLOAT ? "float"
+                                                                 : "varbinary";
+  Refuse(context, std::string("Explicit conversion from data type ") + from + " to " +
+                      std::string(to) + " is not allowed.");
+}
 
 // Days from 1970-01-01 (proleptic Gregorian), and back.
 std::int64_t DaysFromCivil(int y, int m, int d) {
@@ -596,7 +606,20 @@ bool InDatetimeRange(const DateTime& d) {
   return d.year >= 1753 && d.year <= 9999;
 }
 
-std::optional<std::u16string> FormatStyle(const DateTime& d, int style) {
+namespace {
+
+// ".fff" of a date-time's fraction with `digits` digits (all seven of a datetime2(7)), or
+// nothing for none: the fraction styles 21, 121 and 126 write.
+std::string FractionText(const DateTime& d, int digits) {
+  if (digits <= 0) return {};
+  std::string text = fmt::format(".{:03}{:04}", d.millisecond, d.sub_millisecond);
+  text.resize(1 + static_cast<std::size_t>(std::min(digits, kTimeDigits)));
+  return text;
+}
+
+}  // namespace
+
+std::optional<std::u16string> FormatStyle(const DateTime& d, int style, int digits) {
   static constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                             "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
   const bool century = style >= 100 || style == 0 || style == 9 || style == 13 || style == 20 ||
@@ -678,8 +701,8 @@ std::optional<std::u16string> FormatStyle(const DateTime& d, int style) {
       break;
     case 21:
     case 121:
-      text = fmt::format("{:04}-{:02}-{:02} {:02}:{:02}:{:02}.{:03}", d.year, d.month, d.day,
-                         d.hour, d.minute, d.second, d.millisecond);
+      text = fmt::format("{:04}-{:02}-{:02} {:02}:{:02}:{:02}{}", d.year, d.month, d.day, d.hour,
+                         d.minute, d.second, FractionText(d, digits));
       break;
     case 22:
       text = fmt::format("{:02}/{:02}/{:02} {:>2}:{:02}:{:02} {}", d.month, d.day, d.year % 100,
@@ -689,8 +712,8 @@ std::optional<std::u16string> FormatStyle(const DateTime& d, int style) {
       text = fmt::format("{:04}-{:02}-{:02}", d.year, d.month, d.day);
       break;
     case 126:
-      text = fmt::format("{:04}-{:02}-{:02}T{:02}:{:02}:{:02}.{:03}", d.year, d.month, d.day,
-                         d.hour, d.minute, d.second, d.millisecond);
+      text = fmt::format("{:04}-{:02}-{:02}T{:02}:{:02}:{:02}{}", d.year, d.month, d.day, d.hour,
+                         d.minute, d.second, FractionText(d, digits));
       break;
     default:
       return std::nullopt;
@@ -860,11 +883,12 @@ std::optional<std::int64_t> ParseTimeOfDay(std::u16string_view raw) {
   const std::u16string_view text = TrimBlanks(raw);
   constexpr std::int64_t kSecond = 10000000;
   if (!IsTimeOnly(text)) {
-    // A date and time: its time of day.
-    const auto date = ParseDateTime(text);
+    // A date and time (with or without an offset): its time of day.
+    auto date = ParseDateTime(text);
+    if (!date) date = ParseDateTime(WithoutOffset(text));
     if (!date) return std::nullopt;
     return ((date->hour * 60LL + date->minute) * 60 + date->second) * kSecond +
-           date->millisecond * 10000LL;
+           date->millisecond * 10000LL + date->sub_millisecond;
   }
   DateScanner s(text);
   int hour = 0;
@@ -948,6 +972,8 @@ void ConvertFunction(sqlite3_context* context, int argc, sqlite3_value** argv) {
       return ToFloat(context, value);
     case Target::Kind::kDate:
       return ToDate(context, value, *target);
+    case Target::Kind::kDateTime2:
+      return ConvertToDateTime2(context, value, target->scale);
     case Target::Kind::kTime:
       return ToTime(context, value, *target);
     case Target::Kind::kOffset:

@@ -16,15 +16,6 @@ namespace {
 
 constexpr std::int64_t kDayMs = 86400000;
 
-// A datetimeoffset's text without its offset (" +08:00"): its local date and time.
-std::u16string_view WithoutOffset(std::u16string_view text) {
-  if (text.size() > 7 && (text[text.size() - 6] == u'+' || text[text.size() - 6] == u'-') &&
-      text[text.size() - 7] == u' ' && text[text.size() - 3] == u':') {
-    return text.substr(0, text.size() - 7);
-  }
-  return text;
-}
-
 // A value as milliseconds from 1900-01-01: a date-time text, or a number of days.
 bool ReadTicks(sqlite3_context* context, sqlite3_value* value, std::int64_t& out) {
   switch (sqlite3_value_type(value)) {
@@ -36,7 +27,8 @@ bool ReadTicks(sqlite3_context* context, sqlite3_value* value, std::int64_t& out
                     "Arithmetic overflow error converting expression to data type datetime.");
         return false;
       }
-      out = std::llround(days * kDayMs);
+      // A number of days is a datetime, in 1/300 of a second.
+      out = DatetimeTicks(FromDatetimeTicks(std::llround(days * kDayMs)));
       return true;
     }
     case SQLITE_TEXT:
@@ -162,8 +154,14 @@ std::int64_t OffsetMinutes(sqlite3_value* value) {
   return (tail[0] == u'-' ? -1 : 1) * (*hours * 60 + *minutes);
 }
 
+// The calendar fields of milliseconds from 1900-01-01 as they are: a datetime2's .9999999 is
+// still in its second, where FromDatetimeTicks rounds to datetime's 1/300 of a second.
+DateTime FieldsOf(std::int64_t ms) {
+  return DateTimeOfTicks(ms * 10000 + TicksOf(DateTime{}));
+}
+
 std::int64_t PartValue(Part part, std::int64_t ticks, sqlite3_value* value) {
-  const DateTime d = FromDatetimeTicks(ticks);
+  const DateTime d = FieldsOf(ticks);
   switch (part) {
     case Part::kYear:
       return d.year;
@@ -204,7 +202,7 @@ std::int64_t PartValue(Part part, std::int64_t ticks, sqlite3_value* value) {
 // The count of the part's boundaries from the day (or time) 0 to `ticks`: DATEDIFF is the
 // difference of two such counts.
 std::int64_t Boundaries(Part part, std::int64_t ticks) {
-  const DateTime d = FromDatetimeTicks(ticks);
+  const DateTime d = FieldsOf(ticks);
   const std::int64_t days = DayNumber(ticks);
   switch (part) {
     case Part::kYear:
@@ -228,14 +226,91 @@ std::int64_t Boundaries(Part part, std::int64_t ticks) {
     case Part::kMillisecond:
       return ticks;
     case Part::kMicrosecond:
-      return ticks * 1000;
-    case Part::kNanosecond:
-      return ticks * 1000000;
+    case Part::kNanosecond:  // counted in ticks by DateDiff
     case Part::kIsoWeek:
     case Part::kTzOffset:
       break;
   }
   return 0;
+}
+
+// The value's fraction of a millisecond in 100-nanosecond ticks, which a datetime2 text writes
+// in its fourth to seventh digits; 0 for other values.
+std::int64_t SubMillisecondTicks(sqlite3_value* value) {
+  if (sqlite3_value_type(value) != SQLITE_TEXT) return 0;
+  const auto fraction = SecondFraction(WithoutOffset(Text16(value)));
+  return fraction ? *fraction % 10000 : 0;
+}
+
+// `d` moved by `months` months, its day kept unless the month is shorter; false when the year
+// leaves first_year to 9999.
+bool AddMonths(DateTime& d, std::int64_t months, int first_year) {
+  const std::int64_t moved = d.year * 12LL + d.month - 1 + months;
+  if (moved < first_year * 12LL || moved >= 10000 * 12LL) return false;
+  d.year = static_cast<int>(moved / 12);
+  d.month = static_cast<int>(moved % 12) + 1;
+  d.day = std::min(d.day, oleaut::DaysInMonth(d.year, d.month));
+  return true;
+}
+
+// The length of a part in 100-nanosecond ticks: a day for the parts that count days, one tick
+// for a nanosecond (DATEADD rounds nanoseconds to ticks).
+std::int64_t PartTicks(Part part) {
+  switch (part) {
+    case Part::kWeek:
+      return 7 * kTicksPerDay;
+    case Part::kHour:
+      return 60 * kTicksPerMinute;
+    case Part::kMinute:
+      return kTicksPerMinute;
+    case Part::kSecond:
+      return kTicksPerSecond;
+    case Part::kMillisecond:
+      return 10000;
+    case Part::kMicrosecond:
+      return 10;
+    case Part::kNanosecond:
+      return 1;
+    default:
+      return kTicksPerDay;
+  }
+}
+
+std::int64_t MonthsOfPart(Part part, std::int64_t n) {
+  return n * (part == Part::kYear ? 12 : part == Part::kQuarter ? 3 : 1);
+}
+
+// DATEADD on a datetime2(digits) or datetimeoffset(digits): 100-nanosecond ticks in the
+// type's range, 0001 to 9999, the offset kept. A number of nanoseconds is rounded to whole
+// ticks (49 adds nothing, 50 one tick).
+void DateAddTicks(sqlite3_context* context, Part part, std::int64_t n, sqlite3_value* value,
+                  int digits) {
+  const std::u16string text =
+      sqlite3_value_type(value) == SQLITE_TEXT ? Text16(value) : std::u16string();
+  const std::u16string_view local = WithoutOffset(text);
+  const auto parsed = ParseDateTime(local);
+  if (!parsed || text.empty()) {
+    return ResultError(context,
+                       "Conversion failed when converting date and/or time from character string.");
+  }
+  DateTime d = *parsed;
+  const std::u16string_view offset = std::u16string_view(text).substr(local.size());
+  const std::string overflow = std::string("Adding a value to a '") +
+                               (offset.empty() ? "datetime2" : "datetimeoffset") +
+                               "' column caused an overflow.";
+  if (part == Part::kYear || part == Part::kQuarter || part == Part::kMonth) {
+    if (!AddMonths(d, MonthsOfPart(part, n), 1)) return ResultError(context, overflow);
+    n = 0;
+  }
+  std::int64_t unit = PartTicks(part);
+  if (part == Part::kNanosecond) n = (n >= 0 ? n + 50 : n - 50) / 100;
+  // Ten thousand years are about 3.2e18 ticks: a larger move leaves the range (and n * unit
+  // would leave a 64-bit integer's).
+  constexpr std::int64_t kRangeTicks = 4000000000000000000;
+  if (n > kRangeTicks / unit || n < -kRangeTicks / unit) return ResultError(context, overflow);
+  const auto moved = FormatDateTime2(TicksOf(d) + n * unit, digits);
+  if (!moved) return ResultError(context, overflow);
+  ResultText(context, *moved + std::u16string(offset));
 }
 
 }  // namespace
@@ -268,7 +343,7 @@ void DatePlus(sqlite3_context* context, int, sqlite3_value** argv) {
   ResultDate(context, a + sqlite3_value_int(argv[2]) * b);
 }
 
-void DateAdd(sqlite3_context* context, int, sqlite3_value** argv) {
+void DateAdd(sqlite3_context* context, int argc, sqlite3_value** argv) {
   Part part;
   if (!ReadPart(context, argv[0], part)) return;
   if (sqlite3_value_type(argv[1]) == SQLITE_NULL || sqlite3_value_type(argv[2]) == SQLITE_NULL) {
@@ -280,51 +355,24 @@ void DateAdd(sqlite3_context* context, int, sqlite3_value** argv) {
                        "Arithmetic overflow error converting expression to data type int.");
   }
   const auto n = static_cast<std::int64_t>(amount);
+  // tsql_dateadd(part, n, value, digits) moves a datetime2(digits).
+  if (argc > 3) return DateAddTicks(context, part, n, argv[2], sqlite3_value_int(argv[3]));
   std::int64_t ticks = 0;
   if (!ReadTicks(context, argv[2], ticks)) return;
   if (part == Part::kYear || part == Part::kQuarter || part == Part::kMonth) {
     DateTime d = FromDatetimeTicks(ticks);
-    const std::int64_t months = d.year * 12LL + d.month - 1 +
-                                n * (part == Part::kYear      ? 12
-                                     : part == Part::kQuarter ? 3
-                                                              : 1);
-    if (months < 1753 * 12 || months >= 10000 * 12) {
+    if (!AddMonths(d, MonthsOfPart(part, n), 1753)) {
       return ResultError(context, "Adding a value to a 'datetime' column caused an overflow.");
     }
-    d.year = static_cast<int>(months / 12);
-    d.month = static_cast<int>(months % 12) + 1;
-    const int last = static_cast<int>(
-        DaysFromCivil(d.month == 12 ? d.year + 1 : d.year, d.month == 12 ? 1 : d.month + 1, 1) -
-        DaysFromCivil(d.year, d.month, 1));
-    if (d.day > last) d.day = last;
     ResultDate(context, DatetimeTicks(d));
     return;
   }
-  std::int64_t unit = kDayMs;
-  switch (part) {
-    case Part::kWeek:
-      unit = 7 * kDayMs;
-      break;
-    case Part::kHour:
-      unit = 3600000;
-      break;
-    case Part::kMinute:
-      unit = 60000;
-      break;
-    case Part::kSecond:
-      unit = 1000;
-      break;
-    case Part::kMillisecond:
-      unit = 1;
-      break;
-    case Part::kMicrosecond:
-    case Part::kNanosecond:
-      // Milliseconds are the finest the stored form keeps: a smaller amount is cut.
-      ResultDate(context, ticks + n / (part == Part::kMicrosecond ? 1000 : 1000000));
-      return;
-    default:
-      break;
+  if (part == Part::kMicrosecond || part == Part::kNanosecond) {
+    // Milliseconds are the finest the stored form keeps: a smaller amount is cut.
+    ResultDate(context, ticks + n / (part == Part::kMicrosecond ? 1000 : 1000000));
+    return;
   }
+  const std::int64_t unit = PartTicks(part) / 10000;
   ResultDate(context, ticks + n * unit);
 }
 
@@ -337,13 +385,33 @@ void DateDiff(sqlite3_context* context, int, sqlite3_value** argv) {
   std::int64_t from = 0;
   std::int64_t to = 0;
   if (!ReadTicks(context, argv[1], from) || !ReadTicks(context, argv[2], to)) return;
-  const std::int64_t difference = Boundaries(part, to) - Boundaries(part, from);
+  // Two datetimeoffsets are apart by their instants: each counts from UTC.
+  from -= OffsetMinutes(argv[1]) * 60000;
+  to -= OffsetMinutes(argv[2]) * 60000;
+  std::int64_t difference = 0;
+  bool beyond_bigint = false;
+  if (part == Part::kMicrosecond || part == Part::kNanosecond) {
+    // In 100-nanosecond ticks, which a datetime2 writes past its milliseconds.
+    const std::int64_t to_ticks = to * 10000 + SubMillisecondTicks(argv[2]);
+    const std::int64_t from_ticks = from * 10000 + SubMillisecondTicks(argv[1]);
+    const auto tens = [](std::int64_t t) { return t >= 0 ? t / 10 : -((-t + 9) / 10); };
+    const std::int64_t ticks = to_ticks - from_ticks;
+    // Past about 292 years nanoseconds leave even DATEDIFF_BIG's range.
+    beyond_bigint =
+        part == Part::kNanosecond && (ticks > INT64_MAX / 100 || ticks < INT64_MIN / 100);
+    difference = part == Part::kMicrosecond ? tens(to_ticks) - tens(from_ticks)
+                 : beyond_bigint            ? 0
+                                            : ticks * 100;
+  } else {
+    difference = Boundaries(part, to) - Boundaries(part, from);
+  }
   const bool big = sqlite3_user_data(context) == &kBigDifference;
-  if (!big && (difference < INT32_MIN || difference > INT32_MAX)) {
-    return ResultError(context,
-                       "The datediff function resulted in an overflow. The number of dateparts "
-                       "separating two date/time instances is too large. Try to use datediff "
-                       "with a less precise datepart.");
+  if (beyond_bigint || (!big && (difference < INT32_MIN || difference > INT32_MAX))) {
+    const std::string function = big ? "datediff_big" : "datediff";
+    return ResultError(context, "The " + function +
+                                    " function resulted in an overflow. The number of dateparts "
+                                    "separating two date/time instances is too large. Try to use " +
+                                    function + " with a less precise datepart.");
   }
   sqlite3_result_int64(context, difference);
 }

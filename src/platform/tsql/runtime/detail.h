@@ -37,6 +37,10 @@ void ResultError(sqlite3_context* context, const std::string& message);
 // Whether any of the arguments is NULL (most functions then give NULL).
 bool AnyNull(int argc, sqlite3_value** argv);
 
+// A number or binary value converted to a type that takes texts alone (time, datetime2): SQL
+// Server's error, which TRY_CONVERT raises as well.
+void RefuseConversion(sqlite3_context* context, sqlite3_value* value, std::string_view to);
+
 // SQL Server's message for a failed conversion, raised as the statement's error.
 void ResultConversionError(sqlite3_context* context, sqlite3_value* value, std::string_view target);
 
@@ -49,6 +53,7 @@ std::optional<double> ParseReal(std::u16string_view text);
 // us_english settings (ISO, yyyymmdd, yyyy/mm/dd, mm/dd/yyyy, "Jan 5 2024 10:00AM").
 struct DateTime {
   int year = 1900, month = 1, day = 1, hour = 0, minute = 0, second = 0, millisecond = 0;
+  int sub_millisecond = 0;  // 100-nanosecond ticks past the millisecond, 0 to 9999
 };
 std::optional<DateTime> ParseDateTime(std::u16string_view text);
 // A time of day in 100-nanosecond ticks from midnight: "HH:MM[:SS[.fffffff]] [AM|PM]", or the
@@ -65,12 +70,38 @@ std::optional<std::int64_t> SecondFraction(std::u16string_view text);
 std::u16string FormatIso(const DateTime& value);
 
 // A date-time in one of CONVERT's styles (120: "yyyy-mm-dd hh:mi:ss", 112: "yyyymmdd", ...);
-// nullopt for a number that is no style of a date-time.
-std::optional<std::u16string> FormatStyle(const DateTime& value, int style);
+// nullopt for a number that is no style of a date-time. Styles 21, 121 and 126 write `digits`
+// digits of the second's fraction, as many as the value's type keeps.
+std::optional<std::u16string> FormatStyle(const DateTime& value, int style, int digits = 3);
 
 // Days from 1970-01-01 (proleptic Gregorian), and back.
 std::int64_t DaysFromCivil(int y, int m, int d);
 void CivilFromDays(std::int64_t z, DateTime& out);
+
+// 100-nanosecond ticks, datetime2's unit, and the count of them from 0001-01-01 (datetime2's
+// day 0) to a date and time: its own fraction of a second, or `fraction` ticks of one. And
+// back as text, "YYYY-MM-DD HH:MM:SS[.f...]" with `digits` digits of the fraction, rounded;
+// FormatDateTime2 gives nullopt past 9999-12-31.
+inline constexpr std::int64_t kTicksPerSecond = 10000000;
+inline constexpr std::int64_t kTicksPerMinute = 60 * kTicksPerSecond;
+inline constexpr std::int64_t kTicksPerDay = 1440 * kTicksPerMinute;
+std::int64_t TicksOf(const DateTime& d, std::int64_t fraction);
+std::int64_t TicksOf(const DateTime& d);
+std::string LocalText(std::int64_t ticks, int digits);
+std::optional<std::u16string> FormatDateTime2(std::int64_t ticks, int digits);
+// The calendar fields of a count of ticks from 0001-01-01, none rounded.
+DateTime DateTimeOfTicks(std::int64_t ticks);
+// The digits of the fraction of a second a date-time or time text writes (0 when none).
+int FractionDigitsOf(std::u16string_view text);
+// A datetimeoffset's text without its offset (" +08:00"): its local date and time; any other
+// text as it is.
+std::u16string_view WithoutOffset(std::u16string_view text);
+// A date and time rounded to datetime's 1/300 of a second from all of its fraction.
+DateTime RoundedToDatetime(const DateTime& d);
+// tsql_datetime_exact(datetime): a datetime's 1/300 of a second as seven digits.
+void DatetimeExact(sqlite3_context* context, int argc, sqlite3_value** argv);
+// CAST and CONVERT to datetime2(digits).
+void ConvertToDateTime2(sqlite3_context* context, sqlite3_value* value, int digits);
 
 // Milliseconds from 1900-01-01, datetime's day 0, and back; the way back rounds the time to
 // datetime's 1/300 of a second.

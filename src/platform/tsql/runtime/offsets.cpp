@@ -16,40 +16,11 @@
 namespace tsql::detail {
 namespace {
 
-constexpr std::int64_t kTicksPerSecond = 10000000;
-constexpr std::int64_t kTicksPerMinute = 60 * kTicksPerSecond;
-constexpr std::int64_t kTicksPerDay = 1440 * kTicksPerMinute;
-
 // A local date and time in 100-nanosecond ticks from 0001-01-01, and its offset in minutes.
 struct OffsetTime {
   std::int64_t ticks = 0;
   int offset = 0;
 };
-
-std::int64_t TicksOf(const DateTime& d, std::int64_t fraction) {
-  const std::int64_t days = DaysFromCivil(d.year, d.month, d.day) - DaysFromCivil(1, 1, 1);
-  return days * kTicksPerDay + ((d.hour * 60LL + d.minute) * 60 + d.second) * kTicksPerSecond +
-         fraction;
-}
-
-// "YYYY-MM-DD HH:MM:SS[.f...]" with `digits` digits of the fraction, rounded.
-std::string LocalText(std::int64_t ticks, int digits) {
-  std::int64_t unit = 1;
-  for (int i = digits; i < kTimeDigits; ++i)
-    unit *= 10;
-  ticks = (ticks + unit / 2) / unit * unit;
-  DateTime d;
-  CivilFromDays(DaysFromCivil(1, 1, 1) + ticks / kTicksPerDay, d);
-  const std::int64_t in_day = ticks % kTicksPerDay;
-  const std::int64_t seconds = in_day / kTicksPerSecond;
-  std::string text = fmt::format("{:04}-{:02}-{:02} {:02}:{:02}:{:02}", d.year, d.month, d.day,
-                                 seconds / 3600, seconds / 60 % 60, seconds % 60);
-  if (digits > 0) {
-    text += fmt::format(".{:07}", in_day % kTicksPerSecond);
-    text.resize(text.size() - static_cast<std::size_t>(kTimeDigits - digits));
-  }
-  return text;
-}
 
 std::string OffsetText(int minutes) {
   return fmt::format("{}{:02}:{:02}", minutes < 0 ? '-' : '+', std::abs(minutes) / 60,

@@ -453,6 +453,8 @@ void InstallSqliteRuntime(sqlite3* db, SessionState* state, void (*destroy_state
       {"tsql_top_percent", 2, detail::TopPercent, kPure},
       {"tsql_date_plus", 3, detail::DatePlus, kPure},
       {"tsql_dateadd", 3, detail::DateAdd, kPure},
+      {"tsql_dateadd", 4, detail::DateAdd, kPure},
+      {"tsql_datetime_exact", 1, detail::DatetimeExact, kPure},
       {"tsql_datediff", 3, detail::DateDiff, kPure},
       {"tsql_datediff_big", 3, detail::DateDiff, kPure, &detail::kBigDifference},
       {"tsql_datepart", 2, detail::DatePart, kPure},
