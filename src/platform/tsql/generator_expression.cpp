@@ -208,7 +208,8 @@ void Generator::GenAs(const Expr& expr, const std::optional<SqlType>& type) {
 
 // The value a conversion to `type` starts from: money becomes an integer rounded (1.56 is 2),
 // where other numbers lose their fraction.
-void Generator::GenConverted(const Expr& value, const SqlType& type) {
+void Generator::GenConverted(const Expr& value, const SqlType& type, const Expr* style) {
+  if (type.cls == SqlType::Class::kDate) return GenDateText(value, type, style);
   if (type.cls != SqlType::Class::kInteger || !TypeOf(value).IsMoney()) return Gen(value);
   out_ += "round(";
   Gen(value);
@@ -245,6 +246,7 @@ void Generator::GenVariable(const Expr& expr) {
     return;
   }
   if (IsKeyword(expr.text, u"@@DATEFIRST")) return GenSessionValue(SessionValue::kDateFirst);
+  if (IsKeyword(expr.text, u"@@LANGUAGE")) return GenSessionValue(SessionValue::kLanguage);
   if (IsKeyword(expr.text, u"@@ERROR")) return GenSessionValue(SessionValue::kError);
   if (expr.text.size() > 1 && expr.text[1] == u'@') {
     RaiseUnsupported(batch_, expr.pos, u"The system function " + expr.text);
@@ -383,9 +385,9 @@ void Generator::GenDatePlus(const Expr& left, const Expr& right, int sign) {
                               : std::string("int"))));
   }
   out_ += "tsql_date_plus(";
-  Gen(left);
+  GenDateText(left, SqlType::DateTime());
   out_ += ", ";
-  Gen(right);
+  GenDateText(right, SqlType::DateTime());
   out_ += sign > 0 ? ", 1)" : ", -1)";
 }
 
@@ -543,7 +545,7 @@ void Generator::GenConvert(const Expr& expr) {
   } else if (value_as) {
     GenAs(value, value_as);
   } else {
-    GenConverted(value, *type);
+    GenConverted(value, *type, expr.args.size() > 1 ? expr.args[1].get() : nullptr);
   }
   if (expr.args.size() == 1 && type->IsText() && value_type.name == "date") {
     out_ += ", 23";  // a date alone becomes "yyyy-mm-dd"
