@@ -50,6 +50,7 @@ std::optional<NumericDate> ScanNumericDate(std::u16string_view text) {
   }
   if (at < text.size() && text[at] != u' ' && text[at] != u'T') return std::nullopt;
   date.iso_time = at < text.size() && text[at] == u'T';
+  if (date.iso_time && date.digits[0] != 4) return std::nullopt;  // ISO's form is yyyy-mm-ddT
   date.end = at;
   return date;
 }
@@ -60,20 +61,21 @@ struct YearMonthDay {
   int day = 0;
 };
 
-// The date the parts name in `order` ("dmy"): a part of three or four digits is the year
-// wherever it stands, the other two keeping the order's month and day; a year written first
-// is followed by month and day whatever the order when `year_first_is_iso`. A two-digit year
-// is of 1950 to 2049.
+// The date the parts name in `order` ("dmy"): a part of four digits is the year wherever it
+// stands, the other two keeping the order's month and day; a year written first is followed by
+// month and day whatever the order when `year_first_is_iso`. A year has two digits (of 1950 to
+// 2049) or four, a month and a day one or two; nullopt for other parts.
 std::optional<YearMonthDay> ReadInOrder(const NumericDate& date, std::u16string_view order,
                                         bool year_first_is_iso) {
   std::size_t year_at = order.find(u'y');
   int long_parts = 0;
   for (std::size_t k = 0; k < 3; ++k) {
     if (date.digits[k] < 3) continue;
+    if (date.digits[k] == 3) return std::nullopt;
     year_at = k;
     ++long_parts;
   }
-  if (long_parts > 1) return std::nullopt;
+  if (long_parts > 1 || date.digits[year_at] == 1) return std::nullopt;
   const bool month_before_day =
       (year_at == 0 && year_first_is_iso) || order.find(u'm') < order.find(u'd');
   std::array<int, 2> others{};
