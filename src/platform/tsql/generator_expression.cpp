@@ -163,7 +163,8 @@ std::optional<SqlType> Generator::ComparedAs(const SqlType& side, const SqlType&
       // Widest precision: the text's digits before the point need not fit the other side's.
       return SqlType::Decimal(38, other.scale);
     case SqlType::Class::kDate:
-      return other.IsTime() ? other : SqlType::DateTime();
+      // A text beside a date is a date (its time of day dropped, yyyy-mm-dd read in any order).
+      return other.IsTime() || other.name == "date" ? other : SqlType::DateTime();
     default:
       return std::nullopt;
   }
