@@ -68,6 +68,11 @@ constexpr const char* kStatements[] = {
     "tsql_convert('varchar(30)', ?1, 126)",
     "SELECT tsql_at_time_zone(?1, 'India Standard Time', 3, 0), tsql_at_time_zone(?1, ?1, 7, 1), "
     "tsql_at_time_zone('2024-01-05 10:00 +08:00', ?1, 0, 1)",
+    "SELECT tsql_at_time_zone(?1, 'Pacific Standard Time', 3, 0), "
+    "tsql_at_time_zone(?1, 'AUS Eastern Standard Time', 7, 1), "
+    "tsql_at_time_zone(?1, 'GMT Standard Time', 0, 0), tsql_language_culture(?1)",
+    "SELECT tsql_convert('datetime', tsql_date_text(?1, 'dmy', 1)), tsql_date_text(?1, ?1, 0), "
+    "tsql_convert('date', tsql_date_text(?1, 'ydm', 0, 103)), tsql_date_text(?1, 'myd', 1, ?1)",
     "SELECT tsql_string_agg(v, ?1, 1, v, 1), tsql_xml_path(0, ?1, 'Vx', v, 'D', v) FROM "
     "(SELECT ?1 AS v UNION ALL SELECT 'x' UNION ALL SELECT NULL) WHERE ?1 <> v COLLATE TSQL",
 };

@@ -354,11 +354,12 @@ struct ExecuteStmt {
   std::vector<std::pair<std::u16string, ExprPtr>> arguments;
 };
 
-// SET XACT_ABORT ON | OFF, SET DATEFIRST value: options the session keeps for its later batches.
+// SET XACT_ABORT ON | OFF, SET DATEFIRST value, SET DATEFORMAT order, SET LANGUAGE name:
+// options the session keeps for its later batches.
 struct SessionOptionStmt {
-  std::u16string option;  // "XACT_ABORT" or "DATEFIRST"
+  std::u16string option;  // "XACT_ABORT", "DATEFIRST", "DATEFORMAT" or "LANGUAGE"
   bool on = false;
-  ExprPtr value;  // DATEFIRST's
+  ExprPtr value;  // DATEFIRST's number, DATEFORMAT's order, LANGUAGE's name
 };
 
 // WHILE condition statement.

@@ -104,12 +104,14 @@ bool Generator::GenBuiltinFunction(const std::u16string& name, const Expr& expr)
   return false;
 }
 
-// The culture argument at `index`, NULL when it is not given (the session's language).
+// The culture argument at `index`; when it is not given, the session's language's.
 void Generator::GenCulture(const Expr& expr, std::size_t index) {
   if (expr.args.size() > index) {
     Gen(*expr.args[index]);
   } else {
-    out_ += "NULL";
+    out_ += "tsql_language_culture(";
+    GenSessionValue(SessionValue::kLanguage);
+    out_ += ')';
   }
 }
 

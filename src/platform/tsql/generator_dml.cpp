@@ -229,6 +229,7 @@ std::optional<SqlType> Generator::ColumnTypeOf(const TableColumns& columns,
 // assignment: 1.7 becomes 1, 'abc' fails, 300 fails in a tinyint, any number but 0 is bit 1.
 // SQLite's column affinity would instead keep 1.7, turn '1.7' into a number and store 'abc'.
 void Generator::GenStored(const Expr& value, const std::optional<SqlType>& column) {
+  if (column && ReadsAsDateText(value, *column)) return GenDateText(value, *column);
   // A datetime stored in a finer column keeps its 1/300 of a second (see GenConverted).
   const bool finer_date = column && column->HasFractionScale();
   const bool convert = column && (column->cls == SqlType::Class::kInteger ||

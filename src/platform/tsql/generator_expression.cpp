@@ -181,7 +181,11 @@ std::optional<SqlType> Generator::ComparedAs(const SqlType& side, const SqlType&
       // Widest precision: the text's digits before the point need not fit the other side's.
       return SqlType::Decimal(38, other.scale);
     case SqlType::Class::kDate:
-      return other.IsTime() || other.name == "datetime2" ? other : SqlType::DateTime();
+      // A text beside a date is a date (its time of day dropped, yyyy-mm-dd read in any order);
+      // beside a datetime2 it keeps the digits of its second.
+      return other.IsTime() || other.name == "date" || other.name == "datetime2"
+                 ? other
+                 : SqlType::DateTime();
     default:
       return std::nullopt;
   }
@@ -226,14 +230,15 @@ void Generator::GenAs(const Expr& expr, const std::optional<SqlType>& type) {
 
 // The value a conversion to `type` starts from: money becomes an integer rounded (1.56 is 2),
 // where other numbers lose their fraction; a datetime becomes a finer type with the 1/300 of a
-// second it holds (.127 is .1266667).
-void Generator::GenConverted(const Expr& value, const SqlType& type) {
+// second it holds (.127 is .1266667); a text becomes a date in the session's date order.
+void Generator::GenConverted(const Expr& value, const SqlType& type, const Expr* style) {
   if (type.HasFractionScale() && TypeOf(value).name == "datetime") {
     out_ += "tsql_datetime_exact(";
     Gen(value);
     out_ += ')';
     return;
   }
+  if (type.cls == SqlType::Class::kDate) return GenDateText(value, type, style);
   if (type.cls != SqlType::Class::kInteger || !TypeOf(value).IsMoney()) return Gen(value);
   out_ += "round(";
   Gen(value);
@@ -270,6 +275,7 @@ void Generator::GenVariable(const Expr& expr) {
     return;
   }
   if (IsKeyword(expr.text, u"@@DATEFIRST")) return GenSessionValue(SessionValue::kDateFirst);
+  if (IsKeyword(expr.text, u"@@LANGUAGE")) return GenSessionValue(SessionValue::kLanguage);
   if (IsKeyword(expr.text, u"@@ERROR")) return GenSessionValue(SessionValue::kError);
   if (expr.text.size() > 1 && expr.text[1] == u'@') {
     RaiseUnsupported(batch_, expr.pos, u"The system function " + expr.text);
@@ -410,9 +416,9 @@ void Generator::GenDatePlus(const Expr& left, const Expr& right, int sign) {
                               : std::string("int"))));
   }
   out_ += "tsql_date_plus(";
-  Gen(left);
+  GenDateText(left, SqlType::DateTime());
   out_ += ", ";
-  Gen(right);
+  GenDateText(right, SqlType::DateTime());
   out_ += sign > 0 ? ", 1)" : ", -1)";
 }
 
@@ -570,7 +576,7 @@ void Generator::GenConvert(const Expr& expr) {
   } else if (value_as) {
     GenAs(value, value_as);
   } else {
-    GenConverted(value, *type);
+    GenConverted(value, *type, expr.args.size() > 1 ? expr.args[1].get() : nullptr);
   }
   if (expr.args.size() == 1 && type->IsText() && value_type.name == "date") {
     out_ += ", 23";  // a date alone becomes "yyyy-mm-dd"

@@ -77,6 +77,7 @@ void Generator::GenFunction(const Expr& expr) {
       {u"scope_identity", "tsql_identity", 0, 0},
   };
   const std::u16string name = LowerAscii(expr.text);
+  if (GenDateReadingFunction(name, expr)) return;
   if (GenBuiltinFunction(name, expr)) return;
   if (GenWindowFunction(name, expr)) return;
   if (GenSessionFunction(name, expr)) return;
@@ -235,7 +236,12 @@ void Generator::GenDateFunction(const std::u16string& name, const Expr& expr) {
   out_ += "tsql_" + Utf8(name) + "('" + canonical + "'";
   for (std::size_t i = 1; i < expr.args.size(); ++i) {
     out_ += ", ";
-    Gen(*expr.args[i]);
+    // A text is read as a datetime by DATEADD, as a datetime2 by the others.
+    if (name == u"dateadd" && i == 1) {
+      Gen(*expr.args[i]);
+    } else {
+      GenDateText(*expr.args[i], name == u"dateadd" ? SqlType::DateTime() : SqlType::Date());
+    }
   }
   // A datetime2 or datetimeoffset moves by 100-nanosecond ticks and keeps its digits.
   if (moved.HasFractionScale() && !moved.IsTime()) out_ += ", " + std::to_string(moved.scale);

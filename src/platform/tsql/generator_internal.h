@@ -208,7 +208,12 @@ class Generator {
   void GenListValue(const Expr& value, const std::optional<SqlType>& value_as);
   void GenListItem(const Expr& item, const SqlType& value, const std::optional<SqlType>& value_as);
   void GenAs(const Expr& expr, const std::optional<SqlType>& type);
-  void GenConverted(const Expr& value, const SqlType& type);
+  void GenConverted(const Expr& value, const SqlType& type, const Expr* style = nullptr);
+  // A text value on its way to a date type, read in the session's date order (or the order
+  // CONVERT's `style` names); any other value as it is.
+  bool ReadsAsDateText(const Expr& value, const SqlType& target);
+  void GenDateText(const Expr& value, const SqlType& target, const Expr* style = nullptr);
+  bool GenDateReadingFunction(const std::u16string& name, const Expr& expr);
   void GenColumn(const Expr& expr);
   void GenVariable(const Expr& expr);
   void GenUnary(const Expr& expr);

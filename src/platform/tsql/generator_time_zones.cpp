@@ -1,6 +1,7 @@
 // value AT TIME ZONE zone: the runtime gives the value the zone's offset (a date-time without
-// one) or moves it there (a datetimeoffset). Only zones whose offset never changes are followed;
-// one with daylight-saving rules, named by a literal, is refused as the statement is translated.
+// one) or moves it there (a datetimeoffset). Zones whose offset never changes are followed, and
+// those with the daylight-saving rules the runtime knows; one with other rules, named by a
+// literal, is refused as the statement is translated.
 #include "platform/tsql/errors.h"
 #include "platform/tsql/generator_internal.h"
 #include "platform/tsql/time_zones.h"

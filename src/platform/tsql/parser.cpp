@@ -256,8 +256,8 @@ class Parser {
   }
 
   // The options the engine follows in one state only, SQL Server's default, accepted in that
-  // state (SET ANSI_NULLS ON) and refused by name in the other; XACT_ABORT and DATEFIRST, which
-  // the session keeps; LANGUAGE us_english and DATEFORMAT mdy, the engine's only ones.
+  // state (SET ANSI_NULLS ON) and refused by name in the other; XACT_ABORT, DATEFIRST,
+  // DATEFORMAT and LANGUAGE, which the session keeps.
   bool ParseSessionOption(Statement& statement) {
     static constexpr std::pair<std::u16string_view, bool> kFollowed[] = {
         {u"ANSI_NULLS", true},
@@ -301,19 +301,21 @@ class Parser {
       return true;
     }
     if (AtKeyword(u"LANGUAGE") || AtKeyword(u"DATEFORMAT")) {
-      const bool language = AtKeyword(u"LANGUAGE");
-      Take();
+      // The name, written as a word, a quoted name, a text or a variable, is checked as the
+      // statement runs.
+      std::u16string option = LowerAscii(Take().text) == u"language" ? u"LANGUAGE" : u"DATEFORMAT";
       const Token& value = Peek();
-      if (value.kind != TokenKind::kWord && value.kind != TokenKind::kString &&
-          value.kind != TokenKind::kQuotedName) {
-        Fail(language ? u"expected a language" : u"expected a date format");
+      ExprPtr name;
+      if (value.kind == TokenKind::kWord || value.kind == TokenKind::kQuotedName) {
+        name = MakeExpr(ExprKind::kString, value.pos);
+        name->text = Take().text;
+        name->national = true;
+      } else if (value.kind == TokenKind::kString || value.kind == TokenKind::kVariable) {
+        name = ParseExpr();
+      } else {
+        Fail(option == u"LANGUAGE" ? u"expected a language" : u"expected a date format");
       }
-      if (!IsKeyword(value.text, language ? u"US_ENGLISH" : u"MDY")) {
-        Unsupported(language ? u"SET LANGUAGE other than us_english"
-                             : u"SET DATEFORMAT other than mdy");
-      }
-      Take();
-      statement.body = NoOpStmt{};
+      statement.body = SessionOptionStmt{std::move(option), false, std::move(name)};
       return true;
     }
     return false;

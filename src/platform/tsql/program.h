@@ -81,6 +81,8 @@ enum class SessionValue : std::uint8_t {
   kXactState,       // XACT_STATE(): 1 in a transaction, -1 in one a failure doomed, else 0
   kDateFirst,       // @@DATEFIRST: the first day of the week, 1 (Monday) to 7 (Sunday)
   kError,           // @@ERROR: the number of the last statement's error, 0 when it ran
+  kDateFormat,      // the order SET DATEFORMAT (or SET LANGUAGE) gives ambiguous dates: "mdy", ...
+  kLanguage,        // @@LANGUAGE: the session's language, "us_english" or "British"
   kCount
 };
 
@@ -132,7 +134,8 @@ struct SqlStatement {
   IdentityValues identity_values = IdentityValues::kNoIdentity;  // kInsert
   bool identity_insert_on = false;  // kSessionOption for `target`: SET IDENTITY_INSERT ... ON
   RaiseForm raise_form = RaiseForm::kRethrow;  // kRaise
-  // kSessionOption: "XACT_ABORT" (`option_on`) or "DATEFIRST" (`sql` yields the value).
+  // kSessionOption: "XACT_ABORT" (`option_on`), or "DATEFIRST", "DATEFORMAT" or "LANGUAGE"
+  // (`sql` yields the value).
   std::string option;
   bool option_on = false;
   std::vector<std::u16string> argument_names;  // kExecute: "@a" for @a = value, empty by position

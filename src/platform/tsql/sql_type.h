@@ -67,6 +67,7 @@ struct SqlType {
   static SqlType Decimal(int precision, int scale);
   static SqlType Float() { return {Class::kFloat, "float", 0, 0, 0}; }
   static SqlType DateTime() { return {Class::kDate, "datetime", 0, 0, 0}; }
+  static SqlType Date() { return {Class::kDate, "date", 0, 0, 0}; }
 };
 
 // The type a TypeName stands for; `in_convert` gives character types without a length the

@@ -1,7 +1,8 @@
 // The time zones AT TIME ZONE knows by their Windows names, as SQL Server's sys.time_zone_info
 // lists them. A zone whose offset from UTC has never changed is followed exactly by its offset;
-// a zone with daylight-saving rules (now or in its history) is known by name only, so that it
-// can be refused as such rather than called invalid.
+// the zones most asked for with daylight-saving time are followed by their present rules; any
+// other zone with such rules (now or in its history) is known by name only, so that it can be
+// refused as such rather than called invalid.
 #include "platform/tsql/time_zones.h"
 
 #include <algorithm>
@@ -47,17 +48,32 @@ constexpr FixedZone kFixedZones[] = {
     {u"West Pacific Standard Time", 600},
 };
 
+struct DaylightZone {
+  std::u16string_view name;
+  int minutes;  // the offset from UTC in standard time
+  DaylightRule rule;
+};
+
+constexpr DaylightZone kDaylightZones[] = {
+    {u"Pacific Standard Time", -480, DaylightRule::kUnitedStates},
+    {u"Mountain Standard Time", -420, DaylightRule::kUnitedStates},
+    {u"Central Standard Time", -360, DaylightRule::kUnitedStates},
+    {u"Eastern Standard Time", -300, DaylightRule::kUnitedStates},
+    {u"GMT Standard Time", 0, DaylightRule::kEuropeanUnion},
+    {u"W. Europe Standard Time", 60, DaylightRule::kEuropeanUnion},
+    {u"Central Europe Standard Time", 60, DaylightRule::kEuropeanUnion},
+    {u"Central European Standard Time", 60, DaylightRule::kEuropeanUnion},
+    {u"Romance Standard Time", 60, DaylightRule::kEuropeanUnion},
+    {u"AUS Eastern Standard Time", 600, DaylightRule::kAustraliaEast},
+};
+
 constexpr std::u16string_view kZonesWithRules[] = {
     u"Dateline Standard Time",
     u"Alaskan Standard Time",
-    u"Pacific Standard Time",
     u"Pacific Standard Time (Mexico)",
-    u"Mountain Standard Time",
     u"Mountain Standard Time (Mexico)",
-    u"Central Standard Time",
     u"Central Standard Time (Mexico)",
     u"Canada Central Standard Time",
-    u"Eastern Standard Time",
     u"US Eastern Standard Time",
     u"Atlantic Standard Time",
     u"Newfoundland Standard Time",
@@ -68,12 +84,7 @@ constexpr std::u16string_view kZonesWithRules[] = {
     u"Venezuela Standard Time",
     u"SA Pacific Standard Time",
     u"Azores Standard Time",
-    u"GMT Standard Time",
     u"Morocco Standard Time",
-    u"W. Europe Standard Time",
-    u"Central Europe Standard Time",
-    u"Central European Standard Time",
-    u"Romance Standard Time",
     u"GTB Standard Time",
     u"E. Europe Standard Time",
     u"FLE Standard Time",
@@ -90,7 +101,6 @@ constexpr std::u16string_view kZonesWithRules[] = {
     u"Korea Standard Time",
     u"W. Australia Standard Time",
     u"Cen. Australia Standard Time",
-    u"AUS Eastern Standard Time",
     u"New Zealand Standard Time",
 };
 
@@ -104,12 +114,20 @@ bool SameName(std::u16string_view a, std::u16string_view b) {
 
 TimeZoneLookup LookUpTimeZone(std::u16string_view name) {
   for (const FixedZone& zone : kFixedZones) {
-    if (SameName(zone.name, name)) return {TimeZoneLookup::Kind::kFixed, zone.minutes};
+    if (SameName(zone.name, name)) {
+      return {TimeZoneLookup::Kind::kFixed, zone.minutes, DaylightRule::kNone, zone.name};
+    }
+  }
+  for (const DaylightZone& zone : kDaylightZones) {
+    if (SameName(zone.name, name)) {
+      return {TimeZoneLookup::Kind::kDaylight, zone.minutes, zone.rule, zone.name};
+    }
   }
   for (std::u16string_view zone : kZonesWithRules) {
-    if (SameName(zone, name)) return {TimeZoneLookup::Kind::kWithRules, 0};
+    if (SameName(zone, name))
+      return {TimeZoneLookup::Kind::kWithRules, 0, DaylightRule::kNone, zone};
   }
-  return {TimeZoneLookup::Kind::kUnknown, 0};
+  return {TimeZoneLookup::Kind::kUnknown, 0, DaylightRule::kNone, {}};
 }
 
 }  // namespace tsql

@@ -29,6 +29,7 @@ SqlType Typer::ComputeType(const Expr& expr) {
         return SqlType::Int();
       }
       if (IsKeyword(expr.text, u"@@DATEFIRST")) return {C::kInteger, "tinyint", 0, 0, 0};
+      if (IsKeyword(expr.text, u"@@LANGUAGE")) return SqlType::Varchar(128, true);
       if (!expr.type.IsEmpty()) {
         std::optional<SqlType> type = ResolveType(expr.type, false);
         return type ? *type : SqlType::Unknown();

@@ -34,6 +34,19 @@ TEST_F(ConnectionErrorsTest, HoldsTheMessagesOfTheLastBatchThenItsError) {
   EXPECT_TRUE(connection_->Errors().empty());
 }
 
+// SET LANGUAGE says what it changed to, by the language's own name, as SQL Server's message 5703.
+TEST_F(ConnectionErrorsTest, SetLanguageReportsTheLanguageItChangedTo) {
+  const auto rows = connection_->Execute(u"SET LANGUAGE 'british english'; SELECT @@LANGUAGE AS l");
+  EXPECT_EQ(oleaut::ToString(rows->Fields()->Item(0)->Value()), u"British");
+  ASSERT_EQ(connection_->Errors().size(), 1U);
+  EXPECT_EQ(connection_->Errors()[0].description, u"Changed language setting to British.");
+  EXPECT_EQ(connection_->Errors()[0].sql_state, u"01000");
+
+  connection_->Execute(u"SET LANGUAGE us_english");
+  ASSERT_EQ(connection_->Errors().size(), 1U);
+  EXPECT_EQ(connection_->Errors()[0].description, u"Changed language setting to us_english.");
+}
+
 TEST_F(ConnectionErrorsTest, AConversionErrorInTryDoomsTheTransaction) {
   Run(u"CREATE TABLE T (a int)");
   connection_->BeginTrans();

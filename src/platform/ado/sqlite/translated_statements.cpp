@@ -43,6 +43,8 @@ StatementRunner::StatementRunner() {
       session_values_[static_cast<std::size_t>(tsql::SessionValue::kError)];
   last_error.type = adInteger;
   last_error.value = std::int32_t{0};
+  SetSessionText(tsql::SessionValue::kDateFormat, u"mdy");
+  SetSessionText(tsql::SessionValue::kLanguage, u"us_english");
 }
 
 // @@ERROR: the number of the error the statement that ran last raised, 0 when it raised none.
@@ -415,6 +417,8 @@ void StatementRunner::SetOption(const tsql::SqlStatement& statement) {
     xact_abort_ = statement.option_on;
     return;
   }
+  if (statement.option == "DATEFORMAT") return SetDateFormat(statement);
+  if (statement.option == "LANGUAGE") return SetLanguage(statement);
   const std::int64_t first_day =
       InRange(statement, ReadRow(statement).at(0), 1, 7, 1005,
               "SET DATEFIRST {} is out of range: the first day of the week is 1 (Monday) to 7 "

@@ -144,6 +144,9 @@ class StatementRunner : public tsql::Executor {
   void CheckIdentityValues(const tsql::SqlStatement& statement);
   void SetIdentityInsert(const tsql::SqlStatement& statement);
   void SetOption(const tsql::SqlStatement& statement);
+  void SetDateFormat(const tsql::SqlStatement& statement);
+  void SetLanguage(const tsql::SqlStatement& statement);
+  void SetSessionText(tsql::SessionValue which, std::u16string text);
   void Defer(const oleaut::ComError& error);
   void RunRaise(const tsql::SqlStatement& statement);
   // The value as a whole number from `low` to `high`; else raises error `number` with `message`,

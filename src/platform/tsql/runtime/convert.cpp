@@ -444,8 +444,13 @@ void ToDate(sqlite3_context* context, sqlite3_value* value, const Target& t) {
   DateTime d;
   switch (sqlite3_value_type(value)) {
     case SQLITE_TEXT: {
-      auto parsed = ParseDateTime(Text16(value));
+      const std::u16string text = Text16(value);
+      auto parsed = ParseDateTime(text);
       if (!parsed) {
+        if ((t.name == "datetime" || t.name == "smalldatetime") && NumericDateOutOfRange(text)) {
+          return Fail(context, "The conversion of a varchar data type to a " + t.name +
+                                   " data type resulted in an out-of-range value.");
+        }
         return Fail(context,
                     "Conversion failed when converting date and/or time from character string.");
       }

@@ -11,7 +11,9 @@
 
 namespace tsql {
 struct SessionState;
-}
+struct TimeZoneLookup;
+enum class DaylightRule : std::uint8_t;
+}  // namespace tsql
 
 namespace tsql::detail {
 
@@ -56,6 +58,13 @@ struct DateTime {
   int sub_millisecond = 0;  // 100-nanosecond ticks past the millisecond, 0 to 9999
 };
 std::optional<DateTime> ParseDateTime(std::u16string_view text);
+// Whether the text is a numeric date ("2023-02-29", "13/01/2008") whose month or day no
+// calendar has: datetime calls that out of range, where the other types call it no date.
+bool NumericDateOutOfRange(std::u16string_view text);
+// tsql_date_text (date_order.cpp): a text's numeric date read in the session's order.
+int InstallDateOrderFunctions(sqlite3* db);
+// tsql_language_culture (session_language.cpp): the culture of the session's language.
+int InstallLanguageFunctions(sqlite3* db);
 // A time of day in 100-nanosecond ticks from midnight: "HH:MM[:SS[.fffffff]] [AM|PM]", or the
 // time of a date-time text; nullopt for any other text. And back, with `digits` digits of the
 // second's fraction ("10:20:30.1230000" for 7), rounded.
@@ -196,6 +205,13 @@ int InstallTextAggregates(sqlite3* db);
 int InstallOffsetFunctions(sqlite3* db);
 int InstallParseFunctions(
     sqlite3* db);  // parse.cpp: PARSE and TRY_PARSE  // offsets.cpp: datetimeoffset and the clock
+// Daylight-saving time of a zone followed by rule (daylight.cpp): the offset in minutes at a
+// UTC instant, and at a wall-clock time, which moves an hour on when it falls in the hour the
+// spring change skips; ticks are 100 nanoseconds from 0001-01-01. Nullopt before the year the
+// rule began in, DaylightRuleSince.
+int DaylightRuleSince(DaylightRule rule);
+std::optional<int> DaylightOffsetAtUtc(const TimeZoneLookup& zone, std::int64_t utc_ticks);
+std::optional<int> DaylightOffsetAtLocal(const TimeZoneLookup& zone, std::int64_t& local_ticks);
 // CAST and CONVERT to datetimeoffset(digits).
 void ConvertToDateTimeOffset(sqlite3_context* context, sqlite3_value* value, int digits);
 

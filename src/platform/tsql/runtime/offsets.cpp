@@ -168,6 +168,21 @@ void AtTimeZone(sqlite3_context* context, int argc, sqlite3_value** argv) {
   OffsetTime value;
   if (!ReadOffsetTime(context, argv[0], value)) return;
   const bool has_offset = sqlite3_value_int(argv[3]) != 0;
+  if (zone.kind == TimeZoneLookup::Kind::kDaylight) {
+    const std::int64_t utc = value.ticks - value.offset * kTicksPerMinute;
+    std::int64_t local = value.ticks;
+    const std::optional<int> minutes =
+        has_offset ? DaylightOffsetAtUtc(zone, utc) : DaylightOffsetAtLocal(zone, local);
+    if (!minutes) {
+      return ResultError(context, "AT TIME ZONE '" + oleaut::ToUtf8(zone.name) +
+                                      "' of a date before " +
+                                      std::to_string(DaylightRuleSince(zone.rule)) +
+                                      " (when its present daylight saving rules began) is not "
+                                      "supported by the SQLite provider");
+    }
+    if (has_offset) local = utc + *minutes * kTicksPerMinute;
+    return ResultOffsetTime(context, {local, *minutes}, sqlite3_value_int(argv[2]));
+  }
   const std::int64_t shift = has_offset ? (zone.minutes - value.offset) * kTicksPerMinute : 0;
   ResultOffsetTime(context, {value.ticks + shift, zone.minutes}, sqlite3_value_int(argv[2]));
 }

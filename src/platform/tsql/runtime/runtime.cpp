@@ -528,6 +528,8 @@ void InstallSqliteRuntime(sqlite3* db, SessionState* state, void (*destroy_state
   check(detail::InstallFormatFunctions(db), "FORMAT");
   check(detail::InstallJsonFunctions(db), "the JSON functions");
   check(detail::InstallOffsetFunctions(db), "the datetimeoffset functions");
+  check(detail::InstallDateOrderFunctions(db), "the date order function");
+  check(detail::InstallLanguageFunctions(db), "the language function");
   check(detail::InstallParseFunctions(db), "PARSE");
   check(detail::InstallTableFunctions(db), "the table-valued functions");
   check(detail::InstallCollation(db), "the collation TSQL");
