@@ -228,6 +228,13 @@ struct Select {
   SourcePos pos;
 };
 
+// WITH name AS (query), ... before INSERT, UPDATE, DELETE or MERGE, and the
+// statement's OPTION (MAXRECURSION n). The statement may read them, and change the table of one.
+struct ChangeWith {
+  std::vector<CommonTable> tables;
+  int max_recursion = kDefaultMaxRecursion;
+};
+
 // OUTPUT inserted.x, deleted.*, ... of INSERT, UPDATE and DELETE: the rows as changed.
 using OutputList = std::vector<SelectItem>;
 
@@ -239,6 +246,7 @@ struct OutputInto {
 };
 
 struct InsertStmt {
+  ChangeWith with;
   ObjectName table;
   std::vector<std::u16string> columns;
   OutputList output;
@@ -251,6 +259,7 @@ struct InsertStmt {
 // UPDATE and DELETE with a FROM clause change the rows of `table`, a table of `from` named by
 // its alias or its own name, that the FROM clause and WHERE find.
 struct UpdateStmt {
+  ChangeWith with;
   ObjectName table;
   std::vector<std::pair<std::u16string, ExprPtr>> sets;
   OutputList output;
@@ -260,6 +269,7 @@ struct UpdateStmt {
 };
 
 struct DeleteStmt {
+  ChangeWith with;
   ObjectName table;
   OutputList output;
   std::optional<OutputInto> output_into;
@@ -426,6 +436,7 @@ struct MergeAction {
 };
 
 struct MergeStmt {
+  ChangeWith with;
   ObjectName target;
   std::u16string target_alias;  // empty: named by its own name
   TableRefPtr source;

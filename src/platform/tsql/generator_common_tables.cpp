@@ -86,14 +86,14 @@ void Generator::CheckCommonTableColumns(const CommonTable& table) {
   }
 }
 
-void Generator::GenWith(const Select& select) {
+void Generator::GenWith(const std::vector<CommonTable>& tables, int max_recursion) {
   out_ += "WITH ";
-  for (std::size_t i = 0; i < select.with.size(); ++i) {
+  for (std::size_t i = 0; i < tables.size(); ++i) {
     if (i > 0) out_ += ", ";
-    const CommonTable& table = select.with[i];
+    const CommonTable& table = tables[i];
     CheckCommonTableColumns(table);
-    if (IsRecursive(table) && select.max_recursion > 0) {
-      GenRecursive(table, select.max_recursion);
+    if (IsRecursive(table) && max_recursion > 0) {
+      GenRecursive(table, max_recursion);
       continue;
     }
     AppendQuotedName(out_, table.name);

@@ -42,6 +42,13 @@ void AppendQuotedName(std::string& out, std::u16string_view name);
 // written as char(0) joined to the pieces around it.
 void AppendStringLiteral(std::string& out, std::u16string_view value);
 
+// The view that yields a view's rows with the keys of its table's rows beside them ("v$rows"),
+// the column of those keys, and the item of a query over `table` that yields it
+// (generator_change_through.cpp).
+std::u16string ViewRowsName(std::u16string_view view);
+inline constexpr const char* kRowKey = "\"tsql$rowid\"";
+std::string RowKeyOf(const TableRef& table);
+
 class Generator {
  public:
   Generator(std::u16string_view batch, const ParsedBatch& parsed, Schema* schema);
@@ -102,6 +109,33 @@ class Generator {
   void Generate(const DropViewStmt& drop, std::vector<Node>& nodes);
   std::vector<TableColumn> ViewColumns(const CreateViewStmt& create);
 
+  void GenViewRows(const CreateViewStmt& create, const std::vector<TableColumn>& columns,
+                   const TableRef& table, std::vector<Node>& nodes);
+
+  // ---- changes through a view or a common table expression (generator_change_through.cpp) ----
+  // A view or common table expression whose table a change changes.
+  struct Through {
+    std::u16string name;  // as the change names it
+    ViewChange change = ViewChange::kOther;
+    ObjectName base;                      // the table it shows the rows of
+    TableColumns columns;                 // its columns, with what each shows
+    std::u16string rows;                  // what yields its rows with their keys
+    const CommonTable* common = nullptr;  // the common table expression, when it is one
+    const TableRef* base_ref = nullptr;   // its reference to `base`
+  };
+  std::optional<Through> ChangedThrough(const ObjectName& named, const ChangeWith& with);
+  std::vector<std::u16string> BaseColumns(const Through& through,
+                                          const std::vector<std::u16string>& changed, bool deletes,
+                                          SourcePos pos);
+  void GenChangeWith(const ChangeWith& with, const Through* through = nullptr);
+  bool GenThroughReference(const TableRef& ref);
+  bool GenUpdateThrough(const UpdateStmt& update, const ObjectName& named,
+                        std::vector<Node>& nodes);
+  bool GenDeleteThrough(const DeleteStmt& del, const ObjectName& named, std::vector<Node>& nodes);
+  bool GenInsertThrough(const InsertStmt& insert, std::vector<Node>& nodes);
+  void GenThroughSource(const Through& through, const ObjectName& named,
+                        const std::vector<TableRefPtr>& from, const Expr* where);
+
   // ---- MERGE (generator_merge.cpp) ----
   void Generate(const MergeStmt& merge, std::vector<Node>& nodes);
   void GenMergeChoice(const MergeStmt& merge, MergeAction::When when);
@@ -114,6 +148,7 @@ class Generator {
   IdentityValues IdentityValuesOf(const InsertStmt& insert);
   void Generate(const SelectPtr& select, std::vector<Node>& nodes);
   void Generate(const InsertStmt& insert, std::vector<Node>& nodes);
+  void GenInsert(const InsertStmt& insert, const InsertStmt& into, std::vector<Node>& nodes);
   std::optional<NewIdentity> NewTableIdentity(const Select& select);
   std::optional<NewIdentity> CopiedIdentity(const Select& select);
   static std::shared_ptr<const TableColumns> WithIdentity(
@@ -158,6 +193,7 @@ class Generator {
   void GenWithOutput(const OutputList& output, const std::optional<OutputInto>& into,
                      OutputChange change, const ObjectName& table, const ObjectName& named,
                      const std::vector<TableRefPtr>& from, const Expr* where,
+                     const ChangeWith& with,
                      const std::function<void(std::vector<Node>&)>& generate_change,
                      std::vector<Node>& nodes);
   void GenOutputRows(OutputChange change, const ObjectName& table);
@@ -185,7 +221,7 @@ class Generator {
   bool GenLateralStar(const SelectCore& core, const SelectItem& item);
 
   // ---- common table expressions (generator_common_tables.cpp) ----
-  void GenWith(const Select& select);
+  void GenWith(const std::vector<CommonTable>& tables, int max_recursion);
   void CheckCommonTableColumns(const CommonTable& table);
   bool IsRecursive(const CommonTable& table);
   void GenRecursive(const CommonTable& table, int max_recursion);
@@ -297,6 +333,10 @@ class Generator {
   // The derived tables that APPLY joins in the queries being generated, innermost last.
   std::vector<Lateral> laterals_;
   int lateral_depth_ = 0;
+  // The change through a view or common table expression being generated, and the reference of
+  // its FROM clause that reads the rows it changes.
+  const Through* through_ = nullptr;
+  const TableRef* through_ref_ = nullptr;
   const OutputTarget* output_ = nullptr;  // the statement whose OUTPUT is being generated
   bool in_output_list_ = false;           // the generator is in that OUTPUT's items
 };

@@ -61,6 +61,9 @@ void Generator::Generate(const MergeStmt& merge, std::vector<Node>& nodes) {
   if (source.kind == TableRef::Kind::kJoin) {
     RaiseUnsupported(batch_, source.pos, u"A join as the source of MERGE");
   }
+  if (ChangedThrough(target, merge.with)) {
+    RaiseUnsupported(batch_, target.pos, u"MERGE into a view or common table expression");
+  }
   const std::shared_ptr<const TableColumns> columns = tables_.Require(target);
   const std::u16string target_alias =
       merge.target_alias.empty() ? TableName(target) : merge.target_alias;
@@ -96,7 +99,9 @@ void Generator::Generate(const MergeStmt& merge, std::vector<Node>& nodes) {
   drop_tables();
   // Each source row, the target row it matches (NULL for none) and the action it takes.
   step(StatementKind::kCommand, steps, [&](SqlStatement&) {
-    out_ += std::string("CREATE TEMP TABLE ") + kPairs + " AS SELECT ";
+    out_ += std::string("CREATE TEMP TABLE ") + kPairs + " AS ";
+    GenChangeWith(merge.with);
+    out_ += "SELECT ";
     AppendQuotedName(out_, target_alias);
     out_ += std::string(".rowid AS ") + kRow + ", CASE WHEN ";
     AppendQuotedName(out_, target_alias);
@@ -115,7 +120,9 @@ void Generator::Generate(const MergeStmt& merge, std::vector<Node>& nodes) {
   });
   if (has(When::kNotMatchedBySource)) {
     step(StatementKind::kCommand, steps, [&](SqlStatement&) {
-      out_ += std::string("CREATE TEMP TABLE ") + kUnmatched + " AS SELECT ";
+      out_ += std::string("CREATE TEMP TABLE ") + kUnmatched + " AS ";
+      GenChangeWith(merge.with);
+      out_ += "SELECT ";
       AppendQuotedName(out_, target_alias);
       out_ += std::string(".rowid AS ") + kRow + ", ";
       GenMergeChoice(merge, When::kNotMatchedBySource);
@@ -150,6 +157,7 @@ void Generator::Generate(const MergeStmt& merge, std::vector<Node>& nodes) {
       if (action.kind == Kind::kDelete) {
         step(StatementKind::kCommand, steps, [&](SqlStatement& s) {
           s.row_count = RowCountEffect::kCounted;
+          GenChangeWith(merge.with);
           out_ += "DELETE FROM ";
           AppendTable(target);
           out_ += " WHERE rowid";
@@ -158,6 +166,7 @@ void Generator::Generate(const MergeStmt& merge, std::vector<Node>& nodes) {
       } else if (action.kind == Kind::kUpdate && when == When::kMatched) {
         step(StatementKind::kCommand, steps, [&](SqlStatement& s) {
           s.row_count = RowCountEffect::kCounted;
+          GenChangeWith(merge.with);
           out_ += "UPDATE ";
           append_target();
           GenMergeSets(action, columns.get());
@@ -174,6 +183,7 @@ void Generator::Generate(const MergeStmt& merge, std::vector<Node>& nodes) {
       } else if (action.kind == Kind::kUpdate) {
         step(StatementKind::kCommand, steps, [&](SqlStatement& s) {
           s.row_count = RowCountEffect::kCounted;
+          GenChangeWith(merge.with);
           out_ += "UPDATE ";
           append_target();
           GenMergeSets(action, columns.get());
@@ -229,6 +239,7 @@ void Generator::GenMergeInsert(const MergeStmt& merge, const MergeAction& action
   SqlStatement s = Begin(StatementKind::kInsert, merge.target.IsTemp());
   s.target = Utf8(TableName(merge.target));
   s.identity_values = IdentityValuesOf(insert);
+  GenChangeWith(merge.with);
   out_ += "INSERT INTO ";
   AppendTable(merge.target);
   AppendNameList(insert.columns);

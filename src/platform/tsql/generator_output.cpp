@@ -26,6 +26,7 @@ bool IsInserted(std::u16string_view name) {
 void Generator::GenWithOutput(const OutputList& output, const std::optional<OutputInto>& into,
                               OutputChange change, const ObjectName& table, const ObjectName& named,
                               const std::vector<TableRefPtr>& from, const Expr* where,
+                              const ChangeWith& with,
                               const std::function<void(std::vector<Node>&)>& generate_change,
                               std::vector<Node>& nodes) {
   const OutputTarget target{&table, change};
@@ -41,7 +42,9 @@ void Generator::GenWithOutput(const OutputList& output, const std::optional<Outp
   drop();
   SqlStatement keep = Begin(StatementKind::kCommand, temp);
   keep.row_count = RowCountEffect::kKept;
-  out_ += "CREATE TEMP TABLE \"tsql$output\" AS SELECT ";
+  out_ += "CREATE TEMP TABLE \"tsql$output\" AS ";
+  GenChangeWith(with);
+  out_ += "SELECT ";
   if (change == OutputChange::kInsert) {
     out_ += "coalesce(max(rowid), 0) AS \"tsql$row\" FROM ";
     AppendTable(table);

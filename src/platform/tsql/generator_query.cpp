@@ -103,7 +103,7 @@ void Generator::GenSelect(const Select& select) {
   // The columns an INSERT ... SELECT stores into, for its own SELECT alone.
   const std::vector<std::optional<SqlType>>* store_types = std::exchange(store_types_, nullptr);
   const std::vector<std::string>* level_items = std::exchange(level_items_, nullptr);
-  if (!select.with.empty()) GenWith(select);
+  if (!select.with.empty()) GenWith(select.with, select.max_recursion);
   const std::size_t laterals = OpenLaterals(select);
   CheckDistinctOrder(select);
   const bool compound = select.cores.size() > 1;
@@ -464,7 +464,7 @@ void Generator::GenPivot(const TableRef& ref) {
 void Generator::GenTableRef(const TableRef& ref) {
   switch (ref.kind) {
     case TableRef::Kind::kTable:
-      if (GenLevelledReference(ref)) return;
+      if (GenLevelledReference(ref) || GenThroughReference(ref)) return;
       AppendTable(ref.name);
       break;
     case TableRef::Kind::kDerived:

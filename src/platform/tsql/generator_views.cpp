@@ -6,6 +6,7 @@
 
 #include "platform/tsql/errors.h"
 #include "platform/tsql/generator_internal.h"
+#include "platform/tsql/view_rows.h"
 #include "platform/tsql/view_types.h"
 
 namespace tsql::generation {
@@ -135,12 +136,16 @@ void Generator::Generate(const CreateViewStmt& create, std::vector<Node>& nodes)
     RaiseMissingTable(view.pos, view.Written(), MissingTable::kInvalidObjectName);
   }
   const std::vector<TableColumn> columns = ViewColumns(create);
+  const QueryBase base =
+      BaseOf(*create.select, [&](const ObjectName& table) { return tables_.Find(table.Name()); });
   if (create.mode != Mode::kCreate) {
-    SqlStatement drop = Begin(StatementKind::kDdl);
-    drop.target = Utf8(name);
-    out_ += "DROP VIEW IF EXISTS ";
-    AppendQuotedName(out_, name);
-    Finish(drop, nodes);
+    for (const std::u16string& dropped : {name, ViewRowsName(name)}) {
+      SqlStatement drop = Begin(StatementKind::kDdl);
+      drop.target = Utf8(dropped);
+      out_ += "DROP VIEW IF EXISTS ";
+      AppendQuotedName(out_, dropped);
+      Finish(drop, nodes);
+    }
   }
   SqlStatement s = Begin(StatementKind::kDdl);
   s.target = Utf8(name);
@@ -156,11 +161,41 @@ void Generator::Generate(const CreateViewStmt& create, std::vector<Node>& nodes)
     }
     out_ += ')';
   }
-  out_ += " AS " + ViewColumnTypesComment(types) + ' ';
+  out_ += " AS " + ViewColumnTypesComment(types) + ' ' + ViewBaseComment(base) + ' ';
   GenNestedSelect(*create.select);
   Finish(s, nodes);
-  tables_.Define(view.Name(),
-                 columns.empty() ? nullptr : std::make_shared<const TableColumns>(columns));
+  if (base.change == ViewChange::kBaseTable) GenViewRows(create, columns, *base.table, nodes);
+  auto described = std::make_shared<TableColumns>(columns);
+  for (std::size_t i = 0; i < described->size(); ++i) {
+    TableColumn& column = (*described)[i];
+    column.view = base.change;
+    if (i < base.base_columns.size()) {
+      column.base_table = base.base_tables[i];
+      column.base_column = base.base_columns[i];
+    }
+  }
+  tables_.Define(view.Name(), columns.empty() ? nullptr : std::move(described));
+}
+
+// The view's rows with the key of its table's row beside them ("v$rows"): a change through the
+// view finds the rows it changes there.
+void Generator::GenViewRows(const CreateViewStmt& create, const std::vector<TableColumn>& columns,
+                            const TableRef& table, std::vector<Node>& nodes) {
+  const std::u16string rows = ViewRowsName(TableName(create.view));
+  SqlStatement s = Begin(StatementKind::kDdl);
+  s.target = Utf8(rows);
+  out_ += "CREATE VIEW ";
+  AppendQuotedName(out_, rows);
+  out_ += " (";
+  for (const TableColumn& column : columns) {
+    AppendQuotedName(out_, column.name);
+    out_ += ", ";
+  }
+  out_ += std::string(kRowKey) + ") AS ";
+  const std::vector<std::string> key_items{RowKeyOf(table)};
+  level_items_ = &key_items;
+  GenNestedSelect(*create.select);
+  Finish(s, nodes);
 }
 
 void Generator::Generate(const DropViewStmt& drop, std::vector<Node>& nodes) {
@@ -176,6 +211,11 @@ void Generator::Generate(const DropViewStmt& drop, std::vector<Node>& nodes) {
     out_ += drop.if_exists ? "DROP VIEW IF EXISTS " : "DROP VIEW ";
     AppendQuotedName(out_, name);
     Finish(s, nodes);
+    SqlStatement rows = Begin(StatementKind::kDdl);
+    rows.target = Utf8(ViewRowsName(name));
+    out_ += "DROP VIEW IF EXISTS ";
+    AppendQuotedName(out_, ViewRowsName(name));
+    Finish(rows, nodes);
     tables_.Drop(view.Name());
   }
 }

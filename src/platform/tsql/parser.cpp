@@ -618,20 +618,20 @@ class Parser {
   }
 
   // ---- SELECT ----
-  // WITH name [(columns)] AS (query) [, ...] SELECT ... or INSERT ... SELECT ...: the names
-  // are the statement's own, and its query's.
+  // WITH name [(columns)] AS (query) [, ...] before SELECT, INSERT, UPDATE, DELETE or MERGE: the
+  // names are the statement's own, and its query's.
   void ParseWith(Statement& statement) {
     std::vector<CommonTable> tables = ParseCommonTables();
-    if (AtKeyword(u"INSERT")) {
-      InsertStmt insert = ParseInsert();
-      if (!insert.select) Unsupported(u"A common table expression before INSERT ... VALUES");
-      insert.select->with = std::move(tables);
-      statement.body = std::move(insert);
-      return;
-    }
-    if (!AtKeyword(u"SELECT")) {
-      Unsupported(u"A common table expression before UPDATE, DELETE or MERGE");
-    }
+    const auto changing = [&](auto change) {
+      change.with.tables = std::move(tables);
+      if (AtKeyword(u"OPTION")) change.with.max_recursion = ParseMaxRecursion();
+      statement.body = std::move(change);
+    };
+    if (AtKeyword(u"INSERT")) return changing(ParseInsert());
+    if (AtKeyword(u"UPDATE")) return changing(ParseUpdate());
+    if (AtKeyword(u"DELETE")) return changing(ParseDelete());
+    if (AtKeyword(u"MERGE")) return changing(ParseMerge());
+    if (!AtKeyword(u"SELECT")) Fail(u"expected SELECT, INSERT, UPDATE, DELETE or MERGE");
     SelectPtr select = ParseSelect(true);
     select->with = std::move(tables);
     statement.body = std::move(select);
@@ -695,9 +695,10 @@ class Parser {
   }
 
   // OPTION (MAXRECURSION n); other query hints are SQL Server's plans only and refused by name.
-  void ParseQueryOptions(Select& select) {
+  int ParseMaxRecursion() {
     Take();  // OPTION
     ExpectSymbol(u"(");
+    int max_recursion = kDefaultMaxRecursion;
     do {
       if (!AtKeyword(u"MAXRECURSION")) Unsupported(u"OPTION (query hints other than MAXRECURSION)");
       Take();
@@ -709,9 +710,10 @@ class Parser {
                                            u" specified for the MAXRECURSION option exceeds the "
                                            u"allowed maximum of 32767.");
       }
-      select.max_recursion = static_cast<int>(value);
+      max_recursion = static_cast<int>(value);
     } while (AcceptSymbol(u","));
     ExpectSymbol(u")");
+    return max_recursion;
   }
 
   // FOR XML PATH[('row')] [, TYPE]; the other forms of FOR are refused by name.
@@ -787,7 +789,10 @@ class Parser {
     return type;
   }
 
-  SelectPtr ParseSelect(bool allow_into) {
+  SelectPtr ParseSelect(bool allow_into) { return ParseSelect(allow_into, allow_into); }
+
+  // `allow_option`: the query ends its statement, which OPTION (...) may end.
+  SelectPtr ParseSelect(bool allow_into, bool allow_option) {
     DepthGuard guard(*this);
     auto select = std::make_unique<Select>();
     select->pos = Peek().pos;
@@ -815,8 +820,8 @@ class Parser {
       if (AcceptKeyword(u"OFFSET")) ParseOffsetFetch(*select);
     }
     if (AtKeyword(u"OPTION")) {
-      if (!allow_into) Fail(u"OPTION is allowed only at the end of a statement");
-      ParseQueryOptions(*select);
+      if (!allow_option) Fail(u"OPTION is allowed only at the end of a statement");
+      select->max_recursion = ParseMaxRecursion();
     }
     if (AtKeyword(u"FOR")) ParseForXml(*select);
     if (AtKeyword(u"COMPUTE")) Unsupported(u"COMPUTE");
@@ -1235,7 +1240,8 @@ class Parser {
         insert.rows.push_back(std::move(row));
       } while (AcceptSymbol(u","));
     } else if (AtKeyword(u"SELECT")) {
-      insert.select = ParseSelect(false);
+      insert.select = ParseSelect(false, true);
+      insert.with.max_recursion = insert.select->max_recursion;
     } else if (AtKeyword(u"DEFAULT")) {
       Take();
       ExpectKeyword(u"VALUES");
@@ -1310,6 +1316,7 @@ class Parser {
       if (AtKeyword(u"CURRENT")) Unsupported(u"WHERE CURRENT OF");
       update.where = ParseExpr();
     }
+    if (AtKeyword(u"OPTION")) update.with.max_recursion = ParseMaxRecursion();
     return update;
   }
 
@@ -1326,6 +1333,7 @@ class Parser {
       if (AtKeyword(u"CURRENT")) Unsupported(u"WHERE CURRENT OF");
       del.where = ParseExpr();
     }
+    if (AtKeyword(u"OPTION")) del.with.max_recursion = ParseMaxRecursion();
     return del;
   }
 
@@ -1350,7 +1358,7 @@ class Parser {
       merge.actions.push_back(ParseMergeAction());
     if (merge.actions.empty()) Fail(u"expected WHEN");
     if (AtKeyword(u"OUTPUT")) Unsupported(u"OUTPUT");
-    if (AtKeyword(u"OPTION")) Unsupported(u"OPTION of a MERGE");
+    if (AtKeyword(u"OPTION")) merge.with.max_recursion = ParseMaxRecursion();
     if (!AtSymbol(u";")) {
       RaiseStatementError(Peek().pos, u"A MERGE statement must be terminated by a semi-colon (;).");
     }

@@ -1,0 +1,259 @@
+// INSERT, UPDATE and DELETE through a view or a common table expression. SQL Server changes the
+// table under one that reads a single table plainly, each of its columns written as the column of
+// the table it shows. The rows to change are found among its rows with the keys of the table's
+// rows beside them: a view's "v$rows", made with the view, or a common table expression's
+// "c$rows", added to the statement's WITH; the change then reaches the table by those keys.
+#include <algorithm>
+
+#include "platform/tsql/errors.h"
+#include "platform/tsql/generator_internal.h"
+#include "platform/tsql/view_rows.h"
+
+namespace tsql::generation {
+namespace {
+
+constexpr std::u16string_view kRowsSuffix = u"$rows";
+
+std::u16string_view QualifierOf(const TableRef& ref) {
+  return ref.has_alias ? ref.alias : ref.name.Name();
+}
+
+// A FROM clause of the target alone, for a change without one.
+std::vector<TableRefPtr> TargetAlone(const ObjectName& target) {
+  auto ref = std::make_unique<TableRef>();
+  ref->name = target;
+  ref->pos = target.pos;
+  std::vector<TableRefPtr> from;
+  from.push_back(std::move(ref));
+  return from;
+}
+
+}  // namespace
+
+std::u16string ViewRowsName(std::u16string_view view) {
+  return std::u16string(view) + std::u16string(kRowsSuffix);
+}
+
+std::string RowKeyOf(const TableRef& table) {
+  std::string key;
+  AppendQuotedName(key, QualifierOf(table));
+  return key + ".rowid";
+}
+
+// The view or common table expression a change names as its target, if it is one.
+std::optional<Generator::Through> Generator::ChangedThrough(const ObjectName& named,
+                                                            const ChangeWith& with) {
+  Through through;
+  for (const CommonTable& table : with.tables) {
+    if (named.parts.size() != 1 || !oleaut::EqualsNoCase(table.name, named.Name())) continue;
+    const QueryBase base =
+        BaseOf(*table.select, [&](const ObjectName& name) { return tables_.Find(name.Name()); });
+    through.name = table.name;
+    through.common = &table;
+    through.rows = ViewRowsName(table.name);
+    through.base_ref = base.table;
+    if (base.table) through.base = base.table->name;
+    for (std::size_t i = 0; i < base.base_columns.size(); ++i) {
+      TableColumn column;
+      column.name = i < table.columns.size() ? table.columns[i] : base.names[i];
+      column.view = base.change;
+      column.base_table = base.base_tables[i];
+      column.base_column = base.base_columns[i];
+      through.columns.push_back(std::move(column));
+    }
+    through.change = base.change;
+    return through;
+  }
+  const std::shared_ptr<const TableColumns> columns = tables_.Find(named.Name());
+  if (!columns || columns->empty() || columns->front().view == ViewChange::kNone) {
+    return std::nullopt;
+  }
+  through.name = named.Name();
+  through.columns = *columns;
+  through.change = columns->front().view;
+  through.rows = ViewRowsName(TableName(named));
+  if (through.change == ViewChange::kBaseTable) {
+    through.base.parts = {columns->front().base_table};
+    through.base.pos = named.pos;
+  }
+  return through;
+}
+
+// The columns of the table that a change of `changed` (columns of the view or common table
+// expression) writes; refuses a change that reaches no table, or more than one, as SQL Server
+// does.
+std::vector<std::u16string> Generator::BaseColumns(const Through& through,
+                                                   const std::vector<std::u16string>& changed,
+                                                   bool deletes, SourcePos pos) {
+  const std::u16string multiple = u"View or function '" + through.name +
+                                  u"' is not updatable because the modification affects "
+                                  u"multiple base tables.";
+  switch (through.change) {
+    case ViewChange::kGrouped:
+      RaiseStatementError(pos, u"Cannot update the view or function '" + through.name +
+                                   u"' because it contains aggregates, or a DISTINCT or GROUP "
+                                   u"BY clause, or PIVOT or UNPIVOT operator.");
+    case ViewChange::kOther:
+    case ViewChange::kNone:
+      RaiseUnsupported(batch_, pos,
+                       u"A change through a view or common table expression of a union, TOP, a "
+                       u"derived table, a table function or another view");
+    case ViewChange::kJoined:
+      if (deletes) RaiseStatementError(pos, multiple);
+      break;
+    case ViewChange::kBaseTable:
+      break;
+  }
+  std::vector<std::u16string> bases;
+  std::vector<std::u16string> tables;
+  for (const std::u16string& name : changed) {
+    const auto column =
+        std::find_if(through.columns.begin(), through.columns.end(),
+                     [&](const TableColumn& c) { return oleaut::EqualsNoCase(c.name, name); });
+    if (column == through.columns.end()) RaiseInvalidColumnName(pos, name);
+    if (column->base_column.empty()) {
+      RaiseStatementError(pos, u"Update or insert of view or function '" + through.name +
+                                   u"' failed because it contains a derived or constant field.");
+    }
+    bases.push_back(column->base_column);
+    if (std::none_of(tables.begin(), tables.end(), [&](const std::u16string& table) {
+          return oleaut::EqualsNoCase(table, column->base_table);
+        })) {
+      tables.push_back(column->base_table);
+    }
+  }
+  if (through.change == ViewChange::kJoined) {
+    if (tables.size() > 1) RaiseStatementError(pos, multiple);
+    RaiseUnsupported(batch_, pos, u"A change through a view or common table expression of joins");
+  }
+  return bases;
+}
+
+// WITH ... before a change; a change through a common table expression reads its rows with
+// their keys, "c$rows", beside it.
+void Generator::GenChangeWith(const ChangeWith& with, const Through* through) {
+  if (with.tables.empty()) return;
+  GenWith(with.tables, with.max_recursion);
+  if (!through || !through->common) return;
+  out_.back() = ',';
+  out_ += ' ';
+  AppendQuotedName(out_, through->rows);
+  out_ += " (";
+  for (const TableColumn& column : through->columns) {
+    AppendQuotedName(out_, column.name);
+    out_ += ", ";
+  }
+  out_ += std::string(kRowKey) + ") AS (";
+  const std::vector<std::string> key_items{RowKeyOf(*through->base_ref)};
+  level_items_ = &key_items;
+  GenNestedSelect(*through->common->select);
+  out_ += ") ";
+}
+
+// The reference of a change's FROM clause to its target reads the rows with their keys.
+bool Generator::GenThroughReference(const TableRef& ref) {
+  if (!through_ || &ref != through_ref_) return false;
+  AppendQuotedName(out_, through_->rows);
+  out_ += " AS ";
+  AppendQuotedName(out_, QualifierOf(ref));
+  return true;
+}
+
+// FROM ... WHERE ... of the rows a change through `through` changes, the target read with its
+// keys.
+void Generator::GenThroughSource(const Through& through, const ObjectName& named,
+                                 const std::vector<TableRefPtr>& from, const Expr* where) {
+  std::vector<TableRefPtr> alone;
+  if (from.empty()) alone = TargetAlone(named);
+  const std::vector<TableRefPtr>& source = from.empty() ? alone : from;
+  const TableRef& target = from.empty() ? *alone.front() : *ChangedTables(named, from).front();
+  through_ = &through;
+  through_ref_ = &target;
+  GenChangeSource(source, where);
+  through_ref_ = nullptr;
+  through_ = nullptr;
+}
+
+bool Generator::GenUpdateThrough(const UpdateStmt& update, const ObjectName& named,
+                                 std::vector<Node>& nodes) {
+  const std::optional<Through> through = ChangedThrough(named, update.with);
+  if (!through) return false;
+  if (!update.output.empty() || update.output_into) {
+    RaiseUnsupported(batch_, named.pos, u"OUTPUT of a change through a view");
+  }
+  std::vector<std::u16string> changed;
+  for (const auto& set : update.sets)
+    changed.push_back(set.first);
+  const std::vector<std::u16string> bases = BaseColumns(*through, changed, false, named.pos);
+  const std::shared_ptr<const TableColumns> columns = tables_.Find(through->base.Name());
+  SqlStatement s = Begin(StatementKind::kCommand, through->base.IsTemp());
+  GenChangeWith(update.with, &*through);
+  out_ += "UPDATE ";
+  AppendTable(through->base);
+  out_ += " SET ";
+  for (std::size_t i = 0; i < bases.size(); ++i) {
+    if (i > 0) out_ += ", ";
+    AppendQuotedName(out_, bases[i]);
+    out_ += " = \"tsql$from\".\"tsql$" + std::to_string(i) + '"';
+  }
+  const TableRef* target =
+      update.from.empty() ? nullptr : ChangedTables(update.table, update.from).front();
+  out_ += " FROM (SELECT ";
+  AppendQuotedName(out_, target ? QualifierOf(*target) : update.table.Name());
+  out_ += std::string(".") + kRowKey + " AS " + kRowKey;
+  for (std::size_t i = 0; i < bases.size(); ++i) {
+    out_ += ", ";
+    GenStored(*update.sets[i].second, columns ? ColumnTypeOf(*columns, bases[i]) : std::nullopt);
+    out_ += " AS \"tsql$" + std::to_string(i) + '"';
+  }
+  GenThroughSource(*through, update.table, update.from, update.where.get());
+  out_ += ") AS \"tsql$from\" WHERE ";
+  AppendTable(through->base);
+  out_ += std::string(".rowid = \"tsql$from\".") + kRowKey;
+  Finish(s, nodes);
+  return true;
+}
+
+bool Generator::GenDeleteThrough(const DeleteStmt& del, const ObjectName& named,
+                                 std::vector<Node>& nodes) {
+  const std::optional<Through> through = ChangedThrough(named, del.with);
+  if (!through) return false;
+  if (!del.output.empty() || del.output_into) {
+    RaiseUnsupported(batch_, named.pos, u"OUTPUT of a change through a view");
+  }
+  BaseColumns(*through, {}, true, named.pos);
+  SqlStatement s = Begin(StatementKind::kCommand, through->base.IsTemp());
+  GenChangeWith(del.with, &*through);
+  out_ += "DELETE FROM ";
+  AppendTable(through->base);
+  out_ += " WHERE rowid IN (SELECT ";
+  const TableRef* target = del.from.empty() ? nullptr : ChangedTables(del.table, del.from).front();
+  AppendQuotedName(out_, target ? QualifierOf(*target) : del.table.Name());
+  out_ += std::string(".") + kRowKey;
+  GenThroughSource(*through, del.table, del.from, del.where.get());
+  out_ += ')';
+  Finish(s, nodes);
+  return true;
+}
+
+bool Generator::GenInsertThrough(const InsertStmt& insert, std::vector<Node>& nodes) {
+  const std::optional<Through> through = ChangedThrough(insert.table, insert.with);
+  if (!through) return false;
+  if (!insert.output.empty() || insert.output_into) {
+    RaiseUnsupported(batch_, insert.table.pos, u"OUTPUT of a change through a view");
+  }
+  std::vector<std::u16string> changed = insert.columns;
+  if (changed.empty() && !insert.default_values) {
+    for (const TableColumn& column : through->columns)
+      changed.push_back(column.name);
+  }
+  InsertStmt into;
+  into.table = through->base;
+  into.columns = BaseColumns(*through, changed, false, insert.table.pos);
+  through_ = &*through;
+  GenInsert(insert, into, nodes);
+  through_ = nullptr;
+  return true;
+}
+
+}  // namespace tsql::generation
