@@ -419,6 +419,7 @@ struct CreateViewStmt {
   ObjectName view;
   std::vector<std::u16string> columns;  // empty: named by the query's columns
   SelectPtr select;
+  bool check_option = false;  // WITH CHECK OPTION: rows changed through it must stay its rows
 };
 
 // A WHEN clause of MERGE: WHEN MATCHED | NOT MATCHED [BY TARGET] | NOT MATCHED BY SOURCE

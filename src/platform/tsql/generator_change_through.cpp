@@ -13,6 +13,7 @@ namespace tsql::generation {
 namespace {
 
 constexpr std::u16string_view kRowsSuffix = u"$rows";
+constexpr const char* kChecked = "temp.\"tsql$checked\"";
 
 std::u16string_view QualifierOf(const TableRef& ref) {
   return ref.has_alias ? ref.alias : ref.name.Name();
@@ -70,6 +71,7 @@ std::optional<Generator::Through> Generator::ChangedThrough(const ObjectName& na
   }
   through.name = named.Name();
   through.columns = *columns;
+  through.check_option = columns->front().check_option;
   through.change = columns->front().view;
   through.rows = ViewRowsName(TableName(named));
   if (through.change == ViewChange::kBaseTable) {
@@ -186,31 +188,48 @@ bool Generator::GenUpdateThrough(const UpdateStmt& update, const ObjectName& nam
     changed.push_back(set.first);
   const std::vector<std::u16string> bases = BaseColumns(*through, changed, false, named.pos);
   const std::shared_ptr<const TableColumns> columns = tables_.Find(through->base.Name());
-  SqlStatement s = Begin(StatementKind::kCommand, through->base.IsTemp());
-  GenChangeWith(update.with, &*through);
-  out_ += "UPDATE ";
-  AppendTable(through->base);
-  out_ += " SET ";
-  for (std::size_t i = 0; i < bases.size(); ++i) {
-    if (i > 0) out_ += ", ";
-    AppendQuotedName(out_, bases[i]);
-    out_ += " = \"tsql$from\".\"tsql$" + std::to_string(i) + '"';
-  }
   const TableRef* target =
       update.from.empty() ? nullptr : ChangedTables(update.table, update.from).front();
-  out_ += " FROM (SELECT ";
-  AppendQuotedName(out_, target ? QualifierOf(*target) : update.table.Name());
-  out_ += std::string(".") + kRowKey + " AS " + kRowKey;
-  for (std::size_t i = 0; i < bases.size(); ++i) {
-    out_ += ", ";
-    GenStored(*update.sets[i].second, columns ? ColumnTypeOf(*columns, bases[i]) : std::nullopt);
-    out_ += " AS \"tsql$" + std::to_string(i) + '"';
+  const auto append_key = [&] {
+    AppendQuotedName(out_, target ? QualifierOf(*target) : update.table.Name());
+    out_ += std::string(".") + kRowKey;
+  };
+  const auto generate = [&](std::vector<Node>& steps) {
+    SqlStatement s = Begin(StatementKind::kCommand, through->base.IsTemp());
+    GenChangeWith(update.with, &*through);
+    out_ += "UPDATE ";
+    AppendTable(through->base);
+    out_ += " SET ";
+    for (std::size_t i = 0; i < bases.size(); ++i) {
+      if (i > 0) out_ += ", ";
+      AppendQuotedName(out_, bases[i]);
+      out_ += " = \"tsql$from\".\"tsql$" + std::to_string(i) + '"';
+    }
+    out_ += " FROM (SELECT ";
+    append_key();
+    out_ += std::string(" AS ") + kRowKey;
+    for (std::size_t i = 0; i < bases.size(); ++i) {
+      out_ += ", ";
+      GenStored(*update.sets[i].second, columns ? ColumnTypeOf(*columns, bases[i]) : std::nullopt);
+      out_ += " AS \"tsql$" + std::to_string(i) + '"';
+    }
+    GenThroughSource(*through, update.table, update.from, update.where.get());
+    out_ += ") AS \"tsql$from\" WHERE ";
+    AppendTable(through->base);
+    out_ += std::string(".rowid = \"tsql$from\".") + kRowKey;
+    Finish(s, steps);
+  };
+  if (!through->check_option) {
+    generate(nodes);
+    return true;
   }
-  GenThroughSource(*through, update.table, update.from, update.where.get());
-  out_ += ") AS \"tsql$from\" WHERE ";
-  AppendTable(through->base);
-  out_ += std::string(".rowid = \"tsql$from\".") + kRowKey;
-  Finish(s, nodes);
+  const auto keep = [&] {
+    GenChangeWith(update.with, &*through);
+    out_ += "SELECT ";
+    append_key();
+    GenThroughSource(*through, update.table, update.from, update.where.get());
+  };
+  GenChecked(*through, keep, generate, false, nodes);
   return true;
 }
 
@@ -250,10 +269,69 @@ bool Generator::GenInsertThrough(const InsertStmt& insert, std::vector<Node>& no
   InsertStmt into;
   into.table = through->base;
   into.columns = BaseColumns(*through, changed, false, insert.table.pos);
-  through_ = &*through;
-  GenInsert(insert, into, nodes);
-  through_ = nullptr;
+  const auto generate = [&](std::vector<Node>& steps) {
+    through_ = &*through;
+    GenInsert(insert, into, steps);
+    through_ = nullptr;
+  };
+  if (!through->check_option) {
+    generate(nodes);
+    return true;
+  }
+  const auto keep = [&] {
+    out_ += "SELECT coalesce(max(rowid), 0) FROM ";
+    AppendTable(through->base);
+  };
+  GenChecked(*through, keep, generate, true, nodes);
   return true;
+}
+
+// WITH CHECK OPTION: the rows a change writes through the view must be rows of the view after
+// it, else it fails with SQL Server's error 550 and changes nothing. The rows are kept first
+// (`keep` yields their keys, or for an INSERT the highest key before it), the change runs, and a
+// query fails if one of them is not among the view's rows; all as one statement.
+void Generator::GenChecked(const Through& through, const std::function<void()>& keep,
+                           const std::function<void(std::vector<Node>&)>& change, bool inserts,
+                           std::vector<Node>& nodes) {
+  const bool temp = through.base.IsTemp();
+  std::vector<Node> steps;
+  const auto step = [&](StatementKind kind, const std::function<void()>& body) {
+    SqlStatement s = Begin(kind, temp);
+    s.row_count = RowCountEffect::kKept;
+    body();
+    Finish(s, steps);
+  };
+  const auto drop = [&] { out_ += std::string("DROP TABLE IF EXISTS ") + kChecked; };
+  step(StatementKind::kDdl, drop);
+  step(StatementKind::kCommand,
+       [&] { out_ += "CREATE TEMP TABLE \"tsql$checked\" (\"tsql$row\")"; });
+  step(StatementKind::kCommand, [&] {
+    out_ += std::string("INSERT INTO ") + kChecked + ' ';
+    keep();
+  });
+  change(steps);
+  step(StatementKind::kQuery, [&] {
+    out_ +=
+        "SELECT tsql_raise('The attempted insert or update failed because the target view either "
+        "specifies WITH CHECK OPTION or spans a view that specifies WITH CHECK OPTION and one or "
+        "more rows resulting from the operation did not qualify under the CHECK OPTION "
+        "constraint.') FROM ";
+    if (inserts) {
+      AppendTable(through.base);
+      out_ += std::string(" WHERE rowid > (SELECT \"tsql$row\" FROM ") + kChecked + ") AND rowid";
+    } else {
+      out_ += std::string(kChecked) + " WHERE \"tsql$row\"";
+    }
+    out_ += " NOT IN (SELECT " + std::string(kRowKey) + " FROM ";
+    AppendQuotedName(out_, through.rows);
+    out_ += ") LIMIT 1";
+  });
+  step(StatementKind::kDdl, drop);
+  SqlStatement s = Begin(StatementKind::kSteps, temp);
+  s.target = Utf8(TableName(through.base));
+  for (Node& node : steps)
+    s.steps.push_back(std::move(std::get<SqlStatement>(node.item)));
+  Finish(s, nodes);
 }
 
 }  // namespace tsql::generation

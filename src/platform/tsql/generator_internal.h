@@ -122,6 +122,7 @@ class Generator {
     std::u16string rows;                  // what yields its rows with their keys
     const CommonTable* common = nullptr;  // the common table expression, when it is one
     const TableRef* base_ref = nullptr;   // its reference to `base`
+    bool check_option = false;            // a view's WITH CHECK OPTION
   };
   std::optional<Through> ChangedThrough(const ObjectName& named, const ChangeWith& with);
   std::vector<std::u16string> BaseColumns(const Through& through,
@@ -135,6 +136,9 @@ class Generator {
   bool GenInsertThrough(const InsertStmt& insert, std::vector<Node>& nodes);
   void GenThroughSource(const Through& through, const ObjectName& named,
                         const std::vector<TableRefPtr>& from, const Expr* where);
+  void GenChecked(const Through& through, const std::function<void()>& keep,
+                  const std::function<void(std::vector<Node>&)>& change, bool inserts,
+                  std::vector<Node>& nodes);
 
   // ---- MERGE (generator_merge.cpp) ----
   void Generate(const MergeStmt& merge, std::vector<Node>& nodes);

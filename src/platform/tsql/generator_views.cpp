@@ -136,8 +136,9 @@ void Generator::Generate(const CreateViewStmt& create, std::vector<Node>& nodes)
     RaiseMissingTable(view.pos, view.Written(), MissingTable::kInvalidObjectName);
   }
   const std::vector<TableColumn> columns = ViewColumns(create);
-  const QueryBase base =
+  QueryBase base =
       BaseOf(*create.select, [&](const ObjectName& table) { return tables_.Find(table.Name()); });
+  base.check_option = create.check_option;
   if (create.mode != Mode::kCreate) {
     for (const std::u16string& dropped : {name, ViewRowsName(name)}) {
       SqlStatement drop = Begin(StatementKind::kDdl);
@@ -169,6 +170,7 @@ void Generator::Generate(const CreateViewStmt& create, std::vector<Node>& nodes)
   for (std::size_t i = 0; i < described->size(); ++i) {
     TableColumn& column = (*described)[i];
     column.view = base.change;
+    column.check_option = base.check_option;
     if (i < base.base_columns.size()) {
       column.base_table = base.base_tables[i];
       column.base_column = base.base_columns[i];

@@ -1499,11 +1499,11 @@ class Parser {
     if (!AtKeyword(u"SELECT")) Fail(u"expected the query of the view");
     view.select = ParseSelect(false);
     view.select->with = std::move(tables);
-    // Rows are changed through no view here, so the check of changed rows has nothing to check.
     if (AtKeyword(u"WITH") && AtKeyword(u"CHECK", 1)) {
       Take();
       Take();
       ExpectKeyword(u"OPTION");
+      view.check_option = true;
     }
     while (AcceptSymbol(u";")) {
     }

@@ -17,7 +17,8 @@ bool SameColumns(const TableColumns* a, const TableColumns* b) {
     const TableColumn& y = (*b)[i];
     if (!oleaut::EqualsNoCase(x.name, y.name) || x.type.Declared() != y.type.Declared() ||
         x.type.cls != y.type.cls || x.identity != y.identity || x.view != y.view ||
-        x.base_table != y.base_table || !oleaut::EqualsNoCase(x.base_column, y.base_column)) {
+        x.base_table != y.base_table || !oleaut::EqualsNoCase(x.base_column, y.base_column) ||
+        x.check_option != y.check_option) {
       return false;
     }
   }

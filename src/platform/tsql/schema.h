@@ -32,6 +32,7 @@ struct TableColumn {
   ViewChange view = ViewChange::kNone;
   std::u16string base_table = {};
   std::u16string base_column = {};
+  bool check_option = false;  // the view's WITH CHECK OPTION
 };
 using TableColumns = std::vector<TableColumn>;
 
@@ -51,8 +52,8 @@ struct SchemaDependency {
   std::shared_ptr<const TableColumns> seen;  // nullptr: there was no such table
 };
 
-// Same names (without regard to case), types, identity and view bases, in the same order; two
-// nullptrs are equal.
+// Same names (without regard to case), types, identity and view bases and checks, in the same
+// order; two nullptrs are equal.
 bool SameColumns(const TableColumns* a, const TableColumns* b);
 
 }  // namespace tsql

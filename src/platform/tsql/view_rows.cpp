@@ -12,6 +12,8 @@ namespace {
 constexpr std::string_view kBaseOpening = "/* tsql view base: ";
 constexpr std::string_view kBaseClosing = " */";
 
+constexpr std::string_view kCheckWord = " check";
+
 constexpr std::pair<ViewChange, std::string_view> kChangeWords[] = {
     {ViewChange::kBaseTable, "table"},
     {ViewChange::kJoined, "joined"},
@@ -157,6 +159,7 @@ std::string ViewBaseComment(const QueryBase& base) {
   for (const auto& [change, word] : kChangeWords) {
     if (change == base.change) comment += word;
   }
+  if (base.check_option) comment += kCheckWord;
   const bool listed = base.change == ViewChange::kBaseTable || base.change == ViewChange::kJoined;
   if (base.change == ViewChange::kBaseTable) {
     comment += ' ';
@@ -194,6 +197,8 @@ void ReadViewBase(std::string_view definition, TableColumns& columns) {
     }
   }
   if (!change) return;
+  const bool check_option = text.starts_with(kCheckWord);
+  if (check_option) text.remove_prefix(kCheckWord.size());
   std::u16string view_table;  // kBaseTable's, of every column
   if (*change == ViewChange::kBaseTable) {
     if (!text.starts_with(' ')) return;
@@ -221,6 +226,7 @@ void ReadViewBase(std::string_view definition, TableColumns& columns) {
   if (listed && bases.size() != columns.size()) return;
   for (std::size_t i = 0; i < columns.size(); ++i) {
     columns[i].view = *change;
+    columns[i].check_option = check_option;
     if (!listed) continue;
     columns[i].base_table = bases[i].first;
     columns[i].base_column = bases[i].second;

@@ -23,6 +23,7 @@ struct QueryBase {
   std::vector<std::u16string> names;
   std::vector<std::u16string> base_tables;
   std::vector<std::u16string> base_columns;
+  bool check_option = false;  // a view's WITH CHECK OPTION
 };
 
 // A table's columns by its name, nullptr when unknown.
