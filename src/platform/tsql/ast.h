@@ -438,11 +438,14 @@ struct MergeAction {
 
 struct MergeStmt {
   ChangeWith with;
+  ExprPtr top;  // TOP (n): at most n rows take an action
   ObjectName target;
   std::u16string target_alias;  // empty: named by its own name
   TableRefPtr source;
   ExprPtr on;
   std::vector<MergeAction> actions;
+  OutputList output;  // inserted.x, deleted.x and $action: what each row's action did
+  std::optional<OutputInto> output_into;
 };
 
 struct DropViewStmt {

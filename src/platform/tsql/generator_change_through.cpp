@@ -296,10 +296,7 @@ void Generator::GenChecked(const Through& through, const std::function<void()>& 
   const bool temp = through.base.IsTemp();
   std::vector<Node> steps;
   const auto step = [&](StatementKind kind, const std::function<void()>& body) {
-    SqlStatement s = Begin(kind, temp);
-    s.row_count = RowCountEffect::kKept;
-    body();
-    Finish(s, steps);
+    GenStep(kind, temp, steps, body);
   };
   const auto drop = [&] { out_ += std::string("DROP TABLE IF EXISTS ") + kChecked; };
   step(StatementKind::kDdl, drop);
@@ -327,11 +324,7 @@ void Generator::GenChecked(const Through& through, const std::function<void()>& 
     out_ += ") LIMIT 1";
   });
   step(StatementKind::kDdl, drop);
-  SqlStatement s = Begin(StatementKind::kSteps, temp);
-  s.target = Utf8(TableName(through.base));
-  for (Node& node : steps)
-    s.steps.push_back(std::move(std::get<SqlStatement>(node.item)));
-  Finish(s, nodes);
+  FinishSteps(through.base, temp, steps, nodes);
 }
 
 }  // namespace tsql::generation

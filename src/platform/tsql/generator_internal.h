@@ -146,6 +146,17 @@ class Generator {
   void GenMergeSets(const MergeAction& action, const TableColumns* columns);
   void GenMergeInsert(const MergeStmt& merge, const MergeAction& action, std::size_t number,
                       const std::u16string& source_alias, std::vector<Node>& steps);
+  // MERGE TOP (n) and OUTPUT (generator_merge_output.cpp).
+  void GenStep(StatementKind kind, bool temp, std::vector<Node>& steps,
+               const std::function<void()>& body);
+  void FinishSteps(const ObjectName& target, bool temp, std::vector<Node>& steps,
+                   std::vector<Node>& nodes);
+  void GenMergeTop(const MergeStmt& merge, bool unmatched, std::vector<Node>& steps);
+  void GenMergeKept(const MergeStmt& merge, bool unmatched, std::vector<Node>& steps);
+  void GenMergeInsertMark(const MergeStmt& merge, std::vector<Node>& steps);
+  void GenMergeOutput(const MergeStmt& merge, std::vector<Node>& steps);
+  void GenMergeOutputRows(const ObjectName& table);
+  bool GenActionColumn(const Expr& expr);
 
   // ---- statements that read or write rows, identity (generator_dml.cpp) ----
   void Generate(const IdentityInsertStmt& option, std::vector<Node>& nodes);
@@ -189,7 +200,7 @@ class Generator {
   void GenUnpivot(const TableRef& ref);  // generator_unpivot.cpp
 
   // ---- OUTPUT (generator_output.cpp) ----
-  enum class OutputChange : std::uint8_t { kInsert, kUpdate, kDelete };
+  enum class OutputChange : std::uint8_t { kInsert, kUpdate, kDelete, kMerge };
   struct OutputTarget {
     const ObjectName* table;
     OutputChange change;
@@ -200,6 +211,8 @@ class Generator {
                      const ChangeWith& with,
                      const std::function<void(std::vector<Node>&)>& generate_change,
                      std::vector<Node>& nodes);
+  void GenOutputQuery(const OutputList& output, OutputChange change, const ObjectName& table,
+                      bool temp, std::vector<Node>& steps);
   void GenOutputRows(OutputChange change, const ObjectName& table);
   void GenOutputInto(const OutputInto& into, OutputChange change, const ObjectName& table,
                      std::vector<Node>& steps);

@@ -7,14 +7,15 @@
 
 #include "platform/tsql/errors.h"
 #include "platform/tsql/generator_internal.h"
+#include "platform/tsql/generator_merge_tables.h"
 
 namespace tsql::generation {
 namespace {
 
-constexpr const char* kPairs = "\"tsql$merge\"";
-constexpr const char* kUnmatched = "\"tsql$merge_unmatched\"";
-constexpr const char* kRow = "\"tsql$row\"";
-constexpr const char* kAction = "\"tsql$action\"";
+constexpr const char* kPairs = kMergePairs;
+constexpr const char* kUnmatched = kMergeUnmatched;
+constexpr const char* kRow = kMergeRow;
+constexpr const char* kAction = kMergeAction;
 
 }  // namespace
 
@@ -68,7 +69,7 @@ void Generator::Generate(const MergeStmt& merge, std::vector<Node>& nodes) {
   const std::u16string target_alias =
       merge.target_alias.empty() ? TableName(target) : merge.target_alias;
   const std::u16string source_alias = source.has_alias ? source.alias : TableName(source.name);
-  const bool temp = target.IsTemp();
+  const bool temp = target.IsTemp() && (!merge.output_into || merge.output_into->table.IsTemp());
   const auto has = [&](When when) {
     return std::any_of(merge.actions.begin(), merge.actions.end(),
                        [when](const MergeAction& action) { return action.when == when; });
@@ -135,6 +136,7 @@ void Generator::Generate(const MergeStmt& merge, std::vector<Node>& nodes) {
       out_ += ')';
     });
   }
+  if (merge.top) GenMergeTop(merge, has(When::kNotMatchedBySource), steps);
   if (has(When::kMatched)) {
     step(StatementKind::kQuery, steps, [&](SqlStatement&) {
       out_ += std::string(
@@ -148,8 +150,11 @@ void Generator::Generate(const MergeStmt& merge, std::vector<Node>& nodes) {
               " HAVING count(*) > 1 LIMIT 1";
     });
   }
+  const bool outputs = !merge.output.empty() || merge.output_into;
+  if (outputs) GenMergeKept(merge, has(When::kNotMatchedBySource), steps);
   // The matched rows, then the target rows no source row matched, then the new rows.
   for (When when : {When::kMatched, When::kNotMatchedBySource, When::kNotMatchedByTarget}) {
+    if (outputs && when == When::kNotMatchedByTarget) GenMergeInsertMark(merge, steps);
     for (std::size_t i = 0; i < merge.actions.size(); ++i) {
       const MergeAction& action = merge.actions[i];
       if (action.when != when) continue;
@@ -197,12 +202,9 @@ void Generator::Generate(const MergeStmt& merge, std::vector<Node>& nodes) {
       }
     }
   }
+  if (outputs) GenMergeOutput(merge, steps);
   drop_tables();
-  SqlStatement s = Begin(StatementKind::kSteps, temp);
-  s.target = Utf8(TableName(target));
-  for (Node& node : steps)
-    s.steps.push_back(std::move(std::get<SqlStatement>(node.item)));
-  Finish(s, nodes);
+  FinishSteps(target, temp, steps, nodes);
 }
 
 // INSERT [(columns)] VALUES (...) for each source row that matched no target row: the values

@@ -64,23 +64,23 @@ void Generator::GenWithOutput(const OutputList& output, const std::optional<Outp
   Finish(keep, steps);
   generate_change(steps);
   if (into) GenOutputInto(*into, change, table, steps);
-  if (!output.empty()) {
-    SqlStatement rows = Begin(StatementKind::kQuery, temp);
-    rows.row_count = RowCountEffect::kKept;
-    out_ += "SELECT ";
-    in_output_list_ = true;
-    rows.columns = GenOutputList(output, table);
-    in_output_list_ = false;
-    GenOutputRows(change, table);
-    Finish(rows, steps);
-  }
+  if (!output.empty()) GenOutputQuery(output, change, table, temp, steps);
   drop();
   output_ = nullptr;
-  SqlStatement s = Begin(StatementKind::kSteps, temp);
-  s.target = Utf8(TableName(table));
-  for (Node& node : steps)
-    s.steps.push_back(std::move(std::get<SqlStatement>(node.item)));
-  Finish(s, nodes);
+  FinishSteps(table, temp, steps, nodes);
+}
+
+// The query that returns the rows of OUTPUT without INTO.
+void Generator::GenOutputQuery(const OutputList& output, OutputChange change,
+                               const ObjectName& table, bool temp, std::vector<Node>& steps) {
+  SqlStatement rows = Begin(StatementKind::kQuery, temp);
+  rows.row_count = RowCountEffect::kKept;
+  out_ += "SELECT ";
+  in_output_list_ = true;
+  rows.columns = GenOutputList(output, table);
+  in_output_list_ = false;
+  GenOutputRows(change, table);
+  Finish(rows, steps);
 }
 
 // FROM the rows the change made (inserted) or kept (deleted), in the order of the table's keys.
@@ -101,6 +101,9 @@ void Generator::GenOutputRows(OutputChange change, const ObjectName& table) {
       break;
     case OutputChange::kDelete:
       out_ += std::string(kKept) + " AS \"deleted\" ORDER BY \"deleted\".\"tsql$row\"";
+      break;
+    case OutputChange::kMerge:
+      GenMergeOutputRows(table);
       break;
   }
 }
@@ -161,6 +164,9 @@ void Generator::CheckOutputColumn(const Expr& expr) {
   const bool allowed = (IsInserted(qualifier) && output_->change != OutputChange::kDelete) ||
                        (IsDeleted(qualifier) && output_->change != OutputChange::kInsert);
   if (allowed) return;
+  if (output_->change == OutputChange::kMerge) {
+    RaiseUnsupported(batch_, expr.pos, u"OUTPUT of a MERGE's source columns");
+  }
   if (expr.names.size() != 2) {
     RaiseUnsupported(batch_, expr.pos, u"OUTPUT of a column other than inserted.x or deleted.x");
   }

@@ -1340,9 +1340,14 @@ class Parser {
   // MERGE [INTO] target [[AS] alias] USING source ON condition WHEN ... THEN ... ;
   MergeStmt ParseMerge() {
     Take();  // MERGE
-    if (AtKeyword(u"TOP")) Unsupported(u"MERGE TOP");
-    AcceptKeyword(u"INTO");
     MergeStmt merge;
+    if (AcceptKeyword(u"TOP")) {
+      ExpectSymbol(u"(");
+      merge.top = ParseExpr();
+      ExpectSymbol(u")");
+      if (AtKeyword(u"PERCENT")) Unsupported(u"MERGE TOP ... PERCENT");
+    }
+    AcceptKeyword(u"INTO");
     merge.target = ParseObjectName();
     if (AtKeyword(u"WITH") && AtSymbol(u"(", 1)) SkipTableHints();
     if (AcceptKeyword(u"AS")) {
@@ -1357,7 +1362,7 @@ class Parser {
     while (AtKeyword(u"WHEN"))
       merge.actions.push_back(ParseMergeAction());
     if (merge.actions.empty()) Fail(u"expected WHEN");
-    if (AtKeyword(u"OUTPUT")) Unsupported(u"OUTPUT");
+    if (AtKeyword(u"OUTPUT")) ParseOutput(merge.output, merge.output_into);
     if (AtKeyword(u"OPTION")) merge.with.max_recursion = ParseMaxRecursion();
     if (!AtSymbol(u";")) {
       RaiseStatementError(Peek().pos, u"A MERGE statement must be terminated by a semi-colon (;).");
