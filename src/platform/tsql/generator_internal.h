@@ -239,8 +239,10 @@ class Generator {
 
   // ---- common table expressions (generator_common_tables.cpp) ----
   void GenWith(const std::vector<CommonTable>& tables, int max_recursion);
+  void CheckLaterReferences(const std::vector<CommonTable>& tables);
   void CheckCommonTableColumns(const CommonTable& table);
   bool IsRecursive(const CommonTable& table);
+  void CheckRecursiveTypes(const CommonTable& table);
   void GenRecursive(const CommonTable& table, int max_recursion);
   bool GenLevelledReference(const TableRef& ref);
 

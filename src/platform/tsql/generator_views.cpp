@@ -6,58 +6,11 @@
 
 #include "platform/tsql/errors.h"
 #include "platform/tsql/generator_internal.h"
+#include "platform/tsql/table_refs.h"
 #include "platform/tsql/view_rows.h"
 #include "platform/tsql/view_types.h"
 
 namespace tsql::generation {
-namespace {
-
-bool NamesTemporaryTable(const Select& select);
-
-bool ExprNamesTemporaryTable(const Expr& expr) {
-  if (expr.select && NamesTemporaryTable(*expr.select)) return true;
-  return std::any_of(expr.args.begin(), expr.args.end(),
-                     [](const ExprPtr& arg) { return arg && ExprNamesTemporaryTable(*arg); });
-}
-
-bool RefNamesTemporaryTable(const TableRef& ref) {
-  switch (ref.kind) {
-    case TableRef::Kind::kTable:
-      return ref.name.IsTemp();
-    case TableRef::Kind::kFunction:
-      return std::any_of(ref.args.begin(), ref.args.end(),
-                         [](const ExprPtr& arg) { return ExprNamesTemporaryTable(*arg); });
-    case TableRef::Kind::kDerived:
-      return NamesTemporaryTable(*ref.select);
-    case TableRef::Kind::kPivot:
-      return RefNamesTemporaryTable(*ref.left);
-    case TableRef::Kind::kJoin:
-      return RefNamesTemporaryTable(*ref.left) || RefNamesTemporaryTable(*ref.right) ||
-             (ref.on && ExprNamesTemporaryTable(*ref.on));
-  }
-  return false;
-}
-
-// Whether a query reads a temporary table anywhere: in its FROM clauses, its subqueries or its
-// common table expressions.
-bool NamesTemporaryTable(const Select& select) {
-  for (const CommonTable& table : select.with) {
-    if (NamesTemporaryTable(*table.select)) return true;
-  }
-  for (const SelectCore& core : select.cores) {
-    for (const TableRefPtr& ref : core.from) {
-      if (RefNamesTemporaryTable(*ref)) return true;
-    }
-    for (const SelectItem& item : core.items) {
-      if (item.expr && ExprNamesTemporaryTable(*item.expr)) return true;
-    }
-    if (core.where && ExprNamesTemporaryTable(*core.where)) return true;
-    if (core.having && ExprNamesTemporaryTable(*core.having)) return true;
-  }
-  return false;
-}
-
-}  // namespace
 
 // The view's columns as SQL Server makes them: named by the column list or the query, each name
 // given and used once; a column of NULLs is an int.
@@ -121,7 +74,9 @@ void Generator::Generate(const CreateViewStmt& create, std::vector<Node>& nodes)
     RaiseStatementError(view.pos,
                         u"\"" + view.Name() + u"\": Temporary views or functions are not allowed.");
   }
-  if (NamesTemporaryTable(*create.select)) {
+  if (AnyTableRef(*create.select, [](const TableRef& ref) {
+        return ref.kind == TableRef::Kind::kTable && ref.name.IsTemp();
+      })) {
     RaiseStatementError(create.select->pos,
                         u"Views or functions are not allowed on temporary tables. Table names "
                         u"that begin with '#' denote temporary tables.");

@@ -303,16 +303,12 @@ class Resolver {
   void CommonTables(const std::vector<CommonTable>& tables) {
     for (const CommonTable& table : tables) {
       common_tables_.push_back({LowerAscii(table.name), nullptr});
-      std::shared_ptr<const TableColumns> columns = Query(*table.select);
-      if (columns && !table.columns.empty() && columns->size() == table.columns.size()) {
-        auto named = std::make_shared<TableColumns>(*columns);
-        for (std::size_t i = 0; i < named->size(); ++i)
-          (*named)[i].name = table.columns[i];
-        columns = std::move(named);
-      } else if (!table.columns.empty()) {
-        columns = nullptr;
+      // A recursive part reads rows of the anchor's columns: the anchor is resolved first.
+      if (table.select->cores.size() > 1) {
+        Scope anchor;
+        common_tables_.back().second = Named(table, Core(table.select->cores.front(), anchor));
       }
-      common_tables_.back().second = std::move(columns);
+      common_tables_.back().second = Named(table, Query(*table.select));
     }
   }
 
@@ -331,6 +327,17 @@ class Resolver {
     Resolver& resolver_;
     std::size_t outer_;
   };
+
+  // The columns of a common table expression: its query's, named by its column list.
+  static std::shared_ptr<const TableColumns> Named(const CommonTable& table,
+                                                   std::shared_ptr<const TableColumns> columns) {
+    if (table.columns.empty()) return columns;
+    if (!columns || columns->size() != table.columns.size()) return nullptr;
+    auto named = std::make_shared<TableColumns>(*columns);
+    for (std::size_t i = 0; i < named->size(); ++i)
+      (*named)[i].name = table.columns[i];
+    return named;
+  }
 
   // A table a query reads: a common table expression in reach, or the database's.
   std::shared_ptr<const TableColumns> Table(const ObjectName& name) {
