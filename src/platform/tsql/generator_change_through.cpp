@@ -14,6 +14,7 @@ namespace {
 
 constexpr std::u16string_view kRowsSuffix = u"$rows";
 constexpr const char* kChecked = "temp.\"tsql$checked\"";
+constexpr const char* kFromKey = "\"tsql$rowid\"";
 
 std::u16string_view QualifierOf(const TableRef& ref) {
   return ref.has_alias ? ref.alias : ref.name.Name();
@@ -35,10 +36,48 @@ std::u16string ViewRowsName(std::u16string_view view) {
   return std::u16string(view) + std::u16string(kRowsSuffix);
 }
 
-std::string RowKeyOf(const TableRef& table) {
-  std::string key;
-  AppendQuotedName(key, QualifierOf(table));
-  return key + ".rowid";
+std::u16string RowKeyName(ViewChange change, std::u16string_view table) {
+  const std::u16string key = u"tsql$rowid";
+  return change == ViewChange::kJoined ? key + u"$" + LowerAscii(table) : key;
+}
+
+std::vector<std::u16string> RowKeyNames(const QueryBase& base) {
+  std::vector<std::u16string> names;
+  for (const TableRef* table : base.tables)
+    names.push_back(RowKeyName(base.change, table->name.Name()));
+  return names;
+}
+
+std::string RowKeyItems(const QueryBase& base) {
+  std::string items;
+  for (const TableRef* table : base.tables) {
+    if (!items.empty()) items += ", ";
+    AppendQuotedName(items, QualifierOf(*table));
+    items += ".rowid";
+  }
+  return items;
+}
+
+// name (columns, keys) AS query: the rows of a view or common table expression with the keys of
+// its tables' rows; a common table expression's query stands between parentheses.
+void Generator::GenRowsDefinition(const std::u16string& rows, const TableColumns& columns,
+                                  const QueryBase& base, const Select& select, bool common) {
+  AppendQuotedName(out_, rows);
+  out_ += " (";
+  for (const TableColumn& column : columns) {
+    AppendQuotedName(out_, column.name);
+    out_ += ", ";
+  }
+  const std::vector<std::u16string> keys = RowKeyNames(base);
+  for (std::size_t i = 0; i < keys.size(); ++i) {
+    if (i > 0) out_ += ", ";
+    AppendQuotedName(out_, keys[i]);
+  }
+  out_ += common ? ") AS (" : ") AS ";
+  const std::vector<std::string> key_items{RowKeyItems(base)};
+  level_items_ = &key_items;
+  GenNestedSelect(select);
+  if (common) out_ += ')';
 }
 
 // The view or common table expression a change names as its target, if it is one.
@@ -52,8 +91,9 @@ std::optional<Generator::Through> Generator::ChangedThrough(const ObjectName& na
     through.name = table.name;
     through.common = &table;
     through.rows = ViewRowsName(table.name);
-    through.base_ref = base.table;
+    through.query = base;
     if (base.table) through.base = base.table->name;
+    through.key = RowKeyName(base.change, through.base.parts.empty() ? u"" : through.base.Name());
     for (std::size_t i = 0; i < base.base_columns.size(); ++i) {
       TableColumn column;
       column.name = i < table.columns.size() ? table.columns[i] : base.names[i];
@@ -77,6 +117,7 @@ std::optional<Generator::Through> Generator::ChangedThrough(const ObjectName& na
   if (through.change == ViewChange::kBaseTable) {
     through.base.parts = {columns->front().base_table};
     through.base.pos = named.pos;
+    through.key = RowKeyName(through.change, through.base.Name());
   }
   return through;
 }
@@ -84,7 +125,7 @@ std::optional<Generator::Through> Generator::ChangedThrough(const ObjectName& na
 // The columns of the table that a change of `changed` (columns of the view or common table
 // expression) writes; refuses a change that reaches no table, or more than one, as SQL Server
 // does.
-std::vector<std::u16string> Generator::BaseColumns(const Through& through,
+std::vector<std::u16string> Generator::BaseColumns(Through& through,
                                                    const std::vector<std::u16string>& changed,
                                                    bool deletes, SourcePos pos) {
   const std::u16string multiple = u"View or function '" + through.name +
@@ -125,8 +166,12 @@ std::vector<std::u16string> Generator::BaseColumns(const Through& through,
     }
   }
   if (through.change == ViewChange::kJoined) {
+    // The one table of a join whose columns the change writes is the table it changes.
     if (tables.size() > 1) RaiseStatementError(pos, multiple);
-    RaiseUnsupported(batch_, pos, u"A change through a view or common table expression of joins");
+    if (tables.empty()) RaiseUnsupported(batch_, pos, u"A change of no column through a join");
+    through.base.parts = {tables.front()};
+    through.base.pos = pos;
+    through.key = RowKeyName(through.change, tables.front());
   }
   return bases;
 }
@@ -139,17 +184,9 @@ void Generator::GenChangeWith(const ChangeWith& with, const Through* through) {
   if (!through || !through->common) return;
   out_.back() = ',';
   out_ += ' ';
-  AppendQuotedName(out_, through->rows);
-  out_ += " (";
-  for (const TableColumn& column : through->columns) {
-    AppendQuotedName(out_, column.name);
-    out_ += ", ";
-  }
-  out_ += std::string(kRowKey) + ") AS (";
-  const std::vector<std::string> key_items{RowKeyOf(*through->base_ref)};
-  level_items_ = &key_items;
-  GenNestedSelect(*through->common->select);
-  out_ += ") ";
+  GenRowsDefinition(through->rows, through->columns, through->query, *through->common->select,
+                    true);
+  out_ += ' ';
 }
 
 // The reference of a change's FROM clause to its target reads the rows with their keys.
@@ -178,7 +215,7 @@ void Generator::GenThroughSource(const Through& through, const ObjectName& named
 
 bool Generator::GenUpdateThrough(const UpdateStmt& update, const ObjectName& named,
                                  std::vector<Node>& nodes) {
-  const std::optional<Through> through = ChangedThrough(named, update.with);
+  std::optional<Through> through = ChangedThrough(named, update.with);
   if (!through) return false;
   if (!update.output.empty() || update.output_into) {
     RaiseUnsupported(batch_, named.pos, u"OUTPUT of a change through a view");
@@ -192,7 +229,8 @@ bool Generator::GenUpdateThrough(const UpdateStmt& update, const ObjectName& nam
       update.from.empty() ? nullptr : ChangedTables(update.table, update.from).front();
   const auto append_key = [&] {
     AppendQuotedName(out_, target ? QualifierOf(*target) : update.table.Name());
-    out_ += std::string(".") + kRowKey;
+    out_ += '.';
+    AppendQuotedName(out_, through->key);
   };
   const auto generate = [&](std::vector<Node>& steps) {
     SqlStatement s = Begin(StatementKind::kCommand, through->base.IsTemp());
@@ -207,7 +245,7 @@ bool Generator::GenUpdateThrough(const UpdateStmt& update, const ObjectName& nam
     }
     out_ += " FROM (SELECT ";
     append_key();
-    out_ += std::string(" AS ") + kRowKey;
+    out_ += std::string(" AS ") + kFromKey;
     for (std::size_t i = 0; i < bases.size(); ++i) {
       out_ += ", ";
       GenStored(*update.sets[i].second, columns ? ColumnTypeOf(*columns, bases[i]) : std::nullopt);
@@ -216,7 +254,7 @@ bool Generator::GenUpdateThrough(const UpdateStmt& update, const ObjectName& nam
     GenThroughSource(*through, update.table, update.from, update.where.get());
     out_ += ") AS \"tsql$from\" WHERE ";
     AppendTable(through->base);
-    out_ += std::string(".rowid = \"tsql$from\".") + kRowKey;
+    out_ += std::string(".rowid = \"tsql$from\".") + kFromKey;
     Finish(s, steps);
   };
   if (!through->check_option) {
@@ -235,7 +273,7 @@ bool Generator::GenUpdateThrough(const UpdateStmt& update, const ObjectName& nam
 
 bool Generator::GenDeleteThrough(const DeleteStmt& del, const ObjectName& named,
                                  std::vector<Node>& nodes) {
-  const std::optional<Through> through = ChangedThrough(named, del.with);
+  std::optional<Through> through = ChangedThrough(named, del.with);
   if (!through) return false;
   if (!del.output.empty() || del.output_into) {
     RaiseUnsupported(batch_, named.pos, u"OUTPUT of a change through a view");
@@ -248,7 +286,8 @@ bool Generator::GenDeleteThrough(const DeleteStmt& del, const ObjectName& named,
   out_ += " WHERE rowid IN (SELECT ";
   const TableRef* target = del.from.empty() ? nullptr : ChangedTables(del.table, del.from).front();
   AppendQuotedName(out_, target ? QualifierOf(*target) : del.table.Name());
-  out_ += std::string(".") + kRowKey;
+  out_ += '.';
+  AppendQuotedName(out_, through->key);
   GenThroughSource(*through, del.table, del.from, del.where.get());
   out_ += ')';
   Finish(s, nodes);
@@ -256,7 +295,7 @@ bool Generator::GenDeleteThrough(const DeleteStmt& del, const ObjectName& named,
 }
 
 bool Generator::GenInsertThrough(const InsertStmt& insert, std::vector<Node>& nodes) {
-  const std::optional<Through> through = ChangedThrough(insert.table, insert.with);
+  std::optional<Through> through = ChangedThrough(insert.table, insert.with);
   if (!through) return false;
   if (!insert.output.empty() || insert.output_into) {
     RaiseUnsupported(batch_, insert.table.pos, u"OUTPUT of a change through a view");
@@ -267,8 +306,8 @@ bool Generator::GenInsertThrough(const InsertStmt& insert, std::vector<Node>& no
       changed.push_back(column.name);
   }
   InsertStmt into;
-  into.table = through->base;
   into.columns = BaseColumns(*through, changed, false, insert.table.pos);
+  into.table = through->base;
   const auto generate = [&](std::vector<Node>& steps) {
     through_ = &*through;
     GenInsert(insert, into, steps);
@@ -319,7 +358,9 @@ void Generator::GenChecked(const Through& through, const std::function<void()>& 
     } else {
       out_ += std::string(kChecked) + " WHERE \"tsql$row\"";
     }
-    out_ += " NOT IN (SELECT " + std::string(kRowKey) + " FROM ";
+    out_ += " NOT IN (SELECT ";
+    AppendQuotedName(out_, through.key);
+    out_ += " FROM ";
     AppendQuotedName(out_, through.rows);
     out_ += ") LIMIT 1";
   });

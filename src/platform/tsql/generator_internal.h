@@ -28,6 +28,7 @@
 #include "platform/tsql/schema.h"
 #include "platform/tsql/sql_type.h"
 #include "platform/tsql/typing.h"
+#include "platform/tsql/view_rows.h"
 
 namespace tsql::generation {
 
@@ -42,12 +43,14 @@ void AppendQuotedName(std::string& out, std::u16string_view name);
 // written as char(0) joined to the pieces around it.
 void AppendStringLiteral(std::string& out, std::u16string_view value);
 
-// The view that yields a view's rows with the keys of its table's rows beside them ("v$rows"),
-// the column of those keys, and the item of a query over `table` that yields it
+// The view that yields a view's rows with the keys of its tables' rows beside them ("v$rows");
+// the column of the keys of `table`'s rows there ("tsql$rowid", "tsql$rowid$t" for a table of a
+// join); the names of those columns, and the items of the view's query that yield them
 // (generator_change_through.cpp).
 std::u16string ViewRowsName(std::u16string_view view);
-inline constexpr const char* kRowKey = "\"tsql$rowid\"";
-std::string RowKeyOf(const TableRef& table);
+std::u16string RowKeyName(ViewChange change, std::u16string_view table);
+std::vector<std::u16string> RowKeyNames(const QueryBase& base);
+std::string RowKeyItems(const QueryBase& base);
 
 class Generator {
  public:
@@ -110,7 +113,7 @@ class Generator {
   std::vector<TableColumn> ViewColumns(const CreateViewStmt& create);
 
   void GenViewRows(const CreateViewStmt& create, const std::vector<TableColumn>& columns,
-                   const TableRef& table, std::vector<Node>& nodes);
+                   const QueryBase& base, std::vector<Node>& nodes);
 
   // ---- changes through a view or a common table expression (generator_change_through.cpp) ----
   // A view or common table expression whose table a change changes.
@@ -121,14 +124,17 @@ class Generator {
     TableColumns columns;                 // its columns, with what each shows
     std::u16string rows;                  // what yields its rows with their keys
     const CommonTable* common = nullptr;  // the common table expression, when it is one
-    const TableRef* base_ref = nullptr;   // its reference to `base`
+    QueryBase query;                      // a common table expression's
+    std::u16string key;                   // the column of `rows` that holds `base`'s keys
     bool check_option = false;            // a view's WITH CHECK OPTION
   };
   std::optional<Through> ChangedThrough(const ObjectName& named, const ChangeWith& with);
-  std::vector<std::u16string> BaseColumns(const Through& through,
+  std::vector<std::u16string> BaseColumns(Through& through,
                                           const std::vector<std::u16string>& changed, bool deletes,
                                           SourcePos pos);
   void GenChangeWith(const ChangeWith& with, const Through* through = nullptr);
+  void GenRowsDefinition(const std::u16string& rows, const TableColumns& columns,
+                         const QueryBase& base, const Select& select, bool common);
   bool GenThroughReference(const TableRef& ref);
   bool GenUpdateThrough(const UpdateStmt& update, const ObjectName& named,
                         std::vector<Node>& nodes);

@@ -120,7 +120,7 @@ void Generator::Generate(const CreateViewStmt& create, std::vector<Node>& nodes)
   out_ += " AS " + ViewColumnTypesComment(types) + ' ' + ViewBaseComment(base) + ' ';
   GenNestedSelect(*create.select);
   Finish(s, nodes);
-  if (base.change == ViewChange::kBaseTable) GenViewRows(create, columns, *base.table, nodes);
+  if (!base.tables.empty()) GenViewRows(create, columns, base, nodes);
   auto described = std::make_shared<TableColumns>(columns);
   for (std::size_t i = 0; i < described->size(); ++i) {
     TableColumn& column = (*described)[i];
@@ -137,21 +137,12 @@ void Generator::Generate(const CreateViewStmt& create, std::vector<Node>& nodes)
 // The view's rows with the key of its table's row beside them ("v$rows"): a change through the
 // view finds the rows it changes there.
 void Generator::GenViewRows(const CreateViewStmt& create, const std::vector<TableColumn>& columns,
-                            const TableRef& table, std::vector<Node>& nodes) {
+                            const QueryBase& base, std::vector<Node>& nodes) {
   const std::u16string rows = ViewRowsName(TableName(create.view));
   SqlStatement s = Begin(StatementKind::kDdl);
   s.target = Utf8(rows);
   out_ += "CREATE VIEW ";
-  AppendQuotedName(out_, rows);
-  out_ += " (";
-  for (const TableColumn& column : columns) {
-    AppendQuotedName(out_, column.name);
-    out_ += ", ";
-  }
-  out_ += std::string(kRowKey) + ") AS ";
-  const std::vector<std::string> key_items{RowKeyOf(table)};
-  level_items_ = &key_items;
-  GenNestedSelect(*create.select);
+  GenRowsDefinition(rows, columns, base, *create.select, false);
   Finish(s, nodes);
 }
 

@@ -93,6 +93,12 @@ QueryBase BaseOf(const Select& select, const ColumnsOf& columns_of) {
     if (!CollectTables(*ref, tables)) return base;
   }
   if (tables.empty()) return base;
+  for (std::size_t t = 0; t < tables.size(); ++t) {
+    for (std::size_t u = 0; u < t; ++u) {
+      // A table joined to itself: its rows' keys could not be told apart by its name.
+      if (oleaut::EqualsNoCase(tables[t]->name.Name(), tables[u]->name.Name())) return base;
+    }
+  }
   std::vector<std::shared_ptr<const TableColumns>> columns;
   for (const TableRef* table : tables) {
     columns.push_back(columns_of(table->name));
@@ -146,6 +152,7 @@ QueryBase BaseOf(const Select& select, const ColumnsOf& columns_of) {
   }
   const bool one_table = tables.size() == 1;
   base.change = one_table ? ViewChange::kBaseTable : ViewChange::kJoined;
+  base.tables = tables;
   if (!one_table) return base;
   // A computed column stands on the table's rows too: a DELETE through the view reaches them.
   base.table = tables.front();
