@@ -225,6 +225,14 @@ struct Select {
   bool xml_type = false;
   bool xml_string_value = false;
   std::u16string xml_row;
+  bool xml_raw = false;  // FOR XML RAW: each column an attribute of the row's element
+  // FOR JSON PATH | AUTO [, ROOT('name')] [, INCLUDE_NULL_VALUES] [, WITHOUT_ARRAY_WRAPPER]: the
+  // rows as one JSON text, an array of objects.
+  bool for_json = false;
+  bool json_root = false;
+  std::u16string json_root_name;
+  bool json_include_nulls = false;
+  bool json_without_array = false;
   SourcePos pos;
 };
 

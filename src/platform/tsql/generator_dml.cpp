@@ -50,6 +50,19 @@ void Generator::Generate(const SelectPtr& select, std::vector<Node>& nodes) {
     Finish(s, nodes);
     return;
   }
+  if ((select->for_xml || select->for_json) && !first.has_into) {
+    // One row of one column: the rows as one XML or JSON text, named as SQL Server names it.
+    SqlStatement s = Begin(StatementKind::kQuery);
+    const std::u16string name = select->for_xml ? u"XML_F52E2B61-18A1-11d1-B105-00805F49916B"
+                                                : u"JSON_F52E2B61-18A1-11d1-B105-00805F49916B";
+    s.columns.push_back(ResultHint{name, true, false, "nvarchar(max)"});
+    out_ += "SELECT ";
+    GenScalarSubquery(*select);
+    out_ += " AS ";
+    AppendQuotedName(out_, name);
+    Finish(s, nodes);
+    return;
+  }
   SqlStatement s = Begin(first.has_into ? StatementKind::kSelectInto : StatementKind::kQuery);
   if (first.has_into) {
     for (const SelectItem& item : first.items) {

@@ -330,6 +330,9 @@ class Generator {
   void GenParse(const std::u16string& name, const Expr& expr);
   void CheckDatePart(const std::u16string& name, std::string_view part, const Expr& expr);
   void GenXmlPath(const Select& select);
+  void GenForJson(const Select& select);
+  std::vector<std::pair<std::u16string, SqlType>> ForColumns(const Select& select);
+  void GenForRows(const Select& select, std::size_t columns);
 
   std::u16string_view batch_;
   BatchSchema tables_;

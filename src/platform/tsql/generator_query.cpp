@@ -88,7 +88,9 @@ void Generator::GenBranch(const Expr& branch, const SqlType& result) {
 // A query inside another (derived table, subquery): SQL Server orders only the rows TOP
 // picks there, and refuses an ORDER BY without TOP rather than ignore it.
 void Generator::GenNestedSelect(const Select& select) {
-  if (select.for_xml) RaiseUnsupported(batch_, select.pos, u"FOR XML outside a scalar subquery");
+  if (select.for_xml || select.for_json) {
+    RaiseUnsupported(batch_, select.pos, u"FOR XML or FOR JSON in a derived table");
+  }
   if (!select.order_by.empty() && !select.offset &&
       (select.cores.size() > 1 || !select.cores[0].top)) {
     RaiseSyntaxError(batch_, select.pos,
@@ -340,6 +342,7 @@ void Generator::NoteProbes(const SelectCore& core) {
 // more, where SQLite would take the first. A plain subquery is counted as it is read.
 void Generator::GenScalarSubquery(const Select& select) {
   if (select.for_xml) return GenXmlPath(select);
+  if (select.for_json) return GenForJson(select);
   const SelectCore& core = select.cores.front();
   const bool plain = select.cores.size() == 1 && select.order_by.empty() && !core.top &&
                      !core.distinct && core.group_by.empty() && !core.having &&

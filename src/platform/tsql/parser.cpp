@@ -716,12 +716,16 @@ class Parser {
     return max_recursion;
   }
 
-  // FOR XML PATH[('row')] [, TYPE]; the other forms of FOR are refused by name.
+  // FOR XML PATH | RAW [('row')] [, TYPE] and FOR JSON PATH | AUTO [, options]; the other forms
+  // of FOR are refused by name.
   void ParseForXml(Select& select) {
     Take();  // FOR
+    if (AcceptKeyword(u"JSON")) return ParseForJson(select);
     if (!AtKeyword(u"XML")) Unsupported(u"FOR " + oleaut::UCase(Peek().text));
     Take();
-    if (!AtKeyword(u"PATH")) Unsupported(u"FOR XML " + oleaut::UCase(Peek().text));
+    select.xml_raw = AtKeyword(u"RAW");
+    if (!AtKeyword(u"PATH") && !select.xml_raw)
+      Unsupported(u"FOR XML " + oleaut::UCase(Peek().text));
     Take();
     select.for_xml = true;
     select.xml_row = u"row";
@@ -731,8 +735,35 @@ class Parser {
       ExpectSymbol(u")");
     }
     while (AcceptSymbol(u",")) {
-      if (!AcceptKeyword(u"TYPE")) Unsupported(u"FOR XML PATH with " + Peek().text);
+      if (!AcceptKeyword(u"TYPE")) Unsupported(u"FOR XML with " + Peek().text);
       select.xml_type = true;
+    }
+  }
+
+  void ParseForJson(Select& select) {
+    if (!AcceptKeyword(u"PATH") && !AcceptKeyword(u"AUTO")) Fail(u"expected PATH or AUTO");
+    select.for_json = true;
+    while (AcceptSymbol(u",")) {
+      if (AcceptKeyword(u"ROOT")) {
+        select.json_root = true;
+        select.json_root_name = u"root";
+        if (AcceptSymbol(u"(")) {
+          if (Peek().kind != TokenKind::kString) Fail(u"expected the name of the root");
+          select.json_root_name = Take().text;
+          ExpectSymbol(u")");
+        }
+      } else if (AcceptKeyword(u"INCLUDE_NULL_VALUES")) {
+        select.json_include_nulls = true;
+      } else if (AcceptKeyword(u"WITHOUT_ARRAY_WRAPPER")) {
+        select.json_without_array = true;
+      } else {
+        Fail(u"expected ROOT, INCLUDE_NULL_VALUES or WITHOUT_ARRAY_WRAPPER");
+      }
+    }
+    if (select.json_root && select.json_without_array) {
+      RaiseStatementError(select.pos,
+                          u"ROOT option and WITHOUT_ARRAY_WRAPPER option cannot be "
+                          u"used together in FOR JSON. Remove one of these options.");
     }
   }
 
