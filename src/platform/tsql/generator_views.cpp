@@ -93,6 +93,8 @@ void Generator::Generate(const CreateViewStmt& create, std::vector<Node>& nodes)
   const std::vector<TableColumn> columns = ViewColumns(create);
   QueryBase base =
       BaseOf(*create.select, [&](const ObjectName& table) { return tables_.Find(table.Name()); });
+  // Its rows are kept with their keys only where its columns are known one for one.
+  if (!base.tables.empty() && base.base_columns.size() != columns.size()) base = QueryBase{};
   base.check_option = create.check_option;
   if (create.mode != Mode::kCreate) {
     for (const std::u16string& dropped : {name, ViewRowsName(name)}) {
