@@ -5,8 +5,9 @@
 // write rows (SELECT, SELECT ... INTO, INSERT, UPDATE, DELETE) and identity;
 // generator_query.cpp the parts of a query; generator_expression.cpp operators, comparisons and
 // conversions; generator_functions.cpp function calls; generator_views.cpp views;
-// generator_merge.cpp MERGE; generator_output.cpp the OUTPUT clause; generator_apply.cpp APPLY
-// over a derived table.
+// generator_merge.cpp MERGE (generator_merge_output.cpp its OUTPUT and TOP);
+// generator_output.cpp the OUTPUT clause; generator_apply.cpp APPLY over a derived table;
+// generator_change_through.cpp changes through a view or a common table expression.
 #pragma once
 
 #include <cstddef>
