@@ -83,9 +83,9 @@ void Generator::GenRowsDefinition(const std::u16string& rows, const TableColumns
 // The view or common table expression a change names as its target, if it is one.
 std::optional<Generator::Through> Generator::ChangedThrough(const ObjectName& named,
                                                             const ChangeWith& with) {
-  Through through;
   for (const CommonTable& table : with.tables) {
     if (named.parts.size() != 1 || !oleaut::EqualsNoCase(table.name, named.Name())) continue;
+    Through through;
     const QueryBase base =
         BaseOf(*table.select, [&](const ObjectName& name) { return tables_.Find(name.Name()); });
     through.name = table.name;
@@ -105,10 +105,12 @@ std::optional<Generator::Through> Generator::ChangedThrough(const ObjectName& na
     through.change = base.change;
     return through;
   }
+  if (named.IsTemp()) return std::nullopt;  // no view is temporary
   const std::shared_ptr<const TableColumns> columns = tables_.Find(named.Name());
   if (!columns || columns->empty() || columns->front().view == ViewChange::kNone) {
     return std::nullopt;
   }
+  Through through;
   through.name = named.Name();
   through.columns = *columns;
   through.check_option = columns->front().check_option;

@@ -17,7 +17,7 @@ bool SameColumns(const TableColumns* a, const TableColumns* b) {
     const TableColumn& y = (*b)[i];
     if (!oleaut::EqualsNoCase(x.name, y.name) || x.type.Declared() != y.type.Declared() ||
         x.type.cls != y.type.cls || x.identity != y.identity || x.view != y.view ||
-        x.base_table != y.base_table || !oleaut::EqualsNoCase(x.base_column, y.base_column) ||
+        x.base_table != y.base_table || x.base_column != y.base_column ||
         x.check_option != y.check_option) {
       return false;
     }
@@ -341,7 +341,7 @@ class Resolver {
 
   // A table a query reads: a common table expression in reach, or the database's.
   std::shared_ptr<const TableColumns> Table(const ObjectName& name) {
-    if (name.parts.size() == 1) {
+    if (name.parts.size() == 1 && !common_tables_.empty()) {
       const std::u16string key = LowerAscii(name.Name());
       for (auto table = common_tables_.rbegin(); table != common_tables_.rend(); ++table) {
         if (table->first == key) return table->second;
