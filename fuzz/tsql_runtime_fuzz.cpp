@@ -75,6 +75,9 @@ constexpr const char* kStatements[] = {
     "tsql_convert('date', tsql_date_text(?1, 'ydm', 0, 103)), tsql_date_text(?1, 'myd', 1, ?1)",
     "SELECT tsql_string_agg(v, ?1, 1, v, 1), tsql_xml_path(0, ?1, 'Vx', v, 'D', v) FROM "
     "(SELECT ?1 AS v UNION ALL SELECT 'x' UNION ALL SELECT NULL) WHERE ?1 <> v COLLATE TSQL",
+    "SELECT tsql_for_json(?1, 'S' || ?1, v, 'D', v, 'Bb', v, 'Nn', v), "
+    "tsql_xml_path(0, ?1, 'v' || ?1, v, 'dx', v, 'V', v) FROM "
+    "(SELECT ?1 AS v UNION ALL SELECT 1.5 UNION ALL SELECT NULL)",
 };
 
 }  // namespace

@@ -225,7 +225,22 @@ struct Select {
   bool xml_type = false;
   bool xml_string_value = false;
   std::u16string xml_row;
+  bool xml_raw = false;  // FOR XML RAW: each column an attribute of the row's element
+  // FOR JSON PATH | AUTO [, ROOT('name')] [, INCLUDE_NULL_VALUES] [, WITHOUT_ARRAY_WRAPPER]: the
+  // rows as one JSON text, an array of objects.
+  bool for_json = false;
+  bool json_root = false;
+  std::u16string json_root_name;
+  bool json_include_nulls = false;
+  bool json_without_array = false;
   SourcePos pos;
+};
+
+// WITH name AS (query), ... before INSERT, UPDATE, DELETE or MERGE, and the
+// statement's OPTION (MAXRECURSION n). The statement may read them, and change the table of one.
+struct ChangeWith {
+  std::vector<CommonTable> tables;
+  int max_recursion = kDefaultMaxRecursion;
 };
 
 // OUTPUT inserted.x, deleted.*, ... of INSERT, UPDATE and DELETE: the rows as changed.
@@ -239,6 +254,7 @@ struct OutputInto {
 };
 
 struct InsertStmt {
+  ChangeWith with;
   ObjectName table;
   std::vector<std::u16string> columns;
   OutputList output;
@@ -251,6 +267,7 @@ struct InsertStmt {
 // UPDATE and DELETE with a FROM clause change the rows of `table`, a table of `from` named by
 // its alias or its own name, that the FROM clause and WHERE find.
 struct UpdateStmt {
+  ChangeWith with;
   ObjectName table;
   std::vector<std::pair<std::u16string, ExprPtr>> sets;
   OutputList output;
@@ -260,6 +277,7 @@ struct UpdateStmt {
 };
 
 struct DeleteStmt {
+  ChangeWith with;
   ObjectName table;
   OutputList output;
   std::optional<OutputInto> output_into;
@@ -410,6 +428,7 @@ struct CreateViewStmt {
   ObjectName view;
   std::vector<std::u16string> columns;  // empty: named by the query's columns
   SelectPtr select;
+  bool check_option = false;  // WITH CHECK OPTION: rows changed through it must stay its rows
 };
 
 // A WHEN clause of MERGE: WHEN MATCHED | NOT MATCHED [BY TARGET] | NOT MATCHED BY SOURCE
@@ -427,11 +446,15 @@ struct MergeAction {
 };
 
 struct MergeStmt {
+  ChangeWith with;
+  ExprPtr top;  // TOP (n): at most n rows take an action
   ObjectName target;
   std::u16string target_alias;  // empty: named by its own name
   TableRefPtr source;
   ExprPtr on;
   std::vector<MergeAction> actions;
+  OutputList output;  // inserted.x, deleted.x and $action: what each row's action did
+  std::optional<OutputInto> output_into;
 };
 
 struct DropViewStmt {

@@ -218,34 +218,134 @@ void Generator::GenStringAgg(const Expr& expr) {
 // (SELECT ... FOR XML PATH('row')): the rows joined in their order by an aggregate over the
 // query, whose columns get names of their own through an empty first SELECT. A column named
 // by its alias or as a column reference is an element; any other is text alone.
-void Generator::GenXmlPath(const Select& select) {
+// The columns FOR XML and FOR JSON write: each item's name (empty when it has none) and type; a *
+// stands for the columns of the query's one table.
+std::vector<std::pair<std::u16string, SqlType>> Generator::ForColumns(const Select& select) {
   const SelectCore& first = select.cores.front();
-  std::vector<std::pair<std::string, bool>> columns;  // element name, whether a date-time
+  std::vector<std::pair<std::u16string, SqlType>> columns;
   for (const SelectItem& item : first.items) {
-    if (item.star) RaiseUnsupported(batch_, item.pos, u"FOR XML PATH of *");
-    std::u16string element = item.has_alias ? item.alias : u"";
-    if (!item.has_alias && item.expr->kind == ExprKind::kColumn) element = item.expr->names.back();
-    if (element == u"text()" || element == u"*") element.clear();
-    if (!element.empty() && (element[0] == u'@' || element.find(u'/') != std::u16string::npos)) {
-      RaiseUnsupported(batch_, item.pos, u"FOR XML PATH with attributes or nested elements");
+    if (item.star) {
+      const std::shared_ptr<const TableColumns> table =
+          first.from.size() == 1 && first.from[0]->kind == TableRef::Kind::kTable
+              ? tables_.Find(first.from[0]->name.Name())
+              : nullptr;
+      if (!table) RaiseUnsupported(batch_, item.pos, u"FOR XML or FOR JSON of * over a join");
+      for (const TableColumn& column : *table)
+        columns.emplace_back(column.name, column.type);
+      continue;
     }
-    const SqlType type = TypeOf(*item.expr);
-    columns.emplace_back(Utf8(element), type.cls == SqlType::Class::kDate && !type.IsTime());
+    std::u16string name = item.has_alias ? item.alias : u"";
+    if (!item.has_alias && item.expr->kind == ExprKind::kColumn) name = item.expr->names.back();
+    columns.emplace_back(std::move(name), TypeOf(*item.expr));
+  }
+  return columns;
+}
+
+// FROM the query's rows, its columns named x0, x1, ... by their places.
+void Generator::GenForRows(const Select& select, std::size_t columns) {
+  out_ += " FROM (SELECT ";
+  for (std::size_t i = 0; i < columns; ++i)
+    out_ += (i > 0 ? ", NULL AS \"x" : "NULL AS \"x") + std::to_string(i) + "\"";
+  out_ += " WHERE 0 UNION ALL SELECT * FROM (";
+  GenSelect(select);
+  out_ += ")))";
+}
+
+void Generator::GenXmlPath(const Select& select) {
+  std::vector<std::pair<std::string, bool>> columns;  // spec, whether a date-time
+  bool elements = false;
+  for (auto& [name, type] : ForColumns(select)) {
+    std::u16string element = name;
+    if (element == u"text()" || element == u"*") element.clear();
+    const bool attribute = select.xml_raw || (!element.empty() && element[0] == u'@');
+    if (!element.empty() && element[0] == u'@') element.erase(0, 1);
+    if (element.find(u'/') != std::u16string::npos || (attribute && element.empty())) {
+      RaiseUnsupported(batch_, select.pos,
+                       u"FOR XML with nested elements or attributes without a name");
+    }
+    if (attribute && elements) {
+      RaiseStatementError(select.pos, u"Attribute-centric column '" + name +
+                                          u"' must not come after a non-attribute-centric "
+                                          u"sibling in XML hierarchy in FOR XML PATH.");
+    }
+    if (attribute && select.xml_row.empty()) {
+      RaiseStatementError(select.pos,
+                          u"Row tag omission (empty row tag name) cannot be used "
+                          u"with attribute-centric FOR XML serialization.");
+    }
+    elements = elements || !attribute;
+    const bool date = type.cls == SqlType::Class::kDate && !type.IsTime();
+    columns.emplace_back(
+        std::string(1, attribute ? (date ? 'd' : 'v') : (date ? 'D' : 'V')) + Utf8(element), date);
   }
   out_ += "(SELECT tsql_xml_path(";
   out_ += select.xml_string_value ? "1, " : "0, ";
   AppendStringLiteral(out_, select.xml_row);
   for (std::size_t i = 0; i < columns.size(); ++i) {
     out_ += ", ";
-    AppendStringLiteral(out_, oleaut::FromUtf8((columns[i].second ? "D" : "V") + columns[i].first));
+    AppendStringLiteral(out_, oleaut::FromUtf8(columns[i].first));
     out_ += ", \"x" + std::to_string(i) + "\"";
   }
-  out_ += ") FROM (SELECT ";
-  for (std::size_t i = 0; i < columns.size(); ++i)
-    out_ += (i > 0 ? ", NULL AS \"x" : "NULL AS \"x") + std::to_string(i) + "\"";
-  out_ += " WHERE 0 UNION ALL SELECT * FROM (";
-  GenSelect(select);
-  out_ += ")))";
+  out_ += ')';
+  GenForRows(select, columns.size());
+}
+
+// FOR JSON: each row an object of its columns' names and values (a number as a number, a bit as
+// true or false, a date-time with its T, anything else as text), NULLs left out unless
+// INCLUDE_NULL_VALUES, all in an array unless WITHOUT_ARRAY_WRAPPER, under ROOT's name.
+void Generator::GenForJson(const Select& select) {
+  const SelectCore& first = select.cores.front();
+  if (first.from.size() > 1 ||
+      (first.from.size() == 1 && first.from[0]->kind == TableRef::Kind::kJoin)) {
+    RaiseUnsupported(batch_, select.pos, u"FOR JSON over a join");
+  }
+  out_ += "(SELECT ";
+  if (select.json_root) {
+    out_ += "'{' || ";
+    std::string name;
+    AppendStringLiteral(name, u"\"" + select.json_root_name + u"\":");
+    out_ += name + " || ";
+  }
+  if (!select.json_without_array) out_ += "'[' || ";
+  out_ += "tsql_for_json(";
+  out_ += select.json_include_nulls ? '1' : '0';
+  const auto columns = ForColumns(select);
+  for (std::size_t i = 0; i < columns.size(); ++i) {
+    const auto& [name, type] = columns[i];
+    if (name.empty()) {
+      RaiseStatementError(select.pos,
+                          u"Column expressions and data sources without names or aliases cannot "
+                          u"be formatted as JSON text using FOR JSON clause. Add alias to the "
+                          u"unnamed column or table.");
+    }
+    if (name.find(u'.') != std::u16string::npos) {
+      RaiseUnsupported(batch_, select.pos, u"FOR JSON with nested names");
+    }
+    if (type.cls == SqlType::Class::kBinary) {
+      RaiseUnsupported(batch_, select.pos, u"FOR JSON of a binary value");
+    }
+    char kind = 'S';
+    if (type.cls == SqlType::Class::kBit) kind = 'B';
+    if (type.cls == SqlType::Class::kInteger || type.cls == SqlType::Class::kDecimal ||
+        type.cls == SqlType::Class::kFloat) {
+      kind = 'N';
+    }
+    if (type.cls == SqlType::Class::kDate) kind = 'D';
+    out_ += ", ";
+    AppendStringLiteral(out_, std::u16string(1, static_cast<char16_t>(kind)) + name);
+    const std::string value = "\"x" + std::to_string(i) + "\"";
+    if (type.cls == SqlType::Class::kDecimal) {
+      // Every digit of its scale, as SQL Server writes a decimal.
+      out_ +=
+          ", tsql_convert('nvarchar(max)', tsql_convert('" + type.Declared() + "', " + value + "))";
+    } else {
+      out_ += ", " + value;
+    }
+  }
+  out_ += ')';
+  if (!select.json_without_array) out_ += " || ']'";
+  if (select.json_root) out_ += " || '}'";
+  GenForRows(select, columns.size());
 }
 
 }  // namespace tsql::generation

@@ -6,6 +6,7 @@
 #include "platform/tsql/errors.h"
 #include "platform/tsql/generator_internal.h"
 #include "platform/tsql/grouping.h"
+#include "platform/tsql/table_refs.h"
 
 namespace tsql::generation {
 namespace {
@@ -86,14 +87,37 @@ void Generator::CheckCommonTableColumns(const CommonTable& table) {
   }
 }
 
-void Generator::GenWith(const Select& select) {
+// A common table expression reads those declared before it, not those after it: SQL Server
+// looks a later one's name up as a table's (SQLite would read the later one).
+void Generator::CheckLaterReferences(const std::vector<CommonTable>& tables) {
+  for (std::size_t i = 0; i < tables.size(); ++i) {
+    for (std::size_t j = i + 1; j < tables.size(); ++j) {
+      const TableRef* named = nullptr;
+      AnyTableRef(*tables[i].select, [&](const TableRef& ref) {
+        if (NamesTable(ref, tables[j].name)) named = &ref;
+        return named != nullptr;
+      });
+      if (!named) continue;
+      if (tables_.Find(tables[j].name)) {
+        RaiseUnsupported(batch_, named->pos,
+                         u"A common table expression that reads a table named as a later one");
+      }
+      RaiseMissingTable(named->name.pos, named->name.Written(), MissingTable::kInvalidObjectName);
+    }
+  }
+}
+
+void Generator::GenWith(const std::vector<CommonTable>& tables, int max_recursion) {
+  CheckLaterReferences(tables);
   out_ += "WITH ";
-  for (std::size_t i = 0; i < select.with.size(); ++i) {
+  for (std::size_t i = 0; i < tables.size(); ++i) {
     if (i > 0) out_ += ", ";
-    const CommonTable& table = select.with[i];
+    const CommonTable& table = tables[i];
     CheckCommonTableColumns(table);
-    if (IsRecursive(table) && select.max_recursion > 0) {
-      GenRecursive(table, select.max_recursion);
+    const bool recursive = IsRecursive(table);
+    if (recursive) CheckRecursiveTypes(table);
+    if (recursive && max_recursion > 0) {
+      GenRecursive(table, max_recursion);
       continue;
     }
     AppendQuotedName(out_, table.name);
@@ -149,6 +173,31 @@ bool Generator::IsRecursive(const CommonTable& table) {
                                        u"' does not contain a top-level UNION ALL operator.");
   }
   return true;
+}
+
+// Each column of a recursive part has the type of the anchor's, lengths included.
+void Generator::CheckRecursiveTypes(const CommonTable& table) {
+  const Select& select = *table.select;
+  const SelectCore& anchor = select.cores.front();
+  for (std::size_t c = 1; c < select.cores.size(); ++c) {
+    const SelectCore& core = select.cores[c];
+    if (!FindReference(core, table.name) || core.items.size() != anchor.items.size()) continue;
+    for (std::size_t i = 0; i < core.items.size(); ++i) {
+      if (!anchor.items[i].expr || !core.items[i].expr) return;  // a *
+      const SqlType first = TypeOf(*anchor.items[i].expr);
+      const SqlType next = TypeOf(*core.items[i].expr);
+      if (!first.IsKnown() || !next.IsKnown() || first.cls == SqlType::Class::kNull ||
+          next.cls == SqlType::Class::kNull || first.Declared() == next.Declared()) {
+        continue;
+      }
+      const std::u16string column =
+          i < table.columns.size() ? table.columns[i] : OutputName(anchor.items[i]);
+      RaiseStatementError(core.pos,
+                          u"Types don't match between the anchor and the recursive "
+                          u"part in column \"" +
+                              column + u"\" of recursive query \"" + table.name + u"\".");
+    }
+  }
 }
 
 // name$levels yields the rows with the level each was made at (the anchor's 0); a row made past

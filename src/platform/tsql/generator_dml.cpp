@@ -50,6 +50,19 @@ void Generator::Generate(const SelectPtr& select, std::vector<Node>& nodes) {
     Finish(s, nodes);
     return;
   }
+  if ((select->for_xml || select->for_json) && !first.has_into) {
+    // One row of one column: the rows as one XML or JSON text, named as SQL Server names it.
+    SqlStatement s = Begin(StatementKind::kQuery);
+    const std::u16string name = select->for_xml ? u"XML_F52E2B61-18A1-11d1-B105-00805F49916B"
+                                                : u"JSON_F52E2B61-18A1-11d1-B105-00805F49916B";
+    s.columns.push_back(ResultHint{name, true, false, "nvarchar(max)"});
+    out_ += "SELECT ";
+    GenScalarSubquery(*select);
+    out_ += " AS ";
+    AppendQuotedName(out_, name);
+    Finish(s, nodes);
+    return;
+  }
   SqlStatement s = Begin(first.has_into ? StatementKind::kSelectInto : StatementKind::kQuery);
   if (first.has_into) {
     for (const SelectItem& item : first.items) {
@@ -75,27 +88,36 @@ void Generator::Generate(const SelectPtr& select, std::vector<Node>& nodes) {
 }
 
 void Generator::Generate(const InsertStmt& insert, std::vector<Node>& nodes) {
+  if (GenInsertThrough(insert, nodes)) return;
+  GenInsert(insert, insert, nodes);
+}
+
+// `into` names the table and the columns the rows of `insert` go into.
+void Generator::GenInsert(const InsertStmt& insert, const InsertStmt& into,
+                          std::vector<Node>& nodes) {
   if ((!insert.output.empty() || insert.output_into) && !output_) {
     GenWithOutput(
-        insert.output, insert.output_into, OutputChange::kInsert, insert.table, insert.table, {},
-        nullptr, [&](std::vector<Node>& steps) { Generate(insert, steps); }, nodes);
+        insert.output, insert.output_into, OutputChange::kInsert, into.table, into.table, {},
+        nullptr, insert.with, [&](std::vector<Node>& steps) { GenInsert(insert, into, steps); },
+        nodes);
     return;
   }
   SqlStatement s = Begin(StatementKind::kInsert);
-  s.target = Utf8(TableName(insert.table));
-  s.target_temp = insert.table.IsTemp();
-  s.identity_values = IdentityValuesOf(insert);
+  s.target = Utf8(TableName(into.table));
+  s.target_temp = into.table.IsTemp();
+  s.identity_values = IdentityValuesOf(into);
+  GenChangeWith(insert.with, through_);
   out_ += "INSERT INTO ";
-  AppendTable(insert.table);
-  if (!insert.columns.empty()) {
+  AppendTable(into.table);
+  if (!into.columns.empty()) {
     out_ += " (";
-    for (std::size_t i = 0; i < insert.columns.size(); ++i) {
+    for (std::size_t i = 0; i < into.columns.size(); ++i) {
       if (i > 0) out_ += ", ";
-      AppendQuotedName(out_, insert.columns[i]);
+      AppendQuotedName(out_, into.columns[i]);
     }
     out_ += ')';
   }
-  const std::vector<std::optional<SqlType>> targets = InsertTargets(insert);
+  const std::vector<std::optional<SqlType>> targets = InsertTargets(into);
   if (insert.default_values) {
     out_ += " DEFAULT VALUES";
   } else if (insert.select) {
@@ -245,13 +267,16 @@ void Generator::GenStored(const Expr& value, const std::optional<SqlType>& colum
 
 void Generator::Generate(const UpdateStmt& update, std::vector<Node>& nodes) {
   const ObjectName& table = update.from.empty() ? update.table : ChangedTable(update);
+  if (GenUpdateThrough(update, table, nodes)) return;
   if ((!update.output.empty() || update.output_into) && !output_) {
     GenWithOutput(
         update.output, update.output_into, OutputChange::kUpdate, table, update.table, update.from,
-        update.where.get(), [&](std::vector<Node>& steps) { Generate(update, steps); }, nodes);
+        update.where.get(), update.with, [&](std::vector<Node>& steps) { Generate(update, steps); },
+        nodes);
     return;
   }
   SqlStatement s = Begin(StatementKind::kCommand, table.IsTemp());
+  GenChangeWith(update.with);
   out_ += "UPDATE ";
   AppendTable(table);
   out_ += " SET ";
@@ -291,13 +316,15 @@ void Generator::Generate(const UpdateStmt& update, std::vector<Node>& nodes) {
 
 void Generator::Generate(const DeleteStmt& del, std::vector<Node>& nodes) {
   const ObjectName& table = del.from.empty() ? del.table : ChangedTable(del);
+  if (GenDeleteThrough(del, table, nodes)) return;
   if ((!del.output.empty() || del.output_into) && !output_) {
     GenWithOutput(
         del.output, del.output_into, OutputChange::kDelete, table, del.table, del.from,
-        del.where.get(), [&](std::vector<Node>& steps) { Generate(del, steps); }, nodes);
+        del.where.get(), del.with, [&](std::vector<Node>& steps) { Generate(del, steps); }, nodes);
     return;
   }
   SqlStatement s = Begin(StatementKind::kCommand, table.IsTemp());
+  GenChangeWith(del.with);
   out_ += "DELETE FROM ";
   AppendTable(table);
   if (!del.from.empty()) {

@@ -246,7 +246,7 @@ void Generator::GenConverted(const Expr& value, const SqlType& type, const Expr*
 }
 
 void Generator::GenColumn(const Expr& expr) {
-  if (GenLateralColumn(expr)) return;
+  if (GenLateralColumn(expr) || GenActionColumn(expr)) return;
   CheckOutputColumn(expr);
   const auto& names = expr.names;
   // database.schema.table.column and schema.table.column name the table by its own name.

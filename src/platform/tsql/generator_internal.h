@@ -5,8 +5,9 @@
 // write rows (SELECT, SELECT ... INTO, INSERT, UPDATE, DELETE) and identity;
 // generator_query.cpp the parts of a query; generator_expression.cpp operators, comparisons and
 // conversions; generator_functions.cpp function calls; generator_views.cpp views;
-// generator_merge.cpp MERGE; generator_output.cpp the OUTPUT clause; generator_apply.cpp APPLY
-// over a derived table.
+// generator_merge.cpp MERGE (generator_merge_output.cpp its OUTPUT and TOP);
+// generator_output.cpp the OUTPUT clause; generator_apply.cpp APPLY over a derived table;
+// generator_change_through.cpp changes through a view or a common table expression.
 #pragma once
 
 #include <cstddef>
@@ -28,6 +29,7 @@
 #include "platform/tsql/schema.h"
 #include "platform/tsql/sql_type.h"
 #include "platform/tsql/typing.h"
+#include "platform/tsql/view_rows.h"
 
 namespace tsql::generation {
 
@@ -41,6 +43,15 @@ void AppendQuotedName(std::string& out, std::u16string_view name);
 // A text literal; a NUL character, which would end the statement's text for the engine, is
 // written as char(0) joined to the pieces around it.
 void AppendStringLiteral(std::string& out, std::u16string_view value);
+
+// The view that yields a view's rows with the keys of its tables' rows beside them ("v$rows");
+// the column of the keys of `table`'s rows there ("tsql$rowid", "tsql$rowid$t" for a table of a
+// join); the names of those columns, and the items of the view's query that yield them
+// (generator_change_through.cpp).
+std::u16string ViewRowsName(std::u16string_view view);
+std::u16string RowKeyName(ViewChange change, std::u16string_view table);
+std::vector<std::u16string> RowKeyNames(const QueryBase& base);
+std::string RowKeyItems(const QueryBase& base);
 
 class Generator {
  public:
@@ -102,18 +113,64 @@ class Generator {
   void Generate(const DropViewStmt& drop, std::vector<Node>& nodes);
   std::vector<TableColumn> ViewColumns(const CreateViewStmt& create);
 
+  void GenViewRows(const CreateViewStmt& create, const std::vector<TableColumn>& columns,
+                   const QueryBase& base, std::vector<Node>& nodes);
+
+  // ---- changes through a view or a common table expression (generator_change_through.cpp) ----
+  // A view or common table expression whose table a change changes.
+  struct Through {
+    std::u16string name;  // as the change names it
+    ViewChange change = ViewChange::kOther;
+    ObjectName base;                      // the table it shows the rows of
+    TableColumns columns;                 // its columns, with what each shows
+    std::u16string rows;                  // what yields its rows with their keys
+    const CommonTable* common = nullptr;  // the common table expression, when it is one
+    QueryBase query;                      // a common table expression's
+    std::u16string key;                   // the column of `rows` that holds `base`'s keys
+    bool check_option = false;            // a view's WITH CHECK OPTION
+  };
+  std::optional<Through> ChangedThrough(const ObjectName& named, const ChangeWith& with);
+  std::vector<std::u16string> BaseColumns(Through& through,
+                                          const std::vector<std::u16string>& changed, bool deletes,
+                                          SourcePos pos);
+  void GenChangeWith(const ChangeWith& with, const Through* through = nullptr);
+  void GenRowsDefinition(const std::u16string& rows, const TableColumns& columns,
+                         const QueryBase& base, const Select& select, bool common);
+  bool GenThroughReference(const TableRef& ref);
+  bool GenUpdateThrough(const UpdateStmt& update, const ObjectName& named,
+                        std::vector<Node>& nodes);
+  bool GenDeleteThrough(const DeleteStmt& del, const ObjectName& named, std::vector<Node>& nodes);
+  bool GenInsertThrough(const InsertStmt& insert, std::vector<Node>& nodes);
+  void GenThroughSource(const Through& through, const ObjectName& named,
+                        const std::vector<TableRefPtr>& from, const Expr* where);
+  void GenChecked(const Through& through, const std::function<void()>& keep,
+                  const std::function<void(std::vector<Node>&)>& change, bool inserts,
+                  std::vector<Node>& nodes);
+
   // ---- MERGE (generator_merge.cpp) ----
   void Generate(const MergeStmt& merge, std::vector<Node>& nodes);
   void GenMergeChoice(const MergeStmt& merge, MergeAction::When when);
   void GenMergeSets(const MergeAction& action, const TableColumns* columns);
   void GenMergeInsert(const MergeStmt& merge, const MergeAction& action, std::size_t number,
                       const std::u16string& source_alias, std::vector<Node>& steps);
+  // MERGE TOP (n) and OUTPUT (generator_merge_output.cpp).
+  void GenStep(StatementKind kind, bool temp, std::vector<Node>& steps,
+               const std::function<void()>& body);
+  void FinishSteps(const ObjectName& target, bool temp, std::vector<Node>& steps,
+                   std::vector<Node>& nodes);
+  void GenMergeTop(const MergeStmt& merge, bool unmatched, std::vector<Node>& steps);
+  void GenMergeKept(const MergeStmt& merge, bool unmatched, std::vector<Node>& steps);
+  void GenMergeInsertMark(const MergeStmt& merge, std::vector<Node>& steps);
+  void GenMergeOutput(const MergeStmt& merge, std::vector<Node>& steps);
+  void GenMergeOutputRows(const ObjectName& table);
+  bool GenActionColumn(const Expr& expr);
 
   // ---- statements that read or write rows, identity (generator_dml.cpp) ----
   void Generate(const IdentityInsertStmt& option, std::vector<Node>& nodes);
   IdentityValues IdentityValuesOf(const InsertStmt& insert);
   void Generate(const SelectPtr& select, std::vector<Node>& nodes);
   void Generate(const InsertStmt& insert, std::vector<Node>& nodes);
+  void GenInsert(const InsertStmt& insert, const InsertStmt& into, std::vector<Node>& nodes);
   std::optional<NewIdentity> NewTableIdentity(const Select& select);
   std::optional<NewIdentity> CopiedIdentity(const Select& select);
   static std::shared_ptr<const TableColumns> WithIdentity(
@@ -150,7 +207,7 @@ class Generator {
   void GenUnpivot(const TableRef& ref);  // generator_unpivot.cpp
 
   // ---- OUTPUT (generator_output.cpp) ----
-  enum class OutputChange : std::uint8_t { kInsert, kUpdate, kDelete };
+  enum class OutputChange : std::uint8_t { kInsert, kUpdate, kDelete, kMerge };
   struct OutputTarget {
     const ObjectName* table;
     OutputChange change;
@@ -158,8 +215,11 @@ class Generator {
   void GenWithOutput(const OutputList& output, const std::optional<OutputInto>& into,
                      OutputChange change, const ObjectName& table, const ObjectName& named,
                      const std::vector<TableRefPtr>& from, const Expr* where,
+                     const ChangeWith& with,
                      const std::function<void(std::vector<Node>&)>& generate_change,
                      std::vector<Node>& nodes);
+  void GenOutputQuery(const OutputList& output, OutputChange change, const ObjectName& table,
+                      bool temp, std::vector<Node>& steps);
   void GenOutputRows(OutputChange change, const ObjectName& table);
   void GenOutputInto(const OutputInto& into, OutputChange change, const ObjectName& table,
                      std::vector<Node>& steps);
@@ -185,9 +245,11 @@ class Generator {
   bool GenLateralStar(const SelectCore& core, const SelectItem& item);
 
   // ---- common table expressions (generator_common_tables.cpp) ----
-  void GenWith(const Select& select);
+  void GenWith(const std::vector<CommonTable>& tables, int max_recursion);
+  void CheckLaterReferences(const std::vector<CommonTable>& tables);
   void CheckCommonTableColumns(const CommonTable& table);
   bool IsRecursive(const CommonTable& table);
+  void CheckRecursiveTypes(const CommonTable& table);
   void GenRecursive(const CommonTable& table, int max_recursion);
   bool GenLevelledReference(const TableRef& ref);
 
@@ -274,6 +336,9 @@ class Generator {
   void GenParse(const std::u16string& name, const Expr& expr);
   void CheckDatePart(const std::u16string& name, std::string_view part, const Expr& expr);
   void GenXmlPath(const Select& select);
+  void GenForJson(const Select& select);
+  std::vector<std::pair<std::u16string, SqlType>> ForColumns(const Select& select);
+  void GenForRows(const Select& select, std::size_t columns);
 
   std::u16string_view batch_;
   BatchSchema tables_;
@@ -302,6 +367,10 @@ class Generator {
   // The derived tables that APPLY joins in the queries being generated, innermost last.
   std::vector<Lateral> laterals_;
   int lateral_depth_ = 0;
+  // The change through a view or common table expression being generated, and the reference of
+  // its FROM clause that reads the rows it changes.
+  const Through* through_ = nullptr;
+  const TableRef* through_ref_ = nullptr;
   const OutputTarget* output_ = nullptr;  // the statement whose OUTPUT is being generated
   bool in_output_list_ = false;           // the generator is in that OUTPUT's items
 };

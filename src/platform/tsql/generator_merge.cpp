@@ -7,14 +7,15 @@
 
 #include "platform/tsql/errors.h"
 #include "platform/tsql/generator_internal.h"
+#include "platform/tsql/generator_merge_tables.h"
 
 namespace tsql::generation {
 namespace {
 
-constexpr const char* kPairs = "\"tsql$merge\"";
-constexpr const char* kUnmatched = "\"tsql$merge_unmatched\"";
-constexpr const char* kRow = "\"tsql$row\"";
-constexpr const char* kAction = "\"tsql$action\"";
+constexpr const char* kPairs = kMergePairs;
+constexpr const char* kUnmatched = kMergeUnmatched;
+constexpr const char* kRow = kMergeRow;
+constexpr const char* kAction = kMergeAction;
 
 }  // namespace
 
@@ -61,11 +62,14 @@ void Generator::Generate(const MergeStmt& merge, std::vector<Node>& nodes) {
   if (source.kind == TableRef::Kind::kJoin) {
     RaiseUnsupported(batch_, source.pos, u"A join as the source of MERGE");
   }
+  if (ChangedThrough(target, merge.with)) {
+    RaiseUnsupported(batch_, target.pos, u"MERGE into a view or common table expression");
+  }
   const std::shared_ptr<const TableColumns> columns = tables_.Require(target);
   const std::u16string target_alias =
       merge.target_alias.empty() ? TableName(target) : merge.target_alias;
   const std::u16string source_alias = source.has_alias ? source.alias : TableName(source.name);
-  const bool temp = target.IsTemp();
+  const bool temp = target.IsTemp() && (!merge.output_into || merge.output_into->table.IsTemp());
   const auto has = [&](When when) {
     return std::any_of(merge.actions.begin(), merge.actions.end(),
                        [when](const MergeAction& action) { return action.when == when; });
@@ -96,7 +100,9 @@ void Generator::Generate(const MergeStmt& merge, std::vector<Node>& nodes) {
   drop_tables();
   // Each source row, the target row it matches (NULL for none) and the action it takes.
   step(StatementKind::kCommand, steps, [&](SqlStatement&) {
-    out_ += std::string("CREATE TEMP TABLE ") + kPairs + " AS SELECT ";
+    out_ += std::string("CREATE TEMP TABLE ") + kPairs + " AS ";
+    GenChangeWith(merge.with);
+    out_ += "SELECT ";
     AppendQuotedName(out_, target_alias);
     out_ += std::string(".rowid AS ") + kRow + ", CASE WHEN ";
     AppendQuotedName(out_, target_alias);
@@ -115,7 +121,9 @@ void Generator::Generate(const MergeStmt& merge, std::vector<Node>& nodes) {
   });
   if (has(When::kNotMatchedBySource)) {
     step(StatementKind::kCommand, steps, [&](SqlStatement&) {
-      out_ += std::string("CREATE TEMP TABLE ") + kUnmatched + " AS SELECT ";
+      out_ += std::string("CREATE TEMP TABLE ") + kUnmatched + " AS ";
+      GenChangeWith(merge.with);
+      out_ += "SELECT ";
       AppendQuotedName(out_, target_alias);
       out_ += std::string(".rowid AS ") + kRow + ", ";
       GenMergeChoice(merge, When::kNotMatchedBySource);
@@ -128,6 +136,7 @@ void Generator::Generate(const MergeStmt& merge, std::vector<Node>& nodes) {
       out_ += ')';
     });
   }
+  if (merge.top) GenMergeTop(merge, has(When::kNotMatchedBySource), steps);
   if (has(When::kMatched)) {
     step(StatementKind::kQuery, steps, [&](SqlStatement&) {
       out_ += std::string(
@@ -141,8 +150,11 @@ void Generator::Generate(const MergeStmt& merge, std::vector<Node>& nodes) {
               " HAVING count(*) > 1 LIMIT 1";
     });
   }
+  const bool outputs = !merge.output.empty() || merge.output_into;
+  if (outputs) GenMergeKept(merge, has(When::kNotMatchedBySource), steps);
   // The matched rows, then the target rows no source row matched, then the new rows.
   for (When when : {When::kMatched, When::kNotMatchedBySource, When::kNotMatchedByTarget}) {
+    if (outputs && when == When::kNotMatchedByTarget) GenMergeInsertMark(merge, steps);
     for (std::size_t i = 0; i < merge.actions.size(); ++i) {
       const MergeAction& action = merge.actions[i];
       if (action.when != when) continue;
@@ -150,6 +162,7 @@ void Generator::Generate(const MergeStmt& merge, std::vector<Node>& nodes) {
       if (action.kind == Kind::kDelete) {
         step(StatementKind::kCommand, steps, [&](SqlStatement& s) {
           s.row_count = RowCountEffect::kCounted;
+          GenChangeWith(merge.with);
           out_ += "DELETE FROM ";
           AppendTable(target);
           out_ += " WHERE rowid";
@@ -158,6 +171,7 @@ void Generator::Generate(const MergeStmt& merge, std::vector<Node>& nodes) {
       } else if (action.kind == Kind::kUpdate && when == When::kMatched) {
         step(StatementKind::kCommand, steps, [&](SqlStatement& s) {
           s.row_count = RowCountEffect::kCounted;
+          GenChangeWith(merge.with);
           out_ += "UPDATE ";
           append_target();
           GenMergeSets(action, columns.get());
@@ -174,6 +188,7 @@ void Generator::Generate(const MergeStmt& merge, std::vector<Node>& nodes) {
       } else if (action.kind == Kind::kUpdate) {
         step(StatementKind::kCommand, steps, [&](SqlStatement& s) {
           s.row_count = RowCountEffect::kCounted;
+          GenChangeWith(merge.with);
           out_ += "UPDATE ";
           append_target();
           GenMergeSets(action, columns.get());
@@ -187,12 +202,9 @@ void Generator::Generate(const MergeStmt& merge, std::vector<Node>& nodes) {
       }
     }
   }
+  if (outputs) GenMergeOutput(merge, steps);
   drop_tables();
-  SqlStatement s = Begin(StatementKind::kSteps, temp);
-  s.target = Utf8(TableName(target));
-  for (Node& node : steps)
-    s.steps.push_back(std::move(std::get<SqlStatement>(node.item)));
-  Finish(s, nodes);
+  FinishSteps(target, temp, steps, nodes);
 }
 
 // INSERT [(columns)] VALUES (...) for each source row that matched no target row: the values
@@ -229,6 +241,7 @@ void Generator::GenMergeInsert(const MergeStmt& merge, const MergeAction& action
   SqlStatement s = Begin(StatementKind::kInsert, merge.target.IsTemp());
   s.target = Utf8(TableName(merge.target));
   s.identity_values = IdentityValuesOf(insert);
+  GenChangeWith(merge.with);
   out_ += "INSERT INTO ";
   AppendTable(merge.target);
   AppendNameList(insert.columns);

@@ -26,6 +26,7 @@ bool IsInserted(std::u16string_view name) {
 void Generator::GenWithOutput(const OutputList& output, const std::optional<OutputInto>& into,
                               OutputChange change, const ObjectName& table, const ObjectName& named,
                               const std::vector<TableRefPtr>& from, const Expr* where,
+                              const ChangeWith& with,
                               const std::function<void(std::vector<Node>&)>& generate_change,
                               std::vector<Node>& nodes) {
   const OutputTarget target{&table, change};
@@ -41,7 +42,9 @@ void Generator::GenWithOutput(const OutputList& output, const std::optional<Outp
   drop();
   SqlStatement keep = Begin(StatementKind::kCommand, temp);
   keep.row_count = RowCountEffect::kKept;
-  out_ += "CREATE TEMP TABLE \"tsql$output\" AS SELECT ";
+  out_ += "CREATE TEMP TABLE \"tsql$output\" AS ";
+  GenChangeWith(with);
+  out_ += "SELECT ";
   if (change == OutputChange::kInsert) {
     out_ += "coalesce(max(rowid), 0) AS \"tsql$row\" FROM ";
     AppendTable(table);
@@ -61,23 +64,23 @@ void Generator::GenWithOutput(const OutputList& output, const std::optional<Outp
   Finish(keep, steps);
   generate_change(steps);
   if (into) GenOutputInto(*into, change, table, steps);
-  if (!output.empty()) {
-    SqlStatement rows = Begin(StatementKind::kQuery, temp);
-    rows.row_count = RowCountEffect::kKept;
-    out_ += "SELECT ";
-    in_output_list_ = true;
-    rows.columns = GenOutputList(output, table);
-    in_output_list_ = false;
-    GenOutputRows(change, table);
-    Finish(rows, steps);
-  }
+  if (!output.empty()) GenOutputQuery(output, change, table, temp, steps);
   drop();
   output_ = nullptr;
-  SqlStatement s = Begin(StatementKind::kSteps, temp);
-  s.target = Utf8(TableName(table));
-  for (Node& node : steps)
-    s.steps.push_back(std::move(std::get<SqlStatement>(node.item)));
-  Finish(s, nodes);
+  FinishSteps(table, temp, steps, nodes);
+}
+
+// The query that returns the rows of OUTPUT without INTO.
+void Generator::GenOutputQuery(const OutputList& output, OutputChange change,
+                               const ObjectName& table, bool temp, std::vector<Node>& steps) {
+  SqlStatement rows = Begin(StatementKind::kQuery, temp);
+  rows.row_count = RowCountEffect::kKept;
+  out_ += "SELECT ";
+  in_output_list_ = true;
+  rows.columns = GenOutputList(output, table);
+  in_output_list_ = false;
+  GenOutputRows(change, table);
+  Finish(rows, steps);
 }
 
 // FROM the rows the change made (inserted) or kept (deleted), in the order of the table's keys.
@@ -98,6 +101,9 @@ void Generator::GenOutputRows(OutputChange change, const ObjectName& table) {
       break;
     case OutputChange::kDelete:
       out_ += std::string(kKept) + " AS \"deleted\" ORDER BY \"deleted\".\"tsql$row\"";
+      break;
+    case OutputChange::kMerge:
+      GenMergeOutputRows(table);
       break;
   }
 }
@@ -158,6 +164,9 @@ void Generator::CheckOutputColumn(const Expr& expr) {
   const bool allowed = (IsInserted(qualifier) && output_->change != OutputChange::kDelete) ||
                        (IsDeleted(qualifier) && output_->change != OutputChange::kInsert);
   if (allowed) return;
+  if (output_->change == OutputChange::kMerge) {
+    RaiseUnsupported(batch_, expr.pos, u"OUTPUT of a MERGE's source columns");
+  }
   if (expr.names.size() != 2) {
     RaiseUnsupported(batch_, expr.pos, u"OUTPUT of a column other than inserted.x or deleted.x");
   }

@@ -10,8 +10,16 @@ namespace tsql::generation {
 void Generator::GenOutputInto(const OutputInto& into, OutputChange change, const ObjectName& table,
                               std::vector<Node>& steps) {
   const std::shared_ptr<const TableColumns> target = tables_.Require(into.table);
-  SqlStatement s = Begin(StatementKind::kCommand, table.IsTemp() && into.table.IsTemp());
+  // An insert, so that an identity column written while IDENTITY_INSERT is off fails as SQL
+  // Server's does (error 544).
+  SqlStatement s = Begin(StatementKind::kInsert, table.IsTemp() && into.table.IsTemp());
   s.row_count = RowCountEffect::kKept;
+  s.target = Utf8(TableName(into.table));
+  s.target_temp = into.table.IsTemp();
+  InsertStmt written;
+  written.table = into.table;
+  written.columns = into.columns;
+  s.identity_values = IdentityValuesOf(written);
   out_ += "INSERT INTO ";
   AppendTable(into.table);
   std::size_t expected = into.columns.size();

@@ -90,7 +90,9 @@ void Generator::GenBranch(const Expr& branch, const SqlType& result) {
 // A query inside another (derived table, subquery): SQL Server orders only the rows TOP
 // picks there, and refuses an ORDER BY without TOP rather than ignore it.
 void Generator::GenNestedSelect(const Select& select) {
-  if (select.for_xml) RaiseUnsupported(batch_, select.pos, u"FOR XML outside a scalar subquery");
+  if (select.for_xml || select.for_json) {
+    RaiseUnsupported(batch_, select.pos, u"FOR XML or FOR JSON in a derived table");
+  }
   if (!select.order_by.empty() && !select.offset &&
       (select.cores.size() > 1 || !select.cores[0].top)) {
     RaiseSyntaxError(batch_, select.pos,
@@ -105,7 +107,7 @@ void Generator::GenSelect(const Select& select) {
   // The columns an INSERT ... SELECT stores into, for its own SELECT alone.
   const std::vector<std::optional<SqlType>>* store_types = std::exchange(store_types_, nullptr);
   const std::vector<std::string>* level_items = std::exchange(level_items_, nullptr);
-  if (!select.with.empty()) GenWith(select);
+  if (!select.with.empty()) GenWith(select.with, select.max_recursion);
   const std::size_t laterals = OpenLaterals(select);
   CheckDistinctOrder(select);
   const bool compound = select.cores.size() > 1;
@@ -342,6 +344,7 @@ void Generator::NoteProbes(const SelectCore& core) {
 // more, where SQLite would take the first. A plain subquery is counted as it is read.
 void Generator::GenScalarSubquery(const Select& select) {
   if (select.for_xml) return GenXmlPath(select);
+  if (select.for_json) return GenForJson(select);
   const SelectCore& core = select.cores.front();
   const bool plain = select.cores.size() == 1 && select.order_by.empty() && !core.top &&
                      !core.distinct && core.group_by.empty() && !core.having &&
@@ -466,7 +469,7 @@ void Generator::GenPivot(const TableRef& ref) {
 void Generator::GenTableRef(const TableRef& ref) {
   switch (ref.kind) {
     case TableRef::Kind::kTable:
-      if (GenLevelledReference(ref)) return;
+      if (GenLevelledReference(ref) || GenThroughReference(ref)) return;
       AppendTable(ref.name);
       break;
     case TableRef::Kind::kDerived:

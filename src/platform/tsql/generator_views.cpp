@@ -6,57 +6,11 @@
 
 #include "platform/tsql/errors.h"
 #include "platform/tsql/generator_internal.h"
+#include "platform/tsql/table_refs.h"
+#include "platform/tsql/view_rows.h"
 #include "platform/tsql/view_types.h"
 
 namespace tsql::generation {
-namespace {
-
-bool NamesTemporaryTable(const Select& select);
-
-bool ExprNamesTemporaryTable(const Expr& expr) {
-  if (expr.select && NamesTemporaryTable(*expr.select)) return true;
-  return std::any_of(expr.args.begin(), expr.args.end(),
-                     [](const ExprPtr& arg) { return arg && ExprNamesTemporaryTable(*arg); });
-}
-
-bool RefNamesTemporaryTable(const TableRef& ref) {
-  switch (ref.kind) {
-    case TableRef::Kind::kTable:
-      return ref.name.IsTemp();
-    case TableRef::Kind::kFunction:
-      return std::any_of(ref.args.begin(), ref.args.end(),
-                         [](const ExprPtr& arg) { return ExprNamesTemporaryTable(*arg); });
-    case TableRef::Kind::kDerived:
-      return NamesTemporaryTable(*ref.select);
-    case TableRef::Kind::kPivot:
-      return RefNamesTemporaryTable(*ref.left);
-    case TableRef::Kind::kJoin:
-      return RefNamesTemporaryTable(*ref.left) || RefNamesTemporaryTable(*ref.right) ||
-             (ref.on && ExprNamesTemporaryTable(*ref.on));
-  }
-  return false;
-}
-
-// Whether a query reads a temporary table anywhere: in its FROM clauses, its subqueries or its
-// common table expressions.
-bool NamesTemporaryTable(const Select& select) {
-  for (const CommonTable& table : select.with) {
-    if (NamesTemporaryTable(*table.select)) return true;
-  }
-  for (const SelectCore& core : select.cores) {
-    for (const TableRefPtr& ref : core.from) {
-      if (RefNamesTemporaryTable(*ref)) return true;
-    }
-    for (const SelectItem& item : core.items) {
-      if (item.expr && ExprNamesTemporaryTable(*item.expr)) return true;
-    }
-    if (core.where && ExprNamesTemporaryTable(*core.where)) return true;
-    if (core.having && ExprNamesTemporaryTable(*core.having)) return true;
-  }
-  return false;
-}
-
-}  // namespace
 
 // The view's columns as SQL Server makes them: named by the column list or the query, each name
 // given and used once; a column of NULLs is an int.
@@ -120,7 +74,9 @@ void Generator::Generate(const CreateViewStmt& create, std::vector<Node>& nodes)
     RaiseStatementError(view.pos,
                         u"\"" + view.Name() + u"\": Temporary views or functions are not allowed.");
   }
-  if (NamesTemporaryTable(*create.select)) {
+  if (AnyTableRef(*create.select, [](const TableRef& ref) {
+        return ref.kind == TableRef::Kind::kTable && ref.name.IsTemp();
+      })) {
     RaiseStatementError(create.select->pos,
                         u"Views or functions are not allowed on temporary tables. Table names "
                         u"that begin with '#' denote temporary tables.");
@@ -135,12 +91,19 @@ void Generator::Generate(const CreateViewStmt& create, std::vector<Node>& nodes)
     RaiseMissingTable(view.pos, view.Written(), MissingTable::kInvalidObjectName);
   }
   const std::vector<TableColumn> columns = ViewColumns(create);
+  QueryBase base =
+      BaseOf(*create.select, [&](const ObjectName& table) { return tables_.Find(table.Name()); });
+  // Its rows are kept with their keys only where its columns are known one for one.
+  if (!base.tables.empty() && base.base_columns.size() != columns.size()) base = QueryBase{};
+  base.check_option = create.check_option;
   if (create.mode != Mode::kCreate) {
-    SqlStatement drop = Begin(StatementKind::kDdl);
-    drop.target = Utf8(name);
-    out_ += "DROP VIEW IF EXISTS ";
-    AppendQuotedName(out_, name);
-    Finish(drop, nodes);
+    for (const std::u16string& dropped : {name, ViewRowsName(name)}) {
+      SqlStatement drop = Begin(StatementKind::kDdl);
+      drop.target = Utf8(dropped);
+      out_ += "DROP VIEW IF EXISTS ";
+      AppendQuotedName(out_, dropped);
+      Finish(drop, nodes);
+    }
   }
   SqlStatement s = Begin(StatementKind::kDdl);
   s.target = Utf8(name);
@@ -156,11 +119,33 @@ void Generator::Generate(const CreateViewStmt& create, std::vector<Node>& nodes)
     }
     out_ += ')';
   }
-  out_ += " AS " + ViewColumnTypesComment(types) + ' ';
+  out_ += " AS " + ViewColumnTypesComment(types) + ' ' + ViewBaseComment(base) + ' ';
   GenNestedSelect(*create.select);
   Finish(s, nodes);
-  tables_.Define(view.Name(),
-                 columns.empty() ? nullptr : std::make_shared<const TableColumns>(columns));
+  if (!base.tables.empty()) GenViewRows(create, columns, base, nodes);
+  auto described = std::make_shared<TableColumns>(columns);
+  for (std::size_t i = 0; i < described->size(); ++i) {
+    TableColumn& column = (*described)[i];
+    column.view = base.change;
+    column.check_option = base.check_option;
+    if (i < base.base_columns.size()) {
+      column.base_table = base.base_tables[i];
+      column.base_column = base.base_columns[i];
+    }
+  }
+  tables_.Define(view.Name(), columns.empty() ? nullptr : std::move(described));
+}
+
+// The view's rows with the key of its table's row beside them ("v$rows"): a change through the
+// view finds the rows it changes there.
+void Generator::GenViewRows(const CreateViewStmt& create, const std::vector<TableColumn>& columns,
+                            const QueryBase& base, std::vector<Node>& nodes) {
+  const std::u16string rows = ViewRowsName(TableName(create.view));
+  SqlStatement s = Begin(StatementKind::kDdl);
+  s.target = Utf8(rows);
+  out_ += "CREATE VIEW ";
+  GenRowsDefinition(rows, columns, base, *create.select, false);
+  Finish(s, nodes);
 }
 
 void Generator::Generate(const DropViewStmt& drop, std::vector<Node>& nodes) {
@@ -176,6 +161,11 @@ void Generator::Generate(const DropViewStmt& drop, std::vector<Node>& nodes) {
     out_ += drop.if_exists ? "DROP VIEW IF EXISTS " : "DROP VIEW ";
     AppendQuotedName(out_, name);
     Finish(s, nodes);
+    SqlStatement rows = Begin(StatementKind::kDdl);
+    rows.target = Utf8(ViewRowsName(name));
+    out_ += "DROP VIEW IF EXISTS ";
+    AppendQuotedName(out_, ViewRowsName(name));
+    Finish(rows, nodes);
     tables_.Drop(view.Name());
   }
 }

@@ -620,20 +620,20 @@ class Parser {
   }
 
   // ---- SELECT ----
-  // WITH name [(columns)] AS (query) [, ...] SELECT ... or INSERT ... SELECT ...: the names
-  // are the statement's own, and its query's.
+  // WITH name [(columns)] AS (query) [, ...] before SELECT, INSERT, UPDATE, DELETE or MERGE: the
+  // names are the statement's own, and its query's.
   void ParseWith(Statement& statement) {
     std::vector<CommonTable> tables = ParseCommonTables();
-    if (AtKeyword(u"INSERT")) {
-      InsertStmt insert = ParseInsert();
-      if (!insert.select) Unsupported(u"A common table expression before INSERT ... VALUES");
-      insert.select->with = std::move(tables);
-      statement.body = std::move(insert);
-      return;
-    }
-    if (!AtKeyword(u"SELECT")) {
-      Unsupported(u"A common table expression before UPDATE, DELETE or MERGE");
-    }
+    const auto changing = [&](auto change) {
+      change.with.tables = std::move(tables);
+      if (AtKeyword(u"OPTION")) change.with.max_recursion = ParseMaxRecursion();
+      statement.body = std::move(change);
+    };
+    if (AtKeyword(u"INSERT")) return changing(ParseInsert());
+    if (AtKeyword(u"UPDATE")) return changing(ParseUpdate());
+    if (AtKeyword(u"DELETE")) return changing(ParseDelete());
+    if (AtKeyword(u"MERGE")) return changing(ParseMerge());
+    if (!AtKeyword(u"SELECT")) Fail(u"expected SELECT, INSERT, UPDATE, DELETE or MERGE");
     SelectPtr select = ParseSelect(true);
     select->with = std::move(tables);
     statement.body = std::move(select);
@@ -697,9 +697,10 @@ class Parser {
   }
 
   // OPTION (MAXRECURSION n); other query hints are SQL Server's plans only and refused by name.
-  void ParseQueryOptions(Select& select) {
+  int ParseMaxRecursion() {
     Take();  // OPTION
     ExpectSymbol(u"(");
+    int max_recursion = kDefaultMaxRecursion;
     do {
       if (!AtKeyword(u"MAXRECURSION")) Unsupported(u"OPTION (query hints other than MAXRECURSION)");
       Take();
@@ -711,17 +712,22 @@ class Parser {
                                            u" specified for the MAXRECURSION option exceeds the "
                                            u"allowed maximum of 32767.");
       }
-      select.max_recursion = static_cast<int>(value);
+      max_recursion = static_cast<int>(value);
     } while (AcceptSymbol(u","));
     ExpectSymbol(u")");
+    return max_recursion;
   }
 
-  // FOR XML PATH[('row')] [, TYPE]; the other forms of FOR are refused by name.
+  // FOR XML PATH | RAW [('row')] [, TYPE] and FOR JSON PATH | AUTO [, options]; the other forms
+  // of FOR are refused by name.
   void ParseForXml(Select& select) {
     Take();  // FOR
+    if (AcceptKeyword(u"JSON")) return ParseForJson(select);
     if (!AtKeyword(u"XML")) Unsupported(u"FOR " + oleaut::UCase(Peek().text));
     Take();
-    if (!AtKeyword(u"PATH")) Unsupported(u"FOR XML " + oleaut::UCase(Peek().text));
+    select.xml_raw = AtKeyword(u"RAW");
+    if (!AtKeyword(u"PATH") && !select.xml_raw)
+      Unsupported(u"FOR XML " + oleaut::UCase(Peek().text));
     Take();
     select.for_xml = true;
     select.xml_row = u"row";
@@ -731,8 +737,35 @@ class Parser {
       ExpectSymbol(u")");
     }
     while (AcceptSymbol(u",")) {
-      if (!AcceptKeyword(u"TYPE")) Unsupported(u"FOR XML PATH with " + Peek().text);
+      if (!AcceptKeyword(u"TYPE")) Unsupported(u"FOR XML with " + Peek().text);
       select.xml_type = true;
+    }
+  }
+
+  void ParseForJson(Select& select) {
+    if (!AcceptKeyword(u"PATH") && !AcceptKeyword(u"AUTO")) Fail(u"expected PATH or AUTO");
+    select.for_json = true;
+    while (AcceptSymbol(u",")) {
+      if (AcceptKeyword(u"ROOT")) {
+        select.json_root = true;
+        select.json_root_name = u"root";
+        if (AcceptSymbol(u"(")) {
+          if (Peek().kind != TokenKind::kString) Fail(u"expected the name of the root");
+          select.json_root_name = Take().text;
+          ExpectSymbol(u")");
+        }
+      } else if (AcceptKeyword(u"INCLUDE_NULL_VALUES")) {
+        select.json_include_nulls = true;
+      } else if (AcceptKeyword(u"WITHOUT_ARRAY_WRAPPER")) {
+        select.json_without_array = true;
+      } else {
+        Fail(u"expected ROOT, INCLUDE_NULL_VALUES or WITHOUT_ARRAY_WRAPPER");
+      }
+    }
+    if (select.json_root && select.json_without_array) {
+      RaiseStatementError(select.pos,
+                          u"ROOT option and WITHOUT_ARRAY_WRAPPER option cannot be "
+                          u"used together in FOR JSON. Remove one of these options.");
     }
   }
 
@@ -789,7 +822,10 @@ class Parser {
     return type;
   }
 
-  SelectPtr ParseSelect(bool allow_into) {
+  SelectPtr ParseSelect(bool allow_into) { return ParseSelect(allow_into, allow_into); }
+
+  // `allow_option`: the query ends its statement, which OPTION (...) may end.
+  SelectPtr ParseSelect(bool allow_into, bool allow_option) {
     DepthGuard guard(*this);
     auto select = std::make_unique<Select>();
     select->pos = Peek().pos;
@@ -817,8 +853,8 @@ class Parser {
       if (AcceptKeyword(u"OFFSET")) ParseOffsetFetch(*select);
     }
     if (AtKeyword(u"OPTION")) {
-      if (!allow_into) Fail(u"OPTION is allowed only at the end of a statement");
-      ParseQueryOptions(*select);
+      if (!allow_option) Fail(u"OPTION is allowed only at the end of a statement");
+      select->max_recursion = ParseMaxRecursion();
     }
     if (AtKeyword(u"FOR")) ParseForXml(*select);
     if (AtKeyword(u"COMPUTE")) Unsupported(u"COMPUTE");
@@ -1237,7 +1273,8 @@ class Parser {
         insert.rows.push_back(std::move(row));
       } while (AcceptSymbol(u","));
     } else if (AtKeyword(u"SELECT")) {
-      insert.select = ParseSelect(false);
+      insert.select = ParseSelect(false, true);
+      insert.with.max_recursion = insert.select->max_recursion;
     } else if (AtKeyword(u"DEFAULT")) {
       Take();
       ExpectKeyword(u"VALUES");
@@ -1312,6 +1349,7 @@ class Parser {
       if (AtKeyword(u"CURRENT")) Unsupported(u"WHERE CURRENT OF");
       update.where = ParseExpr();
     }
+    if (AtKeyword(u"OPTION")) update.with.max_recursion = ParseMaxRecursion();
     return update;
   }
 
@@ -1328,15 +1366,21 @@ class Parser {
       if (AtKeyword(u"CURRENT")) Unsupported(u"WHERE CURRENT OF");
       del.where = ParseExpr();
     }
+    if (AtKeyword(u"OPTION")) del.with.max_recursion = ParseMaxRecursion();
     return del;
   }
 
   // MERGE [INTO] target [[AS] alias] USING source ON condition WHEN ... THEN ... ;
   MergeStmt ParseMerge() {
     Take();  // MERGE
-    if (AtKeyword(u"TOP")) Unsupported(u"MERGE TOP");
-    AcceptKeyword(u"INTO");
     MergeStmt merge;
+    if (AcceptKeyword(u"TOP")) {
+      ExpectSymbol(u"(");
+      merge.top = ParseExpr();
+      ExpectSymbol(u")");
+      if (AtKeyword(u"PERCENT")) Unsupported(u"MERGE TOP ... PERCENT");
+    }
+    AcceptKeyword(u"INTO");
     merge.target = ParseObjectName();
     if (AtKeyword(u"WITH") && AtSymbol(u"(", 1)) SkipTableHints();
     if (AcceptKeyword(u"AS")) {
@@ -1351,8 +1395,8 @@ class Parser {
     while (AtKeyword(u"WHEN"))
       merge.actions.push_back(ParseMergeAction());
     if (merge.actions.empty()) Fail(u"expected WHEN");
-    if (AtKeyword(u"OUTPUT")) Unsupported(u"OUTPUT");
-    if (AtKeyword(u"OPTION")) Unsupported(u"OPTION of a MERGE");
+    if (AtKeyword(u"OUTPUT")) ParseOutput(merge.output, merge.output_into);
+    if (AtKeyword(u"OPTION")) merge.with.max_recursion = ParseMaxRecursion();
     if (!AtSymbol(u";")) {
       RaiseStatementError(Peek().pos, u"A MERGE statement must be terminated by a semi-colon (;).");
     }
@@ -1493,11 +1537,11 @@ class Parser {
     if (!AtKeyword(u"SELECT")) Fail(u"expected the query of the view");
     view.select = ParseSelect(false);
     view.select->with = std::move(tables);
-    // Rows are changed through no view here, so the check of changed rows has nothing to check.
     if (AtKeyword(u"WITH") && AtKeyword(u"CHECK", 1)) {
       Take();
       Take();
       ExpectKeyword(u"OPTION");
+      view.check_option = true;
     }
     while (AcceptSymbol(u";")) {
     }

@@ -16,7 +16,9 @@ bool SameColumns(const TableColumns* a, const TableColumns* b) {
     const TableColumn& x = (*a)[i];
     const TableColumn& y = (*b)[i];
     if (!oleaut::EqualsNoCase(x.name, y.name) || x.type.Declared() != y.type.Declared() ||
-        x.type.cls != y.type.cls || x.identity != y.identity) {
+        x.type.cls != y.type.cls || x.identity != y.identity || x.view != y.view ||
+        x.base_table != y.base_table || x.base_column != y.base_column ||
+        x.check_option != y.check_option) {
       return false;
     }
   }
@@ -77,8 +79,20 @@ std::vector<const TableRef*> ChangedTables(const ObjectName& target,
     if (by_alias && target.parts.size() > 1) continue;
     for (const TableRefPtr& ref : from)
       CollectChangedTables(*ref, target.Name(), by_alias, found);
-    if (!found.empty()) break;
+    if (!found.empty()) return found;
   }
+  // The table under an alias: SQL Server takes its one reference for the target too.
+  const auto collect = [&](const TableRef& ref, const auto& self) -> void {
+    if (ref.kind == TableRef::Kind::kJoin) {
+      self(*ref.left, self);
+      self(*ref.right, self);
+    } else if (ref.kind == TableRef::Kind::kTable &&
+               oleaut::EqualsNoCase(ref.name.Name(), target.Name())) {
+      found.push_back(&ref);
+    }
+  };
+  for (const TableRefPtr& ref : from)
+    collect(*ref, collect);
   return found;
 }
 
@@ -125,7 +139,8 @@ class Resolver {
   }
 
   std::shared_ptr<const TableColumns> Resolve(const InsertStmt& insert) {
-    const std::shared_ptr<const TableColumns> columns = schema_.Require(insert.table);
+    const CommonTablesInReach in_reach(*this, insert.with.tables);
+    const std::shared_ptr<const TableColumns> columns = Table(insert.table);
     for (const std::u16string& column : insert.columns)
       RequireColumn(insert.table, columns.get(), column);
     for (const auto& row : insert.rows) {
@@ -137,6 +152,7 @@ class Resolver {
   }
 
   std::shared_ptr<const TableColumns> Resolve(const UpdateStmt& update) {
+    const CommonTablesInReach in_reach(*this, update.with.tables);
     const Scope scope = ChangeScope(update.table, update.from);
     const std::shared_ptr<const TableColumns> target = ChangedColumns(update.table, update.from);
     for (const auto& set : update.sets)
@@ -152,6 +168,7 @@ class Resolver {
   }
 
   std::shared_ptr<const TableColumns> Resolve(const DeleteStmt& del) {
+    const CommonTablesInReach in_reach(*this, del.with.tables);
     const Scope scope = ChangeScope(del.table, del.from);
     scopes_.push_back(&scope);
     for (const TableRefPtr& ref : del.from)
@@ -163,9 +180,10 @@ class Resolver {
 
   // MERGE reads its target (by its alias) and its source in its conditions and its actions.
   std::shared_ptr<const TableColumns> Resolve(const MergeStmt& merge) {
+    const CommonTablesInReach in_reach(*this, merge.with.tables);
     Scope scope;
     scope.push_back({merge.target_alias.empty() ? merge.target.Name() : merge.target_alias,
-                     schema_.Require(merge.target)});
+                     Table(merge.target)});
     AddSource(*merge.source, scope);
     scopes_.push_back(&scope);
     Expression(*merge.on);
@@ -184,7 +202,7 @@ class Resolver {
   Scope ChangeScope(const ObjectName& target, const std::vector<TableRefPtr>& from) {
     Scope scope;
     if (from.empty()) {
-      scope.push_back(Source{target.Name(), schema_.Require(target)});
+      scope.push_back(Source{target.Name(), Table(target)});
       return scope;
     }
     for (const TableRefPtr& ref : from)
@@ -194,10 +212,10 @@ class Resolver {
 
   std::shared_ptr<const TableColumns> ChangedColumns(const ObjectName& target,
                                                      const std::vector<TableRefPtr>& from) {
-    if (from.empty()) return schema_.Find(target.Name());
+    if (from.empty()) return Table(target);
     const std::vector<const TableRef*> changed = ChangedTables(target, from);
     if (changed.size() != 1 || changed[0]->kind != TableRef::Kind::kTable) return nullptr;
-    return schema_.Find(changed[0]->name.Name());
+    return Table(changed[0]->name);
   }
 
   std::shared_ptr<const TableColumns> Resolve(const AssignStmt& assign) {
@@ -282,25 +300,48 @@ class Resolver {
 
   // The common table expressions of a query, each visible to those after it and to the query;
   // a recursive one's reference to itself has unknown columns.
-  void CommonTables(const Select& select) {
-    for (const CommonTable& table : select.with) {
+  void CommonTables(const std::vector<CommonTable>& tables) {
+    for (const CommonTable& table : tables) {
       common_tables_.push_back({LowerAscii(table.name), nullptr});
-      std::shared_ptr<const TableColumns> columns = Query(*table.select);
-      if (columns && !table.columns.empty() && columns->size() == table.columns.size()) {
-        auto named = std::make_shared<TableColumns>(*columns);
-        for (std::size_t i = 0; i < named->size(); ++i)
-          (*named)[i].name = table.columns[i];
-        columns = std::move(named);
-      } else if (!table.columns.empty()) {
-        columns = nullptr;
+      // A recursive part reads rows of the anchor's columns: the anchor is resolved first.
+      if (table.select->cores.size() > 1) {
+        Scope anchor;
+        common_tables_.back().second = Named(table, Core(table.select->cores.front(), anchor));
       }
-      common_tables_.back().second = std::move(columns);
+      common_tables_.back().second = Named(table, Query(*table.select));
     }
+  }
+
+  // The common tables a change declares, in reach of all of it while it is resolved.
+  class CommonTablesInReach {
+   public:
+    CommonTablesInReach(Resolver& resolver, const std::vector<CommonTable>& tables)
+        : resolver_(resolver), outer_(resolver.common_tables_.size()) {
+      resolver.CommonTables(tables);
+    }
+    ~CommonTablesInReach() { resolver_.common_tables_.resize(outer_); }
+    CommonTablesInReach(const CommonTablesInReach&) = delete;
+    CommonTablesInReach& operator=(const CommonTablesInReach&) = delete;
+
+   private:
+    Resolver& resolver_;
+    std::size_t outer_;
+  };
+
+  // The columns of a common table expression: its query's, named by its column list.
+  static std::shared_ptr<const TableColumns> Named(const CommonTable& table,
+                                                   std::shared_ptr<const TableColumns> columns) {
+    if (table.columns.empty()) return columns;
+    if (!columns || columns->size() != table.columns.size()) return nullptr;
+    auto named = std::make_shared<TableColumns>(*columns);
+    for (std::size_t i = 0; i < named->size(); ++i)
+      (*named)[i].name = table.columns[i];
+    return named;
   }
 
   // A table a query reads: a common table expression in reach, or the database's.
   std::shared_ptr<const TableColumns> Table(const ObjectName& name) {
-    if (name.parts.size() == 1) {
+    if (name.parts.size() == 1 && !common_tables_.empty()) {
       const std::u16string key = LowerAscii(name.Name());
       for (auto table = common_tables_.rbegin(); table != common_tables_.rend(); ++table) {
         if (table->first == key) return table->second;
@@ -312,7 +353,7 @@ class Resolver {
   // The columns of a query are those of its first SELECT; ORDER BY may name them by alias.
   std::shared_ptr<const TableColumns> Query(const Select& select) {
     const std::size_t outer_tables = common_tables_.size();
-    CommonTables(select);
+    CommonTables(select.with);
     std::shared_ptr<const TableColumns> columns = QueryBody(select);
     common_tables_.resize(outer_tables);
     return columns;

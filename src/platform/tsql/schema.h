@@ -3,6 +3,7 @@
 // that comparisons, arithmetic and conversions of columns keep SQL Server's meaning.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -12,10 +13,26 @@
 
 namespace tsql {
 
+// Which changes reach a view's base tables, as SQL Server decides it from the view's query.
+enum class ViewChange : std::uint8_t {
+  kNone,       // a table's column, or a view made before views said
+  kBaseTable,  // the view reads one table, plainly: its rows change through it
+  kJoined,     // the view joins tables: a change of more than one of them fails (error 4405)
+  kGrouped,    // aggregates, DISTINCT or GROUP BY: no change reaches it (error 4403)
+  kOther,      // UNION, TOP, a derived table, ...: refused by name
+};
+
 struct TableColumn {
   std::u16string name;
   SqlType type;
   bool identity = false;  // the table's identity column
+  // A view's column: how changes reach the view's tables, the table the column shows a column of
+  // as it is (`base_table`, as SQLite knows it) and that column (`base_column`, empty for a
+  // computed column, whose table is the view's one table when it has one).
+  ViewChange view = ViewChange::kNone;
+  std::u16string base_table = {};
+  std::u16string base_column = {};
+  bool check_option = false;  // the view's WITH CHECK OPTION
 };
 using TableColumns = std::vector<TableColumn>;
 
@@ -35,8 +52,8 @@ struct SchemaDependency {
   std::shared_ptr<const TableColumns> seen;  // nullptr: there was no such table
 };
 
-// Same names (without regard to case), types and identity, in the same order; two nullptrs are
-// equal.
+// Same names (without regard to case), types, identity and view bases and checks, in the same
+// order; two nullptrs are equal.
 bool SameColumns(const TableColumns* a, const TableColumns* b);
 
 }  // namespace tsql

@@ -118,6 +118,8 @@ class Tokenizer {
       ScanBinary(token);
     } else if (IsDigit(c) || (c == u'.' && IsDigit(Peek(1)))) {
       ScanNumber(token);
+    } else if (c == u'$' && IsAsciiLetter(Peek(1))) {
+      ScanWord(token);  // a pseudo-column: MERGE's $action
     } else if (IsCurrencySymbol(c)) {
       ScanMoney(token);
     } else if (c == u'@') {

@@ -69,7 +69,7 @@ SqlType Typer::ComputeType(const Expr& expr) {
       return type ? *type : SqlType::Unknown();
     }
     case ExprKind::kSubquery: {
-      if (expr.select->for_xml) return MaxText(true);
+      if (expr.select->for_xml || expr.select->for_json) return MaxText(true);
       const SelectCore& core = expr.select->cores.front();
       if (core.items.size() == 1 && !core.items[0].star) return TypeOf(*core.items[0].expr);
       return SqlType::Unknown();

@@ -59,6 +59,11 @@ TEST(Generator, WritesSqliteTextWithTheSameMeaning) {
        R"(DELETE FROM "T_ExcelPrintExport" WHERE (("FPreparerID" = ?1) AND ("FBillId" = (-?2))))"},
       {u"create table #s(FID int identity ,FValue int)",
        R"(CREATE TEMP TABLE "#s" ("FID" INTEGER PRIMARY KEY AUTOINCREMENT, "FValue" int))"},
+      // A change through a common table expression reaches its table by the keys of its rows.
+      {u"with c as (select a as x from t where b > 0) update c set x = 1",
+       R"(WITH "c" AS (SELECT "a" AS "x" FROM "t" WHERE ("b" > ?1)), "c$rows" ("x", "tsql$rowid") AS (SELECT "a" AS "x", "t".rowid FROM "t" WHERE ("b" > ?2)) UPDATE "t" SET "a" = "tsql$from"."tsql$0" FROM (SELECT "c"."tsql$rowid" AS "tsql$rowid", ?3 AS "tsql$0" FROM "c$rows" AS "c") AS "tsql$from" WHERE "t".rowid = "tsql$from"."tsql$rowid")"},
+      {u"with c as (select a, b from t) delete from c where b = 2",
+       R"(WITH "c" AS (SELECT "a", "b" FROM "t"), "c$rows" ("a", "b", "tsql$rowid") AS (SELECT "a", "b", "t".rowid FROM "t") DELETE FROM "t" WHERE rowid IN (SELECT "c"."tsql$rowid" FROM "c$rows" AS "c" WHERE ("b" = ?1)))"},
   };
   for (const Case& c : cases) {
     const auto program = tsql::TranslateUncached(c.tsql, nullptr);

@@ -38,6 +38,10 @@ constexpr KnownError kKnownErrors[] = {
     {u"Invalid column name", 207, 16, 1},
     {u"Must declare the", 137, 15, 2},
     {u"conflicts with the type of other columns specified in the UNPIVOT list", 8167, 16, 1},
+    {u"did not qualify under the CHECK OPTION constraint", 550, 16, 1},
+    {u"because it contains aggregates, or a DISTINCT or GROUP BY clause", 4403, 16, 1},
+    {u"because the modification affects multiple base tables", 4405, 16, 1},
+    {u"because it contains a derived or constant field", 4406, 16, 1},
 };
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "platform/tsql/errors.h"
 #include "platform/tsql/shape.h"
 #include "platform/tsql/token.h"
+#include "platform/tsql/view_rows.h"
 #include "platform/tsql/view_types.h"
 
 namespace ado::sqlite {
@@ -266,17 +267,15 @@ std::shared_ptr<const tsql::TableColumns> TranslatedSession::Columns(std::u16str
 }
 
 // A view's computed columns have no declared type in SQLite: the types SQL Server gives them
-// are kept in the view's definition. A table's columns are all declared, and looked up no more.
+// are kept in the view's definition, with how changes reach the view's tables (view_rows.h).
 std::shared_ptr<const tsql::TableColumns> TranslatedSession::WithViewTypes(
     std::shared_ptr<const tsql::TableColumns> columns, std::u16string_view name) {
-  if (std::all_of(columns->begin(), columns->end(),
-                  [](const tsql::TableColumn& column) { return column.type.IsKnown(); })) {
-    return columns;
-  }
-  const std::vector<std::optional<tsql::SqlType>> types =
-      tsql::ViewColumnTypes(backend_.ViewDefinition(oleaut::ToUtf8(name)));
-  if (types.size() != columns->size()) return columns;
+  const std::string definition = backend_.ViewDefinition(oleaut::ToUtf8(name));
+  if (definition.empty()) return columns;
   auto typed = std::make_shared<tsql::TableColumns>(*columns);
+  tsql::ReadViewBase(definition, *typed);
+  const std::vector<std::optional<tsql::SqlType>> types = tsql::ViewColumnTypes(definition);
+  if (types.size() != typed->size()) return typed;
   for (std::size_t i = 0; i < types.size(); ++i) {
     if (!(*typed)[i].type.IsKnown() && types[i]) (*typed)[i].type = *types[i];
   }

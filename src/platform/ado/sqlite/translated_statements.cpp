@@ -479,6 +479,7 @@ FailureScope ScopeOfFailure(const oleaut::ComError& error) {
       u"Violation of UNIQUE KEY constraint",
       u"Cannot insert duplicate key row",
       u"The MERGE statement attempted to UPDATE or DELETE the same row more than once",
+      u"did not qualify under the CHECK OPTION constraint",
   };
   if (message.find(u"Conversion failed when converting") != std::u16string_view::npos) {
     return FailureScope::kBatchAndTransaction;

@@ -22,48 +22,57 @@ class LikeMatcher {
  public:
   LikeMatcher(std::u16string_view pattern, char16_t escape) : pattern_(pattern), escape_(escape) {}
 
-  bool Matches(std::u16string_view text) const { return Match(0, text, 0); }
-
- private:
-  // Whether text[t..] matches pattern_[p..].
-  bool Match(std::size_t p, std::u16string_view text, std::size_t t) const {
-    while (p < pattern_.size()) {
-      const char16_t c = pattern_[p];
-      if (escape_ && c == escape_ && p + 1 < pattern_.size()) {
-        if (t >= text.size() || Fold(text[t]) != Fold(pattern_[p + 1])) return false;
-        p += 2;
-        ++t;
-        continue;
-      }
-      if (c == u'%') {
+  // Every token but % stands for one character, so a mismatch need only go back to the last %
+  // and let it take one more character: time in proportion to the pattern times the text, where
+  // trying every split after every % takes time exponential in the number of %.
+  bool Matches(std::u16string_view text) const {
+    constexpr std::size_t kNone = std::u16string_view::npos;
+    std::size_t p = 0;
+    std::size_t t = 0;
+    std::size_t after_percent = kNone;  // the pattern after the last %, and where it started
+    std::size_t resumed_at = 0;
+    while (t < text.size()) {
+      if (p < pattern_.size() && pattern_[p] == u'%') {
         while (p < pattern_.size() && pattern_[p] == u'%')
           ++p;
-        if (p == pattern_.size()) return true;
-        for (std::size_t k = t; k <= text.size(); ++k) {
-          if (Match(p, text, k)) return true;
-        }
-        return false;
+        after_percent = p;
+        resumed_at = t;
+        continue;
       }
-      if (t >= text.size()) return false;
-      if (c == u'_') {
-        ++p;
+      std::size_t next = 0;
+      if (p < pattern_.size() && MatchOne(p, text[t], next)) {
+        p = next;
         ++t;
         continue;
       }
-      if (c == u'[') {
-        const std::size_t close = pattern_.find(u']', p + 1);
-        if (close != std::u16string_view::npos) {
-          if (!InSet(pattern_.substr(p + 1, close - p - 1), text[t])) return false;
-          p = close + 1;
-          ++t;
-          continue;
-        }
-      }
-      if (Fold(c) != Fold(text[t])) return false;
-      ++p;
-      ++t;
+      if (after_percent == kNone) return false;
+      p = after_percent;
+      t = ++resumed_at;
     }
-    return t == text.size();
+    while (p < pattern_.size() && pattern_[p] == u'%')
+      ++p;
+    return p == pattern_.size();
+  }
+
+ private:
+  // Whether the token at pattern_[p] (an escaped character, _, a [set] or a character) matches
+  // `c`; `next` is set to the pattern after it.
+  bool MatchOne(std::size_t p, char16_t c, std::size_t& next) const {
+    const char16_t token = pattern_[p];
+    if (escape_ && token == escape_ && p + 1 < pattern_.size()) {
+      next = p + 2;
+      return Fold(c) == Fold(pattern_[p + 1]);
+    }
+    next = p + 1;
+    if (token == u'_') return true;
+    if (token == u'[') {
+      const std::size_t close = pattern_.find(u']', p + 1);
+      if (close != std::u16string_view::npos) {
+        next = close + 1;
+        return InSet(pattern_.substr(p + 1, close - p - 1), c);
+      }
+    }
+    return Fold(token) == Fold(c);
   }
 
   static bool InSet(std::u16string_view set, char16_t c) {

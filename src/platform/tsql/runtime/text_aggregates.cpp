@@ -139,23 +139,47 @@ void AppendEscaped(std::u16string& out, std::u16string_view text) {
   AppendReplaced(out, text, kXml, false);
 }
 
+// A date-time as XML and JSON write it: with its T, and without a fraction of none
+// ("2008-04-30T00:00:00").
+void WriteDateTime(std::u16string& value) {
+  if (value.size() <= 10 || value[10] != u' ') return;
+  value[10] = u'T';
+  if (value.ends_with(u".000")) value.resize(value.size() - 4);
+}
+
+// An attribute's value also escapes its quotes and the blanks a parser would fold.
+void AppendAttributeEscaped(std::u16string& out, std::u16string_view text) {
+  static constexpr CharReplacement kXml[] = {
+      {u'&', u"&amp;"},   {u'<', u"&lt;"},    {u'>', u"&gt;"},   {u'"', u"&quot;"},
+      {u'\r', u"&#x0D;"}, {u'\n', u"&#x0A;"}, {u'\t', u"&#x09;"}};
+  AppendReplaced(out, text, kXml, false);
+}
+
 // tsql_xml_path(string_value, row, spec1, value1, ...): each spec a kind ('D' a date-time,
-// written with its T; 'V' any other value) and the column's element name, empty for a column
-// that is text alone. `string_value` 1 gives the text without markup, as .value('.', ...)
-// reads it.
+// written with its T; 'V' any other value; 'd' and 'v' the same as an attribute of the row) and
+// the column's element or attribute name, empty for a column that is text alone.
+// `string_value` 1 gives the text without markup, as .value('.', ...) reads it.
 void XmlPathStep(sqlite3_context* context, int argc, sqlite3_value** argv) {
   std::u16string* out = StateOf<std::u16string>(context, true);
   if (!out) return sqlite3_result_error_nomem(context);
   const bool string_value = sqlite3_value_int(argv[0]) != 0;
   const std::u16string row = ValueText(argv[1]);
   std::u16string content;
+  std::u16string attributes;
   for (int i = 2; i + 1 < argc; i += 2) {
     if (sqlite3_value_type(argv[i + 1]) == SQLITE_NULL) continue;
     const std::u16string spec = ValueText(argv[i]);
+    if (spec.empty()) continue;
     std::u16string value = ValueText(argv[i + 1]);
-    if (!spec.empty() && spec[0] == u'D' && value.size() > 10 && value[10] == u' ')
-      value[10] = u'T';
+    if (spec[0] == u'D' || spec[0] == u'd') WriteDateTime(value);
     const std::u16string_view name = std::u16string_view(spec).substr(1);
+    if (spec[0] == u'd' || spec[0] == u'v') {
+      if (string_value) continue;
+      attributes += u" " + std::u16string(name) + u"=\"";
+      AppendAttributeEscaped(attributes, value);
+      attributes += u'"';
+      continue;
+    }
     if (string_value) {
       content += value;
       continue;
@@ -167,10 +191,51 @@ void XmlPathStep(sqlite3_context* context, int argc, sqlite3_value** argv) {
   if (row.empty() || string_value) {
     *out += content;
   } else if (content.empty()) {
-    *out += u"<" + row + u"/>";
+    *out += u"<" + row + attributes + u"/>";
   } else {
-    *out += u"<" + row + u">" + content + u"</" + row + u">";
+    *out += u"<" + row + attributes + u">" + content + u"</" + row + u">";
   }
+}
+
+// tsql_for_json(include_nulls, spec1, value1, ...): the rows as JSON objects joined by commas;
+// each spec a kind ('N' a number written as it is, 'B' a bit, 'D' a date-time written with its
+// T, 'S' text) and the column's name.
+void ForJsonStep(sqlite3_context* context, int argc, sqlite3_value** argv) {
+  std::u16string* out = StateOf<std::u16string>(context, true);
+  if (!out) return sqlite3_result_error_nomem(context);
+  const bool include_nulls = sqlite3_value_int(argv[0]) != 0;
+  std::u16string object = u"{";
+  for (int i = 1; i + 1 < argc; i += 2) {
+    const bool null = sqlite3_value_type(argv[i + 1]) == SQLITE_NULL;
+    if (null && !include_nulls) continue;
+    const std::u16string spec = ValueText(argv[i]);
+    if (spec.empty()) continue;
+    if (object.size() > 1) object += u',';
+    object += u'"';
+    AppendJsonEscaped(object, std::u16string_view(spec).substr(1), true);
+    object += u"\":";
+    if (null) {
+      object += u"null";
+      continue;
+    }
+    std::u16string value = ValueText(argv[i + 1]);
+    switch (spec[0]) {
+      case u'N':
+        object += value;
+        break;
+      case u'B':
+        object += sqlite3_value_int64(argv[i + 1]) != 0 ? u"true" : u"false";
+        break;
+      default:
+        if (spec[0] == u'D') WriteDateTime(value);
+        object += u'"';
+        AppendJsonEscaped(object, value, true);
+        object += u'"';
+    }
+  }
+  object += u'}';
+  if (!out->empty()) *out += u',';
+  *out += object;
 }
 
 void XmlPathFinal(sqlite3_context* context) {
@@ -187,6 +252,11 @@ int InstallTextAggregates(sqlite3* db) {
                                       StringAggStep, StringAggFinal, nullptr);
   if (rc == SQLITE_OK) {
     rc = sqlite3_create_function_v2(db, "tsql_xml_path", -1, kFlags, nullptr, nullptr, XmlPathStep,
+                                    XmlPathFinal, nullptr);
+  }
+  if (rc == SQLITE_OK) {
+    // The final step is the same: the text made, NULL when there were no rows.
+    rc = sqlite3_create_function_v2(db, "tsql_for_json", -1, kFlags, nullptr, nullptr, ForJsonStep,
                                     XmlPathFinal, nullptr);
   }
   return rc;
