@@ -64,6 +64,23 @@ std::u16string_view EngineMessage(const oleaut::ComError& error) {
   return message;
 }
 
+void RethrowInServerWords(const oleaut::ComError& error) {
+  const std::u16string_view message = EngineMessage(error);
+  std::u16string words;
+  if (message.starts_with(u"no such table: ")) {
+    words = u"Invalid object name '" + std::u16string(message.substr(15)) + u"'.";
+  } else if (message.starts_with(u"no such column: ")) {
+    // "t.x": the translator has checked the qualifiers it knows, so the column is the one missing.
+    const std::u16string_view name = message.substr(16);
+    words = u"Invalid column name '" + std::u16string(name.substr(name.rfind(u'.') + 1)) + u"'.";
+  } else {
+    throw;
+  }
+  std::u16string description = error.Description();
+  description.replace(description.find(message), message.size(), words);
+  throw oleaut::ComError(error.Number(), error.Source(), std::move(description));
+}
+
 ServerError ServerErrorOf(const oleaut::ComError& error, int line) {
   ServerError server;
   server.message = std::u16string(EngineMessage(error));

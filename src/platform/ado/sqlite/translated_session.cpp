@@ -188,6 +188,16 @@ void TranslatedSession::RunNested(const tsql::Translation& translation, std::u16
   };
   try {
     tsql::Run(*translation.program, *this);
+  } catch (const RaisedError&) {
+    restore();
+    throw;
+  } catch (const oleaut::ComError& error) {
+    restore();
+    // An error that ends the nested batch alone (a table it names is not there) is, to the
+    // caller, an error of its EXEC statement: a TRY block around it takes it, and without one
+    // the caller's batch goes on, as SQL Server has it for errors at a lower level.
+    if (ScopeOfFailure(error) != FailureScope::kBatch) throw;
+    throw RaisedError(error, ServerErrorOf(error, Line()), false);
   } catch (...) {
     restore();
     throw;

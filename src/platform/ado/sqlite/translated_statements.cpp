@@ -109,7 +109,11 @@ void StatementRunner::Execute(const tsql::SqlStatement& statement) {
   const bool had_rows =
       result_->rows.has_value() || statement.kind == tsql::StatementKind::kExecute;
   try {
-    RunStatement(statement);
+    try {
+      RunStatement(statement);
+    } catch (const oleaut::ComError& error) {
+      RethrowInServerWords(error);
+    }
     NoteError(nullptr);
   } catch (const oleaut::ComError& error) {
     NoteError(&error);
@@ -124,8 +128,12 @@ std::optional<bool> StatementRunner::Test(const tsql::SqlStatement& condition) {
   line_ = static_cast<int>(condition.pos.line);
   std::optional<bool> chosen;
   try {
-    IndexProbedColumns(condition);
-    chosen = TestCondition(condition);
+    try {
+      IndexProbedColumns(condition);
+      chosen = TestCondition(condition);
+    } catch (const oleaut::ComError& error) {
+      RethrowInServerWords(error);
+    }
     NoteError(nullptr);
   } catch (const oleaut::ComError& error) {
     NoteError(&error);

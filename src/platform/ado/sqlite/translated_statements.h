@@ -55,6 +55,8 @@ class StatementRunner : public tsql::Executor {
   void EndCatch() final;
 
  protected:
+  // The line, in its batch, of the statement that runs or ran last.
+  int Line() const noexcept { return line_; }
   // Indexes, once, the columns of temporary tables that `statement` probes (an IF EXISTS over a
   // table that grows row by row would otherwise scan it once per row). Call it before running a
   // condition; Execute calls it for every other statement.

@@ -192,7 +192,7 @@ TEST_F(OdbcProviderTest, ErrorsCarryTheSqlStateTheStatementAndTheSource) {
     const char* mentions;
   };
   const Case cases[] = {
-      {u"select nothing from k", "no such column: nothing"},
+      {u"select nothing from k", "Invalid column name 'nothing'."},
       {u"INSERT INTO k VALUES (1)", "UNIQUE constraint failed"},
       {u"select convert(int, 'abc')", "Conversion failed when converting"},
   };
