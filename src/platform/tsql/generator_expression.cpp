@@ -283,9 +283,18 @@ void Generator::GenUnary(const Expr& expr) {
     Gen(*expr.args[0]);
     return;
   }
-  out_ += op == u"NOT" ? "(NOT " : op == u"-" ? "(-" : "(~";
-  Gen(*expr.args[0]);
-  out_ += ')';
+  const auto body = [&] {
+    out_ += op == u"NOT" ? "(NOT " : op == u"-" ? "(-" : "(~";
+    Gen(*expr.args[0]);
+    out_ += ')';
+  };
+  // The lowest int, smallint or bigint has no negative in its type; a literal always has one.
+  const SqlType type = TypeOf(expr);
+  if (op == u"-" && expr.args[0]->kind != ExprKind::kNumber &&
+      type.cls == SqlType::Class::kInteger && type.name != "tinyint") {
+    return GenFitted(expr, body);
+  }
+  body();
 }
 
 void Generator::GenBinary(const Expr& expr) {

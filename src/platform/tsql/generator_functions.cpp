@@ -60,8 +60,8 @@ void Generator::GenFunction(const Expr& expr) {
       {u"replicate", "tsql_replicate", 2, 2},
       {u"ascii", "unicode", 1, 1},
       {u"unicode", "unicode", 1, 1},
-      {u"char", "char", 1, 1},
-      {u"nchar", "char", 1, 1},
+      {u"char", "tsql_char", 1, 1},
+      {u"nchar", "tsql_nchar", 1, 1},
       {u"isnumeric", "tsql_isnumeric", 1, 1},
       {u"isdate", "tsql_isdate", 1, 1},
       {u"datefromparts", "tsql_datefromparts", 3, 3},
@@ -78,6 +78,7 @@ void Generator::GenFunction(const Expr& expr) {
   };
   const std::u16string name = LowerAscii(expr.text);
   if (GenBuiltinFunction(name, expr)) return;
+  if (GenMathFunction(name, expr)) return;
   if (GenWindowFunction(name, expr)) return;
   if (GenSessionFunction(name, expr)) return;
   if (name == u"count" || name == u"sum" || name == u"avg" || name == u"min" || name == u"max") {
@@ -134,8 +135,9 @@ void Generator::GenFunction(const Expr& expr) {
   for (const FunctionMap& f : kFunctions) {
     if (f.tsql != name) continue;
     ExpectArgs(expr, f.low, f.high);
-    if (name == u"round") {
-      // ROUND keeps its argument's type: 999.5 in decimal(4,1) rounds out of it.
+    if (name == u"round" || name == u"abs") {
+      // ROUND and ABS keep their argument's type: 999.5 in decimal(4,1) rounds out of it, and
+      // the int -2147483648 has no absolute value in an int.
       GenFitted(expr, [&] { GenCall(f.sqlite, expr); });
       return;
     }
@@ -252,7 +254,9 @@ void Generator::GenLength(const std::u16string& name, const Expr& expr) {
   if (name == u"datalength") {
     out_ += "tsql_datalength(";
     Gen(value);
-    out_ += type.IsText() && type.name[0] == 'n' ? ", 1)" : ", 0)";
+    out_ += type.IsText() && type.name[0] == 'n' ? ", 1" : ", 0";
+    if (const auto bytes = StorageBytes(type)) out_ += ", " + std::to_string(*bytes);
+    out_ += ')';
     return;
   }
   out_ += "tsql_len(";

@@ -261,6 +261,9 @@ class Generator {
   void GenFormat(const Expr& expr);
   void GenAtTimeZone(const Expr& expr);
 
+  // ---- mathematics, GREATEST, LEAST, SOUNDEX (generator_math.cpp) ----
+  bool GenMathFunction(const std::u16string& name, const Expr& expr);
+
   // ---- sql_variant (generator_variants.cpp) ----
   void CheckVariantCast(const Expr& expr);
   void GenVariantCast(const Expr& expr);
