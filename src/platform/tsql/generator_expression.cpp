@@ -288,8 +288,15 @@ void Generator::GenUnary(const Expr& expr) {
     Gen(*expr.args[0]);
     out_ += ')';
   };
-  // The lowest int, smallint or bigint has no negative in its type; a literal always has one.
   const SqlType type = TypeOf(expr);
+  if (op == u"~" && (type.name == "tinyint" || type.name == "bit")) {
+    // The complement keeps to the type's bits: ~CAST(0 AS tinyint) is 255, ~CAST(1 AS bit) 0.
+    out_ += '(';
+    body();
+    out_ += type.name == "bit" ? " & 1)" : " & 255)";
+    return;
+  }
+  // The lowest int, smallint or bigint has no negative in its type; a literal always has one.
   if (op == u"-" && expr.args[0]->kind != ExprKind::kNumber &&
       type.cls == SqlType::Class::kInteger && type.name != "tinyint") {
     return GenFitted(expr, body);
@@ -344,19 +351,27 @@ void Generator::GenBinary(const Expr& expr) {
     GenFitted(expr, [&] { GenArithmetic(expr); });
     return;
   }
+  // A binary operand of & | ^ is the integer of its bytes, in the type of the other operand.
+  const auto operand = [&](const Expr& side, const Expr& other) {
+    const SqlType other_type = TypeOf(other);
+    GenAs(side, TypeOf(side).cls == SqlType::Class::kBinary &&
+                        other_type.cls == SqlType::Class::kInteger
+                    ? std::optional<SqlType>(other_type)
+                    : std::nullopt);
+  };
   if (op == u"^") {
     // SQLite has no exclusive or; a function evaluates each operand once.
     out_ += "tsql_bitxor(";
-    Gen(left);
+    operand(left, right);
     out_ += ", ";
-    Gen(right);
+    operand(right, left);
     out_ += ')';
     return;
   }
   out_ += '(';
-  Gen(left);
+  operand(left, right);
   out_ += ' ' + Utf8(op) + ' ';
-  Gen(right);
+  operand(right, left);
   out_ += ')';
 }
 

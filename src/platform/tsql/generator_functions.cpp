@@ -79,6 +79,7 @@ void Generator::GenFunction(const Expr& expr) {
   const std::u16string name = LowerAscii(expr.text);
   if (GenBuiltinFunction(name, expr)) return;
   if (GenMathFunction(name, expr)) return;
+  if (GenSystemFunction(name, expr)) return;
   if (GenWindowFunction(name, expr)) return;
   if (GenSessionFunction(name, expr)) return;
   if (name == u"count" || name == u"sum" || name == u"avg" || name == u"min" || name == u"max") {
@@ -119,6 +120,16 @@ void Generator::GenFunction(const Expr& expr) {
   if (name == u"dateadd" || name == u"datediff" || name == u"datediff_big" || name == u"datepart" ||
       name == u"datename") {
     GenDateFunction(name, expr);
+    return;
+  }
+  if (name == u"nullif" && expr.args.size() == 2 && TypeOf(*expr.args[0]).IsText() &&
+      TypeOf(*expr.args[1]).IsText()) {
+    // Two texts are equal as the default collation sees them: NULLIF('a', 'A ') is NULL.
+    out_ += "nullif(";
+    Gen(*expr.args[0]);
+    out_ += ", ";
+    Gen(*expr.args[1]);
+    out_ += " COLLATE TSQL)";
     return;
   }
   if (name == u"coalesce") {

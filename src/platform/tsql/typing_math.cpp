@@ -1,4 +1,5 @@
-// The result types of the mathematical functions, GREATEST, LEAST, SOUNDEX and DIFFERENCE.
+// The result types of the mathematical functions, GREATEST, LEAST, SOUNDEX, DIFFERENCE,
+// HASHBYTES, NEWID, TYPE_NAME and TYPE_ID.
 #include "platform/tsql/typing.h"
 
 namespace tsql {
@@ -15,6 +16,9 @@ std::optional<SqlType> Typer::MathFunctionType(const std::u16string& name, const
   }
   if (name == u"soundex") return SqlType::Varchar(4);
   if (name == u"difference") return SqlType::Int();
+  if (name == u"newid") return SqlType{C::kText, "uniqueidentifier", 36, 0, 0};
+  if (name == u"type_name") return SqlType::Varchar(128, true);
+  if (name == u"type_id") return SqlType::Int();
   if (name == u"hashbytes") return SqlType{C::kBinary, "varbinary", 8000, 0, 0};
   if (name == u"degrees" || name == u"radians" || name == u"sign") {
     // The argument's type, the small integers widened to int and a decimal to 38 digits.

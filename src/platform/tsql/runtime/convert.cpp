@@ -323,9 +323,21 @@ void ToInteger(sqlite3_context* context, sqlite3_value* value, const Target& t) 
       }
       break;
     }
-    default:
-      return Refuse(context, "Explicit conversion from data type varbinary to " + t.name +
-                                 " is not allowed.");
+    default: {
+      // A binary value is the integer of its last bytes, as many as the type holds, read
+      // big-endian in the type's two's complement: CAST(0xFFFFFFFF AS int) is -1.
+      const auto* bytes = static_cast<const unsigned char*>(sqlite3_value_blob(value));
+      const int size = sqlite3_value_bytes(value);
+      const int width = t.name == "tinyint" ? 1 : t.name == "smallint" ? 2 : t.name == "int" ? 4 : 8;
+      std::uint64_t bits = 0;
+      for (int i = std::max(0, size - width); i < size; ++i)
+        bits = (bits << 8) | bytes[i];
+      if (width < 8 && t.name != "tinyint" && (bits >> (width * 8 - 1)) != 0) {
+        bits |= ~std::uint64_t{0} << (width * 8);
+      }
+      result = static_cast<std::int64_t>(bits);
+      break;
+    }
   }
   if (result < t.low || result > t.high) {
     return Fail(context,

@@ -194,6 +194,7 @@ int InstallMathFunctions(sqlite3* db);
 int InstallSoundexFunctions(sqlite3* db);
 int InstallHashFunctions(sqlite3* db);
 int InstallCharacterFunctions(sqlite3* db);
+int InstallIdentifierFunctions(sqlite3* db);
 int InstallJsonFunctions(sqlite3* db);
 int InstallFormatFunctions(sqlite3* db);
 int InstallTextAggregates(sqlite3* db);

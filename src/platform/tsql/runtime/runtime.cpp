@@ -533,6 +533,7 @@ void InstallSqliteRuntime(sqlite3* db, SessionState* state, void (*destroy_state
   check(detail::InstallSoundexFunctions(db), "SOUNDEX");
   check(detail::InstallHashFunctions(db), "HASHBYTES");
   check(detail::InstallCharacterFunctions(db), "CHAR and NCHAR");
+  check(detail::InstallIdentifierFunctions(db), "NEWID");
   check(detail::InstallTextAggregates(db), "the text aggregates");
   check(detail::InstallFormatFunctions(db), "FORMAT");
   check(detail::InstallJsonFunctions(db), "the JSON functions");
