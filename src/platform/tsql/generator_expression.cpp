@@ -354,10 +354,10 @@ void Generator::GenBinary(const Expr& expr) {
   // A binary operand of & | ^ is the integer of its bytes, in the type of the other operand.
   const auto operand = [&](const Expr& side, const Expr& other) {
     const SqlType other_type = TypeOf(other);
-    GenAs(side, TypeOf(side).cls == SqlType::Class::kBinary &&
-                        other_type.cls == SqlType::Class::kInteger
-                    ? std::optional<SqlType>(other_type)
-                    : std::nullopt);
+    GenAs(side,
+          TypeOf(side).cls == SqlType::Class::kBinary && other_type.cls == SqlType::Class::kInteger
+              ? std::optional<SqlType>(other_type)
+              : std::nullopt);
   };
   if (op == u"^") {
     // SQLite has no exclusive or; a function evaluates each operand once.

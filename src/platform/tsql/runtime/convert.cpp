@@ -328,7 +328,10 @@ void ToInteger(sqlite3_context* context, sqlite3_value* value, const Target& t) 
       // big-endian in the type's two's complement: CAST(0xFFFFFFFF AS int) is -1.
       const auto* bytes = static_cast<const unsigned char*>(sqlite3_value_blob(value));
       const int size = sqlite3_value_bytes(value);
-      const int width = t.name == "tinyint" ? 1 : t.name == "smallint" ? 2 : t.name == "int" ? 4 : 8;
+      const int width = t.name == "tinyint"    ? 1
+                        : t.name == "smallint" ? 2
+                        : t.name == "int"      ? 4
+                                               : 8;
       std::uint64_t bits = 0;
       for (int i = std::max(0, size - width); i < size; ++i)
         bits = (bits << 8) | bytes[i];
