@@ -234,7 +234,27 @@ void Generator::GenConverted(const Expr& value, const SqlType& type) {
     out_ += ')';
     return;
   }
-  if (type.cls != SqlType::Class::kInteger || !TypeOf(value).IsMoney()) return Gen(value);
+  const SqlType from = TypeOf(value);
+  const bool number = type.cls == SqlType::Class::kInteger ||
+                      type.cls == SqlType::Class::kDecimal || type.cls == SqlType::Class::kFloat;
+  if (number && (from.name == "datetime" || from.name == "smalldatetime")) {
+    // A datetime is its days from 1900-01-01; an integer takes the nearest day.
+    out_ +=
+        type.cls == SqlType::Class::kInteger ? "round(tsql_datetime_days(" : "(tsql_datetime_days(";
+    Gen(value);
+    out_ += "))";
+    return;
+  }
+  if (type.cls == SqlType::Class::kBinary && from.cls == SqlType::Class::kInteger) {
+    if (const auto width = StorageBytes(from)) {
+      out_ += "tsql_integer_bytes(";
+      Gen(value);
+      out_ += ", " + std::to_string(*width) + ", " + std::to_string(type.length) +
+              (type.name == "binary" ? ", 1)" : ", 0)");
+      return;
+    }
+  }
+  if (type.cls != SqlType::Class::kInteger || !from.IsMoney()) return Gen(value);
   out_ += "round(";
   Gen(value);
   out_ += ')';

@@ -59,7 +59,7 @@ void Generator::GenFunction(const Expr& expr) {
       {u"space", "tsql_space", 1, 1},
       {u"replicate", "tsql_replicate", 2, 2},
       {u"ascii", "unicode", 1, 1},
-      {u"unicode", "unicode", 1, 1},
+      {u"unicode", "tsql_unicode", 1, 1},
       {u"char", "tsql_char", 1, 1},
       {u"nchar", "tsql_nchar", 1, 1},
       {u"isnumeric", "tsql_isnumeric", 1, 1},

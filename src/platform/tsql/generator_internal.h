@@ -264,6 +264,7 @@ class Generator {
   // ---- mathematics, GREATEST, LEAST, SOUNDEX (generator_math.cpp) ----
   bool GenMathFunction(const std::u16string& name, const Expr& expr);
   bool GenSystemFunction(const std::u16string& name, const Expr& expr);  // generator_system.cpp
+  void GenColumnLength(const Expr& expr);
 
   // ---- sql_variant (generator_variants.cpp) ----
   void CheckVariantCast(const Expr& expr);

@@ -1,4 +1,5 @@
-// NEWID, TYPE_NAME and TYPE_ID: a new uniqueidentifier, and the system types by their numbers.
+// NEWID, TYPE_NAME, TYPE_ID and COL_LENGTH: a new uniqueidentifier, the system types by their
+// numbers, and the bytes a column's values may take.
 #include "platform/tsql/generator_internal.h"
 
 namespace tsql::generation {
@@ -63,7 +64,43 @@ bool Generator::GenSystemFunction(const std::u16string& name, const Expr& expr) 
     out_ += " END)";
     return true;
   }
+  if (name == u"col_length") {
+    GenColumnLength(expr);
+    return true;
+  }
   return false;
+}
+
+// COL_LENGTH('table', 'column'): known as the batch is translated, from the table's declared
+// columns; NULL for a table or column there is not. A max type is -1.
+void Generator::GenColumnLength(const Expr& expr) {
+  ExpectArgs(expr, 2, 2);
+  for (const ExprPtr& arg : expr.args) {
+    if (arg->kind != ExprKind::kString) {
+      RaiseUnsupported(batch_, arg->pos, u"COL_LENGTH of a name that is not a literal");
+    }
+    Pin(*arg);  // the translation depends on the names
+  }
+  std::u16string table = expr.args[0]->text;
+  if (const auto dot = table.rfind(u'.'); dot != std::u16string::npos) table.erase(0, dot + 1);
+  std::erase_if(table, [](char16_t c) { return c == u'[' || c == u']'; });
+  const auto columns = table.empty() ? nullptr : tables_.Find(table);
+  if (columns) {
+    for (const TableColumn& column : *columns) {
+      if (!oleaut::EqualsNoCase(column.name, expr.args[1]->text)) continue;
+      const SqlType& type = column.type;
+      std::optional<int> bytes = StorageBytes(type);
+      if (!bytes && (type.IsText() || type.cls == SqlType::Class::kBinary)) {
+        const bool national = type.IsText() && type.name[0] == 'n';
+        bytes = type.length < 0 ? -1 : type.length * (national ? 2 : 1);
+      }
+      if (bytes) {
+        out_ += std::to_string(*bytes);
+        return;
+      }
+    }
+  }
+  out_ += "NULL";
 }
 
 }  // namespace tsql::generation

@@ -1,5 +1,6 @@
 // CHAR and NCHAR: the character of a code, NULL for a code outside the type's range (0 to 255
-// for CHAR, 0 to 65535 for NCHAR), where SQLite's char() would make one up.
+// for CHAR, 0 to 65535 for NCHAR), where SQLite's char() would make one up; UNICODE: the code
+// of a text's first UTF-16 unit, as the default collation counts characters.
 #include <sqlite3.h>
 
 #include <cmath>
@@ -37,12 +38,20 @@ void CharacterOf(sqlite3_context* context, int, sqlite3_value** argv) {
   ResultText(context, std::u16string_view(&unit, 1));
 }
 
+void FirstUnit(sqlite3_context* context, int, sqlite3_value** argv) {
+  if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return sqlite3_result_null(context);
+  const std::u16string text = ValueText(argv[0]);
+  if (text.empty()) return sqlite3_result_null(context);
+  sqlite3_result_int(context, text[0]);
+}
+
 }  // namespace
 
 int InstallCharacterFunctions(sqlite3* db) {
   static constexpr PureFunction kFunctions[] = {
       {"tsql_char", 1, CharacterOf<255>},
       {"tsql_nchar", 1, CharacterOf<65535>},
+      {"tsql_unicode", 1, FirstUnit},
   };
   return RegisterPureFunctions(db, kFunctions);
 }
