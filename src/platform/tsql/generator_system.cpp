@@ -82,9 +82,12 @@ void Generator::GenColumnLength(const Expr& expr) {
     Pin(*arg);  // the translation depends on the names
   }
   std::u16string table = expr.args[0]->text;
-  if (const auto dot = table.rfind(u'.'); dot != std::u16string::npos) table.erase(0, dot + 1);
   std::erase_if(table, [](char16_t c) { return c == u'[' || c == u']'; });
-  const auto columns = table.empty() ? nullptr : tables_.Find(table);
+  // A temporary table is only found through tempdb, a permanent one only outside it.
+  const bool in_tempdb = oleaut::EqualsNoCase(table.substr(0, 7), u"tempdb.");
+  if (const auto dot = table.rfind(u'.'); dot != std::u16string::npos) table.erase(0, dot + 1);
+  const bool temp_name = !table.empty() && table[0] == u'#';
+  const auto columns = table.empty() || temp_name != in_tempdb ? nullptr : tables_.Find(table);
   if (columns) {
     for (const TableColumn& column : *columns) {
       if (!oleaut::EqualsNoCase(column.name, expr.args[1]->text)) continue;
