@@ -41,8 +41,8 @@ void Generator::GenCall(const char* name, const Expr& expr) {
 void Generator::GenFunction(const Expr& expr) {
   static constexpr FunctionMap kFunctions[] = {
       {u"nullif", "nullif", 2, 2},
-      {u"ltrim", "ltrim", 1, 1},
-      {u"rtrim", "rtrim", 1, 1},
+      {u"ltrim", "ltrim", 1, 2},
+      {u"rtrim", "rtrim", 1, 2},
       {u"upper", "tsql_upper", 1, 1},
       {u"lower", "tsql_lower", 1, 1},
       {u"substring", "tsql_substring", 3, 3},
@@ -80,6 +80,7 @@ void Generator::GenFunction(const Expr& expr) {
   if (GenBuiltinFunction(name, expr)) return;
   if (GenMathFunction(name, expr)) return;
   if (GenSystemFunction(name, expr)) return;
+  if (GenConcatFunction(name, expr)) return;
   if (GenWindowFunction(name, expr)) return;
   if (GenSessionFunction(name, expr)) return;
   if (name == u"count" || name == u"sum" || name == u"avg" || name == u"min" || name == u"max") {
@@ -146,9 +147,9 @@ void Generator::GenFunction(const Expr& expr) {
   for (const FunctionMap& f : kFunctions) {
     if (f.tsql != name) continue;
     ExpectArgs(expr, f.low, f.high);
-    if (name == u"round" || name == u"abs") {
-      // ROUND and ABS keep their argument's type: 999.5 in decimal(4,1) rounds out of it, and
-      // the int -2147483648 has no absolute value in an int.
+    if (name == u"round" || name == u"abs" || name == u"power") {
+      // ROUND, ABS and POWER keep their argument's type: 999.5 in decimal(4,1) rounds out of
+      // it, the int -2147483648 has no absolute value in an int, POWER(10, 10) is no int.
       GenFitted(expr, [&] { GenCall(f.sqlite, expr); });
       return;
     }

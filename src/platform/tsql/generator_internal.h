@@ -265,6 +265,8 @@ class Generator {
   bool GenMathFunction(const std::u16string& name, const Expr& expr);
   bool GenSystemFunction(const std::u16string& name, const Expr& expr);  // generator_system.cpp
   void GenColumnLength(const Expr& expr);
+  bool GenConcatFunction(const std::u16string& name, const Expr& expr);  // generator_concat.cpp
+  void GenAsText(const Expr& value);
 
   // ---- sql_variant (generator_variants.cpp) ----
   void CheckVariantCast(const Expr& expr);

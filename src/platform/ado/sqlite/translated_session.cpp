@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "platform/oleaut/com_error.h"
+#include "platform/oleaut/convert.h"
 #include "platform/oleaut/hresult.h"
 #include "platform/tsql/errors.h"
 #include "platform/tsql/shape.h"
