@@ -6,17 +6,6 @@
 
 namespace tsql::generation {
 
-namespace {
-
-struct FunctionMap {
-  std::u16string_view tsql;
-  const char* sqlite;
-  std::size_t low;
-  std::size_t high;
-};
-
-}  // namespace
-
 void Generator::ExpectArgs(const Expr& expr, std::size_t low, std::size_t high) {
   if (expr.star || expr.args.size() < low || expr.args.size() > high) {
     RaiseSyntaxError(batch_, expr.pos,

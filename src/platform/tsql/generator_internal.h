@@ -35,6 +35,15 @@ inline std::string Utf8(std::u16string_view text) {
   return oleaut::ToUtf8(text);
 }
 
+// A built-in function that is one of SQLite's or the runtime's under another name, and the
+// counts of arguments it takes.
+struct FunctionMap {
+  std::u16string_view tsql;
+  const char* sqlite;
+  std::size_t low;
+  std::size_t high;
+};
+
 // A name between double quotes, any double quote in it doubled.
 void AppendQuotedName(std::string& out, std::u16string_view name);
 

@@ -8,14 +8,7 @@ namespace tsql::generation {
 
 namespace {
 
-struct MathFunction {
-  std::u16string_view tsql;
-  const char* sqlite;
-  std::size_t low;
-  std::size_t high;
-};
-
-constexpr MathFunction kMathFunctions[] = {
+constexpr FunctionMap kMathFunctions[] = {
     {u"sqrt", "tsql_sqrt", 1, 1},
     {u"exp", "tsql_exp", 1, 1},
     {u"log", "tsql_log", 1, 2},
@@ -90,7 +83,7 @@ bool Generator::GenMathFunction(const std::u16string& name, const Expr& expr) {
     out_ += value.IsText() && value.name[0] == 'n' ? ", 1)" : ", 0)";
     return true;
   }
-  for (const MathFunction& f : kMathFunctions) {
+  for (const FunctionMap& f : kMathFunctions) {
     if (f.tsql != name) continue;
     ExpectArgs(expr, f.low, f.high);
     GenCall(f.sqlite, expr);

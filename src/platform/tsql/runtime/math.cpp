@@ -41,46 +41,9 @@ void ResultFloat(sqlite3_context* context, double result) {
   sqlite3_result_double(context, result == 0 ? 0.0 : result);  // never -0
 }
 
-template <double (*F)(double)>
+template <auto F>
 void FloatFunction(sqlite3_context* context, int, sqlite3_value** argv) {
   if (auto x = FloatArgument(context, argv[0])) ResultFloat(context, F(*x));
-}
-
-double Sqrt(double x) {
-  return std::sqrt(x);
-}
-double Exp(double x) {
-  return std::exp(x);
-}
-double Log10(double x) {
-  return x > 0 ? std::log10(x) : NAN;
-}
-double Sin(double x) {
-  return std::sin(x);
-}
-double Cos(double x) {
-  return std::cos(x);
-}
-double Tan(double x) {
-  return std::tan(x);
-}
-double Asin(double x) {
-  return std::asin(x);
-}
-double Acos(double x) {
-  return std::acos(x);
-}
-double Atan(double x) {
-  return std::atan(x);
-}
-double Cot(double x) {
-  return 1.0 / std::tan(x);
-}
-double Degrees(double x) {
-  return x * (180.0 / std::numbers::pi);
-}
-double Radians(double x) {
-  return x * (std::numbers::pi / 180.0);
 }
 
 // LOG(x [, base]): the natural logarithm, or the one to the base given.
@@ -149,21 +112,21 @@ void Extreme(sqlite3_context* context, int argc, sqlite3_value** argv) {
 
 int InstallMathFunctions(sqlite3* db) {
   static constexpr PureFunction kFunctions[] = {
-      {"tsql_sqrt", 1, FloatFunction<Sqrt>},
-      {"tsql_exp", 1, FloatFunction<Exp>},
+      {"tsql_sqrt", 1, FloatFunction<[](double x) { return std::sqrt(x); }>},
+      {"tsql_exp", 1, FloatFunction<[](double x) { return std::exp(x); }>},
       {"tsql_log", 1, Log},
       {"tsql_log", 2, Log},
-      {"tsql_log10", 1, FloatFunction<Log10>},
-      {"tsql_sin", 1, FloatFunction<Sin>},
-      {"tsql_cos", 1, FloatFunction<Cos>},
-      {"tsql_tan", 1, FloatFunction<Tan>},
-      {"tsql_asin", 1, FloatFunction<Asin>},
-      {"tsql_acos", 1, FloatFunction<Acos>},
-      {"tsql_atan", 1, FloatFunction<Atan>},
-      {"tsql_cot", 1, FloatFunction<Cot>},
+      {"tsql_log10", 1, FloatFunction<[](double x) { return 0 < x ? std::log10(x) : NAN; }>},
+      {"tsql_sin", 1, FloatFunction<[](double x) { return std::sin(x); }>},
+      {"tsql_cos", 1, FloatFunction<[](double x) { return std::cos(x); }>},
+      {"tsql_tan", 1, FloatFunction<[](double x) { return std::tan(x); }>},
+      {"tsql_asin", 1, FloatFunction<[](double x) { return std::asin(x); }>},
+      {"tsql_acos", 1, FloatFunction<[](double x) { return std::acos(x); }>},
+      {"tsql_atan", 1, FloatFunction<[](double x) { return std::atan(x); }>},
+      {"tsql_cot", 1, FloatFunction<[](double x) { return 1.0 / std::tan(x); }>},
       {"tsql_atn2", 2, Atn2},
-      {"tsql_degrees", 1, FloatFunction<Degrees>},
-      {"tsql_radians", 1, FloatFunction<Radians>},
+      {"tsql_degrees", 1, FloatFunction<[](double x) { return x * (180.0 / std::numbers::pi); }>},
+      {"tsql_radians", 1, FloatFunction<[](double x) { return x * (std::numbers::pi / 180.0); }>},
       {"tsql_rand", 1, Rand},
   };
   if (const int rc = RegisterPureFunctions(db, kFunctions); rc != SQLITE_OK) return rc;
