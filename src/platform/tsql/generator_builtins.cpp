@@ -88,13 +88,7 @@ bool Generator::GenBuiltinFunction(const std::u16string& name, const Expr& expr)
     GenFormat(expr);
     return true;
   }
-  for (const FunctionMap& f : kBuiltins) {
-    if (f.tsql != name) continue;
-    ExpectArgs(expr, f.low, f.high);
-    GenCall(f.sqlite, expr);
-    return true;
-  }
-  return false;
+  return GenMappedCall(kBuiltins, name, expr);
 }
 
 // The culture argument at `index`, NULL when it is not given (the session's language).

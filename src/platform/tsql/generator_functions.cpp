@@ -27,6 +27,17 @@ void Generator::GenCall(const char* name, const Expr& expr) {
   out_ += ')';
 }
 
+bool Generator::GenMappedCall(std::span<const FunctionMap> functions, const std::u16string& name,
+                              const Expr& expr) {
+  for (const FunctionMap& f : functions) {
+    if (f.tsql != name) continue;
+    ExpectArgs(expr, f.low, f.high);
+    GenCall(f.sqlite, expr);
+    return true;
+  }
+  return false;
+}
+
 void Generator::GenFunction(const Expr& expr) {
   static constexpr FunctionMap kFunctions[] = {
       {u"nullif", "nullif", 2, 2},

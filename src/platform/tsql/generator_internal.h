@@ -14,6 +14,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -255,6 +256,9 @@ class Generator {
   // ---- function calls (generator_functions.cpp) ----
   void ExpectArgs(const Expr& expr, std::size_t low, std::size_t high);
   void GenCall(const char* name, const Expr& expr);
+  // The call of the function `name` names in `functions`; false when it names none there.
+  bool GenMappedCall(std::span<const FunctionMap> functions, const std::u16string& name,
+                     const Expr& expr);
   void GenFunction(const Expr& expr);
   void GenAggregate(const std::u16string& name, const Expr& expr);
   void GenDateFunction(const std::u16string& name, const Expr& expr);

@@ -83,13 +83,7 @@ bool Generator::GenMathFunction(const std::u16string& name, const Expr& expr) {
     out_ += value.IsText() && value.name[0] == 'n' ? ", 1)" : ", 0)";
     return true;
   }
-  for (const FunctionMap& f : kMathFunctions) {
-    if (f.tsql != name) continue;
-    ExpectArgs(expr, f.low, f.high);
-    GenCall(f.sqlite, expr);
-    return true;
-  }
-  return false;
+  return GenMappedCall(kMathFunctions, name, expr);
 }
 
 }  // namespace tsql::generation
