@@ -1,5 +1,5 @@
-// NEWID, TYPE_NAME, TYPE_ID and COL_LENGTH: a new uniqueidentifier, the system types by their
-// numbers, and the bytes a column's values may take.
+// NEWID, TYPE_NAME, TYPE_ID, OBJECT_NAME and COL_LENGTH: a new uniqueidentifier, the system
+// types by their numbers, the names of objects, and the bytes a column's values may take.
 #include "platform/tsql/generator_internal.h"
 
 namespace tsql::generation {
@@ -62,6 +62,14 @@ bool Generator::GenSystemFunction(const std::u16string& name, const Expr& expr) 
       out_ += " WHEN " + (by_number ? id : text) + " THEN " + (by_number ? text : id);
     }
     out_ += " END)";
+    return true;
+  }
+  if (name == u"object_name") {
+    // The database's own objects, numbered as OBJECT_ID numbers them.
+    ExpectArgs(expr, 1, 1);
+    out_ += "(SELECT name FROM main.sqlite_master WHERE rowid = ";
+    Gen(*expr.args[0]);
+    out_ += " AND type IN ('table', 'view', 'index', 'trigger'))";
     return true;
   }
   if (name == u"col_length") {

@@ -17,7 +17,7 @@ std::optional<SqlType> Typer::MathFunctionType(const std::u16string& name, const
   if (name == u"soundex") return SqlType::Varchar(4);
   if (name == u"difference") return SqlType::Int();
   if (name == u"newid") return SqlType{C::kText, "uniqueidentifier", 36, 0, 0};
-  if (name == u"type_name") return SqlType::Varchar(128, true);
+  if (name == u"type_name" || name == u"object_name") return SqlType::Varchar(128, true);
   if (name == u"type_id") return SqlType::Int();
   if (name == u"formatmessage") return SqlType::Varchar(2048, true);
   if (name == u"col_length") return SqlType{C::kInteger, "smallint", 0, 0, 0};
