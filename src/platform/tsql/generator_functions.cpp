@@ -118,6 +118,10 @@ void Generator::GenFunction(const Expr& expr) {
     GenLength(name, expr);
     return;
   }
+  if (name == u"datetrunc") {
+    GenDateTrunc(expr);
+    return;
+  }
   if (name == u"dateadd" || name == u"datediff" || name == u"datediff_big" || name == u"datepart" ||
       name == u"datename") {
     GenDateFunction(name, expr);
@@ -198,12 +202,9 @@ void Generator::GenAggregate(const std::u16string& name, const Expr& expr) {
   }
 }
 
-// DATEADD(day, 1, d) and the others: the part is a word, not a value; its abbreviations are
-// read here.
-void Generator::GenDateFunction(const std::u16string& name, const Expr& expr) {
-  const bool two = name == u"datepart" || name == u"datename";
-  ExpectArgs(expr, two ? 2 : 3, two ? 2 : 3);
-  const Expr& part = *expr.args[0];
+// The datepart a word names, as the runtime knows it ("month" for mm); SQL Server's error for
+// any other word.
+const char* Generator::DatePartName(const Expr& part) {
   static constexpr std::pair<std::u16string_view, const char*> kParts[] = {
       {u"year", "year"},       {u"yy", "year"},
       {u"yyyy", "year"},       {u"quarter", "quarter"},
@@ -242,6 +243,14 @@ void Generator::GenDateFunction(const std::u16string& name, const Expr& expr) {
     RaiseStatementError(part.pos, u"'" + (part.names.empty() ? part.text : part.names.back()) +
                                       u"' is not a recognized datepart option.");
   }
+  return canonical;
+}
+
+// DATEADD(day, 1, d) and the others: the part is a word, not a value.
+void Generator::GenDateFunction(const std::u16string& name, const Expr& expr) {
+  const bool two = name == u"datepart" || name == u"datename";
+  ExpectArgs(expr, two ? 2 : 3, two ? 2 : 3);
+  const char* canonical = DatePartName(*expr.args[0]);
   CheckDatePart(name, canonical, expr);
   // DATEADD of a time is a time, which goes round the clock.
   const SqlType moved = name == u"dateadd" ? TypeOf(*expr.args[2]) : SqlType::Unknown();

@@ -262,6 +262,8 @@ class Generator {
   void GenFunction(const Expr& expr);
   void GenAggregate(const std::u16string& name, const Expr& expr);
   void GenDateFunction(const std::u16string& name, const Expr& expr);
+  const char* DatePartName(const Expr& part);
+  void GenDateTrunc(const Expr& expr);  // generator_date_trunc.cpp
   void GenLength(const std::u16string& name, const Expr& expr);
   void GenChoice(const std::u16string& name, const Expr& expr);
   void GenQuoteName(const Expr& expr);

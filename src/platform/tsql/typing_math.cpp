@@ -21,6 +21,12 @@ std::optional<SqlType> Typer::MathFunctionType(const std::u16string& name, const
   if (name == u"type_id") return SqlType::Int();
   if (name == u"formatmessage") return SqlType::Varchar(2048, true);
   if (name == u"col_length") return SqlType{C::kInteger, "smallint", 0, 0, 0};
+  if (name == u"datetrunc") {
+    // The value's type; a text is read as a datetime2(7).
+    const SqlType value = arg(1);
+    return value.cls == C::kDate ? value
+                                 : SqlType{C::kDate, "datetime2", 0, 0, SqlType::kTimeScale};
+  }
   if (name == u"hashbytes") return SqlType{C::kBinary, "varbinary", 8000, 0, 0};
   if (name == u"degrees" || name == u"radians" || name == u"sign") {
     // The argument's type, the small integers widened to int and a decimal to 38 digits.

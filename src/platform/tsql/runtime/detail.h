@@ -196,6 +196,7 @@ int InstallHashFunctions(sqlite3* db);
 int InstallCharacterFunctions(sqlite3* db);
 int InstallIdentifierFunctions(sqlite3* db);
 int InstallNumericFormFunctions(sqlite3* db);
+int InstallDateTruncFunction(sqlite3* db);
 int InstallJsonFunctions(sqlite3* db);
 int InstallFormatFunctions(sqlite3* db);
 int InstallTextAggregates(sqlite3* db);

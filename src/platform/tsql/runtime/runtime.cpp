@@ -535,6 +535,7 @@ void InstallSqliteRuntime(sqlite3* db, SessionState* state, void (*destroy_state
   check(detail::InstallCharacterFunctions(db), "CHAR and NCHAR");
   check(detail::InstallIdentifierFunctions(db), "NEWID");
   check(detail::InstallNumericFormFunctions(db), "the numbers of datetimes and integers");
+  check(detail::InstallDateTruncFunction(db), "DATETRUNC");
   check(detail::InstallTextAggregates(db), "the text aggregates");
   check(detail::InstallFormatFunctions(db), "FORMAT");
   check(detail::InstallJsonFunctions(db), "the JSON functions");
