@@ -75,7 +75,8 @@ constexpr const char* kStatements[] = {
     "tsql_hashbytes('SHA2_512', ?1, 1), tsql_hashbytes('md5', ?1, 0)",
     "SELECT tsql_char(?1), tsql_nchar(?1), tsql_unicode(?1), tsql_datetime_days(?1), "
     "tsql_integer_bytes(?1, 4, ?1, 1), tsql_integer_bytes(?1, 8, 3, 0), tsql_convert('int', "
-    "tsql_convert('varbinary(6)', ?1)), tsql_datalength(?1, 0, 8)",
+    "tsql_convert('varbinary(6)', ?1)), tsql_datalength(?1, 0, 8), tsql_datetrunc(?1, ?1), "
+    "tsql_datetrunc('iso_week', ?1), tsql_datetrunc('microsecond', ?1)",
     "SELECT tsql_string_agg(v, ?1, 1, v, 1), tsql_xml_path(0, ?1, 'Vx', v, 'D', v) FROM "
     "(SELECT ?1 AS v UNION ALL SELECT 'x' UNION ALL SELECT NULL) WHERE ?1 <> v COLLATE TSQL",
 };
