@@ -1,6 +1,7 @@
 // The runtime functions on arbitrary values: CONVERT and TRY_CONVERT to every target type with and
 // without a style, the string and date functions, LIKE, the arithmetic operators and the
-// table-valued functions (STRING_SPLIT, OPENJSON). A value
+// table-valued functions (STRING_SPLIT, OPENJSON), the float functions, GREATEST and LEAST,
+// SOUNDEX, HASHBYTES and the bytes of integers. A value
 // either converts or the statement fails with an error; the engine never crashes.
 #include <sqlite3.h>
 
@@ -73,6 +74,14 @@ constexpr const char* kStatements[] = {
     "tsql_at_time_zone(?1, 'GMT Standard Time', 0, 0), tsql_language_culture(?1)",
     "SELECT tsql_convert('datetime', tsql_date_text(?1, 'dmy', 1)), tsql_date_text(?1, ?1, 0), "
     "tsql_convert('date', tsql_date_text(?1, 'ydm', 0, 103)), tsql_date_text(?1, 'myd', 1, ?1)",
+    "SELECT tsql_sqrt(?1), tsql_log(?1, ?1), tsql_log10(?1), tsql_exp(?1), tsql_atn2(?1, ?1), "
+    "tsql_cot(?1), tsql_rand(?1), tsql_greatest(?1, 1, NULL), tsql_least(?1, 'a', ?1), "
+    "tsql_soundex(?1), tsql_difference(?1, 'Smith'), tsql_hashbytes(?1, ?1, 0), "
+    "tsql_hashbytes('SHA2_512', ?1, 1), tsql_hashbytes('md5', ?1, 0)",
+    "SELECT tsql_char(?1), tsql_nchar(?1), tsql_unicode(?1), tsql_datetime_days(?1), "
+    "tsql_integer_bytes(?1, 4, ?1, 1), tsql_integer_bytes(?1, 8, 3, 0), tsql_convert('int', "
+    "tsql_convert('varbinary(6)', ?1)), tsql_datalength(?1, 0, 8), tsql_datetrunc(?1, ?1), "
+    "tsql_datetrunc('iso_week', ?1), tsql_datetrunc('microsecond', ?1)",
     "SELECT tsql_string_agg(v, ?1, 1, v, 1), tsql_xml_path(0, ?1, 'Vx', v, 'D', v) FROM "
     "(SELECT ?1 AS v UNION ALL SELECT 'x' UNION ALL SELECT NULL) WHERE ?1 <> v COLLATE TSQL",
     "SELECT tsql_for_json(?1, 'S' || ?1, v, 'D', v, 'Bb', v, 'Nn', v), "

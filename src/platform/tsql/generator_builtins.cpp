@@ -8,14 +8,7 @@ namespace tsql::generation {
 
 namespace {
 
-struct Builtin {
-  std::u16string_view tsql;
-  const char* sqlite;
-  std::size_t low;
-  std::size_t high;
-};
-
-constexpr Builtin kBuiltins[] = {
+constexpr FunctionMap kBuiltins[] = {
     {u"eomonth", "tsql_eomonth", 1, 2},
     {u"datetimefromparts", "tsql_datetimefromparts", 7, 7},
     {u"datetime2fromparts", "tsql_datetime2fromparts", 8, 8},
@@ -95,13 +88,7 @@ bool Generator::GenBuiltinFunction(const std::u16string& name, const Expr& expr)
     GenFormat(expr);
     return true;
   }
-  for (const Builtin& f : kBuiltins) {
-    if (f.tsql != name) continue;
-    ExpectArgs(expr, f.low, f.high);
-    GenCall(f.sqlite, expr);
-    return true;
-  }
-  return false;
+  return GenMappedCall(kBuiltins, name, expr);
 }
 
 // The culture argument at `index`; when it is not given, the session's language's.

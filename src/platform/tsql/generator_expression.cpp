@@ -239,7 +239,27 @@ void Generator::GenConverted(const Expr& value, const SqlType& type, const Expr*
     return;
   }
   if (type.cls == SqlType::Class::kDate) return GenDateText(value, type, style);
-  if (type.cls != SqlType::Class::kInteger || !TypeOf(value).IsMoney()) return Gen(value);
+  const SqlType from = TypeOf(value);
+  const bool number = type.cls == SqlType::Class::kInteger ||
+                      type.cls == SqlType::Class::kDecimal || type.cls == SqlType::Class::kFloat;
+  if (number && (from.name == "datetime" || from.name == "smalldatetime")) {
+    // A datetime is its days from 1900-01-01; an integer takes the nearest day.
+    out_ +=
+        type.cls == SqlType::Class::kInteger ? "round(tsql_datetime_days(" : "(tsql_datetime_days(";
+    Gen(value);
+    out_ += "))";
+    return;
+  }
+  if (type.cls == SqlType::Class::kBinary && from.cls == SqlType::Class::kInteger) {
+    if (const auto width = StorageBytes(from)) {
+      out_ += "tsql_integer_bytes(";
+      Gen(value);
+      out_ += ", " + std::to_string(*width) + ", " + std::to_string(type.length) +
+              (type.name == "binary" ? ", 1)" : ", 0)");
+      return;
+    }
+  }
+  if (type.cls != SqlType::Class::kInteger || !from.IsMoney()) return Gen(value);
   out_ += "round(";
   Gen(value);
   out_ += ')';
@@ -289,9 +309,25 @@ void Generator::GenUnary(const Expr& expr) {
     Gen(*expr.args[0]);
     return;
   }
-  out_ += op == u"NOT" ? "(NOT " : op == u"-" ? "(-" : "(~";
-  Gen(*expr.args[0]);
-  out_ += ')';
+  const auto body = [&] {
+    out_ += op == u"NOT" ? "(NOT " : op == u"-" ? "(-" : "(~";
+    Gen(*expr.args[0]);
+    out_ += ')';
+  };
+  const SqlType type = TypeOf(expr);
+  if (op == u"~" && (type.name == "tinyint" || type.name == "bit")) {
+    // The complement keeps to the type's bits: ~CAST(0 AS tinyint) is 255, ~CAST(1 AS bit) 0.
+    out_ += '(';
+    body();
+    out_ += type.name == "bit" ? " & 1)" : " & 255)";
+    return;
+  }
+  // The lowest int, smallint or bigint has no negative in its type; a literal always has one.
+  if (op == u"-" && expr.args[0]->kind != ExprKind::kNumber &&
+      type.cls == SqlType::Class::kInteger && type.name != "tinyint") {
+    return GenFitted(expr, body);
+  }
+  body();
 }
 
 void Generator::GenBinary(const Expr& expr) {
@@ -341,19 +377,27 @@ void Generator::GenBinary(const Expr& expr) {
     GenFitted(expr, [&] { GenArithmetic(expr); });
     return;
   }
+  // A binary operand of & | ^ is the integer of its bytes, in the type of the other operand.
+  const auto operand = [&](const Expr& side, const Expr& other) {
+    const SqlType other_type = TypeOf(other);
+    GenAs(side,
+          TypeOf(side).cls == SqlType::Class::kBinary && other_type.cls == SqlType::Class::kInteger
+              ? std::optional<SqlType>(other_type)
+              : std::nullopt);
+  };
   if (op == u"^") {
     // SQLite has no exclusive or; a function evaluates each operand once.
     out_ += "tsql_bitxor(";
-    Gen(left);
+    operand(left, right);
     out_ += ", ";
-    Gen(right);
+    operand(right, left);
     out_ += ')';
     return;
   }
   out_ += '(';
-  Gen(left);
+  operand(left, right);
   out_ += ' ' + Utf8(op) + ' ';
-  Gen(right);
+  operand(right, left);
   out_ += ')';
 }
 

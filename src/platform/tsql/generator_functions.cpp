@@ -6,17 +6,6 @@
 
 namespace tsql::generation {
 
-namespace {
-
-struct FunctionMap {
-  std::u16string_view tsql;
-  const char* sqlite;
-  std::size_t low;
-  std::size_t high;
-};
-
-}  // namespace
-
 void Generator::ExpectArgs(const Expr& expr, std::size_t low, std::size_t high) {
   if (expr.star || expr.args.size() < low || expr.args.size() > high) {
     RaiseSyntaxError(batch_, expr.pos,
@@ -38,11 +27,22 @@ void Generator::GenCall(const char* name, const Expr& expr) {
   out_ += ')';
 }
 
+bool Generator::GenMappedCall(std::span<const FunctionMap> functions, const std::u16string& name,
+                              const Expr& expr) {
+  for (const FunctionMap& f : functions) {
+    if (f.tsql != name) continue;
+    ExpectArgs(expr, f.low, f.high);
+    GenCall(f.sqlite, expr);
+    return true;
+  }
+  return false;
+}
+
 void Generator::GenFunction(const Expr& expr) {
   static constexpr FunctionMap kFunctions[] = {
       {u"nullif", "nullif", 2, 2},
-      {u"ltrim", "ltrim", 1, 1},
-      {u"rtrim", "rtrim", 1, 1},
+      {u"ltrim", "ltrim", 1, 2},
+      {u"rtrim", "rtrim", 1, 2},
       {u"upper", "tsql_upper", 1, 1},
       {u"lower", "tsql_lower", 1, 1},
       {u"substring", "tsql_substring", 3, 3},
@@ -59,9 +59,9 @@ void Generator::GenFunction(const Expr& expr) {
       {u"space", "tsql_space", 1, 1},
       {u"replicate", "tsql_replicate", 2, 2},
       {u"ascii", "unicode", 1, 1},
-      {u"unicode", "unicode", 1, 1},
-      {u"char", "char", 1, 1},
-      {u"nchar", "char", 1, 1},
+      {u"unicode", "tsql_unicode", 1, 1},
+      {u"char", "tsql_char", 1, 1},
+      {u"nchar", "tsql_nchar", 1, 1},
       {u"isnumeric", "tsql_isnumeric", 1, 1},
       {u"isdate", "tsql_isdate", 1, 1},
       {u"datefromparts", "tsql_datefromparts", 3, 3},
@@ -79,6 +79,9 @@ void Generator::GenFunction(const Expr& expr) {
   const std::u16string name = LowerAscii(expr.text);
   if (GenDateReadingFunction(name, expr)) return;
   if (GenBuiltinFunction(name, expr)) return;
+  if (GenMathFunction(name, expr)) return;
+  if (GenSystemFunction(name, expr)) return;
+  if (GenConcatFunction(name, expr)) return;
   if (GenWindowFunction(name, expr)) return;
   if (GenSessionFunction(name, expr)) return;
   if (name == u"count" || name == u"sum" || name == u"avg" || name == u"min" || name == u"max") {
@@ -116,9 +119,23 @@ void Generator::GenFunction(const Expr& expr) {
     GenLength(name, expr);
     return;
   }
+  if (name == u"datetrunc") {
+    GenDateTrunc(expr);
+    return;
+  }
   if (name == u"dateadd" || name == u"datediff" || name == u"datediff_big" || name == u"datepart" ||
       name == u"datename") {
     GenDateFunction(name, expr);
+    return;
+  }
+  if (name == u"nullif" && expr.args.size() == 2 && TypeOf(*expr.args[0]).IsText() &&
+      TypeOf(*expr.args[1]).IsText()) {
+    // Two texts are equal as the default collation sees them: NULLIF('a', 'A ') is NULL.
+    out_ += "nullif(";
+    Gen(*expr.args[0]);
+    out_ += ", ";
+    Gen(*expr.args[1]);
+    out_ += " COLLATE TSQL)";
     return;
   }
   if (name == u"coalesce") {
@@ -135,8 +152,9 @@ void Generator::GenFunction(const Expr& expr) {
   for (const FunctionMap& f : kFunctions) {
     if (f.tsql != name) continue;
     ExpectArgs(expr, f.low, f.high);
-    if (name == u"round") {
-      // ROUND keeps its argument's type: 999.5 in decimal(4,1) rounds out of it.
+    if (name == u"round" || name == u"abs" || name == u"power") {
+      // ROUND, ABS and POWER keep their argument's type: 999.5 in decimal(4,1) rounds out of
+      // it, the int -2147483648 has no absolute value in an int, POWER(10, 10) is no int.
       GenFitted(expr, [&] { GenCall(f.sqlite, expr); });
       return;
     }
@@ -185,12 +203,9 @@ void Generator::GenAggregate(const std::u16string& name, const Expr& expr) {
   }
 }
 
-// DATEADD(day, 1, d) and the others: the part is a word, not a value; its abbreviations are
-// read here.
-void Generator::GenDateFunction(const std::u16string& name, const Expr& expr) {
-  const bool two = name == u"datepart" || name == u"datename";
-  ExpectArgs(expr, two ? 2 : 3, two ? 2 : 3);
-  const Expr& part = *expr.args[0];
+// The datepart a word names, as the runtime knows it ("month" for mm); SQL Server's error for
+// any other word.
+const char* Generator::DatePartName(const Expr& part) {
   static constexpr std::pair<std::u16string_view, const char*> kParts[] = {
       {u"year", "year"},       {u"yy", "year"},
       {u"yyyy", "year"},       {u"quarter", "quarter"},
@@ -229,6 +244,14 @@ void Generator::GenDateFunction(const std::u16string& name, const Expr& expr) {
     RaiseStatementError(part.pos, u"'" + (part.names.empty() ? part.text : part.names.back()) +
                                       u"' is not a recognized datepart option.");
   }
+  return canonical;
+}
+
+// DATEADD(day, 1, d) and the others: the part is a word, not a value.
+void Generator::GenDateFunction(const std::u16string& name, const Expr& expr) {
+  const bool two = name == u"datepart" || name == u"datename";
+  ExpectArgs(expr, two ? 2 : 3, two ? 2 : 3);
+  const char* canonical = DatePartName(*expr.args[0]);
   CheckDatePart(name, canonical, expr);
   // DATEADD of a time is a time, which goes round the clock.
   const SqlType moved = name == u"dateadd" ? TypeOf(*expr.args[2]) : SqlType::Unknown();
@@ -258,7 +281,9 @@ void Generator::GenLength(const std::u16string& name, const Expr& expr) {
   if (name == u"datalength") {
     out_ += "tsql_datalength(";
     Gen(value);
-    out_ += type.IsText() && type.name[0] == 'n' ? ", 1)" : ", 0)";
+    out_ += type.IsText() && type.name[0] == 'n' ? ", 1" : ", 0";
+    if (const auto bytes = StorageBytes(type)) out_ += ", " + std::to_string(*bytes);
+    out_ += ')';
     return;
   }
   out_ += "tsql_len(";

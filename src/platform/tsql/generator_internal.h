@@ -15,6 +15,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -36,6 +37,15 @@ namespace tsql::generation {
 inline std::string Utf8(std::u16string_view text) {
   return oleaut::ToUtf8(text);
 }
+
+// A built-in function that is one of SQLite's or the runtime's under another name, and the
+// counts of arguments it takes.
+struct FunctionMap {
+  std::u16string_view tsql;
+  const char* sqlite;
+  std::size_t low;
+  std::size_t high;
+};
 
 // A name between double quotes, any double quote in it doubled.
 void AppendQuotedName(std::string& out, std::u16string_view name);
@@ -313,9 +323,14 @@ class Generator {
   // ---- function calls (generator_functions.cpp) ----
   void ExpectArgs(const Expr& expr, std::size_t low, std::size_t high);
   void GenCall(const char* name, const Expr& expr);
+  // The call of the function `name` names in `functions`; false when it names none there.
+  bool GenMappedCall(std::span<const FunctionMap> functions, const std::u16string& name,
+                     const Expr& expr);
   void GenFunction(const Expr& expr);
   void GenAggregate(const std::u16string& name, const Expr& expr);
   void GenDateFunction(const std::u16string& name, const Expr& expr);
+  const char* DatePartName(const Expr& part);
+  void GenDateTrunc(const Expr& expr);  // generator_date_trunc.cpp
   void GenLength(const std::u16string& name, const Expr& expr);
   void GenChoice(const std::u16string& name, const Expr& expr);
   void GenQuoteName(const Expr& expr);
@@ -327,6 +342,13 @@ class Generator {
   void GenStringAgg(const Expr& expr);
   void GenFormat(const Expr& expr);
   void GenAtTimeZone(const Expr& expr);
+
+  // ---- mathematics, GREATEST, LEAST, SOUNDEX (generator_math.cpp) ----
+  bool GenMathFunction(const std::u16string& name, const Expr& expr);
+  bool GenSystemFunction(const std::u16string& name, const Expr& expr);  // generator_system.cpp
+  void GenColumnLength(const Expr& expr);
+  bool GenConcatFunction(const std::u16string& name, const Expr& expr);  // generator_concat.cpp
+  void GenAsText(const Expr& value);
 
   // ---- sql_variant (generator_variants.cpp) ----
   void CheckVariantCast(const Expr& expr);

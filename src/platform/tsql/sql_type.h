@@ -112,4 +112,7 @@ SqlType ArithmeticResult(const SqlType& a, const SqlType& b, char16_t op);
 // The higher of two types by SQL Server's data type precedence (CASE, ISNULL, UNION results).
 SqlType HigherType(const SqlType& a, const SqlType& b);
 
+// The bytes every value of a fixed-size type takes (8 for a bigint); nullopt for the others.
+std::optional<int> StorageBytes(const SqlType& type);
+
 }  // namespace tsql

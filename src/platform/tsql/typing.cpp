@@ -107,6 +107,7 @@ std::u16string_view MoneyDigits(std::u16string_view text) {
 SqlType Typer::FunctionType(const Expr& expr) {
   const std::u16string name = LowerAscii(expr.text);
   if (auto builtin = BuiltinFunctionType(name, expr)) return *builtin;
+  if (auto math = MathFunctionType(name, expr)) return *math;
   const auto arg = [&](std::size_t i) {
     return i < expr.args.size() ? TypeOf(*expr.args[i]) : SqlType::Unknown();
   };

@@ -23,6 +23,7 @@ class Typer {
   SqlType ComputeType(const Expr& expr);
   SqlType FunctionType(const Expr& expr);
   std::optional<SqlType> BuiltinFunctionType(const std::u16string& name, const Expr& expr);
+  std::optional<SqlType> MathFunctionType(const std::u16string& name, const Expr& expr);
 
   std::unordered_map<const Expr*, SqlType> types_;
 };

@@ -323,9 +323,24 @@ void ToInteger(sqlite3_context* context, sqlite3_value* value, const Target& t) 
       }
       break;
     }
-    default:
-      return Refuse(context, "Explicit conversion from data type varbinary to " + t.name +
-                                 " is not allowed.");
+    default: {
+      // A binary value is the integer of its last bytes, as many as the type holds, read
+      // big-endian in the type's two's complement: CAST(0xFFFFFFFF AS int) is -1.
+      const auto* bytes = static_cast<const unsigned char*>(sqlite3_value_blob(value));
+      const int size = sqlite3_value_bytes(value);
+      const int width = t.name == "tinyint"    ? 1
+                        : t.name == "smallint" ? 2
+                        : t.name == "int"      ? 4
+                                               : 8;
+      std::uint64_t bits = 0;
+      for (int i = std::max(0, size - width); i < size; ++i)
+        bits = (bits << 8) | bytes[i];
+      if (width < 8 && t.name != "tinyint" && (bits >> (width * 8 - 1)) != 0) {
+        bits |= ~std::uint64_t{0} << (width * 8);
+      }
+      result = static_cast<std::int64_t>(bits);
+      break;
+    }
   }
   if (result < t.low || result > t.high) {
     return Fail(context,
@@ -422,16 +437,23 @@ void ToDecimal(sqlite3_context* context, sqlite3_value* value, const Target& t) 
   sqlite3_result_subtype(context, kDecimalSubtype | static_cast<unsigned>(scale));
 }
 
-void ToFloat(sqlite3_context* context, sqlite3_value* value) {
+// A real holds a single-precision float's range (3.40E+38 at most).
+void ToFloat(sqlite3_context* context, sqlite3_value* value, bool real) {
+  const auto result = [&](double v) {
+    if (real && std::fabs(v) > 3.4028234663852886e38) {
+      return Fail(context, "Arithmetic overflow error converting expression to data type real.");
+    }
+    sqlite3_result_double(context, v);
+  };
   switch (sqlite3_value_type(value)) {
     case SQLITE_INTEGER:
     case SQLITE_FLOAT:
-      return sqlite3_result_double(context, sqlite3_value_double(value));
+      return result(sqlite3_value_double(value));
     case SQLITE_TEXT: {
       const std::u16string text = Text16(value);
       // SQL Server converts the empty text to 0, as it does to int.
       if (TrimBlanks(text).empty()) return sqlite3_result_double(context, 0.0);
-      if (auto parsed = ParseReal(text)) return sqlite3_result_double(context, *parsed);
+      if (auto parsed = ParseReal(text)) return result(*parsed);
       return Fail(context, "Error converting data type varchar to float.");
     }
     default:
@@ -974,7 +996,7 @@ void ConvertFunction(sqlite3_context* context, int argc, sqlite3_value** argv) {
     case Target::Kind::kDecimal:
       return ToDecimal(context, value, *target);
     case Target::Kind::kFloat:
-      return ToFloat(context, value);
+      return ToFloat(context, value, target->name == "real");
     case Target::Kind::kDate:
       return ToDate(context, value, *target);
     case Target::Kind::kDateTime2:

@@ -199,6 +199,13 @@ int RegisterPureFunctions(sqlite3* db, const PureFunction (&functions)[N]) {
 // JSON_MODIFY), format.cpp (FORMAT) and text_aggregates.cpp (STRING_AGG, FOR XML PATH).
 int InstallDateConstructionFunctions(sqlite3* db);
 int InstallStringFunctions(sqlite3* db);
+int InstallMathFunctions(sqlite3* db);
+int InstallSoundexFunctions(sqlite3* db);
+int InstallHashFunctions(sqlite3* db);
+int InstallCharacterFunctions(sqlite3* db);
+int InstallIdentifierFunctions(sqlite3* db);
+int InstallNumericFormFunctions(sqlite3* db);
+int InstallDateTruncFunction(sqlite3* db);
 int InstallJsonFunctions(sqlite3* db);
 int InstallFormatFunctions(sqlite3* db);
 int InstallTextAggregates(sqlite3* db);

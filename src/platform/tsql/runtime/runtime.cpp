@@ -137,6 +137,10 @@ void TextLength(sqlite3_context* context, int, sqlite3_value** argv) {
 // Bytes as SQL Server stores them: binary as it is, numbers by their type's size, and text as a
 // double-byte code page stores it (one byte for ASCII, two for any other character).
 void DataLength(sqlite3_context* context, int argc, sqlite3_value** argv) {
+  if (sqlite3_value_type(argv[0]) != SQLITE_NULL && argc > 2) {
+    // The value's type takes a fixed size, whatever the value.
+    return sqlite3_result_int(context, sqlite3_value_int(argv[2]));
+  }
   switch (sqlite3_value_type(argv[0])) {
     case SQLITE_NULL:
       return sqlite3_result_null(context);
@@ -494,6 +498,7 @@ void InstallSqliteRuntime(sqlite3* db, SessionState* state, void (*destroy_state
       {"tsql_power", 2, detail::Power, kPure},
       {"tsql_money_text", 2, detail::MoneyToText, kPure},
       {"tsql_datalength", 2, DataLength, kPure},
+      {"tsql_datalength", 3, DataLength, kPure},
       {"tsql_year", 1, DateField<&detail::DateTime::year>, kPure},
       {"tsql_month", 1, DateField<&detail::DateTime::month>, kPure},
       {"tsql_day", 1, DateField<&detail::DateTime::day>, kPure},
@@ -524,6 +529,13 @@ void InstallSqliteRuntime(sqlite3* db, SessionState* state, void (*destroy_state
   check(detail::InstallVariableFunctions(db, state), "the local variables' functions");
   check(detail::InstallDateConstructionFunctions(db), "the date construction functions");
   check(detail::InstallStringFunctions(db), "the string functions");
+  check(detail::InstallMathFunctions(db), "the mathematical functions");
+  check(detail::InstallSoundexFunctions(db), "SOUNDEX");
+  check(detail::InstallHashFunctions(db), "HASHBYTES");
+  check(detail::InstallCharacterFunctions(db), "CHAR and NCHAR");
+  check(detail::InstallIdentifierFunctions(db), "NEWID");
+  check(detail::InstallNumericFormFunctions(db), "the numbers of datetimes and integers");
+  check(detail::InstallDateTruncFunction(db), "DATETRUNC");
   check(detail::InstallTextAggregates(db), "the text aggregates");
   check(detail::InstallFormatFunctions(db), "FORMAT");
   check(detail::InstallJsonFunctions(db), "the JSON functions");
