@@ -175,6 +175,40 @@ TEST_F(ListTest, WithoutAdministratorTemplatesListsTheNewestBodyOfEachName) {
             u"b on a.fbilltype=b.fbilltype and  a.fname=b.fname and  a.fbillid=b.fbillid ");
 }
 
+// The same for reports: their own statements list the newest body of each name and the user's
+// option row.
+TEST_F(ListTest, ReportListWithoutAdministratorTemplatesListsTheNewestBodyOfEachName) {
+  constexpr std::int32_t kReport = 2002;
+  AddReportRow(kReport, 40, kLi, u"A", 1);
+  AddReportRow(kReport, 42, kLi, u"A", 0);
+  AddReportRow(kReport, 43, kAdmin + 3, u"B", 1);
+  AddReportRow(kReport, 0, kZhang, u"存放页面设置信息", 0, u"portrait");
+
+  ado::ScopedSqlTrace trace;
+  const auto result = AsDict(query_->Call(u"GetRptNoteInfo", Dsn(kZhang), kReport));
+  std::map<std::u16string, std::int32_t> names;
+  const auto data = AsList(result->Item(u"Data"));
+  for (std::int32_t i = 1; i <= data->UpperBound(); ++i) {
+    const auto row = AsDict(data->Item(i));
+    names[oleaut::ToString(row->Item(u"fname"))] = oleaut::ToLong(row->Item(u"FNoteId"));
+  }
+  EXPECT_EQ(names, (std::map<std::u16string, std::int32_t>{{u"A", 42}, {u"B", 43}}));
+  EXPECT_EQ(result->Item(u"Option"), Variant(u"portrait"));
+  const auto batches = trace.Batches();
+  ASSERT_EQ(batches.size(), 6U);
+  EXPECT_EQ(batches[3],
+            u"select FRptId,fname,FNoteId,fsel from T_RptExcelPrintExport where FRptId=2002 and "
+            u"FNoteId>0 and FPreparerId=16394");
+  EXPECT_EQ(batches[4],
+            u" select distinct a.FRptId,a.fname,a.FNoteId,a.fsel from T_RptExcelPrintExport a "
+            u"inner join  (select   FRptId,fname,max(FNoteId) FNoteId from T_RptExcelPrintExport "
+            u"where FRptId=2002 and FNoteId>0  group by FRptId,fname) b on a.FRptId=b.FRptId and  "
+            u"a.fname=b.fname and  a.FNoteId=b.FNoteId ");
+  EXPECT_EQ(batches[5],
+            u"select fdata from T_RptExcelPrintExport where FRptId=2002 and FNoteId=0 and "
+            u"FPreparerId=16395");
+}
+
 TEST_F(ListTest, LongStoredOptionTextIsCopied) {
   const std::u16string option(300, u'页');
   Exec(u"UPDATE T_ExcelPrintExport SET FData = N'" + option + u"' WHERE FBillId = 0");
