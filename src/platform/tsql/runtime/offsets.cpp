@@ -51,7 +51,10 @@ std::optional<OffsetTime> ParseOffsetTime(std::u16string_view text) {
   int offset = 0;
   if (!text.empty() && text.back() == u'Z') {
     text.remove_suffix(1);
-  } else if (text.size() > 6 && (text[text.size() - 6] == u'+' || text[text.size() - 6] == u'-')) {
+  } else if (text.size() > 6 && (text[text.size() - 6] == u'+' || text[text.size() - 6] == u'-') &&
+             // "+08:00" follows a time or a blank; the "-01-05" of a bare date is no offset.
+             (text[text.size() - 7] == u' ' ||
+              text.substr(0, text.size() - 6).find(u':') != std::u16string_view::npos)) {
     const auto parsed = ParseOffset(text.substr(text.size() - 6));
     if (!parsed) return std::nullopt;
     offset = *parsed;
