@@ -187,8 +187,7 @@ SqlType Typer::FunctionType(const Expr& expr) {
     if (type.IsText()) return type;
     return SqlType::Varchar(8000);
   }
-  if (name == u"space" || name == u"replicate" || name == u"stuff" || name == u"reverse" ||
-      name == u"concat") {
+  if (name == u"space" || name == u"replicate" || name == u"stuff" || name == u"reverse") {
     return SqlType::Varchar(8000);
   }
   if (name == u"str") return SqlType::Varchar(10);

@@ -45,7 +45,7 @@ std::optional<SqlType> Typer::BuiltinFunctionType(const std::u16string& name, co
     return SqlType{C::kDate, time ? "time" : "datetime2", 0, 0,
                    std::min(scale, SqlType::kTimeScale)};
   }
-  if (name == u"concat_ws") {
+  if (name == u"concat_ws" || name == u"concat") {
     bool national = false;
     for (std::size_t i = 0; i < expr.args.size(); ++i)
       national = national || (arg(i).IsText() && arg(i).name[0] == 'n');
