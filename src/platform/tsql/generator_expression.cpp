@@ -297,6 +297,7 @@ void Generator::GenVariable(const Expr& expr) {
   if (IsKeyword(expr.text, u"@@DATEFIRST")) return GenSessionValue(SessionValue::kDateFirst);
   if (IsKeyword(expr.text, u"@@LANGUAGE")) return GenSessionValue(SessionValue::kLanguage);
   if (IsKeyword(expr.text, u"@@ERROR")) return GenSessionValue(SessionValue::kError);
+  if (IsKeyword(expr.text, u"@@TRANCOUNT")) return GenSessionValue(SessionValue::kTranCount);
   if (expr.text.size() > 1 && expr.text[1] == u'@') {
     RaiseUnsupported(batch_, expr.pos, u"The system function " + expr.text);
   }

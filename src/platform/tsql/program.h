@@ -83,6 +83,7 @@ enum class SessionValue : std::uint8_t {
   kError,           // @@ERROR: the number of the last statement's error, 0 when it ran
   kDateFormat,      // the order SET DATEFORMAT (or SET LANGUAGE) gives ambiguous dates: "mdy", ...
   kLanguage,        // @@LANGUAGE: the session's language, "us_english" or "British"
+  kTranCount,       // @@TRANCOUNT: 1 in the caller's (or the component's) transaction, else 0
   kCount
 };
 

@@ -25,7 +25,8 @@ SqlType Typer::ComputeType(const Expr& expr) {
               0, 0};
     case ExprKind::kVariable:
       if (IsKeyword(expr.text, u"@@IDENTITY")) return SqlType::Decimal(38, 0);
-      if (IsKeyword(expr.text, u"@@ROWCOUNT") || IsKeyword(expr.text, u"@@ERROR")) {
+      if (IsKeyword(expr.text, u"@@ROWCOUNT") || IsKeyword(expr.text, u"@@ERROR") ||
+          IsKeyword(expr.text, u"@@TRANCOUNT")) {
         return SqlType::Int();
       }
       if (IsKeyword(expr.text, u"@@DATEFIRST")) return {C::kInteger, "tinyint", 0, 0, 0};

@@ -4,9 +4,12 @@
 // caller ends it: the caller's commit fails, its rollback finds nothing left to undo.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "odbc_driver.h"
 #include "platform/ado/provider.h"
 #include "platform/oleaut/com_error.h"
+#include "platform/oleaut/convert.h"
 #include "platform/oleaut/text.h"
 #include "temp_dir.h"
 
@@ -70,6 +73,25 @@ TEST_P(BatchTransactionTest, AConversionErrorRollsTheTransactionBack) {
   EXPECT_THROW(provider_->Execute(u"select convert(int, 'x')", {}), oleaut::ComError);
   provider_->RollbackTransaction();
   EXPECT_EQ(Count(), 1);
+}
+
+// @@TRANCOUNT and XACT_STATE() count the caller's transaction, which a batch cannot end; one a
+// conversion error doomed still counts until the caller ends it.
+TEST_P(BatchTransactionTest, TranCountIsTheCallersTransaction) {
+  const auto state = [&](const char16_t* batch) {
+    const ado::ExecuteResult result = provider_->Execute(batch, {});
+    return std::vector<std::int32_t>{oleaut::ToLong(result.rows->values.at(0)),
+                                     oleaut::ToLong(result.rows->values.at(1))};
+  };
+  const char16_t* const kAsk = u"select @@TRANCOUNT, xact_state()";
+  EXPECT_EQ(state(kAsk), (std::vector<std::int32_t>{0, 0}));
+  provider_->BeginTransaction();
+  EXPECT_EQ(state(kAsk), (std::vector<std::int32_t>{1, 1}));
+  EXPECT_EQ(state(u"begin try select convert(int, 'x') end try "
+                  u"begin catch select @@TRANCOUNT, xact_state() end catch"),
+            (std::vector<std::int32_t>{1, -1}));
+  provider_->RollbackTransaction();
+  EXPECT_EQ(state(kAsk), (std::vector<std::int32_t>{0, 0}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Providers, BatchTransactionTest, ::testing::Values("embedded", "odbc"),

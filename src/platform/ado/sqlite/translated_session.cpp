@@ -249,6 +249,12 @@ BoundStatement TranslatedSession::Bind(const tsql::SqlStatement& statement,
         session_values_[static_cast<std::size_t>(tsql::SessionValue::kXactState)];
     state.type = adSmallInt;
     state.value = static_cast<std::int16_t>(abandoned_ ? -1 : backend_.InTransaction() ? 1 : 0);
+    // A batch begins no transaction of its own (BEGIN TRANSACTION is refused), so the count is
+    // the caller's one; a doomed transaction still counts until the caller rolls it back.
+    ParameterValue& count =
+        session_values_[static_cast<std::size_t>(tsql::SessionValue::kTranCount)];
+    count.type = adInteger;
+    count.value = std::int32_t{abandoned_ || backend_.InTransaction() ? 1 : 0};
     break;
   }
   return {statement,      sql, *translation_.binding, parameters_, row_count_, SourceOf(statement),
