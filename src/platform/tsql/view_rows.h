@@ -17,7 +17,7 @@ namespace tsql {
 
 struct QueryBase {
   ViewChange change = ViewChange::kOther;
-  const TableRef* table = nullptr;  // kBaseTable: the one table of its FROM clause
+  const TableRef* table = nullptr;      // kBaseTable: the one table of its FROM clause
   std::vector<const TableRef*> tables;  // kBaseTable and kJoined: the tables of its FROM clause
   // By column of the query: its name (empty when it has none), and the table and the column of it
   // shown as it is (empty when computed).
