@@ -36,6 +36,7 @@ constexpr KnownError kKnownErrors[] = {
     {u"Incorrect syntax near", 102, 15, 1},
     {u"Invalid object name", 208, 16, 1},
     {u"Invalid column name", 207, 16, 1},
+    {u"Ambiguous column name", 209, 16, 1},
     {u"Must declare the", 137, 15, 2},
     {u"conflicts with the type of other columns specified in the UNPIVOT list", 8167, 16, 1},
     {u"did not qualify under the CHECK OPTION constraint", 550, 16, 1},
@@ -69,6 +70,8 @@ void RethrowInServerWords(const oleaut::ComError& error) {
   std::u16string words;
   if (message.starts_with(u"no such table: ")) {
     words = u"Invalid object name '" + std::u16string(message.substr(15)) + u"'.";
+  } else if (message.starts_with(u"ambiguous column name: ")) {
+    words = u"Ambiguous column name '" + std::u16string(message.substr(23)) + u"'.";
   } else if (message.starts_with(u"no such column: ")) {
     // "t.x": the translator has checked the qualifiers it knows, so the column is the one missing.
     const std::u16string_view name = message.substr(16);

@@ -42,7 +42,8 @@ std::u16string_view EngineMessage(const oleaut::ComError& error);
 ServerError ServerErrorOf(const oleaut::ComError& error, int line);
 
 // Rethrows the error being handled, with SQLite's words for a table or column it cannot find
-// ("no such table: t") put as SQL Server says them ("Invalid object name 't'."): the statements
+// ("no such table: t") or cannot tell ("ambiguous column name: x") put as SQL Server says them
+// ("Invalid object name 't'.", "Ambiguous column name 'x'."): the statements
 // reach the engine with the names the batch wrote, and SQL Server resolves them only as the
 // statement runs too. Any other error is rethrown as it is.
 [[noreturn]] void RethrowInServerWords(const oleaut::ComError& error);
