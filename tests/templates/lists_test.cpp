@@ -31,12 +31,14 @@ class ListTest : public StoreTest {
   }
 
   // fname -> fbillid of a list's rows.
-  static std::map<std::u16string, std::int32_t> Names(const com::Ptr<vdl::Dictionary>& result) {
+  // Each listed name with its template id (`id_column`: fbillid, or FNoteId for reports).
+  static std::map<std::u16string, std::int32_t> Names(const com::Ptr<vdl::Dictionary>& result,
+                                                      std::u16string_view id_column = u"fbillid") {
     std::map<std::u16string, std::int32_t> names;
     const auto data = AsList(result->Item(u"Data"));
     for (std::int32_t i = 1; i <= data->UpperBound(); ++i) {
       const auto row = AsDict(data->Item(i));
-      names[oleaut::ToString(row->Item(u"fname"))] = oleaut::ToLong(row->Item(u"fbillid"));
+      names[oleaut::ToString(row->Item(u"fname"))] = oleaut::ToLong(row->Item(id_column));
     }
     return names;
   }
@@ -186,13 +188,8 @@ TEST_F(ListTest, ReportListWithoutAdministratorTemplatesListsTheNewestBodyOfEach
 
   ado::ScopedSqlTrace trace;
   const auto result = AsDict(query_->Call(u"GetRptNoteInfo", Dsn(kZhang), kReport));
-  std::map<std::u16string, std::int32_t> names;
-  const auto data = AsList(result->Item(u"Data"));
-  for (std::int32_t i = 1; i <= data->UpperBound(); ++i) {
-    const auto row = AsDict(data->Item(i));
-    names[oleaut::ToString(row->Item(u"fname"))] = oleaut::ToLong(row->Item(u"FNoteId"));
-  }
-  EXPECT_EQ(names, (std::map<std::u16string, std::int32_t>{{u"A", 42}, {u"B", 43}}));
+  EXPECT_EQ(Names(result, u"FNoteId"),
+            (std::map<std::u16string, std::int32_t>{{u"A", 42}, {u"B", 43}}));
   EXPECT_EQ(result->Item(u"Option"), Variant(u"portrait"));
   const auto batches = trace.Batches();
   ASSERT_EQ(batches.size(), 6U);

@@ -98,13 +98,19 @@ void Generator::Generate(const MergeStmt& merge, std::vector<Node>& nodes) {
     }
   };
   drop_tables();
-  // Each source row, the target row it matches (NULL for none) and the action it takes.
-  step(StatementKind::kCommand, steps, [&](SqlStatement&) {
-    out_ += std::string("CREATE TEMP TABLE ") + kPairs + " AS ";
+  // "CREATE TEMP TABLE table AS [WITH ...] SELECT target.rowid AS row, ": the start of a table
+  // of target rows.
+  const auto create_row_table = [&](const char* table) {
+    out_ += std::string("CREATE TEMP TABLE ") + table + " AS ";
     GenChangeWith(merge.with);
     out_ += "SELECT ";
     AppendQuotedName(out_, target_alias);
-    out_ += std::string(".rowid AS ") + kRow + ", CASE WHEN ";
+    out_ += std::string(".rowid AS ") + kRow + ", ";
+  };
+  // Each source row, the target row it matches (NULL for none) and the action it takes.
+  step(StatementKind::kCommand, steps, [&](SqlStatement&) {
+    create_row_table(kPairs);
+    out_ += "CASE WHEN ";
     AppendQuotedName(out_, target_alias);
     out_ += ".rowid IS NULL THEN ";
     GenMergeChoice(merge, When::kNotMatchedByTarget);
@@ -121,11 +127,7 @@ void Generator::Generate(const MergeStmt& merge, std::vector<Node>& nodes) {
   });
   if (has(When::kNotMatchedBySource)) {
     step(StatementKind::kCommand, steps, [&](SqlStatement&) {
-      out_ += std::string("CREATE TEMP TABLE ") + kUnmatched + " AS ";
-      GenChangeWith(merge.with);
-      out_ += "SELECT ";
-      AppendQuotedName(out_, target_alias);
-      out_ += std::string(".rowid AS ") + kRow + ", ";
+      create_row_table(kUnmatched);
       GenMergeChoice(merge, When::kNotMatchedBySource);
       out_ += std::string(" AS ") + kAction + " FROM ";
       append_target();
