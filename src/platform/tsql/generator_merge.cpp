@@ -170,13 +170,21 @@ void Generator::Generate(const MergeStmt& merge, std::vector<Node>& nodes) {
           out_ += " WHERE rowid";
           rows_of(table, i);
         });
-      } else if (action.kind == Kind::kUpdate && when == When::kMatched) {
+      } else if (action.kind == Kind::kUpdate) {
         step(StatementKind::kCommand, steps, [&](SqlStatement& s) {
           s.row_count = RowCountEffect::kCounted;
           GenChangeWith(merge.with);
           out_ += "UPDATE ";
           append_target();
           GenMergeSets(action, columns.get());
+          if (when != When::kMatched) {
+            out_ += " WHERE ";
+            AppendQuotedName(out_, target_alias);
+            out_ += ".rowid";
+            rows_of(table, i);
+            return;
+          }
+          // A matched row's SET reads its source row from the kept pairs.
           out_ += std::string(" FROM temp.") + kPairs + " AS ";
           AppendQuotedName(out_, source_alias);
           out_ += " WHERE ";
@@ -186,18 +194,6 @@ void Generator::Generate(const MergeStmt& merge, std::vector<Node>& nodes) {
           out_ += std::string(".") + kRow + " AND ";
           AppendQuotedName(out_, source_alias);
           out_ += std::string(".") + kAction + " = " + std::to_string(i + 1);
-        });
-      } else if (action.kind == Kind::kUpdate) {
-        step(StatementKind::kCommand, steps, [&](SqlStatement& s) {
-          s.row_count = RowCountEffect::kCounted;
-          GenChangeWith(merge.with);
-          out_ += "UPDATE ";
-          append_target();
-          GenMergeSets(action, columns.get());
-          out_ += " WHERE ";
-          AppendQuotedName(out_, target_alias);
-          out_ += ".rowid";
-          rows_of(table, i);
         });
       } else {
         GenMergeInsert(merge, action, i, source_alias, steps);
