@@ -411,6 +411,15 @@ struct RaiseStmt {
 // A statement that changes nothing on SQLite (SET NOCOUNT ON).
 struct NoOpStmt {};
 
+// BEGIN TRANSACTION [name], COMMIT [TRANSACTION] [name], ROLLBACK [TRANSACTION] [name] and
+// SAVE TRANSACTION name: the session counts and ends its transaction as SQL Server does.
+struct TransactionStmt {
+  enum class Action : std::uint8_t { kBegin, kCommit, kRollback, kSave };
+  Action action = Action::kBegin;
+  std::u16string name;  // empty when none is written
+  ExprPtr name_variable;  // the name is this variable's value
+};
+
 // SET @v = expr, and DECLARE @v type = expr: each target a local variable, set in order.
 struct AssignStmt {
   std::vector<std::pair<ExprPtr, ExprPtr>> assignments;  // target, value
@@ -467,7 +476,7 @@ struct Statement {
                DropTableStmt, CreateIndexStmt, DropIndexStmt, AlterColumnStmt, AddColumnsStmt,
                TruncateStmt, IfStmt, BlockStmt, IdentityInsertStmt, AssignStmt, WhileStmt, JumpStmt,
                TryStmt, PrintStmt, RaiseStmt, DeclareTableStmt, ExecuteStmt, SessionOptionStmt,
-               CreateViewStmt, DropViewStmt, MergeStmt>
+               CreateViewStmt, DropViewStmt, MergeStmt, TransactionStmt>
       body;
   SourcePos pos;
   std::uint32_t end_offset = 0;  // one past its last token in the batch

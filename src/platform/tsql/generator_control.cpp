@@ -183,6 +183,36 @@ void Generator::Generate(const DeclareTableStmt& declare, std::vector<Node>&) {
   program_.table_variables.push_back(name);
 }
 
+// BEGIN and COMMIT set @@ROWCOUNT to 0; ROLLBACK and SAVE leave it. A name held in a variable
+// is read as the statement runs.
+void Generator::Generate(const TransactionStmt& transaction, std::vector<Node>& nodes) {
+  SqlStatement s = Begin(StatementKind::kTransaction);
+  using Action = TransactionStmt::Action;
+  switch (transaction.action) {
+    case Action::kBegin:
+      s.transaction = TransactionAction::kBegin;
+      break;
+    case Action::kCommit:
+      s.transaction = TransactionAction::kCommit;
+      break;
+    case Action::kRollback:
+      s.transaction = TransactionAction::kRollback;
+      break;
+    case Action::kSave:
+      s.transaction = TransactionAction::kSave;
+      break;
+  }
+  s.row_count = transaction.action == Action::kBegin || transaction.action == Action::kCommit
+                    ? RowCountEffect::kZero
+                    : RowCountEffect::kKept;
+  s.transaction_name = transaction.name;
+  if (transaction.name_variable) {
+    out_ += "SELECT ";
+    Gen(*transaction.name_variable);
+  }
+  Finish(s, nodes);
+}
+
 // The batch to run as text, the definitions of its parameters, and the values of the arguments:
 // the session translates and runs the batch when it knows them.
 void Generator::Generate(const ExecuteStmt& execute, std::vector<Node>& nodes) {

@@ -74,6 +74,7 @@ class Generator {
   SqlStatement Begin(StatementKind kind, bool temp = false);
   void Finish(SqlStatement& s, std::vector<Node>& nodes);
   void Generate(const NoOpStmt&, std::vector<Node>& nodes);
+  void Generate(const TransactionStmt& transaction, std::vector<Node>& nodes);
   void Generate(const AssignStmt& assign, std::vector<Node>& nodes);
   void GenAssigned(const Expr& target, const Expr& value);
   bool IsAssigningSelect(const Select& select);

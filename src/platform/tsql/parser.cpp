@@ -169,6 +169,15 @@ class Parser {
       ParseAlter(*statement);
     } else if (AtKeyword(u"IF")) {
       statement->body = ParseIf();
+    } else if (AtKeyword(u"BEGIN") && AtTransactionWord(1)) {
+      Take();
+      statement->body = ParseTransaction(TransactionStmt::Action::kBegin);
+    } else if (AtKeyword(u"COMMIT") || AtKeyword(u"ROLLBACK")) {
+      const bool commit = AtKeyword(u"COMMIT");
+      statement->body = ParseTransaction(commit ? TransactionStmt::Action::kCommit
+                                                : TransactionStmt::Action::kRollback);
+    } else if (AtKeyword(u"SAVE") && AtTransactionWord(1)) {
+      statement->body = ParseTransaction(TransactionStmt::Action::kSave);
     } else if (AtKeyword(u"BEGIN") && AtKeyword(u"TRY", 1)) {
       statement->body = ParseTry();
     } else if (AtKeyword(u"BEGIN")) {
@@ -209,9 +218,6 @@ class Parser {
         {u"GOTO", u"GOTO"},
         {u"USE", u"USE"},
         {u"GO", u"GO (a batch separator of the client tools, not T-SQL)"},
-        {u"COMMIT", u"COMMIT inside a batch (use the connection's transactions)"},
-        {u"ROLLBACK", u"ROLLBACK inside a batch (use the connection's transactions)"},
-        {u"SAVE", u"SAVE TRANSACTION"},
     };
     for (const auto& [word, name] : kNamed) {
       if (AtKeyword(word)) Unsupported(name);
@@ -457,13 +463,54 @@ class Parser {
 
   BlockStmt ParseBlock() {
     Take();  // BEGIN
-    if (AtKeyword(u"TRAN") || AtKeyword(u"TRANSACTION")) {
-      Unsupported(u"BEGIN TRANSACTION inside a batch (use the connection's transactions)");
-    }
+    if (AtKeyword(u"DISTRIBUTED")) Unsupported(u"BEGIN DISTRIBUTED TRANSACTION");
     if (AtKeyword(u"CATCH")) Fail(u"BEGIN CATCH must follow END TRY");
     BlockStmt block;
     block.body = ParseStatementsUntilEnd(u"");
     return block;
+  }
+
+  bool AtTransactionWord(std::size_t ahead = 0) const {
+    return AtKeyword(u"TRAN", ahead) || AtKeyword(u"TRANSACTION", ahead);
+  }
+
+  // After BEGIN: TRAN[SACTION] [name [WITH MARK ['description']]]; COMMIT and ROLLBACK
+  // [TRAN[SACTION] [name] | WORK]; SAVE TRAN[SACTION] name. A name is an identifier of up to 32
+  // characters; the words that start a statement are never taken for one.
+  TransactionStmt ParseTransaction(TransactionStmt::Action action) {
+    using Action = TransactionStmt::Action;
+    if (action != Action::kBegin) Take();  // COMMIT, ROLLBACK, SAVE
+    TransactionStmt transaction;
+    transaction.action = action;
+    if (action != Action::kBegin && action != Action::kSave && AcceptKeyword(u"WORK")) {
+      return transaction;
+    }
+    const bool word = AtTransactionWord();
+    if (word) Take();
+    if (action == Action::kBegin || action == Action::kSave) {
+      if (!word) Fail(u"expected TRANSACTION");
+    }
+    if (Peek().kind == TokenKind::kVariable) {
+      transaction.name_variable = ParseVariable();
+    } else if (AtName() && !AtKeyword(u"SAVE") && !AtKeyword(u"THROW") && !AtKeyword(u"RAISERROR") &&
+        !AtTransactionWord()) {
+      const Token& name = Take();
+      if (name.text.size() > 32) {
+        RaiseStatementError(name.pos, u"The identifier that starts with '" +
+                                          name.text.substr(0, 32) +
+                                          u"' is too long. Maximum length is 32.");
+      }
+      transaction.name = name.text;
+    } else if (action == Action::kSave) {
+      Fail(u"SAVE TRANSACTION needs the savepoint's name");
+    }
+    if (action == Action::kBegin && AtKeyword(u"WITH") && AtKeyword(u"MARK", 1)) {
+      Unsupported(u"BEGIN TRANSACTION WITH MARK");
+    }
+    if (action == Action::kCommit && AtKeyword(u"WITH") && AtSymbol(u"(", 1)) {
+      Unsupported(u"COMMIT WITH (DELAYED_DURABILITY)");
+    }
+    return transaction;
   }
 
   // The statements up to END [word] (END TRY, END CATCH, or the END of a BEGIN).

@@ -38,7 +38,11 @@ enum class StatementKind : std::uint8_t {
   kExecute,        // sp_executesql, EXEC (text): `sql` yields the batch to run, its parameters'
                    // definitions and the arguments (`argument_names`)
   kSteps,  // MERGE, a change with OUTPUT: `steps` run in order as one statement, all or nothing
+  kTransaction,  // BEGIN, COMMIT, ROLLBACK or SAVE TRANSACTION: no SQLite text; the session
+                 // counts the levels and runs what ends them
 };
+
+enum class TransactionAction : std::uint8_t { kBegin, kCommit, kRollback, kSave };
 
 // What the SQLite text of a kRaise statement yields, in one row.
 enum class RaiseForm : std::uint8_t {
@@ -83,7 +87,7 @@ enum class SessionValue : std::uint8_t {
   kError,           // @@ERROR: the number of the last statement's error, 0 when it ran
   kDateFormat,      // the order SET DATEFORMAT (or SET LANGUAGE) gives ambiguous dates: "mdy", ...
   kLanguage,        // @@LANGUAGE: the session's language, "us_english" or "British"
-  kTranCount,       // @@TRANCOUNT: 1 in the caller's (or the component's) transaction, else 0
+  kTranCount,       // @@TRANCOUNT: the caller's transaction and the levels batches began
   kCount
 };
 
@@ -139,6 +143,10 @@ struct SqlStatement {
   // (`sql` yields the value).
   std::string option;
   bool option_on = false;
+  TransactionAction transaction = TransactionAction::kBegin;  // kTransaction
+  // kTransaction: the transaction's or savepoint's name, if written; when a variable holds it,
+  // `sql` yields it.
+  std::u16string transaction_name;
   std::vector<std::u16string> argument_names;  // kExecute: "@a" for @a = value, empty by position
   // Columns of temporary tables that the statement looks rows up by (`#t.c = constant`), as
   // {table, column}: the provider indexes them once, since a temporary table has no index of its

@@ -60,13 +60,14 @@ TEST_F(ConnectionErrorsTest, AConversionErrorInTryDoomsTheTransaction) {
       u"  SET @state = XACT_STATE()\n"
       u"  BEGIN TRY INSERT INTO T VALUES (2) END TRY\n"
       u"  BEGIN CATCH SET @write = ERROR_MESSAGE() END CATCH\n"
+      u"  ROLLBACK\n"
       u"END CATCH\n"
       u"SELECT @state AS state, @write AS write");
   EXPECT_EQ(oleaut::ToLong(rows->Fields()->Item(0)->Value()), -1);
   EXPECT_EQ(oleaut::ToString(rows->Fields()->Item(1)->Value()),
             u"The current transaction cannot be committed and cannot support operations that "
             u"write to the log file. Roll back the transaction.");
-  connection_->RollbackTrans();
+  connection_->RollbackTrans();  // the batch's ROLLBACK ended it: nothing is left to undo
   EXPECT_EQ(
       oleaut::ToLong(connection_->Execute(u"SELECT count(*) FROM T")->Fields()->Item(0)->Value()),
       0);

@@ -1,7 +1,8 @@
 // What a batch that fails does to the transaction it runs in, through both providers that run
 // translated batches: an error that ends only its statement leaves the transaction to the caller;
 // a conversion error rolls it back at once, so that the session runs nothing more until the
-// caller ends it: the caller's commit fails, its rollback finds nothing left to undo.
+// caller ends it: the caller's commit fails, its rollback finds nothing left to undo. The
+// transaction statements of a batch count the caller's transaction as their first level.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -75,9 +76,9 @@ TEST_P(BatchTransactionTest, AConversionErrorRollsTheTransactionBack) {
   EXPECT_EQ(Count(), 1);
 }
 
-// @@TRANCOUNT and XACT_STATE() count the caller's transaction, which a batch cannot end; one a
-// conversion error doomed still counts until the caller ends it.
-TEST_P(BatchTransactionTest, TranCountIsTheCallersTransaction) {
+// The caller's transaction is the first level a batch counts: a batch's BEGIN and COMMIT nest
+// inside it, so the caller's end decides; a batch's ROLLBACK ends it, and the caller learns so.
+TEST_P(BatchTransactionTest, TheCallersTransactionIsTheFirstLevel) {
   const auto state = [&](const char16_t* batch) {
     const ado::ExecuteResult result = provider_->Execute(batch, {});
     return std::vector<std::int32_t>{oleaut::ToLong(result.rows->values.at(0)),
@@ -86,12 +87,47 @@ TEST_P(BatchTransactionTest, TranCountIsTheCallersTransaction) {
   const char16_t* const kAsk = u"select @@TRANCOUNT, xact_state()";
   EXPECT_EQ(state(kAsk), (std::vector<std::int32_t>{0, 0}));
   provider_->BeginTransaction();
-  EXPECT_EQ(state(kAsk), (std::vector<std::int32_t>{1, 1}));
-  EXPECT_EQ(state(u"begin try select convert(int, 'x') end try "
-                  u"begin catch select @@TRANCOUNT, xact_state() end catch"),
-            (std::vector<std::int32_t>{1, -1}));
+  EXPECT_EQ(state(u"begin tran insert into T values (1, 1) select @@TRANCOUNT, xact_state()"),
+            (std::vector<std::int32_t>{2, 1}));
+  EXPECT_EQ(state(u"commit select @@TRANCOUNT, xact_state()"), (std::vector<std::int32_t>{1, 1}));
   provider_->RollbackTransaction();
+  EXPECT_EQ(Count(), 0);
+
+  provider_->BeginTransaction();
+  provider_->Execute(u"insert into T values (2, 2) rollback", {});
   EXPECT_EQ(state(kAsk), (std::vector<std::int32_t>{0, 0}));
+  try {
+    provider_->CommitTransaction();
+    ADD_FAILURE() << "the commit of a transaction a batch rolled back should fail";
+  } catch (const oleaut::ComError& e) {
+    EXPECT_NE(std::string(e.what()).find("no corresponding BEGIN TRANSACTION"), std::string::npos)
+        << e.what();
+  }
+  EXPECT_EQ(Count(), 0);
+  provider_->BeginTransaction();
+  provider_->Execute(u"insert into T values (3, 3) commit", {});
+  provider_->RollbackTransaction();  // nothing left to undo
+  EXPECT_EQ(Count(), 1);
+}
+
+// An error that dooms the caller's transaction in a TRY block: it counts, uncommittable, until a
+// ROLLBACK; a batch that ends with it so fails, and the caller's commit fails too.
+TEST_P(BatchTransactionTest, AnUncommittableTransactionFailsItsBatch) {
+  provider_->BeginTransaction();
+  provider_->Execute(u"insert into T values (1, 1)", {});
+  try {
+    provider_->Execute(u"begin try select convert(int, 'x') end try "
+                       u"begin catch select @@TRANCOUNT, xact_state() end catch",
+                       {});
+    ADD_FAILURE() << "the batch should fail";
+  } catch (const oleaut::ComError& e) {
+    EXPECT_NE(std::string(e.what()).find("Uncommittable transaction is detected at the end of "
+                                         "the batch. The transaction is rolled back."),
+              std::string::npos)
+        << e.what();
+  }
+  EXPECT_THROW(provider_->CommitTransaction(), oleaut::ComError);
+  EXPECT_EQ(Count(), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Providers, BatchTransactionTest, ::testing::Values("embedded", "odbc"),

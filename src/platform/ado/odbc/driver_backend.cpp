@@ -278,6 +278,27 @@ bool DriverBackend::Declares(bool temp, std::u16string_view name) {
               .empty();
 }
 
+std::vector<std::string> DriverBackend::ReadTexts(const std::string& sql) {
+  std::vector<std::string> texts;
+  for (const auto& row : connection_.QueryInternal(sql)) {
+    texts.push_back(!row.empty() && row[0] ? oleaut::ToUtf8(*row[0]) : std::string());
+  }
+  return texts;
+}
+
+// The write lock at once, whatever the caller intends: over the driver a read cannot be told
+// from the schema lookups of the translation, and a deferred transaction that has read could
+// not take the write lock later without failing.
+void DriverBackend::BeginTransaction() {
+  connection_.RunInternal("BEGIN IMMEDIATE");
+  connection_.SetInTransaction(true);
+}
+
+void DriverBackend::EndTransaction(bool commit) {
+  connection_.SetInTransaction(false);
+  connection_.RunInternal(commit ? "COMMIT" : "ROLLBACK");
+}
+
 std::string DriverBackend::TableDefinition(const std::string& table, bool temp) {
   return Definition(sqlite::TableDefinitionQuery(temp), table);
 }

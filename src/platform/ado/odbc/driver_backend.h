@@ -28,6 +28,7 @@ class DriverBackend final : public sqlite::StatementBackend {
   void RunInternal(const char* sql) override { connection_.RunInternal(sql); }
   bool RunQuietly(const char* sql) noexcept override;
   void RunOptional(const std::string& sql) override;
+  std::vector<std::string> ReadTexts(const std::string& sql) override;
 
   std::shared_ptr<const tsql::TableColumns> ReadColumns(std::u16string_view name,
                                                         bool temp) override;
@@ -39,6 +40,10 @@ class DriverBackend final : public sqlite::StatementBackend {
   void ReloadSchema() override { connection_.RunInternal(sqlite::kSchemaCheck); }
 
   bool InTransaction() const override { return connection_.InTransaction(); }
+  // Through the driver as SQL: the driver commits each statement until BEGIN, and leaves the
+  // transaction to the statements after it.
+  void BeginTransaction() override;
+  void EndTransaction(bool commit) override;
   bool PrepareForBatch() override { return connection_.ReconnectIfLost(); }
 
   [[noreturn]] void Raise(std::int32_t hresult, const std::string& message,

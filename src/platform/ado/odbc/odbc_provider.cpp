@@ -51,7 +51,8 @@ class OdbcProvider final : public Provider {
   }
 
   ~OdbcProvider() override {
-    const bool abandoned = translated_ && translated_->TakeAbandoned();
+    const bool abandoned =
+        translated_ && translated_->CallerEnds() != sqlite::TransactionLevels::CallerEnd::kOpen;
     if (connection_.InTransaction() && connection_.Dbc() && !connection_.Lost() && !abandoned) {
       try {
         EndTransaction(/*commit=*/false);
@@ -85,25 +86,23 @@ class OdbcProvider final : public Provider {
                          connection_.Where());
     }
     if (translated_) {
-      // The write lock at once, whatever the call intends: over the driver a read cannot be told
-      // from the schema lookups of the translation, and a deferred transaction that has read
-      // could not take the write lock later without failing.
-      connection_.RunInternal("BEGIN IMMEDIATE");
-    } else {
-      connection_.SetAutocommit(false);
+      backend_->BeginTransaction();
+      translated_->CallerBegan();
+      return;
     }
+    connection_.SetAutocommit(false);
     connection_.SetInTransaction(true);
   }
 
   void CommitTransaction() override {
-    RequireTransaction();
-    if (translated_ && translated_->TakeAbandoned()) {
-      connection_.SetInTransaction(false);
-      RaiseProviderError(
-          oleaut::E_FAIL,
-          std::string(sqlite::kTransactionRolledBack) + ": nothing of it was committed",
-          connection_.Where());
+    if (translated_) {
+      const std::string ended = sqlite::EndedTransactionError(translated_->CallerEnds());
+      if (!ended.empty()) {
+        connection_.SetInTransaction(false);
+        RaiseProviderError(oleaut::E_FAIL, ended, connection_.Where());
+      }
     }
+    RequireTransaction();
     if (connection_.Lost()) {
       connection_.SetInTransaction(false);
       RaiseProviderError(oleaut::E_FAIL,
@@ -115,9 +114,14 @@ class OdbcProvider final : public Provider {
   }
 
   void RollbackTransaction() override {
+    // A failed batch or a batch's own COMMIT or ROLLBACK may have ended it already.
+    if (translated_ && translated_->CallerEnds() != sqlite::TransactionLevels::CallerEnd::kOpen) {
+      connection_.SetInTransaction(false);
+      return;
+    }
     RequireTransaction();
-    // A lost connection took its transaction with it, as a failed batch may have.
-    if (connection_.Lost() || (translated_ && translated_->TakeAbandoned())) {
+    // A lost connection took its transaction with it.
+    if (connection_.Lost()) {
       connection_.SetInTransaction(false);
       return;
     }
@@ -141,11 +145,11 @@ class OdbcProvider final : public Provider {
   }
 
   void EndTransaction(bool commit) {
-    connection_.SetInTransaction(false);
     if (translated_) {
-      connection_.RunInternal(commit ? "COMMIT" : "ROLLBACK");
+      backend_->EndTransaction(commit);
       return;
     }
+    connection_.SetInTransaction(false);
     try {
       TAV_ODBC_CALL(SQL_HANDLE_DBC, connection_.Dbc(), connection_.Where(), SQLEndTran,
                     SQL_HANDLE_DBC, connection_.Dbc(),

@@ -19,11 +19,13 @@ using FinalizedStatement = std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)>
 bool Writes(const std::vector<tsql::Node>& nodes) {
   bool writes = false;
   tsql::ForEachStatement(nodes, [&](const tsql::SqlStatement& statement) {
-    writes = writes || (statement.kind != tsql::StatementKind::kQuery &&
-                        statement.kind != tsql::StatementKind::kAssign &&
-                        statement.kind != tsql::StatementKind::kSessionOption &&
-                        statement.kind != tsql::StatementKind::kPrint &&
-                        statement.kind != tsql::StatementKind::kRaise && !statement.target_temp);
+    writes =
+        writes || (statement.kind != tsql::StatementKind::kQuery &&
+                   statement.kind != tsql::StatementKind::kAssign &&
+                   statement.kind != tsql::StatementKind::kSessionOption &&
+                   statement.kind != tsql::StatementKind::kPrint &&
+                   statement.kind != tsql::StatementKind::kRaise &&
+                   statement.kind != tsql::StatementKind::kTransaction && !statement.target_temp);
   });
   return writes;
 }
@@ -294,6 +296,20 @@ std::vector<TableInfoColumn> EngineBackend::TableInfo(const std::string& sql,
   }
   Check(db_, rc, where);
   return columns;
+}
+
+std::vector<std::string> EngineBackend::ReadTexts(const std::string& sql) {
+  const ErrorContext where = Where({}, sql);
+  StatementCache::Lease lease(cache_.Prepare(sql, where));
+  std::vector<std::string> texts;
+  int rc;
+  while ((rc = sqlite3_step(lease.Get())) == SQLITE_ROW) {
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(lease.Get(), 0));
+    texts.emplace_back(text ? text : "",
+                       static_cast<std::size_t>(sqlite3_column_bytes(lease.Get(), 0)));
+  }
+  Check(db_, rc, where);
+  return texts;
 }
 
 std::optional<std::int64_t> EngineBackend::ReadSchemaVersion() {

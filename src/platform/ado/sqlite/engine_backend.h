@@ -26,8 +26,9 @@ class EngineBackend final : public StatementBackend {
   // work before it (the translation, with its look-up of the schema version) may run as
   // transactions of their own; a call that ends before any batch ran costs the engine nothing.
   void BeginTransaction(TransactionLock lock);
+  void BeginTransaction() override { BeginTransaction(TransactionLock::Immediate); }
   // COMMIT or ROLLBACK of the engine's transaction, when one was begun.
-  void EndTransaction(bool commit);
+  void EndTransaction(bool commit) override;
   // Whether the caller's transaction is open, begun on the engine or not yet.
   bool TransactionOpen() const { return begin_pending_ || InTransaction(); }
 
@@ -43,6 +44,7 @@ class EngineBackend final : public StatementBackend {
   void RunInternal(const char* sql) override;
   bool RunQuietly(const char* sql) noexcept override;
   void RunOptional(const std::string& sql) override;
+  std::vector<std::string> ReadTexts(const std::string& sql) override;
 
   std::shared_ptr<const tsql::TableColumns> ReadColumns(std::u16string_view name,
                                                         bool temp) override;

@@ -45,15 +45,13 @@ class SqliteProvider final : public Provider {
                          {description_, {}, {}});
     }
     backend_->BeginTransaction(lock);
-    session_->TakeAbandoned();
+    session_->CallerBegan();
   }
 
   void CommitTransaction() override {
-    if (session_->TakeAbandoned()) {
-      RaiseProviderError(oleaut::E_FAIL,
-                         std::string(kTransactionRolledBack) + ": nothing of it was committed",
-                         {description_, {}, {}});
-    }
+    const std::string ended = EndedTransactionError(session_->CallerEnds());
+    if (!ended.empty())
+      RaiseProviderError(oleaut::E_FAIL, ended, {description_, {}, {}});
     if (!backend_->TransactionOpen()) {
       RaiseProviderError(oleaut::E_FAIL, "No transaction is active on this connection",
                          {description_, {}, {}});
@@ -62,7 +60,8 @@ class SqliteProvider final : public Provider {
   }
 
   void RollbackTransaction() override {
-    if (session_->TakeAbandoned()) return;  // rolled back already
+    // A failed batch or a batch's own COMMIT or ROLLBACK may have ended it already.
+    if (session_->CallerEnds() != TransactionLevels::CallerEnd::kOpen) return;
     if (!backend_->TransactionOpen()) {
       RaiseProviderError(oleaut::E_FAIL, "No transaction is active on this connection",
                          {description_, {}, {}});

@@ -67,6 +67,8 @@ class StatementBackend {
   // Runs a statement that only speeds later ones up; a failure is no error of the batch unless
   // it tells that the session itself is gone.
   virtual void RunOptional(const std::string& sql) = 0;
+  // The first value of each row of `sql`, as UTF-8 text (empty for NULL); a failure raises.
+  virtual std::vector<std::string> ReadTexts(const std::string& sql) = 0;
 
   // ---- the schema ----
   // The columns of a table as declared (nullptr when the database declares none of that name).
@@ -90,6 +92,11 @@ class StatementBackend {
 
   // ---- the session ----
   virtual bool InTransaction() const = 0;
+  // Begins the engine's transaction, taking the write lock; ends it. The provider's own calls
+  // begin and end the caller's transaction this way, BEGIN, COMMIT and ROLLBACK TRANSACTION of
+  // a batch one that no caller began.
+  virtual void BeginTransaction() = 0;
+  virtual void EndTransaction(bool commit) = 0;
   // Called before each batch that is to run; returns true when the backend opened its session
   // anew (after it was lost), so that nothing known of the old one holds.
   virtual bool PrepareForBatch() { return false; }

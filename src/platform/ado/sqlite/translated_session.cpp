@@ -3,6 +3,7 @@
 #include <fmt/format.h>
 
 #include <algorithm>
+#include <stdexcept>
 
 #include "platform/oleaut/com_error.h"
 #include "platform/oleaut/convert.h"
@@ -29,7 +30,7 @@ ExecuteResult TranslatedSession::Execute(std::u16string_view batch,
   if (batch.find_first_not_of(u" \t\r\n") == std::u16string_view::npos) {
     backend_.Raise(kNoCommandText, "Command text was not set for the command object", {}, {});
   }
-  if (abandoned_) {
+  if (transactions_.Abandoned()) {
     backend_.Raise(oleaut::E_FAIL,
                    fmt::format("{}: end it before running more statements", kTransactionRolledBack),
                    batch, {});
@@ -47,13 +48,16 @@ ExecuteResult TranslatedSession::Execute(std::u16string_view batch,
     }
     backend_.BeforeRunning(program);
     tsql::Run(program, *this);
+    std::optional<ServerError> uncommittable = transactions_.EndOfBatch();
     DropTableVariables();
     RaiseDeferredFailure();
+    if (uncommittable) RaiseAtEndOfBatch(*std::move(uncommittable));
   } catch (const oleaut::ComError& error) {
     DropTableVariables();
     // A statement that failed may have changed tables before it failed.
     ForgetTables();
-    if (ScopeOf(error) == FailureScope::kBatchAndTransaction) AbandonTransaction();
+    if (ScopeOf(error) == FailureScope::kBatchAndTransaction) transactions_.Abandon();
+    transactions_.EndOfBatch();
     throw;
   } catch (...) {
     DropTableVariables();
@@ -170,7 +174,13 @@ void TranslatedSession::RunDynamic(const tsql::SqlStatement& statement) {
   if (translation.program->marker_count != static_cast<int>(values.size())) {
     raise(8144, "The statement of sp_executesql may hold no ? marker");
   }
+  const int levels = transactions_.Count();
   RunNested(translation, batch, values);
+  if (transactions_.Count() != levels) {
+    raise(266, fmt::format("Transaction count after EXECUTE indicates a mismatching number of "
+                           "BEGIN and COMMIT statements. Previous count = {}, current count = {}.",
+                           levels, transactions_.Count()));
+  }
 }
 
 void TranslatedSession::RunNested(const tsql::Translation& translation, std::u16string_view batch,
@@ -229,12 +239,48 @@ void TranslatedSession::ForgetTablesIfSchemaChanged() {
   schema_version_ = *version;
 }
 
-// A conversion error ends the batch and its transaction: the work of the transaction is undone
-// at once, and the caller's end of it only learns so.
-void TranslatedSession::AbandonTransaction() {
-  if (!backend_.InTransaction() || abandoned_) return;
-  // When the rollback fails, the batch's own failure is what the caller sees.
-  if (backend_.RunQuietly("ROLLBACK")) abandoned_ = true;
+// The work of the transaction is undone at once; the transaction counts on, uncommittable,
+// until a ROLLBACK ends it.
+void TranslatedSession::DoomTransaction() {
+  transactions_.Doom();
+  ForgetTables();
+}
+
+void TranslatedSession::RunTransaction(const tsql::SqlStatement& statement) {
+  if (as_run_) NoteRun("-- " + oleaut::ToUtf8(SourceOf(statement)));
+  std::u16string name = statement.transaction_name;
+  if (!statement.sql.empty()) {
+    const oleaut::Variant value = ReadRow(statement).at(0);
+    if (!value.IsNull()) name = oleaut::ToString(value);
+  }
+  std::optional<ServerError> error;
+  switch (statement.transaction) {
+    case tsql::TransactionAction::kBegin:
+      error = transactions_.Begin(name);
+      break;
+    case tsql::TransactionAction::kCommit:
+      error = transactions_.Commit();
+      break;
+    case tsql::TransactionAction::kRollback:
+      error = transactions_.Rollback(name);
+      ForgetTables();
+      break;
+    case tsql::TransactionAction::kSave:
+      error = transactions_.Save(name);
+      break;
+  }
+  if (error) Throw(statement, *std::move(error), false);
+}
+
+// An error of the batch as a whole, raised after its last statement.
+void TranslatedSession::RaiseAtEndOfBatch(ServerError error) {
+  error.line = Line();
+  try {
+    backend_.Raise(kErrorsInCommand, oleaut::ToUtf8(error.message), batch_, {});
+  } catch (const oleaut::ComError& raised) {
+    throw RaisedError(raised, std::move(error), true);
+  }
+  throw std::logic_error("Raise returned");
 }
 
 std::u16string_view TranslatedSession::SourceOf(const tsql::SqlStatement& statement) const {
@@ -248,13 +294,11 @@ BoundStatement TranslatedSession::Bind(const tsql::SqlStatement& statement,
     ParameterValue& state =
         session_values_[static_cast<std::size_t>(tsql::SessionValue::kXactState)];
     state.type = adSmallInt;
-    state.value = static_cast<std::int16_t>(abandoned_ ? -1 : backend_.InTransaction() ? 1 : 0);
-    // A batch begins no transaction of its own (BEGIN TRANSACTION is refused), so the count is
-    // the caller's one; a doomed transaction still counts until the caller rolls it back.
+    state.value = static_cast<std::int16_t>(transactions_.State());
     ParameterValue& count =
         session_values_[static_cast<std::size_t>(tsql::SessionValue::kTranCount)];
     count.type = adInteger;
-    count.value = std::int32_t{abandoned_ || backend_.InTransaction() ? 1 : 0};
+    count.value = std::int32_t{transactions_.Count()};
     break;
   }
   return {statement,      sql, *translation_.binding, parameters_, row_count_, SourceOf(statement),

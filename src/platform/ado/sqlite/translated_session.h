@@ -1,9 +1,10 @@
 // The session that runs batches in SQL Server's dialect on a SQLite database: translates each
 // batch (against the columns of the tables it reads, known once per table until the schema
 // changes), runs its statements through a StatementBackend, keeps @@IDENTITY and IDENTITY_INSERT,
-// carries out SELECT ... INTO and ALTER COLUMN, and undoes the caller's transaction when a
-// conversion error ends a batch of it. Both providers that reach SQLite (the embedded one and
-// the ODBC provider over the SQLite driver) run their batches here; they own the transactions.
+// carries out SELECT ... INTO and ALTER COLUMN, counts the transaction's levels as batches begin
+// and end them, and undoes the transaction when an error ends a batch of it. Both providers that
+// reach SQLite (the embedded one and the ODBC provider over the SQLite driver) run their batches
+// here; they begin and end the caller's transaction and tell the session.
 #pragma once
 
 #include <cstdint>
@@ -17,6 +18,7 @@
 
 #include "platform/ado/provider.h"
 #include "platform/ado/sqlite/statement_backend.h"
+#include "platform/ado/sqlite/transaction_levels.h"
 #include "platform/ado/sqlite/translated_statements.h"
 #include "platform/tsql/schema.h"
 
@@ -26,7 +28,7 @@ class TranslatedSession final : private StatementRunner, private tsql::Schema {
  public:
   // `description` names the data source in messages and the trace.
   TranslatedSession(StatementBackend& backend, std::u16string description)
-      : backend_(backend), description_(std::move(description)) {}
+      : backend_(backend), description_(std::move(description)), transactions_(backend) {}
   TranslatedSession(const TranslatedSession&) = delete;
   TranslatedSession& operator=(const TranslatedSession&) = delete;
 
@@ -35,9 +37,9 @@ class TranslatedSession final : private StatementRunner, private tsql::Schema {
   // The messages of the last batch (PRINT, RAISERROR of severity 10 or less), ran or failed.
   std::vector<std::u16string> TakeMessages() { return std::exchange(messages_, {}); }
 
-  // Whether a failed batch rolled the caller's transaction back; cleared by the call, which the
-  // caller makes as it ends the transaction.
-  bool TakeAbandoned() { return std::exchange(abandoned_, false); }
+  // The caller began its transaction; the caller ends it: what became of it meanwhile.
+  void CallerBegan() { transactions_.CallerBegan(); }
+  TransactionLevels::CallerEnd CallerEnds() { return transactions_.CallerEnds(); }
   // What is known of the tables: read again when next needed (after a rollback).
   void ForgetTables();
 
@@ -49,7 +51,6 @@ class TranslatedSession final : private StatementRunner, private tsql::Schema {
   // Forgets the tables when another connection changed the schema. A batch asks when it first
   // needs a table's columns, so that a batch that reads no table reads nothing of the database.
   void ForgetTablesIfSchemaChanged();
-  void AbandonTransaction();
   void DropTableVariables();
   // Runs `translation` of `batch` with `parameters` in the place of the batch being run.
   void RunNested(const tsql::Translation& translation, std::u16string_view batch,
@@ -77,8 +78,10 @@ class TranslatedSession final : private StatementRunner, private tsql::Schema {
   std::vector<oleaut::Variant> ReadRow(const tsql::SqlStatement& statement) override;
   void RunDynamic(const tsql::SqlStatement& statement) override;
   void Inform(std::u16string message) override { messages_.push_back(std::move(message)); }
-  void DoomTransaction() override { AbandonTransaction(); }
-  bool TransactionDoomed() const override { return abandoned_; }
+  void DoomTransaction() override;
+  bool TransactionDoomed() const override { return transactions_.Doomed(); }
+  void RunTransaction(const tsql::SqlStatement& statement) override;
+  [[noreturn]] void RaiseAtEndOfBatch(ServerError error);
   std::int64_t RunCommand(const tsql::SqlStatement& statement) override;
   std::int64_t RunToEnd(const tsql::SqlStatement& statement) override;
   std::int64_t RunQuery(const tsql::SqlStatement& statement) override;
@@ -94,7 +97,7 @@ class TranslatedSession final : private StatementRunner, private tsql::Schema {
   std::unordered_map<std::u16string, std::shared_ptr<const tsql::TableColumns>> tables_;
   std::vector<std::u16string> messages_;  // of the batch being run, or the last one
   std::int64_t schema_version_ = -1;
-  bool abandoned_ = false;       // the caller's transaction was rolled back by a failed batch
+  TransactionLevels transactions_;
   bool schema_checked_ = false;  // for the batch being run
 };
 

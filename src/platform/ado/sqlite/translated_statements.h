@@ -36,11 +36,6 @@ using RaiseFunction = std::function<void(std::int32_t hresult, const std::string
 enum class FailureScope : std::uint8_t { kStatement, kBatch, kBatchAndTransaction };
 FailureScope ScopeOfFailure(const oleaut::ComError& error);
 
-// Until the caller ends a transaction a failed batch rolled back, its session runs nothing: what
-// the caller meant to run inside it must not be written outside it.
-inline constexpr std::string_view kTransactionRolledBack =
-    "The transaction was rolled back when a conversion error ended a batch of it";
-
 // An executor of translated batches that runs each kind of statement its own way, and the
 // state of the batch it is running and of the session it runs in (@@ROWCOUNT, IDENTITY_INSERT).
 class StatementRunner : public tsql::Executor {
@@ -123,9 +118,11 @@ class StatementRunner : public tsql::Executor {
   // A message for the caller (PRINT, RAISERROR of severity 10 or less).
   virtual void Inform(std::u16string message) = 0;
   // A failure a CATCH block handles would have rolled back the transaction outside a TRY block:
-  // it is rolled back, and the batch may not write until the caller ends it.
+  // it is rolled back, and the batch may not write until a ROLLBACK ends it.
   virtual void DoomTransaction() = 0;
   virtual bool TransactionDoomed() const = 0;
+  // BEGIN, COMMIT, ROLLBACK and SAVE TRANSACTION.
+  virtual void RunTransaction(const tsql::SqlStatement& statement) = 0;
 
   // The values kSession markers stand for (XACT_STATE() set by the session as it binds).
   std::array<ParameterValue, static_cast<std::size_t>(tsql::SessionValue::kCount)> session_values_;
