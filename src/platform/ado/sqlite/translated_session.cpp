@@ -174,6 +174,15 @@ void TranslatedSession::RunDynamic(const tsql::SqlStatement& statement) {
   if (translation.program->marker_count != static_cast<int>(values.size())) {
     raise(8144, "The statement of sp_executesql may hold no ? marker");
   }
+  // Table variables are temporary tables of their name: one of the nested batch would take the
+  // place of the caller's.
+  for (const std::string& name : translation.program->table_variables) {
+    if (backend_.TableDefinition(name, true).empty()) continue;
+    tsql::RaiseUnsupported(batch, {},
+                           u"A table variable of sp_executesql named as one of the batch that "
+                           u"runs it (" +
+                               oleaut::FromUtf8(name) + u")");
+  }
   const int levels = transactions_.Count();
   RunNested(translation, batch, values);
   if (transactions_.Count() != levels) {
