@@ -72,7 +72,8 @@ std::string EndedTransactionError(TransactionLevels::CallerEnd end) {
     case TransactionLevels::CallerEnd::kRolledBack:
       return std::string(kTransactionRolledBack) + ": nothing of it was committed";
     case TransactionLevels::CallerEnd::kEnded:
-      return "The COMMIT TRANSACTION request has no corresponding BEGIN TRANSACTION.";
+      return "A batch's COMMIT or ROLLBACK ended the transaction before its caller's commit: The "
+             "COMMIT TRANSACTION request has no corresponding BEGIN TRANSACTION.";
   }
   return {};
 }
