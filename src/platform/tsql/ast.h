@@ -414,9 +414,8 @@ struct NoOpStmt {};
 // BEGIN TRANSACTION [name], COMMIT [TRANSACTION] [name], ROLLBACK [TRANSACTION] [name] and
 // SAVE TRANSACTION name: the session counts and ends its transaction as SQL Server does.
 struct TransactionStmt {
-  enum class Action : std::uint8_t { kBegin, kCommit, kRollback, kSave };
-  Action action = Action::kBegin;
-  std::u16string name;  // empty when none is written
+  TransactionAction action = TransactionAction::kBegin;
+  std::u16string name;    // empty when none is written
   ExprPtr name_variable;  // the name is this variable's value
 };
 

@@ -187,22 +187,9 @@ void Generator::Generate(const DeclareTableStmt& declare, std::vector<Node>&) {
 // is read as the statement runs.
 void Generator::Generate(const TransactionStmt& transaction, std::vector<Node>& nodes) {
   SqlStatement s = Begin(StatementKind::kTransaction);
-  using Action = TransactionStmt::Action;
-  switch (transaction.action) {
-    case Action::kBegin:
-      s.transaction = TransactionAction::kBegin;
-      break;
-    case Action::kCommit:
-      s.transaction = TransactionAction::kCommit;
-      break;
-    case Action::kRollback:
-      s.transaction = TransactionAction::kRollback;
-      break;
-    case Action::kSave:
-      s.transaction = TransactionAction::kSave;
-      break;
-  }
-  s.row_count = transaction.action == Action::kBegin || transaction.action == Action::kCommit
+  s.transaction = transaction.action;
+  s.row_count = transaction.action == TransactionAction::kBegin ||
+                        transaction.action == TransactionAction::kCommit
                     ? RowCountEffect::kZero
                     : RowCountEffect::kKept;
   s.transaction_name = transaction.name;

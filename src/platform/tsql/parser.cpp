@@ -171,13 +171,13 @@ class Parser {
       statement->body = ParseIf();
     } else if (AtKeyword(u"BEGIN") && AtTransactionWord(1)) {
       Take();
-      statement->body = ParseTransaction(TransactionStmt::Action::kBegin);
+      statement->body = ParseTransaction(TransactionAction::kBegin);
     } else if (AtKeyword(u"COMMIT") || AtKeyword(u"ROLLBACK")) {
       const bool commit = AtKeyword(u"COMMIT");
-      statement->body = ParseTransaction(commit ? TransactionStmt::Action::kCommit
-                                                : TransactionStmt::Action::kRollback);
+      statement->body =
+          ParseTransaction(commit ? TransactionAction::kCommit : TransactionAction::kRollback);
     } else if (AtKeyword(u"SAVE") && AtTransactionWord(1)) {
-      statement->body = ParseTransaction(TransactionStmt::Action::kSave);
+      statement->body = ParseTransaction(TransactionAction::kSave);
     } else if (AtKeyword(u"BEGIN") && AtKeyword(u"TRY", 1)) {
       statement->body = ParseTry();
     } else if (AtKeyword(u"BEGIN")) {
@@ -477,8 +477,8 @@ class Parser {
   // After BEGIN: TRAN[SACTION] [name [WITH MARK ['description']]]; COMMIT and ROLLBACK
   // [TRAN[SACTION] [name] | WORK]; SAVE TRAN[SACTION] name. A name is an identifier of up to 32
   // characters; the words that start a statement are never taken for one.
-  TransactionStmt ParseTransaction(TransactionStmt::Action action) {
-    using Action = TransactionStmt::Action;
+  TransactionStmt ParseTransaction(TransactionAction action) {
+    using Action = TransactionAction;
     if (action != Action::kBegin) Take();  // COMMIT, ROLLBACK, SAVE
     TransactionStmt transaction;
     transaction.action = action;
@@ -492,8 +492,8 @@ class Parser {
     }
     if (Peek().kind == TokenKind::kVariable) {
       transaction.name_variable = ParseVariable();
-    } else if (AtName() && !AtKeyword(u"SAVE") && !AtKeyword(u"THROW") && !AtKeyword(u"RAISERROR") &&
-        !AtTransactionWord()) {
+    } else if (AtName() && !AtKeyword(u"SAVE") && !AtKeyword(u"THROW") &&
+               !AtKeyword(u"RAISERROR") && !AtTransactionWord()) {
       const Token& name = Take();
       if (name.text.size() > 32) {
         RaiseStatementError(name.pos, u"The identifier that starts with '" +

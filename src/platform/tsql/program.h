@@ -42,8 +42,6 @@ enum class StatementKind : std::uint8_t {
                  // counts the levels and runs what ends them
 };
 
-enum class TransactionAction : std::uint8_t { kBegin, kCommit, kRollback, kSave };
-
 // What the SQLite text of a kRaise statement yields, in one row.
 enum class RaiseForm : std::uint8_t {
   kRethrow,    // THROW alone, in a CATCH block: no text; the error caught is raised again

@@ -59,4 +59,8 @@ inline bool IsTemporaryName(std::u16string_view name) noexcept {
   return !name.empty() && (name[0] == u'#' || name[0] == u'@');
 }
 
+// What a transaction statement does: BEGIN, COMMIT, ROLLBACK or SAVE TRANSACTION, as the batch
+// writes it and as the translation hands it to the session.
+enum class TransactionAction : std::uint8_t { kBegin, kCommit, kRollback, kSave };
+
 }  // namespace tsql
