@@ -294,9 +294,16 @@ void DriverBackend::BeginTransaction() {
   connection_.SetInTransaction(true);
 }
 
+// A COMMIT that fails (another connection reading) leaves the transaction open, as SQLite has
+// it; a failed ROLLBACK leaves nothing to end.
 void DriverBackend::EndTransaction(bool commit) {
+  try {
+    connection_.RunInternal(commit ? "COMMIT" : "ROLLBACK");
+  } catch (...) {
+    if (!commit) connection_.SetInTransaction(false);
+    throw;
+  }
   connection_.SetInTransaction(false);
-  connection_.RunInternal(commit ? "COMMIT" : "ROLLBACK");
 }
 
 std::string DriverBackend::TableDefinition(const std::string& table, bool temp) {
