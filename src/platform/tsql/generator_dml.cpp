@@ -276,6 +276,7 @@ void Generator::Generate(const UpdateStmt& update, std::vector<Node>& nodes) {
     return;
   }
   SqlStatement s = Begin(StatementKind::kCommand, table.IsTemp());
+  s.target = Utf8(TableName(table));
   GenChangeWith(update.with);
   out_ += "UPDATE ";
   AppendTable(table);
@@ -324,6 +325,7 @@ void Generator::Generate(const DeleteStmt& del, std::vector<Node>& nodes) {
     return;
   }
   SqlStatement s = Begin(StatementKind::kCommand, table.IsTemp());
+  s.target = Utf8(TableName(table));
   GenChangeWith(del.with);
   out_ += "DELETE FROM ";
   AppendTable(table);

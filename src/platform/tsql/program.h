@@ -120,10 +120,11 @@ struct SqlStatement {
   SourcePos pos;
   int ordinal = 0;  // the statement's number in its program; Binding::spans tells its text
   std::vector<ResultHint> columns;  // kQuery, kSelectInto
-  std::string target;               // table name, UTF-8, as SQLite knows it (unquoted)
-  bool target_temp = false;         // it changes only a temporary table
-  std::string column;               // kAlterColumn
-  std::string column_type;          // kAlterColumn: the new type, as SQL Server declares it
+  // The table it changes (of an UPDATE or DELETE too), UTF-8, as SQLite knows it (unquoted).
+  std::string target;
+  bool target_temp = false;  // it changes only a temporary table
+  std::string column;        // kAlterColumn
+  std::string column_type;   // kAlterColumn: the new type, as SQL Server declares it
   bool column_not_null = false;
   // kAlterColumn: the next statement of the batch sets the column in every row to a value that
   // does not depend on it, so converting the old values is unobservable when it cannot fail.

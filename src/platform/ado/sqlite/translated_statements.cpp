@@ -289,12 +289,13 @@ void StatementRunner::RunStatement(const tsql::SqlStatement& statement) {
   }
   // Table variables are no part of the transaction: a CATCH block may still note in one what
   // failed.
-  const bool adds_to_table_variable =
-      statement.kind == Kind::kInsert && statement.target_temp && statement.target.starts_with('@');
+  const bool changes_table_variable =
+      (statement.kind == Kind::kInsert || statement.kind == Kind::kCommand) &&
+      statement.target_temp && statement.target.starts_with('@');
   if (statement.kind != Kind::kQuery && statement.kind != Kind::kAssign &&
       statement.kind != Kind::kPrint && statement.kind != Kind::kRaise &&
       statement.kind != Kind::kExecute && statement.kind != Kind::kSessionOption &&
-      statement.kind != Kind::kTransaction && !adds_to_table_variable && TransactionDoomed()) {
+      statement.kind != Kind::kTransaction && !changes_table_variable && TransactionDoomed()) {
     Throw(statement,
           {3930, 16, 1, 1,
            u"The current transaction cannot be committed and cannot support operations that "
