@@ -15,6 +15,7 @@
 #include "platform/ado/connection.h"
 #include "platform/oleaut/text.h"
 #include "platform/tavglobal/database_files.h"
+#include "sized_databases.h"
 
 namespace {
 
@@ -61,16 +62,7 @@ class Filler {
 // A database with `rows` assignment rows: the user's 20 templates of one bill type, another
 // user's selected template of sub-type X of a second type, and the rest spread over 500 other
 // bill types and 200 other users.
-std::filesystem::path Database(int rows) {
-  static std::map<int, std::filesystem::path> made;
-  if (auto found = made.find(rows); found != made.end()) return found->second;
-  const auto dir =
-      std::filesystem::temp_directory_path() / ("tav-templates-bench-" + std::to_string(getpid()));
-  std::filesystem::create_directories(dir);
-  const auto path = dir / ("store-" + std::to_string(rows) + ".db");
-  std::filesystem::remove(path);
-  tavglobal::CreateDatabase(path, /*with_demo_data=*/false);
-
+void FillAssignments(const std::filesystem::path& path, std::int64_t rows) {
   auto connection = com::Make<ado::Connection>();
   connection->Open(tavglobal::SqliteConnectionString(path));
   connection->BeginTrans();
@@ -85,8 +77,11 @@ std::filesystem::path Database(int rows) {
                   i % 3 == 0 ? u"RED" : u"", i % 10 == 0);
   }
   connection->CommitTrans();
-  made.emplace(rows, path);
-  return path;
+}
+
+const std::filesystem::path& Database(int rows) {
+  static bench::SizedDatabases databases("templates", "store", FillAssignments);
+  return databases.Of(rows);
 }
 
 void UseBenchUser() {

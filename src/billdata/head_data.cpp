@@ -5,6 +5,7 @@
 
 #include "billdata/fill_data.h"
 #include "billdata/fill_request.h"
+#include "billdata/fill_start.h"
 #include "billdata/head_statement.h"
 #include "frame/error_styles.h"
 #include "frame/sql_quote.h"
@@ -55,15 +56,6 @@ constexpr SummaryRewrite kSummaryRewrites[] = {
      u" update #tmpBillHeadPrint set FMOAuxQty =", true},
 };
 
-com::Ptr<ado::Recordset> ClientRecordset(const com::Ptr<ado::Connection>& connection) {
-  auto recordset = com::Make<ado::Recordset>();
-  recordset->SetCursorLocation(ado::adUseClient);
-  recordset->SetCursorType(ado::adOpenStatic);
-  recordset->SetLockType(ado::adLockOptimistic);
-  recordset->SetActiveConnection(connection);
-  return recordset;
-}
-
 void PrintSummaries(const HeadStatement& statement, const com::Ptr<ado::Connection>& connection) {
   const auto recordset = ClientRecordset(connection);
   for (const SummaryRewrite& rewrite : kSummaryRewrites) {
@@ -92,13 +84,8 @@ std::int32_t GetHeadFillData(frame::Instance& self, const Bstr& sDsn,
                              Variant& pRetRs, bool SumNotePrint) {
   std::int32_t result = 1;
   frame::TrapWithSourcePrefix(&self.Context(), u"GetHeadFillData", result, [&] {
-    self.Context().MarkComplete();
-    self.BindToDsn(sDsn);
-    const auto connection = self.Context().GetConnection();
+    const auto [connection, structure, bill_info] = StartFill(self, sDsn, dicStruct);
     result = 1;
-    const vdl::Dictionary& structure = Required(dicStruct, u"dicStruct");
-
-    const auto bill_info = RequiredDictionary(structure, u"dicStruct", u"BillInfo");
     const Bstr head_table = ValueText(*bill_info, u"FHeadTable");
     const Bstr key_item = ValueText(*bill_info, u"FKeyItemID");
     const Bstr key_inter = ValueText(*bill_info, u"FKeyInterID");
@@ -106,9 +93,7 @@ std::int32_t GetHeadFillData(frame::Instance& self, const Bstr& sDsn,
       result = -1;
       return;
     }
-    const vdl::Dictionary& condition = Required(pCondition, u"pCondition");
-    const std::int32_t tran_type = TranType(condition);
-    const Selection selection = SelectedBills(condition);
+    const auto [tran_type, selection] = ReadBillsAsked(pCondition);
 
     const auto page0 = OptionalList(structure, u"Page0");
     if (!page0) {
