@@ -7,10 +7,8 @@
 //   time linear in N from 1,000 to 100,000 bills)
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
-#include <unistd.h>
 
 #include <filesystem>
-#include <map>
 #include <string>
 #include <vector>
 

@@ -3,11 +3,9 @@
 // step), and GetNoteInfo for a user with 20 templates. The statements filter on the indexed
 // columns, so the larger table should cost about as much as the smaller one.
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
-#include <map>
 #include <string>
 
 #include "frame/cls_print_setup_query.h"
@@ -89,25 +87,26 @@ void UseBenchUser() {
   setenv("TAV_USER_NAME", "bench", 1);
 }
 
-void BM_GetNotePrintDataFullChain(benchmark::State& state) {
+// Calls the query class's `member` with the data source of a database of state.range(0) rows
+// and `args`, once per iteration.
+template <class... Args>
+void CallQueryMember(benchmark::State& state, std::u16string_view member, const Args&... args) {
   UseBenchUser();
   const oleaut::Bstr dsn =
       tavglobal::SqliteConnectionString(Database(static_cast<int>(state.range(0))));
   auto query = com::Make<frame::clsPrintSetupQuery>();
   for (auto _ : state) {
-    benchmark::DoNotOptimize(query->Call(u"GetNotePrintData", dsn, kChainType, u"X"));
+    benchmark::DoNotOptimize(query->Call(member, dsn, args...));
   }
+}
+
+void BM_GetNotePrintDataFullChain(benchmark::State& state) {
+  CallQueryMember(state, u"GetNotePrintData", kChainType, u"X");
 }
 BENCHMARK(BM_GetNotePrintDataFullChain)->Arg(1000)->Arg(100000)->Unit(benchmark::kMicrosecond);
 
 void BM_GetNoteInfoTwentyTemplates(benchmark::State& state) {
-  UseBenchUser();
-  const oleaut::Bstr dsn =
-      tavglobal::SqliteConnectionString(Database(static_cast<int>(state.range(0))));
-  auto query = com::Make<frame::clsPrintSetupQuery>();
-  for (auto _ : state) {
-    benchmark::DoNotOptimize(query->Call(u"GetNoteInfo", dsn, kListType));
-  }
+  CallQueryMember(state, u"GetNoteInfo", kListType);
 }
 BENCHMARK(BM_GetNoteInfoTwentyTemplates)->Arg(1000)->Arg(100000)->Unit(benchmark::kMicrosecond);
 

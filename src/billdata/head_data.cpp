@@ -22,38 +22,28 @@ using DictionaryRef = com::Ptr<vdl::Dictionary>;
 
 namespace {
 
-// How summary printing rewrites one column: the values are read, joined with "," and cut at the
-// width, and the column is widened to hold the text before it is written into every row.
+// How summary printing rewrites one column: the values are read (each name once, each quantity
+// once per bill), joined with "," and cut at `width`, and the column is widened to `widened` to
+// hold the text before it is written into every row. `assign` is the statement's own spelling
+// of the assignment.
 struct SummaryRewrite {
   SummaryColumn column;
-  std::u16string_view read;
+  std::u16string_view name;
+  bool distinct;
   std::size_t width;
-  std::u16string_view alter;
-  std::u16string_view update;
+  std::u16string_view widened;
+  std::u16string_view assign;
   bool keep_breaks;
 };
 
-// The names are read once each; the quantities once per bill.
 constexpr SummaryRewrite kSummaryRewrites[] = {
-    {SummaryColumn::SupplyId, u" select distinct FSupplyIDName FROM #tmpBillHeadPrint ", 255,
-     u" ALTER TABLE  #tmpBillHeadPrint ALTER COLUMN FSupplyIDName VARCHAR(255)  ",
-     u" update #tmpBillHeadPrint set FSupplyIDName = ", false},
-    {SummaryColumn::DeptId, u" select distinct FDEPTIDName FROM #tmpBillHeadPrint ", 255,
-     u" ALTER TABLE  #tmpBillHeadPrint ALTER COLUMN FDEPTIDName VARCHAR(255)  ",
-     u" update #tmpBillHeadPrint set FDEPTIDName =", false},
+    {SummaryColumn::SupplyId, u"FSupplyIDName", true, 255, u"255", u" = ", false},
+    {SummaryColumn::DeptId, u"FDEPTIDName", true, 255, u"255", u" =", false},
     // The item-name column is widened to 510 while its text is cut at 255.
-    {SummaryColumn::MoItemId, u" select distinct FMOITEMIDNAME FROM #tmpBillHeadPrint ", 255,
-     u" ALTER TABLE  #tmpBillHeadPrint ALTER COLUMN FMOITEMIDNAME VARCHAR(510)  ",
-     u" update #tmpBillHeadPrint set FMOITEMIDNAME =", false},
-    {SummaryColumn::BillNo, u" select distinct FBILLNO FROM #tmpBillHeadPrint ", 255,
-     u" ALTER TABLE  #tmpBillHeadPrint ALTER COLUMN FBILLNO VARCHAR(255)  ",
-     u" update #tmpBillHeadPrint set FBILLNO =", true},
-    {SummaryColumn::MoQty, u" select FMOQty FROM #tmpBillHeadPrint ", 100,
-     u" ALTER TABLE  #tmpBillHeadPrint ALTER COLUMN FMOQty VARCHAR(100)  ",
-     u" update #tmpBillHeadPrint set FMOQty =", true},
-    {SummaryColumn::MoAuxQty, u" select FMOAuxQty FROM #tmpBillHeadPrint ", 100,
-     u" ALTER TABLE  #tmpBillHeadPrint ALTER COLUMN FMOAuxQty VARCHAR(100)  ",
-     u" update #tmpBillHeadPrint set FMOAuxQty =", true},
+    {SummaryColumn::MoItemId, u"FMOITEMIDNAME", true, 255, u"510", u" =", false},
+    {SummaryColumn::BillNo, u"FBILLNO", true, 255, u"255", u" =", true},
+    {SummaryColumn::MoQty, u"FMOQty", false, 100, u"100", u" =", true},
+    {SummaryColumn::MoAuxQty, u"FMOAuxQty", false, 100, u"100", u" =", true},
 };
 
 void PrintSummaries(const HeadStatement& statement, const com::Ptr<ado::Connection>& connection) {
@@ -61,7 +51,8 @@ void PrintSummaries(const HeadStatement& statement, const com::Ptr<ado::Connecti
   for (const SummaryRewrite& rewrite : kSummaryRewrites) {
     if (!statement.HasSummaryColumn(rewrite.column)) continue;
     if (recordset->State() == ado::adStateOpen) recordset->Close();
-    recordset->Open(Variant(Bstr(rewrite.read)));
+    recordset->Open(Variant(Bstr(u" select ") + (rewrite.distinct ? u"distinct " : u"") +
+                            Bstr(rewrite.name) + u" FROM #tmpBillHeadPrint "));
     Bstr joined;
     while (!recordset->Eof()) {
       const Variant& value = recordset->Fields()->Item(std::int32_t{0})->Value();
@@ -72,8 +63,10 @@ void PrintSummaries(const HeadStatement& statement, const com::Ptr<ado::Connecti
     joined.pop_back();
     if (joined.size() > rewrite.width) joined.resize(rewrite.width);
     const Variant text(joined);
-    connection->Execute(Bstr(rewrite.alter) + u"\r\n" + Bstr(rewrite.update) +
-                        (rewrite.keep_breaks ? SqlQuoteKeepBreaks(text) : SqlQuote(text)));
+    connection->Execute(
+        u" ALTER TABLE  #tmpBillHeadPrint ALTER COLUMN " + Bstr(rewrite.name) + u" VARCHAR(" +
+        Bstr(rewrite.widened) + u")  \r\n update #tmpBillHeadPrint set " + Bstr(rewrite.name) +
+        Bstr(rewrite.assign) + (rewrite.keep_breaks ? SqlQuoteKeepBreaks(text) : SqlQuote(text)));
   }
 }
 
