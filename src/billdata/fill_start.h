@@ -29,8 +29,8 @@ struct BillsAsked {
 };
 BillsAsked ReadBillsAsked(const DictionaryRef& pCondition);
 
-// A static, optimistically locked client-side recordset on `connection`, not yet open: the
-// caller may change its rows without reaching the tables.
+// A client-side recordset on `connection`, static and optimistically locked, not yet open: the
+// kind the fill members hand their rows back in.
 com::Ptr<ado::Recordset> ClientRecordset(const com::Ptr<ado::Connection>& connection);
 
 }  // namespace billdata

@@ -14,8 +14,7 @@ struct NumberedText {
 };
 
 // The text of `number` in `table`, or `otherwise` when the table has no row for it.
-constexpr std::u16string_view TextOfNumber(std::span<const NumberedText> table,
-                                           std::int32_t number,
+constexpr std::u16string_view TextOfNumber(std::span<const NumberedText> table, std::int32_t number,
                                            std::u16string_view otherwise = {}) noexcept {
   for (const NumberedText& row : table) {
     if (row.number == number) return row.text;
