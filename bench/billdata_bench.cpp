@@ -7,10 +7,8 @@
 //   time linear in N from 1,000 to 100,000 bills)
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
-#include <unistd.h>
 
 #include <filesystem>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -21,6 +19,7 @@
 #include "platform/tsql/runtime/runtime.h"
 #include "platform/vdl/dictionary.h"
 #include "platform/vdl/list.h"
+#include "sized_databases.h"
 #include "sqlite_values.h"
 
 namespace {
@@ -35,16 +34,8 @@ Bstr Text(long long n) {
 }
 
 // A database with `bills` receipts of kLines lines each over 500 items, 10 units, 20 stocks and
-// 50 auxiliary properties; made once per size.
-std::filesystem::path BenchDatabase(int bills) {
-  static std::map<int, std::filesystem::path> made;
-  if (auto found = made.find(bills); found != made.end()) return found->second;
-  const auto dir =
-      std::filesystem::temp_directory_path() / ("tav-billdata-bench-" + std::to_string(getpid()));
-  std::filesystem::create_directories(dir);
-  const auto path = dir / ("bills-" + std::to_string(bills) + ".db");
-  std::filesystem::remove(path);
-  tavglobal::CreateDatabase(path, /*with_demo_data=*/false);
+// 50 auxiliary properties.
+void FillBills(const std::filesystem::path& path, std::int64_t bills) {
   auto db = com::Make<ado::Connection>();
   db->Open(tavglobal::SqliteConnectionString(path));
   db->Execute(u"create table #d (d int)");
@@ -90,8 +81,11 @@ std::filesystem::path BenchDatabase(int bills) {
       Text(bills));
   db->CommitTrans();
   db->Close();
-  made[bills] = path;
-  return path;
+}
+
+const std::filesystem::path& BenchDatabase(int bills) {
+  static bench::SizedDatabases databases("billdata", "bills", FillBills);
+  return databases.Of(bills);
 }
 
 com::Ptr<vdl::Dictionary> Dict(

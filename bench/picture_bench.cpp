@@ -3,11 +3,9 @@
 // should grow linearly with the size and stay within ten times the bare read.
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
-#include <unistd.h>
 
 #include <cstdint>
 #include <filesystem>
-#include <map>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -17,6 +15,7 @@
 #include "platform/oleaut/text.h"
 #include "platform/tavglobal/database_files.h"
 #include "platform/vdl/dictionary.h"
+#include "sized_databases.h"
 
 namespace {
 
@@ -28,25 +27,8 @@ void Check(int rc, sqlite3* db, const char* what) {
   }
 }
 
-// The benchmark's databases, some hundred MiB, removed when the program ends.
-struct BenchFolder {
-  BenchFolder() { std::filesystem::create_directories(path); }
-  ~BenchFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path, ignored);
-  }
-  std::filesystem::path path =
-      std::filesystem::temp_directory_path() / ("tav-picture-bench-" + std::to_string(getpid()));
-};
-
 // A database whose T_Picture row 1 holds `size` bytes.
-std::filesystem::path Database(std::int64_t size) {
-  static const BenchFolder folder;
-  static std::map<std::int64_t, std::filesystem::path> made;
-  if (auto found = made.find(size); found != made.end()) return found->second;
-  const auto path = folder.path / ("picture-" + std::to_string(size) + ".db");
-  std::filesystem::remove(path);
-  tavglobal::CreateDatabase(path, /*with_demo_data=*/false);
+void FillPicture(const std::filesystem::path& path, std::int64_t size) {
   {
     // The table through the ADO stand-in, so that its declared types are the engine's.
     auto connection = com::Make<ado::Connection>();
@@ -66,8 +48,11 @@ std::filesystem::path Database(std::int64_t size) {
   Check(sqlite3_step(insert), db, "insert");
   sqlite3_finalize(insert);
   sqlite3_close(db);
-  made.emplace(size, path);
-  return path;
+}
+
+const std::filesystem::path& Database(std::int64_t size) {
+  static bench::SizedDatabases databases("picture", "picture", FillPicture);
+  return databases.Of(size);
 }
 
 void BM_GetPictureDataInChunksOf100(benchmark::State& state) {

@@ -3,11 +3,9 @@
 // step), and GetNoteInfo for a user with 20 templates. The statements filter on the indexed
 // columns, so the larger table should cost about as much as the smaller one.
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
-#include <map>
 #include <string>
 
 #include "frame/cls_print_setup_query.h"
@@ -15,6 +13,7 @@
 #include "platform/ado/connection.h"
 #include "platform/oleaut/text.h"
 #include "platform/tavglobal/database_files.h"
+#include "sized_databases.h"
 
 namespace {
 
@@ -61,16 +60,7 @@ class Filler {
 // A database with `rows` assignment rows: the user's 20 templates of one bill type, another
 // user's selected template of sub-type X of a second type, and the rest spread over 500 other
 // bill types and 200 other users.
-std::filesystem::path Database(int rows) {
-  static std::map<int, std::filesystem::path> made;
-  if (auto found = made.find(rows); found != made.end()) return found->second;
-  const auto dir =
-      std::filesystem::temp_directory_path() / ("tav-templates-bench-" + std::to_string(getpid()));
-  std::filesystem::create_directories(dir);
-  const auto path = dir / ("store-" + std::to_string(rows) + ".db");
-  std::filesystem::remove(path);
-  tavglobal::CreateDatabase(path, /*with_demo_data=*/false);
-
+void FillAssignments(const std::filesystem::path& path, std::int64_t rows) {
   auto connection = com::Make<ado::Connection>();
   connection->Open(tavglobal::SqliteConnectionString(path));
   connection->BeginTrans();
@@ -85,8 +75,11 @@ std::filesystem::path Database(int rows) {
                   i % 3 == 0 ? u"RED" : u"", i % 10 == 0);
   }
   connection->CommitTrans();
-  made.emplace(rows, path);
-  return path;
+}
+
+const std::filesystem::path& Database(int rows) {
+  static bench::SizedDatabases databases("templates", "store", FillAssignments);
+  return databases.Of(rows);
 }
 
 void UseBenchUser() {
@@ -94,25 +87,26 @@ void UseBenchUser() {
   setenv("TAV_USER_NAME", "bench", 1);
 }
 
-void BM_GetNotePrintDataFullChain(benchmark::State& state) {
+// Calls the query class's `member` with the data source of a database of state.range(0) rows
+// and `args`, once per iteration.
+template <class... Args>
+void CallQueryMember(benchmark::State& state, std::u16string_view member, const Args&... args) {
   UseBenchUser();
   const oleaut::Bstr dsn =
       tavglobal::SqliteConnectionString(Database(static_cast<int>(state.range(0))));
   auto query = com::Make<frame::clsPrintSetupQuery>();
   for (auto _ : state) {
-    benchmark::DoNotOptimize(query->Call(u"GetNotePrintData", dsn, kChainType, u"X"));
+    benchmark::DoNotOptimize(query->Call(member, dsn, args...));
   }
+}
+
+void BM_GetNotePrintDataFullChain(benchmark::State& state) {
+  CallQueryMember(state, u"GetNotePrintData", kChainType, u"X");
 }
 BENCHMARK(BM_GetNotePrintDataFullChain)->Arg(1000)->Arg(100000)->Unit(benchmark::kMicrosecond);
 
 void BM_GetNoteInfoTwentyTemplates(benchmark::State& state) {
-  UseBenchUser();
-  const oleaut::Bstr dsn =
-      tavglobal::SqliteConnectionString(Database(static_cast<int>(state.range(0))));
-  auto query = com::Make<frame::clsPrintSetupQuery>();
-  for (auto _ : state) {
-    benchmark::DoNotOptimize(query->Call(u"GetNoteInfo", dsn, kListType));
-  }
+  CallQueryMember(state, u"GetNoteInfo", kListType);
 }
 BENCHMARK(BM_GetNoteInfoTwentyTemplates)->Arg(1000)->Arg(100000)->Unit(benchmark::kMicrosecond);
 

@@ -5,6 +5,7 @@
 #include "bill_count.h"
 #include "bill_fill.h"
 #include "bill_list.h"
+#include "bill_type_argument.h"
 #include "commands.h"
 #include "json_values.h"
 #include "platform/com/dispatch.h"
@@ -148,25 +149,25 @@ BillCommands::BillCommands(CLI::App& app, const std::string& dsn, const OutputOp
   types_ = bill->add_subcommand("types",
                                 "List the bill types (ICTransactionType): id, name, template "
                                 "and tables.\nExample: tavprint bill types");
-  list_ = bill->add_subcommand(
-      "list",
-      "List the bills of a bill type: interior id (FInterID), number and date.\n"
-      "Example: tavprint bill list 1");
-  list_->add_option("type", bill_type_, "Bill type (ICTransactionType.FID)")->required();
-  info_ = bill->add_subcommand(
-      "info",
+  list_ =
+      AddBillTypeCommand(*bill, "list",
+                         "List the bills of a bill type: interior id (FInterID), number and date.\n"
+                         "Example: tavprint bill list 1",
+                         bill_type_);
+  info_ = AddBillTypeCommand(
+      *bill, "info",
       "Show a bill type, the head and entry fields of its template, and its template package\n"
-      "(clsGetData.GetBillPackage). Example: tavprint bill info 1");
-  info_->add_option("type", bill_type_, "Bill type (ICTransactionType.FID)")->required();
-  count_ = bill->add_subcommand(
-      "count",
+      "(clsGetData.GetBillPackage). Example: tavprint bill info 1",
+      bill_type_);
+  count_ = AddBillTypeCommand(
+      *bill, "count",
       "Show how often bills were printed: their rows of ICPrintCount for the bill type, and what\n"
       "their printouts say (clsGetData.GetBillPrintCount). --raise counts one print of each, as\n"
       "the print client does: the bill type's row of each bill is raised by one, or made at 1\n"
       "for a bill printed the first time, all in one transaction; the counts before and after\n"
       "are shown. Ids that are no bills of the type are refused before anything is written.\n"
-      "Example: tavprint bill count 1 1001 1002 --raise");
-  count_->add_option("type", bill_type_, "Bill type (ICTransactionType.FID)")->required();
+      "Example: tavprint bill count 1 1001 1002 --raise",
+      bill_type_);
   count_
       ->add_option("ids", bill_ids_,
                    "Interior ids (FInterID) of the bills, separated by blanks or commas")
@@ -180,14 +181,13 @@ BillCommands::BillCommands(CLI::App& app, const std::string& dsn, const OutputOp
   count_->add_option("--field", counter_.field, "Counter column of --table")->capture_default_str();
   count_->add_option("--key", counter_.key, "Column of --table that holds the bill ids")
       ->capture_default_str();
-  fill_ = bill->add_subcommand(
-      "fill",
+  fill_ = AddBillTypeCommand(
+      *bill, "fill",
       "Fill selected bills for printing as a print client does: the bill type and its template\n"
       "package (GetBillTypeInfo, GetBillPackage), then the head rows (GetHeadFillData) and the\n"
       "entry rows (GetEntryFillData), shown in the order of selection.\n"
-      "Example: tavprint bill fill 1 1002 1001");
-  fill_->add_option("type", fill_request_.bill_type, "Bill type (ICTransactionType.FID)")
-      ->required();
+      "Example: tavprint bill fill 1 1002 1001",
+      fill_request_.bill_type);
   fill_
       ->add_option("ids", fill_request_.bill_ids,
                    "Interior ids (FInterID) of the bills, in the order of selection, separated "

@@ -5,6 +5,7 @@
 #include <CLI/CLI.hpp>
 #include <iostream>
 
+#include "bill_type_argument.h"
 #include "commands.h"
 #include "platform/oleaut/text.h"
 #include "platform/vdl/dictionary.h"
@@ -127,15 +128,15 @@ class PrintCommands final : public CommandGroup {
 };
 
 PrintCommands::PrintCommands(CLI::App& app, const std::string& dsn) : dsn_(dsn) {
-  print_ = app.add_subcommand(
-      "print",
+  print_ = AddBillTypeCommand(
+      app, "print",
       "Print selected bills of a bill type to a PDF (or PNG pages), as the print client does:\n"
       "the user's selected template when it is a layout document (docs/layout.md), else a\n"
       "layout made from the bill's own template; the user's print settings; one group of pages\n"
       "per bill in the order given. The file appears whole or not at all, and each bill's print\n"
       "is counted once it is written (not with --preview).\n"
-      "Example: tavprint print 1 1001 1002 --out receipts.pdf");
-  print_->add_option("type", request_.bill_type, "Bill type (ICTransactionType.FID)")->required();
+      "Example: tavprint print 1 1001 1002 --out receipts.pdf",
+      request_.bill_type);
   print_
       ->add_option("ids", request_.bill_ids,
                    "Interior ids (FInterID) of the bills, in the order to print them")
@@ -166,13 +167,13 @@ PrintCommands::PrintCommands(CLI::App& app, const std::string& dsn) : dsn_(dsn) 
       "The user's print settings of a bill type (paper, orientation, margins, copies), which\n"
       "tavprint print applies over a layout's own (GetPageAndPrintSet, SavePageAndPrintSet)");
   settings->require_subcommand(1);
-  show_ = settings->add_subcommand("show", "Show them. Example: tavprint print-settings show 1");
-  show_->add_option("type", settings_type_, "Bill type (ICTransactionType.FID)")->required();
-  set_ = settings->add_subcommand(
-      "set",
+  show_ = AddBillTypeCommand(*settings, "show",
+                             "Show them. Example: tavprint print-settings show 1", settings_type_);
+  set_ = AddBillTypeCommand(
+      *settings, "set",
       "Change some and keep the others. Example:\n"
-      "tavprint print-settings set 1 --paper A5 --orientation landscape --margins 8,8,8,8");
-  set_->add_option("type", settings_type_, "Bill type (ICTransactionType.FID)")->required();
+      "tavprint print-settings set 1 --paper A5 --orientation landscape --margins 8,8,8,8",
+      settings_type_);
   for (const auto& [name, help] : std::initializer_list<std::pair<const char*, const char*>>{
            {"paper", "A3, A4, A5, B5, Letter, Legal, 241x140, or WIDTHxHEIGHT in mm"},
            {"orientation", "portrait or landscape"},

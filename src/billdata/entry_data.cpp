@@ -7,6 +7,7 @@
 #include "billdata/entry_statement.h"
 #include "billdata/fill_data.h"
 #include "billdata/fill_request.h"
+#include "billdata/fill_start.h"
 #include "billdata/industry_report.h"
 #include "frame/context_helpers.h"
 #include "frame/error_styles.h"
@@ -48,13 +49,8 @@ std::int32_t GetEntryFillData(frame::Instance& self, const Bstr& sDsn,
   com::Ptr<ado::Recordset> held;
   try {
     frame::TrapWithSourcePrefix(&self.Context(), u"GetEntryFillData", result, [&] {
-      self.Context().MarkComplete();
-      self.BindToDsn(sDsn);
-      const auto connection = self.Context().GetConnection();
+      const auto [connection, structure, bill_info] = StartFill(self, sDsn, dicStruct);
       result = 1;
-      const vdl::Dictionary& structure = Required(dicStruct, u"dicStruct");
-
-      const auto bill_info = RequiredDictionary(structure, u"dicStruct", u"BillInfo");
       const Bstr template_id = ItemText(*bill_info, u"ftemplateid");
       EntryTable entry{ValueText(*bill_info, u"FEntryTable"), ValueText(*bill_info, u"FKeyInterID"),
                        ValueText(*bill_info, u"FKeyItemID"), ValueText(*bill_info, u"FKeyIndexID")};
@@ -62,9 +58,7 @@ std::int32_t GetEntryFillData(frame::Instance& self, const Bstr& sDsn,
         result = 0;
         return;
       }
-      const vdl::Dictionary& condition = Required(pCondition, u"pCondition");
-      const std::int32_t tran_type = TranType(condition);
-      const Selection selection = SelectedBills(condition);
+      const auto [tran_type, selection] = ReadBillsAsked(pCondition);
 
       // The statement is built, and every name the template gives it checked, before anything
       // runs.
@@ -97,11 +91,7 @@ std::int32_t GetEntryFillData(frame::Instance& self, const Bstr& sDsn,
               ? Bstr(kPlainEntryRead)
               : IndustryReportStatement(connection, sDsn, tran_type, template_id, held);
 
-      held = com::Make<ado::Recordset>();
-      held->SetCursorLocation(ado::adUseClient);
-      held->SetCursorType(ado::adOpenStatic);
-      held->SetLockType(ado::adLockOptimistic);
-      held->SetActiveConnection(connection);
+      held = ClientRecordset(connection);
       held->Open(Variant(WithBarCodes(base, entry)));
       connection->Execute(u"IF object_id('tempdb..#tmpsort') is not null drop table #tmpsort");
       pRetRs = Variant(held);

@@ -5,6 +5,7 @@
 
 #include "billdata/fill_data.h"
 #include "billdata/fill_request.h"
+#include "billdata/fill_start.h"
 #include "billdata/head_statement.h"
 #include "frame/error_styles.h"
 #include "frame/sql_quote.h"
@@ -21,55 +22,37 @@ using DictionaryRef = com::Ptr<vdl::Dictionary>;
 
 namespace {
 
-// How summary printing rewrites one column: the values are read, joined with "," and cut at the
-// width, and the column is widened to hold the text before it is written into every row.
+// How summary printing rewrites one column: the values are read (each name once, each quantity
+// once per bill), joined with "," and cut at `width`, and the column is widened to `widened` to
+// hold the text before it is written into every row. `assign` is the statement's own spelling
+// of the assignment.
 struct SummaryRewrite {
   SummaryColumn column;
-  std::u16string_view read;
+  std::u16string_view name;
+  bool distinct;
   std::size_t width;
-  std::u16string_view alter;
-  std::u16string_view update;
+  std::u16string_view widened;
+  std::u16string_view assign;
   bool keep_breaks;
 };
 
-// The names are read once each; the quantities once per bill.
 constexpr SummaryRewrite kSummaryRewrites[] = {
-    {SummaryColumn::SupplyId, u" select distinct FSupplyIDName FROM #tmpBillHeadPrint ", 255,
-     u" ALTER TABLE  #tmpBillHeadPrint ALTER COLUMN FSupplyIDName VARCHAR(255)  ",
-     u" update #tmpBillHeadPrint set FSupplyIDName = ", false},
-    {SummaryColumn::DeptId, u" select distinct FDEPTIDName FROM #tmpBillHeadPrint ", 255,
-     u" ALTER TABLE  #tmpBillHeadPrint ALTER COLUMN FDEPTIDName VARCHAR(255)  ",
-     u" update #tmpBillHeadPrint set FDEPTIDName =", false},
+    {SummaryColumn::SupplyId, u"FSupplyIDName", true, 255, u"255", u" = ", false},
+    {SummaryColumn::DeptId, u"FDEPTIDName", true, 255, u"255", u" =", false},
     // The item-name column is widened to 510 while its text is cut at 255.
-    {SummaryColumn::MoItemId, u" select distinct FMOITEMIDNAME FROM #tmpBillHeadPrint ", 255,
-     u" ALTER TABLE  #tmpBillHeadPrint ALTER COLUMN FMOITEMIDNAME VARCHAR(510)  ",
-     u" update #tmpBillHeadPrint set FMOITEMIDNAME =", false},
-    {SummaryColumn::BillNo, u" select distinct FBILLNO FROM #tmpBillHeadPrint ", 255,
-     u" ALTER TABLE  #tmpBillHeadPrint ALTER COLUMN FBILLNO VARCHAR(255)  ",
-     u" update #tmpBillHeadPrint set FBILLNO =", true},
-    {SummaryColumn::MoQty, u" select FMOQty FROM #tmpBillHeadPrint ", 100,
-     u" ALTER TABLE  #tmpBillHeadPrint ALTER COLUMN FMOQty VARCHAR(100)  ",
-     u" update #tmpBillHeadPrint set FMOQty =", true},
-    {SummaryColumn::MoAuxQty, u" select FMOAuxQty FROM #tmpBillHeadPrint ", 100,
-     u" ALTER TABLE  #tmpBillHeadPrint ALTER COLUMN FMOAuxQty VARCHAR(100)  ",
-     u" update #tmpBillHeadPrint set FMOAuxQty =", true},
+    {SummaryColumn::MoItemId, u"FMOITEMIDNAME", true, 255, u"510", u" =", false},
+    {SummaryColumn::BillNo, u"FBILLNO", true, 255, u"255", u" =", true},
+    {SummaryColumn::MoQty, u"FMOQty", false, 100, u"100", u" =", true},
+    {SummaryColumn::MoAuxQty, u"FMOAuxQty", false, 100, u"100", u" =", true},
 };
-
-com::Ptr<ado::Recordset> ClientRecordset(const com::Ptr<ado::Connection>& connection) {
-  auto recordset = com::Make<ado::Recordset>();
-  recordset->SetCursorLocation(ado::adUseClient);
-  recordset->SetCursorType(ado::adOpenStatic);
-  recordset->SetLockType(ado::adLockOptimistic);
-  recordset->SetActiveConnection(connection);
-  return recordset;
-}
 
 void PrintSummaries(const HeadStatement& statement, const com::Ptr<ado::Connection>& connection) {
   const auto recordset = ClientRecordset(connection);
   for (const SummaryRewrite& rewrite : kSummaryRewrites) {
     if (!statement.HasSummaryColumn(rewrite.column)) continue;
     if (recordset->State() == ado::adStateOpen) recordset->Close();
-    recordset->Open(Variant(Bstr(rewrite.read)));
+    recordset->Open(Variant(Bstr(u" select ") + (rewrite.distinct ? u"distinct " : u"") +
+                            Bstr(rewrite.name) + u" FROM #tmpBillHeadPrint "));
     Bstr joined;
     while (!recordset->Eof()) {
       const Variant& value = recordset->Fields()->Item(std::int32_t{0})->Value();
@@ -80,8 +63,10 @@ void PrintSummaries(const HeadStatement& statement, const com::Ptr<ado::Connecti
     joined.pop_back();
     if (joined.size() > rewrite.width) joined.resize(rewrite.width);
     const Variant text(joined);
-    connection->Execute(Bstr(rewrite.alter) + u"\r\n" + Bstr(rewrite.update) +
-                        (rewrite.keep_breaks ? SqlQuoteKeepBreaks(text) : SqlQuote(text)));
+    connection->Execute(
+        u" ALTER TABLE  #tmpBillHeadPrint ALTER COLUMN " + Bstr(rewrite.name) + u" VARCHAR(" +
+        Bstr(rewrite.widened) + u")  \r\n update #tmpBillHeadPrint set " + Bstr(rewrite.name) +
+        Bstr(rewrite.assign) + (rewrite.keep_breaks ? SqlQuoteKeepBreaks(text) : SqlQuote(text)));
   }
 }
 
@@ -92,13 +77,8 @@ std::int32_t GetHeadFillData(frame::Instance& self, const Bstr& sDsn,
                              Variant& pRetRs, bool SumNotePrint) {
   std::int32_t result = 1;
   frame::TrapWithSourcePrefix(&self.Context(), u"GetHeadFillData", result, [&] {
-    self.Context().MarkComplete();
-    self.BindToDsn(sDsn);
-    const auto connection = self.Context().GetConnection();
+    const auto [connection, structure, bill_info] = StartFill(self, sDsn, dicStruct);
     result = 1;
-    const vdl::Dictionary& structure = Required(dicStruct, u"dicStruct");
-
-    const auto bill_info = RequiredDictionary(structure, u"dicStruct", u"BillInfo");
     const Bstr head_table = ValueText(*bill_info, u"FHeadTable");
     const Bstr key_item = ValueText(*bill_info, u"FKeyItemID");
     const Bstr key_inter = ValueText(*bill_info, u"FKeyInterID");
@@ -106,9 +86,7 @@ std::int32_t GetHeadFillData(frame::Instance& self, const Bstr& sDsn,
       result = -1;
       return;
     }
-    const vdl::Dictionary& condition = Required(pCondition, u"pCondition");
-    const std::int32_t tran_type = TranType(condition);
-    const Selection selection = SelectedBills(condition);
+    const auto [tran_type, selection] = ReadBillsAsked(pCondition);
 
     const auto page0 = OptionalList(structure, u"Page0");
     if (!page0) {

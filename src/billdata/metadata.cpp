@@ -145,12 +145,7 @@ com::Ptr<vdl::List> GetBillPackage(frame::Instance& self, const Bstr& sDsn,
     package = arguments[0].AsObjectOf<vdl::Dictionary>();
   }
 
-  auto result = com::Make<vdl::List>();
-  result->Add(bill_type);
-  result->Add(head_fields);
-  result->Add(entry_fields);
-  result->Add(package);
-  return result;
+  return vdl::ListOf({bill_type, head_fields, entry_fields, package});
 }
 
 }  // namespace billdata

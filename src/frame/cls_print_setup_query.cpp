@@ -41,11 +41,6 @@ tavglobal::TransactionIntent clsPrintSetupQuery::IntentOf(const com::MemberInfo&
   return copies ? tavglobal::TransactionIntent::Write : tavglobal::TransactionIntent::Read;
 }
 
-com::Ptr<ado::Connection> clsPrintSetupQuery::BindToDsn(const Bstr& sDsn) {
-  BindContext(sDsn);
-  return context_->GetConnection();
-}
-
 DictionaryRef clsPrintSetupQuery::GetCurrNote(const Bstr& sDsn, std::int32_t fClssTypeId) {
   return templates::GetCurrNote(*this, sDsn, fClssTypeId);
 }

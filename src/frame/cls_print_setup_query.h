@@ -37,9 +37,6 @@ class clsPrintSetupQuery : public ComponentObject {  // NOLINT(readability-ident
 
  private:
   static const com::DispatchTable& Table();
-
-  // Binds the held context to `sDsn` and returns its connection.
-  com::Ptr<ado::Connection> BindToDsn(const oleaut::Bstr& sDsn) override;
 };
 
 }  // namespace frame

@@ -35,11 +35,6 @@ const com::DispatchTable& clsPrintSetupUpdate::Table() {
 clsPrintSetupUpdate::clsPrintSetupUpdate()
     : ComponentObject(Table(), tavglobal::TransactionIntent::Write) {}
 
-com::Ptr<ado::Connection> clsPrintSetupUpdate::BindToDsn(const Bstr& sDsn) {
-  BindContext(sDsn);
-  return context_->GetConnection();
-}
-
 std::int32_t clsPrintSetupUpdate::TransMode() const {
   return 2;
 }

@@ -40,9 +40,6 @@ class clsPrintSetupUpdate : public ComponentObject {  // NOLINT(readability-iden
 
  private:
   static const com::DispatchTable& Table();
-
-  // Binds the held context to `sDsn` and returns its connection.
-  com::Ptr<ado::Connection> BindToDsn(const oleaut::Bstr& sDsn) override;
 };
 
 }  // namespace frame

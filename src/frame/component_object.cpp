@@ -28,4 +28,9 @@ void ComponentObject::BindContext(const oleaut::Bstr& sDsn) {
   context_->BindDsn(sDsn);
 }
 
+com::Ptr<ado::Connection> ComponentObject::BindToDsn(const oleaut::Bstr& sDsn) {
+  BindContext(sDsn);
+  return context_->GetConnection();
+}
+
 }  // namespace frame

@@ -29,6 +29,10 @@ class ComponentObject : public com::Dispatch, protected Instance {
   // bind it to `sDsn`.
   void BindContext(const oleaut::Bstr& sDsn);
 
+  // BindToDsn of a class that keeps nothing else of the context: binds the held context to `sDsn`
+  // and returns its connection.
+  com::Ptr<ado::Connection> BindToDsn(const oleaut::Bstr& sDsn) override;
+
   tavglobal::DataContext& Context() override { return *context_; }
 
   com::Ptr<tavglobal::DataContext> context_;

@@ -72,6 +72,16 @@ class ObjectReader {
     Fail(At(key) + ": expected one of " + names + ", found " + Found(*value));
   }
 
+  // Each element of the array `key`, if there is one, read by `read(element, path)`.
+  template <class Read>
+  void EachOf(const std::string& key, Read read) {
+    const Json* items = Find(key);
+    if (items == nullptr) return;
+    if (!items->is_array()) Fail(At(key) + ": expected an array");
+    for (std::size_t i = 0; i < items->size(); ++i)
+      read((*items)[i], At(key) + "[" + std::to_string(i) + "]");
+  }
+
   std::string At(const std::string& key) const { return path_ + "." + key; }
 
   void RejectUnknownKeys() const {
@@ -149,6 +159,27 @@ ValueFormat ReadFormat(ObjectReader& owner) {
   return format;
 }
 
+// How a text element or an entry column shows its value.
+template <class Shown>
+void ReadTextLook(ObjectReader& reader, Shown& shown) {
+  shown.format = ReadFormat(reader);
+  shown.font = ReadFont(reader, {});
+  shown.align = reader.Choice("align", kAligns, Align::kLeft);
+  shown.overflow = reader.Choice("overflow", kOverflows, Overflow::kShrink);
+}
+
+// A section of the layout (`key`, all its keys known to `read`); as `T` starts when it is absent.
+template <class T, class Read>
+T ReadSection(ObjectReader& owner, const std::string& key, Read read) {
+  T section;
+  const Json* json = owner.Find(key);
+  if (json == nullptr) return section;
+  ObjectReader reader(*json, key);
+  read(reader, section);
+  reader.RejectUnknownKeys();
+  return section;
+}
+
 PictureSource ReadPictureSource(const Json& json, const std::string& path) {
   ObjectReader reader(json, path);
   PictureSource source;
@@ -205,10 +236,7 @@ Element ReadElement(const Json& json, const std::string& path) {
       element.text = reader.Text("text");
       element.field = reader.Text("field");
       element.print_count = reader.Flag("print_count", false);
-      element.format = ReadFormat(reader);
-      element.font = ReadFont(reader, {});
-      element.align = reader.Choice("align", kAligns, Align::kLeft);
-      element.overflow = reader.Choice("overflow", kOverflows, Overflow::kShrink);
+      ReadTextLook(reader, element);
       break;
     case Element::Kind::kBarcode:
       element.width = reader.Length("width", 0);
@@ -231,20 +259,12 @@ Element ReadElement(const Json& json, const std::string& path) {
 }
 
 Band ReadBand(ObjectReader& owner, const std::string& key) {
-  Band band;
-  const Json* json = owner.Find(key);
-  if (json == nullptr) return band;
-  ObjectReader reader(*json, key);
-  band.height = reader.Length("height", 0);
-  if (const Json* elements = reader.Find("elements")) {
-    if (!elements->is_array()) Fail(key + ".elements: expected an array");
-    for (std::size_t i = 0; i < elements->size(); ++i) {
-      band.elements.push_back(
-          ReadElement((*elements)[i], key + ".elements[" + std::to_string(i) + "]"));
-    }
-  }
-  reader.RejectUnknownKeys();
-  return band;
+  return ReadSection<Band>(owner, key, [](ObjectReader& reader, Band& band) {
+    band.height = reader.Length("height", 0);
+    reader.EachOf("elements", [&](const Json& element, const std::string& path) {
+      band.elements.push_back(ReadElement(element, path));
+    });
+  });
 }
 
 Column ReadColumn(const Json& json, const std::string& path) {
@@ -254,10 +274,7 @@ Column ReadColumn(const Json& json, const std::string& path) {
   if (column.field.empty()) Fail(path + ": expected \"field\", the entry column it shows");
   column.caption = reader.Text("caption");
   column.width = reader.Length("width", column.width);
-  column.format = ReadFormat(reader);
-  column.font = ReadFont(reader, {});
-  column.align = reader.Choice("align", kAligns, Align::kLeft);
-  column.overflow = reader.Choice("overflow", kOverflows, Overflow::kShrink);
+  ReadTextLook(reader, column);
   column.sum = reader.Flag("sum", false);
   if (reader.Has("barcode")) {
     column.barcode = reader.Choice("barcode", kSymbologies, Symbology::kCode128);
@@ -270,55 +287,46 @@ Column ReadColumn(const Json& json, const std::string& path) {
 }
 
 Table ReadTable(ObjectReader& owner) {
-  Table table;
-  const Json* json = owner.Find("table");
-  if (json == nullptr) return table;
-  ObjectReader reader(*json, "table");
-  table.head_height = reader.Length("head_height", table.head_height);
-  table.row_height = reader.Length("row_height", table.row_height);
-  table.head_font = ReadFont(reader, table.head_font, "head_font");
-  table.grid = reader.Flag("grid", table.grid);
-  table.totals = reader.Flag("totals", table.totals);
-  table.carried_forward = reader.Text("carried_forward", table.carried_forward);
-  table.brought_forward = reader.Text("brought_forward", table.brought_forward);
-  table.total = reader.Text("total", table.total);
-  if (const Json* columns = reader.Find("columns")) {
-    if (!columns->is_array()) Fail("table.columns: expected an array");
-    for (std::size_t i = 0; i < columns->size(); ++i)
-      table.columns.push_back(
-          ReadColumn((*columns)[i], "table.columns[" + std::to_string(i) + "]"));
-  }
-  reader.RejectUnknownKeys();
-  return table;
+  return ReadSection<Table>(owner, "table", [](ObjectReader& reader, Table& table) {
+    table.head_height = reader.Length("head_height", table.head_height);
+    table.row_height = reader.Length("row_height", table.row_height);
+    table.head_font = ReadFont(reader, table.head_font, "head_font");
+    table.grid = reader.Flag("grid", table.grid);
+    table.totals = reader.Flag("totals", table.totals);
+    table.carried_forward = reader.Text("carried_forward", table.carried_forward);
+    table.brought_forward = reader.Text("brought_forward", table.brought_forward);
+    table.total = reader.Text("total", table.total);
+    reader.EachOf("columns", [&](const Json& column, const std::string& path) {
+      table.columns.push_back(ReadColumn(column, path));
+    });
+  });
 }
 
 Paper ReadPaper(ObjectReader& owner) {
-  Paper paper;
-  const Json* json = owner.Find("paper");
-  if (json == nullptr) return paper;
-  ObjectReader reader(*json, "paper");
-  if (const Json* size = reader.Find("size")) {
-    const auto found = size->is_string() ? PaperSizeByName(size->get<std::string>()) : std::nullopt;
-    if (!found) {
-      Fail("paper.size: expected " + KnownPaperSizes() + ", found " + ObjectReader::Found(*size));
+  return ReadSection<Paper>(owner, "paper", [](ObjectReader& reader, Paper& paper) {
+    if (const Json* size = reader.Find("size")) {
+      const auto found =
+          size->is_string() ? PaperSizeByName(size->get<std::string>()) : std::nullopt;
+      if (!found) {
+        Fail("paper.size: expected " + KnownPaperSizes() + ", found " + ObjectReader::Found(*size));
+      }
+      paper.width = found->width;
+      paper.height = found->height;
     }
-    paper.width = found->width;
-    paper.height = found->height;
-  }
-  paper.width = reader.Length("width", paper.width);
-  paper.height = reader.Length("height", paper.height);
-  paper.landscape = reader.Choice(
-      "orientation", std::map<std::string, bool>{{"portrait", false}, {"landscape", true}}, false);
-  if (const Json* margins = reader.Find("margins")) {
-    ObjectReader margin(*margins, "paper.margins");
-    paper.margin_top = margin.Length("top", paper.margin_top);
-    paper.margin_right = margin.Length("right", paper.margin_right);
-    paper.margin_bottom = margin.Length("bottom", paper.margin_bottom);
-    paper.margin_left = margin.Length("left", paper.margin_left);
-    margin.RejectUnknownKeys();
-  }
-  reader.RejectUnknownKeys();
-  return paper;
+    paper.width = reader.Length("width", paper.width);
+    paper.height = reader.Length("height", paper.height);
+    paper.landscape =
+        reader.Choice("orientation",
+                      std::map<std::string, bool>{{"portrait", false}, {"landscape", true}}, false);
+    if (const Json* margins = reader.Find("margins")) {
+      ObjectReader margin(*margins, "paper.margins");
+      paper.margin_top = margin.Length("top", paper.margin_top);
+      paper.margin_right = margin.Length("right", paper.margin_right);
+      paper.margin_bottom = margin.Length("bottom", paper.margin_bottom);
+      paper.margin_left = margin.Length("left", paper.margin_left);
+      margin.RejectUnknownKeys();
+    }
+  });
 }
 
 // Line and column (from 1) of a byte offset of `text`, columns counted in characters.

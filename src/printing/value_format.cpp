@@ -1,5 +1,6 @@
 #include "value_format.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "platform/oleaut/convert.h"
@@ -31,33 +32,33 @@ std::string TwoDigits(int n) {
   return (n < 10 ? "0" : "") + std::to_string(n);
 }
 
+// The parts of a date pattern: the year in full, the others in two digits.
+struct DatePatternPart {
+  std::string_view token;
+  int oleaut::CalendarFields::*field;
+};
+constexpr DatePatternPart kDatePatternParts[] = {
+    {"yyyy", &oleaut::CalendarFields::year}, {"MM", &oleaut::CalendarFields::month},
+    {"dd", &oleaut::CalendarFields::day},    {"HH", &oleaut::CalendarFields::hour},
+    {"mm", &oleaut::CalendarFields::minute}, {"ss", &oleaut::CalendarFields::second},
+};
+
 // yyyy, MM, dd, HH, mm, ss replaced; everything else kept.
 std::string FormatDate(const oleaut::Date& date, const std::string& pattern) {
   const oleaut::CalendarFields f = date.ToFields();
   std::string out;
   for (std::size_t i = 0; i < pattern.size();) {
     const std::string_view rest = std::string_view(pattern).substr(i);
-    if (rest.starts_with("yyyy")) {
-      out += std::to_string(f.year);
-      i += 4;
-    } else if (rest.starts_with("MM")) {
-      out += TwoDigits(f.month);
-      i += 2;
-    } else if (rest.starts_with("dd")) {
-      out += TwoDigits(f.day);
-      i += 2;
-    } else if (rest.starts_with("HH")) {
-      out += TwoDigits(f.hour);
-      i += 2;
-    } else if (rest.starts_with("mm")) {
-      out += TwoDigits(f.minute);
-      i += 2;
-    } else if (rest.starts_with("ss")) {
-      out += TwoDigits(f.second);
-      i += 2;
-    } else {
+    const auto part =
+        std::find_if(std::begin(kDatePatternParts), std::end(kDatePatternParts),
+                     [&](const DatePatternPart& p) { return rest.starts_with(p.token); });
+    if (part == std::end(kDatePatternParts)) {
       out += pattern[i++];
+      continue;
     }
+    const int value = f.*(part->field);
+    out += part->token == "yyyy" ? std::to_string(value) : TwoDigits(value);
+    i += part->token.size();
   }
   return out;
 }

@@ -13,9 +13,6 @@
 
 namespace templates {
 
-using oleaut::Bstr;
-using oleaut::Variant;
-
 namespace {
 
 struct CopyTables {

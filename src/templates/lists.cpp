@@ -13,9 +13,6 @@
 
 namespace templates {
 
-using oleaut::Bstr;
-using oleaut::Variant;
-
 namespace {
 
 // The administrator copy of the same flavour, which the lists call as a client would.

@@ -3,8 +3,9 @@
 // settings, and the user's own assignment rows with the bill-type settings and the switch.
 #include "templates/lookup.h"
 
+#include <initializer_list>
+#include <span>
 #include <string_view>
-#include <vector>
 
 #include "frame/error_styles.h"
 #include "frame/sql_quote.h"
@@ -16,132 +17,132 @@
 
 namespace templates {
 
-using frame::SqlQuote;
-using oleaut::Bstr;
-using oleaut::Variant;
-
 namespace {
 
 using DictionaryRef = com::Ptr<vdl::Dictionary>;
 
-// The literal pieces of one flavour's page-text lookup and the columns of its result key.
+// The blanks after the join condition that opens a step's statement: the first step of the
+// chains for a sub-type has one and every other step two. Statement texts stay exactly as they
+// are, blank for blank, because SQL Server caches plans by the exact text and traces are
+// compared by it, so the two spellings are kept rather than merged.
+enum class JoinEnd { kOneBlank, kTwoBlanks };
+
+// Whose assignment a step looks for: its statement ends with that user's id, or names no user.
+enum class Owner { kUser, kAdministrator, kAnyone };
+
+// One step of a fallback chain: what it looks for, and the pieces of its statement around the
+// type id: how the join before it ends; after it the sub-type filter, followed by the requested
+// sub-type (empty when the step does not name the sub-type), and the rest up to the owner's id.
+struct ChainStep {
+  std::u16string_view looks_for;
+  JoinEnd join;
+  std::u16string_view sub_type_filter;
+  std::u16string_view condition;
+  Owner owner;
+};
+
+constexpr std::u16string_view kSubTypeIs = u" And i.FBillTypeSub=";
+constexpr std::u16string_view kSelectedOf = u" and i.FSel=1 and FPreparerId=";
+constexpr std::u16string_view kNoSubTypeSelectedOf =
+    u" And i.FBillTypeSub='' and i.FSel=1 and FPreparerId=";
+constexpr std::u16string_view kAnySelectedOf = u" And i.FSel=1 and FPreparerId=";
+
+constexpr ChainStep kBillChainForSubType[] = {
+    {u"the user's own selected template of the sub-type", JoinEnd::kOneBlank, kSubTypeIs,
+     kSelectedOf, Owner::kUser},
+    {u"the user's own selected template without sub-type", JoinEnd::kTwoBlanks, u"",
+     kNoSubTypeSelectedOf, Owner::kUser},
+    {u"the administrator's selected template of the sub-type", JoinEnd::kTwoBlanks, kSubTypeIs,
+     kSelectedOf, Owner::kAdministrator},
+    {u"the administrator's selected template without sub-type", JoinEnd::kTwoBlanks, u"",
+     kNoSubTypeSelectedOf, Owner::kAdministrator},
+    {u"another user's selected template of the sub-type", JoinEnd::kTwoBlanks, kSubTypeIs,
+     u" and i.FSel=1", Owner::kAnyone},
+};
+constexpr ChainStep kBillChain[] = {
+    {u"the user's own selected template without sub-type", JoinEnd::kTwoBlanks, u"",
+     u" And isnull(i.FBillTypeSub, '') = ''  And i.FSel=1 and FPreparerId=", Owner::kUser},
+    {u"the administrator's selected template (of any sub-type)", JoinEnd::kTwoBlanks, u"",
+     kAnySelectedOf, Owner::kAdministrator},
+};
+
+// Reports have no sub-type: a requested one only decides whether anyone's template is the last
+// resort.
+constexpr ChainStep kReportAdministrators{u"the administrator's selected template",
+                                          JoinEnd::kTwoBlanks, u"", kAnySelectedOf,
+                                          Owner::kAdministrator};
+constexpr ChainStep kReportChainForSubType[] = {
+    {u"the user's own selected template", JoinEnd::kOneBlank, u"", kAnySelectedOf, Owner::kUser},
+    kReportAdministrators,
+    {u"another user's selected template", JoinEnd::kTwoBlanks, u"", u" And i.FSel=1",
+     Owner::kAnyone},
+};
+constexpr ChainStep kReportChain[] = {
+    {u"the user's own selected template", JoinEnd::kTwoBlanks, u"", kAnySelectedOf, Owner::kUser},
+    kReportAdministrators,
+};
+
+// The literal pieces of one flavour's page-text lookup, the columns of its result key, and its
+// fallback steps: the type filter after their join (the type id follows), the chain when no
+// sub-type is asked for and the one when it is.
 struct PrintTables {
   std::u16string_view page_select;  // up to the type id
   std::u16string_view page_filter;  // between the type id and " and FPreparerId="
   std::u16string_view type_column;
   std::u16string_view link_column;
+  std::u16string_view step_join;  // up to the blanks after the join condition
+  std::u16string_view step_type_filter;
+  std::span<const ChainStep> chain;
+  std::span<const ChainStep> chain_for_sub_type;
 };
 
 constexpr PrintTables kBillPrint{u"Select FData from T_ExcelPrintExport where fbilltype=",
-                                 u" and fbillid=0 ", u"FBillType", u"FBillId"};
+                                 u" and fbillid=0 ",
+                                 u"FBillType",
+                                 u"FBillId",
+                                 u"Select c.FData as FBlob,i.* From T_ExcelPrintExport i inner "
+                                 u"Join T_ExcelPrintExportNote c  On i.FbillId=c.FId",
+                                 u" Where i.FBillType=",
+                                 kBillChain,
+                                 kBillChainForSubType};
 constexpr PrintTables kReportPrint{u"Select FData from T_RptExcelPrintExport where FRptId=",
-                                   u" and FNoteId=0 ", u"FRptId", u"FNoteId"};
+                                   u" and FNoteId=0 ",
+                                   u"FRptId",
+                                   u"FNoteId",
+                                   u"Select c.FData as FBlob,i.* From T_RptExcelPrintExport i "
+                                   u"inner Join T_RptExcelPrintExportNote c  On i.FNoteId=c.FId",
+                                   u" Where i.FRptId=",
+                                   kReportChain,
+                                   kReportChainForSubType};
 
-// The join that opens each step's statement. The first step of a chain has one blank after the
-// join condition and every later step two: statement texts stay exactly as they are, blank for
-// blank, because SQL Server caches plans by the exact text and traces are compared by it, so the
-// two spellings are kept rather than merged.
-constexpr std::u16string_view kBillJoin1 =
-    u"Select c.FData as FBlob,i.* From T_ExcelPrintExport i inner Join T_ExcelPrintExportNote c "
-    u" On i.FbillId=c.FId ";
-constexpr std::u16string_view kBillJoin2 =
-    u"Select c.FData as FBlob,i.* From T_ExcelPrintExport i inner Join T_ExcelPrintExportNote c "
-    u" On i.FbillId=c.FId  ";
-constexpr std::u16string_view kReportJoin1 =
-    u"Select c.FData as FBlob,i.* From T_RptExcelPrintExport i inner Join "
-    u"T_RptExcelPrintExportNote c  On i.FNoteId=c.FId ";
-constexpr std::u16string_view kReportJoin2 =
-    u"Select c.FData as FBlob,i.* From T_RptExcelPrintExport i inner Join "
-    u"T_RptExcelPrintExportNote c  On i.FNoteId=c.FId  ";
-
-// One step of a fallback chain: what it looks for, and its statement, built only when the steps
-// before it found nothing, since a step may need the user's id from the context.
-struct ChainStep {
-  std::u16string_view looks_for;
-  Bstr (*statement)(tavglobal::DataContext& context, std::int32_t type, const Bstr& sub);
-};
-
-std::vector<ChainStep> BillChain(const Bstr& FSubType) {
-  if (!FSubType.empty()) {
-    return {
-        {u"the user's own selected template of the sub-type",
-         [](tavglobal::DataContext& context, std::int32_t type, const Bstr& sub) {
-           return Sql({kBillJoin1, u" Where i.FBillType=", Num(type), u" And i.FBillTypeSub=",
-                       SqlQuote(sub), u" and i.FSel=1", u" and FPreparerId=",
-                       Num(CurrentUserId(context))});
-         }},
-        {u"the user's own selected template without sub-type",
-         [](tavglobal::DataContext& context, std::int32_t type, const Bstr&) {
-           return Sql({kBillJoin2, u" Where i.FBillType=", Num(type),
-                       u" And i.FBillTypeSub='' and i.FSel=1", u" and FPreparerId=",
-                       Num(CurrentUserId(context))});
-         }},
-        {u"the administrator's selected template of the sub-type",
-         [](tavglobal::DataContext&, std::int32_t type, const Bstr& sub) {
-           return Sql({kBillJoin2, u" Where i.FBillType=", Num(type), u" And i.FBillTypeSub=",
-                       SqlQuote(sub), u" and i.FSel=1", u" and FPreparerId=", AdministratorId()});
-         }},
-        {u"the administrator's selected template without sub-type",
-         [](tavglobal::DataContext&, std::int32_t type, const Bstr&) {
-           return Sql({kBillJoin2, u" Where i.FBillType=", Num(type),
-                       u" And i.FBillTypeSub='' and i.FSel=1", u" and FPreparerId=",
-                       AdministratorId()});
-         }},
-        {u"another user's selected template of the sub-type",
-         [](tavglobal::DataContext&, std::int32_t type, const Bstr& sub) {
-           return Sql({kBillJoin2, u" Where i.FBillType=", Num(type), u" And i.FBillTypeSub=",
-                       SqlQuote(sub), u" and i.FSel=1"});
-         }},
-    };
+// A step's statement, built only when the steps before it found nothing, since it may need the
+// user's id from the context.
+Bstr StepStatement(const ChainStep& step, const PrintTables& tables,
+                   tavglobal::DataContext& context, std::int32_t type, const Bstr& sub) {
+  Bstr text = Sql({tables.step_join, step.join == JoinEnd::kOneBlank ? u" " : u"  ",
+                   tables.step_type_filter, Num(type)});
+  if (!step.sub_type_filter.empty()) {
+    text += step.sub_type_filter;
+    text += SqlQuote(sub);
   }
-  return {
-      {u"the user's own selected template without sub-type",
-       [](tavglobal::DataContext& context, std::int32_t type, const Bstr&) {
-         return Sql({kBillJoin2, u" Where i.FBillType=", Num(type),
-                     u" And isnull(i.FBillTypeSub, '') = '' ", u" And i.FSel=1 and FPreparerId=",
-                     Num(CurrentUserId(context))});
-       }},
-      {u"the administrator's selected template (of any sub-type)",
-       [](tavglobal::DataContext&, std::int32_t type, const Bstr&) {
-         return Sql({kBillJoin2, u" Where i.FBillType=", Num(type),
-                     u" And i.FSel=1 and FPreparerId=", AdministratorId()});
-       }},
-  };
+  text += step.condition;
+  if (step.owner == Owner::kUser) text += Num(CurrentUserId(context));
+  if (step.owner == Owner::kAdministrator) text += AdministratorId();
+  return text;
 }
 
-// Reports have no sub-type: a requested one only decides whether anyone's template is the last
-// resort.
-std::vector<ChainStep> ReportChain(const Bstr& FSubType) {
-  if (!FSubType.empty()) {
-    return {
-        {u"the user's own selected template",
-         [](tavglobal::DataContext& context, std::int32_t rpt, const Bstr&) {
-           return Sql({kReportJoin1, u" Where i.FRptId=", Num(rpt), u" And i.FSel=1",
-                       u" and FPreparerId=", Num(CurrentUserId(context))});
-         }},
-        {u"the administrator's selected template",
-         [](tavglobal::DataContext&, std::int32_t rpt, const Bstr&) {
-           return Sql({kReportJoin2, u" Where i.FRptId=", Num(rpt), u" And i.FSel=1",
-                       u" and FPreparerId=", AdministratorId()});
-         }},
-        {u"another user's selected template",
-         [](tavglobal::DataContext&, std::int32_t rpt, const Bstr&) {
-           return Sql({kReportJoin2, u" Where i.FRptId=", Num(rpt), u" And i.FSel=1"});
-         }},
-    };
+// The rows of `statement` (its text up to a user's id) for the current user, or the
+// administrator's when the user has none.
+com::Ptr<ado::Recordset> UserElseAdministrator(
+    tavglobal::DataContext& context, ado::Connection& connection,
+    std::initializer_list<std::u16string_view> statement) {
+  auto rows = connection.Execute(Sql(statement) + Num(CurrentUserId(context)), nullptr,
+                                 ado::adOptionUnspecified);
+  if (rows->Eof()) {
+    rows =
+        connection.Execute(Sql(statement) + AdministratorId(), nullptr, ado::adOptionUnspecified);
   }
-  return {
-      {u"the user's own selected template",
-       [](tavglobal::DataContext& context, std::int32_t rpt, const Bstr&) {
-         return Sql({kReportJoin2, u" Where i.FRptId=", Num(rpt), u" And i.FSel=1 and FPreparerId=",
-                     Num(CurrentUserId(context))});
-       }},
-      {u"the administrator's selected template",
-       [](tavglobal::DataContext&, std::int32_t rpt, const Bstr&) {
-         return Sql({kReportJoin2, u" Where i.FRptId=", Num(rpt), u" And i.FSel=1 and FPreparerId=",
-                     AdministratorId()});
-       }},
-  };
+  return rows;
 }
 
 Bstr KeyPart(const Variant& id) {
@@ -149,13 +150,15 @@ Bstr KeyPart(const Variant& id) {
 }
 
 DictionaryRef FindPrintTemplate(tavglobal::DataContext& context, ado::Connection& connection,
-                                const PrintTables& tables, const std::vector<ChainStep>& chain,
-                                std::int32_t type, const Bstr& FSubType) {
+                                const PrintTables& tables, std::int32_t type,
+                                const Bstr& FSubType) {
+  const std::span<const ChainStep> chain =
+      FSubType.empty() ? tables.chain : tables.chain_for_sub_type;
   com::Ptr<ado::Recordset> found;
   std::size_t number = 0;
   while (number < chain.size()) {
     const ChainStep& next = chain[number++];
-    found = connection.Execute(next.statement(context, type, FSubType), nullptr,
+    found = connection.Execute(StepStatement(next, tables, context, type, FSubType), nullptr,
                                ado::adOptionUnspecified);
     if (!found->Eof()) break;
   }
@@ -167,25 +170,29 @@ DictionaryRef FindPrintTemplate(tavglobal::DataContext& context, ado::Connection
          none ? std::u16string() : std::u16string(chain[number - 1].looks_for)});
   }
 
-  auto page = connection.Execute(Sql({tables.page_select, Num(type), tables.page_filter,
-                                      u" and FPreparerId=", Num(CurrentUserId(context))}),
-                                 nullptr, ado::adOptionUnspecified);
-  if (page->Eof()) {
-    page = connection.Execute(Sql({tables.page_select, Num(type), tables.page_filter,
-                                   u" and FPreparerId=", AdministratorId()}),
-                              nullptr, ado::adOptionUnspecified);
-  }
+  const Bstr type_text = Num(type);
+  const auto page = UserElseAdministrator(
+      context, connection,
+      {tables.page_select, type_text, tables.page_filter, u" and FPreparerId="});
 
   auto result = com::Make<vdl::Dictionary>();
   if (found->Eof()) return result;
   const Bstr page_text = page->Eof() ? Bstr() : TextOrEmpty(FieldValue(*page, u"FData"));
-  auto entry = com::Make<vdl::List>();
-  entry->Add(page_text);
-  entry->Add(FieldValue(*found, u"FBlob"));
   result->Add(KeyPart(FieldValue(*found, tables.type_column)) + u"|" +
                   KeyPart(FieldValue(*found, tables.link_column)),
-              entry);
+              vdl::ListOf({page_text, FieldValue(*found, u"FBlob")}));
   return result;
+}
+
+// GetNotePrintData and GetRptNotePrintData, for the flavour `tables`.
+DictionaryRef PrintData(frame::Instance& self, const Bstr& sDsn, const PrintTables& tables,
+                        std::int32_t type, const Bstr& FSubType) {
+  return frame::TrapMarkFailedAndReraise(&self.Context(), [&] {
+    self.Context().MarkComplete();
+    self.BindToDsn(sDsn);
+    return FindPrintTemplate(self.Context(), *self.Context().GetConnection(), tables, type,
+                             FSubType);
+  });
 }
 
 // The bill-type settings text "key,value|key,value|": text after a second comma is dropped and
@@ -219,22 +226,12 @@ DictionaryRef ParseBillTypeSettings(const Bstr& text) {
 
 DictionaryRef GetNotePrintData(frame::Instance& self, const Bstr& sDsn, std::int32_t fClassTypeId,
                                const Bstr& FSubType) {
-  return frame::TrapMarkFailedAndReraise(&self.Context(), [&] {
-    self.Context().MarkComplete();
-    self.BindToDsn(sDsn);
-    return FindPrintTemplate(self.Context(), *self.Context().GetConnection(), kBillPrint,
-                             BillChain(FSubType), fClassTypeId, FSubType);
-  });
+  return PrintData(self, sDsn, kBillPrint, fClassTypeId, FSubType);
 }
 
 DictionaryRef GetRptNotePrintData(frame::Instance& self, const Bstr& sDsn, std::int32_t rptId,
                                   const Bstr& FSubType) {
-  return frame::TrapMarkFailedAndReraise(&self.Context(), [&] {
-    self.Context().MarkComplete();
-    self.BindToDsn(sDsn);
-    return FindPrintTemplate(self.Context(), *self.Context().GetConnection(), kReportPrint,
-                             ReportChain(FSubType), rptId, FSubType);
-  });
+  return PrintData(self, sDsn, kReportPrint, rptId, FSubType);
 }
 
 DictionaryRef GetPageAndPrintSet(frame::Instance& self, const Bstr& sDsn,
@@ -244,16 +241,10 @@ DictionaryRef GetPageAndPrintSet(frame::Instance& self, const Bstr& sDsn,
     self.BindToDsn(sDsn);
     const auto connection = self.Context().GetConnection();
     const Bstr type = Num(fClassTypeId);
-    auto rows = connection->Execute(
-        Sql({u"Select FPrintSet From T_ExcelPrintExport Where FBillId=0 And FBillType=", type,
-             u" And FPreparerId=", Num(CurrentUserId(self.Context()))}),
-        nullptr, ado::adOptionUnspecified);
-    if (rows->Eof()) {
-      rows = connection->Execute(
-          Sql({u"Select FPrintSet From T_ExcelPrintExport Where FBillId=0 And FBillType=", type,
-               u" And FPreparerId=", AdministratorId()}),
-          nullptr, ado::adOptionUnspecified);
-    }
+    const auto rows = UserElseAdministrator(
+        self.Context(), *connection,
+        {u"Select FPrintSet From T_ExcelPrintExport Where FBillId=0 And FBillType=", type,
+         u" And FPreparerId="});
     auto result = com::Make<vdl::Dictionary>();
     // The value, not the field: the caller reads the blob after the recordset is gone.
     if (!rows->Eof()) result->SetItem(u"Set", rows->Fields()->Item(0)->Value());
@@ -277,12 +268,9 @@ DictionaryRef GetCurrNote(frame::Instance& self, const Bstr& sDsn, std::int32_t 
     for (; !own->Eof(); own->MoveNext()) {
       const std::int32_t bill_id = oleaut::ToLong(FieldValue(*own, u"FBillId"));
       const std::int32_t bill_type = oleaut::ToLong(FieldValue(*own, u"FBillType"));
-      auto row = com::Make<vdl::List>();
-      row->Add(bill_id);
-      row->Add(bill_type);
       // A row without a name lists as the empty name, as the template lists show it.
-      row->Add(TextOrEmpty(FieldValue(*own, u"fname")));
-      row->Add(FieldValue(*own, u"fData"));
+      const auto row = vdl::ListOf({bill_id, bill_type, TextOrEmpty(FieldValue(*own, u"fname")),
+                                    FieldValue(*own, u"fData")});
       result->Add(oleaut::Trim(Num(bill_type)) + u"|" + oleaut::Trim(Num(bill_id)), row);
     }
 

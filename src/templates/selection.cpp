@@ -15,11 +15,6 @@
 
 namespace templates {
 
-using frame::SqlQuote;
-using frame::SqlQuoteKeepBreaks;
-using oleaut::Bstr;
-using oleaut::Variant;
-
 namespace {
 
 struct SelectionTables {

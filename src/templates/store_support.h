@@ -7,6 +7,7 @@
 #include <initializer_list>
 #include <string_view>
 
+#include "frame/sql_quote.h"
 #include "frame/sql_text.h"
 #include "platform/ado/command.h"
 #include "platform/ado/connection.h"
@@ -34,9 +35,14 @@ const oleaut::Bstr& AdministratorId();
 std::int16_t CurrentUserId(tavglobal::DataContext& context);
 oleaut::Bstr CurrentUserName(tavglobal::DataContext& context);
 
+// The store's vocabulary for statement texts and values.
 using frame::Num;
 using frame::Sql;
+using frame::SqlQuote;
+using frame::SqlQuoteKeepBreaks;
 using frame::TextOrEmpty;
+using oleaut::Bstr;
+using oleaut::Variant;
 
 // A command on `connection` with `text`, adCmdText, and no parameters yet.
 com::Ptr<ado::Command> TextCommand(const com::Ptr<ado::Connection>& connection,

@@ -15,11 +15,6 @@
 
 namespace templates {
 
-using frame::SqlQuote;
-using frame::SqlQuoteKeepBreaks;
-using oleaut::Bstr;
-using oleaut::Variant;
-
 namespace {
 
 struct InsertTables {
@@ -83,10 +78,10 @@ Bstr StoredName(const Bstr& name) {
   return oleaut::RTrim(name) == oleaut::RTrim(cleaned) ? name : cleaned;
 }
 
-com::Ptr<vdl::List> SaveUserTemplate(tavglobal::DataContext& context,
-                                     const com::Ptr<ado::Connection>& connection,
-                                     const InsertTables& tables, std::int32_t type,
-                                     const Bstr& fNoteName, const Variant& fNoteBlob) {
+com::Ptr<vdl::List> SaveUserTemplateOn(tavglobal::DataContext& context,
+                                       const com::Ptr<ado::Connection>& connection,
+                                       const InsertTables& tables, std::int32_t type,
+                                       const Bstr& fNoteName, const Variant& fNoteBlob) {
   auto command = com::Make<ado::Command>();
   const Bstr user_name = CurrentUserName(context);
   auto found = connection->Execute(Sql({tables.body_lookup, SqlQuote(user_name), u" and FScreenId=",
@@ -123,16 +118,11 @@ com::Ptr<vdl::List> SaveUserTemplate(tavglobal::DataContext& context,
            Num(CurrentUserId(context)), u",'')"}));
   context.MarkComplete();
 
-  auto result = com::Make<vdl::List>();
-  result->Add(id);
-  result->Add(type);
-  result->Add(fNoteName);
-  result->Add(fNoteBlob);
-  return result;
+  return vdl::ListOf({id, type, fNoteName, fNoteBlob});
 }
 
-void DeleteUserTemplate(tavglobal::DataContext& context, ado::Connection& connection,
-                        const DeleteTables& tables, std::int32_t type, std::int32_t FID) {
+void DeleteUserTemplateOn(tavglobal::DataContext& context, ado::Connection& connection,
+                          const DeleteTables& tables, std::int32_t type, std::int32_t FID) {
   const std::int16_t user_id = CurrentUserId(context);
   const Bstr user_name = CurrentUserName(context);
   connection.Execute(Sql({tables.body_delete, SqlQuote(user_name), tables.body_type, Num(type),
@@ -140,6 +130,26 @@ void DeleteUserTemplate(tavglobal::DataContext& context, ado::Connection& connec
   connection.Execute(Sql({tables.assignment_delete, Num(user_id), tables.assignment_type, Num(type),
                           tables.assignment_link, Num(FID)}));
   context.MarkComplete();
+}
+
+// InsertNoteRow and InsertRptNoteRow: the user's body of `type` named `fNoteName` (made, or its
+// blob replaced) and an assignment row for it.
+com::Ptr<vdl::List> SaveUserTemplate(frame::Instance& self, const Bstr& sDsn,
+                                     const InsertTables& tables, std::int32_t type,
+                                     const Bstr& fNoteName, const Variant& fNoteBlob) {
+  return frame::TrapMarkFailedAndReraise(&self.Context(), [&] {
+    const auto connection = self.BindToDsn(sDsn);
+    return SaveUserTemplateOn(self.Context(), connection, tables, type, fNoteName, fNoteBlob);
+  });
+}
+
+// DeleteNoteRow and DeleteRptNoteRow: the user's body `FID` of `type` and its assignment rows.
+bool DeleteUserTemplate(frame::Instance& self, const Bstr& sDsn, const DeleteTables& tables,
+                        std::int32_t type, std::int32_t FID) {
+  return frame::TrapMarkFailedAndReraise(&self.Context(), [&] {
+    DeleteUserTemplateOn(self.Context(), *self.BindToDsn(sDsn), tables, type, FID);
+    return true;
+  });
 }
 
 com::Ptr<vdl::Dictionary> RequireDictionary(const com::Ptr<vdl::Dictionary>& dictionary,
@@ -155,20 +165,12 @@ com::Ptr<vdl::Dictionary> RequireDictionary(const com::Ptr<vdl::Dictionary>& dic
 
 com::Ptr<vdl::List> InsertNoteRow(frame::Instance& self, const Bstr& sDsn, std::int32_t fClassType,
                                   const Bstr& fNoteName, const Variant& fNoteBlob) {
-  return frame::TrapMarkFailedAndReraise(&self.Context(), [&] {
-    const auto connection = self.BindToDsn(sDsn);
-    return SaveUserTemplate(self.Context(), connection, kBillInsert, fClassType, fNoteName,
-                            fNoteBlob);
-  });
+  return SaveUserTemplate(self, sDsn, kBillInsert, fClassType, fNoteName, fNoteBlob);
 }
 
 com::Ptr<vdl::List> InsertRptNoteRow(frame::Instance& self, const Bstr& sDsn, std::int32_t fRptId,
                                      const Bstr& fNoteName, const Variant& fNoteBlob) {
-  return frame::TrapMarkFailedAndReraise(&self.Context(), [&] {
-    const auto connection = self.BindToDsn(sDsn);
-    return SaveUserTemplate(self.Context(), connection, kReportInsert, fRptId, fNoteName,
-                            fNoteBlob);
-  });
+  return SaveUserTemplate(self, sDsn, kReportInsert, fRptId, fNoteName, fNoteBlob);
 }
 
 bool SaveNewBill(frame::Instance& self, const Bstr& sDsn, std::int32_t fClassType,
@@ -244,18 +246,12 @@ Variant UpdateNoteRow(frame::Instance& self, const Bstr& sDsn, std::int32_t fCla
 
 bool DeleteNoteRow(frame::Instance& self, const Bstr& sDsn, std::int32_t fClassType,
                    std::int32_t FID) {
-  return frame::TrapMarkFailedAndReraise(&self.Context(), [&] {
-    DeleteUserTemplate(self.Context(), *self.BindToDsn(sDsn), kBillDelete, fClassType, FID);
-    return true;
-  });
+  return DeleteUserTemplate(self, sDsn, kBillDelete, fClassType, FID);
 }
 
 bool DeleteRptNoteRow(frame::Instance& self, const Bstr& sDsn, std::int32_t fRptId,
                       std::int32_t FID) {
-  return frame::TrapMarkFailedAndReraise(&self.Context(), [&] {
-    DeleteUserTemplate(self.Context(), *self.BindToDsn(sDsn), kReportDelete, fRptId, FID);
-    return true;
-  });
+  return DeleteUserTemplate(self, sDsn, kReportDelete, fRptId, FID);
 }
 
 }  // namespace templates

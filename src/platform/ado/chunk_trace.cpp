@@ -3,22 +3,13 @@
 namespace ado {
 
 namespace detail {
-thread_local ScopedChunkTrace* chunk_trace_capture = nullptr;
+thread_local oleaut::ThreadCapture<std::size_t>* chunk_trace_capture = nullptr;
 }  // namespace detail
 
-ScopedChunkTrace::ScopedChunkTrace() : outer_(detail::chunk_trace_capture) {
-  detail::chunk_trace_capture = this;
-}
-
-ScopedChunkTrace::~ScopedChunkTrace() {
-  detail::chunk_trace_capture = outer_;
-}
+ScopedChunkTrace::ScopedChunkTrace() : ThreadCapture(detail::chunk_trace_capture) {}
 
 void TraceChunk(std::size_t length) {
-  for (ScopedChunkTrace* capture = detail::chunk_trace_capture; capture != nullptr;
-       capture = capture->outer_) {
-    capture->lengths_.push_back(length);
-  }
+  ScopedChunkTrace::KeepInAll(detail::chunk_trace_capture, length);
 }
 
 }  // namespace ado

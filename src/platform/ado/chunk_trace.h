@@ -7,26 +7,20 @@
 #include <cstddef>
 #include <vector>
 
+#include "platform/oleaut/thread_capture.h"
+
 namespace ado {
 
-class ScopedChunkTrace {
+class ScopedChunkTrace : public oleaut::ThreadCapture<std::size_t> {
  public:
   ScopedChunkTrace();
-  ScopedChunkTrace(const ScopedChunkTrace&) = delete;
-  ScopedChunkTrace& operator=(const ScopedChunkTrace&) = delete;
-  ~ScopedChunkTrace();
 
   // The lengths of the pieces handed out, in order (pieces of text in code units).
-  const std::vector<std::size_t>& Lengths() const noexcept { return lengths_; }
-
- private:
-  friend void TraceChunk(std::size_t length);
-  std::vector<std::size_t> lengths_;
-  ScopedChunkTrace* outer_;
+  const std::vector<std::size_t>& Lengths() const noexcept { return Records(); }
 };
 
 namespace detail {
-extern thread_local ScopedChunkTrace* chunk_trace_capture;
+extern thread_local oleaut::ThreadCapture<std::size_t>* chunk_trace_capture;
 }  // namespace detail
 
 // Hands the length of a piece to the captures of this thread.

@@ -2,6 +2,7 @@
 
 #include <fmt/format.h>
 
+#include "platform/ado/enclosed_text.h"
 #include "platform/oleaut/com_error.h"
 #include "platform/oleaut/hresult.h"
 #include "platform/oleaut/text.h"
@@ -30,28 +31,14 @@ std::u16string Trimmed(std::u16string_view text) {
 std::u16string ReadEnclosed(std::u16string_view text, std::size_t& i, const std::u16string& key) {
   const char16_t open = text[i++];
   const char16_t close = open == u'{' ? u'}' : open;
-  std::u16string value;
-  for (;;) {
-    if (i >= text.size()) {
-      Raise(open == u'{'
-                ? fmt::format("The value of '{}' in the connection string opens a brace that is "
-                              "not closed (write }} twice for a brace inside the value)",
-                              oleaut::ToUtf8(key))
-                : fmt::format("The value of '{}' in the connection string is not closed with "
-                              "its quote",
-                              oleaut::ToUtf8(key)));
-    }
-    if (text[i] == close) {
-      if (i + 1 < text.size() && text[i + 1] == close) {
-        value += close;
-        i += 2;
-        continue;
-      }
-      ++i;
-      return value;
-    }
-    value += text[i++];
-  }
+  if (auto value = ReadUpToClosing(text, i, close, /*doubled=*/true)) return std::move(*value);
+  Raise(open == u'{'
+            ? fmt::format("The value of '{}' in the connection string opens a brace that is "
+                          "not closed (write }} twice for a brace inside the value)",
+                          oleaut::ToUtf8(key))
+            : fmt::format("The value of '{}' in the connection string is not closed with "
+                          "its quote",
+                          oleaut::ToUtf8(key)));
 }
 
 }  // namespace

@@ -3,42 +3,43 @@
 #include <string>
 
 #include "platform/oleaut/com_error.h"
+#include "platform/oleaut/numbered_texts.h"
 #include "platform/oleaut/text.h"
 
 namespace ado {
 
+namespace {
+
+constexpr oleaut::NumberedText kAdoErrorDescriptions[] = {
+    {kAdoWrongArguments,
+     u"Arguments are of the wrong type, are out of acceptable range, or are in conflict "
+     u"with one another."},
+    {kAdoBofOrEof,
+     u"Either BOF or EOF is True, or the current record has been deleted. Requested "
+     u"operation requires a current record."},
+    {kAdoNotAllowedInContext, u"Operation is not allowed in this context."},
+    {kAdoCloseInTransaction,
+     u"Connection object cannot be explicitly closed while in a transaction."},
+    {kAdoFeatureNotAvailable,
+     u"Object or provider is not capable of performing requested operation."},
+    {kAdoItemNotFound,
+     u"Item cannot be found in the collection corresponding to the requested name or "
+     u"ordinal."},
+    {kAdoDataConversion, u"Application uses a value of the wrong type for the current operation."},
+    {kAdoObjectClosed, u"Operation is not allowed when the object is closed."},
+    {kAdoObjectOpen, u"Operation is not allowed when the object is open."},
+    {kAdoParameterImproperlyDefined,
+     u"Parameter object is improperly defined. Inconsistent or incomplete information "
+     u"was provided."},
+    {kAdoInvalidConnection,
+     u"The connection cannot be used to perform this operation. It is either closed or "
+     u"invalid in this context."},
+};
+
+}  // namespace
+
 std::u16string_view AdoErrorDescription(std::int32_t number) noexcept {
-  switch (number) {
-    case kAdoWrongArguments:
-      return u"Arguments are of the wrong type, are out of acceptable range, or are in conflict "
-             u"with one another.";
-    case kAdoBofOrEof:
-      return u"Either BOF or EOF is True, or the current record has been deleted. Requested "
-             u"operation requires a current record.";
-    case kAdoNotAllowedInContext:
-      return u"Operation is not allowed in this context.";
-    case kAdoCloseInTransaction:
-      return u"Connection object cannot be explicitly closed while in a transaction.";
-    case kAdoFeatureNotAvailable:
-      return u"Object or provider is not capable of performing requested operation.";
-    case kAdoItemNotFound:
-      return u"Item cannot be found in the collection corresponding to the requested name or "
-             u"ordinal.";
-    case kAdoDataConversion:
-      return u"Application uses a value of the wrong type for the current operation.";
-    case kAdoObjectClosed:
-      return u"Operation is not allowed when the object is closed.";
-    case kAdoObjectOpen:
-      return u"Operation is not allowed when the object is open.";
-    case kAdoParameterImproperlyDefined:
-      return u"Parameter object is improperly defined. Inconsistent or incomplete information "
-             u"was provided.";
-    case kAdoInvalidConnection:
-      return u"The connection cannot be used to perform this operation. It is either closed or "
-             u"invalid in this context.";
-    default:
-      return u"Unspecified ADO error.";
-  }
+  return oleaut::TextOfNumber(kAdoErrorDescriptions, number, u"Unspecified ADO error.");
 }
 
 void RaiseAdoError(std::int32_t number, std::u16string_view source, std::u16string_view detail) {

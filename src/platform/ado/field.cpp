@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "platform/ado/chunk_trace.h"
+#include "platform/ado/collection_items.h"
 #include "platform/ado/errors.h"
 #include "platform/oleaut/convert.h"
 
@@ -151,29 +152,20 @@ std::int32_t Fields::Count() const {
 
 com::Ptr<Field> Fields::Item(std::int32_t index) const {
   cursor_->RequireOpen(kFieldsSource, u"looking up a field");
-  if (index < 0 || static_cast<std::size_t>(index) >= fields_.size()) {
-    RaiseAdoError(kAdoItemNotFound, kFieldsSource,
-                  u"There is no field at position " + NumberText(index) + u" (" +
-                      NumberText(static_cast<std::int64_t>(fields_.size())) +
-                      u" fields, counted from 0).");
-  }
-  return fields_[static_cast<std::size_t>(index)];
+  return ItemAtPosition(fields_, index, kFieldsSource, u"field");
 }
 
 com::Ptr<Field> Fields::Item(std::u16string_view name) const {
   cursor_->RequireOpen(kFieldsSource, u"looking up a field");
   if (const auto column = cursor_->Names().Find(name)) return fields_[*column];
-  RaiseAdoError(kAdoItemNotFound, kFieldsSource,
-                u"There is no field named '" + std::u16string(name) + u"'.");
+  RaiseNoItemNamed(kFieldsSource, u"field", name);
 }
 
 com::Ptr<Field> Fields::Item(const oleaut::Variant& key) const {
   const oleaut::Variant index = key.IsObject() ? oleaut::ValueOf(key) : key;
-  if (index.IsString()) return Item(std::u16string_view(index.AsString()));
-  if (index.IsNumeric()) return Item(oleaut::ToLong(index));
-  RaiseAdoError(kAdoWrongArguments, kFieldsSource,
-                u"A field is chosen by its position or name, not by a " +
-                    std::u16string(oleaut::VarTypeName(index.Type())) + u'.');
+  return ItemByKey(
+      index, kFieldsSource, u"field", [&](std::u16string_view name) { return Item(name); },
+      [&](std::int32_t position) { return Item(position); });
 }
 
 }  // namespace ado

@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "platform/ado/provider.h"
+#include "platform/oleaut/folded_names.h"
+#include "platform/oleaut/text.h"
 
 namespace ado {
 
@@ -22,16 +24,10 @@ class FieldNameIndex {
   std::optional<std::size_t> Find(std::u16string_view name) const;
 
  private:
-  struct FoldedHash {
-    using is_transparent = void;
-    std::size_t operator()(std::u16string_view name) const noexcept;
-  };
-  struct FoldedEqual {
-    using is_transparent = void;
-    bool operator()(std::u16string_view a, std::u16string_view b) const noexcept;
-  };
-
-  std::unordered_map<std::u16string, std::size_t, FoldedHash, FoldedEqual> positions_;
+  // Folded as oleaut::EqualsNoCase folds.
+  std::unordered_map<std::u16string, std::size_t, oleaut::FoldedHash<oleaut::UpperUnit>,
+                     oleaut::FoldedEqual<oleaut::UpperUnit>>
+      positions_;
 };
 
 }  // namespace ado

@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <utility>
 
+#include "platform/ado/collection_items.h"
 #include "platform/ado/errors.h"
 #include "platform/oleaut/com_error.h"
 #include "platform/oleaut/convert.h"
 #include "platform/oleaut/default_value.h"
+#include "platform/oleaut/numbered_texts.h"
 
 namespace ado {
 
@@ -126,65 +128,39 @@ oleaut::Variant ConvertTo(const oleaut::Variant& value, DataTypeEnum type) {
 
 }  // namespace
 
+// The data types a parameter may have, by ADO's names.
+constexpr oleaut::NumberedText kDataTypeNames[] = {
+    {adEmpty, u"adEmpty"},
+    {adSmallInt, u"adSmallInt"},
+    {adInteger, u"adInteger"},
+    {adSingle, u"adSingle"},
+    {adDouble, u"adDouble"},
+    {adCurrency, u"adCurrency"},
+    {adDate, u"adDate"},
+    {adBSTR, u"adBSTR"},
+    {adBoolean, u"adBoolean"},
+    {adVariant, u"adVariant"},
+    {adDecimal, u"adDecimal"},
+    {adTinyInt, u"adTinyInt"},
+    {adUnsignedTinyInt, u"adUnsignedTinyInt"},
+    {adBigInt, u"adBigInt"},
+    {adBinary, u"adBinary"},
+    {adChar, u"adChar"},
+    {adWChar, u"adWChar"},
+    {adNumeric, u"adNumeric"},
+    {adDBDate, u"adDBDate"},
+    {adDBTime, u"adDBTime"},
+    {adDBTimeStamp, u"adDBTimeStamp"},
+    {adVarChar, u"adVarChar"},
+    {adLongVarChar, u"adLongVarChar"},
+    {adVarWChar, u"adVarWChar"},
+    {adLongVarWChar, u"adLongVarWChar"},
+    {adVarBinary, u"adVarBinary"},
+    {adLongVarBinary, u"adLongVarBinary"},
+};
+
 std::u16string_view DataTypeName(std::int32_t type) noexcept {
-  switch (type) {
-    case adEmpty:
-      return u"adEmpty";
-    case adSmallInt:
-      return u"adSmallInt";
-    case adInteger:
-      return u"adInteger";
-    case adSingle:
-      return u"adSingle";
-    case adDouble:
-      return u"adDouble";
-    case adCurrency:
-      return u"adCurrency";
-    case adDate:
-      return u"adDate";
-    case adBSTR:
-      return u"adBSTR";
-    case adBoolean:
-      return u"adBoolean";
-    case adVariant:
-      return u"adVariant";
-    case adDecimal:
-      return u"adDecimal";
-    case adTinyInt:
-      return u"adTinyInt";
-    case adUnsignedTinyInt:
-      return u"adUnsignedTinyInt";
-    case adBigInt:
-      return u"adBigInt";
-    case adBinary:
-      return u"adBinary";
-    case adChar:
-      return u"adChar";
-    case adWChar:
-      return u"adWChar";
-    case adNumeric:
-      return u"adNumeric";
-    case adDBDate:
-      return u"adDBDate";
-    case adDBTime:
-      return u"adDBTime";
-    case adDBTimeStamp:
-      return u"adDBTimeStamp";
-    case adVarChar:
-      return u"adVarChar";
-    case adLongVarChar:
-      return u"adLongVarChar";
-    case adVarWChar:
-      return u"adVarWChar";
-    case adLongVarWChar:
-      return u"adLongVarWChar";
-    case adVarBinary:
-      return u"adVarBinary";
-    case adLongVarBinary:
-      return u"adLongVarBinary";
-    default:
-      return {};
-  }
+  return oleaut::TextOfNumber(kDataTypeNames, type);
 }
 
 void Parameter::SetType(std::int32_t type) {
@@ -326,29 +302,20 @@ void Parameters::Delete(std::int32_t index) {
 }
 
 com::Ptr<Parameter> Parameters::Item(std::int32_t index) const {
-  if (index < 0 || static_cast<std::size_t>(index) >= items_.size()) {
-    RaiseAdoError(kAdoItemNotFound, kCollectionSource,
-                  u"There is no parameter at position " + NumberText(index) + u" (" +
-                      NumberText(static_cast<std::int64_t>(items_.size())) +
-                      u" parameters, counted from 0).");
-  }
-  return items_[static_cast<std::size_t>(index)];
+  return ItemAtPosition(items_, index, kCollectionSource, u"parameter");
 }
 
 com::Ptr<Parameter> Parameters::Item(std::u16string_view name) const {
   for (const auto& item : items_) {
     if (oleaut::EqualsNoCase(item->Name(), name)) return item;
   }
-  RaiseAdoError(kAdoItemNotFound, kCollectionSource,
-                u"There is no parameter named '" + std::u16string(name) + u"'.");
+  RaiseNoItemNamed(kCollectionSource, u"parameter", name);
 }
 
 com::Ptr<Parameter> Parameters::Item(const oleaut::Variant& index) const {
-  if (index.IsString()) return Item(std::u16string_view(index.AsString()));
-  if (index.IsNumeric()) return Item(oleaut::ToLong(index));
-  RaiseAdoError(kAdoWrongArguments, kCollectionSource,
-                u"A parameter is chosen by its position or name, not by a " +
-                    std::u16string(oleaut::VarTypeName(index.Type())) + u'.');
+  return ItemByKey(
+      index, kCollectionSource, u"parameter", [&](std::u16string_view name) { return Item(name); },
+      [&](std::int32_t position) { return Item(position); });
 }
 
 }  // namespace ado

@@ -13,6 +13,20 @@ namespace {
 
 constexpr std::u16string_view kSource = u"ADODB.Recordset";
 
+// A cursor setting, which only a closed recordset (not `open`) takes: `value` when it is
+// `valid`, otherwise an error saying what `property` takes (`allowed`).
+std::int32_t CursorSetting(bool open, std::u16string_view property, std::int32_t value, bool valid,
+                           std::u16string_view allowed) {
+  if (open)
+    RaiseAdoError(kAdoObjectOpen, kSource, std::u16string(property) + u" is set before Open.");
+  if (!valid) {
+    RaiseAdoError(kAdoWrongArguments, kSource,
+                  std::u16string(property) + u" must be " + std::u16string(allowed) + u", not " +
+                      NumberText(value) + u'.');
+  }
+  return value;
+}
+
 }  // namespace
 
 void Recordset::Open(const oleaut::Variant& source, const oleaut::Variant& active_connection,
@@ -58,31 +72,21 @@ void Recordset::Close() {
 }
 
 void Recordset::SetCursorLocation(std::int32_t location) {
-  if (cursor_) RaiseAdoError(kAdoObjectOpen, kSource, u"CursorLocation is set before Open.");
-  if (location != adUseServer && location != adUseClient) {
-    RaiseAdoError(kAdoWrongArguments, kSource,
-                  u"CursorLocation must be adUseServer (2) or adUseClient (3), not " +
-                      NumberText(location) + u'.');
-  }
-  cursor_location_ = static_cast<CursorLocationEnum>(location);
+  cursor_location_ = static_cast<CursorLocationEnum>(CursorSetting(
+      static_cast<bool>(cursor_), u"CursorLocation", location,
+      location == adUseServer || location == adUseClient, u"adUseServer (2) or adUseClient (3)"));
 }
 
 void Recordset::SetCursorType(std::int32_t cursor_type) {
-  if (cursor_) RaiseAdoError(kAdoObjectOpen, kSource, u"CursorType is set before Open.");
-  if (cursor_type < adOpenForwardOnly || cursor_type > adOpenStatic) {
-    RaiseAdoError(kAdoWrongArguments, kSource,
-                  u"CursorType must be 0 to 3, not " + NumberText(cursor_type) + u'.');
-  }
-  cursor_type_ = static_cast<CursorTypeEnum>(cursor_type);
+  cursor_type_ = static_cast<CursorTypeEnum>(
+      CursorSetting(static_cast<bool>(cursor_), u"CursorType", cursor_type,
+                    cursor_type >= adOpenForwardOnly && cursor_type <= adOpenStatic, u"0 to 3"));
 }
 
 void Recordset::SetLockType(std::int32_t lock_type) {
-  if (cursor_) RaiseAdoError(kAdoObjectOpen, kSource, u"LockType is set before Open.");
-  if (lock_type < adLockReadOnly || lock_type > adLockBatchOptimistic) {
-    RaiseAdoError(kAdoWrongArguments, kSource,
-                  u"LockType must be 1 to 4, not " + NumberText(lock_type) + u'.');
-  }
-  lock_type_ = static_cast<LockTypeEnum>(lock_type);
+  lock_type_ = static_cast<LockTypeEnum>(
+      CursorSetting(static_cast<bool>(cursor_), u"LockType", lock_type,
+                    lock_type >= adLockReadOnly && lock_type <= adLockBatchOptimistic, u"1 to 4"));
 }
 
 void Recordset::SetActiveConnection(com::Ptr<Connection> connection) noexcept {

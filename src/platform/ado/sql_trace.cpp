@@ -15,7 +15,7 @@
 namespace ado {
 namespace detail {
 std::atomic<bool> sql_trace_to_destination{false};
-thread_local ScopedSqlTrace* sql_trace_capture = nullptr;
+thread_local oleaut::ThreadCapture<SqlTraceEntry>* sql_trace_capture = nullptr;
 }  // namespace detail
 
 namespace {
@@ -86,13 +86,7 @@ void RefreshSqlTraceFromEnvironment() {
   Apply(d, value ? value : "");
 }
 
-ScopedSqlTrace::ScopedSqlTrace() : outer_(detail::sql_trace_capture) {
-  detail::sql_trace_capture = this;
-}
-
-ScopedSqlTrace::~ScopedSqlTrace() {
-  detail::sql_trace_capture = outer_;
-}
+ScopedSqlTrace::ScopedSqlTrace() : ThreadCapture(detail::sql_trace_capture) {}
 
 SqlTraceCaptureHold::SqlTraceCaptureHold() noexcept : held_(detail::sql_trace_capture) {
   detail::sql_trace_capture = nullptr;
@@ -104,8 +98,8 @@ SqlTraceCaptureHold::~SqlTraceCaptureHold() {
 
 std::vector<std::u16string> ScopedSqlTrace::Batches() const {
   std::vector<std::u16string> batches;
-  batches.reserve(entries_.size());
-  for (const SqlTraceEntry& entry : entries_)
+  batches.reserve(Entries().size());
+  for (const SqlTraceEntry& entry : Entries())
     batches.push_back(entry.as_built);
   return batches;
 }
@@ -117,9 +111,7 @@ void TraceSql(SqlTraceEntry entry) {
       std::lock_guard lock(d.mutex);
       if (!d.target.empty()) Write(d, entry);
     }
-    for (ScopedSqlTrace* capture = detail::sql_trace_capture; capture; capture = capture->outer_) {
-      capture->entries_.push_back(entry);
-    }
+    ScopedSqlTrace::KeepInAll(detail::sql_trace_capture, entry);
   } catch (...) {
     // A trace that cannot be written must not fail the statement it describes.
   }

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/oleaut/thread_capture.h"
+
 namespace ado {
 
 struct SqlTraceEntry {
@@ -25,22 +27,13 @@ void SetSqlTraceDestination(const std::string& destination);
 
 // Captures the entries traced on the constructing thread while it lives. Captures nest: each
 // live capture of the thread receives every entry.
-class ScopedSqlTrace {
+class ScopedSqlTrace : public oleaut::ThreadCapture<SqlTraceEntry> {
  public:
   ScopedSqlTrace();
-  ScopedSqlTrace(const ScopedSqlTrace&) = delete;
-  ScopedSqlTrace& operator=(const ScopedSqlTrace&) = delete;
-  ~ScopedSqlTrace();
 
-  const std::vector<SqlTraceEntry>& Entries() const { return entries_; }
+  const std::vector<SqlTraceEntry>& Entries() const { return Records(); }
   // The as-built texts only, in order: what most tests compare.
   std::vector<std::u16string> Batches() const;
-  void Clear() { entries_.clear(); }
-
- private:
-  friend void TraceSql(SqlTraceEntry entry);
-  std::vector<SqlTraceEntry> entries_;
-  ScopedSqlTrace* outer_;
 };
 
 // Keeps the batches run on this thread while it lives out of the thread's captures (they still go
@@ -54,12 +47,12 @@ class SqlTraceCaptureHold {
   ~SqlTraceCaptureHold();
 
  private:
-  ScopedSqlTrace* held_;
+  oleaut::ThreadCapture<SqlTraceEntry>* held_;
 };
 
 namespace detail {
 extern std::atomic<bool> sql_trace_to_destination;
-extern thread_local ScopedSqlTrace* sql_trace_capture;
+extern thread_local oleaut::ThreadCapture<SqlTraceEntry>* sql_trace_capture;
 }  // namespace detail
 
 // Whether an entry would go anywhere: providers build entries only when it is true.

@@ -40,124 +40,81 @@ struct Arg<Variant&> {
   static constexpr ParamSig kSig{VarType::Variant, true, true};
   static Variant& Get(const InvokeArgs& args, std::size_t i) { return args.ByRef(i); }
 };
-template <>
-struct Arg<const oleaut::Bstr&> {
-  static constexpr ParamSig kSig{VarType::String, false, false};
-  static const oleaut::Bstr& Get(const InvokeArgs& args, std::size_t i) {
-    return args[i].AsString();
-  }
+// A parameter passed by value as one Automation type, read with the Variant's accessor `Read`.
+template <class T, VarType kType, auto Read>
+struct ValueArg {
+  static constexpr ParamSig kSig{kType, false, false};
+  static T Get(const InvokeArgs& args, std::size_t i) { return (args[i].*Read)(); }
 };
 template <>
-struct Arg<std::int32_t> {
-  static constexpr ParamSig kSig{VarType::Long, false, false};
-  static std::int32_t Get(const InvokeArgs& args, std::size_t i) { return args[i].AsLong(); }
-};
+struct Arg<const oleaut::Bstr&>
+    : ValueArg<const oleaut::Bstr&, VarType::String, &Variant::AsString> {};
 template <>
-struct Arg<std::int16_t> {
-  static constexpr ParamSig kSig{VarType::Integer, false, false};
-  static std::int16_t Get(const InvokeArgs& args, std::size_t i) { return args[i].AsInteger(); }
-};
+struct Arg<std::int32_t> : ValueArg<std::int32_t, VarType::Long, &Variant::AsLong> {};
 template <>
-struct Arg<bool> {
-  static constexpr ParamSig kSig{VarType::Boolean, false, false};
-  static bool Get(const InvokeArgs& args, std::size_t i) { return args[i].AsBoolean(); }
-};
+struct Arg<std::int16_t> : ValueArg<std::int16_t, VarType::Integer, &Variant::AsInteger> {};
 template <>
-struct Arg<double> {
-  static constexpr ParamSig kSig{VarType::Double, false, false};
-  static double Get(const InvokeArgs& args, std::size_t i) { return args[i].AsDouble(); }
-};
+struct Arg<bool> : ValueArg<bool, VarType::Boolean, &Variant::AsBoolean> {};
+template <>
+struct Arg<double> : ValueArg<double, VarType::Double, &Variant::AsDouble> {};
 template <class T>
 struct Arg<const Ptr<T>&> {
   static constexpr ParamSig kSig{VarType::Object, false, false};
   static Ptr<T> Get(const InvokeArgs& args, std::size_t i) { return args.template Object<T>(i); }
 };
 
+// What a result of C++ type R declares: its Automation type, or any type for a Variant.
+template <VarType kResultType>
+struct ResultOf {
+  static constexpr bool kAny = kResultType == VarType::Variant;
+  static constexpr VarType kType = kResultType;
+};
 template <class R>
 struct Result;
 template <>
-struct Result<void> {
-  static constexpr bool kAny = false;
-  static constexpr VarType kType = VarType::Empty;
-};
+struct Result<void> : ResultOf<VarType::Empty> {};
 template <>
-struct Result<Variant> {
-  static constexpr bool kAny = true;
-  static constexpr VarType kType = VarType::Variant;
-};
+struct Result<Variant> : ResultOf<VarType::Variant> {};
 template <>
-struct Result<oleaut::Bstr> {
-  static constexpr bool kAny = false;
-  static constexpr VarType kType = VarType::String;
-};
+struct Result<oleaut::Bstr> : ResultOf<VarType::String> {};
 template <>
-struct Result<std::int32_t> {
-  static constexpr bool kAny = false;
-  static constexpr VarType kType = VarType::Long;
-};
+struct Result<std::int32_t> : ResultOf<VarType::Long> {};
 template <>
-struct Result<std::int16_t> {
-  static constexpr bool kAny = false;
-  static constexpr VarType kType = VarType::Integer;
-};
+struct Result<std::int16_t> : ResultOf<VarType::Integer> {};
 template <>
-struct Result<bool> {
-  static constexpr bool kAny = false;
-  static constexpr VarType kType = VarType::Boolean;
-};
+struct Result<bool> : ResultOf<VarType::Boolean> {};
 template <>
-struct Result<double> {
-  static constexpr bool kAny = false;
-  static constexpr VarType kType = VarType::Double;
-};
+struct Result<double> : ResultOf<VarType::Double> {};
 template <class T>
-struct Result<Ptr<T>> {
-  static constexpr bool kAny = false;
-  static constexpr VarType kType = VarType::Object;
+struct Result<Ptr<T>> : ResultOf<VarType::Object> {};
+
+// A member function of `Self` (const-qualified for a const member) returning R from A...
+template <class Self, class R, class... A>
+struct MemberOf {
+  using Return = R;
+  static constexpr std::array<ParamSig, sizeof...(A)> kSigs{Arg<A>::kSig...};
+
+  template <auto F, std::size_t... I>
+  static Variant Call(Self& object, const InvokeArgs& args, std::index_sequence<I...>) {
+    if constexpr (std::is_void_v<R>) {
+      (object.*F)(Arg<A>::Get(args, I)...);
+      return {};
+    } else {
+      return Variant((object.*F)(Arg<A>::Get(args, I)...));
+    }
+  }
+  template <auto F>
+  static Variant Thunk(Dispatch& self, const InvokeArgs& args) {
+    return Call<F>(static_cast<Self&>(self), args, std::index_sequence_for<A...>{});
+  }
 };
 
 template <class M>
 struct Method;
 template <class C, class R, class... A>
-struct Method<R (C::*)(A...)> {
-  using Class = C;
-  using Return = R;
-  static constexpr std::array<ParamSig, sizeof...(A)> kSigs{Arg<A>::kSig...};
-
-  template <auto F, std::size_t... I>
-  static Variant Call(C& object, const InvokeArgs& args, std::index_sequence<I...>) {
-    if constexpr (std::is_void_v<R>) {
-      (object.*F)(Arg<A>::Get(args, I)...);
-      return {};
-    } else {
-      return Variant((object.*F)(Arg<A>::Get(args, I)...));
-    }
-  }
-  template <auto F>
-  static Variant Thunk(Dispatch& self, const InvokeArgs& args) {
-    return Call<F>(static_cast<C&>(self), args, std::index_sequence_for<A...>{});
-  }
-};
+struct Method<R (C::*)(A...)> : MemberOf<C, R, A...> {};
 template <class C, class R, class... A>
-struct Method<R (C::*)(A...) const> {
-  using Class = C;
-  using Return = R;
-  static constexpr std::array<ParamSig, sizeof...(A)> kSigs{Arg<A>::kSig...};
-
-  template <auto F, std::size_t... I>
-  static Variant Call(const C& object, const InvokeArgs& args, std::index_sequence<I...>) {
-    if constexpr (std::is_void_v<R>) {
-      (object.*F)(Arg<A>::Get(args, I)...);
-      return {};
-    } else {
-      return Variant((object.*F)(Arg<A>::Get(args, I)...));
-    }
-  }
-  template <auto F>
-  static Variant Thunk(Dispatch& self, const InvokeArgs& args) {
-    return Call<F>(static_cast<const C&>(self), args, std::index_sequence_for<A...>{});
-  }
-};
+struct Method<R (C::*)(A...) const> : MemberOf<const C, R, A...> {};
 
 }  // namespace bind_detail
 

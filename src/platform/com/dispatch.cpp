@@ -22,10 +22,6 @@ using oleaut::VarType;
 constexpr std::int32_t kArgumentNotOptional = 449;
 constexpr std::int32_t kWrongArgumentCount = 450;
 
-constexpr char16_t FoldAscii(char16_t c) noexcept {
-  return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - (u'a' - u'A')) : c;
-}
-
 Bstr Utf16(const std::string& utf8) {
   return oleaut::FromUtf8(utf8);
 }
@@ -88,24 +84,6 @@ void InvokeArgs::RaiseNotAnObject(std::size_t i) const {
                        u"argument " + Bstr(param.name) + u" of " + table_.QualifiedName(member_) +
                            u" must be a " + Bstr(param.TypeName()) + u" object",
                        table_.Source());
-}
-
-std::size_t DispatchTable::NoCaseHash::operator()(std::u16string_view name) const noexcept {
-  std::uint64_t h = 14695981039346656037ULL;
-  for (char16_t c : name) {
-    h ^= FoldAscii(c);
-    h *= 1099511628211ULL;
-  }
-  return static_cast<std::size_t>(h);
-}
-
-bool DispatchTable::NoCaseEqual::operator()(std::u16string_view a,
-                                            std::u16string_view b) const noexcept {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
-  }
-  return true;
 }
 
 DispatchTable::DispatchTable(std::u16string_view source, const InterfaceInfo& iface,

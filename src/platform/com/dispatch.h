@@ -22,6 +22,7 @@
 
 #include "platform/com/object.h"
 #include "platform/com/type_info.h"
+#include "platform/oleaut/folded_names.h"
 #include "platform/oleaut/variant.h"
 
 namespace com {
@@ -131,20 +132,13 @@ class DispatchTable {
   std::u16string QualifiedName(const MemberInfo& member) const;
 
  private:
-  // Member names are identifiers; folding ASCII letters is what makes the lookup case-blind.
-  struct NoCaseHash {
-    using is_transparent = void;
-    std::size_t operator()(std::u16string_view name) const noexcept;
-  };
-  struct NoCaseEqual {
-    using is_transparent = void;
-    bool operator()(std::u16string_view a, std::u16string_view b) const noexcept;
-  };
-
   std::u16string_view source_;
   const InterfaceInfo& iface_;
   std::span<const Binding> bindings_;
-  std::unordered_map<std::u16string_view, std::size_t, NoCaseHash, NoCaseEqual> by_name_;
+  // Member names are identifiers; folding ASCII letters is what makes the lookup case-blind.
+  std::unordered_map<std::u16string_view, std::size_t, oleaut::FoldedHash<oleaut::UpperAscii>,
+                     oleaut::FoldedEqual<oleaut::UpperAscii>>
+      by_name_;
 };
 
 class Dispatch : public Unknown {

@@ -97,6 +97,30 @@ struct LibraryInfo {
   std::span<const ClassInfo> classes;
 };
 
+// A library of one class whose default interface is its only one, registered as version 1.0 in
+// US English, as the product's small components are. Kept where it is made (a static constant):
+// its class points at its interface and its library at its class.
+struct SingleClassLibrary {
+  struct Names {
+    std::u16string_view name;
+    Guid guid;
+  };
+  constexpr SingleClassLibrary(Names library_names, std::u16string_view help_string,
+                               Names class_names, Names interface_names,
+                               std::span<const MemberInfo> members)
+      : interface {
+    interface_names.name, interface_names.guid, members
+  }, classes{{class_names.name, class_names.guid, &interface}},
+      library{library_names.name, library_names.guid, 1, 0, 0x409, help_string, classes} {
+  }
+  SingleClassLibrary(const SingleClassLibrary&) = delete;
+  SingleClassLibrary& operator=(const SingleClassLibrary&) = delete;
+
+  InterfaceInfo interface;
+  ClassInfo classes[1];
+  LibraryInfo library;
+};
+
 // "<Library>.<Class>", the ProgID registration gives a class ("TAVMPrintExport.clsGetData").
 std::u16string ProgIdOf(const LibraryInfo& library, const ClassInfo& info);
 

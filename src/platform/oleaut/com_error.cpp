@@ -3,6 +3,7 @@
 #include <fmt/format.h>
 
 #include "platform/oleaut/hresult.h"
+#include "platform/oleaut/numbered_texts.h"
 #include "platform/oleaut/text.h"
 
 namespace oleaut {
@@ -24,29 +25,24 @@ std::int32_t ComError::VbNumber() const noexcept {
   return (h & 0xFFFF0000U) == 0x800A0000U ? static_cast<std::int32_t>(h & 0xFFFFU) : hresult_;
 }
 
+namespace {
+
+constexpr NumberedText kVbErrorDescriptions[] = {
+    {kInvalidProcedureCall, u"Invalid procedure call or argument"},
+    {kOverflow, u"Overflow"},
+    {kSubscriptOutOfRange, u"Subscript out of range"},
+    {kTypeMismatch, u"Type mismatch"},
+    {kObjectVariableNotSet, u"Object variable or With block variable not set"},
+    {kInvalidUseOfNull, u"Invalid use of Null"},
+    {kObjectRequired, u"Object required"},
+    {kNoSuchMember, u"Object doesn't support this property or method"},
+    {kKeyAlreadyAssociated, u"This key is already associated with an element of this collection"},
+};
+
+}  // namespace
+
 std::u16string_view VbErrorDescription(std::int32_t number) noexcept {
-  switch (number) {
-    case kInvalidProcedureCall:
-      return u"Invalid procedure call or argument";
-    case kOverflow:
-      return u"Overflow";
-    case kSubscriptOutOfRange:
-      return u"Subscript out of range";
-    case kTypeMismatch:
-      return u"Type mismatch";
-    case kObjectVariableNotSet:
-      return u"Object variable or With block variable not set";
-    case kInvalidUseOfNull:
-      return u"Invalid use of Null";
-    case kObjectRequired:
-      return u"Object required";
-    case kNoSuchMember:
-      return u"Object doesn't support this property or method";
-    case kKeyAlreadyAssociated:
-      return u"This key is already associated with an element of this collection";
-    default:
-      return u"Application-defined or object-defined error";
-  }
+  return TextOfNumber(kVbErrorDescriptions, number, u"Application-defined or object-defined error");
 }
 
 void RaiseVbError(std::int32_t number, std::u16string_view detail, std::u16string_view source) {

@@ -52,17 +52,9 @@ Decimal ExactOf(const Variant& v) {
   return v.Type() == VarType::Decimal ? v.AsDecimal() : Decimal::FromInt64(WholeOf(v));
 }
 
+// Empty counts as 0.
 double RealOf(const Variant& v) {
-  switch (v.Type()) {
-    case VarType::Double:
-      return v.AsDouble();
-    case VarType::Date:
-      return v.AsDate().OleValue();
-    case VarType::Decimal:
-      return v.AsDecimal().ToDouble();
-    default:
-      return static_cast<double>(WholeOf(v));
-  }
+  return NumberOf(v).value_or(0.0);
 }
 
 }  // namespace

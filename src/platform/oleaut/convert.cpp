@@ -83,36 +83,21 @@ std::int64_t ToBoundedInteger(const Variant& input, std::int64_t low, std::int64
                               std::u16string_view target) {
   const Variant value = Prepare(input, target);
   double number = 0;
-  switch (value.Type()) {
-    case VarType::Empty:
-      return 0;
-    case VarType::Boolean:
-      return value.AsBoolean() ? -1 : 0;
-    case VarType::Integer:
-      number = value.AsInteger();
-      break;
-    case VarType::Long:
-      number = value.AsLong();
-      break;
-    case VarType::Decimal: {
-      const std::optional<std::int64_t> rounded = value.AsDecimal().ToInt64();
-      if (!rounded || *rounded < low || *rounded > high) {
-        RaiseVbError(kOverflow,
-                     value.AsDecimal().ToString() + u" is outside the range of " + Bstr(target));
-      }
-      return *rounded;
+  if (value.IsEmpty()) return 0;
+  if (value.Type() == VarType::Decimal) {
+    const std::optional<std::int64_t> rounded = value.AsDecimal().ToInt64();
+    if (!rounded || *rounded < low || *rounded > high) {
+      RaiseVbError(kOverflow,
+                   value.AsDecimal().ToString() + u" is outside the range of " + Bstr(target));
     }
-    case VarType::Double:
-      number = value.AsDouble();
-      break;
-    case VarType::Date:
-      number = value.AsDate().OleValue();
-      break;
-    case VarType::String:
-      number = TextToDouble(value.AsString(), target);
-      break;
-    default:
-      RaiseCannotConvert(value, target);
+    return *rounded;
+  }
+  if (value.IsString()) {
+    number = TextToDouble(value.AsString(), target);
+  } else if (const auto held = NumberOf(value)) {
+    number = *held;
+  } else {
+    RaiseCannotConvert(value, target);
   }
   const double rounded = RoundHalfEven(number);
   if (!(rounded >= static_cast<double>(low) && rounded <= static_cast<double>(high))) {
@@ -157,6 +142,25 @@ ByteArray TextToBytes(const Bstr& text) {
 
 }  // namespace
 
+std::optional<double> NumberOf(const Variant& value) {
+  switch (value.Type()) {
+    case VarType::Boolean:
+      return value.AsBoolean() ? -1.0 : 0.0;
+    case VarType::Integer:
+      return value.AsInteger();
+    case VarType::Long:
+      return value.AsLong();
+    case VarType::Double:
+      return value.AsDouble();
+    case VarType::Decimal:
+      return value.AsDecimal().ToDouble();
+    case VarType::Date:
+      return value.AsDate().OleValue();
+    default:
+      return std::nullopt;
+  }
+}
+
 std::int16_t ToInteger(const Variant& value) {
   return static_cast<std::int16_t>(ToBoundedInteger(value, std::numeric_limits<std::int16_t>::min(),
                                                     std::numeric_limits<std::int16_t>::max(),
@@ -171,26 +175,10 @@ std::int32_t ToLong(const Variant& value) {
 
 double ToDouble(const Variant& input) {
   const Variant value = Prepare(input, u"Double");
-  switch (value.Type()) {
-    case VarType::Empty:
-      return 0.0;
-    case VarType::Boolean:
-      return value.AsBoolean() ? -1.0 : 0.0;
-    case VarType::Integer:
-      return value.AsInteger();
-    case VarType::Long:
-      return value.AsLong();
-    case VarType::Double:
-      return value.AsDouble();
-    case VarType::Decimal:
-      return value.AsDecimal().ToDouble();
-    case VarType::Date:
-      return value.AsDate().OleValue();
-    case VarType::String:
-      return TextToDouble(value.AsString(), u"Double");
-    default:
-      RaiseCannotConvert(value, u"Double");
-  }
+  if (value.IsEmpty()) return 0.0;
+  if (value.IsString()) return TextToDouble(value.AsString(), u"Double");
+  if (const auto number = NumberOf(value)) return *number;
+  RaiseCannotConvert(value, u"Double");
 }
 
 Decimal ToDecimal(const Variant& input) {
@@ -226,64 +214,31 @@ Decimal ToDecimal(const Variant& input) {
 
 Date ToDate(const Variant& input) {
   const Variant value = Prepare(input, u"Date");
-  double number = 0;
-  switch (value.Type()) {
-    case VarType::Empty:
-      return Date();
-    case VarType::Date:
-      return value.AsDate();
-    case VarType::String: {
-      if (const auto date = Date::ParseIso(value.AsString())) return *date;
-      RaiseCannotConvert(value, u"Date");
-    }
-    case VarType::Boolean:
-      number = value.AsBoolean() ? -1.0 : 0.0;
-      break;
-    case VarType::Integer:
-      number = value.AsInteger();
-      break;
-    case VarType::Long:
-      number = value.AsLong();
-      break;
-    case VarType::Double:
-      number = value.AsDouble();
-      break;
-    case VarType::Decimal:
-      number = value.AsDecimal().ToDouble();
-      break;
-    default:
-      RaiseCannotConvert(value, u"Date");
+  if (value.IsEmpty()) return Date();
+  if (value.Type() == VarType::Date) return value.AsDate();
+  if (value.IsString()) {
+    if (const auto date = Date::ParseIso(value.AsString())) return *date;
+    RaiseCannotConvert(value, u"Date");
   }
+  const std::optional<double> held = NumberOf(value);
+  if (!held) RaiseCannotConvert(value, u"Date");
+  const double number = *held;
   if (!(number > kMinOleDate - 1.0 && number < kMaxOleDate)) RaiseOutOfRange(number, u"Date");
   return Date(number);
 }
 
 bool ToBoolean(const Variant& input) {
   const Variant value = Prepare(input, u"Boolean");
-  switch (value.Type()) {
-    case VarType::Empty:
-      return false;
-    case VarType::Boolean:
-      return value.AsBoolean();
-    case VarType::Integer:
-      return value.AsInteger() != 0;
-    case VarType::Long:
-      return value.AsLong() != 0;
-    case VarType::Double:
-      return value.AsDouble() != 0.0;
-    case VarType::Decimal:
-      return !value.AsDecimal().IsZero();
-    case VarType::Date:
-      return value.AsDate().OleValue() != 0.0;
-    case VarType::String: {
-      const Bstr trimmed = Trim(value.AsString());
-      if (EqualsNoCase(trimmed, u"True")) return true;
-      if (EqualsNoCase(trimmed, u"False")) return false;
-      return TextToDouble(value.AsString(), u"Boolean") != 0.0;
-    }
-    default:
-      RaiseCannotConvert(value, u"Boolean");
+  if (value.IsEmpty()) return false;
+  if (value.Type() == VarType::Decimal) return !value.AsDecimal().IsZero();
+  if (value.IsString()) {
+    const Bstr trimmed = Trim(value.AsString());
+    if (EqualsNoCase(trimmed, u"True")) return true;
+    if (EqualsNoCase(trimmed, u"False")) return false;
+    return TextToDouble(value.AsString(), u"Boolean") != 0.0;
   }
+  if (const auto number = NumberOf(value)) return *number != 0.0;
+  RaiseCannotConvert(value, u"Boolean");
 }
 
 Bstr ToString(const Variant& input) {

@@ -13,6 +13,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
 #include "platform/oleaut/variant.h"
@@ -37,6 +38,11 @@ bool ToBoolean(const Variant& value);
 // "YYYY-MM-DD" at midnight and "YYYY-MM-DD HH:MM:SS[.fff]" otherwise, Empty as "", Null raises 94;
 // arrays and objects without a default value raise 13.
 Bstr ToString(const Variant& value);
+
+// The number a Boolean (True is -1), Integer, Long, Double, Decimal (rounded to a double) or Date
+// (its OLE value) holds; none for Empty, texts and the other types, which each conversion treats
+// in its own way.
+std::optional<double> NumberOf(const Variant& value);
 
 // VariantChangeType: `value` converted to `type` (Variant leaves it as it is). Used by dispatch
 // to coerce arguments to the declared parameter types. Object takes only objects (Nothing

@@ -136,17 +136,6 @@ std::u16string_view TrimWhitespace(std::u16string_view text) noexcept {
 
 namespace {
 
-char16_t UpperUnit(char16_t c) noexcept {
-  if (c >= u'a' && c <= u'z') return static_cast<char16_t>(c - 32);
-  // Latin-1, Greek and Cyrillic lower-case letters map by a fixed offset.
-  if ((c >= 0xE0 && c <= 0xFE && c != 0xF7)) return static_cast<char16_t>(c - 32);
-  if (c >= 0x3B1 && c <= 0x3C9 && c != 0x3C2) return static_cast<char16_t>(c - 32);
-  if (c >= 0x430 && c <= 0x44F) return static_cast<char16_t>(c - 32);
-  if (c >= 0x450 && c <= 0x45F) return static_cast<char16_t>(c - 80);
-  if (c >= 0xFF41 && c <= 0xFF5A) return static_cast<char16_t>(c - 32);  // full-width
-  return c;
-}
-
 char16_t LowerUnit(char16_t c) noexcept {
   if (c >= u'A' && c <= u'Z') return static_cast<char16_t>(c + 32);
   if ((c >= 0xC0 && c <= 0xDE && c != 0xD7)) return static_cast<char16_t>(c + 32);

@@ -26,6 +26,18 @@ constexpr bool IsWhitespace(char16_t c) noexcept {
 std::u16string_view TrimWhitespace(std::u16string_view text) noexcept;
 // VB's UCase/LCase over UTF-16 code units (ASCII and the common Unicode letters).
 Bstr UCase(std::u16string_view text);
+// UCase of one code unit.
+constexpr char16_t UpperUnit(char16_t c) noexcept {
+  if (c >= u'a' && c <= u'z') return static_cast<char16_t>(c - 32);
+  // Latin-1, Greek and Cyrillic lower-case letters map by a fixed offset.
+  if ((c >= 0xE0 && c <= 0xFE && c != 0xF7)) return static_cast<char16_t>(c - 32);
+  if (c >= 0x3B1 && c <= 0x3C9 && c != 0x3C2) return static_cast<char16_t>(c - 32);
+  if (c >= 0x430 && c <= 0x44F) return static_cast<char16_t>(c - 32);
+  if (c >= 0x450 && c <= 0x45F) return static_cast<char16_t>(c - 80);
+  if (c >= 0xFF41 && c <= 0xFF5A) return static_cast<char16_t>(c - 32);  // full-width
+  return c;
+}
+
 Bstr LCase(std::u16string_view text);
 // Comparison of texts without regard to case (vbTextCompare on UCase), for keys and names.
 bool EqualsNoCase(std::u16string_view a, std::u16string_view b) noexcept;

@@ -3,26 +3,18 @@
 namespace tavglobal {
 namespace {
 
-thread_local ScopedCallNotes* innermost = nullptr;
+thread_local oleaut::ThreadCapture<CallNote>* innermost = nullptr;
 
 }  // namespace
 
-ScopedCallNotes::ScopedCallNotes() : outer_(innermost) {
-  innermost = this;
-}
-
-ScopedCallNotes::~ScopedCallNotes() {
-  innermost = outer_;
-}
+ScopedCallNotes::ScopedCallNotes() : ThreadCapture(innermost) {}
 
 bool CallNotesWanted() noexcept {
   return innermost != nullptr;
 }
 
 void NoteForCaller(const CallNote& note) {
-  for (ScopedCallNotes* capture = innermost; capture != nullptr; capture = capture->outer_) {
-    capture->notes_.push_back(note);
-  }
+  ScopedCallNotes::KeepInAll(innermost, note);
 }
 
 }  // namespace tavglobal

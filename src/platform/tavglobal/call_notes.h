@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/oleaut/thread_capture.h"
+
 namespace tavglobal {
 
 struct CallNote {
@@ -28,19 +30,11 @@ inline constexpr std::u16string_view kServerMessageNote = u"server message";
 
 // Captures the notes made on the constructing thread while it lives. Captures nest: each live
 // capture of the thread receives every note.
-class ScopedCallNotes {
+class ScopedCallNotes : public oleaut::ThreadCapture<CallNote> {
  public:
   ScopedCallNotes();
-  ScopedCallNotes(const ScopedCallNotes&) = delete;
-  ScopedCallNotes& operator=(const ScopedCallNotes&) = delete;
-  ~ScopedCallNotes();
 
-  const std::vector<CallNote>& Notes() const { return notes_; }
-
- private:
-  friend void NoteForCaller(const CallNote& note);
-  std::vector<CallNote> notes_;
-  ScopedCallNotes* outer_;
+  const std::vector<CallNote>& Notes() const { return Records(); }
 };
 
 // Whether a capture is live on this thread: a caller builds a note only when one is.

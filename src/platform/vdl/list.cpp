@@ -28,4 +28,11 @@ const oleaut::Variant& List::Item(std::int32_t index) const {
   return items_[static_cast<std::size_t>(index - 1)];
 }
 
+com::Ptr<List> ListOf(std::initializer_list<oleaut::Variant> items) {
+  auto list = com::Make<List>();
+  for (const oleaut::Variant& item : items)
+    list->Add(item);
+  return list;
+}
+
 }  // namespace vdl

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <vector>
 
 #include "platform/com/object.h"
@@ -23,5 +24,8 @@ class List : public com::Unknown {
  private:
   std::vector<oleaut::Variant> items_;
 };
+
+// A new list of `items`, in order.
+com::Ptr<List> ListOf(std::initializer_list<oleaut::Variant> items);
 
 }  // namespace vdl

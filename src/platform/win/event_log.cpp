@@ -15,7 +15,7 @@
 namespace win {
 namespace {
 
-thread_local ScopedEventCapture* t_capture = nullptr;
+thread_local oleaut::ThreadCapture<LoggedEvent>* t_capture = nullptr;
 
 int Priority(EventType type) {
   switch (type) {
@@ -99,7 +99,8 @@ void ReportEvent(EventType type, std::u16string_view source, std::u16string_view
   // Each sink on its own: a failure of one (no memory, a bad clock setting) leaves the others.
   try {
     if (t_capture != nullptr) {
-      t_capture->events_.push_back({type, std::u16string(source), std::u16string(message)});
+      ScopedEventCapture::KeepIn(*t_capture,
+                                 {type, std::u16string(source), std::u16string(message)});
     }
   } catch (...) {
   }
@@ -113,12 +114,6 @@ void ReportEvent(EventType type, std::u16string_view source, std::u16string_view
   }
 }
 
-ScopedEventCapture::ScopedEventCapture() : outer_(t_capture) {
-  t_capture = this;
-}
-
-ScopedEventCapture::~ScopedEventCapture() {
-  t_capture = outer_;
-}
+ScopedEventCapture::ScopedEventCapture() : ThreadCapture(t_capture) {}
 
 }  // namespace win

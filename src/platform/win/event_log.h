@@ -15,6 +15,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/oleaut/thread_capture.h"
+
 namespace win {
 
 enum class EventType { Error, Warning, Information };
@@ -32,20 +34,11 @@ struct LoggedEvent {
 
 // Collects the events reported on this thread while it lives (the innermost capture when they
 // nest), in addition to writing them to the log, so tests can check what a call reported.
-class ScopedEventCapture {
+class ScopedEventCapture : public oleaut::ThreadCapture<LoggedEvent> {
  public:
   ScopedEventCapture();
-  ScopedEventCapture(const ScopedEventCapture&) = delete;
-  ScopedEventCapture& operator=(const ScopedEventCapture&) = delete;
-  ~ScopedEventCapture();
 
-  const std::vector<LoggedEvent>& Events() const noexcept { return events_; }
-
- private:
-  friend void ReportEvent(EventType, std::u16string_view, std::u16string_view) noexcept;
-
-  std::vector<LoggedEvent> events_;
-  ScopedEventCapture* outer_;
+  const std::vector<LoggedEvent>& Events() const noexcept { return Records(); }
 };
 
 }  // namespace win

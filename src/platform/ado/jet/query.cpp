@@ -131,19 +131,16 @@ class RowEvaluator {
 
   Truth Evaluate(const BoundCondition& condition) {
     switch (condition.kind) {
-      case Condition::Kind::kAnd: {
-        const Truth a = Evaluate(*condition.first);
-        if (a == Truth::kFalse) return a;
-        const Truth b = Evaluate(*condition.second);
-        if (b == Truth::kFalse) return b;
-        return a == Truth::kTrue && b == Truth::kTrue ? Truth::kTrue : Truth::kUnknown;
-      }
+      case Condition::Kind::kAnd:
       case Condition::Kind::kOr: {
+        // The value that decides alone: False for AND, True for OR; else Unknown wins.
+        const Truth decisive =
+            condition.kind == Condition::Kind::kAnd ? Truth::kFalse : Truth::kTrue;
         const Truth a = Evaluate(*condition.first);
-        if (a == Truth::kTrue) return a;
+        if (a == decisive) return a;
         const Truth b = Evaluate(*condition.second);
-        if (b == Truth::kTrue) return b;
-        return a == Truth::kFalse && b == Truth::kFalse ? Truth::kFalse : Truth::kUnknown;
+        if (b == decisive) return b;
+        return a == Truth::kUnknown || b == Truth::kUnknown ? Truth::kUnknown : a;
       }
       case Condition::Kind::kNot: {
         const Truth a = Evaluate(*condition.first);

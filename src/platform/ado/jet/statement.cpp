@@ -4,6 +4,7 @@
 #include <cmath>
 #include <string>
 
+#include "platform/ado/enclosed_text.h"
 #include "platform/ado/jet/errors.h"
 #include "platform/oleaut/date.h"
 #include "platform/oleaut/text.h"
@@ -86,20 +87,8 @@ class Tokenizer {
   // itself when written twice.
   std::u16string Delimited(char16_t close, bool doubled, std::u16string_view error) {
     const std::size_t start = i_++;
-    std::u16string out;
-    for (;;) {
-      if (i_ >= text_.size()) RaiseSyntaxError(error, text_.substr(start));
-      if (text_[i_] == close) {
-        if (doubled && i_ + 1 < text_.size() && text_[i_ + 1] == close) {
-          out += close;
-          i_ += 2;
-          continue;
-        }
-        ++i_;
-        return out;
-      }
-      out += text_[i_++];
-    }
+    if (auto out = ReadUpToClosing(text_, i_, close, doubled)) return std::move(*out);
+    RaiseSyntaxError(error, text_.substr(start));
   }
 
   void Number(std::u16string& out) {
@@ -362,25 +351,19 @@ class Parser {
     if (IsWord(token, u"MOD")) Unsupported(u"Arithmetic (MOD)", token);
   }
 
-  std::unique_ptr<Condition> Or() {
-    auto left = And();
-    while (AcceptWord(u"OR")) {
-      auto node = std::make_unique<Condition>();
-      node->kind = Condition::Kind::kOr;
-      node->first = std::move(left);
-      node->second = And();
-      left = std::move(node);
-    }
-    return left;
-  }
+  std::unique_ptr<Condition> Or() { return JoinedBy(u"OR", Condition::Kind::kOr, &Parser::And); }
 
-  std::unique_ptr<Condition> And() {
-    auto left = Not();
-    while (AcceptWord(u"AND")) {
+  std::unique_ptr<Condition> And() { return JoinedBy(u"AND", Condition::Kind::kAnd, &Parser::Not); }
+
+  // Conditions read by `operand`, joined left to right by `word` into nodes of `kind`.
+  std::unique_ptr<Condition> JoinedBy(std::u16string_view word, Condition::Kind kind,
+                                      std::unique_ptr<Condition> (Parser::*operand)()) {
+    auto left = (this->*operand)();
+    while (AcceptWord(word)) {
       auto node = std::make_unique<Condition>();
-      node->kind = Condition::Kind::kAnd;
+      node->kind = kind;
       node->first = std::move(left);
-      node->second = Not();
+      node->second = (this->*operand)();
       left = std::move(node);
     }
     return left;

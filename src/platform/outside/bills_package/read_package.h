@@ -42,22 +42,15 @@ inline constexpr com::MemberInfo kMembers[] = {
 };
 }  // namespace read_package_detail
 
-inline constexpr com::InterfaceInfo kReadPackageInterface{
-    u"_clsReadPackage", com::Guid::Parse("{469CCBC1-843C-440D-AB99-E259DFA0F8C0}"),
-    read_package_detail::kMembers};
-
 // The class and its library, as registration writes them.
-inline constexpr com::ClassInfo kReadPackageClasses[] = {
-    {u"clsReadPackage", com::Guid::Parse("{DDDE945D-4DF0-489F-9177-B9D5C542AE46}"),
-     &kReadPackageInterface}};
-inline constexpr com::LibraryInfo kReadPackageLibrary{
-    u"TAVMBillsPackage",
-    com::Guid::Parse("{52708961-BB11-497C-A278-62813E672876}"),
-    1,
-    0,
-    0x409,
+inline constexpr com::SingleClassLibrary kReadPackageComponent{
+    {u"TAVMBillsPackage", com::Guid::Parse("{52708961-BB11-497C-A278-62813E672876}")},
     u"TAVMBillsPackage: bill template packages for printing",
-    kReadPackageClasses};
+    {u"clsReadPackage", com::Guid::Parse("{DDDE945D-4DF0-489F-9177-B9D5C542AE46}")},
+    {u"_clsReadPackage", com::Guid::Parse("{469CCBC1-843C-440D-AB99-E259DFA0F8C0}")},
+    read_package_detail::kMembers};
+inline constexpr const com::InterfaceInfo& kReadPackageInterface = kReadPackageComponent.interface;
+inline constexpr const com::LibraryInfo& kReadPackageLibrary = kReadPackageComponent.library;
 
 class clsReadPackage : public com::Dispatch {  // NOLINT(readability-identifier-naming)
  public:

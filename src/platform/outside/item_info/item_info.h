@@ -24,21 +24,15 @@ inline constexpr com::MemberInfo kMembers[] = {
 };
 }  // namespace item_info_detail
 
-inline constexpr com::InterfaceInfo kItemInfoInterface{
-    u"_ItemInfo", com::Guid::Parse("{6E08A89F-3271-4D6C-8F91-1CDE0B6C5889}"),
-    item_info_detail::kMembers};
-
 // The class and its library, as registration writes them.
-inline constexpr com::ClassInfo kItemInfoClasses[] = {
-    {u"ItemInfo", com::Guid::Parse("{BD05D813-14DD-4D17-A578-1FA204F1276B}"), &kItemInfoInterface}};
-inline constexpr com::LibraryInfo kItemInfoLibrary{
-    u"TAVEBSGLItem",
-    com::Guid::Parse("{32E0D0A6-93B2-478B-B599-CF2FD948D9D9}"),
-    1,
-    0,
-    0x409,
+inline constexpr com::SingleClassLibrary kItemInfoComponent{
+    {u"TAVEBSGLItem", com::Guid::Parse("{32E0D0A6-93B2-478B-B599-CF2FD948D9D9}")},
     u"TAVEBSGLItem: items as printing needs them",
-    kItemInfoClasses};
+    {u"ItemInfo", com::Guid::Parse("{BD05D813-14DD-4D17-A578-1FA204F1276B}")},
+    {u"_ItemInfo", com::Guid::Parse("{6E08A89F-3271-4D6C-8F91-1CDE0B6C5889}")},
+    item_info_detail::kMembers};
+inline constexpr const com::InterfaceInfo& kItemInfoInterface = kItemInfoComponent.interface;
+inline constexpr const com::LibraryInfo& kItemInfoLibrary = kItemInfoComponent.library;
 
 class ItemInfo : public com::Dispatch {
  public:

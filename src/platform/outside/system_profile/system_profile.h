@@ -24,22 +24,16 @@ inline constexpr com::MemberInfo kMembers[] = {
 };
 }  // namespace system_profile_detail
 
-inline constexpr com::InterfaceInfo kSystemProfileInterface{
-    u"_SystemProfile", com::Guid::Parse("{E57C572F-E498-487C-AA2D-B92DCA9502BE}"),
-    system_profile_detail::kMembers};
-
 // The class and its library, as registration writes them.
-inline constexpr com::ClassInfo kSystemProfileClasses[] = {
-    {u"SystemProfile", com::Guid::Parse("{763D593E-1BC4-45CA-8E51-61F58BCE341C}"),
-     &kSystemProfileInterface}};
-inline constexpr com::LibraryInfo kSystemProfileLibrary{
-    u"TAVEBSBase",
-    com::Guid::Parse("{E620CD94-730B-47F8-9644-0FE1732C767A}"),
-    1,
-    0,
-    0x409,
+inline constexpr com::SingleClassLibrary kSystemProfileComponent{
+    {u"TAVEBSBase", com::Guid::Parse("{E620CD94-730B-47F8-9644-0FE1732C767A}")},
     u"TAVEBSBase: system profile values",
-    kSystemProfileClasses};
+    {u"SystemProfile", com::Guid::Parse("{763D593E-1BC4-45CA-8E51-61F58BCE341C}")},
+    {u"_SystemProfile", com::Guid::Parse("{E57C572F-E498-487C-AA2D-B92DCA9502BE}")},
+    system_profile_detail::kMembers};
+inline constexpr const com::InterfaceInfo& kSystemProfileInterface =
+    kSystemProfileComponent.interface;
+inline constexpr const com::LibraryInfo& kSystemProfileLibrary = kSystemProfileComponent.library;
 
 class SystemProfile : public com::Dispatch {
  public:

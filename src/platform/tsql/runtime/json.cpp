@@ -69,10 +69,7 @@ class JsonText {
       ++at_;  // :
       SkipSpace();
       if (name == key) return at_;
-      Value();
-      SkipSpace();
-      if (Peek() == u',') ++at_;
-      SkipSpace();
+      SkipValueAndComma();
     }
     return std::u16string_view::npos;
   }
@@ -84,10 +81,7 @@ class JsonText {
     SkipSpace();
     for (std::size_t i = 0; Peek() != u']' && at_ < text_.size(); ++i) {
       if (i == index) return at_;
-      Value();
-      SkipSpace();
-      if (Peek() == u',') ++at_;
-      SkipSpace();
+      SkipValueAndComma();
     }
     return std::u16string_view::npos;
   }
@@ -110,6 +104,13 @@ class JsonText {
   void SkipSpace() {
     while (at_ < text_.size() && IsSpace(text_[at_]))
       ++at_;
+  }
+  // Past the value at the position, the blanks around it and the comma after it, if any.
+  void SkipValueAndComma() {
+    Value();
+    SkipSpace();
+    if (Peek() == u',') ++at_;
+    SkipSpace();
   }
   bool Fail() {
     error_at_ = at_;

@@ -130,25 +130,31 @@ bool ReadOffsetTime(sqlite3_context* context, sqlite3_value* value, OffsetTime& 
   return true;
 }
 
-// TODATETIMEOFFSET(datetime2, offset): the same local time at that offset.
-void ToDateTimeOffset(sqlite3_context* context, int argc, sqlite3_value** argv) {
+// A function of a date-time and an offset, called `function` in its errors: `at` makes the
+// result from the two. Null when either is Null.
+template <class At>
+void WithOffset(sqlite3_context* context, int argc, sqlite3_value** argv, const char* function,
+                At at) {
   if (AnyNull(argc, argv)) return sqlite3_result_null(context);
   OffsetTime value;
   if (!ReadOffsetTime(context, argv[0], value)) return;
-  const auto offset = OffsetArgument(context, argv[1], "todatetimeoffset");
+  const auto offset = OffsetArgument(context, argv[1], function);
   if (!offset) return;
-  ResultOffsetTime(context, {value.ticks, *offset}, kTimeDigits);
+  ResultOffsetTime(context, at(value, *offset), kTimeDigits);
+}
+
+// TODATETIMEOFFSET(datetime2, offset): the same local time at that offset.
+void ToDateTimeOffset(sqlite3_context* context, int argc, sqlite3_value** argv) {
+  WithOffset(context, argc, argv, "todatetimeoffset", [](const OffsetTime& value, int offset) {
+    return OffsetTime{value.ticks, offset};
+  });
 }
 
 // SWITCHOFFSET(datetimeoffset, offset): the same instant at another offset.
 void SwitchOffset(sqlite3_context* context, int argc, sqlite3_value** argv) {
-  if (AnyNull(argc, argv)) return sqlite3_result_null(context);
-  OffsetTime value;
-  if (!ReadOffsetTime(context, argv[0], value)) return;
-  const auto offset = OffsetArgument(context, argv[1], "switchoffset");
-  if (!offset) return;
-  ResultOffsetTime(context, {value.ticks + (*offset - value.offset) * kTicksPerMinute, *offset},
-                   kTimeDigits);
+  WithOffset(context, argc, argv, "switchoffset", [](const OffsetTime& value, int offset) {
+    return OffsetTime{value.ticks + (offset - value.offset) * kTicksPerMinute, offset};
+  });
 }
 
 // tsql_at_time_zone(value, zone, digits, has_offset): value AT TIME ZONE zone. A date-time
