@@ -5,6 +5,7 @@
 
 #include <functional>
 
+#include "com_error_of.h"
 #include "platform/ado/sql_trace.h"
 #include "platform/oleaut/clock.h"
 #include "platform/oleaut/com_error.h"
@@ -25,18 +26,6 @@ class WriteTest : public StoreTest {
   com::Ptr<vdl::List> Insert(std::int16_t user, const Bstr& name, const Variant& blob,
                              const char16_t* member = u"InsertNoteRow", std::int32_t type = kType) {
     return AsList(update_->Call(member, Dsn(user), type, name, blob));
-  }
-
-  // Fails the test unless the call raises; returns the error.
-  template <class F>
-  static oleaut::ComError Raised(F&& call) {
-    try {
-      call();
-    } catch (const oleaut::ComError& e) {
-      return e;
-    }
-    ADD_FAILURE() << "the call did not raise";
-    return oleaut::ComError(0, u"", u"");
   }
 
   oleaut::ScopedFixedClock clock_;
@@ -114,7 +103,7 @@ TEST_F(WriteTest, NamesAreStoredSoTheNextSaveFindsThemOrRefused) {
     SCOPED_TRACE(c.label);
     const auto before = Snapshot();
     if (c.refused) {
-      const auto error = Raised([&] { Insert(kZhang, Bstr(c.name), Bytes("b")); });
+      const auto error = tavtest::ErrorOf([&] { Insert(kZhang, Bstr(c.name), Bytes("b")); });
       EXPECT_NE(error.Description().find(u"255"), std::u16string::npos)
           << oleaut::ToUtf8(error.Description());
       EXPECT_EQ(Snapshot(), before);
@@ -175,7 +164,8 @@ TEST_F(WriteTest, ReportSaveDeclaresNarrowerPersonNames) {
   // A 21-character user name fits the bill table's parameters but not the report's.
   Insert(kLong, u"long", Bytes("l"));
   const auto before = Snapshot();
-  const auto error = Raised([&] { Insert(kLong, u"long", Bytes("l"), u"InsertRptNoteRow", 1001); });
+  const auto error =
+      tavtest::ErrorOf([&] { Insert(kLong, u"long", Bytes("l"), u"InsertRptNoteRow", 1001); });
   EXPECT_NE(error.Description().find(u"20"), std::u16string::npos);
   EXPECT_EQ(Snapshot(), before);
 }
@@ -247,7 +237,7 @@ TEST_F(WriteTest, UpdateNoteRowReplacesBodiesOfTheType) {
 
   // A modifier name wider than its parameter is refused and nothing changes.
   const auto before = Snapshot();
-  Raised([&] { update_->Call(u"UpdateNoteRow", Dsn(kLong), kType, Bytes("no")); });
+  tavtest::ErrorOf([&] { update_->Call(u"UpdateNoteRow", Dsn(kLong), kType, Bytes("no")); });
   EXPECT_EQ(Snapshot(), before);
 }
 
@@ -295,7 +285,7 @@ TEST_F(WriteTest, FailedSaveLeavesNothingBehind) {
       "CREATE TRIGGER refuse BEFORE INSERT ON T_ExcelPrintExport BEGIN "
       "SELECT RAISE(ABORT, 'refused'); END");
   const auto before = Snapshot();
-  const auto error = Raised([&] { Insert(kZhang, u"form", Bytes("b")); });
+  const auto error = tavtest::ErrorOf([&] { Insert(kZhang, u"form", Bytes("b")); });
   EXPECT_NE(error.Description().find(u"refused"), std::u16string::npos);
   EXPECT_EQ(Snapshot(), before);  // the body inserted first is gone again
 }
@@ -346,7 +336,7 @@ TEST_F(WriteTest, EveryWriteFailureLeavesTheTablesUnchanged) {
     SCOPED_TRACE(c.label);
     if (c.trigger) ExecNative((std::string("CREATE TRIGGER refuse ") + c.trigger).c_str());
     const auto before = Snapshot();
-    Raised(c.call);
+    tavtest::ErrorOf(c.call);
     EXPECT_EQ(Snapshot(), before);
     ExecNative("DROP TRIGGER IF EXISTS refuse");
   }

@@ -17,6 +17,7 @@
 #include "platform/tavglobal/database_files.h"
 #include "platform/tavglobal/globals.h"
 #include "temp_dir.h"
+#include "threads.h"
 
 namespace tavglobal {
 namespace {
@@ -268,27 +269,15 @@ TEST_F(ContextTest, EachThreadHasItsOwnContextAndTemporaryTables) {
 TEST_F(ContextTest, ConcurrentWritersWaitAndLoseNothing) {
   constexpr int kThreads = 4;
   constexpr int kCalls = 200;
-  std::vector<std::string> failures(kThreads);
-  std::vector<std::thread> threads;
-  for (int t = 0; t < kThreads; ++t) {
-    threads.emplace_back([this, t, &failures] {
-      try {
-        for (int i = 0; i < kCalls; ++i) {
-          CallScope call(TransactionIntent::Write);
-          Run(u"INSERT INTO t_Log VALUES (" + FromUtf8(std::to_string(t * kCalls + i)) +
-              u", N'x')");
-          Context()->MarkComplete();
-          call.Finish();
-        }
-      } catch (const std::exception& e) {
-        failures[t] = e.what();
-      }
-    });
-  }
-  for (auto& thread : threads)
-    thread.join();
-  for (const auto& failure : failures)
-    EXPECT_EQ(failure, "");
+  const auto failures = tavtest::OnThreads(kThreads, [this](int t) {
+    for (int i = 0; i < kCalls; ++i) {
+      CallScope call(TransactionIntent::Write);
+      Run(u"INSERT INTO t_Log VALUES (" + FromUtf8(std::to_string(t * kCalls + i)) + u", N'x')");
+      Context()->MarkComplete();
+      call.Finish();
+    }
+  });
+  EXPECT_EQ(failures, std::vector<std::string>(kThreads));
   EXPECT_EQ(LogRows(), kThreads * kCalls);
 }
 
