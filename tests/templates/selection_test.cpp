@@ -14,30 +14,18 @@ namespace {
 
 constexpr std::int32_t kType = 21;
 
-class SelectionTest : public StoreTest {
+class SelectionTest : public FixedClockStoreTest {
  protected:
-  SelectionTest() : clock_(kNow) {}
-
-  static inline const oleaut::Date kNow = oleaut::Date::FromFields({2024, 5, 6, 7, 8, 9});
-  static inline const oleaut::Date kToday = oleaut::Date::FromFields({2024, 5, 6});
-
   static com::Ptr<vdl::Dictionary> Item(const Variant& key, const Variant& name,
                                         const Variant& sel) {
-    auto item = com::Make<vdl::Dictionary>();
-    item->SetItem(u"FKey", key);
-    item->SetItem(u"FName", name);
-    item->SetItem(u"FSel", sel);
-    return item;
+    return tavtest::Dict({{u"FKey", key}, {u"FName", name}, {u"FSel", sel}});
   }
   static com::Ptr<vdl::Dictionary> ModiData(const Variant& option,
                                             std::vector<com::Ptr<vdl::Dictionary>> items) {
     auto data = com::Make<vdl::List>();
     for (auto& item : items)
       data->Add(item);
-    auto modi = com::Make<vdl::Dictionary>();
-    modi->SetItem(u"Option", option);
-    modi->SetItem(u"Data", data);
-    return modi;
+    return tavtest::Dict({{u"Option", option}, {u"Data", Variant(data)}});
   }
   std::vector<std::u16string> Store(std::int16_t user, const com::Ptr<vdl::Dictionary>& modi,
                                     const char16_t* member = u"UpdateUserNoteData",
@@ -52,8 +40,6 @@ class SelectionTest : public StoreTest {
         u"WHERE FPreparerId = " +
         oleaut::ToString(user) + u" ORDER BY FBillId");
   }
-
-  oleaut::ScopedFixedClock clock_;
 };
 
 TEST_F(SelectionTest, FirstCallCreatesRowsSecondOnlyUpdates) {
@@ -140,11 +126,8 @@ TEST_F(SelectionTest, OptionTextsAreQuotedNeverRun) {
 TEST_F(SelectionTest, BadModiDataRollsTheWholeCallBack) {
   AddBillRow(kType, 0, kZhang, u"存放页面设置信息", std::nullopt, 0, u"kept");
   AddBillRow(kType, 5, kZhang, u"five", u"", 0);
-  auto not_a_list = com::Make<vdl::Dictionary>();
-  not_a_list->SetItem(u"Option", u"changed");
-  not_a_list->SetItem(u"Data", u"1|5");
-  auto no_key = com::Make<vdl::Dictionary>();
-  no_key->SetItem(u"FSel", 1);
+  const auto not_a_list = tavtest::Dict({{u"Option", u"changed"}, {u"Data", u"1|5"}});
+  const auto no_key = tavtest::Dict({{u"FSel", 1}});
 
   struct Case {
     const char* label;

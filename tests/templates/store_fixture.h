@@ -14,6 +14,7 @@
 #include "database_test.h"
 #include "frame/cls_print_setup_query.h"
 #include "frame/cls_print_setup_update.h"
+#include "platform/oleaut/clock.h"
 #include "platform/oleaut/variant.h"
 #include "platform/vdl/dictionary.h"
 #include "platform/vdl/list.h"
@@ -64,6 +65,15 @@ class StoreTest : public tavtest::DatabaseTest {
 
   com::Ptr<frame::clsPrintSetupQuery> query_ = com::Make<frame::clsPrintSetupQuery>();
   com::Ptr<frame::clsPrintSetupUpdate> update_ = com::Make<frame::clsPrintSetupUpdate>();
+};
+
+// The store at a fixed moment, for tests that check the dates it writes.
+class FixedClockStoreTest : public StoreTest {
+ protected:
+  static inline const oleaut::Date kNow = oleaut::Date::FromFields({2024, 5, 6, 7, 8, 9});
+  static inline const oleaut::Date kToday = oleaut::Date::FromFields({2024, 5, 6});
+
+  oleaut::ScopedFixedClock clock_{kNow};
 };
 
 // Whether `text` comes back whole from the database the tests use: the SQLite ODBC driver hands

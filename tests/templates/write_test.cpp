@@ -17,18 +17,12 @@ namespace {
 
 constexpr std::int32_t kType = 57;
 
-class WriteTest : public StoreTest {
+class WriteTest : public FixedClockStoreTest {
  protected:
-  WriteTest() : clock_(kNow) {}
-
-  static inline const oleaut::Date kNow = oleaut::Date::FromFields({2024, 5, 6, 7, 8, 9});
-
   com::Ptr<vdl::List> Insert(std::int16_t user, const Bstr& name, const Variant& blob,
                              const char16_t* member = u"InsertNoteRow", std::int32_t type = kType) {
     return AsList(update_->Call(member, Dsn(user), type, name, blob));
   }
-
-  oleaut::ScopedFixedClock clock_;
 };
 
 TEST_F(WriteTest, InsertThenReinsertOneName) {
@@ -123,9 +117,7 @@ TEST_F(WriteTest, NamesAreStoredSoTheNextSaveFindsThemOrRefused) {
   EXPECT_EQ(Count(u"SELECT count(*) FROM T_ExcelPrintExport"), 16);
 
   // The administrator's saves and the wholesale replacement by name find what was saved too.
-  auto dct = com::Make<vdl::Dictionary>();
-  dct->Add(u"fNoteName", u" admin\n");
-  dct->Add(u"FNoteBlob", Bytes("a1"));
+  const auto dct = tavtest::Dict({{u"fNoteName", u" admin\n"}, {u"FNoteBlob", Bytes("a1")}});
   update_->Call(u"SaveNewBill", Dsn(kAdmin), kType, dct);
   dct->SetItem(u"FNoteBlob", Bytes("a2"));
   update_->Call(u"SaveNewBill", Dsn(kAdmin), kType, dct);
@@ -171,10 +163,8 @@ TEST_F(WriteTest, ReportSaveDeclaresNarrowerPersonNames) {
 }
 
 TEST_F(WriteTest, SaveNewBill) {
-  const auto dct = com::Make<vdl::Dictionary>();
-  dct->SetItem(u"fNoteName", u"标准");
-  dct->SetItem(u"Username", u" ignored ");
-  dct->SetItem(u"FNoteBlob", Bytes("admin"));
+  const auto dct = tavtest::Dict(
+      {{u"fNoteName", u"标准"}, {u"Username", u" ignored "}, {u"FNoteBlob", Bytes("admin")}});
   ado::ScopedSqlTrace trace;
   EXPECT_EQ(update_->Call(u"SaveNewBill", Dsn(kZhang), kType, dct), Variant(false));
   EXPECT_EQ(trace.Batches(),
@@ -302,16 +292,11 @@ TEST_F(WriteTest, EveryWriteFailureLeavesTheTablesUnchanged) {
   AddBillRow(kType, body, kZhang, u"mine", u"", 1);
   AddBillRow(kType, 0, kAdmin, u"存放页面设置信息", std::nullopt, 0, u"admin");
 
-  auto modi = com::Make<vdl::Dictionary>();
-  auto items = com::Make<vdl::List>();
-  auto item = com::Make<vdl::Dictionary>();
-  item->SetItem(u"FKey", u"1001|9");
-  item->SetItem(u"FSel", 1);
-  items->Add(item);
-  modi->SetItem(u"Option", u"o");
-  modi->SetItem(u"Data", items);
-  auto long_name = com::Make<vdl::Dictionary>();
-  long_name->SetItem(u"fNoteName", Bstr(256, u'名'));
+  const auto modi = tavtest::Dict(
+      {{u"Option", u"o"},
+       {u"Data",
+        Variant(tavtest::List({Variant(tavtest::Dict({{u"FKey", u"1001|9"}, {u"FSel", 1}}))}))}});
+  const auto long_name = tavtest::Dict({{u"fNoteName", Bstr(256, u'名')}});
 
   struct Case {
     const char* label;
