@@ -55,6 +55,13 @@ com::Ptr<vdl::Dictionary> Condition(const Variant& tran_type,
   return Dict({{u"TranType", tran_type}, {u"Filter", Variant(filter)}});
 }
 
+DictionaryRef Control(std::initializer_list<Variant> names_and_values) {
+  auto control = com::Make<vdl::Dictionary>();
+  for (auto it = names_and_values.begin(); it != names_and_values.end(); it += 2)
+    control->SetItem(it->AsString(), *std::next(it));
+  return control;
+}
+
 std::vector<std::u16string> FieldNames(ado::Recordset& recordset) {
   std::vector<std::u16string> names;
   const auto fields = recordset.Fields();

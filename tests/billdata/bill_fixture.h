@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -69,6 +70,9 @@ using tavtest::AsList;
 using tavtest::Dict;
 using tavtest::List;
 oleaut::ByteArray PatternBytes(std::size_t size);
+// A control record of a template from its field names and values in turn:
+// Control({u"FFieldName", u"FRegion", u"FCtlIndex", 5}).
+DictionaryRef Control(std::initializer_list<Variant> names_and_values);
 
 // pCondition: the transaction type and the selected bills in selection order.
 com::Ptr<vdl::Dictionary> Condition(const Variant& tran_type, const std::vector<std::int32_t>& ids);
