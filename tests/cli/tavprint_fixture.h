@@ -23,13 +23,6 @@ struct Outcome {
   std::string err;
 };
 
-inline std::string ReadText(const std::filesystem::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 class TavprintTest : public ::testing::Test {
  protected:
   // `args` and `env` (NAME='value' assignments that override the folder's) are shell words.

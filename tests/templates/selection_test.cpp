@@ -3,6 +3,7 @@
 // blob with the administrator's option text as the starting point.
 #include <gtest/gtest.h>
 
+#include "com_error_of.h"
 #include "platform/ado/sql_trace.h"
 #include "platform/oleaut/clock.h"
 #include "platform/oleaut/com_error.h"
@@ -147,13 +148,10 @@ TEST_F(SelectionTest, BadModiDataRollsTheWholeCallBack) {
   const auto before = Snapshot();
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);
-    try {
-      update_->Call(u"UpdateUserNoteData", Dsn(kZhang), kType, c.modi);
-      ADD_FAILURE() << "accepted";
-    } catch (const oleaut::ComError& e) {
-      EXPECT_NE(e.Description().find(c.says), std::u16string::npos)
-          << oleaut::ToUtf8(e.Description());
-    }
+    const auto e =
+        tavtest::ErrorOf([&] { update_->Call(u"UpdateUserNoteData", Dsn(kZhang), kType, c.modi); });
+    EXPECT_NE(e.Description().find(c.says), std::u16string::npos)
+        << oleaut::ToUtf8(e.Description());
     EXPECT_EQ(Snapshot(), before);
   }
 }
@@ -174,15 +172,11 @@ TEST_F(SelectionTest, AnItemThatNamesNoTemplateChangesNothing) {
       const auto modi = ModiData(
           u"changed", {Item(u"x|5", u"", 1), Item(Bstr(key), u"", 1), Item(u"x|6", u"six", 1)});
       ado::ScopedSqlTrace trace;
-      try {
-        update_->Call(member, Dsn(kZhang), type, modi);
-        ADD_FAILURE() << "accepted";
-      } catch (const oleaut::ComError& e) {
-        EXPECT_NE(e.Description().find(u"item 2 of \"Data\" names no template: its \"FKey\" '" +
-                                       key + u"'"),
-                  std::u16string::npos)
-            << oleaut::ToUtf8(e.Description());
-      }
+      const auto e = tavtest::ErrorOf([&] { update_->Call(member, Dsn(kZhang), type, modi); });
+      EXPECT_NE(e.Description().find(u"item 2 of \"Data\" names no template: its \"FKey\" '" + key +
+                                     u"'"),
+                std::u16string::npos)
+          << oleaut::ToUtf8(e.Description());
       for (const std::u16string& batch : trace.Batches())
         EXPECT_EQ(batch.find(u"select "), 0U) << oleaut::ToUtf8(batch);
       EXPECT_EQ(Snapshot(), before);

@@ -3,6 +3,7 @@
 #include <functional>
 #include <thread>
 
+#include "com_error_of.h"
 #include "platform/oleaut/com_error.h"
 #include "platform/oleaut/default_value.h"
 #include "platform/vdl/dictionary.h"
@@ -80,15 +81,11 @@ TEST(List, BoundsAndSubscriptErrors) {
   EXPECT_EQ(list->Item(1), Variant(u"x"));
   EXPECT_TRUE(list->Item(2).IsNull());
   for (std::int32_t bad : {0, 3, -1}) {
-    try {
-      list->Item(bad);
-      ADD_FAILURE() << bad;
-    } catch (const oleaut::ComError& e) {
-      EXPECT_EQ(e.VbNumber(), oleaut::kSubscriptOutOfRange);
-      EXPECT_NE(oleaut::ToUtf8(e.Description()).find(std::to_string(bad) + " is outside 1..2"),
-                std::string::npos)
-          << e.what();
-    }
+    const auto e = tavtest::ErrorOf([&] { list->Item(bad); });
+    EXPECT_EQ(e.VbNumber(), oleaut::kSubscriptOutOfRange);
+    EXPECT_NE(oleaut::ToUtf8(e.Description()).find(std::to_string(bad) + " is outside 1..2"),
+              std::string::npos)
+        << e.what();
   }
 }
 
