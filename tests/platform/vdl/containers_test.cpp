@@ -15,23 +15,9 @@ namespace {
 
 using oleaut::Variant;
 
-int ErrorOf(const std::function<void()>& call) {
-  try {
-    call();
-  } catch (const oleaut::ComError& e) {
-    return e.VbNumber();
-  }
-  return 0;
-}
+using tavtest::VbErrorOf;
 
-class Field : public com::Unknown, public oleaut::HasDefaultValue {
- public:
-  explicit Field(Variant value) : value_(std::move(value)) {}
-  Variant DefaultValue() const override { return value_; }
-
- private:
-  Variant value_;
-};
+using Field = tavtest::DefaultValueOf;
 
 TEST(Dictionary, KeysIgnoreCaseAndKeepOrder) {
   auto dict = com::Make<Dictionary>();
@@ -48,7 +34,7 @@ TEST(Dictionary, KeysIgnoreCaseAndKeepOrder) {
   EXPECT_EQ(dict->KeyAt(0), u"FTemplateID");
   EXPECT_EQ(dict->ItemAt(0), Variant(8));
   EXPECT_EQ(dict->KeyAt(1), u"FLookUpCls");
-  EXPECT_EQ(ErrorOf([&] { dict->KeyAt(3); }), oleaut::kSubscriptOutOfRange);
+  EXPECT_EQ(VbErrorOf([&] { dict->KeyAt(3); }), oleaut::kSubscriptOutOfRange);
 }
 
 TEST(Dictionary, AddKeepsTheFirstItemAndMissingKeysAddNothing) {
