@@ -81,20 +81,6 @@ TEST_F(EntryDataTest, SortsTheSelectionBuildsOneStatementAndAddsBarCodes) {
   EXPECT_EQ(Scalar(u"select count(*) from #tmpBillPrint"), Variant(std::int32_t{4}));
 }
 
-TEST_F(EntryDataTest, OnlyPrintableBarCodesAndOnlyLinesWhoseItemExists) {
-  // Item 4 has a code that is not printed and one that is; item 6 only one that is not.
-  Exec(
-      u"INSERT INTO ICStockBillEntry (FInterID,FEntryID,FItemID,FUnitID,FQty,FDCStockID) "
-      u"VALUES (1002,3,99,1,5,3)");
-  Exec(
-      u"INSERT INTO ICStockBillEntry (FInterID,FEntryID,FItemID,FUnitID,FQty,FDCStockID) "
-      u"VALUES (1002,4,6,6,7,99)");
-  EXPECT_THAT(EntryRows(1, {1002}, {u"FEntryID", u"FItemID", u"FDCStockIDName", u"FBarCode"}),
-              ElementsAre(TextRow{"1", "3", "Shanghai Distribution Center", "6923456789012"},
-                          TextRow{"2", "4", "Shanghai Distribution Center", "6934567890139"},
-                          TextRow{"4", "6", "NULL", "NULL"}));
-}
-
 TEST_F(EntryDataTest, DecimalsComeFromTheItemOrDefaultToFourAndTwo) {
   EXPECT_THAT(EntryRows(1, {1003}, {u"FQtyDecimal", u"FPriceDecimal"}),
               ElementsAre(TextRow{"0", "2"}, TextRow{"3", "4"}, TextRow{"3", "4"}));
