@@ -1,5 +1,5 @@
 // The classes' shared frame: TransMode, ExecuteSQL and GetSysValue through Invoke, per-call
-// transactions, and the shared SQL and record helpers.
+// transactions, and the shared SQL helpers.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -11,7 +11,6 @@
 #include "frame/cls_print_setup_query.h"
 #include "frame/cls_print_setup_update.h"
 #include "frame/context_helpers.h"
-#include "frame/record_helpers.h"
 #include "frame/sql_quote.h"
 #include "platform/ado/sql_trace.h"
 #include "platform/oleaut/com_error.h"
@@ -158,22 +157,6 @@ TEST(LangFieldName, PicksTheLanguageColumn) {
   EXPECT_EQ(GetLangFieldName(u"FName", u"EN"), u"FName_EN");
   EXPECT_EQ(GetLangFieldName(u"FName", u"CHS"), u"FName");
   EXPECT_EQ(GetLangFieldName(u"FName", u""), u"FName");
-}
-
-TEST_F(FrameTest, RecordHelpersCopyTheCurrentRecord) {
-  Sql(dsn_a_,
-      u"CREATE TABLE t_Flags (FText nvarchar(10) NULL, FOn bit, FOff bit)"
-      u" INSERT INTO t_Flags VALUES (NULL, 1, 0)");
-  auto recordset =
-      Sql(dsn_a_, u"SELECT FText, FOn, FOff FROM t_Flags").AsObjectOf<ado::Recordset>();
-  auto plain = RecordToDict(*recordset);
-  EXPECT_TRUE(plain->Item(u"ftext").IsNull());
-  EXPECT_EQ(plain->Item(u"FOn"), Variant(true));
-  auto cleaned = RecordToDictNoNull(*recordset);
-  EXPECT_EQ(cleaned->Item(u"FText"), Variant(u""));
-  EXPECT_EQ(cleaned->Item(u"FOn"), Variant(std::int16_t{1}));
-  EXPECT_EQ(cleaned->Item(u"FOff"), Variant(std::int16_t{0}));
-  EXPECT_EQ(cleaned->Count(), 3);
 }
 
 TEST_F(FrameTest, IndustryVersionReadsTheLeadingNumberOrZero) {

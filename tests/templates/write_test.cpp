@@ -64,12 +64,6 @@ TEST_F(WriteTest, InsertThenReinsertOneName) {
                                Variant(0), Variant(16395), Variant(u""), Variant(oleaut::kNull)})));
 }
 
-TEST_F(WriteTest, EachUserSavesTheirOwnBody) {
-  Insert(kZhang, u"form", Bytes("z"));
-  Insert(kLi, u"form", Bytes("l"));
-  EXPECT_EQ(Count(u"SELECT count(*) FROM T_ExcelPrintExportNote WHERE FName = N'form'"), 2);
-}
-
 // A name is kept as typed unless the lookup of the next save could not find it so: then the
 // name stored is the one the lookup compares, and saving it again replaces that body.
 TEST_F(WriteTest, NamesAreStoredSoTheNextSaveFindsThemOrRefused) {
