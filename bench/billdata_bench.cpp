@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "com_values.h"
 #include "frame/cls_get_data.h"
 #include "platform/ado/connection.h"
 #include "platform/oleaut/text.h"
@@ -27,6 +28,7 @@ namespace {
 
 using oleaut::Bstr;
 using oleaut::Variant;
+using tavtest::Dict;
 
 constexpr int kLines = 10;
 
@@ -92,14 +94,6 @@ std::filesystem::path BenchDatabase(int bills) {
   db->Close();
   made[bills] = path;
   return path;
-}
-
-com::Ptr<vdl::Dictionary> Dict(
-    std::initializer_list<std::pair<std::u16string_view, Variant>> items) {
-  auto dictionary = com::Make<vdl::Dictionary>();
-  for (const auto& [key, value] : items)
-    dictionary->SetItem(key, value);
-  return dictionary;
 }
 
 com::Ptr<vdl::Dictionary> Selection(int tran_type, int bills) {
