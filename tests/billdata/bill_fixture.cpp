@@ -1,5 +1,7 @@
 #include "bill_fixture.h"
 
+#include <stdexcept>
+
 #include "platform/ado/recordset.h"
 #include "platform/oleaut/convert.h"
 #include "platform/oleaut/text.h"
@@ -56,6 +58,8 @@ com::Ptr<vdl::Dictionary> Condition(const Variant& tran_type,
 }
 
 DictionaryRef Control(std::initializer_list<Variant> names_and_values) {
+  if (names_and_values.size() % 2 != 0)
+    throw std::invalid_argument("Control: a field name without its value");
   auto control = com::Make<vdl::Dictionary>();
   for (auto it = names_and_values.begin(); it != names_and_values.end(); it += 2)
     control->SetItem(it->AsString(), *std::next(it));
