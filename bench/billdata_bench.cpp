@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "com_values.h"
 #include "frame/cls_get_data.h"
 #include "platform/ado/connection.h"
 #include "platform/oleaut/text.h"
@@ -26,6 +27,7 @@ namespace {
 
 using oleaut::Bstr;
 using oleaut::Variant;
+using tavtest::Dict;
 
 constexpr int kLines = 10;
 
@@ -86,14 +88,6 @@ void FillBills(const std::filesystem::path& path, std::int64_t bills) {
 const std::filesystem::path& BenchDatabase(int bills) {
   static bench::SizedDatabases databases("billdata", "bills", FillBills);
   return databases.Of(bills);
-}
-
-com::Ptr<vdl::Dictionary> Dict(
-    std::initializer_list<std::pair<std::u16string_view, Variant>> items) {
-  auto dictionary = com::Make<vdl::Dictionary>();
-  for (const auto& [key, value] : items)
-    dictionary->SetItem(key, value);
-  return dictionary;
 }
 
 com::Ptr<vdl::Dictionary> Selection(int tran_type, int bills) {

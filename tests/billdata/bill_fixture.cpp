@@ -1,94 +1,25 @@
 #include "bill_fixture.h"
 
-#include <sqlite3.h>
-
-#include <atomic>
-#include <fstream>
+#include <stdexcept>
 
 #include "platform/ado/recordset.h"
 #include "platform/oleaut/convert.h"
 #include "platform/oleaut/text.h"
-#include "platform/tavglobal/database_files.h"
 #include "product_servers.h"
 
 namespace billdata_test {
 
-namespace {
-
-// The thread's context keeps every data source it has bound by name, so each test's names are
-// new ones.
-std::string NextSuffix() {
-  static std::atomic<int> next{0};
-  return std::to_string(++next);
-}
-
-constexpr const char* kLanguages[] = {"CHS", "cht", "EN"};
-
-}  // namespace
-
 BillDataTest::BillDataTest()
-    : catalog_env_("TAV_CATALOG", (dir_ / "catalog.toml").string()),
-      registry_env_("TAV_REGISTRY_FILE", (dir_ / "registry.json").string()),
-      db_(dir_ / "bills.db"),
-      suffix_(NextSuffix()) {
-  tavglobal::CreateDatabase(db_, /*with_demo_data=*/true);
-  const std::string connection = oleaut::ToUtf8(tavglobal::SqliteConnectionString(db_));
-  std::ofstream catalog(dir_ / "catalog.toml");
-  for (const char* language : kLanguages) {
-    catalog << "[sources." << language << "-" << suffix_ << "]\nconnection = \"" << connection
-            << "\"\nlanguage = \"" << language << "\"\n";
-  }
-  catalog.close();
+    : DatabaseTest("bills.db", /*with_demo_data=*/true, Provider::kEmbedded),
+      registry_env_("TAV_REGISTRY_FILE", (dir_ / "registry.json").string()) {
+  for (const char* language : {"CHS", "cht", "EN"})
+    AddSource(language, "language = \"" + std::string(language) + "\"\n");
   tavtest::RegisterProductServers();
-  raw_ = com::Make<ado::Connection>();
-  raw_->Open(oleaut::FromUtf8(connection));
-}
-
-Bstr BillDataTest::Dsn(std::string_view language) const {
-  return oleaut::FromUtf8(std::string(language) + "-" + suffix_);
-}
-
-void BillDataTest::Exec(std::u16string_view sql) const {
-  raw_->Execute(sql);
-}
-
-void BillDataTest::ExecNative(const std::string& sql) const {
-  sqlite3* db = nullptr;
-  ASSERT_EQ(sqlite3_open(db_.c_str(), &db), SQLITE_OK);
-  char* message = nullptr;
-  const int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &message);
-  EXPECT_EQ(rc, SQLITE_OK) << (message ? message : "");
-  sqlite3_free(message);
-  sqlite3_close(db);
-}
-
-std::vector<Variant> BillDataTest::Column(std::u16string_view sql) const {
-  std::vector<Variant> values;
-  for (auto rows = raw_->Execute(sql); !rows->Eof(); rows->MoveNext()) {
-    values.push_back(rows->Fields()->Item(std::int32_t{0})->Value());
-  }
-  return values;
 }
 
 void BillDataTest::UseEmptyRegistry() {
   empty_registry_env_ = std::make_unique<tavtest::ScopedEnv>(
       "TAV_REGISTRY_FILE", (dir_ / "empty-registry.json").string());
-}
-
-com::Ptr<vdl::Dictionary> AsDict(const Variant& value) {
-  return value.AsObjectOf<vdl::Dictionary>();
-}
-
-com::Ptr<vdl::List> AsList(const Variant& value) {
-  return value.AsObjectOf<vdl::List>();
-}
-
-com::Ptr<vdl::Dictionary> Dict(
-    std::initializer_list<std::pair<std::u16string_view, Variant>> items) {
-  auto dictionary = com::Make<vdl::Dictionary>();
-  for (const auto& [key, value] : items)
-    dictionary->SetItem(key, value);
-  return dictionary;
 }
 
 com::Ptr<vdl::Dictionary> BillDataTest::Package(std::int32_t tran_type) const {
@@ -118,19 +49,21 @@ BillDataTest::FillResult BillDataTest::Entry(const com::Ptr<vdl::Dictionary>& co
   return fill;
 }
 
-com::Ptr<vdl::List> List(std::initializer_list<Variant> items) {
-  auto list = com::Make<vdl::List>();
-  for (const Variant& item : items)
-    list->Add(item);
-  return list;
-}
-
 com::Ptr<vdl::Dictionary> Condition(const Variant& tran_type,
                                     const std::vector<std::int32_t>& ids) {
   auto filter = com::Make<vdl::List>();
   for (const std::int32_t id : ids)
     filter->Add(Variant(Dict({{u"FInterID", Variant(id)}})));
   return Dict({{u"TranType", tran_type}, {u"Filter", Variant(filter)}});
+}
+
+DictionaryRef Control(std::initializer_list<Variant> names_and_values) {
+  if (names_and_values.size() % 2 != 0)
+    throw std::invalid_argument("Control: a field name without its value");
+  auto control = com::Make<vdl::Dictionary>();
+  for (auto it = names_and_values.begin(); it != names_and_values.end(); it += 2)
+    control->SetItem(it->AsString(), *std::next(it));
+  return control;
 }
 
 std::vector<std::u16string> FieldNames(ado::Recordset& recordset) {

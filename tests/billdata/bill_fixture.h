@@ -8,20 +8,19 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <filesystem>
 #include <initializer_list>
 #include <string>
 #include <vector>
 
+#include "com_values.h"
+#include "database_test.h"
 #include "frame/cls_get_data.h"
 #include "frame/cls_print_setup_query.h"
 #include "frame/cls_print_setup_update.h"
-#include "platform/ado/connection.h"
 #include "platform/com/registry.h"
 #include "platform/oleaut/variant.h"
 #include "platform/vdl/dictionary.h"
 #include "platform/vdl/list.h"
-#include "temp_dir.h"
 
 namespace billdata_test {
 
@@ -30,21 +29,12 @@ using oleaut::Variant;
 using DictionaryRef = com::Ptr<vdl::Dictionary>;
 using ListRef = com::Ptr<vdl::List>;
 
-class BillDataTest : public testing::Test {
+class BillDataTest : public tavtest::DatabaseTest {
  protected:
   BillDataTest();
 
   // The data source of this test's database for a user of `language` ("CHS", "cht" or "EN").
-  Bstr Dsn(std::string_view language = "CHS") const;
-
-  // Runs T-SQL on the database outside the component (autocommit).
-  void Exec(std::u16string_view sql) const;
-  // SQLite's own SQL, for what the T-SQL dialect cannot set up (a column that allows Null).
-  void ExecNative(const std::string& sql) const;
-  // A connection of its own to this test's database.
-  com::Ptr<ado::Connection> RawConnection() const { return raw_; }
-  // The first column of every row.
-  std::vector<Variant> Column(std::u16string_view sql) const;
+  Bstr Dsn(std::string_view language = "CHS") const { return SourceName(std::string(language)); }
 
   // The package dictionary the package reader makes for bill type `tran_type` (the fourth item
   // of GetBillPackage): what a print client passes as dicStruct.
@@ -71,23 +61,18 @@ class BillDataTest : public testing::Test {
   com::Ptr<frame::clsPrintSetupUpdate> update_ = com::Make<frame::clsPrintSetupUpdate>();
 
  private:
-  tavtest::TempDir dir_;
-  tavtest::ScopedEnv catalog_env_;
   tavtest::ScopedEnv registry_env_;
   std::unique_ptr<tavtest::ScopedEnv> empty_registry_env_;
-  std::filesystem::path db_;
-  std::string suffix_;
-  com::Ptr<ado::Connection> raw_;
 };
 
-// Result helpers.
-com::Ptr<vdl::Dictionary> AsDict(const Variant& value);
-com::Ptr<vdl::List> AsList(const Variant& value);
-// A dictionary built from key and value pairs.
-com::Ptr<vdl::Dictionary> Dict(
-    std::initializer_list<std::pair<std::u16string_view, Variant>> items);
+using tavtest::AsDict;
+using tavtest::AsList;
+using tavtest::Dict;
+using tavtest::List;
 oleaut::ByteArray PatternBytes(std::size_t size);
-com::Ptr<vdl::List> List(std::initializer_list<Variant> items);
+// A control record of a template from its field names and values in turn:
+// Control({u"FFieldName", u"FRegion", u"FCtlIndex", 5}).
+DictionaryRef Control(std::initializer_list<Variant> names_and_values);
 
 // pCondition: the transaction type and the selected bills in selection order.
 com::Ptr<vdl::Dictionary> Condition(const Variant& tran_type, const std::vector<std::int32_t>& ids);

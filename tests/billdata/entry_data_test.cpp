@@ -1,13 +1,12 @@
 // The entry rows of selected bills through Invoke: the selection order in #tmpsort, the statements
-// as they reach the database, rows on the demo data (bar codes, decimals, joins, computed
-// columns), early exits and bad requests.
+// as they reach the database, and rows on the demo data (bar codes, decimals, joins, computed
+// columns). Early exits and bad requests are tested with the head's.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "bill_fixture.h"
-#include "com_error_of.h"
 #include "platform/ado/recordset.h"
 #include "platform/ado/sql_trace.h"
 #include "platform/oleaut/text.h"
@@ -27,11 +26,7 @@ class EntryDataTest : public BillDataTest {
     return TextRows(*fill.Rows(), columns);
   }
   Variant Scalar(const char16_t* sql) {
-    return data_->Call(u"ExecuteSQL", Dsn(), sql)
-        .AsObjectOf<ado::Recordset>()
-        ->Fields()
-        ->Item(std::int32_t{0})
-        ->Value();
+    return tavtest::FirstValue(data_->Call(u"ExecuteSQL", Dsn(), sql));
   }
 };
 
@@ -86,20 +81,6 @@ TEST_F(EntryDataTest, SortsTheSelectionBuildsOneStatementAndAddsBarCodes) {
   EXPECT_EQ(Scalar(u"select count(*) from #tmpBillPrint"), Variant(std::int32_t{4}));
 }
 
-TEST_F(EntryDataTest, OnlyPrintableBarCodesAndOnlyLinesWhoseItemExists) {
-  // Item 4 has a code that is not printed and one that is; item 6 only one that is not.
-  Exec(
-      u"INSERT INTO ICStockBillEntry (FInterID,FEntryID,FItemID,FUnitID,FQty,FDCStockID) "
-      u"VALUES (1002,3,99,1,5,3)");
-  Exec(
-      u"INSERT INTO ICStockBillEntry (FInterID,FEntryID,FItemID,FUnitID,FQty,FDCStockID) "
-      u"VALUES (1002,4,6,6,7,99)");
-  EXPECT_THAT(EntryRows(1, {1002}, {u"FEntryID", u"FItemID", u"FDCStockIDName", u"FBarCode"}),
-              ElementsAre(TextRow{"1", "3", "Shanghai Distribution Center", "6923456789012"},
-                          TextRow{"2", "4", "Shanghai Distribution Center", "6934567890139"},
-                          TextRow{"4", "6", "NULL", "NULL"}));
-}
-
 TEST_F(EntryDataTest, DecimalsComeFromTheItemOrDefaultToFourAndTwo) {
   EXPECT_THAT(EntryRows(1, {1003}, {u"FQtyDecimal", u"FPriceDecimal"}),
               ElementsAre(TextRow{"0", "2"}, TextRow{"3", "4"}, TextRow{"3", "4"}));
@@ -127,72 +108,6 @@ TEST_F(EntryDataTest, QualityInspectionColumnsFollowTheAnalysisMethod) {
 TEST_F(EntryDataTest, SubcontractAmountIsComputedFromTheLine) {
   EXPECT_THAT(EntryRows(87, {8701}, {u"FQty", u"FConsignPrice", u"FAmount"}),
               ElementsAre(TextRow{"200", "4.75", "950"}, TextRow{"150", "4.75", "712.5"}));
-}
-
-TEST_F(EntryDataTest, EarlyExitsReturnZeroAndLeaveTheRecordsetAlone) {
-  const Variant before(com::Make<ado::Recordset>());
-  auto no_table = Package(1);
-  no_table->Item(u"BillInfo").AsObjectOf<vdl::Dictionary>()->SetItem(u"FEntryTable", u"");
-  auto no_page = Package(1);
-  no_page->SetItem(u"Page1", Variant::Nothing());
-  for (const auto& structure : {no_table, no_page}) {
-    Variant args[] = {Variant(Dsn()), Variant(Condition(1, {1001, 1002})), Variant(structure),
-                      before};
-    EXPECT_EQ(data_->Invoke(u"GetEntryFillData", args), Variant(std::int32_t{0}));
-    EXPECT_EQ(args[3], before);
-  }
-  // Without "Page1" the selection was sorted and stays in the session.
-  EXPECT_EQ(Scalar(u"select count(*) from #tmpsort"), Variant(std::int32_t{2}));
-  // Without an entry table the condition is never read, so a missing one changes nothing.
-  Variant args[] = {Variant(Dsn()), Variant::Nothing(), Variant(no_table), before};
-  EXPECT_EQ(data_->Invoke(u"GetEntryFillData", args), Variant(std::int32_t{0}));
-  EXPECT_EQ(args[3], before);
-}
-
-TEST_F(EntryDataTest, BadRequestsFailWithTheMembersSourceAndSayWhy) {
-  struct Case {
-    const char* name;
-    std::function<void(DictionaryRef&, DictionaryRef&)> spoil;
-    std::u16string description;
-  };
-  const Case cases[] = {
-      {"transaction type missing",
-       [](DictionaryRef& condition, DictionaryRef&) { condition->SetItem(u"TranType", u""); },
-       u"pCondition(\"TranType\") is not a bill transaction type"},
-      {"selection carrying statement text",
-       [](DictionaryRef& condition, DictionaryRef&) {
-         condition->SetItem(u"Filter", Variant(List({Variant(Dict({{u"FInterID", u"1;drop"}}))})));
-       },
-       u"is not a bill id: \"1;drop\""},
-      {"empty selection",
-       [](DictionaryRef& condition, DictionaryRef&) {
-         condition->SetItem(u"Filter", Variant(List({})));
-       },
-       u"no bill was selected"},
-      {"control record that is not a dictionary",
-       [](DictionaryRef&, DictionaryRef& structure) {
-         structure->SetItem(u"Page1", Variant(List({Variant(u"FItemID")})));
-       },
-       u"item 1 of \"Page1\" is not a control record"},
-      {"column the entry table lacks",
-       [](DictionaryRef&, DictionaryRef& structure) {
-         structure->Item(u"P1_FNote")
-             .AsObjectOf<vdl::Dictionary>()
-             ->SetItem(u"FFieldName", u"FNoSuchColumn");
-       },
-       u"FNoSuchColumn"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    auto condition = Condition(1, {1001});
-    auto structure = Package(1);
-    c.spoil(condition, structure);
-    const auto error = tavtest::ErrorOf([&] { Entry(condition, structure); });
-    EXPECT_EQ(error.Source().rfind(u"TAVMAppConnection.clsGetData:GetEntryFillData:", 0), 0U)
-        << oleaut::ToUtf8(error.Source());
-    EXPECT_NE(error.Description().find(c.description), std::u16string::npos)
-        << oleaut::ToUtf8(error.Description());
-  }
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // The head rows of selected bills through Invoke, as a print client gets them: the statements as
-// they reach the database, the rows on the demo data, summary printing, and bad requests.
+// they reach the database, the rows on the demo data, summary printing; and the early exits and
+// bad requests of both fill members.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -123,84 +124,124 @@ TEST_F(HeadDataTest, SummaryTextsAreCutAtTheirWidths) {
   EXPECT_EQ(rows[0][1].substr(0, 17), "12345678.9012345,");
 }
 
-TEST_F(HeadDataTest, EarlyExitsReturnMinusOneAndLeaveTheRecordsetAlone) {
-  auto structure = Package(1);
+// What both members do with requests they cannot fill.
+using FillDataTest = BillDataTest;
+
+// Early exits return -1 (head) or 0 (entry) and leave pRetRs as it was. Without a table name the
+// condition is never read, so a missing one changes nothing.
+TEST_F(FillDataTest, EarlyExitsLeaveTheRecordsetAlone) {
+  struct Case {
+    bool head;
+    const char16_t* key;  // of "BillInfo", made empty; else of dicStruct, made Nothing
+    bool in_bill_info;
+    bool with_condition;
+  };
+  const Case cases[] = {
+      {true, u"Page0", false, true},        {true, u"FHeadTable", true, true},
+      {true, u"FHeadTable", true, false},   {false, u"FEntryTable", true, true},
+      {false, u"FEntryTable", true, false}, {false, u"Page1", false, true},
+  };
   const Variant before(com::Make<ado::Recordset>());
-  for (const auto& change : {std::pair<const char16_t*, Variant>{u"Page0", Variant::Nothing()},
-                             std::pair<const char16_t*, Variant>{u"BillInfo", Variant()}}) {
-    auto request = Package(1);
-    if (std::u16string_view(change.first) == u"BillInfo") {
-      request->Item(u"BillInfo").AsObjectOf<vdl::Dictionary>()->SetItem(u"FHeadTable", u"");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(oleaut::ToUtf8(c.key));
+    auto structure = Package(1);
+    if (c.in_bill_info) {
+      AsDict(structure->Item(u"BillInfo"))->SetItem(c.key, u"");
     } else {
-      request->SetItem(change.first, change.second);
+      structure->SetItem(c.key, Variant::Nothing());
     }
-    Variant args[] = {Variant(Dsn()), Variant(Condition(1, {1001})), Variant(request), before,
-                      Variant(false)};
-    EXPECT_EQ(data_->Invoke(u"GetHeadFillData", args), Variant(std::int32_t{-1}));
+    std::vector<Variant> args = {
+        Dsn(), c.with_condition ? Variant(Condition(1, {1001, 1002})) : Variant::Nothing(),
+        Variant(structure), before};
+    if (c.head) args.emplace_back(false);
+    EXPECT_EQ(data_->Invoke(c.head ? u"GetHeadFillData" : u"GetEntryFillData", args),
+              Variant(std::int32_t{c.head ? -1 : 0}));
     EXPECT_EQ(args[3], before);
   }
-  // Without a head table the condition is never read, so a missing one changes nothing.
-  auto no_table = Package(1);
-  no_table->Item(u"BillInfo").AsObjectOf<vdl::Dictionary>()->SetItem(u"FHeadTable", u"");
-  Variant args[] = {Variant(Dsn()), Variant::Nothing(), Variant(no_table), before, Variant(false)};
-  EXPECT_EQ(data_->Invoke(u"GetHeadFillData", args), Variant(std::int32_t{-1}));
-  EXPECT_EQ(args[3], before);
+  // Without "Page1" the selection was sorted and stays in the session.
+  EXPECT_EQ(
+      tavtest::FirstValue(data_->Call(u"ExecuteSQL", Dsn(), u"select count(*) from #tmpsort")),
+      Variant(std::int32_t{2}));
 }
 
-struct BadRequest {
-  const char* name;
-  std::function<void(DictionaryRef& condition, DictionaryRef& structure)> spoil;
-  std::u16string description;  // a part of the error's description
-};
+using Spoil = std::function<void(DictionaryRef& condition, DictionaryRef& structure)>;
 
-TEST_F(HeadDataTest, BadRequestsFailWithTheMembersSourceAndSayWhy) {
-  const BadRequest cases[] = {
-      {"transaction type not a number",
-       [](DictionaryRef& condition, DictionaryRef&) { condition->SetItem(u"TranType", u"abc"); },
+Spoil SetCondition(const char16_t* key, const Variant& value) {
+  return [=](DictionaryRef& condition, DictionaryRef&) { condition->SetItem(key, value); };
+}
+
+Variant Selection(const Variant& id) {
+  return Variant(List({Variant(Dict({{u"FInterID", id}}))}));
+}
+
+// A bad request fails with the member's source and an error that says what was wrong.
+TEST_F(FillDataTest, BadRequestsFailWithTheMembersSourceAndSayWhy) {
+  struct Case {
+    const char* name;
+    bool head;
+    Spoil spoil;
+    std::u16string description;  // a part of the error's description
+  };
+  const Case cases[] = {
+      {"transaction type not a number", true, SetCondition(u"TranType", u"abc"),
        u"pCondition(\"TranType\") is not a bill transaction type: \"abc\""},
-      {"selection carrying statement text",
-       [](DictionaryRef& condition, DictionaryRef&) {
-         condition->SetItem(
-             u"Filter", Variant(List({Variant(Dict({{u"FInterID", u"1001) drop table x--"}}))})));
-       },
+      {"transaction type missing", false, SetCondition(u"TranType", u""),
+       u"pCondition(\"TranType\") is not a bill transaction type"},
+      {"selection carrying statement text", true,
+       SetCondition(u"Filter", Selection(u"1001) drop table x--")),
        u"is not a bill id: \"1001) drop table x--\""},
-      {"element without FInterID",
-       [](DictionaryRef& condition, DictionaryRef&) {
-         condition->SetItem(u"Filter", Variant(List({Variant(Dict({{u"FID", 1001}}))})));
-       },
+      {"selection carrying statement text", false, SetCondition(u"Filter", Selection(u"1;drop")),
+       u"is not a bill id: \"1;drop\""},
+      {"element without FInterID", true,
+       SetCondition(u"Filter", Variant(List({Variant(Dict({{u"FID", 1001}}))}))),
        u"element 1 of pCondition(\"Filter\") has no \"FInterID\""},
-      {"empty selection",
-       [](DictionaryRef& condition, DictionaryRef&) {
-         condition->SetItem(u"Filter", Variant(List({})));
-       },
+      {"empty selection", true, SetCondition(u"Filter", Variant(List({}))),
        u"no bill was selected"},
-      {"no selection",
+      {"empty selection", false, SetCondition(u"Filter", Variant(List({}))),
+       u"no bill was selected"},
+      {"no selection", true,
        [](DictionaryRef& condition, DictionaryRef&) {
          condition = Dict({{u"TranType", 1}});
        },
        u"no bill was selected"},
-      {"relation to a control dicStruct lacks",
+      {"relation to a control dicStruct lacks", true,
        [](DictionaryRef&, DictionaryRef& structure) {
          structure->SetItem(u"P0_FSupplyID", Variant());
        },
        u"dicStruct has no control record \"P0_FSupplyID\""},
-      {"column the head table lacks",
+      {"control record that is not a dictionary", false,
        [](DictionaryRef&, DictionaryRef& structure) {
-         structure->Item(u"Page0")
-             .AsObjectOf<vdl::List>()
-             ->Item(1)
-             .AsObjectOf<vdl::Dictionary>()
+         structure->SetItem(u"Page1", Variant(List({Variant(u"FItemID")})));
+       },
+       u"item 1 of \"Page1\" is not a control record"},
+      {"column the head table lacks", true,
+       [](DictionaryRef&, DictionaryRef& structure) {
+         AsDict(AsList(structure->Item(u"Page0"))->Item(1))
              ->SetItem(u"FFieldName", u"FNoSuchColumn");
        },
        u"FNoSuchColumn"},
+      {"column the entry table lacks", false,
+       [](DictionaryRef&, DictionaryRef& structure) {
+         AsDict(structure->Item(u"P1_FNote"))->SetItem(u"FFieldName", u"FNoSuchColumn");
+       },
+       u"FNoSuchColumn"},
   };
-  for (const BadRequest& c : cases) {
-    SCOPED_TRACE(c.name);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.head ? "head: " : "entry: ") + c.name);
     auto condition = Condition(1, {1001});
     auto structure = Package(1);
     c.spoil(condition, structure);
-    const auto error = tavtest::ErrorOf([&] { Head(condition, structure); });
-    EXPECT_EQ(error.Source().rfind(u"TAVMAppConnection.clsGetData:GetHeadFillData:", 0), 0U)
+    const auto error = tavtest::ErrorOf([&] {
+      if (c.head) {
+        Head(condition, structure);
+      } else {
+        Entry(condition, structure);
+      }
+    });
+    EXPECT_EQ(error.Source().rfind(c.head ? u"TAVMAppConnection.clsGetData:GetHeadFillData:"
+                                          : u"TAVMAppConnection.clsGetData:GetEntryFillData:",
+                                   0),
+              0U)
         << oleaut::ToUtf8(error.Source());
     EXPECT_NE(error.Description().find(c.description), std::u16string::npos)
         << oleaut::ToUtf8(error.Description());

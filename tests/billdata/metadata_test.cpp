@@ -131,18 +131,6 @@ TEST_F(MetadataTest, BillPackageHoldsTheBillTypeItsFieldsAndThePackage) {
   }
 }
 
-TEST_F(MetadataTest, BillPackageOfATemplateWithoutEntryRowsHasNothingThirdWhateverDicPara) {
-  Exec(u"DELETE FROM ICTemplateEntry WHERE FID='P01'");
-  for (const Variant& dic_para :
-       {Variant::Nothing(), Variant(Dict({{u"FInterID", 3001}, {u"Anything", u"at all"}}))}) {
-    const auto list = AsList(data_->Call(u"GetBillPackage", Dsn(), 71, dic_para));
-    ASSERT_EQ(list->UpperBound(), 4);
-    EXPECT_EQ(AsDict(list->Item(2))->Count(), 10);
-    EXPECT_TRUE(list->Item(3).IsNothing());
-    EXPECT_EQ(AsList(AsDict(list->Item(4))->Item(u"Page1"))->UpperBound(), 0);
-  }
-}
-
 TEST_F(MetadataTest, BillPackageRaisesWhenTheBillTypeOrThePackageReaderIsMissing) {
   const oleaut::ComError no_row = ErrorOf([&] { data_->Call(u"GetBillPackage", Dsn(), 999); });
   EXPECT_EQ(no_row.VbNumber(), oleaut::kObjectVariableNotSet);

@@ -77,15 +77,6 @@ TEST_F(PicturesTest, APictureIsReadInPiecesOfAHundredBytesAndComesBackWhole) {
   }
 }
 
-TEST_F(PicturesTest, NoRowNullAndNoBytesGiveEmpty) {
-  Store(1, std::nullopt);
-  Store(2, oleaut::ByteArray{});
-  for (const char16_t* id : {u"1", u"2", u"99"}) {
-    SCOPED_TRACE(oleaut::ToUtf8(id));
-    EXPECT_TRUE(Picture(u"T_Picture", u"FData", u"FID", id).IsEmpty());
-  }
-}
-
 TEST_F(PicturesTest, NamesAndKeysAreSplicedAsCallersWriteThem) {
   Store(7, PatternBytes(30));
   const Variant expected(PatternBytes(30));

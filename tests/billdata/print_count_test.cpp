@@ -5,13 +5,12 @@
 
 #include <gtest/gtest.h>
 
-#include <thread>
-
 #include "bill_fixture.h"
 #include "com_error_of.h"
 #include "platform/ado/sql_trace.h"
 #include "platform/oleaut/text.h"
 #include "printing/bill_lookup.h"
+#include "threads.h"
 
 namespace billdata_test {
 namespace {
@@ -115,23 +114,12 @@ TEST_F(PrintCountTest, AFailedRaiseCountsNothing) {
 TEST_F(PrintCountTest, WritersOnSeveralThreadsAreCountedExactly) {
   constexpr int kThreads = 6;
   constexpr int kRaises = 15;
-  std::vector<std::thread> threads;
-  std::vector<std::string> errors(kThreads);
-  for (int t = 0; t < kThreads; ++t) {
-    threads.emplace_back([&, t] {
-      try {
-        const std::int32_t ids[] = {1001, 1003};
-        for (int i = 0; i < kRaises; ++i)
-          printing::RaisePrintCounts(Dsn(), 1, ids);
-      } catch (const std::exception& error) {
-        errors[static_cast<std::size_t>(t)] = error.what();
-      }
-    });
-  }
-  for (std::thread& thread : threads)
-    thread.join();
-  for (const std::string& error : errors)
-    EXPECT_EQ(error, "");
+  const auto failures = tavtest::OnThreads(kThreads, [&](int) {
+    const std::int32_t ids[] = {1001, 1003};
+    for (int i = 0; i < kRaises; ++i)
+      printing::RaisePrintCounts(Dsn(), 1, ids);
+  });
+  EXPECT_EQ(failures, std::vector<std::string>(kThreads));
   EXPECT_EQ(Column(u"SELECT FPrintCount FROM ICPrintCount WHERE FID = 1 AND FInterID IN (1001, "
                    u"1003) ORDER BY FInterID"),
             (std::vector<Variant>{3 + kThreads * kRaises, kThreads * kRaises}));

@@ -48,24 +48,13 @@ TEST_F(TavprintFaultsTest, AUserIdComesWithItsOwnNameFromTheUserTable) {
       "FNewBillType = 21 AND FCreatorName <> 'Manager'\"");
   EXPECT_TRUE(Has(mine.out, "张伟         | 张伟")) << mine.out;
 
-  struct Case {
-    std::string options;
-    std::string error;
-  };
-  const Case refused[] = {
-      {"--user-id 16399",
-       "Data source 'demo': user id 16399 is not in the application's user "
-       "table t_User"},
-      {"--user-id 16395 --user-name Manager",
+  ExpectSaid({
+      {"--user-id 16399 templates delete 21 3", 1,
+       "Data source 'demo': user id 16399 is not in the application's user table t_User"},
+      {"--user-id 16395 --user-name Manager templates delete 21 3", 1,
        "user id 16395 is '张伟' in the user table t_User, not 'Manager'"},
-      {"--user-name Nobody", "no user is named 'Nobody'"},
-  };
-  for (const Case& c : refused) {
-    SCOPED_TRACE(c.options);
-    const Outcome run = Tavprint(c.options + " templates delete 21 3");
-    EXPECT_EQ(run.status, 1);
-    EXPECT_TRUE(Has(run.err, c.error)) << run.err;
-  }
+      {"--user-name Nobody templates delete 21 3", 1, "no user is named 'Nobody'"},
+  });
   EXPECT_EQ(AdministratorBodies(), before);
 }
 
@@ -74,34 +63,25 @@ TEST_F(TavprintFaultsTest, AUserIdComesWithItsOwnNameFromTheUserTable) {
 TEST_F(TavprintFaultsTest, WhatIsNoRegularFileIsRefusedAndLinksAreFollowed) {
   std::filesystem::create_directories(dir_ / "odd");
   ASSERT_EQ(mkfifo((dir_ / "odd" / "demo.db").c_str(), 0644), 0);
-  struct Case {
-    std::string command;
-    std::string env;
-    std::string error;
-  };
   const std::string fifo = (dir_ / "fifo").string();
-  const Case cases[] = {
-      {"templates export 1 fifo", "", "fifo is not a regular file but a FIFO"},
-      {"templates save 21 x fifo", "", "fifo is not a regular file but a FIFO"},
-      {"call clsPrintSetupQuery.GetNotePrintData '\"demo\"' 1 --out /dev/null", "",
-       "/dev/null is not a regular file but a character device"},
-      {"templates export 1 odd", "", "odd is not a regular file but a directory"},
-      {"templates export 1 /dev/full", "",
-       "/dev/full is not a regular file but a character device"},
-      {"call clsGetData.TransMode", "TAV_REGISTRY_FILE=" + fifo,
-       fifo + " is not a regular file but a FIFO"},
-      {"sql finance \"SELECT 1\"", "TAV_CATALOG=" + fifo,
-       "Data-source catalog '" + fifo + "': " + fifo + " is not a regular file but a FIFO"},
-      {"sql demo \"SELECT 1\"", "TAV_DATA_DIR=" + (dir_ / "odd").string(),
-       (dir_ / "odd" / "demo.db").string() + " is not a regular file but a FIFO"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.command);
-    // `timeout` only keeps a failure from hanging the suite.
-    const Outcome run = Tavprint(c.command, c.env + " timeout 20");
-    EXPECT_EQ(run.status, 1);
-    EXPECT_TRUE(Has(run.err, c.error)) << run.err;
-  }
+  // `timeout` only keeps a failure from hanging the suite.
+  ExpectSaid({
+      {"templates export 1 fifo", 1, "fifo is not a regular file but a FIFO", "timeout 20"},
+      {"templates save 21 x fifo", 1, "fifo is not a regular file but a FIFO", "timeout 20"},
+      {"call clsPrintSetupQuery.GetNotePrintData '\"demo\"' 1 --out /dev/null", 1,
+       "/dev/null is not a regular file but a character device", "timeout 20"},
+      {"templates export 1 odd", 1, "odd is not a regular file but a directory", "timeout 20"},
+      {"templates export 1 /dev/full", 1, "/dev/full is not a regular file but a character device",
+       "timeout 20"},
+      {"call clsGetData.TransMode", 1, fifo + " is not a regular file but a FIFO",
+       "TAV_REGISTRY_FILE=" + fifo + " timeout 20"},
+      {"sql finance \"SELECT 1\"", 1,
+       "Data-source catalog '" + fifo + "': " + fifo + " is not a regular file but a FIFO",
+       "TAV_CATALOG=" + fifo + " timeout 20"},
+      {"sql demo \"SELECT 1\"", 1,
+       (dir_ / "odd" / "demo.db").string() + " is not a regular file but a FIFO",
+       "TAV_DATA_DIR=" + (dir_ / "odd").string() + " timeout 20"},
+  });
   EXPECT_TRUE(std::filesystem::is_fifo(dir_ / "fifo"));
 
   const Outcome traced = Tavprint("--trace-sql fifo templates list 1", "timeout 20");
@@ -177,12 +157,7 @@ TEST_F(TavprintFaultsTest, EveryOutputFileRefusesADeviceAndAFifo) {
 }
 
 TEST_F(TavprintFaultsTest, DeleteSaysWhatWasAndWasNotDeleted) {
-  struct Case {
-    std::string command;
-    int status;
-    std::string said;
-  };
-  const Case cases[] = {
+  ExpectSaid({
       {"templates delete 1 999", 1, "there is no template 999 of bill type 1: nothing was deleted"},
       // 李娜's first list copies the administrator's templates: body 1 stays the administrator's.
       {"--user-id 16396 templates list 1", 0, "Templates of bill type 1"},
@@ -191,13 +166,7 @@ TEST_F(TavprintFaultsTest, DeleteSaysWhatWasAndWasNotDeleted) {
        "Manager, not by you, and you have no assignment rows to it"},
       {"templates delete 1 1", 0,
        "Deleted template 1 of bill type 1: its body and 1 of your assignment rows"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.command);
-    const Outcome run = Tavprint(c.command);
-    EXPECT_EQ(run.status, c.status) << run.err;
-    EXPECT_TRUE(Has(run.out + run.err, c.said)) << run.out << run.err;
-  }
+  });
 }
 
 TEST_F(TavprintFaultsTest, JsonArgumentsKeepTheirShape) {

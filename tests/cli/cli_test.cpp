@@ -75,26 +75,18 @@ TEST_F(TavprintTest, ErrorsArePrintedWithSourceAndNumberAndExitNonZero) {
 
 // What a new user types wrong is answered with what was meant.
 TEST_F(TavprintTest, SlipsAreAnsweredWithWhatWasMeant) {
-  struct Case {
-    std::string args;
-    std::string said;
-  };
-  const Case cases[] = {
-      {"bil types", "'bil' is not a command of tavprint. Did you mean 'bill'?"},
-      {"--dsn demo bill cuont 1 1001",
+  ExpectSaid({
+      {"bil types", kFails, "'bil' is not a command of tavprint. Did you mean 'bill'?"},
+      {"--dsn demo bill cuont 1 1001", kFails,
        "'cuont' is not a command of tavprint bill. Did you mean "
        "'count'?\nCommands: types, list, info, count, fill"},
-      {"frobnicate", "'frobnicate' is not a command of tavprint.\nCommands: register,"},
-      {"--dsn demo bill", "tavprint bill needs one of its commands.\nCommands: types, list,"},
-      {"--language XX whoami", "XX not in {CHS,CHT,EN}"},
-      {"call clsGetData.TransMode --jsn", "Argument 1 '--jsn' is no option of tavprint call"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.args);
-    const Outcome run = Tavprint(c.args);
-    EXPECT_NE(run.status, 0);
-    EXPECT_NE(run.err.find(c.said), std::string::npos) << run.err;
-  }
+      {"frobnicate", kFails, "'frobnicate' is not a command of tavprint.\nCommands: register,"},
+      {"--dsn demo bill", kFails,
+       "tavprint bill needs one of its commands.\nCommands: types, list,"},
+      {"--language XX whoami", kFails, "XX not in {CHS,CHT,EN}"},
+      {"call clsGetData.TransMode --jsn", kFails,
+       "Argument 1 '--jsn' is no option of tavprint call"},
+  });
   // Options of the program after call's arguments are options, not arguments.
   const Outcome json =
       Tavprint("call clsGetData.GetSysValue '\"demo\"' '\"IC\"' '\"NoSuchKey\"' --json");
@@ -125,27 +117,16 @@ TEST_F(TavprintTest, DiscoveryCommandsShowUserSourcesBillTypesAndBills) {
   std::ofstream(dir_ / "catalog.toml")
       << "[sources.finance]\nconnection = \"Driver={x};Server=h;UID=sa;PWD={se;cret}\"\n"
          "user_id = 16395\n";
-  struct Case {
-    std::string args;
-    std::string said;
-  };
-  const Case cases[] = {
-      {"whoami",
+  ExpectSaid({
+      {"whoami", 0,
        "Manager (user 16394, language CHS, the administrator) on demo\nIdentity: nobody "
        "was asked for: the administrator\n"},
-      {"--user-id 16395 whoami",
-       "张伟 (user 16395, language CHS) on demo\nIdentity: asked for "
-       "with --user-id"},
-      {"sources", "finance | 16395"},
-      {"bill types", "92  | 生产领料"},
-      {"bill list 21", "2003     | XOUT000003"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.args);
-    const Outcome run = Tavprint(c.args);
-    EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_NE(run.out.find(c.said), std::string::npos) << run.out;
-  }
+      {"--user-id 16395 whoami", 0,
+       "张伟 (user 16395, language CHS) on demo\nIdentity: asked for with --user-id"},
+      {"sources", 0, "finance | 16395"},
+      {"bill types", 0, "92  | 生产领料"},
+      {"bill list 21", 0, "2003     | XOUT000003"},
+  });
   EXPECT_EQ(Tavprint("sources").out.find("se;cret"), std::string::npos);
   EXPECT_EQ(Json::parse(Tavprint("--user-id 16396 whoami --json").out)["user_name"], "李娜");
   EXPECT_EQ(Json::parse(Tavprint("bill list 1 --json").out)["bills"][2]["bill_no"], "WIN000003");

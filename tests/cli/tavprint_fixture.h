@@ -2,6 +2,7 @@
 // registry, catalog and demo data source there), with its exit status, output and errors.
 #pragma once
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
@@ -9,6 +10,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "run_command.h"
 #include "temp_dir.h"
@@ -20,13 +22,6 @@ struct Outcome {
   std::string out;
   std::string err;
 };
-
-inline std::string ReadText(const std::filesystem::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 class TavprintTest : public ::testing::Test {
  protected:
@@ -49,6 +44,28 @@ class TavprintTest : public ::testing::Test {
     run.status = WIFEXITED(ran.wait_status) ? WEXITSTATUS(ran.wait_status) : -1;
     run.err = ReadText(err);
     return run;
+  }
+
+  // What a command line must do: exit with `status` (kFails: with any failure) and say `text` on
+  // its output (status 0) or on its errors; `env` as Tavprint takes it.
+  static constexpr int kFails = -2;
+  struct Said {
+    std::string args;
+    int status;
+    std::string text;
+    std::string env = "";
+  };
+  void ExpectSaid(const std::vector<Said>& cases) {
+    for (const Said& c : cases) {
+      SCOPED_TRACE(c.args);
+      const Outcome run = Tavprint(c.args, c.env);
+      if (c.status == kFails) {
+        EXPECT_NE(run.status, 0);
+      } else {
+        EXPECT_EQ(run.status, c.status) << run.err;
+      }
+      EXPECT_THAT(c.status == 0 ? run.out : run.err, testing::HasSubstr(c.text));
+    }
   }
 
   TempDir dir_;

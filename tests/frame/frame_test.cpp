@@ -1,16 +1,16 @@
 // The classes' shared frame: TransMode, ExecuteSQL and GetSysValue through Invoke, per-call
-// transactions, and the shared SQL and record helpers.
+// transactions, and the shared SQL helpers.
 #include <gtest/gtest.h>
 
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "com_error_of.h"
+#include "com_values.h"
 #include "frame/cls_get_data.h"
 #include "frame/cls_print_setup_query.h"
 #include "frame/cls_print_setup_update.h"
 #include "frame/context_helpers.h"
-#include "frame/record_helpers.h"
 #include "frame/sql_quote.h"
 #include "platform/ado/sql_trace.h"
 #include "platform/oleaut/com_error.h"
@@ -18,6 +18,7 @@
 #include "platform/tavglobal/database_files.h"
 #include "platform/tavglobal/globals.h"
 #include "temp_dir.h"
+#include "threads.h"
 
 namespace frame {
 namespace {
@@ -25,6 +26,7 @@ namespace {
 using oleaut::Bstr;
 using oleaut::ComError;
 using oleaut::Variant;
+using tavtest::FirstValue;
 
 class FrameTest : public testing::Test {
  protected:
@@ -43,9 +45,6 @@ class FrameTest : public testing::Test {
   }
 
   Variant Sql(const Bstr& dsn, const Bstr& sql) { return data_->Call(u"ExecuteSQL", dsn, sql); }
-  static Variant FirstValue(const Variant& recordset) {
-    return recordset.AsObjectOf<ado::Recordset>()->Fields()->Item(std::int32_t{0})->Value();
-  }
 
   tavtest::TempDir dir_;
   Bstr dsn_a_;
@@ -60,12 +59,7 @@ TEST_F(FrameTest, TransModeIsConstantAndQueryHasNone) {
   Sql(dsn_a_, u"SELECT 1");
   EXPECT_EQ(data_->Call(u"transmode"), Variant(std::int32_t{3}));
   auto query = com::Make<clsPrintSetupQuery>();
-  try {
-    query->Call(u"TransMode");
-    ADD_FAILURE() << "clsPrintSetupQuery has no TransMode";
-  } catch (const ComError& e) {
-    EXPECT_EQ(e.VbNumber(), oleaut::kNoSuchMember);
-  }
+  EXPECT_EQ(tavtest::ErrorOf([&] { query->Call(u"TransMode"); }).VbNumber(), oleaut::kNoSuchMember);
 }
 
 TEST_F(FrameTest, ExecuteSQLRunsOnEachCallsOwnSourceAndDetaches) {
@@ -91,30 +85,18 @@ TEST_F(FrameTest, ConcurrentWritingCallsWaitForEachOtherAndLoseNothing) {
   constexpr int kThreads = 4;
   constexpr int kCalls = 200;
   Sql(dsn_a_, u"CREATE TABLE t_Log (FID int NOT NULL, FThread int NOT NULL)");
-  std::vector<std::string> failures(kThreads);
-  std::vector<std::thread> threads;
-  for (int t = 0; t < kThreads; ++t) {
-    threads.emplace_back([this, t, &failures] {
-      try {
-        // Apartment model: each thread creates and calls its own instance.
-        auto data = com::Make<clsGetData>();
-        for (int i = 0; i < kCalls; ++i) {
-          // The batch reads before it writes: it must still wait for the other writers.
-          data->Call(u"ExecuteSQL", dsn_a_,
-                     u"IF NOT EXISTS (SELECT 1 FROM t_Log WHERE FID = -1) INSERT INTO t_Log "
-                     u"VALUES (" +
-                         oleaut::FromUtf8(std::to_string(i)) + u", " +
-                         oleaut::FromUtf8(std::to_string(t)) + u")");
-        }
-      } catch (const std::exception& e) {
-        failures[t] = e.what();
-      }
-    });
-  }
-  for (auto& thread : threads)
-    thread.join();
-  for (const auto& failure : failures)
-    EXPECT_EQ(failure, "");
+  const auto failures = tavtest::OnThreads(kThreads, [this](int t) {
+    // Apartment model: each thread creates and calls its own instance.
+    auto data = com::Make<clsGetData>();
+    for (int i = 0; i < kCalls; ++i) {
+      // The batch reads before it writes: it must still wait for the other writers.
+      data->Call(u"ExecuteSQL", dsn_a_,
+                 u"IF NOT EXISTS (SELECT 1 FROM t_Log WHERE FID = -1) INSERT INTO t_Log VALUES (" +
+                     oleaut::FromUtf8(std::to_string(i)) + u", " +
+                     oleaut::FromUtf8(std::to_string(t)) + u")");
+    }
+  });
+  EXPECT_EQ(failures, std::vector<std::string>(kThreads));
   EXPECT_EQ(FirstValue(Sql(dsn_a_, u"SELECT count(*) FROM t_Log")),
             Variant(std::int32_t{kThreads * kCalls}));
 }
@@ -175,22 +157,6 @@ TEST(LangFieldName, PicksTheLanguageColumn) {
   EXPECT_EQ(GetLangFieldName(u"FName", u"EN"), u"FName_EN");
   EXPECT_EQ(GetLangFieldName(u"FName", u"CHS"), u"FName");
   EXPECT_EQ(GetLangFieldName(u"FName", u""), u"FName");
-}
-
-TEST_F(FrameTest, RecordHelpersCopyTheCurrentRecord) {
-  Sql(dsn_a_,
-      u"CREATE TABLE t_Flags (FText nvarchar(10) NULL, FOn bit, FOff bit)"
-      u" INSERT INTO t_Flags VALUES (NULL, 1, 0)");
-  auto recordset =
-      Sql(dsn_a_, u"SELECT FText, FOn, FOff FROM t_Flags").AsObjectOf<ado::Recordset>();
-  auto plain = RecordToDict(*recordset);
-  EXPECT_TRUE(plain->Item(u"ftext").IsNull());
-  EXPECT_EQ(plain->Item(u"FOn"), Variant(true));
-  auto cleaned = RecordToDictNoNull(*recordset);
-  EXPECT_EQ(cleaned->Item(u"FText"), Variant(u""));
-  EXPECT_EQ(cleaned->Item(u"FOn"), Variant(std::int16_t{1}));
-  EXPECT_EQ(cleaned->Item(u"FOff"), Variant(std::int16_t{0}));
-  EXPECT_EQ(cleaned->Count(), 3);
 }
 
 TEST_F(FrameTest, IndustryVersionReadsTheLeadingNumberOrZero) {

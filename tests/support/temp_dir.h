@@ -1,5 +1,6 @@
-// Test helpers: a temporary directory removed at the end of the test, and a scoped environment
-// variable, so that every test runs against its own registry, catalog and database files.
+// Test helpers: a temporary directory removed at the end of the test, its files read back, and a
+// scoped environment variable, so that every test runs against its own registry, catalog and
+// database files.
 #pragma once
 
 #include <filesystem>
@@ -21,6 +22,9 @@ class TempDir {
  private:
   std::filesystem::path path_;
 };
+
+// All the bytes of `file` ("" when it cannot be read).
+std::string ReadText(const std::filesystem::path& file);
 
 // Sets an environment variable for the life of the object, then restores the old value.
 class ScopedEnv {

@@ -2,9 +2,9 @@
 // administrator's templates, so these reading calls write, and must wait for each other rather
 // than fail when a read lock cannot be upgraded.
 #include <string>
-#include <thread>
 
 #include "store_fixture.h"
+#include "threads.h"
 
 namespace templates_test {
 namespace {
@@ -18,24 +18,12 @@ TEST_F(ConcurrencyTest, FirstListsOfSeveralUsersAtOnceAllCopy) {
     AddBillRow(type, body, kAdmin, u"标准", std::nullopt, 1);
   }
   const std::int16_t users[] = {kZhang, kLi};
-  std::vector<std::string> failures(std::size(users));
-  std::vector<std::thread> threads;
-  for (std::size_t u = 0; u < std::size(users); ++u) {
-    threads.emplace_back([&, u] {
-      try {
-        auto query = com::Make<frame::clsPrintSetupQuery>();
-        for (std::int32_t type = 1; type <= kTypes; ++type) {
-          query->Call(u"GetNoteInfo", Dsn(users[u]), type);
-        }
-      } catch (const std::exception& e) {
-        failures[u] = e.what();
-      }
-    });
-  }
-  for (auto& thread : threads)
-    thread.join();
-  for (const auto& failure : failures)
-    EXPECT_EQ(failure, "");
+  const auto failures = tavtest::OnThreads(std::size(users), [&](int u) {
+    auto query = com::Make<frame::clsPrintSetupQuery>();
+    for (std::int32_t type = 1; type <= kTypes; ++type)
+      query->Call(u"GetNoteInfo", Dsn(users[u]), type);
+  });
+  EXPECT_EQ(failures, std::vector<std::string>(std::size(users)));
   for (const std::int16_t user : users) {
     EXPECT_EQ(Count(u"SELECT count(*) FROM T_ExcelPrintExport WHERE FBillId > 0 AND FPreparerId=" +
                     oleaut::FromUtf8(std::to_string(user))),

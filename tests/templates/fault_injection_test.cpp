@@ -93,21 +93,13 @@ TEST_F(FaultInjectionTest, AFailingFileOperationLeavesTheTablesAsBeforeOrAsAfter
   };
   const oleaut::ByteArray body(6000, 0xA5);  // a few pages
   auto save_new_bill = [&](const Bstr& dsn) {
-    auto data = com::Make<vdl::Dictionary>();
-    data->Add(u"fNoteName", u"std");
-    data->Add(u"FNoteBlob", body);
-    com::Make<frame::clsPrintSetupUpdate>()->Call(u"SaveNewBill", dsn, kType, data);
+    com::Make<frame::clsPrintSetupUpdate>()->Call(
+        u"SaveNewBill", dsn, kType, tavtest::Dict({{u"fNoteName", u"std"}, {u"FNoteBlob", body}}));
   };
   auto select = [](const Bstr& dsn) {
-    auto item = com::Make<vdl::Dictionary>();
-    item->SetItem(u"FKey", u"57|2");
-    item->SetItem(u"FName", u"std");
-    item->SetItem(u"FSel", 1);
-    auto items = com::Make<vdl::List>();
-    items->Add(item);
-    auto modi = com::Make<vdl::Dictionary>();
-    modi->SetItem(u"Option", u"PaperSize=8");
-    modi->SetItem(u"Data", items);
+    const auto item = tavtest::Dict({{u"FKey", u"57|2"}, {u"FName", u"std"}, {u"FSel", 1}});
+    const auto modi = tavtest::Dict(
+        {{u"Option", u"PaperSize=8"}, {u"Data", Variant(tavtest::List({Variant(item)}))}});
     com::Make<frame::clsPrintSetupUpdate>()->Call(u"UpdateUserNoteData", dsn, kType, modi);
   };
   const WriteCall calls[] = {

@@ -227,12 +227,6 @@ TEST_F(ListTest, FailedCopyLeavesNothingBehind) {
   EXPECT_EQ(Snapshot(), before);
 }
 
-TEST_F(ListTest, NothingAnywhereIsAnEmptyList) {
-  const auto result = AsDict(query_->Call(u"GetNoteInfo", Dsn(kZhang), 5));
-  EXPECT_EQ(AsList(result->Item(u"Data"))->UpperBound(), 0);
-  EXPECT_EQ(result->Item(u"Option"), Variant(u""));
-}
-
 TEST_F(ListTest, ReportListAndCopy) {
   const std::int32_t body = AddReportBody(u"台账", 1001, u"Manager", Bytes("ledger"));
   AddReportRow(1001, body, kAdmin, u"台账", 1);

@@ -2,6 +2,7 @@
 // blob, and the user's own rows with the bill-type settings and the switch.
 #include <gtest/gtest.h>
 
+#include "com_error_of.h"
 #include "platform/ado/sql_trace.h"
 #include "platform/oleaut/com_error.h"
 #include "platform/oleaut/convert.h"
@@ -236,13 +237,9 @@ TEST_F(PrintLookupTest, CurrNoteRowsSwitchAndSettings) {
 
 TEST_F(PrintLookupTest, CurrNoteFailsOnMalformedSettings) {
   AddBillRow(kType, -1, kAdmin, u"settings", std::nullopt, 0, u"a,1|broken|");
-  try {
-    query_->Call(u"GetCurrNote", Dsn(kZhang), kType);
-    FAIL() << "a setting without a value was accepted";
-  } catch (const oleaut::ComError& e) {
-    EXPECT_EQ(e.VbNumber(), oleaut::kSubscriptOutOfRange);
-    EXPECT_NE(e.Description().find(u"broken"), std::u16string::npos);
-  }
+  const auto e = tavtest::ErrorOf([&] { query_->Call(u"GetCurrNote", Dsn(kZhang), kType); });
+  EXPECT_EQ(e.VbNumber(), oleaut::kSubscriptOutOfRange);
+  EXPECT_NE(e.Description().find(u"broken"), std::u16string::npos);
 }
 
 }  // namespace

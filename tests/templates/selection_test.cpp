@@ -3,6 +3,7 @@
 // blob with the administrator's option text as the starting point.
 #include <gtest/gtest.h>
 
+#include "com_error_of.h"
 #include "platform/ado/sql_trace.h"
 #include "platform/oleaut/clock.h"
 #include "platform/oleaut/com_error.h"
@@ -14,30 +15,18 @@ namespace {
 
 constexpr std::int32_t kType = 21;
 
-class SelectionTest : public StoreTest {
+class SelectionTest : public FixedClockStoreTest {
  protected:
-  SelectionTest() : clock_(kNow) {}
-
-  static inline const oleaut::Date kNow = oleaut::Date::FromFields({2024, 5, 6, 7, 8, 9});
-  static inline const oleaut::Date kToday = oleaut::Date::FromFields({2024, 5, 6});
-
   static com::Ptr<vdl::Dictionary> Item(const Variant& key, const Variant& name,
                                         const Variant& sel) {
-    auto item = com::Make<vdl::Dictionary>();
-    item->SetItem(u"FKey", key);
-    item->SetItem(u"FName", name);
-    item->SetItem(u"FSel", sel);
-    return item;
+    return tavtest::Dict({{u"FKey", key}, {u"FName", name}, {u"FSel", sel}});
   }
   static com::Ptr<vdl::Dictionary> ModiData(const Variant& option,
                                             std::vector<com::Ptr<vdl::Dictionary>> items) {
     auto data = com::Make<vdl::List>();
     for (auto& item : items)
       data->Add(item);
-    auto modi = com::Make<vdl::Dictionary>();
-    modi->SetItem(u"Option", option);
-    modi->SetItem(u"Data", data);
-    return modi;
+    return tavtest::Dict({{u"Option", option}, {u"Data", Variant(data)}});
   }
   std::vector<std::u16string> Store(std::int16_t user, const com::Ptr<vdl::Dictionary>& modi,
                                     const char16_t* member = u"UpdateUserNoteData",
@@ -52,8 +41,6 @@ class SelectionTest : public StoreTest {
         u"WHERE FPreparerId = " +
         oleaut::ToString(user) + u" ORDER BY FBillId");
   }
-
-  oleaut::ScopedFixedClock clock_;
 };
 
 TEST_F(SelectionTest, FirstCallCreatesRowsSecondOnlyUpdates) {
@@ -140,11 +127,8 @@ TEST_F(SelectionTest, OptionTextsAreQuotedNeverRun) {
 TEST_F(SelectionTest, BadModiDataRollsTheWholeCallBack) {
   AddBillRow(kType, 0, kZhang, u"存放页面设置信息", std::nullopt, 0, u"kept");
   AddBillRow(kType, 5, kZhang, u"five", u"", 0);
-  auto not_a_list = com::Make<vdl::Dictionary>();
-  not_a_list->SetItem(u"Option", u"changed");
-  not_a_list->SetItem(u"Data", u"1|5");
-  auto no_key = com::Make<vdl::Dictionary>();
-  no_key->SetItem(u"FSel", 1);
+  const auto not_a_list = tavtest::Dict({{u"Option", u"changed"}, {u"Data", u"1|5"}});
+  const auto no_key = tavtest::Dict({{u"FSel", 1}});
 
   struct Case {
     const char* label;
@@ -164,13 +148,10 @@ TEST_F(SelectionTest, BadModiDataRollsTheWholeCallBack) {
   const auto before = Snapshot();
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);
-    try {
-      update_->Call(u"UpdateUserNoteData", Dsn(kZhang), kType, c.modi);
-      ADD_FAILURE() << "accepted";
-    } catch (const oleaut::ComError& e) {
-      EXPECT_NE(e.Description().find(c.says), std::u16string::npos)
-          << oleaut::ToUtf8(e.Description());
-    }
+    const auto e =
+        tavtest::ErrorOf([&] { update_->Call(u"UpdateUserNoteData", Dsn(kZhang), kType, c.modi); });
+    EXPECT_NE(e.Description().find(c.says), std::u16string::npos)
+        << oleaut::ToUtf8(e.Description());
     EXPECT_EQ(Snapshot(), before);
   }
 }
@@ -191,15 +172,11 @@ TEST_F(SelectionTest, AnItemThatNamesNoTemplateChangesNothing) {
       const auto modi = ModiData(
           u"changed", {Item(u"x|5", u"", 1), Item(Bstr(key), u"", 1), Item(u"x|6", u"six", 1)});
       ado::ScopedSqlTrace trace;
-      try {
-        update_->Call(member, Dsn(kZhang), type, modi);
-        ADD_FAILURE() << "accepted";
-      } catch (const oleaut::ComError& e) {
-        EXPECT_NE(e.Description().find(u"item 2 of \"Data\" names no template: its \"FKey\" '" +
-                                       key + u"'"),
-                  std::u16string::npos)
-            << oleaut::ToUtf8(e.Description());
-      }
+      const auto e = tavtest::ErrorOf([&] { update_->Call(member, Dsn(kZhang), type, modi); });
+      EXPECT_NE(e.Description().find(u"item 2 of \"Data\" names no template: its \"FKey\" '" + key +
+                                     u"'"),
+                std::u16string::npos)
+          << oleaut::ToUtf8(e.Description());
       for (const std::u16string& batch : trace.Batches())
         EXPECT_EQ(batch.find(u"select "), 0U) << oleaut::ToUtf8(batch);
       EXPECT_EQ(Snapshot(), before);

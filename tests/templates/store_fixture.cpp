@@ -1,79 +1,28 @@
 #include "store_fixture.h"
 
-#include <sqlite3.h>
-
-#include <atomic>
-#include <fstream>
-#include <iomanip>
-
 #include "odbc_driver.h"
 #include "platform/ado/command.h"
 #include "platform/ado/recordset.h"
 #include "platform/oleaut/convert.h"
 #include "platform/oleaut/text.h"
-#include "platform/tavglobal/database_files.h"
 
 namespace templates_test {
 
-namespace {
-
-// The thread's context keeps every data source it has bound by name, so each test's names are
-// new ones.
-std::string NextSuffix() {
-  static std::atomic<int> next{0};
-  return std::to_string(++next);
-}
-
-}  // namespace
-
 StoreTest::StoreTest()
-    : catalog_env_("TAV_CATALOG", (dir_ / "catalog.toml").string()),
-      db_(dir_ / "store.db"),
-      suffix_(NextSuffix()) {
-  tavglobal::CreateDatabase(db_, /*with_demo_data=*/false);
+    : DatabaseTest("store.db", /*with_demo_data=*/false, Provider::kOfTheTestRun) {
   // TAV_TEST_PROVIDER=odbc runs the store through the ODBC provider over the SQLite driver.
-  const std::string connection = tavtest::TestConnectionString(db_);
-  raw_ = com::Make<ado::Connection>();
-  raw_->Open(oleaut::FromUtf8(connection));
-  std::ofstream catalog(dir_ / "catalog.toml");
   for (const auto& [user, name] :
        {std::pair{kAdmin, "Manager"}, std::pair{kZhang, "张伟"}, std::pair{kLi, "李娜"},
         std::pair{kLong, "一二三四五六七八九十甲乙丙丁戊己庚辛壬癸子"}}) {
-    catalog << "[sources.u" << user << "-" << suffix_ << "]\nconnection = \"" << connection
-            << "\"\nuser_id = " << user << "\nuser_name = \"" << name << "\"\n";
+    AddSource("u" + std::to_string(user),
+              "user_id = " + std::to_string(user) + "\nuser_name = \"" + name + "\"\n");
     Exec(u"INSERT INTO t_User (FUserID, FName) VALUES (" + oleaut::ToString(user) + u", N'" +
          oleaut::FromUtf8(name) + u"')");
   }
-  catalog.close();
 }
 
 bool TextKeepsNul(std::u16string_view text) {
   return !tavtest::TestsUseOdbc() || text.find(u'\0') == std::u16string_view::npos;
-}
-
-Bstr StoreTest::Dsn(std::int16_t user) const {
-  return oleaut::FromUtf8("u" + std::to_string(user) + "-" + suffix_);
-}
-
-void StoreTest::Exec(std::u16string_view sql) const {
-  raw_->Execute(sql);
-}
-
-std::vector<Row> StoreTest::Rows(std::u16string_view sql) const {
-  return RowsOf(*raw_, sql);
-}
-
-std::vector<Row> StoreTest::RowsOf(ado::Connection& connection, std::u16string_view sql) {
-  std::vector<Row> rows;
-  auto rs = connection.Execute(sql);
-  for (; !rs->Eof(); rs->MoveNext()) {
-    Row row;
-    const auto fields = rs->Fields();
-    for (std::int32_t i = 0; i < fields->Count(); ++i)
-      row.push_back(fields->Item(i)->Value());
-    rows.push_back(std::move(row));
-  }
-  return rows;
 }
 
 std::int32_t StoreTest::Count(std::u16string_view sql) const {
@@ -109,18 +58,27 @@ Bstr TextOrNull(const std::optional<std::u16string>& text) {
   return u"N'" + oleaut::Replace(*text, u"'", u"''") + u"'";
 }
 
+// The values an assignment row of either table starts with, up to its data text.
+Bstr RowValues(std::int32_t type, std::int32_t id, std::int16_t user, std::u16string_view name,
+               const std::optional<std::u16string>& data) {
+  return oleaut::ToString(type) + u"," + oleaut::ToString(id) + u"," + oleaut::ToString(user) +
+         u",'2024-01-02'," + TextOrNull(std::u16string(name)) + u"," + TextOrNull(data) + u",";
+}
+
 }  // namespace
 
 std::int32_t StoreTest::AddBillBody(std::u16string_view name, std::int32_t type,
                                     std::u16string_view creator,
                                     const oleaut::ByteArray& blob) const {
-  return AddBody(*raw_, u"T_ExcelPrintExportNote", u"FNewBillType", name, type, creator, blob);
+  return AddBody(*RawConnection(), u"T_ExcelPrintExportNote", u"FNewBillType", name, type, creator,
+                 blob);
 }
 
 std::int32_t StoreTest::AddReportBody(std::u16string_view name, std::int32_t rpt,
                                       std::u16string_view creator,
                                       const oleaut::ByteArray& blob) const {
-  return AddBody(*raw_, u"T_RptExcelPrintExportNote", u"FNewRptId", name, rpt, creator, blob);
+  return AddBody(*RawConnection(), u"T_RptExcelPrintExportNote", u"FNewRptId", name, rpt, creator,
+                 blob);
 }
 
 void StoreTest::AddBillRow(std::int32_t type, std::int32_t bill_id, std::int16_t user,
@@ -129,9 +87,8 @@ void StoreTest::AddBillRow(std::int32_t type, std::int32_t bill_id, std::int16_t
   Exec(
       u"INSERT INTO T_ExcelPrintExport (FBillType,FBillId,FPreparerId,FDate,FName,FData,"
       u"FBillTypeSub,FSel) VALUES (" +
-      oleaut::ToString(type) + u"," + oleaut::ToString(bill_id) + u"," + oleaut::ToString(user) +
-      u",'2024-01-02'," + TextOrNull(std::u16string(name)) + u"," + TextOrNull(data) + u"," +
-      TextOrNull(sub) + u"," + oleaut::ToString(sel) + u")");
+      RowValues(type, bill_id, user, name, data) + TextOrNull(sub) + u"," + oleaut::ToString(sel) +
+      u")");
 }
 
 void StoreTest::AddReportRow(std::int32_t rpt, std::int32_t note_id, std::int16_t user,
@@ -140,9 +97,7 @@ void StoreTest::AddReportRow(std::int32_t rpt, std::int32_t note_id, std::int16_
   Exec(
       u"INSERT INTO T_RptExcelPrintExport (FRptId,FNoteId,FPreparerId,FDate,FName,FData,FSel) "
       u"VALUES (" +
-      oleaut::ToString(rpt) + u"," + oleaut::ToString(note_id) + u"," + oleaut::ToString(user) +
-      u",'2024-01-02'," + TextOrNull(std::u16string(name)) + u"," + TextOrNull(data) + u"," +
-      oleaut::ToString(sel) + u")");
+      RowValues(rpt, note_id, user, name, data) + oleaut::ToString(sel) + u")");
 }
 
 std::vector<Row> StoreTest::SnapshotOf(ado::Connection& connection) {
@@ -157,46 +112,4 @@ std::vector<Row> StoreTest::SnapshotOf(ado::Connection& connection) {
   return all;
 }
 
-void StoreTest::ExecNative(const char* sql) const {
-  sqlite3* db = nullptr;
-  ASSERT_EQ(sqlite3_open(db_.c_str(), &db), SQLITE_OK);
-  char* message = nullptr;
-  const int rc = sqlite3_exec(db, sql, nullptr, nullptr, &message);
-  EXPECT_EQ(rc, SQLITE_OK) << (message ? message : "");
-  sqlite3_free(message);
-  sqlite3_close(db);
-}
-
-com::Ptr<vdl::Dictionary> AsDict(const Variant& value) {
-  return value.AsObjectOf<vdl::Dictionary>();
-}
-
-com::Ptr<vdl::List> AsList(const Variant& value) {
-  return value.AsObjectOf<vdl::List>();
-}
-
-oleaut::ByteArray Bytes(std::string_view text) {
-  return oleaut::ByteArray(text.begin(), text.end());
-}
-
 }  // namespace templates_test
-
-namespace oleaut {
-
-void PrintTo(const Variant& value, std::ostream* out) {
-  *out << ToUtf8(VarTypeName(value.Type()));
-  if (value.IsEmpty() || value.IsNull() || value.IsMissing()) return;
-  if (value.Type() == VarType::ByteArray) {
-    const ByteArray& bytes = value.AsByteArray();
-    *out << "[" << bytes.size() << "]" << std::hex;
-    for (std::size_t i = 0; i < bytes.size() && i < 32; ++i) {
-      *out << " " << std::setw(2) << std::setfill('0') << int{bytes[i]};
-    }
-    *out << std::dec;
-    return;
-  }
-  if (value.IsObject()) return;
-  *out << "(" << ToUtf8(ToString(value)) << ")";
-}
-
-}  // namespace oleaut

@@ -6,19 +6,18 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <filesystem>
 #include <optional>
-#include <ostream>
 #include <string>
 #include <vector>
 
+#include "com_values.h"
+#include "database_test.h"
 #include "frame/cls_print_setup_query.h"
 #include "frame/cls_print_setup_update.h"
-#include "platform/ado/connection.h"
+#include "platform/oleaut/clock.h"
 #include "platform/oleaut/variant.h"
 #include "platform/vdl/dictionary.h"
 #include "platform/vdl/list.h"
-#include "temp_dir.h"
 
 namespace templates_test {
 
@@ -32,20 +31,19 @@ inline constexpr std::int16_t kLong = 16397;  // a user whose name is 21 charact
 inline constexpr char16_t kZhangName[] = u"张伟";
 inline constexpr char16_t kLongName[] = u"一二三四五六七八九十甲乙丙丁戊己庚辛壬癸子";
 
-using Row = std::vector<Variant>;
+using tavtest::AsDict;
+using tavtest::AsList;
+using tavtest::Bytes;
+using tavtest::Row;
 
-class StoreTest : public testing::Test {
+class StoreTest : public tavtest::DatabaseTest {
  protected:
   StoreTest();
 
   // The data-source name through which `user` (kAdmin, kZhang, kLi or kLong) reaches this test's
   // database.
-  Bstr Dsn(std::int16_t user) const;
+  Bstr Dsn(std::int16_t user) const { return SourceName("u" + std::to_string(user)); }
 
-  // Runs statements on the database outside the component (autocommit).
-  void Exec(std::u16string_view sql) const;
-  std::vector<Row> Rows(std::u16string_view sql) const;
-  static std::vector<Row> RowsOf(ado::Connection& connection, std::u16string_view sql);
   std::int32_t Count(std::u16string_view sql) const;
 
   // Seeding. Returns the new body's FId.
@@ -61,43 +59,25 @@ class StoreTest : public testing::Test {
                     std::u16string_view name, int sel,
                     std::optional<std::u16string> data = u"") const;
 
-  // Runs SQLite's own SQL on the database, for faults that the T-SQL dialect cannot set up (a
-  // trigger that makes one insert fail).
-  void ExecNative(const char* sql) const;
-
-  // A connection of its own to this test's database, as a client that copies templates holds.
-  com::Ptr<ado::Connection> RawConnection() const { return raw_; }
-
   // Every row of the four tables, for checking that a failed call changed nothing.
-  std::vector<Row> Snapshot() const { return SnapshotOf(*raw_); }
+  std::vector<Row> Snapshot() const { return SnapshotOf(*RawConnection()); }
   static std::vector<Row> SnapshotOf(ado::Connection& connection);
-
-  // This test's database file.
-  const std::filesystem::path& DatabasePath() const { return db_; }
 
   com::Ptr<frame::clsPrintSetupQuery> query_ = com::Make<frame::clsPrintSetupQuery>();
   com::Ptr<frame::clsPrintSetupUpdate> update_ = com::Make<frame::clsPrintSetupUpdate>();
+};
 
- private:
-  tavtest::TempDir dir_;
-  tavtest::ScopedEnv catalog_env_;
-  std::filesystem::path db_;
-  std::string suffix_;
-  com::Ptr<ado::Connection> raw_;
+// The store at a fixed moment, for tests that check the dates it writes.
+class FixedClockStoreTest : public StoreTest {
+ protected:
+  static inline const oleaut::Date kNow = oleaut::Date::FromFields({2024, 5, 6, 7, 8, 9});
+  static inline const oleaut::Date kToday = oleaut::Date::FromFields({2024, 5, 6});
+
+  oleaut::ScopedFixedClock clock_{kNow};
 };
 
 // Whether `text` comes back whole from the database the tests use: the SQLite ODBC driver hands
 // text over as C strings, which end at a NUL character (SQL Server's drivers do not).
 bool TextKeepsNul(std::u16string_view text);
 
-// Result helpers.
-com::Ptr<vdl::Dictionary> AsDict(const Variant& value);
-com::Ptr<vdl::List> AsList(const Variant& value);
-oleaut::ByteArray Bytes(std::string_view text);
-
 }  // namespace templates_test
-
-namespace oleaut {
-// Readable failure messages for Variants and rows of them.
-void PrintTo(const Variant& value, std::ostream* out);
-}  // namespace oleaut

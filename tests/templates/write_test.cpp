@@ -5,6 +5,7 @@
 
 #include <functional>
 
+#include "com_error_of.h"
 #include "platform/ado/sql_trace.h"
 #include "platform/oleaut/clock.h"
 #include "platform/oleaut/com_error.h"
@@ -16,30 +17,12 @@ namespace {
 
 constexpr std::int32_t kType = 57;
 
-class WriteTest : public StoreTest {
+class WriteTest : public FixedClockStoreTest {
  protected:
-  WriteTest() : clock_(kNow) {}
-
-  static inline const oleaut::Date kNow = oleaut::Date::FromFields({2024, 5, 6, 7, 8, 9});
-
   com::Ptr<vdl::List> Insert(std::int16_t user, const Bstr& name, const Variant& blob,
                              const char16_t* member = u"InsertNoteRow", std::int32_t type = kType) {
     return AsList(update_->Call(member, Dsn(user), type, name, blob));
   }
-
-  // Fails the test unless the call raises; returns the error.
-  template <class F>
-  static oleaut::ComError Raised(F&& call) {
-    try {
-      call();
-    } catch (const oleaut::ComError& e) {
-      return e;
-    }
-    ADD_FAILURE() << "the call did not raise";
-    return oleaut::ComError(0, u"", u"");
-  }
-
-  oleaut::ScopedFixedClock clock_;
 };
 
 TEST_F(WriteTest, InsertThenReinsertOneName) {
@@ -81,12 +64,6 @@ TEST_F(WriteTest, InsertThenReinsertOneName) {
                                Variant(0), Variant(16395), Variant(u""), Variant(oleaut::kNull)})));
 }
 
-TEST_F(WriteTest, EachUserSavesTheirOwnBody) {
-  Insert(kZhang, u"form", Bytes("z"));
-  Insert(kLi, u"form", Bytes("l"));
-  EXPECT_EQ(Count(u"SELECT count(*) FROM T_ExcelPrintExportNote WHERE FName = N'form'"), 2);
-}
-
 // A name is kept as typed unless the lookup of the next save could not find it so: then the
 // name stored is the one the lookup compares, and saving it again replaces that body.
 TEST_F(WriteTest, NamesAreStoredSoTheNextSaveFindsThemOrRefused) {
@@ -114,7 +91,7 @@ TEST_F(WriteTest, NamesAreStoredSoTheNextSaveFindsThemOrRefused) {
     SCOPED_TRACE(c.label);
     const auto before = Snapshot();
     if (c.refused) {
-      const auto error = Raised([&] { Insert(kZhang, Bstr(c.name), Bytes("b")); });
+      const auto error = tavtest::ErrorOf([&] { Insert(kZhang, Bstr(c.name), Bytes("b")); });
       EXPECT_NE(error.Description().find(u"255"), std::u16string::npos)
           << oleaut::ToUtf8(error.Description());
       EXPECT_EQ(Snapshot(), before);
@@ -134,9 +111,7 @@ TEST_F(WriteTest, NamesAreStoredSoTheNextSaveFindsThemOrRefused) {
   EXPECT_EQ(Count(u"SELECT count(*) FROM T_ExcelPrintExport"), 16);
 
   // The administrator's saves and the wholesale replacement by name find what was saved too.
-  auto dct = com::Make<vdl::Dictionary>();
-  dct->Add(u"fNoteName", u" admin\n");
-  dct->Add(u"FNoteBlob", Bytes("a1"));
+  const auto dct = tavtest::Dict({{u"fNoteName", u" admin\n"}, {u"FNoteBlob", Bytes("a1")}});
   update_->Call(u"SaveNewBill", Dsn(kAdmin), kType, dct);
   dct->SetItem(u"FNoteBlob", Bytes("a2"));
   update_->Call(u"SaveNewBill", Dsn(kAdmin), kType, dct);
@@ -175,16 +150,15 @@ TEST_F(WriteTest, ReportSaveDeclaresNarrowerPersonNames) {
   // A 21-character user name fits the bill table's parameters but not the report's.
   Insert(kLong, u"long", Bytes("l"));
   const auto before = Snapshot();
-  const auto error = Raised([&] { Insert(kLong, u"long", Bytes("l"), u"InsertRptNoteRow", 1001); });
+  const auto error =
+      tavtest::ErrorOf([&] { Insert(kLong, u"long", Bytes("l"), u"InsertRptNoteRow", 1001); });
   EXPECT_NE(error.Description().find(u"20"), std::u16string::npos);
   EXPECT_EQ(Snapshot(), before);
 }
 
 TEST_F(WriteTest, SaveNewBill) {
-  const auto dct = com::Make<vdl::Dictionary>();
-  dct->SetItem(u"fNoteName", u"标准");
-  dct->SetItem(u"Username", u" ignored ");
-  dct->SetItem(u"FNoteBlob", Bytes("admin"));
+  const auto dct = tavtest::Dict(
+      {{u"fNoteName", u"标准"}, {u"Username", u" ignored "}, {u"FNoteBlob", Bytes("admin")}});
   ado::ScopedSqlTrace trace;
   EXPECT_EQ(update_->Call(u"SaveNewBill", Dsn(kZhang), kType, dct), Variant(false));
   EXPECT_EQ(trace.Batches(),
@@ -247,7 +221,7 @@ TEST_F(WriteTest, UpdateNoteRowReplacesBodiesOfTheType) {
 
   // A modifier name wider than its parameter is refused and nothing changes.
   const auto before = Snapshot();
-  Raised([&] { update_->Call(u"UpdateNoteRow", Dsn(kLong), kType, Bytes("no")); });
+  tavtest::ErrorOf([&] { update_->Call(u"UpdateNoteRow", Dsn(kLong), kType, Bytes("no")); });
   EXPECT_EQ(Snapshot(), before);
 }
 
@@ -295,7 +269,7 @@ TEST_F(WriteTest, FailedSaveLeavesNothingBehind) {
       "CREATE TRIGGER refuse BEFORE INSERT ON T_ExcelPrintExport BEGIN "
       "SELECT RAISE(ABORT, 'refused'); END");
   const auto before = Snapshot();
-  const auto error = Raised([&] { Insert(kZhang, u"form", Bytes("b")); });
+  const auto error = tavtest::ErrorOf([&] { Insert(kZhang, u"form", Bytes("b")); });
   EXPECT_NE(error.Description().find(u"refused"), std::u16string::npos);
   EXPECT_EQ(Snapshot(), before);  // the body inserted first is gone again
 }
@@ -312,16 +286,11 @@ TEST_F(WriteTest, EveryWriteFailureLeavesTheTablesUnchanged) {
   AddBillRow(kType, body, kZhang, u"mine", u"", 1);
   AddBillRow(kType, 0, kAdmin, u"存放页面设置信息", std::nullopt, 0, u"admin");
 
-  auto modi = com::Make<vdl::Dictionary>();
-  auto items = com::Make<vdl::List>();
-  auto item = com::Make<vdl::Dictionary>();
-  item->SetItem(u"FKey", u"1001|9");
-  item->SetItem(u"FSel", 1);
-  items->Add(item);
-  modi->SetItem(u"Option", u"o");
-  modi->SetItem(u"Data", items);
-  auto long_name = com::Make<vdl::Dictionary>();
-  long_name->SetItem(u"fNoteName", Bstr(256, u'名'));
+  const auto modi = tavtest::Dict(
+      {{u"Option", u"o"},
+       {u"Data",
+        Variant(tavtest::List({Variant(tavtest::Dict({{u"FKey", u"1001|9"}, {u"FSel", 1}}))}))}});
+  const auto long_name = tavtest::Dict({{u"fNoteName", Bstr(256, u'名')}});
 
   struct Case {
     const char* label;
@@ -346,7 +315,7 @@ TEST_F(WriteTest, EveryWriteFailureLeavesTheTablesUnchanged) {
     SCOPED_TRACE(c.label);
     if (c.trigger) ExecNative((std::string("CREATE TRIGGER refuse ") + c.trigger).c_str());
     const auto before = Snapshot();
-    Raised(c.call);
+    tavtest::ErrorOf(c.call);
     EXPECT_EQ(Snapshot(), before);
     ExecNative("DROP TRIGGER IF EXISTS refuse");
   }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "com_error_of.h"
 #include "platform/com/hresult.h"
 #include "platform/com/registry.h"
 #include "platform/oleaut/com_error.h"
@@ -19,14 +20,8 @@ const bool kWidgetRegistered = com::RegisterBuiltinClass(
 
 class ActivationTest : public ::testing::Test {
  protected:
-  ComError ErrorOf(std::u16string_view progid) {
-    try {
-      com::CreateByProgID(progid);
-    } catch (const ComError& error) {
-      return error;
-    }
-    ADD_FAILURE() << "created " << oleaut::ToUtf8(progid);
-    return ComError(0, u"", u"");
+  static ComError ErrorOf(std::u16string_view progid) {
+    return tavtest::ErrorOf([&] { com::CreateByProgID(progid); });
   }
   static bool Mentions(const ComError& error, std::string_view text) {
     return oleaut::ToUtf8(error.Description()).find(text) != std::string::npos;

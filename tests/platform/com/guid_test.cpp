@@ -4,6 +4,7 @@
 
 #include <unordered_set>
 
+#include "com_error_of.h"
 #include "platform/com/hresult.h"
 #include "platform/oleaut/com_error.h"
 
@@ -59,14 +60,10 @@ TEST(Guid, MalformedTextSaysWhatIsWrong) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(oleaut::ToUtf8(c.text));
-    try {
-      Guid::Parse(c.text);
-      ADD_FAILURE() << "no error";
-    } catch (const oleaut::ComError& error) {
-      EXPECT_EQ(error.Number(), com::CO_E_CLASSSTRING);
-      EXPECT_NE(oleaut::ToUtf8(error.Description()).find(c.reason), std::string::npos)
-          << error.what();
-    }
+    const auto error = tavtest::ErrorOf([&] { Guid::Parse(c.text); });
+    EXPECT_EQ(error.Number(), com::CO_E_CLASSSTRING);
+    EXPECT_NE(oleaut::ToUtf8(error.Description()).find(c.reason), std::string::npos)
+        << error.what();
   }
 }
 

@@ -25,12 +25,7 @@ using com::RegistryKey;
 using oleaut::Bstr;
 using oleaut::ComError;
 
-std::string ReadText(const std::filesystem::path& file) {
-  std::ifstream in(file);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+using tavtest::ReadText;
 
 void WriteText(const std::filesystem::path& file, const std::string& text) {
   std::ofstream(file) << text;
@@ -58,14 +53,8 @@ TEST_F(RegistryTest, ValuesPersistAndKeysAndNamesIgnoreCase) {
   const RegistryKey key = RegistryKey::Open(again, u"HKLM\\Software");
   EXPECT_EQ(key.SubKeyNames(), std::vector<Bstr>{u"MERIDAN"});
   EXPECT_EQ(key.OpenSubKey(u"meridan\\tavproduct").GetValue(u"path"), Bstr(u"/opt/tav"));
-  const ComError missing = [&] {
-    try {
-      RegistryKey::Open(again, u"HKLM\\Software\\Nobody");
-    } catch (const ComError& error) {
-      return error;
-    }
-    return ComError(0, u"", u"");
-  }();
+  const ComError missing =
+      tavtest::ErrorOf([&] { RegistryKey::Open(again, u"HKLM\\Software\\Nobody"); });
   EXPECT_EQ(missing.Number(), com::REGDB_E_KEYMISSING);
 }
 
@@ -95,12 +84,11 @@ TEST_F(RegistryTest, DeletingRemovesExactlyTheValueOrTreeAndEmptyParents) {
 
 TEST_F(RegistryTest, BadKeyPathsAreRefused) {
   for (std::u16string_view key : {u"SOFTWARE\\MERIDAN", u"HKLM\\\\x", u""}) {
-    try {
-      registry_.SetValue(key, u"v", u"1");
-      ADD_FAILURE() << "accepted " << oleaut::ToUtf8(key);
-    } catch (const ComError& error) {
-      EXPECT_NE(oleaut::ToUtf8(error.Description()).find("registry key"), std::string::npos);
-    }
+    EXPECT_NE(
+        oleaut::ToUtf8(tavtest::ErrorOf([&] { registry_.SetValue(key, u"v", u"1"); }).Description())
+            .find("registry key"),
+        std::string::npos)
+        << oleaut::ToUtf8(key);
   }
 }
 
@@ -119,15 +107,11 @@ TEST_F(RegistryTest, ACorruptFileNamesItselfAndTheFaultAndIsNeverOverwritten) {
     for (const auto& attempt :
          {std::function<void()>([&] { registry_.Read(); }),
           std::function<void()>([&] { registry_.SetValue(u"HKCR\\Y", u"", u"1"); })}) {
-      try {
-        attempt();
-        ADD_FAILURE() << "no error";
-      } catch (const ComError& error) {
-        EXPECT_EQ(error.Number(), com::HRESULT_ERROR_BADDB);
-        const std::string description = oleaut::ToUtf8(error.Description());
-        EXPECT_NE(description.find(registry_.File().string()), std::string::npos) << description;
-        EXPECT_NE(description.find(fault), std::string::npos) << description;
-      }
+      const ComError error = tavtest::ErrorOf(attempt);
+      EXPECT_EQ(error.Number(), com::HRESULT_ERROR_BADDB);
+      const std::string description = oleaut::ToUtf8(error.Description());
+      EXPECT_NE(description.find(registry_.File().string()), std::string::npos) << description;
+      EXPECT_NE(description.find(fault), std::string::npos) << description;
     }
     EXPECT_EQ(ReadText(registry_.File()), text);
   }

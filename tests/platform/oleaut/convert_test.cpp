@@ -4,6 +4,7 @@
 
 #include <functional>
 
+#include "com_error_of.h"
 #include "platform/oleaut/com_error.h"
 #include "platform/oleaut/compare.h"
 #include "platform/oleaut/default_value.h"
@@ -11,28 +12,13 @@
 namespace oleaut {
 namespace {
 
-// The VB error number `call` raises, or 0 when it raises nothing.
-int ErrorOf(const std::function<void()>& call) {
-  try {
-    call();
-  } catch (const ComError& e) {
-    return e.VbNumber();
-  }
-  return 0;
-}
+using tavtest::VbErrorOf;
 
 Decimal Dec(std::u16string_view text) {
   return *Decimal::Parse(text);
 }
 
-class Field : public com::Unknown, public HasDefaultValue {
- public:
-  explicit Field(Variant value) : value_(std::move(value)) {}
-  Variant DefaultValue() const override { return value_; }
-
- private:
-  Variant value_;
-};
+using Field = tavtest::DefaultValueOf;
 
 class Plain : public com::Unknown {};
 
@@ -74,30 +60,31 @@ TEST(Convert, OverflowAtTheLimits) {
       {32767, true},    {32768, false},   {-32768, true},    {-32769, false},
       {32767.5, false}, {-32768.5, true}, {u"40000", false}, {Dec(u"32767.4"), true}};
   for (const auto& [value, fits] : integer_cases) {
-    EXPECT_EQ(ErrorOf([&] { ToInteger(value); }), fits ? 0 : kOverflow) << ToUtf8(ToString(value));
+    EXPECT_EQ(VbErrorOf([&] { ToInteger(value); }), fits ? 0 : kOverflow)
+        << ToUtf8(ToString(value));
   }
   const std::pair<Variant, bool> long_cases[] = {
       {2147483647.0, true},        {2147483648.0, false}, {-2147483648.0, true},
       {-2147483649.0, false},      {2147483647.5, false}, {u"1e10", false},
       {Dec(u"2147483648"), false}, {1e300, false}};
   for (const auto& [value, fits] : long_cases) {
-    EXPECT_EQ(ErrorOf([&] { ToLong(value); }), fits ? 0 : kOverflow) << ToUtf8(ToString(value));
+    EXPECT_EQ(VbErrorOf([&] { ToLong(value); }), fits ? 0 : kOverflow) << ToUtf8(ToString(value));
   }
 }
 
 TEST(Convert, NullEmptyAndBadValuesRaiseAsVbDoes) {
   const auto to_long = [](Variant v) { return [v] { ToLong(v); }; };
-  EXPECT_EQ(ErrorOf(to_long(kNull)), kInvalidUseOfNull);
-  EXPECT_EQ(ErrorOf(to_long(com::Make<Field>(Variant(kNull)))), kInvalidUseOfNull);
-  EXPECT_EQ(ErrorOf(to_long(u"abc")), kTypeMismatch);
-  EXPECT_EQ(ErrorOf(to_long(u"")), kTypeMismatch);
-  EXPECT_EQ(ErrorOf(to_long(u"12abc")), kTypeMismatch);
-  EXPECT_EQ(ErrorOf(to_long(com::Make<Plain>())), kTypeMismatch);
-  EXPECT_EQ(ErrorOf(to_long(Variant::Nothing())), kObjectVariableNotSet);
-  EXPECT_EQ(ErrorOf(to_long(ByteArray{1, 2})), kTypeMismatch);
-  EXPECT_EQ(ErrorOf(to_long(com::Make<SelfDefault>())), kTypeMismatch);
-  EXPECT_EQ(ErrorOf([] { ToString(kNull); }), kInvalidUseOfNull);
-  EXPECT_EQ(ErrorOf([] { ToString(com::Make<Plain>()); }), kTypeMismatch);
+  EXPECT_EQ(VbErrorOf(to_long(kNull)), kInvalidUseOfNull);
+  EXPECT_EQ(VbErrorOf(to_long(com::Make<Field>(Variant(kNull)))), kInvalidUseOfNull);
+  EXPECT_EQ(VbErrorOf(to_long(u"abc")), kTypeMismatch);
+  EXPECT_EQ(VbErrorOf(to_long(u"")), kTypeMismatch);
+  EXPECT_EQ(VbErrorOf(to_long(u"12abc")), kTypeMismatch);
+  EXPECT_EQ(VbErrorOf(to_long(com::Make<Plain>())), kTypeMismatch);
+  EXPECT_EQ(VbErrorOf(to_long(Variant::Nothing())), kObjectVariableNotSet);
+  EXPECT_EQ(VbErrorOf(to_long(ByteArray{1, 2})), kTypeMismatch);
+  EXPECT_EQ(VbErrorOf(to_long(com::Make<SelfDefault>())), kTypeMismatch);
+  EXPECT_EQ(VbErrorOf([] { ToString(kNull); }), kInvalidUseOfNull);
+  EXPECT_EQ(VbErrorOf([] { ToString(com::Make<Plain>()); }), kTypeMismatch);
   EXPECT_EQ(ToString(Variant()), u"");
   EXPECT_EQ(ToDouble(Variant()), 0.0);
   EXPECT_FALSE(ToBoolean(Variant()));
@@ -140,7 +127,7 @@ TEST(Convert, ValReadsTheLeadingNumber) {
   for (const auto& [text, expected] : cases) {
     EXPECT_DOUBLE_EQ(Val(text), expected) << ToUtf8(text);
   }
-  EXPECT_EQ(ErrorOf([] { Val(u"1e400"); }), kOverflow);
+  EXPECT_EQ(VbErrorOf([] { Val(u"1e400"); }), kOverflow);
 }
 
 TEST(Convert, OtherTargets) {
@@ -150,13 +137,13 @@ TEST(Convert, OtherTargets) {
   EXPECT_TRUE(ToBoolean(u" TRUE "));
   EXPECT_FALSE(ToBoolean(u"false"));
   EXPECT_TRUE(ToBoolean(u"-2"));
-  EXPECT_EQ(ErrorOf([] { ToBoolean(u"yes"); }), kTypeMismatch);
+  EXPECT_EQ(VbErrorOf([] { ToBoolean(u"yes"); }), kTypeMismatch);
   EXPECT_EQ(ToDecimal(u"1.50").ToString(), u"1.50");
   EXPECT_EQ(ToDecimal(0.1).ToString(), u"0.1");
-  EXPECT_EQ(ErrorOf([] { ToDecimal(u"1e40"); }), kOverflow);
+  EXPECT_EQ(VbErrorOf([] { ToDecimal(u"1e40"); }), kOverflow);
   EXPECT_EQ(ToDate(u"2024-01-01 12:00").OleValue(), 45292.5);
-  EXPECT_EQ(ErrorOf([] { ToDate(u"01/02/2024"); }), kTypeMismatch);
-  EXPECT_EQ(ErrorOf([] { ToDate(1e7); }), kOverflow);
+  EXPECT_EQ(VbErrorOf([] { ToDate(u"01/02/2024"); }), kTypeMismatch);
+  EXPECT_EQ(VbErrorOf([] { ToDate(1e7); }), kOverflow);
   EXPECT_DOUBLE_EQ(ToDouble(u" -1.25e2 "), -125.0);
 }
 
@@ -168,11 +155,11 @@ TEST(Convert, ChangeTypeCoercesToTheDeclaredType) {
   EXPECT_EQ(ChangeType(kMissing, VarType::Variant), Variant(kMissing));
   EXPECT_EQ(ChangeType(u"ab", VarType::ByteArray), Variant(ByteArray{'a', 0, 'b', 0}));
   EXPECT_TRUE(ChangeType(Variant::Nothing(), VarType::Object).IsNothing());
-  EXPECT_EQ(ErrorOf([] { ChangeType(u"abc", VarType::Long); }), kTypeMismatch);
-  EXPECT_EQ(ErrorOf([] { ChangeType(kNull, VarType::String); }), kInvalidUseOfNull);
-  EXPECT_EQ(ErrorOf([] { ChangeType(40000, VarType::Integer); }), kOverflow);
-  EXPECT_EQ(ErrorOf([] { ChangeType(kMissing, VarType::Long); }), kTypeMismatch);
-  EXPECT_EQ(ErrorOf([] { ChangeType(12, VarType::Object); }), kTypeMismatch);
+  EXPECT_EQ(VbErrorOf([] { ChangeType(u"abc", VarType::Long); }), kTypeMismatch);
+  EXPECT_EQ(VbErrorOf([] { ChangeType(kNull, VarType::String); }), kInvalidUseOfNull);
+  EXPECT_EQ(VbErrorOf([] { ChangeType(40000, VarType::Integer); }), kOverflow);
+  EXPECT_EQ(VbErrorOf([] { ChangeType(kMissing, VarType::Long); }), kTypeMismatch);
+  EXPECT_EQ(VbErrorOf([] { ChangeType(12, VarType::Object); }), kTypeMismatch);
 }
 
 TEST(Compare, NumbersByValueTextsByCodeUnits) {
@@ -188,7 +175,7 @@ TEST(Compare, NumbersByValueTextsByCodeUnits) {
   EXPECT_EQ(Compare(kNull, kNull), Comparison::Null);
   EXPECT_TRUE(ValuesEqual(com::Make<Field>(Variant(u"x")), u"x"));
   EXPECT_FALSE(ValuesEqual(kNull, 1));
-  EXPECT_EQ(ErrorOf([] { Compare(com::Make<Plain>(), 1); }), kTypeMismatch);
+  EXPECT_EQ(VbErrorOf([] { Compare(com::Make<Plain>(), 1); }), kTypeMismatch);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "com_error_of.h"
 #include "platform/ado/connection.h"
 #include "platform/ado/recordset.h"
 #include "platform/oleaut/com_error.h"
@@ -17,6 +18,7 @@
 #include "platform/tavglobal/database_files.h"
 #include "platform/tavglobal/globals.h"
 #include "temp_dir.h"
+#include "threads.h"
 
 namespace tavglobal {
 namespace {
@@ -142,23 +144,17 @@ TEST_F(ContextTest, BadSourcesRaiseNamingTheSourceAndCause) {
     std::u16string expected;
   };
   for (const Case& c : {Case{u"nowhere", u"no such data source"}, Case{u"junk", u"junk"}}) {
-    try {
+    const ComError e = tavtest::ErrorOf([&] {
       Context()->BindDsn(c.dsn);
       Context()->GetConnection()->Execute(u"SELECT 1");
-      ADD_FAILURE() << "no error for " << oleaut::ToUtf8(c.dsn);
-    } catch (const ComError& e) {
-      EXPECT_NE(e.Description().find(c.dsn), std::u16string::npos) << e.what();
-      EXPECT_NE(e.Description().find(c.expected), std::u16string::npos) << e.what();
-    }
+    });
+    EXPECT_NE(e.Description().find(c.dsn), std::u16string::npos) << e.what();
+    EXPECT_NE(e.Description().find(c.expected), std::u16string::npos) << e.what();
   }
   WriteCatalog("[sources.broken\nconnection = 1");
-  try {
-    Context()->BindDsn(u"other");
-    ADD_FAILURE() << "a malformed catalog was accepted";
-  } catch (const ComError& e) {
-    EXPECT_NE(e.Description().find(u"catalog.toml"), std::u16string::npos) << e.what();
-    EXPECT_NE(e.Description().find(u"line 1"), std::u16string::npos) << e.what();
-  }
+  const ComError e = tavtest::ErrorOf([] { Context()->BindDsn(u"other"); });
+  EXPECT_NE(e.Description().find(u"catalog.toml"), std::u16string::npos) << e.what();
+  EXPECT_NE(e.Description().find(u"line 1"), std::u16string::npos) << e.what();
 }
 
 TEST_F(ContextTest, DemoResolvesToASeededDatabase) {
@@ -268,27 +264,15 @@ TEST_F(ContextTest, EachThreadHasItsOwnContextAndTemporaryTables) {
 TEST_F(ContextTest, ConcurrentWritersWaitAndLoseNothing) {
   constexpr int kThreads = 4;
   constexpr int kCalls = 200;
-  std::vector<std::string> failures(kThreads);
-  std::vector<std::thread> threads;
-  for (int t = 0; t < kThreads; ++t) {
-    threads.emplace_back([this, t, &failures] {
-      try {
-        for (int i = 0; i < kCalls; ++i) {
-          CallScope call(TransactionIntent::Write);
-          Run(u"INSERT INTO t_Log VALUES (" + FromUtf8(std::to_string(t * kCalls + i)) +
-              u", N'x')");
-          Context()->MarkComplete();
-          call.Finish();
-        }
-      } catch (const std::exception& e) {
-        failures[t] = e.what();
-      }
-    });
-  }
-  for (auto& thread : threads)
-    thread.join();
-  for (const auto& failure : failures)
-    EXPECT_EQ(failure, "");
+  const auto failures = tavtest::OnThreads(kThreads, [this](int t) {
+    for (int i = 0; i < kCalls; ++i) {
+      CallScope call(TransactionIntent::Write);
+      Run(u"INSERT INTO t_Log VALUES (" + FromUtf8(std::to_string(t * kCalls + i)) + u", N'x')");
+      Context()->MarkComplete();
+      call.Finish();
+    }
+  });
+  EXPECT_EQ(failures, std::vector<std::string>(kThreads));
   EXPECT_EQ(LogRows(), kThreads * kCalls);
 }
 

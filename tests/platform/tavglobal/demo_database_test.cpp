@@ -11,10 +11,8 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <latch>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "platform/ado/connection.h"
@@ -25,6 +23,7 @@
 #include "platform/tavglobal/database_files.h"
 #include "platform/tavglobal/globals.h"
 #include "temp_dir.h"
+#include "threads.h"
 
 namespace tavglobal {
 namespace {
@@ -34,37 +33,23 @@ namespace fs = std::filesystem;
 constexpr int kThreads = 8;
 
 // A host thread's first call: bind "demo" and write one row in the call's transaction.
-std::string FirstCallOnDemo(const std::string& key) {
-  try {
-    CallScope call(TransactionIntent::Write);
-    const auto context = Globals::Current().GetCurrentContext();
-    context->BindDsn(u"demo");
-    context->GetConnection()->Execute(
-        u"INSERT INTO t_SystemProfile (FCategory, FKey, FValue) VALUES ('T', '" +
-        oleaut::FromUtf8(key) + u"', 'x')");
-    context->MarkComplete();
-    call.Finish();
-    return {};
-  } catch (const std::exception& e) {
-    return e.what();
-  }
+void FirstCallOnDemo(const std::string& key) {
+  CallScope call(TransactionIntent::Write);
+  const auto context = Globals::Current().GetCurrentContext();
+  context->BindDsn(u"demo");
+  context->GetConnection()->Execute(
+      u"INSERT INTO t_SystemProfile (FCategory, FKey, FValue) VALUES ('T', '" +
+      oleaut::FromUtf8(key) + u"', 'x')");
+  context->MarkComplete();
+  call.Finish();
 }
 
 // What kThreads threads, started at the same moment, report; "" for a call that succeeded. The
 // rows they write are keyed "<batch>-<thread>".
 std::vector<std::string> FirstCallsAtOnce(int batch = 0) {
-  std::vector<std::string> outcomes(kThreads);
-  std::latch start(kThreads);
-  std::vector<std::thread> threads;
-  for (int t = 0; t < kThreads; ++t) {
-    threads.emplace_back([&, t] {
-      start.arrive_and_wait();
-      outcomes[t] = FirstCallOnDemo(std::to_string(batch) + "-" + std::to_string(t));
-    });
-  }
-  for (auto& thread : threads)
-    thread.join();
-  return outcomes;
+  return tavtest::OnThreads(kThreads, [batch](int t) {
+    FirstCallOnDemo(std::to_string(batch) + "-" + std::to_string(t));
+  });
 }
 
 void RunNative(const fs::path& path, const char* sql) {

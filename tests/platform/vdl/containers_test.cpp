@@ -3,6 +3,7 @@
 #include <functional>
 #include <thread>
 
+#include "com_error_of.h"
 #include "platform/oleaut/com_error.h"
 #include "platform/oleaut/default_value.h"
 #include "platform/vdl/dictionary.h"
@@ -14,23 +15,9 @@ namespace {
 
 using oleaut::Variant;
 
-int ErrorOf(const std::function<void()>& call) {
-  try {
-    call();
-  } catch (const oleaut::ComError& e) {
-    return e.VbNumber();
-  }
-  return 0;
-}
+using tavtest::VbErrorOf;
 
-class Field : public com::Unknown, public oleaut::HasDefaultValue {
- public:
-  explicit Field(Variant value) : value_(std::move(value)) {}
-  Variant DefaultValue() const override { return value_; }
-
- private:
-  Variant value_;
-};
+using Field = tavtest::DefaultValueOf;
 
 TEST(Dictionary, KeysIgnoreCaseAndKeepOrder) {
   auto dict = com::Make<Dictionary>();
@@ -47,7 +34,7 @@ TEST(Dictionary, KeysIgnoreCaseAndKeepOrder) {
   EXPECT_EQ(dict->KeyAt(0), u"FTemplateID");
   EXPECT_EQ(dict->ItemAt(0), Variant(8));
   EXPECT_EQ(dict->KeyAt(1), u"FLookUpCls");
-  EXPECT_EQ(ErrorOf([&] { dict->KeyAt(3); }), oleaut::kSubscriptOutOfRange);
+  EXPECT_EQ(VbErrorOf([&] { dict->KeyAt(3); }), oleaut::kSubscriptOutOfRange);
 }
 
 TEST(Dictionary, AddKeepsTheFirstItemAndMissingKeysAddNothing) {
@@ -80,15 +67,11 @@ TEST(List, BoundsAndSubscriptErrors) {
   EXPECT_EQ(list->Item(1), Variant(u"x"));
   EXPECT_TRUE(list->Item(2).IsNull());
   for (std::int32_t bad : {0, 3, -1}) {
-    try {
-      list->Item(bad);
-      ADD_FAILURE() << bad;
-    } catch (const oleaut::ComError& e) {
-      EXPECT_EQ(e.VbNumber(), oleaut::kSubscriptOutOfRange);
-      EXPECT_NE(oleaut::ToUtf8(e.Description()).find(std::to_string(bad) + " is outside 1..2"),
-                std::string::npos)
-          << e.what();
-    }
+    const auto e = tavtest::ErrorOf([&] { list->Item(bad); });
+    EXPECT_EQ(e.VbNumber(), oleaut::kSubscriptOutOfRange);
+    EXPECT_NE(oleaut::ToUtf8(e.Description()).find(std::to_string(bad) + " is outside 1..2"),
+              std::string::npos)
+        << e.what();
   }
 }
 

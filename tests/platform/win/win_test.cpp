@@ -12,12 +12,7 @@
 namespace win {
 namespace {
 
-std::string ReadFile(const std::filesystem::path& path) {
-  std::ifstream in(path);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+using tavtest::ReadText;
 
 TEST(EventLog, FileSinkWritesOneEscapedLinePerEvent) {
   tavtest::TempDir dir;
@@ -28,7 +23,7 @@ TEST(EventLog, FileSinkWritesOneEscapedLinePerEvent) {
   ReportEvent(EventType::Warning, u"TAVMPrintExport",
               u"当前单据（销售单）对应用户（张三）的套打模板数据不存在！");
   ReportEvent(EventType::Error, u"src\tx", u"line 1\r\nline 2 \\ end");
-  EXPECT_EQ(ReadFile(log),
+  EXPECT_EQ(ReadText(log),
             "2024-01-01 12:00:00.000\tWarning\tTAVMPrintExport\t"
             "当前单据（销售单）对应用户（张三）的套打模板数据不存在！\n"
             "2024-01-01 12:00:00.000\tError\tsrc\\tx\tline 1\\r\\nline 2 \\\\ end\n");
