@@ -316,8 +316,7 @@ std::string DriverBackend::ViewDefinition(const std::string& view) {
 
 // The text of the first row of a definition query, `name` written in for its ?1.
 std::string DriverBackend::Definition(std::string sql, const std::string& name) {
-  sql.replace(sql.find("?1"), 2,
-              "'" + oleaut::ToUtf8(oleaut::Replace(oleaut::FromUtf8(name), u"'", u"''")) + "'");
+  sql.replace(sql.find("?1"), 2, sqlite::QuoteText(name));
   const std::optional<std::u16string> text = FirstValue(connection_.QueryInternal(sql));
   return text ? oleaut::ToUtf8(*text) : std::string();
 }

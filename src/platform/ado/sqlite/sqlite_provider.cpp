@@ -50,8 +50,7 @@ class SqliteProvider final : public Provider {
 
   void CommitTransaction() override {
     const std::string ended = EndedTransactionError(session_->CallerEnds());
-    if (!ended.empty())
-      RaiseProviderError(oleaut::E_FAIL, ended, {description_, {}, {}});
+    if (!ended.empty()) RaiseProviderError(oleaut::E_FAIL, ended, {description_, {}, {}});
     if (!backend_->TransactionOpen()) {
       RaiseProviderError(oleaut::E_FAIL, "No transaction is active on this connection",
                          {description_, {}, {}});

@@ -23,15 +23,6 @@ std::string SavepointName(std::size_t depth) {
   return "tsql_save_" + std::to_string(depth);
 }
 
-std::string TextLiteral(std::string_view text) {
-  std::string out = "'";
-  for (const char c : text) {
-    out += c;
-    if (c == '\'') out += '\'';
-  }
-  return out + "'";
-}
-
 // A table variable as it stands: the statements that make it (table, triggers, indexes) and
 // those that put its rows back, each row written out by SQLite's quote(), which keeps every
 // stored value exactly.
@@ -42,7 +33,7 @@ struct KeptTable {
 };
 
 KeptTable Keep(StatementBackend& backend, const std::string& name) {
-  const std::string literal = TextLiteral(name);
+  const std::string literal = QuoteText(name);
   const std::string table = "temp." + tsql::QuoteName(name);
   KeptTable kept{
       name,
@@ -58,8 +49,8 @@ KeptTable Keep(StatementBackend& backend, const std::string& name) {
     values += (i > 0 ? " || ', ' || quote(" : "quote(") + tsql::QuoteName(columns[i]) + ")";
   }
   insert += ") VALUES (";
-  kept.rows = backend.ReadTexts("SELECT " + TextLiteral(insert) + " || " + values +
-                                " || ')' FROM " + table + " ORDER BY rowid");
+  kept.rows = backend.ReadTexts("SELECT " + QuoteText(insert) + " || " + values + " || ')' FROM " +
+                                table + " ORDER BY rowid");
   return kept;
 }
 
@@ -100,13 +91,12 @@ void TransactionLevels::Forget() {
   ended_by_batch_ = false;
 }
 
-std::optional<ServerError> TransactionLevels::Begin(const std::u16string& name) {
+void TransactionLevels::Begin(const std::u16string& name) {
   if (levels_ == 0) {
     backend_.BeginTransaction();
     name_ = name;
   }
   ++levels_;
-  return std::nullopt;
 }
 
 std::optional<ServerError> TransactionLevels::Commit() {

@@ -34,8 +34,9 @@ class TransactionLevels {
   // ends it.
   bool Abandoned() const { return abandoned_; }
 
-  // ---- statements of a batch; each returns the error SQL Server raises for it, if any ----
-  std::optional<ServerError> Begin(const std::u16string& name);
+  // ---- statements of a batch; but for BEGIN, each returns the error SQL Server raises for
+  // it, if any ----
+  void Begin(const std::u16string& name);
   std::optional<ServerError> Commit();
   std::optional<ServerError> Rollback(const std::u16string& name);
   std::optional<ServerError> Save(const std::u16string& name);

@@ -265,7 +265,7 @@ void TranslatedSession::RunTransaction(const tsql::SqlStatement& statement) {
   std::optional<ServerError> error;
   switch (statement.transaction) {
     case tsql::TransactionAction::kBegin:
-      error = transactions_.Begin(name);
+      transactions_.Begin(name);
       break;
     case tsql::TransactionAction::kCommit:
       error = transactions_.Commit();

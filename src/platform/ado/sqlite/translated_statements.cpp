@@ -23,6 +23,15 @@ std::string LowerAscii(std::string_view text) {
   return out;
 }
 
+std::string QuoteText(std::string_view text) {
+  std::string out = "'";
+  for (const char c : text) {
+    out += c;
+    if (c == '\'') out += '\'';
+  }
+  return out + "'";
+}
+
 namespace {
 
 std::optional<std::int64_t> IntegerOf(const oleaut::Variant& value) {
@@ -651,16 +660,13 @@ std::vector<std::string> AlterColumnStatements(const tsql::SqlStatement& stateme
   }
   converted = "tsql_convert('" + new_type->Declared() + "', " + converted + ")";
   const std::u16string target = oleaut::FromUtf8(statement.target);
-  const auto literal = [](std::string_view text) {
-    return "'" + oleaut::ToUtf8(oleaut::Replace(oleaut::FromUtf8(text), u"'", u"''")) + "'";
-  };
 
   std::vector<std::string> statements;
   if (stored_create == "CREATE TABLE " + table + definition(false)) {
     statements = {"PRAGMA writable_schema = ON",
                   "UPDATE temp.sqlite_master SET sql = " +
-                      literal("CREATE TABLE " + table + definition(true)) +
-                      " WHERE type = 'table' AND name = " + literal(statement.target) +
+                      QuoteText("CREATE TABLE " + table + definition(true)) +
+                      " WHERE type = 'table' AND name = " + QuoteText(statement.target) +
                       " COLLATE NOCASE",
                   kAlterColumnRecovery};
     for (const char* event : {"$insert", "$update"}) {
@@ -691,10 +697,10 @@ std::vector<std::string> AlterColumnStatements(const tsql::SqlStatement& stateme
     // The identity goes on from where the table's went, not from its largest key left.
     const std::string sequence = "temp.sqlite_sequence";
     statements.push_back("DELETE FROM " + sequence +
-                         " WHERE name = " + literal(statement.target + "$rebuild"));
+                         " WHERE name = " + QuoteText(statement.target + "$rebuild"));
     statements.push_back("UPDATE " + sequence +
-                         " SET name = " + literal(statement.target + "$rebuild") +
-                         " WHERE name = " + literal(statement.target) + " COLLATE NOCASE");
+                         " SET name = " + QuoteText(statement.target + "$rebuild") +
+                         " WHERE name = " + QuoteText(statement.target) + " COLLATE NOCASE");
   }
   statements.push_back("DROP TABLE temp." + table);
   statements.push_back("ALTER TABLE temp." + rebuilt + " RENAME TO " + table);

@@ -25,6 +25,9 @@ namespace ado::sqlite {
 // ASCII letters in lower case, for names SQLite compares so.
 std::string LowerAscii(std::string_view text);
 
+// `text` as a SQLite text literal: in single quotes, each quote in it doubled.
+std::string QuoteText(std::string_view text);
+
 // Raises a provider error with this HRESULT and message; never returns.
 using RaiseFunction = std::function<void(std::int32_t hresult, const std::string& message)>;
 
