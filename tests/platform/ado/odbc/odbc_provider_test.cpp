@@ -3,17 +3,14 @@
 // errors with their SQLSTATE, transactions, session state, a dropped connection that rolls back
 // and reconnects; and what can be tried of SQL Server without one (a closed port, a driver that
 // is not installed). The runtime extension also serves the stock sqlite3 shell.
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <optional>
 #include <random>
 
 #include "com_error_of.h"
+#include "fake_tds_server.h"
 #include "odbc_driver.h"
 #include "platform/ado/command.h"
 #include "platform/ado/connection.h"
@@ -255,33 +252,17 @@ TEST_F(OdbcProviderTest, TheTraceShowsTheBatchAndWhatTheDriverRan) {
   EXPECT_NE(oleaut::ToUtf8(trace.Entries()[0].provider).find("ODBC Driver="), std::string::npos);
 }
 
-// A port on 127.0.0.1 that nothing listens on.
-int ClosedPort() {
-  const int fd = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address));
-  socklen_t length = sizeof(address);
-  getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-  close(fd);
-  return ntohs(address.sin_port);
-}
-
 TEST(OdbcConnectTest, ServersAndDriversThatCannotBeReachedFailClearly) {
-  std::string tds;
-  for (const auto& root : {"/usr/lib/x86_64-linux-gnu/odbc", "/usr/lib/aarch64-linux-gnu/odbc"}) {
-    if (std::filesystem::exists(std::string(root) + "/libtdsodbc.so"))
-      tds = std::string(root) + "/libtdsodbc.so";
-  }
-  ASSERT_FALSE(tds.empty()) << "tdsodbc is not installed";
-  tavtest::ScopedEnv driver("TAV_SQLSERVER_ODBC_DRIVER", tds);
+  ASSERT_FALSE(tavtest::FreeTdsDriver().empty()) << "tdsodbc is not installed";
+  tavtest::ScopedEnv driver("TAV_SQLSERVER_ODBC_DRIVER", tavtest::FreeTdsDriver());
+  // A port on 127.0.0.1 that nothing listens on any more.
+  const std::uint16_t closed_port = tavtest::FakeTdsServer().Port();
   struct Case {
     std::string connection;
     std::string error;
   };
   const Case cases[] = {
-      {"Provider=SQLOLEDB;Data Source=127.0.0.1," + std::to_string(ClosedPort()) +
+      {"Provider=SQLOLEDB;Data Source=127.0.0.1," + std::to_string(closed_port) +
            ";Initial Catalog=Finance;User ID=sa;Password={Hush;}}Pass};Connect Timeout=2",
        "server cannot be reached"},
       {"Driver=/nonexistent/libnodriver.so;Database=x.db", "not installed"},

@@ -5,8 +5,6 @@
 // they do with a real server.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
 #include "com_error_of.h"
 #include "fake_tds_server.h"
 #include "platform/ado/command.h"
@@ -21,17 +19,9 @@ namespace {
 
 using oleaut::Variant;
 using tavtest::FakeTdsServer;
+using tavtest::FreeTdsDriver;
 using Type = FakeTdsServer::Type;
 using Kind = FakeTdsServer::Kind;
-
-std::string FreeTdsDriver() {
-  for (const auto& root : {"/usr/lib/x86_64-linux-gnu/odbc", "/usr/lib/aarch64-linux-gnu/odbc"}) {
-    if (std::filesystem::exists(std::string(root) + "/libtdsodbc.so")) {
-      return std::string(root) + "/libtdsodbc.so";
-    }
-  }
-  return {};
-}
 
 // Held in ODBC braces: the driver must receive it whole, ';' and '}' included.
 constexpr char kPassword[] = "Sé;cr}et😀";
@@ -43,8 +33,8 @@ std::u16string ConnectionString(const FakeTdsServer& server) {
                           "Connect Timeout=1;Command Timeout=1");
 }
 
-Variant Decimal(const char16_t* text) {
-  return Variant(*oleaut::Decimal::Parse(text));
+Variant Decimal(const std::string& text) {
+  return Variant(*oleaut::Decimal::Parse(oleaut::FromUtf8(text)));
 }
 
 std::string Bytes(std::size_t size, unsigned seed) {
@@ -129,87 +119,38 @@ TEST_F(SqlServerTest, BatchesReachTheServerUnchangedAndTheTraceShowsThem) {
 }
 
 TEST_F(SqlServerTest, EachColumnTypeComesBackAsSqlServersProviderGivesIt) {
-  const std::string long_text = std::string(3000, 'x') + "名😀" + std::string(3000, 'y');
+  const std::u16string wide = std::u16string(3000, 'x') + u"名😀" + std::u16string(3000, 'y');
   const std::string blob = Bytes(5 << 20, 1);
   const std::string picture = Bytes(3 << 20, 2);
+  const std::string digits = "-1234567890123456789.0123456789";
+  const std::string least_money = "-922337203685477.5808";
+  const double tiny = 1.2345678901234567e-300;
+  const Variant least_bigint(oleaut::Decimal::FromInt64(INT64_MIN));
+  const Variant when(oleaut::Date::FromFields({2024, 2, 29, 23, 59, 59, 997}));
   struct Case {
     FakeTdsServer::Column column;
     std::string cell;
-    ado::DataTypeEnum type;
     Variant value;
+    ado::DataTypeEnum type;
     std::int32_t defined_size;
-    int precision;
-    int scale;
+    int precision = 255;
+    int scale = 255;
   };
   const Case cases[] = {
-      {{"i", Type::kInt}, "-2147483648", ado::adInteger, Variant(INT32_MIN), 4, 10, 255},
-      {{"s", Type::kSmallInt}, "-32768", ado::adSmallInt, Variant(std::int16_t{-32768}), 2, 5, 255},
-      {{"b", Type::kBit}, "1", ado::adBoolean, Variant(true), 2, 255, 255},
-      {{"g", Type::kBigInt},
-       "-9223372036854775808",
-       ado::adBigInt,
-       Variant(oleaut::Decimal::FromInt64(INT64_MIN)),
-       8,
-       19,
-       255},
-      {{"f", Type::kFloat},
-       "1.2345678901234567e-300",
-       ado::adDouble,
-       Variant(1.2345678901234567e-300),
-       8,
-       15,
-       255},
-      {{"d", Type::kDecimal, 0, 38, 10},
-       "-1234567890123456789.0123456789",
-       ado::adNumeric,
-       Decimal(u"-1234567890123456789.0123456789"),
-       19,
-       38,
-       10},
-      {{"n", Type::kNumeric, 0, 9, 2}, "0.05", ado::adNumeric, Decimal(u"0.05"), 19, 9, 2},
-      {{"m", Type::kMoney},
-       "-922337203685477.5808",
-       ado::adNumeric,
-       Decimal(u"-922337203685477.5808"),
-       19,
-       19,
-       4},
-      {{"dt", Type::kDateTime},
-       "2024-02-29 23:59:59.997",
-       ado::adDBTimeStamp,
-       Variant(oleaut::Date::FromFields({2024, 2, 29, 23, 59, 59, 997})),
-       16,
-       23,
-       3},
-      {{"nv", Type::kNVarChar, 40},
-       "名称 😀 ÄÖ",
-       ado::adVarWChar,
-       Variant(u"名称 😀 ÄÖ"),
-       40,
-       255,
-       255},
-      {{"nm", Type::kNVarChar, 0},
-       long_text,
-       ado::adLongVarWChar,
-       Variant(oleaut::FromUtf8(long_text)),
-       1073741823,
-       255,
-       255},
-      {{"v", Type::kVarChar, 10}, "Ça va", ado::adVarChar, Variant(u"Ça va"), 10, 255, 255},
-      {{"vb", Type::kVarBinary, 0},
-       blob,
-       ado::adLongVarBinary,
-       ByteArrayOf(blob),
-       2147483647,
-       255,
-       255},
-      {{"im", Type::kImage},
-       picture,
-       ado::adLongVarBinary,
-       ByteArrayOf(picture),
-       2147483647,
-       255,
-       255},
+      {{"i", Type::kInt}, "-2147483648", Variant(INT32_MIN), ado::adInteger, 4, 10},
+      {{"s", Type::kSmallInt}, "-32768", Variant(std::int16_t{-32768}), ado::adSmallInt, 2, 5},
+      {{"b", Type::kBit}, "1", Variant(true), ado::adBoolean, 2},
+      {{"g", Type::kBigInt}, "-9223372036854775808", least_bigint, ado::adBigInt, 8, 19},
+      {{"f", Type::kFloat}, "1.2345678901234567e-300", Variant(tiny), ado::adDouble, 8, 15},
+      {{"d", Type::kDecimal, 0, 38, 10}, digits, Decimal(digits), ado::adNumeric, 19, 38, 10},
+      {{"n", Type::kNumeric, 0, 9, 2}, "0.05", Decimal("0.05"), ado::adNumeric, 19, 9, 2},
+      {{"m", Type::kMoney}, least_money, Decimal(least_money), ado::adNumeric, 19, 19, 4},
+      {{"dt", Type::kDateTime}, "2024-02-29 23:59:59.997", when, ado::adDBTimeStamp, 16, 23, 3},
+      {{"nv", Type::kNVarChar, 40}, "名称 😀 ÄÖ", Variant(u"名称 😀 ÄÖ"), ado::adVarWChar, 40},
+      {{"nm", Type::kNVarChar, 0}, oleaut::ToUtf8(wide), wide, ado::adLongVarWChar, 1073741823},
+      {{"v", Type::kVarChar, 10}, "Ça va", Variant(u"Ça va"), ado::adVarChar, 10},
+      {{"vb", Type::kVarBinary, 0}, blob, ByteArrayOf(blob), ado::adLongVarBinary, 2147483647},
+      {{"im", Type::kImage}, picture, ByteArrayOf(picture), ado::adLongVarBinary, 2147483647},
   };
   FakeTdsServer::ResultSet set;
   set.rows.resize(2);
@@ -286,9 +227,9 @@ TEST_F(SqlServerTest, ParametersReachTheServerWithTheirValues) {
        "9223372036854775807"},
       {ado::adBoolean, 0, Variant(true), "bit", "1"},
       {ado::adDouble, 0, Variant(0.1), "float", "0.10000000000000001"},
-      {ado::adNumeric, 0, Decimal(u"-12345678901234567.891"), "decimal(20,3)",
+      {ado::adNumeric, 0, Decimal("-12345678901234567.891"), "decimal(20,3)",
        "-12345678901234567.891"},
-      {ado::adCurrency, 0, Decimal(u"12.3456"), "decimal(6,4)", "12.3456"},
+      {ado::adCurrency, 0, Decimal("12.3456"), "decimal(6,4)", "12.3456"},
       {ado::adDBTimeStamp, 0, Variant(oleaut::Date::FromFields({2024, 2, 29, 13, 45, 10, 123})),
        "datetime2(7)", "2024-02-29 13:45:10.1230000"},
       {ado::adLongVarBinary, 2147483647, ByteArrayOf(blob), "varbinary(max)", blob},
