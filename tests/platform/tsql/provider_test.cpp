@@ -208,18 +208,6 @@ TEST_F(ProviderTest, ParametersLongerThanTheirSizeRaise) {
   EXPECT_EQ(Query(*p, u"select a from T").values, std::vector<Variant>{Variant(u"xxx")});
 }
 
-TEST_F(ProviderTest, LargeBlobsGoInAndComeBack) {
-  auto p = Open();
-  p->Execute(u"create table T (b image)", {});
-  oleaut::ByteArray blob(8 * 1024 * 1024);
-  for (std::size_t i = 0; i < blob.size(); ++i)
-    blob[i] = static_cast<std::uint8_t>(i * 31);
-  p->Execute(
-      u"insert into T values (?)",
-      std::vector<ParameterValue>{{ado::adLongVarBinary, ado::adParamInput, 2147483647, blob}});
-  EXPECT_EQ(Query(*p, u"select b from T").values[0].AsByteArray(), blob);
-}
-
 TEST_F(ProviderTest, EachConnectionHasItsOwnTemporaryTablesAndIdentity) {
   auto a = Open();
   auto b = Open();
@@ -263,20 +251,6 @@ TEST_F(ProviderTest, EngineErrorsCarryMessageStatementAndSource) {
   } catch (const ComError& e) {
     EXPECT_EQ(static_cast<std::uint32_t>(e.Number()), 0x80040E37U);
   }
-}
-
-TEST_F(ProviderTest, TransactionsCommitAndRollBack) {
-  auto p = Open();
-  p->Execute(u"create table T (a int)", {});
-  p->BeginTransaction();
-  p->Execute(u"insert into T values (1)", {});
-  p->RollbackTransaction();
-  p->BeginTransaction();
-  EXPECT_THROW(p->BeginTransaction(), ComError);
-  p->Execute(u"insert into T values (2)", {});
-  p->CommitTransaction();
-  EXPECT_THROW(p->CommitTransaction(), ComError);
-  EXPECT_EQ(Query(*p, u"select a from T").values, std::vector<Variant>{Variant(std::int32_t{2})});
 }
 
 // A table another connection made anew is translated with its new columns, however the
