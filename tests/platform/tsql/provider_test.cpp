@@ -3,6 +3,7 @@
 // and the SQL trace.
 #include "platform/ado/provider.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -14,6 +15,8 @@
 #include "platform/oleaut/com_error.h"
 #include "platform/oleaut/decimal.h"
 #include "temp_dir.h"
+
+using ::testing::HasSubstr;
 
 namespace {
 
@@ -196,15 +199,13 @@ TEST_F(ProviderTest, ParametersLongerThanTheirSizeRaise) {
   const std::string error =
       ErrorOf(*p, u"insert into T (a) values (?)",
               {{ado::adVarChar, ado::adParamInput, 20, Variant(u"123456789012345678901")}});
-  EXPECT_NE(error.find("parameter 1 (adVarChar, size 20) cannot hold a text of 21 characters"),
-            std::string::npos)
-      << error;
-  EXPECT_NE(ErrorOf(*p, u"insert into T (b) values (?)",
-                    {{ado::adVarBinary, ado::adParamInput, 2, oleaut::ByteArray{1, 2, 3}}})
-                .find("cannot hold 3 bytes"),
-            std::string::npos);
-  EXPECT_NE(ErrorOf(*p, u"insert into T (a) values (?)").find("1 parameter marker(s) but 0"),
-            std::string::npos);
+  EXPECT_THAT(error,
+              HasSubstr("parameter 1 (adVarChar, size 20) cannot hold a text of 21 characters"));
+  EXPECT_THAT(ErrorOf(*p, u"insert into T (b) values (?)",
+                      {{ado::adVarBinary, ado::adParamInput, 2, oleaut::ByteArray{1, 2, 3}}}),
+              HasSubstr("cannot hold 3 bytes"));
+  EXPECT_THAT(ErrorOf(*p, u"insert into T (a) values (?)"),
+              HasSubstr("1 parameter marker(s) but 0"));
   EXPECT_EQ(Query(*p, u"select a from T").values, std::vector<Variant>{Variant(u"xxx")});
 }
 
@@ -226,8 +227,7 @@ TEST_F(ProviderTest, EachConnectionHasItsOwnTemporaryTablesAndIdentity) {
   EXPECT_EQ(Query(*b, u"select @@IDENTITY").values[0], Variant(oleaut::Decimal::FromInt64(1)));
   a.reset();  // the session ends: its temporary table goes with it
   auto c = Open();
-  EXPECT_NE(ErrorOf(*c, u"select * from #tmpsort").find("Invalid object name '#tmpsort'."),
-            std::string::npos);
+  EXPECT_THAT(ErrorOf(*c, u"select * from #tmpsort"), HasSubstr("Invalid object name '#tmpsort'."));
 }
 
 TEST_F(ProviderTest, EngineErrorsCarryMessageStatementAndSource) {
@@ -240,10 +240,10 @@ TEST_F(ProviderTest, EngineErrorsCarryMessageStatementAndSource) {
   } catch (const ComError& e) {
     EXPECT_EQ(static_cast<std::uint32_t>(e.Number()), 0x80040E2FU);
     const std::string text = oleaut::ToUtf8(e.Description());
-    EXPECT_NE(text.find("UNIQUE constraint failed: T.a"), std::string::npos) << text;
-    EXPECT_NE(text.find("SQLite error 1555"), std::string::npos) << text;
-    EXPECT_NE(text.find("insert into T values (1)"), std::string::npos) << text;
-    EXPECT_NE(text.find((dir_ / "test.db").string()), std::string::npos) << text;
+    EXPECT_THAT(text, HasSubstr("UNIQUE constraint failed: T.a"));
+    EXPECT_THAT(text, HasSubstr("SQLite error 1555"));
+    EXPECT_THAT(text, HasSubstr("insert into T values (1)"));
+    EXPECT_THAT(text, HasSubstr((dir_ / "test.db").string()));
   }
   try {
     p->Execute(u"select * from Missing", {});
@@ -311,7 +311,7 @@ TEST_F(ProviderTest, WritersWaitForEachOtherUpToTheBusyTimeout) {
   first->BeginTransaction();
   first->Execute(u"insert into T values (1)", {});
   std::string impatient_error = ErrorOf(*impatient, u"insert into T values (3)");
-  EXPECT_NE(impatient_error.find("database is locked"), std::string::npos) << impatient_error;
+  EXPECT_THAT(impatient_error, HasSubstr("database is locked"));
   std::thread writer([&] { second->Execute(u"insert into T values (2)", {}); });
   std::this_thread::sleep_for(std::chrono::milliseconds(150));
   first->CommitTransaction();
@@ -351,9 +351,9 @@ TEST_F(ProviderTest, ConnectionStringsChooseAndConfigureTheProvider) {
     try {
       auto p = ado::OpenProvider(oleaut::FromUtf8(c.connection));
       EXPECT_TRUE(c.error.empty()) << "opened";
-      EXPECT_NE(oleaut::ToUtf8(p->Describe()).find("SQLite"), std::string::npos);
+      EXPECT_THAT(oleaut::ToUtf8(p->Describe()), HasSubstr("SQLite"));
     } catch (const ComError& e) {
-      EXPECT_NE(std::string(e.what()).find(c.error), std::string::npos) << e.what();
+      EXPECT_THAT(e.what(), HasSubstr(c.error));
       EXPECT_FALSE(c.error.empty()) << e.what();
     }
   }
@@ -384,9 +384,8 @@ TEST_F(ProviderTest, TheTraceGoesToTheFileTheEnvironmentNames) {
   std::ifstream in(file);
   std::stringstream text;
   text << in.rdbuf();
-  EXPECT_NE(text.str().find("-- as built:\nselect N'中' as x\n-- as run:\nSELECT '中' AS \"x\"\n"),
-            std::string::npos)
-      << text.str();
+  EXPECT_THAT(text.str(),
+              HasSubstr("-- as built:\nselect N'中' as x\n-- as run:\nSELECT '中' AS \"x\"\n"));
   EXPECT_EQ(text.str().find("select 2"), std::string::npos);
 }
 

@@ -3,6 +3,7 @@
 // comes back as SQL Server's provider hands it to ADO, parameters arrive with their values, and
 // refused logins, silent servers, server errors, transactions and dropped connections behave as
 // they do with a real server.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "com_error_of.h"
@@ -14,6 +15,8 @@
 #include "platform/oleaut/decimal.h"
 #include "platform/oleaut/text.h"
 #include "temp_dir.h"
+
+using ::testing::HasSubstr;
 
 namespace {
 
@@ -274,9 +277,8 @@ TEST_F(SqlServerTest, ACommandWithParametersGivesItsRowsOrTheServersError) {
   server_.On(query, {{FakeTdsServer::ServerError{
                         245, 1, 16, "Conversion failed when converting the nvarchar value 'x'."}}});
   const oleaut::ComError error = tavtest::ErrorOf([&] { command->Execute(); });
-  EXPECT_NE(std::string(error.what()).find("Conversion failed when converting"), std::string::npos)
-      << error.what();
-  EXPECT_NE(std::string(error.what()).find("native error 245"), std::string::npos) << error.what();
+  EXPECT_THAT(error.what(), HasSubstr("Conversion failed when converting"));
+  EXPECT_THAT(error.what(), HasSubstr("native error 245"));
 }
 
 TEST_F(SqlServerTest, AServerErrorGivesItsMessageSqlStateAndNumber) {
@@ -304,11 +306,10 @@ TEST_F(SqlServerTest, AServerErrorGivesItsMessageSqlStateAndNumber) {
         tavtest::ErrorOf([&] { connection_->Execute(oleaut::FromUtf8(c.batch)); });
     const std::string what = error.what();
     EXPECT_EQ(static_cast<std::uint32_t>(error.Number()), c.hresult) << what;
-    EXPECT_NE(what.find(c.error.message), std::string::npos) << what;
-    EXPECT_NE(what.find("SQLSTATE " + c.sqlstate), std::string::npos) << what;
-    EXPECT_NE(what.find("native error " + std::to_string(c.error.number)), std::string::npos)
-        << what;
-    EXPECT_NE(what.find(c.batch), std::string::npos) << what;
+    EXPECT_THAT(what, HasSubstr(c.error.message));
+    EXPECT_THAT(what, HasSubstr("SQLSTATE " + c.sqlstate));
+    EXPECT_THAT(what, HasSubstr("native error " + std::to_string(c.error.number)));
+    EXPECT_THAT(what, HasSubstr(c.batch));
   }
   // The session goes on: no second login.
   ExpectAnswers();
@@ -334,7 +335,7 @@ TEST(SqlServerLoginTest, RefusedLoginsAndSilentServersFailClearly) {
     });
     const std::string what = error.what();
     for (const std::string& part : c.said)
-      EXPECT_NE(what.find(part), std::string::npos) << what;
+      EXPECT_THAT(what, HasSubstr(part));
     EXPECT_EQ(what.find("cr}et"), std::string::npos) << what;
   }
 }
@@ -361,7 +362,7 @@ TEST_F(SqlServerTest, AFailedCommitLeavesTheSessionCommittingEachStatementAgain)
   connection_->BeginTrans();
   connection_->Execute(u"UPDATE t SET a = 1");
   const oleaut::ComError error = tavtest::ErrorOf([&] { connection_->CommitTrans(); });
-  EXPECT_NE(std::string(error.what()).find("transaction log"), std::string::npos) << error.what();
+  EXPECT_THAT(error.what(), HasSubstr("transaction log"));
   connection_->Execute(u"UPDATE t SET a = 2");
   connection_ = nullptr;
   // Nothing rolls the later statement back when the session ends.
@@ -377,7 +378,7 @@ TEST_F(SqlServerTest, AStatementTheServerNeverAnswersIsCancelledAfterTheCommandT
   const oleaut::ComError error =
       tavtest::ErrorOf([&] { connection_->Execute(u"WAITFOR DELAY '01:00'"); });
   EXPECT_EQ(static_cast<std::uint32_t>(error.Number()), 0x80040E31U) << error.what();
-  EXPECT_NE(std::string(error.what()).find("SQLSTATE HYT00"), std::string::npos) << error.what();
+  EXPECT_THAT(error.what(), HasSubstr("SQLSTATE HYT00"));
   // The cancel reached the server, and the session goes on.
   EXPECT_EQ(server_.Requests(Kind::kAttention).size(), 1U);
   ExpectAnswers();
@@ -415,9 +416,7 @@ TEST_F(SqlServerTest, ADroppedConnectionFailsTheCallAndTheNextOneLogsInAgain) {
       return command->Execute();
     };
     const oleaut::ComError error = tavtest::ErrorOf(run);
-    EXPECT_NE(std::string(error.what()).find("connection to the server was lost"),
-              std::string::npos)
-        << error.what();
+    EXPECT_THAT(error.what(), HasSubstr("connection to the server was lost"));
     ExpectAnswers();
     const auto logins = server_.Requests(Kind::kLogin);
     ASSERT_EQ(logins.size(), 1U);
@@ -428,9 +427,7 @@ TEST_F(SqlServerTest, ADroppedConnectionFailsTheCallAndTheNextOneLogsInAgain) {
     ExpectAnswers();
     EXPECT_THROW(run(), oleaut::ComError);
     const oleaut::ComError next = tavtest::ErrorOf([&] { connection_->Execute(u"SELECT 2"); });
-    EXPECT_NE(std::string(next.what()).find("connection was lost during the transaction"),
-              std::string::npos)
-        << next.what();
+    EXPECT_THAT(next.what(), HasSubstr("connection was lost during the transaction"));
     connection_->RollbackTrans();
     ExpectAnswers();
     EXPECT_EQ(server_.Requests(Kind::kLogin).size(), 2U);
