@@ -1,8 +1,9 @@
 // The ODBC provider over the SQLite ODBC driver, through ADO's objects: it gives the embedded
 // provider's answers on the same file (types and values), blobs of any size byte for byte,
-// errors with their SQLSTATE, transactions, session state, a dropped connection that rolls back
-// and reconnects; and what can be tried of SQL Server without one (a closed port, a driver that
-// is not installed). The runtime extension also serves the stock sqlite3 shell.
+// errors with their SQLSTATE, a dropped connection that rolls back and reconnects; and what can
+// be tried of SQL Server without one (a closed port, a driver that is not installed). The runtime
+// extension also serves the stock sqlite3 shell. Transactions and session state through this
+// provider are the batch transaction tests' and the SQL scripts'.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -204,21 +205,6 @@ TEST_F(OdbcProviderTest, ErrorsCarryTheSqlStateTheStatementAndTheSource) {
       tavtest::ErrorOf([&] { odbc_->Execute(u"select nothing from k"); }).what();
   EXPECT_NE(message.find("[SQLSTATE HY000, native error 1]"), std::string::npos) << message;
   EXPECT_NE(message.find("while running \"select nothing from k\""), std::string::npos) << message;
-}
-
-TEST_F(OdbcProviderTest, TransactionsAndSessionStateBelongToTheConnection) {
-  odbc_->Execute(u"CREATE TABLE s (id int IDENTITY(1,1), v int)");
-  odbc_->BeginTrans();
-  odbc_->Execute(u"INSERT INTO s (v) VALUES (1)");
-  odbc_->RollbackTrans();
-  odbc_->BeginTrans();
-  odbc_->Execute(u"INSERT INTO s (v) VALUES (2) select 3 as v into #kept");
-  odbc_->CommitTrans();
-  EXPECT_EQ(Rows(*embedded_, u"SELECT v FROM s"), (std::vector<std::vector<Variant>>{{2}}));
-  EXPECT_EQ(oleaut::ToLong(Scalar(*odbc_, u"select v from #kept")), 3);
-  EXPECT_EQ(oleaut::ToLong(Scalar(*odbc_, u"select @@IDENTITY")),
-            oleaut::ToLong(Scalar(*odbc_, u"select max(id) from s")));
-  EXPECT_THROW(embedded_->Execute(u"select v from #kept"), oleaut::ComError);
 }
 
 TEST_F(OdbcProviderTest, ADroppedConnectionFailsTheCallRollsBackAndReconnects) {
