@@ -1,10 +1,12 @@
 // The ODBC provider's SQL Server side, through Debian's FreeTDS driver against a scripted TDS
 // server on the loopback: batches reach the server as the component wrote them, each column type
 // comes back as SQL Server's provider hands it to ADO, parameters arrive with their values, and
-// refused logins, silent servers, server errors, transactions and dropped connections behave as
-// they do with a real server.
+// refused logins, silent servers, closed ports, server errors, transactions and dropped
+// connections behave as they do with a real server.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+
+#include <optional>
 
 #include "com_error_of.h"
 #include "fake_tds_server.h"
@@ -29,9 +31,8 @@ using Kind = FakeTdsServer::Kind;
 // Held in ODBC braces: the driver must receive it whole, ';' and '}' included.
 constexpr char kPassword[] = "Sé;cr}et😀";
 
-std::u16string ConnectionString(const FakeTdsServer& server) {
-  return oleaut::FromUtf8("Provider=SQLOLEDB;Data Source=127.0.0.1," +
-                          std::to_string(server.Port()) +
+std::u16string ConnectionString(std::uint16_t port) {
+  return oleaut::FromUtf8("Provider=SQLOLEDB;Data Source=127.0.0.1," + std::to_string(port) +
                           ";Initial Catalog=Finance;User ID=sa;Password={Sé;cr}}et😀};"
                           "Connect Timeout=1;Command Timeout=1");
 }
@@ -62,7 +63,7 @@ class SqlServerTest : public ::testing::Test {
  protected:
   SqlServerTest() {
     EXPECT_FALSE(FreeTdsDriver().empty()) << "tdsodbc is not installed";
-    connection_->Open(ConnectionString(server_));
+    connection_->Open(ConnectionString(server_.Port()));
     server_.ClearRequests();
     server_.On("SELECT 2", {{FakeTdsServer::ResultSet{{{"two", Type::kInt}}, {{"2"}}}}});
   }
@@ -87,7 +88,7 @@ class SqlServerTest : public ::testing::Test {
 TEST_F(SqlServerTest, LogsInWithTheCatalogUserAndPasswordAndAsksForWholeLongValues) {
   // The fixture's login is cleared: open again to see one.
   auto again = com::Make<ado::Connection>();
-  again->Open(ConnectionString(server_));
+  again->Open(ConnectionString(server_.Port()));
   const auto sent = server_.Requests();
   ASSERT_GE(sent.size(), 2U);
   EXPECT_EQ(sent[0].kind, Kind::kLogin);
@@ -308,22 +309,24 @@ TEST_F(SqlServerTest, AServerErrorGivesItsMessageSqlStateAndNumber) {
   EXPECT_TRUE(server_.Requests(Kind::kLogin).empty());
 }
 
-TEST(SqlServerLoginTest, RefusedLoginsAndSilentServersFailClearly) {
+TEST(SqlServerLoginTest, RefusedLoginsSilentServersAndClosedPortsFailClearly) {
   tavtest::ScopedEnv driver("TAV_SQLSERVER_ODBC_DRIVER", FreeTdsDriver());
   struct Case {
-    FakeTdsServer::Login login;
+    std::optional<FakeTdsServer::Login> login;  // none: a server gone, its port closed
     std::vector<std::string> said;
   };
   const Case cases[] = {
       {FakeTdsServer::Login::kRefuse,
        {"the login was refused", "Login failed for user 'sa'.", "native error 18456"}},
       {FakeTdsServer::Login::kSilent, {"did not answer within 1 seconds"}},
+      {std::nullopt, {"server cannot be reached"}},
   };
   for (const Case& c : cases) {
-    FakeTdsServer server(c.login);
+    std::optional<FakeTdsServer> server;
+    const std::uint16_t port = c.login ? server.emplace(*c.login).Port() : FakeTdsServer().Port();
     const oleaut::ComError error = tavtest::ErrorOf([&] {
       auto connection = com::Make<ado::Connection>();
-      connection->Open(ConnectionString(server));
+      connection->Open(ConnectionString(port));
     });
     const std::string what = error.what();
     for (const std::string& part : c.said)
