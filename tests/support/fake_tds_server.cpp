@@ -50,6 +50,14 @@ constexpr std::uint64_t kPlpNull = ~std::uint64_t{0};
 // Decimals carry up to 38 digits: 16 bytes.
 __extension__ using Uint128 = unsigned __int128;
 
+// A whole number sent least significant byte first.
+Uint128 LittleEndian(std::string_view raw) {
+  Uint128 value = 0;
+  for (std::size_t i = raw.size(); i-- > 0;)
+    value = (value << 8) | static_cast<std::uint8_t>(raw[i]);
+  return value;
+}
+
 class Writer {
  public:
   void U8(std::uint8_t v) { out_ += static_cast<char>(v); }
@@ -130,12 +138,8 @@ class Reader {
   }
 
  private:
-  std::uint64_t Little(int bytes) {
-    const std::string_view raw = Take(static_cast<std::size_t>(bytes));
-    std::uint64_t v = 0;
-    for (int i = bytes - 1; i >= 0; --i)
-      v = (v << 8) | static_cast<std::uint8_t>(raw[static_cast<std::size_t>(i)]);
-    return v;
+  std::uint64_t Little(std::size_t bytes) {
+    return static_cast<std::uint64_t>(LittleEndian(Take(bytes)));
   }
   std::string_view in_;
   std::size_t at_ = 0;
@@ -432,20 +436,9 @@ std::string Sized(const char* name, std::uint32_t size, std::uint32_t unit) {
 }
 
 std::string WholeText(Reader& in, std::size_t bytes) {
-  std::uint64_t v = 0;
-  const std::string_view raw = in.Take(bytes);
-  for (std::size_t i = bytes; i-- > 0;)
-    v = (v << 8) | static_cast<std::uint8_t>(raw[i]);
+  const auto v = static_cast<std::uint64_t>(LittleEndian(in.Take(bytes)));
   const int shift = static_cast<int>(64 - 8 * bytes);
   return std::to_string(static_cast<std::int64_t>(v << shift) >> shift);
-}
-
-// A whole number sent least significant byte first.
-Uint128 LittleEndian(std::string_view raw) {
-  Uint128 value = 0;
-  for (std::size_t i = raw.size(); i-- > 0;)
-    value = (value << 8) | static_cast<std::uint8_t>(raw[i]);
-  return value;
 }
 
 // One parameter of an RPC: its type as SQL Server names it and its value as a Cell.
