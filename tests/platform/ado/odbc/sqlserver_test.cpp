@@ -177,12 +177,6 @@ TEST_F(SqlServerTest, EachColumnTypeComesBackAsSqlServersProviderGivesIt) {
     EXPECT_TRUE(field->Value() == c.value);
     EXPECT_EQ(field->Value().Type(), c.value.Type());
   }
-  // Long binary data in pieces, as the component reads pictures.
-  auto body = rs->Fields()->Item(u"vb");
-  std::string read;
-  for (Variant piece = body->GetChunk(1 << 20); !piece.IsNull(); piece = body->GetChunk(1 << 20))
-    read.append(piece.AsByteArray().begin(), piece.AsByteArray().end());
-  EXPECT_TRUE(read == blob);
   rs->MoveNext();
   for (std::int32_t i = 0; i < rs->Fields()->Count(); ++i)
     EXPECT_TRUE(rs->Fields()->Item(i)->Value().IsNull()) << cases[i].column.name;
