@@ -335,6 +335,8 @@ TEST_F(ProviderTest, ConnectionStringsChooseAndConfigureTheProvider) {
       {"Driver={ODBC Driver 17 for SQL Server};Server=x",
        "ODBC driver 'ODBC Driver 17 for SQL Server', which is not installed"},
       {"Provider=Microsoft.ACE.OLEDB.12.0;Data Source=c:\\x.accdb", "Provider cannot be found"},
+      {"Provider=SQLite;Data Source=" + path + ";Colour=blue",
+       "does not know the connection string key 'Colour'"},
       {"Provider=SQLite;Data Source=" + path + ";Mode=Sometimes", "Mode 'Sometimes'"},
       {"Provider=SQLite;Data Source='" + path, "is not closed with its quote"},
       {"Provider=SQLite", "names no Data Source"},

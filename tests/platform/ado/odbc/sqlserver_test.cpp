@@ -285,6 +285,10 @@ TEST_F(SqlServerTest, AServerErrorGivesItsMessageSqlStateAndNumber) {
        "23000",
        0x80040E2FU},
       {"SELEC 1", {102, 1, 15, "Incorrect syntax near 'SELEC'."}, "42000", 0x80040E14U},
+      {"SELECT CONVERT(int, 'x')",
+       {245, 1, 16, "Conversion failed when converting the varchar value 'x' to data type int."},
+       "22018",
+       0x80040E07U},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.batch);
