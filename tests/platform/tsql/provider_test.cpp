@@ -143,37 +143,6 @@ TEST_F(ProviderTest, DatesRoundTripAndCompareInTheirStoredForm) {
             Variant(std::int32_t{1}));
 }
 
-TEST_F(ProviderTest, TemplateBodyInsertReadsItsIdentityBack) {
-  auto p = Open();
-  p->Execute(
-      u"CREATE TABLE T_ExcelPrintExportNote (FId int identity(1,1) primary key, "
-      u"FName varchar(255), FScreenId varchar(20), FCreatorName varchar(255), "
-      u"FModifierName varchar(255), FNewBillType varchar(20), FCreateDate datetime, "
-      u"FModifyDate datetime, FData image)",
-      {});
-  const oleaut::Date now = oleaut::Date::FromFields({2024, 5, 6, 7, 8, 9, 0});
-  const oleaut::ByteArray body(64 * 1024 + 3, 0x5A);
-  const std::vector<ParameterValue> params = {
-      {ado::adVarChar, ado::adParamInput, 255, Variant(u"模板")},
-      {ado::adVarChar, ado::adParamInput, 20, Variant(u"57")},
-      {ado::adVarChar, ado::adParamInput, 255, Variant(u"张三")},
-      {ado::adVarChar, ado::adParamInput, 255, Variant(u"张三")},
-      {ado::adVarChar, ado::adParamInput, 20, Variant(std::int32_t{57})},
-      {ado::adDate, ado::adParamInput, 0, now},
-      {ado::adDate, ado::adParamInput, 0, now},
-      {ado::adLongVarBinary, ado::adParamInput, 2147483647, body},
-  };
-  p->Execute(
-      u"Insert Into T_ExcelPrintExportNote(FName,FScreenId,FCreatorName,FModifierName,"
-      u"FNewBillType,FCreateDate,FModifyDate,FData) Values(?,?,?,?,?,?,?,?)",
-      params);
-  EXPECT_EQ(Query(*p, u"select @@IDENTITY").values[0], Variant(oleaut::Decimal::FromInt64(1)));
-  const ado::RowSet rows =
-      Query(*p, u"Select FId, FData From T_ExcelPrintExportNote Where FNewBillType=57");
-  ASSERT_EQ(rows.RowCount(), 1u);
-  EXPECT_EQ(rows.values[1].AsByteArray(), body);
-}
-
 TEST_F(ProviderTest, TextWithNulCharactersKeepsThem) {
   auto p = Open();
   const std::u16string name(u"nu\0l's", 6);
