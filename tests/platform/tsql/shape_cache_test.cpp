@@ -76,8 +76,8 @@ TEST(ShapeCache, MessagesQuoteTheStatementThatRan) {
 }
 
 // Batches that share a translation (the bills a print selects, say) each run with their own
-// values through the provider: the rows are checked by the scripts (batches.test); an error quotes
-// the statement as it ran.
+// values through the provider: the entry data tests check the rows of each selected bill; an
+// error quotes the statement as it ran.
 TEST(ShapeCache, AnErrorThroughTheProviderQuotesTheStatementThatRan) {
   tavtest::TempDir dir;
   auto p = ado::OpenProvider(oleaut::FromUtf8("Provider=SQLite;Mode=ReadWriteCreate;Data Source=" +
