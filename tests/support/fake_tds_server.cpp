@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <stdexcept>
 
 #include "platform/oleaut/date.h"
@@ -29,7 +30,6 @@ constexpr std::uint8_t kPrelogin = 0x12;
 constexpr std::uint8_t kReturnStatus = 0x79;
 constexpr std::uint8_t kColMetadata = 0x81;
 constexpr std::uint8_t kError = 0xAA;
-constexpr std::uint8_t kInfo = 0xAB;
 constexpr std::uint8_t kLoginAck = 0xAD;
 constexpr std::uint8_t kRow = 0xD1;
 constexpr std::uint8_t kNbcRow = 0xD2;
@@ -49,6 +49,14 @@ constexpr std::uint64_t kPlpNull = ~std::uint64_t{0};
 
 // Decimals carry up to 38 digits: 16 bytes.
 __extension__ using Uint128 = unsigned __int128;
+
+// A whole number sent least significant byte first.
+Uint128 LittleEndian(std::string_view raw) {
+  Uint128 value = 0;
+  for (std::size_t i = raw.size(); i-- > 0;)
+    value = (value << 8) | static_cast<std::uint8_t>(raw[i]);
+  return value;
+}
 
 class Writer {
  public:
@@ -116,9 +124,9 @@ class Reader {
   std::string_view Rest() { return Take(in_.size() - at_); }
   // The ALL_HEADERS block requests start with.
   void SkipHeaders() { Take(U32() - 4); }
-  std::string Plp() {
+  FakeTdsServer::Cell Plp() {
+    if (U64() == kPlpNull) return std::nullopt;
     std::string value;
-    if (U64() == kPlpNull) throw std::logic_error("null");
     while (const std::uint32_t chunk = U32())
       value += Take(chunk);
     return value;
@@ -130,12 +138,8 @@ class Reader {
   }
 
  private:
-  std::uint64_t Little(int bytes) {
-    const std::string_view raw = Take(static_cast<std::size_t>(bytes));
-    std::uint64_t v = 0;
-    for (int i = bytes - 1; i >= 0; --i)
-      v = (v << 8) | static_cast<std::uint8_t>(raw[static_cast<std::size_t>(i)]);
-    return v;
+  std::uint64_t Little(std::size_t bytes) {
+    return static_cast<std::uint64_t>(LittleEndian(Take(bytes)));
   }
   std::string_view in_;
   std::size_t at_ = 0;
@@ -192,16 +196,6 @@ void WriteDateTime(Writer& out, const std::string& text) {
   const std::int64_t ms = ((f.hour * 60 + f.minute) * 60 + f.second) * 1000LL + f.millisecond;
   out.U32(static_cast<std::uint32_t>(day - kOleDay1900));
   out.U32(static_cast<std::uint32_t>((ms * 300 + 500) / 1000));
-}
-
-std::string DateTimeText(std::int32_t days, std::uint32_t ticks) {
-  oleaut::CalendarFields f = oleaut::Date(static_cast<double>(days + kOleDay1900)).ToFields();
-  const std::uint32_t ms = ticks / 300 * 1000 + (ticks % 300 * 1000 + 150) / 300;
-  f.hour = static_cast<int>(ms / 3600000);
-  f.minute = static_cast<int>(ms / 60000 % 60);
-  f.second = static_cast<int>(ms / 1000 % 60);
-  f.millisecond = static_cast<int>(ms % 1000);
-  return oleaut::ToUtf8(oleaut::Date::FromFields(f).ToIsoString());
 }
 
 std::string Latin1(const std::string& utf8) {
@@ -400,15 +394,6 @@ void WriteEnvChange(Writer& out, std::uint8_t type, std::string_view new_value,
   out.Sized(kEnvChange, body);
 }
 
-void WriteTextEnvChange(Writer& out, std::uint8_t type, const std::string& new_value,
-                        const std::string& old_value) {
-  Writer body;
-  body.U8(type);
-  body.ByteText(new_value);
-  body.ByteText(old_value);
-  out.Sized(kEnvChange, body);
-}
-
 // The parts of a reply; inside an RPC each ends with DONEINPROC, and the call with its return
 // status and DONEPROC.
 std::string ReplyBody(const FakeTdsServer::Reply& reply, bool rpc) {
@@ -441,18 +426,9 @@ std::string ReplyBody(const FakeTdsServer::Reply& reply, bool rpc) {
 
 // ---- requests ----
 
-// The procedures a client names by number; only these carry statements.
+// The procedure a client names by number; only sp_executesql (10) carries a statement.
 std::string ProcedureOfId(std::uint16_t id) {
-  switch (id) {
-    case 10:
-      return "sp_executesql";
-    case 11:
-      return "sp_prepare";
-    case 13:
-      return "sp_prepexec";
-    default:
-      return "procedure " + std::to_string(id);
-  }
+  return id == 10 ? "sp_executesql" : "procedure " + std::to_string(id);
 }
 
 std::string Sized(const char* name, std::uint32_t size, std::uint32_t unit) {
@@ -460,20 +436,9 @@ std::string Sized(const char* name, std::uint32_t size, std::uint32_t unit) {
 }
 
 std::string WholeText(Reader& in, std::size_t bytes) {
-  std::uint64_t v = 0;
-  const std::string_view raw = in.Take(bytes);
-  for (std::size_t i = bytes; i-- > 0;)
-    v = (v << 8) | static_cast<std::uint8_t>(raw[i]);
+  const auto v = static_cast<std::uint64_t>(LittleEndian(in.Take(bytes)));
   const int shift = static_cast<int>(64 - 8 * bytes);
   return std::to_string(static_cast<std::int64_t>(v << shift) >> shift);
-}
-
-// A whole number sent least significant byte first.
-Uint128 LittleEndian(std::string_view raw) {
-  Uint128 value = 0;
-  for (std::size_t i = raw.size(); i-- > 0;)
-    value = (value << 8) | static_cast<std::uint8_t>(raw[i]);
-  return value;
 }
 
 // One parameter of an RPC: its type as SQL Server names it and its value as a Cell.
@@ -485,45 +450,31 @@ FakeTdsServer::Parameter ReadParameter(Reader& in) {
   switch (type) {
     case 0x26:    // INTN
     case 0x68:    // BITN
-    case 0x6D:    // FLTN
-    case 0x6E:    // MONEYN
-    case 0x6F: {  // DATETIMN
+    case 0x6D: {  // FLTN
       const std::uint8_t width = in.U8();
       const std::uint8_t length = in.U8();
       if (type == 0x26)
         p.type = width == 1 ? "tinyint" : width == 2 ? "smallint" : width == 4 ? "int" : "bigint";
       if (type == 0x68) p.type = "bit";
       if (type == 0x6D) p.type = "float";
-      if (type == 0x6E) p.type = "money";
-      if (type == 0x6F) p.type = "datetime";
       if (length == 0) return p;
-      if (type == 0x26 || type == 0x68) {
+      if (type != 0x6D) {
         p.value = WholeText(in, length);
-      } else if (type == 0x6D) {
-        const std::uint64_t bits = length == 8 ? in.U64() : throw std::runtime_error("real");
-        double real = 0;
-        std::memcpy(&real, &bits, 8);
-        char text[40];
-        std::snprintf(text, sizeof text, "%.17g", real);
-        p.value = text;
-      } else if (type == 0x6E) {
-        const std::uint64_t high = in.U32();
-        const std::uint64_t units = (high << 32) | in.U32();
-        const bool negative = (units >> 63) != 0;
-        p.value = NumberText(negative, negative ? 0 - units : units, 4);
-      } else {
-        const auto days = static_cast<std::int32_t>(in.U32());
-        p.value = DateTimeText(days, in.U32());
+        return p;
       }
+      const std::uint64_t bits = length == 8 ? in.U64() : throw std::runtime_error("real");
+      double real = 0;
+      std::memcpy(&real, &bits, 8);
+      char text[40];
+      std::snprintf(text, sizeof text, "%.17g", real);
+      p.value = text;
       return p;
     }
-    case 0x6A:    // DECIMALN
-    case 0x6C: {  // NUMERICN
+    case 0x6A: {  // DECIMALN
       in.U8();
       const int precision = in.U8();
       const int scale = in.U8();
-      p.type = std::string(type == 0x6A ? "decimal(" : "numeric(") + std::to_string(precision) +
-               "," + std::to_string(scale) + ")";
+      p.type = "decimal(" + std::to_string(precision) + "," + std::to_string(scale) + ")";
       const std::uint8_t length = in.U8();
       if (length == 0) return p;
       const bool negative = in.U8() == 0;
@@ -553,44 +504,28 @@ FakeTdsServer::Parameter ReadParameter(Reader& in) {
       return p;
     }
     case 0xE7:    // NVARCHAR
-    case 0xEF:    // NCHAR
     case 0xA7:    // BIGVARCHAR
-    case 0xAF:    // BIGCHAR
-    case 0xA5:    // BIGVARBINARY
-    case 0xAD: {  // BIGBINARY
+    case 0xA5: {  // BIGVARBINARY
       const std::uint16_t size = in.U16();
-      const bool wide = type == 0xE7 || type == 0xEF;
-      const bool binary = type == 0xA5 || type == 0xAD;
-      if (!binary) in.Take(5);  // collation
-      p.type = Sized(wide     ? (type == 0xE7 ? "nvarchar" : "nchar")
-                     : binary ? (type == 0xA5 ? "varbinary" : "binary")
-                              : (type == 0xA7 ? "varchar" : "char"),
-                     size, wide ? 2 : 1);
-      std::string bytes;
+      if (type != 0xA5) in.Take(5);  // collation
+      p.type = Sized(type == 0xE7   ? "nvarchar"
+                     : type == 0xA7 ? "varchar"
+                                    : "varbinary",
+                     size, type == 0xE7 ? 2 : 1);
       if (size == 0xFFFF) {
-        try {
-          bytes = in.Plp();
-        } catch (const std::logic_error&) {
-          return p;
-        }
-      } else {
-        const std::uint16_t length = in.U16();
-        if (length == 0xFFFF) return p;
-        bytes = in.Take(length);
+        p.value = in.Plp();
+      } else if (const std::uint16_t length = in.U16(); length != 0xFFFF) {
+        p.value = in.Take(length);
       }
-      p.value = wide ? Reader::Utf8Of(bytes) : bytes;
+      if (type == 0xE7 && p.value) p.value = Reader::Utf8Of(*p.value);
       return p;
     }
-    case 0x22:    // IMAGE
-    case 0x23:    // TEXT
-    case 0x63: {  // NTEXT
+    case 0x63: {  // NTEXT, as sp_executesql's statement and parameter list come
       in.U32();
-      if (type != 0x22) in.Take(5);
-      p.type = type == 0x22 ? "image" : type == 0x23 ? "text" : "ntext";
+      in.Take(5);  // collation
+      p.type = "ntext";
       const std::uint32_t length = in.U32();
-      if (length == 0xFFFFFFFF) return p;
-      const std::string_view bytes = in.Take(length);
-      p.value = type == 0x63 ? Reader::Utf8Of(bytes) : std::string(bytes);
+      if (length != 0xFFFFFFFF) p.value = Reader::Utf8Of(in.Take(length));
       return p;
     }
     default:
@@ -607,12 +542,8 @@ FakeTdsServer::Request ReadRpc(Reader& in) {
   in.U16();  // option flags
   while (!in.AtEnd())
     request.parameters.push_back(ReadParameter(in));
-  const auto& params = request.parameters;
-  if (request.procedure == "sp_executesql" && !params.empty()) {
-    request.text = params[0].value.value_or("");
-  } else if ((request.procedure == "sp_prepexec" || request.procedure == "sp_prepare") &&
-             params.size() > 2) {
-    request.text = params[2].value.value_or("");
+  if (request.procedure == "sp_executesql" && !request.parameters.empty()) {
+    request.text = request.parameters[0].value.value_or("");
   }
   return request;
 }
@@ -709,20 +640,25 @@ std::string PreloginReply() {
 // The columns and the first rows of the reply's first result set, as a server sends them before
 // it dies; flushed to the socket, so that the client has them to read before the connection ends.
 void SendFirstRowsOnly(int socket, const FakeTdsServer::Reply& reply, std::size_t packet_size) {
-  for (const FakeTdsServer::Part& part : reply.parts) {
-    if (const auto* set = std::get_if<FakeTdsServer::ResultSet>(&part)) {
-      FakeTdsServer::ResultSet first{set->columns, {}};
-      const std::size_t rows = std::min(*reply.drop_after_rows, set->rows.size());
-      first.rows.assign(set->rows.begin(), set->rows.begin() + static_cast<std::ptrdiff_t>(rows));
-      Writer out;
-      WriteResultSet(out, first);
-      SendMessage(socket, out.Out(), packet_size, /*complete=*/false);
-      return;
-    }
-  }
+  const auto& set = std::get<FakeTdsServer::ResultSet>(reply.parts.at(0));
+  const std::size_t rows = std::min(*reply.drop_after_rows, set.rows.size());
+  FakeTdsServer::ResultSet first{set.columns, {}};
+  first.rows.assign(set.rows.begin(), set.rows.begin() + static_cast<std::ptrdiff_t>(rows));
+  Writer out;
+  WriteResultSet(out, first);
+  SendMessage(socket, out.Out(), packet_size, /*complete=*/false);
 }
 
 }  // namespace
+
+std::string FreeTdsDriver() {
+  for (const char* root : {"/usr/lib/x86_64-linux-gnu/odbc", "/usr/lib/aarch64-linux-gnu/odbc"}) {
+    if (std::filesystem::exists(std::string(root) + "/libtdsodbc.so")) {
+      return std::string(root) + "/libtdsodbc.so";
+    }
+  }
+  return {};
+}
 
 FakeTdsServer::FakeTdsServer(Login login) : login_(login) {
   listener_ = socket(AF_INET, SOCK_STREAM, 0);
@@ -844,36 +780,28 @@ void FakeTdsServer::Serve(int socket, int connection) {
         SendMessage(socket, out.Out(), packet_size);
         return;
       }
-      const std::string current = database.empty() ? "master" : database;
-      WriteTextEnvChange(out, 1, current, "master");
       WriteEnvChange(out, 7, {kCollation, 5}, {});
-      WriteMessage(out, kInfo, {5701, 2, 0, "Changed database context to '" + current + "'."});
-      WriteTextEnvChange(out, 2, "us_english", "");
       Writer ack;
       ack.U8(1);
       ack.Bytes(std::string("\x74\x00\x00\x04", 4));
       ack.ByteText("Microsoft SQL Server");
       ack.Bytes(std::string("\x10\x00\x07\xD0", 4));
       out.Sized(kLoginAck, ack);
-      WriteTextEnvChange(out, 4, std::to_string(packet_size), std::to_string(packet_size));
       WriteDone(out, kDone, 0);
-    } else if (type == kSqlBatch) {
-      in.SkipHeaders();
-      request.text = Reader::Utf8Of(in.Rest());
+    } else if (type == kSqlBatch || type == kRpc) {
+      if (type == kRpc) {
+        request = ReadRpc(in);
+        request.connection = connection;
+      } else {
+        in.SkipHeaders();
+        request.text = Reader::Utf8Of(in.Rest());
+      }
       Record(request);
       const Reply reply = ReplyTo(request.text);
       if (reply.drop_connection) return;
       if (reply.drop_after_rows) return SendFirstRowsOnly(socket, reply, packet_size);
       if (reply.never_answer) continue;
-      out.Bytes(ReplyBody(reply, false));
-    } else if (type == kRpc) {
-      request = ReadRpc(in);
-      request.connection = connection;
-      Record(request);
-      const Reply reply = ReplyTo(request.text);
-      if (reply.drop_connection) return;
-      if (reply.drop_after_rows) return SendFirstRowsOnly(socket, reply, packet_size);
-      out.Bytes(ReplyBody(reply, true));
+      out.Bytes(ReplyBody(reply, type == kRpc));
     } else if (type == kTransactionManager) {
       in.SkipHeaders();
       request.kind = Kind::kTransaction;
@@ -889,9 +817,7 @@ void FakeTdsServer::Serve(int socket, int connection) {
       }
       Record(request);
       // A scripted answer (a failed commit, say) leaves the transaction as it was.
-      if (const Reply reply = ReplyTo(request.text);
-          !reply.parts.empty() || reply.drop_connection) {
-        if (reply.drop_connection) return;
+      if (const Reply reply = ReplyTo(request.text); !reply.parts.empty()) {
         out.Bytes(ReplyBody(reply, false));
       } else {
         std::string descriptor(8, '\0');

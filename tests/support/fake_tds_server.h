@@ -21,6 +21,10 @@
 
 namespace tavtest {
 
+// The library of FreeTDS's ODBC driver, the client this server is for; empty when it is not
+// installed.
+std::string FreeTdsDriver();
+
 class FakeTdsServer {
  public:
   enum class Type {
@@ -66,9 +70,9 @@ class FakeTdsServer {
     std::vector<Part> parts;
     bool drop_connection = false;  // close the connection instead of answering
     bool never_answer = false;     // read on (a cancel gets its answer) but never answer this
-    // Send the columns and this many rows of the first result set, in as many packets as they
-    // fill and without ending the message, then close the connection: a server that dies while
-    // a result streams.
+    // Send the columns and this many rows of the result set that is the first part, in as many
+    // packets as they fill and without ending the message, then close the connection: a server
+    // that dies while a result streams.
     std::optional<std::size_t> drop_after_rows = std::nullopt;
   };
 
@@ -83,10 +87,10 @@ class FakeTdsServer {
   struct Request {
     int connection = 0;  // 1 for the first login's connection, 2 for the next, ...
     Kind kind = Kind::kBatch;
-    // The batch text; for sp_executesql and sp_prepexec the statement; for a login the user; for
-    // a transaction request "begin", "commit", "rollback" (", then begin" when it chains one).
+    // The batch text; for sp_executesql the statement; for a login the user; for a transaction
+    // request "begin", "commit", "rollback" (", then begin" when it chains one).
     std::string text;
-    std::string procedure;  // RPC: the name, or "sp_executesql" and so on for a known id
+    std::string procedure;              // RPC: the name, or "sp_executesql" for its id
     std::vector<Parameter> parameters;  // RPC parameters; for a login: database and password
   };
 

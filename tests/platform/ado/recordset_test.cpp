@@ -227,15 +227,5 @@ TEST_F(RecordsetTest, TransactionsCommitOrRollBackAndBlockClose) {
   ExpectAdoError([&] { connection_->BeginTrans(); }, kAdoObjectClosed, u"ADODB.Connection");
 }
 
-TEST_F(RecordsetTest, EachConnectionHasItsOwnTemporaryTables) {
-  auto other = OpenConnection();
-  Run(u"SELECT FItemID INTO #tmpsort FROM t_item WHERE FItemID < 3");
-  other->Execute(u"SELECT FItemID INTO #tmpsort FROM t_item WHERE FItemID = 3");
-  EXPECT_EQ(connection_->Execute(u"SELECT * FROM #tmpsort")->RecordCount(), 2);
-  auto theirs = other->Execute(u"SELECT * FROM #tmpsort");
-  EXPECT_EQ(theirs->RecordCount(), 1);
-  EXPECT_EQ(theirs->Fields()->Item(0)->Value(), oleaut::Variant(3));
-}
-
 }  // namespace
 }  // namespace ado::testing

@@ -144,7 +144,8 @@ TEST_F(DemoDatabaseThreadsTest, WhatAnEarlierRunLeftBehind) {
        ""},
       {"half-built files of killed builds",
        [&](const fs::path& folder) {
-         for (const std::string& name : {stale, stale + "-7", stale + "-7-wal", stale + "-7-shm"})
+         for (const std::string& name :
+              {stale, stale + "-wal", stale + "-7", stale + "-7-wal", stale + "-7-shm"})
            std::ofstream(folder / name) << "half built";
          std::ofstream(folder / "demo.db.building-1-0") << "pid 1 is running";
        },

@@ -15,6 +15,7 @@
 #include "platform/oleaut/convert.h"
 #include "platform/oleaut/date.h"
 #include "platform/oleaut/text.h"
+#include "platform/tavglobal/database_files.h"
 #include "platform/tavglobal/schema/schema_scripts.h"
 #include "temp_dir.h"
 
@@ -77,25 +78,12 @@ TEST(SchemaScriptsTest, EveryStatementIsOneCreateOrInsert) {
   }
 }
 
-// A fresh database file with the schema and the demo data loaded statement by statement in one
-// transaction, as the demo data source loads them.
+// A fresh database file with the schema and the demo data, made as the demo data source makes it.
 class DemoDatabaseTest : public testing::Test {
  protected:
   void SetUp() override {
-    const std::string path = (dir_ / "demo.db").string();
-    provider_ = ado::OpenProvider(u"Provider=SQLite;Mode=ReadWriteCreate;Data Source=" +
-                                  oleaut::FromUtf8(path));
-    provider_->BeginTransaction();
-    for (std::string_view script : {tavglobal::SchemaScript(), tavglobal::DemoDataScript()}) {
-      for (std::string_view statement : SplitStatements(script)) {
-        try {
-          provider_->Execute(oleaut::FromUtf8(statement), {});
-        } catch (const oleaut::ComError& error) {
-          FAIL() << error.what() << "\nin: " << statement;
-        }
-      }
-    }
-    provider_->CommitTransaction();
+    tavglobal::CreateDatabase(dir_ / "demo.db", /*with_demo_data=*/true);
+    provider_ = ado::OpenProvider(tavglobal::SqliteConnectionString(dir_ / "demo.db"));
   }
 
   // The single value of a one-row, one-column query, as a Long.

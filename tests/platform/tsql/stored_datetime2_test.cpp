@@ -43,9 +43,10 @@ class StoredDatetime2Test : public ::testing::TestWithParam<const char*> {
                                                        : "Provider=SQLite;Data Source=" + path));
   }
 
-  std::vector<std::string> Column(std::u16string_view sql) {
+  std::vector<std::string> Column(std::u16string_view sql,
+                                  std::vector<ado::ParameterValue> params = {}) {
     std::vector<std::string> values;
-    const ado::ExecuteResult result = provider_->Execute(sql, {});
+    const ado::ExecuteResult result = provider_->Execute(sql, params);
     if (!result.rows) return values;
     for (const oleaut::Variant& value : result.rows->values)
       values.push_back(Text(value));
@@ -76,17 +77,11 @@ TEST_P(StoredDatetime2Test, ADateParameterReadsAsADatetime2) {
     return ado::ParameterValue{ado::adDBTimeStamp, ado::adParamInput, 0,
                                oleaut::Date::FromFields({2024, 3, 5, hour, minute, second, 0})};
   };
-  const auto ids = [&](std::u16string_view sql, std::vector<ado::ParameterValue> params) {
-    std::vector<std::string> values;
-    const ado::ExecuteResult result = provider_->Execute(sql, params);
-    for (const oleaut::Variant& value : result.rows->values)
-      values.push_back(Text(value));
-    return values;
-  };
-  EXPECT_EQ(ids(u"select id from Fresh where d = ?", {at(14, 7, 9)}),
+  EXPECT_EQ(Column(u"select id from Fresh where d = ?", {at(14, 7, 9)}),
             (std::vector<std::string>{"1"}));
-  EXPECT_EQ(ids(u"select id from Fresh where d in (?, ?) order by id", {at(0, 0, 0), at(1, 0, 0)}),
-            (std::vector<std::string>{"2"}));
+  EXPECT_EQ(
+      Column(u"select id from Fresh where d in (?, ?) order by id", {at(0, 0, 0), at(1, 0, 0)}),
+      (std::vector<std::string>{"2"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Providers, StoredDatetime2Test, ::testing::Values("embedded", "odbc"));

@@ -1,5 +1,6 @@
 // The translator on its own: tokens, the SQLite text of the statement shapes, markers, IF
 // blocks, the cache, and where errors point.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <map>
@@ -9,6 +10,8 @@
 #include "platform/tsql/program.h"
 #include "platform/tsql/schema.h"
 #include "platform/tsql/token.h"
+
+using ::testing::HasSubstr;
 
 namespace {
 
@@ -146,8 +149,7 @@ TEST(Translate, TypesColumnsFromTheSchemaAndTranslatesAgainWhenItChanges) {
   schema.tables[u"t_typed"][1].type = tsql::SqlType::Decimal(10, 2);
   const auto second = tsql::Translate(batch, &schema).program;
   EXPECT_NE(second.get(), first.get());
-  EXPECT_NE(SqlOf(*second, 0).find("tsql_convert('decimal(10,2)', \"q\".\"FQty\")"),
-            std::string::npos);
+  EXPECT_THAT(SqlOf(*second, 0), HasSubstr("tsql_convert('decimal(10,2)', \"q\".\"FQty\")"));
 
   // A table the batch makes is known from its own text; the database is not asked for it.
   schema.asked.clear();
@@ -155,9 +157,7 @@ TEST(Translate, TypesColumnsFromTheSchemaAndTranslatesAgainWhenItChanges) {
       u"create table #n (v decimal(5,2)) select v into #m from #n select convert(varchar, v) from "
       u"#m",
       &schema);
-  EXPECT_NE(SqlOf(*own, own->nodes.size() - 1).find("tsql_convert('decimal(5,2)', \"v\")"),
-            std::string::npos)
-      << SqlOf(*own, own->nodes.size() - 1);
+  EXPECT_THAT(SqlOf(*own, own->nodes.size() - 1), HasSubstr("tsql_convert('decimal(5,2)', \"v\")"));
   EXPECT_TRUE(schema.asked.empty());
 }
 
@@ -171,23 +171,20 @@ TEST(Translate, ErrorsSayWhereAndWhat) {
     }
     return std::string("(no error)");
   };
-  EXPECT_NE(message(u"select a\r\nfrom t\r\nwhere a = = 1")
-                .find("Incorrect syntax near '= 1' (line 3, column 11): expected an expression"),
-            std::string::npos);
-  EXPECT_NE(message(u"select a from t\n  cross apply f(a)")
-                .find("A table-valued function is not supported by the SQLite provider (line 2, "
-                      "column 16"),
-            std::string::npos);
-  EXPECT_NE(message(u"select ((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((("
-                    u"((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((("
-                    u"((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((("
-                    u"((((((((((((((((((((((((1")
-                .find("nested too deeply"),
-            std::string::npos);
+  EXPECT_THAT(message(u"select a\r\nfrom t\r\nwhere a = = 1"),
+              HasSubstr("Incorrect syntax near '= 1' (line 3, column 11): expected an expression"));
+  EXPECT_THAT(message(u"select a from t\n  cross apply f(a)"),
+              HasSubstr("A table-valued function is not supported by the SQLite provider (line 2, "
+                        "column 16"));
+  EXPECT_THAT(message(u"select ((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((("
+                      u"((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((("
+                      u"((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((("
+                      u"((((((((((((((((((((((((1"),
+              HasSubstr("nested too deeply"));
   std::u16string chain = u"select 1";
   for (int i = 0; i < 6000; ++i)
     chain += u"^1";
-  EXPECT_NE(message(chain).find("too many operators"), std::string::npos);
+  EXPECT_THAT(message(chain), HasSubstr("too many operators"));
 }
 
 }  // namespace

@@ -1,17 +1,12 @@
 // The ODBC provider over the SQLite ODBC driver, through ADO's objects: it gives the embedded
-// provider's answers on the same file (types and values), blobs of any size byte for byte,
-// errors with their SQLSTATE, transactions, session state, a dropped connection that rolls back
-// and reconnects; and what can be tried of SQL Server without one (a closed port, a driver that
-// is not installed). The runtime extension also serves the stock sqlite3 shell.
-#include <arpa/inet.h>
+// provider's answers on the same file (types and values), text of every length whole, errors
+// with their SQLSTATE, a dropped connection that rolls back and reconnects. The runtime extension
+// also serves the stock sqlite3 shell. Transactions and session state through this provider are
+// the batch transaction tests' and the SQL scripts'; blobs of any size, the template tests'.
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <optional>
-#include <random>
 
 #include "com_error_of.h"
 #include "odbc_driver.h"
@@ -123,27 +118,6 @@ TEST_F(OdbcProviderTest, GivesTheEmbeddedProvidersFieldsAndValuesOnTheSameFile) 
   }
 }
 
-TEST_F(OdbcProviderTest, BlobsOfAnySizeGoInPiecesAndComeBackByteForByte) {
-  odbc_->Execute(u"CREATE TABLE b (id int, body image)");
-  std::mt19937 random(7);
-  for (const std::size_t size : {std::size_t{0}, std::size_t{8}, std::size_t{64} << 20}) {
-    SCOPED_TRACE(size);
-    oleaut::ByteArray body(size);
-    for (auto& byte : body)
-      byte = static_cast<std::uint8_t>(random());
-    Insert(u"INSERT INTO b VALUES (?, ?)",
-           {{ado::adInteger, Variant(static_cast<std::int32_t>(size))},
-            {ado::adLongVarBinary, Variant(body)}});
-    const std::u16string where =
-        u" FROM b WHERE id = " + oleaut::ToString(static_cast<std::int32_t>(size));
-    const Variant read = Scalar(*odbc_, u"SELECT body" + where);
-    ASSERT_EQ(read.Type(), oleaut::VarType::ByteArray);
-    EXPECT_TRUE(read.AsByteArray() == body);
-    EXPECT_EQ(oleaut::ToLong(Scalar(*odbc_, u"SELECT datalength(body)" + where)),
-              static_cast<std::int32_t>(size));
-  }
-}
-
 TEST_F(OdbcProviderTest, TextOfEveryLengthComesBackWholeRowAfterRow) {
   // Lengths around what the reader holds per column without asking again, in bytes of UTF-8: a
   // character cut by the first buffer's end, a column whose values grow row by row and shrink
@@ -209,21 +183,6 @@ TEST_F(OdbcProviderTest, ErrorsCarryTheSqlStateTheStatementAndTheSource) {
   EXPECT_NE(message.find("while running \"select nothing from k\""), std::string::npos) << message;
 }
 
-TEST_F(OdbcProviderTest, TransactionsAndSessionStateBelongToTheConnection) {
-  odbc_->Execute(u"CREATE TABLE s (id int IDENTITY(1,1), v int)");
-  odbc_->BeginTrans();
-  odbc_->Execute(u"INSERT INTO s (v) VALUES (1)");
-  odbc_->RollbackTrans();
-  odbc_->BeginTrans();
-  odbc_->Execute(u"INSERT INTO s (v) VALUES (2) select 3 as v into #kept");
-  odbc_->CommitTrans();
-  EXPECT_EQ(Rows(*embedded_, u"SELECT v FROM s"), (std::vector<std::vector<Variant>>{{2}}));
-  EXPECT_EQ(oleaut::ToLong(Scalar(*odbc_, u"select v from #kept")), 3);
-  EXPECT_EQ(oleaut::ToLong(Scalar(*odbc_, u"select @@IDENTITY")),
-            oleaut::ToLong(Scalar(*odbc_, u"select max(id) from s")));
-  EXPECT_THROW(embedded_->Execute(u"select v from #kept"), oleaut::ComError);
-}
-
 TEST_F(OdbcProviderTest, ADroppedConnectionFailsTheCallRollsBackAndReconnects) {
   odbc_->Execute(u"CREATE TABLE d (v int)");
   odbc_->Execute(u"select 1 as v into #session");
@@ -253,49 +212,6 @@ TEST_F(OdbcProviderTest, TheTraceShowsTheBatchAndWhatTheDriverRan) {
   EXPECT_EQ(trace.Entries()[0].as_built, u"select top 1 N'x' as a");
   EXPECT_EQ(trace.Entries()[0].as_run, "SELECT 'x' AS \"a\" LIMIT 1\n");
   EXPECT_NE(oleaut::ToUtf8(trace.Entries()[0].provider).find("ODBC Driver="), std::string::npos);
-}
-
-// A port on 127.0.0.1 that nothing listens on.
-int ClosedPort() {
-  const int fd = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address));
-  socklen_t length = sizeof(address);
-  getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-  close(fd);
-  return ntohs(address.sin_port);
-}
-
-TEST(OdbcConnectTest, ServersAndDriversThatCannotBeReachedFailClearly) {
-  std::string tds;
-  for (const auto& root : {"/usr/lib/x86_64-linux-gnu/odbc", "/usr/lib/aarch64-linux-gnu/odbc"}) {
-    if (std::filesystem::exists(std::string(root) + "/libtdsodbc.so"))
-      tds = std::string(root) + "/libtdsodbc.so";
-  }
-  ASSERT_FALSE(tds.empty()) << "tdsodbc is not installed";
-  tavtest::ScopedEnv driver("TAV_SQLSERVER_ODBC_DRIVER", tds);
-  struct Case {
-    std::string connection;
-    std::string error;
-  };
-  const Case cases[] = {
-      {"Provider=SQLOLEDB;Data Source=127.0.0.1," + std::to_string(ClosedPort()) +
-           ";Initial Catalog=Finance;User ID=sa;Password={Hush;}}Pass};Connect Timeout=2",
-       "server cannot be reached"},
-      {"Driver=/nonexistent/libnodriver.so;Database=x.db", "not installed"},
-      {"Driver={No Such Driver};Database=x.db", "not installed"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.connection);
-    const oleaut::ComError error = tavtest::ErrorOf([&] {
-      auto connection = com::Make<ado::Connection>();
-      connection->Open(oleaut::FromUtf8(c.connection));
-    });
-    EXPECT_NE(std::string(error.what()).find(c.error), std::string::npos) << error.what();
-    EXPECT_EQ(std::string(error.what()).find("Hush"), std::string::npos) << error.what();
-  }
 }
 
 TEST(SqliteExtensionTest, TheStockShellChecksADemoDatabaseWithTheExtensionLoaded) {
