@@ -2,6 +2,8 @@
 // rows and field types, in both formats; Jet's errors for what it cannot run; and files that
 // are missing, foreign or damaged, which fail with an error naming the path.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <fstream>
 
@@ -231,6 +233,18 @@ TEST(JetProvider, MissingForeignAndDamagedFilesFailWithTheirPath) {
         << error.what();
     EXPECT_NE(error.Description().find(c.says), std::u16string::npos) << error.what();
   }
+}
+
+TEST(JetProvider, AnUnreadableFileFailsWithItsPath) {
+  if (::geteuid() == 0) GTEST_SKIP() << "root reads every file";
+  tavtest::TempDir dir;
+  const auto path = dir / "locked.mdb";
+  jet::WriteJetDatabase(path, Database(JetVersion::kJet4));
+  ::chmod(path.c_str(), 0);
+  const auto error = tavtest::ErrorOf([&] { OpenJet(path); });
+  EXPECT_NE(error.Description().find(u"cannot open the file '" + oleaut::FromUtf8(path.string())),
+            std::u16string::npos)
+      << error.what();
 }
 
 TEST(JetProvider, ConnectionStringKeysAreCheckedByName) {
