@@ -1,9 +1,7 @@
-// tavprint's bill and picture commands on this test's database, and the program's options
-// written after a subcommand.
+// tavprint's bill and picture commands on this test's database.
 #include "bill_commands.h"
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <fstream>
 #include <sstream>
@@ -16,7 +14,6 @@
 #include "picture_commands.h"
 #include "platform/oleaut/com_error.h"
 #include "platform/oleaut/text.h"
-#include "run_command.h"
 
 namespace billdata_test {
 namespace {
@@ -235,14 +232,6 @@ TEST_F(CommandsTest, PictureWritesTheStoredBytesToAFile) {
     tavprint::RunPicture(dsn_, {"t_ICItem", "FSmallPhoto", "FItemID", "2"}, file, table_, out);
   });
   EXPECT_TRUE(Contains(oleaut::ToUtf8(none.Description()), "there is no picture"));
-}
-
-TEST_F(CommandsTest, ProgramOptionsMayFollowTheSubcommand) {
-  const std::string command = "'" + std::string(TAV_TAVPRINT) + "' sql " + dsn_ +
-                              " \"SELECT FID FROM ICTransactionType WHERE FID = 71\" --json";
-  const tavtest::CommandRun run = tavtest::RunCommand(command);
-  EXPECT_TRUE(WIFEXITED(run.wait_status) && WEXITSTATUS(run.wait_status) == 0);
-  EXPECT_TRUE(Contains(run.out, "\"rows\": [\n    [\n      71")) << run.out;
 }
 
 }  // namespace
