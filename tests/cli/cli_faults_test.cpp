@@ -15,10 +15,9 @@ namespace {
 using tavtest::Outcome;
 using tavtest::ReadText;
 using tavtest::TavprintTest;
-
-bool Has(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
+using testing::AnyOf;
+using testing::HasSubstr;
+using testing::Not;
 
 class TavprintFaultsTest : public TavprintTest {
  protected:
@@ -38,7 +37,7 @@ class TavprintFaultsTest : public TavprintTest {
 
 TEST_F(TavprintFaultsTest, AUserIdComesWithItsOwnNameFromTheUserTable) {
   const std::string before = AdministratorBodies();
-  ASSERT_TRUE(Has(before, "(5 rows)")) << before;
+  ASSERT_THAT(before, HasSubstr("(5 rows)"));
   const Outcome saved =
       Tavprint("--user-id 16395 templates save 21 \"销售出库单(标准格式)\" body.bin");
   EXPECT_EQ(saved.status, 0) << saved.err;
@@ -46,7 +45,7 @@ TEST_F(TavprintFaultsTest, AUserIdComesWithItsOwnNameFromTheUserTable) {
   const Outcome mine = Tavprint(
       "sql demo \"SELECT FCreatorName, FModifierName FROM T_ExcelPrintExportNote WHERE "
       "FNewBillType = 21 AND FCreatorName <> 'Manager'\"");
-  EXPECT_TRUE(Has(mine.out, "张伟         | 张伟")) << mine.out;
+  EXPECT_THAT(mine.out, HasSubstr("张伟         | 张伟"));
 
   ExpectSaid({
       {"--user-id 16399 templates delete 21 3", 1,
@@ -104,8 +103,8 @@ TEST_F(TavprintFaultsTest, FailedWritesAreReportedNeverSuccess) {
     SCOPED_TRACE(command);
     const Outcome run = Shell(limited + command);
     EXPECT_EQ(run.status, 1);
-    EXPECT_TRUE(Has(run.err, "Cannot write out.bin: File too large")) << run.err;
-    EXPECT_FALSE(Has(run.out, "Exported"));
+    EXPECT_THAT(run.err, HasSubstr("Cannot write out.bin: File too large"));
+    EXPECT_THAT(run.out, Not(HasSubstr("Exported")));
     EXPECT_FALSE(std::filesystem::exists(dir_ / "out.bin"));
   }
 
@@ -137,9 +136,9 @@ TEST_F(TavprintFaultsTest, EveryOutputFileRefusesADeviceAndAFifo) {
       SCOPED_TRACE(command);
       const Outcome run = Tavprint(command, "timeout 20");
       EXPECT_EQ(run.status, 1) << run.out;
-      EXPECT_TRUE(Has(run.err, target + " is not a regular file but a " + kind)) << run.err;
-      EXPECT_FALSE(Has(run.out, "Wrote") || Has(run.out, "Exported") || Has(run.out, "Created"))
-          << run.out;
+      EXPECT_THAT(run.err, HasSubstr(target + " is not a regular file but a " + kind));
+      EXPECT_THAT(run.out,
+                  Not(AnyOf(HasSubstr("Wrote"), HasSubstr("Exported"), HasSubstr("Created"))));
     }
     const Outcome traced = Tavprint("--trace-sql " + target + " bill list 1", "timeout 20");
     EXPECT_EQ(traced.status, 0) << traced.err;
@@ -166,12 +165,12 @@ TEST_F(TavprintFaultsTest, JsonArgumentsKeepTheirShape) {
   // An array is one VDL.List argument: here the second of two, which is no Long.
   const Outcome list = Tavprint("call clsGetData.GetBillTypeInfo '\"demo\"' '[1,2]'");
   EXPECT_EQ(list.status, 1);
-  EXPECT_TRUE(Has(list.err, "in argument 2 pBillTranType (Long)")) << list.err;
+  EXPECT_THAT(list.err, HasSubstr("in argument 2 pBillTranType (Long)"));
 
   const std::string deep = std::string(20000, '[') + std::string(20000, ']');
   const Outcome nested = Tavprint("call clsGetData.GetBillTypeInfo '\"demo\"' '" + deep + "'");
   EXPECT_EQ(nested.status, 1);  // an error, not a crash
-  EXPECT_TRUE(Has(nested.err, "Argument 2 is nested deeper than 64 levels")) << nested.err;
+  EXPECT_THAT(nested.err, HasSubstr("Argument 2 is nested deeper than 64 levels"));
 }
 
 }  // namespace

@@ -74,11 +74,8 @@ TEST_F(TavprintTest, ErrorsArePrintedWithSourceAndNumberAndExitNonZero) {
   }
 
   std::ofstream(registry_) << "{ not json";
-  const Outcome corrupt = Tavprint("call clsGetData.TransMode");
-  EXPECT_EQ(corrupt.status, 1);
-  EXPECT_NE(corrupt.err.find("The registry file " + registry_.string() + " is corrupt"),
-            std::string::npos)
-      << corrupt.err;
+  ExpectSaid({{"call clsGetData.TransMode", 1,
+               "The registry file " + registry_.string() + " is corrupt"}});
 }
 
 // What a new user types wrong is answered with what was meant.
