@@ -5,11 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "com_error_of.h"
 #include "com_values.h"
 #include "frame/cls_get_data.h"
-#include "frame/cls_print_setup_query.h"
-#include "frame/cls_print_setup_update.h"
 #include "frame/context_helpers.h"
 #include "frame/sql_quote.h"
 #include "platform/ado/sql_trace.h"
@@ -52,14 +49,11 @@ class FrameTest : public testing::Test {
   com::Ptr<clsGetData> data_ = com::Make<clsGetData>();
 };
 
-TEST_F(FrameTest, TransModeIsConstantAndQueryHasNone) {
-  auto update = com::Make<clsPrintSetupUpdate>();
+// The other classes' TransMode (2, and none) is tested through the server library.
+TEST_F(FrameTest, TransModeIsConstant) {
   EXPECT_EQ(data_->Call(u"TransMode"), Variant(std::int32_t{3}));
-  EXPECT_EQ(update->Call(u"TransMode"), Variant(std::int32_t{2}));
   Sql(dsn_a_, u"SELECT 1");
   EXPECT_EQ(data_->Call(u"transmode"), Variant(std::int32_t{3}));
-  auto query = com::Make<clsPrintSetupQuery>();
-  EXPECT_EQ(tavtest::ErrorOf([&] { query->Call(u"TransMode"); }).VbNumber(), oleaut::kNoSuchMember);
 }
 
 TEST_F(FrameTest, ExecuteSQLRunsOnEachCallsOwnSourceAndDetaches) {
