@@ -42,7 +42,9 @@ TEST_F(CommandsTest, BillInfoShowsTheBillTypeItsFieldsAndItsPackage) {
   std::ostringstream json;
   tavprint::RunBillInfo(dsn_, 71, json_, json);
   EXPECT_THAT(json.str(), HasSubstr("\"FName\": \"Purchase Order\""));
-  // A bill type without a row is GetBillPackage's error (metadata_test, unloading_test).
+  std::ostringstream ignored;
+  EXPECT_EQ(ErrorOf([&] { tavprint::RunBillInfo(dsn_, 999, table_, ignored); }).VbNumber(),
+            oleaut::kObjectVariableNotSet);
 }
 
 TEST_F(CommandsTest, BillCountRaisesTheBillTypesRowsAndShowsTheCountsBeforeAndAfter) {
@@ -89,6 +91,7 @@ TEST_F(CommandsTest, BillsThatDoNotExistOrAreOfAnotherTypeAreRefusedByName) {
     std::string error;
   };
   const Case cases[] = {
+      {999, {1001}, {}, "Bill type 999 does not exist"},
       {1, {424242}, {}, "Bill 424242 of bill type 1 (外购入库) does not exist"},
       {1, {1001, 424242}, {}, "Bill 424242 of bill type 1 (外购入库) does not exist"},
       {21, {1001}, {}, "Bill 1001 is a bill of bill type 1 (外购入库), not of bill type 21"},

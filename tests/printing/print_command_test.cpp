@@ -18,9 +18,6 @@ using testing::Not;
 
 class PrintCommandTest : public TavprintTest {
  protected:
-  // The demo tour recreates the data source and prints one bill.
-  void SetUp() override { ASSERT_EQ(Tavprint("demo").status, 0); }
-
   // Saves `body` as the user's template of `bill_type` and selects it; the template's id.
   std::string UseLayout(int bill_type, const std::string& name, const std::string& body) {
     const std::filesystem::path file = dir_ / (name + ".layout");
@@ -81,6 +78,7 @@ class PrintCommandTest : public TavprintTest {
 };
 
 TEST_F(PrintCommandTest, BillsPrintInTheOrderOfSelectionWithTheirOwnPageNumbers) {
+  ASSERT_EQ(Tavprint("demo").status, 0);
   const Outcome run = Tavprint("print 1 1002 1001 1009 --out bills.pdf");
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_THAT(run.err, HasSubstr("layout: layout document template"));
@@ -94,6 +92,7 @@ TEST_F(PrintCommandTest, BillsPrintInTheOrderOfSelectionWithTheirOwnPageNumbers)
 }
 
 TEST_F(PrintCommandTest, LongBillsCarryTheExactSumOverEachPageBreak) {
+  ASSERT_EQ(Tavprint("demo").status, 0);
   ASSERT_EQ(Tavprint("print 1 1009 --preview --out long.pdf").status, 0);
   const std::string pdf = (dir_ / "long.pdf").string();
   const std::string page1 = PdfText(pdf, 1, 1);
@@ -133,6 +132,7 @@ TEST_F(PrintCommandTest, LongBillsCarryTheExactSumOverEachPageBreak) {
 }
 
 TEST_F(PrintCommandTest, FontsAreEmbeddedSubsets) {
+  ASSERT_EQ(Tavprint("demo").status, 0);
   ASSERT_EQ(Tavprint("print 707 70701 --preview --out qc.pdf").status, 0);
   const std::string fonts = Shell("pdffonts qc.pdf").out;
   std::istringstream lines(fonts);
@@ -147,6 +147,7 @@ TEST_F(PrintCommandTest, FontsAreEmbeddedSubsets) {
 }
 
 TEST_F(PrintCommandTest, BarCodesDecodeToTheirColumnsValues) {
+  ASSERT_EQ(Tavprint("demo").status, 0);
   // The lines' Code 128 symbols are 26 mm wide: 300 dpi gives their bars two pixels or more.
   const Outcome run = Tavprint("print 1 1001 --preview --png pages --dpi 300");
   ASSERT_EQ(run.status, 0) << run.err;
@@ -157,6 +158,7 @@ TEST_F(PrintCommandTest, BarCodesDecodeToTheirColumnsValues) {
 }
 
 TEST_F(PrintCommandTest, PrintsAreCountedOnlyAfterTheFileIsWritten) {
+  ASSERT_EQ(Tavprint("demo").status, 0);
   const std::string before = PrintCount(1, 1002);
   ASSERT_EQ(Tavprint("print 1 1002 --preview --out p.pdf").status, 0);
   EXPECT_EQ(PrintCount(1, 1002), before);
@@ -243,6 +245,7 @@ std::string PictureHex(const char* format) {
 }
 
 TEST_F(PrintCommandTest, JpegAndBmpPhotosPrintAndAJpegIsEmbeddedAsStored) {
+  ASSERT_EQ(Tavprint("demo").status, 0);
   for (const auto& [item, format] : {std::pair{1, "jpeg"}, std::pair{2, "bmp"}}) {
     Change("UPDATE t_ICItem SET FSmallPhoto=0x" + PictureHex(format) +
            " WHERE FItemID=" + std::to_string(item));
@@ -259,6 +262,7 @@ TEST_F(PrintCommandTest, JpegAndBmpPhotosPrintAndAJpegIsEmbeddedAsStored) {
 }
 
 TEST_F(PrintCommandTest, PrintSettingsOverrideTheLayoutsPaper) {
+  ASSERT_EQ(Tavprint("demo").status, 0);
   const Outcome other = Tavprint("print-settings show 1");
   EXPECT_THAT(other.out, HasSubstr("made by another client"));
   const Outcome set =
