@@ -1,5 +1,6 @@
 // The classes' shared frame: TransMode, ExecuteSQL and GetSysValue through Invoke, per-call
-// transactions, and the shared SQL helpers.
+// transactions, and the shared SQL helpers (the language columns are checked by the statements of
+// metadata_test).
 #include <gtest/gtest.h>
 
 #include <string>
@@ -144,13 +145,6 @@ TEST(SqlQuote, QuotesAsTheStatementsNeed) {
       EXPECT_EQ(SqlQuoteKeepBreaks(c.value), c.keep_breaks);
     }
   }
-}
-
-TEST(LangFieldName, PicksTheLanguageColumn) {
-  EXPECT_EQ(GetLangFieldName(u"FName", u"cht"), u"FName_CHT");
-  EXPECT_EQ(GetLangFieldName(u"FName", u"EN"), u"FName_EN");
-  EXPECT_EQ(GetLangFieldName(u"FName", u"CHS"), u"FName");
-  EXPECT_EQ(GetLangFieldName(u"FName", u""), u"FName");
 }
 
 TEST_F(FrameTest, IndustryVersionReadsTheLeadingNumberOrZero) {
