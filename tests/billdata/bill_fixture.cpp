@@ -66,14 +66,6 @@ DictionaryRef Control(std::initializer_list<Variant> names_and_values) {
   return control;
 }
 
-std::vector<std::u16string> FieldNames(ado::Recordset& recordset) {
-  std::vector<std::u16string> names;
-  const auto fields = recordset.Fields();
-  for (std::int32_t i = 0; i < fields->Count(); ++i)
-    names.push_back(fields->Item(i)->Name());
-  return names;
-}
-
 std::vector<TextRow> TextRows(ado::Recordset& recordset,
                               const std::vector<std::u16string>& columns) {
   std::vector<TextRow> rows;

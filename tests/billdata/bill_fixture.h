@@ -77,11 +77,9 @@ DictionaryRef Control(std::initializer_list<Variant> names_and_values);
 // pCondition: the transaction type and the selected bills in selection order.
 com::Ptr<vdl::Dictionary> Condition(const Variant& tran_type, const std::vector<std::int32_t>& ids);
 
-// A recordset's rows from its current one on, the given columns as texts (Null as "NULL"), and
-// its field names.
+// A recordset's rows from its current one on, the given columns as texts (Null as "NULL").
 using TextRow = std::vector<std::string>;
 std::vector<TextRow> TextRows(ado::Recordset& recordset,
                               const std::vector<std::u16string>& columns);
-std::vector<std::u16string> FieldNames(ado::Recordset& recordset);
 
 }  // namespace billdata_test

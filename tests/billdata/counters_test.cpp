@@ -17,6 +17,12 @@ using tavtest::ErrorOf;
 
 using CountersTest = BillDataTest;
 
+// What UpdatePrintCount is given: the counter's table and column, the key column and the bills.
+DictionaryRef Counter(const char16_t* table, const char16_t* field, const char16_t* key,
+                      const char16_t* ids) {
+  return Dict({{u"TableName", table}, {u"FieldName", field}, {u"PriKey", key}, {u"InterIDs", ids}});
+}
+
 TEST_F(CountersTest, PrintCountTextFollowsTheSwitchAndTheCountRow) {
   // The demo's bill type 1 shows counts, 71 does not; 1003 has no count row.
   Exec(u"INSERT INTO ICPrintMaxCount (FID,FShowPrintTimes,FMaxCount) VALUES (72,2,0)");
@@ -55,10 +61,7 @@ TEST_F(CountersTest, ANullCountShowsNoNumber) {
 TEST_F(CountersTest, RaisingCountsOnePrintOfEveryListedBillInOneStatement) {
   ado::ScopedSqlTrace trace;
   update_->Call(u"UpdatePrintCount", Dsn(),
-                Dict({{u"TableName", u"ICPrintCount"},
-                      {u"FieldName", u"FPrintCount"},
-                      {u"PriKey", u"FInterID"},
-                      {u"InterIDs", u"1001,1002,1003"}}));
+                Counter(u"ICPrintCount", u"FPrintCount", u"FInterID", u"1001,1002,1003"));
   EXPECT_EQ(trace.Batches(),
             std::vector<std::u16string>{u"UPDATE ICPrintCount SET FPrintCount = FPrintCount + 1 "
                                         u"WHERE FInterID IN(  1001,1002,1003)\r\n"});
@@ -68,10 +71,7 @@ TEST_F(CountersTest, RaisingCountsOnePrintOfEveryListedBillInOneStatement) {
 
   // Bracketed names and blanks in the list are what callers may write; the bill's own counter.
   update_->Call(u"UpdatePrintCount", Dsn(),
-                Dict({{u"TableName", u"[ICStockBill]"},
-                      {u"FieldName", u" FPrintCount"},
-                      {u"PriKey", u"[FInterID]"},
-                      {u"InterIDs", u" 1001 , 2001"}}));
+                Counter(u"[ICStockBill]", u" FPrintCount", u"[FInterID]", u" 1001 , 2001"));
   EXPECT_EQ(Column(u"SELECT FPrintCount FROM ICStockBill WHERE FInterID IN (1001,1002,2001) "
                    u"ORDER BY FInterID"),
             (std::vector<Variant>{1, 0, 1}));
@@ -93,10 +93,7 @@ TEST_F(CountersTest, CallersTextsThatAreNotWhatTheySayAreRefusedBeforeAnyStateme
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(oleaut::ToUtf8(c.value ? c.value : u"(missing)"));
-    auto data = Dict({{u"TableName", u"ICPrintCount"},
-                      {u"FieldName", u"FPrintCount"},
-                      {u"PriKey", u"FInterID"},
-                      {u"InterIDs", u"1001"}});
+    auto data = Counter(u"ICPrintCount", u"FPrintCount", u"FInterID", u"1001");
     if (c.value) {
       data->SetItem(c.key, c.value);
     } else {
@@ -129,10 +126,7 @@ TEST_F(CountersTest, AFailedRaiseLeavesEveryCounterAsItWas) {
       "BEGIN SELECT RAISE(ABORT, 'bill 1002 is locked'); END");
   const oleaut::ComError error = ErrorOf([&] {
     update_->Call(u"UpdatePrintCount", Dsn(),
-                  Dict({{u"TableName", u"ICPrintCount"},
-                        {u"FieldName", u"FPrintCount"},
-                        {u"PriKey", u"FInterID"},
-                        {u"InterIDs", u"1001,1002,2001"}}));
+                  Counter(u"ICPrintCount", u"FPrintCount", u"FInterID", u"1001,1002,2001"));
   });
   EXPECT_NE(oleaut::ToUtf8(error.Description()).find("bill 1002 is locked"), std::string::npos);
   EXPECT_EQ(Column(u"SELECT FPrintCount FROM ICPrintCount ORDER BY FID, FInterID"),

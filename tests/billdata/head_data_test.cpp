@@ -98,10 +98,11 @@ TEST_F(HeadDataTest, SummaryPrintingShowsEveryBillsValuesOnEveryRow) {
                       u"update #tmpBillHeadPrint set FMOQty ='500,300,500'"),
             batches.end());
 
-  // Without summary printing, and for other bill types, each bill keeps its own values.
+  // Without summary printing, and for other bill types (one given as text), each bill keeps its
+  // own values.
   EXPECT_THAT(HeadRows(Head(Condition(92, {9201, 9202}), Package(92), false), {u"FMOQty"}),
               ElementsAre(TextRow{"500"}, TextRow{"300"}));
-  const auto receipt = Head(Condition(1, {1001, 1002}), Package(1), true);
+  const auto receipt = Head(Condition(u"1", {1001, 1002}), Package(1), true);
   EXPECT_THAT(TextRows(*receipt.Rows(), {u"FBillNo"}),
               ElementsAre(TextRow{"WIN000001"}, TextRow{"WIN000002"}));
 }

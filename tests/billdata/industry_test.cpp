@@ -139,6 +139,8 @@ TEST_F(IndustryTest, ThePlainReadServesWheneverTheReportCannot) {
     EXPECT_EQ(fill.result, 1);
     EXPECT_EQ(BaseStatement(trace), u"SELECT * FROM #tmpBillPrint ");
     EXPECT_EQ(events.Events().size(), c.events);
+    for (const auto& event : events.Events())
+      EXPECT_EQ(event.type, win::EventType::Error);
   }
 }
 

@@ -1,17 +1,14 @@
 // The outside components the component creates by ProgID: each activated through the registry
-// from its own library, what each one answers, the install directory that registration records,
-// and the package reader's dictionary as the request that GetHeadFillData reads.
+// from its own library, what each one answers, and the install directory that registration
+// records. The package as the request the fill members read is tested with them.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <array>
 
 #include "bill_fixture.h"
 #include "com_error_of.h"
-#include "platform/ado/recordset.h"
 #include "platform/com/activation.h"
 #include "platform/com/dispatch.h"
-#include "platform/com/hresult.h"
 #include "platform/oleaut/com_error.h"
 #include "platform/oleaut/text.h"
 #include "product_servers.h"
@@ -187,32 +184,6 @@ TEST_F(OutsideTest, RegistrationRecordsTheInstallDirectoryUnlessOneIsThere) {
   EXPECT_EQ(data_->Call(u"TAV_GetSysDirectory"), Variant(u"/opt/tav"));
   com::UnregisterServer(library);
   EXPECT_EQ(data_->Call(u"TAV_GetSysDirectory"), Variant(u"/opt/tav"));
-}
-
-TEST_F(OutsideTest, ThePackageIsTheStructureThatHeadDataReads) {
-  const auto list = AsList(data_->Call(u"GetBillPackage", Dsn(), 1));
-  auto filter = com::Make<vdl::List>();
-  filter->Add(Dict({{u"FInterID", 1002}}));
-  filter->Add(Dict({{u"FInterID", 1001}}));
-  std::array<Variant, 5> arguments{Dsn(), Dict({{u"TranType", u"1"}, {u"Filter", filter}}),
-                                   list->Item(4), Variant::Nothing(), false};
-  Variant result;
-  try {
-    result = data_->Invoke(u"GetHeadFillData", arguments);
-  } catch (const oleaut::ComError& error) {
-    if (error.Number() == com::E_NOTIMPL) GTEST_SKIP() << "GetHeadFillData is not built yet";
-    throw;
-  }
-  ASSERT_EQ(result, Variant(1));
-  const auto rows = arguments[3].AsObjectOf<ado::Recordset>();
-  ASSERT_EQ(rows->RecordCount(), 2);
-  std::vector<Variant> bill_numbers;
-  for (rows->MoveFirst(); !rows->Eof(); rows->MoveNext()) {
-    bill_numbers.push_back(rows->Fields()->Item(u"FBillNo")->Value());
-  }
-  std::sort(bill_numbers.begin(), bill_numbers.end(),
-            [](const Variant& a, const Variant& b) { return a.AsString() < b.AsString(); });
-  EXPECT_EQ(bill_numbers, (std::vector<Variant>{u"WIN000001", u"WIN000002"}));
 }
 
 }  // namespace

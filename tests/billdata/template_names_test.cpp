@@ -5,7 +5,6 @@
 // they were. Valid templates keep their statements (the trace tests of head_data_test and
 // entry_data_test).
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <sstream>
 #include <string>
@@ -20,7 +19,6 @@
 #include "platform/oleaut/com_error.h"
 #include "platform/oleaut/convert.h"
 #include "platform/oleaut/text.h"
-#include "run_command.h"
 
 namespace billdata_test {
 namespace {
@@ -40,6 +38,16 @@ struct HostileCase {
   std::u16string quoted{};  // what the error quotes, when not the whole text (a token of it)
   std::vector<std::tuple<std::u16string, std::u16string, Variant>> also{};  // target, key, value
 };
+
+// The further fields `names_and_values` (each name, then its value) of the control record
+// `target` that a case needs.
+std::vector<std::tuple<std::u16string, std::u16string, Variant>> Also(
+    const std::u16string& target, std::initializer_list<Variant> names_and_values) {
+  std::vector<std::tuple<std::u16string, std::u16string, Variant>> fields;
+  for (auto it = names_and_values.begin(); it != names_and_values.end(); it += 2)
+    fields.emplace_back(target, it->AsString(), *std::next(it));
+  return fields;
+}
 
 class TemplateNamesTest : public BillDataTest {
  protected:
@@ -113,16 +121,10 @@ TEST_F(TemplateNamesTest, EveryPieceCarryingAStatementFailsTheCallBeforeAnything
       // Head relations: each action form, each token that reaches the statement.
       {"head . column", Member::kHead, 1, u"P0_FSupplyAddress", u"FAction", u".,FAddress" + del,
        u"token 2 of \"FAction\"" + Control(u"Page0", 4, u"FSupplyAddress"), u"FAddress" + del},
-      {"head . join column",
-       Member::kHead,
-       1,
-       u"P0_FSupplyAddress",
-       u"FAction",
+      {"head . join column", Member::kHead, 1, u"P0_FSupplyAddress", u"FAction",
        u".,FRegionID,FRegionID OR 1=1",
-       u"token 3 of \"FAction\"" + Control(u"Page0", 4, u"FSupplyAddress"),
-       u"FRegionID OR 1=1",
-       {{u"P0_FSupplyAddress", u"FGetTable", u"t_Supplier"},
-        {u"P0_FSupplyAddress", u"FInterID", u"FItemID"}}},
+       u"token 3 of \"FAction\"" + Control(u"Page0", 4, u"FSupplyAddress"), u"FRegionID OR 1=1",
+       Also(u"P0_FSupplyAddress", {u"FGetTable", u"t_Supplier", u"FInterID", u"FItemID"})},
       {"head .A3 join column (the stored text of the probe)", Member::kHead, 1,
        u"P0_FSupplyAddress", u"FAction",
        u".A3,FSupplyID,t_Supplier,FItemID;DELETE FROM t_SubMessage;SELECT 1 AS z FROM "
@@ -142,17 +144,11 @@ TEST_F(TemplateNamesTest, EveryPieceCarryingAStatementFailsTheCallBeforeAnything
       {"head .A3 sub-selected column", Member::kHead, 1, u"P0_FSupplyAddress", u"FAction",
        u".A3,FSupplyID,t_Supplier,FItemID,FItemID,t_Supplier,1,(SELECT 1)",
        u"token 8 of \"FAction\"" + Control(u"Page0", 4, u"FSupplyAddress"), u"(SELECT 1)"},
-      {"head .A sub-select key",
-       Member::kHead,
-       1,
-       u"P0_FSupplyAddress",
-       u"FInterID",
+      {"head .A sub-select key", Member::kHead, 1, u"P0_FSupplyAddress", u"FInterID",
        u"FItemID) AS a, (SELECT max(FName) FROM t_User",
-       u"\"FInterID\"" + Control(u"Page0", 4, u"FSupplyAddress"),
-       u"",
-       {{u"P0_FSupplyAddress", u"FAction", u".A,FItemID"},
-        {u"P0_FSupplyAddress", u"FName", u"FName"},
-        {u"P0_FSupplyAddress", u"FGetTable", u"t_Supplier"}}},
+       u"\"FInterID\"" + Control(u"Page0", 4, u"FSupplyAddress"), u"",
+       Also(u"P0_FSupplyAddress",
+            {u"FAction", u".A,FItemID", u"FName", u"FName", u"FGetTable", u"t_Supplier"})},
 
       // Entry: the control's column, its lookup table with the key, code and name columns.
       {"entry column", Member::kEntry, 1, u"P1_FItemID", u"FFieldName", u"FItemID" + del,
@@ -174,15 +170,9 @@ TEST_F(TemplateNamesTest, EveryPieceCarryingAStatementFailsTheCallBeforeAnything
        u"FName", u"FName FROM t_SubMessage" + del,
        u"\"FName\" of the control record \"P1_FTargetID\" that item 3 of \"Page1\" (the control "
        u"\"FTargetUnUse\") relates to"},
-      {"entry item key of lookup class -24",
-       Member::kEntry,
-       1,
-       u"BillInfo",
-       u"FKeyItemID",
-       u"FItemID" + del,
-       u"\"FKeyItemID\" of dicStruct(\"BillInfo\")",
-       u"",
-       {{u"P1_FAuxPropID", u"FCtlType", 8}, {u"P1_FAuxPropID", u"FLookUpCls", -24}}},
+      {"entry item key of lookup class -24", Member::kEntry, 1, u"BillInfo", u"FKeyItemID",
+       u"FItemID" + del, u"\"FKeyItemID\" of dicStruct(\"BillInfo\")", u"",
+       Also(u"P1_FAuxPropID", {u"FCtlType", 8, u"FLookUpCls", -24})},
       {"entry table", Member::kEntry, 1, u"BillInfo", u"FEntryTable", u"ICStockBillEntry" + del,
        u"\"FEntryTable\" of dicStruct(\"BillInfo\")"},
       {"entry line column", Member::kEntry, 1, u"BillInfo", u"FKeyIndexID",
@@ -190,40 +180,23 @@ TEST_F(TemplateNamesTest, EveryPieceCarryingAStatementFailsTheCallBeforeAnything
       // Entry relations: each action form, each token that reaches the statement.
       {"entry . column", Member::kEntry, 1, u"P1_FItemModel", u"FAction", u".,FModel) AS x --",
        u"token 2 of \"FAction\"" + Control(u"Page1", 2, u"FItemModel"), u"FModel) AS x --"},
-      {"entry . join column",
-       Member::kEntry,
-       1,
-       u"P1_FItemModel",
-       u"FAction",
+      {"entry . join column", Member::kEntry, 1, u"P1_FItemModel", u"FAction",
        u".,FUnitGroupID,FUnitGroupID OR 1=1",
-       u"token 3 of \"FAction\"" + Control(u"Page1", 2, u"FItemModel"),
-       u"FUnitGroupID OR 1=1",
-       {{u"P1_FItemModel", u"FGetTable", u"t_UnitGroup"},
-        {u"P1_FItemModel", u"FInterID", u"FUnitGroupID"},
-        {u"P1_FItemModel", u"FName", u"FName"}}},
-      {"entry .A sub-selected column",
-       Member::kEntry,
-       1,
-       u"P1_FItemModel",
-       u"FName",
+       u"token 3 of \"FAction\"" + Control(u"Page1", 2, u"FItemModel"), u"FUnitGroupID OR 1=1",
+       Also(u"P1_FItemModel",
+            {u"FGetTable", u"t_UnitGroup", u"FInterID", u"FUnitGroupID", u"FName", u"FName"})},
+      {"entry .A sub-selected column", Member::kEntry, 1, u"P1_FItemModel", u"FName",
        u"FNumber FROM t_auxitem) AS x, (SELECT FName",
-       u"\"FName\"" + Control(u"Page1", 2, u"FItemModel"),
-       u"",
-       {{u"P1_FItemModel", u"FAction", u".A,FAuxPropID"},
-        {u"P1_FItemModel", u"FGetTable", u"t_auxitem"},
-        {u"P1_FItemModel", u"FInterID", u"FItemID"}}},
+       u"\"FName\"" + Control(u"Page1", 2, u"FItemModel"), u"",
+       Also(u"P1_FItemModel",
+            {u"FAction", u".A,FAuxPropID", u"FGetTable", u"t_auxitem", u"FInterID", u"FItemID"})},
       {"entry .A3 join column", Member::kEntry, 1, u"P1_FItemModel", u"FAction",
        u".A3,FItemID,ICItemAuxProp,FItemID OR 1=1,FAuxPropID",
        a3 + Control(u"Page1", 2, u"FItemModel"), u"FItemID OR 1=1"},
-      {"entry = column of the related lookup",
-       Member::kEntry,
-       1,
-       u"P1_FBatchNo",
-       u"FAction",
+      {"entry = column of the related lookup", Member::kEntry, 1, u"P1_FBatchNo", u"FAction",
        u"=,FUnitGroupID FROM t_ICItem" + del,
        u"token 2 of \"FAction\"" + Control(u"Page1", 5, u"FBatchNo"),
-       u"FUnitGroupID FROM t_ICItem" + del,
-       {{u"P1_FBatchNo", u"FRelationID", u"FItemID"}}},
+       u"FUnitGroupID FROM t_ICItem" + del, Also(u"P1_FBatchNo", {u"FRelationID", u"FItemID"})},
       {"entry computed amount", Member::kEntry, 87, u"P1_FAmount", u"FAction",
        u"=,u1.FQty FROM u1" + del, u"token 2 of \"FAction\"" + Control(u"Page1", 4, u"FAmount"),
        u"ICStockBillEntry.FQty FROM ICStockBillEntry" + del},
@@ -390,13 +363,6 @@ TEST_F(StoredTemplateTest, HostileRowsFailTheFillAndRunNoFillStatement) {
     for (const std::u16string& batch : trace.Batches()) {
       EXPECT_EQ(batch.find(c.unrun), std::u16string::npos) << oleaut::ToUtf8(batch);
     }
-    EXPECT_EQ(Aimed(), aimed);
-
-    // The client program itself says the same and fails.
-    const tavtest::CommandRun run = tavtest::RunCommand(
-        "'" + std::string(TAV_TAVPRINT) + "' --dsn " + dsn_ + " bill fill 1 1001 2>&1");
-    EXPECT_TRUE(WIFEXITED(run.wait_status) && WEXITSTATUS(run.wait_status) == 1) << run.out;
-    EXPECT_NE(run.out.find(oleaut::ToUtf8(c.reported)), std::string::npos) << run.out;
     EXPECT_EQ(Aimed(), aimed);
     Exec(c.restore);
   }

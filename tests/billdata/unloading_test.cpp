@@ -5,9 +5,8 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <functional>
-#include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -19,6 +18,7 @@
 #include "platform/oleaut/com_error.h"
 #include "platform/oleaut/convert.h"
 #include "product_servers.h"
+#include "run_command.h"
 
 namespace billdata_test {
 namespace {
@@ -139,18 +139,15 @@ TEST(ServerLibraryCode, NoServerHoldsAVtableOfThePlatform) {
       "io::",  "win::",    "tsql::", "std::_Sp_counted"};
   for (const char* library : kServerLibraries) {
     SCOPED_TRACE(library);
-    const std::string command =
-        "nm -C --defined-only '" + tavtest::ProductLibrary(library).string() + "'";
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
-    ASSERT_TRUE(pipe);
+    std::istringstream lines(tavtest::RunCommand("nm -C --defined-only '" +
+                                                 tavtest::ProductLibrary(library).string() + "'")
+                                 .out);
     int vtables = 0;
-    char line[4096];
-    while (fgets(line, sizeof line, pipe.get()) != nullptr) {
-      const std::string text(line);
+    for (std::string text; std::getline(lines, text);) {
       const std::size_t at = text.find(" vtable for ");
       if (at == std::string::npos) continue;
       ++vtables;
-      const std::string type = text.substr(at + 12, text.find_last_not_of('\n') - at - 11);
+      const std::string type = text.substr(at + 12);
       if (type.starts_with("com::ServedObject<")) continue;
       for (const std::string& prefix : foreign)
         EXPECT_FALSE(type.starts_with(prefix)) << type;

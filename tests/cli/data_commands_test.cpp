@@ -23,12 +23,6 @@ class DataCommandsTest : public ::testing::Test {
   tavtest::ScopedEnv system_{"TAV_SYSTEM_DIR", (dir_ / "system").string()};
 };
 
-TEST(DisplayWidth, CountsWideCharactersTwice) {
-  EXPECT_EQ(DisplayWidth("FName"), 5U);
-  EXPECT_EQ(DisplayWidth("外购入库"), 8U);
-  EXPECT_EQ(DisplayWidth("A单"), 3U);
-}
-
 TEST_F(DataCommandsTest, DemoTourRecreatesTheSourceAndShowsItsTables) {
   std::ostringstream out;
   RunDemo("demo", {}, out);

@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -74,15 +75,7 @@ class TavprintTest : public ::testing::Test {
  private:
   // The command line as one single-quoted shell word.
   static std::string Escaped(const std::string& text) {
-    std::string out;
-    for (const char c : text) {
-      if (c == '\'') {
-        out += "'\\''";
-      } else {
-        out += c;
-      }
-    }
-    return out;
+    return std::regex_replace(text, std::regex("'"), "'\\''");
   }
 };
 

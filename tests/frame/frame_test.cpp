@@ -1,15 +1,13 @@
 // The classes' shared frame: TransMode, ExecuteSQL and GetSysValue through Invoke, per-call
-// transactions, and the shared SQL helpers.
+// transactions, and the shared SQL helpers (the language columns are checked by the statements of
+// metadata_test).
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "com_error_of.h"
 #include "com_values.h"
 #include "frame/cls_get_data.h"
-#include "frame/cls_print_setup_query.h"
-#include "frame/cls_print_setup_update.h"
 #include "frame/context_helpers.h"
 #include "frame/sql_quote.h"
 #include "platform/ado/sql_trace.h"
@@ -52,14 +50,11 @@ class FrameTest : public testing::Test {
   com::Ptr<clsGetData> data_ = com::Make<clsGetData>();
 };
 
-TEST_F(FrameTest, TransModeIsConstantAndQueryHasNone) {
-  auto update = com::Make<clsPrintSetupUpdate>();
+// The other classes' TransMode (2, and none) is tested through the server library.
+TEST_F(FrameTest, TransModeIsConstant) {
   EXPECT_EQ(data_->Call(u"TransMode"), Variant(std::int32_t{3}));
-  EXPECT_EQ(update->Call(u"TransMode"), Variant(std::int32_t{2}));
   Sql(dsn_a_, u"SELECT 1");
   EXPECT_EQ(data_->Call(u"transmode"), Variant(std::int32_t{3}));
-  auto query = com::Make<clsPrintSetupQuery>();
-  EXPECT_EQ(tavtest::ErrorOf([&] { query->Call(u"TransMode"); }).VbNumber(), oleaut::kNoSuchMember);
 }
 
 TEST_F(FrameTest, ExecuteSQLRunsOnEachCallsOwnSourceAndDetaches) {
@@ -150,13 +145,6 @@ TEST(SqlQuote, QuotesAsTheStatementsNeed) {
       EXPECT_EQ(SqlQuoteKeepBreaks(c.value), c.keep_breaks);
     }
   }
-}
-
-TEST(LangFieldName, PicksTheLanguageColumn) {
-  EXPECT_EQ(GetLangFieldName(u"FName", u"cht"), u"FName_CHT");
-  EXPECT_EQ(GetLangFieldName(u"FName", u"EN"), u"FName_EN");
-  EXPECT_EQ(GetLangFieldName(u"FName", u"CHS"), u"FName");
-  EXPECT_EQ(GetLangFieldName(u"FName", u""), u"FName");
 }
 
 TEST_F(FrameTest, IndustryVersionReadsTheLeadingNumberOrZero) {

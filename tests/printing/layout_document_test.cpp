@@ -9,7 +9,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "platform/oleaut/com_error.h"
+#include "com_error_of.h"
 #include "platform/oleaut/text.h"
 #include "printing/print_settings.h"
 #include "printing/value_format.h"
@@ -20,13 +20,9 @@ using printing::Layout;
 using printing::ParseLayoutDocument;
 using testing::HasSubstr;
 
+// The description of the error `action` raises.
 std::string ErrorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const oleaut::ComError& error) {
-    return oleaut::ToUtf8(error.Description());
-  }
-  return "(no error)";
+  return oleaut::ToUtf8(tavtest::ErrorOf(action).Description());
 }
 
 std::string Document(const std::string& json) {

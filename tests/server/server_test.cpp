@@ -2,8 +2,6 @@
 // unregister round trip in a registry of its own.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <memory>
 #include <set>
 #include <sstream>
 
@@ -13,6 +11,7 @@
 #include "platform/com/hresult.h"
 #include "platform/com/registry.h"
 #include "platform/oleaut/com_error.h"
+#include "run_command.h"
 #include "temp_dir.h"
 #include "typelib/library.h"
 
@@ -29,12 +28,10 @@ const Bstr kLibraryText = oleaut::FromUtf8(kLibrary.string());
 using tavtest::ErrorOf;
 
 TEST(ServerLibrary, ExportsExactlyTheFourEntryPoints) {
-  const std::string command = "nm -D --defined-only '" + kLibrary.string() + "'";
-  std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
-  ASSERT_TRUE(pipe);
+  std::istringstream lines(
+      tavtest::RunCommand("nm -D --defined-only '" + kLibrary.string() + "'").out);
   std::set<std::string> symbols;
-  char line[1024];
-  while (fgets(line, sizeof line, pipe.get()) != nullptr) {
+  for (std::string line; std::getline(lines, line);) {
     std::istringstream fields(line);
     std::string address, type, name;
     if (fields >> address >> type >> name) symbols.insert(name);

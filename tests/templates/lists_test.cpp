@@ -27,10 +27,13 @@ class ListTest : public StoreTest {
     AddBillRow(kType, admin_red_, kAdmin, u"红字", u"RED", 0);
     Exec(
         u"INSERT INTO T_ExcelPrintExport (FBillType,FBillId,FPreparerId,FName,FData,FPrintSet) "
-        u"VALUES (21,0,16394,N'存放页面设置信息',N'A4;横向',0xC0FFEE)");
+        u"VALUES (21,0,16394,N'存放页面设置信息',N'" +
+        kOption + u"',0xC0FFEE)");
   }
 
-  // fname -> fbillid of a list's rows.
+  // The administrator's page option, longer than a short text holds.
+  static inline const std::u16string kOption = u"A4;横向" + std::u16string(300, u'页');
+
   // Each listed name with its template id (`id_column`: fbillid, or FNoteId for reports).
   static std::map<std::u16string, std::int32_t> Names(const com::Ptr<vdl::Dictionary>& result,
                                                       std::u16string_view id_column = u"fbillid") {
@@ -67,8 +70,8 @@ TEST_F(ListTest, FirstListCopiesTheAdministratorsTemplatesOnce) {
       Rows(u"SELECT FBillType,FBillId,FName,FData,FBillTypeSub,FSel,FPrintSet,FDate FROM "
            u"T_ExcelPrintExport WHERE FPreparerId = 16395 ORDER BY FBillId"),
       (std::vector<Row>{
-          {Variant(21), Variant(0), Variant(u"存放页面设置信息"), Variant(u"A4;横向"), Variant(u""),
-           Variant(0), Variant(oleaut::ByteArray{0xC0, 0xFF, 0xEE}), Variant(now)},
+          {Variant(21), Variant(0), Variant(u"存放页面设置信息"), Variant(Bstr(kOption)),
+           Variant(u""), Variant(0), Variant(oleaut::ByteArray{0xC0, 0xFF, 0xEE}), Variant(now)},
           {Variant(21), Variant(new_standard), Variant(u"标准"), Variant(u""), Variant(u""),
            Variant(1), Variant(oleaut::kNull), Variant(now)},
           {Variant(21), Variant(new_red), Variant(u"红字"), Variant(u""), Variant(u"RED"),
@@ -79,7 +82,7 @@ TEST_F(ListTest, FirstListCopiesTheAdministratorsTemplatesOnce) {
   EXPECT_EQ(Names(result), (NameMap{{u"标准", new_standard}, {u"红字", new_red}}));
   EXPECT_EQ(result->KeyAt(0), u"Data");
   EXPECT_EQ(result->KeyAt(1), u"Option");
-  EXPECT_EQ(result->Item(u"Option"), Variant(u"A4;横向"));
+  EXPECT_EQ(result->Item(u"Option"), Variant(Bstr(kOption)));
   const auto first = AsDict(AsList(result->Item(u"Data"))->Item(1));
   EXPECT_EQ(first->Count(), 5);
   EXPECT_EQ(first->Item(u"fsel"), Variant(1));
@@ -204,16 +207,6 @@ TEST_F(ListTest, ReportListWithoutAdministratorTemplatesListsTheNewestBodyOfEach
   EXPECT_EQ(batches[5],
             u"select fdata from T_RptExcelPrintExport where FRptId=2002 and FNoteId=0 and "
             u"FPreparerId=16395");
-}
-
-TEST_F(ListTest, LongStoredOptionTextIsCopied) {
-  const std::u16string option(300, u'页');
-  Exec(u"UPDATE T_ExcelPrintExport SET FData = N'" + option + u"' WHERE FBillId = 0");
-  const auto result = AsDict(query_->Call(u"GetNoteInfo", Dsn(kZhang), kType));
-  EXPECT_EQ(result->Item(u"Option"), Variant(option));
-  EXPECT_EQ(Count(u"SELECT count(*) FROM T_ExcelPrintExport WHERE FPreparerId = 16395 AND "
-                  u"FBillId = 0"),
-            1);
 }
 
 TEST_F(ListTest, FailedCopyLeavesNothingBehind) {

@@ -221,6 +221,8 @@ TEST_F(SelectionTest, PageAndPrintSet) {
       {"administrator's option text", std::optional<std::u16string>(u"A4;横向"), u"A4;横向"},
       {"no administrator row", std::nullopt, u""},
       {"administrator's Null option text", std::optional<std::u16string>(), u""},
+      {"administrator's long option text",
+       std::optional<std::u16string>(std::u16string(600, u'页')), std::u16string(600, u'页')},
   };
   const oleaut::ByteArray blob{0x00, 0x50, 0xFF};
   for (const Case& c : cases) {
@@ -255,14 +257,6 @@ TEST_F(SelectionTest, PageAndPrintSet) {
             u"FPreparerId=?");
   EXPECT_EQ(Rows(u"SELECT FData,FPrintSet FROM T_ExcelPrintExport WHERE FPreparerId = 16395"),
             (std::vector<Row>{{Variant(u"mine"), Variant(oleaut::ByteArray{1})}}));
-}
-
-TEST_F(SelectionTest, PageAndPrintSetTakesALongAdministratorOption) {
-  const std::u16string option(600, u'页');
-  AddBillRow(kType, 0, kAdmin, u"存放页面设置信息", std::nullopt, 0, option);
-  update_->Call(u"SavePageAndPrintSet", Dsn(kZhang), kType, oleaut::ByteArray{1});
-  EXPECT_EQ(Rows(u"SELECT FData FROM T_ExcelPrintExport WHERE FPreparerId = 16395"),
-            (std::vector<Row>{{Variant(Bstr(option))}}));
 }
 
 }  // namespace

@@ -29,7 +29,6 @@ inline constexpr std::int16_t kZhang = 16395;
 inline constexpr std::int16_t kLi = 16396;
 inline constexpr std::int16_t kLong = 16397;  // a user whose name is 21 characters long
 inline constexpr char16_t kZhangName[] = u"张伟";
-inline constexpr char16_t kLongName[] = u"一二三四五六七八九十甲乙丙丁戊己庚辛壬癸子";
 
 using tavtest::AsDict;
 using tavtest::AsList;
