@@ -57,7 +57,10 @@ TEST_F(TavprintTest, ErrorsArePrintedWithSourceAndNumberAndExitNonZero) {
     std::string message;
   };
   const Case cases[] = {
+      {"call clsGetData.Nope", "has no member named 'Nope'"},
       {"call clsGetData.GetBillTypeInfo demo 1", "Argument 1 (sDsn) is not a JSON value"},
+      {"call clsGetData.GetBillTypeInfo '\"demo\"'", "takes 2 arguments"},
+      {"call clsGetData.GetBillTypeInfo '\"demo\"' '\"x\"'", "pBillTranType (Long)"},
       {"call Nobody.Thing.Member", "'Nobody.Thing' is not in the registry"},
       {"call TransMode", "is not Class.Member"},
   };
