@@ -55,8 +55,7 @@ TEST_F(TemplateCommandsTest, SaveListSelectWhichExportDelete) {
       << which.str();
 
   tavprint::RunTemplateExport(As(kZhang), owner, std::nullopt, "", File("out.bin"), out);
-  std::ifstream exported(File("out.bin"), std::ios::binary);
-  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(exported), {}), std::string("a\0b", 3));
+  EXPECT_EQ(tavtest::ReadText(File("out.bin")), std::string("a\0b", 3));
 
   EXPECT_THROW(tavprint::RunTemplateSelect(As(kZhang), owner, id + 1, out), oleaut::ComError);
   tavprint::RunTemplateDelete(As(kZhang), owner, id, out);

@@ -1,6 +1,6 @@
-// The classes' shared frame: TransMode, ExecuteSQL and GetSysValue through Invoke, per-call
-// transactions, and the shared SQL helpers (the language columns are checked by the statements of
-// metadata_test).
+// The classes' shared frame: ExecuteSQL and GetSysValue through Invoke, per-call transactions,
+// and the shared SQL helpers (the language columns are checked by the statements of
+// metadata_test; TransMode of every class through the server library).
 #include <gtest/gtest.h>
 
 #include <string>
@@ -49,13 +49,6 @@ class FrameTest : public testing::Test {
   Bstr dsn_b_;
   com::Ptr<clsGetData> data_ = com::Make<clsGetData>();
 };
-
-// The other classes' TransMode (2, and none) is tested through the server library.
-TEST_F(FrameTest, TransModeIsConstant) {
-  EXPECT_EQ(data_->Call(u"TransMode"), Variant(std::int32_t{3}));
-  Sql(dsn_a_, u"SELECT 1");
-  EXPECT_EQ(data_->Call(u"transmode"), Variant(std::int32_t{3}));
-}
 
 TEST_F(FrameTest, ExecuteSQLRunsOnEachCallsOwnSourceAndDetaches) {
   const char16_t* kName = u"SELECT FValue FROM t_SystemProfile WHERE FKey='Name'";

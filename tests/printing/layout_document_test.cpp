@@ -6,13 +6,12 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "com_error_of.h"
 #include "platform/oleaut/text.h"
 #include "printing/print_settings.h"
 #include "printing/value_format.h"
+#include "temp_dir.h"
 
 namespace {
 
@@ -103,10 +102,7 @@ TEST(LayoutDocument, ReadsBandsTableAndFormats) {
 TEST(LayoutDocument, TheDocumentedExampleParses) {
   const char* source = std::getenv("TAV_SOURCE_DIR");
   ASSERT_NE(source, nullptr);
-  std::ifstream in(std::filesystem::path(source) / "docs" / "layout.md");
-  std::stringstream text;
-  text << in.rdbuf();
-  const std::string doc = text.str();
+  const std::string doc = tavtest::ReadText(std::filesystem::path(source) / "docs" / "layout.md");
   const std::size_t start = doc.find("```\nTAV-LAYOUT 1\n{");
   ASSERT_NE(start, std::string::npos);
   const std::size_t end = doc.find("\n```", start + 4);

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "com_error_of.h"
 #include "platform/ado/connection.h"
 #include "platform/oleaut/com_error.h"
 #include "platform/oleaut/text.h"
@@ -40,18 +41,14 @@ class AdoTest : public ::testing::Test {
 inline void ExpectAdoError(const std::function<void()>& call, std::int32_t number,
                            std::u16string_view source,
                            std::initializer_list<std::u16string_view> mentions = {}) {
-  try {
-    call();
-  } catch (const oleaut::ComError& error) {
-    EXPECT_EQ(error.Number(), oleaut::VbHresult(number)) << error.what();
-    EXPECT_EQ(error.Source(), source) << error.what();
-    for (const auto mention : mentions) {
-      EXPECT_NE(error.Description().find(mention), std::u16string::npos)
-          << error.what() << " should mention " << oleaut::ToUtf8(mention);
-    }
-    return;
+  SCOPED_TRACE("expected error " + std::to_string(number));
+  const oleaut::ComError error = tavtest::ErrorOf(call);
+  EXPECT_EQ(error.Number(), oleaut::VbHresult(number)) << error.what();
+  EXPECT_EQ(error.Source(), source) << error.what();
+  for (const auto mention : mentions) {
+    EXPECT_NE(error.Description().find(mention), std::u16string::npos)
+        << error.what() << " should mention " << oleaut::ToUtf8(mention);
   }
-  ADD_FAILURE() << "no error raised, expected " << number;
 }
 
 }  // namespace ado::testing

@@ -193,11 +193,7 @@ TEST(JetProvider, MissingForeignAndDamagedFilesFailWithTheirPath) {
   for (int i = 0; i < 300; ++i)
     spec.tables.back().rows.push_back({std::u16string(500, u'm')});
   jet::WriteJetDatabase(good, spec);
-  std::string image;
-  {
-    std::ifstream in(good, std::ios::binary);
-    image.assign(std::istreambuf_iterator<char>(in), {});
-  }
+  const std::string image = tavtest::ReadText(good);
   const std::size_t pages = image.size() / 4096;
   const struct {
     const char* name;

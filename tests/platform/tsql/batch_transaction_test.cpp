@@ -7,6 +7,7 @@
 
 #include <vector>
 
+#include "com_error_of.h"
 #include "odbc_driver.h"
 #include "platform/ado/provider.h"
 #include "platform/oleaut/com_error.h"
@@ -61,12 +62,9 @@ TEST_P(BatchTransactionTest, AConversionErrorRollsTheTransactionBack) {
                oleaut::ComError);
   // Nothing runs outside the transaction the caller meant it for until the caller ends it.
   EXPECT_THROW(provider_->Execute(u"insert into T values (5, 5)", {}), oleaut::ComError);
-  try {
-    provider_->CommitTransaction();
-    ADD_FAILURE() << "the commit of a transaction rolled back should fail";
-  } catch (const oleaut::ComError& e) {
-    EXPECT_NE(std::string(e.what()).find("rolled back"), std::string::npos) << e.what();
-  }
+  // The commit of a transaction rolled back fails.
+  const oleaut::ComError e = tavtest::ErrorOf([&] { provider_->CommitTransaction(); });
+  EXPECT_NE(std::string(e.what()).find("rolled back"), std::string::npos) << e.what();
   // The session goes on without a transaction, and the next one is as any other.
   EXPECT_EQ(Count(), 0);
   provider_->Execute(u"insert into T values (5, 5)", {});
@@ -96,13 +94,10 @@ TEST_P(BatchTransactionTest, TheCallersTransactionIsTheFirstLevel) {
   provider_->BeginTransaction();
   provider_->Execute(u"insert into T values (2, 2) rollback", {});
   EXPECT_EQ(state(kAsk), (std::vector<std::int32_t>{0, 0}));
-  try {
-    provider_->CommitTransaction();
-    ADD_FAILURE() << "the commit of a transaction a batch rolled back should fail";
-  } catch (const oleaut::ComError& e) {
-    EXPECT_NE(std::string(e.what()).find("no corresponding BEGIN TRANSACTION"), std::string::npos)
-        << e.what();
-  }
+  // The commit of a transaction a batch rolled back fails.
+  const oleaut::ComError e = tavtest::ErrorOf([&] { provider_->CommitTransaction(); });
+  EXPECT_NE(std::string(e.what()).find("no corresponding BEGIN TRANSACTION"), std::string::npos)
+      << e.what();
   EXPECT_EQ(Count(), 0);
   provider_->BeginTransaction();
   provider_->Execute(u"insert into T values (3, 3) commit", {});
@@ -115,17 +110,16 @@ TEST_P(BatchTransactionTest, TheCallersTransactionIsTheFirstLevel) {
 TEST_P(BatchTransactionTest, AnUncommittableTransactionFailsItsBatch) {
   provider_->BeginTransaction();
   provider_->Execute(u"insert into T values (1, 1)", {});
-  try {
-    provider_->Execute(u"begin try select convert(int, 'x') end try "
-                       u"begin catch select @@TRANCOUNT, xact_state() end catch",
-                       {});
-    ADD_FAILURE() << "the batch should fail";
-  } catch (const oleaut::ComError& e) {
-    EXPECT_NE(std::string(e.what()).find("Uncommittable transaction is detected at the end of "
-                                         "the batch. The transaction is rolled back."),
-              std::string::npos)
-        << e.what();
-  }
+  const oleaut::ComError e = tavtest::ErrorOf([&] {
+    provider_->Execute(
+        u"begin try select convert(int, 'x') end try "
+        u"begin catch select @@TRANCOUNT, xact_state() end catch",
+        {});
+  });
+  EXPECT_NE(std::string(e.what()).find("Uncommittable transaction is detected at the end of "
+                                       "the batch. The transaction is rolled back."),
+            std::string::npos)
+      << e.what();
   EXPECT_THROW(provider_->CommitTransaction(), oleaut::ComError);
   EXPECT_EQ(Count(), 0);
 }

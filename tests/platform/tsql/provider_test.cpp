@@ -7,10 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <fstream>
-#include <sstream>
 #include <thread>
 
+#include "com_error_of.h"
 #include "platform/ado/sql_trace.h"
 #include "platform/oleaut/com_error.h"
 #include "platform/oleaut/decimal.h"
@@ -41,12 +40,7 @@ class ProviderTest : public ::testing::Test {
   }
   static std::string ErrorOf(ado::Provider& p, std::u16string_view sql,
                              std::vector<ParameterValue> params = {}) {
-    try {
-      p.Execute(sql, params);
-    } catch (const ComError& e) {
-      return e.what();
-    }
-    return "(no error)";
+    return tavtest::ErrorOf([&] { p.Execute(sql, params); }).what();
   }
 
   tavtest::TempDir dir_;
@@ -203,23 +197,15 @@ TEST_F(ProviderTest, EngineErrorsCarryMessageStatementAndSource) {
   auto p = Open();
   p->Execute(u"create table T (a int primary key)", {});
   p->Execute(u"insert into T values (1)", {});
-  try {
-    p->Execute(u"insert into T values (1)", {});
-    FAIL() << "no error";
-  } catch (const ComError& e) {
-    EXPECT_EQ(static_cast<std::uint32_t>(e.Number()), 0x80040E2FU);
-    const std::string text = oleaut::ToUtf8(e.Description());
-    EXPECT_THAT(text, HasSubstr("UNIQUE constraint failed: T.a"));
-    EXPECT_THAT(text, HasSubstr("SQLite error 1555"));
-    EXPECT_THAT(text, HasSubstr("insert into T values (1)"));
-    EXPECT_THAT(text, HasSubstr((dir_ / "test.db").string()));
-  }
-  try {
-    p->Execute(u"select * from Missing", {});
-    FAIL() << "no error";
-  } catch (const ComError& e) {
-    EXPECT_EQ(static_cast<std::uint32_t>(e.Number()), 0x80040E37U);
-  }
+  const ComError e = tavtest::ErrorOf([&] { p->Execute(u"insert into T values (1)", {}); });
+  EXPECT_EQ(static_cast<std::uint32_t>(e.Number()), 0x80040E2FU);
+  const std::string text = oleaut::ToUtf8(e.Description());
+  EXPECT_THAT(text, HasSubstr("UNIQUE constraint failed: T.a"));
+  EXPECT_THAT(text, HasSubstr("SQLite error 1555"));
+  EXPECT_THAT(text, HasSubstr("insert into T values (1)"));
+  EXPECT_THAT(text, HasSubstr((dir_ / "test.db").string()));
+  const ComError missing = tavtest::ErrorOf([&] { p->Execute(u"select * from Missing", {}); });
+  EXPECT_EQ(static_cast<std::uint32_t>(missing.Number()), 0x80040E37U);
 }
 
 // A table another connection made anew is translated with its new columns, however the
@@ -348,12 +334,10 @@ TEST_F(ProviderTest, TheTraceGoesToTheFileTheEnvironmentNames) {
   }
   auto quiet = Open();
   quiet->Execute(u"select 2", {});
-  std::ifstream in(file);
-  std::stringstream text;
-  text << in.rdbuf();
-  EXPECT_THAT(text.str(),
+  const std::string text = tavtest::ReadText(file);
+  EXPECT_THAT(text,
               HasSubstr("-- as built:\nselect N'中' as x\n-- as run:\nSELECT '中' AS \"x\"\n"));
-  EXPECT_EQ(text.str().find("select 2"), std::string::npos);
+  EXPECT_EQ(text.find("select 2"), std::string::npos);
 }
 
 }  // namespace

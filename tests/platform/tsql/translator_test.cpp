@@ -5,6 +5,7 @@
 
 #include <map>
 
+#include "com_error_of.h"
 #include "platform/oleaut/com_error.h"
 #include "platform/oleaut/text.h"
 #include "platform/tsql/program.h"
@@ -163,13 +164,9 @@ TEST(Translate, TypesColumnsFromTheSchemaAndTranslatesAgainWhenItChanges) {
 
 TEST(Translate, ErrorsSayWhereAndWhat) {
   const auto message = [](std::u16string_view batch) {
-    try {
-      tsql::TranslateUncached(batch, nullptr);
-    } catch (const oleaut::ComError& e) {
-      EXPECT_EQ(static_cast<std::uint32_t>(e.Number()), 0x80040E14U);
-      return std::string(e.what());
-    }
-    return std::string("(no error)");
+    const oleaut::ComError e = tavtest::ErrorOf([&] { tsql::TranslateUncached(batch, nullptr); });
+    EXPECT_EQ(static_cast<std::uint32_t>(e.Number()), 0x80040E14U);
+    return std::string(e.what());
   };
   EXPECT_THAT(message(u"select a\r\nfrom t\r\nwhere a = = 1"),
               HasSubstr("Incorrect syntax near '= 1' (line 3, column 11): expected an expression"));
